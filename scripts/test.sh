@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+BUILD_DIR=${BUILD_DIR:-build}
+JOBS=$(nproc)
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD_DIR" -j "$JOBS"
+
+cd "$BUILD_DIR"
+ctest --output-on-failure -j "$JOBS" --timeout 300
