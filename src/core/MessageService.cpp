@@ -1,0 +1,113 @@
+#include "core/MessageService.h"
+
+#include <iostream>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+std::mutex handlerMutex;
+core::MessageHandler currentHandler;
+
+// Tools without screens: the message goes to stderr and the default button
+// answers, so a question never blocks a batch run.
+int answerOnStderr(TMessage2InfoRec& rec) {
+    std::cerr << core::messageAsText(rec);
+    const int result = core::defaultMessageResult(rec.buttons);
+    std::cerr << "(answered " << result << " without a screen)\r\n";
+    return result;
+}
+
+}  // namespace
+
+void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec) {
+    rec.id = 0;
+    for (auto& line : rec.lines) {
+        line = TMessage2CaptionRec{};
+    }
+    rec.agreeMode = 0;
+    rec.agreeCaption.clear();
+    rec.agreeChecked = false;
+    switch (kind) {
+    case msgkind::Warning:
+        rec.kind = kind;
+        rec.caption = "警告";
+        rec.buttons = msgbtn::OK;
+        break;
+    case msgkind::Error:
+        rec.kind = kind;
+        rec.caption = "エラー";
+        rec.buttons = msgbtn::OK;
+        break;
+    case msgkind::Information:
+        rec.kind = kind;
+        rec.caption = "情報";
+        rec.buttons = msgbtn::OK;
+        break;
+    case msgkind::Confirmation:
+        rec.kind = kind;
+        rec.caption = "確認";
+        rec.buttons = msgbtn::OK | msgbtn::Cancel;
+        break;
+    default:
+        rec.kind = msgkind::Plain;
+        rec.caption.clear();
+        rec.buttons = msgbtn::OK;
+        break;
+    }
+}
+
+int ShowMessage2(TMessage2InfoRec& rec) {
+    core::MessageHandler handler;
+    {
+        std::lock_guard lock(handlerMutex);
+        handler = currentHandler;
+    }
+    if (!handler) {
+        return answerOnStderr(rec);
+    }
+    return handler(rec);
+}
+
+namespace core {
+
+MessageHandler setMessageHandler(MessageHandler handler) {
+    std::lock_guard lock(handlerMutex);
+    return std::exchange(currentHandler, std::move(handler));
+}
+
+bool hasMessageHandler() {
+    std::lock_guard lock(handlerMutex);
+    return static_cast<bool>(currentHandler);
+}
+
+int messageButtonResult(int bit) {
+    static constexpr int results[msgbtn::Count] = {
+        modal::Yes, modal::No, modal::Ok, modal::Cancel, modal::Abort, modal::Retry,
+        modal::Ignore, modal::All, modal::NoToAll, modal::YesToAll, modal::None};
+    if (bit < 0 || bit >= msgbtn::Count) {
+        return modal::None;
+    }
+    return results[bit];
+}
+
+int defaultMessageResult(std::uint16_t buttons) {
+    for (int bit = 0; bit < msgbtn::Count; ++bit) {
+        if ((buttons & (1u << bit)) != 0 && bit != 10) {
+            return messageButtonResult(bit);
+        }
+    }
+    return modal::Ok;
+}
+
+std::string messageAsText(const TMessage2InfoRec& rec) {
+    const std::string rule(27, '-');
+    std::string text = rule + "\r\n" + rec.caption + "\r\n" + rule + "\r\n";
+    for (const auto& line : rec.lines) {
+        text += line.text;
+        text += "\r\n";
+    }
+    return text;
+}
+
+}  // namespace core
