@@ -1,0 +1,174 @@
+#include "wizard/ProgramStart.h"
+
+#include <charconv>
+#include <iostream>
+#include <limits>
+
+#include "core/MessageService.h"
+#include "platform/caller_channel.h"
+#include "platform/named_mutex.h"
+
+bool ParseDecimalField(const std::string& text, std::int32_t& value)
+{
+    if (text.empty())
+        return false;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (*first == '+')
+        ++first;
+    if (first == last)
+        return false;
+    std::int64_t v = 0;
+    auto [ptr, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || ptr != last)
+        return false;
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+        return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& params)
+{
+    TCommandLine cmd;
+    if (params.empty())
+        return cmd;
+    if (params.size() > 1) {
+        cmd.Status = TArgumentStatus::TooMany;
+        return cmd;
+    }
+    // Field n is the n-th piece cut at ","; missing pieces are empty and
+    // pieces after the fourth are ignored.
+    std::vector<std::string> pieces;
+    const std::string& arg = params.front();
+    std::size_t start = 0;
+    while (pieces.size() < 4) {
+        const std::size_t comma = arg.find(',', start);
+        pieces.push_back(arg.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    pieces.resize(4);
+
+    std::int32_t numbers[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        if (!ParseDecimalField(pieces[static_cast<std::size_t>(i)], numbers[i])) {
+            cmd.Status = TArgumentStatus::BadField;
+            cmd.BadField = i + 1;
+            cmd.BadFieldText = pieces[static_cast<std::size_t>(i)];
+            return cmd;
+        }
+        if (i == 0)
+            cmd.Contract.CallerWnd = static_cast<std::uint32_t>(numbers[0]);
+        else if (i == 1)
+            cmd.Contract.CallerMsg = numbers[1];
+        else
+            cmd.Contract.CallerValue = numbers[2];
+    }
+    cmd.Contract.ExportFileName = pieces[3];
+    cmd.Status = TArgumentStatus::Good;
+    return cmd;
+}
+
+TStartRefusal CheckRunningPrograms()
+{
+    if (platform::NamedMutex::exists(kMutexAccounting))
+        return TStartRefusal::AccountingRunning;
+    if (platform::NamedMutex::exists(kMutexTools))
+        return TStartRefusal::ToolRunning;
+    if (platform::NamedMutex::exists(kMutexWizard))
+        return TStartRefusal::AlreadyRunning;
+    return TStartRefusal::None;
+}
+
+std::string StartRefusalMessage(TStartRefusal refusal)
+{
+    switch (refusal) {
+    case TStartRefusal::AccountingRunning:
+        return "VELMORA財務が起動しています。同時に起動することは出来ません。";
+    case TStartRefusal::ToolRunning:
+        return "VELMORA財務ツールが起動しています。同時に起動することは出来ません。";
+    case TStartRefusal::AlreadyRunning:
+        return "アプリケーションは既に起動しています。";
+    case TStartRefusal::None:
+        break;
+    }
+    return {};
+}
+
+std::string ConversionErrorMessage(const std::string& fieldText)
+{
+    return "'" + fieldText + "' は有効な整数値ではありません。";
+}
+
+namespace {
+
+void showBox(std::uint8_t kind, std::uint16_t buttons, const std::string& text)
+{
+    TMessage2InfoRec rec;
+    InitMessage2Info(kind, rec);
+    rec.buttons = buttons;
+    std::size_t line = 0;
+    std::size_t start = 0;
+    while (line < rec.lines.size()) {
+        const std::size_t cr = text.find('\r', start);
+        const std::string part = text.substr(start, cr == std::string::npos ? std::string::npos : cr - start);
+        rec.lines[line++].text = part;
+        if (cr == std::string::npos)
+            break;
+        start = cr + 1;
+    }
+    ShowMessage2(rec);
+}
+
+} // namespace
+
+void ShowInformationBox(const std::string& text) { showBox(msgkind::Information, msgbtn::OK, text); }
+void ShowErrorBox(const std::string& text) { showBox(msgkind::Error, msgbtn::OK, text); }
+void ShowErrorBoxYes(const std::string& text) { showBox(msgkind::Error, msgbtn::Yes, text); }
+
+bool DisableCaller(const TCallerContract& contract)
+{
+    if (contract.CallerWnd == 0)
+        return true;
+    std::string error;
+    if (platform::caller_channel::sendDisable(contract.CallerWnd, &error))
+        return true;
+    std::cerr << "TForm1.FormCreate: cannot disable the calling program: " << error << '\n';
+    return false;
+}
+
+bool PostCallerResult(const TCallerContract& contract, std::int32_t resultCode)
+{
+    if (contract.CallerWnd == 0)
+        return true;
+    std::string error;
+    bool ok = platform::caller_channel::sendEnable(contract.CallerWnd, &error);
+    if (!ok)
+        std::cerr << "TForm1.FormDestroy: cannot enable the calling program: " << error << '\n';
+    if (!platform::caller_channel::sendResult(contract.CallerWnd, contract.CallerMsg, contract.CallerValue,
+                                              resultCode, &error)) {
+        std::cerr << "TForm1.FormDestroy: cannot post the result to the calling program: " << error << '\n';
+        ok = false;
+    }
+    return ok;
+}
+
+void AnswerRefusedStart(const TCommandLine& commandLine)
+{
+    if (commandLine.Status == TArgumentStatus::Good)
+        PostCallerResult(commandLine.Contract, ResultFailed);
+}
+
+TStartRefusal EnterProgram(const TCommandLine& commandLine, platform::NamedMutex& own)
+{
+    TStartRefusal refusal = CheckRunningPrograms();
+    if (refusal == TStartRefusal::None && !own.tryLock())
+        refusal = TStartRefusal::AlreadyRunning; // another start won the race
+    if (refusal != TStartRefusal::None) {
+        ShowInformationBox(StartRefusalMessage(refusal));
+        AnswerRefusedStart(commandLine);
+    }
+    return refusal;
+}

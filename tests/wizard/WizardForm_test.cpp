@@ -1,0 +1,296 @@
+// The wizard form: its pages, the result code and what a calling program
+// receives, under the offscreen platform.
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/codec.h"
+#include "platform/registry.h"
+#include "core/AppInfo.h"
+#include "support/scripted_messages.h"
+#include "support/temp_dir.h"
+#include "test_caller.h"
+#include "wizard/gui/WizardForm.h"
+#include "wizard/gui/xWizard.h"
+#include "wizard_test_util.h"
+
+namespace {
+
+struct FormFixture {
+    test_support::TempDir dir;
+    test_support::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.makeDir("run")};
+    platform::Registry registry{dir.file("registry.ini")};
+    TExportSources sources;
+    bool withFigures = true;
+
+    explicit FormFixture(const std::string& version = "13.0.0")
+    {
+        if (!version.empty()) {
+            registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Product",
+                                 "トルバン財務");
+            registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Version",
+                                 version);
+        }
+        sources.AppDataDir = dir.file("appdata");
+        sources.HomeDir = "home";
+        sources.AppRegKey = "\\SOFTWARE\\BRIMTO";
+        sources.VarovRegKey = "ROZIVORADUZ";
+        sources.Registry = &registry;
+        dir.write("bin/AppInfo.ini", wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini")));
+    }
+
+    TForm1::TStart start(const std::vector<std::string>& params)
+    {
+        TForm1::TStart s;
+        s.CommandLine = ParseCommandLine(params);
+        s.ProgramPath = dir.file("bin/miruza_rendo");
+        s.ExportFactory = [this](std::int32_t value, const std::string& file, bool caller) {
+            auto e = std::make_unique<TGaikyosyoDataExport>("", value, file, caller, sources);
+            if (withFigures)
+                e->SetFiguresSource([](const TGaikyosyoDataExport&) {
+                    TGaikyosyoFigures f;
+                    f.Main[0] = 1000 * CurrencyScale;
+                    return f;
+                });
+            e->ClientName = "顧問先";
+            e->FiscalStart = 45017;
+            e->FiscalEnd = 45382;
+            return e;
+        };
+        return s;
+    }
+};
+
+void walkToFinish(TForm1& form)
+{
+    while (form.Wizard1->pageIndex() + 1 < form.Wizard1->count())
+        QTest::mouseClick(form.btnNext, Qt::LeftButton);
+}
+
+} // namespace
+
+TEST(WizardForm, StandAlonePagesAndWalk)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    TForm1 form(fx.start({}));
+    ASSERT_TRUE(form.InitWizard());
+    form.show();
+    EXPECT_EQ(form.Wizard1->pageNames(), (QStringList{"page1", "page2", "page3", "page10", "page4", "page5"}));
+    EXPECT_EQ(form.windowTitle(),
+              QString::fromUtf8("内訳概況書のミルザ（平成16年度以降用） from トルバン財務（概況書）"));
+    EXPECT_EQ(form.Wizard1->activePage(), "page1");
+    EXPECT_TRUE(form.btnBack->isHidden());
+    QTest::mouseClick(form.btnNext, Qt::LeftButton);
+    EXPECT_EQ(form.Wizard1->activePage(), "page2");
+    EXPECT_FALSE(form.btnBack->isHidden());
+    walkToFinish(form);
+    EXPECT_EQ(form.Wizard1->activePage(), "page5");
+    EXPECT_EQ(form.btnNext->text(), QString::fromUtf8("完了(&F)"));
+    QTest::mouseClick(form.btnBack, Qt::LeftButton);
+    EXPECT_EQ(form.Wizard1->activePage(), "page4");
+    EXPECT_EQ(form.ResultCode, ResultFailed);
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+TEST(WizardForm, CallerGetsDisableThenCancelledOnWindowClose)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(1234);
+    {
+        TForm1 form(fx.start({"1234,1025,7," + fx.dir.file("out.xml")}));
+        ASSERT_TRUE(form.InitWizard());
+        form.show();
+        EXPECT_EQ(form.Wizard1->pageNames(), (QStringList{"page1", "page2", "page3", "page10", "page5"}));
+        EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable"}));
+        form.close(); // the title-bar button
+        EXPECT_EQ(form.ResultCode, ResultCancelled);
+    }
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1025 7 1"}));
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+TEST(WizardForm, CancelButtonAsksAndYesEndsAsCancelled)
+{
+    FormFixture fx;
+    ScriptedMessages messages({modal::No, modal::Yes});
+    wizard_test::TestCaller caller(55);
+    {
+        TForm1 form(fx.start({"55,2000,0,x.xml"}));
+        ASSERT_TRUE(form.InitWizard());
+        form.show();
+        QTest::mouseClick(form.btnCancel, Qt::LeftButton); // No: nothing changes
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.ResultCode, ResultFailed);
+        QTest::mouseClick(form.btnCancel, Qt::LeftButton); // Yes
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.ResultCode, ResultCancelled);
+    }
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(0), "[キャンセル]ボタンが押されました。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "連動データの作成ウィザードを終了してもよろしいですか？");
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 2000 0 1"}));
+}
+
+TEST(WizardForm, FinishWritesTheCallersFileAndPostsMade)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(99);
+    const std::string out = fx.dir.file("caller-out.xml");
+    {
+        TForm1 form(fx.start({"99,3000,0," + out}));
+        ASSERT_TRUE(form.InitWizard());
+        form.show();
+        walkToFinish(form);
+        QTest::mouseClick(form.btnNext, Qt::LeftButton); // 完了
+        EXPECT_EQ(form.ResultCode, ResultMade);
+        EXPECT_FALSE(form.isVisible());
+    }
+    EXPECT_EQ(messages.count(), 0u); // no success box for a calling program
+    const std::string xml = platform::codec::fromSjis(wizard_test::readBytes(out));
+    EXPECT_NE(xml.find("<FUNCTIONID>2</FUNCTIONID>"), std::string::npos);
+    EXPECT_NE(xml.find("<KOMONSAKINAME>顧問先</KOMONSAKINAME>"), std::string::npos);
+    EXPECT_NE(xml.find("<URIAGE_SYUUNYUUDAKA>1000</URIAGE_SYUUNYUUDAKA>"), std::string::npos);
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 3000 0 0"}));
+}
+
+TEST(WizardForm, StandAloneFinishShowsTheSuccessBox)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    TForm1 form(fx.start({}));
+    ASSERT_TRUE(form.InitWizard());
+    form.Export()->OutputFileName = fx.dir.file("alone.xml");
+    form.show();
+    walkToFinish(form);
+    QTest::mouseClick(form.btnNext, Qt::LeftButton);
+    EXPECT_EQ(form.ResultCode, ResultMade);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "中間ファイルが作成されました。");
+    EXPECT_TRUE(std::filesystem::exists(fx.dir.file("alone.xml")));
+}
+
+TEST(WizardForm, FailedExportPostsFailureAndWritesNoFile)
+{
+    FormFixture fx;
+    fx.withFigures = false; // the figures cannot be computed
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(7);
+    const std::string out = fx.dir.file("never.xml");
+    {
+        TForm1 form(fx.start({"7,1,5," + out}));
+        ASSERT_TRUE(form.InitWizard());
+        form.show();
+        walkToFinish(form);
+        QTest::mouseClick(form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(form.ResultCode, ResultFailed);
+        EXPECT_FALSE(form.isVisible());
+    }
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(0), "科目の集計処理に失敗しました。");
+    EXPECT_EQ(messages.firstLine(1), "中間ファイルの作成に失敗しました。");
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1 5 2"}));
+}
+
+TEST(WizardForm, UnwritableFileIsShownAndTheWizardStaysOpen)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    TForm1 form(fx.start({}));
+    ASSERT_TRUE(form.InitWizard());
+    form.Export()->OutputFileName = fx.dir.file("missing-folder/out.xml");
+    form.show();
+    walkToFinish(form);
+    QTest::mouseClick(form.btnNext, Qt::LeftButton);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.Wizard1->activePage(), "page5");
+    EXPECT_EQ(messages.count(), 1u);
+    EXPECT_EQ(form.ResultCode, ResultFailed);
+}
+
+TEST(WizardForm, OldOrMissingProductEndsWithTheVersionMessage)
+{
+    for (const char* version : {"12.9.99", ""}) {
+        FormFixture fx(version);
+        ScriptedMessages messages;
+        wizard_test::TestCaller caller(31);
+        {
+            TForm1 form(fx.start({"31,400,0,a.xml"}));
+            EXPECT_FALSE(form.InitWizard());
+        }
+        ASSERT_EQ(messages.count(), 1u) << version;
+        const auto& rec = messages.shown()[0];
+        EXPECT_EQ(rec.kind, msgkind::Error);
+        EXPECT_EQ(rec.lines[0].text, "このアプリケーションはインストールされている「トルバン財務」のバージョンに対応していません。");
+        EXPECT_EQ(rec.lines[1].text, "バージョン:13.0.0以降をインストールしてください。");
+        EXPECT_EQ(rec.lines[2].text, "");
+        EXPECT_EQ(rec.lines[3].text, "アプリケーションを強制終了します。");
+        EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 400 0 2"}));
+    }
+}
+
+TEST(WizardForm, BadFieldShowsTheErrorThenTheGateFailsAndTheCallerGetsFailure)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(1234);
+    {
+        TForm1 form(fx.start({"1234,1025"}));
+        EXPECT_FALSE(form.EndAtOnce());
+        EXPECT_FALSE(form.InitWizard());
+        EXPECT_EQ(form.Contract.CallerWnd, 1234u);
+        EXPECT_EQ(form.Contract.CallerMsg, 1025);
+    }
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(0), "'' は有効な整数値ではありません。");
+    EXPECT_EQ(messages.firstLine(1), "アプリケーションの初期化に失敗しました。");
+    EXPECT_EQ(messages.shown()[1].lines[1].text, "ミルザ連動コンポーネントを終了します。");
+    EXPECT_EQ(messages.shown()[1].buttons, msgbtn::Yes);
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"enable", "result 1025 0 2"}));
+}
+
+TEST(WizardForm, TwoParametersEndAtOnceWithoutAnswer)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    TForm1 form(fx.start({"1234,1025,7,a", "b.xml"}));
+    EXPECT_TRUE(form.EndAtOnce());
+    EXPECT_FALSE(form.InitWizard());
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "不正な引数が渡されました。");
+    EXPECT_EQ(form.Contract.CallerWnd, 0u);
+}
+
+TEST(WizardForm, MissingApplicationInformationEndsTheProgram)
+{
+    FormFixture fx;
+    std::filesystem::remove(fx.dir.file("bin/AppInfo.ini"));
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(8);
+    {
+        TForm1 form(fx.start({"8,9,0,a.xml"}));
+        EXPECT_FALSE(form.InitWizard());
+    }
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "アプリケーションの設定ファイル(AppInfo.ini)が見つかりませんでした。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "アプリケーションを強制終了します。");
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 9 0 2"}));
+}
+
+TEST(WizardForm, ShippedApplicationInformationNamesTheProduct)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    TForm1 form(fx.start({}));
+    ASSERT_TRUE(form.InitWizard());
+    EXPECT_EQ(AppInfo.Varov.AppTitle, "トルバン財務");
+    const TExportSources s = DefaultExportSources();
+    EXPECT_EQ(s.AppRegKey, "\\SOFTWARE\\BRIMTO");
+    EXPECT_EQ(s.VarovRegKey, "ROZIVORADUZ");
+    EXPECT_EQ(s.HomeDir, "brimto\\rozivoraduz");
+}
