@@ -1,0 +1,41 @@
+/* System database: the rows of a fresh installation. The data-list rows
+   and the standard data place depend on the folder and are written by the
+   sample builder. */
+INSERT INTO USERGROUP (GROUPID, GROUPNAME) VALUES (10000, '標準グループ');
+
+INSERT INTO VERSION (MAJOR, MINOR1, MINOR2, MEMO) VALUES (0, 3, 1, 'システム初期');
+INSERT INTO VERSION (MAJOR, MINOR1, MINOR2, MEMO) VALUES (5, 0, 0, 'データ管理場所');
+INSERT INTO VERSION (MAJOR, MINOR1, MINOR2, MEMO) VALUES (11, 0, 1, '令和');
+INSERT INTO VERSION (MAJOR, MINOR1, MINOR2, MEMO) VALUES (12, 0, 0, '読み取り専用');
+
+INSERT INTO GENGO (GNAME, GSIGN, STARTDATE, YEAROFFSET) VALUES ('明治', 'M', '1868-09-08', 1868);
+INSERT INTO GENGO (GNAME, GSIGN, STARTDATE, YEAROFFSET) VALUES ('大正', 'T', '1912-07-30', 1912);
+INSERT INTO GENGO (GNAME, GSIGN, STARTDATE, YEAROFFSET) VALUES ('昭和', 'S', '1926-12-25', 1926);
+INSERT INTO GENGO (GNAME, GSIGN, STARTDATE, YEAROFFSET) VALUES ('平成', 'H', '1989-01-08', 1989);
+INSERT INTO GENGO (GNAME, GSIGN, STARTDATE, YEAROFFSET) VALUES ('令和', 'R', '2019-05-01', 2019);
+
+INSERT INTO LEVELNAME (LEVELNO, NAME) VALUES (1, '入力担当者');
+INSERT INTO LEVELNAME (LEVELNO, NAME) VALUES (5, '担当者');
+INSERT INTO LEVELNAME (LEVELNO, NAME) VALUES (9, '管理者');
+
+/* The built-in operator and the sample operator who logs in (codes below
+   10 are refused by the login screen). */
+INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL, PASWORD, DATAPAS, JIMUSHO, OKINIIRI, KANSA)
+  VALUES (10000, 1, 'システムユーザー', 9, '', '', 0, 0, 0);
+INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL, PASWORD, DATAPAS, JIMUSHO, OKINIIRI, KANSA,
+                      MYNUMBER_ADM, SHONIN)
+  VALUES (10000, 10, '高橋　一郎', 9, 'tolvan', '', 1, 0, 0, 1, 0);
+
+/* Office information (row 10) and the all-data right (row 20). */
+INSERT INTO SYSTEMINI (REC, RESERVE1, RESERVE2, SSTR)
+  VALUES (10, 1, 63, 'NAME=トルバン会計事務所' || ASCII_CHAR(13) || ASCII_CHAR(10)
+                  || 'JYUSHO=東京都千代田区丸の内１－１－１' || ASCII_CHAR(13) || ASCII_CHAR(10)
+                  || 'TEL=03-0000-0000');
+INSERT INTO SYSTEMINI (REC, RESERVE1) VALUES (20, 1);
+
+/* The group's damage check is on. */
+INSERT INTO SYSREG (OPCODE, SCODE, STYPE, STEXT) VALUES (100009999, 'データ破損チェック区', '整数', '1');
+
+INSERT INTO USERCODE (RECNO, NAME, DATATYPE, CODETYPE) VALUES (1, '標準', 1, 0);
+
+COMMIT;

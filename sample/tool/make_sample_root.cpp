@@ -1,0 +1,28 @@
+// Writes a complete sample data root into a folder: make_sample_root <folder>.
+// Point MIRUZA_HOME at the folder to run the program on it.
+
+#include "platform/firebird/fb_error.h"
+#include "sample_data.h"
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    try {
+        const sample::SampleRootInfo info = sample::buildSampleRoot(argv[1]);
+        std::printf("sample data root: %s\n", info.dataRoot.c_str());
+        std::printf("system database:  %s\n", info.systemDatabase.c_str());
+        for (const auto& c : info.companies)
+            std::printf("company %s:      %s\n", c.code.c_str(), c.database.c_str());
+        std::printf("operator code %d, run with MIRUZA_HOME=%s\n", info.operatorCode, info.folder.c_str());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_sample_root: %s\n", e.what());
+        return 1;
+    }
+}

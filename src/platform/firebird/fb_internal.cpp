@@ -1,0 +1,137 @@
+#include "platform/firebird/fb_internal.h"
+
+#include "platform/codec.h"
+
+#include <firebird/Interface.h>
+#include <ibase.h>
+
+#include <cstdio>
+
+namespace platform::firebird::detail {
+
+Firebird::IMaster* master()
+{
+    static Firebird::IMaster* m = Firebird::fb_get_master_interface();
+    return m;
+}
+
+Firebird::IUtil* util()
+{
+    static Firebird::IUtil* u = master()->getUtilInterface();
+    return u;
+}
+
+std::string engineTextToUtf8(std::string_view bytes)
+{
+    bool ascii = true;
+    for (unsigned char c : bytes) {
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return std::string(bytes);
+    try {
+        return codec::fromSjis(bytes);
+    } catch (const codec::CodecError&) {
+        std::string out;
+        for (unsigned char c : bytes) {
+            if (c < 0x80) {
+                out.push_back(static_cast<char>(c));
+            } else {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\x%02X", c);
+                out += buf;
+            }
+        }
+        return out;
+    }
+}
+
+void throwFromStatus(const Firebird::IStatus* status, const std::string& context)
+{
+    long code = 0;
+    int sqlCode = 0;
+    std::string message;
+    if (status) {
+        const intptr_t* errors = const_cast<Firebird::IStatus*>(status)->getErrors();
+        if (errors && errors[0] == isc_arg_gds)
+            code = static_cast<long>(errors[1]);
+        if (errors)
+            sqlCode = static_cast<int>(isc_sqlcode(reinterpret_cast<const ISC_STATUS*>(errors)));
+        char buf[2048];
+        util()->formatStatus(buf, sizeof buf, const_cast<Firebird::IStatus*>(status));
+        std::string raw(buf);
+        while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r' || raw.back() == ' '))
+            raw.pop_back();
+        message = engineTextToUtf8(raw);
+    }
+    throw EIBError(code, sqlCode, message, context);
+}
+
+void throwLayerError(const std::string& message, const std::string& context)
+{
+    throw EIBError(0, 0, message, context);
+}
+
+bool splitParam(std::string_view line, std::string& name, std::string& value)
+{
+    auto eq = line.find('=');
+    std::string_view n = eq == std::string_view::npos ? line : line.substr(0, eq);
+    while (!n.empty() && n.front() == ' ')
+        n.remove_prefix(1);
+    while (!n.empty() && n.back() == ' ')
+        n.remove_suffix(1);
+    name.assign(n);
+    for (auto& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    value = eq == std::string_view::npos ? std::string() : std::string(line.substr(eq + 1));
+    return !name.empty();
+}
+
+void Pb::str1(unsigned char t, std::string_view s)
+{
+    if (s.size() > 255)
+        throwLayerError("parameter too long", "parameter block");
+    bytes_.push_back(t);
+    bytes_.push_back(static_cast<unsigned char>(s.size()));
+    bytes_.insert(bytes_.end(), s.begin(), s.end());
+}
+
+void Pb::str2(unsigned char t, std::string_view s)
+{
+    if (s.size() > 65535)
+        throwLayerError("parameter too long", "parameter block");
+    bytes_.push_back(t);
+    bytes_.push_back(static_cast<unsigned char>(s.size() & 0xFF));
+    bytes_.push_back(static_cast<unsigned char>(s.size() >> 8));
+    bytes_.insert(bytes_.end(), s.begin(), s.end());
+}
+
+void Pb::int1(unsigned char t, std::uint32_t v)
+{
+    bytes_.push_back(t);
+    bytes_.push_back(4);
+    for (int i = 0; i < 4; ++i)
+        bytes_.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
+}
+
+void Pb::int4(unsigned char t, std::uint32_t v)
+{
+    bytes_.push_back(t);
+    for (int i = 0; i < 4; ++i)
+        bytes_.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
+}
+
+std::string toUpperAscii(std::string_view s)
+{
+    std::string out(s);
+    for (auto& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+} // namespace platform::firebird::detail

@@ -1,0 +1,325 @@
+#include "platform/firebird/fb_service.h"
+
+#include "platform/codec.h"
+#include "platform/firebird/fb_internal.h"
+
+#include <ibase.h>
+
+#include <cstring>
+
+namespace platform::firebird {
+
+using namespace detail;
+
+namespace {
+
+std::uint32_t readLe(const unsigned char* p, int n)
+{
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i)
+        v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+    return v;
+}
+
+// Paths are file-system names: they go to the server as the UTF-8 bytes the
+// Linux file system holds, like the database names of attachments.
+std::string serverPath(const std::string& utf8, const std::string& ctx)
+{
+    if (utf8.empty())
+        throwLayerError("empty path", ctx);
+    return utf8;
+}
+
+} // namespace
+
+Service::Service() = default;
+
+Service::~Service()
+{
+    try {
+        detach();
+    } catch (...) {
+        // See Database::~Database.
+    }
+}
+
+std::string Service::context(std::string_view op) const
+{
+    return "Service." + std::string(op) + (protocol_ == Protocol::Local ? std::string() : " " + server_);
+}
+
+std::string Service::serviceName() const
+{
+    if (protocol_ == Protocol::Local || server_.empty())
+        return "service_mgr";
+    return server_ + ":service_mgr";
+}
+
+void Service::attach()
+{
+    if (active())
+        return;
+    const std::string ctx = context("attach");
+    Pb spb;
+    spb.tag(isc_spb_version);
+    spb.tag(isc_spb_current_version);
+    std::string name, value;
+    for (const auto& line : params_) {
+        if (!splitParam(line, name, value))
+            continue;
+        if (name == "user_name" || name == "user")
+            spb.str1(isc_spb_user_name, value);
+        else if (name == "password")
+            spb.str1(isc_spb_password, value);
+        else
+            throwLayerError("unknown service parameter \"" + name + "\"", ctx);
+    }
+    const std::string svc = serviceName();
+    Status st;
+    guarded(ctx, [&] {
+        Firebird::IProvider* p = master()->getDispatcher();
+        try {
+            service_ = p->attachServiceManager(&st, svc.c_str(), static_cast<unsigned>(spb.bytes().size()),
+                                               spb.bytes().data());
+        } catch (...) {
+            p->release();
+            throw;
+        }
+        p->release();
+    });
+    running_ = false;
+    pending_.clear();
+}
+
+void Service::detach()
+{
+    if (!service_)
+        return;
+    Firebird::IService* s = service_;
+    service_ = nullptr;
+    running_ = false;
+    Status st;
+    try {
+        s->detach(&st);
+    } catch (const Firebird::FbException&) {
+        s->release();
+    }
+}
+
+void Service::start(const std::vector<unsigned char>& spb, const char* op)
+{
+    const std::string ctx = context(op);
+    if (!active())
+        throwLayerError("service not attached", ctx);
+    if (running_)
+        throwLayerError("another action is still running", ctx);
+    Status st;
+    guarded(ctx, [&] { service_->start(&st, static_cast<unsigned>(spb.size()), spb.data()); });
+    running_ = true;
+}
+
+void Service::startBackup(const BackupOptions& o)
+{
+    const std::string ctx = context("startBackup");
+    if (o.backupFiles.empty())
+        throwLayerError("no backup file", ctx);
+    Pb spb;
+    spb.tag(isc_action_svc_backup);
+    spb.str2(isc_spb_dbname, serverPath(o.database, ctx));
+    for (const auto& f : o.backupFiles)
+        spb.str2(isc_spb_bkp_file, serverPath(f, ctx));
+    if (o.verbose)
+        spb.tag(isc_spb_verbose);
+    std::uint32_t opts = 0;
+    if (o.ignoreChecksums)
+        opts |= isc_spb_bkp_ignore_checksums;
+    if (o.ignoreLimbo)
+        opts |= isc_spb_bkp_ignore_limbo;
+    if (o.noGarbageCollection)
+        opts |= isc_spb_bkp_no_garbage_collect;
+    if (o.nonTransportable)
+        opts |= isc_spb_bkp_non_transportable;
+    if (o.metadataOnly)
+        opts |= isc_spb_bkp_metadata_only;
+    spb.int4(isc_spb_options, opts);
+    start(spb.bytes(), "startBackup");
+}
+
+void Service::startRestore(const RestoreOptions& o)
+{
+    const std::string ctx = context("startRestore");
+    if (o.backupFiles.empty() || o.databases.empty())
+        throwLayerError("no backup file or database", ctx);
+    Pb spb;
+    spb.tag(isc_action_svc_restore);
+    for (const auto& f : o.backupFiles)
+        spb.str2(isc_spb_bkp_file, serverPath(f, ctx));
+    for (const auto& d : o.databases)
+        spb.str2(isc_spb_dbname, serverPath(d, ctx));
+    if (o.verbose)
+        spb.tag(isc_spb_verbose);
+    if (o.pageBuffers > 0)
+        spb.int4(isc_spb_res_buffers, static_cast<std::uint32_t>(o.pageBuffers));
+    if (o.pageSize > 0)
+        spb.int4(isc_spb_res_page_size, static_cast<std::uint32_t>(o.pageSize));
+    std::uint32_t opts = o.replace ? isc_spb_res_replace : isc_spb_res_create;
+    if (o.deactivateIndexes)
+        opts |= isc_spb_res_deactivate_idx;
+    if (o.noShadow)
+        opts |= isc_spb_res_no_shadow;
+    if (o.oneRelationAtATime)
+        opts |= isc_spb_res_one_at_a_time;
+    spb.int4(isc_spb_options, opts);
+    start(spb.bytes(), "startRestore");
+}
+
+void Service::startValidation(const ValidationOptions& o)
+{
+    const std::string ctx = context("startValidation");
+    Pb spb;
+    spb.tag(isc_action_svc_repair);
+    spb.str2(isc_spb_dbname, serverPath(o.database, ctx));
+    std::uint32_t opts = isc_spb_rpr_validate_db;
+    if (o.full)
+        opts |= isc_spb_rpr_full;
+    if (o.ignoreChecksums)
+        opts |= isc_spb_rpr_ignore_checksum;
+    if (o.readOnly)
+        opts |= isc_spb_rpr_check_db;
+    spb.int4(isc_spb_options, opts);
+    start(spb.bytes(), "startValidation");
+}
+
+bool Service::nextLine(std::string& line)
+{
+    if (!running_)
+        return false;
+    const std::string ctx = context("nextLine");
+    const unsigned char items[] = {isc_info_svc_line};
+    unsigned char buf[16384];
+    Status st;
+    for (;;) {
+        guarded(ctx, [&] { service_->query(&st, 0, nullptr, sizeof items, items, sizeof buf, buf); });
+        const unsigned char* p = buf;
+        const unsigned char* end = buf + sizeof buf;
+        bool gotLine = false, finished = false;
+        while (p < end && *p != isc_info_end) {
+            const unsigned char item = *p++;
+            if (item == isc_info_svc_line) {
+                if (p + 2 > end)
+                    throwLayerError("malformed service answer", ctx);
+                const unsigned len = readLe(p, 2);
+                p += 2;
+                if (p + len > end)
+                    throwLayerError("malformed service answer", ctx);
+                if (len == 0) {
+                    finished = true;
+                } else {
+                    line = engineTextToUtf8(std::string_view(reinterpret_cast<const char*>(p), len));
+                    gotLine = true;
+                }
+                p += len;
+            } else if (item == isc_info_truncated || item == isc_info_data_not_ready || item == isc_info_svc_timeout) {
+                // Nothing complete yet: ask again.
+            } else {
+                throwLayerError("unexpected service answer item " + std::to_string(item), ctx);
+            }
+        }
+        if (gotLine)
+            return true;
+        if (finished) {
+            running_ = false;
+            return false;
+        }
+    }
+}
+
+std::vector<std::string> Service::readAll()
+{
+    std::vector<std::string> lines;
+    std::string line;
+    while (nextLine(line))
+        lines.push_back(line);
+    return lines;
+}
+
+namespace {
+
+std::string queryText(Firebird::IService* service, unsigned char item, const std::string& ctx)
+{
+    const unsigned char items[] = {item};
+    unsigned char buf[1024];
+    Status st;
+    guarded(ctx, [&] { service->query(&st, 0, nullptr, sizeof items, items, sizeof buf, buf); });
+    if (buf[0] != item)
+        throwLayerError("unexpected service answer", ctx);
+    const unsigned len = readLe(buf + 1, 2);
+    if (len + 3 > sizeof buf)
+        throwLayerError("malformed service answer", ctx);
+    return engineTextToUtf8(std::string_view(reinterpret_cast<const char*>(buf + 3), len));
+}
+
+} // namespace
+
+std::string Service::serverVersion()
+{
+    const std::string ctx = context("serverVersion");
+    if (!active())
+        throwLayerError("service not attached", ctx);
+    return queryText(service_, isc_info_svc_server_version, ctx);
+}
+
+std::string Service::implementation()
+{
+    const std::string ctx = context("implementation");
+    if (!active())
+        throwLayerError("service not attached", ctx);
+    return queryText(service_, isc_info_svc_implementation, ctx);
+}
+
+DatabaseUsage Service::databaseUsage()
+{
+    const std::string ctx = context("databaseUsage");
+    if (!active())
+        throwLayerError("service not attached", ctx);
+    const unsigned char items[] = {isc_info_svc_svr_db_info};
+    std::vector<unsigned char> buf(32000); // the wire carries 16-bit lengths
+    Status st;
+    guarded(ctx, [&] {
+        service_->query(&st, 0, nullptr, sizeof items, items, static_cast<unsigned>(buf.size()), buf.data());
+    });
+    DatabaseUsage usage;
+    const unsigned char* p = buf.data();
+    const unsigned char* end = buf.data() + buf.size();
+    if (*p != isc_info_svc_svr_db_info)
+        throwLayerError("unexpected service answer", ctx);
+    ++p;
+    // The embedded engine answers the item with nothing after it (zeros).
+    while (p < end && *p != isc_info_flag_end && *p != isc_info_end && *p != 0) {
+        const unsigned char tag = *p++;
+        if (tag == isc_spb_num_att || tag == isc_spb_num_db) {
+            if (p + 4 > end)
+                throwLayerError("malformed service answer", ctx);
+            const std::uint32_t v = readLe(p, 4);
+            p += 4;
+            if (tag == isc_spb_num_att)
+                usage.attachments = static_cast<int>(v);
+        } else if (tag == isc_spb_dbname) {
+            if (p + 2 > end)
+                throwLayerError("malformed service answer", ctx);
+            const unsigned len = readLe(p, 2);
+            p += 2;
+            if (p + len > end)
+                throwLayerError("malformed service answer", ctx);
+            usage.databases.push_back(engineTextToUtf8(std::string_view(reinterpret_cast<const char*>(p), len)));
+            p += len;
+        } else if (tag == isc_info_truncated) {
+            throwLayerError("service answer truncated", ctx);
+        } else {
+            throwLayerError("unexpected service answer item " + std::to_string(tag), ctx);
+        }
+    }
+    return usage;
+}
+
+} // namespace platform::firebird

@@ -1,0 +1,62 @@
+#pragma once
+// A sample data root in a temporary folder, built by the same code as the
+// make_sample_root tool: system database, file-manager database, one general
+// company data set with its tnacc.ini, the connection settings file and the
+// registry stand-in. One root per test suite (SetUpTestSuite), removed in
+// TearDownTestSuite.
+
+#include "sample_data.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace test_support {
+
+// A new empty folder below the temporary folder, removed with the object.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& prefix = "miruza-test");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const noexcept { return path_; }
+    // path()/name
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+class SampleRoot {
+public:
+    // Builds a fresh root in a new temporary folder.
+    explicit SampleRoot(const sample::SampleOptions& options = {});
+    ~SampleRoot(); // removes the folder
+    SampleRoot(const SampleRoot&) = delete;
+    SampleRoot& operator=(const SampleRoot&) = delete;
+
+    // The moved home of the root (info().folder); the temporary folder
+    // around it is removed with the object.
+    const std::string& folder() const noexcept { return info_.folder; }
+    const sample::SampleRootInfo& info() const noexcept { return info_; }
+
+private:
+    std::string folder_;
+    std::unique_ptr<TempFolder> holder_;
+    sample::SampleRootInfo info_;
+};
+
+// Base for test suites that share one sample root.
+class SampleRootSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    static const SampleRoot& root();
+
+private:
+    static std::unique_ptr<SampleRoot> root_;
+};
+
+} // namespace test_support
