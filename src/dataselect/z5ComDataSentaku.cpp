@@ -1,0 +1,716 @@
+#include "dataselect/z5ComDataSentaku.h"
+
+#include "core/AccReg.h"
+#include "core/DataInfomation.h"
+#include "core/DataModule.h"
+#include "core/DataModuleAccInfo.h"
+#include "core/IBErrorProc.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+using namespace core;
+namespace fb = platform::firebird;
+
+namespace {
+
+constexpr std::chrono::sys_days kDayZero = std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
+
+bool isBlank(const std::string& s)
+{
+    return s.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+TDateTime fromDate(const fb::Date& d)
+{
+    if (!d.ok())
+        return 0;
+    return static_cast<double>((std::chrono::sys_days{d} - kDayZero).count());
+}
+
+void setDateParam(fb::Param& p, TDateTime value)
+{
+    if (value == 0) {
+        p.clear();
+        return;
+    }
+    p.setDate(fb::Date{kDayZero + std::chrono::days{static_cast<long>(std::floor(value))}});
+}
+
+std::int32_t toNumber(const std::string& text)
+{
+    std::int32_t v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() ? v : 0;
+}
+
+std::vector<std::string> components(const std::string& path)
+{
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : path) {
+        if (c == '/' || c == '\\') {
+            if (!cur.empty())
+                parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty())
+        parts.push_back(cur);
+    return parts;
+}
+
+std::string kikanText(TDateTime from, TDateTime to)
+{
+    if (from == 0 && to == 0)
+        return {};
+    return FormatRegDate(4, from) + "～" + FormatRegDate(4, to);
+}
+
+TDM& dm()
+{
+    if (DM == nullptr)
+        throw std::runtime_error("TDataSentakuListCtl: no data module");
+    return *DM;
+}
+
+// Commits what this operation started; when a transaction was already
+// active, a retaining commit keeps it open with the work made durable.
+void finishWrite(fb::Transaction& t, bool started)
+{
+    if (!t.inTransaction())
+        return;
+    if (started)
+        t.commit();
+    else
+        t.commitRetaining();
+}
+
+void rollbackIfStarted(fb::Transaction& t, bool started) noexcept
+{
+    if (started && t.inTransaction()) {
+        try {
+            t.rollback();
+        } catch (...) {
+        }
+    }
+}
+
+void commitIfStarted(fb::Transaction& t, bool started) noexcept
+{
+    if (started && t.inTransaction()) {
+        try {
+            t.commit();
+        } catch (...) {
+        }
+    }
+}
+
+bool startIfIdle(fb::Transaction& t)
+{
+    if (t.inTransaction())
+        return false;
+    t.startTransaction();
+    return true;
+}
+
+// Reports a failure of an operation: database errors through the database
+// error report, others through the general error box.
+void report(const std::exception_ptr& ep, const char* context, const char* message)
+{
+    try {
+        std::rethrow_exception(ep);
+    } catch (const EIBError& e) {
+        IBErrorProc(e, context, message, true);
+    } catch (const std::exception& e) {
+        ErrorMessageEx(message, e.what());
+    }
+}
+
+} // namespace
+
+TDataSentakuListCtl::TDataSentakuListCtl()
+{
+    TDM& d = dm();
+    for (auto* q : {&main_, &second_}) {
+        q->setDatabase(&d.IBDatabaseDEF);
+        q->setTransaction(&d.IBTransactionDEF);
+    }
+    SetDataPlace(0);
+    const long version = SysDef.SysVerMajor * 65536L + SysDef.SysVerMinor1 * 256L + SysDef.SysVerMinor2;
+    hasCloud_ = version >= 11L * 65536L + 1;
+    hasReadOnly_ = version >= 12L * 65536L;
+}
+
+TDataSentakuListCtl::~TDataSentakuListCtl() = default;
+
+void TDataSentakuListCtl::SetDataPlace(std::int32_t place)
+{
+    dataPlace_ = (ConnectKind == 1 || ConnectKind == 2) ? place : 0;
+    tableName_ = dataPlace_ > 0 ? "DATALIST_EX" : "DATALIST";
+}
+
+std::string TDataSentakuListCtl::MakeLocalPath(const TDataListRec& rec) const
+{
+    if (rec.NETDRIVE == 1 && !rec.PASNAME.empty()) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%.4d", rec.REC);
+        std::string local = platform::paths::join(SysDef.SysDir, number);
+        if (rec.GASSAN != 0 && rec.GASSAN != 1 && rec.GASSAN != 2)
+            local = platform::paths::join(local, platform::paths::fileNameOf(platform::paths::excludeDelimiter(rec.PASNAME)));
+        return local;
+    }
+    return rec.PASNAME.empty() ? std::string() : platform::paths::excludeDelimiter(rec.PASNAME);
+}
+
+void TDataSentakuListCtl::InitDataListRecord(TDataListRec& rec, const std::string& path) const
+{
+    rec = TDataListRec{};
+    rec.NENDO = 1;
+    rec.GROUPID = SysDef.GroupID;
+    rec.PASNAME = path;
+    rec.LocalPath = MakeLocalPath(rec);
+}
+
+std::string TDataSentakuListCtl::columnList(bool child, bool topLevelRowNo) const
+{
+    std::string cols = "SELECT REC,";
+    if (child)
+        cols += "ROWNO,";
+    else if (topLevelRowNo)
+        cols += "0 AS ROWNO,";
+    cols += "ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
+            "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
+    cols += hasCloud_ ? ",CLOUD" : ",0 AS CLOUD";
+    cols += hasReadOnly_ ? ",READ_ONLY" : ",0 AS READ_ONLY";
+    return cols;
+}
+
+void TDataSentakuListCtl::readRow(fb::Query& q, TDataListRec& rec, bool child) const
+{
+    rec.REC = q.fieldByName("REC").asInteger();
+    rec.ROWNO = child || q.fieldIndex("ROWNO") >= 0 ? q.fieldByName("ROWNO").asInteger() : 0;
+    rec.GROUPID = SysDef.GroupID;
+    rec.ENTTEXT = q.fieldByName("ENTTEXT").asString();
+    rec.SHOUGOU = q.fieldByName("SHOUGOU").asString();
+    rec.PASNAME = q.fieldByName("PASNAME").asString();
+    rec.NETDRIVE = q.fieldByName("NETDRIVE").asInteger();
+    rec.DATATYPE = q.fieldByName("DATATYPE").asInteger();
+    rec.CODETYPE = q.fieldByName("CODETYPE").asInteger();
+    rec.NENDO = q.fieldByName("NENDO").asInteger();
+    rec.KISHU = fromDate(q.fieldByName("KISHU").asDate());
+    rec.KIMATU = fromDate(q.fieldByName("KIMATU").asDate());
+    rec.KikanText = kikanText(rec.KISHU, rec.KIMATU);
+    rec.DATALOCK = q.fieldByName("DATALOCK").asInteger();
+    rec.KYOYULOCK = q.fieldByName("KYOYULOCK").asInteger();
+    rec.TANTOU = q.fieldByName("TANTOU").asInteger();
+    rec.VER_MAJOR = q.fieldByName("VER_MAJOR").asInteger();
+    rec.VER_MINOR1 = q.fieldByName("VER_MINOR1").asInteger();
+    rec.VER_MINOR2 = q.fieldByName("VER_MINOR2").asInteger();
+    rec.VER_TEXT = q.fieldByName("VER_TEXT").asString();
+    rec.UPDATE_LOCK = q.fieldByName("UPDATE_LOCK").asInteger();
+    rec.GASSAN = static_cast<std::uint8_t>(q.fieldByName("GASSAN").asInteger());
+    rec.DATACODE = q.fieldByName("DATACODE").asString();
+    rec.DATA_STATUS = static_cast<std::uint8_t>(q.fieldByName("DATA_STATUS").asInteger());
+    rec.YOBI1 = q.fieldByName("YOBI1").asString();
+    rec.YOBI2 = q.fieldByName("YOBI2").asString();
+    rec.YOBI3 = q.fieldByName("YOBI3").asString();
+    rec.CLOUD = static_cast<std::uint8_t>(q.fieldByName("CLOUD").asInteger());
+    rec.READ_ONLY = q.fieldByName("READ_ONLY").asInteger();
+    rec.DispName = rec.ENTTEXT;
+    rec.LocalPath = MakeLocalPath(rec);
+}
+
+void TDataSentakuListCtl::bindRowValues(fb::Query& q, const TDataListRec& rec) const
+{
+    q.paramByName("PASNAME").setString(rec.PASNAME);
+    q.paramByName("ENTTEXT").setString(rec.ENTTEXT);
+    q.paramByName("SHOUGOU").setString(rec.SHOUGOU);
+    q.paramByName("NETDRIVE").setInteger(rec.NETDRIVE);
+    q.paramByName("DATATYPE").setInteger(rec.DATATYPE);
+    q.paramByName("CODETYPE").setInteger(rec.CODETYPE);
+    q.paramByName("NENDO").setInteger(rec.NENDO);
+    setDateParam(q.paramByName("KISHU"), rec.KISHU);
+    setDateParam(q.paramByName("KIMATU"), rec.KIMATU);
+    q.paramByName("DATALOCK").setInteger(rec.DATALOCK);
+    q.paramByName("KYOYULOCK").setInteger(rec.KYOYULOCK);
+    q.paramByName("TANTOU").setInteger(rec.TANTOU);
+    q.paramByName("VER_MAJOR").setInteger(rec.VER_MAJOR);
+    q.paramByName("VER_MINOR1").setInteger(rec.VER_MINOR1);
+    q.paramByName("VER_MINOR2").setInteger(rec.VER_MINOR2);
+    q.paramByName("VER_TEXT").setString(rec.VER_TEXT);
+    q.paramByName("UPDATE_LOCK").setInteger(rec.UPDATE_LOCK);
+    q.paramByName("GASSAN").setInteger(rec.GASSAN);
+    q.paramByName("DATACODE").setString(rec.DATACODE);
+    q.paramByName("DATA_STATUS").setInteger(rec.DATA_STATUS);
+    q.paramByName("YOBI1").setString(rec.YOBI1);
+    q.paramByName("YOBI2").setString(rec.YOBI2);
+    q.paramByName("YOBI3").setString(rec.YOBI3);
+    if (hasCloud_)
+        q.paramByName("CLOUD").setInteger(rec.CLOUD);
+    if (hasReadOnly_)
+        q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
+}
+
+bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListRec& rec)
+{
+    if (ServerListMode == 1)
+        return true;
+    rec.PASNAME = path;
+    if (isBlank(path))
+        return false;
+    if (ConnectKind == 1 || ConnectKind == 2)
+        return true;
+    fb::Transaction& t = dm().IBTransactionDEF;
+    bool started = false;
+    try {
+        started = startIfIdle(t);
+        const bool child = rec.GASSAN == 10;
+        main_.close();
+        main_.sql().clear();
+        main_.sql().add(child ? "SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST" : "SELECT COUNT(REC) AS RECCNT FROM DATALIST");
+        main_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        main_.paramByName("PASNAME").setString(path);
+        main_.open();
+        const int count = main_.eof() ? 0 : main_.field(0).asInteger();
+        main_.close();
+        if (count == 0) {
+            // Not registered: the local working folder of a shared data set,
+            // named after its row number.
+            const auto parts = components(path);
+            std::string number;
+            if (!child && !parts.empty())
+                number = parts.back();
+            else if (child && parts.size() >= 2)
+                number = parts[parts.size() - 2];
+            main_.sql().clear();
+            main_.sql().add(child ? "SELECT PASNAME FROM CHILD_DATALIST" : "SELECT PASNAME FROM DATALIST");
+            main_.sql().add("WHERE (REC=:REC)");
+            main_.paramByName("REC").setInteger(toNumber(number));
+            main_.open();
+            while (!main_.eof()) {
+                const std::string pasname = main_.fieldByName("PASNAME").asString();
+                if (!child || platform::paths::fileNameOf(platform::paths::excludeDelimiter(pasname))
+                                  == (parts.empty() ? std::string() : parts.back())) {
+                    rec.PASNAME = pasname;
+                    rec.LocalPath = MakeLocalPath(rec);
+                }
+                main_.next();
+            }
+            main_.close();
+        }
+        commitIfStarted(t, started);
+        return true;
+    } catch (const EIBError& e) {
+        main_.close();
+        rollbackIfStarted(t, started);
+        IBErrorProc(e, "TDataSentakuListCtl.GetLocalPathToData", "", true);
+        return false;
+    }
+}
+
+void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec, bool reportErrors)
+{
+    if (ServerListMode == 1)
+        return;
+    std::string wanted;
+    if (mode == 1) {
+        wanted = rec.PASNAME;
+        if (!GetLocalPathToData(wanted, rec)) {
+            InitDataListRecord(rec, "");
+            return;
+        }
+    } else if (mode != 0) {
+        InitDataListRecord(rec, "");
+        return;
+    }
+    fb::Transaction& t = dm().IBTransactionDEF;
+    bool started = false;
+    try {
+        started = startIfIdle(t);
+        const bool child = rec.GASSAN == 10;
+        main_.close();
+        main_.sql().clear();
+        main_.sql().add(columnList(child, true));
+        if (child) {
+            main_.sql().add("FROM CHILD_DATALIST");
+            main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (ROWNO=:ROWNO) AND (GROUPID=:GROUPID)"
+                                      : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+        } else {
+            main_.sql().add("FROM " + tableName_);
+            main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
+                                      : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+            if (dataPlace_ > 0)
+                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+        }
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        if (mode == 0) {
+            main_.paramByName("REC").setInteger(rec.REC);
+            if (child)
+                main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+        } else {
+            main_.paramByName("PASNAME").setString(rec.PASNAME);
+        }
+        if (!child && dataPlace_ > 0)
+            main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+        main_.open();
+        while (!main_.eof()) {
+            const std::int32_t workNo = rec.WorkNo;
+            const std::string workText = rec.WorkText;
+            readRow(main_, rec, child);
+            rec.WorkNo = workNo;
+            rec.WorkText = workText;
+            if (mode == 1 && rec.LocalPath == wanted)
+                break;
+            main_.next();
+        }
+        main_.close();
+        commitIfStarted(t, started);
+    } catch (...) {
+        main_.close();
+        commitIfStarted(t, started); // a read commits what it started, also after an error
+        if (!reportErrors)
+            throw;
+        report(std::current_exception(), "TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。");
+    }
+}
+
+void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool reportErrors)
+{
+    if (ConnectKind != 0 || ServerListMode == 1)
+        return;
+    rec.ChildCount = 0;
+    rec.Children.clear();
+    if (rec.Data.GASSAN != 1 && rec.Data.GASSAN != 2)
+        return;
+    fb::Transaction& t = dm().IBTransactionDEF;
+    bool started = false;
+    try {
+        started = startIfIdle(t);
+        main_.close();
+        main_.sql().clear();
+        main_.sql().add(columnList(true, false));
+        main_.sql().add("FROM CHILD_DATALIST");
+        main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
+        main_.sql().add("ORDER BY PASNAME");
+        main_.paramByName("REC").setInteger(rec.Data.REC);
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        main_.open();
+        while (!main_.eof()) {
+            TDataListRec c;
+            readRow(main_, c, true);
+            rec.Children.push_back(std::move(c));
+            main_.next();
+        }
+        main_.close();
+        rec.ChildCount = static_cast<std::int32_t>(rec.Children.size());
+        commitIfStarted(t, started);
+    } catch (...) {
+        main_.close();
+        commitIfStarted(t, started);
+        if (!reportErrors)
+            throw;
+        report(std::current_exception(), "TDataSentakuListCtl.GetDataListChildRecord",
+               "(子)データリストの取得に失敗しました。");
+    }
+}
+
+std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
+{
+    std::int32_t found = 0;
+    fb::Transaction* t = nullptr;
+    bool started = false;
+    try {
+        t = &dm().IBTransactionDEF;
+        started = startIfIdle(*t);
+        second_.close();
+        second_.sql().clear();
+        second_.sql().add("SELECT REC FROM " + tableName_);
+        second_.sql().add("WHERE (PASNAME=:PASNAME)");
+        if (dataPlace_ > 0) {
+            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+        }
+        second_.paramByName("PASNAME").setString(path);
+        second_.open();
+        if (!second_.eof())
+            found = second_.fieldByName("REC").asInteger();
+        second_.close();
+    } catch (const std::exception&) {
+        second_.close();
+    }
+    if (t != nullptr)
+        commitIfStarted(*t, started);
+    return found;
+}
+
+bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std::string& sharePath,
+                                                   std::int32_t& netDrive, std::int32_t& shareLock)
+{
+    if (ServerListMode == 1)
+        return true;
+    sharePath = path;
+    netDrive = 0;
+    shareLock = 0;
+    if (isBlank(path))
+        return false;
+    if (ConnectKind == 1 || ConnectKind == 2)
+        return true;
+    fb::Transaction& t = dm().IBTransactionDEF;
+    bool started = false;
+    try {
+        started = startIfIdle(t);
+        second_.close();
+        second_.sql().clear();
+        second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATALIST");
+        second_.sql().add("WHERE (GROUPID=:GROUPID1) AND (PASNAME=:PASNAME1)");
+        second_.sql().add("UNION");
+        second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
+        second_.sql().add("WHERE (GROUPID=:GROUPID2) AND (PASNAME=:PASNAME2)");
+        second_.paramByName("GROUPID1").setInteger(SysDef.GroupID);
+        second_.paramByName("PASNAME1").setString(path);
+        second_.paramByName("GROUPID2").setInteger(SysDef.GroupID);
+        second_.paramByName("PASNAME2").setString(path);
+        second_.open();
+        int sum = 0;
+        while (!second_.eof()) {
+            sum += second_.field(0).asInteger();
+            second_.next();
+        }
+        second_.close();
+        if (sum == 0) {
+            std::string number;
+            std::string childFolder;
+            core::SplitDataPath(path, number, childFolder);
+            second_.sql().clear();
+            second_.sql().add("SELECT REC,PASNAME,NETDRIVE,KYOYULOCK FROM DATALIST");
+            second_.sql().add("WHERE REC=:REC");
+            second_.paramByName("REC").setInteger(toNumber(number));
+            second_.open();
+            while (!second_.eof()) {
+                sharePath = second_.fieldByName("PASNAME").asString();
+                if (!childFolder.empty())
+                    sharePath = platform::paths::join(sharePath, childFolder);
+                netDrive = second_.fieldByName("NETDRIVE").asInteger();
+                shareLock = second_.fieldByName("KYOYULOCK").asInteger();
+                second_.next();
+            }
+            second_.close();
+        }
+        commitIfStarted(t, started);
+        return true;
+    } catch (const EIBError& e) {
+        second_.close();
+        rollbackIfStarted(t, started);
+        IBErrorProc(e, "TDataSentakuListCtl.ConvLocalPathToSharePath", "", true);
+        return false;
+    }
+}
+
+bool TDataSentakuListCtl::GetDataListRecordByPath(const std::string& path, TDataSentakuRec& rec)
+{
+    rec = TDataSentakuRec{};
+    InitDataListRecord(rec.Data, "");
+    rec.Data.LocalPath = path;
+    ConvLocalPathToSharePath(path, rec.Data.PASNAME, rec.Data.NETDRIVE, rec.Data.KYOYULOCK);
+    if (ConnectKind == 0) {
+        std::string number;
+        std::string child;
+        core::SplitDataPath(path, number, child);
+        rec.Data.REC = toNumber(number);
+    } else {
+        rec.Data.REC = FindRecByPasName(path);
+    }
+    if (rec.Data.REC == 0)
+        rec.Data.REC = FindRecByPasName(path);
+    if (rec.Data.REC <= 0) {
+        InitDataListRecord(rec.Data, "");
+        return false;
+    }
+    GetDataListRecord(0, rec.Data, false);
+    GetDataListChildRecord(rec, false);
+    return true;
+}
+
+bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t updateNames, bool reportErrors)
+{
+    if (ServerListMode == 1)
+        return true;
+    if (rec.REC == 0 || isBlank(rec.PASNAME))
+        return false;
+    if (rec.GASSAN == 10)
+        return UpdateDataListChildRecord(rec, updateNames, reportErrors);
+    fb::Transaction& t = dm().IBTransactionDEF;
+    bool started = false;
+    try {
+        started = startIfIdle(t);
+        if (ConnectKind == 1 || ConnectKind == 2) {
+            // A row whose number now belongs to another folder is never
+            // overwritten.
+            main_.close();
+            main_.sql().clear();
+            main_.sql().add("SELECT PASNAME FROM " + tableName_);
+            main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
+            if (dataPlace_ > 0) {
+                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+            }
+            main_.paramByName("REC").setInteger(rec.REC);
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.open();
+            bool any = false;
+            std::string last;
+            while (!main_.eof()) {
+                any = true;
+                last = main_.fieldByName("PASNAME").asString();
+                main_.next();
+            }
+            main_.close();
+            if (!any || last != rec.PASNAME) {
+                finishWrite(t, started);
+                return true;
+            }
+        }
+        main_.close();
+        main_.sql().clear();
+        main_.sql().add("UPDATE " + tableName_ + " SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,");
+        main_.sql().add("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,");
+        main_.sql().add("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,");
+        main_.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
+        main_.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,"
+                        "YOBI2=:YOBI2,YOBI3=:YOBI3");
+        if (hasCloud_)
+            main_.sql().add(",CLOUD=:CLOUD");
+        if (hasReadOnly_)
+            main_.sql().add(",READ_ONLY=:READ_ONLY");
+        // The row is one operator group's: other groups' rows of the same
+        // number stay untouched.
+        main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
+        if (dataPlace_ > 0)
+            main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+        bindRowValues(main_, rec);
+        main_.paramByName("REC").setInteger(rec.REC);
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        if (dataPlace_ > 0)
+            main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+        main_.execSQL();
+
+        if (isBlank(rec.SHOUGOU) && rec.KISHU == 0 && rec.KIMATU == 0) {
+            main_.sql().clear();
+            main_.sql().add("DELETE FROM CHILD_DATALIST");
+            main_.sql().add("WHERE REC=:REC AND GROUPID=:GROUPID");
+            main_.paramByName("REC").setInteger(rec.REC);
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.execSQL();
+        }
+        finishWrite(t, started);
+        return true;
+    } catch (...) {
+        main_.close();
+        rollbackIfStarted(t, started);
+        if (!reportErrors)
+            throw;
+        report(std::current_exception(), "TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。");
+        return false;
+    }
+}
+
+bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32_t, bool reportErrors)
+{
+    if (ConnectKind == 1 || ConnectKind == 2 || ServerListMode == 1)
+        return true;
+    if (isBlank(rec.PASNAME))
+        return false;
+    fb::Transaction& t = dm().IBTransactionDEF;
+    bool started = false;
+    try {
+        started = startIfIdle(t);
+        main_.close();
+        main_.sql().clear();
+        main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
+        main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
+        main_.paramByName("REC").setInteger(rec.REC);
+        main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        main_.open();
+        const int count = main_.eof() ? 0 : main_.field(0).asInteger();
+        main_.close();
+        main_.sql().clear();
+        const std::string extra = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
+        if (count > 0) {
+            main_.sql().add("UPDATE CHILD_DATALIST SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,");
+            main_.sql().add("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,");
+            main_.sql().add("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,");
+            main_.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
+            main_.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,"
+                            "YOBI1=:YOBI1,YOBI2=:YOBI2,YOBI3=:YOBI3");
+            if (hasCloud_)
+                main_.sql().add(",CLOUD=:CLOUD");
+            if (hasReadOnly_)
+                main_.sql().add(",READ_ONLY=:READ_ONLY");
+            main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
+        } else {
+            main_.sql().add("INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,"
+                            "CODETYPE,NENDO,");
+            main_.sql().add("KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,"
+                            "GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3" + extra + ")");
+            main_.sql().add("VALUES(:REC,:ROWNO,:GROUPID,:ENTTEXT,:SHOUGOU,:PASNAME,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,");
+            main_.sql().add(":KISHU,:KIMATU,:DATALOCK,:KYOYULOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,"
+                            ":UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
+                            + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+        }
+        bindRowValues(main_, rec);
+        main_.paramByName("REC").setInteger(rec.REC);
+        main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        main_.execSQL();
+        commitIfStarted(t, started);
+        return true;
+    } catch (...) {
+        main_.close();
+        rollbackIfStarted(t, started);
+        if (!reportErrors)
+            throw;
+        report(std::current_exception(), "TDataSentakuListCtl.UpdateDataListChildRecord",
+               "(子)データリストの更新に失敗しました。");
+        return false;
+    }
+}
+
+void InstallDataListUpdater()
+{
+    if (DM == nullptr)
+        return;
+    DM->SetDataListUpdater([](const std::string& folder, const TDataInfomationRec& info) {
+        TDataSentakuListCtl ctl;
+        ctl.ConnectKind = ConnectMode;
+        ctl.SetDataPlace(SysDef.ServerDataPlace);
+        TDataListRec rec;
+        ctl.InitDataListRecord(rec, folder);
+        rec.GASSAN = info.GASSANKBN;
+        ctl.GetDataListRecord(1, rec, true);
+        rec.GROUPID = SysDef.GroupID;
+        rec.DATACODE = info.CODE;
+        rec.SHOUGOU = info.SHOUGOU;
+        rec.NENDO = info.NENDO;
+        rec.KISHU = SafeStrToDate(info.KISHU);
+        rec.KIMATU = SafeStrToDate(info.KIMATU);
+        rec.DATATYPE = info.DATAKBN;
+        rec.CODETYPE = info.CODEKBN;
+        rec.TANTOU = info.TANTO;
+        rec.VER_MAJOR = info.VERSION1_MAJOR;
+        rec.VER_MINOR1 = info.VERSION1_MINOR;
+        rec.VER_MINOR2 = info.VERSION1_REVISION;
+        rec.VER_TEXT = info.VERSION2;
+        rec.GASSAN = info.GASSANKBN;
+        rec.CLOUD = info.CLOUD_SHARE;
+        ctl.UpdateDataListRecord(rec, 0, true);
+    });
+}
