@@ -13,6 +13,7 @@
 #include "core/AppInfo.h"
 #include "core/MessageService.h"
 #include "wizard/gui/xWizard.h"
+#include "wizard/ug16Figures.h"
 
 namespace {
 
@@ -128,9 +129,14 @@ void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& prog
     try {
         if (factory_)
             export_ = factory_(Contract.CallerValue, Contract.ExportFileName, callerPresent);
-        else
-            export_ = std::make_unique<TGaikyosyoDataExport>("", Contract.CallerValue, Contract.ExportFileName,
-                                                             callerPresent, DefaultExportSources());
+        else {
+            auto exporter = std::make_unique<TGaikyosyoDataExport>("", Contract.CallerValue, Contract.ExportFileName,
+                                                                   callerPresent, DefaultExportSources());
+            // The figures come from the open company's trial balance.
+            exporter->SetFiguresSource(
+                [](const TGaikyosyoDataExport& e) { return MakeGaikyosyoFigures(e); });
+            export_ = std::move(exporter);
+        }
         export_->InitItems();
     } catch (const std::exception& e) {
         export_.reset();
