@@ -352,6 +352,9 @@ struct TACCINF {
     TDateTime CLOUD_TIME = 0;
     std::array<std::uint8_t, 5> TaxRateUse{};   // [0] 3%, [1] 5%, [2] 8%, [3] [4] always 1
     int READ_ONLY = 0;
+    // 1 when a stored data password exists but cannot be unscrambled: the
+    // data set must not open as if it had no password.
+    std::uint8_t DataPasswordInvalid = 0;
 };
 
 // One SYSTEMINI row.

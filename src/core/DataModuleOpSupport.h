@@ -1,0 +1,54 @@
+#pragma once
+// Small pieces shared by the data module's settings and open-company
+// operations: the data module they run on, failure reporting by error kind,
+// and date conversion between columns and day counts.
+
+#include "core/DataModule.h"
+#include "core/IBErrorProc.h"
+#include "core/uAccRecord.h"
+#include "platform/firebird/firebird.h"
+
+#include <chrono>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace core::opsupport {
+
+inline TDM& dm(const char* context)
+{
+    if (DM == nullptr)
+        throw std::logic_error(std::string(context) + ": no data module");
+    return *DM;
+}
+
+// Database errors go to IBErrorProc (log, explanation, lost connection),
+// everything else to the error box with its text as detail.
+inline void reportFailure(const std::exception& e, const char* context, const std::string& message)
+{
+    if (const auto* ib = dynamic_cast<const platform::firebird::EIBError*>(&e))
+        IBErrorProc(*ib, context, message, false);
+    else
+        ErrorMessageEx(message, std::string(context) + "\r" + e.what());
+}
+
+inline constexpr std::chrono::local_days kDayZero{std::chrono::year{1899} / 12 / 30};
+
+// A DATE or TIMESTAMP column as a day count; 0 for NULL.
+inline TDateTime fieldDateTime(const platform::firebird::Field& f)
+{
+    if (f.isNull())
+        return 0;
+    const auto ts = f.asTimestamp();
+    const auto day = std::chrono::floor<std::chrono::days>(ts);
+    const double fraction = std::chrono::duration<double>(ts - day).count() / 86400.0;
+    return static_cast<double>((day - kDayZero).count()) + fraction;
+}
+
+// The date part of a day count.
+inline platform::firebird::Date toDate(TDateTime value)
+{
+    return platform::firebird::Date{kDayZero + std::chrono::days{static_cast<long>(std::floor(value))}};
+}
+
+} // namespace core::opsupport
