@@ -3,6 +3,7 @@
 #include "platform/codec.h"
 #include "platform/firebird/firebird.h"
 #include "platform/ini_file.h"
+#include "platform/plain_text.h"
 #include "platform/registry.h"
 
 #include <algorithm>
@@ -37,10 +38,7 @@ std::string upperWord(const std::string& s, std::size_t& pos)
     const std::size_t start = pos;
     while (pos < s.size() && !std::isspace(static_cast<unsigned char>(s[pos])))
         ++pos;
-    std::string w = s.substr(start, pos - start);
-    for (auto& c : w)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return w;
+    return platform::text::upperAscii(s.substr(start, pos - start));
 }
 
 // The statement without leading comments and blanks.
@@ -197,12 +195,18 @@ void writeDataIni(const std::string& path, const CompanyFacts& f)
 // Texts with the code page 932 extensions (NEC and IBM rows, circled
 // digits) cannot stand as literals in a script: the engine parses statement
 // text through Unicode and loses them. They go in through parameters.
-void writeExtendedTexts(fb::Database& db, const std::vector<std::pair<std::string, std::vector<std::string>>>& updates)
+// Read-write, concurrency, waiting on locks: what every sample writer uses.
+void writeParams(fb::Transaction& tr)
 {
-    fb::Transaction tr(&db);
     tr.addParam("write");
     tr.addParam("concurrency");
     tr.addParam("wait");
+}
+
+void writeExtendedTexts(fb::Database& db, const std::vector<std::pair<std::string, std::vector<std::string>>>& updates)
+{
+    fb::Transaction tr(&db);
+    writeParams(tr);
     tr.startTransaction();
     for (const auto& [sql, values] : updates) {
         fb::Query q(&db, &tr);
@@ -219,9 +223,7 @@ void writeExtendedTexts(fb::Database& db, const std::vector<std::pair<std::strin
 void registerDataPlaces(fb::Database& sys, const std::string& sysDir)
 {
     fb::Transaction tr(&sys);
-    tr.addParam("write");
-    tr.addParam("concurrency");
-    tr.addParam("wait");
+    writeParams(tr);
     tr.startTransaction();
     fb::Query q(&sys, &tr);
     q.sql().add("INSERT INTO DATAPLACEMAN (REC, ORDERKBN, NAME, PATH) VALUES (:REC, :ORDERKBN, :NAME, :PATH)");
@@ -253,9 +255,7 @@ void registerDataPlaces(fb::Database& sys, const std::string& sysDir)
 void registerCompany(fb::Database& sys, const SampleCompany& c, const CompanyFacts& f)
 {
     fb::Transaction tr(&sys);
-    tr.addParam("write");
-    tr.addParam("concurrency");
-    tr.addParam("wait");
+    writeParams(tr);
     tr.startTransaction();
     fb::Query q(&sys, &tr);
     q.sql().add("UPDATE DATALIST SET ENTTEXT=:ENTTEXT, SHOUGOU=:SHOUGOU, PASNAME=:PASNAME, NETDRIVE=0,");
@@ -332,9 +332,7 @@ void runSqlScript(fb::Database& database, const std::string& scriptPath)
 void runSqlText(fb::Database& database, const std::string& sql, const std::string& origin)
 {
     fb::Transaction tr(&database);
-    tr.addParam("write");
-    tr.addParam("concurrency");
-    tr.addParam("wait");
+    writeParams(tr);
     std::string term = ";";
     std::string current;
     int line = 1, statementLine = 1;
@@ -497,27 +495,25 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
     writeExtendedTexts(sys, {{"UPDATE OPERATOR SET OPNAME=:V1 WHERE GROUPID=10000 AND OPCODE=10", {info.operatorName}}});
     registerDataPlaces(sys, info.sysDir);
 
-    if (options.withCompany) {
+    // A company made from the scripts of one kind, with the texts the scripts
+    // cannot hold, registered in the data list and given its settings file.
+    auto addCompany = [&](int rec, const std::string& folderName, const std::string& scriptKind,
+                          const std::vector<std::pair<std::string, std::vector<std::string>>>& texts) {
         SampleCompany c;
-        c.rec = 1;
-        c.folder = info.sysDir + "/0001";
+        c.rec = rec;
+        c.folder = info.sysDir + "/" + folderName;
         c.database = c.folder + "/" + kCompanyFile;
         c.iniFile = c.folder + "/" + kDataIniFile;
         fs::create_directories(c.folder);
         if (options.folderCreated)
             options.folderCreated(c.folder);
-        createDatabaseFromScripts(databaseName(c.database, options), sqlDir, "company", options.dbUser,
+        createDatabaseFromScripts(databaseName(c.database, options), sqlDir, scriptKind, options.dbUser,
                                   options.dbPassword, options.forcedWrites);
         fb::Database company;
         configure(company, databaseName(c.database, options), options);
         company.connect();
-        writeExtendedTexts(company,
-                           {{"UPDATE ACCDEF1 SET ENTTEXT=:V1, SHOUGOU=:V1, ADD2=:V2 WHERE REC=1",
-                             {"㈱トルバン商事", "髙橋ビル５Ｆ"}},
-                            {"UPDATE SISETUMST SET SNAME=:V1 WHERE SCODE=''", {"㈱トルバン商事"}},
-                            {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1211' AND HCODE='01'", {"㈱髙橋商店"}},
-                            {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1121' AND HCODE='02'",
-                             {"ミルザ信用金庫①"}}});
+        if (!texts.empty())
+            writeExtendedTexts(company, texts);
         const CompanyFacts facts = readFacts(company);
         company.disconnect();
         c.code = facts.code;
@@ -525,29 +521,15 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
         registerCompany(sys, c, facts);
         writeDataIni(c.iniFile, facts);
         info.companies.push_back(c);
-    }
-    if (options.withMedical) {
-        SampleCompany c;
-        c.rec = 2;
-        c.folder = info.sysDir + "/0002";
-        c.database = c.folder + "/" + kCompanyFile;
-        c.iniFile = c.folder + "/" + kDataIniFile;
-        fs::create_directories(c.folder);
-        if (options.folderCreated)
-            options.folderCreated(c.folder);
-        createDatabaseFromScripts(databaseName(c.database, options), sqlDir, "medical", options.dbUser,
-                                  options.dbPassword, options.forcedWrites);
-        fb::Database company;
-        configure(company, databaseName(c.database, options), options);
-        company.connect();
-        const CompanyFacts facts = readFacts(company);
-        company.disconnect();
-        c.code = facts.code;
-        c.name = facts.shougou;
-        registerCompany(sys, c, facts);
-        writeDataIni(c.iniFile, facts);
-        info.companies.push_back(c);
-    }
+    };
+    if (options.withCompany)
+        addCompany(1, "0001", "company",
+                   {{"UPDATE ACCDEF1 SET ENTTEXT=:V1, SHOUGOU=:V1, ADD2=:V2 WHERE REC=1", {"㈱トルバン商事", "髙橋ビル５Ｆ"}},
+                    {"UPDATE SISETUMST SET SNAME=:V1 WHERE SCODE=''", {"㈱トルバン商事"}},
+                    {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1211' AND HCODE='01'", {"㈱髙橋商店"}},
+                    {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1121' AND HCODE='02'", {"ミルザ信用金庫①"}}});
+    if (options.withMedical)
+        addCompany(2, "0002", "medical", {});
     sys.disconnect();
 
     // The connection settings file as a fresh write leaves it.

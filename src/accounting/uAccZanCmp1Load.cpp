@@ -53,6 +53,23 @@ void computeNetBalance(TPeriodValues& net, TPeriodValues& balance, const TPeriod
     }
 }
 
+// Adds the current-year record of the query (opening KAISIZAN, movements
+// KARnn/KASnn) to an account or sub-account entry and works out its net
+// movements and balances again.
+template <class Entry>
+void addCurrentYear(Entry& e, const fb::Field& opening, const std::vector<fb::Field*>& kar,
+                    const std::vector<fb::Field*>& kas, int taishaku)
+{
+    e.KAISIZAN += opening.asCurrency();
+    e.CompareOpening = e.KAISIZAN;
+    e.YearOpenings[0] = e.KAISIZAN;
+    for (int n = 1; n <= 16; ++n) {
+        e.Debit[n] += kar[std::size_t(n)]->asCurrency();
+        e.Credit[n] += kas[std::size_t(n)]->asCurrency();
+    }
+    computeNetBalance(e.Net, e.Balance, e.Debit, e.Credit, taishaku, e.KAISIZAN);
+}
+
 // Group code 1 of a closing-statement row of individual data, moved by the
 // code system and the master record number.
 std::string movedGroupM1(const std::string& g, int mstrec)
@@ -245,14 +262,7 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
                 if (!AccInf.TegataKCode[t].empty() && kcode == AccInf.TegataKCode[t])
                     tegataRows[t] = o;
         }
-        r.KAISIZAN += fOpen.asCurrency();
-        r.CompareOpening = r.KAISIZAN;
-        r.YearOpenings[0] = r.KAISIZAN;
-        for (int n = 1; n <= 16; ++n) {
-            r.Debit[n] += kar[std::size_t(n)]->asCurrency();
-            r.Credit[n] += kas[std::size_t(n)]->asCurrency();
-        }
-        computeNetBalance(r.Net, r.Balance, r.Debit, r.Credit, r.Kamoku.TAISHAKU, r.KAISIZAN);
+        addCurrentYear(r, fOpen, kar, kas, r.Kamoku.TAISHAKU);
 
         if (closingLayout) {
             if (scope == 30 && fKishu1) {
@@ -308,14 +318,7 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
                 if (isBlank(h.HCODE))
                     h.HCODE.clear();
                 h.HNAME = fHname->asString();
-                h.KAISIZAN += fOpen.asCurrency();
-                h.CompareOpening = h.KAISIZAN;
-                h.YearOpenings[0] = h.KAISIZAN;
-                for (int n = 1; n <= 16; ++n) {
-                    h.Debit[n] += kar[std::size_t(n)]->asCurrency();
-                    h.Credit[n] += kas[std::size_t(n)]->asCurrency();
-                }
-                computeNetBalance(h.Net, h.Balance, h.Debit, h.Credit, r.Kamoku.TAISHAKU, h.KAISIZAN);
+                addCurrentYear(h, fOpen, kar, kas, r.Kamoku.TAISHAKU);
                 q.next();
             }
             r.HojCount = int(r.HojoList.size());

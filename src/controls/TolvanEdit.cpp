@@ -52,7 +52,7 @@ QChar controls::zeroKeyChar(TZeroKey key) {
     return QChar();
 }
 
-TTolvanEdit::TTolvanEdit(QWidget* parent) : QLineEdit(parent) {
+TTolvanEdit::TTolvanEdit(QWidget* parent) : QLineEdit(parent), TKeyStyled(ksEnter) {
     connect(this, &QLineEdit::textChanged, this, [this] { onTextChanged(); });
 }
 

@@ -21,7 +21,7 @@ enum TAutoNextCtl : unsigned {
 using TAutoNextCtls = unsigned;
 inline constexpr TAutoNextCtls AllAutoNextCtls = acMaxLength | acTabKey | acDownKey | acSendEnter;
 
-class TTolvanEdit : public QLineEdit {
+class TTolvanEdit : public QLineEdit, public TKeyStyled {
     Q_OBJECT
 public:
     explicit TTolvanEdit(QWidget* parent = nullptr);
@@ -43,8 +43,6 @@ public:
     TAutoNextCtls AutoNextCtls() const { return autoNext_; }
     void SetAutoNextCtls(TAutoNextCtls value) { autoNext_ = value & AllAutoNextCtls; }
     TAutoNextCtls AutoNextCtls_Result() const { return result_; }
-    TKeyStyles KeyStyles() const { return keyStyles_; }
-    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
     bool EnterKeyNoBeep() const { return enterNoBeep_; }
     void SetEnterKeyNoBeep(bool on) { enterNoBeep_ = on; }
     TKanaMode KanaMode() const { return kanaMode_; }
@@ -110,7 +108,6 @@ private:
     bool allowBlank_ = false;
     TAutoNextCtls autoNext_ = 0;
     TAutoNextCtls result_ = 0;
-    TKeyStyles keyStyles_ = ksEnter;
     bool enterNoBeep_ = false;
     TKanaMode kanaMode_ = kmNone;
     QString kana_;

@@ -316,36 +316,43 @@ void TxComboBox::onTextEdited(const QString& text) {
 
 // ------------------------------------------------------ check and radio
 
+namespace {
+
+// Enter and the arrows of `styles` take the focus out of a check box or radio
+// button (moveFocus(true) forward); an arrow held with a modifier is only
+// swallowed. False for any other key, which the button handles itself.
+template <class MoveFocus>
+bool leaveButtonByKey(TKeyStyles styles, QKeyEvent* e, MoveFocus moveFocus) {
+    const int key = e->key();
+    const TKeyStyles style = isEnterKey(key) ? ksEnter : styleOfArrow(key);
+    if (style == 0 || (styles & style) == 0) {
+        return false;
+    }
+    e->accept();
+    if (style == ksEnter || !hasModifier(e->modifiers())) {
+        moveFocus(style == ksEnter || arrowGoesForward(key));
+    }
+    return true;
+}
+
+}  // namespace
+
 TxCheckBox::TxCheckBox(QWidget* parent) : QCheckBox(parent) {}
 TxCheckBox::TxCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
 
 void TxCheckBox::keyPressEvent(QKeyEvent* e) {
-    const int key = e->key();
-    const TKeyStyles style = isEnterKey(key) ? ksEnter : styleOfArrow(key);
-    if (style != 0 && (keyStyles_ & style) != 0) {
-        e->accept();
-        if (style == ksEnter || !hasModifier(e->modifiers())) {
-            focusNextPrevChild(style == ksEnter || arrowGoesForward(key));
-        }
-        return;
+    if (!leaveButtonByKey(keyStyles_, e, [this](bool next) { focusNextPrevChild(next); })) {
+        QCheckBox::keyPressEvent(e);
     }
-    QCheckBox::keyPressEvent(e);
 }
 
 TxRadioButton::TxRadioButton(QWidget* parent) : QRadioButton(parent) {}
 TxRadioButton::TxRadioButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {}
 
 void TxRadioButton::keyPressEvent(QKeyEvent* e) {
-    const int key = e->key();
-    const TKeyStyles style = isEnterKey(key) ? ksEnter : styleOfArrow(key);
-    if (style != 0 && (keyStyles_ & style) != 0) {
-        e->accept();
-        if (style == ksEnter || !hasModifier(e->modifiers())) {
-            focusNextPrevChild(style == ksEnter || arrowGoesForward(key));
-        }
-        return;
+    if (!leaveButtonByKey(keyStyles_, e, [this](bool next) { focusNextPrevChild(next); })) {
+        QRadioButton::keyPressEvent(e);
     }
-    QRadioButton::keyPressEvent(e);
 }
 
 // ------------------------------------------------------------ TxMaskEdit

@@ -15,13 +15,11 @@
 enum TCursorPos { cpAllSel, cpLeft, cpRight };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
-class TxEdit : public QLineEdit {
+class TxEdit : public QLineEdit, public TKeyStyled {
     Q_OBJECT
 public:
     explicit TxEdit(QWidget* parent = nullptr);
 
-    TKeyStyles KeyStyles() const { return keyStyles_; }
-    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
     bool KeyEdit3D() const { return hasFrame(); }
@@ -60,7 +58,6 @@ protected:
 private:
     bool pasteLocked() const { return killPaste_ && imeMode_ == imDisable; }
 
-    TKeyStyles keyStyles_ = ksEnter | ksUp;
     TAlignment alignment_ = taLeftJustify;
     TCursorPos cursorPos_ = cpAllSel;
     bool kanaSw_ = false;
@@ -71,13 +68,11 @@ private:
     QString preedit_;
 };
 
-class TxComboBox : public QComboBox {
+class TxComboBox : public QComboBox, public TKeyStyled {
     Q_OBJECT
 public:
     explicit TxComboBox(QWidget* parent = nullptr);
 
-    TKeyStyles KeyStyles() const { return keyStyles_; }
-    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
     int DropDownWidth() const { return dropDownWidth_; }
     void SetDropDownWidth(int width) { dropDownWidth_ = width; }
     int KeyLen() const { return keyLen_; }
@@ -101,7 +96,6 @@ private:
     void onTextEdited(const QString& text);
     QString prefixKey(const QString& text) const;
 
-    TKeyStyles keyStyles_ = ksEnter | ksUp;
     int dropDownWidth_ = 0;
     int keyLen_ = 0;
     QString keyTerm_ = QStringLiteral(":");
@@ -109,42 +103,30 @@ private:
     bool popupShown_ = false;
 };
 
-class TxCheckBox : public QCheckBox {
+class TxCheckBox : public QCheckBox, public TKeyStyled {
     Q_OBJECT
 public:
     explicit TxCheckBox(QWidget* parent = nullptr);
     explicit TxCheckBox(const QString& text, QWidget* parent = nullptr);
-    TKeyStyles KeyStyles() const { return keyStyles_; }
-    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    TKeyStyles keyStyles_ = ksEnter | ksUp;
 };
 
-class TxRadioButton : public QRadioButton {
+class TxRadioButton : public QRadioButton, public TKeyStyled {
     Q_OBJECT
 public:
     explicit TxRadioButton(QWidget* parent = nullptr);
     explicit TxRadioButton(const QString& text, QWidget* parent = nullptr);
-    TKeyStyles KeyStyles() const { return keyStyles_; }
-    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    TKeyStyles keyStyles_ = ksEnter | ksUp;
 };
 
-class TxMaskEdit : public QLineEdit {
+class TxMaskEdit : public QLineEdit, public TKeyStyled {
     Q_OBJECT
 public:
     explicit TxMaskEdit(QWidget* parent = nullptr);
-    TKeyStyles KeyStyles() const { return keyStyles_; }
-    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
 
     // A mask in the "mask;save literals;blank" form ("aaaa-aaaa-aaaa;1;_").
     void SetEditMask(const QString& mask);
@@ -157,7 +139,6 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    TKeyStyles keyStyles_ = ksEnter | ksUp;
     QString editMask_;
     bool saveLiterals_ = true;
 };

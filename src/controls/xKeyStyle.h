@@ -19,6 +19,19 @@ inline constexpr TKeyStyles AllKeyStyles = ksEnter | ksLeft | ksUp | ksRight | k
 // method off for the control, the others only hint at it.
 enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata };
 
+// The key styles of a keyboard-navigating control; the control's key
+// handling reads keyStyles_.
+class TKeyStyled {
+public:
+    TKeyStyles KeyStyles() const { return keyStyles_; }
+    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
+
+protected:
+    explicit TKeyStyled(TKeyStyles initial = ksEnter | ksUp) : keyStyles_(initial) {}
+
+    TKeyStyles keyStyles_;
+};
+
 namespace controls {
 
 // True for the Enter keys (main keyboard and keypad).

@@ -4,6 +4,7 @@
 #include "platform/codec.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -20,6 +21,9 @@ namespace {
 
 namespace fb = platform::firebird;
 using namespace std::chrono;
+using platform::text::joinLines;
+using platform::text::splitLines;
+using platform::text::upperAscii;
 
 constexpr sys_days kDayZero = sys_days{1899y / 12 / 30};
 
@@ -30,13 +34,6 @@ std::string trimAscii(const std::string& s)
         return {};
     const auto e = s.find_last_not_of(" \t\r\n");
     return s.substr(b, e - b + 1);
-}
-
-std::string upperAscii(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); });
-    return s;
 }
 
 bool parseInt(const std::string& textIn, long long& out)
@@ -98,25 +95,20 @@ bool isPicture(const std::string& t)
     return t == "画像" || t == "BMP" || t == "JPG";
 }
 
-// Splits a text at CR LF, CR or LF (as a string list takes its text).
-std::vector<std::string> splitLines(const std::string& text)
+// Whether table holds the row (group, key); leaves q closed and cleared for
+// the statement that follows.
+bool rowExists(fb::Query& q, const std::string& table, const std::string& groupColumn, const std::string& keyColumn,
+               const std::string& group, const std::string& key)
 {
-    std::vector<std::string> lines;
-    std::string cur;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(cur);
-            cur.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty())
-        lines.push_back(cur);
-    return lines;
+    q.sql().add("SELECT COUNT(" + groupColumn + ") AS RECCNT FROM " + table);
+    q.sql().add("WHERE (" + groupColumn + "=:" + groupColumn + ") AND (" + keyColumn + "=:" + keyColumn + ")");
+    q.paramByName(groupColumn).setString(group);
+    q.paramByName(keyColumn).setString(key);
+    q.open();
+    const int count = q.eof() ? 0 : q.field(0).asInteger();
+    q.close();
+    q.sql().clear();
+    return count != 0;
 }
 
 std::string readFileBytes(const std::string& path)
@@ -523,15 +515,7 @@ void funcPutAccReg(const std::string& group, const std::string& code, const std:
 {
     inCompanyTransaction("funcPutAccReg", [&] {
         auto q = CreateAccQuery("ACCDAT", false);
-        q->sql().add("SELECT COUNT(AGROUP) AS RECCNT FROM ACCREG");
-        q->sql().add("WHERE (AGROUP=:AGROUP) AND (ACODE=:ACODE)");
-        q->paramByName("AGROUP").setString(group);
-        q->paramByName("ACODE").setString(code);
-        q->open();
-        const int count = q->eof() ? 0 : q->field(0).asInteger();
-        q->close();
-        q->sql().clear();
-        if (count != 0) {
+        if (rowExists(*q, "ACCREG", "AGROUP", "ACODE", group, code)) {
             q->sql().add("UPDATE ACCREG SET ATEXT=:ATEXT");
             q->sql().add("WHERE AGROUP=:AGROUP AND ACODE=:ACODE");
         } else {
@@ -584,10 +568,7 @@ TRegValue funcGetAccRegBlob(const std::string& group, const std::string& key, co
                 result = TRegValue::text(path);
             } else if (type == "メモ") {
                 const std::string text = platform::codec::fromSjis(q->fieldByName("FVALUE").asBytes());
-                std::string joined;
-                for (const auto& line : splitLines(text))
-                    joined += line + "\r\n";
-                result = TRegValue::text(joined);
+                result = TRegValue::text(joinLines(splitLines(text)));
             }
         }
         q->close();
@@ -606,23 +587,12 @@ void funcPutAccRegBlob(const std::string& group, const std::string& key, const s
         bytes = readFileBytes(value.asString());
         hasValue = true;
     } else if (contentType == "メモ") {
-        std::string text;
-        for (const auto& line : splitLines(value.asString()))
-            text += line + "\r\n";
-        bytes = platform::codec::toSjis(text);
+        bytes = platform::codec::toSjis(joinLines(splitLines(value.asString())));
         hasValue = true;
     }
     inCompanyTransaction("funcPutAccRegBlob", [&] {
         auto q = CreateAccQuery("ACCDAT", false);
-        q->sql().add("SELECT COUNT(FGROUP) AS RECCNT FROM ACCREG_BLOB_BINARY");
-        q->sql().add("WHERE (FGROUP=:FGROUP) AND (FKEY=:FKEY)");
-        q->paramByName("FGROUP").setString(group);
-        q->paramByName("FKEY").setString(key);
-        q->open();
-        const int count = q->eof() ? 0 : q->field(0).asInteger();
-        q->close();
-        q->sql().clear();
-        if (count != 0) {
+        if (rowExists(*q, "ACCREG_BLOB_BINARY", "FGROUP", "FKEY", group, key)) {
             q->sql().add("UPDATE ACCREG_BLOB_BINARY SET FTYPE=:FTYPE,FVALUE=:FVALUE");
             q->sql().add("WHERE FGROUP=:FGROUP AND FKEY=:FKEY");
         } else {

@@ -11,6 +11,7 @@
 #include "platform/codec.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -22,6 +23,8 @@
 
 using namespace core;
 namespace fb = platform::firebird;
+using platform::text::toIntOr;
+using platform::text::upperAscii;
 
 namespace {
 
@@ -31,22 +34,24 @@ constexpr const char* kBackupStopped = "データベースの保存処理を中�
 constexpr const char* kRestoreStopped = "データベースの復元処理を中止しました。";
 constexpr const char* kNotOurData = "指定されたファイルはトルバン財務用のデータではありません。";
 
-int toInt(const std::string& s)
+// The operator's file in the server's work folder (made when missing) that a
+// backup or restore through the share passes through.
+std::string shareServerFile()
 {
-    try {
-        std::size_t used = 0;
-        const int v = std::stoi(s, &used);
-        return used == s.size() ? v : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
+    if (!DM->DExist(SysDef.ServerTempPath, ConnectMode))
+        DM->MkDir(SysDef.ServerTempPath, ConnectMode);
+    return platform::paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
 }
 
-std::string upperAscii(std::string s)
+// Removes the operator's row of the file-transfer table.
+void deleteTransferRow(fb::Query& q, const std::string& key)
 {
-    for (auto& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
+    q.close();
+    q.sql().clear();
+    q.sql().add("DELETE FROM FILETRANS");
+    q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
+    q.paramByName("CONTENT_ID").setString(key);
+    q.execSQL();
 }
 
 // The company's personal-number settings, cleared in the live data set for
@@ -308,24 +313,15 @@ void TBackupRestoreThread::backupStep()
 
 bool TBackupRestoreThread::backupThroughShare()
 {
-    const std::string serverFile = platform::paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
+    const std::string serverFile = shareServerFile();
     const std::string key = "TNZ_" + std::to_string(SysDef.OpCode);
-    if (!DM->DExist(SysDef.ServerTempPath, ConnectMode))
-        DM->MkDir(SysDef.ServerTempPath, ConnectMode);
     if (!DM->BackupFDB(fb::Protocol::TCP, HostName, DataPath, serverFile, true))
         return false;
     fb::Query q(&DM->IBFileMan, &DM->IBTransFileMan);
     std::unique_ptr<TOwnTransaction> tr;
     try {
         tr = std::make_unique<TOwnTransaction>(DM->IBTransFileMan);
-        auto deleteRow = [&] {
-            q.close();
-            q.sql().clear();
-            q.sql().add("DELETE FROM FILETRANS");
-            q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
-            q.paramByName("CONTENT_ID").setString(key);
-            q.execSQL();
-        };
+        auto deleteRow = [&] { deleteTransferRow(q, key); };
         deleteRow();
         q.sql().clear();
         q.sql().add("INSERT INTO FILETRANS(CONTENT_ID,CONTENT)");
@@ -425,22 +421,13 @@ void TBackupRestoreThread::restoreStep()
 
 bool TBackupRestoreThread::restoreThroughShare()
 {
-    const std::string serverFile = platform::paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
+    const std::string serverFile = shareServerFile();
     const std::string key = "TNZ_" + std::to_string(SysDef.OpCode);
-    if (!DM->DExist(SysDef.ServerTempPath, ConnectMode))
-        DM->MkDir(SysDef.ServerTempPath, ConnectMode);
     fb::Query q(&DM->IBFileMan, &DM->IBTransFileMan);
     std::unique_ptr<TOwnTransaction> tr;
     try {
         tr = std::make_unique<TOwnTransaction>(DM->IBTransFileMan);
-        auto deleteRow = [&] {
-            q.close();
-            q.sql().clear();
-            q.sql().add("DELETE FROM FILETRANS");
-            q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
-            q.paramByName("CONTENT_ID").setString(key);
-            q.execSQL();
-        };
+        auto deleteRow = [&] { deleteTransferRow(q, key); };
         deleteRow();
         q.sql().clear();
         q.sql().add("INSERT INTO FILETRANS(CONTENT_ID,CONTENT)");
@@ -572,15 +559,15 @@ bool TBackupRestoreThread::ReadBackupInfo(const std::string& backupFile, bool st
         else if (name == "KIMATU")
             Kimatu = value;
         else if (name == "SIWAKE")
-            Siwake = toInt(value);
+            Siwake = toIntOr(value, 0);
         else if (name == "TOTALSIWAKE")
-            TotalSiwake = toInt(value);
+            TotalSiwake = toIntOr(value, 0);
         else if (name == "DATAVARSION")
             DataVersion = value;
         else if (name == "GASSAN")
-            Gassan = toInt(value);
+            Gassan = toIntOr(value, 0);
         else if (name == "USEMYNUMBER")
-            UseMyNumber = toInt(value);
+            UseMyNumber = toIntOr(value, 0);
     }
     return !Shougou.empty();
 }

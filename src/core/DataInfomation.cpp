@@ -12,6 +12,7 @@
 #include "core/TextRoutines.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -22,6 +23,8 @@
 using namespace core;
 namespace fs = std::filesystem;
 namespace fb = platform::firebird;
+using platform::text::toIntOr;
+using platform::text::upperAscii;
 
 const std::array<const char*, 11> DataStatusNames = {
     "－", "－", "使用中", "データロック中", "保存中", "復元中", "コピー中", "貼り付け中", "削除中", "新規作成中", "破損"};
@@ -43,27 +46,9 @@ std::string formatDate(const fb::Field& f)
     return buf;
 }
 
-int toInt(const std::string& s, int fallback)
-{
-    try {
-        std::size_t used = 0;
-        const int v = std::stoi(s, &used);
-        return used == s.size() ? v : fallback;
-    } catch (const std::exception&) {
-        return fallback;
-    }
-}
-
 std::string versionText(int major, int minor, int revision)
 {
     return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
-}
-
-std::string upperAscii(std::string s)
-{
-    for (auto& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 void showInformation(std::initializer_list<std::string> lines)
@@ -323,7 +308,7 @@ int TDataInfomation::readLocal(const std::string& host, const std::string& folde
     }
     const platform::IniFile ini(iniPath);
     auto i = [&](const char* section, const char* key, int fallback) {
-        return toInt(ini.readString(section, key, ""), fallback);
+        return toIntOr(ini.readString(section, key, ""), fallback);
     };
     auto s = [&](const char* section, const char* key) { return ini.readString(section, key, ""); };
     rec.STATUS = static_cast<std::uint8_t>(i("DATASTS", "STATUS", 1));

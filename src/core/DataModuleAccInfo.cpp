@@ -6,6 +6,7 @@
 #include "core/MessageService.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
+#include "platform/plain_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,6 +18,7 @@ namespace core {
 namespace {
 
 namespace fb = platform::firebird;
+using platform::text::upperAscii;
 using opsupport::dm;
 using opsupport::fieldDateTime;
 
@@ -27,13 +29,6 @@ TOpenCompanyTables& openCompanyTables()
 {
     static TOpenCompanyTables tables;
     return tables;
-}
-
-std::string upperAscii(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); });
-    return s;
 }
 
 int toIntOrZero(const std::string& text)
@@ -775,23 +770,11 @@ bool CheckDataPassword()
     dlg.caption = "パスワードの確認";
     dlg.prompt = "パスワードを入力して下さい。";
     dlg.promptColour = 0;
-    dlg.text.clear();
     dlg.maxLength = 8;
     dlg.keyFilter = inputfilter::LettersDigits;
     dlg.help = "パスワード(英数字8文字以内)を入力し、[OK]ボタンを押して下さい。3回続けて失敗すると「データ選択」画面に戻ります。";
     dlg.position = inputpos::ScreenCenter;
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        if (attempt > 1) {
-            dlg.prompt = "正しいパスワードを入力して下さい。";
-            dlg.promptColour = 0x0000FF;
-            dlg.text.clear();
-        }
-        if (ShowInputDlg(dlg) != modal::Ok)
-            return false;
-        if (TrimZenkaku(dlg.text) == AccInf.DataPassword)
-            return true;
-    }
-    return false;
+    return AskPasswordThreeTimes(dlg, AccInf.DataPassword);
 }
 
 std::string GetNameValue(const std::string& text, const std::string& name)

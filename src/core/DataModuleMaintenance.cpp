@@ -4,6 +4,7 @@
 
 #include "core/IBErrorProc.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 #include "platform/process.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 
 namespace core {
 namespace fs = std::filesystem;
+using platform::text::upperAscii;
 
 namespace {
 
@@ -32,10 +34,30 @@ bool isBlank(const std::string& s)
     return s.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
-std::string upper(std::string s)
+// Whether the count that prepare puts into q is above zero, read in an own
+// transaction; a database error is reported under context and answers false.
+template <class Prepare>
+bool countsAnyRow(fb::Transaction& transaction, fb::Query& q, Prepare prepare, const char* context, const char* message)
 {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
+    TOwnTransaction tr(transaction);
+    try {
+        q.close();
+        q.sql().clear();
+        prepare(q);
+        q.open();
+        const bool found = q.field(0).asInteger() > 0;
+        q.close();
+        tr.commit();
+        return found;
+    } catch (const EIBError& e) {
+        q.close();
+        tr.rollback();
+        IBErrorProc(e, context, message, true);
+        return false;
+    } catch (...) {
+        q.close();
+        throw;
+    }
 }
 
 std::string readWholeFile(const std::string& path)
@@ -120,52 +142,26 @@ void TDM::SetGbakRunner(TGbakRunner runner)
 
 bool TDM::fnExistence_Table(const std::string& table)
 {
-    TOwnTransaction tr(IBTransactionDAT);
-    try {
-        IBQACC1.close();
-        IBQACC1.sql().clear();
-        IBQACC1.sql().add("SELECT Count(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME=:Table_NAME");
-        IBQACC1.paramByName("Table_NAME").setString(table);
-        IBQACC1.open();
-        const bool found = IBQACC1.field(0).asInteger() > 0;
-        IBQACC1.close();
-        tr.commit();
-        return found;
-    } catch (const EIBError& e) {
-        IBQACC1.close();
-        tr.rollback();
-        IBErrorProc(e, "TDM.fnExistence_Table", "テーブルの存在情報の取得に失敗しました。", true);
-        return false;
-    } catch (...) {
-        IBQACC1.close();
-        throw;
-    }
+    return countsAnyRow(
+        IBTransactionDAT, IBQACC1,
+        [&](fb::Query& q) {
+            q.sql().add("SELECT Count(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME=:Table_NAME");
+            q.paramByName("Table_NAME").setString(table);
+        },
+        "TDM.fnExistence_Table", "テーブルの存在情報の取得に失敗しました。");
 }
 
 bool TDM::fnExistence_Field(const std::string& table, const std::string& field)
 {
-    TOwnTransaction tr(IBTransactionDAT);
-    try {
-        IBQACC1.close();
-        IBQACC1.sql().clear();
-        IBQACC1.sql().add("SELECT count(*) FROM RDB$RELATION_FIELDS WHERE (RDB$RELATION_NAME=:TABLE_NAME) AND "
-                          "(RDB$FIELD_NAME=:FIELD_NAME )");
-        IBQACC1.paramByName("TABLE_NAME").setString(table);
-        IBQACC1.paramByName("FIELD_NAME").setString(field);
-        IBQACC1.open();
-        const bool found = IBQACC1.field(0).asInteger() > 0;
-        IBQACC1.close();
-        tr.commit();
-        return found;
-    } catch (const EIBError& e) {
-        IBQACC1.close();
-        tr.rollback();
-        IBErrorProc(e, "TDM.fnExistence_Field", "テーブル項目の存在情報の取得に失敗しました。", true);
-        return false;
-    } catch (...) {
-        IBQACC1.close();
-        throw;
-    }
+    return countsAnyRow(
+        IBTransactionDAT, IBQACC1,
+        [&](fb::Query& q) {
+            q.sql().add("SELECT count(*) FROM RDB$RELATION_FIELDS WHERE (RDB$RELATION_NAME=:TABLE_NAME) AND "
+                        "(RDB$FIELD_NAME=:FIELD_NAME )");
+            q.paramByName("TABLE_NAME").setString(table);
+            q.paramByName("FIELD_NAME").setString(field);
+        },
+        "TDM.fnExistence_Field", "テーブル項目の存在情報の取得に失敗しました。");
 }
 
 namespace {
@@ -521,7 +517,7 @@ bool TDM::ValidateFDB(fb::Protocol protocol, const std::string& host, const std:
 
 bool TDM::ServerFileOperation(const std::string& operationIn, const std::string& path1, const std::string& path2)
 {
-    const std::string op = upper(operationIn);
+    const std::string op = upperAscii(operationIn);
     const bool fileOp = op == "FEXIST" || op == "FCOPY" || op == "FDEL";
     const bool dirOp = op == "DEXIST" || op == "MKDIR" || op == "RMDIR";
     if (!fileOp && !dirOp)

@@ -51,4 +51,8 @@ inline platform::firebird::Date toDate(TDateTime value)
     return platform::firebird::Date{kDayZero + std::chrono::days{static_cast<long>(std::floor(value))}};
 }
 
+// Stores text as the SSTR of the STYLECOLOR row (opCode, styleName), adding
+// the row (with every colour -1) when there is none; in q's transaction.
+void writeStyleColor(platform::firebird::Query& q, int opCode, const std::string& styleName, const std::string& text);
+
 } // namespace core::opsupport

@@ -4,6 +4,7 @@
 #include "core/DataModuleOpSupport.h"
 #include "core/TextRoutines.h"
 #include "core/TolvanWarekiLib.h"
+#include "platform/plain_text.h"
 
 #include <algorithm>
 #include <array>
@@ -16,18 +17,12 @@ namespace {
 namespace fb = platform::firebird;
 using opsupport::dm;
 using opsupport::reportFailure;
+using platform::text::upperAscii;
 
 TFontInstalledProc& fontInstalledProc()
 {
     static TFontInstalledProc proc;
     return proc;
-}
-
-std::string upperAscii(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); });
-    return s;
 }
 
 // One SYSDEF column and its SysDef field (exactly one of the two members).
@@ -881,6 +876,42 @@ void GetDataListRec(const std::string& path, int& recNo, int& childNo)
 
 // --- STYLECOLOR ---------------------------------------------------------------
 
+namespace opsupport {
+
+void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, const std::string& text)
+{
+    q.close();
+    q.sql().clear();
+    q.sql().add("SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR");
+    q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
+    q.paramByName("OPCODE").setInteger(opCode);
+    q.paramByName("STYLENAME").setString(styleName);
+    q.open();
+    const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
+    q.close();
+    q.sql().clear();
+    if (exists) {
+        q.sql().add("UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,"
+                    "LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,"
+                    "NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR");
+        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
+    } else {
+        q.sql().add("INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,"
+                    "LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)");
+        q.sql().add("VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
+                    ":NETCOLOR1,:NETCOLOR2,:SSTR)");
+    }
+    q.paramByName("OPCODE").setInteger(opCode);
+    q.paramByName("STYLENAME").setString(styleName);
+    for (const char* colour :
+         {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"})
+        q.paramByName(colour).setInteger(-1);
+    q.paramByName("SSTR").setString(text);
+    q.execSQL();
+}
+
+} // namespace opsupport
+
 void GetStyleColorStr(int opCode, const std::string& styleName, std::string& text)
 {
     text.clear();
@@ -908,32 +939,7 @@ void PutStyleColorStr(int opCode, const std::string& styleName, const std::strin
         TDM& d = dm("TDM.PutStyleColorStr");
         TOwnTransaction tr(d.IBTransactionDEF);
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR");
-        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("STYLENAME").setString(styleName);
-        q.open();
-        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-        q.close();
-        q.sql().clear();
-        if (exists) {
-            q.sql().add("UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,"
-                        "LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,"
-                        "NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR");
-            q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        } else {
-            q.sql().add("INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,"
-                        "LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)");
-            q.sql().add("VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
-                        ":NETCOLOR1,:NETCOLOR2,:SSTR)");
-        }
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("STYLENAME").setString(styleName);
-        for (const char* colour :
-             {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"})
-            q.paramByName(colour).setInteger(-1);
-        q.paramByName("SSTR").setString(text);
-        q.execSQL();
+        opsupport::writeStyleColor(q, opCode, styleName, text);
         tr.commit();
     } catch (const std::exception&) {
     }

@@ -5,6 +5,7 @@
 #include "platform/codec.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -17,6 +18,7 @@
 #include <vector>
 
 namespace core {
+using platform::text::joinLines;
 namespace {
 
 constexpr const char* kLogBaseName = "ErrFbAccess";
@@ -77,14 +79,6 @@ std::string toSjisForLog(const std::string& utf8)
     return out;
 }
 
-std::string joinLines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const auto& l : lines)
-        text += l + "\r\n";
-    return text;
-}
-
 void appendFile(const std::string& path, const std::string& utf8Text)
 {
     std::ofstream f(path, std::ios::binary | std::ios::app);
@@ -118,25 +112,6 @@ std::string companyDatabaseName()
 {
     const auto& proc = databaseNameProc();
     return proc ? proc() : std::string();
-}
-
-std::vector<std::string> splitAtCr(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::string cur;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(cur);
-            cur.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            cur += c;
-        }
-    }
-    lines.push_back(cur);
-    return lines;
 }
 
 } // namespace
@@ -174,7 +149,7 @@ void ShowStandardMessage(const std::string& text, std::uint8_t kind)
     TMessage2InfoRec rec;
     InitMessage2Info(kind, rec);
     rec.buttons = msgbtn::OK;
-    const auto lines = splitAtCr(text);
+    const auto lines = platform::text::splitLines(text, platform::text::LastLine::Keep);
     const std::size_t n = rec.lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i < n)
@@ -252,7 +227,7 @@ void IBErrorReport(const EIBError& error, const std::string& title, bool omitMes
         text += error.message() + "\r" + "\r\n";
     text += GetIBErrorText(error) + "\r\n";
 
-    std::vector<std::string> lines = splitAtCr(text);
+    std::vector<std::string> lines = platform::text::splitLines(text, platform::text::LastLine::Keep);
     if (!lines.empty() && lines.back().empty())
         lines.pop_back();
     lines.push_back("PG_VERSION[" + SysDef.ProgramVersion + "]");

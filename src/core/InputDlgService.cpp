@@ -1,6 +1,7 @@
 #include "core/InputDlgService.h"
 
 #include "core/MessageService.h"
+#include "core/TextRoutines.h"
 
 #include <utility>
 
@@ -35,3 +36,19 @@ bool hasInputDlgHandler()
 }
 
 }  // namespace core
+
+bool AskPasswordThreeTimes(TInputDlgRequest& request, const std::string& password)
+{
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        if (attempt > 1) {
+            request.prompt = "正しいパスワードを入力して下さい。";
+            request.promptColour = 0x0000FF;
+        }
+        request.text.clear();
+        if (ShowInputDlg(request) != modal::Ok)
+            return false;
+        if (TrimZenkaku(request.text) == password)
+            return true;
+    }
+    return false;
+}

@@ -56,6 +56,12 @@ struct TInputDlgRequest {
 // (request.text then holds the entry), anything else otherwise.
 int ShowInputDlg(TInputDlgRequest& request);
 
+// Asks for a password with the request up to three times; from the second
+// time on the prompt, in red, asks for the right one. True when the entry
+// (without blanks at either end) equals password; false after three wrong
+// entries or when the dialog is cancelled.
+bool AskPasswordThreeTimes(TInputDlgRequest& request, const std::string& password);
+
 namespace core {
 
 using InputDlgHandler = std::function<int(TInputDlgRequest&)>;

@@ -17,6 +17,7 @@
 #include "platform/codec.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 #include "platform/process.h"
 #include "platform/special_folders.h"
 
@@ -597,10 +598,7 @@ std::string ReadIniSection(const std::string& file, const std::string& section)
 {
     if (file.empty() || section.empty())
         return {};
-    std::string text;
-    for (const std::string& line : platform::IniFile(file).readSectionValues(section))
-        text += line + "\r\n";
-    return text;
+    return platform::text::joinLines(platform::IniFile(file).readSectionValues(section));
 }
 
 void WriteIniSection(const std::string& file, const std::string& section, const std::vector<std::string>& lines)

@@ -5,6 +5,7 @@
 #include "core/DataModuleOpSupport.h"
 #include "core/uAccRecord.h"
 #include "core/z5StringList2.h"
+#include "platform/plain_text.h"
 #include "platform/registry.h"
 
 #include <algorithm>
@@ -14,28 +15,11 @@
 
 using core::TOwnTransaction;
 namespace fb = platform::firebird;
+using platform::text::toIntOr;
+using platform::text::joinLines;
+using platform::text::upperAscii;
 
 namespace {
-
-std::string upperAscii(std::string s)
-{
-    for (auto& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-int toIntOrZero(const std::string& s)
-{
-    if (s.empty())
-        return 0;
-    try {
-        std::size_t used = 0;
-        const int v = std::stoi(s, &used);
-        return used == s.size() ? v : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
 
 bool splitVersion(const std::string& text, int& major, int& minor)
 {
@@ -44,22 +28,14 @@ bool splitVersion(const std::string& text, int& major, int& minor)
     parts.Bunkatu(text);
     if (parts.Count != 3)
         return false;
-    major = toIntOrZero(parts.GetMoji(0));
-    minor = toIntOrZero(parts.GetMoji(1));
+    major = toIntOr(parts.GetMoji(0), 0);
+    minor = toIntOr(parts.GetMoji(1), 0);
     return true;
 }
 
 std::string quoted(const std::string& a, const std::string& b)
 {
     return "\"" + a + "\"\t\"" + b + "\"";
-}
-
-std::string joinLines(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& l : lines)
-        out += l + "\r\n";
-    return out;
 }
 
 } // namespace

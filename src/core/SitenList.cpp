@@ -9,6 +9,7 @@
 #include "core/uAccRecord.h"
 #include "core/z5StringList2.h"
 #include "platform/codec.h"
+#include "platform/plain_text.h"
 
 #include <cctype>
 #include <fstream>
@@ -17,47 +18,11 @@
 
 using core::TOwnTransaction;
 namespace fb = platform::firebird;
+using platform::text::joinLines;
+using platform::text::splitLines;
+using platform::text::toIntOr;
 
 namespace {
-
-int toIntOrZero(const std::string& s)
-{
-    try {
-        std::size_t used = 0;
-        const int v = std::stoi(s, &used);
-        return used == s.size() ? v : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
-std::string linesText(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& l : lines)
-        out += l + "\r\n";
-    return out;
-}
-
-std::vector<std::string> splitLines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::string cur;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            out.push_back(cur);
-            cur.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty())
-        out.push_back(cur);
-    return out;
-}
 
 std::unique_ptr<fb::Query> sysQuery()
 {
@@ -126,12 +91,12 @@ bool TCodeTaikeiIO::LoadFromFile(const std::string& fileName, std::int32_t recNo
     TMojiBunkatu split;
     for (const auto& line : splitLines(text)) {
         split.Bunkatu(line);
-        const int kind = toIntOrZero(split.GetMoji(0));
+        const int kind = toIntOr(split.GetMoji(0), 0);
         int list = 0;
         if (kind == 1) {
             Rec.Name = split.GetMoji(1);
-            Rec.DataKind = toIntOrZero(split.GetMoji(2));
-            Rec.CodeKind = toIntOrZero(split.GetMoji(3));
+            Rec.DataKind = toIntOr(split.GetMoji(2), 0);
+            Rec.CodeKind = toIntOr(split.GetMoji(3), 0);
             if (split.Count > 5)
                 Rec.SeihinKubun = split.GetMoji(5);
             list = 1;
@@ -177,7 +142,7 @@ bool TCodeTaikeiIO::UpDateRecored(const TCodeTaikeiRec2& rec)
         q.paramByName("DATATYPE").setInteger(rec.DataKind);
         q.paramByName("CODETYPE").setInteger(rec.CodeKind);
         for (int i = 0; i < 8; ++i)
-            q.paramByName("INIDAT" + std::to_string(i + 1)).setString(linesText(rec.IniDat[i]));
+            q.paramByName("INIDAT" + std::to_string(i + 1)).setString(joinLines(rec.IniDat[i]));
         q.paramByName("RECNO").setInteger(rec.RecNo);
         q.execSQL();
         // An update that met no row stored nothing: never report it as stored.
@@ -218,8 +183,8 @@ void TCodeTaikeiIO::KubunSyufuku()
             for (const auto& l : splitLines(q.fieldByName("INIDAT1").asString()))
                 joined += l;
             split.Bunkatu(joined);
-            const int dataKind = toIntOrZero(split.GetMoji(2));
-            const int codeKind = toIntOrZero(split.GetMoji(3));
+            const int dataKind = toIntOr(split.GetMoji(2), 0);
+            const int codeKind = toIntOr(split.GetMoji(3), 0);
             if (dataKind != 1)
                 fixes.push_back({q.fieldByName("RECNO").asInteger(), dataKind, codeKind});
             q.next();
@@ -301,6 +266,63 @@ namespace {
 
 const char* kPermitExpr = "CASE WHEN MIN(CASE WHEN S.SCODE IN (SELECT SCODE FROM OPLICENSE WHERE OPCODE=:OPCODE) THEN 1";
 
+// The column PERMIT: 1 when the operator :OPCODE may use every branch S of
+// the group.
+void addPermitColumn(fb::Query& q)
+{
+    q.sql().add(kPermitExpr);
+    q.sql().add("ELSE 0");
+    q.sql().add("END)=1 THEN 1");
+    q.sql().add("       ELSE 0 END AS PERMIT");
+}
+
+// Whether the operator may use every branch (and so the whole company).
+bool mayUseEveryBranch(fb::Query& q, std::int32_t opCode)
+{
+    q.close();
+    q.sql().clear();
+    q.sql().add("SELECT");
+    addPermitColumn(q);
+    q.sql().add("FROM SISETUMST S");
+    q.sql().add("WHERE S.SCODE <> ''");
+    q.paramByName("OPCODE").setInteger(opCode);
+    q.open();
+    const bool permitted = !q.eof() && q.fieldByName("PERMIT").asInteger() == 1;
+    q.close();
+    return permitted;
+}
+
+// The branch groups (code, name) by code whose every branch the operator
+// may use; every group for opCode -1.
+std::vector<std::pair<std::string, std::string>> permittedGroups(fb::Query& q, std::int32_t opCode)
+{
+    const bool one = opCode != -1;
+    q.close();
+    q.sql().clear();
+    if (!one) {
+        q.sql().add("SELECT G.GCODE,G.GNAME, 1 AS PERMIT");
+    } else {
+        q.sql().add("SELECT G.GCODE,G.GNAME,");
+        addPermitColumn(q);
+    }
+    q.sql().add("FROM SISETUGROUPLIST S");
+    q.sql().add("INNER JOIN SISETUGROUP G ON (S.GCODE=G.GCODE)");
+    q.sql().add("WHERE S.SCODE <> ''");
+    q.sql().add("GROUP BY G.GCODE,G.GNAME");
+    q.sql().add("ORDER BY G.GCODE");
+    if (one)
+        q.paramByName("OPCODE").setInteger(opCode);
+    q.open();
+    std::vector<std::pair<std::string, std::string>> groups;
+    while (!q.eof()) {
+        if (q.fieldByName("PERMIT").asInteger() == 1)
+            groups.emplace_back(q.fieldByName("GCODE").asString(), q.fieldByName("GNAME").asString());
+        q.next();
+    }
+    q.close();
+    return groups;
+}
+
 std::string captionText()
 {
     if (AccInf.SITEN != 0) {
@@ -311,119 +333,46 @@ std::string captionText()
     return AccInf.SHOUGOU;
 }
 
+// The branch rows of q, a query over SISETUMST S that is opened here; blank
+// codes are skipped. The division is MB_JIGYOU for medical data, else 1.
+std::vector<TSitenListRec> branchRecords(fb::Query& q, bool bumexOnly, bool medical)
+{
+    std::vector<TSitenListRec> rows;
+    q.open();
+    while (!q.eof()) {
+        TSitenListRec r;
+        r.Code = q.fieldByName("SCODE").asString();
+        if (r.Code.find_first_not_of(' ') != std::string::npos) {
+            r.Name = q.fieldByName("SNAME").asString();
+            r.Kind = bumexOnly ? 3 : 2;
+            r.Jigyou = medical ? q.fieldByName("MB_JIGYOU").asInteger() : 1;
+            r.BumonKbn = bumexOnly ? 1 : q.fieldByName("BUMEX").asInteger();
+            r.Color = core::GetXstrValue(q.fieldByName("XSTR").asString(), "COLOR").asInteger();
+            rows.push_back(r);
+        }
+        q.next();
+    }
+    q.close();
+    return rows;
+}
+
 } // namespace
 
-void TSitenList::Execute(std::int32_t opCode)
-{
-    if (AccInf.DataKind == 1)
-        executeMedical(opCode);
-    else
-        executeGeneral(opCode);
-}
-
-void TSitenList::executeGeneral(std::int32_t opCodeIn)
+void TSitenList::Execute(std::int32_t opCodeIn)
 {
     Clear();
     if (!query_)
         throw std::logic_error("TSitenList.Execute: no data module");
-    std::int32_t opCode = core::IsAllDataKengen() ? -1 : opCodeIn;
+    const std::int32_t opCode = core::IsAllDataKengen() ? -1 : opCodeIn;
     OpCode = opCode;
     auto& q = *query_;
     std::unique_ptr<TOwnTransaction> tr;
     try {
         tr = std::make_unique<TOwnTransaction>(*q.transaction());
-        const std::string caption = captionText();
-        const bool branches = AccInf.SITEN != 0;
-        const bool one = opCode != -1;
-        if (Selection & sitensel::Caption) {
-            bool add = true;
-            if (one && branches) {
-                q.close();
-                q.sql().clear();
-                q.sql().add("SELECT");
-                q.sql().add(kPermitExpr);
-                q.sql().add("ELSE 0");
-                q.sql().add("END)=1 THEN 1");
-                q.sql().add("       ELSE 0 END AS PERMIT");
-                q.sql().add("FROM SISETUMST S");
-                q.sql().add("WHERE S.SCODE <> ''");
-                q.paramByName("OPCODE").setInteger(opCode);
-                q.open();
-                add = !q.eof() && q.fieldByName("PERMIT").asInteger() == 1;
-                q.close();
-            }
-            if (add)
-                addRow(TSitenListRec{" ", caption, 0, 1, 0, 0, {}, {}}, caption);
-        }
-        if ((Selection & sitensel::Groups) && branches) {
-            q.close();
-            q.sql().clear();
-            if (!one) {
-                q.sql().add("SELECT G.GCODE,G.GNAME, 1 AS PERMIT");
-            } else {
-                q.sql().add("SELECT G.GCODE,G.GNAME,");
-                q.sql().add(kPermitExpr);
-                q.sql().add("ELSE 0");
-                q.sql().add("END)=1 THEN 1");
-                q.sql().add("       ELSE 0 END AS PERMIT");
-            }
-            q.sql().add("FROM SISETUGROUPLIST S");
-            q.sql().add("INNER JOIN SISETUGROUP G ON (S.GCODE=G.GCODE)");
-            q.sql().add("WHERE S.SCODE <> ''");
-            q.sql().add("GROUP BY G.GCODE,G.GNAME");
-            q.sql().add("ORDER BY G.GCODE");
-            if (one)
-                q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            while (!q.eof()) {
-                if (q.fieldByName("PERMIT").asInteger() == 1)
-                    addRow(TSitenListRec{q.fieldByName("GCODE").asString(), q.fieldByName("GNAME").asString(), 1, 1, 0, 0,
-                                         {}, {}},
-                           caption);
-                q.next();
-            }
-            q.close();
-        }
-        auto branchRows = [&](bool bumexOnly) {
-            if (!branches) {
-                if (!(Selection & sitensel::Caption))
-                    addRow(TSitenListRec{" ", caption, 0, 1, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
-                return;
-            }
-            q.close();
-            q.sql().clear();
-            q.sql().add(bumexOnly ? "SELECT S.SCODE,S.SNAME,S.XSTR FROM SISETUMST S"
-                                  : "SELECT S.SCODE,S.SNAME,S.BUMEX,S.XSTR FROM SISETUMST S");
-            if (one) {
-                q.sql().add("INNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)");
-                q.sql().add(bumexOnly ? "WHERE (S.SCODE<>'') AND (O.OPCODE=:OPCODE) AND (S.BUMEX=1)"
-                                      : "WHERE (S.SCODE<>'') AND (O.OPCODE=:OPCODE)");
-            } else {
-                q.sql().add(bumexOnly ? "WHERE (S.SCODE<>'') AND (S.BUMEX=1)" : "WHERE (S.SCODE<>'')");
-            }
-            q.sql().add("ORDER BY S.SCODE");
-            if (one)
-                q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            while (!q.eof()) {
-                TSitenListRec r;
-                r.Code = q.fieldByName("SCODE").asString();
-                if (r.Code.find_first_not_of(' ') != std::string::npos) {
-                    r.Name = q.fieldByName("SNAME").asString();
-                    r.Kind = bumexOnly ? 3 : 2;
-                    r.Jigyou = 1;
-                    r.BumonKbn = bumexOnly ? 1 : q.fieldByName("BUMEX").asInteger();
-                    r.Color = core::GetXstrValue(q.fieldByName("XSTR").asString(), "COLOR").asInteger();
-                    addRow(r, caption);
-                }
-                q.next();
-            }
-            q.close();
-        };
-        if (Selection & sitensel::Branches)
-            branchRows(false);
-        if (Selection & sitensel::BumonBranches)
-            branchRows(true);
+        if (AccInf.DataKind == 1)
+            executeMedical(q, opCode);
+        else
+            executeGeneral(q, opCode);
         Count = static_cast<int>(Items.size());
         tr->commit();
     } catch (const std::exception& e) {
@@ -437,160 +386,136 @@ void TSitenList::executeGeneral(std::int32_t opCodeIn)
     }
 }
 
-void TSitenList::executeMedical(std::int32_t opCodeIn)
+void TSitenList::executeGeneral(fb::Query& q, std::int32_t opCode)
 {
-    Clear();
-    if (!query_)
-        throw std::logic_error("TSitenList.Execute: no data module");
-    std::int32_t opCode = core::IsAllDataKengen() ? -1 : opCodeIn;
-    OpCode = opCode;
-    auto& q = *query_;
-    std::unique_ptr<TOwnTransaction> tr;
-    try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
-        const std::string caption = captionText();
-        const bool branches = AccInf.SITEN != 0;
-        const bool one = opCode != -1;
-        const std::string filter = JigyouFilter > 0 ? " AND (S.MB_JIGYOU=" + std::to_string(JigyouFilter) + ")" : "";
-        if (Selection & sitensel::Caption) {
-            bool add = true;
-            if (one && branches) {
-                q.close();
-                q.sql().clear();
-                q.sql().add("SELECT");
-                q.sql().add(kPermitExpr);
-                q.sql().add("ELSE 0");
-                q.sql().add("END)=1 THEN 1");
-                q.sql().add("       ELSE 0 END AS PERMIT");
-                q.sql().add("FROM SISETUMST S");
-                q.sql().add("WHERE S.SCODE <> ''");
-                q.paramByName("OPCODE").setInteger(opCode);
-                q.open();
-                add = !q.eof() && q.fieldByName("PERMIT").asInteger() == 1;
-                q.close();
-            }
-            if (add)
-                addRow(TSitenListRec{" ", caption, 0, 16, 0, 0, {}, {}}, caption);
+    const std::string caption = captionText();
+    const bool branches = AccInf.SITEN != 0;
+    const bool one = opCode != -1;
+    if (Selection & sitensel::Caption) {
+        bool add = true;
+        if (one && branches) {
+            add = mayUseEveryBranch(q, opCode);
         }
-        if ((Selection & sitensel::Groups) && branches) {
-            auto counts = [&](bool forOperator) {
-                std::vector<std::pair<int, int>> out;
-                q.close();
-                q.sql().clear();
-                q.sql().add("SELECT S.MB_JIGYOU,COUNT(S.SCODE) AS RECCNT FROM SISETUMST S");
-                if (forOperator)
-                    q.sql().add("INNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)");
-                q.sql().add("WHERE (S.SCODE NOT IN ('','00'))" + filter
-                            + (forOperator ? std::string(" AND (O.OPCODE=:OPCODE)") : std::string()));
-                q.sql().add("GROUP BY S.MB_JIGYOU");
-                q.sql().add("ORDER BY S.MB_JIGYOU DESC");
-                if (forOperator)
-                    q.paramByName("OPCODE").setInteger(opCode);
-                q.open();
-                while (!q.eof()) {
-                    out.emplace_back(q.fieldByName("MB_JIGYOU").asInteger(), q.fieldByName("RECCNT").asInteger());
-                    q.next();
-                }
-                q.close();
-                return out;
-            };
-            const auto all = counts(false);
-            const auto mine = one ? counts(true) : all;
-            static const std::pair<int, const char*> kDivisions[] = {
-                {8, "病院・診療所"}, {4, "老人保健施設"}, {2, "指定訪問看護"}, {1, "その他の事業"}};
-            for (const auto& [division, name] : kDivisions) {
-                int total = 0, own = 0;
-                for (const auto& [d, n] : all)
-                    if (d == division)
-                        total = n;
-                for (const auto& [d, n] : mine)
-                    if (d == division)
-                        own = n;
-                if (total > 0 && own == total)
-                    addRow(TSitenListRec{" ", name, 1, division, 0, 0, {}, {}}, caption);
-            }
-            q.close();
-            q.sql().clear();
-            if (!one) {
-                q.sql().add("SELECT G.GCODE,G.GNAME, 1 AS PERMIT");
-            } else {
-                q.sql().add("SELECT G.GCODE,G.GNAME,");
-                q.sql().add(kPermitExpr);
-                q.sql().add("ELSE 0");
-                q.sql().add("END)=1 THEN 1");
-                q.sql().add("       ELSE 0 END AS PERMIT");
-            }
-            q.sql().add("FROM SISETUGROUPLIST S");
-            q.sql().add("INNER JOIN SISETUGROUP G ON (S.GCODE=G.GCODE)");
-            q.sql().add("WHERE S.SCODE <> ''");
-            q.sql().add("GROUP BY G.GCODE,G.GNAME");
-            q.sql().add("ORDER BY G.GCODE");
-            if (one)
-                q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            while (!q.eof()) {
-                if (q.fieldByName("PERMIT").asInteger() == 1)
-                    addRow(TSitenListRec{q.fieldByName("GCODE").asString(), q.fieldByName("GNAME").asString(), 5, 0, 0, 0,
-                                         {}, {}},
-                           caption);
-                q.next();
-            }
-            q.close();
-        }
-        auto branchRows = [&](bool bumexOnly) {
-            if (!branches) {
-                if (!(Selection & sitensel::Caption))
-                    addRow(TSitenListRec{" ", caption, 0, 16, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
-                return;
-            }
-            q.close();
-            q.sql().clear();
-            q.sql().add(bumexOnly ? "SELECT S.SCODE,S.SNAME,S.XSTR,S.MB_JIGYOU FROM SISETUMST S"
-                                  : "SELECT S.SCODE,S.SNAME,S.BUMEX,S.XSTR,S.MB_JIGYOU FROM SISETUMST S");
-            std::string where = "WHERE (S.SCODE<>'')";
-            if (one) {
-                q.sql().add("INNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)");
-                where += " AND (O.OPCODE=:OPCODE)";
-            }
-            if (bumexOnly)
-                where += " AND (S.BUMEX=1)";
-            if (!Include00)
-                where += " AND (S.SCODE<>'00')";
-            q.sql().add(where + filter);
-            q.sql().add("ORDER BY S.SCODE");
-            if (one)
-                q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            while (!q.eof()) {
-                TSitenListRec r;
-                r.Code = q.fieldByName("SCODE").asString();
-                if (r.Code.find_first_not_of(' ') != std::string::npos) {
-                    r.Name = q.fieldByName("SNAME").asString();
-                    r.Kind = bumexOnly ? 3 : 2;
-                    r.Jigyou = q.fieldByName("MB_JIGYOU").asInteger();
-                    r.BumonKbn = bumexOnly ? 1 : q.fieldByName("BUMEX").asInteger();
-                    r.Color = core::GetXstrValue(q.fieldByName("XSTR").asString(), "COLOR").asInteger();
-                    addRow(r, caption);
-                }
-                q.next();
-            }
-            q.close();
-        };
-        if (Selection & sitensel::Branches)
-            branchRows(false);
-        if (Selection & sitensel::BumonBranches)
-            branchRows(true);
-        Count = static_cast<int>(Items.size());
-        tr->commit();
-    } catch (const std::exception& e) {
-        q.close();
-        Count = static_cast<int>(Items.size());
-        if (tr && tr->started()) {
-            core::opsupport::reportFailure(e, "TSitenList.Execute", "支店リストの取得に失敗しました。");
-            finishAfterError(*tr, true);
-        }
-        throw;
+        if (add)
+            addRow(TSitenListRec{" ", caption, 0, 1, 0, 0, {}, {}}, caption);
     }
+    if ((Selection & sitensel::Groups) && branches) {
+        for (const auto& [code, name] : permittedGroups(q, opCode))
+            addRow(TSitenListRec{code, name, 1, 1, 0, 0, {}, {}}, caption);
+    }
+    auto branchRows = [&](bool bumexOnly) {
+        if (!branches) {
+            if (!(Selection & sitensel::Caption))
+                addRow(TSitenListRec{" ", caption, 0, 1, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
+            return;
+        }
+        q.close();
+        q.sql().clear();
+        q.sql().add(bumexOnly ? "SELECT S.SCODE,S.SNAME,S.XSTR FROM SISETUMST S"
+                              : "SELECT S.SCODE,S.SNAME,S.BUMEX,S.XSTR FROM SISETUMST S");
+        if (one) {
+            q.sql().add("INNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)");
+            q.sql().add(bumexOnly ? "WHERE (S.SCODE<>'') AND (O.OPCODE=:OPCODE) AND (S.BUMEX=1)"
+                                  : "WHERE (S.SCODE<>'') AND (O.OPCODE=:OPCODE)");
+        } else {
+            q.sql().add(bumexOnly ? "WHERE (S.SCODE<>'') AND (S.BUMEX=1)" : "WHERE (S.SCODE<>'')");
+        }
+        q.sql().add("ORDER BY S.SCODE");
+        if (one)
+            q.paramByName("OPCODE").setInteger(opCode);
+        for (const auto& r : branchRecords(q, bumexOnly, false))
+            addRow(r, caption);
+    };
+    if (Selection & sitensel::Branches)
+        branchRows(false);
+    if (Selection & sitensel::BumonBranches)
+        branchRows(true);
+}
+
+void TSitenList::executeMedical(fb::Query& q, std::int32_t opCode)
+{
+    const std::string caption = captionText();
+    const bool branches = AccInf.SITEN != 0;
+    const bool one = opCode != -1;
+    const std::string filter = JigyouFilter > 0 ? " AND (S.MB_JIGYOU=" + std::to_string(JigyouFilter) + ")" : "";
+    if (Selection & sitensel::Caption) {
+        bool add = true;
+        if (one && branches) {
+            add = mayUseEveryBranch(q, opCode);
+        }
+        if (add)
+            addRow(TSitenListRec{" ", caption, 0, 16, 0, 0, {}, {}}, caption);
+    }
+    if ((Selection & sitensel::Groups) && branches) {
+        auto counts = [&](bool forOperator) {
+            std::vector<std::pair<int, int>> out;
+            q.close();
+            q.sql().clear();
+            q.sql().add("SELECT S.MB_JIGYOU,COUNT(S.SCODE) AS RECCNT FROM SISETUMST S");
+            if (forOperator)
+                q.sql().add("INNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)");
+            q.sql().add("WHERE (S.SCODE NOT IN ('','00'))" + filter
+                        + (forOperator ? std::string(" AND (O.OPCODE=:OPCODE)") : std::string()));
+            q.sql().add("GROUP BY S.MB_JIGYOU");
+            q.sql().add("ORDER BY S.MB_JIGYOU DESC");
+            if (forOperator)
+                q.paramByName("OPCODE").setInteger(opCode);
+            q.open();
+            while (!q.eof()) {
+                out.emplace_back(q.fieldByName("MB_JIGYOU").asInteger(), q.fieldByName("RECCNT").asInteger());
+                q.next();
+            }
+            q.close();
+            return out;
+        };
+        const auto all = counts(false);
+        const auto mine = one ? counts(true) : all;
+        static const std::pair<int, const char*> kDivisions[] = {
+            {8, "病院・診療所"}, {4, "老人保健施設"}, {2, "指定訪問看護"}, {1, "その他の事業"}};
+        for (const auto& [division, name] : kDivisions) {
+            int total = 0, own = 0;
+            for (const auto& [d, n] : all)
+                if (d == division)
+                    total = n;
+            for (const auto& [d, n] : mine)
+                if (d == division)
+                    own = n;
+            if (total > 0 && own == total)
+                addRow(TSitenListRec{" ", name, 1, division, 0, 0, {}, {}}, caption);
+        }
+        for (const auto& [code, name] : permittedGroups(q, opCode))
+            addRow(TSitenListRec{code, name, 5, 0, 0, 0, {}, {}}, caption);
+    }
+    auto branchRows = [&](bool bumexOnly) {
+        if (!branches) {
+            if (!(Selection & sitensel::Caption))
+                addRow(TSitenListRec{" ", caption, 0, 16, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
+            return;
+        }
+        q.close();
+        q.sql().clear();
+        q.sql().add(bumexOnly ? "SELECT S.SCODE,S.SNAME,S.XSTR,S.MB_JIGYOU FROM SISETUMST S"
+                              : "SELECT S.SCODE,S.SNAME,S.BUMEX,S.XSTR,S.MB_JIGYOU FROM SISETUMST S");
+        std::string where = "WHERE (S.SCODE<>'')";
+        if (one) {
+            q.sql().add("INNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)");
+            where += " AND (O.OPCODE=:OPCODE)";
+        }
+        if (bumexOnly)
+            where += " AND (S.BUMEX=1)";
+        if (!Include00)
+            where += " AND (S.SCODE<>'00')";
+        q.sql().add(where + filter);
+        q.sql().add("ORDER BY S.SCODE");
+        if (one)
+            q.paramByName("OPCODE").setInteger(opCode);
+        for (const auto& r : branchRecords(q, bumexOnly, true))
+            addRow(r, caption);
+    };
+    if (Selection & sitensel::Branches)
+        branchRows(false);
+    if (Selection & sitensel::BumonBranches)
+        branchRows(true);
 }
 
 // --- TGamenKeyValue ------------------------------------------------------------------
@@ -601,11 +526,7 @@ TGamenKeyValue::~TGamenKeyValue() = default;
 
 void TGamenKeyValue::SetKeyName(const std::string& name)
 {
-    std::string key = "020-" + name;
-    for (auto& c : key)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    StyleName = TrimZenkaku(FixLeftStr(key, 40));
+    StyleName = TrimZenkaku(FixLeftStr(platform::text::upperAscii("020-" + name), 40));
 }
 
 void TGamenKeyValue::FukugenValue(const std::string& name, std::string& value)
@@ -653,33 +574,7 @@ void TGamenKeyValue::HozonValue(const std::string& name, const std::string& valu
     std::unique_ptr<TOwnTransaction> tr;
     try {
         tr = std::make_unique<TOwnTransaction>(*q.transaction());
-        q.close();
-        q.sql().clear();
-        q.sql().add("SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR");
-        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        q.paramByName("OPCODE").setInteger(OpCode);
-        q.paramByName("STYLENAME").setString(StyleName);
-        q.open();
-        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-        q.close();
-        q.sql().clear();
-        if (exists) {
-            q.sql().add("UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,"
-                        "LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,"
-                        "NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR");
-            q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        } else {
-            q.sql().add("INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,LINECOLOR5,"
-                        "NETCOLOR1,NETCOLOR2,SSTR)");
-            q.sql().add("VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,:NETCOLOR1,"
-                        ":NETCOLOR2,:SSTR)");
-        }
-        q.paramByName("OPCODE").setInteger(OpCode);
-        q.paramByName("STYLENAME").setString(StyleName);
-        for (const char* c : {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"})
-            q.paramByName(c).setInteger(-1);
-        q.paramByName("SSTR").setString(value);
-        q.execSQL();
+        core::opsupport::writeStyleColor(q, OpCode, StyleName, value);
         tr->commit();
     } catch (const std::exception& e) {
         q.close();

@@ -83,8 +83,9 @@ public:
     void Clear();
 
 private:
-    void executeGeneral(std::int32_t opCode);
-    void executeMedical(std::int32_t opCode);
+    // The rows of the two data kinds, read in the caller's transaction.
+    void executeGeneral(platform::firebird::Query& q, std::int32_t opCode);
+    void executeMedical(platform::firebird::Query& q, std::int32_t opCode);
     void addRow(const TSitenListRec& row, const std::string& caption);
     std::unique_ptr<platform::firebird::Query> query_;
 };

@@ -9,6 +9,7 @@
 #include "core/MessageService.h"
 #include "core/TextRoutines.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 
 #include <cctype>
 #include <chrono>
@@ -20,6 +21,7 @@
 
 using namespace core;
 namespace fb = platform::firebird;
+using platform::text::upperAscii;
 namespace fs = std::filesystem;
 
 namespace {
@@ -47,13 +49,6 @@ TDateTime nowDateTime()
     const long long total = static_cast<long long>((day - std::chrono::local_days{opsupport::kDayZero}).count()) * 86400000LL
                             + ((tm.tm_hour * 60LL + tm.tm_min) * 60LL + tm.tm_sec) * 1000LL + ms;
     return static_cast<double>(total) / 86400000.0;
-}
-
-std::string upperAscii(std::string s)
-{
-    for (auto& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 std::string folderOfDatabase(const std::string& path)
@@ -451,16 +446,5 @@ bool CheckMyNumberPassword(const std::string& storedPassword)
     dlg.keyFilter = inputfilter::LettersDigits;
     dlg.position = inputpos::ScreenCenter;
     dlg.help = "パスワード(英数字8文字以内)を入力し、[OK]ボタンを押して下さい。3回続けて失敗すると呼出し元の画面に戻ります。";
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        if (attempt > 1) {
-            dlg.prompt = "正しいパスワードを入力して下さい。";
-            dlg.promptColour = 0x0000FF;
-        }
-        dlg.text.clear();
-        if (ShowInputDlg(dlg) != modal::Ok)
-            return false;
-        if (TrimZenkaku(dlg.text) == storedPassword)
-            return true;
-    }
-    return false;
+    return AskPasswordThreeTimes(dlg, storedPassword);
 }

@@ -227,6 +227,20 @@ void TDataSentakuListCtl::readRow(fb::Query& q, TDataListRec& rec, bool child) c
     rec.LocalPath = MakeLocalPath(rec);
 }
 
+void TDataSentakuListCtl::addUpdateOfRow(fb::Query& q, const std::string& table) const
+{
+    q.sql().add("UPDATE " + table + " SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,");
+    q.sql().add("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,");
+    q.sql().add("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,");
+    q.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
+    q.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,"
+                "YOBI2=:YOBI2,YOBI3=:YOBI3");
+    if (hasCloud_)
+        q.sql().add(",CLOUD=:CLOUD");
+    if (hasReadOnly_)
+        q.sql().add(",READ_ONLY=:READ_ONLY");
+}
+
 void TDataSentakuListCtl::bindRowValues(fb::Query& q, const TDataListRec& rec) const
 {
     q.paramByName("PASNAME").setString(rec.PASNAME);
@@ -580,16 +594,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
         }
         main_.close();
         main_.sql().clear();
-        main_.sql().add("UPDATE " + tableName_ + " SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,");
-        main_.sql().add("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,");
-        main_.sql().add("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,");
-        main_.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
-        main_.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,"
-                        "YOBI2=:YOBI2,YOBI3=:YOBI3");
-        if (hasCloud_)
-            main_.sql().add(",CLOUD=:CLOUD");
-        if (hasReadOnly_)
-            main_.sql().add(",READ_ONLY=:READ_ONLY");
+        addUpdateOfRow(main_, tableName_);
         // The row is one operator group's: other groups' rows of the same
         // number stay untouched.
         main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
@@ -645,16 +650,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         main_.sql().clear();
         const std::string extra = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
         if (count > 0) {
-            main_.sql().add("UPDATE CHILD_DATALIST SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,");
-            main_.sql().add("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,");
-            main_.sql().add("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,");
-            main_.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
-            main_.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,"
-                            "YOBI1=:YOBI1,YOBI2=:YOBI2,YOBI3=:YOBI3");
-            if (hasCloud_)
-                main_.sql().add(",CLOUD=:CLOUD");
-            if (hasReadOnly_)
-                main_.sql().add(",READ_ONLY=:READ_ONLY");
+            addUpdateOfRow(main_, "CHILD_DATALIST");
             main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
         } else {
             main_.sql().add("INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,"

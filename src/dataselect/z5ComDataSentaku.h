@@ -98,6 +98,8 @@ public:
 private:
     std::string columnList(bool child, bool topLevelRowNo) const;
     void readRow(platform::firebird::Query& q, TDataListRec& rec, bool child) const;
+    // "UPDATE table SET" every column bindRowValues binds (without WHERE).
+    void addUpdateOfRow(platform::firebird::Query& q, const std::string& table) const;
     void bindRowValues(platform::firebird::Query& q, const TDataListRec& rec) const;
 
     platform::firebird::Query main_;

@@ -406,6 +406,29 @@ const THOJOUTIWAKE* findSubAccount(const TBALANCE& row, const std::string& hcode
 
 } // namespace
 
+template <class Visit>
+void TGaikyousyoDataMake::forEachAssigned(const std::vector<TAssignmentLine>& assignments, const std::string& code,
+                                          Visit visit) const
+{
+    for (const auto& [name, value] : assignments) {
+        if (name != code)
+            continue;
+        std::string account, sub;
+        if (!splitAssignment(value, account, sub))
+            continue;
+        const TBALANCE* row = findAccountRow(account);
+        if (row == nullptr)
+            continue;
+        const int sign = TaishakuAddSign(row->Kamoku.TAISHAKU);
+        if (sign == 0)
+            continue;
+        if (sub == " ")
+            visit(sign, *row, nullptr);
+        else if (const auto* h = findSubAccount(*row, sub))
+            visit(sign, *row, h);
+    }
+}
+
 void TGaikyousyoDataMake::sumMain(int index)
 {
     const std::string code = GetItemCode(index);
@@ -423,24 +446,9 @@ void TGaikyousyoDataMake::sumMain(int index)
         if (row > 0 && static_cast<std::size_t>(row) < Rows.size())
             total = Rows[static_cast<std::size_t>(row)].Balance[balanceAt];
     } else {
-        for (const auto& [name, value] : MainAssignments) {
-            if (name != code)
-                continue;
-            std::string account, sub;
-            if (!splitAssignment(value, account, sub))
-                continue;
-            const TBALANCE* row = findAccountRow(account);
-            if (row == nullptr)
-                continue;
-            const int sign = TaishakuAddSign(row->Kamoku.TAISHAKU);
-            if (sign == 0)
-                continue;
-            if (sub == " ") {
-                total += sign * row->Balance[balanceAt];
-            } else if (const auto* h = findSubAccount(*row, sub)) {
-                total += sign * h->Balance[balanceAt];
-            }
-        }
+        forEachAssigned(MainAssignments, code, [&](int sign, const TBALANCE& row, const THOJOUTIWAKE* h) {
+            total += sign * (h != nullptr ? h->Balance[balanceAt] : row.Balance[balanceAt]);
+        });
     }
     // Every code has one position in the current form: this one.
     const Currency amount = index == ClosingInventoryPosition ? RoundCurrency(0, -total) : RoundCurrency(0, total);
@@ -456,27 +464,8 @@ void TGaikyousyoDataMake::sumMonth(int index)
     const bool credit = code == "070";    // withholding tax: credit movements
     // The closing period goes into the fiscal year's last month.
     const int closingMonth = std::clamp(AccInf.YearMonthCount + 1, 1, 12);
-    for (const auto& [name, value] : MonthAssignments) {
-        if (name != code)
-            continue;
-        std::string account, sub;
-        if (!splitAssignment(value, account, sub))
-            continue;
-        const TBALANCE* row = findAccountRow(account);
-        if (row == nullptr)
-            continue;
-        const int sign = TaishakuAddSign(row->Kamoku.TAISHAKU);
-        if (sign == 0)
-            continue;
-        const TPeriodValues* a = nullptr;
-        if (sub == " ") {
-            a = credit ? &row->Credit : &row->Net;
-        } else if (const auto* h = findSubAccount(*row, sub)) {
-            a = credit ? &h->Credit : &h->Net;
-        }
-        if (a == nullptr)
-            continue;
-        const TPeriodValues& p = *a;
+    forEachAssigned(MonthAssignments, code, [&](int sign, const TBALANCE& row, const THOJOUTIWAKE* h) {
+        const TPeriodValues& p = h != nullptr ? (credit ? h->Credit : h->Net) : (credit ? row.Credit : row.Net);
         months[1] += sign * p[1];
         months[2] += sign * p[2];
         months[3] += sign * (p[3] + p[4]);
@@ -490,7 +479,7 @@ void TGaikyousyoDataMake::sumMonth(int index)
         months[11] += sign * p[14];
         months[12] += sign * p[15];
         months[static_cast<std::size_t>(closingMonth)] += sign * p[16];
-    }
+    });
     auto& item = MonthItems[static_cast<std::size_t>(index + 1)];
     for (std::size_t m = 1; m <= 12; ++m)
         item.Amounts[m] = RoundCurrency(0, months[m]);

@@ -110,6 +110,12 @@ private:
     // The first account row of that code in display order (free entries
     // skipped); nullptr when the account is not among the rows.
     const TBALANCE* findAccountRow(const std::string& accountCode) const;
+    // Calls visit(sign, row, sub) for every assignment of code that names an
+    // account among the rows (sub nullptr: the account itself, else the
+    // sub-account entry), with the account's adding sign (never 0).
+    template <class Visit>
+    void forEachAssigned(const std::vector<TAssignmentLine>& assignments, const std::string& code,
+                         Visit visit) const;
     void sumMain(int index);
     void sumMonth(int index);
 };

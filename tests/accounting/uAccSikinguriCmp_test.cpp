@@ -16,6 +16,18 @@ protected:
 
 struct Row { std::size_t index; const char* code; const char* name; const char* section; };
 
+// The current table holds each expected row at its index.
+template <std::size_t N>
+void expectRows(const Row (&expected)[N])
+{
+    for (const Row& r : expected) {
+        SCOPED_TRACE(r.index);
+        EXPECT_EQ(SikinguriTable[r.index].Code, r.code);
+        EXPECT_EQ(SikinguriTable[r.index].Name, r.name);
+        EXPECT_EQ(SikinguriTable[r.index].Section, r.section);
+    }
+}
+
 TEST_F(SikinguriTest, GeneralTableForEveryKindButOne)
 {
     const Row expected[] = {
@@ -36,12 +48,7 @@ TEST_F(SikinguriTest, GeneralTableForEveryKindButOne)
         SCOPED_TRACE(kind);
         InitSikinguriTable(kind);
         ASSERT_EQ(SikinguriTable.size(), 39u);
-        for (const Row& r : expected) {
-            SCOPED_TRACE(r.index);
-            EXPECT_EQ(SikinguriTable[r.index].Code, r.code);
-            EXPECT_EQ(SikinguriTable[r.index].Name, r.name);
-            EXPECT_EQ(SikinguriTable[r.index].Section, r.section);
-        }
+        expectRows(expected);
     }
 }
 
@@ -61,12 +68,7 @@ TEST_F(SikinguriTest, MedicalTableForKindOne)
         {36, "46", "その他の支出", "（財務収支）"},
         {37, "99", "流動性現預金", ""},
     };
-    for (const Row& r : expected) {
-        SCOPED_TRACE(r.index);
-        EXPECT_EQ(SikinguriTable[r.index].Code, r.code);
-        EXPECT_EQ(SikinguriTable[r.index].Name, r.name);
-        EXPECT_EQ(SikinguriTable[r.index].Section, r.section);
-    }
+    expectRows(expected);
 }
 
 TEST_F(SikinguriTest, BothTablesHaveUniqueAscendingCodesAndQualifyRepeatedNames)

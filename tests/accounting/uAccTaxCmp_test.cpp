@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/DateTimeUtil.h"
 #include "core/TolvanWarekiLib.h"
@@ -201,51 +202,51 @@ TEST_F(TaxCmpTest, CheckKariTaxCodeTable)
     }
 }
 
+// A check that may force the tax code it is given: what it returns, the code
+// it leaves and its message, each call starting from an empty message.
+struct ForcedCodeCase {
+    const char* account;
+    int code;
+    bool ok;
+    int after;
+    const char* message;
+};
+
+using ForcingCheck = bool (*)(const TTaxCodeContext&, std::string&, const std::string&, int&);
+
+void expectForcedCodes(const TTaxCodeContext& ctx, ForcingCheck check, const std::vector<ForcedCodeCase>& cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.account << " " << c.code);
+        std::string message;
+        int code = c.code;
+        EXPECT_EQ(check(ctx, message, c.account, code), c.ok);
+        EXPECT_EQ(code, c.after);
+        EXPECT_EQ(message, c.message);
+    }
+}
+
 TEST_F(TaxCmpTest, CheckAiteTaxCodeForcesOutsideCodeOnTheOtherSide)
 {
-    const TTaxCodeContext ctx = generalContext();
-    std::string message;
-    int other = 110;
-    EXPECT_FALSE(CheckAiteTaxCode(ctx, message, "1560", other));
-    EXPECT_EQ(other, 810);
-    EXPECT_EQ(message, "仮受消費税、仮払消費税の相手税コードは[810,910]を使用してください。");
-
-    message.clear();
-    other = 611;
-    EXPECT_FALSE(CheckAiteTaxCode(ctx, message, "2160", other));
-    EXPECT_EQ(other, 810);
-
-    for (int ok : {810, 910}) {
-        message.clear();
-        other = ok;
-        EXPECT_TRUE(CheckAiteTaxCode(ctx, message, "1560", other));
-        EXPECT_EQ(other, ok);
-        EXPECT_TRUE(message.empty());
-    }
-    message.clear();
-    other = 110;
-    EXPECT_TRUE(CheckAiteTaxCode(ctx, message, "4110", other));
-    EXPECT_EQ(other, 110);
-    EXPECT_TRUE(message.empty());
+    const char* forced = "仮受消費税、仮払消費税の相手税コードは[810,910]を使用してください。";
+    expectForcedCodes(generalContext(), CheckAiteTaxCode,
+                      {
+                          {"1560", 110, false, 810, forced},
+                          {"2160", 611, false, 810, forced},
+                          {"1560", 810, true, 810, ""},
+                          {"1560", 910, true, 910, ""},
+                          {"4110", 110, true, 110, ""},
+                      });
 }
 
 TEST_F(TaxCmpTest, CheckSyokuchiTaxCodeForcesOutsideCode)
 {
-    const TTaxCodeContext ctx = generalContext();
-    std::string message;
-    int code = 511;
-    EXPECT_FALSE(CheckSyokuchiTaxCode(ctx, message, "9999", code));
-    EXPECT_EQ(code, 810);
-    EXPECT_EQ(message, "諸口の消費税コードは、[810,910]を使用してください。");
-
-    message.clear();
-    code = 910;
-    EXPECT_TRUE(CheckSyokuchiTaxCode(ctx, message, "9999", code));
-    EXPECT_EQ(code, 910);
-    code = 511;
-    EXPECT_TRUE(CheckSyokuchiTaxCode(ctx, message, "5110", code));
-    EXPECT_EQ(code, 511);
-    EXPECT_TRUE(message.empty());
+    expectForcedCodes(generalContext(), CheckSyokuchiTaxCode,
+                      {
+                          {"9999", 511, false, 810, "諸口の消費税コードは、[810,910]を使用してください。"},
+                          {"9999", 910, true, 910, ""},
+                          {"5110", 511, true, 511, ""},
+                      });
 }
 
 TEST_F(TaxCmpTest, ChecksReadTheFixedAccountsOfTheOpenCompany)

@@ -1,13 +1,12 @@
 // The parts of the worker and the data-set information that need a data
 // server: attachments of other users are visible only there.
-#include "DataModule_fixture.h"
+#include "ServerDataSet_fixture.h"
 #include "core/BackupRestoreThread.h"
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"
 #include "core/uAccRecord.h"
 #include "support/firebird_server.h"
 #include "support/scripted_messages.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,29 +17,14 @@ namespace {
 namespace fb = platform::firebird;
 using test_support::FirebirdServer;
 
-class WorkerOnServer : public ::testing::Test {
+class WorkerOnServer : public dm_fixture::ServerDataSetTest {
 protected:
     void SetUp() override
     {
         REQUIRE_FIREBIRD_SERVER();
-        auto& server = FirebirdServer::instance();
-        ResetProcessState();
-        ConnectMode = 1;
-        SysDef.HostName = server.host();
-        SysDef.DBUser = FirebirdServer::user();
-        SysDef.DBPassword = FirebirdServer::password();
-        SysDef.GroupID = 10000;
-        SysDef.LogDir = local.makeDir("log");
-        SysDef.WorkDir = local.makeDir("work");
         static int n = 0;
         ++n;
-        SysDef.SysDir = server.makeDataFolder("wsys" + std::to_string(n));
-        dataDir = server.makeDataFolder("WDATA" + std::to_string(n) + "_0001");
-        companyDb = dataDir + "/" + DataFile;
-        create(SysDef.SysDir + "/" + DataDefFile, dm_fixture::systemDdl());
-        create(companyDb, dm_fixture::companyDdl());
-        dm = std::make_unique<core::TDM>();
-        core::DM = dm.get();
+        makeServerDataSet("wsys" + std::to_string(n), "WDATA" + std::to_string(n) + "_0001");
     }
     void TearDown() override
     {
@@ -48,31 +32,8 @@ protected:
         dm.reset();
         ResetProcessState();
     }
-    static void create(const std::string& path, const std::vector<std::string>& ddl)
-    {
-        fb::Database db;
-        db.setDatabaseName(FirebirdServer::instance().databaseName(path));
-        db.addParam("user_name=" + FirebirdServer::user());
-        db.addParam("password=" + FirebirdServer::password());
-        db.addParam("lc_ctype=SJIS_0208");
-        db.createDatabase();
-        for (const auto& s : ddl)
-            db.executeImmediate(s);
-        db.disconnect();
-    }
-    void attachOther()
-    {
-        other = std::make_unique<fb::Database>();
-        other->setDatabaseName(FirebirdServer::instance().databaseName(companyDb));
-        other->addParam("user_name=" + FirebirdServer::sysdbaUser());
-        other->addParam("password=" + FirebirdServer::instance().sysdbaPassword());
-        other->connect();
-    }
+    void attachOther() { other = attachAsSysdba(companyDb); }
 
-    test_support::TempDir local;
-    std::string dataDir;
-    std::string companyDb;
-    std::unique_ptr<core::TDM> dm;
     std::unique_ptr<fb::Database> other;
 };
 

@@ -2,7 +2,7 @@
 // mode): host-form names, the attachment test, gbak and the lost connection.
 #include "core/DataModule.h"
 
-#include "DataModule_fixture.h"
+#include "ServerDataSet_fixture.h"
 #include "core/IBErrorProc.h"
 #include "support/firebird_server.h"
 #include "support/scripted_messages.h"
@@ -18,28 +18,14 @@ using test_support::FirebirdServer;
 
 namespace {
 
-class ServerTest : public ::testing::Test {
+class ServerTest : public dm_fixture::ServerDataSetTest {
 protected:
     void SetUp() override
     {
         REQUIRE_FIREBIRD_SERVER();
-        auto& server = FirebirdServer::instance();
-        ResetProcessState();
-        ConnectMode = 1;
-        SysDef.HostName = server.host();
-        SysDef.DBUser = FirebirdServer::user();
-        SysDef.DBPassword = FirebirdServer::password();
-        SysDef.GroupID = 10000;
-        SysDef.LogDir = local.makeDir("log");
-        SysDef.WorkDir = local.makeDir("work");
-        SysDef.SysDir = server.makeDataFolder("sys" + std::to_string(++counter()));
-        dataDir = server.makeDataFolder("DATA" + std::to_string(counter()) + "_0001");
+        ++counter();
+        makeServerDataSet("sys" + std::to_string(counter()), "DATA" + std::to_string(counter()) + "_0001");
         SysDef.DataDir = dataDir;
-        companyDb = dataDir + "/" + DataFile;
-        create(SysDef.SysDir + "/" + DataDefFile, dm_fixture::systemDdl());
-        create(companyDb, dm_fixture::companyDdl());
-        dm = std::make_unique<TDM>();
-        DM = dm.get();
         previousTerminate = SetTerminateProc([this] { ++terminated; });
     }
     void TearDown() override
@@ -55,32 +41,7 @@ protected:
         static int n = 0;
         return n;
     }
-    void create(const std::string& path, const std::vector<std::string>& ddl)
-    {
-        fb::Database db;
-        db.setDatabaseName(FirebirdServer::instance().databaseName(path));
-        db.addParam("user_name=" + FirebirdServer::user());
-        db.addParam("password=" + FirebirdServer::password());
-        db.addParam("lc_ctype=SJIS_0208");
-        db.createDatabase();
-        for (const auto& s : ddl)
-            db.executeImmediate(s);
-        db.disconnect();
-    }
-    std::unique_ptr<fb::Database> attachAsSysdba(const std::string& path)
-    {
-        auto db = std::make_unique<fb::Database>();
-        db->setDatabaseName(FirebirdServer::instance().databaseName(path));
-        db->addParam("user_name=" + FirebirdServer::sysdbaUser());
-        db->addParam("password=" + FirebirdServer::instance().sysdbaPassword());
-        db->connect();
-        return db;
-    }
 
-    test_support::TempDir local;
-    std::string dataDir;
-    std::string companyDb;
-    std::unique_ptr<TDM> dm;
     TTerminateProc previousTerminate;
     int terminated = 0;
 };

@@ -34,14 +34,7 @@ protected:
     void SetUp() override
     {
         ResetProcessState();
-        const auto& info = root().info();
-        SysDef.SysDir = info.sysDir;
-        SysDef.LogDir = info.logDir;
-        SysDef.WorkDir = work.path();
-        SysDef.DBUser = "TOLVAN";
-        SysDef.GroupID = info.groupId;
-        SysDef.OpCode = info.groupId + info.operatorCode;
-        SysDef.DataDir = info.companies.front().folder;
+        wizard_test::useSampleCompany(root().info(), work.path());
         InstallOpenCompanyTables();
         InstallGeneralTrialBalanceEngine();
         dm = std::make_unique<core::TDM>();

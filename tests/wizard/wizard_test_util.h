@@ -5,7 +5,23 @@
 #include <sstream>
 #include <string>
 
+#include "core/uAccRecord.h"
+#include "sample_data.h"
+
 namespace wizard_test {
+
+// Points the process settings at the sample root's first company, as the
+// wizard's caller leaves them for the export; work files go to workDir.
+inline void useSampleCompany(const sample::SampleRootInfo& info, const std::string& workDir)
+{
+    SysDef.SysDir = info.sysDir;
+    SysDef.LogDir = info.logDir;
+    SysDef.WorkDir = workDir;
+    SysDef.DBUser = "TOLVAN";
+    SysDef.GroupID = info.groupId;
+    SysDef.OpCode = info.groupId + info.operatorCode;
+    SysDef.DataDir = info.companies.front().folder;
+}
 
 // A file beside the wizard tests (golden files).
 inline std::string testDataFile(const std::string& relative)

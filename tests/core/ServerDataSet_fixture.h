@@ -1,0 +1,75 @@
+#pragma once
+// A system and a company database made on the loopback test server, with the
+// process settings and a data module pointing at them: the data-server mode
+// of the data module and of the worker.
+
+#include "DataModule_fixture.h"
+#include "core/DataModule.h"
+#include "core/uAccRecord.h"
+#include "platform/firebird/firebird.h"
+#include "support/firebird_server.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dm_fixture {
+
+class ServerDataSetTest : public ::testing::Test {
+protected:
+    // Call after REQUIRE_FIREBIRD_SERVER(). The folder names must differ
+    // between the fixtures of one run.
+    void makeServerDataSet(const std::string& sysFolder, const std::string& dataFolder)
+    {
+        auto& server = test_support::FirebirdServer::instance();
+        ResetProcessState();
+        ConnectMode = 1;
+        SysDef.HostName = server.host();
+        SysDef.DBUser = test_support::FirebirdServer::user();
+        SysDef.DBPassword = test_support::FirebirdServer::password();
+        SysDef.GroupID = 10000;
+        SysDef.LogDir = local.makeDir("log");
+        SysDef.WorkDir = local.makeDir("work");
+        SysDef.SysDir = server.makeDataFolder(sysFolder);
+        dataDir = server.makeDataFolder(dataFolder);
+        companyDb = dataDir + "/" + DataFile;
+        create(SysDef.SysDir + "/" + DataDefFile, systemDdl());
+        create(companyDb, companyDdl());
+        dm = std::make_unique<core::TDM>();
+        core::DM = dm.get();
+    }
+
+    static void create(const std::string& path, const std::vector<std::string>& ddl)
+    {
+        fb::Database db;
+        db.setDatabaseName(test_support::FirebirdServer::instance().databaseName(path));
+        db.addParam("user_name=" + test_support::FirebirdServer::user());
+        db.addParam("password=" + test_support::FirebirdServer::password());
+        db.addParam("lc_ctype=SJIS_0208");
+        db.createDatabase();
+        for (const auto& s : ddl)
+            db.executeImmediate(s);
+        db.disconnect();
+    }
+
+    // A second attachment, as another user of the server would have.
+    static std::unique_ptr<fb::Database> attachAsSysdba(const std::string& path)
+    {
+        auto db = std::make_unique<fb::Database>();
+        db->setDatabaseName(test_support::FirebirdServer::instance().databaseName(path));
+        db->addParam("user_name=" + test_support::FirebirdServer::sysdbaUser());
+        db->addParam("password=" + test_support::FirebirdServer::instance().sysdbaPassword());
+        db->connect();
+        return db;
+    }
+
+    test_support::TempDir local;
+    std::string dataDir;
+    std::string companyDb;
+    std::unique_ptr<core::TDM> dm;
+};
+
+} // namespace dm_fixture
