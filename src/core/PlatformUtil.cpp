@@ -19,11 +19,11 @@
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 #include "platform/process.h"
-#include "platform/special_folders.h"
+#include "platform/xdg_folders.h"
 
 namespace fs = std::filesystem;
 namespace paths = platform::paths;
-namespace sf = platform::special_folders;
+namespace sf = platform::xdg_folders;
 
 namespace {
 

@@ -4,7 +4,7 @@
 //
 // On Linux: paths use "/" and are compared exactly; the root of the system
 // drive is "/"; the system folder is "/usr"; special folders come from
-// platform::special_folders (XDG, or the tree moved by MIRUZA_HOME); the
+// platform::xdg_folders (XDG, or the tree moved by MIRUZA_HOME); the
 // user-account-control switch is the value "EnableLUA" of the registry
 // stand-in (off unless it reads as the integer 1). Guards work on
 // canonical paths. Message boxes go through the message service

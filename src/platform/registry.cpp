@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/paths.h"
-#include "platform/special_folders.h"
+#include "platform/xdg_folders.h"
 
 namespace platform {
 namespace {
@@ -62,7 +62,7 @@ Registry::Registry(std::string iniPath) : ini_(std::move(iniPath)) {}
 
 std::string Registry::defaultPath()
 {
-    return paths::join(special_folders::configDir(), "registry.ini");
+    return paths::join(xdg_folders::configDir(), "registry.ini");
 }
 
 std::string Registry::sectionName(RegRoot root, std::string_view keyPath)

@@ -2,7 +2,7 @@
 // A small key/value store in place of the Windows registry.
 //
 // It lives in "registry.ini" in the configuration folder
-// (special_folders::configDir()). Each key is an ini section named by its
+// (xdg_folders::configDir()). Each key is an ini section named by its
 // root and path, such as "HKEY_LOCAL_MACHINE\SOFTWARE\BRIMTO\ROZIVORADUZ";
 // key paths are written with "\" as the Windows programs write them, and
 // leading or doubled "\" are ignored. Names match without regard to ASCII

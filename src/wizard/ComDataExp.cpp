@@ -9,7 +9,7 @@
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
-#include "platform/special_folders.h"
+#include "platform/xdg_folders.h"
 #include "wizard/IntermediateFile.h"
 
 namespace {
@@ -71,7 +71,7 @@ TComDataExport::TComDataExport(const std::string& /*programFileName*/, std::int3
     ProgramDrive = ""; // no drives here
 
     // 2. Data root and settings folder.
-    std::string common = sources_.AppDataDir.empty() ? platform::special_folders::appDataDir() : sources_.AppDataDir;
+    std::string common = sources_.AppDataDir.empty() ? platform::xdg_folders::appDataDir() : sources_.AppDataDir;
     DataRoot = platform::paths::join(platform::paths::excludeDelimiter(common), slashes(sources_.HomeDir));
     DataRoot = platform::paths::excludeDelimiter(DataRoot);
     SettingsDir = DataRoot + "/ini";

@@ -15,7 +15,7 @@
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
-#include "platform/special_folders.h"
+#include "platform/xdg_folders.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 
@@ -333,7 +333,7 @@ TEST(PlatformUtilFolders, SpecialFoldersAndTemp)
     EXPECT_EQ(GetAppDataDir(true), home.file("data"));
     EXPECT_EQ(GetSpecialFolder("Desktop"), home.file("desktop"));
     EXPECT_EQ(GetSpecialFolder("mydocument"), home.file("documents"));
-    EXPECT_EQ(GetSpecialFolder("x"), platform::special_folders::programDir());
+    EXPECT_EQ(GetSpecialFolder("x"), platform::xdg_folders::programDir());
     EXPECT_EQ(GetTempDir("/default"), home.file("tmp"));
 
     test_support::ScopedEnv unmoved("MIRUZA_HOME", std::nullopt);

@@ -1,14 +1,14 @@
-#include "platform/special_folders.h"
+#include "platform/xdg_folders.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/paths.h"
 #include "support/temp_dir.h"
 
-namespace sf = platform::special_folders;
+namespace sf = platform::xdg_folders;
 using test_support::ScopedEnv;
 
-TEST(SpecialFolders, MiruzaHomeMovesTheWholeTreeAndCreatesIt)
+TEST(XdgFolders, MiruzaHomeMovesTheWholeTreeAndCreatesIt)
 {
     test_support::ScopedMiruzaHome home;
     ScopedEnv xdg("XDG_DATA_HOME", "/elsewhere");
@@ -23,7 +23,7 @@ TEST(SpecialFolders, MiruzaHomeMovesTheWholeTreeAndCreatesIt)
     EXPECT_EQ(sf::movedHome(), home.path());
 }
 
-TEST(SpecialFolders, XdgVariablesWithoutMiruzaHome)
+TEST(XdgFolders, XdgVariablesWithoutMiruzaHome)
 {
     ScopedEnv noHome("MIRUZA_HOME", std::nullopt);
     ScopedEnv data("XDG_DATA_HOME", "/x/data/");
@@ -38,7 +38,7 @@ TEST(SpecialFolders, XdgVariablesWithoutMiruzaHome)
     EXPECT_EQ(sf::tempDir(), "/x/tmp");
 }
 
-TEST(SpecialFolders, DefaultsBelowHome)
+TEST(XdgFolders, DefaultsBelowHome)
 {
     ScopedEnv noHome("MIRUZA_HOME", "");
     ScopedEnv home("HOME", "/h/user");
@@ -55,7 +55,7 @@ TEST(SpecialFolders, DefaultsBelowHome)
     EXPECT_EQ(sf::homeDir(), "/h/user");
 }
 
-TEST(SpecialFolders, ProgramDirIsAnAbsoluteFolder)
+TEST(XdgFolders, ProgramDirIsAnAbsoluteFolder)
 {
     const std::string dir = sf::programDir();
     EXPECT_EQ(dir.front(), '/');

@@ -1,4 +1,4 @@
-#include "platform/special_folders.h"
+#include "platform/xdg_folders.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,7 +9,7 @@
 
 #include "platform/paths.h"
 
-namespace platform::special_folders {
+namespace platform::xdg_folders {
 namespace {
 
 std::string env(const char* name)
@@ -90,4 +90,4 @@ std::string programDir()
     return paths::folderOf(exe.string());
 }
 
-} // namespace platform::special_folders
+} // namespace platform::xdg_folders

@@ -18,7 +18,7 @@
 
 #include <string>
 
-namespace platform::special_folders {
+namespace platform::xdg_folders {
 
 std::string appDataDir();
 std::string documentsDir();
@@ -36,4 +36,4 @@ std::string programDir();
 // The MIRUZA_HOME value, or "" when the tree is not moved.
 std::string movedHome();
 
-} // namespace platform::special_folders
+} // namespace platform::xdg_folders
