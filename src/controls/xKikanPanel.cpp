@@ -27,9 +27,8 @@ TDateTime periodClosingDate(int closingDay, int monthOffset, TDateTime d, bool* 
 }
 
 int monthDistance(int closingDay, TDateTime from, TDateTime to) {
-    const TDateParts a = DecodeDate(periodClosingDate(closingDay, 0, from));
-    const TDateParts b = DecodeDate(periodClosingDate(closingDay, 0, to));
-    return (b.Year - a.Year) * 12 + (b.Month - a.Month);
+    periodClosingDate(closingDay, 0, from); // beeps on an invalid closing day
+    return KikanMonthCount(closingDay, from, to);
 }
 
 int cellOfDistance16(int months) {

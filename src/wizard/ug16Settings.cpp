@@ -70,7 +70,33 @@ const std::vector<std::string> kMainHeadings = {
     "TEXT,RIGHT, 0, 20, 1,10,資産のうち,  0,  0, 0, 0,,0",
     "TEXT,RIGHT, 0, 20,11,15,負債のうち,  0,  0, 0, 0,,0",
 };
-const std::vector<std::string> kMainItemsGeneral = {
+// The balance-sheet side (right) is the same for both data kinds.
+const std::vector<std::string> kMainItemsBalanceSide = {
+    "TEXT,RIGHT,  0,160, 0, 1,資産の部合計,160,210, 0, 1,,9",
+    "TEXT,RIGHT, 20,160, 1, 2,現金預金,160,210, 1, 2,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 2, 3,受取手形,160,210, 2, 3,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 3, 4,売掛金,160,210, 3, 4,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 4, 5,棚卸資産（未成工事支出金）,160,210, 4, 5,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 5, 6,貸付金,160,210, 5, 6,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 6, 7,建物,160,210, 6, 7,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 7, 8,機械装置,160,210, 7, 8,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 8, 9,車両・船舶,160,210, 8, 9,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT, 20,160, 9,10,土地,160,210, 9,10,GROUPM0>='1000' AND GROUPM0<'2000',1",
+    "TEXT,RIGHT,  0,160,10,11,負債の部合計,160,210,10,11,,9",
+    "TEXT,RIGHT, 20,160,11,12,支払手形,160,210,11,12,GROUPM0>='2000' AND GROUPM0<'3000',1",
+    "TEXT,RIGHT, 20,160,12,13,買掛金,160,210,12,13,GROUPM0>='2000' AND GROUPM0<'3000',1",
+    "TEXT,RIGHT, 20,160,13,14,個人借入金,160,210,13,14,GROUPM0>='2000' AND GROUPM0<'3000',1",
+    "TEXT,RIGHT, 20,160,14,15,その他借入金,160,210,14,15,GROUPM0>='2000' AND GROUPM0<'3000',1",
+    "TEXT,RIGHT,  0,160,15,16,資本の部合計,160,210,15,16,,9",
+};
+
+std::vector<std::string> withBalanceSide(std::vector<std::string> profitAndLoss)
+{
+    profitAndLoss.insert(profitAndLoss.end(), kMainItemsBalanceSide.begin(), kMainItemsBalanceSide.end());
+    return profitAndLoss;
+}
+
+const std::vector<std::string> kMainItemsGeneral = withBalanceSide({
     "TEXT,LEFT,  0,160, 0, 1,売上（収入）高,160,210, 0, 1,GROUPM0>='4000' AND GROUPM0<'5000',1",
     "TEXT,LEFT,  0,160, 1, 2,上記のうち兼業売上（収入）高,160,210, 1, 2,GROUPM0>='4000' AND GROUPM0<'5000',1",
     "TEXT,LEFT,  0,160, 2, 3,売上（収入）原価,160,210, 2, 3,,9",
@@ -90,24 +116,8 @@ const std::vector<std::string> kMainItemsGeneral = {
     "TEXT,LEFT,  0,160,16,17,営業損益,160,210,16,17,,9",
     "TEXT,LEFT,  0,160,17,18,支払利息割引料,160,210,17,18,GROUPM0>='7000' AND GROUPM0<'8000',1",
     "TEXT,LEFT,  0,160,18,19,税引前当期損益,160,210,18,19,,9",
-    "TEXT,RIGHT,  0,160, 0, 1,資産の部合計,160,210, 0, 1,,9",
-    "TEXT,RIGHT, 20,160, 1, 2,現金預金,160,210, 1, 2,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 2, 3,受取手形,160,210, 2, 3,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 3, 4,売掛金,160,210, 3, 4,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 4, 5,棚卸資産（未成工事支出金）,160,210, 4, 5,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 5, 6,貸付金,160,210, 5, 6,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 6, 7,建物,160,210, 6, 7,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 7, 8,機械装置,160,210, 7, 8,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 8, 9,車両・船舶,160,210, 8, 9,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 9,10,土地,160,210, 9,10,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT,  0,160,10,11,負債の部合計,160,210,10,11,,9",
-    "TEXT,RIGHT, 20,160,11,12,支払手形,160,210,11,12,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT, 20,160,12,13,買掛金,160,210,12,13,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT, 20,160,13,14,個人借入金,160,210,13,14,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT, 20,160,14,15,その他借入金,160,210,14,15,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT,  0,160,15,16,資本の部合計,160,210,15,16,,9",
-};
-const std::vector<std::string> kMainItemsMedical = {
+});
+const std::vector<std::string> kMainItemsMedical = withBalanceSide({
     "TEXT,LEFT,  0,160, 0, 1,売上（収入）高,160,210, 0, 1,GROUPM0>='4110' AND GROUPM0<='4430',1",
     "TEXT,LEFT,  0,160, 1, 2,上記のうち兼業売上（収入）高,160,210, 1, 2,GROUPM0>='4110' AND GROUPM0<='4430',1",
     "TEXT,LEFT,  0,160, 2, 3,売上（収入）原価,160,210, 2, 3,,9",
@@ -127,23 +137,7 @@ const std::vector<std::string> kMainItemsMedical = {
     "TEXT,LEFT,  0,160,16,17,営業損益,160,210,16,17,,9",
     "TEXT,LEFT,  0,160,17,18,支払利息割引料,160,210,17,18,GROUPM0>='7110' AND GROUPM0<='7490',1",
     "TEXT,LEFT,  0,160,18,19,税引前当期損益,160,210,18,19,,9",
-    "TEXT,RIGHT,  0,160, 0, 1,資産の部合計,160,210, 0, 1,,9",
-    "TEXT,RIGHT, 20,160, 1, 2,現金預金,160,210, 1, 2,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 2, 3,受取手形,160,210, 2, 3,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 3, 4,売掛金,160,210, 3, 4,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 4, 5,棚卸資産（未成工事支出金）,160,210, 4, 5,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 5, 6,貸付金,160,210, 5, 6,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 6, 7,建物,160,210, 6, 7,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 7, 8,機械装置,160,210, 7, 8,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 8, 9,車両・船舶,160,210, 8, 9,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT, 20,160, 9,10,土地,160,210, 9,10,GROUPM0>='1000' AND GROUPM0<'2000',1",
-    "TEXT,RIGHT,  0,160,10,11,負債の部合計,160,210,10,11,,9",
-    "TEXT,RIGHT, 20,160,11,12,支払手形,160,210,11,12,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT, 20,160,12,13,買掛金,160,210,12,13,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT, 20,160,13,14,個人借入金,160,210,13,14,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT, 20,160,14,15,その他借入金,160,210,14,15,GROUPM0>='2000' AND GROUPM0<'3000',1",
-    "TEXT,RIGHT,  0,160,15,16,資本の部合計,160,210,15,16,,9",
-};
+});
 const std::vector<std::string> kMonthLines = {
     "LINE,,0,510,0,0,1,0",
     "LINE,,0,510,40,40,1,0",

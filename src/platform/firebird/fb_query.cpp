@@ -2,6 +2,7 @@
 
 #include "platform/codec.h"
 #include "platform/firebird/fb_internal.h"
+#include "platform/ini_file.h"
 
 #include <ibase.h>
 
@@ -210,25 +211,10 @@ bool isTextType(unsigned t)
 
 void writeFileReplacing(const std::string& path, std::string_view bytes, const std::string& ctx)
 {
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throwLayerError("cannot create \"" + tmp + "\"", ctx);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            std::filesystem::remove(tmp, ec);
-            throwLayerError("cannot write \"" + tmp + "\"", ctx);
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        throwLayerError("cannot replace \"" + path + "\"", ctx);
+    try {
+        writeFileAtomically(path, bytes, ctx);
+    } catch (const std::exception& e) {
+        throwLayerError(e.what(), ctx);
     }
 }
 
