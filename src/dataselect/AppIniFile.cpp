@@ -6,22 +6,12 @@
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 
-#include <algorithm>
-#include <cctype>
 
 namespace dataselect {
 
 namespace {
 
 constexpr const char* kApplication = "APPLICATION";
-
-std::string lowerAscii(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
-        return c < 0x80 ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
-    });
-    return s;
-}
 
 const char* yesNo(bool value)
 {
@@ -101,7 +91,7 @@ int ReadIniFile(int kind)
     SysDef.UseGoGlobal = ini.readString(section, "GOGLOBAL", "NO") == "YES" ? 1 : 0;
     SysDef.SysDir = ini.readString(section, "SYSDIR", "");
     SysDef.DBUser = platform::text::upperAscii(ini.readString(section, "USER", kIniDefaultUser));
-    SysDef.DBPassword = lowerAscii(ini.readString(section, "PASSWORD", kIniDefaultPassword));
+    SysDef.DBPassword = platform::text::lowerAscii(ini.readString(section, "PASSWORD", kIniDefaultPassword));
     SysDef.UseGroup = 0;
     return 1;
 }
