@@ -9,6 +9,7 @@
 #include "accounting/OpenCompanyTables.h"
 #include "accounting/uAccZanCmp1.h"
 #include "controls/z5MessageDlg2.h"
+#include "dataselect/gui/WebMenuL.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
@@ -23,6 +24,8 @@ int main(int argc, char** argv)
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
     InstallDataListUpdater();
+    // The screens other code starts by process ID, before the main form.
+    dataselect::RegisterDataSelectProcs();
 
     std::vector<std::string> params;
     const QStringList args = QCoreApplication::arguments();
