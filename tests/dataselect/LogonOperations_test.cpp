@@ -3,6 +3,8 @@
 // answers, the operator's part of SysDef and the logged-on row.
 #include "dataselect/LogonOperations.h"
 
+#include "dataselect/AppIniFile.h"
+
 #include "core/DataModule.h"
 #include "core/DataModule_fixture.h"
 #include "core/uAccRecord.h"
@@ -310,6 +312,37 @@ TEST_F(LogonTest, LoginOverTheDataServer)
     EXPECT_EQ(platform::IniFile(ini).readString("APPLICATION", "CONNECT", ""), "1");
     SysReader sys(server.databaseName(info.systemDatabase), "TOLVAN", "vulmok");
     EXPECT_EQ(sys.row(fullCode()).pcName, "PC-TEST");
+}
+
+// The password confirmation of the companion program kinds (dormant in this
+// program): set a password for the fixed operator, then confirm with it.
+TEST_F(LogonTest, PasswordConfirmationOfTheCompanionKinds)
+{
+    AppKind = 2;
+    ASSERT_EQ(dataselect::LoadConnectSettings(0), 1); // as the dialog's set-up does
+    ScriptedMessages messages;
+    TLogonOperations logon;
+    std::string stored;
+    EXPECT_FALSE(logon.GetEntryPassword(1, stored)) << "the built-in operator has no password";
+    EXPECT_TRUE(logon.UpdatePassword(1, "abc1"));
+    EXPECT_TRUE(logon.GetEntryPassword(1, stored));
+    EXPECT_EQ(stored, "abc1");
+
+    auto out = logon.ConfirmLogin(1, "wrong");
+    EXPECT_EQ(out.modalResult, 0);
+    EXPECT_EQ(out.focus, TLogonFocus::Password);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "パスワードが違います。");
+
+    out = logon.ConfirmLogin(1, "abc1");
+    EXPECT_EQ(out.modalResult, 1);
+    EXPECT_EQ(SysDef.OpCode, 10000 * 10000 + 9999);
+    EXPECT_EQ(SysDef.LoginCode, 9999);
+    EXPECT_EQ(SysDef.OpName, "経営オルビスカ");
+    EXPECT_EQ(SysDef.IsAdmin, 0);
+    EXPECT_EQ(SysDef.IsMyNumberAdmin, 1);
+    EXPECT_EQ(messages.count(), 1u);
+    SysReader(root().info().systemDatabase).exec("UPDATE OPERATOR SET PASWORD='' WHERE GROUPID=10000 AND OPCODE=1");
 }
 
 // A procedure that refuses with a code of its own: the user is told the code.

@@ -2,6 +2,7 @@
 
 #include "controls/ColorUtil.h"
 #include "controls/xPlButton.h"
+#include "dataselect/gui/DialogUtil.h"
 #include "core/MessageService.h"
 #include "core/uAccRecord.h"
 #include "platform/plain_text.h"
@@ -22,23 +23,10 @@ constexpr const char* kCaption = "ログインユーザー";
 
 TxPlButton* functionButton(QWidget* parent, const QString& caption)
 {
-    auto* b = new TxPlButton(parent);
-    b->CaptionA().SetCaption(caption);
+    auto* b = dataselect::gui::PlButton(parent, caption);
     b->setFocusPolicy(Qt::NoFocus);
     b->resize(90, 26);
     return b;
-}
-
-// A box with a single Yes button.
-void showYesBox(std::uint8_t kind, const std::string& text)
-{
-    TMessage2InfoRec rec;
-    InitMessage2Info(kind, rec);
-    rec.buttons = msgbtn::Yes;
-    const auto lines = platform::text::splitLines(text, platform::text::LastLine::Keep);
-    for (std::size_t i = 0; i < lines.size() && i < rec.lines.size(); ++i)
-        rec.lines[i].text = lines[i];
-    ShowMessage2(rec);
 }
 
 } // namespace
@@ -152,7 +140,7 @@ std::int32_t TfmWebMenuL::Execute(std::uint8_t modal)
         return 1;
     }
     if (OnHostMenu && OnHostMenu(10, "") > 0) {
-        showYesBox(msgkind::Warning, "メニュー以外の処理が開いています。\r全ての処理を閉じてから処理を実行してください。");
+        dataselect::gui::ShowYesBox(msgkind::Warning, "メニュー以外の処理が開いています。\r全ての処理を閉じてから処理を実行してください。");
         const int count = g_entryCount;
         close();
         return count != 0 ? 1 : 0;
@@ -166,7 +154,7 @@ std::int32_t TfmWebMenuL::Execute(std::uint8_t modal)
         SetMode(1);
         exec();
     } else {
-        showYesBox(msgkind::Error, std::string(kCaption) + "画面の初期化に失敗しました。\r処理を終了します。");
+        dataselect::gui::ShowYesBox(msgkind::Error, std::string(kCaption) + "画面の初期化に失敗しました。\r処理を終了します。");
         close();
     }
     return g_entryCount != 0 ? 1 : 0;
@@ -211,30 +199,20 @@ void TfmWebMenuL::F1Click(TxPlButton* sender)
 
 void TfmWebMenuL::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Escape) {
-        e->accept(); // Esc does not close this screen
-        return;
-    }
-    TDataSelectForm::keyPressEvent(e);
+    if (!dataselect::gui::HoldBackEscPress(e))
+        TDataSelectForm::keyPressEvent(e);
 }
 
 void TfmWebMenuL::keyReleaseEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_Escape:
-        e->accept();
-        return;
-    case Qt::Key_F1:
+    // Esc does nothing on this screen; F1 is the (hidden) help button's.
+    if (e->key() == Qt::Key_F1) {
         F1Click(F1);
         e->accept();
         return;
-    case Qt::Key_F12:
-        F1Click(F12);
-        e->accept();
-        return;
-    default:
-        TDataSelectForm::keyReleaseEvent(e);
     }
+    if (!dataselect::gui::HandleKeyUp(this, e, -1, F12, [this] { F1Click(F12); }))
+        TDataSelectForm::keyReleaseEvent(e);
 }
 
 namespace dataselect {
