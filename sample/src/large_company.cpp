@@ -63,8 +63,8 @@ std::string journalBlock(const std::string& table, int lines, int accounts, int 
            "    SELECT BPFLG FROM KAMOKUMST WHERE KCODE = 'L' || LPAD(:A, 3, '0') INTO :PLA;\n"
            "    SELECT BPFLG FROM KAMOKUMST WHERE KCODE = 'L' || LPAD(:B, 3, '0') INTO :PLB;\n"
            "    TAX = IIF(PLA = 'P' OR PLB = 'P', TRUNC(AMT / 11), 0);\n"
-           "    INSERT INTO " + table + " (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE,\n"
-           "        R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO)\n"
+           "    INSERT INTO " + table + " (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE,\n"
+           "        R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT)\n"
            "      VALUES (" + std::to_string(firstRec) + " + :I, IIF(MOD(:I, 97) = 0, 2, 0), 1, DATE '" +
            std::to_string(year) + "-04-01' + MOD(:I, 365), :P,\n"
            "        IIF(MOD(:I, 3) = 0, '02', '01'), 'L' || LPAD(:A, 3, '0'), :HA, IIF(MOD(:I, 2) = 0, '01', '02'),\n"
