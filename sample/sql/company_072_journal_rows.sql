@@ -9,10 +9,11 @@ UPDATE KAKOSIWAKE1 SET SWKREC = REC, SWKNO = REC WHERE SWKREC = 0;
 UPDATE KAKOSIWAKE2 SET SWKREC = REC, SWKNO = REC WHERE SWKREC = 0;
 
 /* Every branch may use every account and sub-account without a department;
-   profit-and-loss accounts are booked by department. */
+   profit-and-loss accounts (not the compound account 9900) are booked by
+   department. */
 INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE)
   SELECT S.SCODE, H.KCODE, H.HCODE, ' ' FROM SISETUMST S CROSS JOIN HOJOMST H;
 INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE)
   SELECT S.SCODE, K.KCODE, ' ', B.BCODE FROM SISETUMST S CROSS JOIN KAMOKUMST K CROSS JOIN BUMONMST B
-   WHERE K.BPFLG = 'P' AND B.BCODE <> ' ';
+   WHERE K.BPFLG = 'P' AND K.GROUPM2 < '9900' AND B.BCODE <> ' ';
 COMMIT;

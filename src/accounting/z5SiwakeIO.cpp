@@ -398,18 +398,24 @@ int TSiwakeWrite::putOnce(TSWKREC& e)
 {
     fb::Query& q = query();
     q.close();
-    q.sql().clear();
     const bool insert = e.REC == 0;
+    std::vector<std::string> text;
     if (insert) {
         const bool noSitrec = AccInf.DataVerMajor < 6 || (AccInf.DataVerMajor == 6 && AccInf.DataVerMinor1 == 0);
-        q.sql().add(noSitrec ? "SELECT NEWREC,NEWSWKREC,NEWSDAYNUM,0 AS NEWSITREC FROM SP_SIWAKE_INS("
-                             : "SELECT NEWREC,NEWSWKREC,NEWSDAYNUM,NEWSITREC FROM SP_SIWAKE_INS(");
+        text.emplace_back(noSitrec ? "SELECT NEWREC,NEWSWKREC,NEWSDAYNUM,0 AS NEWSITREC FROM SP_SIWAKE_INS("
+                                   : "SELECT NEWREC,NEWSWKREC,NEWSDAYNUM,NEWSITREC FROM SP_SIWAKE_INS(");
     } else {
-        q.sql().add("SELECT NEWREC,NEWSWKREC,NEWSWKNO,UPREC,NEWSDAYNUM FROM SP_SIWAKE_UPD(");
-        q.sql().add(":REC,:SWKREC,:SWKNO,:DELFLG,");
+        text.emplace_back("SELECT NEWREC,NEWSWKREC,NEWSWKNO,UPREC,NEWSDAYNUM FROM SP_SIWAKE_UPD(");
+        text.emplace_back(":REC,:SWKREC,:SWKNO,:DELFLG,");
     }
-    q.sql().add(kParamList);
-    q.sql().add(")");
+    text.emplace_back(kParamList);
+    text.emplace_back(")");
+    // Entries written one after another keep the prepared statement.
+    if (q.sql().lines() != text) {
+        q.sql().clear();
+        for (const std::string& line : text)
+            q.sql().add(line);
+    }
     if (!insert) {
         q.paramByName("REC").setInteger(e.REC);
         q.paramByName("SWKREC").setInteger(e.SWKREC);
