@@ -4,9 +4,23 @@
    internal codes. A change keeps the replaced lines with DELFLG 2 and
    writes the new version under the same entry number, so that a writer
    holding an older version is told (UPREC -2) instead of overwriting it. */
+CREATE SEQUENCE SIWAKE_SITREC_GEN;
+COMMIT;
+
 SET TERM ^ ;
 
 CREATE EXCEPTION SIWAKE_REFUSED 'journal entry refused'^
+
+/* SISETUMST.SIWAKECOUNT is the number of live entries of each branch: every
+   entry line 1 that becomes live or stops being live moves it. */
+CREATE TRIGGER SIWAKE_BRANCH_COUNT FOR SIWAKE ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 10
+AS
+BEGIN
+  IF (NOT INSERTING AND OLD.TAISHAKU = 1 AND OLD.DELFLG = 0) THEN
+    UPDATE SISETUMST SET SIWAKECOUNT = SIWAKECOUNT - 1 WHERE SCODE = OLD.SCODE;
+  IF (NOT DELETING AND NEW.TAISHAKU = 1 AND NEW.DELFLG = 0) THEN
+    UPDATE SISETUMST SET SIWAKECOUNT = SIWAKECOUNT + 1 WHERE SCODE = NEW.SCODE;
+END^
 
 /* The internal account code of a user code. */
 CREATE PROCEDURE SP_SIWAKE_KCODE (USERCODE VARCHAR(10))
@@ -125,7 +139,7 @@ BEGIN
 END^
 
 /* A new entry: numbers from the journal sequence, the next day number of
-   its date and the next entry number of its branch. */
+   its date and the next number of SIWAKE_SITREC_GEN. */
 CREATE PROCEDURE SP_SIWAKE_INS (
   HIZUKE DATE,
   MNUM INTEGER,
@@ -201,9 +215,7 @@ BEGIN
   NEWSWKNO = REC1;
   SELECT COALESCE(MAX(SDAYNUM), 0) + 1 FROM SIWAKE
    WHERE HIZUKE = :HIZUKE AND DELFLG = 0 AND TAISHAKU = 1 INTO :NEWSDAYNUM;
-  SITREC = NULL;
-  UPDATE SISETUMST SET SIWAKECOUNT = SIWAKECOUNT + 1 WHERE SCODE = :SCODE RETURNING SIWAKECOUNT INTO :SITREC;
-  SITREC = COALESCE(SITREC, 0);
+  SITREC = NEXT VALUE FOR SIWAKE_SITREC_GEN;
   EXECUTE PROCEDURE SP_SIWAKE_LINES(:REC1, :REC2, :NEWSWKREC, :NEWSWKNO, :SITREC, :HIZUKE, :MNUM,
     :KESSAN, :NEWSDAYNUM, :MDAYNUM, :DNUM, :SNUM, :SCODE, :L_KGROUP, :L_KCODE, :L_HCODE, :L_BCODE,
     :L_KNAME, :L_HNAME, :L_BNAME, :L_TAXCODE, :L_TAXUH, :L_TAXDC, :L_NUK, :L_ZEI, :L_RIT, :L_SIKIN,

@@ -361,3 +361,34 @@ TEST_F(SiwakeWriteTest, BranchAccountsAndLookups)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SiwakeWriteTest, TheBranchCountFollowsLiveEntries)
+{
+    auto count = [&] {
+        int n = -1;
+        c->company.select("SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE = '01'",
+                          [&](fb::Query& q) { n = q.fieldByName("SIWAKECOUNT").asInteger(); });
+        return n;
+    };
+    int live = -1;
+    c->company.select("SELECT COUNT(*) AS N FROM SIWAKE WHERE SCODE = '01' AND DELFLG = 0 AND TAISHAKU = 1",
+                      [&](fb::Query& q) { live = q.fieldByName("N").asInteger(); });
+    EXPECT_EQ(count(), live) << "the sample's count matches its journal";
+
+    TSWKREC e = c->sale(100);
+    put(e);
+    EXPECT_EQ(count(), live + 1);
+    e.KINGAKU = yen(200);
+    put(e);
+    EXPECT_EQ(count(), live + 1) << "a change is still one entry";
+    c->writer.AutoCommit = true;
+    c->writer.DeleteSiwake(e.SWKREC);
+    EXPECT_EQ(count(), live);
+    c->writer.AutoCommit = true;
+    c->writer.RestoreSiwake(e.SWKREC);
+    EXPECT_EQ(count(), live + 1);
+}
+
+} // namespace
