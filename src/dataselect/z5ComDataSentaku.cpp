@@ -146,7 +146,7 @@ std::int32_t LoginCodeOf(std::int32_t opCode, std::int32_t groupId)
     return static_cast<std::int32_t>(opCode % modulus);
 }
 
-TDataSentakuListCtl::TDataSentakuListCtl()
+TDataSentakuListCtl::TDataSentakuListCtl() : CopyDataSet(CopyDataSetFiles)
 {
     TDM& d = dm();
     for (auto* q : {&main_, &second_}) {

@@ -9,6 +9,7 @@
 #include "platform/firebird/fb_query.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,9 @@ public:
     std::int32_t NendoFilter = 0;   // above 0: only rows of that fiscal term
     std::string ShougouFilter;      // not empty: only rows of that company
     std::vector<std::string> SubFolders; // last sub-folder listing
+    // Copies a data set's files between folders when children are stored
+    // back (CopyDataSetFiles); replaceable so a failing copy can be tried.
+    std::function<bool(const std::string& from, const std::string& to)> CopyDataSet;
 
     void SetDataPlace(std::int32_t place);
     std::int32_t DataPlace() const noexcept { return dataPlace_; }

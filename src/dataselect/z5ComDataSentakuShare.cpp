@@ -758,7 +758,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
             const std::string side = sideName(child.PASNAME, ".new~");
             removeTree(side);
             staged.push_back({&child, side});
-            if (!CopyDataSetFiles(child.LocalPath, side)) {
+            if (!CopyDataSet(child.LocalPath, side)) {
                 dropStaged();
                         showStateMessage(kChildFailed, {"【共有データパス】", child.PASNAME});
                 return 0;
@@ -771,7 +771,6 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
     }
 
     if (consolidated) {
-        std::vector<std::string> keep;
         bool swapFailed = false;
         for (const auto& s : staged) {
             const std::string target = s.child->PASNAME;
@@ -792,7 +791,6 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
                 continue;
             }
             removeTree(old);
-            keep.push_back(target);
             try {
                 info.WriteStatus(target, 1);
                 info.WriteShareStatus(target, 1);
@@ -805,19 +803,16 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
         if (swapFailed) {
             dropStaged();
             // The parent went back but a child did not: the set stays taken.
-            info.WriteShareStatus(data.PASNAME, 2);
-            info.WriteShareStatus(data.LocalPath, 2);
+            try {
+                info.WriteShareStatus(data.PASNAME, 2);
+                info.WriteShareStatus(data.LocalPath, 2);
+            } catch (const std::exception&) {
+            }
             showStateMessage(kChildFailed, {"【共有データパス】", data.PASNAME});
             return 0;
         }
-        // Children removed from the working copy are removed on the server.
-        for (const auto& folder : GetSubDirList(data.PASNAME, 0)) {
-            const std::string name = paths::fileNameOf(folder);
-            if (name.empty() || name.front() == '.' || !holdsDataSet(folder))
-                continue;
-            if (std::find(keep.begin(), keep.end(), folder) == keep.end())
-                ShellDeleteRename(folder, 3, false, false);
-        }
+        // A server child without a working copy here is kept as it is:
+        // a working copy that went missing must not delete the server's.
     }
 
     data.KYOYULOCK = 0;
