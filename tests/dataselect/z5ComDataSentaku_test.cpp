@@ -240,7 +240,7 @@ TEST_F(DataListTest, ClosingADataSetRewritesItsRowFromFreshFacts)
     EXPECT_EQ(column(1, 20000, "SHOUGOU"), "別会社");
 }
 
-TEST(SplitDataPath, FindsTheFolderAfterTheFirstDataComponent)
+TEST(SplitDataPath, FindsTheFolderAfterTheLastDataComponent)
 {
     struct Case {
         const char* path;
@@ -253,6 +253,8 @@ TEST(SplitDataPath, FindsTheFolderAfterTheFirstDataComponent)
         {"/root/data/0001/", "0001", ""},
         {"/root/x/0001", "", ""},
         {"/root/DA TA/0005", "0005", ""},
+        {"/home/data/brimto/rozivoraduz/data/0001/002", "0001", "002"},
+        {"/home/data/brimto/rozivoraduz/data", "", ""},
     };
     for (const auto& c : cases) {
         std::string n, ch;
