@@ -11,6 +11,21 @@ TDM* DM = nullptr;
 
 namespace {
 
+TDataListUpdater& defaultDataListUpdater()
+{
+    static TDataListUpdater updater;
+    return updater;
+}
+
+} // namespace
+
+void TDM::SetDefaultDataListUpdater(TDataListUpdater updater)
+{
+    defaultDataListUpdater() = std::move(updater);
+}
+
+namespace {
+
 constexpr const char* kLocalHost = "127.0.0.1";
 constexpr const char* kFileManFile = "tnfileman.fdb";
 
@@ -44,7 +59,7 @@ std::string MakeDatabaseName(const std::string& host, const std::string& folder,
     return UsesServerForm(host) ? host + ":" + local : local;
 }
 
-TDM::TDM()
+TDM::TDM() : dataListUpdater_(defaultDataListUpdater())
 {
     IBDatabaseDEF.setDefaultTransaction(&IBTransactionDEF);
     IBDatabaseDAT.setDefaultTransaction(&IBTransactionDAT);

@@ -682,9 +682,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
 
 void InstallDataListUpdater()
 {
-    if (DM == nullptr)
-        return;
-    DM->SetDataListUpdater([](const std::string& folder, const TDataInfomationRec& info) {
+    const TDataListUpdater updater = [](const std::string& folder, const TDataInfomationRec& info) {
         TDataSentakuListCtl ctl;
         ctl.ConnectKind = ConnectMode;
         ctl.SetDataPlace(SysDef.ServerDataPlace);
@@ -708,5 +706,10 @@ void InstallDataListUpdater()
         rec.GASSAN = info.GASSANKBN;
         rec.CLOUD = info.CLOUD_SHARE;
         ctl.UpdateDataListRecord(rec, 0, true);
-    });
+    };
+    // Data modules made later (the program makes its own after start) and
+    // the one that exists now, if any.
+    TDM::SetDefaultDataListUpdater(updater);
+    if (DM != nullptr)
+        DM->SetDataListUpdater(updater);
 }
