@@ -344,6 +344,8 @@ TEST_F(Figures, FailedLoadEndsTheExportWithCode1AndWritesNoFile)
     TGaikyosyoDataExport exporter("x", 0, dir.file("out.xml"), true, sources);
     exporter.EndPeriodIndex = 15;
     exporter.LastPeriodIndex = 15;
+    exporter.FiscalStart = 45017; // 2023-04-01
+    exporter.FiscalEnd = 45382;   // 2024-03-31
     const std::string ini = dir.file("VzRendo.ini");
     exporter.SetFiguresSource([ini](const TGaikyosyoDataExport& e) { return MakeGaikyosyoFigures(e, ini); });
 
