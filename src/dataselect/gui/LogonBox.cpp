@@ -217,9 +217,11 @@ void TLogonBox::CMShowingChanged()
         txtPassword->setFocus();
         return;
     }
-    auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
-    txtGroupID->setValidator(digits);
-    txtOpCode->setValidator(digits);
+    if (txtOpCode->validator() == nullptr) {
+        auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
+        txtGroupID->setValidator(digits);
+        txtOpCode->setValidator(digits);
+    }
     btnServerSettei->setEnabled(btnCS->isChecked());
     if (ops_.StartMode == 2)
         OKBtn->setFocus();
