@@ -370,6 +370,22 @@ TEST(LogonRefusal, CodeAboveOneIsShownWithTheCode)
     EXPECT_EQ(messages.firstLine(0), "ログインできませんでした。");
     EXPECT_EQ(messages.shown()[0].lines[1].text, "(ログイン処理の応答コード:2)");
     EXPECT_EQ(SysDef.OpCode, 0);
+
+    // A procedure that fails: the login ends (modal result 2) after saying so.
+    SysReader(root.info().systemDatabase)
+        .exec("ALTER PROCEDURE LOGONUSERTEST (PCNAME VARCHAR(64), GROUPID INTEGER, OPCODE INTEGER, "
+              "APPVERSION INTEGER, PASWORD VARCHAR(16)) RETURNS (NUM INTEGER, LOGINCODE INTEGER, JOBLEVEL INTEGER) "
+              "AS BEGIN NUM = 1 / (OPCODE - OPCODE); SUSPEND; END");
+    SysDef.ProgramName = "ミルザ連動コンポーネント";
+    SysDef.LogDir = root.info().logDir;
+    messages.clear();
+    const auto failed = logon.Login(TLogonInput{"", "10", "tolvan", false});
+    EXPECT_EQ(failed.modalResult, 2);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);
+    EXPECT_EQ(messages.firstLine(0), "ログイン処理に失敗しました。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "ミルザ連動コンポーネントを終了します。");
+    EXPECT_FALSE(dm.IBTransactionDEF.inTransaction()) << "rolled back";
     dm.IBDatabaseDEF.disconnect();
     ResetProcessState();
 }
