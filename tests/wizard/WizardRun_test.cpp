@@ -272,3 +272,294 @@ TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
     EXPECT_EQ(logonRows(), 0);
     EXPECT_EQ(dataStatus(), 1);
 }
+
+TEST_F(WizardRun, CallerRunPostsMadeWithoutTheSuccessBox)
+{
+    // The golden tax-excluded file is the year with entries from its first
+    // month (the months before a later start come from the past-year rows,
+    // which carry no tax split).
+    execOn(company().database, "UPDATE ACCDEF1 SET KAISINO = 1");
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(4321);
+    const std::string out = bin.file("for-caller.xml");
+    {
+        auto form = started({"4321,1025,9," + out});
+        ASSERT_TRUE(form);
+        EXPECT_EQ(form->Wizard1->count(), 5);
+        chooseSampleCompany(*form);
+        QTest::mouseClick(form->page3->RadioButton3b, Qt::LeftButton); // 税抜き
+        clickPeriodCell(*form, 14);
+        next(*form); // the summary is built here: there is no output page
+        next(*form);
+        ASSERT_EQ(form->ActivePageId(), TWizardPageId::Summary);
+        const auto lines = form->page5->Lines();
+        EXPECT_EQ(lines.back(), " 消費税計算区分: 税抜き");
+        next(*form); // 完了
+        EXPECT_EQ(form->ResultCode, ResultMade);
+    }
+    EXPECT_EQ(messages.count(), 0u);
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1025 9 0"}));
+    // The caller's value goes into FUNCTIONID; everything else is the
+    // tax-excluded golden file.
+    std::string expected = golden("sample_tax_excluded.xml");
+    const std::string from = "<FUNCTIONID>2</FUNCTIONID>";
+    ASSERT_NE(expected.find(from), std::string::npos);
+    expected.replace(expected.find(from), from.size(), "<FUNCTIONID>9</FUNCTIONID>");
+    EXPECT_EQ(wizard_test::readBytes(out), expected);
+}
+
+TEST_F(WizardRun, CancelPostsCancelledAndHandsEverythingBack)
+{
+    ScriptedMessages messages({modal::Yes});
+    wizard_test::TestCaller caller(77);
+    {
+        auto form = started({"77,5,1," + bin.file("x.xml")});
+        ASSERT_TRUE(form);
+        chooseSampleCompany(*form);
+        EXPECT_EQ(logonRows(), 1);
+        QTest::mouseClick(form->btnCancel, Qt::LeftButton);
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(form->ResultCode, ResultCancelled);
+        EXPECT_EQ(logonRows(), 0);
+        EXPECT_EQ(dataStatus(), 1);
+    }
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 5 1 1"}));
+    EXPECT_FALSE(fs::exists(bin.file("x.xml")));
+}
+
+TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
+{
+    execOn(company().database, "ALTER PROCEDURE SP_KANENDO_ZANDAKA (F INTEGER, SCODE VARCHAR(6)) RETURNS "
+                               "(KCODE VARCHAR(6)) AS BEGIN EXCEPTION; END");
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(88);
+    const std::string out = bin.file("never.xml");
+    {
+        auto form = started({"88,6,0," + out});
+        ASSERT_TRUE(form);
+        chooseSampleCompany(*form);
+        next(*form);
+        next(*form);
+        next(*form); // 完了
+        EXPECT_EQ(form->ResultCode, ResultFailed);
+        EXPECT_FALSE(form->isVisible());
+    }
+    ASSERT_GE(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(messages.count() - 2), "科目の集計処理に失敗しました。");
+    EXPECT_EQ(messages.firstLine(messages.count() - 1), "中間ファイルの作成に失敗しました。");
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 6 0 2"}));
+    EXPECT_EQ(logonRows(), 0);
+}
+
+TEST_F(WizardRun, CancellingTheFirstSelectionKeepsPageTwo)
+{
+    selectionAnswers = {2};
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    next(*form);
+    QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+    EXPECT_FALSE(form->page2->HasDataInfo());
+    EXPECT_TRUE(SysDef.DataDir.empty());
+    EXPECT_FALSE(form->DatConnected);
+    next(*form);
+    EXPECT_EQ(form->ActivePageId(), TWizardPageId::DataChoice);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "会計データの選択が行われていません。");
+}
+
+TEST_F(WizardRun, OlderDataVersionIsRefusedAndOkReopensTheSelection)
+{
+    execOn(company().database, "UPDATE ACCVERSION SET MAJOR = 12, MINOR1 = 9, MINOR2 = 0");
+    // OK reopens the selection; the second round is cancelled on the
+    // selection screen, the previous choice comes back and is refused
+    // again; Cancel then ends the choice with no data set.
+    selectionAnswers = {1, 2};
+    ScriptedMessages messages({modal::Ok, modal::Cancel});
+    auto form = started();
+    ASSERT_TRUE(form);
+    next(*form);
+    QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+    EXPECT_EQ(selections.size(), 2u);
+    ASSERT_EQ(messages.count(), 2u);
+    for (const auto& rec : messages.shown()) {
+        EXPECT_EQ(rec.kind, msgkind::Confirmation);
+        EXPECT_EQ(rec.lines[0].text, "このプログラムで処理できるデータバージョンに達していません。");
+        EXPECT_EQ(rec.lines[1].text, "データバージョン:13.0.0以降のデータを選択して下さい。");
+        EXPECT_EQ(rec.lines[2].text, "データ選択画面を開き、別のデータを選択しますか？");
+    }
+    EXPECT_FALSE(form->page2->HasDataInfo());
+    EXPECT_FALSE(form->DatConnected);
+    EXPECT_FALSE(core::DM->IBDatabaseDAT.connected());
+    EXPECT_EQ(dataStatus(), 1); // not left marked in use
+    next(*form);
+    EXPECT_EQ(form->ActivePageId(), TWizardPageId::DataChoice);
+}
+
+TEST_F(WizardRun, FailedCompanyLoadDisconnectsBeforeChoosingAgain)
+{
+    // A company master the program cannot open (no ACCDEF1 row): the first
+    // connection works, the load fails; the data set must not stay
+    // connected and marked in use behind the selection screen.
+    execOn(company().database, "DELETE FROM ACCDEF1");
+    selectionAnswers = {1};
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    next(*form);
+    bool checked = false;
+    // The confirmation comes while the loop waits: look at the data set then.
+    messages.push(modal::Cancel);
+    const auto previous = core::setMessageHandler([&](TMessage2InfoRec& rec) {
+        if (rec.kind == msgkind::Confirmation) {
+            checked = true;
+            EXPECT_FALSE(core::DM->IBDatabaseDAT.connected());
+            EXPECT_EQ(dataStatus(), 1);
+            EXPECT_EQ(rec.lines[0].text, "データの接続に失敗しました。");
+            return modal::Cancel;
+        }
+        return modal::Ok;
+    });
+    QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+    core::setMessageHandler(previous);
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(form->page2->HasDataInfo());
+    EXPECT_FALSE(form->DatConnected);
+}
+
+namespace {
+
+struct OutputCase {
+    const char* what;
+    std::string name;    // "" empty; names with "DOCS" are under the documents folder
+    bool accepted;
+    const char* warning; // first line of the warning when refused
+};
+
+} // namespace
+
+TEST_F(WizardRun, OutputPageChecks)
+{
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    chooseSampleCompany(*form);
+    next(*form);
+    next(*form);
+    ASSERT_EQ(form->ActivePageId(), TWizardPageId::OutputFile);
+    const std::string docs = form->DocumentsDir;
+    const OutputCase cases[] = {
+        {"empty", "", false, "中間ﾌｧｲﾙが指定されていません。"},
+        {"a folder without a file", docs + "/", false, "中間ﾌｧｲﾙが指定されていません。"},
+        {"root of the system volume", "/gaikyosyo.xml", false, "ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(/)直下にﾌｧｲﾙは指定できません。"},
+        {"root reached through ..", "/tmp/../gaikyosyo.xml", false, "ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(/)直下にﾌｧｲﾙは指定できません。"},
+        {"one folder deeper", "/tmp/gaikyosyo.xml", true, ""},
+        {"bare name", "gaikyosyo.xml", true, ""},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        form->page4->Edit4a->setText(QString::fromStdString(c.name));
+        next(*form);
+        if (c.accepted) {
+            EXPECT_EQ(form->ActivePageId(), TWizardPageId::Summary) << c.what;
+            EXPECT_EQ(messages.count(), 0u) << c.what;
+            QTest::mouseClick(form->btnBack, Qt::LeftButton);
+        } else {
+            EXPECT_EQ(form->ActivePageId(), TWizardPageId::OutputFile) << c.what;
+            ASSERT_EQ(messages.count(), 1u) << c.what;
+            EXPECT_EQ(messages.shown()[0].kind, msgkind::Warning) << c.what;
+            EXPECT_EQ(messages.firstLine(0), c.warning) << c.what;
+            EXPECT_EQ(form->btnNext->text(), QString::fromUtf8("次へ(&N) >")) << c.what;
+        }
+    }
+}
+
+TEST_F(WizardRun, BareOutputNameIsWrittenWhereTheSummarySays)
+{
+    ScriptedMessages messages;
+    std::string shown;
+    std::string docs;
+    {
+        auto form = started();
+        ASSERT_TRUE(form);
+        docs = form->DocumentsDir;
+        chooseSampleCompany(*form);
+        next(*form);
+        next(*form);
+        form->page4->Edit4a->setText("bare.xml");
+        next(*form);
+        shown = form->page5->Lines().back();
+        next(*form); // 完了
+        EXPECT_EQ(form->ResultCode, ResultMade);
+    }
+    EXPECT_EQ(shown, " " + docs + "/bare.xml");
+    EXPECT_TRUE(fs::exists(docs + "/bare.xml"));
+    EXPECT_FALSE(fs::exists("bare.xml"));
+}
+
+TEST_F(WizardRun, ClosingTwiceDoesTheWorkOnce)
+{
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    chooseSampleCompany(*form);
+    form->close();
+    EXPECT_EQ(logonRows(), 0);
+    EXPECT_EQ(dataStatus(), 1);
+    EXPECT_FALSE(form->LoginDone);
+    EXPECT_FALSE(form->DatConnected);
+    // A second close request finds nothing to do: a logged-on row written
+    // meanwhile stays, the data set is not marked again.
+    execOn(info().systemDatabase, "INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) "
+                                  "VALUES (99999, 10000, 9, 'other')");
+    form->close();
+    EXPECT_EQ(logonRows(), 1);
+    EXPECT_EQ(dataStatus(), 1);
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+TEST_F(WizardRun, FailedLoginEndsTheProgramWithFailure)
+{
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(66);
+    {
+        auto s = start({"66,1,2,x.xml"});
+        s.Framework.ShowLogin = [](QWidget*) { return false; };
+        TForm1 form(std::move(s));
+        ASSERT_TRUE(form.InitWizard());
+        form.show();
+        EXPECT_FALSE(form.FirstShow());
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.ResultCode, ResultFailed);
+    }
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1 2 2"}));
+}
+
+TEST(WizardPeriodRule, LastMonthTakesTheYearsLastCellAndQuarterEndsTheirAdjustment)
+{
+    struct Case {
+        int edno, lastNo, expected;
+    } cases[] = {
+        {14, 15, 15}, // last month of a twelve-month year: the closing period
+        {2, 15, 3},   // third month: its adjustment period
+        {6, 15, 7},
+        {10, 15, 11},
+        {0, 15, 0},
+        {3, 15, 3},   // an adjustment cell stays
+        {15, 15, 15},
+        {6, 7, 7},    // last month of a six-month year: the year's last cell
+        {5, 7, 5},
+        {1, 2, 2},    // two-month year
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AdjustPanelEnd(c.edno, c.lastNo), c.expected) << c.edno << "/" << c.lastNo;
+}
+
+TEST(WizardOutputFile, ResolvedAgainstTheDocumentsFolder)
+{
+    EXPECT_EQ(ResolveOutputFile("a.xml", "/home/u/Documents"), "/home/u/Documents/a.xml");
+    EXPECT_EQ(ResolveOutputFile("sub/a.xml", "/home/u/Documents"), "/home/u/Documents/sub/a.xml");
+    EXPECT_EQ(ResolveOutputFile("/srv/out/a.xml", "/home/u/Documents"), "/srv/out/a.xml");
+    EXPECT_EQ(ResolveOutputFile("/srv/../a.xml", "/home/u/Documents"), "/a.xml");
+}
