@@ -174,6 +174,17 @@ protected:
         QTest::mouseClick(panel, Qt::LeftButton, {}, panel->CellRect(cell).center());
     }
 
+    // With MIRUZA_SCREENSHOTS=<folder> the end-to-end run saves a picture of
+    // every page there (docs/screenshots is made this way).
+    static void snap(QWidget& w, const char* name)
+    {
+        const char* dir = std::getenv("MIRUZA_SCREENSHOTS");
+        if (dir == nullptr || *dir == 0)
+            return;
+        QCoreApplication::processEvents();
+        w.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+    }
+
     static std::string golden(const std::string& name)
     {
         return wizard_test::readBytes(wizard_test::testDataFile("fixtures/overview/" + name));
@@ -236,7 +247,12 @@ TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
         auto form = started();
         ASSERT_TRUE(form);
         EXPECT_EQ(form->Wizard1->count(), 6);
-        chooseSampleCompany(*form);
+        snap(*form, "page1-intro");
+        next(*form);
+        QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+        snap(*form, "page2-data");
+        next(*form);
+        ASSERT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
         ASSERT_EQ(selections.size(), 1u);
         EXPECT_EQ(selections[0], "QzDataSenkaku|1|SyoriType=3\rJyokenSet=1\rDataType=-13\rCodeType=0\rDataVerMajor=13");
         EXPECT_EQ(form->page2->DataInfoValue("会社名"), company().name);
@@ -247,14 +263,18 @@ TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
         clickPeriodCell(*form, 14);
         EXPECT_EQ(form->page3->xKikanPanel3a->Edno(), 15);
         QTest::mouseClick(form->page3->RadioButton3a, Qt::LeftButton);
+        snap(*form, "page3-conditions");
         next(*form);
         ASSERT_EQ(form->ActivePageId(), TWizardPageId::StatementForm);
         EXPECT_TRUE(form->page10->GroupBox10->isHidden());
+        snap(*form, "page4-statement-form");
         next(*form);
         ASSERT_EQ(form->ActivePageId(), TWizardPageId::OutputFile);
         form->page4->Edit4a->setText(QString::fromStdString(out));
+        snap(*form, "page5-output-file");
         next(*form);
         ASSERT_EQ(form->ActivePageId(), TWizardPageId::Summary);
+        snap(*form, "page6-summary");
         const auto lines = form->page5->Lines();
         EXPECT_EQ(lines, (std::vector<std::string>{
                              "【連動元情報】", " 会社名        : " + company().name, " 会計年度      : 10 期",
