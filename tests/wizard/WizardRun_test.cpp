@@ -242,7 +242,7 @@ TEST_F(WizardRun, StartUpSetsTheFoldersBeforeAnythingIsWritten)
 TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
 {
     ScriptedMessages messages;
-    const std::string out = bin.file("gaikyosyo.xml");
+    const std::string out = root->folder() + "/documents/gaikyosyo.xml";
     {
         auto form = started();
         ASSERT_TRUE(form);

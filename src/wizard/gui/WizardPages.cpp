@@ -198,6 +198,11 @@ TSummaryPage::TSummaryPage(QWidget* parent) : TWizardPage(TWizardPageId::Summary
     Memo5b = new QPlainTextEdit(this);
     Memo5b->setObjectName("Memo5b");
     Memo5b->setReadOnly(true);
+    // The summary lines are aligned by character columns.
+    QFont fixed(QStringLiteral("IPAGothic"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setPointSize(Memo5b->font().pointSize());
+    Memo5b->setFont(fixed);
     auto* box = new QVBoxLayout(this);
     box->addWidget(heading);
     box->addWidget(Memo5b, 1);
