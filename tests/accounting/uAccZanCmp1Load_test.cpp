@@ -424,8 +424,8 @@ TEST_F(SampleCompanyBalance, CompoundAccountIsNeitherBalanceSheetNorProfitAndLos
         return f;
     };
     const Figures before = figures();
-    company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
-                   " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO) VALUES (990001, 0, 1, '2024-05-10', 2, '01',"
+    company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
+                   " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES (990001, 0, 1, '2024-05-10', 2, '01',"
                    " '9111', '', '', '4111', '', '01', 110000, 10000, 0, 'compound')");
     const Figures after = figures();
     company_->exec("DELETE FROM SIWAKE WHERE REC = 990001");
