@@ -13,7 +13,7 @@
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
-#include "wizard/gui/LoginStart.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
@@ -42,19 +42,14 @@ int main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     int exitCode = 0;
     {
-        TForm1 form(TForm1::TStart{commandLine, {}, {}});
+        TForm1 form(TForm1::TStart{commandLine, {}, {}, wizard::MakeFramework()});
         if (form.EndAtOnce())
             return 0;
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
+            // The form's first show runs the login before anything else.
             form.show();
-            QCoreApplication::processEvents();
-            // No data is touched before an operator has logged in.
-            if (wizard::LoginAtStart(&form))
-                exitCode = app.exec();
-            else
-                form.close();
-            wizard::LogoffAtEnd();
+            exitCode = app.exec();
         } else {
             QCoreApplication::processEvents();
         }
