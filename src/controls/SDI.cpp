@@ -355,7 +355,11 @@ void TBSDI::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    QDialog::closeEvent(e);
+    // Closing a form without a result of its own answers Cancel (2), as
+    // the screens compare it; a Qt dialog would answer 0.
+    if (isVisible())
+        QDialog::done(2);
+    e->accept();
     closing_ = false;
     afterClose();
 }

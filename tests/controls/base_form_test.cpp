@@ -219,7 +219,7 @@ TEST(BaseForm, ModalEscGivesCancel)
         form.edit1->setFocus();
         QTest::keyClick(form.edit1, Qt::Key_Escape);
     });
-    EXPECT_EQ(form.ShowModal(), QDialog::Rejected);
+    EXPECT_EQ(form.ShowModal(), modal::Cancel);
     EXPECT_FALSE(form.isVisible());
 }
 
