@@ -158,12 +158,10 @@ TEST_F(WebMenuLTest, FormStyleParameter)
                           Case{{"FormStyle=2"}, TfmWebMenuL::TFormStyle::Normal},
                           Case{{"FormStyle=5"}, TfmWebMenuL::TFormStyle::StayOnTop}}) {
         TfmWebMenuL screen;
-        screen.setAttribute(Qt::WA_DeleteOnClose, false);
         screen.SetParams(c.params);
         EXPECT_EQ(screen.FormStyle(), c.style);
     }
     TfmWebMenuL screen;
-    screen.setAttribute(Qt::WA_DeleteOnClose, false);
     screen.SetParams({"SyoriType=-4"});
     EXPECT_EQ(screen.SyoriType(), -1);
     screen.SetParams({"SyoriType=3"});

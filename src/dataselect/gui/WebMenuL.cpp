@@ -1,6 +1,5 @@
 #include "dataselect/gui/WebMenuL.h"
 
-#include "controls/ColorUtil.h"
 #include "controls/xPlButton.h"
 #include "dataselect/gui/DialogUtil.h"
 #include "core/MessageService.h"
@@ -11,7 +10,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -31,11 +29,10 @@ TxPlButton* functionButton(QWidget* parent, const QString& caption)
 
 } // namespace
 
-TfmWebMenuL::TfmWebMenuL(QWidget* owner) : TDataSelectForm(owner)
+TfmWebMenuL::TfmWebMenuL(QWidget* owner) : TBSDI(owner)
 {
     setWindowTitle(kCaption);
     setFixedSize(357, 361);
-    setAttribute(Qt::WA_DeleteOnClose);
 
     auto* pnlClient = new QWidget(this);
     pnlClient->setGeometry(0, 0, 357, 361 - 137);
@@ -49,12 +46,8 @@ TfmWebMenuL::TfmWebMenuL(QWidget* owner) : TDataSelectForm(owner)
     PerfectGrid1->verticalHeader()->hide();
     PerfectGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PerfectGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-    // The operator's list colours: header, then the list's own back colour.
-    QPalette palette = PerfectGrid1->palette();
-    palette.setColor(QPalette::Base, controls::toQColor(static_cast<TColorValue>(SysDef.ClientColor1)));
-    palette.setColor(QPalette::Button, controls::toQColor(static_cast<TColorValue>(SysDef.ColHeaderColor)));
-    palette.setColor(QPalette::Highlight, controls::toQColor(static_cast<TColorValue>(SysDef.ActiveColor)));
-    PerfectGrid1->setPalette(palette);
+    // The operator's list colours with the one back colour of the list.
+    SetGridColors(PerfectGrid1, 1);
 
     auto* pnlBottom = new QWidget(this);
     pnlBottom->setGeometry(0, 361 - 137, 357, 137);
@@ -86,7 +79,7 @@ TfmWebMenuL::TfmWebMenuL(QWidget* owner) : TDataSelectForm(owner)
         // Logged by the load; Execute reports the failed set-up.
         return;
     }
-    initOK_ = true;
+    InitOK = true;
 }
 
 TfmWebMenuL::~TfmWebMenuL() = default;
@@ -129,7 +122,7 @@ void TfmWebMenuL::SetParams(const std::vector<std::string>& params)
 void TfmWebMenuL::SetMode(std::uint8_t value)
 {
     mode_ = value;
-    alwaysPlace_ = false;
+    AlwaysPlace = false;
 }
 
 std::int32_t TfmWebMenuL::Execute(std::uint8_t modal)
@@ -139,30 +132,25 @@ std::int32_t TfmWebMenuL::Execute(std::uint8_t modal)
         show();
         return 1;
     }
-    if (OnHostMenu && OnHostMenu(10, "") > 0) {
-        dataselect::gui::ShowYesBox(msgkind::Warning, "メニュー以外の処理が開いています。\r全ての処理を閉じてから処理を実行してください。");
-        const int count = g_entryCount;
-        close();
-        return count != 0 ? 1 : 0;
-    }
-    if (initOK_) {
-        // The centre of the screen.
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - rect().center());
-        }
+    // A modal screen is freed by its starter once it is done.
+    deleteLater();
+    if (!SkipProcCheck && OnHostMenu && OnHostMenu(10, "") > 0) {
+        dataselect::gui::ShowYesBox(msgkind::Warning,
+                                    "メニュー以外の処理が開いています。\r全ての処理を閉じてから処理を実行してください。");
+    } else if (InitOK) {
+        SetFormPosition(0, 0, 0, 0, 3); // the centre of the screen
         SetMode(1);
         exec();
     } else {
-        dataselect::gui::ShowYesBox(msgkind::Error, std::string(kCaption) + "画面の初期化に失敗しました。\r処理を終了します。");
-        close();
+        dataselect::gui::ShowYesBox(msgkind::Error,
+                                    std::string(kCaption) + "画面の初期化に失敗しました。\r処理を終了します。");
     }
     return g_entryCount != 0 ? 1 : 0;
 }
 
-void TfmWebMenuL::showEvent(QShowEvent* e)
+void TfmWebMenuL::FormShow()
 {
-    TDataSelectForm::showEvent(e);
+    TBSDI::FormShow();
     if (presetCancel_) {
         // Nobody else is logged on: the screen closes by itself.
         QTimer::singleShot(0, this, [this] { done(2); });
@@ -184,11 +172,15 @@ void TfmWebMenuL::FillGrid()
     }
 }
 
+void TfmWebMenuL::FormClose(TCloseAction& action)
+{
+    TBSDI::FormClose(action);
+    entries_.clear(); // the count stays for Execute
+}
+
 void TfmWebMenuL::done(int)
 {
-    // FormClose: the entries go, the count stays for Execute.
-    entries_.clear();
-    TDataSelectForm::done(g_entryCount != 0 ? 1 : 2);
+    TBSDI::done(g_entryCount != 0 ? 1 : 2);
 }
 
 void TfmWebMenuL::F1Click(TxPlButton* sender)
@@ -197,22 +189,25 @@ void TfmWebMenuL::F1Click(TxPlButton* sender)
         done(1);
 }
 
-void TfmWebMenuL::keyPressEvent(QKeyEvent* e)
+void TfmWebMenuL::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
 {
-    if (!dataselect::gui::HoldBackEscPress(e))
-        TDataSelectForm::keyPressEvent(e);
-}
-
-void TfmWebMenuL::keyReleaseEvent(QKeyEvent* e)
-{
-    // Esc does nothing on this screen; F1 is the (hidden) help button's.
-    if (e->key() == Qt::Key_F1) {
+    // Before the base form's keys: Esc does nothing here (and must not reach
+    // the base form, which would close), F1 is the hidden help button's.
+    switch (key) {
+    case Qt::Key_Escape:
+        key = 0;
+        break;
+    case Qt::Key_F1:
         F1Click(F1);
-        e->accept();
-        return;
+        break;
+    case Qt::Key_F12:
+        F1Click(F12);
+        key = 0;
+        break;
+    default:
+        break;
     }
-    if (!dataselect::gui::HandleKeyUp(this, e, -1, F12, [this] { F1Click(F12); }))
-        TDataSelectForm::keyReleaseEvent(e);
+    TBSDI::FormKeyUp(key, shift);
 }
 
 namespace dataselect {

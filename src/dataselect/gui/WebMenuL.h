@@ -5,7 +5,7 @@
 
 #include "controls/ProcRegistry.h"
 #include "dataselect/LoginUserList.h"
-#include "dataselect/gui/BaseForm.h"
+#include "controls/SDI.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +15,7 @@ class QPlainTextEdit;
 class QTableWidget;
 class TxPlButton;
 
-class TfmWebMenuL : public TDataSelectForm, public IProcScreen {
+class TfmWebMenuL : public TBSDI, public IProcScreen {
     Q_OBJECT
 public:
     explicit TfmWebMenuL(QWidget* owner = nullptr);
@@ -33,7 +33,6 @@ public:
     TFormStyle FormStyle() const { return formStyle_; }
     int SyoriType() const { return syoriType_; }
     std::uint8_t Mode() const { return mode_; }
-    bool InitOK() const { return initOK_; }
     // False: the operator's own row only was found; the screen closes itself
     // as soon as it is shown.
     bool HasEntries() const { return !presetCancel_; }
@@ -45,9 +44,9 @@ public:
     TxPlButton* F1 = nullptr;
 
 protected:
-    void showEvent(QShowEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void keyReleaseEvent(QKeyEvent* e) override;
+    void FormShow() override;
+    void FormClose(TCloseAction& action) override;
+    void FormKeyUp(int& key, Qt::KeyboardModifiers shift) override;
     void done(int r) override;
 
 private:
@@ -59,9 +58,7 @@ private:
     int syoriType_ = -1;
     TFormStyle formStyle_ = TFormStyle::MdiChild;
     std::uint8_t mode_ = 0;
-    bool initOK_ = false;
     bool presetCancel_ = false;
-    bool alwaysPlace_ = true;
 };
 
 namespace dataselect {
