@@ -20,8 +20,8 @@ namespace {
 
 std::string goldenBytes(const std::string& name)
 {
-    const char* root = std::getenv("PROJECT_SOURCE_DIR");
-    std::ifstream in(std::string(root ? root : ".") + "/tests/print/golden/" + name, std::ios::binary);
+    const std::string here = __FILE__;
+    std::ifstream in(here.substr(0, here.find_last_of('/')) + "/golden/" + name, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
