@@ -1,6 +1,7 @@
 #include "print/Lumen808.h"
 
 #include "print/EngineLog.h"
+#include "print/PrintEngine.h"
 
 #include "platform/codec.h"
 #include "platform/ini_file.h"
@@ -64,7 +65,7 @@ std::string keepLastBytes(const std::string& utf8, std::size_t width)
 
 } // namespace
 
-JobRunner* defaultJobRunner() { return gDefaultRunner; }
+JobRunner* defaultJobRunner() { return gDefaultRunner ? gDefaultRunner : &engineRunner(); }
 void setDefaultJobRunner(JobRunner* runner) { gDefaultRunner = runner; }
 
 int pageNumberMarkers(std::string_view format)
@@ -369,10 +370,9 @@ void TLumen808::finishRun()
         std::filesystem::remove(DataFile, ec);
         std::filesystem::remove(platform::paths::join(platform::paths::folderOf(DataFile), "CHART.WMF"), ec);
     }
-    if (JobRunner* r = runner_ ? runner_ : defaultJobRunner()) {
-        PrinterNum = r->selectedPrinter();
-        copie_ = r->selectedCopies();
-    }
+    const JobRunner* r = runner_ ? runner_ : defaultJobRunner();
+    PrinterNum = r->selectedPrinter();
+    copie_ = r->selectedCopies();
     PageBango = false;
     DocTitle.clear();
 }
@@ -380,10 +380,6 @@ void TLumen808::finishRun()
 bool TLumen808::Preview()
 {
     JobRunner* r = runner_ ? runner_ : defaultJobRunner();
-    if (!r) {
-        engineLog().write("PREVIEW.開始", "no preview installed");
-        throw PrintDataError("印刷プレビューが組み込まれていません。");
-    }
     TP808DEF job = makeJob();
     previewCloseNum_ = r->runPreview(job);
     finishRun();
@@ -393,10 +389,6 @@ bool TLumen808::Preview()
 bool TLumen808::Print()
 {
     JobRunner* r = runner_ ? runner_ : defaultJobRunner();
-    if (!r) {
-        engineLog().write("PRINT.開始", "no print loop installed");
-        throw PrintDataError("印刷処理が組み込まれていません。");
-    }
     TP808DEF job = makeJob();
     previewCloseNum_ = r->runPrint(job) != 0 ? 1 : 0;
     finishRun();

@@ -89,8 +89,8 @@ public:
     virtual int selectedCopies() const = 0;
 };
 
-// The runner TLumen808 uses when none is given (the real preview and print
-// loop, installed by the engine). Returns nullptr when none is installed.
+// The runner TLumen808 uses when none is given: the one installed, else the
+// engine's own preview and print loop.
 JobRunner* defaultJobRunner();
 void setDefaultJobRunner(JobRunner* runner);
 

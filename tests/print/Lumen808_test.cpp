@@ -273,10 +273,6 @@ TEST(Lumen808, TempFileAndFileErrors)
     bad.DataFile = dir.file("no/such/folder/x.TMP");
     EXPECT_THROW(bad.Open(), PrintDataError);
     EXPECT_THROW(bad.AddLine(1, 1, 2, 2, 1, 0, "0"), PrintDataError); // not open
-
-    TLumen808 noRunner;
-    setDefaultJobRunner(nullptr);
-    EXPECT_THROW(noRunner.Preview(), PrintDataError); // visible, never a silent success
 }
 
 TEST(EngineLog, LineFormatAndUnwritableFolder)
