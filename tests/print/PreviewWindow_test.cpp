@@ -4,6 +4,9 @@
 // data list's preview (run under xvfb-run with QT_QPA_PLATFORM=xcb).
 #include "print/PreviewWindow.h"
 
+#include "print/PrDataList.h"
+#include "core/uAccRecord.h"
+
 #include "platform/codec.h"
 #include "support/temp_dir.h"
 
@@ -192,4 +195,58 @@ TEST_F(Preview, MissingFilesAreReported)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "<" + dir.file("none.TMP") + "> が見つかりません。");
     setEngineErrorBox(nullptr);
+}
+
+namespace {
+
+// Shows the data list's job in the preview and saves a picture of the window.
+class ScreenshotRunner : public JobRunner {
+public:
+    explicit ScreenshotRunner(QString target) : target_(std::move(target)) {}
+    int runPreview(TP808DEF& job) override
+    {
+        TImageDispForm form(job, {});
+        form.resize(1100, 1000);
+        form.show();
+        QApplication::processEvents();
+        form.findChild<QToolButton*>("ZoomJustButton")->click();
+        QApplication::processEvents();
+        saved = form.grab().save(target_);
+        return form.CloseCode;
+    }
+    int runPrint(TP808DEF&) override { return 0; }
+    int selectedPrinter() const override { return -1; }
+    int selectedCopies() const override { return 1; }
+    bool saved = false;
+
+private:
+    QString target_;
+};
+
+} // namespace
+
+TEST(PreviewScreenshot, WritesPictureWhenAsked)
+{
+    const QString target = qEnvironmentVariable("PRINT_SCREENSHOT");
+    if (target.isEmpty()) GTEST_SKIP() << "set PRINT_SCREENSHOT to write the picture";
+    test_support::TempDir dir;
+    const TSystemDef saved = SysDef;
+    SysDef.WorkDir = dir.path();
+    SysDef.DataRoot = "/srv/miruza";
+    ScreenshotRunner runner(target);
+    TPrDataList list(&runner);
+    const char* names[] = {"株式会社ミルザ商事", "有限会社サンプル工業", "合同会社テスト企画", "医療法人ひかり会"};
+    for (int i = 0; i < 30; ++i) {
+        TDataSentakuRec r;
+        r.Data.REC = i + 1;
+        r.Data.DispName = r.Data.ENTTEXT = std::string(names[i % 4]) + (i >= 4 ? "　" + std::to_string(i / 4 + 1) : "");
+        r.Data.NENDO = 10 + i % 5;
+        r.Data.KikanText = "R06/04/01～R07/03/31";
+        r.Data.PASNAME = "/srv/miruza/DATA/" + std::to_string(1000 + i);
+        list.Rows.push_back(r);
+        list.DispRows.push_back(i);
+    }
+    list.PrintDataList(false);
+    SysDef = saved;
+    EXPECT_TRUE(runner.saved);
 }
