@@ -4,6 +4,7 @@
 #include "print/PageBook.h"
 #include "print/PreviewWindow.h"
 #include "print/PrintLoop.h"
+#include "print/PrinterSettings.h"
 
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -39,6 +40,7 @@ int EngineRunner::runPrint(TP808DEF& job)
         showEngineError("印刷できるプリンタがありません。");
         return 0;
     }
+    TVDBPrint::forPrinter(*printer, engineLog()).SetDevMode(job);
     QtPrinterDevice device(*printer);
     QtPrintUi ui;
     const PrintOutcome out = runPrintJob(job, device, ui, engineLog());

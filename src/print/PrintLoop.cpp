@@ -18,34 +18,15 @@
 
 namespace print {
 
-namespace {
-
-struct PaperRow {
-    int code;
-    QPageSize::PageSizeId id;
-};
-const PaperRow kPapers[] = {
-    {8, QPageSize::A3},      {9, QPageSize::A4},      {11, QPageSize::A5},     {12, QPageSize::JisB4},
-    {13, QPageSize::JisB5},  {16, QPageSize::Imperial10x14}, {17, QPageSize::Tabloid}, {44, QPageSize::Imperial9x11},
-    {45, QPageSize::Imperial10x11}, {46, QPageSize::Imperial15x11}, {1, QPageSize::Letter}, {5, QPageSize::Legal},
-};
-
-} // namespace
-
 QPageSize pageSizeForCode(int paperCode)
 {
-    for (const PaperRow& r : kPapers) {
-        if (r.code == paperCode) return QPageSize(r.id);
-    }
-    return QPageSize(QPageSize::A4);
+    const QPageSize size(QPageSize::id(paperCode));
+    return size.isValid() ? size : QPageSize(QPageSize::A4);
 }
 
 int codeForPageSize(const QPageSize& size)
 {
-    for (const PaperRow& r : kPapers) {
-        if (r.id == size.id()) return r.code;
-    }
-    return 0;
+    return size.isValid() ? size.windowsId() : 0;
 }
 
 // ---------------------------------------------------------------------------
