@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 
 namespace print {
@@ -148,6 +149,7 @@ struct PageRenderer::State {
     int hs(double d) const { return hRatio != 0 ? roundEven(d * hRatio * 0.001) : roundEven(d); }
     int vs(double d) const { return vRatio != 0 ? roundEven(d * vRatio * 0.001) : roundEven(d); }
     int fontHeight = 0; // logical units
+    std::map<int, int> uses; // values printed through each variable on this page
 };
 
 PageRenderer::PageRenderer(RenderSettings settings, EngineLog& log) : s_(std::move(settings)), log_(log) {}
@@ -440,8 +442,8 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         drawMemo(st, r, p);
         return;
     case RecordKind::Variable:
-        // Variables come from form files, whose loading this engine does not have yet.
-        throw std::runtime_error("フォームの変数は使用できません");
+        drawVariable(st, r, p);
+        return;
     case RecordKind::Text:
     case RecordKind::NText:
     case RecordKind::UText:
@@ -575,6 +577,31 @@ void PageRenderer::drawText(State& st, const Record& r, QPainter& p)
     p.restore();
 }
 
+void PageRenderer::drawVariable(State& st, const Record& r, QPainter& p)
+{
+    if (!s_.vars || !s_.slot || r.field(1).empty()) return; // no such variable: nothing printed
+    const int slot = *s_.slot;
+    const int entry = s_.vars->lookup(slot, r.field(1));
+    if (entry == 0) return;
+    const TDataField& v = s_.vars->field(slot, entry);
+    int& used = st.uses[entry];
+    if (v.once == 1 && used > 0) return;
+    int y = v.y;
+    const int pitch = s_.vars->field(slot, 0).width;
+    if (pitch > 0) {
+        y = std::min(v.y + used * pitch, (s_.paperHeightMM - 10) * 10);
+        ++used;
+    }
+    const int size = r.number(3) != 0 ? r.number(3) : v.fontSize;
+    // "@" styles keep their case: a lower-case code is plain
+    std::string style = v.style;
+    if (!r.field(4).empty()) style = upperAscii(r.field(4)) == r.field(4) ? r.field(4) : std::string("-");
+    const Record text(std::string(v.width > 0 ? "UTEXT;" : "TEXT;") + std::to_string(v.x) + ";" + std::to_string(y) + ";" +
+                      r.field(2) + ";" + v.fontName + ";" + std::to_string(size) + ";" + style + ";" + v.colour + ";" +
+                      v.background + ";" + v.alignment + ";" + std::to_string(v.width) + ";" + std::to_string(v.vcentre) + ";");
+    drawText(st, text, p);
+}
+
 void PageRenderer::drawMemo(State& st, const Record& r, QPainter& p)
 {
     const int x1 = st.originX + roundEven(r.number(1) * s_.scaleX) + st.F;
@@ -632,7 +659,8 @@ void PageRenderer::drawSubForm(State& st, const Record& r, QPainter& p, LayerRes
     std::error_code ec;
     if (name.empty() || !std::filesystem::exists(name, ec)) return;
     if (upperAscii(r.field(2)) == "TRUE") {
-        throw std::runtime_error("フォームの変数は読み込めません: " + name);
+        if (!s_.vars) throw std::runtime_error("変数表がありません: " + name);
+        s_.vars->load(name, r.number(3), r.number(4), log_);
     }
     const auto path = findFormFile(name);
     if (!path) return;

@@ -11,6 +11,7 @@
 // skipped; the rest of the page is still drawn and the result counts the
 // failure so that the job can tell the user.
 
+#include "print/FormVariables.h"
 #include "print/Lumen808.h"
 #include "print/PrintData.h"
 
@@ -18,6 +19,7 @@
 #include <QFont>
 #include <QRect>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +55,9 @@ struct RenderSettings {
     int pageNumber = 0;    // number printed on this data page; 0 = none
     int numberedTotal = 0; // the last page number of the job
     ChartHost* chartHost = nullptr;
+    VariableTables* vars = nullptr; // form variables for "@" (and reloaded by FORM ...;TRUE)
+    std::optional<int> slot;        // variable slot of this sheet; none = no variables
+    int paperHeightMM = 297;        // portrait height: rows of a variable stop 10 mm above it
 };
 
 struct LayerResult {
@@ -90,6 +95,7 @@ private:
                    LayerResult& result);
     void drawRecord(State& st, const Record& r, QPainter& p, LayerResult& result);
     void drawText(State& st, const Record& r, QPainter& p);
+    void drawVariable(State& st, const Record& r, QPainter& p);
     void drawMemo(State& st, const Record& r, QPainter& p);
     void drawSubForm(State& st, const Record& r, QPainter& p, LayerResult& result);
     void drawImage(const Record& r, const QRect& rect, QPainter& p);

@@ -207,6 +207,7 @@ void TImageDispForm::load()
         total_ = countTotalPages(form_ ? form_->pageCount() : 1, data_->pageCount());
         orientations_ = orientationList(*data_, job_.Orientation);
         numbers_ = pageNumberList(*data_, job_.PageBango.Switch);
+        vars_.load(job_.FormFile, 0, 0, engineLog());
         loaded_ = true;
     } catch (const std::exception& e) {
         engineLog().write("PREVIEW.FormCreate", e.what());
@@ -269,6 +270,9 @@ void TImageDispForm::drawSheet(QPainter& p, int dpi) const
     rs.leftMargin = job_.LeftMargin - roundEven((paper.width() - printable.width()) / 2) * 10;
     rs.topMargin = job_.TopMargin - roundEven((paper.height() - printable.height()) / 2) * 10;
     rs.numberedTotal = numbers_.total;
+    rs.vars = &vars_;
+    rs.slot = vars_.slotForSheet(page_);
+    rs.paperHeightMM = paperSizeMM(paper_.paperCode, 210, 277).height;
     const int dataPages = data_->pageCount();
     rs.pageNumber = page_ <= dataPages ? numbers_.numbers[static_cast<std::size_t>(page_ - 1)] : 0;
     PageRenderer renderer(rs, engineLog());

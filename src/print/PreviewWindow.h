@@ -2,6 +2,7 @@
 // The preview window "印刷ﾌﾟﾚﾋﾞｭｰ" (TImageDispForm): the job's sheets at a
 // zoom, with the printable area outlined, paged, zoomed and printed from.
 
+#include "print/FormVariables.h"
 #include "print/Lumen808.h"
 #include "print/PageBook.h"
 #include "print/PageRenderer.h"
@@ -122,6 +123,7 @@ private:
     std::optional<PageSplit> form_;
     std::vector<int> orientations_;
     PageNumbers numbers_;
+    mutable VariableTables vars_; // a FORM record may reload them while drawing
 
     QScrollArea* scroll_ = nullptr;
     QWidget* paperPanel_ = nullptr;

@@ -171,6 +171,10 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
         rs.vRatio = vr;
         rs.hRatio = hr;
         rs.numberedTotal = numbers.total;
+        VariableTables vars;
+        if (form) vars.load(job.FormFile, 0, 0, log);
+        rs.vars = &vars;
+        rs.paperHeightMM = paperSizeMM(device.paperCode(), 210, 277).height;
 
         for (int pass = 0; pass < passes; ++pass) {
             std::string pendingMessage;
@@ -201,6 +205,7 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
                 rs.topMargin = job.TopMargin - roundEven((paper.height() - printable.height()) / 2) * 10;
                 rs.evenPage = sheet % 2 == 0;
                 rs.pageNumber = sheet <= dataPages ? numbers.numbers[static_cast<std::size_t>(sheet - 1)] : 0;
+                rs.slot = vars.slotForSheet(sheet); // from the data page, not the printer's page counter
 
                 PageRenderer renderer(rs, log);
                 QPainter& p = device.painter();
