@@ -17,6 +17,8 @@
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 #include "wizard/IntermediateFile.h"
+#include "platform/registry.h"
+#include "wizard/ug16.h"
 #include "wizard/ug16Figures.h"
 #include "wizard/ug16Settings.h"
 #include "wizard_test_util.h"
@@ -163,6 +165,68 @@ TEST(VzRendoIni, SettingsRoundTripWithCommasInTheFileAndLinesInMemory)
     EXPECT_EQ(fresh.readSections(), std::vector<std::string>{"UG_データ移行"});
 }
 
+TEST(ExporterItems, InitItemsCreatesBothOnceAndFreeItemsEmptiesThem)
+{
+    test_support::TempDir dir;
+    platform::Registry registry(dir.file("registry.ini"));
+    TExportSources sources;
+    sources.AppDataDir = dir.file("appdata");
+    sources.Registry = &registry;
+    TGaikyosyoDataExport e("", 0, "", true, sources);
+    EXPECT_EQ(e.SyuyouKamoku(), nullptr);
+    EXPECT_EQ(e.TukibetuUriage(), nullptr);
+    e.InitItems();
+    TSyuyouKamoku* main = e.SyuyouKamoku();
+    TTukibetuUriage* month = e.TukibetuUriage();
+    ASSERT_NE(main, nullptr);
+    ASSERT_NE(month, nullptr);
+    EXPECT_EQ(month->FormType, 1);
+    e.InitItems(); // only when missing
+    EXPECT_EQ(e.SyuyouKamoku(), main);
+    EXPECT_EQ(e.TukibetuUriage(), month);
+    e.FreeItems();
+    EXPECT_EQ(e.SyuyouKamoku(), nullptr);
+    EXPECT_EQ(e.TukibetuUriage(), nullptr);
+}
+
+TEST(ExporterItems, TheWizardReadsAndWritesTheItemSettingsThroughTheExporter)
+{
+    test_support::TempDir dir;
+    platform::Registry registry(dir.file("registry.ini"));
+    TExportSources sources;
+    sources.AppDataDir = dir.file("appdata");
+    sources.Registry = &registry;
+    writeIni(dir, "[UG_データ移行]\r\nIKOUZUMI=1\r\n"
+                  "[UG_主要科目]\r\nURIAGE_SYUUNYUUDAKA=4111,4112\r\n"
+                  "[UG_月別売上高等の状況]\r\nJINKENHI=6111\r\nGENSENTYOUSYUUZEIGAKU=2321\r\n"
+                  "[UG_事業概況書の様式]\r\nSYURUI=0\r\n");
+    TGaikyosyoDataExport e("", 0, "", true, sources);
+    e.SetItemSettingsFile(dir.file("VzRendo.ini"));
+    e.InitItems();
+
+    // Nothing read yet: the finish writes nothing over the stored lists.
+    e.SaveItemSettings();
+    EXPECT_EQ(platform::IniFile(dir.file("VzRendo.ini")).readString("UG_主要科目", "URIAGE_SYUUNYUUDAKA", ""),
+              "4111,4112");
+
+    e.PrepareItems(1); // page 2 accepted
+    EXPECT_EQ(e.SyuyouKamoku()->Items.size(), 35u);
+    EXPECT_EQ(e.TukibetuUriage()->FormType, 0) << "the remembered form type";
+    e.AcceptFormType(1, 1); // page 10: the new form checked
+    EXPECT_EQ(e.SyuyouKamoku()->Migrated, 1);
+    EXPECT_EQ(e.SyuyouKamoku()->Items[0].List, "4111\r4112");
+    EXPECT_EQ(e.TukibetuUriage()->Items[9].Key, "GENSENTYOUSYUUZEIGAKU");
+    EXPECT_EQ(e.TukibetuUriage()->Items[9].List, "2321");
+
+    e.SyuyouKamoku()->Items[0].List = "4111";
+    e.SaveItemSettings(); // the finish
+    platform::IniFile ini(dir.file("VzRendo.ini"));
+    EXPECT_EQ(ini.readString("UG_主要科目", "URIAGE_SYUUNYUUDAKA", ""), "4111");
+    EXPECT_EQ(ini.readString("UG_事業概況書の様式", "SYURUI", ""), "1");
+    EXPECT_EQ(ini.readString("UG_データ移行", "IKOUZUMI", ""), "1");
+    EXPECT_EQ(ini.readString("UG_月別売上高等の状況", "JINKENHI", ""), "6111");
+}
+
 // --- the company table ------------------------------------------------------
 
 namespace {
@@ -239,10 +303,11 @@ TEST_F(ItemTable, EmptySettingsSetTheMarkAndLeaveTheTable)
     EXPECT_EQ(messages.count(), 0u);
 }
 
-TEST_F(ItemTable, SalesOnlyReplacesFormVersion1WithTheDefaultAccounts)
+TEST_F(ItemTable, SalesOnlyFillsFormVersion1WithTheDefaultAccounts)
 {
     const auto before2 = rows(2);
     ASSERT_FALSE(before2.empty());
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
     settings("[UG_データ移行]\r\nIKOUZUMI=0\r\n[UG_主要科目]\r\nURIAGE_SYUUNYUUDAKA=4111\r\n");
     ScriptedMessages messages;
     TGaikyousyoDataMake make(iniFile());
@@ -263,6 +328,7 @@ TEST_F(ItemTable, SalesOnlyReplacesFormVersion1WithTheDefaultAccounts)
 
 TEST_F(ItemTable, EntriesBecomeAccountAndSubAccountRows)
 {
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
     settings("[UG_主要科目]\r\nURIKAKEKIN=1211\t01,1211\t ,1121\r\n"
              "TIDAIYATIN_SOZEIKOUKA_URIAGEGENKA=6211\r\nTIDAIYATIN_URIAGEGENKA=6311\r\n"
              "TIDAIYATIN_SOZEIKOUKA_HANKANHI=6211\r\nTIDAIYATIN_HANKANHI=\r\n"
@@ -282,6 +348,7 @@ TEST_F(ItemTable, EntriesBecomeAccountAndSubAccountRows)
 
 TEST_F(ItemTable, ItemWhoseRowsCannotBeSavedIsReportedAndTheOthersAreSaved)
 {
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
     settings("[UG_主要科目]\r\nKOUSAIHI=6311,9999\r\nKAIKAKEKIN=2111\r\n");
     ScriptedMessages messages;
     TGaikyousyoDataMake make(iniFile());
@@ -292,6 +359,39 @@ TEST_F(ItemTable, ItemWhoseRowsCannotBeSavedIsReportedAndTheOthersAreSaved)
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Warning);
     EXPECT_NE(messages.firstLine(0).find("7-140"), std::string::npos);
     EXPECT_FALSE(messages.shown()[0].lines[1].text.empty());   // the database's reason
+    EXPECT_EQ(mark(), 1);
+}
+
+TEST_F(ItemTable, RowsTheAccountingProductMaintainsAreNeverReplaced)
+{
+    // The sample company has its own assignment set of form version 1.
+    const auto before = rows(1);
+    ASSERT_FALSE(before.empty());
+    settings("[UG_データ移行]\r\nIKOUZUMI=0\r\n[UG_主要科目]\r\nKOUSAIHI=6311\r\n");
+    TGaikyousyoDataMake make(iniFile());
+    EXPECT_EQ(rows(1), before);
+    // Not migrated here: the mark stays off, so a company without rows
+    // still receives the settings later.
+    EXPECT_EQ(mark(), 0);
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
+    TGaikyousyoDataMake later(iniFile());
+    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row>{{1, 7, "140", "6311", " "}}));
+    EXPECT_EQ(mark(), 1);
+}
+
+TEST_F(ItemTable, AFailedMigrationLeavesTheMarkOffAndIsTriedAgain)
+{
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
+    settings("[UG_データ移行]\r\nIKOUZUMI=0\r\n[UG_主要科目]\r\nKOUSAIHI=6311\r\n");
+    dm->IBDatabaseDAT.disconnect(); // every statement of the migration fails
+    {
+        ScriptedMessages messages;
+        EXPECT_ANY_THROW(TGaikyousyoDataMake failing(iniFile()));
+    }
+    EXPECT_EQ(mark(), 0) << "the mark was written before the migration";
+    ASSERT_TRUE(dm->fnAccDatConnected({}, {}, 0));
+    TGaikyousyoDataMake retried(iniFile());
+    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row>{{1, 7, "140", "6311", " "}}));
     EXPECT_EQ(mark(), 1);
 }
 

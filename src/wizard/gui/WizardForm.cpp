@@ -249,6 +249,8 @@ void TForm1::finish()
 {
     int outcome = 0;
     try {
+        // The assignments go back into the wizard's settings file first.
+        export_->SaveItemSettings();
         outcome = MakeXmlFile();
     } catch (const std::exception& e) {
         // Any other failure (the file cannot be written, a text the code
