@@ -23,13 +23,10 @@ int main(int argc, char** argv)
     InstallGeneralTrialBalanceEngine();
     InstallDataListUpdater();
 
-    std::vector<std::string> params;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i < args.size(); ++i)
-        params.push_back(args.at(i).toStdString());
     // Read before the mutex tests so that a refused start can still answer
-    // a calling program.
-    const TCommandLine commandLine = ParseCommandLine(params);
+    // a calling program. argv as QApplication left it (without its own
+    // options), byte for byte.
+    const TCommandLine commandLine = ParseCommandLine(CommandLineParams(argc, argv));
 
     platform::NamedMutex own(kMutexWizard);
     if (EnterProgram(commandLine, own) != TStartRefusal::None)
