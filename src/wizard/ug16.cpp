@@ -60,6 +60,6 @@ void TGaikyosyoDataExport::SaveItemSettings()
 void TGaikyosyoDataExport::WriteData(TXmlSaveDoc& doc)
 {
     if (!figures_)
-        throw EDataExportError("科目の集計処理に失敗しました。", "WriteData", 1);
+        throw EDataExportError("科目の集計処理に失敗しました。", "", 1); // as a failed load: no detail
     WriteDataNode(doc, figures_(*this));
 }

@@ -6,6 +6,7 @@
 
 #include "core/DataModule.h"
 #include "core/DateTimeUtil.h"
+#include "core/IBErrorProc.h"
 #include "core/MessageService.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
@@ -81,10 +82,8 @@ fb::Transaction& accTransaction() { return core::DM->IBTransactionDAT; }
 
 void showDatabaseError(const std::string& message)
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Error, rec);
-    rec.lines[0].text = "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r" + message + "\r\r";
-    ShowMessage2(rec);
+    // One box line per line of the text: a label shows no line breaks.
+    core::ShowStandardMessage("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r" + message + "\r\r", msgkind::Error);
 }
 
 } // namespace

@@ -211,6 +211,7 @@ TEST(WizardForm, FailedExportPostsFailureAndWritesNoFile)
     }
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(messages.firstLine(0), "科目の集計処理に失敗しました。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "") << "no detail, as a failed load";
     EXPECT_EQ(messages.firstLine(1), "中間ファイルの作成に失敗しました。");
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1 5 2"}));

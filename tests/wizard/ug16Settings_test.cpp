@@ -426,7 +426,11 @@ TEST_F(ItemTable, DatabaseErrorWhileLoadingIsShownAndPassedOn)
     EXPECT_THROW(make.LoadItemAccounts(), platform::firebird::EIBError);
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);
-    EXPECT_EQ(messages.firstLine(0).rfind("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r", 0), 0u);
+    // Each line of the text in its own line of the box.
+    EXPECT_EQ(messages.firstLine(0), "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ");
+    EXPECT_FALSE(messages.shown()[0].lines[1].text.empty()) << "the database's message";
+    for (const auto& line : messages.shown()[0].lines)
+        EXPECT_EQ(line.text.find_first_of("\r\n"), std::string::npos) << line.text;
 }
 
 TEST_F(ItemTable, DefaultAccountsOfSalesAndCash)
