@@ -128,6 +128,7 @@ bool isDamageCode(long code)
     case 335544406: // index is broken
     case 335544649: // bad checksum
     case 335544650: // wrong page type
+    case 335740952: // the validation's own summary: it counted errors
         return true;
     default:
         return false;

@@ -21,6 +21,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/DateTimeUtil.h"
 #include "platform/registry.h"
 
 // --- Folders ----------------------------------------------------------------
@@ -45,11 +46,8 @@ bool ForceDir(std::string_view dir);
 std::string ExcludeDelimiter(std::string_view path);
 std::string IncludeDelimiter(std::string_view path);
 
-// Thrown where the original raised a conversion error.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// EConvertError (DateTimeUtil.h) is thrown where the original raised a
+// conversion error.
 
 // Short names do not exist on Linux: shortPath receives the path itself.
 // Throws EConvertError("ファイルが見つかりません。") when nothing exists there.

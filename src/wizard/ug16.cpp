@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
-#include "platform/ini_file.h"
-
 void TGaikyosyoDataExport::InitItems()
 {
+    // Each only when it does not exist yet: a second call keeps what the
+    // wizard has read into them.
     if (!syuyouKamoku_)
         syuyouKamoku_ = std::make_unique<TSyuyouKamoku>();
     if (!tukibetuUriage_)
@@ -16,45 +16,20 @@ void TGaikyosyoDataExport::FreeItems()
 {
     syuyouKamoku_.reset();
     tukibetuUriage_.reset();
-    itemsRead_ = false;
 }
 
-namespace {
-
-template <class T>
-T& items(const std::unique_ptr<T>& p)
+TSyuyouKamoku& TGaikyosyoDataExport::SyuyouKamoku()
 {
-    if (!p)
-        throw std::logic_error("TGaikyosyoDataExport: the item settings are not initialised (InitItems)");
-    return *p;
+    if (!syuyouKamoku_)
+        throw std::logic_error("TGaikyosyoDataExport: item objects not created");
+    return *syuyouKamoku_;
 }
 
-} // namespace
-
-void TGaikyosyoDataExport::PrepareItems(int dataType)
+TTukibetuUriage& TGaikyosyoDataExport::TukibetuUriage()
 {
-    items(syuyouKamoku_).LoadLayout(dataType);
-    items(tukibetuUriage_).LoadLayout(dataType);
-    tukibetuUriage_->ReadFormType(platform::IniFile(ItemSettingsFile()));
-}
-
-void TGaikyosyoDataExport::AcceptFormType(int formType, int dataType)
-{
-    items(tukibetuUriage_).FormType = formType == 0 ? 0 : 1;
-    tukibetuUriage_->LoadLayout(dataType);
-    const platform::IniFile ini(ItemSettingsFile());
-    items(syuyouKamoku_).ReadSettings(ini);
-    tukibetuUriage_->ReadSettings(ini);
-    itemsRead_ = true;
-}
-
-void TGaikyosyoDataExport::SaveItemSettings()
-{
-    if (!itemsRead_)
-        return;
-    platform::IniFile ini(ItemSettingsFile());
-    items(syuyouKamoku_).WriteSettings(ini);
-    items(tukibetuUriage_).WriteSettings(ini);
+    if (!tukibetuUriage_)
+        throw std::logic_error("TGaikyosyoDataExport: item objects not created");
+    return *tukibetuUriage_;
 }
 
 void TGaikyosyoDataExport::WriteData(TXmlSaveDoc& doc)

@@ -3,11 +3,12 @@
 // business-overview statement.
 
 #include <functional>
-#include <memory>
 
 #include "wizard/ComDataExp.h"
 #include "wizard/IntermediateFile.h"
 #include "wizard/ug16Settings.h"
+
+#include <memory>
 
 class TGaikyosyoDataExport : public TComDataExport {
 public:
@@ -17,33 +18,12 @@ public:
     // EDataExportError when the balances cannot be loaded.
     using TFiguresSource = std::function<TGaikyosyoFigures(const TGaikyosyoDataExport&)>;
 
-    // Creates the main-account and monthly-sales settings objects, each
-    // only when it does not exist yet (the wizard calls it right after the
-    // constructor).
+    // Creates / releases the item objects of the statement's settings.
     void InitItems();
-    // Frees both settings objects (the wizard calls it before it frees the
-    // export object).
     void FreeItems();
-
-    // The settings objects; nullptr before InitItems and after FreeItems.
-    TSyuyouKamoku* SyuyouKamoku() const { return syuyouKamoku_.get(); }
-    TTukibetuUriage* TukibetuUriage() const { return tukibetuUriage_.get(); }
-
-    // The wizard's settings file VzRendo.ini (the work folder's unless set).
-    std::string ItemSettingsFile() const { return itemSettingsFile_.empty() ? VzRendoIniFile() : itemSettingsFile_; }
-    void SetItemSettingsFile(std::string file) { itemSettingsFile_ = std::move(file); }
-
-    // The data page accepted: both layouts for the company's data type,
-    // then the remembered form type. Needs InitItems.
-    void PrepareItems(int dataType);
-    // The form page accepted: the monthly form type (0 old, 1 new), its
-    // layout again, then the stored assignments of both blocks.
-    void AcceptFormType(int formType, int dataType);
-    // The finish, before the export: both blocks written back. Throws
-    // platform::IniError when the file cannot be written. Does nothing
-    // until AcceptFormType has read the stored assignments, so lists never
-    // read are not written over the stored ones.
-    void SaveItemSettings();
+    // The item objects; InitItems must have run (std::logic_error otherwise).
+    TSyuyouKamoku& SyuyouKamoku();
+    TTukibetuUriage& TukibetuUriage();
 
     void SetFiguresSource(TFiguresSource source) { figures_ = std::move(source); }
 
@@ -56,6 +36,4 @@ private:
     TFiguresSource figures_;
     std::unique_ptr<TSyuyouKamoku> syuyouKamoku_;
     std::unique_ptr<TTukibetuUriage> tukibetuUriage_;
-    std::string itemSettingsFile_;
-    bool itemsRead_ = false;
 };

@@ -257,7 +257,7 @@ TEST_F(DataListTest, UpdaterInstalledAtStartReachesTheDataModuleMadeLater)
     EXPECT_EQ(column(1, 10000, "NENDO"), "12") << "the row was not rewritten on close";
 }
 
-TEST(SplitDataPath, FindsTheFolderAfterTheFirstDataComponent)
+TEST(SplitDataPath, FindsTheFolderAfterTheLastDataComponent)
 {
     struct Case {
         const char* path;
@@ -270,6 +270,8 @@ TEST(SplitDataPath, FindsTheFolderAfterTheFirstDataComponent)
         {"/root/data/0001/", "0001", ""},
         {"/root/x/0001", "", ""},
         {"/root/DA TA/0005", "0005", ""},
+        {"/home/data/brimto/rozivoraduz/data/0001/002", "0001", "002"},
+        {"/home/data/brimto/rozivoraduz/data", "", ""},
     };
     for (const auto& c : cases) {
         std::string n, ch;

@@ -173,58 +173,38 @@ TEST(ExporterItems, InitItemsCreatesBothOnceAndFreeItemsEmptiesThem)
     sources.AppDataDir = dir.file("appdata");
     sources.Registry = &registry;
     TGaikyosyoDataExport e("", 0, "", true, sources);
-    EXPECT_EQ(e.SyuyouKamoku(), nullptr);
-    EXPECT_EQ(e.TukibetuUriage(), nullptr);
+    EXPECT_THROW(e.SyuyouKamoku(), std::logic_error);
     e.InitItems();
-    TSyuyouKamoku* main = e.SyuyouKamoku();
-    TTukibetuUriage* month = e.TukibetuUriage();
-    ASSERT_NE(main, nullptr);
-    ASSERT_NE(month, nullptr);
+    TSyuyouKamoku* main = &e.SyuyouKamoku();
+    TTukibetuUriage* month = &e.TukibetuUriage();
     EXPECT_EQ(month->FormType, 1);
-    e.InitItems(); // only when missing
-    EXPECT_EQ(e.SyuyouKamoku(), main);
-    EXPECT_EQ(e.TukibetuUriage(), month);
+    main->Migrated = 1; // what the wizard has read
+    e.InitItems();      // only when missing: what was read stays
+    EXPECT_EQ(&e.SyuyouKamoku(), main);
+    EXPECT_EQ(&e.TukibetuUriage(), month);
+    EXPECT_EQ(e.SyuyouKamoku().Migrated, 1);
     e.FreeItems();
-    EXPECT_EQ(e.SyuyouKamoku(), nullptr);
-    EXPECT_EQ(e.TukibetuUriage(), nullptr);
+    EXPECT_THROW(e.SyuyouKamoku(), std::logic_error);
+    EXPECT_THROW(e.TukibetuUriage(), std::logic_error);
 }
 
-TEST(ExporterItems, TheWizardReadsAndWritesTheItemSettingsThroughTheExporter)
+TEST(ExporterItems, WithoutAFiguresSourceTheExportFailsAsAFailedLoad)
 {
     test_support::TempDir dir;
     platform::Registry registry(dir.file("registry.ini"));
     TExportSources sources;
     sources.AppDataDir = dir.file("appdata");
     sources.Registry = &registry;
-    writeIni(dir, "[UG_データ移行]\r\nIKOUZUMI=1\r\n"
-                  "[UG_主要科目]\r\nURIAGE_SYUUNYUUDAKA=4111,4112\r\n"
-                  "[UG_月別売上高等の状況]\r\nJINKENHI=6111\r\nGENSENTYOUSYUUZEIGAKU=2321\r\n"
-                  "[UG_事業概況書の様式]\r\nSYURUI=0\r\n");
     TGaikyosyoDataExport e("", 0, "", true, sources);
-    e.SetItemSettingsFile(dir.file("VzRendo.ini"));
-    e.InitItems();
-
-    // Nothing read yet: the finish writes nothing over the stored lists.
-    e.SaveItemSettings();
-    EXPECT_EQ(platform::IniFile(dir.file("VzRendo.ini")).readString("UG_主要科目", "URIAGE_SYUUNYUUDAKA", ""),
-              "4111,4112");
-
-    e.PrepareItems(1); // page 2 accepted
-    EXPECT_EQ(e.SyuyouKamoku()->Items.size(), 35u);
-    EXPECT_EQ(e.TukibetuUriage()->FormType, 0) << "the remembered form type";
-    e.AcceptFormType(1, 1); // page 10: the new form checked
-    EXPECT_EQ(e.SyuyouKamoku()->Migrated, 1);
-    EXPECT_EQ(e.SyuyouKamoku()->Items[0].List, "4111\r4112");
-    EXPECT_EQ(e.TukibetuUriage()->Items[9].Key, "GENSENTYOUSYUUZEIGAKU");
-    EXPECT_EQ(e.TukibetuUriage()->Items[9].List, "2321");
-
-    e.SyuyouKamoku()->Items[0].List = "4111";
-    e.SaveItemSettings(); // the finish
-    platform::IniFile ini(dir.file("VzRendo.ini"));
-    EXPECT_EQ(ini.readString("UG_主要科目", "URIAGE_SYUUNYUUDAKA", ""), "4111");
-    EXPECT_EQ(ini.readString("UG_事業概況書の様式", "SYURUI", ""), "1");
-    EXPECT_EQ(ini.readString("UG_データ移行", "IKOUZUMI", ""), "1");
-    EXPECT_EQ(ini.readString("UG_月別売上高等の状況", "JINKENHI", ""), "6111");
+    TXmlSaveDoc doc("1.0", "Shift_JIS", "");
+    try {
+        e.WriteData(doc);
+        ADD_FAILURE() << "no error";
+    } catch (const EDataExportError& err) {
+        EXPECT_STREQ(err.what(), "科目の集計処理に失敗しました。");
+        EXPECT_EQ(err.Detail, "") << "a failed load carries no detail";
+        EXPECT_EQ(err.Code, 1);
+    }
 }
 
 // --- the company table ------------------------------------------------------
