@@ -501,8 +501,8 @@ TEST_F(SampleCompanyBalance, NotesOffsetOfADepartmentGroupAddsEveryDepartmentsNo
 {
     // Notes in both departments of the group.
     for (const auto& [rec, dept, amount] : {std::tuple{9001, "01", 7000}, std::tuple{9002, "02", 5000}})
-        company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE, "
-                       "R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO) VALUES ("
+        company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, "
+                       "R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES ("
                        + std::to_string(rec) + ", 0, 1, '2024-05-10', 2, '01', '1211', '', '" + dept
                        + "', '2311', '', '" + dept + "', " + std::to_string(amount) + ", 0, 0, 'notes')");
     SysDef.TegataSousai = 1;
