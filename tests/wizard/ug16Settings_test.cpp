@@ -165,14 +165,27 @@ TEST(VzRendoIni, SettingsRoundTripWithCommasInTheFileAndLinesInMemory)
     EXPECT_EQ(fresh.readSections(), std::vector<std::string>{"UG_データ移行"});
 }
 
+namespace {
+
+// An exporter over its own folder and registry stand-in.
+struct ExporterFixture {
+    test_support::TempDir dir;
+    platform::Registry registry{dir.file("registry.ini")};
+    TExportSources sources = [this] {
+        TExportSources s;
+        s.AppDataDir = dir.file("appdata");
+        s.Registry = &registry;
+        return s;
+    }();
+    TGaikyosyoDataExport exporter{"", 0, "", true, sources};
+};
+
+} // namespace
+
 TEST(ExporterItems, InitItemsCreatesBothOnceAndFreeItemsEmptiesThem)
 {
-    test_support::TempDir dir;
-    platform::Registry registry(dir.file("registry.ini"));
-    TExportSources sources;
-    sources.AppDataDir = dir.file("appdata");
-    sources.Registry = &registry;
-    TGaikyosyoDataExport e("", 0, "", true, sources);
+    ExporterFixture fx;
+    TGaikyosyoDataExport& e = fx.exporter;
     EXPECT_THROW(e.SyuyouKamoku(), std::logic_error);
     e.InitItems();
     TSyuyouKamoku* main = &e.SyuyouKamoku();
@@ -190,12 +203,8 @@ TEST(ExporterItems, InitItemsCreatesBothOnceAndFreeItemsEmptiesThem)
 
 TEST(ExporterItems, WithoutAFiguresSourceTheExportFailsAsAFailedLoad)
 {
-    test_support::TempDir dir;
-    platform::Registry registry(dir.file("registry.ini"));
-    TExportSources sources;
-    sources.AppDataDir = dir.file("appdata");
-    sources.Registry = &registry;
-    TGaikyosyoDataExport e("", 0, "", true, sources);
+    ExporterFixture fx;
+    TGaikyosyoDataExport& e = fx.exporter;
     TXmlSaveDoc doc("1.0", "Shift_JIS", "");
     try {
         e.WriteData(doc);
