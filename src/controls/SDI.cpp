@@ -1,6 +1,7 @@
 #include "controls/SDI.h"
 
 #include "controls/ColorUtil.h"
+#include "controls/TolvanExDateEdit.h"
 #include "controls/xKikanPanel.h"
 #include "controls/xPlButton.h"
 #include "core/AccReg.h"
@@ -760,5 +761,11 @@ void TBSDI::SetupPeriodControls()
     for (const char* name : {"KikanPanel4", "KikanPanel2"}) {
         if (auto* p4 = findChild<TxKikanPanel4*>(QString::fromLatin1(name)))
             p4->SetKikanInfo(AccInf.SIME, AccInf.KISHU, AccInf.KIMATU, AccInf.KAISI);
+    }
+    const bool wareki = SysDef.Reserve4Bit10 != 0;  // the operator's date display
+    for (TTolvanExDateEdit* edit : findChildren<TTolvanExDateEdit*>()) {
+        edit->SetEditGengo(wareki);
+        edit->SetGengo(wareki ? rsWareki : rsSeireki);
+        edit->SetGengoTable(GengoTable);
     }
 }
