@@ -145,6 +145,8 @@ public:
 
     // Modal show with the modal results of the system (1 OK, 2 Cancel...).
     int ShowModal() { return exec(); }
+    // Ends the form with a result; the close handling runs first.
+    void done(int r) override;
 
 protected:
     // Life-cycle handlers; descendants call the base version first.
@@ -163,7 +165,6 @@ protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void done(int r) override;
     void keyPressEvent(QKeyEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
