@@ -20,6 +20,8 @@
 #include <stdexcept>
 
 using namespace core;
+using core::opsupport::nowDateTime;
+using core::opsupport::toTimestamp;
 namespace fb = platform::firebird;
 using platform::text::upperAscii;
 namespace fs = std::filesystem;

@@ -16,6 +16,7 @@
 #include "platform/gui/window_util.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
+#include "wizard/gui/LoginStart.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
@@ -52,7 +53,13 @@ int main(int argc, char** argv)
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
             form.show();
-            exitCode = app.exec();
+            QCoreApplication::processEvents();
+            // No data is touched before an operator has logged in.
+            if (wizard::LoginAtStart(&form))
+                exitCode = app.exec();
+            else
+                form.close();
+            wizard::LogoffAtEnd();
         } else {
             QCoreApplication::processEvents();
         }
