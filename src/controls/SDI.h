@@ -64,6 +64,9 @@ QString Hint(const QWidget* control);
 // The text after the first "|", or the whole hint without one.
 QString LongHint(const QString& hint);
 
+// One information box with one line (OK).
+void ShowInformation(const std::string& line);
+
 // The list-grid colours of the operator's settings (mode 1: one back
 // colour; otherwise alternating rows).
 struct TGridColors {
@@ -161,6 +164,9 @@ protected:
     virtual void CMShowingChanged(bool visible);
     // After the focus moved to a control of this form.
     virtual void CMFocusChanged(QWidget* now);
+    // When InitOK is off: "<caption>画面の初期化に失敗しました。" and the form
+    // closes; true then. The dialogs call it first when they are shown.
+    bool CloseWhenInitFailed();
 
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;

@@ -23,13 +23,6 @@ QString withoutDelimiter(const QString& folder)
     return QString::fromStdString(ExcludeDelimiter(folder.toStdString()));
 }
 
-void information(const std::string& line)
-{
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Information, rec);
-    rec.lines[0].text = line;
-    ShowMessage2(rec);
-}
 
 }  // namespace
 
@@ -206,7 +199,7 @@ bool TFileOperationBox::baseOK()
     const bool file = FileKind == 0 || FileKind == 1;
     const QString name = trimmedBlanks(txtFileName->text());
     if (file && name.isEmpty()) {
-        information("ファイル名を入力または[参照]ボタンより選択して下さい。\r");
+        controls::ShowInformation("ファイル名を入力または[参照]ボタンより選択して下さい。\r");
         return false;
     }
     std::string folder = SelectedFolder().toStdString();
@@ -254,16 +247,8 @@ void TFileOperationBox::FormClose(TCloseAction& action)
 void TFileOperationBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (!InitOK) {
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Error, rec);
-        rec.buttons = msgbtn::Yes;
-        rec.lines[0].text = windowTitle().toStdString() + "画面の初期化に失敗しました。";
-        rec.lines[1].text = "処理を終了します。";
-        ShowMessage2(rec);
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    if (CloseWhenInitFailed())
         return;
-    }
     if (!visible)
         return;
     repaint();

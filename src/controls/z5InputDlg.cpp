@@ -19,13 +19,6 @@ const QString kPathForbidden = QStringLiteral("\"*,/:;<>?\\|");
 
 std::string trimmedBlanks(const QString& text) { return TrimZenkaku(text.toStdString()); }
 
-void information(const std::string& line)
-{
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Information, rec);
-    rec.lines[0].text = line;
-    ShowMessage2(rec);
-}
 
 }  // namespace
 
@@ -256,7 +249,7 @@ void TInputDlgBox::btnOKClick()
     switch (InputKind) {
     case inputkind::List:
         if (InputRequired && trimmedBlanks(cmbInput->currentText()).empty()) {
-            information("入力または選択してから[OK]ボタンを押して下さい。");
+            controls::ShowInformation("入力または選択してから[OK]ボタンを押して下さい。");
             cmbInput->setFocus();
             return;
         }
@@ -277,7 +270,7 @@ void TInputDlgBox::btnOKClick()
         break;
     default:
         if (InputRequired && trimmedBlanks(txtInput->text()).empty()) {
-            information("入力してから[OK]ボタンを押して下さい。");
+            controls::ShowInformation("入力してから[OK]ボタンを押して下さい。");
             txtInput->setFocus();
             return;
         }
@@ -285,9 +278,9 @@ void TInputDlgBox::btnOKClick()
         // checked here so it cannot bring in what typing could not.
         if (filterRefuses(txtInput->text())) {
             if (KeyFilter == inputfilter::PathName)
-                information("次の文字は使用できません。\r\" * , / : ; < > ? \\ |");
+                controls::ShowInformation("次の文字は使用できません。\r\" * , / : ; < > ? \\ |");
             else
-                information("入力できない文字が含まれています。");
+                controls::ShowInformation("入力できない文字が含まれています。");
             txtInput->setFocus();
             return;
         }
@@ -323,16 +316,8 @@ void TInputDlgBox::FormClose(TCloseAction& action)
 void TInputDlgBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (!InitOK) {
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Error, rec);
-        rec.buttons = msgbtn::Yes;
-        rec.lines[0].text = windowTitle().toStdString() + "画面の初期化に失敗しました。";
-        rec.lines[1].text = "処理を終了します。";
-        ShowMessage2(rec);
-        QMetaObject::invokeMethod(this, [this] { done(modal::Cancel); }, Qt::QueuedConnection);
+    if (CloseWhenInitFailed())
         return;
-    }
     if (!visible)
         return;
     repaint();

@@ -139,16 +139,8 @@ void TMessageBox::FormClose(TCloseAction& action)
 void TMessageBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (!InitOK) {
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Error, rec);
-        rec.buttons = msgbtn::Yes;
-        rec.lines[0].text = windowTitle().toStdString() + "画面の初期化に失敗しました。";
-        rec.lines[1].text = "処理を終了します。";
-        ShowMessage2(rec);
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    if (CloseWhenInitFailed())
         return;
-    }
     if (!visible)
         return;
     repaint();
