@@ -77,7 +77,10 @@ TTolvanExDateEdit::TTolvanExDateEdit(QWidget* parent) : QWidget(parent)
     }
     connect(era_, &QComboBox::activated, this, [this] { emit OnChange(era_); });
     connect(ampm_, &QComboBox::activated, this, [this] { emit OnChange(ampm_); });
-    // Tab order: the parts in their visual order.
+    // Tab order: the parts in their visual order, then on to the next
+    // control of the form. Tab (and Enter, which moves as Tab) does not
+    // wrap back to the first part: a keyboard user could otherwise never
+    // leave the control.
     QWidget* previous = nullptr;
     for (TPart part : kFocusOrder) {
         QWidget* w = Part(part);
