@@ -199,6 +199,18 @@ void TTolvanExDateEdit::SetMaxDate(TDateTime value)
         SetDateTime(value_);
 }
 
+void TTolvanExDateEdit::SetTabStop(bool on)
+{
+    tabStop_ = on;
+    applyTabStop(on);
+}
+
+void TTolvanExDateEdit::applyTabStop(bool on)
+{
+    for (TPart part : kFocusOrder)
+        Part(part)->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 void TTolvanExDateEdit::SetSpaceWidth(int value)
 {
     spaceWidth_ = value;
@@ -562,6 +574,8 @@ bool TTolvanExDateEdit::eventFilter(QObject* watched, QEvent* e)
     }
     case QEvent::FocusIn: {
         if (w && w->parentWidget() == this) {
+            if (!tabStop_)
+                applyTabStop(true);  // Tab moves between the parts while inside
             w->setToolTip(toolTip());
             QPalette pal = w->palette();
             pal.setColor(QPalette::Base, controls::toQColor(FocusedColor));
@@ -580,9 +594,10 @@ bool TTolvanExDateEdit::eventFilter(QObject* watched, QEvent* e)
             recolour();
             QWidget* next = QApplication::focusWidget();
             const bool leaving = !next || next->parentWidget() != this;
-            if (leaving && ExitCheck) {
+            if (leaving && ExitCheck)
                 CheckInput();
-            }
+            if (leaving)
+                applyTabStop(tabStop_);
         }
         break;
     }

@@ -79,6 +79,10 @@ public:
     TColorValue DisableFontColor() const { return disableFontColor_; }
     void SetDisableFontColor(TColorValue c);
     void SetLabelText(exdate::TPart part, const QString& text);
+    // The parts are tab stops (the control itself never is). With it off,
+    // Tab still moves between the parts once one of them has the focus.
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool on);
 
     void SetGengoTable(const TGengoArray& table);
 
@@ -121,6 +125,8 @@ private:
     TGengoArray table_;
     bool useTable_ = false;
     int spaceWidth_ = 7;
+    bool tabStop_ = true;
+    void applyTabStop(bool on);
     TColorValue labelColor_ = 0xE4E4E4;
     TColorValue color_ = controls::clWhite;
     TColorValue disableColor_ = controls::clGrayText;

@@ -268,6 +268,29 @@ TEST(DateEdit, OnlyDigitsAreTypedAndEnterMovesOnAsTab)
     EXPECT_EQ(QApplication::focusWidget(), edit->Field(pDay));
 }
 
+TEST(DateEdit, PartsWithoutTabStopStillTabInsideOnceFocused)
+{
+    InitGengoTable();
+    QWidget form;
+    auto* before = new QLineEdit(&form);
+    auto* edit = new TTolvanExDateEdit(&form);
+    edit->move(0, 30);
+    auto* after = new QLineEdit(&form);
+    after->move(0, 70);
+    edit->SetTabStop(false);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), after) << "the parts are no tab stops";
+    edit->Field(pYear)->setFocus();
+    QTest::keyClick(edit->Field(pYear), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), edit->Field(pMonth)) << "inside, Tab moves between the parts";
+    after->setFocus();
+    EXPECT_EQ(edit->Field(pMonth)->focusPolicy(), Qt::ClickFocus) << "no tab stops again after leaving";
+}
+
 TEST(DateEdit, TwoRowsWithNegativeSpaceAndDisabledColours)
 {
     TTolvanExDateEdit edit;
