@@ -516,6 +516,15 @@ bool TBSDI::CloseWhenInitFailed()
     return true;
 }
 
+bool TBSDI::ReadyWhenShown(bool visible)
+{
+    // Only on showing: the hide that follows the close must not report again.
+    if (!visible || CloseWhenInitFailed())
+        return false;
+    repaint();
+    return true;
+}
+
 void TBSDI::CMFocusChanged(QWidget* now)
 {
     if (HelpMemo)

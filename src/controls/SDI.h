@@ -165,8 +165,12 @@ protected:
     // After the focus moved to a control of this form.
     virtual void CMFocusChanged(QWidget* now);
     // When InitOK is off: "<caption>画面の初期化に失敗しました。" and the form
-    // closes; true then. The dialogs call it first when they are shown.
+    // closes; true then.
     bool CloseWhenInitFailed();
+    // The dialogs' showing: false when the initialisation failed (the form
+    // closes) or the form is hidden; otherwise paints it at once and is
+    // true, so the caller can place the focus.
+    bool ReadyWhenShown(bool visible);
 
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;

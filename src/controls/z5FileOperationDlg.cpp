@@ -247,11 +247,8 @@ void TFileOperationBox::FormClose(TCloseAction& action)
 void TFileOperationBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (CloseWhenInitFailed())
+    if (!ReadyWhenShown(visible))
         return;
-    if (!visible)
-        return;
-    repaint();
     cmbFileSelect->setFocus();
 }
 

@@ -316,11 +316,8 @@ void TInputDlgBox::FormClose(TCloseAction& action)
 void TInputDlgBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (CloseWhenInitFailed())
+    if (!ReadyWhenShown(visible))
         return;
-    if (!visible)
-        return;
-    repaint();
     switch (InputKind) {
     case inputkind::List:
         cmbInput->setFocus();

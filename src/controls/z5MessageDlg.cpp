@@ -139,11 +139,8 @@ void TMessageBox::FormClose(TCloseAction& action)
 void TMessageBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (CloseWhenInitFailed())
+    if (!ReadyWhenShown(visible))
         return;
-    if (!visible)
-        return;
-    repaint();
     if (FocusButton == 2)
         btnOK->setFocus();
     else

@@ -187,6 +187,19 @@ TEST(InputDialog, RequiredChoiceAsksAgain)
     EXPECT_EQ(messages.firstLine(0), "入力または選択してから[OK]ボタンを押して下さい。");
 }
 
+TEST(InputDialog, FailedInitialisationIsReportedOnceAndCloses)
+{
+    ScriptedMessages messages;
+    TInputDlgBox box;
+    box.InputCaption = QStringLiteral("フォルダ名");
+    box.InitDialog(true);
+    box.InitOK = false;
+    EXPECT_EQ(box.ShowModal(), modal::Cancel);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "フォルダ名画面の初期化に失敗しました。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "処理を終了します。");
+}
+
 TEST(InputDialog, EscCancels)
 {
     TInputDlgBox box;
