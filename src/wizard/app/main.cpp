@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "accounting/OpenCompanyTables.h"
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "controls/z5MessageDlg2.h"
 #include "dataselect/z5ComDataSentaku.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     // Core reaches the layers above it only through what is installed here.
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
+    InstallMedicalTrialBalanceEngine();
     InstallDataListUpdater();
 
     std::vector<std::string> params;
