@@ -25,6 +25,12 @@ CREATE TABLE SISETUBUM (
   PRIMARY KEY (SCODE, BCODE)
 );
 
+/* The two sides of a journal line: 0 debit, 1 credit. */
+CREATE TABLE MB_TB_SIDE (SIDE INTEGER NOT NULL PRIMARY KEY);
+INSERT INTO MB_TB_SIDE (SIDE) VALUES (0);
+INSERT INTO MB_TB_SIDE (SIDE) VALUES (1);
+COMMIT;
+
 /* Per call of a procedure (PASS 0 current year, 1 past years, 2 budget
    actuals): the journal movements and openings of the call's scope, summed
    by account, sub-account and year in one pass over each source. */

@@ -486,4 +486,28 @@ TEST_F(MedicalBalance, RangeOfTheSampleYearNamesAndTotalsItsLines)
     EXPECT_EQ(rows[32].RangePercent, yen(100));
 }
 
+TEST_F(MedicalBalance, CarriedProfitAccountCountsItsOpeningIntoPeriodOne)
+{
+    // 9301 前期繰越利益 as an income-statement account, data from the first month.
+    company_->exec("INSERT INTO KAMOKUMST (KCODE, USERCODE, KNAME, GROUPM0, GROUPM1, GROUPM2, GROUPR1, GROUPR2, GROUPM3,"
+                   " TAISHAKU, BPFLG) VALUES ('9301', '951', '前期繰越利益', '9300', '9310', '9310', '9310', '9310', '9310', 3, 'P')");
+    company_->exec("INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (0, '00', '', '9301', '', 400)");
+    company_->exec("INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (1, '00', '', '9301', '', 300)");
+    company_->exec("UPDATE ACCDEF1 SET KAISINO = 1 WHERE REC = 1");
+    company_->loadAccInf();
+    loadHikaku();
+    company_->exec("UPDATE ACCDEF1 SET KAISINO = 7 WHERE REC = 1");
+    company_->exec("DELETE FROM ZANDAKA WHERE KCODE = '9301'");
+    company_->exec("DELETE FROM KAMOKUMST WHERE KCODE = '9301'");
+    const TBALANCE& carried = account("9301");
+    EXPECT_EQ(carried.Net[1], yen(400));         // the current year's opening counted into period 1
+    EXPECT_EQ(carried.Balance[1], yen(400));
+    EXPECT_EQ(carried.Net[0], 0);                // the prior year's period 16: no movement
+    EXPECT_EQ(carried.Net[-15], yen(300));       // the prior year's opening into its period 1
+    EXPECT_EQ(carried.Balance[-15], yen(300));
+    EXPECT_EQ(rows[50].Balance[16], rows[49].Balance[16] + yen(400));   // line 50 collects it
+    // Without earlier months the comparison opening stays the current load's.
+    EXPECT_EQ(account("1121").CompareOpening, yen(14000000));
+}
+
 } // namespace

@@ -47,6 +47,12 @@ CREATE TABLE SISETUBUM (
   PRIMARY KEY (SCODE, BCODE)
 );
 
+/* The two sides of a journal line: 0 debit, 1 credit. */
+CREATE TABLE MB_TB_SIDE (SIDE INTEGER NOT NULL PRIMARY KEY);
+INSERT INTO MB_TB_SIDE (SIDE) VALUES (0);
+INSERT INTO MB_TB_SIDE (SIDE) VALUES (1);
+COMMIT;
+
 /* Per call of a procedure (PASS 0 current year, 1 past years, 2 budget
    actuals): the journal movements and openings of the call's scope, summed
    by account, sub-account and year in one pass over each source. */
@@ -143,70 +149,91 @@ BEGIN
 END^
 """)
 
-A = [f"A{p}" for p in P16]
-Z = [f"Z{p}" for p in P16]
-decl = "".join(f"DECLARE VARIABLE {v} NUMERIC(18,4);\n" for v in A + Z)
+D = [f"D{p}" for p in P16]
+C = [f"C{p}" for p in P16]
+TD = [f"TD{p}" for p in P16]
+TC = [f"TC{p}" for p in P16]
+decl = "".join(f"DECLARE VARIABLE {v} NUMERIC(18,4) = 0;\n" for v in D + C + TD + TC)
 zeros16 = ", ".join(["0"] * 16)
 
 
-def side(amounts, pl):
-    return ", ".join(f":{a} - IIF(:TAX = 1 AND :{pl} = 1, :{z}, 0)" for a, z in zip(amounts, Z))
+def colon(names):
+    return ", ".join(":" + n for n in names)
 
 
-fill_body = f"""  DO BEGIN
-    DOK = IIF({department(':DB')}, 1, 0);
-    COK = IIF({department(':CB')}, 1, 0);
-    PL = 0;
-    RPL = 0;
-    SELECT IIF(M.BPFLG = 'P', 1, 0) FROM KAMOKUMST M WHERE M.KCODE = :K INTO :PL;
-    SELECT IIF(M.BPFLG = 'P', 1, 0) FROM KAMOKUMST M WHERE M.KCODE = :RK INTO :RPL;
-    IF (DOK = 1) THEN
-      EXECUTE PROCEDURE SP_MB_ADD(:PASS, :NENDO, :K, :H, 0, {side(A, 'PL')}, {zeros16});
-    IF (COK = 1) THEN
-      EXECUTE PROCEDURE SP_MB_ADD(:PASS, :NENDO, :RK, :RH, 0, {zeros16}, {side(A, 'RPL')});
-    IF (TAX = 1 AND DOK = 1 AND PL = 1 AND KARIBARAI <> '') THEN
-      EXECUTE PROCEDURE SP_MB_ADD(:PASS, :NENDO, :KARIBARAI, '', 0, {", ".join(":" + z for z in Z)}, {zeros16});
-    IF (TAX = 1 AND COK = 1 AND RPL = 1 AND KARIUKE <> '') THEN
-      EXECUTE PROCEDURE SP_MB_ADD(:PASS, :NENDO, :KARIUKE, '', 0, {zeros16}, {", ".join(":" + z for z in Z)});
-  END
+# Adding one grouped amount into the current key's period variables.
+accumulate = "".join(
+    f"      D{p} = D{p} + IIF(SIDE = 0 AND P = {int(p)}, AMT, 0);\n"
+    f"      C{p} = C{p} + IIF(SIDE = 1 AND P = {int(p)}, AMT, 0);\n"
+    f"      TD{p} = TD{p} + IIF(SIDE = 0 AND P = {int(p)}, TAXAMT, 0);\n"
+    f"      TC{p} = TC{p} + IIF(SIDE = 1 AND P = {int(p)}, TAXAMT, 0);\n" for p in P16)
+flush = f"""    IF (CURK IS NOT NULL) THEN
+      EXECUTE PROCEDURE SP_MB_ADD(:PASS, :NENDO, :CURK, :CURH, 0, {colon(D)}, {colon(C)});
 """
-pivot = ",\n             ".join([f"SUM(IIF(X.KIKAN = {int(p)}, X.KINGAKU, 0))" for p in P16] +
-                                [f"SUM(IIF(X.KIKAN = {int(p)}, X.ZEIGAKU, 0))" for p in P16])
+reset = "".join(f"    D{p} = 0; C{p} = 0;\n" for p in P16)
 branches = []
 for src, table in ((0, "SIWAKE"), (1, "KAKOSIWAKE1"), (2, "KAKOSIWAKE2")):
     branches.append(f"""IF (SRC = {src}) THEN
-    FOR SELECT S.KCODE, S.HCODE, S.R_KCODE, S.R_HCODE, S.BCODE, S.R_BCODE,
-             {pivot.replace("X.", "S.")}
+    FOR SELECT IIF(X.SIDE = 0, S.KCODE, S.R_KCODE) AS K,
+               IIF(X.SIDE = 0, IIF(S.HCODE = ' ', '', S.HCODE), IIF(S.R_HCODE = ' ', '', S.R_HCODE)) AS H,
+               X.SIDE, S.KIKAN, SUM(S.KINGAKU), SUM(S.ZEIGAKU)
         FROM {table} S
+        LEFT JOIN MB_TB_SIDE X ON {department("IIF(X.SIDE = 0, S.BCODE, S.R_BCODE)")}
         WHERE S.DELFLG = 0 AND S.KIKAN BETWEEN 1 AND :MAXP
           AND {facility('S')}
-        GROUP BY S.KCODE, S.HCODE, S.R_KCODE, S.R_HCODE, S.BCODE, S.R_BCODE
-        INTO :K, :H, :RK, :RH, :DB, :CB, {", ".join(":" + v for v in A + Z)}
-{fill_body}""")
+        GROUP BY 1, 2, 3, 4
+        ORDER BY 1, 2, 3, 4
+        INTO :K, :H, :SIDE, :P, :AMT, :TAXAMT
+    DO EXECUTE PROCEDURE SP_MB_FILL_ROW""")
+# PSQL has no sub-routines here: the loop body is written out once per
+# journal by the branches above, so it lives in the text below.
+body = f"""  DO BEGIN
+    IF (SIDE IS NOT NULL) THEN
+    BEGIN
+      IF (CURK IS NULL OR K <> CURK OR H <> CURH) THEN
+      BEGIN
+{flush.replace("    ", "        ", 1)}{reset.replace("    ", "        ")}        CURK = K;
+        CURH = H;
+        PL = 0;
+        SELECT IIF(M.BPFLG = 'P', 1, 0) FROM KAMOKUMST M WHERE M.KCODE = :K INTO :PL;
+      END
+      TAXAMT = IIF(TAX = 1 AND PL = 1, TAXAMT, 0);
+      AMT = AMT - TAXAMT;
+{accumulate}    END
+  END
+"""
+branches = [b.replace("    DO EXECUTE PROCEDURE SP_MB_FILL_ROW", body) for b in branches]
 procs.append(f"""
 /* The movements of journal SRC (0 SIWAKE, 1 KAKOSIWAKE1, 2 KAKOSIWAKE2) in
-   periods 1..MAXP for the scope, summed in one grouped pass (by account
-   pair and department pair) and added into MB_TB_SUM under PASS and NENDO;
-   each side counts when its department belongs to the scope. */
+   periods 1..MAXP for the scope, added into MB_TB_SUM under PASS and NENDO.
+   One pass over the journal: each line is joined to its two sides (the
+   outer join keeps the journal the outer stream, read once) and the sides
+   whose department belongs to the scope are summed by account,
+   sub-account, side and period; the sums arrive ordered by account and are
+   added per account. With TAX 1 the tax of a P/L account's side goes to
+   the suspense tax account of that side instead. */
 CREATE OR ALTER PROCEDURE SP_MB_FILL (
   PASS INTEGER, NENDO INTEGER, SRC INTEGER, MAXP INTEGER, {SCOPE_PARAMS})
 AS
 DECLARE VARIABLE K VARCHAR(6);
 DECLARE VARIABLE H VARCHAR(6);
-DECLARE VARIABLE RK VARCHAR(6);
-DECLARE VARIABLE RH VARCHAR(6);
-DECLARE VARIABLE DB VARCHAR(6);
-DECLARE VARIABLE CB VARCHAR(6);
-DECLARE VARIABLE DOK INTEGER;
-DECLARE VARIABLE COK INTEGER;
-DECLARE VARIABLE PL INTEGER;
-DECLARE VARIABLE RPL INTEGER;
+DECLARE VARIABLE CURK VARCHAR(6);
+DECLARE VARIABLE CURH VARCHAR(6);
+DECLARE VARIABLE SIDE INTEGER;
+DECLARE VARIABLE P INTEGER;
+DECLARE VARIABLE AMT NUMERIC(18,4);
+DECLARE VARIABLE TAXAMT NUMERIC(18,4);
+DECLARE VARIABLE PL INTEGER = 0;
 DECLARE VARIABLE KARIBARAI VARCHAR(6);
 DECLARE VARIABLE KARIUKE VARCHAR(6);
 {decl}BEGIN
   KARIBARAI = COALESCE((SELECT FIRST 1 D.KCODE FROM ACCDEF2 D WHERE D.KNAME = '仮払消費税'), '');
   KARIUKE = COALESCE((SELECT FIRST 1 D.KCODE FROM ACCDEF2 D WHERE D.KNAME = '仮受消費税'), '');
-  {"  ELSE ".join(branches)}END^
+  {"  ELSE ".join(branches)}{flush}  IF (TAX = 1 AND KARIBARAI <> '') THEN
+    EXECUTE PROCEDURE SP_MB_ADD(:PASS, :NENDO, :KARIBARAI, '', 0, {colon(TD)}, {zeros16});
+  IF (TAX = 1 AND KARIUKE <> '') THEN
+    EXECUTE PROCEDURE SP_MB_ADD(:PASS, :NENDO, :KARIUKE, '', 0, {zeros16}, {colon(TC)});
+END^
 
 /* The openings of year NENDO for the scope, added into MB_TB_SUM. */
 CREATE OR ALTER PROCEDURE SP_MB_OPEN (PASS INTEGER, NENDO INTEGER, {SCOPE_PARAMS})
