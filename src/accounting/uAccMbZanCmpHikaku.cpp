@@ -181,26 +181,6 @@ public:
         l_.q.close();
     }
 
-    // A past year shorter than twelve months keeps everything after its last
-    // month in its period 16.
-    void foldShortYears()
-    {
-        const TDateTime s1 = AccInf.zKISHU != 0 ? AccInf.zKISHU : AddMonth(-12, AccInf.KISHU);
-        const TDateTime s2 = AccInf.zzKISHU != 0 ? AccInf.zzKISHU : AddMonth(-12, s1);
-        auto fold = [this](int f, int offset) {
-            if (f <= 0 || f >= 16)
-                return;
-            for (int i = 0; i <= l_.lastRow; ++i) {
-                TBALANCE& r = l_.row(i);
-                for (int p = f; p <= 15; ++p)
-                    r.Net[p + offset] = r.Balance[p + offset] = 0;
-                r.Net[16 + offset] = r.Balance[16 + offset] - r.Balance[f - 1 + offset];
-            }
-        };
-        fold(DateToKikan(AccInf.SIME, s2, s1), -32);
-        fold(DateToKikan(AccInf.SIME, s1, AccInf.KISHU), -16);
-    }
-
     void readYosan()
     {
         fb::Field *fK, *fH, *fG, *fS;
@@ -297,14 +277,7 @@ void MbLoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, i
         "MbLoadHikakuBalance",
         [&](fb::Query& q) {
             mbzancmp::TMbLoad load(rows, lastRow, sorts, q);
-            load.branchCode = branchCode;
-            load.departmentCode = departmentCode;
-            load.taxMode = taxMode;
-            load.scope = scope;
-            load.layout = layout;
-            load.loadFlag = kind;
-            load.allocation = allocation;
-            load.extra = extra;
+            load.setArguments(branchCode, departmentCode, taxMode, scope, layout, kind, allocation, extra);
             load.loadCurrentYear();
 
             // The periods before the data start come from the past-year statement.
@@ -367,7 +340,7 @@ void MbLoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, i
                 run(departmentCode);
             }
             if (!st.pastYears.empty())
-                reader.foldShortYears();
+                FoldShortPastYears(rows, lastRow);
 
             for (int k = -32; k <= 16; ++k)
                 MbCalcTotalLines(rows, lastRow, k, load.extra);

@@ -180,6 +180,19 @@ TMbLoad::TMbLoad(TBalanceArray& r, int lr, TQSortArray& s, fb::Query& query)
 {
 }
 
+void TMbLoad::setArguments(const std::string& branch, const std::string& department, int tax, int scopeValue,
+                           int layoutValue, int statementKind, int allocationValue, int division)
+{
+    branchCode = branch;
+    departmentCode = department;
+    taxMode = tax;
+    scope = scopeValue;
+    layout = layoutValue;
+    loadFlag = statementKind;
+    allocation = allocationValue;
+    extra = division;
+}
+
 void TMbLoad::setSql(const std::string& sql)
 {
     q.close();
@@ -470,14 +483,7 @@ void MbLoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int /
         "MbLoadSisanhyou",
         [&](fb::Query& q) {
             mbzancmp::TMbLoad load(rows, lastRow, sorts, q);
-            load.branchCode = branchCode;
-            load.departmentCode = departmentCode;
-            load.taxMode = taxMode;
-            load.scope = scope;
-            load.layout = layout;
-            load.loadFlag = loadFlag;
-            load.allocation = allocation;
-            load.extra = extra;
+            load.setArguments(branchCode, departmentCode, taxMode, scope, layout, loadFlag, allocation, extra);
             load.loadCurrentYear();
         },
         true);

@@ -510,4 +510,35 @@ TEST_F(MedicalBalance, CarriedProfitAccountCountsItsOpeningIntoPeriodOne)
     EXPECT_EQ(account("1121").CompareOpening, yen(14000000));
 }
 
+TEST_F(MedicalBalance, CarriedOverTaxModeRulesThePastYearsAndBudget)
+{
+    // Current year tax-excluded; KURIKOSI1 0 makes the past years and the
+    // budget's actuals tax-included.
+    LoadHikakuBalance(rows, last(), sorts, last(), "", "", 1, 0, 0, 0, 0, 1, 2, 1);
+    const auto excluded = company_->figures("SIWAKE", 0, true);
+    const auto included = company_->figures("SIWAKE", 0, false);
+    const auto prior = company_->figures("KAKOSIWAKE1", 1, false);
+    const TBALANCE& drugs = account("5111");
+    EXPECT_EQ(drugs.Net[9], netOf(1, excluded.at("5111"), 9));
+    EXPECT_EQ(drugs.Net[2], netOf(1, included.at("5111"), 2));   // before the data start: past-year statement
+    EXPECT_EQ(drugs.Net[-14], netOf(1, prior.at("5111"), 2));
+    EXPECT_EQ(drugs.Actuals[9], netOf(1, included.at("5111"), 9));
+}
+
+TEST_F(MedicalBalance, AShortPriorYearKeepsItsRestInPeriodSixteen)
+{
+    AccInf.zKISHU = AccInf.KISHU - 275;   // 2023-04-01: a prior year of nine months
+    loadHikaku();
+    const TBALANCE& cash = account("1121");
+    for (int p = 12; p <= 15; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_EQ(cash.Net[p - 16], 0);
+        EXPECT_EQ(cash.Balance[p - 16], 0);
+    }
+    const auto prior = company_->figures("KAKOSIWAKE1", 1);
+    EXPECT_EQ(cash.Balance[0], balanceAfter(prior.at("1121"), 1, 16));
+    EXPECT_EQ(cash.Net[0], cash.Balance[0] - cash.Balance[-5]);
+    EXPECT_EQ(cash.Balance[-5], balanceAfter(prior.at("1121"), 1, 11));
+}
+
 } // namespace
