@@ -12,9 +12,9 @@
 
    Conventions:
    - a journal line debits KCODE/HCODE/BCODE and credits R_KCODE/R_HCODE/
-     R_BCODE with KINGAKU in period KIKAN (1-16) at facility SCODE; only
-     lines with DELFLG 0 count; HCODE '' or ' ' is the part without a
-     sub-account;
+     R_BCODE with KINGAKU in period MNUM (1-16) at facility SCODE; only
+     lines with DELFLG 0 count, and of an entry's line pair only its first
+     line (TAISHAKU 1); HCODE '' or ' ' is the part without a sub-account;
    - TAX 0 gives tax-included figures; TAX 1 tax-excluded: the consumption
      tax ZEIGAKU of a line comes off the side whose account is a P/L account
      and goes to the suspense tax accounts of ACCDEF2 (âºï•è¡îÔê≈ for a debit,
@@ -176,10 +176,10 @@ BEGIN
   IF (SRC = 0) THEN
     FOR SELECT IIF(X.SIDE = 0, S.KCODE, S.R_KCODE) AS K,
                IIF(X.SIDE = 0, IIF(S.HCODE = ' ', '', S.HCODE), IIF(S.R_HCODE = ' ', '', S.R_HCODE)) AS H,
-               X.SIDE, S.KIKAN, SUM(S.KINGAKU), SUM(S.ZEIGAKU)
+               X.SIDE, S.MNUM, SUM(S.KINGAKU), SUM(S.ZEIGAKU)
         FROM SIWAKE S
         LEFT JOIN MB_TB_SIDE X ON (:BMODE = 0 OR IIF(X.SIDE = 0, S.BCODE, S.R_BCODE) = :BCODE OR (:BMODE = 2 AND IIF(X.SIDE = 0, S.BCODE, S.R_BCODE) IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        WHERE S.DELFLG = 0 AND S.KIKAN BETWEEN 1 AND :MAXP
+        WHERE S.DELFLG = 0 AND S.TAISHAKU = 1 AND S.MNUM BETWEEN 1 AND :MAXP
           AND (:SCODE = '' OR S.SCODE = :SCODE)
         AND (:GCODE = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :GCODE))
         AND (:JIGYOU NOT IN (1, 2, 4, 8) OR S.SCODE IN (SELECT F.SCODE FROM SISETUMST F WHERE F.MB_JIGYOU = :JIGYOU))
@@ -285,10 +285,10 @@ BEGIN
   ELSE IF (SRC = 1) THEN
     FOR SELECT IIF(X.SIDE = 0, S.KCODE, S.R_KCODE) AS K,
                IIF(X.SIDE = 0, IIF(S.HCODE = ' ', '', S.HCODE), IIF(S.R_HCODE = ' ', '', S.R_HCODE)) AS H,
-               X.SIDE, S.KIKAN, SUM(S.KINGAKU), SUM(S.ZEIGAKU)
+               X.SIDE, S.MNUM, SUM(S.KINGAKU), SUM(S.ZEIGAKU)
         FROM KAKOSIWAKE1 S
         LEFT JOIN MB_TB_SIDE X ON (:BMODE = 0 OR IIF(X.SIDE = 0, S.BCODE, S.R_BCODE) = :BCODE OR (:BMODE = 2 AND IIF(X.SIDE = 0, S.BCODE, S.R_BCODE) IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        WHERE S.DELFLG = 0 AND S.KIKAN BETWEEN 1 AND :MAXP
+        WHERE S.DELFLG = 0 AND S.TAISHAKU = 1 AND S.MNUM BETWEEN 1 AND :MAXP
           AND (:SCODE = '' OR S.SCODE = :SCODE)
         AND (:GCODE = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :GCODE))
         AND (:JIGYOU NOT IN (1, 2, 4, 8) OR S.SCODE IN (SELECT F.SCODE FROM SISETUMST F WHERE F.MB_JIGYOU = :JIGYOU))
@@ -394,10 +394,10 @@ BEGIN
   ELSE IF (SRC = 2) THEN
     FOR SELECT IIF(X.SIDE = 0, S.KCODE, S.R_KCODE) AS K,
                IIF(X.SIDE = 0, IIF(S.HCODE = ' ', '', S.HCODE), IIF(S.R_HCODE = ' ', '', S.R_HCODE)) AS H,
-               X.SIDE, S.KIKAN, SUM(S.KINGAKU), SUM(S.ZEIGAKU)
+               X.SIDE, S.MNUM, SUM(S.KINGAKU), SUM(S.ZEIGAKU)
         FROM KAKOSIWAKE2 S
         LEFT JOIN MB_TB_SIDE X ON (:BMODE = 0 OR IIF(X.SIDE = 0, S.BCODE, S.R_BCODE) = :BCODE OR (:BMODE = 2 AND IIF(X.SIDE = 0, S.BCODE, S.R_BCODE) IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        WHERE S.DELFLG = 0 AND S.KIKAN BETWEEN 1 AND :MAXP
+        WHERE S.DELFLG = 0 AND S.TAISHAKU = 1 AND S.MNUM BETWEEN 1 AND :MAXP
           AND (:SCODE = '' OR S.SCODE = :SCODE)
         AND (:GCODE = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :GCODE))
         AND (:JIGYOU NOT IN (1, 2, 4, 8) OR S.SCODE IN (SELECT F.SCODE FROM SISETUMST F WHERE F.MB_JIGYOU = :JIGYOU))

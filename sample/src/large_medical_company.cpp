@@ -75,8 +75,8 @@ std::string medicalJournal(const std::string& table, int lines, int accounts, in
            "    HB = IIF(B <= " + subs + ", LPAD(MOD(X / 5, 11), 2, '0'), '');\n"
            "    IF (HB = '00') THEN HB = '';\n"
            "    AMT = MOD(X, 1000000) + 1000;\n"
-           "    INSERT INTO " + table + " (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE,\n"
-           "        R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO)\n"
+           "    INSERT INTO " + table + " (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE,\n"
+           "        R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT)\n"
            "      VALUES (1000000 + :I, IIF(MOD(:I, 97) = 0, 2, 0), 1, DATE '" + std::to_string(year) +
            "-01-01' + MOD(:I, 365), :P, :S, 'M' || LPAD(:A, 3, '0'), :HA, :BA,\n"
            "        'M' || LPAD(:B, 3, '0'), :HB, :BB, :AMT, IIF(MOD(:I, 4) = 0, TRUNC(:AMT / 11), 0), 0, 'generated');\n"

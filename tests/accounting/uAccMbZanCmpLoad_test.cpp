@@ -236,7 +236,7 @@ TEST_F(MedicalBalance, BudgetAndActualsComeFromTheBudgetAndJournalRows)
     const auto accs = company_->accounts();
     const auto e0 = company_->figures("SIWAKE", 0);
     std::set<int> periodsWithLines;
-    company_->select("SELECT DISTINCT KIKAN FROM SIWAKE WHERE DELFLG = 0",
+    company_->select("SELECT DISTINCT MNUM FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1",
                      [&](fb::Query& q) { periodsWithLines.insert(q.field(0).asInteger()); });
     for (const auto& [kcode, b] : budget) {
         SCOPED_TRACE(kcode);
