@@ -31,9 +31,10 @@ INSERT INTO MB_TB_SIDE (SIDE) VALUES (0);
 INSERT INTO MB_TB_SIDE (SIDE) VALUES (1);
 COMMIT;
 
-/* Per call of a procedure (PASS 0 current year, 1 past years, 2 budget
-   actuals): the journal movements and openings of the call's scope, summed
-   by account, sub-account and year in one pass over each source. */
+/* The journal movements and openings of a scope summed by account,
+   sub-account and year in one pass over each source: PASS 0 the current
+   year (kept for the statements that follow in the transaction, see
+   MB_TB_SCOPE), PASS 1 the two prior years. */
 CREATE GLOBAL TEMPORARY TABLE MB_TB_SUM (
   PASS     INTEGER NOT NULL,
   NENDO    INTEGER NOT NULL,
@@ -73,6 +74,19 @@ CREATE GLOBAL TEMPORARY TABLE MB_TB_SUM (
   C15 NUMERIC(18,4) DEFAULT 0 NOT NULL,
   C16 NUMERIC(18,4) DEFAULT 0 NOT NULL,
   PRIMARY KEY (PASS, NENDO, KCODE, HCODE)
+) ON COMMIT DELETE ROWS;
+
+/* The scope whose current-year journal and openings MB_TB_SUM holds under
+   PASS 0: the past-year and budget statements that follow the current year
+   in the same transaction take them from there instead of reading the
+   journal again. */
+CREATE GLOBAL TEMPORARY TABLE MB_TB_SCOPE (
+  TAX    INTEGER NOT NULL,
+  SCODE  VARCHAR(6) CHARACTER SET ASCII NOT NULL,
+  GCODE  VARCHAR(6) CHARACTER SET ASCII NOT NULL,
+  JIGYOU INTEGER NOT NULL,
+  BCODE  VARCHAR(6) CHARACTER SET ASCII NOT NULL,
+  BMODE  INTEGER NOT NULL
 ) ON COMMIT DELETE ROWS;
 
 /* The budget of a call's scope by account and sub-account. */
