@@ -400,6 +400,7 @@ void TMbLoad::loadCurrentYear()
         divisionVisibility();
     } else if (layout == 4) {
         initTotalRows(false, 2, 0);
+        divisionVisibility();
     } else {
         if (extra == 0)
             extra = GetSisetuJigyou(branchCode);

@@ -447,7 +447,10 @@ TEST_F(MedicalBalance, OtherLayoutsRunTheirProcedures)
             EXPECT_EQ(r.Kamoku.GROUPM1, "4310");   // GROUPM3
         }
     }
-    // Layout 4 computes its total lines in the load.
+    // Layout 4 computes its total lines in the load and shows the division
+    // rows of the divisions that have facilities.
+    EXPECT_FALSE(shown(26));
+    EXPECT_TRUE(shown(30));
     EXPECT_EQ(rows[32].Balance[16], rows[29].Balance[16]);
     EXPECT_NE(rows[32].Balance[16], 0);
     // Layouts 1 and 2 read nothing at scope 0.
