@@ -293,15 +293,7 @@ void MbCalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, 
     default: CommaTextMessage("事業区分の設定が必要です。", msgkind::Warning); break;
     }
 
-    switch (kind) {
-    case 1: from = 1; to = 4; break;
-    case 2: from = 5; to = 8; break;
-    case 3: from = 9; to = 12; break;
-    case 4: from = 13; to = 16; break;
-    case 5: from = 1; to = 8; break;
-    case 6: from = 9; to = 16; break;
-    default: break;
-    }
+    RangeOfKind(kind, from, to);
     if (kind == 0 && from < 1) {
         char text[96];
         std::snprintf(text, sizeof text, "期間番号は「1～16」です。 [%d-%d]", from, to);
