@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "accounting/OpenCompanyTables.h"
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "controls/SDI.h"
 #include "controls/z5InputDlg.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
     // Core reaches the layers above it only through what is installed here.
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
+    InstallMedicalTrialBalanceEngine();
     InstallDataListUpdater();
     // The screens other code starts by process ID, before the main form.
     dataselect::RegisterDataSelectProcs();
