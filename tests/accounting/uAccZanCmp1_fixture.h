@@ -9,6 +9,7 @@
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 #include "sample_data.h"
+#include "support/sample_root.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ public:
     explicit Company(const std::string& name = "tnacc.fdb")
     {
         database = dir.file(name);
-        sample::createDatabaseFromScripts(database, sample::defaultSqlDir(), "company", "SYSDBA", "", false);
+        test_support::companyDatabaseFromScripts(database);
         ResetProcessState();
         dm = std::make_unique<core::TDM>();
         core::DM = dm.get();
