@@ -738,7 +738,9 @@ void SplitDataPath(const std::string& path, std::string& first, std::string& sec
         }
     }
     pieces.push_back(cur);
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
+    // The last such component: the program's own tree lies below an XDG
+    // folder that is itself called "data".
+    for (std::size_t i = pieces.size(); i-- > 0;) {
         const std::string up = upperAscii(pieces[i]);
         if (up == "DATA" || up == "CB_DATA") {
             if (i + 1 < pieces.size())

@@ -424,8 +424,8 @@ TEST_F(SampleCompanyBalance, CompoundAccountIsNeitherBalanceSheetNorProfitAndLos
         return f;
     };
     const Figures before = figures();
-    company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
-                   " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO) VALUES (990001, 0, 1, '2024-05-10', 2, '01',"
+    company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
+                   " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES (990001, 0, 1, '2024-05-10', 2, '01',"
                    " '9111', '', '', '4111', '', '01', 110000, 10000, 0, 'compound')");
     const Figures after = figures();
     company_->exec("DELETE FROM SIWAKE WHERE REC = 990001");
@@ -456,14 +456,14 @@ TEST_F(SampleCompanyBalance, WritesOfTheTransactionReachTheNextStatement)
     const Currency opening = cash("SP_SISANHYO(0, '', '')", "KAISIZAN");
     const Currency actual = cash("SP_YOSAN(0, '')", "JISSEKI02");
     const Currency prior = cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02");
-    db.executeImmediate("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
-                        " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO) VALUES (990002, 0, 1, '2024-05-10', 2,"
+    db.executeImmediate("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
+                        " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES (990002, 0, 1, '2024-05-10', 2,"
                         " '01', '1111', '', '', '4111', '', '01', 7000, 0, 0, 'cash sale')", &t);
     EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAR02"), debit + yen(7000));
     EXPECT_EQ(cash("SP_YOSAN(0, '')", "JISSEKI02"), actual + yen(7000));
     db.executeImmediate("UPDATE ZANDAKA SET KAISIZAN = KAISIZAN + 500 WHERE NENDO = 0 AND KCODE = '1111'", &t);
     EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAISIZAN"), opening + yen(500));
-    db.executeImmediate("UPDATE KAKOSIWAKE1 SET KINGAKU = KINGAKU + 300 WHERE R_KCODE = '1111' AND KIKAN = 2 AND DELFLG = 0",
+    db.executeImmediate("UPDATE KAKOSIWAKE1 SET KINGAKU = KINGAKU + 300 WHERE R_KCODE = '1111' AND MNUM = 2 AND DELFLG = 0",
                         &t);
     EXPECT_NE(cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02"), prior);
     t.rollback();

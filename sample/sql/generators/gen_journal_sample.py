@@ -84,7 +84,7 @@ def kikan(month_index):
 rec = [0]
 def line(table, date, kik, scode, k, h, b, rk, rh, rb, amount, tax, text, delflg=0):
     rec[0] += 1
-    w(f"INSERT INTO {table} (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE, R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO) "
+    w(f"INSERT INTO {table} (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) "
       f"VALUES ({rec[0]}, {delflg}, 1, '{date}', {kik}, '{scode}', '{k}', '{h}', '{b}', '{rk}', '{rh}', '{rb}', {amount}, {tax}, 0, '{text}');")
 
 def year(table, start_year, scale):
