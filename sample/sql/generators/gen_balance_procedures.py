@@ -539,7 +539,7 @@ DECLARE VARIABLE PRIOR2 INTEGER;
 BEGIN
   SELECT P.STARTP FROM SP_TB_STARTP P INTO :STARTP;
   IF (STARTP > 1) THEN
-  {fill(0, 'CUR', indent='')}{fill(1, 'PRIOR1')}{fill(2, 'PRIOR2')}{keys_loop}    NENDO = IIF(STARTP > 1, 0, 1);
+  {fill(0, 'CUR')}{fill(1, 'PRIOR1')}{fill(2, 'PRIOR2')}{keys_loop}    NENDO = IIF(STARTP > 1, 0, 1);
     WHILE (NENDO <= 2) DO
     BEGIN
 {at("DECODE(:NENDO, 0, :CUR, 1, :PRIOR1, :PRIOR2)", 'KISHU', dc, indent='      ')}{zan_set}      IF ({nz}) THEN SUSPEND;
