@@ -435,6 +435,43 @@ TEST_F(SampleCompanyBalance, CompoundAccountIsNeitherBalanceSheetNorProfitAndLos
     EXPECT_EQ(after.salesCredit - before.salesCredit, yen(100000));
 }
 
+// The procedures keep one grouped pass of a journal per transaction and
+// scope; a write of the same transaction to the journal, the openings or the
+// budget is seen by the next statement.
+TEST_F(SampleCompanyBalance, WritesOfTheTransactionReachTheNextStatement)
+{
+    fb::Database& db = company_->dm->IBDatabaseDAT;
+    fb::Transaction t;
+    t.setDefaultDatabase(&db);
+    t.startTransaction();
+    auto cash = [&](const std::string& proc, const std::string& column) {
+        fb::Query q(&db, &t);
+        q.sql().add("SELECT SUM(" + column + ") AS V FROM " + proc + " WHERE KCODE = '1111'");
+        q.open();
+        const Currency v = q.fieldByName("V").asCurrency();
+        q.close();
+        return v;
+    };
+    const Currency debit = cash("SP_SISANHYO(0, '', '')", "KAR02");
+    const Currency opening = cash("SP_SISANHYO(0, '', '')", "KAISIZAN");
+    const Currency actual = cash("SP_YOSAN(0, '')", "JISSEKI02");
+    const Currency prior = cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02");
+    db.executeImmediate("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
+                        " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES (990002, 0, 1, '2024-05-10', 2,"
+                        " '01', '1111', '', '', '4111', '', '01', 7000, 0, 0, 'cash sale')", &t);
+    EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAR02"), debit + yen(7000));
+    EXPECT_EQ(cash("SP_YOSAN(0, '')", "JISSEKI02"), actual + yen(7000));
+    db.executeImmediate("UPDATE ZANDAKA SET KAISIZAN = KAISIZAN + 500 WHERE NENDO = 0 AND KCODE = '1111'", &t);
+    EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAISIZAN"), opening + yen(500));
+    db.executeImmediate("UPDATE KAKOSIWAKE1 SET KINGAKU = KINGAKU + 300 WHERE R_KCODE = '1111' AND MNUM = 2 AND DELFLG = 0",
+                        &t);
+    EXPECT_NE(cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02"), prior);
+    t.rollback();
+    t.startTransaction();
+    EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAR02"), debit);
+    t.commit();
+}
+
 TEST_F(SampleCompanyBalance, OtherLayoutsLoadOnlyTheTotalLineNames)
 {
     for (int layout : {3, 5}) {
