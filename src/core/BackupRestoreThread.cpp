@@ -234,7 +234,14 @@ void TBackupRestoreThread::myNumberStepRestore()
 {
     Success = true;
     TMyNumberIO io;
-    io.ReadSetting(HostName, DataPath, "", ScreenName);
+    // A target that does not exist yet has no settings to protect; an
+    // existing one whose settings cannot be read (another data set is open,
+    // the database fails) must not be overwritten unchecked.
+    if (!io.ReadSetting(HostName, DataPath, "", ScreenName) && DM->FExist(DataPath, ConnectMode)) {
+        Success = false;
+        setError(kRestoreMethod, "200", "マイナンバー情報の取得に失敗しました。", kRestoreStopped);
+        return;
+    }
     if (io.UseKbn == 1 && UseMyNumber == 0) {
         Success = false;
         setError(kRestoreMethod, "200", "マイナンバー情報を管理しているデータへの復元はおこなえません。", kRestoreStopped);

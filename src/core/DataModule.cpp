@@ -11,6 +11,21 @@ TDM* DM = nullptr;
 
 namespace {
 
+TDataListUpdater& defaultDataListUpdater()
+{
+    static TDataListUpdater updater;
+    return updater;
+}
+
+} // namespace
+
+void TDM::SetDefaultDataListUpdater(TDataListUpdater updater)
+{
+    defaultDataListUpdater() = std::move(updater);
+}
+
+namespace {
+
 constexpr const char* kLocalHost = "127.0.0.1";
 constexpr const char* kFileManFile = "tnfileman.fdb";
 
@@ -44,7 +59,7 @@ std::string MakeDatabaseName(const std::string& host, const std::string& folder,
     return UsesServerForm(host) ? host + ":" + local : local;
 }
 
-TDM::TDM()
+TDM::TDM() : dataListUpdater_(defaultDataListUpdater())
 {
     IBDatabaseDEF.setDefaultTransaction(&IBTransactionDEF);
     IBDatabaseDAT.setDefaultTransaction(&IBTransactionDAT);
@@ -155,6 +170,7 @@ bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folder
     const std::string folder = folderIn.empty() ? SysDef.DataDir : folderIn;
     static const char* kMessage = "ユーザーデータベースの接続処理に失敗しました。\rDBファイルが削除、破損 または "
                                   "使用中の可能性がありますので接続パスを確認して下さい。";
+    bool marking = false; // the in-use mark may be (partly) written
     try {
         if (IBDatabaseDAT.connected())
             IBDatabaseDAT.disconnect();
@@ -169,6 +185,7 @@ bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folder
             TDataInfomation::ClearDataInfoRec(rec);
             const bool haveFacts = readFacts(di, rec, "TDM.fnAccDatConnected");
             if (ConnectMode == 0) {
+                marking = true;
                 if (haveFacts) {
                     rec.STATUS = 2;
                     rec.OPCODE = SysDef.OpCode;
@@ -188,6 +205,18 @@ bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folder
             CheckDataDamage(host, folder, 1, 0);
     } catch (const std::exception& e) {
         ErrorMessageEx(kMessage, e.what());
+    }
+    if (marking) {
+        // The data set is not open: its in-use mark must not stay behind.
+        try {
+            TDataInfomation di;
+            di.Mode = ConnectMode;
+            di.WriteStatus(folder, 1);
+        } catch (const std::exception& e) {
+            ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDM.fnAccDatConnected\r") + e.what());
+        }
+        if (markedFolder_ == folder)
+            markedFolder_.clear();
     }
     try {
         if (IBDatabaseDAT.connected())

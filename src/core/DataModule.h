@@ -113,6 +113,9 @@ public:
     void TimerSyoriKidouTimer();
 
     void SetDataListUpdater(TDataListUpdater updater) { dataListUpdater_ = std::move(updater); }
+    // The updater every data module made from now on starts with: the
+    // program installs it at start, before its data module exists.
+    static void SetDefaultDataListUpdater(TDataListUpdater updater);
     void SetGbakRunner(TGbakRunner runner);
 
     // The data folder whose settings file this process marked in use (mode

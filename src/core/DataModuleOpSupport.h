@@ -51,6 +51,17 @@ inline platform::firebird::Date toDate(TDateTime value)
     return platform::firebird::Date{kDayZero + std::chrono::days{static_cast<long>(std::floor(value))}};
 }
 
+// A day count as a timestamp, to the millisecond.
+inline platform::firebird::Timestamp toTimestamp(TDateTime value)
+{
+    const auto ms = static_cast<long long>(std::llround(value * 86400000.0));
+    return platform::firebird::Timestamp{std::chrono::local_days{kDayZero}.time_since_epoch()
+                                         + std::chrono::milliseconds{ms}};
+}
+
+// The local date and time as a day count, to the millisecond.
+TDateTime nowDateTime();
+
 // Stores text as the SSTR of the STYLECOLOR row (opCode, styleName), adding
 // the row (with every colour -1) when there is none; in q's transaction.
 void writeStyleColor(platform::firebird::Query& q, int opCode, const std::string& styleName, const std::string& text);

@@ -20,6 +20,8 @@
 #include <stdexcept>
 
 using namespace core;
+using core::opsupport::nowDateTime;
+using core::opsupport::toTimestamp;
 namespace fb = platform::firebird;
 using platform::text::upperAscii;
 namespace fs = std::filesystem;
@@ -29,27 +31,6 @@ namespace {
 constexpr long kDuplicateKey = 335544665;
 constexpr const char* kBasic = "基本設定";
 constexpr const char* kKeyWord = "drosnel";
-
-fb::Timestamp toTimestamp(TDateTime value)
-{
-    const auto ms = static_cast<long long>(std::llround(value * 86400000.0));
-    return fb::Timestamp{std::chrono::local_days{opsupport::kDayZero}.time_since_epoch()
-                         + std::chrono::milliseconds{ms}};
-}
-
-// The local date and time as a day count, to the millisecond.
-TDateTime nowDateTime()
-{
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    ::localtime_r(&t, &tm);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const auto day = std::chrono::local_days{std::chrono::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday};
-    const long long total = static_cast<long long>((day - std::chrono::local_days{opsupport::kDayZero}).count()) * 86400000LL
-                            + ((tm.tm_hour * 60LL + tm.tm_min) * 60LL + tm.tm_sec) * 1000LL + ms;
-    return static_cast<double>(total) / 86400000.0;
-}
 
 std::string folderOfDatabase(const std::string& path)
 {

@@ -1172,9 +1172,7 @@ std::string TDataSentakuListCtl::GetDataStatusName(std::int32_t status)
 
 void InstallDataListUpdater()
 {
-    if (DM == nullptr)
-        return;
-    DM->SetDataListUpdater([](const std::string& folder, const TDataInfomationRec& info) {
+    const TDataListUpdater updater = [](const std::string& folder, const TDataInfomationRec& info) {
         TDataSentakuListCtl ctl;
         ctl.ConnectKind = ConnectMode;
         ctl.SetDataPlace(SysDef.ServerDataPlace);
@@ -1198,5 +1196,10 @@ void InstallDataListUpdater()
         rec.GASSAN = info.GASSANKBN;
         rec.CLOUD = info.CLOUD_SHARE;
         ctl.UpdateDataListRecord(rec, 0, true);
-    });
+    };
+    // Data modules made later (the program makes its own after start) and
+    // the one that exists now, if any.
+    TDM::SetDefaultDataListUpdater(updater);
+    if (DM != nullptr)
+        DM->SetDataListUpdater(updater);
 }

@@ -199,5 +199,6 @@ private:
 };
 
 // Makes the data module rewrite a data set's data-list row whenever it
-// closes a company database with the list update.
+// closes a company database with the list update: the data module that
+// exists now and every one made later.
 void InstallDataListUpdater();

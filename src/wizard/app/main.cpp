@@ -12,6 +12,7 @@
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
+#include "wizard/gui/LoginStart.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
@@ -44,7 +45,13 @@ int main(int argc, char** argv)
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
             form.show();
-            exitCode = app.exec();
+            QCoreApplication::processEvents();
+            // No data is touched before an operator has logged in.
+            if (wizard::LoginAtStart(&form))
+                exitCode = app.exec();
+            else
+                form.close();
+            wizard::LogoffAtEnd();
         } else {
             QCoreApplication::processEvents();
         }
