@@ -12,6 +12,7 @@
 #include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
 #include "core/PlatformUtil.h"
+#include "dataselect/gui/DataSentakuBox.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/named_mutex.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
     InstallDataListUpdater();
+    RegisterDataSentakuBox();
 
     std::vector<std::string> params;
     const QStringList args = QCoreApplication::arguments();
