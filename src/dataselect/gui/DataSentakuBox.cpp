@@ -1,5 +1,7 @@
 #include "dataselect/gui/DataSentakuBox.h"
 
+#include "dataselect/gui/DataListKensakuBox.h"
+
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
 #include "core/DataModule.h"
@@ -122,6 +124,7 @@ void TDataSentakuBox::buildControls()
     btnKyoyuDataDown_->setVisible(ConnectMode == 0);
     connect(btnSearchCancel_, &QPushButton::clicked, this, [this] { btnSearchCancelClick(); });
     connect(btnListUpdate_, &QPushButton::clicked, this, [this] { btnListUpdateClick(); });
+    connect(btnSearch_, &QPushButton::clicked, this, [this] { btnSearchClick(); });
     connect(btnKyoyuDataDown_, &QPushButton::clicked, this, [this] {
         const int row = currentRow();
         if (row < 0)
@@ -432,6 +435,24 @@ void TDataSentakuBox::btnSearchCancelClick()
     model_.LoadDataList();
     DisplayDataList();
     btnSearchCancel_->setEnabled(false);
+}
+
+void TDataSentakuBox::btnSearchClick()
+{
+    TDataListKensakuBox dialog(this);
+    dialog.ListType = 0;
+    dialog.Rec = storedCondition_;
+    dialog.Prepare(true);
+    if (dialog.ShowModal() != 1)
+        return;
+    storedCondition_ = dialog.Rec;
+    if (kensaku_)
+        kensaku_->UpdateRecord(storedCondition_);
+    model_.Filter = storedCondition_;
+    model_.FilterActive = true;
+    model_.LoadDataList();
+    DisplayDataList();
+    btnSearchCancel_->setEnabled(true);
 }
 
 void TDataSentakuBox::btnListUpdateClick()

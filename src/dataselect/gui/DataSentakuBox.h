@@ -38,6 +38,7 @@ public:
     void F12Click();
     void ESCClick();
     void btnSearchCancelClick();
+    void btnSearchClick();
     void btnListUpdateClick();
     // Header click: sort by a column (0, 1, 3..7).
     void SortByColumn(int column);
