@@ -3,10 +3,12 @@
 // when DATASELECT_SCREENSHOT names the file (run under xvfb-run).
 
 #include "dataselect/gui/DataSentakuBox.h"
+#include "dataselect/gui/DataSyosaiInfoBox.h"
 
 #include "mixed_rows_fixture.h"
 
 #include "controls/ProcRegistry.h"
+#include "controls/TolvanEdit.h"
 #include "controls/xPlButton.h"
 #include "core/DataModuleSysDef.h"
 #include "support/scripted_messages.h"
@@ -122,4 +124,24 @@ TEST_F(DataSelectionScreen, WritesPictureWhenAsked)
     QApplication::processEvents();
     ASSERT_TRUE(box.grab().save(target));
     box.close();
+}
+
+TEST_F(DataSelectionScreen, InformationButtonRenamesTheRow)
+{
+    ScriptedMessages messages;
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=3", "JyokenSet=1", "DataType=-13", "CodeType=0", "DataVerMajor=13"});
+    screen.PrepareShow();
+    screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(2)), 0);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TDataSyosaiInfoBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->txtListName->setText(QStringLiteral("医療法人 改名"));
+        dialog->btnOKClick();
+    });
+    screen.btnDataInfoClick();
+    EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=2"), "医療法人 改名");
+    EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(folderOf(2))).readString("DATAINFO", "DATALISTNAME", ""),
+              "医療法人 改名");
+    EXPECT_EQ(messages.count(), 0u) << core::messageAsText(messages.shown().at(0));
 }

@@ -1,6 +1,8 @@
 #include "dataselect/gui/DataSentakuBox.h"
 
 #include "dataselect/gui/DataListKensakuBox.h"
+#include "dataselect/gui/DataSyosaiInfoBox.h"
+#include "core/DataInfomation.h"
 
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
@@ -125,6 +127,7 @@ void TDataSentakuBox::buildControls()
     connect(btnSearchCancel_, &QPushButton::clicked, this, [this] { btnSearchCancelClick(); });
     connect(btnListUpdate_, &QPushButton::clicked, this, [this] { btnListUpdateClick(); });
     connect(btnSearch_, &QPushButton::clicked, this, [this] { btnSearchClick(); });
+    connect(btnDataInfo_, &QPushButton::clicked, this, [this] { btnDataInfoClick(); });
     connect(btnKyoyuDataDown_, &QPushButton::clicked, this, [this] {
         const int row = currentRow();
         if (row < 0)
@@ -453,6 +456,58 @@ void TDataSentakuBox::btnSearchClick()
     model_.LoadDataList();
     DisplayDataList();
     btnSearchCancel_->setEnabled(true);
+}
+
+void TDataSentakuBox::btnDataInfoClick()
+{
+    if (!grid_->isEnabled()) {
+        information("データリストが応答状態ではないので処理は行えません。");
+        return;
+    }
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    TDataListRec& rec = model_.Record(row);
+    const std::string folder = model_.GetRowDataPath(row);
+    TDataSyosaiInfoBox dialog(this);
+    dialog.Source = 0;
+    dialog.Row = &rec;
+    dialog.DataFolder = folder;
+    dialog.ListName = rec.ENTTEXT;
+    dialog.UpdateLock = rec.UPDATE_LOCK;
+    dialog.ReadOnly = rec.READ_ONLY;
+    dialog.Editable = rec.DATALOCK == 0 || rec.DATALOCK == LoginCodeOf(SysDef.OpCode, SysDef.GroupID);
+    dialog.Prepare(true);
+    const int result = dialog.ShowModal();
+    if (result == 1) {
+        TDataInfomation info;
+        info.Mode = ConnectMode;
+        // The name and locks live in the data set's own database; its
+        // settings file mirrors them.
+        TDataInfomationRec settings = dialog.Info();
+        settings.DATALISTNAME = dialog.ListName;
+        settings.UPDATE_LOCK = dialog.UpdateLock;
+        settings.READ_ONLY = dialog.ReadOnly;
+        info.UpdateDataInfomation(SysDef.HostName, folder, settings);
+        try {
+            if (dialog.StatusClear)
+                info.WriteStatus(folder, 1);
+            info.WriteIniValue(folder, "DATAINFO", true, dialog.ListName, "DATALISTNAME");
+            info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.UpdateLock), "UPDATE_LOCK");
+            info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.ReadOnly), "READ_ONLY");
+        } catch (const std::exception& e) {
+            ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDataSentakuBox.btnDataInfoClick\r") + e.what());
+        }
+        rec.ENTTEXT = dialog.ListName;
+        rec.DispName = rec.ENTTEXT;
+        rec.UPDATE_LOCK = dialog.UpdateLock;
+        rec.READ_ONLY = dialog.ReadOnly;
+        model_.Registry().UpdateDataListRecord(rec, 1, true);
+    }
+    if (result == 1 || dialog.Rebuilt)
+        model_.DataListRefresh(row);
+    DisplayDataList();
+    grid_->setCurrentCell(std::min(row, grid_->rowCount() - 1), 0);
 }
 
 void TDataSentakuBox::btnListUpdateClick()

@@ -39,6 +39,7 @@ public:
     void ESCClick();
     void btnSearchCancelClick();
     void btnSearchClick();
+    void btnDataInfoClick();
     void btnListUpdateClick();
     // Header click: sort by a column (0, 1, 3..7).
     void SortByColumn(int column);
