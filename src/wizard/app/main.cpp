@@ -12,12 +12,12 @@
 #include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
 #include "core/PlatformUtil.h"
-#include "dataselect/gui/DataSentakuBox.h"
+#include "dataselect/gui/WebMenuL.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
-#include "wizard/gui/LoginStart.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
@@ -31,7 +31,8 @@ int main(int argc, char** argv)
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
     InstallDataListUpdater();
-    RegisterDataSentakuBox();
+    // The screens other code starts by process ID, before the main form.
+    dataselect::RegisterDataSelectProcs();
 
     std::vector<std::string> params;
     const QStringList args = QCoreApplication::arguments();
@@ -48,20 +49,15 @@ int main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     int exitCode = 0;
     {
-        TForm1 form(TForm1::TStart{commandLine, {}, {}});
+        TForm1 form(TForm1::TStart{commandLine, {}, {}, wizard::MakeFramework()});
         if (form.EndAtOnce())
             return 0;
         TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
+            // The form's first show runs the login before anything else.
             form.show();
-            QCoreApplication::processEvents();
-            // No data is touched before an operator has logged in.
-            if (wizard::LoginAtStart(&form))
-                exitCode = app.exec();
-            else
-                form.close();
-            wizard::LogoffAtEnd();
+            exitCode = app.exec();
         } else {
             QCoreApplication::processEvents();
         }
