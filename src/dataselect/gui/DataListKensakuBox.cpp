@@ -2,6 +2,7 @@
 
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
+#include "dataselect/gui/DialogUtil.h"
 #include "core/IBErrorProc.h"
 #include "core/uAccRecord.h"
 
@@ -58,14 +59,11 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget* owner) : TBSDI(owner)
     hintArea_->setFocusPolicy(Qt::NoFocus);
     hintArea_->setGeometry(8, 214, 330, 108);
     HelpMemo = hintArea_;
-    btnOK = new TxPlButton(this);
-    btnOK->CaptionA().SetCaption(QStringLiteral("OK"));
+    btnOK = dataselect::gui::PlButton(this, QStringLiteral("OK"));
     btnOK->setGeometry(350, 280, 76, 40);
     connect(btnOK, &TxPlButton::OnClick, this, [this] { btnOKClick(); });
-    btnCancel = new TxPlButton(this);
-    btnCancel->CaptionA().SetCaption(QStringLiteral("キャンセル"));
+    btnCancel = dataselect::gui::PlButton(this, QStringLiteral("キャンセル"), 2);
     btnCancel->setGeometry(434, 280, 76, 40);
-    btnCancel->SetModalResult(2);
     btnCancel->SetCancel(true);
     DefaultButton = btnOK;
 

@@ -4,6 +4,7 @@
 #include "controls/xAnimeProgressDialog.h"
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
+#include "dataselect/gui/DialogUtil.h"
 #include "core/AccReg.h"
 #include "core/AppInfo.h"
 #include "core/BackupRestoreThread.h"
@@ -101,14 +102,11 @@ TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner) : TBSDI(owner)
     hintArea_->setFocusPolicy(Qt::NoFocus);
     hintArea_->setGeometry(8, 316, 600, 80);
     HelpMemo = hintArea_;
-    btnOK = new TxPlButton(this);
-    btnOK->CaptionA().SetCaption(QStringLiteral("OK"));
+    btnOK = dataselect::gui::PlButton(this, QStringLiteral("OK"));
     btnOK->setGeometry(760, 356, 76, 40);
     connect(btnOK, &TxPlButton::OnClick, this, [this] { btnOKClick(); });
-    btnCancel = new TxPlButton(this);
-    btnCancel->CaptionA().SetCaption(QStringLiteral("キャンセル"));
+    btnCancel = dataselect::gui::PlButton(this, QStringLiteral("キャンセル"), 2);
     btnCancel->setGeometry(844, 356, 76, 40);
-    btnCancel->SetModalResult(2);
     btnCancel->SetCancel(true);
     DefaultButton = btnOK;
     for (int k = 0; k < 8; ++k) {

@@ -2,6 +2,7 @@
 
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
+#include "dataselect/gui/DialogUtil.h"
 #include "core/IBErrorProc.h"
 
 #include <QGroupBox>
@@ -30,14 +31,11 @@ TWhichDataSetBox::TWhichDataSetBox(QWidget* owner) : TBSDI(owner)
     hintArea_->setGeometry(8, 130, 300, 108);
     HelpMemo = hintArea_;
 
-    btnOK = new TxPlButton(this);
-    btnOK->CaptionA().SetCaption(QStringLiteral("OK"));
+    btnOK = dataselect::gui::PlButton(this, QStringLiteral("OK"));
     btnOK->setGeometry(320, 190, 76, 40);
     connect(btnOK, &TxPlButton::OnClick, this, [this] { btnOKClick(); });
-    btnCancel = new TxPlButton(this);
-    btnCancel->CaptionA().SetCaption(QStringLiteral("キャンセル"));
+    btnCancel = dataselect::gui::PlButton(this, QStringLiteral("キャンセル"), 2);
     btnCancel->setGeometry(404, 190, 76, 40);
-    btnCancel->SetModalResult(2);
     btnCancel->SetCancel(true);
     DefaultButton = btnOK;
 
