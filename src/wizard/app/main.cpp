@@ -12,7 +12,6 @@
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
-#include "wizard/gui/LoginStart.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
@@ -44,14 +43,9 @@ int main(int argc, char** argv)
             return 0;
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
+            // The first show logs the operator in; nothing is touched before.
             form.show();
-            QCoreApplication::processEvents();
-            // No data is touched before an operator has logged in.
-            if (wizard::LoginAtStart(&form))
-                exitCode = app.exec();
-            else
-                form.close();
-            wizard::LogoffAtEnd();
+            exitCode = app.exec();
         } else {
             QCoreApplication::processEvents();
         }

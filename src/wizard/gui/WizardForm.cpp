@@ -27,12 +27,15 @@
 #include "core/PlatformUtil.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
+#include "dataselect/AppIniFile.h"
+#include "dataselect/gui/LogonBox.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 #include "platform/xdg_folders.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard/ug16Figures.h"
 #include "wizard/ug16Settings.h"
@@ -84,14 +87,6 @@ public:
     TBusy(const TBusy&) = delete;
     TBusy& operator=(const TBusy&) = delete;
 };
-
-std::string lowerAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 constexpr const char* kSelectionProcId = "QzDataSenkaku";
 
@@ -189,10 +184,13 @@ TForm1::TForm1(TStart start, QWidget* parent)
 
 void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& programPath)
 {
-    // The framework hooks.
-    OnHostMenu = [](int, const std::string&) { return 0; };
-    OnExecProc = framework_.ExecProc;
-    OnDataDamage = framework_.DataDamage;
+    // The framework hooks: the process registry, the host-menu answer and
+    // the data-damage handler, unless a caller put others in.
+    wizard::InstallFrameworkHooks();
+    if (framework_.ExecProc)
+        OnExecProc = framework_.ExecProc;
+    if (framework_.DataDamage)
+        OnDataDamage = framework_.DataDamage;
 
     SystemDrive = "/";
     ResultCode = ResultFailed;
@@ -328,9 +326,7 @@ TForm1::~TForm1()
     if (core::DM == dm_.get())
         core::DM = nullptr;
     dm_.reset();
-    OnHostMenu = nullptr;
-    OnExecProc = nullptr;
-    OnDataDamage = nullptr;
+    wizard::ClearFrameworkHooks();
     PostCallerResult(Contract, ResultCode);
 }
 
@@ -461,7 +457,7 @@ void TForm1::ReadConnectionSettings()
     SysDef.UseGroup = platform::text::upperAscii(core::GetNameValue(joined, "GROUP")) == "YES" ? 1 : 0;
     SysDef.SysDir = core::GetNameValue(joined, "SYSDIR");
     SysDef.DBUser = platform::text::upperAscii(core::GetNameValue(joined, "USER"));
-    SysDef.DBPassword = lowerAscii(core::GetNameValue(joined, "PASSWORD"));
+    SysDef.DBPassword = platform::text::lowerAscii(core::GetNameValue(joined, "PASSWORD"));
     // Only the login changes the connection mode; stand-alone until then.
     SysDef.HostName.clear();
     SysDef.UseGoGlobal = 0;
@@ -470,12 +466,14 @@ void TForm1::ReadConnectionSettings()
 
 bool TForm1::WriteFreshConnectionFile()
 {
-    if (!framework_.WriteConnectionFile) {
-        std::fprintf(stderr, "miruza_rendo: the data-server settings dialog is not available to write %s\n",
-                     SysDef.ServerIniFile.c_str());
+    if (framework_.WriteConnectionFile)
+        return framework_.WriteConnectionFile();
+    try {
+        return dataselect::WriteIniFile(1);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "miruza_rendo: writing %s: %s\n", SysDef.ServerIniFile.c_str(), e.what());
         return false;
     }
-    return framework_.WriteConnectionFile();
 }
 
 // --- First show -------------------------------------------------------------------
@@ -483,7 +481,7 @@ bool TForm1::WriteFreshConnectionFile()
 void TForm1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!firstShowQueued_ && creation_ == Creation::Complete && dm_) {
+    if (!firstShowQueued_ && !firstShowStarted_ && creation_ == Creation::Complete && dm_) {
         firstShowQueued_ = true;
         // After the form has painted itself.
         QTimer::singleShot(0, this, [this] { FirstShow(); });
@@ -492,16 +490,16 @@ void TForm1::showEvent(QShowEvent* event)
 
 bool TForm1::ShowLogin()
 {
-    if (!framework_.ShowLogin) {
-        ShowErrorBox("ログイン画面を開けませんでした。\rこのプログラムにはログイン画面が組み込まれていません。");
-        return false;
-    }
-    return framework_.ShowLogin(this);
+    if (framework_.ShowLogin)
+        return framework_.ShowLogin(this);
+    return dataselect::ExecuteLogonBox(this) == 1;
 }
 
 bool TForm1::FirstShow()
 {
-    firstShowQueued_ = true;
+    if (firstShowStarted_)
+        return LoginDone;
+    firstShowStarted_ = true;
     QCoreApplication::processEvents();
     SysDef.ProgramName = ProgramName;
     LoginDone = ShowLogin();
