@@ -103,6 +103,7 @@ protected:
             ++logins;
             QTest::keyClicks(box->txtOpCode, code);
             QTest::keyClicks(box->txtPassword, password);
+            snap(*box, "page0-login");
             box->OKBtn->Click();
         });
     }
