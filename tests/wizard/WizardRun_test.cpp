@@ -36,6 +36,7 @@
 #include "core/uAccRecord.h"
 #include "platform/codec.h"
 #include "platform/ini_file.h"
+#include "platform/share_roots.h"
 #include "support/sample_root.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
@@ -80,11 +81,12 @@ protected:
         s.ProgramPath = bin.file("bin/miruza_rendo");
         s.Framework.ExecProc = [this](const std::string& id, std::uint8_t modal, const std::string& params) {
             selections.push_back(id + "|" + std::to_string(modal) + "|" + params);
-            const int answer = selectionAnswers.empty() ? 1 : selectionAnswers.front();
+            // A loop that keeps reopening the screen ends as cancelled.
+            const int answer = selections.size() > 8 ? 2 : selectionAnswers.empty() ? 1 : selectionAnswers.front();
             if (!selectionAnswers.empty())
                 selectionAnswers.pop_front();
             if (answer == 1)
-                SysDef.DataDir = company().folder;
+                SysDef.DataDir = chosenFolder.empty() ? company().folder : chosenFolder;
             return answer;
         };
         return s;
@@ -204,6 +206,7 @@ protected:
     std::deque<int> selectionAnswers;
     int logins = 0;
     int loginWaits = 0;
+    std::string chosenFolder; // what the selection screen chooses; "" the sample company
 };
 
 } // namespace
@@ -585,4 +588,76 @@ TEST(WizardOutputFile, ResolvedAgainstTheDocumentsFolder)
     EXPECT_EQ(ResolveOutputFile("sub/a.xml", "/home/u/Documents"), "/home/u/Documents/sub/a.xml");
     EXPECT_EQ(ResolveOutputFile("/srv/out/a.xml", "/home/u/Documents"), "/srv/out/a.xml");
     EXPECT_EQ(ResolveOutputFile("/srv/../a.xml", "/home/u/Documents"), "/a.xml");
+}
+
+TEST_F(WizardRun, SharedDataSetIsTakenOnChoiceAndStoredBackOnClosing)
+{
+    // Data-list row 7 stands for a data set kept on a shared server (share
+    // root X); this computer works on it in the system folder's 0007.
+    const std::string shareRoot = root->folder() + "/server";
+    const std::string area = shareRoot + "/rozivoraduz/sv0001";
+    fs::create_directories(area);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, area + "/" + name);
+    platform::share_roots::save({{'X', shareRoot, true}});
+    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
+                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
+    // The working copy of an earlier take is still here (stored back since);
+    // the new take replaces it with the server's copy.
+    chosenFolder = info().sysDir + "/0007";
+    fs::create_directories(chosenFolder);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    execOn(area + "/tnacc.fdb", "CREATE TABLE ON_THE_SERVER (X INTEGER)");
+    auto kyoyuLock = [&] { return countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"); };
+    auto shareStatus = [&](const std::string& folder) {
+        return platform::IniFile(folder + "/tnacc.ini").readInteger("DATASTS", "SHARE_STATUS", -1);
+    };
+
+    ScriptedMessages messages;
+    {
+        auto form = started();
+        ASSERT_TRUE(form);
+        SysDef.Reserve4Bit1 = 1; // the operator takes shared data automatically
+        chooseSampleCompany(*form);
+        EXPECT_EQ(form->page2->DataInfoValue("会社名"), company().name);
+        EXPECT_EQ(countOn(chosenFolder + "/tnacc.fdb",
+                          "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME='ON_THE_SERVER'"),
+                  1);
+        EXPECT_EQ(kyoyuLock(), 1);
+        EXPECT_EQ(shareStatus(area), 2);
+        form->close();
+        EXPECT_EQ(kyoyuLock(), 0);
+        EXPECT_EQ(shareStatus(area), 1);
+    }
+    EXPECT_EQ(messages.count(), 0u) << (messages.count() ? messages.firstLine(0) : "");
+}
+
+TEST_F(WizardRun, SharedDataSetNotTakenWithoutAutomaticTakingGoesBackToTheSelection)
+{
+    const std::string shareRoot = root->folder() + "/server";
+    const std::string area = shareRoot + "/rozivoraduz/sv0001";
+    fs::create_directories(area);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, area + "/" + name);
+    platform::share_roots::save({{'X', shareRoot, true}});
+    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
+                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
+    // A stale working copy is there, but the set was never taken.
+    chosenFolder = info().sysDir + "/0007";
+    fs::create_directories(chosenFolder);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    selectionAnswers = {1, 2};
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    SysDef.Reserve4Bit1 = 0;
+    next(*form);
+    QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+    EXPECT_EQ(selections.size(), 2u); // back to the selection screen
+    ASSERT_GE(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "このデータは共有取得が行われていません。データ選択画面を開きます。");
+    EXPECT_FALSE(form->page2->HasDataInfo());
+    EXPECT_EQ(countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"), 0);
 }

@@ -84,6 +84,8 @@ class TBusy {
 public:
     TBusy(const char* /*caption*/, const char* /*line*/) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~TBusy() { QGuiApplication::restoreOverrideCursor(); }
+    // Before a message box is shown over it.
+    void StopAnimation() {}
     TBusy(const TBusy&) = delete;
     TBusy& operator=(const TBusy&) = delete;
 };
@@ -636,29 +638,73 @@ int TForm1::HandBack()
     return answer;
 }
 
+namespace {
+
+// The shared-server form of the selected folder: false (after the message)
+// when it has none.
+struct TShareState {
+    std::string SharePath;
+    std::int32_t NetDrive = 0;
+    std::int32_t ShareLock = 0;
+};
+bool shareStateOf(TDataSentakuListCtl& ctl, TShareState& st, const char* failText)
+{
+    ctl.ConnectKind = ConnectMode;
+    if (ctl.ConvLocalPathToSharePath(SysDef.DataDir, st.SharePath, st.NetDrive, st.ShareLock))
+        return true;
+    showBox(msgkind::Information, {failText});
+    return false;
+}
+
+} // namespace
+
 int TForm1::ReceiveSharedCopy(int autoStore)
 {
     if (AppKind != 0 || ConnectMode != 0 || trimmed(SysDef.DataDir).empty())
         return 1;
     TDataSentakuListCtl ctl;
-    ctl.ConnectKind = ConnectMode;
-    std::string sharePath;
-    std::int32_t netDrive = 0;
-    std::int32_t shareLock = 0;
-    if (!ctl.ConvLocalPathToSharePath(SysDef.DataDir, sharePath, netDrive, shareLock)) {
-        showBox(msgkind::Information, {"共有データパスの変換に失敗しました。データ選択画面を開きます。"});
+    TShareState st;
+    if (!shareStateOf(ctl, st, "共有データパスの変換に失敗しました。データ選択画面を開きます。"))
         return 0;
-    }
-    if (!(netDrive == 1 && shareLock == 0))
+    if (!(st.NetDrive == 1 && st.ShareLock == 0))
         return 1;
     if (autoStore == 0) {
         showBox(msgkind::Information, {"このデータは共有取得が行われていません。データ選択画面を開きます。"});
         return 0;
     }
-    // Taking a shared data set out is the data-list controller's shared-data
-    // operation, which this program does not carry yet: refuse visibly.
-    showBox(msgkind::Information, {"共有データの受信はこのプログラムでは行えません。", "共有データパス: " + sharePath});
-    return 0;
+    int taken = 0;
+    {
+        TBusy busy("共有データ受信中", "共有データから受信中…");
+        try {
+            TDataSentakuRec rec;
+            ctl.GetDataListRecordByPath(SysDef.DataDir, rec);
+            taken = ctl.KyoyuDataLock(rec, 1);
+        } catch (const std::exception& e) {
+            busy.StopAnimation();
+            showBox(msgkind::Warning, {e.what()});
+            return 0;
+        }
+    }
+    const std::string database = platform::paths::join(SysDef.DataDir, DataFile);
+    if (taken == 0 || (taken == 1 && !std::filesystem::exists(database))) {
+        showBox(msgkind::Information, {"共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。",
+                                       "共有データパス: " + st.SharePath});
+        return 0;
+    }
+    if (taken != 1)
+        return taken;
+    // Read the facts of the copy just taken, without marking it in use.
+    core::TDM* dm = core::DM;
+    const bool connected = dm->fnAccDatConnected(SysDef.HostName, SysDef.DataDir, 0);
+    if (connected)
+        core::fnGetAccInfo();
+    if (dm->IBDatabaseDAT.connected())
+        dm->fnAccDatDisConnected(SysDef.DataDir, 0, 0);
+    if (!connected) {
+        showBox(msgkind::Information, {"このデータは破損している可能性があり、基本情報が取得できませんでした。"});
+        return 0;
+    }
+    return 1;
 }
 
 int TForm1::StoreSharedCopy()
@@ -670,18 +716,31 @@ int TForm1::StoreSharedCopy()
     if (SysDef.Reserve4Bit1 == 0)
         return 1;
     TDataSentakuListCtl ctl;
-    ctl.ConnectKind = ConnectMode;
-    std::string sharePath;
-    std::int32_t netDrive = 0;
-    std::int32_t shareLock = 0;
-    if (!ctl.ConvLocalPathToSharePath(SysDef.DataDir, sharePath, netDrive, shareLock)) {
-        showBox(msgkind::Information, {"共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。"});
+    TShareState st;
+    if (!shareStateOf(ctl, st, "共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。"))
+        return 0;
+    if (!(st.NetDrive == 1 && st.ShareLock == 1))
+        return 1;
+    TBusy busy("共有データ送信中", "共有データへ送信中…");
+    try {
+        TDataSentakuRec rec;
+        ctl.GetDataListRecordByPath(SysDef.DataDir, rec);
+        // Damaged data is never stored back, a damaged child included.
+        bool sound = core::DM->CheckDataDamage(SysDef.HostName, ctl.MakeLocalPath(rec.Data), 1, 0) == 1;
+        for (const auto& child : rec.Children)
+            sound = sound && core::DM->CheckDataDamage(SysDef.HostName, ctl.MakeLocalPath(child), 1, 0) == 1;
+        if (!sound) {
+            busy.StopAnimation();
+            showBox(msgkind::Information, {"合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。",
+                                           "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。"});
+            return 0;
+        }
+        return ctl.KyoyuDataUnlock(rec, 1);
+    } catch (const std::exception& e) {
+        busy.StopAnimation();
+        showBox(msgkind::Warning, {e.what()});
         return 0;
     }
-    if (!(netDrive == 1 && shareLock == 1))
-        return 1;
-    showBox(msgkind::Information, {"共有データの自動保管はこのプログラムでは行えません。", "共有データパス: " + sharePath});
-    return 0;
 }
 
 int TForm1::CloudShareSync(bool send)
