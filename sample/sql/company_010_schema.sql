@@ -307,11 +307,13 @@ CREATE TABLE SIWAKE (
 );
 CREATE SEQUENCE SIWAKE_REC_GEN;
 
-/* Operators working in the data set (emptied after a restore). */
+/* Screens open in the data set: which operator has which screen open on
+   which PC since when (emptied after a restore). */
 CREATE TABLE OPINF (
-  OPCODE    INTEGER NOT NULL PRIMARY KEY,
-  PCNAME    VARCHAR(64) DEFAULT '',
-  LOGONTIME TIMESTAMP
+  OPCODE   INTEGER NOT NULL,
+  JOBNAME  VARCHAR(100) DEFAULT '' NOT NULL,
+  PCNAME   VARCHAR(64) DEFAULT '',
+  OPENTIME TIMESTAMP
 );
 
 CREATE TABLE MYNUMBER_LOG (

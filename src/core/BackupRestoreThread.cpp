@@ -5,6 +5,7 @@
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
+#include "core/ProgressService.h"
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
 #include "core/z5ComMyNumber.h"
@@ -159,6 +160,7 @@ void TBackupRestoreThread::Execute()
                 }
                 Success = false;
             }
+            ReportProgress("データを保存しています…");
             backupStep();
             break;
         case 1:
@@ -170,13 +172,16 @@ void TBackupRestoreThread::Execute()
                 }
                 Success = false;
             }
+            ReportProgress("データを復元しています…");
             restoreStep();
             break;
         case 2:
+            ReportProgress("データを複写しています…");
             copyStep();
             break;
         case 3:
             DestPath = DataPath;
+            ReportProgress("データを再構築しています…");
             copyStep();
             break;
         default:

@@ -149,6 +149,7 @@ void copyAccDef1(fb::Query& q)
     a.CONVERT = i("CONVERT");
     a.SHOUHYOU = i("SHOUHYOU");
     a.SITEN = i("SITEN");
+    a.SisetuLabel = a.DATATYPE == 3 && a.SITEN == 1;
     a.BUMON = i("BUMON");
     a.DATALOCK = i("DATALOCK");
     a.GENKA_USE = i("GENKA_USE");

@@ -880,19 +880,6 @@ void GetDataListRec(const std::string& path, int& recNo, int& childNo)
 
 namespace opsupport {
 
-TDateTime nowDateTime()
-{
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    ::localtime_r(&t, &tm);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const auto day = std::chrono::local_days{std::chrono::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday};
-    const long long total = static_cast<long long>((day - std::chrono::local_days{kDayZero}).count()) * 86400000LL
-                            + ((tm.tm_hour * 60LL + tm.tm_min) * 60LL + tm.tm_sec) * 1000LL + ms;
-    return static_cast<double>(total) / 86400000.0;
-}
-
 void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, const std::string& text)
 {
     q.close();

@@ -333,6 +333,8 @@ struct TACCINF {
     int CONVERT = 0;
     int SHOUHYOU = 0;
     int SITEN = 0;
+    // A medical corporation divided into facilities: screens say "施設" for "支店".
+    bool SisetuLabel = false;
     int BUMON = 0;
     int DATALOCK = 0;
     int GENKA_USE = 0;

@@ -210,9 +210,9 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
     TDateTime previous = -1;
     for (int attempt = 1; attempt <= 4; ++attempt) {
         if (rec.FHIZUKE == 0) {
-            rec.FHIZUKE = nowDateTime();
+            rec.FHIZUKE = opsupport::nowDateTime();
             // A retry always gets a stamp of its own.
-            if (previous >= 0 && toTimestamp(rec.FHIZUKE) <= toTimestamp(previous))
+            if (previous >= 0 && opsupport::toTimestamp(rec.FHIZUKE) <= opsupport::toTimestamp(previous))
                 rec.FHIZUKE = previous + 1.0 / 86400000.0;
         }
         previous = rec.FHIZUKE;
@@ -222,7 +222,7 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
             q->sql().clear();
             q->sql().add("INSERT INTO MYNUMBER_LOG(FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT)");
             q->sql().add("VALUES(:FHIZUKE,:FSERIAL,:FOPCODE,:FOPNAME,:FHOST,:FSTATE,:FPROCNAME,:FCOMMENT)");
-            q->paramByName("FHIZUKE").setTimestamp(toTimestamp(rec.FHIZUKE));
+            q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
             q->paramByName("FSERIAL").setString(rec.FSERIAL);
             q->paramByName("FOPCODE").setString(rec.FOPCODE);
             q->paramByName("FOPNAME").setString(rec.FOPNAME);
@@ -260,7 +260,7 @@ bool TMyNumberIO::DeleteLog(const TMyNumberLogRec& rec)
         TOwnTransaction tr(DM->IBTransactionDAT);
         q->sql().add("DELETE FROM MYNUMBER_LOG");
         q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE)");
-        q->paramByName("FHIZUKE").setTimestamp(toTimestamp(rec.FHIZUKE));
+        q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
         q->paramByName("FSERIAL").setString(rec.FSERIAL);
         q->paramByName("FOPCODE").setString(rec.FOPCODE.empty() ? std::string("0") : rec.FOPCODE);
         q->execSQL();
@@ -305,7 +305,7 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
                 q->sql().clear();
                 q->sql().add("SELECT COUNT(FHIZUKE) AS RECCNT FROM MYNUMBER_LOG");
                 q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE) AND (FHOST=:FHOST)");
-                q->paramByName("FHIZUKE").setTimestamp(toTimestamp(r.FHIZUKE));
+                q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(r.FHIZUKE));
                 q->paramByName("FSERIAL").setString(r.FSERIAL);
                 q->paramByName("FOPCODE").setString(r.FOPCODE);
                 q->paramByName("FHOST").setString(r.FHOST);

@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include "support/recorded_progress.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -365,6 +367,7 @@ TEST_F(Worker, ResumeRunsOnTheEventLoopWhileTheCallerWaits)
     std::optional<QCoreApplication> app;
     if (!QCoreApplication::instance())
         app.emplace(argc, argv);
+    RecordedProgress progress;
     TBackupRestoreThread t;
     t.DataPath = r.companyDb;
     t.BackupFile = dir.file("e.fbk");
@@ -374,6 +377,7 @@ TEST_F(Worker, ResumeRunsOnTheEventLoopWhileTheCallerWaits)
         WaitMilliSec(50);
     ASSERT_TRUE(t.IsTerminated());
     EXPECT_TRUE(t.Success);
+    EXPECT_EQ(progress.lines, std::vector<std::string>{"データを保存しています…"}) << "reported to the shown window";
 }
 
 TEST(BackupInfoBlock, FormatEdgeCases)

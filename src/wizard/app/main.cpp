@@ -8,8 +8,12 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "accounting/uAccZanCmp1.h"
+#include "controls/SDI.h"
+#include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
+#include "core/PlatformUtil.h"
 #include "dataselect/z5ComDataSentaku.h"
+#include "platform/gui/window_util.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
 #include "wizard/gui/WizardForm.h"
@@ -18,6 +22,9 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     controls::installMessageBoxHandler();
+    controls::installInputDlgHandler();
+    SetFolderDialogHooks({platform::gui::browseFolder, platform::gui::browseComputer});
+    SetScreenMetricsHooks({platform::gui::screenDotsPerInch, platform::gui::frameHeight});
     // Core reaches the layers above it only through what is installed here.
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
@@ -41,6 +48,7 @@ int main(int argc, char** argv)
         TForm1 form(TForm1::TStart{commandLine, {}, {}});
         if (form.EndAtOnce())
             return 0;
+        TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
             // The first show logs the operator in; nothing is touched before.
