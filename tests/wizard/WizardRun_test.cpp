@@ -27,7 +27,9 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "accounting/uAccZanCmp1.h"
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xKikanPanel.h"
+#include "core/ProgressService.h"
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "dataselect/gui/LogonBox.h"
@@ -360,6 +362,21 @@ TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
     ScriptedMessages messages;
     wizard_test::TestCaller caller(88);
     const std::string out = bin.file("never.xml");
+    // The export's failure is shown over the progress window, its
+    // animation stopped.
+    std::string progressCaption;
+    bool animating = true;
+    core::MessageHandler previous;
+    previous = core::setMessageHandler([&](TMessage2InfoRec& rec) {
+        if (rec.lines[0].text == "科目の集計処理に失敗しました。") {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TxProgressForm*>(w) != nullptr && w->isVisible())
+                    progressCaption = w->windowTitle().toStdString();
+            if (auto* p = dynamic_cast<TxAnimeProgressDialog*>(core::activeProgress()))
+                animating = p->AnimeActive();
+        }
+        return previous(rec);
+    });
     {
         auto form = started({"88,6,0," + out});
         ASSERT_TRUE(form);
@@ -376,6 +393,10 @@ TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
     EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 6 0 2"}));
     EXPECT_EQ(logonRows(), 0);
+    core::setMessageHandler(previous);
+    EXPECT_EQ(progressCaption, "連動データの作成中");
+    EXPECT_FALSE(animating);
+    EXPECT_EQ(core::activeProgress(), nullptr);
 }
 
 TEST_F(WizardRun, CancellingTheFirstSelectionKeepsPageTwo)
@@ -437,7 +458,8 @@ TEST_F(WizardRun, FailedCompanyLoadDisconnectsBeforeChoosingAgain)
     bool checked = false;
     // The confirmation comes while the loop waits: look at the data set then.
     messages.push(modal::Cancel);
-    const auto previous = core::setMessageHandler([&](TMessage2InfoRec& rec) {
+    core::MessageHandler previous;
+    previous = core::setMessageHandler([&](TMessage2InfoRec& rec) {
         if (rec.kind == msgkind::Confirmation) {
             checked = true;
             EXPECT_FALSE(core::DM->IBDatabaseDAT.connected());

@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xKikanPanel.h"
+#include "core/ProgressService.h"
 #include "core/AppInfo.h"
 #include "core/DataModule.h"
 #include "core/DataModuleAccInfo.h"
@@ -77,17 +79,30 @@ void showBox(std::uint8_t kind, const std::vector<std::string>& lines)
     ShowMessage2(rec);
 }
 
-// The busy state of a long step: the hourglass while it runs.
-// TODO(progress window): show the animated progress window of the controls
-// library with the caption and line once it is available.
+// The animated progress window over the form while a long step runs,
+// with the busy cursor; no Cancel button. The animation is the program
+// folder's "progress.avi" (dropped when the file is missing).
 class TBusy {
 public:
-    TBusy(const char* /*caption*/, const char* /*line*/) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusy() { QGuiApplication::restoreOverrideCursor(); }
-    // Before a message box is shown over it.
-    void StopAnimation() {}
+    TBusy(QWidget* form, const char* caption, const char* line)
+    {
+        dialog_.SetCaption(QString::fromUtf8(caption));
+        dialog_.SetInfoLabel(QString::fromUtf8(line));
+        dialog_.SetAviFile(QString::fromStdString(platform::paths::join(SysDef.ExeDir, "progress.avi")));
+        dialog_.SetCancelBtnShow(false);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        dialog_.Show(form);
+    }
+    ~TBusy()
+    {
+        dialog_.Hide();
+        QGuiApplication::restoreOverrideCursor();
+    }
     TBusy(const TBusy&) = delete;
     TBusy& operator=(const TBusy&) = delete;
+
+private:
+    TxAnimeProgressDialog dialog_;
 };
 
 constexpr const char* kSelectionProcId = "QzDataSenkaku";
@@ -674,13 +689,13 @@ int TForm1::ReceiveSharedCopy(int autoStore)
     }
     int taken = 0;
     {
-        TBusy busy("共有データ受信中", "共有データから受信中…");
+        TBusy busy(this, "共有データ受信中", "共有データから受信中…");
         try {
             TDataSentakuRec rec;
             ctl.GetDataListRecordByPath(SysDef.DataDir, rec);
             taken = ctl.KyoyuDataLock(rec, 1);
         } catch (const std::exception& e) {
-            busy.StopAnimation();
+            core::SetProgressAnime(false);
             showBox(msgkind::Warning, {e.what()});
             return 0;
         }
@@ -721,7 +736,7 @@ int TForm1::StoreSharedCopy()
         return 0;
     if (!(st.NetDrive == 1 && st.ShareLock == 1))
         return 1;
-    TBusy busy("共有データ送信中", "共有データへ送信中…");
+    TBusy busy(this, "共有データ送信中", "共有データへ送信中…");
     try {
         TDataSentakuRec rec;
         ctl.GetDataListRecordByPath(SysDef.DataDir, rec);
@@ -730,14 +745,14 @@ int TForm1::StoreSharedCopy()
         for (const auto& child : rec.Children)
             sound = sound && core::DM->CheckDataDamage(SysDef.HostName, ctl.MakeLocalPath(child), 1, 0) == 1;
         if (!sound) {
-            busy.StopAnimation();
+            core::SetProgressAnime(false);
             showBox(msgkind::Information, {"合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。",
                                            "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。"});
             return 0;
         }
         return ctl.KyoyuDataUnlock(rec, 1);
     } catch (const std::exception& e) {
-        busy.StopAnimation();
+        core::SetProgressAnime(false);
         showBox(msgkind::Warning, {e.what()});
         return 0;
     }
@@ -841,7 +856,7 @@ bool TForm1::SelectAndConnect(int syoriType, bool openSelection)
         DataChosen = true;
         bool cancelled = false;
         {
-            TBusy busy("接続中", "会計データに接続中です…");
+            TBusy busy(this, "接続中", "会計データに接続中です…");
             DatConnected = dm->fnAccDatConnected(SysDef.HostName, SysDef.DataDir, 1);
             if (!DatConnected) {
                 cancelled = !askReselect(connectFailed);
@@ -1132,6 +1147,7 @@ int TForm1::MakeXmlFile()
         doc.SaveToFile(export_->OutputFileName);
         return 1;
     } catch (const EDataExportError& e) {
+        core::SetProgressAnime(false);
         const std::string text = std::string(e.what()) + "\r" + e.Detail + "\r";
         if (e.Code == 16 || e.Code == 6) {
             ShowInformationBox(text);
@@ -1146,7 +1162,7 @@ void TForm1::finish()
 {
     int outcome = 4;
     {
-        TBusy busy("連動データの作成中", "連動データの作成中です…");
+        TBusy busy(this, "連動データの作成中", "連動データの作成中です…");
         try {
             platform::IniFile ini(VzRendoIniFile());
             export_->SyuyouKamoku().WriteSettings(ini);
@@ -1155,6 +1171,7 @@ void TForm1::finish()
         } catch (const std::exception& e) {
             // Anything but the export's own error: shown as it is, then
             // reported as the failure it is.
+            core::SetProgressAnime(false);
             ShowErrorBox(e.what());
             outcome = 4;
         }
