@@ -276,3 +276,20 @@ TEST(WizardForm, ShippedApplicationInformationNamesTheProduct)
     EXPECT_EQ(s.VarovRegKey, "ROZIVORADUZ");
     EXPECT_EQ(s.HomeDir, "brimto\\rozivoraduz");
 }
+
+TEST(WizardForm, OnlyTheExactEditionNameSetsTheDistribution)
+{
+    const std::string shipped = wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini"));
+    for (const auto& [oem, dist] : std::vector<std::pair<std::string, int>>{
+             {"Harbenworks", 1}, {"harbenworks", 0}, {"HARBENWORKS", 0}, {"-", 0}}) {
+        FormFixture fx;
+        std::string text = shipped;
+        text.replace(text.find("OEM=-"), 5, "OEM=" + oem);
+        fx.dir.write("bin/AppInfo.ini", text);
+        ScriptedMessages messages;
+        ResetProcessState();
+        TForm1 form(fx.start({}));
+        EXPECT_EQ(DistKind, dist) << oem;
+    }
+    ResetProcessState();
+}
