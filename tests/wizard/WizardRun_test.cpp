@@ -33,6 +33,7 @@
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "dataselect/gui/LogonBox.h"
+#include "dataselect/z5ComDataSentaku.h"
 #include "core/DataModule.h"
 #include "core/DataInfomation.h"
 #include "core/uAccRecord.h"
@@ -59,6 +60,7 @@ protected:
         ResetProcessState();
         InstallOpenCompanyTables();
         InstallGeneralTrialBalanceEngine();
+        InstallDataListUpdater(); // as the program body does
         root = std::make_unique<test_support::SampleRoot>();
         home = std::make_unique<test_support::ScopedEnv>("MIRUZA_HOME", root->folder());
         runtime = std::make_unique<test_support::ScopedEnv>("XDG_RUNTIME_DIR", bin.makeDir("run"));
@@ -548,6 +550,9 @@ TEST_F(WizardRun, BareOutputNameIsWrittenWhereTheSummarySays)
 
 TEST_F(WizardRun, ClosingTwiceDoesTheWorkOnce)
 {
+    // The company was renamed since the data list was written: closing
+    // rewrites its data-list row from the database.
+    execOn(company().database, "UPDATE ACCDEF1 SET SHOUGOU='RENAMED CO.'");
     ScriptedMessages messages;
     auto form = started();
     ASSERT_TRUE(form);
@@ -555,6 +560,9 @@ TEST_F(WizardRun, ClosingTwiceDoesTheWorkOnce)
     form->close();
     EXPECT_EQ(logonRows(), 0);
     EXPECT_EQ(dataStatus(), 1);
+    EXPECT_EQ(countOn(info().systemDatabase, "SELECT COUNT(*) FROM DATALIST WHERE SHOUGOU='RENAMED CO.' AND REC=" +
+                                                 std::to_string(company().rec)),
+              1);
     EXPECT_FALSE(form->LoginDone);
     EXPECT_FALSE(form->DatConnected);
     // A second close request finds nothing to do: a logged-on row written

@@ -382,7 +382,6 @@ bool TForm1::InitWizard()
         setWindowTitle(q(export_->WindowTitle));
         dm_ = std::make_unique<core::TDM>();
         core::DM = dm_.get();
-        InstallDataListUpdater();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "miruza_rendo: %s\n", e.what());
         ShowErrorBoxYes(InitMessage);
