@@ -54,7 +54,7 @@ int main(int argc, char** argv)
         TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
-            // The form's first show runs the login before anything else.
+            // The first show logs the operator in; nothing is touched before.
             form.show();
             exitCode = app.exec();
         } else {
