@@ -106,6 +106,12 @@ CREATE PROCEDURE LONGTOSHORTFILENAME (LONGNAME VARCHAR(254))
 RETURNS (SHORTNAME VARCHAR(254))
 EXTERNAL NAME 'miruza_udr!longtoshortfilename' ENGINE UDR^
 
+/* Any account the program uses may call them: what they may touch is
+   bounded by the plug-in's data root, not by who owns this database. */
+GRANT EXECUTE ON PROCEDURE FILEOPERATION TO PUBLIC^
+GRANT EXECUTE ON PROCEDURE DIRECTORYTEST TO PUBLIC^
+GRANT EXECUTE ON PROCEDURE LONGTOSHORTFILENAME TO PUBLIC^
+
 /* Fixed data-list rows of a data place: rows after the highest REC up to
    MAXCNT, each with the folder PATHTEXT/<four digits>. */
 CREATE PROCEDURE SP_DATALIST_INSERT (

@@ -76,6 +76,7 @@ public:
     bool fnFileManConnected(const std::string& host = {});
     bool fnAccDatConnected(const std::string& host = {}, const std::string& dataFolder = {}, std::uint8_t mark = 0);
     bool fnAccDatDisConnected(const std::string& dataFolder = {}, std::uint8_t updateFile = 0, std::uint8_t updateList = 0);
+    // True also when nobody could tell (the failure is reported).
     bool AccDatInConnection(int kind, const std::string& host, const std::string& dataFolder, std::uint8_t keepOwn);
     bool AccDatDropDatabase(const std::string& host, const std::string& dataFolder);
     std::string GetShortFileName(const std::string& path, std::uint8_t mode);
@@ -135,6 +136,7 @@ public:
 
 private:
     void connectDatabase(fb::Database& db, const std::string& name);
+    std::optional<bool> attachedByOthers(const std::string& databaseName);
     void releaseInUseMark();
 
     TDataListUpdater dataListUpdater_;

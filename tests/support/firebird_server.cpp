@@ -222,6 +222,7 @@ void FirebirdServer::start()
             "CREATE OR ALTER USER SYSDBA PASSWORD '" + sysdbaPassword_ + "' USING PLUGIN Srp;\n"
             "CREATE OR ALTER USER " + user() + " PASSWORD '" + password() + "' GRANT ADMIN ROLE USING PLUGIN Srp;\n"
             "GRANT CREATE DATABASE TO USER " + user() + ";\n"
+            "CREATE OR ALTER USER " + plainUser() + " PASSWORD '" + plainPassword() + "' USING PLUGIN Srp;\n"
             // The program's account administers its data server: the
             // services (attached databases, backup of any file) need it.
             "CREATE GLOBAL MAPPING " + user() + "_ADMIN USING PLUGIN Srp FROM USER " + user()
