@@ -534,6 +534,40 @@ TEST_F(SampleCompanyBalance, NotesOffsetMovesTheNotesIntoTheirLines)
     }
 }
 
+TEST_F(SampleCompanyBalance, NotesOffsetOfADepartmentGroupAddsEveryDepartmentsNotes)
+{
+    // Notes in both departments of the group.
+    for (const auto& [rec, dept, amount] : {std::tuple{9001, "01", 7000}, std::tuple{9002, "02", 5000}})
+        company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, "
+                       "R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES ("
+                       + std::to_string(rec) + ", 0, 1, '2024-05-10', 2, '01', '1211', '', '" + dept
+                       + "', '2311', '', '" + dept + "', " + std::to_string(amount) + ", 0, 0, 'notes')");
+    SysDef.TegataSousai = 1;
+    AccInf.TegataKCode = {"1211", "2311", ""};
+    auto load = [&](int scope, const std::string& code) {
+        TBalanceArray r(rows.size());
+        TQSortArray s(rows.size());
+        LoadHikakuBalance(r, last(), s, last(), "", code, 0, scope, 0, 0, 0, 1, 2, 0);
+        return r;
+    };
+    const TBalanceArray d1 = load(3, "01");
+    const TBalanceArray d2 = load(3, "02");
+    const TBalanceArray group = load(4, "B1");
+    SysDef.TegataSousai = 0;
+    AccInf.TegataKCode = {};
+    company_->exec("DELETE FROM SIWAKE WHERE REC IN (9001, 9002)"); // the suite shares the company
+    ASSERT_EQ(group[48].Kamoku.KCODE, "2311");
+    bool bothHaveNotes = false;
+    for (int p = 1; p <= 16; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_EQ(group[48].Balance[p], d1[48].Balance[p] + d2[48].Balance[p]);
+        EXPECT_EQ(group[48].Debit[p], d1[48].Debit[p] + d2[48].Debit[p]);
+        bothHaveNotes = bothHaveNotes || (d1[48].Balance[p] != 0 && d2[48].Balance[p] != 0);
+    }
+    EXPECT_EQ(group[48].KAISIZAN, d1[48].KAISIZAN + d2[48].KAISIZAN);
+    EXPECT_TRUE(bothHaveNotes) << "the sample gives both departments notes";
+}
+
 TEST_F(SampleCompanyBalance, MoreAccountsThanRowsIsRefused)
 {
     ScriptedMessages messages;

@@ -7,16 +7,18 @@
 #include <vector>
 
 #include "accounting/OpenCompanyTables.h"
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "controls/SDI.h"
 #include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
 #include "core/PlatformUtil.h"
+#include "dataselect/gui/WebMenuL.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
-#include "wizard/gui/LoginStart.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
@@ -29,15 +31,15 @@ int main(int argc, char** argv)
     // Core reaches the layers above it only through what is installed here.
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
+    InstallMedicalTrialBalanceEngine();
     InstallDataListUpdater();
+    // The screens other code starts by process ID, before the main form.
+    dataselect::RegisterDataSelectProcs();
 
-    std::vector<std::string> params;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i < args.size(); ++i)
-        params.push_back(args.at(i).toStdString());
     // Read before the mutex tests so that a refused start can still answer
-    // a calling program.
-    const TCommandLine commandLine = ParseCommandLine(params);
+    // a calling program. argv as QApplication left it (without its own
+    // options), byte for byte.
+    const TCommandLine commandLine = ParseCommandLine(CommandLineParams(argc, argv));
 
     platform::NamedMutex own(kMutexWizard);
     if (EnterProgram(commandLine, own) != TStartRefusal::None)
@@ -46,20 +48,15 @@ int main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     int exitCode = 0;
     {
-        TForm1 form(TForm1::TStart{commandLine, {}, {}});
+        TForm1 form(TForm1::TStart{commandLine, {}, {}, wizard::MakeFramework()});
         if (form.EndAtOnce())
             return 0;
         TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
+            // The first show logs the operator in; nothing is touched before.
             form.show();
-            QCoreApplication::processEvents();
-            // No data is touched before an operator has logged in.
-            if (wizard::LoginAtStart(&form))
-                exitCode = app.exec();
-            else
-                form.close();
-            wizard::LogoffAtEnd();
+            exitCode = app.exec();
         } else {
             QCoreApplication::processEvents();
         }
