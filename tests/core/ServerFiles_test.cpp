@@ -7,10 +7,13 @@
 #include "core/BackupRestoreThread.h"
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"
+#include "core/DataModuleAccInfo.h"
+#include "core/EasyEncode.h"
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 #include "sample_data.h"
 #include "support/firebird_server.h"
+#include "support/scripted_input.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 
@@ -257,6 +260,67 @@ TEST_F(ServerFiles, AttachmentsAreSeenWithAPlainAccount)
     EXPECT_EQ(messages.count(), 0u) << "a normal system never shows an error box here";
     for (std::size_t i = 0; i < messages.count(); ++i)
         ADD_FAILURE() << messages.firstLine(i) << " / " << messages.shown()[i].lines[1].text << messages.shown()[i].lines[2].text << messages.shown()[i].lines[3].text;
+}
+
+// The data password of one data set, asked in every connection kind: here
+// (a local copy) and on the data server (modes 1 and 2) alike.
+TEST_F(ServerFiles, DataPasswordIsAskedTheSameInEveryMode)
+{
+    auto& server = FirebirdServer::instance();
+    core::TEasyEncodeInfo info;
+    core::InitEasyEncodeInfo(info);
+    info.KeyWord = core::kDataPasswordKey;
+    info.PadLength = core::kDataPasswordLength;
+    info.TextLength = core::kDataPasswordLength;
+    info.PlainText = "abc123";
+    ASSERT_TRUE(core::EasyEncode(info));
+    auto withPassword = [&](const std::string& databaseName, const std::string& user, const std::string& password) {
+        sample::createDatabaseFromScripts(databaseName, sample::defaultSqlDir(), "company", user, password, false);
+        fb::Database db;
+        db.setDatabaseName(databaseName);
+        db.addParam("user_name=" + user);
+        if (!password.empty())
+            db.addParam("password=" + password);
+        db.addParam("lc_ctype=SJIS_0208");
+        db.connect();
+        fb::Transaction t(&db);
+        t.startTransaction();
+        fb::Query q(&db, &t);
+        q.sql().add("UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', :C, '文字', :V)");
+        q.paramByName("C").setString("データパスワードV2");
+        q.paramByName("V").setString(info.EncodeText);
+        q.execSQL();
+        t.commit();
+        db.disconnect();
+    };
+    const core::TOpenCompanyTables previous = core::SetOpenCompanyTables({[](int) {}, [](TDateTime) {}});
+    const std::string localFolder = local.makeDir("0001");
+    withPassword(localFolder + "/" + DataFile, FirebirdServer::user(), "");
+    const std::string serverFolder = server.makeDataFolder(tag + "-pw");
+    withPassword(server.databaseName(serverFolder + "/" + DataFile), FirebirdServer::user(), FirebirdServer::password());
+
+    struct Case {
+        std::uint8_t mode;
+        std::string folder;
+    };
+    for (const Case& c : {Case{0, localFolder}, Case{1, serverFolder}, Case{2, serverFolder}}) {
+        SCOPED_TRACE(int(c.mode));
+        ConnectMode = c.mode;
+        TDataInfomation di;
+        di.Mode = c.mode;
+        {
+            ScriptedMessages messages;
+            ScriptedInput input({{modal::Ok, "wrong"}, {modal::Cancel, ""}});
+            EXPECT_FALSE(di.IsDataPasswordAuth(c.folder));
+            EXPECT_EQ(input.shown().size(), 2u) << "the password was asked";
+        }
+        ScriptedMessages messages;
+        ScriptedInput input({{modal::Ok, "abc123"}});
+        EXPECT_TRUE(di.IsDataPasswordAuth(c.folder));
+        EXPECT_EQ(input.shown().size(), 1u);
+        EXPECT_EQ(messages.count(), 0u) << (messages.count() ? core::messageAsText(messages.shown()[0]) : "");
+    }
+    core::SetOpenCompanyTables(previous);
 }
 
 // The stand-alone kind: the embedded engine, the product's account.
