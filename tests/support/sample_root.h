@@ -4,6 +4,15 @@
 // company data set with its tnacc.ini, the connection settings file and the
 // registry stand-in. One root per test suite (SetUpTestSuite), removed in
 // TearDownTestSuite.
+//
+// Building a root takes seconds; a test run builds it once. The ctest entry
+// SampleTemplate (tests/sample_template.cpp), the setup of a fixture every
+// test requires, builds a root and a company database from the scripts into
+// <build>/sample-template (MIRUZA_SAMPLE_TEMPLATE names another folder), and
+// every test that asks for the default root gets a copy of it with the paths
+// stored in its databases and settings files moved to the copy's folder. A
+// template older than the test program or made from other scripts is not
+// used: the root is built then.
 
 #include "sample_data.h"
 
@@ -47,6 +56,18 @@ private:
     std::unique_ptr<TempFolder> holder_;
     sample::SampleRootInfo info_;
 };
+
+// The folder of the run's template, "" when there is none or it is stale.
+std::string sampleTemplateFolder();
+
+// Writes the template into folder (which must not exist): the root below
+// folder/root, its facts in folder/root.info, a company database made from
+// the "company" scripts by SYSDBA as folder/company.fdb.
+void buildSampleTemplate(const std::string& folder);
+
+// A company database made from the "company" scripts (SYSDBA, no forced
+// writes) at path: the template's copy when there is one.
+void companyDatabaseFromScripts(const std::string& path);
 
 // Base for test suites that share one sample root.
 class SampleRootSuite : public ::testing::Test {
