@@ -381,7 +381,12 @@ bool TLumen808::Preview()
 {
     JobRunner* r = runner_ ? runner_ : defaultJobRunner();
     TP808DEF job = makeJob();
-    previewCloseNum_ = r->runPreview(job);
+    try {
+        previewCloseNum_ = r->runPreview(job);
+    } catch (...) {
+        finishRun(); // the data file is not left behind
+        throw;
+    }
     finishRun();
     return previewCloseNum_ != 0;
 }
@@ -390,7 +395,12 @@ bool TLumen808::Print()
 {
     JobRunner* r = runner_ ? runner_ : defaultJobRunner();
     TP808DEF job = makeJob();
-    previewCloseNum_ = r->runPrint(job) != 0 ? 1 : 0;
+    try {
+        previewCloseNum_ = r->runPrint(job) != 0 ? 1 : 0;
+    } catch (...) {
+        finishRun();
+        throw;
+    }
     finishRun();
     return previewCloseNum_ != 0;
 }

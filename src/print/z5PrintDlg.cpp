@@ -3,6 +3,7 @@
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "core/DataModule.h"
+#include "core/DataModuleOpSupport.h"
 #include "core/IBErrorProc.h"
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
@@ -220,38 +221,13 @@ void TPrintDlgBox::PutStyleColorRec()
     try {
         core::TOwnTransaction tr(d.IBTransactionDEF);
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR");
-        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        q.paramByName("OPCODE").setInteger(SysDef.OpCode);
-        q.paramByName("STYLENAME").setString(StyleName());
-        q.open();
-        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-        q.close();
-        q.sql().clear();
-        if (exists) {
-            q.sql().add("UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,"
-                        "LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,"
-                        "NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR");
-            q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        } else {
-            q.sql().add("INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,"
-                        "LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)");
-            q.sql().add("VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
-                        ":NETCOLOR1,:NETCOLOR2,:SSTR)");
-        }
-        q.paramByName("OPCODE").setInteger(SysDef.OpCode);
-        q.paramByName("STYLENAME").setString(StyleName());
         // -1 keeps a colour following the operator's default
         const auto own = [](int value, int operatorDefault) { return value != operatorDefault ? value : -1; };
-        q.paramByName("LINECOLOR1").setInteger(own(PrintRec->LineColor1, SysDef.PLineColor1));
-        q.paramByName("LINECOLOR2").setInteger(own(PrintRec->LineColor2, SysDef.PLineColor2));
-        q.paramByName("LINECOLOR3").setInteger(-1);
-        q.paramByName("LINECOLOR4").setInteger(-1);
-        q.paramByName("LINECOLOR5").setInteger(-1);
-        q.paramByName("NETCOLOR1").setInteger(own(PrintRec->NetColor1, SysDef.NetColor1));
-        q.paramByName("NETCOLOR2").setInteger(own(PrintRec->NetColor2, SysDef.NetColor2));
-        q.paramByName("SSTR").setString(PrintRec->ScreenValues);
-        q.execSQL();
+        core::opsupport::writeStyleColor(q, SysDef.OpCode, StyleName(), PrintRec->ScreenValues,
+                                         {own(PrintRec->LineColor1, SysDef.PLineColor1),
+                                          own(PrintRec->LineColor2, SysDef.PLineColor2), -1, -1, -1,
+                                          own(PrintRec->NetColor1, SysDef.NetColor1),
+                                          own(PrintRec->NetColor2, SysDef.NetColor2)});
         tr.commit();
     } catch (const core::EIBError& e) {
         core::IBErrorProc(e, "TPrintDlgBox.GetStyleColorRec", "ユーザー別帳票色情報の更新に失敗しました。");

@@ -150,6 +150,29 @@ TEST_F(PrintDlg, OrientationIsKeptPerOperatorAndTheListPrints)
     EXPECT_EQ(value("SELECT SSTR FROM STYLECOLOR WHERE STYLENAME='020-DATASENTAKULIST'"), "P010=0");
 }
 
+TEST_F(PrintDlg, OwnColoursAreStoredAndDefaultsFollowTheOperator)
+{
+    SysDef.PLineColor1 = 0x000000FF;
+    TDefaultPrintRec rec;
+    TPrintDlgBox::InitDefaultPrintRec(rec);
+    rec.StyleName = "DataSentakuList";
+    rec.LineColor2 = 0x00123456;
+    TPrintDlgBox dlg;
+    dlg.UseStyleColor = true;
+    dlg.PrintRec = &rec;
+    dlg.PutStyleColorRec();
+    EXPECT_EQ(value("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,LINECOLOR3 FROM STYLECOLOR WHERE STYLENAME='020-DATASENTAKULIST'",
+                    4),
+              "-1," + std::to_string(0x00123456) + ",-1,-1");
+    TDefaultPrintRec back;
+    TPrintDlgBox::InitDefaultPrintRec(back);
+    back.StyleName = "DataSentakuList";
+    dlg.PrintRec = &back;
+    dlg.GetStyleColorRec();
+    EXPECT_EQ(back.LineColor1, 0x000000FF);
+    EXPECT_EQ(back.LineColor2, 0x00123456);
+}
+
 TEST_F(PrintDlg, RecordFromTheControls)
 {
     TDefaultPrintRec rec;
