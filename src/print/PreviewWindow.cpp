@@ -1,6 +1,7 @@
 #include "print/PreviewWindow.h"
 
 #include "print/EngineLog.h"
+#include "print/MarginDialog.h"
 #include "print/PageBook.h"
 
 #include <QApplication>
@@ -127,8 +128,8 @@ TImageDispForm::TImageDispForm(TP808DEF& job, PreviewServices services, QWidget*
     connect(printButton_, &QToolButton::clicked, this, &TImageDispForm::PrintButtonClick);
     printSetupButton_ = addButton(bar, "PrintSetupButton", QStringLiteral("設定"), QStringLiteral("ﾌﾟﾘﾝﾀ設定"));
     connect(printSetupButton_, &QToolButton::clicked, this, &TImageDispForm::PrintSetupButtonClick);
-    // The margin dialog is not part of this engine yet: the button stays disabled.
-    addButton(bar, "SB_MARGIN", QStringLiteral("余白"), QStringLiteral("上余白・左余白を設定します"))->setEnabled(false);
+    connect(addButton(bar, "SB_MARGIN", QStringLiteral("余白"), QStringLiteral("上余白・左余白を設定します")),
+            &QToolButton::clicked, this, &TImageDispForm::SB_MARGINClick);
     connect(addButton(bar, "ZoomJustButton", QStringLiteral("全体"), QStringLiteral("全体を表示する")),
             &QToolButton::clicked, this, &TImageDispForm::ZoomJustButtonClick);
     connect(addButton(bar, "SpeedButton3", QStringLiteral("100%"), QStringLiteral("１００％表示")), &QToolButton::clicked,
@@ -270,6 +271,10 @@ void TImageDispForm::drawSheet(QPainter& p, int dpi) const
     rs.leftMargin = job_.LeftMargin - roundEven((paper.width() - printable.width()) / 2) * 10;
     rs.topMargin = job_.TopMargin - roundEven((paper.height() - printable.height()) / 2) * 10;
     rs.numberedTotal = numbers_.total;
+    double v = 0, h = 0; // the preview starts unconverted
+    updateRatios(job_.PaperSize, paper_.paperCode, job_.VRATIO, job_.HRATIO, v, h);
+    rs.vRatio = v;
+    rs.hRatio = h;
     rs.vars = &vars_;
     rs.slot = vars_.slotForSheet(page_);
     rs.paperHeightMM = paperSizeMM(paper_.paperCode, 210, 277).height;
@@ -418,6 +423,34 @@ void TImageDispForm::PrintSetupButtonClick()
 {
     if (services_.printerSetup) services_.printerSetup();
     FormResize();
+}
+
+void TImageDispForm::SB_MARGINClick()
+{
+    try {
+        Tfmyohaku dlg(this);
+        dlg.setTopMargin(job_.TopMargin);
+        dlg.setLeftMargin(job_.LeftMargin);
+        const bool samePaper = paper_.paperCode == job_.PaperSize;
+        dlg.setSpacingVisible(samePaper);
+        if (samePaper) {
+            dlg.setVRatio(job_.VRATIO);
+            dlg.setHRatio(job_.HRATIO);
+        }
+        const bool ok = services_.marginDialog ? services_.marginDialog(dlg) : dlg.exec() == QDialog::Accepted;
+        if (ok) {
+            job_.TopMargin = dlg.TopMargin;
+            job_.LeftMargin = dlg.LeftMargin;
+            if (samePaper) {
+                job_.VRATIO = dlg.VRatio != 0 ? dlg.VRatio : 1000;
+                job_.HRATIO = dlg.HRatio != 0 ? dlg.HRatio : 1000;
+            }
+        }
+        raise();
+        FormResize();
+    } catch (const std::exception& e) {
+        engineLog().write("PREVIEW.余白設定", e.what());
+    }
 }
 
 void TImageDispForm::CloseButtonClick()

@@ -22,6 +22,8 @@ class QToolButton;
 
 namespace print {
 
+class Tfmyohaku;
+
 // The printer's paper as the preview lays it out.
 struct PaperInfo {
     int paperCode = 9;
@@ -38,6 +40,7 @@ struct PreviewServices {
     std::function<int(TP808DEF&)> print;                           // the whole job
     std::function<void(TP808DEF&, int page, int orientation)> printPage; // the current page
     std::function<void()> printerSetup;
+    std::function<bool(Tfmyohaku&)> marginDialog;            // runs the margin dialog; true = OK
     std::optional<PaperInfo> paper;                                // default: currentPaperInfo
 };
 
@@ -92,6 +95,7 @@ public slots:
     void PrintButtonClick();
     void CurrentPageClick();
     void PrintSetupButtonClick();
+    void SB_MARGINClick();
     void CloseButtonClick();
     void PrevPaperClick();
     void NextPaperClick();
