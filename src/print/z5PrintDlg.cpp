@@ -7,6 +7,7 @@
 #include "core/IBErrorProc.h"
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
+#include "print/z5PrnColorSet.h"
 #include "platform/firebird/firebird.h"
 #include "platform/plain_text.h"
 
@@ -68,8 +69,7 @@ TPrintDlgBox::TPrintDlgBox(QWidget* parent) : TBSDI(parent)
     btnColor->setObjectName("btnColor");
     btnColor->setGeometry(100, 8, 95, 20);
     btnColorSelect = plButton(this, "btnColorSelect", QStringLiteral("色選択"), 0, QRect(310, 56, 75, 26));
-    // The colour choice dialog is not part of this program yet.
-    btnColorSelect->setEnabled(false);
+    connect(btnColorSelect, &TxPlButton::OnClick, this, &TPrintDlgBox::btnColorSelectClick);
     lblStartPage = new QLabel(QStringLiteral("開始ﾍﾟｰｼﾞ:"), this);
     lblStartPage->setGeometry(24, 96, 70, 20);
     txtStartPage = new TxEdit(this);
@@ -257,6 +257,27 @@ void TPrintDlgBox::btnOKClick(TxPlButton* sender)
 }
 
 void TPrintDlgBox::btnCancelClick() { reject(); }
+
+void TPrintDlgBox::btnColorSelectClick()
+{
+    if (!PrintRec) return;
+    TPrnColorSetBox box(this);
+    box.PerStyle = UseStyleColor;
+    if (ColourBoxHook) ColourBoxHook(box);
+    box.SetLineColor1(static_cast<TColorValue>(PrintRec->LineColor1));
+    box.SetLineColor2(static_cast<TColorValue>(PrintRec->LineColor2));
+    box.SetNetColor1(static_cast<TColorValue>(PrintRec->NetColor1));
+    box.SetNetColor2(static_cast<TColorValue>(PrintRec->NetColor2));
+    if (QWidget* main = TBSDI::MainForm()) box.SetFormPosition(main->x(), main->y(), main->width(), main->height(), 2);
+    box.InitDialog(true);
+    if (box.ShowModal() == QDialog::Accepted) {
+        PrintRec->LineColor1 = static_cast<int>(box.LineColor1);
+        PrintRec->LineColor2 = static_cast<int>(box.LineColor2);
+        PrintRec->NetColor1 = static_cast<int>(box.NetColor1);
+        PrintRec->NetColor2 = static_cast<int>(box.NetColor2);
+        PutStyleColorRec();
+    }
+}
 
 // ---------------------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include <QColor>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,13 @@ protected:
     void FormClose(TCloseAction& action) override;
     virtual void btnOKClick(TxPlButton* sender);
     void btnCancelClick();
+    void btnColorSelectClick();
+
+public:
+    // Called with the colour box before it is shown (tests script it).
+    std::function<void(class TPrnColorSetBox&)> ColourBoxHook;
+
+protected:
 
     std::vector<std::string> work_; // screen values being built
     bool flag_ = false;

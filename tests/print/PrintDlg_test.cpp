@@ -2,6 +2,8 @@
 // the orientation is kept per operator in STYLECOLOR, the record carries the
 // choices, and F8's path prints the list.
 #include "print/z5PrintDlg.h"
+#include "print/z5PrnColorSet.h"
+#include "support/scripted_messages.h"
 
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 
 namespace {
@@ -198,4 +201,53 @@ TEST_F(PrintDlg, RecordFromTheControls)
     dlg.btnCopy->Click();
     EXPECT_EQ(dlg.PressedButton, 3);
     EXPECT_EQ(rec.StartPage, 1);
+}
+
+TEST_F(PrintDlg, ColourChoiceForAStyle)
+{
+    ScriptedMessages messages({modal::Yes});
+    exec("DELETE FROM STYLECOLOR WHERE STYLENAME='Pallet_CustomColor'");
+    SysDef.PLineColor1 = 0x000000FF;
+    TDefaultPrintRec rec;
+    TPrintDlgBox::InitDefaultPrintRec(rec);
+    rec.StyleName = "DataSentakuList";
+    TDataSentakuPrintDlg dlg;
+    dlg.PrintRec = &rec;
+    dlg.InitDialog(true);
+    bool perStyle = false, linkShown = false;
+    std::array<TColorValue, 16> customAtOpen{};
+    dlg.ColourBoxHook = [&](TPrnColorSetBox& box) {
+        box.PickColour = [](TColorValue) -> std::optional<TColorValue> { return 0x00112233; };
+        QTimer::singleShot(0, [&box, &perStyle, &linkShown, &customAtOpen] {
+            perStyle = box.PerStyle;
+            linkShown = box.lblKankyoColor->isVisibleTo(&box);
+            customAtOpen = box.CustomColors;
+            box.CustomColors[0] = 0x00ABCDEF;
+            box.btnLineColor1Click(1); // ruled lines
+            box.btnOK->Click();
+        });
+    };
+    dlg.btnColorSelect->Click();
+    EXPECT_TRUE(perStyle);
+    EXPECT_TRUE(linkShown);
+    EXPECT_EQ(customAtOpen[0], 0xFFFFFFu); // first use: sixteen white
+    EXPECT_EQ(rec.LineColor2, 0x00112233);
+    EXPECT_EQ(value("SELECT LINECOLOR2 FROM STYLECOLOR WHERE STYLENAME='020-DATASENTAKULIST'"),
+              std::to_string(0x00112233));
+    EXPECT_EQ(SysDef.PLineColor2, 0); // the operator's defaults are untouched
+    const std::string custom = value("SELECT SSTR FROM STYLECOLOR WHERE STYLENAME='Pallet_CustomColor'");
+    EXPECT_EQ(custom.substr(0, 14), "ColorA=ABCDEF\r");
+
+    // Cancel after a change leaves the fields; the link restores the defaults
+    TPrnColorSetBox box;
+    box.PerStyle = true;
+    box.SetLineColor1(0x00445566);
+    box.InitDialog(true);
+    EXPECT_EQ(box.CustomColors[0], 0x00ABCDEFu); // kept for the operator
+    box.PickColour = [](TColorValue) -> std::optional<TColorValue> { return 0x00000001; };
+    box.btnLineColor1Click(0);
+    EXPECT_EQ(box.PanelColor(0), 0x00000001u);
+    box.lblKankyoColorClick();
+    EXPECT_EQ(box.PanelColor(0), 0x000000FFu);
+    EXPECT_EQ(box.LineColor1, 0x00445566u);
 }
