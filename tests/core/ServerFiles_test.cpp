@@ -79,6 +79,21 @@ protected:
         FirebirdServer::instance().grant(path);
     }
 
+    // A worker for the shared-server transfer of one database.
+    static TBackupRestoreThread& transfer(TBackupRestoreThread& t, int mode, const std::string& dataPath,
+                                          const std::string& backupFile)
+    {
+        t.Mode = mode;
+        t.Location = 1;
+        t.CheckMyNumber = false;
+        t.HostName = SysDef.HostName;
+        t.DataPath = dataPath;
+        t.BackupFile = backupFile;
+        t.ActivateIndexes = 1;
+        t.Execute();
+        return t;
+    }
+
     test_support::TempDir local;
     std::string tag;
     std::string files;
@@ -150,25 +165,12 @@ TEST_F(ServerFiles, TheWorkerMovesBackupsThroughTheFileManagerBlobs)
     ScriptedMessages messages;
 
     TBackupRestoreThread save;
-    save.Mode = 0;
-    save.Location = 1;
-    save.CheckMyNumber = false;
-    save.HostName = SysDef.HostName;
-    save.DataPath = source;
-    save.BackupFile = backup;
-    save.Execute();
+    transfer(save, 0, source, backup);
     ASSERT_TRUE(save.Success) << save.ErrCode << " " << save.ErrMessage << " " << save.ErrDetail;
     EXPECT_GT(fs::file_size(backup), 10000u) << "the backup came over as the blob";
 
     TBackupRestoreThread load;
-    load.Mode = 1;
-    load.Location = 1;
-    load.CheckMyNumber = false;
-    load.HostName = SysDef.HostName;
-    load.DataPath = restored;
-    load.BackupFile = backup;
-    load.ActivateIndexes = 1;
-    load.Execute();
+    transfer(load, 1, restored, backup);
     ASSERT_TRUE(load.Success) << load.ErrCode << " " << load.ErrMessage << " " << load.ErrDetail;
 
     auto facts = [](const std::string& path) {
@@ -208,13 +210,7 @@ TEST_F(ServerFiles, AFailedTransferGivesItsCodeAndRunsNoRestore)
     ScriptedMessages messages;
 
     TBackupRestoreThread save;
-    save.Mode = 0;
-    save.Location = 1;
-    save.CheckMyNumber = false;
-    save.HostName = SysDef.HostName;
-    save.DataPath = source;
-    save.BackupFile = local.file("never.fbk");
-    save.Execute();
+    transfer(save, 0, source, local.file("never.fbk"));
     EXPECT_FALSE(save.Success);
     EXPECT_EQ(save.ErrCode, "102");
     EXPECT_EQ(save.ErrMessage, "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。");
@@ -222,13 +218,7 @@ TEST_F(ServerFiles, AFailedTransferGivesItsCodeAndRunsNoRestore)
 
     std::ofstream(local.file("some.fbk"), std::ios::binary) << std::string(4096, 'b');
     TBackupRestoreThread load;
-    load.Mode = 1;
-    load.Location = 1;
-    load.CheckMyNumber = false;
-    load.HostName = SysDef.HostName;
-    load.DataPath = target;
-    load.BackupFile = local.file("some.fbk");
-    load.Execute();
+    transfer(load, 1, target, local.file("some.fbk"));
     EXPECT_FALSE(load.Success);
     EXPECT_EQ(load.ErrCode, "203");
     EXPECT_EQ(load.ErrMessage, "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。");
