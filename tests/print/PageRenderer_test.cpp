@@ -284,6 +284,36 @@ TEST_F(Render, TextPositionsInAPdf)
     EXPECT_NEAR(number->yMin, 2800 * kPtPerUnit, 1.5);
 }
 
+TEST_F(Render, ShapesAndSpacedTextByKind)
+{
+    LayerResult result;
+    const QImage img = renderImage(
+        {"CIRCLE;100;100;200;200;0;0;黒;赤;0;", "RRECT;300;100;500;200;40;40;0;0;黒;青;0;",
+         "SLINE;500;300;400;2;0;0;黒;ＭＳ ゴシック;10;", "MARUMOJI;150;450;80;A;ＭＳ ゴシック;10;;緑;",
+         "MEMO;300;450;560;520;ああああああああああああ;0;ＭＳ ゴシック;10;;黒;",
+         "UTEXT;50;250;AB;ＭＳ ゴシック;10;;黒;;;200;"},
+        unitSettings(), log, &result);
+    EXPECT_EQ(result.failures, 0) << logText();
+    EXPECT_EQ(img.pixel(150, 150), qRgb(255, 0, 0));  // ellipse filled
+    EXPECT_TRUE(white(img, 103, 103));                 // outside the ellipse, inside its box
+    EXPECT_EQ(img.pixel(400, 150), qRgb(0, 0, 255));   // rounded rectangle filled
+    EXPECT_TRUE(white(img, 301, 101));                 // its corner is rounded off
+    // SLINE: two separators left of x at multiples of the width of "000"
+    int lines = 0;
+    for (int x = 300; x < 500; ++x) lines += dark(img, x, 350) && !dark(img, x - 1, 350);
+    EXPECT_EQ(lines, 2);
+    // MARUMOJI: a green ring of radius 40 around (150, 450)
+    EXPECT_EQ(qGreen(img.pixel(190, 450)) > 100 && qRed(img.pixel(190, 450)) < 50, true);
+    // MEMO: a frame 5 units outside the rectangle; the text wraps and stops inside it
+    EXPECT_TRUE(dark(img, 295, 480));
+    EXPECT_FALSE(inkBox(img, {300, 450, 260, 70}).isEmpty());
+    EXPECT_TRUE(inkBox(img, {300, 527, 260, 40}).isEmpty());
+    // UTEXT: "B" sits at the far end of the 20 mm width
+    const QRect spaced = inkBox(img, {40, 240, 400, 50});
+    EXPECT_GT(spaced.right(), 230);
+    EXPECT_LE(spaced.right(), 252);
+}
+
 TEST(RenderHelpers, RoundingAndFonts)
 {
     EXPECT_EQ(roundEven(2.5), 2);
