@@ -3,6 +3,7 @@
 
 #include "dataselect/z5DataPlaceMan.h"
 #include "dataselect/gui/DataPlaceBox.h"
+#include "dataselect/gui/DataSentakuBox.h"
 
 #include "controls/xPlButton.h"
 
@@ -10,6 +11,7 @@
 #include "support/scripted_input.h"
 #include "support/scripted_messages.h"
 
+#include <QComboBox>
 #include <QTableWidget>
 
 namespace {
@@ -121,4 +123,26 @@ TEST_F(DataPlaces, DialogKeysFollowTheCurrentPlace)
     box.F2Click();
     EXPECT_EQ(box.Grid()->item(5, 1)->text().toStdString(), "支店の場所");
     EXPECT_EQ(box.F5->CaptionA().Caption().toStdString(), "F5:削除");
+}
+
+TEST_F(DataPlaces, ScreenListsTheChosenPlace)
+{
+    {
+        TDataPlaceMan places;
+        ASSERT_TRUE(places.LoadDataPlaces(false));
+        ScriptedInput input({{modal::Ok, "第三の場所"}});
+        ASSERT_TRUE(places.NewPlace(3));
+    }
+    sql({"UPDATE DATALIST_EX SET ENTTEXT='場所3の会社' WHERE DATAPLACEREC=3 AND REC=2"});
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    auto* places = screen.findChild<QComboBox*>();
+    ASSERT_NE(places, nullptr);
+    ASSERT_EQ(places->count(), 2);
+    EXPECT_EQ(places->itemText(1).toStdString(), "第三の場所");
+    emit places->activated(1);
+    EXPECT_EQ(screen.Model().DataPlace, 3);
+    ASSERT_EQ(screen.Grid()->rowCount(), 120);
+    EXPECT_EQ(screen.Grid()->item(1, 3)->text().toStdString(), "場所3の会社");
 }

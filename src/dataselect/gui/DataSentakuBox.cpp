@@ -1,6 +1,7 @@
 #include "dataselect/gui/DataSentakuBox.h"
 
 #include "dataselect/gui/DataListKensakuBox.h"
+#include "dataselect/gui/DataPlaceBox.h"
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 #include "core/DataInfomation.h"
 
@@ -94,8 +95,22 @@ void TDataSentakuBox::buildControls()
     cmbDataMan_->setGeometry(92, 0, 250, 24);
     auto* btnDataMan = new QPushButton(QStringLiteral("設定"), pnlDataMan_);
     btnDataMan->setGeometry(348, 0, 60, 24);
-    btnDataMan->setEnabled(false); // the data-place dialog comes with the data places
     pnlDataMan_->setVisible(ConnectMode != 0);
+    connect(cmbDataMan_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
+        model_.LoadDataList();
+        DisplayDataList();
+    });
+    connect(btnDataMan, &QPushButton::clicked, this, [this] {
+        TDataPlaceBox dialog(this);
+        const std::int32_t current = model_.DataPlace;
+        SysDef.ServerDataPlace = current;
+        dialog.ShowPlaces(0);
+        dialog.ShowModal();
+        loadPlaces();
+        model_.LoadDataList();
+        DisplayDataList();
+    });
 
     cboxKyoyuDataAuto_ = new QCheckBox(QStringLiteral("共有データの取得と保管を自動化する"), this);
     cboxKyoyuDataAuto_->setGeometry(16, 36, 380, 24);
@@ -231,8 +246,24 @@ std::int32_t TDataSentakuBox::Execute(std::uint8_t modal)
     return ShowModal();
 }
 
+void TDataSentakuBox::loadPlaces()
+{
+    if (ConnectMode == 0)
+        return;
+    const QSignalBlocker block(cmbDataMan_);
+    cmbDataMan_->clear();
+    for (const auto& name : platform::text::splitLines(places_.GetPlaceNames()))
+        cmbDataMan_->addItem(q(name));
+    int index = places_.FindPlaceIndex(model_.DataPlace);
+    if (index < 0)
+        index = 0;
+    cmbDataMan_->setCurrentIndex(index);
+    model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
+}
+
 void TDataSentakuBox::PrepareShow()
 {
+    loadPlaces();
     if (params_.SyoriType == 2 || params_.SyoriType == 5)
         SysDef.DestinationText.clear();
     if (params_.SyoriType >= 2)

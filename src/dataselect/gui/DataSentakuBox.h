@@ -6,6 +6,7 @@
 
 #include "controls/ProcRegistry.h"
 #include "controls/SDI.h"
+#include "dataselect/z5DataPlaceMan.h"
 #include "dataselect/z5DataSentakuModel.h"
 
 #include <QPointer>
@@ -61,6 +62,7 @@ protected:
 
 private:
     void buildControls();
+    void loadPlaces();
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
@@ -69,6 +71,7 @@ private:
 
     TDataSentakuParams params_;
     TDataSentakuModel model_;
+    TDataPlaceMan places_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;
