@@ -202,12 +202,10 @@ TForm1::TForm1(TStart start, QWidget* parent)
 void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& programPath)
 {
     // The framework hooks: the process registry, the host-menu answer and
-    // the data-damage handler, unless a caller put others in.
-    wizard::InstallFrameworkHooks();
-    if (framework_.ExecProc)
-        OnExecProc = framework_.ExecProc;
-    if (framework_.DataDamage)
-        OnDataDamage = framework_.DataDamage;
+    // the data-damage handler the program (or a test) hands the form.
+    OnHostMenu = [](int, const std::string&) { return 0; };
+    OnExecProc = framework_.ExecProc;
+    OnDataDamage = framework_.DataDamage;
 
     SystemDrive = "/";
     ResultCode = ResultFailed;
@@ -345,7 +343,9 @@ TForm1::~TForm1()
     if (core::DM == dm_.get())
         core::DM = nullptr;
     dm_.reset();
-    wizard::ClearFrameworkHooks();
+    OnHostMenu = nullptr;
+    OnExecProc = nullptr;
+    OnDataDamage = nullptr;
     PostCallerResult(Contract, ResultCode);
 }
 
