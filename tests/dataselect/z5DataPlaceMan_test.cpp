@@ -24,10 +24,7 @@ protected:
         ConnectMode = 1;
         // A stand-in for the data server's folder procedure.
         registry_fixture::fb::Database db;
-        db.setDatabaseName(root.info().systemDatabase);
-        db.addParam("user_name=SYSDBA");
-        db.addParam("lc_ctype=SJIS_0208");
-        db.connect();
+        registry_fixture::connectTo(db, root.info().systemDatabase);
         db.executeImmediate("CREATE TABLE SERVERDIRS (FPATH VARCHAR(254) NOT NULL PRIMARY KEY)");
         db.executeImmediate(
             "ALTER PROCEDURE DIRECTORYTEST (\"MODE\" VARCHAR(10), FILEPATH1 VARCHAR(254)) RETURNS (WBOOL INTEGER) AS "

@@ -1,4 +1,5 @@
 #include "dataselect/gui/DataPlaceBox.h"
+#include "dataselect/gui/ScreenText.h"
 
 #include "controls/xPlButton.h"
 #include "core/uAccRecord.h"
@@ -8,14 +9,8 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 
-namespace {
-
-QString q(const std::string& s)
-{
-    return QString::fromUtf8(s.c_str(), static_cast<int>(s.size()));
-}
-
-} // namespace
+using dataselect::gui::qs;
+using dataselect::gui::ShowInformation;
 
 TDataPlaceBox::TDataPlaceBox(QWidget* owner) : TBSDI(owner)
 {
@@ -75,8 +70,8 @@ void TDataPlaceBox::fillGrid(int current)
     for (int r = 0; r < grid_->rowCount(); ++r) {
         const auto& e = places_.List[static_cast<std::size_t>(r)];
         grid_->setItem(r, 0, new QTableWidgetItem(QString::number(r + 1)));
-        grid_->setItem(r, 1, new QTableWidgetItem(q(e.NAME)));
-        grid_->setItem(r, 2, new QTableWidgetItem(q(e.PATH)));
+        grid_->setItem(r, 1, new QTableWidgetItem(qs(e.NAME)));
+        grid_->setItem(r, 2, new QTableWidgetItem(qs(e.PATH)));
     }
     if (grid_->rowCount() > 0)
         grid_->setCurrentCell(std::min(current, grid_->rowCount() - 1), 0);
@@ -91,9 +86,9 @@ int TDataPlaceBox::row() const
 void TDataPlaceBox::updateKeys()
 {
     const auto k = places_.UpdatePlaceKeys(row());
-    F2->CaptionA().SetCaption(q(k.F2));
-    F3->CaptionA().SetCaption(q(k.F3));
-    F5->CaptionA().SetCaption(q(k.F5));
+    F2->CaptionA().SetCaption(qs(k.F2));
+    F3->CaptionA().SetCaption(qs(k.F3));
+    F5->CaptionA().SetCaption(qs(k.F5));
     F6->setEnabled(k.UpEnabled);
     F7->setEnabled(k.DownEnabled);
 }

@@ -1,4 +1,5 @@
 #include "dataselect/gui/DataSentakuBox.h"
+#include "dataselect/gui/ScreenText.h"
 
 #include "dataselect/gui/DataListKensakuBox.h"
 #include "dataselect/gui/DataPlaceBox.h"
@@ -25,6 +26,9 @@
 
 using namespace core;
 
+using dataselect::gui::qs;
+using dataselect::gui::ShowInformation;
+
 namespace {
 
 constexpr int kColumns = 20;
@@ -43,18 +47,7 @@ const QColor kAlternateServer = fromTColor(16773345);
 const QColor kDamaged = fromTColor(255);
 const QColor kBlockedText = fromTColor(8421504);
 
-QString q(const std::string& s)
-{
-    return QString::fromUtf8(s.c_str(), static_cast<int>(s.size()));
-}
 
-void information(const std::string& text)
-{
-    TMessage2InfoRec m;
-    InitMessage2Info(msgkind::Information, m);
-    m.lines[0].text = text;
-    ShowMessage2(m);
-}
 
 } // namespace
 
@@ -253,7 +246,7 @@ void TDataSentakuBox::loadPlaces()
     const QSignalBlocker block(cmbDataMan_);
     cmbDataMan_->clear();
     for (const auto& name : platform::text::splitLines(places_.GetPlaceNames()))
-        cmbDataMan_->addItem(q(name));
+        cmbDataMan_->addItem(qs(name));
     int index = places_.FindPlaceIndex(model_.DataPlace);
     if (index < 0)
         index = 0;
@@ -306,7 +299,7 @@ void TDataSentakuBox::drawRow(int r)
             s = rec.DATALOCK != 0 ? "🔒" : "";
         else if (c == 9)
             s = rec.NETDRIVE == 1 && rec.KYOYULOCK == 0 ? "共" : "";
-        auto* item = new QTableWidgetItem(q(s));
+        auto* item = new QTableWidgetItem(qs(s));
         item->setBackground(back);
         item->setForeground(text);
         const bool right = c == 0 || c == 10 || c == 11 || c == 18;
@@ -376,7 +369,7 @@ void TDataSentakuBox::UpdateFunctionKeys()
     hintArea_->setPlainText(keys_.PasteHint ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
                                             : gridHint());
     for (int k = 0; k < fkey::Count; ++k)
-        keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(q(keys_.Captions[static_cast<std::size_t>(k)]));
+        keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(qs(keys_.Captions[static_cast<std::size_t>(k)]));
     btnKyoyuDataDown_->setEnabled(keys_.KyoyuDownEnabled);
     btnKyoyuDataUp_->setEnabled(keys_.KyoyuUpEnabled);
     btnCloudShare_->setEnabled(keys_.CloudEnabled);
@@ -440,7 +433,7 @@ bool TDataSentakuBox::closeWithStartFolderCheck()
         result = -1;
     }
     if (result == 0)
-        information("前回、選択したデータは削除されています。\r");
+        ShowInformation("前回、選択したデータは削除されています。\r");
     if (result == 1) {
         SysDef.DataDir = folder;
         SysDef.DataListPath.clear();
@@ -492,7 +485,7 @@ void TDataSentakuBox::btnSearchClick()
 void TDataSentakuBox::btnDataInfoClick()
 {
     if (!grid_->isEnabled()) {
-        information("データリストが応答状態ではないので処理は行えません。");
+        ShowInformation("データリストが応答状態ではないので処理は行えません。");
         return;
     }
     const int row = currentRow();
@@ -544,7 +537,7 @@ void TDataSentakuBox::btnDataInfoClick()
 void TDataSentakuBox::btnListUpdateClick()
 {
     if (!grid_->isEnabled()) {
-        information("データリストが応答状態ではないので処理は行えません。");
+        ShowInformation("データリストが応答状態ではないので処理は行えません。");
         return;
     }
     TMessage2InfoRec m;
