@@ -12,6 +12,7 @@
 #include "support/scripted_messages.h"
 
 #include <QComboBox>
+#include <QTest>
 #include <QTableWidget>
 
 namespace {
@@ -142,4 +143,22 @@ TEST_F(DataPlaces, ScreenListsTheChosenPlace)
     EXPECT_EQ(screen.Model().DataPlace, 3);
     ASSERT_EQ(screen.Grid()->rowCount(), 120);
     EXPECT_EQ(screen.Grid()->item(1, 3)->text().toStdString(), "場所3の会社");
+}
+
+TEST_F(DataPlaces, WritesPictureWhenAsked)
+{
+    const QString folder = qEnvironmentVariable("DATASELECT_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set DATASELECT_SCREENSHOTS to a folder to write the picture";
+    {
+        TDataPlaceMan places;
+        ASSERT_TRUE(places.LoadDataPlaces(false));
+        ScriptedInput input({{modal::Ok, "支店用"}});
+        ASSERT_TRUE(places.NewPlace(1));
+    }
+    TDataPlaceBox box;
+    box.ShowPlaces(0);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    ASSERT_TRUE(box.grab().save(folder + "/data-places.png"));
 }
