@@ -196,6 +196,8 @@ void TDataSentakuBox::buildControls()
                 ESCClick();
             else if (k == fkey::F1)
                 ShowHtmlHelp("file01.html");
+            else
+                operationNotBuilt(k);
         });
     }
     UpdateFunctionKeys();
@@ -349,6 +351,15 @@ int TDataSentakuBox::currentRow() const
 {
     const int r = grid_->currentRow();
     return r >= 0 && r < static_cast<int>(model_.Grid.size()) ? r : -1;
+}
+
+void TDataSentakuBox::operationNotBuilt(int key)
+{
+    // Copy, new data, release, delete, save, restore and print of data
+    // sets are not part of this program yet: say so rather than do nothing.
+    const std::string caption = keys_.Captions[static_cast<std::size_t>(key)];
+    ErrorMessageEx("「" + caption.substr(caption.find(':') + 1) + "」はこのプログラムでは利用できません。",
+                   "TDataSentakuBox");
 }
 
 void TDataSentakuBox::UpdateFunctionKeys()
@@ -594,6 +605,13 @@ void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
         }
         if (key == Qt::Key_F1 && !keys_.IsBlank(fkey::F1)) {
             ShowHtmlHelp("file01.html");
+            return;
+        }
+        if (key >= Qt::Key_F2 && key <= Qt::Key_F8) {
+            const int k = fkey::F2 + (key - Qt::Key_F2);
+            if (!keys_.IsBlank(k))
+                operationNotBuilt(k);
+            key = 0;
             return;
         }
     }

@@ -63,6 +63,7 @@ protected:
 private:
     void buildControls();
     void loadPlaces();
+    void operationNotBuilt(int key);
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
