@@ -182,3 +182,22 @@ TEST_F(DataSelectionScreen, OperationsNotInThisProgramSaySo)
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.firstLine(0), "「保存」はこのプログラムでは利用できません。");
 }
+
+TEST_F(DataSelectionScreen, CloseBoxOfTheHostsStartAsksBeforeEndingTheProgram)
+{
+    SysDef.ProgramName = "トルバン財務";
+    ScriptedMessages messages({modal::Cancel, modal::Ok});
+    bool stillOpen = false;
+    int resultAfterCancel = -1;
+    whenShown([&](TDataSentakuBox& box) {
+        box.close();
+        stillOpen = box.isVisible();
+        resultAfterCancel = box.result();
+        box.close();
+    });
+    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=1"), 3);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(resultAfterCancel, 0);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(0), "トルバン財務を終了します。よろしいですか？");
+}

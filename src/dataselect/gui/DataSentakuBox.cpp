@@ -16,6 +16,7 @@
 #include "platform/plain_text.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -626,6 +627,27 @@ void TDataSentakuBox::CMShowingChanged(bool visible)
         grid_->setFocus();
         UpdateFunctionKeys();
     }
+}
+
+void TDataSentakuBox::closeEvent(QCloseEvent* e)
+{
+    // The host's start (type 1): the window's close box ends the program
+    // after a confirmation (result 3); cancelled, the screen stays open.
+    if (params_.SyoriType == 1 && isVisible()) {
+        TMessage2InfoRec m;
+        InitMessage2Info(msgkind::Confirmation, m);
+        m.buttons = msgbtn::OK | msgbtn::Cancel;
+        m.lines[0].text = SysDef.ProgramName + "を終了します。よろしいですか？";
+        e->ignore();
+        if (ShowMessage2(m) != modal::Ok) {
+            escape_ = false;
+            setResult(0);
+            return;
+        }
+        done(3);
+        return;
+    }
+    TBSDI::closeEvent(e);
 }
 
 void TDataSentakuBox::CMFocusChanged(QWidget* now)

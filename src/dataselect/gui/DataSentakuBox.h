@@ -59,6 +59,7 @@ protected:
     void CMShowingChanged(bool visible) override;
     void CMFocusChanged(QWidget* now) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void buildControls();
