@@ -3,6 +3,7 @@
 #include "dataselect/gui/DataListKensakuBox.h"
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 #include "core/DataInfomation.h"
+#include "dataselect/z5DataCopyPaste.h"
 
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
@@ -57,7 +58,7 @@ void information(const std::string& text)
 
 } // namespace
 
-TDataSentakuBox::TDataSentakuBox(QWidget* owner) : TBSDI(owner)
+TDataSentakuBox::TDataSentakuBox(QWidget* owner) : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_))
 {
     HostMenuNotify = false;
     SkipProcCheck = false;
@@ -188,6 +189,8 @@ void TDataSentakuBox::buildControls()
                 ESCClick();
             else if (k == fkey::F1)
                 ShowHtmlHelp("file01.html");
+            else if (k == fkey::F2)
+                F2Click();
         });
     }
     UpdateFunctionKeys();
@@ -341,6 +344,7 @@ void TDataSentakuBox::UpdateFunctionKeys()
     in.AutoShareVisible = cboxKyoyuDataAuto_->isVisible() || ConnectMode == 0;
     in.AutoShareOn = KyoyuAutoEnabled();
     in.GridEnabled = grid_->isEnabled();
+    in.CopyPending = copyPaste_ && copyPaste_->Pending();
     keys_ = ::UpdateFunctionKeys(in);
     hintArea_->setPlainText(keys_.PasteHint ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
                                             : gridHint());
@@ -421,10 +425,41 @@ bool TDataSentakuBox::closeWithStartFolderCheck()
     return true;
 }
 
+void TDataSentakuBox::F2Click()
+{
+    if (keys_.IsBlank(fkey::F2))
+        return;
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    int show = row;
+    try {
+        if (!copyPaste_->Pending()) {
+            copyPaste_->Copy(row);
+        } else {
+            const std::string target = model_.GetRowDataPath(row);
+            copyPaste_->Paste(row);
+            show = model_.FindRowOfFolder(target);
+        }
+    } catch (const std::exception& e) {
+        copyPaste_->Cancel();
+        ErrorMessageEx(e.what(), "TDataSentakuBox.F2Click");
+    }
+    DisplayDataList();
+    if (show >= 0 && show < grid_->rowCount())
+        grid_->setCurrentCell(show, 0);
+    UpdateFunctionKeys();
+}
+
 void TDataSentakuBox::ESCClick()
 {
     if (keys_.IsBlank(fkey::ESC))
         return;
+    if (copyPaste_->Pending()) {
+        copyPaste_->Cancel();
+        UpdateFunctionKeys();
+        return;
+    }
     escape_ = true;
     if (!closeWithStartFolderCheck())
         return;
@@ -543,6 +578,7 @@ void TDataSentakuBox::SortByColumn(int column)
 void TDataSentakuBox::FormClose(TCloseAction& action)
 {
     TBSDI::FormClose(action);
+    copyPaste_->Cancel();
     if (kensaku_) {
         storedCondition_.SortCol = model_.SortColumn;
         storedCondition_.SortType = model_.Descending ? 1 : 0;
@@ -566,6 +602,11 @@ void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
         if (key == Qt::Key_F12) {
             key = 0;
             F12Click();
+            return;
+        }
+        if (key == Qt::Key_F2) {
+            key = 0;
+            F2Click();
             return;
         }
         if (key == Qt::Key_F1 && !keys_.IsBlank(fkey::F1)) {

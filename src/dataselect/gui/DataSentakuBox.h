@@ -21,6 +21,7 @@ class QPushButton;
 class QTableWidget;
 class QWidget;
 class TxPlButton;
+class TDataCopyPaste;
 
 class TDataSentakuBox : public TBSDI, public IProcScreen {
     Q_OBJECT
@@ -37,6 +38,9 @@ public:
     void DisplayDataList();
     void F12Click();
     void ESCClick();
+    // F2: marks the current row as the copy source, then pastes it onto the
+    // row current at the second press.
+    void F2Click();
     void btnSearchCancelClick();
     void btnSearchClick();
     void btnDataInfoClick();
@@ -45,6 +49,7 @@ public:
     void SortByColumn(int column);
 
     TDataSentakuModel& Model() { return model_; }
+    TDataCopyPaste& CopyPaste() { return *copyPaste_; }
     QTableWidget* Grid() const { return grid_; }
     const TFunctionKeyState& Keys() const { return keys_; }
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
@@ -69,6 +74,7 @@ private:
 
     TDataSentakuParams params_;
     TDataSentakuModel model_;
+    std::unique_ptr<TDataCopyPaste> copyPaste_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;
