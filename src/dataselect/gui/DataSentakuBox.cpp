@@ -4,6 +4,9 @@
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 #include "core/DataInfomation.h"
 #include "dataselect/z5DataCopyPaste.h"
+#include "dataselect/z5DataSaveRestore.h"
+#include "controls/z5FileOperationDlg.h"
+#include "platform/xdg_folders.h"
 
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
@@ -58,8 +61,13 @@ void information(const std::string& text)
 
 } // namespace
 
-TDataSentakuBox::TDataSentakuBox(QWidget* owner) : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_))
+TDataSentakuBox::TDataSentakuBox(QWidget* owner)
+    : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_)),
+      saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_))
 {
+    saveRestore_->ChooseFolder = [this](bool restore, bool& fromDataFolder) {
+        return chooseBackupFolder(restore, fromDataFolder);
+    };
     HostMenuNotify = false;
     SkipProcCheck = false;
     SizeMemory = false;
@@ -191,6 +199,10 @@ void TDataSentakuBox::buildControls()
                 ShowHtmlHelp("file01.html");
             else if (k == fkey::F2)
                 F2Click();
+            else if (k == fkey::F6)
+                F6Click();
+            else if (k == fkey::F7)
+                F7Click();
         });
     }
     UpdateFunctionKeys();
@@ -451,6 +463,75 @@ void TDataSentakuBox::F2Click()
     UpdateFunctionKeys();
 }
 
+std::string TDataSentakuBox::chooseBackupFolder(bool restore, bool& fromDataFolder)
+{
+    fromDataFolder = false;
+    std::unique_ptr<TFileOperationBox> box;
+    TFileOperationBoxEx1* choice = nullptr;
+    if (restore) {
+        auto ex = std::make_unique<TFileOperationBoxEx1>(this);
+        choice = ex.get();
+        box = std::move(ex);
+    } else {
+        box = std::make_unique<TFileOperationBox>(this);
+    }
+    box->FileKind = 2;
+    box->UseHistory = true;
+    box->HistoryFolder = q(SysDef.IniDir);
+    box->HistoryFile = QStringLiteral("history.ini");
+    box->HistorySection = QStringLiteral("DataBackFolder");
+    box->InitialFolder = q(platform::xdg_folders::documentsDir());
+    box->FolderLabel = QStringLiteral("保存先の場所:");
+    if (restore) {
+        box->FileCaption = QStringLiteral("データの復元");
+        box->FileMessage = QStringLiteral("指定された保存先の場所にバックアップファイルがある場合は、商号、会計期間および仕訳数をチェックし、条件が満たされれば復元されます。");
+        box->FolderHint = QStringLiteral("ﾃﾞｰﾀが保存されている場所を選択します。変更する場合は［参照］を押してください。|ﾃﾞｰﾀが保存されている場所を選択します。\r\n前回保存又は復元を行った場所を初期値として表示しています。それ以前の場所もリストから選択できます。その他の場所を指定する場合は［参照］を押してください。\r\n［OK］を押すと処理を実行します。");
+    } else {
+        box->FileCaption = QStringLiteral("データの保存");
+        box->FileMessage = QStringLiteral("選択中のデータを保存します。");
+        box->FolderHint = QStringLiteral("ﾃﾞｰﾀを保存する場所を選択します。変更する場合は［参照］を押してください。|ﾃﾞｰﾀを保存する場所を選択します。\r\n前回保存又は復元を行った場所を初期値として表示しています。それ以前の場所もリストから選択できます。その他の場所を指定する場合は［参照］を押してください。\r\n［OK］を押すと処理を実行します。");
+    }
+    box->InitDialog(true);
+    if (choice != nullptr) {
+        choice->SetSelect1Caption(QStringLiteral("保存先の場所を選択して復元する"));
+        choice->SetSelect2Caption(QStringLiteral("プログラムの既定の保存先の場所より復元する"));
+        choice->SetSelectKind(1);
+    }
+    if (box->ShowModal() != modal::Ok)
+        return {};
+    if (choice != nullptr && choice->SelectKind == 2) {
+        fromDataFolder = true;
+        return {};
+    }
+    return box->ResultPath.toStdString();
+}
+
+void TDataSentakuBox::afterRowOperation(int row)
+{
+    DisplayDataList();
+    if (row >= 0 && row < grid_->rowCount())
+        grid_->setCurrentCell(row, 0);
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::F6Click()
+{
+    if (keys_.IsBlank(fkey::F6) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    saveRestore_->SaveData(row, "");
+    afterRowOperation(row);
+}
+
+void TDataSentakuBox::F7Click()
+{
+    if (keys_.IsBlank(fkey::F7) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    saveRestore_->RestoreData(row, "");
+    afterRowOperation(row);
+}
+
 void TDataSentakuBox::ESCClick()
 {
     if (keys_.IsBlank(fkey::ESC))
@@ -607,6 +688,16 @@ void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
         if (key == Qt::Key_F2) {
             key = 0;
             F2Click();
+            return;
+        }
+        if (key == Qt::Key_F6) {
+            key = 0;
+            F6Click();
+            return;
+        }
+        if (key == Qt::Key_F7) {
+            key = 0;
+            F7Click();
             return;
         }
         if (key == Qt::Key_F1 && !keys_.IsBlank(fkey::F1)) {

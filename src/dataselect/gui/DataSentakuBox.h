@@ -22,6 +22,7 @@ class QTableWidget;
 class QWidget;
 class TxPlButton;
 class TDataCopyPaste;
+class TDataSaveRestore;
 
 class TDataSentakuBox : public TBSDI, public IProcScreen {
     Q_OBJECT
@@ -41,6 +42,9 @@ public:
     // F2: marks the current row as the copy source, then pastes it onto the
     // row current at the second press.
     void F2Click();
+    // F6 saves the current row's data set, F7 restores a backup over it.
+    void F6Click();
+    void F7Click();
     void btnSearchCancelClick();
     void btnSearchClick();
     void btnDataInfoClick();
@@ -50,6 +54,7 @@ public:
 
     TDataSentakuModel& Model() { return model_; }
     TDataCopyPaste& CopyPaste() { return *copyPaste_; }
+    TDataSaveRestore& SaveRestore() { return *saveRestore_; }
     QTableWidget* Grid() const { return grid_; }
     const TFunctionKeyState& Keys() const { return keys_; }
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
@@ -66,6 +71,8 @@ protected:
 
 private:
     void buildControls();
+    std::string chooseBackupFolder(bool restore, bool& fromDataFolder);
+    void afterRowOperation(int row);
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
@@ -75,6 +82,7 @@ private:
     TDataSentakuParams params_;
     TDataSentakuModel model_;
     std::unique_ptr<TDataCopyPaste> copyPaste_;
+    std::unique_ptr<TDataSaveRestore> saveRestore_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;
