@@ -5,6 +5,7 @@
 #include "core/DataInfomation.h"
 #include "dataselect/z5DataCopyPaste.h"
 #include "dataselect/z5DataSaveRestore.h"
+#include "dataselect/z5DataRowOps.h"
 #include "controls/z5FileOperationDlg.h"
 #include "platform/xdg_folders.h"
 
@@ -63,7 +64,8 @@ void information(const std::string& text)
 
 TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_)),
-      saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_))
+      saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_)),
+      rowOps_(std::make_unique<TDataRowOps>(model_))
 {
     saveRestore_->ChooseFolder = [this](bool restore, bool& fromDataFolder) {
         return chooseBackupFolder(restore, fromDataFolder);
@@ -199,6 +201,12 @@ void TDataSentakuBox::buildControls()
                 ShowHtmlHelp("file01.html");
             else if (k == fkey::F2)
                 F2Click();
+            else if (k == fkey::F3)
+                F3Click();
+            else if (k == fkey::F4)
+                F4Click();
+            else if (k == fkey::F5)
+                F5Click();
             else if (k == fkey::F6)
                 F6Click();
             else if (k == fkey::F7)
@@ -514,6 +522,42 @@ void TDataSentakuBox::afterRowOperation(int row)
     UpdateFunctionKeys();
 }
 
+void TDataSentakuBox::F3Click()
+{
+    if (keys_.IsBlank(fkey::F3) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    const std::string& caption = keys_.Captions[fkey::F3];
+    if (caption == "F3:分散追加")
+        rowOps_->AddDistributedData(row);
+    else if (caption == "F3:持ち出し")
+        ErrorMessageEx("データの持ち出しはこのプログラムでは利用できません。", "TDataSentakuBox.F3Click");
+    else
+        rowOps_->NewData(row, static_cast<std::int64_t>(winId()));
+    afterRowOperation(rowOps_->CurrentAfter >= 0 ? rowOps_->CurrentAfter : row);
+}
+
+void TDataSentakuBox::F4Click()
+{
+    if (keys_.IsBlank(fkey::F4) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    if (keys_.Captions[fkey::F4] == "F4:領域追加")
+        rowOps_->AddArea(row);
+    else
+        rowOps_->ReleaseShareAssignment(row);
+    afterRowOperation(rowOps_->CurrentAfter >= 0 ? rowOps_->CurrentAfter : row);
+}
+
+void TDataSentakuBox::F5Click()
+{
+    if (keys_.IsBlank(fkey::F5) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    rowOps_->DeleteData(row, true);
+    afterRowOperation(rowOps_->CurrentAfter >= 0 ? rowOps_->CurrentAfter : row);
+}
+
 void TDataSentakuBox::F6Click()
 {
     if (keys_.IsBlank(fkey::F6) || currentRow() < 0)
@@ -688,6 +732,17 @@ void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
         if (key == Qt::Key_F2) {
             key = 0;
             F2Click();
+            return;
+        }
+        if (key == Qt::Key_F3 || key == Qt::Key_F4 || key == Qt::Key_F5) {
+            const int k = key;
+            key = 0;
+            if (k == Qt::Key_F3)
+                F3Click();
+            else if (k == Qt::Key_F4)
+                F4Click();
+            else
+                F5Click();
             return;
         }
         if (key == Qt::Key_F6) {

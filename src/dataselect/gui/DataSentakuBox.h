@@ -23,6 +23,7 @@ class QWidget;
 class TxPlButton;
 class TDataCopyPaste;
 class TDataSaveRestore;
+class TDataRowOps;
 
 class TDataSentakuBox : public TBSDI, public IProcScreen {
     Q_OBJECT
@@ -45,6 +46,11 @@ public:
     // F6 saves the current row's data set, F7 restores a backup over it.
     void F6Click();
     void F7Click();
+    // F3 new data, distributed data (or take-out); F4 area or release; F5
+    // delete.
+    void F3Click();
+    void F4Click();
+    void F5Click();
     void btnSearchCancelClick();
     void btnSearchClick();
     void btnDataInfoClick();
@@ -55,6 +61,7 @@ public:
     TDataSentakuModel& Model() { return model_; }
     TDataCopyPaste& CopyPaste() { return *copyPaste_; }
     TDataSaveRestore& SaveRestore() { return *saveRestore_; }
+    TDataRowOps& RowOps() { return *rowOps_; }
     QTableWidget* Grid() const { return grid_; }
     const TFunctionKeyState& Keys() const { return keys_; }
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
@@ -83,6 +90,7 @@ private:
     TDataSentakuModel model_;
     std::unique_ptr<TDataCopyPaste> copyPaste_;
     std::unique_ptr<TDataSaveRestore> saveRestore_;
+    std::unique_ptr<TDataRowOps> rowOps_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;
