@@ -8,6 +8,7 @@
 #include "core/ProgressService.h"
 #include "core/TextRoutines.h"
 #include "dataselect/z5ComCloudShare.h"
+#include "dataselect/z5DataShareOps.h"
 #include "dataselect/z5GassanSyori.h"
 #include "platform/codec.h"
 #include "platform/paths.h"
@@ -314,6 +315,7 @@ std::int32_t TDataCopyPaste::Paste(std::int32_t gridRow)
         row.DATA_STATUS = 1;
     }
     model_.DataListRefresh(gridRow);
+    TDataShareOps(model_).StoreAfterChange(gridRow);
     releaseSource();
     return 1;
 }

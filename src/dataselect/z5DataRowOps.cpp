@@ -8,6 +8,7 @@
 #include "core/PlatformUtil.h"
 #include "core/ProgressService.h"
 #include "dataselect/z5DataCopyPaste.h"
+#include "dataselect/z5DataShareOps.h"
 #include "dataselect/z5GassanSyori.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
@@ -123,6 +124,8 @@ std::int32_t TDataRowOps::NewData(std::int32_t gridRow, std::int64_t windowHandl
     }
     setLock(model_, gridRow, false);
     model_.DataListRefresh(gridRow);
+    if (result == 1)
+        TDataShareOps(model_).StoreAfterChange(gridRow);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "core/PlatformUtil.h"
 #include "core/ProgressService.h"
 #include "dataselect/z5ComCloudShare.h"
+#include "dataselect/z5DataShareOps.h"
 #include "platform/paths.h"
 
 #include <cstdio>
@@ -115,11 +116,9 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
         return 0;
     {
         const TDataListRec& rec = model_.Record(gridRow);
-        if (rec.NETDRIVE == 1 && rec.KYOYULOCK == 0) {
-            // The shared copy is brought here and put back before it is saved.
-            if (model_.AutoShareTransfer(gridRow, "download") < 1 || model_.AutoShareTransfer(gridRow, "upload") < 1)
-                return 0;
-        }
+        // The shared copy is brought here and put back before it is saved.
+        if (rec.NETDRIVE == 1 && rec.KYOYULOCK == 0 && !TDataShareOps(model_).AutoShareRoundTrip(gridRow))
+            return 0;
         if (model_.CloudShareEnabled && rec.CLOUD == 1) {
             ErrorMessageEx("クラウドシェアデータの受信はこのプログラムでは利用できません。", kSaveContext);
             return 0;
@@ -400,5 +399,6 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
     result = 1;
     finish();
     model_.DataListRefresh(gridRow);
+    TDataShareOps(model_).StoreAfterChange(gridRow);
     return result;
 }

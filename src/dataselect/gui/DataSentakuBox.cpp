@@ -6,6 +6,7 @@
 #include "dataselect/z5DataCopyPaste.h"
 #include "dataselect/z5DataSaveRestore.h"
 #include "dataselect/z5DataRowOps.h"
+#include "dataselect/z5DataShareOps.h"
 #include "controls/z5FileOperationDlg.h"
 #include "platform/xdg_folders.h"
 
@@ -65,7 +66,7 @@ void information(const std::string& text)
 TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_)),
       saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_)),
-      rowOps_(std::make_unique<TDataRowOps>(model_))
+      rowOps_(std::make_unique<TDataRowOps>(model_)), shareOps_(std::make_unique<TDataShareOps>(model_))
 {
     saveRestore_->ChooseFolder = [this](bool restore, bool& fromDataFolder) {
         return chooseBackupFolder(restore, fromDataFolder);
@@ -143,17 +144,23 @@ void TDataSentakuBox::buildControls()
         const int row = currentRow();
         if (row < 0)
             return;
-        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
-        model_.Registry().KyoyuDataLock(top, 0);
-        DisplayDataList();
+        shareOps_->btnKyoyuDataDownClick(row);
+        afterRowOperation(shareOps_->CurrentAfter >= 0 ? shareOps_->CurrentAfter : row);
     });
     connect(btnKyoyuDataUp_, &QPushButton::clicked, this, [this] {
         const int row = currentRow();
         if (row < 0)
             return;
-        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
-        model_.Registry().KyoyuDataUnlock(top, 0);
-        DisplayDataList();
+        shareOps_->btnKyoyuDataUpClick(row);
+        afterRowOperation(shareOps_->CurrentAfter >= 0 ? shareOps_->CurrentAfter : row);
+    });
+    connect(btnCloudShare_, &QPushButton::clicked, this, [this] {
+        const int row = currentRow();
+        if (row < 0)
+            return;
+        shareOps_->btnCloudShareClick(row);
+        afterRowOperation(shareOps_->CurrentAfter >= 0 ? shareOps_->CurrentAfter : row);
+        grid_->setFocus();
     });
 
     grid_ = new QTableWidget(0, kColumns, this);

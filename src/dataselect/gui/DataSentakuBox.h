@@ -24,6 +24,7 @@ class TxPlButton;
 class TDataCopyPaste;
 class TDataSaveRestore;
 class TDataRowOps;
+class TDataShareOps;
 
 class TDataSentakuBox : public TBSDI, public IProcScreen {
     Q_OBJECT
@@ -62,6 +63,10 @@ public:
     TDataCopyPaste& CopyPaste() { return *copyPaste_; }
     TDataSaveRestore& SaveRestore() { return *saveRestore_; }
     TDataRowOps& RowOps() { return *rowOps_; }
+    TDataShareOps& ShareOps() { return *shareOps_; }
+    QPushButton* CloudShareButton() const { return btnCloudShare_; }
+    QPushButton* KyoyuDownButton() const { return btnKyoyuDataDown_; }
+    QPushButton* KyoyuUpButton() const { return btnKyoyuDataUp_; }
     QTableWidget* Grid() const { return grid_; }
     const TFunctionKeyState& Keys() const { return keys_; }
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
@@ -91,6 +96,7 @@ private:
     std::unique_ptr<TDataCopyPaste> copyPaste_;
     std::unique_ptr<TDataSaveRestore> saveRestore_;
     std::unique_ptr<TDataRowOps> rowOps_;
+    std::unique_ptr<TDataShareOps> shareOps_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;
