@@ -214,3 +214,19 @@ TEST_F(SaveRestore, FunctionKeySixSavesThroughTheFolderDialog)
     EXPECT_EQ(status(2), "1");
     screen.close();
 }
+
+TEST_F(SaveRestore, ProcessingTypeFiveSavesAndRestoresThroughTheTakeOutFolder)
+{
+    ScriptedMessages messages;
+    list->SyoriType = 5;
+    list->OnlySABackupPath = stick.path();
+    list->SaveToFolder = [this](std::int32_t r, const std::string& f) { return ops->SaveData(r, f); };
+    list->RestoreFromFolder = [this](std::int32_t r, const std::string& f) { return ops->RestoreData(r, f); };
+    list->OnlySAMode = 0;
+    ASSERT_EQ(list->Choose(row(2)), 1) << allText(messages);
+    EXPECT_TRUE(fs::exists(stick.file("tnacc.fbk")));
+    list->OnlySAMode = 1;
+    ASSERT_EQ(list->Choose(row(10)), 1) << allText(messages);
+    EXPECT_EQ(facts(folderOf(10)).TOTALSIWAKE, facts(folderOf(2)).TOTALSIWAKE);
+    EXPECT_EQ(SysDef.DataDir, folderOf(10));
+}

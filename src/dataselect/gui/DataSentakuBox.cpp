@@ -71,6 +71,16 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     saveRestore_->ChooseFolder = [this](bool restore, bool& fromDataFolder) {
         return chooseBackupFolder(restore, fromDataFolder);
     };
+    model_.SaveToFolder = [this](std::int32_t row, const std::string& folder) {
+        return saveRestore_->SaveData(row, folder);
+    };
+    model_.RestoreFromFolder = [this](std::int32_t row, const std::string& folder) {
+        return saveRestore_->RestoreData(row, folder);
+    };
+    model_.NewData = [this](const std::string& folder) {
+        const std::int32_t row = model_.FindRowOfFolder(folder);
+        return row >= 0 && rowOps_->NewData(row, static_cast<std::int64_t>(winId())) == 1;
+    };
     HostMenuNotify = false;
     SkipProcCheck = false;
     SizeMemory = false;
