@@ -7,6 +7,8 @@
 #include "dataselect/z5DataSaveRestore.h"
 #include "dataselect/z5DataRowOps.h"
 #include "dataselect/z5DataShareOps.h"
+#include "dataselect/z5DataTakeOut.h"
+#include "dataselect/gui/WhichDataSetBox.h"
 #include "controls/z5FileOperationDlg.h"
 #include "platform/xdg_folders.h"
 
@@ -66,8 +68,19 @@ void information(const std::string& text)
 TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_)),
       saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_)),
-      rowOps_(std::make_unique<TDataRowOps>(model_)), shareOps_(std::make_unique<TDataShareOps>(model_))
+      rowOps_(std::make_unique<TDataRowOps>(model_)), shareOps_(std::make_unique<TDataShareOps>(model_)),
+      takeOut_(std::make_unique<TDataTakeOut>(model_, *saveRestore_))
 {
+    takeOut_->AskDirection = [this](bool takenOut, bool& bringBack) {
+        TWhichDataSetBox box(this);
+        box.Mochidashi = takenOut ? 1 : 0;
+        box.Mochikaeri = false;
+        box.ShowChoice(0);
+        if (box.ShowModal() != modal::Ok)
+            return false;
+        bringBack = box.Mochikaeri;
+        return true;
+    };
     saveRestore_->ChooseFolder = [this](bool restore, bool& fromDataFolder) {
         return chooseBackupFolder(restore, fromDataFolder);
     };
@@ -548,7 +561,7 @@ void TDataSentakuBox::F3Click()
     if (caption == "F3:分散追加")
         rowOps_->AddDistributedData(row);
     else if (caption == "F3:持ち出し")
-        ErrorMessageEx("データの持ち出しはこのプログラムでは利用できません。", "TDataSentakuBox.F3Click");
+        takeOut_->TakeOutBringBack(row);
     else
         rowOps_->NewData(row, static_cast<std::int64_t>(winId()));
     afterRowOperation(rowOps_->CurrentAfter >= 0 ? rowOps_->CurrentAfter : row);

@@ -25,6 +25,7 @@ class TDataCopyPaste;
 class TDataSaveRestore;
 class TDataRowOps;
 class TDataShareOps;
+class TDataTakeOut;
 
 class TDataSentakuBox : public TBSDI, public IProcScreen {
     Q_OBJECT
@@ -64,6 +65,7 @@ public:
     TDataSaveRestore& SaveRestore() { return *saveRestore_; }
     TDataRowOps& RowOps() { return *rowOps_; }
     TDataShareOps& ShareOps() { return *shareOps_; }
+    TDataTakeOut& TakeOut() { return *takeOut_; }
     QPushButton* CloudShareButton() const { return btnCloudShare_; }
     QPushButton* KyoyuDownButton() const { return btnKyoyuDataDown_; }
     QPushButton* KyoyuUpButton() const { return btnKyoyuDataUp_; }
@@ -97,6 +99,7 @@ private:
     std::unique_ptr<TDataSaveRestore> saveRestore_;
     std::unique_ptr<TDataRowOps> rowOps_;
     std::unique_ptr<TDataShareOps> shareOps_;
+    std::unique_ptr<TDataTakeOut> takeOut_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;
