@@ -85,6 +85,16 @@ void setText(V& v, std::string_view s)
 
 } // namespace
 
+// The procedures answer one row, ready when execute returns.
+#define ONE_ROW_PROCEDURE \
+    bool done = false; \
+    FB_UDR_FETCH_PROCEDURE \
+    { \
+        const bool first = !done; \
+        done = true; \
+        return first; \
+    }
+
 FB_UDR_BEGIN_PROCEDURE(fileoperation)
     FB_UDR_MESSAGE(InMessage,
         (FB_INTL_VARCHAR(20, kSjis), mode)
@@ -104,15 +114,7 @@ FB_UDR_BEGIN_PROCEDURE(fileoperation)
         });
     }
 
-    bool done = false;
-
-    FB_UDR_FETCH_PROCEDURE
-    {
-        if (done)
-            return false;
-        done = true;
-        return true;
-    }
+    ONE_ROW_PROCEDURE
 FB_UDR_END_PROCEDURE
 
 FB_UDR_BEGIN_PROCEDURE(directorytest)
@@ -132,15 +134,7 @@ FB_UDR_BEGIN_PROCEDURE(directorytest)
         });
     }
 
-    bool done = false;
-
-    FB_UDR_FETCH_PROCEDURE
-    {
-        if (done)
-            return false;
-        done = true;
-        return true;
-    }
+    ONE_ROW_PROCEDURE
 FB_UDR_END_PROCEDURE
 
 FB_UDR_BEGIN_PROCEDURE(longtoshortfilename)
@@ -160,15 +154,7 @@ FB_UDR_BEGIN_PROCEDURE(longtoshortfilename)
         setText(out->shortname, name);
     }
 
-    bool done = false;
-
-    FB_UDR_FETCH_PROCEDURE
-    {
-        if (done)
-            return false;
-        done = true;
-        return true;
-    }
+    ONE_ROW_PROCEDURE
 FB_UDR_END_PROCEDURE
 
 FB_UDR_BEGIN_FUNCTION(filetoblob)

@@ -7,10 +7,13 @@
 #include "core/BackupRestoreThread.h"
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"
+#include "core/DataModuleAccInfo.h"
+#include "core/EasyEncode.h"
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 #include "sample_data.h"
 #include "support/firebird_server.h"
+#include "support/scripted_input.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 
@@ -74,6 +77,21 @@ protected:
     {
         std::ofstream(path, std::ios::binary) << bytes;
         FirebirdServer::instance().grant(path);
+    }
+
+    // A worker for the shared-server transfer of one database.
+    static TBackupRestoreThread& transfer(TBackupRestoreThread& t, int mode, const std::string& dataPath,
+                                          const std::string& backupFile)
+    {
+        t.Mode = mode;
+        t.Location = 1;
+        t.CheckMyNumber = false;
+        t.HostName = SysDef.HostName;
+        t.DataPath = dataPath;
+        t.BackupFile = backupFile;
+        t.ActivateIndexes = 1;
+        t.Execute();
+        return t;
     }
 
     test_support::TempDir local;
@@ -147,25 +165,12 @@ TEST_F(ServerFiles, TheWorkerMovesBackupsThroughTheFileManagerBlobs)
     ScriptedMessages messages;
 
     TBackupRestoreThread save;
-    save.Mode = 0;
-    save.Location = 1;
-    save.CheckMyNumber = false;
-    save.HostName = SysDef.HostName;
-    save.DataPath = source;
-    save.BackupFile = backup;
-    save.Execute();
+    transfer(save, 0, source, backup);
     ASSERT_TRUE(save.Success) << save.ErrCode << " " << save.ErrMessage << " " << save.ErrDetail;
     EXPECT_GT(fs::file_size(backup), 10000u) << "the backup came over as the blob";
 
     TBackupRestoreThread load;
-    load.Mode = 1;
-    load.Location = 1;
-    load.CheckMyNumber = false;
-    load.HostName = SysDef.HostName;
-    load.DataPath = restored;
-    load.BackupFile = backup;
-    load.ActivateIndexes = 1;
-    load.Execute();
+    transfer(load, 1, restored, backup);
     ASSERT_TRUE(load.Success) << load.ErrCode << " " << load.ErrMessage << " " << load.ErrDetail;
 
     auto facts = [](const std::string& path) {
@@ -205,13 +210,7 @@ TEST_F(ServerFiles, AFailedTransferGivesItsCodeAndRunsNoRestore)
     ScriptedMessages messages;
 
     TBackupRestoreThread save;
-    save.Mode = 0;
-    save.Location = 1;
-    save.CheckMyNumber = false;
-    save.HostName = SysDef.HostName;
-    save.DataPath = source;
-    save.BackupFile = local.file("never.fbk");
-    save.Execute();
+    transfer(save, 0, source, local.file("never.fbk"));
     EXPECT_FALSE(save.Success);
     EXPECT_EQ(save.ErrCode, "102");
     EXPECT_EQ(save.ErrMessage, "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。");
@@ -219,13 +218,7 @@ TEST_F(ServerFiles, AFailedTransferGivesItsCodeAndRunsNoRestore)
 
     std::ofstream(local.file("some.fbk"), std::ios::binary) << std::string(4096, 'b');
     TBackupRestoreThread load;
-    load.Mode = 1;
-    load.Location = 1;
-    load.CheckMyNumber = false;
-    load.HostName = SysDef.HostName;
-    load.DataPath = target;
-    load.BackupFile = local.file("some.fbk");
-    load.Execute();
+    transfer(load, 1, target, local.file("some.fbk"));
     EXPECT_FALSE(load.Success);
     EXPECT_EQ(load.ErrCode, "203");
     EXPECT_EQ(load.ErrMessage, "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。");
@@ -257,6 +250,67 @@ TEST_F(ServerFiles, AttachmentsAreSeenWithAPlainAccount)
     EXPECT_EQ(messages.count(), 0u) << "a normal system never shows an error box here";
     for (std::size_t i = 0; i < messages.count(); ++i)
         ADD_FAILURE() << messages.firstLine(i) << " / " << messages.shown()[i].lines[1].text << messages.shown()[i].lines[2].text << messages.shown()[i].lines[3].text;
+}
+
+// The data password of one data set, asked in every connection kind: here
+// (a local copy) and on the data server (modes 1 and 2) alike.
+TEST_F(ServerFiles, DataPasswordIsAskedTheSameInEveryMode)
+{
+    auto& server = FirebirdServer::instance();
+    core::TEasyEncodeInfo info;
+    core::InitEasyEncodeInfo(info);
+    info.KeyWord = core::kDataPasswordKey;
+    info.PadLength = core::kDataPasswordLength;
+    info.TextLength = core::kDataPasswordLength;
+    info.PlainText = "abc123";
+    ASSERT_TRUE(core::EasyEncode(info));
+    auto withPassword = [&](const std::string& databaseName, const std::string& user, const std::string& password) {
+        sample::createDatabaseFromScripts(databaseName, sample::defaultSqlDir(), "company", user, password, false);
+        fb::Database db;
+        db.setDatabaseName(databaseName);
+        db.addParam("user_name=" + user);
+        if (!password.empty())
+            db.addParam("password=" + password);
+        db.addParam("lc_ctype=SJIS_0208");
+        db.connect();
+        fb::Transaction t(&db);
+        t.startTransaction();
+        fb::Query q(&db, &t);
+        q.sql().add("UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', :C, '文字', :V)");
+        q.paramByName("C").setString("データパスワードV2");
+        q.paramByName("V").setString(info.EncodeText);
+        q.execSQL();
+        t.commit();
+        db.disconnect();
+    };
+    const core::TOpenCompanyTables previous = core::SetOpenCompanyTables({[](int) {}, [](TDateTime) {}});
+    const std::string localFolder = local.makeDir("0001");
+    withPassword(localFolder + "/" + DataFile, FirebirdServer::user(), "");
+    const std::string serverFolder = server.makeDataFolder(tag + "-pw");
+    withPassword(server.databaseName(serverFolder + "/" + DataFile), FirebirdServer::user(), FirebirdServer::password());
+
+    struct Case {
+        std::uint8_t mode;
+        std::string folder;
+    };
+    for (const Case& c : {Case{0, localFolder}, Case{1, serverFolder}, Case{2, serverFolder}}) {
+        SCOPED_TRACE(int(c.mode));
+        ConnectMode = c.mode;
+        TDataInfomation di;
+        di.Mode = c.mode;
+        {
+            ScriptedMessages messages;
+            ScriptedInput input({{modal::Ok, "wrong"}, {modal::Cancel, ""}});
+            EXPECT_FALSE(di.IsDataPasswordAuth(c.folder));
+            EXPECT_EQ(input.shown().size(), 2u) << "the password was asked";
+        }
+        ScriptedMessages messages;
+        ScriptedInput input({{modal::Ok, "abc123"}});
+        EXPECT_TRUE(di.IsDataPasswordAuth(c.folder));
+        EXPECT_EQ(input.shown().size(), 1u);
+        EXPECT_EQ(messages.count(), 0u) << (messages.count() ? core::messageAsText(messages.shown()[0]) : "");
+    }
+    core::SetOpenCompanyTables(previous);
 }
 
 // The stand-alone kind: the embedded engine, the product's account.
