@@ -24,11 +24,6 @@ namespace {
 
 constexpr const char* kContext = "TDataSentakuBox.CopyPaste";
 
-bool consolidated(std::uint8_t kind)
-{
-    return kind == 1 || kind == 2;
-}
-
 std::string trimmedCopy(std::string s)
 {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
@@ -48,16 +43,30 @@ bool inside(const std::string& folder, const std::string& outer)
 
 void writeStatus(const std::string& folder, std::uint8_t status)
 {
+    WriteDataStatus(folder, status, kContext);
+}
+
+} // namespace
+
+void WriteDataStatus(const std::string& folder, std::uint8_t status, const char* context)
+{
     TDataInfomation info;
     info.Mode = ConnectMode;
     try {
         info.WriteStatus(folder, status);
     } catch (const std::exception& e) {
-        ErrorMessageEx("データの状態を更新できませんでした。", std::string(kContext) + "\r" + folder + "\r" + e.what());
+        ErrorMessageEx("データの状態を更新できませんでした。", std::string(context) + "\r" + folder + "\r" + e.what());
     }
 }
 
-} // namespace
+void SetRowDataLock(TDataSentakuModel& model, std::int32_t gridRow, bool on)
+{
+    if (ConnectMode == 0)
+        return;
+    TDataListRec& row = model.Record(gridRow);
+    row.DATALOCK = on ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0;
+    model.Registry().UpdateDataListRecord(row, 0, true);
+}
 
 void CloseCompanyOn(const std::string& folder)
 {
@@ -164,7 +173,7 @@ bool TDataCopyPaste::Copy(std::int32_t gridRow)
         model_.Record(gridRow).DATA_STATUS = 1;
         return false;
     }
-    if (consolidated(rec.GASSAN)) {
+    if (IsConsolidatedKind(rec.GASSAN)) {
         for (const auto& child : model_.Rows.at(static_cast<std::size_t>(top)).Children)
             if (child.DATA_STATUS == 1) {
                 ShowLines(msgkind::Information,
@@ -278,7 +287,7 @@ std::int32_t TDataCopyPaste::Paste(std::int32_t gridRow)
         releaseSource();
         return 0;
     }
-    if (ConnectMode == 0 && consolidated(target.GASSAN) && !targetIsChild)
+    if (ConnectMode == 0 && IsConsolidatedKind(target.GASSAN) && !targetIsChild)
         deleteChildRows(targetTop);
 
     writeStatus(folder, 1);
@@ -347,9 +356,7 @@ bool TDataCopyPaste::pasteFiles(const std::string& target, std::uint8_t targetKi
 
 bool TDataCopyPaste::pasteOnServer(std::int32_t gridRow, const std::string& target)
 {
-    TDataListRec& row = model_.Record(gridRow);
-    row.DATALOCK = LoginCodeOf(SysDef.OpCode, SysDef.GroupID);
-    model_.Registry().UpdateDataListRecord(row, 0, true);
+    SetRowDataLock(model_, gridRow, true);
     ReportProgress("データをコピー中…");
     if (DM != nullptr && !SysDef.ServerTempPath.empty())
         DM->MkDir(SysDef.ServerTempPath, ConnectMode);
@@ -365,8 +372,7 @@ bool TDataCopyPaste::pasteOnServer(std::int32_t gridRow, const std::string& targ
     worker.Resume();
     while (!worker.IsTerminated())
         WaitMilliSec(500);
-    row.DATALOCK = 0;
-    model_.Registry().UpdateDataListRecord(row, 0, true);
+    SetRowDataLock(model_, gridRow, false);
     return worker.Success;
 }
 
@@ -382,12 +388,12 @@ void TDataCopyPaste::deleteChildRows(std::int32_t top)
 void TDataCopyPaste::copyChildRows(std::int32_t targetTop)
 {
     TDataSentakuRec& dest = model_.Rows.at(static_cast<std::size_t>(targetTop));
-    if (!consolidated(dest.Data.GASSAN)) {
+    if (!IsConsolidatedKind(dest.Data.GASSAN)) {
         dest.Children.clear();
         dest.ChildCount = 0;
         return;
     }
-    if (sourceTop_ < 0 || !consolidated(sourceRec_.GASSAN))
+    if (sourceTop_ < 0 || !IsConsolidatedKind(sourceRec_.GASSAN))
         return;
     const TDataSentakuRec& src = model_.Rows.at(static_cast<std::size_t>(sourceTop_));
     const std::string from = paths::excludeDelimiter(src.Data.PASNAME);
@@ -480,7 +486,7 @@ std::int32_t TDataCopyPaste::CompareDataInfo(const std::string& operation, const
     };
     if (source.SHOUGOU != target.SHOUGOU) {
         pair("会社名に違いがありました。", source.SHOUGOU, target.SHOUGOU);
-        if (ConnectMode == 0 && operation == "復元" && consolidated(target.GASSANKBN)) {
+        if (ConnectMode == 0 && operation == "復元" && IsConsolidatedKind(target.GASSANKBN)) {
             lines.push_back("　注）" + operation + "を続行した場合は配下の分散データは削除されます。");
             lines.push_back("");
         }
@@ -521,7 +527,7 @@ void TDataCopyPaste::WriteGassanSetting(const std::string& targetFolder, std::ui
         return;
     }
     if (sourceKind == 1 || sourceKind == 2) {
-        if (consolidated(targetKind)) {
+        if (IsConsolidatedKind(targetKind)) {
             const std::int32_t row = model_.FindRowOfFolder(targetFolder);
             const std::int32_t count =
                 row >= 0 ? model_.Rows.at(static_cast<std::size_t>(model_.Grid[static_cast<std::size_t>(row)].Top)).ChildCount
@@ -531,7 +537,7 @@ void TDataCopyPaste::WriteGassanSetting(const std::string& targetFolder, std::ui
             ctl.SetGassanSetting(10, 0);
         }
     } else if (sourceKind == 10) {
-        if (targetKind == 0 || consolidated(targetKind))
+        if (targetKind == 0 || IsConsolidatedKind(targetKind))
             ctl.SetGassanSetting(0, 0);
     } else if (sourceKind < 0 && targetKind == 10) {
         ctl.SetGassanSetting(10, 0);

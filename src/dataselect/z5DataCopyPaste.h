@@ -76,6 +76,14 @@ bool ReplaceFolderStaged(const std::string& source, const std::string& target,
                          const std::function<bool(const std::string&, const std::string&)>& copy);
 // Recursive copy of a folder's contents into a new folder.
 bool CopyFolderTree(const std::string& from, const std::string& to);
+// Writes the processing status of a data folder; a failure is reported
+// with the context.
+void WriteDataStatus(const std::string& folder, std::uint8_t status, const char* context);
+// Server kinds: sets (or clears) this operator's data lock on the row and
+// writes it to the registry. Nothing in the stand-alone kind.
+void SetRowDataLock(TDataSentakuModel& model, std::int32_t gridRow, bool on);
+// Consolidated kinds 1 and 2.
+inline bool IsConsolidatedKind(std::uint8_t kind) { return kind == 1 || kind == 2; }
 // Closes the data module's company connection when it is open on folder.
 void CloseCompanyOn(const std::string& folder);
 // Shows a message of the standard box; the button pressed.

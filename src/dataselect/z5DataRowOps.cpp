@@ -26,37 +26,12 @@ namespace {
 constexpr const char* kDeleteContext = "TDataSentakuBox.DeleteData";
 constexpr const char* kNewContext = "TDataSentakuBox.NewData";
 
-void writeStatus(const std::string& folder, std::uint8_t status, const char* context)
-{
-    TDataInfomation info;
-    info.Mode = ConnectMode;
-    try {
-        info.WriteStatus(folder, status);
-    } catch (const std::exception& e) {
-        ErrorMessageEx("データの状態を更新できませんでした。", std::string(context) + "\r" + folder + "\r" + e.what());
-    }
-}
-
-bool consolidated(std::uint8_t kind)
-{
-    return kind == 1 || kind == 2;
-}
-
 bool hasDamagedChild(const TDataSentakuRec& row)
 {
     for (const auto& c : row.Children)
         if (c.DATA_STATUS == 1)
             return true;
     return false;
-}
-
-void setLock(TDataSentakuModel& model, std::int32_t gridRow, bool on)
-{
-    if (ConnectMode == 0)
-        return;
-    TDataListRec& row = model.Record(gridRow);
-    row.DATALOCK = on ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0;
-    model.Registry().UpdateDataListRecord(row, 0, true);
 }
 
 } // namespace
@@ -89,8 +64,8 @@ std::int32_t TDataRowOps::NewData(std::int32_t gridRow, std::int64_t windowHandl
         ErrorMessageEx("データフォルダを作成できませんでした。", std::string(kNewContext) + "\r" + folder);
         return 0;
     }
-    writeStatus(folder, 9, kNewContext);
-    setLock(model_, gridRow, true);
+    WriteDataStatus(folder, 9, kNewContext);
+    SetRowDataLock(model_, gridRow, true);
     const TDataListRec rec = model_.Record(gridRow);
     char params[1024];
     std::snprintf(params, sizeof params, "DataPath=%s\rDataListRec=%d\rPHandle=%lld", folder.c_str(), rec.REC,
@@ -113,16 +88,16 @@ std::int32_t TDataRowOps::NewData(std::int32_t gridRow, std::int64_t windowHandl
                 model_.Registry().UpdateDataListChildRecord(child, 0, true);
             }
         }
-        writeStatus(folder, 1, kNewContext);
+        WriteDataStatus(folder, 1, kNewContext);
     } else {
         // Nothing was made: the folder must not stay marked as being
         // created, and a folder made here goes again.
         if (createdHere && DM != nullptr)
             DM->RmDir(folder, ConnectMode);
         else
-            writeStatus(folder, 1, kNewContext);
+            WriteDataStatus(folder, 1, kNewContext);
     }
-    setLock(model_, gridRow, false);
+    SetRowDataLock(model_, gridRow, false);
     model_.DataListRefresh(gridRow);
     if (result == 1)
         TDataShareOps(model_).StoreAfterChange(gridRow);
@@ -136,7 +111,7 @@ bool TDataRowOps::AddDistributedData(std::int32_t gridRow)
         return false;
     const std::int32_t top = model_.Grid[static_cast<std::size_t>(gridRow)].Top;
     TDataSentakuRec& row = model_.Rows.at(static_cast<std::size_t>(top));
-    if (!consolidated(row.Data.GASSAN))
+    if (!IsConsolidatedKind(row.Data.GASSAN))
         return false;
     if (row.ChildCount > 98 || row.Children.size() > 98) {
         ShowLines(msgkind::Information, {"これ以上の分散データの追加は行えません。(最大99件)\r"});
@@ -285,7 +260,7 @@ void TDataRowOps::DeleteChildRows(std::int32_t gridRow, bool all)
             if (DM != nullptr)
                 DM->RmDir(s, ConnectMode);
     };
-    if (consolidated(row.Data.GASSAN) && ConnectMode == 0) {
+    if (IsConsolidatedKind(row.Data.GASSAN) && ConnectMode == 0) {
         removeSubfolders(row.Data.PASNAME);
         if (row.Data.NETDRIVE == 1 && row.Data.KYOYULOCK == 1)
             removeSubfolders(model_.Registry().MakeLocalPath(row.Data));
@@ -310,7 +285,7 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
             model_.Record(gridRow).DATA_STATUS = 1;
             return false;
         }
-        if (!isChild && consolidated(rec.GASSAN) && hasDamagedChild(top)) {
+        if (!isChild && IsConsolidatedKind(rec.GASSAN) && hasDamagedChild(top)) {
             ShowLines(msgkind::Information, {"合算・分散データに破損したデータが存在するため、データの削除を中止します。",
                                              "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。",
                                              "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"});
@@ -375,7 +350,7 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
             DM->AccDatDropDatabase(SysDef.HostName, folder);
         removed = DM != nullptr && DM->RmDir(folder, ConnectMode);
     }
-    if (!isChild && consolidated(rec.GASSAN))
+    if (!isChild && IsConsolidatedKind(rec.GASSAN))
         DeleteChildRows(gridRow, true);
     if (removed && isChild) {
         model_.Registry().DeleteDataListChildRecord(rec, true);

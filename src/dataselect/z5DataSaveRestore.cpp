@@ -24,17 +24,6 @@ constexpr const char* kSaveContext = "TDataSentakuBox.SaveData";
 constexpr const char* kRestoreContext = "TDataSentakuBox.RestoreData";
 constexpr const char* kRefusedFolder = "このフォルダは選択出来ません。他の場所を選んで下さい。";
 
-void writeStatus(const std::string& folder, std::uint8_t status, const char* context)
-{
-    TDataInfomation info;
-    info.Mode = ConnectMode;
-    try {
-        info.WriteStatus(folder, status);
-    } catch (const std::exception& e) {
-        ErrorMessageEx("データの状態を更新できませんでした。", std::string(context) + "\r" + folder + "\r" + e.what());
-    }
-}
-
 bool sameFolder(const std::string& a, const std::string& b)
 {
     return !a.empty() && !b.empty() && paths::excludeDelimiter(a) == paths::excludeDelimiter(b);
@@ -62,15 +51,6 @@ void fillBackupInfo(TBackupRestoreThread& worker, const TDataInfomationRec& r)
 void workerFailed(const TBackupRestoreThread& worker)
 {
     ShowLines(msgkind::Warning, {worker.ErrMessage + "\r" + worker.ErrDetail});
-}
-
-void setLock(TDataSentakuModel& model, std::int32_t gridRow, bool on)
-{
-    if (ConnectMode == 0)
-        return;
-    TDataListRec& row = model.Record(gridRow);
-    row.DATALOCK = on ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0;
-    model.Registry().UpdateDataListRecord(row, 0, true);
 }
 
 } // namespace
@@ -163,7 +143,7 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
                != modal::Ok)
         return 0;
 
-    writeStatus(folder, 4, kSaveContext);
+    WriteDataStatus(folder, 4, kSaveContext);
     ReportProgress("保存中、しばらくお待ちください…");
     TDataInfomationRec facts;
     if (info.ReadDataInfoRec(folder, facts) != 1)
@@ -193,7 +173,7 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
         }
     }
     fs::remove(part, ec);
-    writeStatus(folder, 1, kSaveContext);
+    WriteDataStatus(folder, 1, kSaveContext);
     return result;
 }
 
@@ -254,7 +234,7 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
     }
 
     ReportProgress("復元中、しばらくお待ちください…");
-    setLock(model_, gridRow, true);
+    SetRowDataLock(model_, gridRow, true);
     std::error_code ec;
     const std::string work = paths::join(SysDef.WorkDir, LocalBackupFile);
     const std::string checkFolder = paths::join(SysDef.WorkDir, "check");
@@ -267,9 +247,9 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
     auto finish = [&] {
         fs::remove(work, ec);
         fs::remove_all(checkFolder, ec);
-        setLock(model_, gridRow, false);
+        SetRowDataLock(model_, gridRow, false);
         if (fs::exists(target))
-            writeStatus(target, 1, kRestoreContext);
+            WriteDataStatus(target, 1, kRestoreContext);
         return result;
     };
     if (!ForceDir(SysDef.WorkDir) || !FileCopy(backup, work)) {
@@ -330,10 +310,21 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
         ShowLines(msgkind::Warning, {"このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。"});
         return finish();
     }
-    writeStatus(target, 5, kRestoreContext);
+    WriteDataStatus(target, 5, kRestoreContext);
     const std::string side = RestoreSideFolder(target);
-    fs::remove_all(side, ec);
-    ForceDir(side);
+    // The side folder lives where the data does: on the data server in the
+    // server kinds.
+    auto removeSide = [&] {
+        if (ConnectMode == 0)
+            fs::remove_all(side, ec);
+        else if (DM != nullptr && DM->DExist(side, ConnectMode))
+            DM->RmDir(side, ConnectMode);
+    };
+    removeSide();
+    if (ConnectMode == 0 ? !ForceDir(side) : (DM == nullptr || !DM->MkDir(side, ConnectMode))) {
+        ShowLines(msgkind::Warning, {"データフォルダを作成できませんでした。"});
+        return finish();
+    }
     {
         TBackupRestoreThread worker(true);
         worker.Mode = 1;
@@ -361,7 +352,7 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
             workerFailed(worker);
         }
     }
-    fs::remove_all(side, ec);
+    removeSide();
     if (!restored)
         return finish();
 

@@ -15,11 +15,6 @@ using namespace core;
 
 namespace {
 
-bool consolidated(std::uint8_t kind)
-{
-    return kind == 1 || kind == 2;
-}
-
 void writeShareStatus(const std::string& folder, std::uint8_t status)
 {
     TDataInfomation info;
@@ -76,7 +71,7 @@ std::int32_t TDataShareOps::KyoyuDataStore(std::int32_t gridRow, bool automatic)
         top.Data.DATA_STATUS = 1;
         return 0;
     }
-    if (consolidated(top.Data.GASSAN)) {
+    if (IsConsolidatedKind(top.Data.GASSAN)) {
         bool damaged = false;
         for (auto& child : top.Children) {
             const std::string folder = child.LocalPath.empty() ? child.PASNAME : child.LocalPath;
@@ -125,7 +120,7 @@ void TDataShareOps::SetShareLockMark(bool taken, TDataSentakuRec& rec)
         writeShareStatus(r.PASNAME, status);
     };
     mark(rec.Data);
-    if (consolidated(rec.Data.GASSAN))
+    if (IsConsolidatedKind(rec.Data.GASSAN))
         for (auto& child : rec.Children)
             mark(child);
 }
@@ -212,7 +207,7 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
         return -1;
     }
     const bool isChild = model_.Grid[static_cast<std::size_t>(gridRow)].Child >= 0;
-    if (isChild || consolidated(rec.GASSAN) || rec.GASSAN == 10) {
+    if (isChild || IsConsolidatedKind(rec.GASSAN) || rec.GASSAN == 10) {
         ShowLines(msgkind::Information, {"合算・分散データはクラウドシェアの設定はおこなえません。"});
         return -1;
     }

@@ -75,9 +75,7 @@ std::int32_t TDataTakeOut::runLocalScreen(const char* operation)
 
 void TDataTakeOut::SetLockMark(std::int32_t gridRow, bool locked)
 {
-    TDataListRec& row = model_.Record(gridRow);
-    row.DATALOCK = locked ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0;
-    model_.Registry().UpdateDataListRecord(row, 0, true);
+    SetRowDataLock(model_, gridRow, locked);
 }
 
 std::int32_t TDataTakeOut::TakeOutBringBack(std::int32_t gridRow)

@@ -5,7 +5,7 @@
 
 #include "dataselect/z5DataCopyPaste.h"
 
-#include "mixed_rows_fixture.h"
+#include "operations_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
 #include "dataselect/z5GassanSyori.h"
@@ -26,38 +26,8 @@ std::string bytesOf(const std::string& file)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string allText(const ScriptedMessages& m)
-{
-    std::string s;
-    for (const auto& r : m.shown())
-        s += core::messageAsText(r);
-    return s;
-}
-
-class CopyPaste : public DataSelectionList {
+class CopyPaste : public DataOperationsTest {
 protected:
-    void SetUp() override
-    {
-        DataSelectionList::SetUp();
-        InstallOpenCompanyTables();
-        SysDef.JobLevel = 9; // an operator with the right to every data set
-        list = std::make_unique<TDataSentakuModel>();
-        list->ConnectKind = 0;
-        list->LoadDataList();
-    }
-
-    void TearDown() override
-    {
-        list.reset();
-        DataSelectionList::TearDown();
-    }
-
-    std::int32_t row(int rec) { return list->FindRowOfFolder(folderOf(rec)); }
-    std::string status(int rec)
-    {
-        return platform::IniFile(TDataInfomation::IniPath(folderOf(rec))).readString("DATASTS", "STATUS", "1");
-    }
-
     // Makes row rec a consolidated data set with one distributed child.
     void makeConsolidated(int rec)
     {
@@ -73,8 +43,6 @@ protected:
             {child});
         list->LoadDataList();
     }
-
-    std::unique_ptr<TDataSentakuModel> list;
 };
 
 } // namespace

@@ -3,7 +3,7 @@
 
 #include "dataselect/z5DataRowOps.h"
 
-#include "mixed_rows_fixture.h"
+#include "operations_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
 #include "controls/ProcRegistry.h"
@@ -16,36 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string allText(const ScriptedMessages& m)
-{
-    std::string s;
-    for (const auto& r : m.shown())
-        s += core::messageAsText(r);
-    return s;
-}
-
-class RowOps : public DataSelectionList {
+class RowOps : public DataOperationsTest {
 protected:
     void SetUp() override
     {
-        DataSelectionList::SetUp();
-        InstallOpenCompanyTables();
-        SysDef.JobLevel = 9;
-        list = std::make_unique<TDataSentakuModel>();
-        list->ConnectKind = 0;
-        list->LoadDataList();
+        DataOperationsTest::SetUp();
         ops = std::make_unique<TDataRowOps>(*list);
     }
     void TearDown() override
     {
         ops.reset();
-        list.reset();
-        OnExecProc = nullptr;
-        DataSelectionList::TearDown();
+        DataOperationsTest::TearDown();
     }
-    std::int32_t row(int rec) { return list->FindRowOfFolder(folderOf(rec)); }
 
-    std::unique_ptr<TDataSentakuModel> list;
     std::unique_ptr<TDataRowOps> ops;
 };
 

@@ -5,7 +5,7 @@
 
 #include "dataselect/z5DataSaveRestore.h"
 
-#include "mixed_rows_fixture.h"
+#include "operations_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
 #include "core/BackupRestoreThread.h"
@@ -27,26 +27,13 @@ std::string contents(const std::string& file)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string allText(const ScriptedMessages& m)
-{
-    std::string s;
-    for (const auto& r : m.shown())
-        s += core::messageAsText(r);
-    return s;
-}
-
-class SaveRestore : public DataSelectionList {
+class SaveRestore : public DataOperationsTest {
 protected:
     void SetUp() override
     {
-        DataSelectionList::SetUp();
-        InstallOpenCompanyTables();
-        SysDef.JobLevel = 9; // an operator with the right to every data set
+        DataOperationsTest::SetUp();
         // Asking the engine who uses a database takes its administrator.
         SysDef.DBUser = "SYSDBA";
-        list = std::make_unique<TDataSentakuModel>();
-        list->ConnectKind = 0;
-        list->LoadDataList();
         checks = std::make_unique<TDataCopyPaste>(*list);
         ops = std::make_unique<TDataSaveRestore>(*list, *checks);
         fs::create_directories(SysDef.WorkDir);
@@ -55,14 +42,7 @@ protected:
     {
         ops.reset();
         checks.reset();
-        list.reset();
-        DataSelectionList::TearDown();
-    }
-
-    std::int32_t row(int rec) { return list->FindRowOfFolder(folderOf(rec)); }
-    std::string status(int rec)
-    {
-        return platform::IniFile(TDataInfomation::IniPath(folderOf(rec))).readString("DATASTS", "STATUS", "1");
+        DataOperationsTest::TearDown();
     }
     TDataInfomationRec facts(const std::string& folder)
     {
@@ -73,7 +53,6 @@ protected:
     }
 
     test_support::TempFolder stick{"miruza-backup"};
-    std::unique_ptr<TDataSentakuModel> list;
     std::unique_ptr<TDataCopyPaste> checks;
     std::unique_ptr<TDataSaveRestore> ops;
 };

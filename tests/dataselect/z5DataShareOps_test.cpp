@@ -6,7 +6,7 @@
 #include "dataselect/z5DataShareOps.h"
 #include "dataselect/gui/DataSentakuBox.h"
 
-#include "registry_fixture.h"
+#include "operations_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
 #include "controls/ProcRegistry.h"
@@ -26,14 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string allText(const ScriptedMessages& m)
-{
-    std::string s;
-    for (const auto& r : m.shown())
-        s += core::messageAsText(r);
-    return s;
-}
 
 TDataInfomationRec iniOf(const std::string& folder)
 {

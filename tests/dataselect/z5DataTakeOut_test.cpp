@@ -6,7 +6,7 @@
 
 #include "dataselect/z5DataTakeOut.h"
 
-#include "mixed_rows_fixture.h"
+#include "operations_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
 #include "core/AppInfo.h"
@@ -21,18 +21,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TakeOut : public DataSelectionList {
+class TakeOut : public DataOperationsTest {
 protected:
     void SetUp() override
     {
-        DataSelectionList::SetUp();
-        InstallOpenCompanyTables();
-        SysDef.JobLevel = 9;
+        DataOperationsTest::SetUp();
         // The local data area of the take-out, apart from the root standing
         // in for the server.
         AppInfo.Varov.HomeDir = "mochidasi";
-        list = std::make_unique<TDataSentakuModel>();
-        list->LoadDataList();
         checks = std::make_unique<TDataCopyPaste>(*list);
         transfer = std::make_unique<TDataSaveRestore>(*list, *checks);
         takeOut = std::make_unique<TDataTakeOut>(*list, *transfer);
@@ -42,16 +38,13 @@ protected:
         takeOut.reset();
         transfer.reset();
         checks.reset();
-        list.reset();
-        OnExecProc = nullptr;
-        DataSelectionList::TearDown();
+        DataOperationsTest::TearDown();
     }
     std::string localSysDir()
     {
         return platform::xdg_folders::appDataDir() + "/" + AppInfo.Varov.HomeDir + "/data";
     }
 
-    std::unique_ptr<TDataSentakuModel> list;
     std::unique_ptr<TDataCopyPaste> checks;
     std::unique_ptr<TDataSaveRestore> transfer;
     std::unique_ptr<TDataTakeOut> takeOut;
