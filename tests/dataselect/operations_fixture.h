@@ -6,9 +6,37 @@
 #include "mixed_rows_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
+#include "core/DataModuleSysDef.h"
+#include "dataselect/gui/DataSentakuBox.h"
 #include "support/scripted_messages.h"
 
+#include <QTableWidget>
+#include <QTest>
+
+#include <fstream>
+#include <iterator>
 #include <memory>
+
+// The bytes of a file ("" when it cannot be read).
+inline std::string fileContents(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Shows the screen in processing type 0 as after a login (the operator's
+// settings read, the data folder kept), with the focus in the grid.
+inline void showScreenForOperations(TDataSentakuBox& screen)
+{
+    const std::string chosen = SysDef.DataDir;
+    ASSERT_TRUE(core::fnGetSysDef());
+    SysDef.DataDir = chosen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    screen.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
+    screen.Grid()->setFocus();
+}
 
 // Every message shown, as text (for failure output).
 inline std::string allText(const ScriptedMessages& m)

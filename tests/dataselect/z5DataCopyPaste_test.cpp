@@ -20,12 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string bytesOf(const std::string& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class CopyPaste : public DataOperationsTest {
 protected:
     // Makes row rec a consolidated data set with one distributed child.
@@ -143,7 +137,7 @@ TEST_F(CopyPaste, AFailedCopyLeavesTargetChildrenAndSourceUsable)
     EXPECT_EQ(cp.Paste(row(3)), 0);
     ASSERT_EQ(messages.count(), 1u) << allText(messages);
     EXPECT_EQ(messages.firstLine(0).rfind("データのコピーに失敗しました。", 0), 0u) << allText(messages);
-    EXPECT_EQ(bytesOf(folderOf(3) + "/001/work.txt"), "the child's own work");
+    EXPECT_EQ(fileContents(folderOf(3) + "/001/work.txt"), "the child's own work");
     TDataInfomationRec child;
     EXPECT_EQ(info.ReadDataInfoRec(folderOf(3) + "/001", child), 1);
     EXPECT_EQ(value("CHILD_DATALIST", "COUNT(*)", "REC=3"), "1");
@@ -219,15 +213,8 @@ TEST(CopyName, IsCutAtFortyBytes)
 TEST_F(CopyPaste, FunctionKeyTwoCopiesAndPastesOnTheScreen)
 {
     ScriptedMessages messages;
-    const std::string chosen = SysDef.DataDir;
-    ASSERT_TRUE(core::fnGetSysDef());
-    SysDef.DataDir = chosen;
     TDataSentakuBox screen;
-    screen.SetParams({"SyoriType=0"});
-    screen.PrepareShow();
-    screen.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
-    screen.Grid()->setFocus();
+    showScreenForOperations(screen);
     screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(2)), 0);
     EXPECT_EQ(screen.Keys().Captions[fkey::F2], "F2:コピー");
     QTest::keyClick(screen.Grid(), Qt::Key_F2);

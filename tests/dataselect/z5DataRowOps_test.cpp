@@ -111,15 +111,8 @@ TEST_F(RowOps, FunctionKeysDeleteAndStartNewDataOnTheScreen)
         return ExecProc(id, modal, params);
     };
     ScriptedMessages messages({ScriptedMessages::Answer{modal::Ok, 1}});
-    const std::string chosen = SysDef.DataDir;
-    ASSERT_TRUE(core::fnGetSysDef());
-    SysDef.DataDir = chosen;
     TDataSentakuBox screen;
-    screen.SetParams({"SyoriType=0"});
-    screen.PrepareShow();
-    screen.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
-    screen.Grid()->setFocus();
+    showScreenForOperations(screen);
     screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(3)), 0);
     QTest::keyClick(screen.Grid(), Qt::Key_F5);
     EXPECT_FALSE(fs::exists(folderOf(3))) << allText(messages);

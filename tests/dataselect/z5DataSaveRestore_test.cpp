@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const std::string& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class SaveRestore : public DataOperationsTest {
 protected:
     void SetUp() override
@@ -93,7 +87,7 @@ TEST_F(SaveRestore, AFailedBackupKeepsThePreviousOneAndTheSource)
     ops->PrepareWorker = [](TBackupRestoreThread& w) { w.DataPath = "/nonexistent/miruza/tnacc.fdb"; };
     EXPECT_EQ(ops->SaveData(row(2), stick.path()), -1);
     EXPECT_EQ(messages.count(), 2u) << allText(messages); // the service's report and the worker's texts
-    EXPECT_EQ(contents(stick.file("tnacc.fbk")), "the previous backup");
+    EXPECT_EQ(fileContents(stick.file("tnacc.fbk")), "the previous backup");
     EXPECT_FALSE(fs::exists(stick.file(kBackupPartName)));
     EXPECT_EQ(status(2), "1");
     facts(folderOf(2));
@@ -149,7 +143,7 @@ TEST_F(SaveRestore, RefusalsBeforeAnythingIsWritten)
     ops->ChooseFolder = [&](bool, bool&) { return stick.path(); };
     EXPECT_EQ(ops->SaveData(row(2), ""), 0);
     EXPECT_EQ(messages.firstLine(0), "この場所には、同じ名前のバックアップファイルが既に存在します。");
-    EXPECT_EQ(contents(stick.file("tnacc.fbk")), "keep me");
+    EXPECT_EQ(fileContents(stick.file("tnacc.fbk")), "keep me");
 }
 
 // F6 on the real screen: the folder dialog, then the backup.
@@ -166,16 +160,9 @@ TEST_F(SaveRestore, RefusalsBeforeAnythingIsWritten)
 TEST_F(SaveRestore, FunctionKeySixSavesThroughTheFolderDialog)
 {
     ScriptedMessages messages;
-    const std::string chosen = SysDef.DataDir;
-    ASSERT_TRUE(core::fnGetSysDef());
-    SysDef.DataDir = chosen;
     SysDef.IniDir = stick.path();
     TDataSentakuBox screen;
-    screen.SetParams({"SyoriType=0"});
-    screen.PrepareShow();
-    screen.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
-    screen.Grid()->setFocus();
+    showScreenForOperations(screen);
     screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(2)), 0);
     const std::string target = stick.path() + "/保存先";
     std::string caption;

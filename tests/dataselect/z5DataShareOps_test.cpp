@@ -71,16 +71,9 @@ protected:
 TEST_F(ShareOps, ButtonsTakeAndStoreOnTheScreen)
 {
     ScriptedMessages messages({modal::Yes, modal::Yes});
-    const std::string chosen = SysDef.DataDir;
-    ASSERT_TRUE(core::fnGetSysDef());
-    SysDef.DataDir = chosen;
-    SysDef.Reserve4Bit1 = 0;
     TDataSentakuBox screen;
-    screen.SetParams({"SyoriType=0"});
-    screen.PrepareShow();
-    screen.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
-    screen.Grid()->setFocus();
+    showScreenForOperations(screen);
+    ASSERT_EQ(SysDef.Reserve4Bit1, 0) << "the buttons act only without the automatic share";
     screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(working), 0);
     ASSERT_TRUE(screen.KyoyuDownButton()->isEnabled());
     QTest::mouseClick(screen.KyoyuDownButton(), Qt::LeftButton);
