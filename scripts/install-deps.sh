@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev
   libcurl4-openssl-dev libzip-dev liblhasa-dev libssl-dev libxml2-dev
   xvfb xauth fonts-ipafont-gothic pure-ftpd
+  poppler-utils fonts-ipafont-mincho fonts-ipaexfont
 )
 
 missing=()
