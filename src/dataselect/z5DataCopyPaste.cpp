@@ -417,13 +417,14 @@ std::int32_t TDataCopyPaste::CheckGassanPattern(const std::string& operation, co
         ShowLines(msgkind::Warning, {operation + "先のデータパスが不正です。\r"});
         return 0;
     }
-    std::error_code ec;
-    if (!fs::exists(targetFolder, ec)) {
-        if (!ForceDir(targetFolder))
-            return 0;
-        return 1;
+    // The folder is made where the data lives: on the data server in the
+    // server kinds.
+    const bool folderThere = ConnectMode == 0 ? fs::is_directory(targetFolder) : DM != nullptr && DM->DExist(targetFolder, ConnectMode);
+    if (!folderThere) {
+        const bool made = ConnectMode == 0 ? ForceDir(targetFolder) : DM != nullptr && DM->MkDir(targetFolder, ConnectMode);
+        return made ? 1 : 0;
     }
-    if (!fs::exists(paths::join(targetFolder, DataFile), ec))
+    if (DM == nullptr || !DM->FExist(paths::join(targetFolder, DataFile), ConnectMode))
         return 1;
     TDataInfomation info;
     info.Mode = ConnectMode;

@@ -1,4 +1,4 @@
-// Saving and restoring a data set of the data server (connection kind 1)
+// Saving, restoring and pasting data sets of the data server (connection kind 1)
 // on the private test server: the backup goes through the server's
 // services, the restore into a side folder on the server that replaces the
 // database only when whole.
@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SaveRestoreOnServer : public ::testing::Test {
+class OperationsOnServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -83,7 +83,7 @@ protected:
 
 } // namespace
 
-TEST_F(SaveRestoreOnServer, ABrokenRestoreLeavesTheServerDatabaseAndAWholeOneReplacesIt)
+TEST_F(OperationsOnServer, ABrokenRestoreLeavesTheServerDatabaseAndAWholeOneReplacesIt)
 {
     ScriptedMessages messages;
     const std::int32_t row = list->FindRowOfFolder(company);
@@ -116,4 +116,24 @@ TEST_F(SaveRestoreOnServer, ABrokenRestoreLeavesTheServerDatabaseAndAWholeOneRep
     EXPECT_FALSE(fs::exists(RestoreSideFolder(company)));
     ASSERT_EQ(di.ReadDataInfoRec(company, facts), 1);
     EXPECT_EQ(facts.DATALISTNAME, saved);
+}
+
+TEST_F(OperationsOnServer, PasteCopiesTheDatabaseThroughTheServer)
+{
+    ScriptedMessages messages;
+    SysDef.ServerTempPath = test_support::FirebirdServer::instance().makeDataFolder("saverestore-svtemp");
+    TDataCopyPaste cp(*list);
+    ASSERT_TRUE(cp.Copy(list->FindRowOfFolder(company))) << allText(messages);
+    const std::string target = SysDef.SysDir + "/0010";
+    const std::int32_t empty = list->FindRowOfFolder(target);
+    ASSERT_GE(empty, 0);
+    ASSERT_EQ(cp.Paste(empty), 1) << allText(messages);
+    TDataInfomation di;
+    di.Mode = 1;
+    TDataInfomationRec copied, source;
+    ASSERT_EQ(di.ReadDataInfoRec(target, copied), 1);
+    ASSERT_EQ(di.ReadDataInfoRec(company, source), 1);
+    EXPECT_EQ(copied.SHOUGOU, source.SHOUGOU);
+    EXPECT_EQ(copied.TOTALSIWAKE, source.TOTALSIWAKE);
+    EXPECT_EQ(copied.DATALISTNAME, MakeCopyName(list->Record(list->FindRowOfFolder(company)).ENTTEXT));
 }
