@@ -26,8 +26,9 @@ protected:
     {
         REQUIRE_FIREBIRD_SERVER();
         auto& server = test_support::FirebirdServer::instance();
-        static int n = 0;
-        const std::string folder = server.makeDataFolder("saverestore" + std::to_string(++n));
+        // Each test runs in a process of its own: its folders carry its name.
+        const std::string n = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::string folder = server.makeDataFolder("ops-" + n);
         sample::SampleOptions o;
         o.host = server.host();
         o.forcedWrites = false;
@@ -44,8 +45,8 @@ protected:
         SysDef.SysDir = info.sysDir;
         // Folders the server's account reaches: it reads the work copy of a
         // backup and writes the backups.
-        SysDef.WorkDir = server.makeDataFolder("saverestore-work" + std::to_string(n));
-        stick = server.makeDataFolder("saverestore-stick" + std::to_string(n));
+        SysDef.WorkDir = server.makeDataFolder("ops-work-" + n);
+        stick = server.makeDataFolder("ops-stick-" + n);
         SysDef.LogDir = work.makeDir("log");
         SysDef.GroupID = info.groupId;
         SysDef.OpCode = info.groupId + info.operatorCode;
@@ -121,7 +122,7 @@ TEST_F(OperationsOnServer, ABrokenRestoreLeavesTheServerDatabaseAndAWholeOneRepl
 TEST_F(OperationsOnServer, PasteCopiesTheDatabaseThroughTheServer)
 {
     ScriptedMessages messages;
-    SysDef.ServerTempPath = test_support::FirebirdServer::instance().makeDataFolder("saverestore-svtemp");
+    SysDef.ServerTempPath = test_support::FirebirdServer::instance().makeDataFolder("ops-svtemp");
     TDataCopyPaste cp(*list);
     ASSERT_TRUE(cp.Copy(list->FindRowOfFolder(company))) << allText(messages);
     const std::string target = SysDef.SysDir + "/0010";
