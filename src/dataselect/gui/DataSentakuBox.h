@@ -23,6 +23,11 @@ class QPushButton;
 class QTableWidget;
 class QWidget;
 class TxPlButton;
+class TDataCopyPaste;
+class TDataSaveRestore;
+class TDataRowOps;
+class TDataShareOps;
+class TDataTakeOut;
 
 // Prints the displayed rows of a data list (0 the data list, 1 the
 // shared-server list): the print library sits above this one, so the
@@ -49,6 +54,17 @@ public:
     void DisplayDataList();
     void F12Click();
     void ESCClick();
+    // F2: marks the current row as the copy source, then pastes it onto the
+    // row current at the second press.
+    void F2Click();
+    // F6 saves the current row's data set, F7 restores a backup over it.
+    void F6Click();
+    void F7Click();
+    // F3 new data, distributed data (or take-out); F4 area or release; F5
+    // delete.
+    void F3Click();
+    void F4Click();
+    void F5Click();
     void btnSearchCancelClick();
     void btnSearchClick();
     void btnDataInfoClick();
@@ -57,6 +73,14 @@ public:
     void SortByColumn(int column);
 
     TDataSentakuModel& Model() { return model_; }
+    TDataCopyPaste& CopyPaste() { return *copyPaste_; }
+    TDataSaveRestore& SaveRestore() { return *saveRestore_; }
+    TDataRowOps& RowOps() { return *rowOps_; }
+    TDataShareOps& ShareOps() { return *shareOps_; }
+    TDataTakeOut& TakeOut() { return *takeOut_; }
+    QPushButton* CloudShareButton() const { return btnCloudShare_; }
+    QPushButton* KyoyuDownButton() const { return btnKyoyuDataDown_; }
+    QPushButton* KyoyuUpButton() const { return btnKyoyuDataUp_; }
     QTableWidget* Grid() const { return grid_; }
     const TFunctionKeyState& Keys() const { return keys_; }
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
@@ -76,6 +100,8 @@ private:
     void buildControls();
     void loadPlaces();
     void operationNotBuilt(int key);
+    std::string chooseBackupFolder(bool restore, bool& fromDataFolder);
+    void afterRowOperation(int row);
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
@@ -85,6 +111,11 @@ private:
     TDataSentakuParams params_;
     TDataSentakuModel model_;
     TDataPlaceMan places_;
+    std::unique_ptr<TDataCopyPaste> copyPaste_;
+    std::unique_ptr<TDataSaveRestore> saveRestore_;
+    std::unique_ptr<TDataRowOps> rowOps_;
+    std::unique_ptr<TDataShareOps> shareOps_;
+    std::unique_ptr<TDataTakeOut> takeOut_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;
