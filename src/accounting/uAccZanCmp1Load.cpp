@@ -553,16 +553,16 @@ namespace {
 
 } // namespace
 
-void zancmp1::runInTransaction(const char* operation, const std::function<void(fb::Query&)>& body)
+void zancmp1::runInTransaction(const char* operation, const std::function<void(fb::Query&)>& body, bool snapshot)
 {
     if (core::DM == nullptr)
         throw ETrialBalanceError(operation, "no company database is connected");
-    fb::Transaction& t = core::DM->IBTransactionDAT;
+    fb::Transaction& t = snapshot ? core::DM->IBTransactionDATSS : core::DM->IBTransactionDAT;
     try {
         if (t.inTransaction())
             t.commit();
         t.startTransaction();
-        auto q = core::CreateAccQuery("ACCDAT", false);
+        auto q = core::CreateAccQuery("ACCDAT", snapshot);
         if (!q)
             throw ETrialBalanceError(operation, "no company database is connected");
         body(*q);

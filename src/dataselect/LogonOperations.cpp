@@ -85,6 +85,17 @@ std::string driveOf(const std::string& folder)
     return {};
 }
 
+// The password operations work on a fresh connection of their own.
+bool reconnect(core::TDM& d)
+{
+    if (d.IBDatabaseDEF.connected())
+        d.IBDatabaseDEF.disconnect();
+    if (d.fnAccDefConnected(SysDef.HostName, 1))
+        return true;
+    warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
+    return false;
+}
+
 std::string endingText(const char* head)
 {
     return std::string(head) + "\r" + SysDef.ProgramName + "を終了します。";
@@ -295,12 +306,8 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
         return false;
     core::TDM& d = dm();
     try {
-        if (d.IBDatabaseDEF.connected())
-            d.IBDatabaseDEF.disconnect();
-        if (!d.fnAccDefConnected(SysDef.HostName, 1)) {
-            warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
+        if (!reconnect(d))
             return false;
-        }
         core::TOwnTransaction tr(d.IBTransactionDEF);
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT PASWORD FROM OPERATOR");
@@ -338,12 +345,8 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
     }
     core::TDM& d = dm();
     try {
-        if (d.IBDatabaseDEF.connected())
-            d.IBDatabaseDEF.disconnect();
-        if (!d.fnAccDefConnected(SysDef.HostName, 1)) {
-            warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
+        if (!reconnect(d))
             return false;
-        }
         core::TOwnTransaction tr(d.IBTransactionDEF);
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");

@@ -1,9 +1,10 @@
 #pragma once
-// A sample general company database built by the sample scripts, opened by a
-// data module, with the open-company record filled from its ACCDEF1 row;
+// A sample general (or, with kind "medical", medical) company database built
+// by the sample scripts, opened by a data module, with the open-company record filled from its ACCDEF1 row;
 // and the figures a test computes itself from the rows of the journal,
 // opening and budget tables (never through the procedures).
 
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "core/DataModule.h"
 #include "core/uAccRecord.h"
@@ -36,10 +37,11 @@ struct TAccountInfo {
 
 class Company {
 public:
-    explicit Company(const std::string& name = "tnacc.fdb")
+    explicit Company(const std::string& name = "tnacc.fdb", const std::string& kind = "company")
+        : medical(kind == "medical")
     {
         database = dir.file(name);
-        sample::createDatabaseFromScripts(database, sample::defaultSqlDir(), "company", "SYSDBA", "", false);
+        sample::createDatabaseFromScripts(database, sample::defaultSqlDir(), kind, "SYSDBA", "", false);
         ResetProcessState();
         dm = std::make_unique<core::TDM>();
         core::DM = dm.get();
@@ -49,6 +51,7 @@ public:
         dm->IBDatabaseDAT.connect();
         loadAccInf();
         InstallGeneralTrialBalanceEngine();
+        InstallMedicalTrialBalanceEngine();
     }
     ~Company()
     {
@@ -105,7 +108,7 @@ public:
                    AccInf.zKISHU = q.fieldByName("DZKISHU").asInteger();
                    AccInf.zzKISHU = q.fieldByName("DZZKISHU").asInteger();
                });
-        AccInf.DataKind = 0;
+        AccInf.DataKind = medical ? 1 : 0;
     }
 
     std::map<std::string, TAccountInfo> accounts()
@@ -179,6 +182,7 @@ public:
         return r;
     }
 
+    bool medical = false;
     test_support::TempDir dir;
     std::string database;
     std::unique_ptr<core::TDM> dm;

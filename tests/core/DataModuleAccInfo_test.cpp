@@ -10,6 +10,7 @@
 #include "core/DataModuleAccInfo.h"
 #include "core/DateTimeUtil.h"
 #include "core/EasyEncode.h"
+#include "core/dataset_fixture.h"
 #include "core/uAccRecord.h"
 #include "support/sample_root.h"
 #include "support/scripted_input.h"
@@ -455,17 +456,7 @@ TEST_F(OpenCompany, LoadWithoutTheAccountingTablesFailsLoudly)
 
 class OpenCompanyChanged : public OpenCompanyBase {
 protected:
-    void setV2Password(const std::string& plain)
-    {
-        core::TEasyEncodeInfo info;
-        core::InitEasyEncodeInfo(info);
-        info.KeyWord = core::kDataPasswordKey;
-        info.PadLength = core::kDataPasswordLength;
-        info.TextLength = core::kDataPasswordLength;
-        info.PlainText = plain;
-        ASSERT_TRUE(core::EasyEncode(info));
-        putAccReg("データパスワードV2", "文字", info.EncodeText);
-    }
+    void setV2Password(const std::string& plain) { dataset_fixture::setDataPassword(plain); }
 };
 
 TEST_F(OpenCompanyChanged, MissingOptionalColumnsTakeEmptyValuesNotThePreviousDataSets)

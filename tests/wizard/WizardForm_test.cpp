@@ -14,6 +14,7 @@
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 #include "test_caller.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard_test_util.h"
@@ -53,6 +54,7 @@ struct FormFixture {
         TForm1::TStart s;
         s.CommandLine = ParseCommandLine(params);
         s.ProgramPath = dir.file("bin/miruza_rendo");
+        s.Framework = wizard::MakeFramework();
         s.ExportFactory = [this](std::int32_t value, const std::string& file, bool caller) {
             auto e = std::make_unique<TGaikyosyoDataExport>("", value, file, caller, sources);
             if (withFigures)

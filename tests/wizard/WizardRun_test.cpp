@@ -44,6 +44,7 @@
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 #include "test_caller.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard/ug16Settings.h"
@@ -83,6 +84,7 @@ protected:
         TForm1::TStart s;
         s.CommandLine = ParseCommandLine(params);
         s.ProgramPath = bin.file("bin/miruza_rendo");
+        s.Framework = wizard::MakeFramework();
         s.Framework.ExecProc = [this](const std::string& id, std::uint8_t modal, const std::string& params) {
             selections.push_back(id + "|" + std::to_string(modal) + "|" + params);
             // A loop that keeps reopening the screen ends as cancelled.

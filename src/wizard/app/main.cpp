@@ -7,15 +7,18 @@
 #include <vector>
 
 #include "accounting/OpenCompanyTables.h"
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "controls/SDI.h"
 #include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
 #include "core/PlatformUtil.h"
+#include "dataselect/gui/WebMenuL.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
@@ -28,7 +31,10 @@ int main(int argc, char** argv)
     // Core reaches the layers above it only through what is installed here.
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
+    InstallMedicalTrialBalanceEngine();
     InstallDataListUpdater();
+    // The screens other code starts by process ID, before the main form.
+    dataselect::RegisterDataSelectProcs();
 
     std::vector<std::string> params;
     const QStringList args = QCoreApplication::arguments();
@@ -45,13 +51,13 @@ int main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     int exitCode = 0;
     {
-        TForm1 form(TForm1::TStart{commandLine, {}, {}});
+        TForm1 form(TForm1::TStart{commandLine, {}, {}, wizard::MakeFramework()});
         if (form.EndAtOnce())
             return 0;
         TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
-            // The first show logs the operator in; nothing is touched before.
+            // The form's first show runs the login before anything else.
             form.show();
             exitCode = app.exec();
         } else {

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "controls/ProcRegistry.h"
 #include "controls/xAnimeProgressDialog.h"
 #include "controls/xKikanPanel.h"
 #include "core/ProgressService.h"
@@ -29,15 +30,12 @@
 #include "core/PlatformUtil.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
-#include "dataselect/AppIniFile.h"
-#include "dataselect/gui/LogonBox.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 #include "platform/xdg_folders.h"
-#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard/ug16Figures.h"
 #include "wizard/ug16Settings.h"
@@ -201,13 +199,11 @@ TForm1::TForm1(TStart start, QWidget* parent)
 
 void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& programPath)
 {
-    // The framework hooks: the process registry, the host-menu answer and
-    // the data-damage handler, unless a caller put others in.
-    wizard::InstallFrameworkHooks();
-    if (framework_.ExecProc)
-        OnExecProc = framework_.ExecProc;
-    if (framework_.DataDamage)
-        OnDataDamage = framework_.DataDamage;
+    // The framework hooks: the process starter, the host-menu answer and
+    // the data-damage handler.
+    OnHostMenu = [](int command, const std::string& text) { return HostMenuProc(command, text); };
+    OnExecProc = framework_.ExecProc;
+    OnDataDamage = framework_.DataDamage;
 
     SystemDrive = "/";
     ResultCode = ResultFailed;
@@ -343,7 +339,9 @@ TForm1::~TForm1()
     if (core::DM == dm_.get())
         core::DM = nullptr;
     dm_.reset();
-    wizard::ClearFrameworkHooks();
+    OnHostMenu = nullptr;
+    OnExecProc = nullptr;
+    OnDataDamage = nullptr;
     PostCallerResult(Contract, ResultCode);
 }
 
@@ -482,10 +480,12 @@ void TForm1::ReadConnectionSettings()
 
 bool TForm1::WriteFreshConnectionFile()
 {
-    if (framework_.WriteConnectionFile)
-        return framework_.WriteConnectionFile();
+    if (!framework_.WriteConnectionFile) {
+        std::fprintf(stderr, "miruza_rendo: no data-server settings dialog to write %s\n", SysDef.ServerIniFile.c_str());
+        return false;
+    }
     try {
-        return dataselect::WriteIniFile(1);
+        return framework_.WriteConnectionFile();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "miruza_rendo: writing %s: %s\n", SysDef.ServerIniFile.c_str(), e.what());
         return false;
@@ -506,9 +506,11 @@ void TForm1::showEvent(QShowEvent* event)
 
 bool TForm1::ShowLogin()
 {
-    if (framework_.ShowLogin)
-        return framework_.ShowLogin(this);
-    return dataselect::ExecuteLogonBox(this) == 1;
+    if (!framework_.ShowLogin) {
+        ShowErrorBox("ログイン画面を開けませんでした。\rこのプログラムにはログイン画面が組み込まれていません。");
+        return false;
+    }
+    return framework_.ShowLogin(this);
 }
 
 bool TForm1::FirstShow()
