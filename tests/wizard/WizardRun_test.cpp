@@ -693,3 +693,22 @@ TEST_F(WizardRun, SharedDataSetNotTakenWithoutAutomaticTakingGoesBackToTheSelect
     EXPECT_FALSE(form->page2->HasDataInfo());
     EXPECT_EQ(countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"), 0);
 }
+
+TEST_F(WizardRun, CancellingALaterSelectionKeepsTheChosenDataSet)
+{
+    selectionAnswers = {1, 2};
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    chooseSampleCompany(*form);
+    QTest::mouseClick(form->btnBack, Qt::LeftButton);
+    QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton); // cancelled on the screen
+    EXPECT_EQ(selections.size(), 2u);
+    EXPECT_TRUE(form->page2->HasDataInfo());
+    EXPECT_TRUE(form->DatConnected);
+    EXPECT_EQ(SysDef.DataDir, company().folder);
+    EXPECT_EQ(dataStatus(), 2);
+    next(*form);
+    EXPECT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
+    EXPECT_EQ(messages.count(), 0u);
+}
