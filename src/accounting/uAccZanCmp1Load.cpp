@@ -376,14 +376,17 @@ void TLoadContext::MoveNotesRow(int receivable, int notes, int target)
     tg.Kamoku.KNAME = nt.Kamoku.KNAME;
     tg.Kamoku.BSPL = nt.Kamoku.BSPL;
     tg.Kamoku.TAISHAKU = nt.Kamoku.TAISHAKU;
-    tg.KAISIZAN = nt.KAISIZAN;
+    // Added, not copied: a department group loads its departments one by
+    // one into the same rows, and each department's notes belong in the
+    // line (a single load starts from an empty line, so it is the same).
+    AddAmount(tg.KAISIZAN, nt.KAISIZAN);
     const int s = nt.Kamoku.TAISHAKU == 3 ? -1 : 1;
     AddAmount(rc.KAISIZAN, s, nt.KAISIZAN);
     for (int i = -15; i <= 16; ++i) {
-        tg.Debit[i] = nt.Debit[i];
-        tg.Credit[i] = nt.Credit[i];
-        tg.Net[i] = nt.Net[i];
-        tg.Balance[i] = nt.Balance[i];
+        AddAmount(tg.Debit[i], nt.Debit[i]);
+        AddAmount(tg.Credit[i], nt.Credit[i]);
+        AddAmount(tg.Net[i], nt.Net[i]);
+        AddAmount(tg.Balance[i], nt.Balance[i]);
         AddAmount(rc.Net[i], s, nt.Net[i]);
         AddAmount(rc.Balance[i], s, nt.Balance[i]);
         nt.Debit[i] = nt.Credit[i] = nt.Net[i] = nt.Balance[i] = 0;

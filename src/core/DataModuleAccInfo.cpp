@@ -177,9 +177,14 @@ void copyAccDef1(fb::Query& q)
     a.KURIKOSI2 = has("KURIKOSI2") ? i("KURIKOSI2") : a.TAXDEFUH;
 }
 
+// Reads of the whole open-company load that pass their failure on instead
+// of showing it (defined below, beside their reporting forms).
+std::string readAccTotalName(const std::string& group, const std::string& column);
+void lookupSystemCode(const std::string& accountName, std::string& code, std::string& userCode);
+
 void setSystemCodeAt(std::size_t index, const char* accountName)
 {
-    SetSystemCode(accountName, AccInf.SysKCode[index], AccInf.SysUserCode[index]);
+    lookupSystemCode(accountName, AccInf.SysKCode[index], AccInf.SysUserCode[index]);
 }
 
 void readSystemAccounts()
@@ -193,7 +198,7 @@ void readSystemAccounts()
     if (a.DATATYPE == 1) {
         static constexpr std::array<const char*, 3> kNotes{"受取手形", "割引手形", "裏書手形"};
         for (std::size_t n = 0; n < kNotes.size(); ++n)
-            SetSystemCode(kNotes[n], a.TegataKCode[n], a.TegataUserCode[n]);
+            lookupSystemCode(kNotes[n], a.TegataKCode[n], a.TegataUserCode[n]);
     }
     for (std::size_t n = 5; n <= 11; ++n) {
         a.SysKCode[n].clear();
@@ -289,6 +294,7 @@ void readDataPassword()
     a.DataPassword = info.PlainText;
 }
 
+
 } // namespace
 
 TOpenCompanyTables SetOpenCompanyTables(TOpenCompanyTables tables)
@@ -328,12 +334,13 @@ bool fnGetAccInfo()
                 q.close();
             }
             auto& a = AccInf;
-            a.PlusName5880 = fnGetAccTotalName("5880", "PLUSNAME");
-            a.PlusName5580 = fnGetAccTotalName("5580", "PLUSNAME");
-            a.PlusName5680 = fnGetAccTotalName("5680", "PLUSNAME");
-            a.PlusName5780 = fnGetAccTotalName("5780", "PLUSNAME");
-            a.PlusName5688 = fnGetAccTotalName("5688", "PLUSNAME");
-            a.PlusName5790 = fnGetAccTotalName("5790", "PLUSNAME");
+            // Reads whose failure fails the whole load, shown once below.
+            a.PlusName5880 = readAccTotalName("5880", "PLUSNAME");
+            a.PlusName5580 = readAccTotalName("5580", "PLUSNAME");
+            a.PlusName5680 = readAccTotalName("5680", "PLUSNAME");
+            a.PlusName5780 = readAccTotalName("5780", "PLUSNAME");
+            a.PlusName5688 = readAccTotalName("5688", "PLUSNAME");
+            a.PlusName5790 = readAccTotalName("5790", "PLUSNAME");
             a.DataKind = InitDataKind() ? 1 : 0;
 
             a.KaisiKikanIndex = MonthNoToKikanIndex(a.KAISINO);
@@ -396,36 +403,47 @@ bool fnGetAccInfo()
     return false;
 }
 
-std::string fnGetAccTotalName(const std::string& group, const std::string& column)
+namespace {
+
+// The total-line name read itself; a failure passes to the caller, which
+// shows it once (fnGetAccTotalName on its own, fnGetAccInfo as part of the
+// whole load).
+std::string readAccTotalName(const std::string& group, const std::string& column)
 {
-    static const char* kContext = "TDM.fnGetAccTotalName";
+    // The column name is put into the statement's text: only a plain
+    // column name may go there.
+    if (!isPlainIdentifier(column))
+        throw EAccInfoError("ACCTOTALNAME: not a column name: " + column);
+    TDM& d = dm("TDM.fnGetAccTotalName");
+    TOwnTransaction tr(d.IBTransactionDAT);
     std::string result;
     try {
-        // The column name is put into the statement's text: only a plain
-        // column name may go there.
-        if (!isPlainIdentifier(column))
-            throw EAccInfoError("ACCTOTALNAME: not a column name: " + column);
-        TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDAT);
-        try {
-            fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
-            q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
-            q.sql().add("WHERE KGROUP=:KGROUP");
-            q.paramByName("KGROUP").setString(group);
-            q.open();
-            for (; !q.eof(); q.next())
-                result = q.field(0).asString();
-            q.close();
-            tr.commit();
-        } catch (...) {
-            tr.commit();
-            throw;
-        }
-    } catch (const std::exception& e) {
-        report(e, kContext, "集計名称の取得に失敗しました。");
-        result.clear();
+        fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
+        q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
+        q.sql().add("WHERE KGROUP=:KGROUP");
+        q.paramByName("KGROUP").setString(group);
+        q.open();
+        for (; !q.eof(); q.next())
+            result = q.field(0).asString();
+        q.close();
+        tr.commit();
+    } catch (...) {
+        tr.commit();
+        throw;
     }
     return result;
+}
+
+} // namespace
+
+std::string fnGetAccTotalName(const std::string& group, const std::string& column)
+{
+    try {
+        return readAccTotalName(group, column);
+    } catch (const std::exception& e) {
+        report(e, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。");
+    }
+    return {};
 }
 
 bool InitDataKind()
@@ -634,12 +652,13 @@ void fnGetDataBaseVer(std::string& version)
     }
 }
 
-void SetSystemCode(const std::string& accountName, std::string& code, std::string& userCode)
+namespace {
+
+void lookupSystemCode(const std::string& accountName, std::string& code, std::string& userCode)
 {
-    static const char* kContext = "TDM.SetSystemCode";
     code.clear();
     userCode.clear();
-    TDM& d = dm(kContext);
+    TDM& d = dm("TDM.SetSystemCode");
     TOwnTransaction tr(d.IBTransactionDAT);
     try {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
@@ -654,12 +673,20 @@ void SetSystemCode(const std::string& accountName, std::string& code, std::strin
         }
         q.close();
         tr.commit();
-    } catch (const fb::EIBError& e) {
-        IBErrorProc(e, kContext, "", false);
-        tr.rollback();
-        throw;
     } catch (...) {
         tr.rollback();
+        throw;
+    }
+}
+
+} // namespace
+
+void SetSystemCode(const std::string& accountName, std::string& code, std::string& userCode)
+{
+    try {
+        lookupSystemCode(accountName, code, userCode);
+    } catch (const fb::EIBError& e) {
+        IBErrorProc(e, "TDM.SetSystemCode", "", false);
         throw;
     }
 }

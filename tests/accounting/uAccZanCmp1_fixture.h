@@ -10,6 +10,7 @@
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 #include "sample_data.h"
+#include "support/sample_root.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,10 @@ public:
         : medical(kind == "medical")
     {
         database = dir.file(name);
-        sample::createDatabaseFromScripts(database, sample::defaultSqlDir(), kind, "SYSDBA", "", false);
+        if (medical)
+            sample::createDatabaseFromScripts(database, sample::defaultSqlDir(), kind, "SYSDBA", "", false);
+        else
+            test_support::companyDatabaseFromScripts(database);
         ResetProcessState();
         dm = std::make_unique<core::TDM>();
         core::DM = dm.get();

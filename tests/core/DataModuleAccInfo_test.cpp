@@ -477,6 +477,24 @@ TEST_F(OpenCompanyChanged, MissingOptionalColumnsTakeEmptyValuesNotThePreviousDa
     expectSameAccInf(e, AccInf);
 }
 
+TEST_F(OpenCompanyChanged, ADamagedCompanyShowsOneBoxForTheFailedLoad)
+{
+    connect(1);
+    // The total-line names and the system accounts cannot be read.
+    execCompany("ALTER TABLE ACCTOTALNAME DROP PLUSNAME");
+    {
+        ScriptedMessages messages;
+        EXPECT_FALSE(core::fnGetAccInfo());
+        ASSERT_EQ(messages.count(), 1u) << messages.firstLine(0) << " / " << messages.firstLine(1);
+        EXPECT_EQ(messages.firstLine(0), "基本情報の取得に失敗しました。");
+    }
+    // On its own the total-line name read still reports its own failure.
+    ScriptedMessages messages;
+    EXPECT_EQ(core::fnGetAccTotalName("5880", "PLUSNAME"), "");
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "集計名称の取得に失敗しました。");
+}
+
 TEST_F(OpenCompanyChanged, ReadOnlyMarkOfTheDataSet)
 {
     connect(2);

@@ -179,6 +179,24 @@ TEST(WizardForm, CallerGetsDisableThenCancelledOnWindowClose)
     EXPECT_EQ(messages.count(), 0u);
 }
 
+TEST(WizardForm, ACallerWithoutAWindowKeepsTheFileNameItPassed)
+{
+    FormFixture fx;
+    // A remembered stand-alone file must not replace the caller's.
+    fx.dir.write("appdata/home/ini/Miruza.ini", platform::codec::toSjis("[GAIKYOUSYO]\r\nEXPORTFILE=/remembered.xml\r\n"));
+    ScriptedMessages messages;
+    for (const std::string value : {"7", "0"}) {
+        TForm1 form(fx.start({"0,1025," + value + "," + fx.dir.file("caller.xml")}));
+        ASSERT_TRUE(form.InitWizard());
+        EXPECT_EQ(form.Export()->OutputFileName, fx.dir.file("caller.xml")) << "value " << value;
+        EXPECT_EQ(form.Export()->FunctionID, value == "0" ? 2 : 7);
+    }
+    // Nor is the caller's name remembered as the stand-alone one.
+    EXPECT_EQ(platform::IniFile(fx.dir.file("appdata/home/ini/Miruza.ini")).readString("GAIKYOUSYO", "EXPORTFILE", ""),
+              "/remembered.xml");
+    EXPECT_EQ(messages.count(), 0u);
+}
+
 TEST(WizardForm, CancelButtonAsksAndYesEndsAsCancelled)
 {
     FormFixture fx;

@@ -1,6 +1,7 @@
 #include "dataselect/gui/WebMenuL.h"
 
 #include "controls/xPlButton.h"
+#include "dataselect/gui/DataSentakuBox.h"
 #include "dataselect/gui/DialogUtil.h"
 #include "core/MessageService.h"
 #include "core/uAccRecord.h"
@@ -215,6 +216,7 @@ namespace dataselect {
 void RegisterDataSelectProcs()
 {
     RegisterProc(ProcFormClass<TfmWebMenuL>, "WebMenuL");
+    RegisterDataSentakuBox();
 }
 
 } // namespace dataselect

@@ -36,13 +36,10 @@ int main(int argc, char** argv)
     // The screens other code starts by process ID, before the main form.
     dataselect::RegisterDataSelectProcs();
 
-    std::vector<std::string> params;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i < args.size(); ++i)
-        params.push_back(args.at(i).toStdString());
     // Read before the mutex tests so that a refused start can still answer
-    // a calling program.
-    const TCommandLine commandLine = ParseCommandLine(params);
+    // a calling program. argv as QApplication left it (without its own
+    // options), byte for byte.
+    const TCommandLine commandLine = ParseCommandLine(CommandLineParams(argc, argv));
 
     platform::NamedMutex own(kMutexWizard);
     if (EnterProgram(commandLine, own) != TStartRefusal::None)
@@ -57,7 +54,7 @@ int main(int argc, char** argv)
         TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
-            // The form's first show runs the login before anything else.
+            // The first show logs the operator in; nothing is touched before.
             form.show();
             exitCode = app.exec();
         } else {

@@ -245,8 +245,10 @@ void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& prog
         DistKind = 1;
     CopyAppInfo();
 
-    // The export object.
-    const bool callerPresent = Contract.CallerWnd != 0;
+    // The export object. A calling program names the output file in its
+    // argument, whatever its window handle or value: that name is kept
+    // (the remembered EXPORTFILE is neither read nor written).
+    const bool callerPresent = commandLine.Status == TArgumentStatus::Good;
     try {
         if (factory_)
             export_ = factory_(Contract.CallerValue, Contract.ExportFileName, callerPresent);
