@@ -3,7 +3,7 @@
 // 1,000 sub-accounts): the business-overview figures of the whole year
 // (every balance statement they load and the item sums), against the bare
 // limit, one plain grouped query over the same journals (both sides of
-// every live line of the current and the two prior years, grouped by
+// every live entry line of the current and the two prior years, grouped by
 // account, sub-account and period, all rows fetched). Prints one line per
 // size with both times, their ratio and the peak memory of the process
 // while it exported.
@@ -71,12 +71,12 @@ void resetPeak()
 
 const char* const kBareQuery =
     "SELECT K, H, P, SUM(A) FROM ("
-    " SELECT KCODE AS K, HCODE AS H, KIKAN AS P, KINGAKU AS A FROM SIWAKE WHERE DELFLG = 0"
-    " UNION ALL SELECT R_KCODE, R_HCODE, KIKAN, KINGAKU FROM SIWAKE WHERE DELFLG = 0"
-    " UNION ALL SELECT KCODE, HCODE, KIKAN, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0"
-    " UNION ALL SELECT R_KCODE, R_HCODE, KIKAN, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0"
-    " UNION ALL SELECT KCODE, HCODE, KIKAN, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0"
-    " UNION ALL SELECT R_KCODE, R_HCODE, KIKAN, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0"
+    " SELECT KCODE AS K, HCODE AS H, MNUM AS P, KINGAKU AS A FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1"
+    " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1"
+    " UNION ALL SELECT KCODE, HCODE, MNUM, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0 AND TAISHAKU = 1"
+    " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0 AND TAISHAKU = 1"
+    " UNION ALL SELECT KCODE, HCODE, MNUM, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0 AND TAISHAKU = 1"
+    " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0 AND TAISHAKU = 1"
     ") G GROUP BY K, H, P";
 
 long bareAggregate(core::TDM& dm)

@@ -6,10 +6,11 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config ccache git
   googletest libgtest-dev libgmock-dev
-  firebird3.0-server firebird3.0-utils firebird-dev
+  firebird3.0-server firebird3.0-utils firebird-dev libboost-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev
   libcurl4-openssl-dev libzip-dev liblhasa-dev libssl-dev libxml2-dev
   xvfb xauth fonts-ipafont-gothic pure-ftpd
+  poppler-utils fonts-ipafont-mincho fonts-ipaexfont
 )
 
 missing=()

@@ -84,38 +84,33 @@ BEGIN
   DO SUSPEND;
 END^
 
-/* File operations on the data server. PSQL cannot reach the server's file
-   system: these answer 0 (not done) so that no caller takes an operation
-   for done; a server installation replaces them with its own. */
+/* File operations on the data server, done by the project's UDR plug-in
+   (libmiruza_udr.so in the server's UDR folder), confined to the data root
+   named in its settings file. Paths are the server's own. */
 CREATE PROCEDURE FILEOPERATION (
   "MODE" VARCHAR(10),
   FILEPATH1 VARCHAR(254),
   FILEPATH2 VARCHAR(254))
 RETURNS (WBOOL INTEGER)
-AS
-BEGIN
-  WBOOL = 0;
-  SUSPEND;
-END^
+EXTERNAL NAME 'miruza_udr!fileoperation' ENGINE UDR^
 
 CREATE PROCEDURE DIRECTORYTEST (
   "MODE" VARCHAR(10),
   FILEPATH1 VARCHAR(254))
 RETURNS (WBOOL INTEGER)
-AS
-BEGIN
-  WBOOL = 0;
-  SUSPEND;
-END^
+EXTERNAL NAME 'miruza_udr!directorytest' ENGINE UDR^
 
-/* Paths have no short form on this system: the name itself. */
+/* There are no short names here: the name itself when it exists, empty
+   when it does not. */
 CREATE PROCEDURE LONGTOSHORTFILENAME (LONGNAME VARCHAR(254))
 RETURNS (SHORTNAME VARCHAR(254))
-AS
-BEGIN
-  SHORTNAME = LONGNAME;
-  SUSPEND;
-END^
+EXTERNAL NAME 'miruza_udr!longtoshortfilename' ENGINE UDR^
+
+/* Any account the program uses may call them: what they may touch is
+   bounded by the plug-in's data root, not by who owns this database. */
+GRANT EXECUTE ON PROCEDURE FILEOPERATION TO PUBLIC^
+GRANT EXECUTE ON PROCEDURE DIRECTORYTEST TO PUBLIC^
+GRANT EXECUTE ON PROCEDURE LONGTOSHORTFILENAME TO PUBLIC^
 
 /* Fixed data-list rows of a data place: rows after the highest REC up to
    MAXCNT, each with the folder PATHTEXT/<four digits>. */

@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +25,15 @@ namespace fb = platform::firebird;
 namespace sample {
 
 namespace {
+
+// The system and file-manager scripts declare the routines of the project's
+// UDR plug-in, so the engine that builds them must find it: the build keeps
+// it in a Firebird root of its own, used unless FIREBIRD names another.
+// Set before the client library's first use, at program start.
+const bool kFirebirdRootChosen = [] {
+    ::setenv("FIREBIRD", SAMPLE_FIREBIRD_ROOT, 0);
+    return true;
+}();
 
 // Names as the application information defaults give them.
 const char* const kHomeDir = "brimto/rozivoraduz";

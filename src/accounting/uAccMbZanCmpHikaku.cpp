@@ -160,16 +160,16 @@ public:
                 if (nendo == 0)
                     put(t.CompareOpening);
                 if (nendo == 2)
-                    t.Balance[-32] += kishu;
+                    AddAmount(t.Balance[-32], kishu);
                 put(t.YearOpenings[std::size_t(nendo)]);
                 for (int j = 1; j <= count; ++j) {
                     const int b = first + j - 1;
                     const Currency z = zan[std::size_t(j)]->asCurrency();
                     if (j == 1) {
-                        t.Balance[b] += kishu + z;
-                        t.Net[b] += z + (isRow && carried ? kishu : 0);
+                        AddAmount(t.Balance[b], kishu + z);
+                        AddAmount(t.Net[b], z + (isRow && carried ? kishu : 0));
                     } else {
-                        t.Net[b] += z;
+                        AddAmount(t.Net[b], z);
                         t.Balance[b] = t.Balance[b - 1] + t.Net[b];
                     }
                 }
@@ -207,9 +207,9 @@ public:
                     const Currency v = y1[i]->asCurrency();
                     t.Budget[i] = isRow ? t.Budget[i] + v : v;
                     if (standard) {
-                        t.BudgetTier1[i] += v;
-                        t.BudgetTier2[i] += y2[i]->asCurrency();
-                        t.BudgetTier3[i] += y3[i]->asCurrency();
+                        AddAmount(t.BudgetTier1[i], v);
+                        AddAmount(t.BudgetTier2[i], y2[i]->asCurrency());
+                        AddAmount(t.BudgetTier3[i], y3[i]->asCurrency());
                     }
                 }
                 if (!standard)
@@ -220,7 +220,7 @@ public:
                     const int q = p % 4 == 0 ? p - 1 : p;
                     const auto qi = std::size_t(q);
                     if (p == q || t.ActualFlags[qi] == 0) {
-                        t.Actuals[qi] += act[std::size_t(p)]->asCurrency();
+                        AddAmount(t.Actuals[qi], act[std::size_t(p)]->asCurrency());
                         t.ActualFlags[qi] += flg[std::size_t(p)]->asInteger();
                     }
                 }

@@ -314,12 +314,12 @@ int TMbLoad::readBalanceRows()
     }
     // Adds the current record's opening and movements to an entry.
     auto addRecord = [&](auto& e, int taishaku) {
-        e.KAISIZAN += fOpen.asCurrency();
+        AddAmount(e.KAISIZAN, fOpen.asCurrency());
         e.CompareOpening = e.KAISIZAN;
         e.YearOpenings[0] = e.KAISIZAN;
         for (int p = 1; p <= 16; ++p) {
-            e.Debit[p] += kar[std::size_t(p)]->asCurrency();
-            e.Credit[p] += kas[std::size_t(p)]->asCurrency();
+            AddAmount(e.Debit[p], kar[std::size_t(p)]->asCurrency());
+            AddAmount(e.Credit[p], kas[std::size_t(p)]->asCurrency());
         }
         deriveNetBalance(e, taishaku);
     };

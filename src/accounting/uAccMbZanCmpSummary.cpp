@@ -74,7 +74,7 @@ void collectAmounts(TBalanceArray& rows, int lastRow, bool variant2, const std::
 {
     collect(rows, lastRow, variant2, [&](TBALANCE& line, TBALANCE& acc, int sign) {
         for (const Amount& a : amounts)
-            a(line) += sign * a(acc);
+            AddAmount(a(line), sign, a(acc));
     });
 }
 
@@ -85,7 +85,7 @@ struct Formulas {
     void B1to5(const Amount& a) const
     {
         auto V = [&](int r) -> Currency& { return v(a, r); };
-        V(2) += V(1);
+        AddAmount(V(2), V(1));
         V(5) = V(2) + V(3) + V(4);
         V(9) = V(6) + V(7) + V(8);
         V(11) = V(5) + V(9) + V(10);
@@ -112,9 +112,9 @@ struct Formulas {
     void P1to3(const Amount& a) const
     {
         auto V = [&](int r) -> Currency& { return v(a, r); };
-        V(26) += V(25);
-        V(28) += V(27);
-        V(30) += V(29);
+        AddAmount(V(26), V(25));
+        AddAmount(V(28), V(27));
+        AddAmount(V(30), V(29));
         V(32) = V(26) + V(28) + V(30) + V(31);
         V(41) = V(33) + V(34) + V(35) + V(36) + V(37) + V(38) + V(39) + V(40);
     }
@@ -183,12 +183,12 @@ void rangeFromPeriods(Entry& e, int taishaku, bool zeroOpening, int from, int to
     if (!zeroOpening) {
         e.RangeOpening = e.KAISIZAN;
         for (int p = 1; p <= std::min(from - 1, TPeriodValues::HighIndex); ++p)
-            e.RangeOpening += periodMove(e.Debit, e.Credit, p, debit);
+            AddAmount(e.RangeOpening, periodMove(e.Debit, e.Credit, p, debit));
     }
     e.RangeDebit = e.RangeCredit = 0;
     for (int p = first; p <= last; ++p) {
-        e.RangeDebit += e.Debit[p];
-        e.RangeCredit += e.Credit[p];
+        AddAmount(e.RangeDebit, e.Debit[p]);
+        AddAmount(e.RangeCredit, e.Credit[p]);
     }
 }
 
@@ -321,7 +321,7 @@ void MbCalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, 
         } else {
             Currency sum = 0;
             for (int k = clampIndex(from - 16); k <= clampIndex(to - 16); ++k)
-                sum += r.Net[k];
+                AddAmount(sum, r.Net[k]);
             r.RangePriorYear = sum;
         }
     }
@@ -336,9 +336,9 @@ void MbCalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, 
             const std::string& c = r.Kamoku.GROUPM1;
             const int n = r.Kamoku.TAISHAKU;
             if (c < "2000")
-                assets += (n == 1 || n == 4) ? r.RangeOpening : -r.RangeOpening;
+                AddAmount(assets, (n == 1 || n == 4) ? r.RangeOpening : -r.RangeOpening);
             else if (c < "4000")
-                liabilities += (n == 3 || n == 2) ? r.RangeOpening : -r.RangeOpening;
+                AddAmount(liabilities, (n == 3 || n == 2) ? r.RangeOpening : -r.RangeOpening);
         }
         for (int i = MbFirstAccountRow; i <= lastRow; ++i)
             if (rows[std::size_t(i)].Kamoku.BSPL == "P")
@@ -360,12 +360,12 @@ void MbCalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, 
     for (int r = 1; r <= MbLastTotalRow; ++r)
         rows[std::size_t(r)].MembersAdded = 0;
     collect(rows, lastRow, v2, [](TBALANCE& line, TBALANCE& acc, int sign) {
-        line.RangeOpening += sign * acc.RangeOpening;
-        line.RangeClosing += sign * acc.RangeClosing;
-        line.RangeDebit += acc.RangeDebit;
-        line.RangeCredit += acc.RangeCredit;
+        AddAmount(line.RangeOpening, sign, acc.RangeOpening);
+        AddAmount(line.RangeClosing, sign, acc.RangeClosing);
+        AddAmount(line.RangeDebit, acc.RangeDebit);
+        AddAmount(line.RangeCredit, acc.RangeCredit);
         const int n = acc.Kamoku.TAISHAKU;
-        line.RangePriorYear += (n == 2 || n == 4) ? -acc.RangePriorYear : acc.RangePriorYear;
+        AddAmount(line.RangePriorYear, (n == 2 || n == 4) ? -acc.RangePriorYear : acc.RangePriorYear);
         ++line.MembersAdded;
     });
     for (int r : {26, 28, 30})

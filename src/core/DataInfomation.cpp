@@ -733,7 +733,19 @@ int TDataInfomation::GetShareData(const std::string& sharedFolder, const std::st
 bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
 {
     static const char* kContext = "TDataInfomation.IsDataSiyouKengen";
-    if (DM == nullptr || !DM->FExist(dataFilePath(folder), Mode) || IsAllDataKengen())
+    if (DM == nullptr)
+        return true;
+    // A database that is not there has nothing to guard; one whose presence
+    // nobody could tell (the server could not be asked) is refused.
+    switch (DM->FileCheck(dataFilePath(folder), Mode)) {
+    case TFileCheck::Missing:
+        return true;
+    case TFileCheck::Unknown:
+        return false;
+    case TFileCheck::Present:
+        break;
+    }
+    if (IsAllDataKengen())
         return true;
     if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
         return false;
@@ -771,8 +783,16 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
 bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
 {
     static const char* kContext = "TDataInfomation.IsDataPasswordAuth";
-    if (DM == nullptr || !DM->FExist(dataFilePath(folder), Mode))
+    if (DM == nullptr)
         return true;
+    switch (DM->FileCheck(dataFilePath(folder), Mode)) {
+    case TFileCheck::Missing:
+        return true;
+    case TFileCheck::Unknown:
+        return false;
+    case TFileCheck::Present:
+        break;
+    }
     if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
         return false;
     bool passed = false;

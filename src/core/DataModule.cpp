@@ -28,6 +28,8 @@ namespace {
 
 constexpr const char* kLocalHost = "127.0.0.1";
 constexpr const char* kFileManFile = "tnfileman.fdb";
+// The engine could not open the database file (it is not there).
+constexpr long kIscIoError = 335544344;
 
 // The facts of the open company database. A failure (also one the reader
 // passes on) is reported here and answers false: callers then leave the
@@ -267,51 +269,89 @@ bool TDM::fnAccDatDisConnected(const std::string& folderIn, std::uint8_t updateF
     return true;
 }
 
+// Whether anyone but this attachment is attached to the database, from its
+// monitoring table. A plain account sees there the attachments of its own
+// user, which are the program's own on every computer; an administrator
+// sees all. A file that is not there has no attachments.
+std::optional<bool> TDM::attachedByOthers(const std::string& databaseName)
+{
+    fb::Database db;
+    try {
+        connectDatabase(db, databaseName);
+    } catch (const EIBError& e) {
+        if (e.iscErrorCode() == kIscIoError)
+            return false;
+        throw;
+    }
+    fb::Transaction t(&db);
+    t.startTransaction();
+    fb::Query q(&db, &t);
+    q.sql().add("SELECT COUNT(*) FROM MON$ATTACHMENTS");
+    q.sql().add("WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0");
+    q.open();
+    const bool others = q.field(0).asInteger() > 0;
+    q.close();
+    t.commit();
+    db.disconnect();
+    return others;
+}
+
 bool TDM::AccDatInConnection(int kind, const std::string& hostIn, const std::string& folder, std::uint8_t keepOwn)
 {
     const std::string host = hostIn.empty() ? SysDef.HostName : hostIn;
     if (folder.find_first_not_of(" \t") == std::string::npos)
         return false;
+    static const char* kMessage = "データベースの使用情報の取得に失敗しました。";
+    const std::string file = kind == 0 ? DataDefFile : DataFile;
     // Paths are compared exactly: case matters on this system.
-    const std::string target = GetShortFileName(platform::paths::join(folder, kind == 0 ? DataDefFile : DataFile), ConnectMode);
+    const std::string target = GetShortFileName(platform::paths::join(folder, file), ConnectMode);
     fb::Database& own = kind == 0 ? IBDatabaseDEF : IBDatabaseDAT;
     const bool ownConnected = own.connected();
-    bool found = false;
+    const bool tcp = ConnectMode != 0 && host != kLocalHost;
+    std::optional<bool> found;
     bool disconnected = false;
     try {
-        fb::Service service;
-        const bool tcp = ConnectMode != 0 && host != kLocalHost;
-        service.setProtocol(tcp ? fb::Protocol::TCP : fb::Protocol::Local);
-        if (tcp)
-            service.setServerName(host);
-        service.addParam("user_name=" + SysDef.DBUser);
-        service.addParam("password=" + SysDef.DBPassword);
         if (keepOwn == 0 && ownConnected) {
             own.disconnect();
             disconnected = true;
         }
-        service.attach();
-        const fb::DatabaseUsage usage = service.databaseUsage();
-        for (const auto& name : usage.databases) {
-            if (GetShortFileName(name, ConnectMode) == target) {
-                found = true;
-                break;
+        // The server's list of attached databases needs administrator
+        // rights; without them the database's own monitoring table answers.
+        try {
+            fb::Service service;
+            service.setProtocol(tcp ? fb::Protocol::TCP : fb::Protocol::Local);
+            if (tcp)
+                service.setServerName(host);
+            service.addParam("user_name=" + SysDef.DBUser);
+            service.addParam("password=" + SysDef.DBPassword);
+            service.attach();
+            const fb::DatabaseUsage usage = service.databaseUsage();
+            found = false;
+            for (const auto& name : usage.databases) {
+                if (GetShortFileName(name, ConnectMode) == target) {
+                    found = true;
+                    break;
+                }
             }
+            service.detach();
+        } catch (const EIBError&) {
+            found = attachedByOthers(tcp ? host + ":" + target : target);
         }
-        service.detach();
     } catch (const EIBError& e) {
-        IBErrorProc(e, "TDM.AccDatInConnection", "データベースの使用情報の取得に失敗しました。", true);
+        IBErrorProc(e, "TDM.AccDatInConnection", kMessage, true);
     } catch (const std::exception& e) {
-        ErrorMessageEx("データベースの使用情報の取得に失敗しました。", e.what());
+        ErrorMessageEx(kMessage, e.what());
     }
     if (disconnected) {
         try {
             own.connect();
         } catch (const EIBError& e) {
-            IBErrorProc(e, "TDM.AccDatInConnection", "データベースの使用情報の取得に失敗しました。", true);
+            IBErrorProc(e, "TDM.AccDatInConnection", kMessage, true);
         }
     }
-    return found;
+    // Nobody could tell: taken as in use, so that nothing replaces or
+    // opens a database someone may be working in.
+    return found.value_or(true);
 }
 
 bool TDM::AccDatDropDatabase(const std::string& hostIn, const std::string& folder)

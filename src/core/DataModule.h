@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ namespace fb = platform::firebird;
 // a company database is closed. The data-selection library installs it
 // (InstallDataListUpdater); without one the row is left alone.
 using TDataListUpdater = std::function<void(const std::string& dataFolder, const TDataInfomationRec& info)>;
+
+// The answer of a file test: whether the file is there, or that nobody could
+// tell (the server could not be asked, the path was refused).
+enum class TFileCheck { Missing, Present, Unknown };
 
 // Runs a child process for the backup tool; replaceable for tests.
 struct TGbakResult {
@@ -71,6 +76,7 @@ public:
     bool fnFileManConnected(const std::string& host = {});
     bool fnAccDatConnected(const std::string& host = {}, const std::string& dataFolder = {}, std::uint8_t mark = 0);
     bool fnAccDatDisConnected(const std::string& dataFolder = {}, std::uint8_t updateFile = 0, std::uint8_t updateList = 0);
+    // True also when nobody could tell (the failure is reported).
     bool AccDatInConnection(int kind, const std::string& host, const std::string& dataFolder, std::uint8_t keepOwn);
     bool AccDatDropDatabase(const std::string& host, const std::string& dataFolder);
     std::string GetShortFileName(const std::string& path, std::uint8_t mode);
@@ -98,11 +104,17 @@ public:
 
     // Files here (mode 0) or on the data server (modes 1, 2).
     bool ServerFileOperation(const std::string& operation, const std::string& path1, const std::string& path2 = {});
+    // The same with "could not ask" (no connection, a refused path, a
+    // database error: reported, then nullopt) kept apart from the answer.
+    std::optional<bool> ServerFileAnswer(const std::string& operation, const std::string& path1,
+                                         const std::string& path2 = {});
     std::string ServerLongToShortFileName(const std::string& path);
     bool DExist(const std::string& path, std::uint8_t mode);
     bool MkDir(const std::string& path, std::uint8_t mode);
     bool RmDir(const std::string& path, std::uint8_t mode, bool undo = false);
     bool FExist(const std::string& path, std::uint8_t mode);
+    // FExist for callers that must not take "could not tell" for "missing".
+    TFileCheck FileCheck(const std::string& path, std::uint8_t mode);
     bool FDel(const std::string& path, std::uint8_t mode, bool undo = false);
     bool FMove(const std::string& source, const std::string& target, std::uint8_t mode);
     bool FCopy(const std::string& source, const std::string& target, std::uint8_t mode);
@@ -124,6 +136,7 @@ public:
 
 private:
     void connectDatabase(fb::Database& db, const std::string& name);
+    std::optional<bool> attachedByOthers(const std::string& databaseName);
     void releaseInUseMark();
 
     TDataListUpdater dataListUpdater_;

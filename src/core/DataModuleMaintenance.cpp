@@ -521,23 +521,29 @@ bool TDM::ValidateFDB(fb::Protocol protocol, const std::string& host, const std:
     return result;
 }
 
-bool TDM::ServerFileOperation(const std::string& operationIn, const std::string& path1, const std::string& path2)
+bool TDM::ServerFileOperation(const std::string& operation, const std::string& path1, const std::string& path2)
+{
+    return ServerFileAnswer(operation, path1, path2).value_or(false);
+}
+
+std::optional<bool> TDM::ServerFileAnswer(const std::string& operationIn, const std::string& path1,
+                                          const std::string& path2)
 {
     const std::string op = upperAscii(operationIn);
     const bool fileOp = op == "FEXIST" || op == "FCOPY" || op == "FDEL";
     const bool dirOp = op == "DEXIST" || op == "MKDIR" || op == "RMDIR";
     if (!fileOp && !dirOp)
-        return false;
+        return std::nullopt;
     if (isBlank(path1) || (op == "FCOPY" && isBlank(path2)))
-        return false;
+        return std::nullopt;
     const std::string message = "サーバーへのファイル操作(" + op + ")に失敗しました。";
     bool connectedHere = false;
     if (!IBDatabaseDEF.connected()) {
         if (!fnAccDefConnected(SysDef.HostName, 1))
-            return false;
+            return std::nullopt;
         connectedHere = true;
     }
-    bool result = false;
+    std::optional<bool> result;
     {
         TOwnTransaction tr(IBTransactionDEF);
         try {
@@ -559,12 +565,12 @@ bool TDM::ServerFileOperation(const std::string& operationIn, const std::string&
             IBSQLDEF.close();
             tr.rollback();
             IBErrorProc(e, "TDM.ServerFileOperation", message, true);
-            result = false;
+            result.reset();
         } catch (const std::exception& e) {
             IBSQLDEF.close();
             tr.rollback();
             ErrorMessageEx(message, e.what());
-            result = false;
+            result.reset();
         }
     }
     if (connectedHere) {
@@ -649,6 +655,24 @@ bool TDM::RmDir(const std::string& path, std::uint8_t mode, bool)
     if (mode == 1 || mode == 2)
         return ServerFileOperation("RmDir", path);
     return false;
+}
+
+TFileCheck TDM::FileCheck(const std::string& path, std::uint8_t mode)
+{
+    if (mode == 0) {
+        std::error_code ec;
+        const bool present = fs::is_regular_file(path, ec);
+        if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
+            return TFileCheck::Unknown;
+        return present ? TFileCheck::Present : TFileCheck::Missing;
+    }
+    if (mode == 1 || mode == 2) {
+        const std::optional<bool> answer = ServerFileAnswer("FExist", path);
+        if (!answer)
+            return TFileCheck::Unknown;
+        return *answer ? TFileCheck::Present : TFileCheck::Missing;
+    }
+    return TFileCheck::Unknown;
 }
 
 bool TDM::FExist(const std::string& path, std::uint8_t mode)

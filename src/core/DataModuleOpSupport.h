@@ -12,6 +12,7 @@
 #include <cmath>
 #include <ctime>
 #include <stdexcept>
+#include <array>
 #include <string>
 
 namespace core::opsupport {
@@ -74,8 +75,14 @@ inline TDateTime nowDateTime()
     return static_cast<double>(total) / 86400000.0;
 }
 
-// Stores text as the SSTR of the STYLECOLOR row (opCode, styleName), adding
-// the row (with every colour -1) when there is none; in q's transaction.
-void writeStyleColor(platform::firebird::Query& q, int opCode, const std::string& styleName, const std::string& text);
+// The colour columns LINECOLOR1-5, NETCOLOR1-2 of a STYLECOLOR row; -1
+// follows the operator's default colour.
+using StyleColours = std::array<int, 7>;
+inline constexpr StyleColours kOperatorStyleColours{-1, -1, -1, -1, -1, -1, -1};
+
+// Stores text as the SSTR of the STYLECOLOR row (opCode, styleName) with the
+// given colours, adding the row when there is none; in q's transaction.
+void writeStyleColor(platform::firebird::Query& q, int opCode, const std::string& styleName, const std::string& text,
+                     const StyleColours& colours = kOperatorStyleColours);
 
 } // namespace core::opsupport

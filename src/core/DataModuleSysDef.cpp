@@ -884,7 +884,8 @@ void GetDataListRec(const std::string& path, int& recNo, int& childNo)
 
 namespace opsupport {
 
-void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, const std::string& text)
+void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, const std::string& text,
+                     const StyleColours& colours)
 {
     q.close();
     q.sql().clear();
@@ -909,9 +910,10 @@ void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, con
     }
     q.paramByName("OPCODE").setInteger(opCode);
     q.paramByName("STYLENAME").setString(styleName);
-    for (const char* colour :
-         {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"})
-        q.paramByName(colour).setInteger(-1);
+    const char* const names[] = {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4",
+                                 "LINECOLOR5", "NETCOLOR1",  "NETCOLOR2"};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        q.paramByName(names[i]).setInteger(colours[i]);
     q.paramByName("SSTR").setString(text);
     q.execSQL();
 }

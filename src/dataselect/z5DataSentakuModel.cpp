@@ -195,32 +195,14 @@ std::int32_t TDataSentakuModel::FindRowOfFolder(const std::string& folder) const
 
 int TDataSentakuModel::databaseState(const std::string& folder) const
 {
-    const std::string file = paths::join(folder, DataFile);
-    if (ConnectKind == 0) {
-        std::error_code ec;
-        const auto st = fs::status(file, ec);
-        if (!ec)
-            return fs::is_regular_file(st) ? 1 : 0;
-        return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory ? 0 : -1;
-    }
-    // On a data server only the server's own answer counts: a failed call
-    // says nothing about the file.
+    // Only a positive answer that the file is missing counts as missing: a
+    // check that could not be made says nothing about the file.
     if (DM == nullptr)
         return -1;
-    try {
-        TOwnTransaction tr(DM->IBTransactionDEF);
-        platform::firebird::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-        q.sql().add("SELECT WBOOL FROM FILEOPERATION(:MODE,:FILEPATH1,:FILEPATH2)");
-        q.paramByName("MODE").setString("FEXIST");
-        q.paramByName("FILEPATH1").setString(file);
-        q.paramByName("FILEPATH2").setString("");
-        q.open();
-        const int answer = q.eof() ? -1 : (q.field(0).asInteger() == 1 ? 1 : 0);
-        q.close();
-        tr.commit();
-        return answer;
-    } catch (const std::exception&) {
-        return -1;
+    switch (DM->FileCheck(paths::join(folder, DataFile), ConnectKind)) {
+    case TFileCheck::Present: return 1;
+    case TFileCheck::Missing: return 0;
+    default: return -1;
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 Currency yen(long long v)
@@ -60,6 +62,14 @@ TEST_F(MedicalTotals, BoundsAreExclusiveOnBothSides)
     EXPECT_EQ(rows[11].Balance[16], yen(110));
     EXPECT_EQ(rows[12].Balance[16], yen(4));
     EXPECT_EQ(rows[12].Kamoku.TAISHAKU, 2);    // the nature of the last account collected
+}
+
+TEST_F(MedicalTotals, TotalsBeyondTheAmountRangeFailInsteadOfWrapping)
+{
+    const Currency half = std::numeric_limits<Currency>::max() / 2 + yen(1);
+    account(61, "1110", 1, 0).Balance[16] = half;
+    account(62, "1111", 1, 0).Balance[16] = half;
+    EXPECT_THROW(MbCalcTotalLines(rows, last(), 16, 0), ECurrencyOverflow);
 }
 
 TEST_F(MedicalTotals, RowFortyNineLeavesWithTheDifferenceAndRowTwentyShowsIt)

@@ -7,6 +7,7 @@
 #include "core/DataModule.h"
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
+#include "sample_data.h"
 #include "support/firebird_server.h"
 #include "support/temp_dir.h"
 
@@ -36,7 +37,12 @@ protected:
         SysDef.SysDir = server.makeDataFolder(sysFolder);
         dataDir = server.makeDataFolder(dataFolder);
         companyDb = dataDir + "/" + DataFile;
-        create(SysDef.SysDir + "/" + DataDefFile, systemDdl());
+        // The system database as shipped: its file procedures are the
+        // data server's plug-in, acting on the server's real files.
+        sample::createDatabaseFromScripts(
+            test_support::FirebirdServer::instance().databaseName(SysDef.SysDir + "/" + DataDefFile),
+            sample::defaultSqlDir(), "sys", test_support::FirebirdServer::user(),
+            test_support::FirebirdServer::password(), false);
         create(companyDb, companyDdl());
         dm = std::make_unique<core::TDM>();
         core::DM = dm.get();

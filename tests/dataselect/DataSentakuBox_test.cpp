@@ -3,6 +3,7 @@
 // when DATASELECT_SCREENSHOT names the file (run under xvfb-run).
 
 #include "dataselect/gui/DataSentakuBox.h"
+#include "dataselect/gui/DataListKensakuBox.h"
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 
 #include "mixed_rows_fixture.h"
@@ -108,22 +109,43 @@ TEST_F(DataSelectionScreen, ProcessingTypeAboveFiveIsRefused)
     EXPECT_THROW(box.SetParams({"SyoriType=6"}), std::invalid_argument);
 }
 
-TEST_F(DataSelectionScreen, WritesPictureWhenAsked)
+// Pictures of the screen and its dialogs on the sample data root, written
+// into the folder DATASELECT_SCREENSHOTS names.
+TEST_F(DataSelectionScreen, WritesPicturesWhenAsked)
 {
-    const QString target = qEnvironmentVariable("DATASELECT_SCREENSHOT");
-    if (target.isEmpty())
-        GTEST_SKIP() << "set DATASELECT_SCREENSHOT to write the picture";
+    const QString folder = qEnvironmentVariable("DATASELECT_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set DATASELECT_SCREENSHOTS to a folder to write the pictures";
+    auto save = [&](QWidget& w, const char* name) {
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        QApplication::processEvents();
+        ASSERT_TRUE(w.grab().save(folder + "/" + QString::fromUtf8(name)));
+        w.hide();
+    };
     SysDef.DataRoot = root.info().dataRoot;
     SysDef.DataDir = folderOf(2);
+    AppInfo.Varov.AppTitle = "トルバン財務";
     TDataSentakuBox box;
     box.SetParams({"SyoriType=3", "JyokenSet=1", "DataType=-13", "CodeType=0", "DataVerMajor=13"});
-    box.Execute(0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.PrepareShow();
     box.Grid()->setFocus();
     box.Grid()->setCurrentCell(1, 0);
-    QApplication::processEvents();
-    ASSERT_TRUE(box.grab().save(target));
-    box.close();
+    save(box, "data-selection.png");
+
+    TDataListRec row = box.Model().Record(0);
+    TDataSyosaiInfoBox details;
+    details.Row = &row;
+    details.DataFolder = box.Model().GetRowDataPath(0);
+    details.ListName = row.ENTTEXT;
+    details.Prepare(true);
+    save(details, "data-details.png");
+
+    TDataListKensakuBox search;
+    search.Rec.DataType = 1;
+    search.Rec.JyokenUse = 1;
+    search.Prepare(true);
+    save(search, "data-search.png");
 }
 
 TEST_F(DataSelectionScreen, InformationButtonRenamesTheRow)
@@ -144,4 +166,38 @@ TEST_F(DataSelectionScreen, InformationButtonRenamesTheRow)
     EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(folderOf(2))).readString("DATAINFO", "DATALISTNAME", ""),
               "医療法人 改名");
     EXPECT_EQ(messages.count(), 0u) << core::messageAsText(messages.shown().at(0));
+}
+
+TEST_F(DataSelectionScreen, OperationsNotInThisProgramSaySo)
+{
+    ScriptedMessages messages;
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(2)), 0);
+    screen.Grid()->setFocus();
+    screen.UpdateFunctionKeys();
+    ASSERT_FALSE(screen.Keys().IsBlank(fkey::F6));
+    screen.KeyButton(fkey::F6)->Click();
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "「保存」はこのプログラムでは利用できません。");
+}
+
+TEST_F(DataSelectionScreen, CloseBoxOfTheHostsStartAsksBeforeEndingTheProgram)
+{
+    SysDef.ProgramName = "トルバン財務";
+    ScriptedMessages messages({modal::Cancel, modal::Ok});
+    bool stillOpen = false;
+    int resultAfterCancel = -1;
+    whenShown([&](TDataSentakuBox& box) {
+        box.close();
+        stillOpen = box.isVisible();
+        resultAfterCancel = box.result();
+        box.close();
+    });
+    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=1"), 3);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(resultAfterCancel, 0);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(0), "トルバン財務を終了します。よろしいですか？");
 }

@@ -49,19 +49,7 @@ protected:
 
     std::string count(const std::string& table)
     {
-        registry_fixture::fb::Database db;
-        db.setDatabaseName(company.database);
-        db.addParam("user_name=SYSDBA");
-        db.connect();
-        registry_fixture::fb::Transaction t(&db);
-        t.startTransaction();
-        registry_fixture::fb::Query q(&db, &t);
-        q.sql().add("SELECT COUNT(*) FROM " + table);
-        q.open();
-        const std::string v = q.field(0).asString();
-        q.close();
-        t.commit();
-        return v;
+        return registry_fixture::scalarOf(company.database, "SELECT COUNT(*) FROM " + table);
     }
 
     TDataListRec row;

@@ -23,6 +23,40 @@ namespace registry_fixture {
 
 namespace fb = platform::firebird;
 
+// A connection of its own to a database file of the root.
+inline void connectTo(fb::Database& db, const std::string& path)
+{
+    db.setDatabaseName(path);
+    db.addParam("user_name=SYSDBA");
+    db.addParam("lc_ctype=SJIS_0208");
+    db.connect();
+}
+
+// The first column of the first row of a select, as text ("<none>" when no
+// row comes back).
+inline std::string scalarOf(const std::string& database, const std::string& select)
+{
+    fb::Database db;
+    connectTo(db, database);
+    fb::Transaction t(&db);
+    t.startTransaction();
+    fb::Query q(&db, &t);
+    q.sql().add(select);
+    q.open();
+    const std::string v = q.eof() ? "<none>" : q.field(0).asString();
+    q.close();
+    t.commit();
+    return v;
+}
+
+inline void execOn(const std::string& database, const std::string& statement)
+{
+    fb::Database db;
+    connectTo(db, database);
+    db.executeImmediate(statement);
+    db.disconnect();
+}
+
 inline sample::SampleOptions rootOptions()
 {
     sample::SampleOptions o;
@@ -64,10 +98,7 @@ protected:
     void sql(const std::vector<std::string>& statements, const std::vector<std::string>& params = {})
     {
         fb::Database db;
-        db.setDatabaseName(root.info().systemDatabase);
-        db.addParam("user_name=SYSDBA");
-        db.addParam("lc_ctype=SJIS_0208");
-        db.connect();
+        connectTo(db, root.info().systemDatabase);
         fb::Transaction t(&db);
         t.startTransaction();
         for (const auto& s : statements) {
@@ -84,21 +115,9 @@ protected:
     // One column of one row, as text; nullopt when there is no such row.
     std::optional<std::string> value(const std::string& table, const std::string& column, const std::string& where)
     {
-        fb::Database db;
-        db.setDatabaseName(root.info().systemDatabase);
-        db.addParam("user_name=SYSDBA");
-        db.addParam("lc_ctype=SJIS_0208");
-        db.connect();
-        fb::Transaction t(&db);
-        t.startTransaction();
-        fb::Query q(&db, &t);
-        q.sql().add("SELECT " + column + " FROM " + table + " WHERE " + where);
-        q.open();
-        std::optional<std::string> v;
-        if (!q.eof())
-            v = q.field(0).asString();
-        q.close();
-        t.commit();
+        const std::string v = scalarOf(root.info().systemDatabase, "SELECT " + column + " FROM " + table + " WHERE " + where);
+        if (v == "<none>")
+            return std::nullopt;
         return v;
     }
 

@@ -37,34 +37,11 @@ void copyDataSet(const std::string& from, const std::string& to)
         fs::copy_file(from + "/" + name, to + "/" + name, fs::copy_options::overwrite_existing);
 }
 
-void execOn(const std::string& database, const std::string& statement)
-{
-    Database db;
-    db.setDatabaseName(database);
-    db.addParam("user_name=SYSDBA");
-    db.addParam("lc_ctype=SJIS_0208");
-    db.connect();
-    db.executeImmediate(statement);
-    db.disconnect();
-}
-
 bool hasTable(const std::string& database, const std::string& table)
 {
-    Database db;
-    db.setDatabaseName(database);
-    db.addParam("user_name=SYSDBA");
-    db.addParam("lc_ctype=SJIS_0208");
-    db.connect();
-    Transaction t(&db);
-    t.startTransaction();
-    Query q(&db, &t);
-    q.sql().add("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME=:NAME");
-    q.paramByName("NAME").setString(table);
-    q.open();
-    const bool found = q.field(0).asInteger() > 0;
-    q.close();
-    t.commit();
-    return found;
+    return registry_fixture::scalarOf(database, "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME='" + table
+                                                    + "'")
+           != "0";
 }
 
 TDataInfomationRec iniOf(const std::string& folder)
@@ -147,7 +124,7 @@ TEST_F(SharedDataSet, TakeMarksBothCopiesAndStoreBackReachesTheServer)
     EXPECT_EQ(sharePath, area);
     EXPECT_EQ(net, 1);
     EXPECT_EQ(lock, 1);
-    execOn(working + "/tnacc.fdb", "CREATE TABLE WORK_DONE_HERE (X INTEGER)");
+    registry_fixture::execOn(working + "/tnacc.fdb", "CREATE TABLE WORK_DONE_HERE (X INTEGER)");
     rec = row(ctl);
     ASSERT_EQ(ctl.KyoyuDataUnlock(rec, 1), 1) << messageText(messages);
     EXPECT_TRUE(hasTable(area + "/tnacc.fdb", "WORK_DONE_HERE"));
@@ -216,8 +193,8 @@ TEST_F(SharedDataSet, FailedChildCopyOnStoreBackLosesNothingAndKeepsTheSetTaken)
     EXPECT_TRUE(fs::exists(working + "/002/tnacc.fdb"));
     EXPECT_EQ(value("CHILD_DATALIST", "ENTTEXT", "REC=7 AND ROWNO=2"), "支店002");
 
-    execOn(working + "/tnacc.fdb", "CREATE TABLE PARENT_WORK (X INTEGER)");
-    execOn(working + "/002/tnacc.fdb", "CREATE TABLE CHILD_WORK (X INTEGER)");
+    registry_fixture::execOn(working + "/tnacc.fdb", "CREATE TABLE PARENT_WORK (X INTEGER)");
+    registry_fixture::execOn(working + "/002/tnacc.fdb", "CREATE TABLE CHILD_WORK (X INTEGER)");
     ctl.CopyDataSet = [](const std::string& from, const std::string& to) {
         return from.ends_with("/002") ? false : CopyDataSetFiles(from, to);
     };
@@ -340,10 +317,7 @@ TEST(ShareRaceChild, TakesWhenTheGateOpens)
     ASSERT_TRUE(dm->fnAccDefConnected({}, 1));
     {
         Database db;
-        db.setDatabaseName(info.systemDatabase);
-        db.addParam("user_name=SYSDBA");
-        db.addParam("lc_ctype=SJIS_0208");
-        db.connect();
+        registry_fixture::connectTo(db, info.systemDatabase);
         Transaction t(&db);
         t.startTransaction();
         Query q(&db, &t);

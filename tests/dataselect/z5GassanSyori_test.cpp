@@ -12,29 +12,10 @@
 #include <filesystem>
 
 namespace fs = std::filesystem;
-using registry_fixture::fb::Database;
-using registry_fixture::fb::Query;
-using registry_fixture::fb::Transaction;
 
 namespace {
 
-std::string scalar(const std::string& database, const std::string& select)
-{
-    Database db;
-    db.setDatabaseName(database);
-    db.addParam("user_name=SYSDBA");
-    db.addParam("lc_ctype=SJIS_0208");
-    db.connect();
-    Transaction t(&db);
-    t.startTransaction();
-    Query q(&db, &t);
-    q.sql().add(select);
-    q.open();
-    const std::string v = q.eof() ? "<none>" : q.field(0).asString();
-    q.close();
-    t.commit();
-    return v;
-}
+using registry_fixture::scalarOf;
 
 class Distributed : public registry_fixture::RegistryTest {
 protected:
@@ -51,21 +32,14 @@ TEST_F(Distributed, NewDistributedDataSetIsAClearedCopyRegisteredAsAChild)
 {
     ScriptedMessages messages;
     const std::string parentDb = company.database;
-    ASSERT_NE(scalar(parentDb, "SELECT COUNT(*) FROM SIWAKE"), "0") << "the sample has journals";
+    ASSERT_NE(scalarOf(parentDb, "SELECT COUNT(*) FROM SIWAKE"), "0") << "the sample has journals";
     sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=1"});
-    {
-        Database db; // consolidation by number, not by facility
-        db.setDatabaseName(parentDb);
-        db.addParam("user_name=SYSDBA");
-        db.connect();
-        db.executeImmediate("UPDATE ACCDEF1 SET SITEN=0");
-        db.disconnect();
-    }
+    registry_fixture::execOn(parentDb, "UPDATE ACCDEF1 SET SITEN=0"); // consolidation by number, not by facility
     TGassanDataCtl ctl;
     ctl.SetDataFolder(company.folder);
     ctl.SetRec(company.rec);
     ctl.SetGassanSetting(1, 2);
-    EXPECT_EQ(scalar(parentDb, "SELECT ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE='合算データ区分'"), "1");
+    EXPECT_EQ(scalarOf(parentDb, "SELECT ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE='合算データ区分'"), "1");
     fs::create_directories(company.folder + "/001");
     fs::create_directories(company.folder + "/002");
     fs::create_directories(company.folder + "/abc");
@@ -80,12 +54,12 @@ TEST_F(Distributed, NewDistributedDataSetIsAClearedCopyRegisteredAsAChild)
     ASSERT_TRUE(ctl.CreateDistributedData("")) << (messages.count() ? core::messageAsText(messages.shown()[0]) : "");
     const std::string childDb = company.folder + "/003/tnacc.fdb";
     ASSERT_TRUE(fs::exists(childDb));
-    EXPECT_EQ(scalar(childDb, "SELECT COUNT(*) FROM SIWAKE"), "0");
-    EXPECT_EQ(scalar(childDb, "SELECT GEN_ID(SIWAKE_REC_GEN, 0) FROM RDB$DATABASE"), "0");
-    EXPECT_EQ(scalar(childDb, "SELECT GEN_ID(SIWAKE42_GEN, 0) FROM RDB$DATABASE"), "0");
-    EXPECT_EQ(scalar(childDb, "SELECT ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE='合算データ区分'"), "10");
-    EXPECT_EQ(scalar(childDb, "SELECT ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE='合算データ数'"), "0");
-    EXPECT_NE(scalar(parentDb, "SELECT COUNT(*) FROM SIWAKE"), "0") << "the consolidated data keeps its journals";
+    EXPECT_EQ(scalarOf(childDb, "SELECT COUNT(*) FROM SIWAKE"), "0");
+    EXPECT_EQ(scalarOf(childDb, "SELECT GEN_ID(SIWAKE_REC_GEN, 0) FROM RDB$DATABASE"), "0");
+    EXPECT_EQ(scalarOf(childDb, "SELECT GEN_ID(SIWAKE42_GEN, 0) FROM RDB$DATABASE"), "0");
+    EXPECT_EQ(scalarOf(childDb, "SELECT ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE='合算データ区分'"), "10");
+    EXPECT_EQ(scalarOf(childDb, "SELECT ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE='合算データ数'"), "0");
+    EXPECT_NE(scalarOf(parentDb, "SELECT COUNT(*) FROM SIWAKE"), "0") << "the consolidated data keeps its journals";
     EXPECT_EQ(value("CHILD_DATALIST", "PASNAME", "REC=1 AND ROWNO=3"), company.folder + "/003");
     EXPECT_EQ(value("CHILD_DATALIST", "GASSAN", "REC=1 AND ROWNO=3"), "10");
     EXPECT_EQ(ctl.NextChildRowNo(1), 4);

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace fb = platform::firebird;
 using namespace std::chrono;
@@ -259,3 +261,51 @@ TEST(SampleScriptRunner, RunsTerminatorsAndReportsTheFailingLine)
 }
 
 } // namespace
+
+// A root copied from a template: the paths stored in its databases and
+// settings files name the copy's folder, never the template's.
+TEST(SampleRootCopy, StoredPathsNameTheCopysFolder)
+{
+    test_support::TempFolder folder("sample-template");
+    const std::string tpl = folder.path() + "/tpl";
+    test_support::buildSampleTemplate(tpl);
+    const char* before = std::getenv("MIRUZA_SAMPLE_TEMPLATE");
+    const std::string saved = before ? before : "";
+    ::setenv("MIRUZA_SAMPLE_TEMPLATE", tpl.c_str(), 1);
+    ASSERT_EQ(test_support::sampleTemplateFolder(), tpl);
+    {
+        test_support::SampleRoot copy;
+        const auto& info = copy.info();
+        EXPECT_EQ(info.folder.rfind(tpl, 0), std::string::npos);
+        for (const auto& e : std::filesystem::recursive_directory_iterator(info.folder)) {
+            if (!e.is_regular_file() || e.path().extension() == ".fdb")
+                continue;
+            std::ifstream in(e.path(), std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(bytes.find(tpl), std::string::npos) << e.path();
+        }
+        EXPECT_EQ(platform::IniFile(info.connectionIni).readString("LOCAL", "SYSDIR", ""), info.sysDir);
+        fb::Database sys;
+        sys.setDatabaseName(info.systemDatabase);
+        sys.addParam("user_name=TOLVAN");
+        sys.addParam("lc_ctype=SJIS_0208");
+        sys.connect();
+        fb::Transaction tr(&sys);
+        tr.startTransaction();
+        fb::Query q(&sys, &tr);
+        q.sql().add("SELECT (SELECT PASNAME FROM DATALIST WHERE REC = 1) AS P,");
+        q.sql().add("(SELECT PATH FROM DATAPLACEMAN WHERE REC = 0) AS D,");
+        q.sql().add("(SELECT COUNT(*) FROM DATAPLACEMAN WHERE PATH STARTING WITH :T) AS N FROM RDB$DATABASE");
+        q.paramByName("T").setString(tpl);
+        q.open();
+        EXPECT_EQ(q.fieldByName("P").asString(), info.companies.at(0).folder);
+        EXPECT_EQ(q.fieldByName("D").asString(), info.sysDir);
+        EXPECT_EQ(q.fieldByName("N").asInteger(), 0);
+        q.close();
+        tr.commit();
+    }
+    if (saved.empty())
+        ::unsetenv("MIRUZA_SAMPLE_TEMPLATE");
+    else
+        ::setenv("MIRUZA_SAMPLE_TEMPLATE", saved.c_str(), 1);
+}

@@ -199,7 +199,13 @@ void FirebirdServer::start()
     fs::copy_file(fs::canonical(fs::path(kFirebirdLib) / "intl" / "fbintl.conf"), root / "intl" / "fbintl.conf");
     fs::create_symlink(fs::path(kFirebirdLib) / "plugins", root / "plugins");
     fs::create_symlink(fs::path(kFirebirdLib) / "firebird.msg", root / "firebird.msg");
-    fs::create_symlink(fs::canonical(fs::path(kFirebirdLib) / "plugins.conf"), root / "plugins.conf");
+    // The project's UDR plug-in, confined to this server's root.
+    fs::create_directories(root / "udr");
+    fs::copy_file(MIRUZA_UDR_LIBRARY, root / "udr" / "libmiruza_udr.so");
+    writeText(root / "udr" / "miruza_udr.conf", "DataRoot = " + root.string() + "\n");
+    writeText(root / "plugins.conf",
+              "Plugin = UDR {\n\tModule = $(dir_plugins)/udr_engine\n\tConfig = UDR_config\n}\n"
+              "Config = UDR_config {\n\tpath = " + (root / "udr").string() + "\n}\n");
     fs::copy_file(kSecurityTemplate, root / "security3.fdb");
     writeText(root / "firebird.conf",
               "RemoteBindAddress = 127.0.0.1\n"
@@ -216,6 +222,7 @@ void FirebirdServer::start()
             "CREATE OR ALTER USER SYSDBA PASSWORD '" + sysdbaPassword_ + "' USING PLUGIN Srp;\n"
             "CREATE OR ALTER USER " + user() + " PASSWORD '" + password() + "' GRANT ADMIN ROLE USING PLUGIN Srp;\n"
             "GRANT CREATE DATABASE TO USER " + user() + ";\n"
+            "CREATE OR ALTER USER " + plainUser() + " PASSWORD '" + plainPassword() + "' USING PLUGIN Srp;\n"
             // The program's account administers its data server: the
             // services (attached databases, backup of any file) need it.
             "CREATE GLOBAL MAPPING " + user() + "_ADMIN USING PLUGIN Srp FROM USER " + user()

@@ -28,6 +28,10 @@ public:
     static std::string user() { return "TOLVAN"; }
     static std::string password() { return "vulmok"; }
     static std::string sysdbaUser() { return "SYSDBA"; }
+    // An account without administrator rights, as an office's data server
+    // would give the program.
+    static std::string plainUser() { return "CLERK"; }
+    static std::string plainPassword() { return "kansa1"; }
     const std::string& sysdbaPassword() const noexcept { return sysdbaPassword_; }
 
     // A fresh folder the server may read and write (below the fixture's

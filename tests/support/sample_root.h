@@ -6,12 +6,13 @@
 // TearDownTestSuite.
 //
 // Building a root takes seconds; a test run builds it once. The ctest entry
-// SampleTemplate (tests/sample_template.cpp) builds a root and a company
-// database from the scripts into the folder named by MIRUZA_SAMPLE_TEMPLATE,
-// and every test that asks for the default root gets a copy of it with the
-// paths stored in its databases and settings files moved to the copy's
-// folder. Without that variable (a test binary run by hand) the root is
-// built.
+// SampleTemplate (tests/sample_template.cpp), the setup of a fixture every
+// test requires, builds a root and a company database from the scripts into
+// <build>/sample-template (MIRUZA_SAMPLE_TEMPLATE names another folder), and
+// every test that asks for the default root gets a copy of it with the paths
+// stored in its databases and settings files moved to the copy's folder. A
+// template older than the test program or made from other scripts is not
+// used: the root is built then.
 
 #include "sample_data.h"
 
@@ -56,7 +57,7 @@ private:
     sample::SampleRootInfo info_;
 };
 
-// The folder of the run's template, "" when there is none.
+// The folder of the run's template, "" when there is none or it is stale.
 std::string sampleTemplateFolder();
 
 // Writes the template into folder (which must not exist): the root below

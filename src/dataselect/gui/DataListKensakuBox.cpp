@@ -1,4 +1,5 @@
 #include "dataselect/gui/DataListKensakuBox.h"
+#include "dataselect/gui/ScreenText.h"
 
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
@@ -9,15 +10,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+using dataselect::gui::qs;
+using dataselect::gui::ShowInformation;
+
 namespace {
 
 const char* const kDataKinds[] = {"選択なし", "法人", "個人(一般)", "個人(不動産)", "医療法人", "個人(クリニック)",
                                   "個人(農業)"};
 
-QString q(const std::string& s)
-{
-    return QString::fromUtf8(s.c_str(), static_cast<int>(s.size()));
-}
 
 } // namespace
 
@@ -71,11 +71,11 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget* owner) : TBSDI(owner)
     users_.GroupCode = SysDef.GroupID;
     users_.Execute();
     for (const auto& item : users_.Items)
-        cmbTanto->addItem(q(item));
+        cmbTanto->addItem(qs(item));
     versions_.Caption = "選択なし";
     versions_.Execute(false);
     for (const auto& name : versions_.Names)
-        cmbDataVer->addItem(q(name));
+        cmbDataVer->addItem(qs(name));
     InitOK = true;
 }
 
@@ -88,8 +88,8 @@ void TDataListKensakuBox::Prepare(bool flag)
     controls::SetHint(txtCode, QStringLiteral("入力したコードで始まるデータを抽出して表示します。|入力したコードで始まるデータを抽出して表示します。"));
     controls::SetHint(txtListName, QStringLiteral("入力した文字を含むデータを抽出して表示します。|入力した文字を含むデータを抽出して表示します。"));
     cmbDataKbn->setCurrentIndex(DataKbnIndexOf(Rec.DataType, Rec.CodeType));
-    txtCode->setText(q(Rec.DataCode));
-    txtListName->setText(q(Rec.ListName));
+    txtCode->setText(qs(Rec.DataCode));
+    txtListName->setText(qs(Rec.ListName));
     const int tanto = users_.IndexOfOpCode(Rec.Tanto);
     cmbTanto->setCurrentIndex(tanto > 0 ? tanto : 0);
     const int version = versions_.IndexOfName(Rec.SeihinName);

@@ -1,6 +1,8 @@
 #include "dataselect/gui/DataSentakuBox.h"
+#include "dataselect/gui/ScreenText.h"
 
 #include "dataselect/gui/DataListKensakuBox.h"
+#include "dataselect/gui/DataPlaceBox.h"
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 #include "core/DataInfomation.h"
 
@@ -14,6 +16,7 @@
 #include "platform/plain_text.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -23,6 +26,9 @@
 #include <QTableWidget>
 
 using namespace core;
+
+using dataselect::gui::qs;
+using dataselect::gui::ShowInformation;
 
 namespace {
 
@@ -42,18 +48,7 @@ const QColor kAlternateServer = fromTColor(16773345);
 const QColor kDamaged = fromTColor(255);
 const QColor kBlockedText = fromTColor(8421504);
 
-QString q(const std::string& s)
-{
-    return QString::fromUtf8(s.c_str(), static_cast<int>(s.size()));
-}
 
-void information(const std::string& text)
-{
-    TMessage2InfoRec m;
-    InitMessage2Info(msgkind::Information, m);
-    m.lines[0].text = text;
-    ShowMessage2(m);
-}
 
 } // namespace
 
@@ -94,8 +89,22 @@ void TDataSentakuBox::buildControls()
     cmbDataMan_->setGeometry(92, 0, 250, 24);
     auto* btnDataMan = new QPushButton(QStringLiteral("設定"), pnlDataMan_);
     btnDataMan->setGeometry(348, 0, 60, 24);
-    btnDataMan->setEnabled(false); // the data-place dialog comes with the data places
     pnlDataMan_->setVisible(ConnectMode != 0);
+    connect(cmbDataMan_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
+        model_.LoadDataList();
+        DisplayDataList();
+    });
+    connect(btnDataMan, &QPushButton::clicked, this, [this] {
+        TDataPlaceBox dialog(this);
+        const std::int32_t current = model_.DataPlace;
+        SysDef.ServerDataPlace = current;
+        dialog.ShowPlaces(0);
+        dialog.ShowModal();
+        loadPlaces();
+        model_.LoadDataList();
+        DisplayDataList();
+    });
 
     cboxKyoyuDataAuto_ = new QCheckBox(QStringLiteral("共有データの取得と保管を自動化する"), this);
     cboxKyoyuDataAuto_->setGeometry(16, 36, 380, 24);
@@ -188,6 +197,8 @@ void TDataSentakuBox::buildControls()
                 ESCClick();
             else if (k == fkey::F1)
                 ShowHtmlHelp("file01.html");
+            else
+                operationNotBuilt(k);
         });
     }
     UpdateFunctionKeys();
@@ -231,8 +242,24 @@ std::int32_t TDataSentakuBox::Execute(std::uint8_t modal)
     return ShowModal();
 }
 
+void TDataSentakuBox::loadPlaces()
+{
+    if (ConnectMode == 0)
+        return;
+    const QSignalBlocker block(cmbDataMan_);
+    cmbDataMan_->clear();
+    for (const auto& name : platform::text::splitLines(places_.GetPlaceNames()))
+        cmbDataMan_->addItem(qs(name));
+    int index = places_.FindPlaceIndex(model_.DataPlace);
+    if (index < 0)
+        index = 0;
+    cmbDataMan_->setCurrentIndex(index);
+    model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
+}
+
 void TDataSentakuBox::PrepareShow()
 {
+    loadPlaces();
     if (params_.SyoriType == 2 || params_.SyoriType == 5)
         SysDef.DestinationText.clear();
     if (params_.SyoriType >= 2)
@@ -275,7 +302,7 @@ void TDataSentakuBox::drawRow(int r)
             s = rec.DATALOCK != 0 ? "🔒" : "";
         else if (c == 9)
             s = rec.NETDRIVE == 1 && rec.KYOYULOCK == 0 ? "共" : "";
-        auto* item = new QTableWidgetItem(q(s));
+        auto* item = new QTableWidgetItem(qs(s));
         item->setBackground(back);
         item->setForeground(text);
         const bool right = c == 0 || c == 10 || c == 11 || c == 18;
@@ -327,6 +354,15 @@ int TDataSentakuBox::currentRow() const
     return r >= 0 && r < static_cast<int>(model_.Grid.size()) ? r : -1;
 }
 
+void TDataSentakuBox::operationNotBuilt(int key)
+{
+    // Copy, new data, release, delete, save, restore and print of data
+    // sets are not part of this program yet: say so rather than do nothing.
+    const std::string caption = keys_.Captions[static_cast<std::size_t>(key)];
+    ErrorMessageEx("「" + caption.substr(caption.find(':') + 1) + "」はこのプログラムでは利用できません。",
+                   "TDataSentakuBox");
+}
+
 void TDataSentakuBox::UpdateFunctionKeys()
 {
     TFunctionKeyInput in;
@@ -345,7 +381,7 @@ void TDataSentakuBox::UpdateFunctionKeys()
     hintArea_->setPlainText(keys_.PasteHint ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
                                             : gridHint());
     for (int k = 0; k < fkey::Count; ++k)
-        keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(q(keys_.Captions[static_cast<std::size_t>(k)]));
+        keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(qs(keys_.Captions[static_cast<std::size_t>(k)]));
     btnKyoyuDataDown_->setEnabled(keys_.KyoyuDownEnabled);
     btnKyoyuDataUp_->setEnabled(keys_.KyoyuUpEnabled);
     btnCloudShare_->setEnabled(keys_.CloudEnabled);
@@ -409,7 +445,7 @@ bool TDataSentakuBox::closeWithStartFolderCheck()
         result = -1;
     }
     if (result == 0)
-        information("前回、選択したデータは削除されています。\r");
+        ShowInformation("前回、選択したデータは削除されています。\r");
     if (result == 1) {
         SysDef.DataDir = folder;
         SysDef.DataListPath.clear();
@@ -461,7 +497,7 @@ void TDataSentakuBox::btnSearchClick()
 void TDataSentakuBox::btnDataInfoClick()
 {
     if (!grid_->isEnabled()) {
-        information("データリストが応答状態ではないので処理は行えません。");
+        ShowInformation("データリストが応答状態ではないので処理は行えません。");
         return;
     }
     const int row = currentRow();
@@ -513,7 +549,7 @@ void TDataSentakuBox::btnDataInfoClick()
 void TDataSentakuBox::btnListUpdateClick()
 {
     if (!grid_->isEnabled()) {
-        information("データリストが応答状態ではないので処理は行えません。");
+        ShowInformation("データリストが応答状態ではないので処理は行えません。");
         return;
     }
     TMessage2InfoRec m;
@@ -572,6 +608,13 @@ void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
             ShowHtmlHelp("file01.html");
             return;
         }
+        if (key >= Qt::Key_F2 && key <= Qt::Key_F8) {
+            const int k = fkey::F2 + (key - Qt::Key_F2);
+            if (!keys_.IsBlank(k))
+                operationNotBuilt(k);
+            key = 0;
+            return;
+        }
     }
     TBSDI::FormKeyUp(key, shift);
 }
@@ -584,6 +627,27 @@ void TDataSentakuBox::CMShowingChanged(bool visible)
         grid_->setFocus();
         UpdateFunctionKeys();
     }
+}
+
+void TDataSentakuBox::closeEvent(QCloseEvent* e)
+{
+    // The host's start (type 1): the window's close box ends the program
+    // after a confirmation (result 3); cancelled, the screen stays open.
+    if (params_.SyoriType == 1 && isVisible()) {
+        TMessage2InfoRec m;
+        InitMessage2Info(msgkind::Confirmation, m);
+        m.buttons = msgbtn::OK | msgbtn::Cancel;
+        m.lines[0].text = SysDef.ProgramName + "を終了します。よろしいですか？";
+        e->ignore();
+        if (ShowMessage2(m) != modal::Ok) {
+            escape_ = false;
+            setResult(0);
+            return;
+        }
+        done(3);
+        return;
+    }
+    TBSDI::closeEvent(e);
 }
 
 void TDataSentakuBox::CMFocusChanged(QWidget* now)

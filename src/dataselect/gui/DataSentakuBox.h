@@ -6,6 +6,7 @@
 
 #include "controls/ProcRegistry.h"
 #include "controls/SDI.h"
+#include "dataselect/z5DataPlaceMan.h"
 #include "dataselect/z5DataSentakuModel.h"
 
 #include <QPointer>
@@ -58,9 +59,12 @@ protected:
     void CMShowingChanged(bool visible) override;
     void CMFocusChanged(QWidget* now) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void buildControls();
+    void loadPlaces();
+    void operationNotBuilt(int key);
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
@@ -69,6 +73,7 @@ private:
 
     TDataSentakuParams params_;
     TDataSentakuModel model_;
+    TDataPlaceMan places_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;

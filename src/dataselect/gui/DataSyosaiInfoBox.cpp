@@ -1,4 +1,5 @@
 #include "dataselect/gui/DataSyosaiInfoBox.h"
+#include "dataselect/gui/ScreenText.h"
 
 #include "controls/TolvanEdit.h"
 #include "controls/xAnimeProgressDialog.h"
@@ -27,22 +28,14 @@ using namespace core;
 namespace fs = std::filesystem;
 namespace paths = platform::paths;
 
+using dataselect::gui::qs;
+using dataselect::gui::ShowInformation;
+
 namespace {
 
 constexpr const char* kNone = "設定なし";
 
-QString q(const std::string& s)
-{
-    return QString::fromUtf8(s.c_str(), static_cast<int>(s.size()));
-}
 
-void information(const std::string& text)
-{
-    TMessage2InfoRec m;
-    InitMessage2Info(msgkind::Information, m);
-    m.lines[0].text = text;
-    ShowMessage2(m);
-}
 
 std::string withExtension(const std::string& file, const char* ext)
 {
@@ -151,13 +144,13 @@ void TDataSyosaiInfoBox::FillDetails()
         else
             rebuildAllowed_ = info_.SHARE_STATUS == 1;
     }
-    lblStatus->setText(q(TDataSentakuListCtl::GetDataStatusName(info_.STATUS)));
+    lblStatus->setText(qs(TDataSentakuListCtl::GetDataStatusName(info_.STATUS)));
     std::string shown = DataFolder;
     const std::string root = SysDef.DataRoot;
     if (!root.empty())
         for (auto pos = shown.find(root); pos != std::string::npos; pos = shown.find(root, pos + 1))
             shown.replace(pos, root.size(), "[" + AppInfo.Varov.AppTitle + "のデータ]");
-    txtDataPath->setPlainText(q(shown));
+    txtDataPath->setPlainText(qs(shown));
 
     const bool normal = info_.STATUS == 1 || (ConnectMode != 0 && info_.STATUS == 2);
     statusClearAllowed_ = !normal
@@ -170,7 +163,7 @@ void TDataSyosaiInfoBox::FillDetails()
     cboxDataUpdateLock->setChecked(UpdateLock == 1);
     cboxDataReadOnly->setChecked(ReadOnly == 1);
 
-    auto orNone = [](const std::string& s) { return q(s.empty() ? std::string(kNone) : s); };
+    auto orNone = [](const std::string& s) { return qs(s.empty() ? std::string(kNone) : s); };
     lblCode->setText(orNone(info_.CODE));
     std::string kind = kNone;
     const int kbn = info_.DATAKBN * 10 + info_.CODEKBN;
@@ -178,13 +171,13 @@ void TDataSyosaiInfoBox::FillDetails()
     for (const auto& [pair, index] : kinds)
         if (kbn == pair)
             kind = DataKindNames[static_cast<std::size_t>(index)];
-    lblDataKbn->setText(q(kind));
+    lblDataKbn->setText(qs(kind));
     lblName->setText(orNone(info_.SHOUGOU));
-    txtListName->setText(q(ListName.empty() ? info_.SHOUGOU : ListName));
-    lblNendo->setText(info_.NENDO > 0 ? QStringLiteral("%1期").arg(info_.NENDO) : q(kNone));
+    txtListName->setText(qs(ListName.empty() ? info_.SHOUGOU : ListName));
+    lblNendo->setText(info_.NENDO > 0 ? QStringLiteral("%1期").arg(info_.NENDO) : qs(kNone));
     const TDateTime from = SafeStrToDate(info_.KISHU);
     const TDateTime to = SafeStrToDate(info_.KIMATU);
-    lblKikan->setText(from != 0 && to != 0 ? q(KikanToStr(from, to)) : q(kNone));
+    lblKikan->setText(from != 0 && to != 0 ? qs(KikanToStr(from, to)) : qs(kNone));
     lblSiwakeKensu->setText(info_.STATUS == 3 ? QStringLiteral("-件") : QStringLiteral("%1件").arg(info_.SIWAKE));
 
     cboxDataUpdateLock->setEnabled(true);
@@ -217,7 +210,7 @@ void TDataSyosaiInfoBox::F1Click(int key)
     if (key != 7 || FKeys[6]->CaptionA().Caption() == QStringLiteral("F7:"))
         return;
     if (ConnectMode != 0 && DM != nullptr && DM->AccDatInConnection(1, SysDef.HostName, DataFolder, 0)) {
-        information("現在、他のユーザーがデータに接続中です。他のユーザーがデータに接続している間はデータの再構築は行えません。");
+        ShowInformation("現在、他のユーザーがデータに接続中です。他のユーザーがデータに接続している間はデータの再構築は行えません。");
         return;
     }
     TMessage2InfoRec m;
@@ -230,7 +223,7 @@ void TDataSyosaiInfoBox::F1Click(int key)
     if (ShowMessage2(m) != modal::Ok)
         return;
     if (RebuildData()) {
-        information("データの再構築は適正に行われました。");
+        ShowInformation("データの再構築は適正に行われました。");
         FillDetails();
         Rebuilt = true;
     }
@@ -279,7 +272,7 @@ bool TDataSyosaiInfoBox::RebuildData()
     try {
         setDataLock(true);
         if (!DM->FCopy(source, work, ConnectMode)) {
-            information("データ再構築の前処理（会計データのコピー）に失敗しました。");
+            ShowInformation("データ再構築の前処理（会計データのコピー）に失敗しました。");
         } else {
             workMade = true;
             TBackupRestoreThread worker(true);
@@ -301,7 +294,7 @@ bool TDataSyosaiInfoBox::RebuildData()
             }
         }
     } catch (const std::exception&) {
-        information("データ再構築の処理に失敗しました。");
+        ShowInformation("データ再構築の処理に失敗しました。");
         if (workMade && !fromServerList)
             DM->FCopy(work, source, ConnectMode);
         result = false;
@@ -326,7 +319,7 @@ void TDataSyosaiInfoBox::btnOKClick()
         m.buttons = msgbtn::OK | msgbtn::Cancel;
         m.lines[0].text = "データリスト名が入力されていません。会社名を設定しますか？";
         if (ShowMessage2(m) == modal::Ok)
-            txtListName->setText(q(info_.SHOUGOU));
+            txtListName->setText(qs(info_.SHOUGOU));
         return;
     }
     ListName = txtListName->text().toStdString();

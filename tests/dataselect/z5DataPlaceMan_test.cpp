@@ -1,0 +1,164 @@
+// Data places on a sample system database in the client/server kind, with
+// the data server's folder procedure answering from a table of folders.
+
+#include "dataselect/z5DataPlaceMan.h"
+#include "dataselect/gui/DataPlaceBox.h"
+#include "dataselect/gui/DataSentakuBox.h"
+
+#include "controls/xPlButton.h"
+
+#include "registry_fixture.h"
+#include "support/scripted_input.h"
+#include "support/scripted_messages.h"
+
+#include <QComboBox>
+#include <QTest>
+#include <QTableWidget>
+
+namespace {
+
+class DataPlaces : public registry_fixture::RegistryTest {
+protected:
+    void SetUp() override
+    {
+        RegistryTest::SetUp();
+        ConnectMode = 1;
+        // A stand-in for the data server's folder procedure.
+        registry_fixture::fb::Database db;
+        registry_fixture::connectTo(db, root.info().systemDatabase);
+        db.executeImmediate("CREATE TABLE SERVERDIRS (FPATH VARCHAR(254) NOT NULL PRIMARY KEY)");
+        db.executeImmediate(
+            "ALTER PROCEDURE DIRECTORYTEST (\"MODE\" VARCHAR(10), FILEPATH1 VARCHAR(254)) RETURNS (WBOOL INTEGER) AS "
+            "BEGIN WBOOL = 0; "
+            "IF (\"MODE\" = 'DEXIST') THEN IF (EXISTS(SELECT 1 FROM SERVERDIRS WHERE FPATH = :FILEPATH1)) THEN WBOOL = 1; "
+            "IF (\"MODE\" = 'MKDIR') THEN BEGIN UPDATE OR INSERT INTO SERVERDIRS (FPATH) VALUES (:FILEPATH1); "
+            "WBOOL = 1; END SUSPEND; END");
+        db.disconnect();
+    }
+    void TearDown() override
+    {
+        ConnectMode = 0;
+        RegistryTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(DataPlaces, FirstUseSeedsAHundredPlacesWithOnlyTheStandardOneNamed)
+{
+    sql({"DELETE FROM DATAPLACEMAN"});
+    TDataPlaceMan places;
+    ASSERT_TRUE(places.LoadDataPlaces(false));
+    ASSERT_EQ(places.List.size(), 100u);
+    EXPECT_EQ(places.List[0].PATH, SysDef.SysDir);
+    EXPECT_EQ(places.List[3].PATH, SysDef.SysDir + "03");
+    ASSERT_GT(SysDef.SysDir.size(), 40u);
+    EXPECT_EQ(places.GetPlaceNames(), "標準の場所\r") << "a system folder above 40 bytes is named so";
+    places.LoadDataPlaces(false);
+    EXPECT_EQ(places.UpdatePlaceKeys(0).F5, "F5:") << "the standard place is never deleted";
+    EXPECT_EQ(places.UpdatePlaceKeys(0).F3, "F3:名称変更");
+    EXPECT_EQ(places.UpdatePlaceKeys(3).F2, "F2:新規作成");
+    EXPECT_FALSE(places.UpdatePlaceKeys(0).UpEnabled);
+    EXPECT_FALSE(places.UpdatePlaceKeys(99).DownEnabled);
+}
+
+TEST_F(DataPlaces, NamingDeletingAndMovingPlaces)
+{
+    ScriptedMessages messages({modal::Ok});
+    TDataPlaceMan places;
+    ASSERT_TRUE(places.LoadDataPlaces(false));
+    {
+        ScriptedInput input({{modal::Ok, "　 "}});
+        EXPECT_FALSE(places.NewPlace(3));
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_EQ(messages.firstLine(0), "名称が入力されていません。");
+    }
+    {
+        ScriptedInput input({{modal::Ok, "第三の場所"}});
+        ASSERT_TRUE(places.NewPlace(3));
+    }
+    const std::string folder = SysDef.SysDir + "03";
+    EXPECT_EQ(value("SERVERDIRS", "COUNT(*)", "FPATH='" + folder + "'"), "1") << "the folder is made on the server";
+    EXPECT_EQ(value("DATAPLACEMAN", "NAME", "REC=3"), "第三の場所");
+    EXPECT_EQ(value("DATALIST_EX", "COUNT(*)", "DATAPLACEREC=3"), "120");
+    EXPECT_EQ(value("DATALIST_EX", "PASNAME", "DATAPLACEREC=3 AND REC=1"), folder + "/0001");
+
+    // A place whose data folder exists is not deleted.
+    sql({"INSERT INTO SERVERDIRS (FPATH) VALUES (:P0)"}, {folder + "/0001"});
+    messages.clear();
+    EXPECT_FALSE(places.DeletePlace(3));
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "どうしても削除を行いたい場合は、配下の会計データをすべて削除してから処理して下さい。");
+    sql({"DELETE FROM SERVERDIRS WHERE FPATH=:P0"}, {folder + "/0001"});
+    ScriptedMessages confirm({modal::Ok});
+    EXPECT_TRUE(places.DeletePlace(3));
+    EXPECT_EQ(value("DATAPLACEMAN", "NAME", "REC=3"), "");
+    EXPECT_EQ(value("DATALIST_EX", "COUNT(*)", "DATAPLACEREC=3"), "0");
+    EXPECT_EQ(value("SERVERDIRS", "COUNT(*)", "FPATH='" + folder + "'"), "1") << "the folder stays";
+
+    // Moving the second place up swaps the order numbers.
+    EXPECT_EQ(places.MovePlace(1, -1), 0);
+    EXPECT_EQ(value("DATAPLACEMAN", "ORDERKBN", "REC=1"), "1");
+    EXPECT_EQ(value("DATAPLACEMAN", "ORDERKBN", "REC=0"), "2");
+    EXPECT_EQ(places.FindPlaceIndex(0), 1);
+    EXPECT_EQ(places.GetPlacePathByRec(0), SysDef.SysDir);
+    EXPECT_EQ(places.GetPlaceRec(200), -1);
+}
+
+TEST_F(DataPlaces, DialogKeysFollowTheCurrentPlace)
+{
+    TDataPlaceBox box;
+    box.ShowPlaces(0);
+    ASSERT_EQ(box.Grid()->rowCount(), 100);
+    box.Grid()->setCurrentCell(0, 0);
+    EXPECT_EQ(box.F5->CaptionA().Caption().toStdString(), "F5:");
+    EXPECT_EQ(box.F3->CaptionA().Caption().toStdString(), "F3:名称変更");
+    EXPECT_FALSE(box.F6->isEnabled());
+    box.Grid()->setCurrentCell(5, 0);
+    EXPECT_EQ(box.F2->CaptionA().Caption().toStdString(), "F2:新規作成");
+    EXPECT_EQ(box.F3->CaptionA().Caption().toStdString(), "F3:");
+    ScriptedInput input({{modal::Ok, "支店の場所"}});
+    box.F2Click();
+    EXPECT_EQ(box.Grid()->item(5, 1)->text().toStdString(), "支店の場所");
+    EXPECT_EQ(box.F5->CaptionA().Caption().toStdString(), "F5:削除");
+}
+
+TEST_F(DataPlaces, ScreenListsTheChosenPlace)
+{
+    {
+        TDataPlaceMan places;
+        ASSERT_TRUE(places.LoadDataPlaces(false));
+        ScriptedInput input({{modal::Ok, "第三の場所"}});
+        ASSERT_TRUE(places.NewPlace(3));
+    }
+    sql({"UPDATE DATALIST_EX SET ENTTEXT='場所3の会社' WHERE DATAPLACEREC=3 AND REC=2"});
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    auto* places = screen.findChild<QComboBox*>();
+    ASSERT_NE(places, nullptr);
+    ASSERT_EQ(places->count(), 2);
+    EXPECT_EQ(places->itemText(1).toStdString(), "第三の場所");
+    emit places->activated(1);
+    EXPECT_EQ(screen.Model().DataPlace, 3);
+    ASSERT_EQ(screen.Grid()->rowCount(), 120);
+    EXPECT_EQ(screen.Grid()->item(1, 3)->text().toStdString(), "場所3の会社");
+}
+
+TEST_F(DataPlaces, WritesPictureWhenAsked)
+{
+    const QString folder = qEnvironmentVariable("DATASELECT_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set DATASELECT_SCREENSHOTS to a folder to write the picture";
+    {
+        TDataPlaceMan places;
+        ASSERT_TRUE(places.LoadDataPlaces(false));
+        ScriptedInput input({{modal::Ok, "支店用"}});
+        ASSERT_TRUE(places.NewPlace(1));
+    }
+    TDataPlaceBox box;
+    box.ShowPlaces(0);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    ASSERT_TRUE(box.grab().save(folder + "/data-places.png"));
+}
