@@ -229,6 +229,26 @@ protected:
         w.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
     }
 
+    // Data-list row 7 stands for a data set kept on a shared server (share
+    // root X, area returned) and not taken; this computer works on it in
+    // the system folder's 0007, where a copy of an earlier take lies. The
+    // selection screen chooses that folder.
+    std::string makeSharedDataSet()
+    {
+        const std::string shareRoot = root->folder() + "/server";
+        const std::string area = shareRoot + "/rozivoraduz/sv0001";
+        chosenFolder = info().sysDir + "/0007";
+        for (const std::string& folder : {area, chosenFolder}) {
+            fs::create_directories(folder);
+            for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+                fs::copy_file(company().folder + "/" + name, folder + "/" + name);
+        }
+        platform::share_roots::save({{'X', shareRoot, true}});
+        execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
+                                          "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
+        return area;
+    }
+
     static std::string golden(const std::string& name)
     {
         return wizard_test::readBytes(wizard_test::testDataFile("fixtures/overview/" + name));
@@ -666,22 +686,9 @@ TEST(WizardOutputFile, ResolvedAgainstTheDocumentsFolder)
 
 TEST_F(WizardRun, SharedDataSetIsTakenOnChoiceAndStoredBackOnClosing)
 {
-    // Data-list row 7 stands for a data set kept on a shared server (share
-    // root X); this computer works on it in the system folder's 0007.
-    const std::string shareRoot = root->folder() + "/server";
-    const std::string area = shareRoot + "/rozivoraduz/sv0001";
-    fs::create_directories(area);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, area + "/" + name);
-    platform::share_roots::save({{'X', shareRoot, true}});
-    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
-                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
     // The working copy of an earlier take is still here (stored back since);
     // the new take replaces it with the server's copy.
-    chosenFolder = info().sysDir + "/0007";
-    fs::create_directories(chosenFolder);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    const std::string area = makeSharedDataSet();
     execOn(area + "/tnacc.fdb", "CREATE TABLE ON_THE_SERVER (X INTEGER)");
     auto kyoyuLock = [&] { return countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"); };
     auto shareStatus = [&](const std::string& folder) {
@@ -709,19 +716,8 @@ TEST_F(WizardRun, SharedDataSetIsTakenOnChoiceAndStoredBackOnClosing)
 
 TEST_F(WizardRun, SharedDataSetNotTakenWithoutAutomaticTakingGoesBackToTheSelection)
 {
-    const std::string shareRoot = root->folder() + "/server";
-    const std::string area = shareRoot + "/rozivoraduz/sv0001";
-    fs::create_directories(area);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, area + "/" + name);
-    platform::share_roots::save({{'X', shareRoot, true}});
-    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
-                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
     // A stale working copy is there, but the set was never taken.
-    chosenFolder = info().sysDir + "/0007";
-    fs::create_directories(chosenFolder);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    makeSharedDataSet();
     selectionAnswers = {1, 2};
     ScriptedMessages messages;
     auto form = started();
