@@ -751,3 +751,34 @@ TEST_F(WizardRun, CancellingALaterSelectionKeepsTheChosenDataSet)
     EXPECT_EQ(messages.count(), 0u);
 }
 
+
+TEST_F(WizardRun, EndToEndMedicalCorporationWritesItsGoldenFile)
+{
+    // The sample medical corporation is tied to a cloud-share area: its
+    // exchange is skipped (no communication screen) and the run goes on.
+    realSelection = true;
+    ScriptedMessages messages;
+    const auto& medical = info().companies.at(1);
+    const std::string out = root->folder() + "/documents/medical.xml";
+    {
+        auto form = started();
+        ASSERT_TRUE(form);
+        next(*form);
+        answerSelection(medical.folder);
+        QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+        ASSERT_TRUE(form->page2->HasDataInfo());
+        EXPECT_GT(AccInf.CLOUD_LINE, 0);
+        next(*form);
+        ASSERT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
+        clickPeriodCell(*form, 14);
+        QTest::mouseClick(form->page3->RadioButton3a, Qt::LeftButton);
+        next(*form);
+        next(*form);
+        form->page4->Edit4a->setText(QString::fromStdString(out));
+        next(*form);
+        next(*form); // 完了
+        EXPECT_EQ(form->ResultCode, ResultMade);
+    }
+    ASSERT_EQ(messages.count(), 1u) << messages.firstLine(0);
+    EXPECT_EQ(wizard_test::readBytes(out), golden("medical_tax_included.xml"));
+}

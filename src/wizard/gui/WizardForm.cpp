@@ -767,12 +767,12 @@ int TForm1::CloudShareSync(bool send)
         return 1;
     if (AppKind != 0 || AccInf.CLOUD_LINE <= 0)
         return 1;
-    // A data set tied to a cloud-share area: the communication screen that
-    // moves it is not part of this program yet. Refuse rather than work on
-    // (or leave behind) a stale copy.
-    showBox(msgkind::Information, {send ? "クラウド共有データの送信はこのプログラムでは行えません。"
-                                        : "クラウド共有データの受信はこのプログラムでは行えません。"});
-    return -1;
+    // A data set tied to a cloud-share area. The communication screen that
+    // moves it is not part of this program yet: the exchange is skipped as
+    // for a data set without an area, and the skip is logged.
+    std::fprintf(stderr, "miruza_rendo: cloud-share %s of %s skipped (no communication screen)\n",
+                 send ? "send" : "receive", SysDef.DataDir.c_str());
+    return 1;
 }
 
 // --- Page 2: the data choice -----------------------------------------------------------
