@@ -197,6 +197,8 @@ void TDataSentakuBox::buildControls()
                 ESCClick();
             else if (k == fkey::F1)
                 ShowHtmlHelp("file01.html");
+            else if (k == fkey::F8)
+                F8Click();
             else
                 operationNotBuilt(k);
         });
@@ -352,6 +354,16 @@ int TDataSentakuBox::currentRow() const
 {
     const int r = grid_->currentRow();
     return r >= 0 && r < static_cast<int>(model_.Grid.size()) ? r : -1;
+}
+
+void TDataSentakuBox::F8Click()
+{
+    // The rows as the screen shows them, through the print engine the
+    // program handed over.
+    if (DataListPrinter())
+        DataListPrinter()(this, 0, model_.Rows, model_.Disp);
+    else
+        operationNotBuilt(fkey::F8);
 }
 
 void TDataSentakuBox::operationNotBuilt(int key)
@@ -610,14 +622,29 @@ void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
         }
         if (key >= Qt::Key_F2 && key <= Qt::Key_F8) {
             const int k = fkey::F2 + (key - Qt::Key_F2);
-            if (!keys_.IsBlank(k))
-                operationNotBuilt(k);
+            if (!keys_.IsBlank(k)) {
+                if (k == fkey::F8)
+                    F8Click();
+                else
+                    operationNotBuilt(k);
+            }
             key = 0;
             return;
         }
     }
     TBSDI::FormKeyUp(key, shift);
 }
+
+namespace {
+TDataListPrinter& printerHook()
+{
+    static TDataListPrinter printer;
+    return printer;
+}
+} // namespace
+
+void SetDataListPrinter(TDataListPrinter printer) { printerHook() = std::move(printer); }
+const TDataListPrinter& DataListPrinter() { return printerHook(); }
 
 void TDataSentakuBox::CMShowingChanged(bool visible)
 {

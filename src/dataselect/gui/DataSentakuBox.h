@@ -4,6 +4,7 @@
 // set is chosen (F12, Enter, double click) into SysDef. The list, keys and
 // checks are TDataSentakuModel's and the rules'; this class draws them.
 
+#include <functional>
 #include "controls/ProcRegistry.h"
 #include "controls/SDI.h"
 #include "dataselect/z5DataPlaceMan.h"
@@ -23,6 +24,14 @@ class QTableWidget;
 class QWidget;
 class TxPlButton;
 
+// Prints the displayed rows of a data list (0 the data list, 1 the
+// shared-server list): the print library sits above this one, so the
+// program hands its entry point over at start. False when nothing printed.
+using TDataListPrinter = std::function<bool(QWidget* parent, std::uint8_t listKind, const TDataSentakuRecArray& rows,
+                                            const TDataSentakuRecDispArray& disp)>;
+void SetDataListPrinter(TDataListPrinter printer);
+const TDataListPrinter& DataListPrinter();
+
 class TDataSentakuBox : public TBSDI, public IProcScreen {
     Q_OBJECT
 public:
@@ -35,6 +44,8 @@ public:
     // Loads the list and the condition (run by Execute before showing).
     void PrepareShow();
     void UpdateFunctionKeys();
+    // Prints the displayed list.
+    void F8Click();
     void DisplayDataList();
     void F12Click();
     void ESCClick();
