@@ -168,21 +168,6 @@ TEST_F(DataSelectionScreen, InformationButtonRenamesTheRow)
     EXPECT_EQ(messages.count(), 0u) << core::messageAsText(messages.shown().at(0));
 }
 
-TEST_F(DataSelectionScreen, OperationsNotInThisProgramSaySo)
-{
-    ScriptedMessages messages;
-    TDataSentakuBox screen;
-    screen.SetParams({"SyoriType=0"});
-    screen.PrepareShow();
-    screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(2)), 0);
-    screen.Grid()->setFocus();
-    screen.UpdateFunctionKeys();
-    ASSERT_FALSE(screen.Keys().IsBlank(fkey::F6));
-    screen.KeyButton(fkey::F6)->Click();
-    ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0), "「保存」はこのプログラムでは利用できません。");
-}
-
 TEST_F(DataSelectionScreen, F8PrintsTheRowsAsShown)
 {
     std::vector<std::size_t> printed;

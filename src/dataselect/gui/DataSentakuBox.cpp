@@ -563,10 +563,10 @@ std::string TDataSentakuBox::chooseBackupFolder(bool restore, bool& fromDataFold
     }
     box->FileKind = 2;
     box->UseHistory = true;
-    box->HistoryFolder = q(SysDef.IniDir);
+    box->HistoryFolder = qs(SysDef.IniDir);
     box->HistoryFile = QStringLiteral("history.ini");
     box->HistorySection = QStringLiteral("DataBackFolder");
-    box->InitialFolder = q(platform::xdg_folders::documentsDir());
+    box->InitialFolder = qs(platform::xdg_folders::documentsDir());
     box->FolderLabel = QStringLiteral("保存先の場所:");
     if (restore) {
         box->FileCaption = QStringLiteral("データの復元");
