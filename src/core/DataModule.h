@@ -5,11 +5,12 @@
 // operations built on them (existence tests, journal counts, backup,
 // restore, validation, file operations here or on the data server).
 //
-// Every operation follows one discipline: it starts the transaction it uses
-// only when that is not active, commits or rolls back only what it started,
-// reports its own failures with the context "TDM.<operation>" and answers
-// its failure value; the few that raise to their caller say so.
+// Every operation runs through core/DbOperation.h: it starts the transaction
+// it uses only when that is not active, commits or rolls back only what it
+// started, reports its own failures with the context "TDM.<operation>" and
+// answers its failure value; the few that raise to their caller say so.
 
+#include "core/DbOperation.h"
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 
@@ -145,42 +146,5 @@ public:
 std::string MakeDatabaseName(const std::string& host, const std::string& folder, const std::string& file);
 // True when that rule picks the server form.
 bool UsesServerForm(const std::string& host);
-
-// The statement-and-transaction discipline of the data module: start when
-// not active, finish only what was started here.
-class TOwnTransaction {
-public:
-    explicit TOwnTransaction(fb::Transaction& t) : t_(t)
-    {
-        if (!t_.inTransaction()) {
-            t_.startTransaction();
-            started_ = true;
-        }
-    }
-    ~TOwnTransaction() { rollback(); }
-    TOwnTransaction(const TOwnTransaction&) = delete;
-    TOwnTransaction& operator=(const TOwnTransaction&) = delete;
-    bool started() const noexcept { return started_; }
-    void commit()
-    {
-        if (started_ && t_.inTransaction())
-            t_.commit();
-        started_ = false;
-    }
-    void rollback() noexcept
-    {
-        if (started_ && t_.inTransaction()) {
-            try {
-                t_.rollback();
-            } catch (...) {
-            }
-        }
-        started_ = false;
-    }
-
-private:
-    fb::Transaction& t_;
-    bool started_ = false;
-};
 
 } // namespace core
