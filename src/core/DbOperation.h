@@ -3,7 +3,7 @@
 // the data module states its transaction discipline as a policy and hands its
 // body to RunDbOperation, which starts, finishes and reports:
 //
-//   return RunDbOperation(d.IBTransactionDEF, {"TDM.GetSysIni", "システム情報の取得に失敗しました。"},
+//   return RunDbOperation(d.IBTransactionDEF, DbPolicy("TDM.GetSysIni", "システム情報の取得に失敗しました。"),
 //                         [&] { readRow(q); });
 //
 // The default policy is the data module's: start the transaction only when it
@@ -51,16 +51,28 @@ enum class DbReport : std::uint8_t {
     Quiet,             // neither shown nor raised: answered as false
 };
 
+// The policy of one operation, stated where it runs:
+//   DbPolicy("TDM.fnGetAccInfo", "基本情報の取得に失敗しました。").with(DbFailure::Commit)
 struct DbPolicy {
+    explicit DbPolicy(std::string context = {}, std::string message = {})
+        : context(std::move(context)), message(std::move(message))
+    {
+    }
+    DbPolicy with(DbStart value) const { auto p = *this; p.start = value; return p; }
+    DbPolicy with(DbSuccess value) const { auto p = *this; p.success = value; return p; }
+    DbPolicy with(DbFailure value) const { auto p = *this; p.failure = value; return p; }
+    DbPolicy with(DbReport value) const { auto p = *this; p.report = value; return p; }
+    // The report inside a transaction the caller had open, when it differs
+    // (the caller's own handler decides about its transaction).
+    DbPolicy insideCallers(DbReport value) const { auto p = *this; p.reportInCallers = value; return p; }
+
     std::string context;  // "TDM.<operation>": the report's context
     std::string message;  // the Japanese message of the report
     DbStart start = DbStart::WhenIdle;
     DbSuccess success = DbSuccess::Commit;
     DbFailure failure = DbFailure::Rollback;
     DbReport report = DbReport::ErrorBox;
-    // The report inside a transaction the caller had open, when it differs
-    // (the caller's own handler decides about its transaction).
-    std::optional<DbReport> reportInCallers = std::nullopt;
+    std::optional<DbReport> reportInCallers;
 };
 
 // The start-when-idle, finish-only-what-was-started scope the runner is built

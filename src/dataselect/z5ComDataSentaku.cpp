@@ -80,57 +80,11 @@ TDM& dm()
     return *DM;
 }
 
-// Commits what this operation started; when a transaction was already
-// active, a retaining commit keeps it open with the work made durable.
-void finishWrite(fb::Transaction& t, bool started)
+// The report of a failed operation: shown when the caller asked for
+// reports, raised to the caller otherwise.
+core::DbReport reportOr(bool reportErrors)
 {
-    if (!t.inTransaction())
-        return;
-    if (started)
-        t.commit();
-    else
-        t.commitRetaining();
-}
-
-void rollbackIfStarted(fb::Transaction& t, bool started) noexcept
-{
-    if (started && t.inTransaction()) {
-        try {
-            t.rollback();
-        } catch (...) {
-        }
-    }
-}
-
-void commitIfStarted(fb::Transaction& t, bool started) noexcept
-{
-    if (started && t.inTransaction()) {
-        try {
-            t.commit();
-        } catch (...) {
-        }
-    }
-}
-
-bool startIfIdle(fb::Transaction& t)
-{
-    if (t.inTransaction())
-        return false;
-    t.startTransaction();
-    return true;
-}
-
-// Reports a failure of an operation: database errors through the database
-// error report, others through the general error box.
-void report(const std::exception_ptr& ep, const char* context, const char* message)
-{
-    try {
-        std::rethrow_exception(ep);
-    } catch (const EIBError& e) {
-        IBErrorProc(e, context, message, true);
-    } catch (const std::exception& e) {
-        ErrorMessageEx(message, e.what());
-    }
+    return reportErrors ? core::DbReport::ErrorBox : core::DbReport::Raise;
 }
 
 } // namespace
@@ -281,10 +235,8 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
         return false;
     if (ConnectKind == 1 || ConnectKind == 2)
         return true;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.GetLocalPathToData"), [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         const bool child = rec.GASSAN == 10;
         main_.close();
         main_.sql().clear();
@@ -320,14 +272,7 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
             }
             main_.close();
         }
-        commitIfStarted(t, started);
-        return true;
-    } catch (const EIBError& e) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        IBErrorProc(e, "TDataSentakuListCtl.GetLocalPathToData", "", true);
-        return false;
-    }
+    });
 }
 
 void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec, bool reportErrors)
@@ -345,10 +290,13 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
         InitDataListRecord(rec, "");
         return;
     }
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    // A read commits what it started, also after an error.
+    core::RunDbOperation(dm().IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。")
+                             .with(core::DbFailure::Commit)
+                             .with(reportOr(reportErrors)),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         const bool child = rec.GASSAN == 10;
         main_.close();
         main_.sql().clear();
@@ -386,14 +334,7 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
             main_.next();
         }
         main_.close();
-        commitIfStarted(t, started);
-    } catch (...) {
-        main_.close();
-        commitIfStarted(t, started); // a read commits what it started, also after an error
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。");
-    }
+    });
 }
 
 void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool reportErrors)
@@ -404,10 +345,12 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
     rec.Children.clear();
     if (rec.Data.GASSAN != 1 && rec.Data.GASSAN != 2)
         return;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    core::RunDbOperation(dm().IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。")
+                             .with(core::DbFailure::Commit)
+                             .with(reportOr(reportErrors)),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         main_.close();
         main_.sql().clear();
         main_.sql().add(columnList(true, false));
@@ -425,25 +368,20 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
         }
         main_.close();
         rec.ChildCount = static_cast<std::int32_t>(rec.Children.size());
-        commitIfStarted(t, started);
-    } catch (...) {
-        main_.close();
-        commitIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.GetDataListChildRecord",
-               "(子)データリストの取得に失敗しました。");
-    }
+    });
 }
 
 std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
 {
     std::int32_t found = 0;
-    fb::Transaction* t = nullptr;
-    bool started = false;
-    try {
-        t = &dm().IBTransactionDEF;
-        started = startIfIdle(*t);
+    if (DM == nullptr)
+        return found;
+    core::RunDbOperation(DM->IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.FindRecByPasName")
+                             .with(core::DbFailure::Commit)
+                             .with(core::DbReport::Quiet),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(second_);
         second_.close();
         second_.sql().clear();
         second_.sql().add("SELECT REC FROM " + tableName_);
@@ -457,11 +395,7 @@ std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
         if (!second_.eof())
             found = second_.fieldByName("REC").asInteger();
         second_.close();
-    } catch (const std::exception&) {
-        second_.close();
-    }
-    if (t != nullptr)
-        commitIfStarted(*t, started);
+    });
     return found;
 }
 
@@ -477,10 +411,9 @@ bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std:
         return false;
     if (ConnectKind == 1 || ConnectKind == 2)
         return true;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.ConvLocalPathToSharePath"),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(second_);
         second_.close();
         second_.sql().clear();
         second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATALIST");
@@ -518,14 +451,7 @@ bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std:
             }
             second_.close();
         }
-        commitIfStarted(t, started);
-        return true;
-    } catch (const EIBError& e) {
-        second_.close();
-        rollbackIfStarted(t, started);
-        IBErrorProc(e, "TDataSentakuListCtl.ConvLocalPathToSharePath", "", true);
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::GetDataListRecordByPath(const std::string& path, TDataSentakuRec& rec)
@@ -561,10 +487,13 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
         return false;
     if (rec.GASSAN == 10)
         return UpdateDataListChildRecord(rec, updateNames, reportErrors);
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    // Inside a caller's transaction the update is made durable at once.
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         if (ConnectKind == 1 || ConnectKind == 2) {
             // A row whose number now belongs to another folder is never
             // overwritten.
@@ -587,10 +516,8 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
                 main_.next();
             }
             main_.close();
-            if (!any || last != rec.PASNAME) {
-                finishWrite(t, started);
-                return true;
-            }
+            if (!any || last != rec.PASNAME)
+                return;
         }
         main_.close();
         main_.sql().clear();
@@ -615,16 +542,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             main_.execSQL();
         }
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。");
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32_t, bool reportErrors)
@@ -633,10 +551,12 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         return true;
     if (isBlank(rec.PASNAME))
         return false;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.UpdateDataListChildRecord",
+                                               "(子)データリストの更新に失敗しました。")
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         main_.close();
         main_.sql().clear();
         main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
@@ -667,17 +587,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         main_.paramByName("ROWNO").setInteger(rec.ROWNO);
         main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
         main_.execSQL();
-        commitIfStarted(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.UpdateDataListChildRecord",
-               "(子)データリストの更新に失敗しました。");
-        return false;
-    }
+    });
 }
 
 void InstallDataListUpdater()

@@ -39,7 +39,8 @@ struct Case {
 DbPolicy policy(DbStart start, DbSuccess success, DbFailure failure, DbReport report,
                 std::optional<DbReport> inCallers = std::nullopt)
 {
-    return DbPolicy{"TDM.Test", "テストに失敗しました。", start, success, failure, report, inCallers};
+    DbPolicy p = DbPolicy("TDM.Test", "テストに失敗しました。").with(start).with(success).with(failure).with(report);
+    return inCallers ? p.insideCallers(*inCallers) : p;
 }
 
 constexpr auto Idle = DbStart::WhenIdle;
@@ -188,7 +189,7 @@ TEST(DbOperation, ReportCarriesContextAndMessage)
     // Starting on a database never connected fails: a failure to start is
     // the operation's own and is reported under its context.
     bool ran = false;
-    EXPECT_FALSE(RunDbOperation(tr, {"TDM.Start", "開始できません。"}, [&] { ran = true; }));
+    EXPECT_FALSE(RunDbOperation(tr, DbPolicy("TDM.Start", "開始できません。"), [&] { ran = true; }));
     EXPECT_FALSE(ran);
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.firstLine(0), "開始できません。");
