@@ -142,7 +142,9 @@ std::vector<std::string> TGaikyousyoDataMake::DefaultAccountList(const std::stri
 
     std::vector<std::string> codes;
     auto& q = accQuery();
-    core::TOwnTransaction tr(accTransaction());
+    core::RunDbOperation(accTransaction(), core::DbPolicy("DefaultAccountList").with(core::DbReport::Raise),
+                         [&](core::TDbScope& op) {
+    op.closeOnFailure(q);
     q.close();
     q.sql().clear();
     q.sql().add("SELECT KCODE FROM KAMOKUMST");
@@ -155,7 +157,7 @@ std::vector<std::string> TGaikyousyoDataMake::DefaultAccountList(const std::stri
         q.next();
     }
     q.close();
-    tr.commit();
+    });
     return codes;
 }
 
@@ -165,8 +167,11 @@ bool TGaikyousyoDataMake::SaveItemAccounts(int blockId, const std::string& itemC
     if (itemCode.empty())
         return false;
     auto& q = accQuery();
-    core::TOwnTransaction tr(accTransaction());
     try {
+        // The caller hears of a failure through LastSaveError.
+        return core::RunDbOperation(accTransaction(), core::DbPolicy("SaveItemAccounts").with(core::DbReport::Raise),
+                                    [&](core::TDbScope& op) {
+        op.closeOnFailure(q);
         q.close();
         q.sql().clear();
         q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
@@ -195,11 +200,8 @@ bool TGaikyousyoDataMake::SaveItemAccounts(int blockId, const std::string& itemC
             q.paramByName("HCODE").setString(sub);
             q.execSQL();
         }
-        tr.commit();
-        return true;
+        });
     } catch (const std::exception& e) {
-        q.close();
-        tr.rollback();
         LastSaveError = e.what();
         return false;
     }
@@ -220,14 +222,16 @@ void TGaikyousyoDataMake::MigrateSettings()
     // rows of other form versions belong to the accounting product.
     {
         auto& q = accQuery();
-        core::TOwnTransaction tr(accTransaction());
-        q.close();
-        q.sql().clear();
-        q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
-        q.sql().add("WHERE FORMVER=:FORMVER");
-        q.paramByName("FORMVER").setInteger(FormVer);
-        q.execSQL();
-        tr.commit();
+        core::RunDbOperation(accTransaction(), core::DbPolicy("MigrateSettings").with(core::DbReport::Raise),
+                             [&](core::TDbScope& op) {
+            op.closeOnFailure(q);
+            q.close();
+            q.sql().clear();
+            q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
+            q.sql().add("WHERE FORMVER=:FORMVER");
+            q.paramByName("FORMVER").setInteger(FormVer);
+            q.execSQL();
+        });
     }
 
     std::string firstError;
@@ -306,19 +310,12 @@ void TGaikyousyoDataMake::LoadItemAccounts()
     MainAssignments.clear();
     MonthAssignments.clear();
     auto& q = accQuery();
-    std::optional<core::TOwnTransaction> tr;
-    // The read is committed also when it fails; a commit that fails then
-    // must not hide the error being reported.
-    auto finish = [&]() noexcept {
-        try {
-            q.close();
-            if (tr)
-                tr->commit();
-        } catch (...) {
-        }
-    };
+    // The read is committed also when it fails.
     try {
-        tr.emplace(accTransaction());
+        core::RunDbOperation(accTransaction(),
+                             core::DbPolicy("LoadItemAccounts").with(core::DbFailure::Commit).with(core::DbReport::Raise),
+                             [&](core::TDbScope& op) {
+        op.closeOnFailure(q);
         q.close();
         q.sql().clear();
         q.sql().add("SELECT ID,ITEMNO,KCODE,HCODE FROM GAIKYOSYO_ITEM");
@@ -340,13 +337,9 @@ void TGaikyousyoDataMake::LoadItemAccounts()
             q.next();
         }
         q.close();
-        tr->commit();
+        });
     } catch (const fb::EIBError& e) {
-        finish();
         showDatabaseError(e.message());
-        throw;
-    } catch (...) {
-        finish();
         throw;
     }
 }
