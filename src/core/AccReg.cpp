@@ -149,9 +149,8 @@ TDM& dm(const char* op)
 template <class F>
 auto inCompanyTransaction(const char* op, F&& f)
 {
-    TOwnTransaction tr(dm(op).IBTransactionDAT);
-    auto result = f();
-    tr.commit();
+    std::invoke_result_t<F&> result{};
+    RunDbOperation(dm(op).IBTransactionDAT, DbPolicy(op).with(DbReport::Raise), [&] { result = f(); });
     return result;
 }
 

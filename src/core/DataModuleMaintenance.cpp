@@ -39,25 +39,17 @@ bool isBlank(const std::string& s)
 template <class Prepare>
 bool countsAnyRow(fb::Transaction& transaction, fb::Query& q, Prepare prepare, const char* context, const char* message)
 {
-    TOwnTransaction tr(transaction);
-    try {
+    bool found = false;
+    RunDbOperation(transaction, DbPolicy(context, message), [&](TDbScope& op) {
+        op.closeOnFailure(q);
         q.close();
         q.sql().clear();
         prepare(q);
         q.open();
-        const bool found = q.field(0).asInteger() > 0;
+        found = q.field(0).asInteger() > 0;
         q.close();
-        tr.commit();
-        return found;
-    } catch (const EIBError& e) {
-        q.close();
-        tr.rollback();
-        IBErrorProc(e, context, message, true);
-        return false;
-    } catch (...) {
-        q.close();
-        throw;
-    }
+    });
+    return found;
 }
 
 std::string readWholeFile(const std::string& path)
@@ -173,35 +165,16 @@ template <class F>
 int countWith(fb::Transaction& t, const char* context, F&& f)
 {
     // Owned when not active on entry: a failure to start it is this
-    // operation's to report as well.
-    const bool started = !t.inTransaction();
-    try {
-        if (started)
-            t.startTransaction();
-        const int n = f();
-        if (started && t.inTransaction())
-            t.commit();
-        return n;
-    } catch (const EIBError& e) {
-        if (started) {
-            if (t.inTransaction()) {
-                try {
-                    t.commit();
-                } catch (...) {
-                }
-            }
-            IBErrorProc(e, context, "", true);
-        }
-        throw;
-    } catch (...) {
-        if (started && t.inTransaction()) {
-            try {
-                t.commit();
-            } catch (...) {
-            }
-        }
-        throw;
-    }
+    // operation's to report as well. Inside the caller's transaction the
+    // caller reports.
+    int n = 0;
+    RunDbOperation(t,
+                   DbPolicy(context)
+                       .with(DbFailure::Commit)
+                       .with(DbReport::ErrorBoxAndRaise)
+                       .insideCallers(DbReport::Raise),
+                   [&] { n = f(); });
+    return n;
 }
 
 int queryCount(fb::Query& q)
@@ -532,9 +505,8 @@ bool TDM::ServerFileOperation(const std::string& operationIn, const std::string&
         connectedHere = true;
     }
     bool result = false;
-    {
-        TOwnTransaction tr(IBTransactionDEF);
-        try {
+    if (!RunDbOperation(IBTransactionDEF, DbPolicy("TDM.ServerFileOperation", message), [&](TDbScope& scope) {
+            scope.closeOnFailure(IBSQLDEF);
             IBSQLDEF.close();
             IBSQLDEF.sql().clear();
             if (fileOp) {
@@ -548,19 +520,8 @@ bool TDM::ServerFileOperation(const std::string& operationIn, const std::string&
             IBSQLDEF.execQuery();
             result = !IBSQLDEF.eof() && IBSQLDEF.fieldByName("WBOOL").asInteger() == 1;
             IBSQLDEF.close();
-            tr.commit();
-        } catch (const EIBError& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            IBErrorProc(e, "TDM.ServerFileOperation", message, true);
-            result = false;
-        } catch (const std::exception& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            ErrorMessageEx(message, e.what());
-            result = false;
-        }
-    }
+        }))
+        result = false;
     if (connectedHere) {
         try {
             IBDatabaseDEF.disconnect();
@@ -582,9 +543,8 @@ std::string TDM::ServerLongToShortFileName(const std::string& path)
         connectedHere = true;
     }
     std::string result;
-    {
-        TOwnTransaction tr(IBTransactionDEF);
-        try {
+    if (!RunDbOperation(IBTransactionDEF, DbPolicy("TDM.ServerLongToShortFileName", kMessage), [&](TDbScope& op) {
+            op.closeOnFailure(IBSQLDEF);
             IBSQLDEF.close();
             IBSQLDEF.sql().clear();
             IBSQLDEF.sql().add("SELECT SHORTNAME FROM LONGTOSHORTFILENAME(:LONGNAME)");
@@ -593,19 +553,8 @@ std::string TDM::ServerLongToShortFileName(const std::string& path)
             if (!IBSQLDEF.eof())
                 result = IBSQLDEF.fieldByName("SHORTNAME").asString();
             IBSQLDEF.close();
-            tr.commit();
-        } catch (const EIBError& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            IBErrorProc(e, "TDM.ServerLongToShortFileName", kMessage, true);
-            result.clear();
-        } catch (const std::exception& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            ErrorMessageEx(kMessage, e.what());
-            result.clear();
-        }
-    }
+        }))
+        result.clear();
     if (connectedHere) {
         try {
             IBDatabaseDEF.disconnect();
@@ -695,12 +644,13 @@ bool TDM::FCopy(const std::string& source, const std::string& target, std::uint8
 
 bool TDM::ClearOpinf()
 {
-    TOwnTransaction tr(IBTransactionDAT);
-    IBQACC1.close();
-    IBQACC1.sql().clear();
-    IBQACC1.sql().add("DELETE FROM OPINF");
-    IBQACC1.execSQL();
-    tr.commit();
+    RunDbOperation(IBTransactionDAT, DbPolicy("TDM.ClearOpinf").with(DbReport::Raise), [&](TDbScope& op) {
+        op.closeOnFailure(IBQACC1);
+        IBQACC1.close();
+        IBQACC1.sql().clear();
+        IBQACC1.sql().add("DELETE FROM OPINF");
+        IBQACC1.execSQL();
+    });
     return false;
 }
 
