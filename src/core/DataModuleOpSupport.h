@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +21,22 @@ inline TDM& dm(const char* context)
     if (DM == nullptr)
         throw std::logic_error(std::string(context) + ": no data module");
     return *DM;
+}
+
+// Runs body on one transaction of the data module under policy; no data
+// module is a failure of the operation like any other.
+inline bool run(platform::firebird::Transaction TDM::*transaction, const DbPolicy& policy,
+                const std::function<void(TDM&, TDbScope&)>& body)
+{
+    if (DM == nullptr) {
+        try {
+            throw std::logic_error(policy.context + ": no data module");
+        } catch (const std::exception& e) {
+            return FailDbOperation(policy, e);
+        }
+    }
+    TDM& d = *DM;
+    return RunDbOperation(d.*transaction, policy, [&](TDbScope& scope) { body(d, scope); });
 }
 
 // Database errors go to IBErrorProc (log, explanation, lost connection),

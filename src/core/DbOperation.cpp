@@ -79,6 +79,15 @@ void finishAfterFailure(TOwnTransaction& own, const std::vector<fb::Query*>& clo
 
 } // namespace
 
+bool FailDbOperation(const DbPolicy& policy, const std::exception& e)
+{
+    if (policy.report == DbReport::ErrorBox || policy.report == DbReport::ErrorBoxAndRaise)
+        ReportDbFailure(e, policy.context, policy.message);
+    if (policy.report == DbReport::ErrorBox || policy.report == DbReport::Quiet)
+        return false;
+    std::rethrow_exception(std::current_exception());
+}
+
 bool RunDbOperation(fb::Transaction& t, const DbPolicy& policy, const std::function<void(TDbScope&)>& body)
 {
     const bool callers = t.inTransaction() && policy.start == DbStart::WhenIdle;
@@ -102,18 +111,10 @@ bool RunDbOperation(fb::Transaction& t, const DbPolicy& policy, const std::funct
     } catch (const std::exception& e) {
         if (own)
             finishAfterFailure(*own, closing, policy.failure);
-        switch (report) {
-        case DbReport::ErrorBox:
+        if (report == DbReport::ErrorBox || report == DbReport::ErrorBoxAndRaise)
             ReportDbFailure(e, policy.context, policy.message);
+        if (report == DbReport::ErrorBox || report == DbReport::Quiet)
             return false;
-        case DbReport::Quiet:
-            return false;
-        case DbReport::ErrorBoxAndRaise:
-            ReportDbFailure(e, policy.context, policy.message);
-            throw;
-        case DbReport::Raise:
-            throw;
-        }
         throw;
     } catch (...) {
         if (own)

@@ -132,6 +132,11 @@ bool RunDbOperation(platform::firebird::Transaction& t, const DbPolicy& policy, 
     return RunDbOperation(t, policy, std::function<void(TDbScope&)>([&body](TDbScope&) { body(); }));
 }
 
+// A failure before the operation could run (no data module, a bad
+// argument) handled as the policy says: false for ErrorBox and Quiet,
+// raised otherwise. Call it inside the handler that caught e.
+bool FailDbOperation(const DbPolicy& policy, const std::exception& e);
+
 // How a caught failure is shown: database errors through IBErrorProc (log,
 // explanation, lost connection), anything else through the error box with
 // the context and text as detail.
