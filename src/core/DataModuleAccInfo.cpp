@@ -315,8 +315,9 @@ bool fnGetAccInfo()
         // A fresh record: fields a data set does not have must not keep the
         // values of the one opened before.
         AccInf = TACCINF{};
-        TOwnTransaction tr(d->IBTransactionDAT);
-        try {
+        // The load only reads (and creates missing settings rows): what it
+        // did stays also after a failure.
+        RunDbOperation(d->IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
             {
                 fb::Query q(&d->IBDatabaseDAT, &d->IBTransactionDAT);
                 q.sql().add("SELECT * FROM ACCDEF1");
@@ -368,8 +369,9 @@ bool fnGetAccInfo()
                 a.DataVerMinor2 = q.fieldByName("MINOR2").asInteger();
             }
             q.close();
-            tr.commit();
-
+        });
+        {
+            auto& a = AccInf;
             readDataPassword();
 
             a.TaxRateUse[0] = funcGetAccReg(kBasic, "使用税率3%", "論理", "FALSE").asBoolean() ? 1 : 0;
@@ -380,14 +382,6 @@ bool fnGetAccInfo()
 
             openCompanyTables().taxRates(a.KIMATU);
             return true;
-        } catch (...) {
-            // The load only read (and created missing settings rows): what
-            // it did stays.
-            try {
-                tr.commit();
-            } catch (const std::exception&) {
-            }
-            throw;
         }
     } catch (const std::exception& e) {
         report(e, kContext, "基本情報の取得に失敗しました。\r");
@@ -405,8 +399,7 @@ std::string fnGetAccTotalName(const std::string& group, const std::string& colum
         if (!isPlainIdentifier(column))
             throw EAccInfoError("ACCTOTALNAME: not a column name: " + column);
         TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDAT);
-        try {
+        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
             fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
             q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
             q.sql().add("WHERE KGROUP=:KGROUP");
@@ -415,11 +408,7 @@ std::string fnGetAccTotalName(const std::string& group, const std::string& colum
             for (; !q.eof(); q.next())
                 result = q.field(0).asString();
             q.close();
-            tr.commit();
-        } catch (...) {
-            tr.commit();
-            throw;
-        }
+        });
     } catch (const std::exception& e) {
         report(e, kContext, "集計名称の取得に失敗しました。");
         result.clear();
@@ -502,24 +491,19 @@ bool fnGetExistsOpeDefSisetu()
         return true;
     try {
         TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDAT);
-        try {
+        int rows = 0;
+        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
             fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
             q.sql().add("SELECT OD.OPCODE,OD.SCODE FROM OPDEFSISETU OD");
             q.sql().add("INNER JOIN OPLICENSE OL ON (OD.OPCODE=OL.OPCODE)");
             q.sql().add("WHERE OD.OPCODE=:OPCODE");
             q.paramByName("OPCODE").setInteger(SysDef.OpCode);
             q.open();
-            int rows = 0;
             for (; !q.eof(); q.next())
                 ++rows;
             q.close();
-            tr.commit();
-            return rows > 0;
-        } catch (...) {
-            tr.commit();
-            throw;
-        }
+        });
+        return rows > 0;
     } catch (const std::exception& e) {
         report(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
     }
@@ -532,8 +516,7 @@ void GetOpeDefSisetu(std::string& branchName)
     branchName.clear();
     try {
         TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDAT);
-        try {
+        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
             fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
             const bool medical = AccInf.DataKind == 1;
             if (IsAllDataKengen()) {
@@ -581,11 +564,7 @@ void GetOpeDefSisetu(std::string& branchName)
                 q.sql().add("WHERE SCODE='00'");
                 takeRows();
             }
-            tr.commit();
-        } catch (...) {
-            tr.commit();
-            throw;
-        }
+        });
     } catch (const std::exception& e) {
         report(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
     }
@@ -615,7 +594,7 @@ void fnGetDataBaseVer(std::string& version)
         TDM& d = dm(kContext);
         // Read inside the caller's transaction when there is one: committing
         // it here would end work that is not this operation's.
-        TOwnTransaction tr(d.IBTransactionDAT);
+        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION WHERE REC=1");
         q.open();
@@ -626,7 +605,7 @@ void fnGetDataBaseVer(std::string& version)
             version = buf;
         }
         q.close();
-        tr.commit();
+        });
     } catch (const std::exception& e) {
         version = "0.0.0";
         report(e, kContext, "データベースのバージョンの取得に失敗しました。");
@@ -639,8 +618,10 @@ void SetSystemCode(const std::string& accountName, std::string& code, std::strin
     code.clear();
     userCode.clear();
     TDM& d = dm(kContext);
-    TOwnTransaction tr(d.IBTransactionDAT);
+    // Database errors are logged and shown here, then raised to the caller.
+    const DbPolicy policy = DbPolicy(kContext).with(DbReport::Raise);
     try {
+        RunDbOperation(d.IBTransactionDAT, policy, [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT A.KCODE,K.USERCODE FROM ACCDEF2 A");
         q.sql().add("INNER JOIN KAMOKUMST K ON (A.KCODE=K.KCODE)");
@@ -652,13 +633,9 @@ void SetSystemCode(const std::string& accountName, std::string& code, std::strin
             userCode = q.fieldByName("USERCODE").asString();
         }
         q.close();
-        tr.commit();
+        });
     } catch (const fb::EIBError& e) {
         IBErrorProc(e, kContext, "", false);
-        tr.rollback();
-        throw;
-    } catch (...) {
-        tr.rollback();
         throw;
     }
 }
@@ -669,8 +646,8 @@ void GetKamokuUserCode(const std::string& code, std::string& userCode)
     if (TrimZenkaku(code).empty())
         return;
     TDM& d = dm("TDM.GetKamokuUserCode");
-    TOwnTransaction tr(d.IBTransactionDAT);
-    try {
+    RunDbOperation(d.IBTransactionDAT,
+                   DbPolicy("TDM.GetKamokuUserCode").with(DbFailure::Commit).with(DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT USERCODE FROM KAMOKUMST");
         q.sql().add("WHERE KCODE=:KCODE");
@@ -679,11 +656,7 @@ void GetKamokuUserCode(const std::string& code, std::string& userCode)
         if (!q.eof())
             userCode = q.fieldByName("USERCODE").asString();
         q.close();
-        tr.commit();
-    } catch (...) {
-        tr.commit();
-        throw;
-    }
+    });
 }
 
 void GetTusinID(int rec, int index)
@@ -696,7 +669,7 @@ void GetTusinID(int rec, int index)
     TDM& d = dm("TDM.GetTusinID");
     if (!d.fnExistence_Table("TUSIN_ID"))
         return;
-    TOwnTransaction tr(d.IBTransactionDAT);
+    RunDbOperation(d.IBTransactionDAT, DbPolicy("TDM.GetTusinID").with(DbReport::Raise), [&] {
     fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
     q.sql().add("SELECT REC,HOLDER,PASWORD FROM TUSIN_ID");
     q.sql().add("WHERE REC=:REC");
@@ -707,7 +680,7 @@ void GetTusinID(int rec, int index)
         AccInf.TusinPassword[i] = q.fieldByName("PASWORD").asString();
     }
     q.close();
-    tr.commit();
+    });
 }
 
 int GetCalcTaxMode(int taxMode, int)
