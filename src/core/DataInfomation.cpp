@@ -160,9 +160,12 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec)
             DM->fnAccDatDisConnected({}, 0, 0);
     };
     fb::Query q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
-    std::unique_ptr<TOwnTransaction> tr;
     try {
-        tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+        // A read: what it started (missing settings rows included) is
+        // committed also after a failure, reported below.
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise),
+                       [&](TDbScope& op) {
+        op.closeOnFailure(q);
         q.sql().add("SELECT ENTTEXT,DATATYPE,CODETYPE,SCODE1,SKANA,SHOUGOU,TANTOU,NENDO,KISHU,KIMATU,SITEN,BUMON,DATALOCK");
         q.sql().add("FROM ACCDEF1");
         q.sql().add("WHERE REC=1");
@@ -236,23 +239,17 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec)
             rec.CLOUD_SHARE = accdef1("CLOUD_LINE") > 0 ? 1 : 0;
         if (VersionGreaterEqual(version, "12.0.0"))
             rec.READ_ONLY = accdef1("READ_ONLY");
-        tr->commit();
+        });
         closeIfOpenedHere();
         return 1;
     } catch (const EIBError& e) {
-        q.close();
-        if (tr)
-            tr->commit();
         if (e.iscErrorCode() == kDsqlError) {
             closeIfOpenedHere();
             throw;
         }
-        IBErrorProc(e, kContext, kMessage, false);
+        ReportDbFailure(e, kContext, kMessage);
     } catch (const std::exception& e) {
-        q.close();
-        if (tr)
-            tr->rollback();
-        ErrorMessageEx(kMessage, std::string(kContext) + "\r" + e.what());
+        ReportDbFailure(e, kContext, kMessage);
     }
     closeIfOpenedHere();
     ClearDataInfoRec(rec);
@@ -358,11 +355,13 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     const bool wasConnected = DM->IBDatabaseDEF.connected();
     {
         fb::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-        std::unique_ptr<TOwnTransaction> tr;
         try {
             if (!wasConnected && !DM->fnAccDefConnected(host, 0))
                 throw std::runtime_error("the system database is not connected");
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDEF);
+            RunDbOperation(DM->IBTransactionDEF,
+                           DbPolicy("TDataInfomation.ReadIniFile").with(DbFailure::Commit).with(DbReport::Raise),
+                           [&](TDbScope& op) {
+            op.closeOnFailure(q);
             q.sql().add("SELECT D.DATALOCK,O.OPCODE,O.OPNAME,");
             q.sql().add("D.ENTTEXT,D.DATACODE,D.DATATYPE,D.CODETYPE,D.SHOUGOU,D.NENDO,D.KISHU,D.KIMATU,D.TANTOU,D.UPDATE_LOCK");
             q.sql().add(",D.VER_MAJOR,D.VER_MINOR1,D.VER_MINOR2");
@@ -399,18 +398,12 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
                 q.next();
             }
             q.close();
-            tr->commit();
+            });
         } catch (const EIBError& e) {
-            q.close();
-            if (tr)
-                tr->commit();
             IBErrorReport(e, "ロック情報の取得に失敗しました。");
             locked = false;
             ClearDataInfoRec(rec);
         } catch (const std::exception& e) {
-            q.close();
-            if (tr)
-                tr->rollback();
             ErrorMessageEx("ロック情報の取得に失敗しました。", std::string("TDataInfomation.ReadIniFile\r") + e.what());
             locked = false;
             ClearDataInfoRec(rec);
@@ -568,9 +561,11 @@ bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
     bool ok = false;
     {
         fb::Query q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
-        std::unique_ptr<TOwnTransaction> tr;
-        try {
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+        // Nothing of a failed update is kept.
+        ok = RunDbOperation(DM->IBTransactionDAT,
+                            DbPolicy("TDM.UpdateDataInfomation", "データ情報の更新に失敗しました。"),
+                            [&](TDbScope& op) {
+            op.closeOnFailure(q);
             std::string name = rec.DATALISTNAME;
             if (TrimZenkaku(name).empty()) {
                 q.sql().add("SELECT ENTTEXT FROM ACCDEF1");
@@ -600,15 +595,7 @@ bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
             if (readOnly)
                 q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
             q.execSQL();
-            tr->commit();
-            ok = true;
-        } catch (const std::exception& e) {
-            q.close();
-            // Nothing of a failed update is kept.
-            if (tr)
-                tr->rollback();
-            opsupport::reportFailure(e, "TDM.UpdateDataInfomation", "データ情報の更新に失敗しました。");
-        }
+        });
     }
     DM->fnAccDatDisConnected(folder, 0, 0);
     return ok;
@@ -713,11 +700,9 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
     if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
         return false;
     bool allowed = false;
-    bool failed = false;
-    {
-        std::unique_ptr<TOwnTransaction> tr;
-        try {
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+    const bool failed = !RunDbOperation(
+        DM->IBTransactionDAT,
+        DbPolicy(kContext, "データ使用権限の問い合わせに失敗しました。").insideCallers(DbReport::Quiet), [&] {
             if (fnGetExistsOpeDefSisetu() && fnGetAccInfo()) {
                 TSitenList mine;
                 mine.Selection = sitensel::Branches;
@@ -727,15 +712,9 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
                 all.Execute(-1);
                 allowed = mine.Count == all.Count;
             }
-            tr->commit();
-        } catch (const std::exception& e) {
-            failed = true;
-            if (tr && tr->started()) {
-                opsupport::reportFailure(e, kContext, "データ使用権限の問い合わせに失敗しました。");
-                tr->rollback();
-            }
-        }
-    }
+        });
+    if (failed)
+        allowed = false;
     DM->fnAccDatDisConnected(folder, 0, 0);
     if (!allowed && !failed)
         showInformation({"このデータを扱う権限がありません、他のデータを選択して下さい。",
@@ -751,24 +730,15 @@ bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
     if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
         return false;
     bool passed = false;
-    {
-        std::unique_ptr<TOwnTransaction> tr;
-        try {
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+    if (!RunDbOperation(DM->IBTransactionDAT,
+                        DbPolicy(kContext, "データのパスワード認証に失敗しました。").insideCallers(DbReport::Quiet), [&] {
             if (fnGetAccInfo()) {
                 passed = CheckDataPassword();
                 if (!passed)
                     showInformation({"このデータに設定されている「パスワード」と一致しませんでした。", "他のデータを選択して下さい。"});
             }
-            tr->commit();
-        } catch (const std::exception& e) {
-            passed = false;
-            if (tr && tr->started()) {
-                opsupport::reportFailure(e, kContext, "データのパスワード認証に失敗しました。");
-                tr->rollback();
-            }
-        }
-    }
+        }))
+        passed = false;
     DM->fnAccDatDisConnected(folder, 0, 0);
     return passed;
 }

@@ -36,16 +36,6 @@ int toIntOrZero(const std::string& text)
     return TRegValue::text(text).asInteger();
 }
 
-// Failure of the open-company operations: database errors through
-// IBErrorProc, others with their text as the detail.
-void report(const std::exception& e, const char* context, const std::string& message)
-{
-    if (const auto* ib = dynamic_cast<const fb::EIBError*>(&e))
-        IBErrorProc(*ib, context, message, false);
-    else
-        ErrorMessageEx(message, e.what());
-}
-
 // A plain SQL identifier: what may stand for a column name in a statement.
 bool isPlainIdentifier(const std::string& s)
 {
@@ -384,7 +374,7 @@ bool fnGetAccInfo()
             return true;
         }
     } catch (const std::exception& e) {
-        report(e, kContext, "基本情報の取得に失敗しました。\r");
+        ReportDbFailure(e, kContext, "基本情報の取得に失敗しました。\r");
     }
     return false;
 }
@@ -410,7 +400,7 @@ std::string fnGetAccTotalName(const std::string& group, const std::string& colum
             q.close();
         });
     } catch (const std::exception& e) {
-        report(e, kContext, "集計名称の取得に失敗しました。");
+        ReportDbFailure(e, kContext, "集計名称の取得に失敗しました。");
         result.clear();
     }
     return result;
@@ -505,7 +495,7 @@ bool fnGetExistsOpeDefSisetu()
         });
         return rows > 0;
     } catch (const std::exception& e) {
-        report(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
+        ReportDbFailure(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
     }
     return false;
 }
@@ -566,7 +556,7 @@ void GetOpeDefSisetu(std::string& branchName)
             }
         });
     } catch (const std::exception& e) {
-        report(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
+        ReportDbFailure(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
     }
 }
 
@@ -608,7 +598,7 @@ void fnGetDataBaseVer(std::string& version)
         });
     } catch (const std::exception& e) {
         version = "0.0.0";
-        report(e, kContext, "データベースのバージョンの取得に失敗しました。");
+        ReportDbFailure(e, kContext, "データベースのバージョンの取得に失敗しました。");
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Small pieces shared by the data module's settings and open-company
-// operations: the data module they run on, failure reporting by error kind,
-// and date conversion between columns and day counts.
+// operations: the data module they run on, running on one of its
+// transactions, and date conversion between columns and day counts.
 
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
@@ -37,16 +37,6 @@ inline bool run(platform::firebird::Transaction TDM::*transaction, const DbPolic
     }
     TDM& d = *DM;
     return RunDbOperation(d.*transaction, policy, [&](TDbScope& scope) { body(d, scope); });
-}
-
-// Database errors go to IBErrorProc (log, explanation, lost connection),
-// everything else to the error box with its text as detail.
-inline void reportFailure(const std::exception& e, const char* context, const std::string& message)
-{
-    if (const auto* ib = dynamic_cast<const platform::firebird::EIBError*>(&e))
-        IBErrorProc(*ib, context, message, false);
-    else
-        ErrorMessageEx(message, std::string(context) + "\r" + e.what());
 }
 
 inline constexpr std::chrono::local_days kDayZero{std::chrono::year{1899} / 12 / 30};

@@ -182,8 +182,9 @@ bool TMyNumberIO::ReadLog(int order)
     if (DM == nullptr)
         return false;
     auto q = companyQuery();
-    try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+    return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.ReadLog", "管理ログリストの取得に失敗しました。"),
+                          [&](TDbScope& op) {
+        op.closeOnFailure(*q);
         ShopName = readShopName(*q);
         q->sql().clear();
         q->sql().add("SELECT COUNT(FSERIAL) AS RECCNT FROM MYNUMBER_LOG");
@@ -212,13 +213,7 @@ bool TMyNumberIO::ReadLog(int order)
             q->close();
             LogCount = static_cast<int>(LogList.size());
         }
-        tr.commit();
-        return true;
-    } catch (const std::exception& e) {
-        q->close();
-        ErrorMessageEx("管理ログリストの取得に失敗しました。", e.what());
-        return false;
-    }
+    });
 }
 
 bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
@@ -236,7 +231,10 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
         }
         previous = rec.FHIZUKE;
         try {
-            TOwnTransaction tr(DM->IBTransactionDAT);
+            // A colliding stamp is retried here; the last failure is reported below.
+            return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.AddLog").with(DbReport::Raise),
+                                  [&](TDbScope& op) {
+            op.closeOnFailure(*q);
             q->close();
             q->sql().clear();
             q->sql().add("INSERT INTO MYNUMBER_LOG(FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT)");
@@ -250,10 +248,8 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
             q->paramByName("FPROCNAME").setString(rec.FPROCNAME);
             q->paramByName("FCOMMENT").setString(rec.FCOMMENT);
             q->execSQL();
-            tr.commit();
-            return true;
+            });
         } catch (const fb::EIBError& e) {
-            q->close();
             if (e.iscErrorCode() == kDuplicateKey && attempt < 4) {
                 rec.FHIZUKE = 0;
                 continue;
@@ -262,7 +258,6 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
             IBErrorProc(e, "TMyNumberIO.AddLog", "管理ログリストの追加に失敗しました。", false);
             return false;
         } catch (const std::exception& e) {
-            q->close();
             ErrorMessageEx("管理ログリストの追加に失敗しました。", e.what());
             return false;
         }
@@ -275,21 +270,15 @@ bool TMyNumberIO::DeleteLog(const TMyNumberLogRec& rec)
     if (DM == nullptr)
         return false;
     auto q = companyQuery();
-    try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+    return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.DeleteLog", "管理ログリストの削除に失敗しました。"),
+                          [&] {
         q->sql().add("DELETE FROM MYNUMBER_LOG");
         q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE)");
         q->paramByName("FHIZUKE").setTimestamp(toTimestamp(rec.FHIZUKE));
         q->paramByName("FSERIAL").setString(rec.FSERIAL);
         q->paramByName("FOPCODE").setString(rec.FOPCODE.empty() ? std::string("0") : rec.FOPCODE);
         q->execSQL();
-        tr.commit();
-        return true;
-    } catch (const std::exception& e) {
-        q->close();
-        ErrorMessageEx("管理ログリストの削除に失敗しました。", e.what());
-        return false;
-    }
+    });
 }
 
 bool TMyNumberIO::ReadLogFrom(const std::string& host, const std::string& databasePath)
@@ -314,12 +303,12 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
     auto q = companyQuery();
     try {
         std::vector<TMyNumberLogRec> missing;
-        {
-            TOwnTransaction tr(DM->IBTransactionDAT);
-            if (readShopName(*q) != ShopName) {
-                tr.commit();
-                return false;
-            }
+        bool sameShop = false;
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.MergeLog").with(DbReport::Raise), [&](TDbScope& op) {
+            op.closeOnFailure(*q);
+            sameShop = readShopName(*q) == ShopName;
+            if (!sameShop)
+                return;
             for (const auto& r : LogList) {
                 q->sql().clear();
                 q->sql().add("SELECT COUNT(FHIZUKE) AS RECCNT FROM MYNUMBER_LOG");
@@ -334,14 +323,14 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
                 if (n == 0)
                     missing.push_back(r);
             }
-            tr.commit();
-        }
+        });
+        if (!sameShop)
+            return false;
         bool ok = true;
         for (auto& r : missing)
             ok = AddLog(r) && ok;
         return ok;
     } catch (const std::exception& e) {
-        q->close();
         ErrorMessageEx("管理ログリストのマージに失敗しました。", e.what());
         return false;
     }
@@ -360,7 +349,8 @@ bool TMyNumberIO::ReadSetting(const std::string& host, const std::string& databa
     if (!c.ok())
         return false;
     try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+        bool cleared = false;
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.ReadSetting").with(DbReport::Raise), [&] {
         UseKbn = funcGetAccReg(kBasic, "＃USE", "整数", "0").asInteger();
         KeyStored = TrimZenkaku(funcGetAccReg(kBasic, "＃KEY", "文字", "").asString());
         ValueStored = TrimZenkaku(funcGetAccReg(kBasic, "＃VALUE", "文字", "").asString());
@@ -379,12 +369,13 @@ bool TMyNumberIO::ReadSetting(const std::string& host, const std::string& databa
             funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(0));
             DeleteAccReg(kBasic, "＃KEY");
             DeleteAccReg(kBasic, "＃VALUE");
-            tr.commit();
+            cleared = true;
+        }
+        });
+        if (cleared) {
             MakeLogRec(LogRec, 3, procName.empty() ? std::string("アプリケーション") : procName);
             AddLog(LogRec);
-            return true;
         }
-        tr.commit();
         return true;
     } catch (const std::exception& e) {
         ErrorMessageEx(kMessage, e.what());
@@ -412,7 +403,7 @@ bool TMyNumberIO::WriteSetting(const std::string& host, const std::string& datab
         }
     };
     try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.WriteSetting").with(DbReport::Raise), [&] {
         funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(UseKbn));
         const std::string key = encode(KeyText, KeyStored, 8);
         const std::string value = encode(ValueText, ValueStored, static_cast<int>(ValueText.size()));
@@ -420,7 +411,7 @@ bool TMyNumberIO::WriteSetting(const std::string& host, const std::string& datab
             funcPutAccReg(kBasic, "＃KEY", "文字", TRegValue::text(key));
         if (!value.empty())
             funcPutAccReg(kBasic, "＃VALUE", "文字", TRegValue::text(value));
-        tr.commit();
+        });
     } catch (const std::exception& e) {
         ErrorMessageEx(kMessage, e.what());
         return false;
