@@ -1,4 +1,5 @@
 #include "accounting/uAccSisanhyou.h"
+#include "core/ProcessState.h"
 
 #include <cmath>
 #include <map>
@@ -261,3 +262,8 @@ void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
     engineFor("CalcBalance", rows.size(), lastRow, nullptr, 0)
         .CalcBalance(rows, lastRow, openingMode, kind, fromPeriod, toPeriod, extra);
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(engines(), SummaryRowTable);
+} // namespace

@@ -1,13 +1,35 @@
 #include "core/DataModule.h"
+#include "core/ProcessState.h"
 
 #include "core/DataInfomation.h"
 #include "core/IBErrorProc.h"
 #include "platform/paths.h"
 
+#include <utility>
 
 namespace core {
 
 TDM* DM = nullptr;
+
+namespace {
+
+TDataListUpdater& dataListUpdater()
+{
+    static TDataListUpdater updater;
+    return updater;
+}
+
+} // namespace
+
+TDataListUpdater SetDataListUpdater(TDataListUpdater updater)
+{
+    return std::exchange(dataListUpdater(), std::move(updater));
+}
+
+void TDM::SetDataListUpdater(TDataListUpdater updater)
+{
+    core::SetDataListUpdater(std::move(updater));
+}
 
 namespace {
 
@@ -219,8 +241,8 @@ bool TDM::fnAccDatDisConnected(const std::string& folderIn, std::uint8_t updateF
                 else if (markedFolder_ == folder)
                     di.WriteStatus(folder, 1);
             }
-            if (list && haveFacts && dataListUpdater_)
-                dataListUpdater_(folder, rec);
+            if (const auto& update = dataListUpdater(); list && haveFacts && update)
+                update(folder, rec);
         } catch (const EIBError& e) {
             IBErrorProc(e, "TDM.fnAccDatDisConnected", "データ情報の更新に失敗しました。", false);
         } catch (const std::exception& e) {
@@ -337,3 +359,8 @@ void TDM::TimerSyoriKidouTimer()
 }
 
 } // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(core::DM, core::dataListUpdater());
+} // namespace

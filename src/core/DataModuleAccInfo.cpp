@@ -1,4 +1,5 @@
 #include "core/DataModuleAccInfo.h"
+#include "core/ProcessState.h"
 
 #include "core/DataModuleOpSupport.h"
 #include "core/EasyEncode.h"
@@ -778,3 +779,8 @@ int IsReadOnlyData()
 }
 
 } // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(core::openCompanyTables());
+} // namespace

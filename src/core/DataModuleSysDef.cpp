@@ -1,4 +1,5 @@
 #include "core/DataModuleSysDef.h"
+#include "core/ProcessState.h"
 
 #include "core/DataModuleAccInfo.h"
 #include "core/DataModuleOpSupport.h"
@@ -876,3 +877,8 @@ void PutStyleColorStr(int opCode, const std::string& styleName, const std::strin
 }
 
 } // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(core::fontInstalledProc());
+} // namespace

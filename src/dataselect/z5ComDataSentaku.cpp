@@ -592,9 +592,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
 
 void InstallDataListUpdater()
 {
-    if (DM == nullptr)
-        return;
-    DM->SetDataListUpdater([](const std::string& folder, const TDataInfomationRec& info) {
+    SetDataListUpdater([](const std::string& folder, const TDataInfomationRec& info) {
         TDataSentakuListCtl ctl;
         ctl.ConnectKind = ConnectMode;
         ctl.SetDataPlace(SysDef.ServerDataPlace);

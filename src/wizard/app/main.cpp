@@ -6,22 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "accounting/OpenCompanyTables.h"
-#include "accounting/uAccZanCmp1.h"
-#include "controls/z5MessageDlg2.h"
-#include "dataselect/z5ComDataSentaku.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
+#include "wizard/gui/ProgramServices.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    controls::installMessageBoxHandler();
-    // Core reaches the layers above it only through what is installed here.
-    InstallOpenCompanyTables();
-    InstallGeneralTrialBalanceEngine();
-    InstallDataListUpdater();
+    // Every process-wide service, once (wizard/gui/ProgramServices.h).
+    InstallProgramServices();
 
     std::vector<std::string> params;
     const QStringList args = QCoreApplication::arguments();

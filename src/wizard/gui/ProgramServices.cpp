@@ -1,0 +1,33 @@
+#include "wizard/gui/ProgramServices.h"
+
+#include "accounting/OpenCompanyTables.h"
+#include "accounting/uAccZanCmp1.h"
+#include "controls/z5MessageDlg2.h"
+#include "core/DataModuleSysDef.h"
+#include "core/PlatformUtil.h"
+#include "dataselect/z5ComDataSentaku.h"
+#include "platform/gui/window_util.h"
+
+#include <QFontDatabase>
+#include <QString>
+
+void InstallProgramServices()
+{
+    // The message box behind every ShowMessage2 of the lower layers.
+    controls::installMessageBoxHandler();
+    // Folder, computer and file dialogs and the screen metrics for
+    // PlatformUtil, which links no widgets.
+    SetFolderDialogHooks({platform::gui::browseFolder, platform::gui::browseComputer});
+    SetScreenMetricsHooks({platform::gui::screenDotsPerInch, platform::gui::frameHeight});
+    core::SetFontInstalledProc(
+        [](const std::string& family) { return QFontDatabase::hasFamily(QString::fromStdString(family)); });
+    // The accounting tables of the open data set, the trial-balance engines
+    // and the data-list updater: core reaches the layers above it only
+    // through these.
+    InstallOpenCompanyTables();
+    InstallGeneralTrialBalanceEngine();
+    InstallDataListUpdater();
+    // The input dialog's handler comes with the controls library's common
+    // dialogs; until it is installed here a question is answered as
+    // cancelled (core/InputDlgService.h), never as answered.
+}
