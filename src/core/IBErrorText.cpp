@@ -1,7 +1,6 @@
 // Japanese texts for Firebird status codes, shown with every database error.
 #include "core/IBErrorProc.h"
 
-#include <ibase.h>
 
 #include <array>
 #include <unordered_map>
@@ -186,16 +185,6 @@ bool inRanges(long code)
     return false;
 }
 
-// Remaining codes of the ranges: the engine's own text for the code.
-std::string engineText(long code)
-{
-    ISC_STATUS vector[3] = {isc_arg_gds, static_cast<ISC_STATUS>(code), isc_arg_end};
-    const ISC_STATUS* pv = vector;
-    char buf[512] = {};
-    if (fb_interpret(buf, sizeof buf, &pv) <= 0 || buf[0] == '\0')
-        return {};
-    return buf;
-}
 
 } // namespace
 
@@ -210,7 +199,7 @@ std::string GetIBErrorText(long statusCode, long sqlCode)
     const auto& t = table();
     if (const auto it = t.find(statusCode); it != t.end())
         return it->second;
-    const std::string text = engineText(statusCode);
+    const std::string text = platform::firebird::engineMessageText(statusCode);
     return text.empty() ? std::string(" ") : "（" + text + "）";
 }
 
