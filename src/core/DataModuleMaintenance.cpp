@@ -29,10 +29,7 @@ void processMessages()
         QCoreApplication::processEvents();
 }
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(" \t\r\n") == std::string::npos;
-}
+using platform::text::isBlank;
 
 // Whether the count that prepare puts into q is above zero, read in an own
 // transaction; a database error is reported under context and answers false.

@@ -39,7 +39,7 @@ inline bool run(platform::firebird::Transaction TDM::*transaction, const DbPolic
     return RunDbOperation(d.*transaction, policy, [&](TDbScope& scope) { body(d, scope); });
 }
 
-inline constexpr std::chrono::local_days kDayZero{std::chrono::year{1899} / 12 / 30};
+inline constexpr std::chrono::local_days kDayZero{TDateTimeDayZero.time_since_epoch()};
 
 // A DATE or TIMESTAMP column as a day count; 0 for NULL.
 inline TDateTime fieldDateTime(const platform::firebird::Field& f)

@@ -1,4 +1,5 @@
 #include "dataselect/z5ComDataSentaku.h"
+#include "platform/plain_text.h"
 
 #include "core/AccReg.h"
 #include "core/DataInfomation.h"
@@ -18,12 +19,9 @@ namespace fb = platform::firebird;
 
 namespace {
 
-constexpr std::chrono::sys_days kDayZero = std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
+constexpr std::chrono::sys_days kDayZero = TDateTimeDayZero;
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(" \t\r\n") == std::string::npos;
-}
+using platform::text::isBlank;
 
 TDateTime fromDate(const fb::Date& d)
 {
