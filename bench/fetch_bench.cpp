@@ -24,7 +24,7 @@ namespace fb = platform::firebird;
 namespace {
 
 constexpr int kRows = 200000;
-const char* const kQuery = "SELECT REC, HIZUKE, KCODE, HCODE, BCODE, R_KCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO "
+const char* const kQuery = "SELECT REC, HIZUKE, KCODE, HCODE, BCODE, R_KCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT "
                            "FROM SIWAKE ORDER BY REC";
 
 struct Sums {
@@ -37,7 +37,7 @@ void fill(fb::Database& db)
     db.executeImmediate("CREATE TABLE SIWAKE (REC INTEGER NOT NULL PRIMARY KEY, HIZUKE DATE, "
                         "KCODE VARCHAR(6) CHARACTER SET ASCII, HCODE VARCHAR(6) CHARACTER SET ASCII, "
                         "BCODE VARCHAR(6) CHARACTER SET ASCII, R_KCODE VARCHAR(6) CHARACTER SET ASCII, "
-                        "KINGAKU NUMERIC(18,4), ZEIGAKU NUMERIC(18,4), TAXCODE INTEGER, TEKIYO VARCHAR(80))");
+                        "KINGAKU NUMERIC(18,4), ZEIGAKU NUMERIC(18,4), TAXCODE INTEGER, TEKTEXT VARCHAR(80))");
     fb::Transaction tr(&db);
     tr.addParam("write");
     tr.startTransaction();
@@ -88,7 +88,7 @@ Sums throughLayer(const std::string& path)
     fb::Field& kingaku = q.fieldByName("KINGAKU");
     fb::Field& zeigaku = q.fieldByName("ZEIGAKU");
     fb::Field& taxcode = q.fieldByName("TAXCODE");
-    fb::Field& tekiyo = q.fieldByName("TEKIYO");
+    fb::Field& tekiyo = q.fieldByName("TEKTEXT");
     Sums s;
     for (; !q.eof(); q.next()) {
         s.ints += rec.asInteger() + taxcode.asInteger();

@@ -10,5 +10,13 @@ BEGIN
     NEW.REC = NEXT VALUE FOR SIWAKE_REC_GEN;
 END^
 
+/* Ends the open screen row of an operator and job. An ended row says
+   nothing any more, so it is removed; the state tells only how it ended. */
+CREATE PROCEDURE OPINF_DELETE (OPCODE INTEGER, JOBNAME VARCHAR(100), STATE VARCHAR(20))
+AS
+BEGIN
+  DELETE FROM OPINF WHERE OPCODE = :OPCODE AND JOBNAME = :JOBNAME;
+END^
+
 SET TERM ; ^
 COMMIT;

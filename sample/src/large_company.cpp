@@ -63,8 +63,8 @@ std::string journalBlock(const std::string& table, int lines, int accounts, int 
            "    SELECT BPFLG FROM KAMOKUMST WHERE KCODE = 'L' || LPAD(:A, 3, '0') INTO :PLA;\n"
            "    SELECT BPFLG FROM KAMOKUMST WHERE KCODE = 'L' || LPAD(:B, 3, '0') INTO :PLB;\n"
            "    TAX = IIF(PLA = 'P' OR PLB = 'P', TRUNC(AMT / 11), 0);\n"
-           "    INSERT INTO " + table + " (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE,\n"
-           "        R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO)\n"
+           "    INSERT INTO " + table + " (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE,\n"
+           "        R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT)\n"
            "      VALUES (" + std::to_string(firstRec) + " + :I, IIF(MOD(:I, 97) = 0, 2, 0), 1, DATE '" +
            std::to_string(year) + "-04-01' + MOD(:I, 365), :P,\n"
            "        IIF(MOD(:I, 3) = 0, '02', '01'), 'L' || LPAD(:A, 3, '0'), :HA, IIF(MOD(:I, 2) = 0, '01', '02'),\n"
@@ -124,9 +124,14 @@ void makeLargeCompany(const std::string& databaseName, const LargeCompanyOptions
                 "  END\n"
                 "END";
     run(db, accounts);
+    // The branch counts are set once after the fill, not line by line.
+    run(db, "ALTER TRIGGER SIWAKE_BRANCH_COUNT INACTIVE");
     run(db, journalBlock("SIWAKE", o.journalLines, o.accounts, withSubs, o.seed, 1000000, 2024));
     run(db, journalBlock("KAKOSIWAKE1", o.priorYearLines, o.accounts, withSubs, o.seed + 1, 1000000, 2023));
     run(db, journalBlock("KAKOSIWAKE2", o.priorYearLines, o.accounts, withSubs, o.seed + 2, 1000000, 2022));
+    run(db, "UPDATE SISETUMST S SET SIWAKECOUNT = (SELECT COUNT(*) FROM SIWAKE J"
+            " WHERE J.SCODE = S.SCODE AND J.DELFLG = 0 AND J.TAISHAKU = 1)");
+    run(db, "ALTER TRIGGER SIWAKE_BRANCH_COUNT ACTIVE");
     run(db, "SET STATISTICS INDEX SIWAKE_TB_KCODE");
     run(db, "SET STATISTICS INDEX SIWAKE_TB_R_KCODE");
     db.disconnect();

@@ -11,6 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <system_error>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 namespace fb = platform::firebird;
@@ -532,7 +538,20 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
         addCompany(2, "0002", "medical", {});
     sys.disconnect();
 
-    // The connection settings file as a fresh write leaves it.
+    // The connection settings file as a fresh write leaves it. It holds the
+    // database password, so it is the owner's only (the writes below keep
+    // the mode of the file they replace).
+    {
+        const int fd = ::open(info.connectionIni.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 || ::fchmod(fd, 0600) != 0) {
+            const int err = errno;
+            if (fd >= 0)
+                ::close(fd);
+            throw std::runtime_error("makeSampleRoot: " + info.connectionIni + ": "
+                                     + std::generic_category().message(err));
+        }
+        ::close(fd);
+    }
     platform::IniFile conn(info.connectionIni);
     conn.writeSection("APPLICATION", {"TOP=0", "LEFT=0", "WIDTH=1024", "HEIGHT=738", "CONNECT=0"});
     conn.writeSection("LOCAL", {"HOSTNAME=", "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=" + info.sysDir,

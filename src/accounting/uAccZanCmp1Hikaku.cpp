@@ -78,17 +78,17 @@ public:
                 z[std::size_t(i)] = zan[std::size_t(i)]->asCurrency();
             auto apply = [&](auto& t) {
                 if (nendo == 0)
-                    t.CompareOpening += kishu;
+                    AddAmount(t.CompareOpening, kishu);
                 if (nendo == 2)
-                    t.Balance[-32] += kishu;
-                t.YearOpenings[std::size_t(nendo)] += kishu;
+                    AddAmount(t.Balance[-32], kishu);
+                AddAmount(t.YearOpenings[std::size_t(nendo)], kishu);
                 for (int i = 1; i <= count; ++i) {
                     const int k = first + i - 1;
-                    t.Net[k] += z[std::size_t(i)];
+                    AddAmount(t.Net[k], z[std::size_t(i)]);
                     if (i == 1)
-                        t.Balance[k] += kishu + z[1];
+                        AddAmount(t.Balance[k], CurrencyAdd(kishu, z[1]));
                     else
-                        t.Balance[k] = t.Balance[k - 1] + t.Net[k];
+                        t.Balance[k] = CurrencyAdd(t.Balance[k - 1], t.Net[k]);
                 }
             };
             apply(c_.row(r));
@@ -141,18 +141,18 @@ public:
                 for (int j = 1; j <= 15; ++j) {
                     const auto i = std::size_t(j);
                     const Currency v = y1[i]->asCurrency();
-                    t.Budget[i] += v;
+                    AddAmount(t.Budget[i], v);
                     if (standard) {
-                        t.BudgetTier1[i] += v;
-                        t.BudgetTier2[i] += y2[i]->asCurrency();
-                        t.BudgetTier3[i] += y3[i]->asCurrency();
+                        AddAmount(t.BudgetTier1[i], v);
+                        AddAmount(t.BudgetTier2[i], y2[i]->asCurrency());
+                        AddAmount(t.BudgetTier3[i], y3[i]->asCurrency());
                     }
                 }
                 for (int j = 1; j <= 16; ++j) {
                     const int t0 = (j % 4 == 0) ? j - 1 : j;
                     const auto ti = std::size_t(t0);
                     if (j == t0 || t.ActualFlags[ti] == 0) {
-                        t.Actuals[ti] += act[std::size_t(j)]->asCurrency();
+                        AddAmount(t.Actuals[ti], act[std::size_t(j)]->asCurrency());
                         t.ActualFlags[ti] += flg[std::size_t(j)]->asInteger();
                     }
                 }

@@ -48,8 +48,8 @@ void computeNetBalance(TPeriodValues& net, TPeriodValues& balance, const TPeriod
     balance[0] = opening;
     const bool debitNature = taishaku == 1 || taishaku == 4;
     for (int n = 1; n <= 16; ++n) {
-        net[n] = debitNature ? debit[n] - credit[n] : credit[n] - debit[n];
-        balance[n] = balance[n - 1] + net[n];
+        net[n] = debitNature ? CurrencySub(debit[n], credit[n]) : CurrencySub(credit[n], debit[n]);
+        balance[n] = CurrencyAdd(balance[n - 1], net[n]);
     }
 }
 
@@ -60,12 +60,12 @@ template <class Entry>
 void addCurrentYear(Entry& e, const fb::Field& opening, const std::vector<fb::Field*>& kar,
                     const std::vector<fb::Field*>& kas, int taishaku)
 {
-    e.KAISIZAN += opening.asCurrency();
+    AddAmount(e.KAISIZAN, opening.asCurrency());
     e.CompareOpening = e.KAISIZAN;
     e.YearOpenings[0] = e.KAISIZAN;
     for (int n = 1; n <= 16; ++n) {
-        e.Debit[n] += kar[std::size_t(n)]->asCurrency();
-        e.Credit[n] += kas[std::size_t(n)]->asCurrency();
+        AddAmount(e.Debit[n], kar[std::size_t(n)]->asCurrency());
+        AddAmount(e.Credit[n], kas[std::size_t(n)]->asCurrency());
     }
     computeNetBalance(e.Net, e.Balance, e.Debit, e.Credit, taishaku, e.KAISIZAN);
 }
@@ -378,14 +378,14 @@ void TLoadContext::MoveNotesRow(int receivable, int notes, int target)
     tg.Kamoku.TAISHAKU = nt.Kamoku.TAISHAKU;
     tg.KAISIZAN = nt.KAISIZAN;
     const int s = nt.Kamoku.TAISHAKU == 3 ? -1 : 1;
-    rc.KAISIZAN += s * nt.KAISIZAN;
+    AddAmount(rc.KAISIZAN, s, nt.KAISIZAN);
     for (int i = -15; i <= 16; ++i) {
         tg.Debit[i] = nt.Debit[i];
         tg.Credit[i] = nt.Credit[i];
         tg.Net[i] = nt.Net[i];
         tg.Balance[i] = nt.Balance[i];
-        rc.Net[i] += s * nt.Net[i];
-        rc.Balance[i] += s * nt.Balance[i];
+        AddAmount(rc.Net[i], s, nt.Net[i]);
+        AddAmount(rc.Balance[i], s, nt.Balance[i]);
         nt.Debit[i] = nt.Credit[i] = nt.Net[i] = nt.Balance[i] = 0;
     }
     nt.KAISIZAN = 0;
@@ -543,6 +543,11 @@ namespace {
     } catch (const ETrialBalanceError& e) {
         CommaTextMessage(std::string("試算表読込,") + e.what(), msgkind::Error);
         throw;
+    } catch (const std::exception& e) {
+        // Any other failure (a sum beyond the amount range) is a failed load
+        // too, shown and raised as the engine's error.
+        CommaTextMessage(std::string("試算表読込,") + e.what(), msgkind::Error);
+        throw ETrialBalanceError(operation, e.what());
     }
 }
 

@@ -27,6 +27,31 @@ bool between(const std::string& code, const char* low, const char* high)
 // Which values a formula step works on.
 using Accessor = std::function<Currency&(TBALANCE&)>;
 
+// The line formulas' arithmetic, checked: a total beyond the 64-bit range
+// raises ECurrencyOverflow instead of wrapping.
+struct CheckedAmount {
+    Currency value;
+    friend CheckedAmount operator+(CheckedAmount a, CheckedAmount b) { return {CurrencyAdd(a.value, b.value)}; }
+    friend CheckedAmount operator-(CheckedAmount a, CheckedAmount b) { return {CurrencySub(a.value, b.value)}; }
+};
+
+struct AmountRef {
+    Currency& ref;
+    operator CheckedAmount() const { return {ref}; }
+    AmountRef& operator=(CheckedAmount a)
+    {
+        ref = a.value;
+        return *this;
+    }
+    AmountRef& operator=(const AmountRef& other)
+    {
+        ref = other.ref;
+        return *this;
+    }
+    friend CheckedAmount operator+(AmountRef a, AmountRef b) { return CheckedAmount(a) + CheckedAmount(b); }
+    friend CheckedAmount operator-(AmountRef a, AmountRef b) { return CheckedAmount(a) - CheckedAmount(b); }
+};
+
 struct Formulas {
     TBalanceArray& rows;
     int earnings;
@@ -37,7 +62,7 @@ struct Formulas {
     // Steps 1-9 (balance sheet).
     void balanceSheet(const Accessor& a) const
     {
-        auto V = [&](int r) -> Currency& { return v(a, r); };
+        auto V = [&](int r) { return AmountRef{v(a, r)}; };
         V(2) = V(2) + V(1);
         V(5) = V(2) + V(3) + V(4);
         V(9) = V(6) + V(7) + V(8);
@@ -61,7 +86,7 @@ struct Formulas {
     // Steps 10-17 (profit and loss); step 12 only when copyR35.
     void profitAndLoss(const Accessor& a, bool copyR35 = true) const
     {
-        auto V = [&](int r) -> Currency& { return v(a, r); };
+        auto V = [&](int r) { return AmountRef{v(a, r)}; };
         V(35) = V(31) + V(32) + V(46) + V(33) + V(34);
         V(30) = V(29) + V(35) + V(30);
         if (copyR35)
@@ -106,42 +131,42 @@ void addForPeriod(TBALANCE& line, const TBALANCE& acc, int p)
 {
     line.Kamoku.TAISHAKU = acc.Kamoku.TAISHAKU;
     const int s = TaishakuAddSign(acc.Kamoku.TAISHAKU);
-    line.Balance[p] += s * acc.Balance[p];
-    line.Net[p] += s * acc.Net[p];
-    line.CompareOpening += s * acc.CompareOpening;
+    AddAmount(line.Balance[p], s, acc.Balance[p]);
+    AddAmount(line.Net[p], s, acc.Net[p]);
+    AddAmount(line.CompareOpening, s, acc.CompareOpening);
     if (p == 16)
         for (std::size_t y = 0; y < 3; ++y)
-            line.YearOpenings[y] += s * acc.YearOpenings[y];
+            AddAmount(line.YearOpenings[y], s, acc.YearOpenings[y]);
 }
 
 void addForCompare(TBALANCE& line, const TBALANCE& acc, int q)
 {
     const int s = TaishakuAddSign(acc.Kamoku.TAISHAKU);
     const auto i = std::size_t(q);
-    line.Budget[i] += s * acc.Budget[i];
-    line.BudgetTier1[i] += s * acc.BudgetTier1[i];
-    line.BudgetTier2[i] += s * acc.BudgetTier2[i];
-    line.BudgetTier3[i] += s * acc.BudgetTier3[i];
-    line.Actuals[i] += s * acc.Actuals[i];
+    AddAmount(line.Budget[i], s, acc.Budget[i]);
+    AddAmount(line.BudgetTier1[i], s, acc.BudgetTier1[i]);
+    AddAmount(line.BudgetTier2[i], s, acc.BudgetTier2[i]);
+    AddAmount(line.BudgetTier3[i], s, acc.BudgetTier3[i]);
+    AddAmount(line.Actuals[i], s, acc.Actuals[i]);
 }
 
 void addForRange(TBALANCE& line, const TBALANCE& acc)
 {
     line.MembersAdded += 1;
-    line.RangeDebit += acc.RangeDebit;
-    line.RangeCredit += acc.RangeCredit;
+    AddAmount(line.RangeDebit, acc.RangeDebit);
+    AddAmount(line.RangeCredit, acc.RangeCredit);
     line.Kamoku.TAISHAKU = acc.Kamoku.TAISHAKU;
     const int s = TaishakuAddSign(acc.Kamoku.TAISHAKU);
-    line.RangeOpening += s * acc.RangeOpening;
-    line.RangeClosing += s * acc.RangeClosing;
-    line.RangePriorYear += s * acc.RangePriorYear;
+    AddAmount(line.RangeOpening, s, acc.RangeOpening);
+    AddAmount(line.RangeClosing, s, acc.RangeClosing);
+    AddAmount(line.RangePriorYear, s, acc.RangePriorYear);
 }
 
 // Signed movement of a period by the account's nature: debit minus credit
 // for natures 1 and 4, credit minus debit otherwise.
 Currency movement(int taishaku, Currency debit, Currency credit)
 {
-    return (taishaku == 1 || taishaku == 4) ? debit - credit : credit - debit;
+    return (taishaku == 1 || taishaku == 4) ? CurrencySub(debit, credit) : CurrencySub(credit, debit);
 }
 
 int clampIndex(int i)
@@ -159,12 +184,12 @@ void rangeFromPeriods(T& r, int taishaku, Currency opening, bool zeroOpening, in
     if (!zeroOpening) {
         open = opening;
         for (int p = 1; p <= from - 1 && p <= TPeriodValues::HighIndex; ++p)
-            open += movement(taishaku, r.Debit[p], r.Credit[p]);
+            AddAmount(open, movement(taishaku, r.Debit[p], r.Credit[p]));
     }
     Currency debit = 0, credit = 0;
     for (int p = std::max(from, TPeriodValues::LowIndex); p <= std::min(to, TPeriodValues::HighIndex); ++p) {
-        debit += r.Debit[p];
-        credit += r.Credit[p];
+        AddAmount(debit, r.Debit[p]);
+        AddAmount(credit, r.Credit[p]);
     }
     r.RangeOpening = open;
     r.RangeDebit = debit;
@@ -173,7 +198,7 @@ void rangeFromPeriods(T& r, int taishaku, Currency opening, bool zeroOpening, in
 
 Currency closingOf(int taishaku, Currency opening, Currency debit, Currency credit)
 {
-    return opening + movement(taishaku, debit, credit);
+    return CurrencyAdd(opening, movement(taishaku, debit, credit));
 }
 
 } // namespace
@@ -331,7 +356,7 @@ void pcBalanceSheet_Calcu(TBalanceArray& rows, int lastRow, int openingMode, int
         } else {
             Currency sum = 0;
             for (int k = std::max(from - 16, TPeriodValues::LowIndex); k <= std::min(to - 16, 3); ++k)
-                sum += r.Net[k];
+                AddAmount(sum, r.Net[k]);
             r.RangePriorYear = sum;
         }
         if (resetPlOpening && pl)
@@ -415,7 +440,7 @@ void pcBalanceSheet_Calcu(TBalanceArray& rows, int lastRow, int openingMode, int
             acc.RangeOpening = acc.KISHU0;
             const int line = SummaryRowOfGroup(acc.Kamoku.GROUPM2, 2);
             if (line > 0 && line <= 27)
-                rows[std::size_t(line)].RangeOpening += TaishakuAddSign(acc.Kamoku.TAISHAKU) * acc.RangeOpening;
+                AddAmount(rows[std::size_t(line)].RangeOpening, TaishakuAddSign(acc.Kamoku.TAISHAKU), acc.RangeOpening);
         }
         f.balanceSheet([](TBALANCE& r) -> Currency& { return r.RangeOpening; });
     }

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -546,4 +547,9 @@ QColor controls::gradationRow(TColorValue begin, TColorValue end, int y, int hei
     if (height <= 1) return b;
     auto ch = [&](int cb, int ce) { return cb + (ce - cb) * y / (height - 1); };
     return QColor(ch(b.red(), e.red()), ch(b.green(), e.green()), ch(b.blue(), e.blue()));
+}
+
+bool TxPlButton::HasOnClick() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&TxPlButton::OnClick));
 }

@@ -117,6 +117,8 @@ public:
     bool IsPressed() const { return pressed_; }
     // Clicks the button as a mouse click or Enter would.
     void Click();
+    // Whether anything handles OnClick (F12 presses only such a button).
+    bool HasOnClick() const;
 
     QSize sizeHint() const override { return {75, 26}; }
 

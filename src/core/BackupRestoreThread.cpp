@@ -5,6 +5,7 @@
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
+#include "core/ProgressService.h"
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
 #include "core/z5ComMyNumber.h"
@@ -159,6 +160,7 @@ void TBackupRestoreThread::Execute()
                 }
                 Success = false;
             }
+            ReportProgress("データを保存しています…");
             backupStep();
             break;
         case 1:
@@ -170,13 +172,16 @@ void TBackupRestoreThread::Execute()
                 }
                 Success = false;
             }
+            ReportProgress("データを復元しています…");
             restoreStep();
             break;
         case 2:
+            ReportProgress("データを複写しています…");
             copyStep();
             break;
         case 3:
             DestPath = DataPath;
+            ReportProgress("データを再構築しています…");
             copyStep();
             break;
         default:
@@ -234,7 +239,14 @@ void TBackupRestoreThread::myNumberStepRestore()
 {
     Success = true;
     TMyNumberIO io;
-    io.ReadSetting(HostName, DataPath, "", ScreenName);
+    // A target that does not exist yet has no settings to protect; an
+    // existing one whose settings cannot be read (another data set is open,
+    // the database fails) must not be overwritten unchecked.
+    if (!io.ReadSetting(HostName, DataPath, "", ScreenName) && DM->FExist(DataPath, ConnectMode)) {
+        Success = false;
+        setError(kRestoreMethod, "200", "マイナンバー情報の取得に失敗しました。", kRestoreStopped);
+        return;
+    }
     if (io.UseKbn == 1 && UseMyNumber == 0) {
         Success = false;
         setError(kRestoreMethod, "200", "マイナンバー情報を管理しているデータへの復元はおこなえません。", kRestoreStopped);

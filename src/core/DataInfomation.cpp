@@ -10,6 +10,7 @@
 #include "core/PlatformUtil.h"
 #include "core/SitenList.h"
 #include "core/TextRoutines.h"
+#include "platform/codec.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
@@ -434,11 +435,35 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     return 1;
 }
 
+namespace {
+
+// A text an ini value cannot hold (a line break, a character outside code
+// page 932) is refused, naming the field, before anything is written.
+void checkIniText(const char* field, const std::string& value)
+{
+    if (value.find_first_of("\r\n") == std::string::npos && platform::codec::isRepresentable(value))
+        return;
+    throw std::runtime_error(std::string("「") + field + "」に設定ファイル(" + DataIniFile
+                             + ")に保存できない文字（改行など）が含まれています。");
+}
+
+} // namespace
+
 void TDataInfomation::WriteIniFile(const std::string& folder, const std::string& section, const TDataInfomationRec& rec)
 {
     Rec = rec;
     if (folder.empty() || Mode != 0)
         return;
+    for (const auto& [field, value] : {std::pair<const char*, const std::string*>{"オペレータ名", &rec.OPERATOR},
+                                       {"共有オペレータ名", &rec.SHARE_OPERATOR},
+                                       {"データ名", &rec.DATALISTNAME},
+                                       {"コード", &rec.CODE},
+                                       {"会社名", &rec.SHOUGOU},
+                                       {"フリガナ", &rec.KANA},
+                                       {"期首", &rec.KISHU},
+                                       {"期末", &rec.KIMATU},
+                                       {"バージョン", &rec.VERSION2}})
+        checkIniText(field, *value);
     platform::IniFile ini(IniPath(folder));
     if (section.empty() || section == "DATASTS") {
         std::vector<std::string> lines;

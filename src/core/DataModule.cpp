@@ -13,7 +13,7 @@ TDM* DM = nullptr;
 
 namespace {
 
-TDataListUpdater& dataListUpdater()
+TDataListUpdater& defaultDataListUpdater()
 {
     static TDataListUpdater updater;
     return updater;
@@ -21,14 +21,9 @@ TDataListUpdater& dataListUpdater()
 
 } // namespace
 
-TDataListUpdater SetDataListUpdater(TDataListUpdater updater)
+void TDM::SetDefaultDataListUpdater(TDataListUpdater updater)
 {
-    return std::exchange(dataListUpdater(), std::move(updater));
-}
-
-void TDM::SetDataListUpdater(TDataListUpdater updater)
-{
-    core::SetDataListUpdater(std::move(updater));
+    defaultDataListUpdater() = std::move(updater);
 }
 
 namespace {
@@ -66,7 +61,7 @@ std::string MakeDatabaseName(const std::string& host, const std::string& folder,
     return UsesServerForm(host) ? host + ":" + local : local;
 }
 
-TDM::TDM()
+TDM::TDM() : dataListUpdater_(defaultDataListUpdater())
 {
     IBDatabaseDEF.setDefaultTransaction(&IBTransactionDEF);
     IBDatabaseDAT.setDefaultTransaction(&IBTransactionDAT);
@@ -177,6 +172,7 @@ bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folder
     const std::string folder = folderIn.empty() ? SysDef.DataDir : folderIn;
     static const char* kMessage = "ユーザーデータベースの接続処理に失敗しました。\rDBファイルが削除、破損 または "
                                   "使用中の可能性がありますので接続パスを確認して下さい。";
+    bool marking = false; // the in-use mark may be (partly) written
     try {
         if (IBDatabaseDAT.connected())
             IBDatabaseDAT.disconnect();
@@ -191,6 +187,7 @@ bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folder
             TDataInfomation::ClearDataInfoRec(rec);
             const bool haveFacts = readFacts(di, rec, "TDM.fnAccDatConnected");
             if (ConnectMode == 0) {
+                marking = true;
                 if (haveFacts) {
                     rec.STATUS = 2;
                     rec.OPCODE = SysDef.OpCode;
@@ -210,6 +207,18 @@ bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folder
             CheckDataDamage(host, folder, 1, 0);
     } catch (const std::exception& e) {
         ErrorMessageEx(kMessage, e.what());
+    }
+    if (marking) {
+        // The data set is not open: its in-use mark must not stay behind.
+        try {
+            TDataInfomation di;
+            di.Mode = ConnectMode;
+            di.WriteStatus(folder, 1);
+        } catch (const std::exception& e) {
+            ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDM.fnAccDatConnected\r") + e.what());
+        }
+        if (markedFolder_ == folder)
+            markedFolder_.clear();
     }
     try {
         if (IBDatabaseDAT.connected())
@@ -241,8 +250,8 @@ bool TDM::fnAccDatDisConnected(const std::string& folderIn, std::uint8_t updateF
                 else if (markedFolder_ == folder)
                     di.WriteStatus(folder, 1);
             }
-            if (const auto& update = dataListUpdater(); list && haveFacts && update)
-                update(folder, rec);
+            if (list && haveFacts && dataListUpdater_)
+                dataListUpdater_(folder, rec);
         } catch (const EIBError& e) {
             IBErrorProc(e, "TDM.fnAccDatDisConnected", "データ情報の更新に失敗しました。", false);
         } catch (const std::exception& e) {
@@ -362,5 +371,5 @@ void TDM::TimerSyoriKidouTimer()
 
 namespace {
 // Saved and restored with the rest of the process state (core/ProcessState.h).
-const bool kProcessStateKept = core::KeepProcessState(core::DM, core::dataListUpdater());
+const bool kProcessStateKept = core::KeepProcessState(core::DM, core::defaultDataListUpdater());
 } // namespace

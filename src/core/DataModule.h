@@ -113,9 +113,10 @@ public:
     void TimerFormCloseTimer() {}
     void TimerSyoriKidouTimer();
 
-    // The process-wide updater (SetDataListUpdater below), for callers
-    // holding the module.
-    void SetDataListUpdater(TDataListUpdater updater);
+    void SetDataListUpdater(TDataListUpdater updater) { dataListUpdater_ = std::move(updater); }
+    // The updater every data module made from now on starts with: the
+    // program installs it at start, before its data module exists.
+    static void SetDefaultDataListUpdater(TDataListUpdater updater);
     void SetGbakRunner(TGbakRunner runner);
 
     // The data folder whose settings file this process marked in use (mode
@@ -126,17 +127,13 @@ private:
     void connectDatabase(fb::Database& db, const std::string& name);
     void releaseInUseMark();
 
+    TDataListUpdater dataListUpdater_;
     TGbakRunner gbakRunner_;
     std::string markedFolder_;
     std::string deferredProcId_;
     std::uint8_t deferredModal_ = 0;
     std::string deferredParams_;
 };
-
-// Installs the data-list updater every data module calls on closing (a
-// process-wide service: the program installs it once at start, before any
-// data module exists) and returns the previous one.
-TDataListUpdater SetDataListUpdater(TDataListUpdater updater);
 
 // The one instance, created by the program's initialisation (and by tests).
 extern TDM* DM;

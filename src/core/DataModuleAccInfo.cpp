@@ -140,6 +140,7 @@ void copyAccDef1(fb::Query& q)
     a.CONVERT = i("CONVERT");
     a.SHOUHYOU = i("SHOUHYOU");
     a.SITEN = i("SITEN");
+    a.SisetuLabel = a.DATATYPE == 3 && a.SITEN == 1;
     a.BUMON = i("BUMON");
     a.DATALOCK = i("DATALOCK");
     a.GENKA_USE = i("GENKA_USE");
@@ -702,7 +703,9 @@ void SplitDataPath(const std::string& path, std::string& first, std::string& sec
         }
     }
     pieces.push_back(cur);
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
+    // The last such component: the program's own tree lies below an XDG
+    // folder that is itself called "data".
+    for (std::size_t i = pieces.size(); i-- > 0;) {
         const std::string up = upperAscii(pieces[i]);
         if (up == "DATA" || up == "CB_DATA") {
             if (i + 1 < pieces.size())

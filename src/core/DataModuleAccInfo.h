@@ -90,7 +90,7 @@ void GetTusinID(int rec, int index);
 int GetCalcTaxMode(int taxMode, int unused = 0);
 int GetDispTaxMode(int taxMode, int unused = 0);
 
-// The two folder names after the first "DATA" or "CB_DATA" (any case) of a
+// The two folder names after the last "DATA" or "CB_DATA" (any case) of a
 // data path; blanks are removed first. Empty when absent.
 void SplitDataPath(const std::string& path, std::string& first, std::string& second);
 

@@ -3,6 +3,7 @@
 #include "core/DataModule.h"
 
 #include "core/IBErrorProc.h"
+#include "core/PlatformUtil.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 #include "platform/process.h"
@@ -116,6 +117,7 @@ bool isDamageCode(long code)
     case 335544406: // index is broken
     case 335544649: // bad checksum
     case 335544650: // wrong page type
+    case 335740952: // the validation's own summary: it counted errors
         return true;
     default:
         return false;
@@ -290,10 +292,9 @@ bool TDM::BackupFDB(fb::Protocol protocol, const std::string& host, const std::s
             bool moved = false;
             if (ConnectMode == 0) {
                 // Replaces the old backup in one step: it stays until the new
-                // one is complete and in place.
-                std::error_code ec;
-                fs::rename(target, backupFile, ec);
-                moved = !ec;
+                // one is complete and in place (copied within the target's
+                // file system first when that is another one).
+                moved = FileMove(target, backupFile);
             } else {
                 if (FExist(backupFile, ConnectMode))
                     FDel(backupFile, ConnectMode, false);
@@ -311,6 +312,11 @@ bool TDM::BackupFDB(fb::Protocol protocol, const std::string& host, const std::s
     try {
         service.detach();
     } catch (...) {
+    }
+    if (target != backupFile && ConnectMode == 0) {
+        // A full-size temporary backup must not stay in the data folder.
+        std::error_code ignored;
+        fs::remove(target, ignored);
     }
     return false;
 }
@@ -611,11 +617,8 @@ bool TDM::FDel(const std::string& path, std::uint8_t mode, bool)
 
 bool TDM::FMove(const std::string& source, const std::string& target, std::uint8_t mode)
 {
-    if (mode == 0) {
-        std::error_code ec;
-        fs::rename(source, target, ec);
-        return !ec;
-    }
+    if (mode == 0)
+        return FileMove(source, target);
     if (mode == 1 || mode == 2) {
         if (!ServerFileOperation("FCopy", source, target))
             return false; // the source stays where it was

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <ctime>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -56,6 +57,28 @@ inline TDateTime fieldDateTime(const platform::firebird::Field& f)
 inline platform::firebird::Date toDate(TDateTime value)
 {
     return platform::firebird::Date{kDayZero + std::chrono::days{static_cast<long>(std::floor(value))}};
+}
+
+// A day count as a TIMESTAMP value, to the millisecond.
+inline platform::firebird::Timestamp toTimestamp(TDateTime value)
+{
+    const auto ms = static_cast<long long>(std::llround(value * 86400000.0));
+    return platform::firebird::Timestamp{std::chrono::local_days{kDayZero}.time_since_epoch()
+                                         + std::chrono::milliseconds{ms}};
+}
+
+// The local date and time as a day count, to the millisecond.
+inline TDateTime nowDateTime()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    ::localtime_r(&t, &tm);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto day = std::chrono::local_days{std::chrono::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday};
+    const long long total = static_cast<long long>((day - std::chrono::local_days{kDayZero}).count()) * 86400000LL
+                            + ((tm.tm_hour * 60LL + tm.tm_min) * 60LL + tm.tm_sec) * 1000LL + ms;
+    return static_cast<double>(total) / 86400000.0;
 }
 
 // Stores text as the SSTR of the STYLECOLOR row (opCode, styleName), adding

@@ -27,6 +27,7 @@ constexpr int None = 0;
 constexpr int Digits = 10;        // digits, ".", "-" and Backspace
 constexpr int Letters = 20;
 constexpr int LettersDigits = 30;
+constexpr int PathName = 40;      // everything but " * , / : ; < > ? \ |
 }  // namespace inputfilter
 
 // Screen positions.

@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -330,6 +332,14 @@ bool FileCopy(std::string_view source, std::string_view target)
     ::close(fd);
     std::error_code ec;
     fs::copy_file(std::string(source), temp, fs::copy_options::overwrite_existing, ec);
+    if (!ec) {
+        // On disk before it takes the target's name.
+        const int copied = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+        if (copied < 0 || ::fsync(copied) != 0)
+            ec = std::error_code(errno, std::generic_category());
+        if (copied >= 0)
+            ::close(copied);
+    }
     if (!ec)
         fs::rename(temp, to, ec);
     if (ec) {
@@ -337,6 +347,20 @@ bool FileCopy(std::string_view source, std::string_view target)
         fs::remove(temp, ignored);
         return false;
     }
+    return true;
+}
+
+bool FileMove(std::string_view source, std::string_view target)
+{
+    std::error_code ec;
+    fs::rename(std::string(source), std::string(target), ec);
+    if (!ec)
+        return true;
+    if (ec != std::errc::cross_device_link)
+        return false;
+    if (!FileCopy(source, target))
+        return false;
+    fs::remove(std::string(source), ec);
     return true;
 }
 

@@ -21,6 +21,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/DateTimeUtil.h"
 #include "platform/registry.h"
 
 // --- Folders ----------------------------------------------------------------
@@ -45,11 +46,8 @@ bool ForceDir(std::string_view dir);
 std::string ExcludeDelimiter(std::string_view path);
 std::string IncludeDelimiter(std::string_view path);
 
-// Thrown where the original raised a conversion error.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// EConvertError (DateTimeUtil.h) is thrown where the original raised a
+// conversion error.
 
 // Short names do not exist on Linux: shortPath receives the path itself.
 // Throws EConvertError("ファイルが見つかりません。") when nothing exists there.
@@ -64,8 +62,13 @@ std::vector<std::string> GetSubDirList(std::string_view dir, int mode);
 // the last component allowed); 0 when nothing matches; -1 on an error.
 std::int64_t GetFileSize64(std::string_view path);
 // Copies one file, overwriting the target (written to a temporary name in
-// the target's folder and renamed when complete).
+// the target's folder, flushed and renamed when complete; the temporary
+// file is removed on every failure).
 bool FileCopy(std::string_view source, std::string_view target);
+// Moves one file, overwriting the target. Within one file system a rename;
+// across file systems a FileCopy into the target's folder, then the source
+// is removed. On failure the source stays and no partial target is left.
+bool FileMove(std::string_view source, std::string_view target);
 
 // --- Shell operations and guards ----------------------------------------------
 

@@ -12,11 +12,45 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 // Amounts: signed 64-bit integers scaled by 10,000 (1 yen = 10000).
 using Currency = std::int64_t;
 inline constexpr Currency CurrencyScale = 10000;
+
+// A sum of amounts beyond the 64-bit range: raised instead of wrapping into
+// a wrong figure (a huge sales total read back as a negative one).
+class ECurrencyOverflow : public std::overflow_error {
+public:
+    ECurrencyOverflow() : std::overflow_error("金額の合計が計算できる範囲を超えました。") {}
+};
+
+inline Currency CurrencyAdd(Currency a, Currency b)
+{
+    Currency r;
+    if (__builtin_add_overflow(a, b, &r))
+        throw ECurrencyOverflow();
+    return r;
+}
+
+inline Currency CurrencySub(Currency a, Currency b)
+{
+    Currency r;
+    if (__builtin_sub_overflow(a, b, &r))
+        throw ECurrencyOverflow();
+    return r;
+}
+
+// sum += sign * amount, checked (sign is the account nature's +1 or -1).
+inline void AddAmount(Currency& sum, Currency amount) { sum = CurrencyAdd(sum, amount); }
+inline void AddAmount(Currency& sum, int sign, Currency amount)
+{
+    Currency v;
+    if (__builtin_mul_overflow(amount, static_cast<Currency>(sign), &v))
+        throw ECurrencyOverflow();
+    sum = CurrencyAdd(sum, v);
+}
 
 // Date-time as a day count: day 0 = 1899-12-30, the fraction is the time of day.
 using TDateTime = double;
@@ -302,6 +336,8 @@ struct TACCINF {
     int CONVERT = 0;
     int SHOUHYOU = 0;
     int SITEN = 0;
+    // A medical corporation divided into facilities: screens say "施設" for "支店".
+    bool SisetuLabel = false;
     int BUMON = 0;
     int DATALOCK = 0;
     int GENKA_USE = 0;

@@ -20,6 +20,8 @@
 #include <stdexcept>
 
 using namespace core;
+using core::opsupport::nowDateTime;
+using core::opsupport::toTimestamp;
 namespace fb = platform::firebird;
 using platform::text::upperAscii;
 namespace fs = std::filesystem;
@@ -29,27 +31,6 @@ namespace {
 constexpr long kDuplicateKey = 335544665;
 constexpr const char* kBasic = "基本設定";
 constexpr const char* kKeyWord = "drosnel";
-
-fb::Timestamp toTimestamp(TDateTime value)
-{
-    const auto ms = static_cast<long long>(std::llround(value * 86400000.0));
-    return fb::Timestamp{std::chrono::local_days{opsupport::kDayZero}.time_since_epoch()
-                         + std::chrono::milliseconds{ms}};
-}
-
-// The local date and time as a day count, to the millisecond.
-TDateTime nowDateTime()
-{
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    ::localtime_r(&t, &tm);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const auto day = std::chrono::local_days{std::chrono::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday};
-    const long long total = static_cast<long long>((day - std::chrono::local_days{opsupport::kDayZero}).count()) * 86400000LL
-                            + ((tm.tm_hour * 60LL + tm.tm_min) * 60LL + tm.tm_sec) * 1000LL + ms;
-    return static_cast<double>(total) / 86400000.0;
-}
 
 std::string folderOfDatabase(const std::string& path)
 {
@@ -224,9 +205,9 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
     TDateTime previous = -1;
     for (int attempt = 1; attempt <= 4; ++attempt) {
         if (rec.FHIZUKE == 0) {
-            rec.FHIZUKE = nowDateTime();
+            rec.FHIZUKE = opsupport::nowDateTime();
             // A retry always gets a stamp of its own.
-            if (previous >= 0 && toTimestamp(rec.FHIZUKE) <= toTimestamp(previous))
+            if (previous >= 0 && opsupport::toTimestamp(rec.FHIZUKE) <= opsupport::toTimestamp(previous))
                 rec.FHIZUKE = previous + 1.0 / 86400000.0;
         }
         previous = rec.FHIZUKE;
@@ -239,7 +220,7 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
             q->sql().clear();
             q->sql().add("INSERT INTO MYNUMBER_LOG(FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT)");
             q->sql().add("VALUES(:FHIZUKE,:FSERIAL,:FOPCODE,:FOPNAME,:FHOST,:FSTATE,:FPROCNAME,:FCOMMENT)");
-            q->paramByName("FHIZUKE").setTimestamp(toTimestamp(rec.FHIZUKE));
+            q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
             q->paramByName("FSERIAL").setString(rec.FSERIAL);
             q->paramByName("FOPCODE").setString(rec.FOPCODE);
             q->paramByName("FOPNAME").setString(rec.FOPNAME);
@@ -274,7 +255,7 @@ bool TMyNumberIO::DeleteLog(const TMyNumberLogRec& rec)
                           [&] {
         q->sql().add("DELETE FROM MYNUMBER_LOG");
         q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE)");
-        q->paramByName("FHIZUKE").setTimestamp(toTimestamp(rec.FHIZUKE));
+        q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
         q->paramByName("FSERIAL").setString(rec.FSERIAL);
         q->paramByName("FOPCODE").setString(rec.FOPCODE.empty() ? std::string("0") : rec.FOPCODE);
         q->execSQL();
@@ -313,7 +294,7 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
                 q->sql().clear();
                 q->sql().add("SELECT COUNT(FHIZUKE) AS RECCNT FROM MYNUMBER_LOG");
                 q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE) AND (FHOST=:FHOST)");
-                q->paramByName("FHIZUKE").setTimestamp(toTimestamp(r.FHIZUKE));
+                q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(r.FHIZUKE));
                 q->paramByName("FSERIAL").setString(r.FSERIAL);
                 q->paramByName("FOPCODE").setString(r.FOPCODE);
                 q->paramByName("FHOST").setString(r.FHOST);

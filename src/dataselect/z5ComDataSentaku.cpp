@@ -1,11 +1,14 @@
 #include "dataselect/z5ComDataSentaku.h"
+#include "dataselect/z5ComDataSentakuInternal.h"
 #include "platform/plain_text.h"
 
 #include "core/AccReg.h"
+#include "core/AppInfo.h"
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"
 #include "core/DataModuleAccInfo.h"
 #include "core/IBErrorProc.h"
+#include "core/TextRoutines.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -17,7 +20,7 @@
 using namespace core;
 namespace fb = platform::firebird;
 
-namespace {
+namespace datalist_detail {
 
 constexpr std::chrono::sys_days kDayZero = TDateTimeDayZero;
 
@@ -85,9 +88,17 @@ core::DbReport reportOr(bool reportErrors)
     return reportErrors ? core::DbReport::ErrorBox : core::DbReport::Raise;
 }
 
-} // namespace
+} // namespace datalist_detail
 
-TDataSentakuListCtl::TDataSentakuListCtl()
+using namespace datalist_detail;
+
+std::int32_t LoginCodeOf(std::int32_t opCode, std::int32_t groupId)
+{
+    const std::int64_t modulus = groupId != 0 ? static_cast<std::int64_t>(groupId) * 10000 : 10000;
+    return static_cast<std::int32_t>(opCode % modulus);
+}
+
+TDataSentakuListCtl::TDataSentakuListCtl() : CopyDataSet(CopyDataSetFiles)
 {
     TDM& d = dm();
     for (auto* q : {&main_, &second_}) {
@@ -540,6 +551,8 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             main_.execSQL();
         }
+        if (rec.NETDRIVE == 1)
+            UpdateServerDataListRecord(rec, updateNames, false);
     });
 }
 
@@ -585,12 +598,451 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         main_.paramByName("ROWNO").setInteger(rec.ROWNO);
         main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
         main_.execSQL();
+        if (rec.NETDRIVE == 1)
+            UpdateServerDataListChildRecord(rec, 1, false);
     });
+}
+
+void TDataSentakuListCtl::ClearDataList()
+{
+    RowCount = 0;
+    ChildRowCount = 0;
+    Rows.clear();
+    ChildRows.clear();
+}
+
+std::string TDataSentakuListCtl::commonConditions(std::int32_t shareFilter) const
+{
+    std::string c;
+    if (shareFilter == 1)
+        c += " AND (KYOYULOCK<>1)";
+    if (NendoFilter > 0)
+        c += " AND (NENDO=:NENDO)";
+    if (!ShougouFilter.empty())
+        c += " AND (SHOUGOU=:SHOUGOU)";
+    if (dataPlace_ > 0)
+        c += " AND (DATAPLACEREC=:DATAPLACEREC)";
+    return c;
+}
+
+void TDataSentakuListCtl::bindCommonConditions(fb::Query& q) const
+{
+    q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+    if (NendoFilter > 0)
+        q.paramByName("NENDO").setInteger(NendoFilter);
+    if (!ShougouFilter.empty())
+        q.paramByName("SHOUGOU").setString(ShougouFilter);
+    if (dataPlace_ > 0)
+        q.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+}
+
+void TDataSentakuListCtl::readListRows(const std::string& where, std::int32_t shareFilter, const std::string& order)
+{
+    main_.close();
+    main_.sql().clear();
+    main_.sql().add(columnList(false, false));
+    main_.sql().add("FROM " + tableName_);
+    main_.sql().add(where + commonConditions(shareFilter));
+    if (!order.empty())
+        main_.sql().add(order);
+    bindCommonConditions(main_);
+    main_.open();
+    while (!main_.eof()) {
+        TDataSentakuRec row;
+        readRow(main_, row.Data, false);
+        // A shared row registered under its own working folder is local.
+        if (row.Data.PASNAME == row.Data.LocalPath)
+            row.Data.NETDRIVE = 0;
+        Rows.push_back(std::move(row));
+        main_.next();
+    }
+    main_.close();
+}
+
+void TDataSentakuListCtl::Execute(std::int32_t shareFilter, std::uint8_t sortKind, bool descending,
+                                  const std::string& customOrder)
+{
+    ClearDataList();
+    if (ServerListMode == 1)
+        return;
+    if (ConnectKind == 1 || ConnectKind == 2)
+        shareFilter = 0;
+
+    struct Order {
+        const char* ascending;
+        const char* descending;
+    };
+    static const Order kOrders[] = {
+        {"", ""},
+        {"ORDER BY REC", "ORDER BY REC DESC"},
+        {"ORDER BY ENTTEXT,NENDO DESC,REC", "ORDER BY ENTTEXT DESC,NENDO DESC,REC DESC"},
+        {"ORDER BY NENDO,REC", "ORDER BY NENDO DESC,REC DESC"},
+        {"ORDER BY KISHU,REC", "ORDER BY KISHU DESC,REC DESC"},
+        {"ORDER BY PASNAME,REC", "ORDER BY PASNAME DESC,REC DESC"},
+        {"ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC",
+         "ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC"},
+        {"ORDER BY DATACODE,NENDO DESC,REC", "ORDER BY DATACODE DESC,NENDO DESC,REC DESC"},
+    };
+    std::string order;
+    if (sortKind == 0)
+        order = customOrder;
+    else if (sortKind < std::size(kOrders))
+        order = descending ? kOrders[sortKind].descending : kOrders[sortKind].ascending;
+    // Sorting by a column that empty areas lack puts them after the named
+    // rows, by number (by folder for sort kind 5).
+    const bool namedFirst = sortKind >= 2 && sortKind <= 7;
+
+    if (!core::RunDbOperation(dm().IBTransactionDEF,
+                              core::DbPolicy("TDataSentakuListCtl.Execute", "データリストの取得に失敗しました。"),
+                              [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
+        if (ListFilter == 0 || ListFilter == 1) {
+            std::string where = "WHERE (GROUPID=:GROUPID)";
+            if (ListFilter == 1 || namedFirst)
+                where += " AND (ENTTEXT<>'')";
+            readListRows(where, shareFilter, order);
+        }
+        if ((ListFilter == 0 || ListFilter == 2) && namedFirst) {
+            const std::string emptyOrder = sortKind == 5 ? (descending ? "ORDER BY PASNAME DESC,REC DESC" : "ORDER BY PASNAME,REC")
+                                                         : (descending ? "ORDER BY REC DESC" : "ORDER BY REC");
+            readListRows("WHERE (GROUPID=:GROUPID) AND (ENTTEXT='')", shareFilter, emptyOrder);
+        }
+        RowCount = static_cast<std::int32_t>(Rows.size());
+
+        main_.close();
+        main_.sql().clear();
+        main_.sql().add(columnList(true, false));
+        main_.sql().add("FROM CHILD_DATALIST");
+        main_.sql().add("WHERE (GROUPID=:GROUPID)");
+        main_.sql().add("ORDER BY REC,PASNAME");
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        main_.open();
+        while (!main_.eof()) {
+            TDataListRec child;
+            readRow(main_, child, true);
+            if (child.PASNAME == child.LocalPath)
+                child.NETDRIVE = 0;
+            for (auto& row : Rows) {
+                if (row.Data.REC == child.REC) {
+                    row.Children.push_back(child);
+                    ++row.ChildCount;
+                    break;
+                }
+            }
+            ChildRows.push_back(std::move(child));
+            main_.next();
+        }
+        main_.close();
+        ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
+    }))
+        ClearDataList();
+}
+
+void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& info, TDataListRec& rec) const
+{
+    rec.GROUPID = SysDef.GroupID;
+    rec.DATACODE = info.CODE;
+    rec.ENTTEXT = info.DATALISTNAME;
+    rec.SHOUGOU = info.SHOUGOU;
+    rec.NENDO = info.NENDO;
+    // The file holds "yyyy/mm/dd" whatever the locale; anything else is no date.
+    rec.KISHU = SafeStrToDate(info.KISHU);
+    rec.KIMATU = SafeStrToDate(info.KIMATU);
+    rec.KikanText = kikanText(rec.KISHU, rec.KIMATU);
+    rec.DATATYPE = info.DATAKBN;
+    rec.CODETYPE = info.CODEKBN;
+    rec.TANTOU = info.TANTO;
+    rec.VER_MAJOR = info.VERSION1_MAJOR;
+    rec.VER_MINOR1 = info.VERSION1_MINOR;
+    rec.VER_MINOR2 = info.VERSION1_REVISION;
+    rec.VER_TEXT = info.VERSION2;
+    rec.UPDATE_LOCK = info.UPDATE_LOCK;
+    rec.CLOUD = info.CLOUD_SHARE;
+    rec.READ_ONLY = info.READ_ONLY;
+    rec.DATALOCK = 0;
+    if (rec.ROWNO > 0)
+        rec.GASSAN = 10;
+    if (info.STATUS == 3 && info.OPCODE != 0)
+        rec.DATALOCK = LoginCodeOf(info.OPCODE, SysDef.GroupID);
+    if (info.SHARE_STATUS == 2 && info.SHARE_OPCODE == SysDef.OpCode)
+        rec.KYOYULOCK = 1;
+    const bool unnamed = rec.NETDRIVE != 0
+                             ? (rec.ENTTEXT.empty() || rec.ENTTEXT == kFreeAreaName || rec.ENTTEXT == kNewAreaName)
+                             : rec.ENTTEXT.empty();
+    if (unnamed)
+        rec.ENTTEXT = rec.SHOUGOU;
+    rec.DispName = rec.ENTTEXT;
+    rec.LocalPath = MakeLocalPath(rec);
+}
+
+std::int32_t TDataSentakuListCtl::GetRecOfPath(const std::string& path)
+{
+    if (isBlank(path))
+        return 0;
+    if (ConnectKind == 0) {
+        std::string number;
+        std::string child;
+        core::SplitDataPath(path, number, child);
+        return toNumber(number);
+    }
+    TDataListRec rec;
+    InitDataListRecord(rec, path);
+    GetDataListRecord(1, rec, true);
+    return rec.REC;
+}
+
+void TDataSentakuListCtl::bindInsertOfRow(fb::Query& q, const TDataListRec& rec, const std::string& table,
+                                          bool withPlace) const
+{
+    const std::string place = withPlace ? "DATAPLACEREC," : "";
+    const std::string placeValue = withPlace ? ":DATAPLACEREC," : "";
+    q.sql().add("INSERT INTO " + table + "(" + place
+                + "REC,GROUPID,PASNAME,ENTTEXT,SHOUGOU,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,"
+                  "TANTOU,");
+    q.sql().add("VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3,UPDATE_LOCK"
+                + std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "") + ")");
+    q.sql().add("VALUES(" + placeValue
+                + ":REC,:GROUPID,:PASNAME,:ENTTEXT,:SHOUGOU,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,:KISHU,:KIMATU,"
+                  ":DATALOCK,:KYOYULOCK,:TANTOU,");
+    q.sql().add(":VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3,"
+                ":UPDATE_LOCK"
+                + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+    bindRowValues(q, rec);
+    q.paramByName("REC").setInteger(rec.REC);
+    q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+    if (withPlace)
+        q.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+}
+
+bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec& rec, bool reportErrors)
+{
+    if (ServerListMode == 1)
+        return true;
+    if (TrimZenkaku(rec.PASNAME).empty())
+        return false;
+    if (ConnectKind == 0)
+        return true;
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
+        rec.REC = GetDataFolderName(1);
+        if (rec.REC <= 0)
+            throw std::runtime_error("TDataSentakuListCtl.InsertDataListRecord: no row number");
+        main_.close();
+        main_.sql().clear();
+        bindInsertOfRow(main_, rec, tableName_, dataPlace_ > 0);
+        main_.execSQL();
+    });
+}
+
+bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErrors)
+{
+    if (ServerListMode == 1)
+        return true;
+    if (isBlank(rec.PASNAME))
+        return false;
+    if (ConnectKind == 0 && rec.GASSAN == 10)
+        return DeleteDataListChildRecord(rec, reportErrors);
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
+        main_.close();
+        main_.sql().clear();
+        main_.sql().add("DELETE FROM " + tableName_);
+        // Only an added row goes; the fixed areas are emptied, never deleted.
+        main_.sql().add("WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
+        if (dataPlace_ > 0) {
+            main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+        }
+        main_.paramByName("PASNAME").setString(rec.PASNAME);
+        main_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
+        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        main_.execSQL();
+        DeleteDataListChildRecord(rec, false);
+    });
+}
+
+bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool reportErrors)
+{
+    if (ConnectKind == 1 || ConnectKind == 2 || ServerListMode == 1)
+        return true;
+    if (isBlank(rec.PASNAME))
+        return false;
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.DeleteDataListChildRecord",
+                                               "(子)データリストの削除に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(second_);
+        const bool child = rec.GASSAN == 10;
+        second_.close();
+        second_.sql().clear();
+        second_.sql().add("DELETE FROM CHILD_DATALIST");
+        second_.sql().add(child ? "WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID" : "WHERE REC=:REC AND GROUPID=:GROUPID");
+        second_.paramByName("REC").setInteger(rec.REC);
+        if (child)
+            second_.paramByName("ROWNO").setInteger(rec.ROWNO);
+        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        second_.execSQL();
+        if (rec.NETDRIVE == 1) {
+            second_.sql().clear();
+            second_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
+            if (child) {
+                second_.sql().add("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME=:PASNAME");
+                second_.paramByName("PASNAME").setString(rec.PASNAME);
+            } else {
+                second_.sql().add("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME STARTING WITH :PASNAME");
+                second_.paramByName("PASNAME").setString(platform::paths::includeDelimiter(rec.PASNAME));
+            }
+            second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+            second_.execSQL();
+        }
+    });
+}
+
+std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
+{
+    if (ServerListMode == 1)
+        return 0;
+    std::int32_t highest = 0;
+    // A read: what it started is committed also after a failure.
+    if (!core::RunDbOperation(dm().IBTransactionDEF,
+                              core::DbPolicy("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。")
+                                  .with(core::DbFailure::Commit),
+                              [&](core::TDbScope& op) {
+        op.closeOnFailure(second_);
+        second_.close();
+        second_.sql().clear();
+        second_.sql().add("SELECT MAX(REC) AS RECMAX FROM " + tableName_);
+        second_.sql().add("WHERE (GROUPID=:GROUPID)");
+        if (dataPlace_ > 0) {
+            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+        }
+        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        second_.open();
+        highest = second_.eof() ? 0 : second_.field(0).asInteger();
+        second_.close();
+    }))
+        return 0;
+    return highest + step;
+}
+
+bool TDataSentakuListCtl::IsDataPathToroku(const std::string& path)
+{
+    if (ServerListMode == 1)
+        return true;
+    bool found = false;
+    if (!core::RunDbOperation(dm().IBTransactionDEF,
+                              core::DbPolicy("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。")
+                                  .with(core::DbFailure::Commit),
+                              [&](core::TDbScope& op) {
+        op.closeOnFailure(second_);
+        second_.close();
+        second_.sql().clear();
+        second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM " + tableName_);
+        second_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+        if (dataPlace_ > 0) {
+            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+        }
+        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        second_.paramByName("PASNAME").setString(path);
+        second_.open();
+        found = !second_.eof() && second_.field(0).asInteger() > 0;
+        second_.close();
+    }))
+        return false;
+    return found;
+}
+
+void TDataSentakuListCtl::RenumberAddedRows()
+{
+    if (ConnectKind != 1 && ConnectKind != 2)
+        return;
+    core::RunDbOperation(dm().IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.RenumberAddedRows")
+                             .with(core::DbSuccess::CommitRetaining)
+                             .with(core::DbReport::Raise),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
+        op.closeOnFailure(second_);
+        std::vector<std::int32_t> numbers;
+        second_.close();
+        second_.sql().clear();
+        second_.sql().add("SELECT REC FROM " + tableName_);
+        second_.sql().add("WHERE (REC>:REC) AND (GROUPID=:GROUPID)");
+        if (dataPlace_ > 0) {
+            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+        }
+        second_.sql().add("ORDER BY REC");
+        second_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
+        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        second_.open();
+        while (!second_.eof()) {
+            numbers.push_back(second_.fieldByName("REC").asInteger());
+            second_.next();
+        }
+        second_.close();
+        std::int32_t next = AppInfo.Varov.DataListCnt + 1;
+        for (const std::int32_t old : numbers) {
+            if (old != next) {
+                main_.close();
+                main_.sql().clear();
+                main_.sql().add("UPDATE " + tableName_ + " SET REC=:NEWREC");
+                main_.sql().add("WHERE (REC=:OLDREC) AND (GROUPID=:GROUPID)");
+                if (dataPlace_ > 0) {
+                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                    main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+                }
+                main_.paramByName("NEWREC").setInteger(next);
+                main_.paramByName("OLDREC").setInteger(old);
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                main_.execSQL();
+            }
+            ++next;
+        }
+    });
+}
+
+void TDataSentakuListCtl::NumberChildNames(TDataSentakuRec& rec)
+{
+    for (std::size_t i = 0; i < rec.Children.size(); ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%.2d ", static_cast<int>(i + 1));
+        rec.Children[i].DispName = number + rec.Children[i].DispName;
+    }
+}
+
+void TDataSentakuListCtl::RemoveChild(TDataSentakuRec& rec, std::int32_t index)
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < rec.Children.size())
+        rec.Children.erase(rec.Children.begin() + index);
+    rec.ChildCount = std::max(0, rec.ChildCount - 1);
+    if (rec.Children.size() > static_cast<std::size_t>(rec.ChildCount))
+        rec.Children.resize(static_cast<std::size_t>(rec.ChildCount));
+}
+
+std::string TDataSentakuListCtl::GetDataStatusName(std::int32_t status)
+{
+    if (status >= 0 && static_cast<std::size_t>(status) < DataStatusNames.size())
+        return DataStatusNames[static_cast<std::size_t>(status)];
+    return "状態不明";
 }
 
 void InstallDataListUpdater()
 {
-    SetDataListUpdater([](const std::string& folder, const TDataInfomationRec& info) {
+    const TDataListUpdater updater = [](const std::string& folder, const TDataInfomationRec& info) {
         TDataSentakuListCtl ctl;
         ctl.ConnectKind = ConnectMode;
         ctl.SetDataPlace(SysDef.ServerDataPlace);
@@ -614,5 +1066,10 @@ void InstallDataListUpdater()
         rec.GASSAN = info.GASSANKBN;
         rec.CLOUD = info.CLOUD_SHARE;
         ctl.UpdateDataListRecord(rec, 0, true);
-    });
+    };
+    // Data modules made later (the program makes its own after start) and
+    // the one that exists now, if any.
+    TDM::SetDefaultDataListUpdater(updater);
+    if (DM != nullptr)
+        DM->SetDataListUpdater(updater);
 }

@@ -9,6 +9,7 @@
 #include "platform/firebird/fb_query.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,20 @@ struct TDataSentakuRec {
 };
 
 using TDataSentakuRecArray = std::vector<TDataSentakuRec>;
+// Positions of displayed rows in a TDataSentakuRecArray.
+using TDataSentakuRecDispArray = std::vector<std::int32_t>;
+
+// Area names of the shared server for folders without a data set.
+inline constexpr const char* kFreeAreaName = "空き領域";
+inline constexpr const char* kNewAreaName = "新しい領域";
+
+// The login code of an operator code: the code modulo (group id × 10000).
+// Group 0 has no group part, so its codes reduce modulo 10000.
+std::int32_t LoginCodeOf(std::int32_t opCode, std::int32_t groupId);
+
+// The drive letter the shared-server tables file a server path under: the
+// letter of the share root holding it, else the path's first character.
+std::string ShareDriveLetter(const std::string& path);
 
 class TDataSentakuListCtl {
 public:
@@ -73,13 +88,35 @@ public:
     // then does nothing and reports success.
     std::uint8_t ServerListMode = 0;
 
+    // Rows of the last Execute or ServerExecute.
+    std::int32_t RowCount = 0;
+    TDataSentakuRecArray Rows;
+    std::int32_t ChildRowCount = 0;
+    TDataListArray ChildRows;
+    // 0 all rows, 1 rows with a name, 2 rows without a name.
+    std::uint8_t ListFilter = 0;
+    std::int32_t NendoFilter = 0;   // above 0: only rows of that fiscal term
+    std::string ShougouFilter;      // not empty: only rows of that company
+    std::vector<std::string> SubFolders; // last sub-folder listing
+    // Copies a data set's files between folders when children are stored
+    // back (CopyDataSetFiles); replaceable so a failing copy can be tried.
+    std::function<bool(const std::string& from, const std::string& to)> CopyDataSet;
+
     void SetDataPlace(std::int32_t place);
     std::int32_t DataPlace() const noexcept { return dataPlace_; }
     const std::string& TableName() const noexcept { return tableName_; }
     bool HasCloudColumn() const noexcept { return hasCloud_; }
     bool HasReadOnlyColumn() const noexcept { return hasReadOnly_; }
 
+    // Loads every row of the operator group with its children into Rows and
+    // ChildRows. Sort kinds 0 (customOrder appended) to 7; 8 and above keep
+    // the table's order. Share filter 1 leaves out rows taken by this
+    // computer (stand-alone only). Failures are reported.
+    void Execute(std::int32_t shareFilter, std::uint8_t sortKind, bool descending, const std::string& customOrder);
+    void ClearDataList();
     void InitDataListRecord(TDataListRec& rec, const std::string& path) const;
+    void SetDataListRecordFromInfo(const TDataInfomationRec& info, TDataListRec& rec) const;
+    std::int32_t GetRecOfPath(const std::string& path);
     // Mode 0 by REC, 1 by path. With report false a database error reaches
     // the caller.
     void GetDataListRecord(std::uint8_t mode, TDataListRec& rec, bool report);
@@ -88,19 +125,70 @@ public:
     void GetDataListChildRecord(TDataSentakuRec& rec, bool report);
     bool UpdateDataListRecord(TDataListRec rec, std::int32_t updateNames, bool report);
     bool UpdateDataListChildRecord(TDataListRec rec, std::int32_t updateNames, bool report);
+    // Server kinds: a new row numbered after the group's highest.
+    bool InsertDataListRecord(TDataListRec& rec, bool report);
+    // Removes an added row (above DataListCnt) and its children; fixed
+    // areas stay.
+    bool DeleteDataListRecord(TDataListRec rec, bool report);
+    // A child row (GASSAN 10), or every child of a row.
+    bool DeleteDataListChildRecord(TDataListRec rec, bool report);
+    // Highest REC of the group in the current list plus step; 0 after a
+    // reported failure and in server-list mode.
+    std::int32_t GetDataFolderName(std::int32_t step);
+    bool IsDataPathToroku(const std::string& path);
     std::int32_t FindRecByPasName(const std::string& path);
+    // Server kinds: closes the gaps among the rows above DataListCnt.
+    // Failures reach the caller.
+    void RenumberAddedRows();
+    static void NumberChildNames(TDataSentakuRec& rec);
+    static void RemoveChild(TDataSentakuRec& rec, std::int32_t index);
+    static std::string GetDataStatusName(std::int32_t status);
+
+
+    // --- The shared server (stand-alone kind) ---
+    // Server-list mode only: mode 0 reads the list of the folder's drive
+    // letter, mode 1 rebuilds it from the folder's areas.
+    void ServerExecute(std::uint8_t mode, const std::string& serverFolder, std::uint8_t sortKind, bool descending,
+                       const std::string& customOrder);
+    // Sub-folder names, sorted, without the backup folders and hidden names.
+    void GetServerSubFolders(const std::string& folder, std::vector<std::string>& list);
+    void GetPasNameSubFolders(const TDataListRec& rec, std::vector<std::string>& list);
+    void GetLocalPathSubFolders(const TDataListRec& rec, std::vector<std::string>& list);
+    bool UpdateServerDataListRecord(TDataListRec rec, std::int32_t updateNames, bool report);
+    bool UpdateServerDataListChildRecord(TDataListRec rec, std::int32_t updateNames, bool report);
+    bool DeleteServerDataListChildRecord(TDataListRec rec, bool report);
+    void GetNextServerFolderName(const std::string& serverFolder, std::int32_t step, std::string& name);
     bool ConvLocalPathToSharePath(const std::string& path, std::string& sharePath, std::int32_t& netDrive,
                                   std::int32_t& shareLock);
+    void SharePathToLocalPath(const std::string& serverPath, std::uint8_t kind, std::string& localPath);
+    // Takes a shared data set: 1 taken, 0 not taken, -1 refused (taken by
+    // someone else, or damaged). Quiet 1 leaves the unreachable-server
+    // message to the caller.
+    std::int32_t KyoyuDataLock(TDataSentakuRec& rec, std::int32_t quiet);
+    // Stores it back: 1 stored and released; 0 failed, the set stays taken.
+    std::int32_t KyoyuDataUnlock(TDataSentakuRec& rec, std::int32_t quiet);
 
     // The data folder a data set is worked on from this computer.
     std::string MakeLocalPath(const TDataListRec& rec) const;
 
 private:
     std::string columnList(bool child, bool topLevelRowNo) const;
+    // " AND ..." conditions Execute adds to every read of the list.
+    std::string commonConditions(std::int32_t shareFilter) const;
+    void bindCommonConditions(platform::firebird::Query& q) const;
+    void readListRows(const std::string& where, std::int32_t shareFilter, const std::string& order);
+    std::string serverColumnList(bool child) const;
+    void readServerRows(const std::string& where, const std::string& order, const std::string& letter);
+    void addServerWrite(bool child, bool insert, std::int32_t updateNames);
+    void bindServerValues(const TDataListRec& rec, bool child, bool withNames);
+    std::int32_t serverRowOfPath(const std::string& table, const std::string& path);
     void readRow(platform::firebird::Query& q, TDataListRec& rec, bool child) const;
     // "UPDATE table SET" every column bindRowValues binds (without WHERE).
     void addUpdateOfRow(platform::firebird::Query& q, const std::string& table) const;
     void bindRowValues(platform::firebird::Query& q, const TDataListRec& rec) const;
+    // "INSERT INTO table(...) VALUES(...)" of a row, bound.
+    void bindInsertOfRow(platform::firebird::Query& q, const TDataListRec& rec, const std::string& table,
+                         bool withPlace) const;
 
     platform::firebird::Query main_;
     platform::firebird::Query second_;
@@ -111,5 +199,6 @@ private:
 };
 
 // Makes the data module rewrite a data set's data-list row whenever it
-// closes a company database with the list update.
+// closes a company database with the list update: the data module that
+// exists now and every one made later.
 void InstallDataListUpdater();

@@ -10,19 +10,25 @@
 #include <unistd.h>
 
 #include "platform/paths.h"
+#include "platform/xdg_folders.h"
 
 namespace platform::caller_channel {
 
 std::string socketPath(std::uint32_t handle)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string folder = runtime && *runtime ? std::string(runtime) : std::string("/tmp");
-    return paths::join(folder, "miruza-caller-" + std::to_string(handle) + ".sock");
+    return paths::join(xdg_folders::runtimeDir(), "miruza-caller-" + std::to_string(handle) + ".sock");
 }
 
 bool sendDatagram(std::uint32_t handle, const std::string& text, std::string* error)
 {
-    const std::string path = socketPath(handle);
+    std::string path;
+    try {
+        path = socketPath(handle);
+    } catch (const std::exception& e) {
+        if (error)
+            *error = std::string("caller_channel.send: ") + e.what();
+        return false;
+    }
     const auto failed = [&](const std::string& why) {
         if (error)
             *error = "caller_channel.send: " + path + ": " + why;

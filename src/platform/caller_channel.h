@@ -3,7 +3,9 @@
 //
 // A program that starts this one with its window handle and a message
 // number listens on a Unix-domain datagram socket named after that handle:
-//   $XDG_RUNTIME_DIR/miruza-caller-<handle>.sock  (/tmp when unset)
+//   <runtime folder>/miruza-caller-<handle>.sock
+// where the runtime folder is $XDG_RUNTIME_DIR, or the user's private
+// /tmp/miruza-<uid> (xdg_folders::runtimeDir()) when that is unset
 // and receives one datagram per event, each one ASCII line:
 //   "disable\n"                        take no input while we run
 //   "enable\n"                         take input again and come to the front
@@ -16,6 +18,7 @@
 
 namespace platform::caller_channel {
 
+// Throws std::runtime_error when the private runtime folder is unsafe.
 std::string socketPath(std::uint32_t handle);
 
 // True when the datagram was delivered to the socket; on failure false and,

@@ -1,13 +1,16 @@
 #include "platform/ini_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,32 +129,159 @@ bool parseInteger(std::string_view text, std::int64_t& out)
     return true;
 }
 
+// Decodes what can be decoded; each byte sequence that is not code page 932
+// becomes U+FFFD, and *bad tells that one was met.
+std::string decodeLenient(std::string_view raw, bool* bad)
+{
+    try {
+        return codec::fromSjis(raw);
+    } catch (const codec::CodecError&) {
+    }
+    *bad = true;
+    std::string out;
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        const unsigned char c = static_cast<unsigned char>(raw[i]);
+        const std::size_t len = codec::isSjisLeadByte(c) && i + 1 < raw.size() ? 2 : 1;
+        try {
+            out += codec::fromSjis(raw.substr(i, len));
+            i += len;
+        } catch (const codec::CodecError&) {
+            codec::appendUtf8(out, U'\uFFFD');
+            i += 1;
+        }
+    }
+    return out;
+}
+
+// Serialises the writers of the files in one folder across processes (and
+// across IniFile objects of one process: flock locks belong to the open
+// file). The folder is locked rather than the file, because each save
+// replaces the file by another one.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& path)
+    {
+        const std::string folder = paths::folderOf(path).empty() ? std::string(".") : paths::folderOf(path);
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0)
+            return; // a missing folder: the save reports it
+        int rc;
+        do
+            rc = ::flock(fd_, LOCK_EX);
+        while (rc != 0 && errno == EINTR);
+    }
+    ~FolderLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+namespace {
+
+// Temporary files of one target share a short prefix made from a hash of
+// its name, so a long target name cannot overflow the 255-byte name limit
+// and stale ones of the same target can be found.
+std::string tempPrefix(const std::string& fileName)
+{
+    std::uint64_t h = 1469598103934665603ull; // FNV-1a
+    for (unsigned char c : fileName) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    char buf[24];
+    std::snprintf(buf, sizeof buf, ".~%016llx.", static_cast<unsigned long long>(h));
+    return buf;
+}
+
+// Removes temporary files of the same target left by writers that died
+// before their rename. A live writer holds a flock on its temporary file,
+// so only files whose lock is free are removed.
+void removeStaleTemporaries(const std::string& folder, const std::string& prefix)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string path = paths::join(folder, name);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held {}, named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0
+            && held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// A target a Windows program would find read-only: no write bit, or not
+// writable for this process. Replacing it through the folder would bypass
+// that, so the writer refuses.
+bool isReadOnlyFile(const std::string& path, const struct stat& st)
+{
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 } // namespace
 
 void writeFileAtomically(const std::string& path, std::string_view bytes, std::string_view context)
 {
     const std::string ctx(context);
     const std::string folder = paths::folderOf(path).empty() ? std::string(".") : paths::folderOf(path);
-    std::string tempName = paths::join(folder, "." + paths::fileNameOf(path) + ".tmp-XXXXXX");
-    const int fd = mkstemp(tempName.data());
-    if (fd < 0)
-        throw IniError(ctx + ": " + path + ": cannot create a temporary file: " + errnoText(errno));
-
-    const auto abandon = [&](const std::string& what, int err) {
-        ::close(fd);
-        ::unlink(tempName.c_str());
-        throw IniError(ctx + ": " + path + ": " + what + ": " + errnoText(err));
-    };
 
     struct stat old {};
     mode_t mode;
     if (::stat(path.c_str(), &old) == 0) {
+        if (isReadOnlyFile(path, old))
+            throw IniError(ctx + ": " + path + ": 読み取り専用のファイルには書き込めません。");
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
+
+    const std::string prefix = tempPrefix(paths::fileNameOf(path));
+    removeStaleTemporaries(folder, prefix);
+
+    std::string tempName;
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        tempName = paths::join(folder, prefix + "XXXXXX");
+        fd = mkstemp(tempName.data());
+        if (fd < 0)
+            throw IniError(ctx + ": " + path + ": cannot create a temporary file: " + errnoText(errno));
+        // Held until the file is renamed or removed: marks it as live for
+        // removeStaleTemporaries. A cleaner may have taken the name between
+        // mkstemp and the lock; then start again with a new one.
+        struct stat st {};
+        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &st) != 0 || st.st_nlink == 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    if (fd < 0)
+        throw IniError(ctx + ": " + path + ": cannot hold a temporary file");
+
+    const auto abandon = [&](const std::string& what, int err) {
+        ::unlink(tempName.c_str());
+        ::close(fd);
+        throw IniError(ctx + ": " + path + ": " + what + ": " + errnoText(err));
+    };
+
     if (::fchmod(fd, mode) != 0)
         abandon("cannot set the permissions", errno);
 
@@ -167,16 +297,10 @@ void writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     if (::fsync(fd) != 0)
         abandon("cannot flush", errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tempName.c_str());
-        throw IniError(ctx + ": " + path + ": cannot close: " + errnoText(err));
-    }
-    if (::rename(tempName.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tempName.c_str());
-        throw IniError(ctx + ": " + path + ": cannot replace the file: " + errnoText(err));
-    }
+    // Still holding the lock, so no cleaner takes the file before the rename.
+    if (::rename(tempName.c_str(), path.c_str()) != 0)
+        abandon("cannot replace the file", errno);
+    ::close(fd); // the data is on disk already (fsync above)
     // Make the rename itself durable.
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (dirFd >= 0) {
@@ -219,12 +343,7 @@ IniFile::Snapshot IniFile::loadFromDisk() const
             line.raw.pop_back();
         pos = end + 1;
 
-        std::string text;
-        try {
-            text = codec::fromSjis(line.raw);
-        } catch (const codec::CodecError& e) {
-            fail("Read", path_, e.what());
-        }
+        const std::string text = decodeLenient(line.raw, &line.undecodable);
         const std::string_view t = trimBlanks(text);
         if (!t.empty() && t.front() == '[') {
             const auto close = t.find(']');
@@ -322,7 +441,11 @@ std::string IniFile::readString(std::string_view section, std::string_view key, 
     const Snapshot& snap = current();
     const Range r = findSection(snap.lines, section);
     const std::size_t i = findKey(snap.lines, r, key);
-    return i == std::string::npos ? std::string(defaultValue) : snap.lines[i].value;
+    if (i == std::string::npos)
+        return std::string(defaultValue);
+    if (snap.lines[i].undecodable)
+        fail("Read", path_, "[" + std::string(section) + "] " + std::string(key) + ": bytes that are not code page 932");
+    return snap.lines[i].value;
 }
 
 std::int64_t IniFile::readInteger(std::string_view section, std::string_view key, std::int64_t defaultValue) const
@@ -343,6 +466,8 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     checkName("WriteString", path_, key, false);
     checkValue("WriteString", path_, value);
 
+    const FolderLock lock(path_);
+    cacheValid_ = false; // read what the last writer left
     Snapshot snap = current();
     const Range r = findSection(snap.lines, section);
     const std::size_t i = findKey(snap.lines, r, key);
@@ -424,8 +549,12 @@ std::vector<std::string> IniFile::readSectionValues(std::string_view section) co
     if (r.header == std::string::npos)
         return lines;
     for (std::size_t i = r.header + 1; i < r.end; ++i)
-        if (snap.lines[i].kind == Line::Entry)
+        if (snap.lines[i].kind == Line::Entry) {
+            if (snap.lines[i].undecodable)
+                fail("ReadSectionValues", path_, "[" + std::string(section) + "] " + snap.lines[i].key
+                                                     + ": bytes that are not code page 932");
             lines.push_back(snap.lines[i].key + "=" + snap.lines[i].value);
+        }
     return lines;
 }
 
@@ -442,6 +571,8 @@ bool IniFile::valueExists(std::string_view section, std::string_view key) const
 
 void IniFile::eraseSection(std::string_view section)
 {
+    const FolderLock lock(path_);
+    cacheValid_ = false; // read what the last writer left
     Snapshot snap = current();
     const Range r = findSection(snap.lines, section);
     if (r.header == std::string::npos)
@@ -453,6 +584,8 @@ void IniFile::eraseSection(std::string_view section)
 
 void IniFile::deleteKey(std::string_view section, std::string_view key)
 {
+    const FolderLock lock(path_);
+    cacheValid_ = false; // read what the last writer left
     Snapshot snap = current();
     const std::size_t i = findKey(snap.lines, findSection(snap.lines, section), key);
     if (i == std::string::npos)
@@ -464,6 +597,8 @@ void IniFile::deleteKey(std::string_view section, std::string_view key)
 void IniFile::writeSection(std::string_view section, const std::vector<std::string>& keyValueLines)
 {
     checkName("WriteSection", path_, section, true);
+    const FolderLock lock(path_);
+    cacheValid_ = false; // read what the last writer left
     Snapshot snap = current();
     std::vector<Line> body;
     Line header;

@@ -13,8 +13,15 @@
 // - Reads see changes made by other processes (the file is re-read when its
 //   size or time stamp changed).
 //
-// Errors (unreadable file, bytes that are not code page 932, a failed save)
-// throw IniError naming the operation and the file.
+// - A line whose bytes are not code page 932 does not spoil the file: it is
+//   kept byte for byte, and only reading a value from it fails.
+// - Writers lock the file's folder (flock) around read-modify-write, so two
+//   processes writing one file do not lose each other's changes.
+// - A read-only file (no write bit, or not writable for this process) is
+//   refused, not replaced through the folder.
+//
+// Errors (unreadable file, reading a value that is not code page 932, a
+// failed or refused save) throw IniError naming the operation and the file.
 
 #include <cstdint>
 #include <stdexcept>
@@ -73,6 +80,7 @@ private:
         std::string section; // UTF-8 name for header lines
         std::string key;     // UTF-8 name for key lines
         std::string value;   // UTF-8 value for key lines (trimmed, unquoted)
+        bool undecodable = false; // raw holds bytes that are not code page 932
         enum Kind { Other, Header, Entry } kind = Other;
     };
     struct Snapshot {
@@ -103,7 +111,10 @@ private:
 // Writes bytes to path through a temporary file in the same folder, fsync
 // and rename; the target keeps its permissions. Throws IniError with the
 // given context on any failure, leaving the old file untouched and no
-// temporary file behind.
+// temporary file behind; a read-only target is refused. Temporary names are
+// short (a hash of the target's name) and a writer holds a lock on its
+// temporary file, so temporaries of the same target left by a killed writer
+// are removed by the next write.
 void writeFileAtomically(const std::string& path, std::string_view bytes, std::string_view context);
 
 } // namespace platform

@@ -10,26 +10,33 @@
 #include <unistd.h>
 
 #include "platform/paths.h"
+#include "platform/xdg_folders.h"
 
 namespace platform {
 namespace {
 
-// Opens (creating when missing) the lock file. Read access is enough for
-// flock, which lets a process open a file another user created.
+// Opens (creating when missing) the lock file. A link in its place is
+// refused (O_NOFOLLOW), so a planted link cannot make us create or open a
+// file elsewhere; the mode of an existing file is never changed. Read
+// access is enough for flock.
 int openLockFile(const std::string& path, std::string* error)
 {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        // Other users' programs must be able to open it too (in /tmp).
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid())
-            ::fchmod(fd, 0666);
-        return fd;
+    const auto failed = [&](int err) {
+        if (error)
+            *error = "NamedMutex: " + path + ": " + std::generic_category().message(err);
+        return -1;
+    };
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return failed(errno);
+    struct stat st {};
+    const int statErr = ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (statErr != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed(statErr != 0 ? statErr : EINVAL); // a fifo or device in its place
     }
-    const int err = errno;
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && error)
-        *error = "NamedMutex: " + path + ": " + std::generic_category().message(err);
     return fd;
 }
 
@@ -46,8 +53,7 @@ int lockNonBlocking(int fd)
 
 std::string NamedMutex::lockPath(std::string_view name)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string folder = runtime && *runtime ? std::string(runtime) : std::string("/tmp");
+    const std::string folder = xdg_folders::runtimeDir();
     std::string file(name);
     for (char& c : file)
         if (c == '/' || c == '\\')
@@ -67,14 +73,21 @@ bool NamedMutex::tryLock()
     if (fd_ >= 0)
         return true;
     lastError_.clear();
-    const int fd = openLockFile(lockPath(name_), &lastError_);
+    std::string path;
+    try {
+        path = lockPath(name_);
+    } catch (const std::exception& e) {
+        lastError_ = std::string("NamedMutex.tryLock: ") + e.what();
+        return false;
+    }
+    const int fd = openLockFile(path, &lastError_);
     if (fd < 0)
         return false;
     const int err = lockNonBlocking(fd);
     if (err != 0) {
         ::close(fd);
         if (err != EWOULDBLOCK)
-            lastError_ = "NamedMutex.tryLock: " + lockPath(name_) + ": " + std::generic_category().message(err);
+            lastError_ = "NamedMutex.tryLock: " + path + ": " + std::generic_category().message(err);
         return false;
     }
     fd_ = fd;
@@ -90,12 +103,20 @@ void NamedMutex::unlock()
     fd_ = -1;
 }
 
-bool NamedMutex::exists(std::string_view name)
+bool NamedMutex::exists(std::string_view name, std::string* error)
 {
-    const std::string path = lockPath(name);
-    if (!paths::exists(path))
+    std::string path;
+    try {
+        path = lockPath(name);
+    } catch (const std::exception& e) {
+        if (error)
+            *error = std::string("NamedMutex.exists: ") + e.what();
+        return false;
+    }
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT)
         return false; // never created: nobody can hold it
-    const int fd = openLockFile(path, nullptr);
+    const int fd = openLockFile(path, error);
     if (fd < 0)
         return false;
     const int err = lockNonBlocking(fd);

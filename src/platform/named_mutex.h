@@ -1,9 +1,11 @@
 #pragma once
 // Named mutexes shared with the other programs of the product.
 //
-// A named mutex is an exclusive flock() on the file "<name>.lock" in
-// $XDG_RUNTIME_DIR (in /tmp when that is unset). "/" and "\" in a name
-// become "_". The lock belongs to the open file, so it is free again as
+// A named mutex is an exclusive flock() on the file "<name>.lock" in the
+// user's runtime folder (xdg_folders::runtimeDir(): $XDG_RUNTIME_DIR, or a
+// private folder below /tmp). "/" and "\" in a name become "_". A link in
+// the lock file's place is refused and the file is created for the owner
+// only. The lock belongs to the open file, so it is free again as
 // soon as its holder closes it or dies; the file itself is left in place
 // (removing it would race with a process about to lock it).
 
@@ -32,10 +34,12 @@ public:
 
     // True when a live holder has the lock (this process included, through
     // another NamedMutex object). Tested by a non-blocking lock attempt that
-    // is released at once.
-    static bool exists(std::string_view name);
+    // is released at once. False also when the lock file cannot be opened;
+    // then *error (when given) says why.
+    static bool exists(std::string_view name, std::string* error = nullptr);
 
-    // The lock file of a name.
+    // The lock file of a name. Throws std::runtime_error when the runtime
+    // folder is unsafe.
     static std::string lockPath(std::string_view name);
 
 private:

@@ -12,6 +12,14 @@ std::string upperAscii(std::string s)
     return s;
 }
 
+std::string lowerAscii(std::string s)
+{
+    for (auto& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
 int toIntOr(const std::string& s, int fallback)
 {
     try {

@@ -10,6 +10,8 @@ namespace platform::text {
 // ASCII a-z turned into A-Z; every other byte unchanged (so UTF-8 and code
 // page 932 texts keep their multi-byte characters).
 std::string upperAscii(std::string s);
+// ASCII A-Z turned into a-z; every other byte unchanged.
+std::string lowerAscii(std::string s);
 
 // The whole text read as a decimal int; fallback when it is empty, holds
 // anything else, or is out of range.

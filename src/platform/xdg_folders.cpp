@@ -4,7 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include <cerrno>
+#include <stdexcept>
+
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/paths.h"
@@ -79,6 +83,37 @@ std::string tempDir()
         return moved("tmp");
     const std::string tmp = env("TMPDIR");
     return tmp.empty() ? std::string("/tmp") : paths::excludeDelimiter(tmp);
+}
+
+void ensurePrivateFolder(const std::string& folder)
+{
+    const auto refuse = [&](const std::string& why) {
+        throw std::runtime_error("runtime folder " + folder + ": " + why);
+    };
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        refuse(std::generic_category().message(errno));
+    // lstat: a link in the folder's place is refused, not followed.
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        refuse(std::generic_category().message(errno));
+    if (!S_ISDIR(st.st_mode))
+        refuse("not a folder (a link or a file stands in its place)");
+    if (st.st_uid != ::geteuid())
+        refuse("owned by another user");
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        refuse("writable by other users");
+}
+
+std::string runtimeDir()
+{
+    const std::string runtime = env("XDG_RUNTIME_DIR");
+    if (!runtime.empty())
+        return paths::excludeDelimiter(runtime);
+    // /tmp is shared by every user: a private folder keeps others from
+    // planting links or taking our socket names first.
+    const std::string folder = "/tmp/miruza-" + std::to_string(::geteuid());
+    ensurePrivateFolder(folder);
+    return folder;
 }
 
 std::string programDir()

@@ -36,4 +36,16 @@ std::string programDir();
 // The MIRUZA_HOME value, or "" when the tree is not moved.
 std::string movedHome();
 
+// Folder for the user's lock files and sockets: $XDG_RUNTIME_DIR, or, when
+// that is unset, /tmp/miruza-<uid>, which is created with mode 0700 and
+// must be a real folder owned by the user and writable by nobody else.
+// Throws std::runtime_error when that folder cannot be made safe (another
+// user planted it, a link stands in its place).
+std::string runtimeDir();
+
+// The check behind runtimeDir() for a given folder: creates it (0700) when
+// missing, then refuses anything but a folder of the effective user that
+// group and others cannot write. Throws std::runtime_error naming the folder.
+void ensurePrivateFolder(const std::string& folder);
+
 } // namespace platform::xdg_folders

@@ -180,8 +180,27 @@ void TComDataExport::SetSystemNode(TXmlSaveDoc& doc)
     doc.AddTextNode(sys, "PROGRAMVER", InstalledProductVersion);
 }
 
+namespace {
+
+bool hasControlCharacter(const std::string& text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+} // namespace
+
 void TComDataExport::SetBasicNode(TXmlSaveDoc& doc)
 {
+    // Refused before anything is added: a control character makes a file no
+    // reader accepts, and a missing or reversed year is no fiscal year.
+    if (hasControlCharacter(ClientName))
+        throw std::runtime_error("顧問先名（会社名）に使用できない制御文字（改行など）が含まれています。\r"
+                                 "会社名を修正してから作成してください。");
+    if (BusinessPrefix == "UG16" && (FiscalStart <= 0 || FiscalEnd <= 0 || FiscalStart > FiscalEnd))
+        throw std::runtime_error("会計期間（期首・期末）が正しくありません。\r会計期間を確認してください。");
     auto basic = doc.AddNode({}, "BASIC");
     doc.AddTextNode(basic, "KOMONSAKINAME", ClientName);
     if (BusinessPrefix == "UG16") {

@@ -91,6 +91,8 @@ std::string StartRefusalMessage(TStartRefusal refusal)
         return "VELMORA財務ツールが起動しています。同時に起動することは出来ません。";
     case TStartRefusal::AlreadyRunning:
         return "アプリケーションは既に起動しています。";
+    case TStartRefusal::LockFailed:
+        return "アプリケーションの多重起動を確認できませんでした。\rアプリケーションを終了します。";
     case TStartRefusal::None:
         break;
     }
@@ -164,9 +166,15 @@ void AnswerRefusedStart(const TCommandLine& commandLine)
 TStartRefusal EnterProgram(const TCommandLine& commandLine, platform::NamedMutex& own)
 {
     TStartRefusal refusal = CheckRunningPrograms();
-    if (refusal == TStartRefusal::None && !own.tryLock())
-        refusal = TStartRefusal::AlreadyRunning; // another start won the race
-    if (refusal != TStartRefusal::None) {
+    if (refusal == TStartRefusal::None && !own.tryLock()) {
+        // Busy: another start won the race. An error: the lock file could
+        // not be opened, which says nothing about another instance.
+        refusal = own.lastError().empty() ? TStartRefusal::AlreadyRunning : TStartRefusal::LockFailed;
+    }
+    if (refusal == TStartRefusal::LockFailed) {
+        ShowErrorBox(StartRefusalMessage(refusal) + "\r" + own.lastError());
+        AnswerRefusedStart(commandLine);
+    } else if (refusal != TStartRefusal::None) {
         ShowInformationBox(StartRefusalMessage(refusal));
         AnswerRefusedStart(commandLine);
     }

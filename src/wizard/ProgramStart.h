@@ -50,7 +50,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& params);
 // false for anything else, the empty text included.
 bool ParseDecimalField(const std::string& text, std::int32_t& value);
 
-enum class TStartRefusal { None, AccountingRunning, ToolRunning, AlreadyRunning };
+// LockFailed: the wizard's own lock file could not be opened (shown as an
+// error with the reason, not as a second instance).
+enum class TStartRefusal { None, AccountingRunning, ToolRunning, AlreadyRunning, LockFailed };
 
 // Tests the three named mutexes in their order; the first found decides.
 TStartRefusal CheckRunningPrograms();

@@ -26,6 +26,12 @@ void TXmlSaveDoc::AddTextNode(Element parent, std::string_view name, std::string
 {
     if (!parent)
         throw XmlError("TXmlSaveDoc.AddTextNode: element \"" + std::string(name) + "\" needs a parent");
+    // XML 1.0 has no place for the other C0 controls: a file holding one is
+    // read by no parser, so it is never written.
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            throw XmlError("TXmlSaveDoc.AddTextNode: 「" + std::string(name)
+                           + "」にXMLファイルに書けない制御文字が含まれています。");
     Element e = doc_.addElement(parent, EscapeText(name));
     doc_.addText(e, EscapeText(text));
     if (!attrName.empty())

@@ -1,8 +1,32 @@
 #include "wizard/ug16.h"
 
-void TGaikyosyoDataExport::InitItems() {}
+#include <stdexcept>
 
-void TGaikyosyoDataExport::FreeItems() {}
+void TGaikyosyoDataExport::InitItems()
+{
+    syuyouKamoku_ = std::make_unique<TSyuyouKamoku>();
+    tukibetuUriage_ = std::make_unique<TTukibetuUriage>();
+}
+
+void TGaikyosyoDataExport::FreeItems()
+{
+    syuyouKamoku_.reset();
+    tukibetuUriage_.reset();
+}
+
+TSyuyouKamoku& TGaikyosyoDataExport::SyuyouKamoku()
+{
+    if (!syuyouKamoku_)
+        throw std::logic_error("TGaikyosyoDataExport: item objects not created");
+    return *syuyouKamoku_;
+}
+
+TTukibetuUriage& TGaikyosyoDataExport::TukibetuUriage()
+{
+    if (!tukibetuUriage_)
+        throw std::logic_error("TGaikyosyoDataExport: item objects not created");
+    return *tukibetuUriage_;
+}
 
 void TGaikyosyoDataExport::WriteData(TXmlSaveDoc& doc)
 {

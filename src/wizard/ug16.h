@@ -6,6 +6,9 @@
 
 #include "wizard/ComDataExp.h"
 #include "wizard/IntermediateFile.h"
+#include "wizard/ug16Settings.h"
+
+#include <memory>
 
 class TGaikyosyoDataExport : public TComDataExport {
 public:
@@ -15,8 +18,12 @@ public:
     // EDataExportError when the balances cannot be loaded.
     using TFiguresSource = std::function<TGaikyosyoFigures(const TGaikyosyoDataExport&)>;
 
+    // Creates / releases the item objects of the statement's settings.
     void InitItems();
     void FreeItems();
+    // The item objects; InitItems must have run (std::logic_error otherwise).
+    TSyuyouKamoku& SyuyouKamoku();
+    TTukibetuUriage& TukibetuUriage();
 
     void SetFiguresSource(TFiguresSource source) { figures_ = std::move(source); }
 
@@ -27,4 +34,6 @@ public:
 
 private:
     TFiguresSource figures_;
+    std::unique_ptr<TSyuyouKamoku> syuyouKamoku_;
+    std::unique_ptr<TTukibetuUriage> tukibetuUriage_;
 };

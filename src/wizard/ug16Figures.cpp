@@ -440,11 +440,12 @@ void TGaikyousyoDataMake::sumMain(int index)
             total = Rows[static_cast<std::size_t>(row)].Balance[balanceAt];
     } else {
         forEachAssigned(MainAssignments, code, [&](int sign, const TBALANCE& row, const THOJOUTIWAKE* h) {
-            total += sign * (h != nullptr ? h->Balance[balanceAt] : row.Balance[balanceAt]);
+            AddAmount(total, sign, h != nullptr ? h->Balance[balanceAt] : row.Balance[balanceAt]);
         });
     }
     // Every code has one position in the current form: this one.
-    const Currency amount = index == ClosingInventoryPosition ? RoundCurrency(0, -total) : RoundCurrency(0, total);
+    const Currency amount =
+        index == ClosingInventoryPosition ? RoundCurrency(0, CurrencySub(0, total)) : RoundCurrency(0, total);
     MainItems[static_cast<std::size_t>(index)].Amounts[0] = amount;
 }
 
@@ -459,19 +460,19 @@ void TGaikyousyoDataMake::sumMonth(int index)
     const int closingMonth = std::clamp(AccInf.YearMonthCount + 1, 1, 12);
     forEachAssigned(MonthAssignments, code, [&](int sign, const TBALANCE& row, const THOJOUTIWAKE* h) {
         const TPeriodValues& p = h != nullptr ? (credit ? h->Credit : h->Net) : (credit ? row.Credit : row.Net);
-        months[1] += sign * p[1];
-        months[2] += sign * p[2];
-        months[3] += sign * (p[3] + p[4]);
-        months[4] += sign * p[5];
-        months[5] += sign * p[6];
-        months[6] += sign * (p[7] + p[8]);
-        months[7] += sign * p[9];
-        months[8] += sign * p[10];
-        months[9] += sign * (p[11] + p[12]);
-        months[10] += sign * p[13];
-        months[11] += sign * p[14];
-        months[12] += sign * p[15];
-        months[static_cast<std::size_t>(closingMonth)] += sign * p[16];
+        AddAmount(months[1], sign, p[1]);
+        AddAmount(months[2], sign, p[2]);
+        AddAmount(months[3], sign, CurrencyAdd(p[3], p[4]));
+        AddAmount(months[4], sign, p[5]);
+        AddAmount(months[5], sign, p[6]);
+        AddAmount(months[6], sign, CurrencyAdd(p[7], p[8]));
+        AddAmount(months[7], sign, p[9]);
+        AddAmount(months[8], sign, p[10]);
+        AddAmount(months[9], sign, CurrencyAdd(p[11], p[12]));
+        AddAmount(months[10], sign, p[13]);
+        AddAmount(months[11], sign, p[14]);
+        AddAmount(months[12], sign, p[15]);
+        AddAmount(months[static_cast<std::size_t>(closingMonth)], sign, p[16]);
     });
     auto& item = MonthItems[static_cast<std::size_t>(index + 1)];
     for (std::size_t m = 1; m <= 12; ++m)
@@ -553,7 +554,12 @@ TGaikyosyoFigures MakeGaikyosyoFigures(const TComDataExport& exporter, const std
         throw EDataExportError(kLoadFailed, "", 1);
     }
     make.Status = 3;
-    return make.ComputeValues();
+    try {
+        return make.ComputeValues();
+    } catch (const ECurrencyOverflow& e) {
+        // A figure that cannot be summed is never written as a wrapped one.
+        throw EDataExportError(kLoadFailed, e.what(), 1);
+    }
 }
 
 TGaikyosyoFigures MakeGaikyosyoFigures(const TComDataExport& exporter)

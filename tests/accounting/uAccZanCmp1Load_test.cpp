@@ -358,8 +358,81 @@ TEST_F(SampleCompanyBalance, ClearingAccountTakesNoRowAndKeysFollowTheGroupCodes
         }
     EXPECT_TRUE(found);
     // Line 1 is named from the total-line table and keyed by its group.
-    EXPECT_EQ(rows[1].Kamoku.KNAME, "現金・預金");
+    EXPECT_EQ(rows[1].Kamoku.KNAME, "現金");
     EXPECT_EQ(rows[1].Kamoku.BSPL, "B");
+}
+
+// The balance-sheet lines are named for what the line formulas put in them:
+// 15 adds 12-14 (the liabilities), 23 adds 16, 19 and 22 into the
+// shareholders' equity, 26 is the net assets and 27 liabilities plus net
+// assets.
+TEST_F(SampleCompanyBalance, TotalLineNamesAgreeWithTheLineFormulas)
+{
+    const std::map<int, std::string> expected = {
+        {11, "資産の部合計"}, {12, "流動負債合計"}, {13, "固定負債合計"}, {14, "引当金合計"},
+        {15, "負債の部合計"}, {16, "資本金"}, {17, "資本準備金"}, {18, "その他資本剰余金"},
+        {19, "資本剰余金合計"}, {20, "利益準備金"}, {21, "その他利益剰余金"}, {22, "利益剰余金合計"},
+        {23, "株主資本合計"}, {24, "評価・換算差額等合計"}, {25, "新株予約権合計"}, {26, "純資産の部合計"},
+        {27, "負債純資産の部合計"},
+    };
+    std::map<int, std::string> names;
+    company_->select("SELECT ARRAYNUM, PLUSNAME FROM ACCTOTALNAME WHERE ARRAYNUM BETWEEN 11 AND 27",
+                     [&](fb::Query& q) { names[q.fieldByName("ARRAYNUM").asInteger()] = q.fieldByName("PLUSNAME").asString(); });
+    EXPECT_EQ(names, expected);
+    // The capital account sits in line 16, which the formulas count as net
+    // assets: its balance reaches line 26, never line 15.
+    LoadSisanhyou(rows, last(), sorts, last(), "", "", 0, 0, 0, 1, 0, 0, 0);
+    const TBALANCE& capital = rows[std::size_t(accountRows().at("3111"))];
+    EXPECT_EQ(SummaryRowOfGroup(capital.Kamoku.GROUPM2, 0), 16);
+    EXPECT_EQ(rows[11].Balance[16], rows[15].Balance[16] + rows[26].Balance[16]);
+}
+
+// The sample's data starts in the month of its first entry, so every month
+// of the year is read from the journal.
+TEST_F(SampleCompanyBalance, DataStartsInTheMonthOfTheFirstEntry)
+{
+    int firstMonth = 0, kaisino = 0;
+    company_->select("SELECT MIN(DATEDIFF(MONTH FROM A.KISHU TO S.HIZUKE)) + 1 AS M, MIN(A.KAISINO) AS K"
+                     " FROM SIWAKE S CROSS JOIN ACCDEF1 A WHERE S.DELFLG = 0 AND A.REC = 1",
+                     [&](fb::Query& q) {
+                         firstMonth = q.fieldByName("M").asInteger();
+                         kaisino = q.fieldByName("K").asInteger();
+                     });
+    EXPECT_EQ(firstMonth, 1);
+    EXPECT_EQ(kaisino, firstMonth);
+}
+
+// The compound account only carries the other side of a compound entry: in
+// tax-excluded figures the tax comes off the P/L side alone and is booked to
+// the side of that account, never to the compound side.
+TEST_F(SampleCompanyBalance, CompoundAccountIsNeitherBalanceSheetNorProfitAndLossForTax)
+{
+    const std::string flag = company_->accounts().at("9111").bspl;
+    EXPECT_NE(flag, "B");
+    EXPECT_NE(flag, "P");
+    struct Figures { Currency compoundDebit = 0, paidDebit = 0, receivedCredit = 0, salesCredit = 0; };
+    auto figures = [&] {
+        Figures f;
+        company_->select("SELECT KCODE, KAR02, KAS02 FROM SP_SISANHYO(1, '', '')", [&](fb::Query& q) {
+            const std::string k = q.fieldByName("KCODE").asString();
+            const Currency d = q.fieldByName("KAR02").asCurrency(), c = q.fieldByName("KAS02").asCurrency();
+            if (k == "9111") f.compoundDebit += d;
+            if (k == "1511") f.paidDebit += d;
+            if (k == "2511") f.receivedCredit += c;
+            if (k == "4111") f.salesCredit += c;
+        });
+        return f;
+    };
+    const Figures before = figures();
+    company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
+                   " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES (990001, 0, 1, '2024-05-10', 2, '01',"
+                   " '9111', '', '', '4111', '', '01', 110000, 10000, 0, 'compound')");
+    const Figures after = figures();
+    company_->exec("DELETE FROM SIWAKE WHERE REC = 990001");
+    EXPECT_EQ(after.compoundDebit - before.compoundDebit, yen(110000));
+    EXPECT_EQ(after.paidDebit - before.paidDebit, 0);
+    EXPECT_EQ(after.receivedCredit - before.receivedCredit, yen(10000));
+    EXPECT_EQ(after.salesCredit - before.salesCredit, yen(100000));
 }
 
 TEST_F(SampleCompanyBalance, OtherLayoutsLoadOnlyTheTotalLineNames)

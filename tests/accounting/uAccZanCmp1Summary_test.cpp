@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 Currency yen(long long v)
@@ -107,6 +109,22 @@ TEST_F(SummaryLines, PeriodPassAddsBySignAndAppliesTheFormulaChain)
     EXPECT_EQ(rows[std::size_t(cash)].Percent[1],
               ClampPercent(RatioToPercent(double(B(cash, 1)) / double(B(11, 1)))));
     EXPECT_EQ(rows[28].Percent[1], 0) << "a line without group code has no base";
+}
+
+TEST_F(SummaryLines, TotalsBeyondTheAmountRangeFailInsteadOfWrapping)
+{
+    const Currency half = std::numeric_limits<Currency>::max() / 2 + yen(1);
+    // Two cash accounts: their line total passes the 64-bit range.
+    rows[std::size_t(account("1110", 1, 0, {}))].Balance[1] = half;
+    rows[std::size_t(account("1111", 1, 0, {}))].Balance[1] = half;
+    EXPECT_THROW(ClassifyPeriod(rows, last(), 1), ECurrencyOverflow);
+
+    // Lines each within the range whose formula total is not.
+    rows.assign(80, TBALANCE{});
+    next = FirstAccountRow;
+    rows[std::size_t(account("1110", 1, 0, {}))].Balance[1] = half;  // line 1
+    rows[std::size_t(account("1130", 1, 0, {}))].Balance[1] = half;  // line 2
+    EXPECT_THROW(ClassifyPeriod(rows, last(), 1), ECurrencyOverflow);
 }
 
 TEST_F(SummaryLines, DataTypeOneWritesTheEarningsIntoTheEarningsRow)

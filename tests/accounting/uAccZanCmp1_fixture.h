@@ -135,10 +135,10 @@ public:
             if (q.fieldByName("KNAME").asString() == "仮受消費税") received = q.fieldByName("KCODE").asString();
         });
         auto trim = [](std::string s) { return s.find_first_not_of(' ') == std::string::npos ? std::string() : s; };
-        select("SELECT KIKAN, SCODE, KCODE, HCODE, BCODE, R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU FROM " + journal
-                   + " WHERE DELFLG = 0",
+        select("SELECT MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU FROM " + journal
+                   + " WHERE DELFLG = 0 AND TAISHAKU = 1",
                [&](fb::Query& q) {
-                   const int p = q.fieldByName("KIKAN").asInteger();
+                   const int p = q.fieldByName("MNUM").asInteger();
                    if (!branch.empty() && q.fieldByName("SCODE").asString() != branch)
                        return;
                    const Currency amount = q.fieldByName("KINGAKU").asCurrency();

@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include "support/recorded_progress.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -234,6 +236,41 @@ TEST_F(Worker, RestoreWithoutPersonalNumbersIntoADataSetThatManagesThemIsRefused
     EXPECT_EQ(setting(r.companyDb, "＃USE"), "1");
 }
 
+TEST_F(Worker, RestoreStopsWhenThePersonalNumberCheckCannotReadTheTarget)
+{
+    TBackupRestoreThread save;
+    save.DataPath = r.companyDb;
+    save.BackupFile = dir.file("o.fbk");
+    save.CheckMyNumber = false;
+    save.Execute();
+    ASSERT_TRUE(save.Success);
+
+    // The target manages personal numbers; another data set is open, so
+    // its settings cannot be read here.
+    const std::string other = dir.makeDir("DATA/0009");
+    fs::copy_file(r.companyDb, other + "/tnacc.fdb");
+    const std::string otherDb = other + "/tnacc.fdb";
+    useMyNumber(otherDb);
+    Root::exec(otherDb, "INSERT INTO MYNUMBER_LOG (FHIZUKE, FSERIAL, FOPCODE, FSTATE, FCOMMENT) "
+                        "VALUES ('2025-01-02 03:04:05', 'S', 10, 4, 'kept')");
+    ASSERT_TRUE(r.dm->fnAccDatConnected({}, r.company, 0));
+
+    ScriptedMessages messages;
+    TBackupRestoreThread t;
+    t.Mode = 1;
+    t.UseMyNumber = 0;
+    t.DataPath = otherDb;
+    t.BackupFile = save.BackupFile;
+    t.Execute();
+    r.dm->fnAccDatDisConnected(r.company, 0, 0);
+    EXPECT_FALSE(t.Success);
+    EXPECT_TRUE(t.Failed);
+    EXPECT_EQ(t.ErrCode, "200");
+    EXPECT_EQ(t.ErrDetail, "データベースの復元処理を中止しました。");
+    EXPECT_EQ(setting(otherDb, "＃USE"), "1");
+    EXPECT_EQ(Root::scalar(otherDb, "SELECT COUNT(*) FROM MYNUMBER_LOG WHERE FCOMMENT='kept'"), "1");
+}
+
 TEST_F(Worker, RestoreKeepsTheAuditLogOfTheTarget)
 {
     useMyNumber(r.companyDb);
@@ -330,6 +367,7 @@ TEST_F(Worker, ResumeRunsOnTheEventLoopWhileTheCallerWaits)
     std::optional<QCoreApplication> app;
     if (!QCoreApplication::instance())
         app.emplace(argc, argv);
+    RecordedProgress progress;
     TBackupRestoreThread t;
     t.DataPath = r.companyDb;
     t.BackupFile = dir.file("e.fbk");
@@ -339,6 +377,7 @@ TEST_F(Worker, ResumeRunsOnTheEventLoopWhileTheCallerWaits)
         WaitMilliSec(50);
     ASSERT_TRUE(t.IsTerminated());
     EXPECT_TRUE(t.Success);
+    EXPECT_EQ(progress.lines, std::vector<std::string>{"データを保存しています…"}) << "reported to the shown window";
 }
 
 TEST(BackupInfoBlock, FormatEdgeCases)

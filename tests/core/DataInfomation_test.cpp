@@ -65,6 +65,29 @@ TEST_F(DataInfo, MissingSettingsFileIsCreatedFromTheDatabase)
     EXPECT_EQ(di.ReadDataIni("", rec), 1);
 }
 
+TEST_F(DataInfo, ACompanyNameTheSettingsFileCannotHoldIsRefusedAndLeavesNoInUseMark)
+{
+    TDataInfomation di;
+    TDataInfomationRec rec;
+    ASSERT_EQ(di.ReadDataIni(r.company, rec), 1); // the settings file exists, free
+    const std::string before = iniText(r.company);
+    Root::exec(r.companyDb, "UPDATE ACCDEF1 SET SHOUGOU='株式会社' || ASCII_CHAR(13) || ASCII_CHAR(10) || '改行' "
+                            "WHERE REC=1");
+
+    ScriptedMessages messages;
+    EXPECT_FALSE(r.dm->fnAccDatConnected({}, r.company, 1));
+    EXPECT_FALSE(r.dm->IBDatabaseDAT.connected());
+    ASSERT_GE(messages.count(), 1u);
+    bool named = false;
+    for (const auto& shown : messages.shown())
+        for (const auto& line : shown.lines)
+            named = named || line.text.find("「会社名」") != std::string::npos;
+    EXPECT_TRUE(named) << "the message names the field";
+    EXPECT_EQ(iniText(r.company), before) << "nothing was written";
+    ASSERT_EQ(di.ReadDataIni(r.company, rec), 1);
+    EXPECT_EQ(rec.STATUS, 1) << "the in-use mark stayed behind";
+}
+
 TEST_F(DataInfo, UnopenableDatabaseReadsAsStatusZero)
 {
     test_support::TempDir dir;

@@ -116,8 +116,8 @@ TACCINF expectedGeneral()
     a.KIMATU = ymd(2025, 3, 31);
     a.KAISI = ymd(2024, 4, 1);
     a.SIME = 99;
-    a.KAISINO = 4;
-    a.KaisiKikanIndex = 4;
+    a.KAISINO = 1;
+    a.KaisiKikanIndex = 0;
     a.LastKikanNo = 15;
     a.KaisiMonthCount = 0;
     a.YearMonthCount = 11;

@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <stdlib.h>
+#include <sys/stat.h>
+
 using namespace core;
 namespace fs = std::filesystem;
 namespace fb = platform::firebird;
@@ -72,6 +75,45 @@ TEST_F(MaintenanceTest, RestoringAFileThatIsNotACompanyDatabaseDoesNotOpenIt)
     const std::string other = fx.dir.makeDir("other") + "/copy.fdb";
     ASSERT_TRUE(fx.dm->RestoreFDB(fb::Protocol::Local, {}, other, backup, false));
     EXPECT_EQ(count(other, "SELECT COUNT(*) FROM OPINF"), 1);
+}
+
+TEST_F(MaintenanceTest, BackupToAnotherFileSystemIsCopiedAndLeavesNoTemporaryFile)
+{
+    // /dev/shm is a memory file system: a rename into it crosses devices.
+    char pattern[] = "/dev/shm/miruza-backup-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr)
+        GTEST_SKIP() << "no second file system here";
+    const std::string other = pattern;
+    struct Cleanup {
+        std::string folder;
+        ~Cleanup() { std::error_code ec; fs::remove_all(folder, ec); }
+    } cleanup{other};
+    struct stat a {}, b {};
+    ASSERT_EQ(::stat(other.c_str(), &a), 0);
+    ASSERT_EQ(::stat(fx.dataDir.c_str(), &b), 0);
+    if (a.st_dev == b.st_dev)
+        GTEST_SKIP() << "/dev/shm is on the data folder's file system";
+
+    const std::string backup = other + "/tnacc.fbk";
+    ASSERT_TRUE(fx.dm->BackupFDB(fb::Protocol::Local, {}, fx.companyDb, backup, false));
+    EXPECT_GT(fs::file_size(backup), 0u);
+    EXPECT_FALSE(fs::exists(fx.dataDir + "/tnacc.fb_"));
+
+    // A move across devices, used when a data set goes elsewhere.
+    const std::string moved = other + "/moved.fbk";
+    EXPECT_TRUE(fx.dm->FMove(fx.dir.write("m.fbk", "bytes"), moved, 0));
+    EXPECT_EQ(readFile(moved), "bytes");
+    EXPECT_FALSE(fs::exists(fx.dir.file("m.fbk")));
+}
+
+TEST_F(MaintenanceTest, BackupThatCannotBePutInPlaceRemovesItsTemporaryFile)
+{
+    ScriptedMessages messages;
+    EXPECT_FALSE(fx.dm->BackupFDB(fb::Protocol::Local, {}, fx.companyDb, fx.dir.file("no/such/folder/tnacc.fbk"),
+                                  false));
+    EXPECT_FALSE(fs::exists(fx.dataDir + "/tnacc.fb_")) << "a full-size temporary backup was left behind";
+    ASSERT_GE(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "データベースのバックアップに失敗しました。");
 }
 
 TEST_F(MaintenanceTest, FailedBackupKeepsThePreviousBackup)

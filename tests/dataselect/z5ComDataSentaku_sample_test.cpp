@@ -4,6 +4,7 @@
 
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"
+#include "platform/firebird/firebird.h"
 #include "platform/ini_file.h"
 #include "support/sample_root.h"
 #include "support/scripted_messages.h"
@@ -67,6 +68,7 @@ TEST_F(SampleRootDataModule, ConnectsSystemCompanyAndFileManagerDatabases)
 
     InstallDataListUpdater();
     ASSERT_TRUE(dm->fnAccDatDisConnected({}, 1, 1));
+    TDM::SetDefaultDataListUpdater({});
     EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(company.folder)).readString("DATASTS", "STATUS", ""), "1");
     TDataSentakuRec after;
     ASSERT_TRUE(ctl.GetDataListRecordByPath(company.folder, after));
@@ -74,4 +76,31 @@ TEST_F(SampleRootDataModule, ConnectsSystemCompanyAndFileManagerDatabases)
     EXPECT_EQ(after.Data.VER_MAJOR, 13);
     EXPECT_EQ(after.Data.KISHU, rec.Data.KISHU);
     EXPECT_EQ(messages.count(), 0u);
+}
+
+TEST_F(SampleRootDataModule, ACompanyNameAsLongAsTheCompanysOwnColumnReachesTheDataList)
+{
+    // 34 characters: longer than the list once allowed, within the
+    // company's 40.
+    const std::string longName = "株式会社トルバン商事ミルザ連動データ作成テスト用長い名前の会社ですね";
+    {
+        platform::firebird::Database db;
+        db.setDatabaseName(company.database);
+        db.addParam("user_name=SYSDBA");
+        db.addParam("lc_ctype=SJIS_0208");
+        db.connect();
+        db.executeImmediate("UPDATE ACCDEF1 SET SHOUGOU='" + longName + "' WHERE REC=1");
+        db.disconnect();
+    }
+    ScriptedMessages messages;
+    ASSERT_TRUE(dm->fnAccDefConnected({}, 1));
+    InstallDataListUpdater();
+    ASSERT_TRUE(dm->fnAccDatConnected({}, {}, 1));
+    ASSERT_TRUE(dm->fnAccDatDisConnected({}, 1, 1));
+    TDM::SetDefaultDataListUpdater({});
+    EXPECT_EQ(messages.count(), 0u) << messages.firstLine(0);
+    TDataSentakuListCtl ctl;
+    TDataSentakuRec after;
+    ASSERT_TRUE(ctl.GetDataListRecordByPath(company.folder, after));
+    EXPECT_EQ(after.Data.SHOUGOU, longName);
 }

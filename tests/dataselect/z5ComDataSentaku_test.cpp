@@ -228,6 +228,7 @@ TEST_F(DataListTest, OldSystemDatabaseWithoutCloudAndReadOnlyColumns)
 TEST_F(DataListTest, ClosingADataSetRewritesItsRowFromFreshFacts)
 {
     InstallDataListUpdater();
+    TDM::SetDefaultDataListUpdater({});
     ASSERT_TRUE(fx.dm->fnAccDatConnected({}, fx.dataDir, 1));
     ASSERT_TRUE(fx.dm->fnAccDatDisConnected(fx.dataDir, 1, 1));
     EXPECT_EQ(column(1, 10000, "SHOUGOU"), "株式会社高橋商事");
@@ -238,9 +239,25 @@ TEST_F(DataListTest, ClosingADataSetRewritesItsRowFromFreshFacts)
     EXPECT_EQ(column(1, 10000, "VER_TEXT"), "13.0");
     EXPECT_EQ(column(1, 10000, "ENTTEXT"), "高橋商事 第12期") << "the name is the list's own";
     EXPECT_EQ(column(1, 20000, "SHOUGOU"), "別会社");
+
 }
 
-TEST(SplitDataPath, FindsTheFolderAfterTheFirstDataComponent)
+TEST_F(DataListTest, UpdaterInstalledAtStartReachesTheDataModuleMadeLater)
+{
+    // The program installs the updater before it makes its data module.
+    fx.dm.reset();
+    ASSERT_EQ(DM, nullptr);
+    InstallDataListUpdater();
+    fx.dm = std::make_unique<core::TDM>();
+    DM = fx.dm.get();
+    ASSERT_TRUE(fx.dm->fnAccDefConnected({}, 1));
+    ASSERT_TRUE(fx.dm->fnAccDatConnected({}, fx.dataDir, 1));
+    ASSERT_TRUE(fx.dm->fnAccDatDisConnected(fx.dataDir, 1, 1));
+    TDM::SetDefaultDataListUpdater({});
+    EXPECT_EQ(column(1, 10000, "NENDO"), "12") << "the row was not rewritten on close";
+}
+
+TEST(SplitDataPath, FindsTheFolderAfterTheLastDataComponent)
 {
     struct Case {
         const char* path;
@@ -253,6 +270,8 @@ TEST(SplitDataPath, FindsTheFolderAfterTheFirstDataComponent)
         {"/root/data/0001/", "0001", ""},
         {"/root/x/0001", "", ""},
         {"/root/DA TA/0005", "0005", ""},
+        {"/home/data/brimto/rozivoraduz/data/0001/002", "0001", "002"},
+        {"/home/data/brimto/rozivoraduz/data", "", ""},
     };
     for (const auto& c : cases) {
         std::string n, ch;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -54,8 +55,15 @@ TEST(CallerChannel, SocketNamedAfterTheHandle)
 {
     RuntimeDir runtime;
     EXPECT_EQ(cc::socketPath(4294967295u), runtime.dir.file("miruza-caller-4294967295.sock"));
+    // No runtime folder: the user's private folder below /tmp, so another
+    // user cannot bind the name first and read our messages.
     test_support::ScopedEnv unset("XDG_RUNTIME_DIR", std::nullopt);
-    EXPECT_EQ(cc::socketPath(1234), "/tmp/miruza-caller-1234.sock");
+    const std::string privateDir = "/tmp/miruza-" + std::to_string(::geteuid());
+    EXPECT_EQ(cc::socketPath(1234), privateDir + "/miruza-caller-1234.sock");
+    struct stat st {};
+    ASSERT_EQ(::lstat(privateDir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(st.st_mode & 077, 0u);
 }
 
 TEST(CallerChannel, CallerReceivesDisableEnableAndResult)

@@ -69,6 +69,9 @@ TEST_F(SampleRootContent, LayoutFollowsTheDataRootRules)
     EXPECT_EQ(conn.readString("LOCAL", "SYSDIR", ""), info.sysDir);
     EXPECT_EQ(conn.readString("LOCAL", "USER", ""), "TOLVAN");
     EXPECT_EQ(conn.readString("APPLICATION", "CONNECT", ""), "0");
+    // It holds the database password: readable by its owner only.
+    EXPECT_EQ(std::filesystem::status(info.connectionIni).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     platform::Registry reg(info.registryFile);
     const char* key = "SOFTWARE\\BRIMTO\\ROZIVORADUZ13";

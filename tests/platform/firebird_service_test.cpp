@@ -191,8 +191,8 @@ TEST(FirebirdService, MisuseIsReported)
     b.backupFiles = {"/nowhere/x.fbk"};
     EXPECT_THROW(svc.startBackup(b), fb::EIBError); // not attached
     attachLocal(svc);
-    // The engine reports the missing file when the request starts or while
-    // its output is read, depending on what it has loaded before.
+    // The engine reports the missing file either when the job starts or
+    // while its output is read, depending on how far its worker got.
     try {
         svc.startBackup(b);
         svc.readAll();

@@ -185,6 +185,80 @@ TEST(IniFile, MalformedBytesAreAnErrorNotAGuess)
     test_support::TempDir dir;
     IniFile ini(dir.write("e.ini", std::string("[S]\r\nk=\x82\r\n", 9)));
     EXPECT_THROW(ini.readString("S", "k", ""), IniError);
+    EXPECT_THROW(ini.readSectionValues("S"), IniError);
+}
+
+TEST(IniFile, MalformedBytesElsewhereSpoilNeitherReadsNorWrites)
+{
+    // Another program's section holds a comment and a value that are not
+    // code page 932: our own values still read, and a write keeps those
+    // bytes as they were.
+    test_support::TempDir dir;
+    const std::string other = std::string("[Other]\r\n; \x82 comment\r\nodd=\xFF\xFE\r\n", 30);
+    const std::string path = dir.write("m.ini", other + toSjis("[Mine]\r\nName=トルバン\r\n"));
+    IniFile ini(path);
+    EXPECT_EQ(ini.readString("Mine", "Name", ""), "トルバン");
+    EXPECT_EQ(ini.readSections(), (std::vector<std::string>{"Other", "Mine"}));
+    EXPECT_THROW(ini.readString("Other", "odd", ""), IniError); // the value read must decode
+    ini.writeString("Mine", "Name", "ミルザ");
+    EXPECT_EQ(dir.read("m.ini"), other + toSjis("[Mine]\r\nName=ミルザ\r\n"));
+}
+
+TEST(IniFile, ReadOnlyFileIsRefusedNotReplaced)
+{
+    test_support::TempDir dir;
+    const std::string original = "[S]\r\nk=1\r\n";
+    const std::string path = dir.write("ro.ini", original);
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    IniFile ini(path);
+    try {
+        ini.writeString("S", "k", "2");
+        ADD_FAILURE() << "a read-only file was written";
+    } catch (const IniError& e) {
+        EXPECT_NE(std::string(e.what()).find("読み取り専用"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(dir.read("ro.ini"), original);
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0444));
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{"ro.ini"});
+}
+
+TEST(IniFile, LongTargetNamesFitTheTemporaryName)
+{
+    test_support::TempDir dir;
+    const std::string name = std::string(250, 'n') + ".ini"; // 254 bytes: the limit is 255
+    IniFile ini(dir.file(name));
+    ini.writeString("S", "k", "1");
+    EXPECT_EQ(ini.readString("S", "k", ""), "1");
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{name});
+}
+
+TEST(IniFile, TwoProcessesWritingOneFileKeepEachOthersChanges)
+{
+    test_support::TempDir dir;
+    const std::string path = dir.write("shared.ini", "[S]\r\n");
+    constexpr int kWrites = 150;
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = ::fork();
+        if (children[c] == 0) {
+            int code = 0;
+            try {
+                IniFile ini(path); // each process its own object, as two programs
+                for (int i = 0; i < kWrites; ++i)
+                    ini.writeInteger("S", "p" + std::to_string(c) + "_" + std::to_string(i), i);
+            } catch (...) {
+                code = 1;
+            }
+            ::_exit(code);
+        }
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    IniFile ini(path);
+    EXPECT_EQ(ini.readSection("S").size(), static_cast<std::size_t>(2 * kWrites));
 }
 
 TEST(IniFile, SeesChangesMadeByAnotherWriter)
@@ -256,6 +330,10 @@ TEST(IniFile, CrashMidWriteLeavesTheOldFile)
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(dir.read("i.ini"), original);
     EXPECT_EQ(IniFile(path).readString("S", "k", ""), "1");
+    // The dead writer's temporary file is removed by the next write.
+    EXPECT_EQ(listDir(dir.path()).size(), 2u);
+    IniFile(path).writeString("S", "k", "2");
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{"i.ini"});
 }
 
 TEST(IniFile, WriteIntoAMissingFolderFails)

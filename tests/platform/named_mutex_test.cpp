@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/xdg_folders.h"
 #include "support/temp_dir.h"
 
 using platform::NamedMutex;
@@ -53,8 +57,73 @@ TEST(NamedMutex, LockFileInTheRuntimeFolder)
     RuntimeDir runtime;
     EXPECT_EQ(NamedMutex::lockPath("MIRUZA_RENDO"), runtime.dir.file("MIRUZA_RENDO.lock"));
     EXPECT_EQ(NamedMutex::lockPath("Global\\a/b"), runtime.dir.file("Global_a_b.lock"));
+    // Without a runtime folder the locks go to a private folder below /tmp,
+    // never into /tmp itself where other users can plant names.
     test_support::ScopedEnv unset("XDG_RUNTIME_DIR", std::nullopt);
-    EXPECT_EQ(NamedMutex::lockPath("X"), "/tmp/X.lock");
+    const std::string privateDir = "/tmp/miruza-" + std::to_string(::geteuid());
+    EXPECT_EQ(NamedMutex::lockPath("X"), privateDir + "/X.lock");
+    struct stat st {};
+    ASSERT_EQ(::lstat(privateDir.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(st.st_mode & 077, 0u);
+}
+
+TEST(NamedMutex, PlantedLinkIsRefusedAndNoModeIsWidened)
+{
+    RuntimeDir runtime;
+    test_support::TempDir elsewhere;
+
+    // A link to an existing file: not opened, its mode untouched.
+    const std::string victim = elsewhere.file("victim");
+    { std::ofstream(victim) << "secret"; }
+    ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(victim.c_str(), NamedMutex::lockPath("LINKED").c_str()), 0);
+    NamedMutex linked("LINKED");
+    EXPECT_FALSE(linked.tryLock());
+    EXPECT_FALSE(linked.lastError().empty());
+    struct stat st {};
+    ASSERT_EQ(::stat(victim.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    std::string error;
+    EXPECT_FALSE(NamedMutex::exists("LINKED", &error));
+    EXPECT_FALSE(error.empty());
+
+    // A dangling link: nothing is created at its target.
+    const std::string target = elsewhere.file("created");
+    ASSERT_EQ(::symlink(target.c_str(), NamedMutex::lockPath("DANGLING").c_str()), 0);
+    NamedMutex dangling("DANGLING");
+    EXPECT_FALSE(dangling.tryLock());
+    EXPECT_NE(::access(target.c_str(), F_OK), 0);
+
+    // An existing lock file keeps its mode; a new one is the owner's only.
+    const std::string existing = NamedMutex::lockPath("KEPT");
+    { std::ofstream(existing) << ""; }
+    ASSERT_EQ(::chmod(existing.c_str(), 0640), 0);
+    NamedMutex kept("KEPT");
+    ASSERT_TRUE(kept.tryLock()) << kept.lastError();
+    ASSERT_EQ(::stat(existing.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    NamedMutex fresh("FRESH");
+    ASSERT_TRUE(fresh.tryLock()) << fresh.lastError();
+    ASSERT_EQ(::stat(NamedMutex::lockPath("FRESH").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);
+}
+
+TEST(NamedMutex, UnsafePrivateFolderIsRefused)
+{
+    test_support::TempDir dir;
+    // Created on demand, for the owner only.
+    EXPECT_NO_THROW(platform::xdg_folders::ensurePrivateFolder(dir.file("made")));
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir.file("made").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    // Writable by others, or a link in the folder's place.
+    ASSERT_EQ(::mkdir(dir.file("open").c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(dir.file("open").c_str(), 0777), 0);
+    EXPECT_THROW(platform::xdg_folders::ensurePrivateFolder(dir.file("open")), std::runtime_error);
+    ASSERT_EQ(::symlink(dir.file("made").c_str(), dir.file("link").c_str()), 0);
+    EXPECT_THROW(platform::xdg_folders::ensurePrivateFolder(dir.file("link")), std::runtime_error);
 }
 
 TEST(NamedMutex, OneHolderAtATimeAndFreeAfterRelease)

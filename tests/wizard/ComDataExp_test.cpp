@@ -214,6 +214,44 @@ TEST(ComDataExport, BasicNodeOfAnUnknownPrefixFailsWithCode256)
               std::string::npos);
 }
 
+TEST(ComDataExport, BasicNodeRefusesControlCharactersAndABadFiscalYearBeforeAddingAnything)
+{
+    Fixture fx;
+    struct Case {
+        std::string client;
+        TDateTime start, end;
+        const char* refusal; // part of the message, or nullptr when accepted
+    };
+    const Case cases[] = {
+        {"株式会社\r\n改行", 45017, 45382, "制御文字"},
+        {std::string("A\x01B"), 45017, 45382, "制御文字"},
+        {"タブ\t入り", 45017, 45382, "制御文字"},
+        {"顧問先", 0, 45382, "会計期間"},      // missing start: would be 18991230
+        {"顧問先", 45017, 0, "会計期間"},
+        {"顧問先", 45382, 45017, "会計期間"},  // reversed
+        {"顧問先", 45017, 45017, nullptr},     // a one-day year is still a year
+    };
+    for (const auto& c : cases) {
+        NoData e("x", 0, "", false, fx.sources);
+        e.ClientName = c.client;
+        e.FiscalStart = c.start;
+        e.FiscalEnd = c.end;
+        TXmlSaveDoc doc("1.0", "Shift_JIS", "");
+        e.SetSystemNode(doc);
+        if (c.refusal == nullptr) {
+            EXPECT_NO_THROW(e.SetBasicNode(doc));
+            continue;
+        }
+        try {
+            e.SetBasicNode(doc);
+            ADD_FAILURE() << c.client << " " << c.start << "-" << c.end << " was accepted";
+        } catch (const std::runtime_error& err) {
+            EXPECT_NE(std::string(err.what()).find(c.refusal), std::string::npos) << err.what();
+        }
+        EXPECT_EQ(platform::codec::fromSjis(doc.SaveToBytes()).find("<BASIC>"), std::string::npos);
+    }
+}
+
 TEST(ComDataExport, VersionCheckTable)
 {
     struct Case {

@@ -5,6 +5,7 @@
 #include "accounting/uAccSisanhyou.h"
 #include "core/DataModule.h"
 #include "core/DataModuleSysDef.h"
+#include "core/InputDlgService.h"
 #include "core/MessageService.h"
 #include "core/PlatformUtil.h"
 #include "support/process_scope.h"
@@ -15,20 +16,20 @@ TEST(ProgramServices, InstallsEveryServiceTheLowerLayersCallBackThrough)
 {
     test_support::ProcessScope scope;
     core::setMessageHandler({});
+    core::setInputDlgHandler({});
     SetFolderDialogHooks({});
     SetScreenMetricsHooks({});
     core::SetFontInstalledProc({});
-    core::SetDataListUpdater({});
     SetTrialBalanceEngine(GeneralEngineKind, nullptr);
 
     InstallProgramServices();
 
     EXPECT_TRUE(core::hasMessageHandler());
+    EXPECT_TRUE(core::hasInputDlgHandler());
     const auto folders = SetFolderDialogHooks({});
     EXPECT_TRUE(folders.browseFolder && folders.browseComputer);
     const auto metrics = SetScreenMetricsHooks({});
     EXPECT_TRUE(metrics.dotsPerInch && metrics.frameHeight);
     EXPECT_TRUE(core::SetFontInstalledProc({}));
-    EXPECT_TRUE(core::SetDataListUpdater({})) << "installed before any data module exists";
     EXPECT_NE(GetTrialBalanceEngine(GeneralEngineKind), nullptr);
 }

@@ -193,3 +193,21 @@ TEST(StartRules, ARefusedStartHoldsNoMutex)
     EXPECT_FALSE(platform::NamedMutex::exists(kMutexWizard));
     EXPECT_EQ(messages.firstLine(0), "VELMORA財務が起動しています。同時に起動することは出来ません。");
 }
+
+TEST(StartRules, AnUnopenableLockFileIsReportedAsAnErrorNotAsASecondInstance)
+{
+    RuntimeDir rt;
+    ScriptedMessages messages;
+    wizard_test::TestCaller caller(6);
+    // A link in the lock file's place is refused.
+    ASSERT_EQ(::symlink(rt.dir.file("elsewhere").c_str(),
+                        platform::NamedMutex::lockPath(kMutexWizard).c_str()), 0);
+    platform::NamedMutex own(kMutexWizard);
+    EXPECT_EQ(EnterProgram(ParseCommandLine({"6,700,3,f.xml"}), own), TStartRefusal::LockFailed);
+    EXPECT_FALSE(own.isHeld());
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);
+    EXPECT_NE(messages.firstLine(0), "アプリケーションは既に起動しています。");
+    EXPECT_NE(messages.shown()[0].lines[2].text.find(kMutexWizard), std::string::npos); // the reason
+    EXPECT_EQ(caller.received(), (std::vector<std::string>{"enable", "result 700 3 2"}));
+}

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
 #include "platform/codec.h"
+#include "platform/ini_file.h"
 #include "platform/registry.h"
 #include "core/AppInfo.h"
 #include "support/scripted_messages.h"
@@ -21,6 +23,7 @@ namespace {
 struct FormFixture {
     test_support::TempDir dir;
     test_support::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.makeDir("run")};
+    test_support::ScopedEnv home{"MIRUZA_HOME", dir.makeDir("home")};
     platform::Registry registry{dir.file("registry.ini")};
     TExportSources sources;
     bool withFigures = true;
@@ -39,6 +42,10 @@ struct FormFixture {
         sources.VarovRegKey = "ROZIVORADUZ";
         sources.Registry = &registry;
         dir.write("bin/AppInfo.ini", wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini")));
+        // The connection settings the data-server settings dialog leaves.
+        dir.write("home/data/brimto/rozivoraduz/tnzaimu.ini",
+                  "[LOCAL]\r\nHOSTNAME=\r\nGOGLOBAL=NO\r\nGROUP=no\r\nSYSDIR=/srv/sys\r\nUSER=tolvan\r\n"
+                  "PASSWORD=VulMok\r\n");
     }
 
     TForm1::TStart start(const std::vector<std::string>& params)
@@ -63,38 +70,97 @@ struct FormFixture {
     }
 };
 
-void walkToFinish(TForm1& form)
-{
-    while (form.Wizard1->pageIndex() + 1 < form.Wizard1->count())
-        QTest::mouseClick(form.btnNext, Qt::LeftButton);
-}
 
 } // namespace
 
-TEST(WizardForm, StandAlonePagesAndWalk)
+TEST(WizardForm, StandAlonePagesAndDataPageRefusesWithoutData)
+{
+    // The form is not shown here: its first show would log in. Buttons are
+    // clicked through their click slot.
+    FormFixture fx;
+    ScriptedMessages messages;
+    TForm1 form(fx.start({}));
+    ASSERT_TRUE(form.InitWizard());
+    EXPECT_EQ(form.Wizard1->pageNames(), (QStringList{"page1", "page2", "page3", "page10", "page4", "page5"}));
+    EXPECT_EQ(form.windowTitle(),
+              QString::fromUtf8("内訳概況書のミルザ（平成16年度以降用） from トルバン財務（概況書）"));
+    EXPECT_EQ(form.ActivePageId(), TWizardPageId::Intro);
+    EXPECT_EQ(form.page1->Memo1a->text(),
+              QString::fromUtf8("『トルバン財務』から『内訳概況書のミルザ（概況書）』へデータを連動させるための中間ファイルを作成します。"));
+    EXPECT_EQ(form.page4->Label4a->text(),
+              QString::fromUtf8("連動先となる『内訳概況書のミルザ（概況書）』で使用する中間ファイルを指定します。"));
+    EXPECT_EQ(form.Page(TWizardPageId::MainItems), nullptr);
+    EXPECT_EQ(form.Page(TWizardPageId::EquityNotes), nullptr);
+    form.btnNext->click();
+    EXPECT_EQ(form.ActivePageId(), TWizardPageId::DataChoice);
+    form.btnNext->click(); // nothing chosen
+    EXPECT_EQ(form.ActivePageId(), TWizardPageId::DataChoice);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, msgkind::Warning);
+    EXPECT_EQ(messages.firstLine(0), "会計データの選択が行われていません。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "「データ選択を開く」ボタンを押して選択して下さい。");
+    EXPECT_EQ(form.ResultCode, ResultFailed);
+}
+
+TEST(WizardForm, ConnectionSettingsAreReadAndNormalised)
 {
     FormFixture fx;
     ScriptedMessages messages;
     TForm1 form(fx.start({}));
     ASSERT_TRUE(form.InitWizard());
-    form.show();
-    EXPECT_EQ(form.Wizard1->pageNames(), (QStringList{"page1", "page2", "page3", "page10", "page4", "page5"}));
-    EXPECT_EQ(form.windowTitle(),
-              QString::fromUtf8("内訳概況書のミルザ（平成16年度以降用） from トルバン財務（概況書）"));
-    EXPECT_EQ(form.Wizard1->activePage(), "page1");
-    EXPECT_TRUE(form.btnBack->isHidden());
-    QTest::mouseClick(form.btnNext, Qt::LeftButton);
-    EXPECT_EQ(form.Wizard1->activePage(), "page2");
-    EXPECT_FALSE(form.btnBack->isHidden());
-    walkToFinish(form);
-    EXPECT_EQ(form.Wizard1->activePage(), "page5");
-    EXPECT_EQ(form.btnNext->text(), QString::fromUtf8("完了(&F)"));
-    QTest::mouseClick(form.btnBack, Qt::LeftButton);
-    EXPECT_EQ(form.Wizard1->activePage(), "page4");
-    EXPECT_EQ(form.ResultCode, ResultFailed);
+    EXPECT_EQ(SysDef.SysDir, "/srv/sys");
+    EXPECT_EQ(SysDef.DBUser, "TOLVAN");
+    EXPECT_EQ(SysDef.DBPassword, "vulmok");
+    EXPECT_EQ(SysDef.UseGroup, 0);
+    EXPECT_EQ(SysDef.HostName, ""); // stand-alone until the login
+    EXPECT_EQ(SysDef.GroupID, 10000);
+    EXPECT_EQ(SysDef.ServerIniFile, fx.dir.file("home/data/brimto/rozivoraduz/tnzaimu.ini"));
     EXPECT_EQ(messages.count(), 0u);
 }
 
+TEST(WizardForm, MissingConnectionSettingsEndTheGateVisibly)
+{
+    // Without the data-server settings dialog no fresh file can be written:
+    // the gate fails with its message instead of running on defaults.
+    for (const char* content : {"", "[LOCAL]\r\n   \r\n[SERVER]\r\nX=1\r\n"}) {
+        FormFixture fx;
+        const std::string ini = fx.dir.file("home/data/brimto/rozivoraduz/tnzaimu.ini");
+        if (*content == 0)
+            std::filesystem::remove(ini);
+        else
+            fx.dir.write("home/data/brimto/rozivoraduz/tnzaimu.ini", content);
+        ScriptedMessages messages;
+        TForm1 form(fx.start({}));
+        EXPECT_FALSE(form.InitWizard());
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_EQ(messages.firstLine(0), "アプリケーションの初期設定がおこなわれていないため");
+        EXPECT_EQ(messages.shown()[0].lines[1].text, "ミルザ連動コンポーネントを終了します。");
+        EXPECT_EQ(messages.shown()[0].buttons, msgbtn::Yes);
+    }
+}
+
+TEST(WizardForm, FreshConnectionFileIsWrittenThenRead)
+{
+    FormFixture fx;
+    const std::string ini = fx.dir.file("home/data/brimto/rozivoraduz/tnzaimu.ini");
+    std::filesystem::remove(ini);
+    ScriptedMessages messages;
+    auto s = fx.start({});
+    int writes = 0;
+    s.Framework.WriteConnectionFile = [&] {
+        ++writes;
+        platform::IniFile f(SysDef.ServerIniFile);
+        f.writeString("LOCAL", "SYSDIR", SysDef.SysDir);
+        f.writeString("LOCAL", "USER", "tolvan");
+        f.writeString("LOCAL", "PASSWORD", SysDef.DBPassword);
+        return true;
+    };
+    TForm1 form(std::move(s));
+    ASSERT_TRUE(form.InitWizard());
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(SysDef.SysDir, fx.dir.file("home/data/brimto/rozivoraduz/data"));
+    EXPECT_EQ(SysDef.DBUser, "TOLVAN");
+}
 TEST(WizardForm, CallerGetsDisableThenCancelledOnWindowClose)
 {
     FormFixture fx;
@@ -103,8 +169,8 @@ TEST(WizardForm, CallerGetsDisableThenCancelledOnWindowClose)
     {
         TForm1 form(fx.start({"1234,1025,7," + fx.dir.file("out.xml")}));
         ASSERT_TRUE(form.InitWizard());
-        form.show();
         EXPECT_EQ(form.Wizard1->pageNames(), (QStringList{"page1", "page2", "page3", "page10", "page5"}));
+        EXPECT_EQ(form.page4, nullptr);
         EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable"}));
         form.close(); // the title-bar button
         EXPECT_EQ(form.ResultCode, ResultCancelled);
@@ -121,96 +187,15 @@ TEST(WizardForm, CancelButtonAsksAndYesEndsAsCancelled)
     {
         TForm1 form(fx.start({"55,2000,0,x.xml"}));
         ASSERT_TRUE(form.InitWizard());
-        form.show();
-        QTest::mouseClick(form.btnCancel, Qt::LeftButton); // No: nothing changes
-        EXPECT_TRUE(form.isVisible());
+        form.btnCancel->click(); // No: nothing changes
         EXPECT_EQ(form.ResultCode, ResultFailed);
-        QTest::mouseClick(form.btnCancel, Qt::LeftButton); // Yes
-        EXPECT_FALSE(form.isVisible());
+        form.btnCancel->click(); // Yes
         EXPECT_EQ(form.ResultCode, ResultCancelled);
     }
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(messages.firstLine(0), "[キャンセル]ボタンが押されました。");
     EXPECT_EQ(messages.shown()[0].lines[1].text, "連動データの作成ウィザードを終了してもよろしいですか？");
     EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 2000 0 1"}));
-}
-
-TEST(WizardForm, FinishWritesTheCallersFileAndPostsMade)
-{
-    FormFixture fx;
-    ScriptedMessages messages;
-    wizard_test::TestCaller caller(99);
-    const std::string out = fx.dir.file("caller-out.xml");
-    {
-        TForm1 form(fx.start({"99,3000,0," + out}));
-        ASSERT_TRUE(form.InitWizard());
-        form.show();
-        walkToFinish(form);
-        QTest::mouseClick(form.btnNext, Qt::LeftButton); // 完了
-        EXPECT_EQ(form.ResultCode, ResultMade);
-        EXPECT_FALSE(form.isVisible());
-    }
-    EXPECT_EQ(messages.count(), 0u); // no success box for a calling program
-    const std::string xml = platform::codec::fromSjis(wizard_test::readBytes(out));
-    EXPECT_NE(xml.find("<FUNCTIONID>2</FUNCTIONID>"), std::string::npos);
-    EXPECT_NE(xml.find("<KOMONSAKINAME>顧問先</KOMONSAKINAME>"), std::string::npos);
-    EXPECT_NE(xml.find("<URIAGE_SYUUNYUUDAKA>1000</URIAGE_SYUUNYUUDAKA>"), std::string::npos);
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 3000 0 0"}));
-}
-
-TEST(WizardForm, StandAloneFinishShowsTheSuccessBox)
-{
-    FormFixture fx;
-    ScriptedMessages messages;
-    TForm1 form(fx.start({}));
-    ASSERT_TRUE(form.InitWizard());
-    form.Export()->OutputFileName = fx.dir.file("alone.xml");
-    form.show();
-    walkToFinish(form);
-    QTest::mouseClick(form.btnNext, Qt::LeftButton);
-    EXPECT_EQ(form.ResultCode, ResultMade);
-    ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0), "中間ファイルが作成されました。");
-    EXPECT_TRUE(std::filesystem::exists(fx.dir.file("alone.xml")));
-}
-
-TEST(WizardForm, FailedExportPostsFailureAndWritesNoFile)
-{
-    FormFixture fx;
-    fx.withFigures = false; // the figures cannot be computed
-    ScriptedMessages messages;
-    wizard_test::TestCaller caller(7);
-    const std::string out = fx.dir.file("never.xml");
-    {
-        TForm1 form(fx.start({"7,1,5," + out}));
-        ASSERT_TRUE(form.InitWizard());
-        form.show();
-        walkToFinish(form);
-        QTest::mouseClick(form.btnNext, Qt::LeftButton);
-        EXPECT_EQ(form.ResultCode, ResultFailed);
-        EXPECT_FALSE(form.isVisible());
-    }
-    ASSERT_EQ(messages.count(), 2u);
-    EXPECT_EQ(messages.firstLine(0), "科目の集計処理に失敗しました。");
-    EXPECT_EQ(messages.firstLine(1), "中間ファイルの作成に失敗しました。");
-    EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1 5 2"}));
-}
-
-TEST(WizardForm, UnwritableFileIsShownAndTheWizardStaysOpen)
-{
-    FormFixture fx;
-    ScriptedMessages messages;
-    TForm1 form(fx.start({}));
-    ASSERT_TRUE(form.InitWizard());
-    form.Export()->OutputFileName = fx.dir.file("missing-folder/out.xml");
-    form.show();
-    walkToFinish(form);
-    QTest::mouseClick(form.btnNext, Qt::LeftButton);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.Wizard1->activePage(), "page5");
-    EXPECT_EQ(messages.count(), 1u);
-    EXPECT_EQ(form.ResultCode, ResultFailed);
 }
 
 TEST(WizardForm, OldOrMissingProductEndsWithTheVersionMessage)

@@ -200,6 +200,19 @@ TEST(XmlSaveDoc, AttributesAndNodesWithoutParent)
     EXPECT_THROW(doc.CreateRoot("Again", ""), platform::xml::XmlError);
 }
 
+TEST(XmlSaveDoc, ControlCharactersNoParserAcceptsAreRefusedWithTheElementNamed)
+{
+    TXmlSaveDoc doc("1.0", "Shift_JIS", "");
+    auto root = doc.CreateRoot("REPORT", "");
+    try {
+        doc.AddTextNode(root, "PROGRAMNAME", std::string("a\x1b[b"));
+        ADD_FAILURE() << "a control character was accepted";
+    } catch (const platform::xml::XmlError& e) {
+        EXPECT_NE(std::string(e.what()).find("PROGRAMNAME"), std::string::npos) << e.what();
+    }
+    EXPECT_NO_THROW(doc.AddTextNode(root, "OK", "tab\tand\nline"));
+}
+
 TEST(XmlSaveDoc, StandaloneOnlyWhenGiven)
 {
     TXmlSaveDoc doc("1.0", "Shift_JIS", "yes");

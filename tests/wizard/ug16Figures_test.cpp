@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <filesystem>
 #include <memory>
 
@@ -139,6 +141,28 @@ TEST_F(Figures, MainItemAddsAndSubtractsByNatureAtTheEndPeriod)
     m2->EndIndex = 14;
     m2->Aggregate(MainBlockId, 0);
     EXPECT_EQ(mainAmount(*m2, 0), 400 * Yen);
+}
+
+TEST_F(Figures, SumsBeyondTheAmountRangeFailInsteadOfWrapping)
+{
+    // Two sales accounts whose total passes the 64-bit range would wrap into
+    // a negative sales figure.
+    const Currency half = std::numeric_limits<Currency>::max() / 2 + Yen;
+    auto m = make();
+    account(*m, "4111", 3).Balance[16] = half;
+    account(*m, "4112", 3).Balance[16] = half;
+    assign(*m, "010", "4111");
+    assign(*m, "010", "4112");
+    EXPECT_THROW(m->Aggregate(MainBlockId, 0), ECurrencyOverflow);
+
+    auto monthly = make();
+    auto& a = account(*monthly, "4111", 3);
+    auto& b = account(*monthly, "4112", 3);
+    a.Net[1] = half;
+    b.Net[1] = half;
+    assignMonth(*monthly, "010", "4111");
+    assignMonth(*monthly, "010", "4112");
+    EXPECT_THROW(monthly->Aggregate(MonthBlockId, 0), ECurrencyOverflow);
 }
 
 TEST_F(Figures, AmountsAreTruncatedTowardZero)
@@ -320,6 +344,8 @@ TEST_F(Figures, FailedLoadEndsTheExportWithCode1AndWritesNoFile)
     TGaikyosyoDataExport exporter("x", 0, dir.file("out.xml"), true, sources);
     exporter.EndPeriodIndex = 15;
     exporter.LastPeriodIndex = 15;
+    exporter.FiscalStart = 45017; // 2023-04-01
+    exporter.FiscalEnd = 45382;   // 2024-03-31
     const std::string ini = dir.file("VzRendo.ini");
     exporter.SetFiguresSource([ini](const TGaikyosyoDataExport& e) { return MakeGaikyosyoFigures(e, ini); });
 

@@ -24,23 +24,22 @@ struct Harness {
     {
         for (int i = 0; i < pages; ++i)
             wizard->addPage(QString("page%1").arg(i + 1), new QWidget);
-        wizard->OnNextClicking = [this](QObject* sender, bool finalState, bool& allowChange) {
-            events.push_back(std::string("clicking:") + (finalState ? "1" : "0") + ":" + who(sender) + ":" +
+        // The clicks come from the Next and Back buttons the wizard took over.
+        QObject::connect(wizard, &TxWizard::nextClicking, [this](bool finalState, bool* allowChange) {
+            events.push_back(std::string("clicking:") + (finalState ? "1" : "0") + ":next:" +
                              wizard->activePage().toStdString());
-            allowChange = allow;
-        };
-        wizard->OnNextClick = [this](QObject* sender, bool finalState) {
-            events.push_back(std::string("next:") + (finalState ? "1" : "0") + ":" + who(sender) + ":" +
+            *allowChange = allow;
+        });
+        QObject::connect(wizard, &TxWizard::nextClicked, [this](bool finalState) {
+            events.push_back(std::string("next:") + (finalState ? "1" : "0") + ":next:" +
                              wizard->activePage().toStdString());
-        };
-        wizard->OnBackClick = [this](QObject* sender) {
-            events.push_back("back:" + who(sender) + ":" + wizard->activePage().toStdString());
-        };
+        });
+        QObject::connect(wizard, &TxWizard::backClicked,
+                         [this] { events.push_back("back:back:" + wizard->activePage().toStdString()); });
         wizard->setNextButton(next);
         wizard->setBackButton(back);
         form.show();
     }
-    std::string who(QObject* o) const { return o == next ? "next" : o == back ? "back" : "?"; }
     void clickNext() { QTest::mouseClick(next, Qt::LeftButton); }
     void clickBack() { QTest::mouseClick(back, Qt::LeftButton); }
 };

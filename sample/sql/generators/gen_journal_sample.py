@@ -32,7 +32,10 @@ for k, u, n, kana, g0, g1, g2, t in extra_accounts:
     w(f"UPDATE OR INSERT INTO KAMOKUMST (KCODE, USERCODE, KNAME, KANA, GROUPM0, GROUPM1, GROUPM2, TAISHAKU, HOJOSW) "
       f"VALUES ('{k}', '{u}', '{n}', '{kana}', '{g0}', '{g1}', '{g2}', {t}, 0) MATCHING (KCODE);")
     w(f"UPDATE OR INSERT INTO HOJOMST (KCODE, HCODE, USERCODE, HNAME) VALUES ('{k}', ' ', '', '{n}') MATCHING (KCODE, HCODE);")
-w("UPDATE KAMOKUMST SET BPFLG = IIF(GROUPM2 < '4000', 'B', 'P');")
+# The compound account (group 9900) only carries the other side of a
+# compound entry: neither balance-sheet nor profit-and-loss, so no tax is
+# ever taken off it.
+w("UPDATE KAMOKUMST SET BPFLG = IIF(GROUPM2 = '9900', '', IIF(GROUPM2 < '4000', 'B', 'P'));")
 w("UPDATE KAMOKUMST SET KEIHKUBU = '1' WHERE KCODE IN ('6111', '6211', '6311', '6411');")
 w("""/* Line numbers of the A4, A3 and closing-statement reports. */
 UPDATE KAMOKUMST K SET EXT1_KS = (SELECT COUNT(*) FROM KAMOKUMST K2 WHERE K2.KCODE <= K.KCODE),
@@ -49,16 +52,18 @@ w("UPDATE OR INSERT INTO GROUPLIST (GCODE, BCODE) VALUES ('B1', '01') MATCHING (
 w("UPDATE OR INSERT INTO GROUPLIST (GCODE, BCODE) VALUES ('B1', '02') MATCHING (GCODE, BCODE);")
 
 # total lines of the general layout: ARRAYNUM, KGROUP (the upper bound of
-# the line's range), name
+# the line's range), name. The names follow the line formulas of the trial
+# balance: 15 is the liabilities (12 + 13 + 14), 16 the capital stock that
+# 23 adds into shareholders' equity with 19 (17 + 18) and 22 (20 + 21).
 lines = [
- (1, "1120", "現金・預金"), (2, "1180", "預金合計"), (3, "1280", "売上債権"), (4, "1380", "棚卸資産"),
- (5, "1390", "流動資産合計"), (6, "1580", "有形固定資産"), (7, "1680", "無形固定資産"), (8, "1780", "投資その他の資産"),
- (9, "1790", "固定資産合計"), (10, "1880", "繰延資産"), (11, "1900", "資産合計"),
- (12, "2180", "仕入債務"), (13, "2280", "短期借入金"), (14, "2380", "その他流動負債"), (15, "2800", "流動負債合計"),
- (16, "3180", "固定負債"), (17, "3210", "資本金"), (18, "3270", "資本剰余金"), (19, "3280", "資本金等合計"),
+ (1, "1120", "現金"), (2, "1180", "当座資産合計"), (3, "1280", "棚卸資産合計"), (4, "1380", "その他流動資産合計"),
+ (5, "1390", "流動資産合計"), (6, "1580", "有形固定資産合計"), (7, "1680", "無形固定資産合計"), (8, "1780", "投資その他の資産合計"),
+ (9, "1790", "固定資産合計"), (10, "1880", "繰延資産合計"), (11, "1900", "資産の部合計"),
+ (12, "2180", "流動負債合計"), (13, "2280", "固定負債合計"), (14, "2380", "引当金合計"), (15, "2800", "負債の部合計"),
+ (16, "3180", "資本金"), (17, "3210", "資本準備金"), (18, "3270", "その他資本剰余金"), (19, "3280", "資本剰余金合計"),
  (20, "3310", "利益準備金"), (21, "3330", "その他利益剰余金"), (22, "3380", "利益剰余金合計"),
- (23, "3480", "株主資本合計"), (24, "3580", "評価・換算差額等"), (25, "3680", "新株予約権"), (26, "3800", "純資産合計"),
- (27, "3900", "負債・純資産合計"), (28, "4800", "売上高"), (29, "5250", "期首棚卸高"), (30, "5400", "売上原価"),
+ (23, "3480", "株主資本合計"), (24, "3580", "評価・換算差額等合計"), (25, "3680", "新株予約権合計"), (26, "3800", "純資産の部合計"),
+ (27, "3900", "負債純資産の部合計"), (28, "4800", "売上高"), (29, "5250", "期首棚卸高"), (30, "5400", "売上原価"),
  (31, "5580", "材料費"), (32, "5680", "労務費"), (33, "5780", "製造経費"), (34, "5830", "製造原価調整"),
  (35, "5790", "当期製品製造原価"), (36, "5880", "売上総利益"), (37, "6180", "販売費及び一般管理費"), (38, "6200", "営業利益"),
  (39, "7180", "営業外収益"), (40, "7280", "営業外費用"), (41, "7300", "経常利益"), (42, "8180", "特別利益"),
@@ -79,7 +84,7 @@ def kikan(month_index):
 rec = [0]
 def line(table, date, kik, scode, k, h, b, rk, rh, rb, amount, tax, text, delflg=0):
     rec[0] += 1
-    w(f"INSERT INTO {table} (REC, DELFLG, TAISHAKU, HIZUKE, KIKAN, SCODE, KCODE, HCODE, BCODE, R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKIYO) "
+    w(f"INSERT INTO {table} (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) "
       f"VALUES ({rec[0]}, {delflg}, 1, '{date}', {kik}, '{scode}', '{k}', '{h}', '{b}', '{rk}', '{rh}', '{rb}', {amount}, {tax}, 0, '{text}');")
 
 def year(table, start_year, scale):

@@ -5,7 +5,9 @@
 
 #include <ibase.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace platform::firebird {
 
@@ -97,12 +99,34 @@ void Service::detach()
         return;
     Firebird::IService* s = service_;
     service_ = nullptr;
+    // A job that failed while its output was read may still be winding down
+    // in the engine; detaching under it lets the engine unload code its
+    // worker is still running (a crash at the end of the process).
+    if (running_)
+        waitForJobEnd(s);
     running_ = false;
     Status st;
     try {
         s->detach(&st);
     } catch (const Firebird::FbException&) {
         s->release();
+    }
+}
+
+void Service::waitForJobEnd(Firebird::IService* s) noexcept
+{
+    const unsigned char items[] = {isc_info_svc_running};
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        unsigned char buf[16] = {};
+        Status st;
+        try {
+            s->query(&st, 0, nullptr, sizeof items, items, sizeof buf, buf);
+        } catch (const Firebird::FbException&) {
+            return;
+        }
+        if (buf[0] != isc_info_svc_running || readLe(buf + 1, 4) == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 

@@ -92,6 +92,7 @@ public:
     DatabaseUsage databaseUsage();
 
 private:
+    static void waitForJobEnd(Firebird::IService* s) noexcept;
     void start(const std::vector<unsigned char>& spb, const char* op);
     std::string context(std::string_view op) const;
     std::string serviceName() const;

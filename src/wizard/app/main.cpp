@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "controls/SDI.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
+#include "wizard/gui/LoginStart.h"
 #include "wizard/gui/ProgramServices.h"
 #include "wizard/gui/WizardForm.h"
 
@@ -35,10 +37,17 @@ int main(int argc, char** argv)
         TForm1 form(TForm1::TStart{commandLine, {}, {}});
         if (form.EndAtOnce())
             return 0;
+        TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
             form.show();
-            exitCode = app.exec();
+            QCoreApplication::processEvents();
+            // No data is touched before an operator has logged in.
+            if (wizard::LoginAtStart(&form))
+                exitCode = app.exec();
+            else
+                form.close();
+            wizard::LogoffAtEnd();
         } else {
             QCoreApplication::processEvents();
         }

@@ -2,6 +2,7 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "accounting/uAccZanCmp1.h"
+#include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
 #include "core/DataModuleSysDef.h"
 #include "core/PlatformUtil.h"
@@ -13,8 +14,10 @@
 
 void InstallProgramServices()
 {
-    // The message box behind every ShowMessage2 of the lower layers.
+    // The message box behind every ShowMessage2 of the lower layers, and
+    // the input dialog behind every ShowInputDlg.
     controls::installMessageBoxHandler();
+    controls::installInputDlgHandler();
     // Folder, computer and file dialogs and the screen metrics for
     // PlatformUtil, which links no widgets.
     SetFolderDialogHooks({platform::gui::browseFolder, platform::gui::browseComputer});
@@ -27,7 +30,4 @@ void InstallProgramServices()
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
     InstallDataListUpdater();
-    // The input dialog's handler comes with the controls library's common
-    // dialogs; until it is installed here a question is answered as
-    // cancelled (core/InputDlgService.h), never as answered.
 }

@@ -64,11 +64,17 @@ int TxWizard::addPage(const QString& name, QWidget* page)
 bool TxWizard::deletePage(const QString& name)
 {
     const int i = pageIndexOf(name);
-    if (i < 0)
+    return i >= 0 && deletePage(widget(i));
+}
+
+bool TxWizard::deletePage(QWidget* page)
+{
+    if (page == nullptr || indexOf(page) < 0)
         return false;
-    QWidget* w = widget(i);
-    removeWidget(w);
-    delete w;
+    removeWidget(page);
+    delete page;
+    if (next_ != nullptr)
+        next_->setText(count() == pageIndex() + 1 ? NextButtonFinCap : NextButtonCap);
     return true;
 }
 
@@ -114,11 +120,9 @@ void TxWizard::showCaptions()
 
 void TxWizard::nextClick()
 {
-    QObject* sender = next_;
     const bool wasLast = count() == pageIndex() + 1;
     bool allow = true;
-    if (OnNextClicking)
-        OnNextClicking(sender, false, allow);
+    emit nextClicking(false, &allow);
     if (!allow)
         return;
     bool finalState = false;
@@ -132,13 +136,11 @@ void TxWizard::nextClick()
     }
     if (count() == pageIndex() + 1 && next_ != nullptr)
         next_->setText(NextButtonFinCap);
-    if (OnNextClick)
-        OnNextClick(sender, finalState);
+    emit nextClicked(finalState);
 }
 
 void TxWizard::backClick()
 {
-    QObject* sender = back_;
     if (count() == 1 || pageIndex() == 0) {
         if (back_ != nullptr)
             back_->hide();
@@ -150,6 +152,5 @@ void TxWizard::backClick()
         if (pageIndex() == 0 && count() > 1 && back_ != nullptr)
             back_->hide();
     }
-    if (OnBackClick)
-        OnBackClick(sender);
+    emit backClicked();
 }

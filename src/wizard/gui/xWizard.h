@@ -2,12 +2,10 @@
 // The wizard's page control: a stack of named pages driving a Next and a
 // Back button. It asks its owner (OnNextClicking) before every step forward,
 // gives the Next button the finish caption on the last page and reports the
-// click on the last page as the finish (OnNextClick with FinalState true).
+// click on the last page as the finish (nextClicked with finalState true).
 
 #include <QStackedWidget>
 #include <QStringList>
-
-#include <functional>
 
 class QAbstractButton;
 class QLabel;
@@ -15,10 +13,6 @@ class QLabel;
 class TxWizard : public QStackedWidget {
     Q_OBJECT
 public:
-    using TNotifyEvent = std::function<void(QObject* sender)>;
-    using TNextClickEvent = std::function<void(QObject* sender, bool finalState)>;
-    using TNextClickingEvent = std::function<void(QObject* sender, bool finalState, bool& allowChange)>;
-
     explicit TxWizard(QWidget* parent = nullptr);
 
     // Captions; an empty one gets its default at construction.
@@ -45,6 +39,7 @@ public:
     int addPage(const QString& name, QWidget* page);
     // Removes and deletes the named page; false when there is none.
     bool deletePage(const QString& name);
+    bool deletePage(QWidget* page);
     QStringList pageNames() const;
     QString pageName(int index) const;
     int pageIndexOf(const QString& name) const;
@@ -54,16 +49,18 @@ public:
     void setActivePage(const QString& name);
     QString activePage() const { return pageName(currentIndex()); }
 
-    TNotifyEvent OnBackClick;
-    TNextClickEvent OnNextClick;
-    TNextClickingEvent OnNextClicking;
-
     // The Next and Back clicks (public so the owner may step by keyboard).
     void nextClick();
     void backClick();
 
 signals:
     void pageChanged(int index);
+    // Before every step forward; a receiver clears *allowChange to keep the
+    // page (connect directly). finalState is always false here.
+    void nextClicking(bool finalState, bool* allowChange);
+    // After an allowed step; finalState true for the click on the last page.
+    void nextClicked(bool finalState);
+    void backClicked();
 
 private:
     void showCaptions();

@@ -1,0 +1,430 @@
+// Taking shared data sets to this computer and storing them back, on a
+// share root (a folder listed under letter X in the share-root table) with
+// the embedded system database of a sample root.
+
+#include "registry_fixture.h"
+
+#include "core/DataInfomation.h"
+#include "platform/exclusive_file.h"
+#include "platform/ini_file.h"
+#include "platform/share_roots.h"
+#include "support/scripted_messages.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using registry_fixture::fb::Database;
+using registry_fixture::fb::Query;
+using registry_fixture::fb::Transaction;
+
+extern char** environ;
+
+namespace {
+
+void copyDataSet(const std::string& from, const std::string& to)
+{
+    fs::create_directories(to);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(from + "/" + name, to + "/" + name, fs::copy_options::overwrite_existing);
+}
+
+void execOn(const std::string& database, const std::string& statement)
+{
+    Database db;
+    db.setDatabaseName(database);
+    db.addParam("user_name=SYSDBA");
+    db.addParam("lc_ctype=SJIS_0208");
+    db.connect();
+    db.executeImmediate(statement);
+    db.disconnect();
+}
+
+bool hasTable(const std::string& database, const std::string& table)
+{
+    Database db;
+    db.setDatabaseName(database);
+    db.addParam("user_name=SYSDBA");
+    db.addParam("lc_ctype=SJIS_0208");
+    db.connect();
+    Transaction t(&db);
+    t.startTransaction();
+    Query q(&db, &t);
+    q.sql().add("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME=:NAME");
+    q.paramByName("NAME").setString(table);
+    q.open();
+    const bool found = q.field(0).asInteger() > 0;
+    q.close();
+    t.commit();
+    return found;
+}
+
+TDataInfomationRec iniOf(const std::string& folder)
+{
+    TDataInfomation di;
+    TDataInfomationRec rec;
+    di.ReadDataIni(folder, rec);
+    return rec;
+}
+
+std::string messageText(const ScriptedMessages& m)
+{
+    std::string text;
+    for (const auto& r : m.shown())
+        text += core::messageAsText(r);
+    return text;
+}
+
+class SharedDataSet : public registry_fixture::RegistryTest {
+protected:
+    void SetUp() override
+    {
+        RegistryTest::SetUp();
+        shareRoot = root.folder() + "/server";
+        area = shareRoot + "/rozivoraduz/sv0001";
+        copyDataSet(company.folder, area);
+        platform::share_roots::save({{'X', shareRoot, true}});
+        sql({"UPDATE DATALIST SET ENTTEXT='共有の会社', PASNAME=:P0, NETDRIVE=1, KYOYULOCK=0 WHERE REC=7"}, {area});
+        working = SysDef.SysDir + "/0007";
+    }
+
+    TDataSentakuRec row(TDataSentakuListCtl& ctl)
+    {
+        TDataSentakuRec rec;
+        EXPECT_TRUE(ctl.GetDataListRecordByPath(working, rec));
+        return rec;
+    }
+
+    std::string kyoyuLock() { return value("DATALIST", "KYOYULOCK", "REC=7").value_or("<none>"); }
+
+    // Makes the area a consolidated data set with children 001 and 002.
+    void makeConsolidated()
+    {
+        platform::IniFile(TDataInfomation::IniPath(area)).writeString("DATAINFO", "GASSANKBN", "1");
+        for (const char* child : {"001", "002"}) {
+            copyDataSet(company.folder, area + "/" + child);
+            platform::IniFile(TDataInfomation::IniPath(area + "/" + child))
+                .writeString("DATAINFO", "DATALISTNAME", std::string("支店") + child);
+        }
+    }
+
+    std::string shareRoot, area, working;
+};
+
+} // namespace
+
+TEST_F(SharedDataSet, TakeMarksBothCopiesAndStoreBackReachesTheServer)
+{
+    ScriptedMessages messages;
+    TDataSentakuListCtl ctl;
+    TDataSentakuRec rec = row(ctl);
+    EXPECT_EQ(rec.Data.PASNAME, area);
+    EXPECT_EQ(rec.Data.LocalPath, working);
+    EXPECT_EQ(rec.Data.NETDRIVE, 1);
+
+    ASSERT_EQ(ctl.KyoyuDataLock(rec, 1), 1) << messageText(messages);
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 2);
+    EXPECT_EQ(iniOf(area).SHARE_OPCODE, SysDef.OpCode);
+    EXPECT_EQ(iniOf(area).SHARE_OPERATOR, SysDef.OpName);
+    EXPECT_EQ(iniOf(working).SHARE_STATUS, 2);
+    EXPECT_EQ(kyoyuLock(), "1");
+    EXPECT_TRUE(fs::exists(working + "/tnacc.fdb"));
+    EXPECT_FALSE(fs::exists(area + "/share.lck")) << "the area lock lasts only for the take";
+    EXPECT_EQ(value("SERVERDATALIST", "DRIVELETTER", "PASNAME='" + area + "'"), "X");
+
+    // The wizard finds the working folder taken and stores it back.
+    std::string sharePath;
+    std::int32_t net = 0, lock = 0;
+    ASSERT_TRUE(ctl.ConvLocalPathToSharePath(working, sharePath, net, lock));
+    EXPECT_EQ(sharePath, area);
+    EXPECT_EQ(net, 1);
+    EXPECT_EQ(lock, 1);
+    execOn(working + "/tnacc.fdb", "CREATE TABLE WORK_DONE_HERE (X INTEGER)");
+    rec = row(ctl);
+    ASSERT_EQ(ctl.KyoyuDataUnlock(rec, 1), 1) << messageText(messages);
+    EXPECT_TRUE(hasTable(area + "/tnacc.fdb", "WORK_DONE_HERE"));
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 1);
+    EXPECT_EQ(iniOf(working).SHARE_STATUS, 1);
+    EXPECT_EQ(kyoyuLock(), "0");
+    EXPECT_EQ(messages.count(), 0u) << messageText(messages);
+}
+
+TEST_F(SharedDataSet, TakeOfASetAnotherOperatorHoldsIsRefused)
+{
+    {
+        platform::IniFile ini(TDataInfomation::IniPath(area));
+        ini.writeInteger("DATASTS", "SHARE_STATUS", 2);
+        ini.writeInteger("DATASTS", "SHARE_OPCODE", SysDef.GroupID * 10000 + 5);
+        ini.writeString("DATASTS", "SHARE_OPERATOR", "佐藤");
+    }
+    ScriptedMessages messages;
+    TDataSentakuListCtl ctl;
+    TDataSentakuRec rec = row(ctl);
+    EXPECT_EQ(ctl.KyoyuDataLock(rec, 1), -1);
+    ASSERT_EQ(messages.count(), 1u);
+    const auto& shown = messages.shown()[0];
+    EXPECT_EQ(shown.caption, "選択データの状態");
+    EXPECT_EQ(shown.lines[0].text, "共有データは現在使用されています。");
+    EXPECT_EQ(shown.lines[2].text, "　" + area);
+    EXPECT_EQ(shown.lines[5].text, "　5") << "the holder's login code";
+    EXPECT_EQ(shown.lines[8].text, "　佐藤");
+    EXPECT_EQ(kyoyuLock(), "0");
+    EXPECT_EQ(iniOf(area).SHARE_OPERATOR, "佐藤") << "the holder's mark stays";
+
+    // A take in progress on another computer (its lock file) is refused too.
+    platform::IniFile(TDataInfomation::IniPath(area)).writeInteger("DATASTS", "SHARE_STATUS", 1);
+    std::ofstream(area + "/share.lck") << "otherpc 4242 100000009 鈴木\n";
+    messages.clear();
+    EXPECT_EQ(ctl.KyoyuDataLock(rec, 1), -1);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "共有データは現在使用されています。");
+    EXPECT_TRUE(fs::exists(area + "/share.lck")) << "another computer's lock is not broken";
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 1);
+}
+
+TEST_F(SharedDataSet, UnreachableServerIsReportedUnlessQuiet)
+{
+    fs::remove_all(area);
+    ScriptedMessages messages;
+    TDataSentakuListCtl ctl;
+    TDataSentakuRec rec = row(ctl);
+    EXPECT_EQ(ctl.KyoyuDataLock(rec, 1), 0);
+    EXPECT_EQ(messages.count(), 0u);
+    EXPECT_EQ(ctl.KyoyuDataLock(rec, 0), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "【共有データパス】");
+    EXPECT_EQ(kyoyuLock(), "0");
+}
+
+TEST_F(SharedDataSet, FailedChildCopyOnStoreBackLosesNothingAndKeepsTheSetTaken)
+{
+    makeConsolidated();
+    ScriptedMessages messages;
+    TDataSentakuListCtl ctl;
+    TDataSentakuRec rec = row(ctl);
+    ASSERT_EQ(ctl.KyoyuDataLock(rec, 1), 1) << messageText(messages);
+    ASSERT_EQ(rec.ChildCount, 2);
+    EXPECT_EQ(rec.Children[1].LocalPath, working + "/002");
+    EXPECT_TRUE(fs::exists(working + "/002/tnacc.fdb"));
+    EXPECT_EQ(value("CHILD_DATALIST", "ENTTEXT", "REC=7 AND ROWNO=2"), "支店002");
+
+    execOn(working + "/tnacc.fdb", "CREATE TABLE PARENT_WORK (X INTEGER)");
+    execOn(working + "/002/tnacc.fdb", "CREATE TABLE CHILD_WORK (X INTEGER)");
+    ctl.CopyDataSet = [](const std::string& from, const std::string& to) {
+        return from.ends_with("/002") ? false : CopyDataSetFiles(from, to);
+    };
+    rec = row(ctl);
+    EXPECT_EQ(ctl.KyoyuDataUnlock(rec, 1), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].lines[2].text, area + "/002");
+    // Nothing on the server changed and the set is still this computer's.
+    EXPECT_FALSE(hasTable(area + "/tnacc.fdb", "PARENT_WORK"));
+    EXPECT_FALSE(hasTable(area + "/002/tnacc.fdb", "CHILD_WORK"));
+    EXPECT_TRUE(fs::exists(area + "/001/tnacc.fdb"));
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 2);
+    EXPECT_EQ(iniOf(working).SHARE_STATUS, 2);
+    EXPECT_EQ(kyoyuLock(), "1");
+    for (const auto& e : fs::directory_iterator(area))
+        EXPECT_FALSE(e.path().filename().string().ends_with("~")) << e.path();
+
+    // With the server reachable again everything goes back.
+    ctl.CopyDataSet = CopyDataSetFiles;
+    rec = row(ctl);
+    ASSERT_EQ(ctl.KyoyuDataUnlock(rec, 1), 1) << messageText(messages);
+    EXPECT_TRUE(hasTable(area + "/tnacc.fdb", "PARENT_WORK"));
+    EXPECT_TRUE(hasTable(area + "/002/tnacc.fdb", "CHILD_WORK"));
+    EXPECT_EQ(iniOf(area + "/002").SHARE_STATUS, 1);
+    EXPECT_EQ(iniOf(working + "/002").SHARE_STATUS, 1);
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 1);
+    EXPECT_EQ(kyoyuLock(), "0");
+}
+
+TEST_F(SharedDataSet, DamagedChildStopsTheTakeBeforeAnythingIsCopied)
+{
+    makeConsolidated();
+    platform::IniFile(TDataInfomation::IniPath(area + "/002")).writeInteger("DATASTS", "STATUS", 10);
+    ScriptedMessages messages;
+    TDataSentakuListCtl ctl;
+    TDataSentakuRec rec = row(ctl);
+    EXPECT_EQ(ctl.KyoyuDataLock(rec, 1), -1);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0).substr(0, 30), std::string("共有サーバー上のデータが破損しているため").substr(0, 30));
+    EXPECT_FALSE(fs::exists(working + "/tnacc.fdb"));
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 1);
+}
+
+TEST_F(SharedDataSet, PathMappingAndServerList)
+{
+    TDataSentakuListCtl ctl;
+    std::string local;
+    ctl.SharePathToLocalPath(area + "/001", 10, local);
+    EXPECT_EQ(local, working + "/001");
+    ctl.SharePathToLocalPath(area, 0, local);
+    EXPECT_EQ(local, working);
+    ctl.SharePathToLocalPath(shareRoot + "/nowhere", 0, local);
+    EXPECT_EQ(local, "");
+    EXPECT_EQ(ShareDriveLetter(area), "X");
+    EXPECT_EQ(ShareDriveLetter("/elsewhere"), "/");
+
+    // The server list: rebuilt from the folders, sorted, without the two
+    // backup folders; then written and read back.
+    fs::create_directories(shareRoot + "/rozivoraduz/sv0002");
+    fs::create_directories(shareRoot + "/rozivoraduz/DEDIVIDEREZ_IVIVIV");
+    fs::create_directories(shareRoot + "/rozivoraduz/velmorazaimu_backup");
+    fs::create_directories(area + "/002");
+    fs::create_directories(area + "/001");
+    TDataSentakuListCtl server;
+    server.ServerListMode = 1;
+    const std::string folder = shareRoot + "/rozivoraduz";
+    server.ServerExecute(1, folder, 5, false, "");
+    ASSERT_EQ(server.RowCount, 2);
+    EXPECT_EQ(server.Rows[0].Data.PASNAME, area);
+    EXPECT_EQ(server.Rows[0].Data.ENTTEXT, kFreeAreaName);
+    ASSERT_EQ(server.Rows[0].ChildCount, 2);
+    EXPECT_EQ(server.Rows[0].Children[0].PASNAME, area + "/001");
+    EXPECT_EQ(server.Rows[0].Children[1].ROWNO, 2);
+    for (auto& row : server.Rows) {
+        ASSERT_TRUE(server.UpdateServerDataListRecord(row.Data, 1, true));
+        for (auto& child : row.Children)
+            ASSERT_TRUE(server.UpdateServerDataListChildRecord(child, 1, true));
+    }
+    std::string next;
+    server.GetNextServerFolderName(folder, 1, next);
+    EXPECT_EQ(next, "sv0003");
+    server.GetNextServerFolderName(shareRoot + "/empty", 1, next);
+    EXPECT_EQ(next, "sv0001");
+    server.ServerExecute(0, folder, 5, true, "");
+    ASSERT_EQ(server.RowCount, 2);
+    EXPECT_EQ(server.Rows[0].Data.PASNAME, shareRoot + "/rozivoraduz/sv0002");
+    EXPECT_EQ(server.Rows[1].ChildCount, 2);
+    EXPECT_EQ(server.ChildRowCount, 2);
+
+    // A path registered twice is folded into one row with a new number.
+    sql({"INSERT INTO SERVERDATALIST (GROUPID, DRIVELETTER, REC, ENTTEXT, PASNAME) VALUES (10000, 'X', 9, 'x', :P0)"},
+        {area});
+    TDataListRec twice = server.Rows[1].Data;
+    ASSERT_TRUE(server.UpdateServerDataListRecord(twice, 1, true));
+    EXPECT_EQ(value("SERVERDATALIST", "COUNT(*)", "PASNAME='" + area + "'"), "1");
+    EXPECT_EQ(value("SERVERDATALIST", "REC", "PASNAME='" + area + "'"), "3");
+}
+
+// Two processes, each with its own system database (two computers), take
+// the same free area at once: exactly one of them holds it afterwards.
+TEST(ShareRaceChild, TakesWhenTheGateOpens)
+{
+    const char* area = std::getenv("MIRUZA_RACE_AREA");
+    if (area == nullptr)
+        GTEST_SKIP() << "runs only as a child of SharedDataSet.TwoProcessesRacingLeaveOneHolder";
+    test_support::SampleRoot own(registry_fixture::rootOptions());
+    test_support::ScopedEnv home("MIRUZA_HOME", own.folder());
+    const auto& info = own.info();
+    ResetProcessState();
+    SysDef.SysDir = info.sysDir;
+    SysDef.LogDir = info.logDir;
+    SysDef.WorkDir = info.tempDir;
+    SysDef.DBUser = "TOLVAN";
+    SysDef.GroupID = info.groupId;
+    SysDef.OpCode = info.groupId * 10000 + std::atoi(std::getenv("MIRUZA_RACE_LOGIN"));
+    SysDef.OpName = std::string("operator ") + std::getenv("MIRUZA_RACE_LOGIN");
+    SysDef.SysVerMajor = 12;
+    auto dm = std::make_unique<core::TDM>();
+    core::DM = dm.get();
+    ASSERT_TRUE(dm->fnAccDefConnected({}, 1));
+    {
+        Database db;
+        db.setDatabaseName(info.systemDatabase);
+        db.addParam("user_name=SYSDBA");
+        db.addParam("lc_ctype=SJIS_0208");
+        db.connect();
+        Transaction t(&db);
+        t.startTransaction();
+        Query q(&db, &t);
+        q.sql().add("UPDATE DATALIST SET ENTTEXT='共有', PASNAME=:P, NETDRIVE=1 WHERE REC=7");
+        q.paramByName("P").setString(area);
+        q.execSQL();
+        t.commit();
+    }
+    ScriptedMessages messages;
+    TDataSentakuListCtl ctl;
+    TDataSentakuRec rec;
+    ASSERT_TRUE(ctl.GetDataListRecordByPath(SysDef.SysDir + "/0007", rec));
+
+    // Ready, then wait for the gate: the parent closes it for both at once.
+    const int ready = std::atoi(std::getenv("MIRUZA_RACE_READY_FD"));
+    const int gate = std::atoi(std::getenv("MIRUZA_RACE_GATE_FD"));
+    ASSERT_EQ(::write(ready, "r", 1), 1);
+    char c;
+    while (::read(gate, &c, 1) > 0) {
+    }
+    const int result = ctl.KyoyuDataLock(rec, 1);
+    std::ofstream(std::getenv("MIRUZA_RACE_RESULT")) << result;
+    dm.reset();
+    ResetProcessState();
+}
+
+TEST_F(SharedDataSet, TwoProcessesRacingLeaveOneHolder)
+{
+    int ready[2], gate[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(gate), 0);
+    const std::string self = fs::read_symlink("/proc/self/exe");
+    std::vector<pid_t> children;
+    for (int login : {21, 22}) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e)
+            env.emplace_back(*e);
+        env.push_back("MIRUZA_RACE_AREA=" + area);
+        env.push_back("MIRUZA_RACE_LOGIN=" + std::to_string(login));
+        env.push_back("MIRUZA_RACE_READY_FD=" + std::to_string(ready[1]));
+        env.push_back("MIRUZA_RACE_GATE_FD=" + std::to_string(gate[0]));
+        env.push_back("MIRUZA_RACE_RESULT=" + root.folder() + "/race-" + std::to_string(login));
+        std::vector<char*> envp;
+        for (auto& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::string filter = "--gtest_filter=ShareRaceChild.TakesWhenTheGateOpens";
+        std::vector<char*> argv = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, ready[0]);
+        posix_spawn_file_actions_addclose(&actions, gate[1]);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        children.push_back(pid);
+    }
+    ::close(ready[1]);
+    ::close(gate[0]);
+    int readyCount = 0;
+    char c;
+    while (readyCount < 2 && ::read(ready[0], &c, 1) == 1)
+        ++readyCount;
+    ::close(gate[1]); // both children go
+    ::close(ready[0]);
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child " << pid;
+    }
+    ASSERT_EQ(readyCount, 2);
+    std::map<int, int> results; // login code -> result of its take
+    for (int login : {21, 22}) {
+        std::ifstream in(root.folder() + "/race-" + std::to_string(login));
+        int r = 99;
+        in >> r;
+        results[login] = r;
+    }
+    ASSERT_EQ(std::min(results[21], results[22]), -1);
+    ASSERT_EQ(std::max(results[21], results[22]), 1) << "exactly one take succeeds";
+    const int winner = results[21] == 1 ? 21 : 22;
+    const auto server = iniOf(area);
+    EXPECT_EQ(server.SHARE_STATUS, 2);
+    EXPECT_EQ(server.SHARE_OPCODE, SysDef.GroupID * 10000 + winner);
+    EXPECT_FALSE(fs::exists(area + "/share.lck"));
+}
