@@ -568,11 +568,10 @@ void TBSDI::PutProcRirekiInfo(int mode)
     const char* context = "TBSDI.PutProcRirekiInfo";
     auto proc = CreateDatProc("OPINF_DELETE");
     auto query = CreateDatQuery();
-    std::optional<core::TOwnTransaction> tr;
     try {
         if (!proc || !query)
             throw missingComponent(context);
-        tr.emplace(IBTransactionDAT);
+        core::RunDbOperation(IBTransactionDAT, core::DbPolicy(context).with(core::DbReport::Raise), [&] {
         const std::string job = windowTitle().toStdString();
         proc->ParamByName("OPCODE").setInteger(SysDef.OpCode);
         proc->ParamByName("JOBNAME").setString(job);
@@ -587,15 +586,11 @@ void TBSDI::PutProcRirekiInfo(int mode)
             query->paramByName("OPENTIME").setTimestamp(core::opsupport::toTimestamp(core::opsupport::nowDateTime()));
             query->execSQL();
         }
-        tr->commit();
+        });
     } catch (const fb::EIBError& e) {
-        if (tr)
-            tr->rollback();
         core::IBErrorProc(e, context, "実行履歴の記録に失敗しました。");
         throw;
     } catch (...) {
-        if (tr)
-            tr->rollback();
         throw;
     }
 }
@@ -605,12 +600,11 @@ void TBSDI::GetFormSize()
     if (!SizeMemory)
         return;
     const char* context = "TBSDI.GetFormSize";
-    std::optional<core::TOwnTransaction> tr;
     try {
         auto q = core::CreateAccQuery("ACCDEF", false);
         if (!q || !core::DM->IBDatabaseDEF.connected())
             throw fb::EIBError(0, 0, "システムデータベースに接続されていないため、処理できません。", context);
-        tr.emplace(core::DM->IBTransactionDEF);
+        core::RunDbOperation(core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise), [&] {
         q->sql().add("SELECT FMTOP,FMLEFT,FMHEIGHT,FMWIDTH FROM FORMRSIZE");
         q->sql().add("WHERE FMNAME=:FMNAME AND OPCODE=:OPCODE");
         q->paramByName("FMNAME").setString(formName(this));
@@ -643,14 +637,10 @@ void TBSDI::GetFormSize()
             q->paramByName("DEFWIDTH").setInteger(width);
             q->execSQL();
         }
-        tr->commit();
+        });
     } catch (const fb::EIBError& e) {
-        if (tr)
-            tr->rollback();
         core::IBErrorProc(e, context, "画面サイズの読込に失敗しました。");
     } catch (...) {
-        if (tr)
-            tr->rollback();
         throw;
     }
 }
@@ -680,12 +670,11 @@ void TBSDI::PutFormSize()
         top = 0;
     if (left > client.width())
         left = 0;
-    std::optional<core::TOwnTransaction> tr;
     try {
         auto q = core::CreateAccQuery("ACCDEF", false);
         if (!q || !core::DM->IBDatabaseDEF.connected())
             throw fb::EIBError(0, 0, "システムデータベースに接続されていないため、処理できません。", context);
-        tr.emplace(core::DM->IBTransactionDEF);
+        core::RunDbOperation(core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise), [&] {
         q->sql().add("UPDATE FORMRSIZE SET FMTOP=:FMTOP,FMLEFT=:FMLEFT,FMHEIGHT=:FMHEIGHT,FMWIDTH=:FMWIDTH");
         q->sql().add("WHERE OPCODE=:OPCODE AND FMNAME=:FMNAME");
         q->paramByName("FMTOP").setInteger(top);
@@ -695,14 +684,10 @@ void TBSDI::PutFormSize()
         q->paramByName("OPCODE").setInteger(SysDef.OpCode);
         q->paramByName("FMNAME").setString(formName(this));
         q->execSQL();
-        tr->commit();
+        });
     } catch (const fb::EIBError& e) {
-        if (tr)
-            tr->rollback();
         core::IBErrorProc(e, context, "画面サイズの保存に失敗しました。");
     } catch (...) {
-        if (tr)
-            tr->rollback();
         throw;
     }
 }

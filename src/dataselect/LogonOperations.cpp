@@ -1,4 +1,5 @@
 #include "dataselect/LogonOperations.h"
+#include "core/DbOperation.h"
 
 #include "core/AppInfo.h"
 #include "core/DataModule.h"
@@ -126,7 +127,7 @@ bool TLogonOperations::RunLogonProcedure(int code, const std::string& password, 
 {
     core::TDM& d = dm();
     try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         SysDef.OpCode = 0;
         const bool sharedTerminal = ConnectMode == 2;
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
@@ -145,7 +146,7 @@ bool TLogonOperations::RunLogonProcedure(int code, const std::string& password, 
         loginCode = q.fieldByName("LOGINCODE").asInteger();
         jobLevel = q.fieldByName("JOBLEVEL").asInteger();
         q.close();
-        tr.commit();
+        });
         return true;
     } catch (const core::EIBError& e) {
         core::IBErrorProc(e, context, "", false);
@@ -243,7 +244,7 @@ void TLogonOperations::ReadOperatorName(int loginCode)
     SysDef.OpName.clear();
     SysDef.IsAdmin = 0;
     try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT OPNAME,JIMUSHO,OKINIIRI FROM OPERATOR");
         q.sql().add("WHERE GROUPID=:GROUPID");
@@ -256,7 +257,7 @@ void TLogonOperations::ReadOperatorName(int loginCode)
             SysDef.IsAdmin = q.fieldByName("JIMUSHO").asInteger() == 1 ? 1 : 0;
         }
         q.close();
-        tr.commit();
+        });
     } catch (const std::exception&) {
         SysDef.OpName.clear();
     }
@@ -268,7 +269,7 @@ void TLogonOperations::ReadOperatorRights(int loginCode)
     SysDef.IsMyNumberAdmin = 0;
     SysDef.IsApprover = 0;
     try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT MYNUMBER_ADM,SHONIN FROM OPERATOR");
         q.sql().add("WHERE (GROUPID=:GROUPID) AND (OPCODE=:OPCODE)");
@@ -280,7 +281,7 @@ void TLogonOperations::ReadOperatorRights(int loginCode)
             SysDef.IsApprover = q.fieldByName("SHONIN").asInteger() == 1 ? 1 : 0;
         }
         q.close();
-        tr.commit();
+        });
     } catch (const std::exception&) {
         SysDef.IsMyNumberAdmin = 0;
         SysDef.IsApprover = 0;
@@ -301,7 +302,7 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
             warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
             return false;
         }
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT PASWORD FROM OPERATOR");
         q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
@@ -311,7 +312,7 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
         if (!q.eof())
             password = q.fieldByName("PASWORD").asString();
         q.close();
-        tr.commit();
+        });
         d.IBDatabaseDEF.disconnect();
         return !password.empty();
     } catch (const core::EIBError& e) {
@@ -344,7 +345,7 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
             warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
             return false;
         }
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");
         q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
@@ -371,7 +372,7 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
         q.paramByName("OPCODE").setInteger(opCode);
         q.paramByName("PASWORD").setString(password);
         q.execSQL();
-        tr.commit();
+        });
         d.IBDatabaseDEF.disconnect();
         return true;
     } catch (const core::EIBError& e) {
