@@ -1,4 +1,5 @@
 #include "controls/SDI.h"
+#include "core/ProcessState.h"
 
 #include "controls/ColorUtil.h"
 #include "controls/xKikanPanel.h"
@@ -747,3 +748,8 @@ void TBSDI::SetupPeriodControls()
             p4->SetKikanInfo(AccInf.SIME, AccInf.KISHU, AccInf.KIMATU, AccInf.KAISI);
     }
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(mainFormSlot());
+} // namespace
