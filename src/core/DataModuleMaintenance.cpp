@@ -39,9 +39,7 @@ bool countsAnyRow(fb::Transaction& transaction, fb::Query& q, Prepare prepare, c
 {
     bool found = false;
     RunDbOperation(transaction, DbPolicy(context, message), [&](TDbScope& op) {
-        op.closeOnFailure(q);
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         prepare(q);
         q.open();
         found = q.field(0).asInteger() > 0;
@@ -509,9 +507,7 @@ bool TDM::ServerFileOperation(const std::string& operationIn, const std::string&
     }
     bool result = false;
     if (!RunDbOperation(IBTransactionDEF, DbPolicy("TDM.ServerFileOperation", message), [&](TDbScope& scope) {
-            scope.closeOnFailure(IBSQLDEF);
-            IBSQLDEF.close();
-            IBSQLDEF.sql().clear();
+            scope.fresh(IBSQLDEF);
             if (fileOp) {
                 IBSQLDEF.sql().add("SELECT WBOOL FROM FILEOPERATION(:MODE,:FILEPATH1,:FILEPATH2)");
                 IBSQLDEF.paramByName("FILEPATH2").setString(op == "FCOPY" ? path2 : std::string());
@@ -547,9 +543,7 @@ std::string TDM::ServerLongToShortFileName(const std::string& path)
     }
     std::string result;
     if (!RunDbOperation(IBTransactionDEF, DbPolicy("TDM.ServerLongToShortFileName", kMessage), [&](TDbScope& op) {
-            op.closeOnFailure(IBSQLDEF);
-            IBSQLDEF.close();
-            IBSQLDEF.sql().clear();
+            op.fresh(IBSQLDEF);
             IBSQLDEF.sql().add("SELECT SHORTNAME FROM LONGTOSHORTFILENAME(:LONGNAME)");
             IBSQLDEF.paramByName("LONGNAME").setString(path);
             IBSQLDEF.execQuery();
@@ -645,9 +639,7 @@ bool TDM::FCopy(const std::string& source, const std::string& target, std::uint8
 bool TDM::ClearOpinf()
 {
     RunDbOperation(IBTransactionDAT, DbPolicy("TDM.ClearOpinf").with(DbReport::Raise), [&](TDbScope& op) {
-        op.closeOnFailure(IBQACC1);
-        IBQACC1.close();
-        IBQACC1.sql().clear();
+        op.fresh(IBQACC1);
         IBQACC1.sql().add("DELETE FROM OPINF");
         IBQACC1.execSQL();
     });

@@ -766,9 +766,7 @@ void GetProgramVersion()
     if (!opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.GetProgramVersion").with(DbReport::Quiet),
                    [&](TDM& d, TDbScope& op) {
         fb::Query& q = d.IBSQLDEF;
-        op.closeOnFailure(q);
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM VERSION");
         q.sql().add("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC");
         q.open();

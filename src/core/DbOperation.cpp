@@ -52,6 +52,14 @@ void TDbScope::commitRetaining()
     own_.transaction().commitRetaining();
 }
 
+fb::Query& TDbScope::fresh(fb::Query& q)
+{
+    closeOnFailure(q);
+    q.close();
+    q.sql().clear();
+    return q;
+}
+
 void ReportDbFailure(const std::exception& e, const std::string& context, const std::string& message)
 {
     if (const auto* ib = dynamic_cast<const fb::EIBError*>(&e))

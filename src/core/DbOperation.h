@@ -110,6 +110,9 @@ public:
     // Queries closed when the body fails, before the transaction ends
     // (shared statements of the data module must not stay open).
     void closeOnFailure(platform::firebird::Query& q) { closing_.push_back(&q); }
+    // A shared statement ready for new text: closed, its text cleared, and
+    // closed again should the body fail.
+    platform::firebird::Query& fresh(platform::firebird::Query& q);
 
 private:
     friend bool RunDbOperation(platform::firebird::Transaction&, const DbPolicy&,

@@ -363,9 +363,7 @@ void TLoginUserListOnDef::Execute(std::int32_t groupCode, std::int32_t opCode, b
                                  .with(core::DbReport::ErrorBoxAndRaise)
                                  .insideCallers(core::DbReport::Raise),
                              [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         q.sql().add("SELECT L.OPERATORCODE,L.PCNAME,O.OPNAME FROM LOGONUSERLIST L");
         q.sql().add("INNER JOIN OPERATOR O ON(L.GROUPID=O.GROUPID AND L.OPERATORCODE=O.OPCODE)");
         q.sql().add("WHERE L.GROUPID=:GROUPID");

@@ -122,9 +122,7 @@ bool TCodeTaikeiIO::UpDateRecored(const TCodeTaikeiRec2& rec)
                                 core::DbPolicy("TCodeTaikeiIO.UpDateRecored", "コード体系の更新に失敗しました。")
                                     .insideCallers(core::DbReport::Quiet),
                                 [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         q.sql().add("UPDATE USERCODE SET NAME=:NAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,");
         q.sql().add("INIDAT1=:INIDAT1,INIDAT2=:INIDAT2,INIDAT3=:INIDAT3,INIDAT4=:INIDAT4,INIDAT5=:INIDAT5,"
                     "INIDAT6=:INIDAT6,INIDAT7=:INIDAT7,INIDAT8=:INIDAT8");
@@ -518,9 +516,7 @@ void TGamenKeyValue::FukugenValue(const std::string& name, std::string& value)
     // Reported also inside a caller's transaction: the value is lost.
     core::RunDbOperation(*q.transaction(), core::DbPolicy("TGamenValue.FukugenValue", "前回の画面値の取得に失敗しました。"),
                          [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         q.sql().add("SELECT SSTR FROM STYLECOLOR");
         q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
         q.paramByName("OPCODE").setInteger(OpCode);

@@ -359,9 +359,7 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
                              .with(core::DbFailure::Commit)
                              .with(reportOr(reportErrors)),
                          [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        main_.close();
-        main_.sql().clear();
+        op.fresh(main_);
         main_.sql().add(columnList(true, false));
         main_.sql().add("FROM CHILD_DATALIST");
         main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
@@ -390,9 +388,7 @@ std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
                              .with(core::DbFailure::Commit)
                              .with(core::DbReport::Quiet),
                          [&](core::TDbScope& op) {
-        op.closeOnFailure(second_);
-        second_.close();
-        second_.sql().clear();
+        op.fresh(second_);
         second_.sql().add("SELECT REC FROM " + tableName_);
         second_.sql().add("WHERE (PASNAME=:PASNAME)");
         if (dataPlace_ > 0) {
@@ -422,9 +418,7 @@ bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std:
         return true;
     return core::RunDbOperation(dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.ConvLocalPathToSharePath"),
                                 [&](core::TDbScope& op) {
-        op.closeOnFailure(second_);
-        second_.close();
-        second_.sql().clear();
+        op.fresh(second_);
         second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATALIST");
         second_.sql().add("WHERE (GROUPID=:GROUPID1) AND (PASNAME=:PASNAME1)");
         second_.sql().add("UNION");
@@ -567,9 +561,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
                                                "(子)データリストの更新に失敗しました。")
                                     .with(reportOr(reportErrors)),
                                 [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        main_.close();
-        main_.sql().clear();
+        op.fresh(main_);
         main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
         main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
         main_.paramByName("REC").setInteger(rec.REC);
@@ -851,9 +843,7 @@ bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErro
                                     .with(core::DbSuccess::CommitRetaining)
                                     .with(reportOr(reportErrors)),
                                 [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        main_.close();
-        main_.sql().clear();
+        op.fresh(main_);
         main_.sql().add("DELETE FROM " + tableName_);
         // Only an added row goes; the fixed areas are emptied, never deleted.
         main_.sql().add("WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
@@ -919,9 +909,7 @@ std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
                               core::DbPolicy("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。")
                                   .with(core::DbFailure::Commit),
                               [&](core::TDbScope& op) {
-        op.closeOnFailure(second_);
-        second_.close();
-        second_.sql().clear();
+        op.fresh(second_);
         second_.sql().add("SELECT MAX(REC) AS RECMAX FROM " + tableName_);
         second_.sql().add("WHERE (GROUPID=:GROUPID)");
         if (dataPlace_ > 0) {
@@ -946,9 +934,7 @@ bool TDataSentakuListCtl::IsDataPathToroku(const std::string& path)
                               core::DbPolicy("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。")
                                   .with(core::DbFailure::Commit),
                               [&](core::TDbScope& op) {
-        op.closeOnFailure(second_);
-        second_.close();
-        second_.sql().clear();
+        op.fresh(second_);
         second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM " + tableName_);
         second_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
         if (dataPlace_ > 0) {

@@ -481,9 +481,7 @@ bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool
                                     .with(core::DbSuccess::CommitRetaining)
                                     .with(reportOr(reportErrors)),
                                 [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        main_.close();
-        main_.sql().clear();
+        op.fresh(main_);
         main_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
         main_.sql().add(rec.GASSAN == 10 ? "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC AND ROWNO=:ROWNO"
                                          : "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC");
@@ -506,9 +504,7 @@ void TDataSentakuListCtl::GetNextServerFolderName(const std::string& serverFolde
                              .with(core::DbFailure::Commit)
                              .with(core::DbReport::Quiet),
                          [&](core::TDbScope& op) {
-        op.closeOnFailure(second_);
-        second_.close();
-        second_.sql().clear();
+        op.fresh(second_);
         second_.sql().add("SELECT MAX(PASNAME) AS MAXPATH FROM SERVERDATALIST");
         second_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME LIKE :PASNAME)");
         second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
@@ -542,9 +538,7 @@ void TDataSentakuListCtl::SharePathToLocalPath(const std::string& serverPath, st
                              .with(core::DbFailure::Commit)
                              .with(core::DbReport::Quiet),
                          [&](core::TDbScope& op) {
-        op.closeOnFailure(second_);
-        second_.close();
-        second_.sql().clear();
+        op.fresh(second_);
         second_.sql().add("SELECT REC FROM " + tableName_);
         second_.sql().add("WHERE (PASNAME=:PASNAME)");
         second_.sql().add("ORDER BY REC");

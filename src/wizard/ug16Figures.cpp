@@ -144,9 +144,7 @@ std::vector<std::string> TGaikyousyoDataMake::DefaultAccountList(const std::stri
     auto& q = accQuery();
     core::RunDbOperation(accTransaction(), core::DbPolicy("DefaultAccountList").with(core::DbReport::Raise),
                          [&](core::TDbScope& op) {
-    op.closeOnFailure(q);
-    q.close();
-    q.sql().clear();
+    op.fresh(q);
     q.sql().add("SELECT KCODE FROM KAMOKUMST");
     q.sql().add(where);
     q.sql().add("ORDER BY KCODE");
@@ -171,9 +169,7 @@ bool TGaikyousyoDataMake::SaveItemAccounts(int blockId, const std::string& itemC
         // The caller hears of a failure through LastSaveError.
         return core::RunDbOperation(accTransaction(), core::DbPolicy("SaveItemAccounts").with(core::DbReport::Raise),
                                     [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
         q.sql().add("WHERE FORMVER=:FORMVER AND ID=:ID AND ITEMNO=:ITEMNO");
         q.paramByName("FORMVER").setInteger(FormVer);
@@ -224,9 +220,7 @@ void TGaikyousyoDataMake::MigrateSettings()
         auto& q = accQuery();
         core::RunDbOperation(accTransaction(), core::DbPolicy("MigrateSettings").with(core::DbReport::Raise),
                              [&](core::TDbScope& op) {
-            op.closeOnFailure(q);
-            q.close();
-            q.sql().clear();
+            op.fresh(q);
             q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
             q.sql().add("WHERE FORMVER=:FORMVER");
             q.paramByName("FORMVER").setInteger(FormVer);
@@ -315,9 +309,7 @@ void TGaikyousyoDataMake::LoadItemAccounts()
         core::RunDbOperation(accTransaction(),
                              core::DbPolicy("LoadItemAccounts").with(core::DbFailure::Commit).with(core::DbReport::Raise),
                              [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         q.sql().add("SELECT ID,ITEMNO,KCODE,HCODE FROM GAIKYOSYO_ITEM");
         q.sql().add("WHERE FORMVER=:FORMVER");
         q.sql().add("ORDER BY ID,ITEMNO");
