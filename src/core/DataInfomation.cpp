@@ -158,7 +158,7 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec)
         return 0;
     auto closeIfOpenedHere = [&] {
         if (!wasConnected)
-            DM->fnAccDatDisConnected({}, 0, 0);
+            DM->fnAccDatDisConnected({}, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     };
     fb::Query q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
     try {
@@ -262,7 +262,7 @@ int TDataInfomation::ReadDataInfoRec(const std::string& folder, TDataInfomationR
     ClearDataInfoRec(rec);
     if (folder.empty() || DM == nullptr || !DM->FExist(dataFilePath(folder), Mode))
         return 0;
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
         return 0;
     int result = 0;
     try {
@@ -271,7 +271,7 @@ int TDataInfomation::ReadDataInfoRec(const std::string& folder, TDataInfomationR
         ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
         result = 0;
     }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return result;
 }
 
@@ -298,11 +298,11 @@ int TDataInfomation::readLocal(const std::string& host, const std::string& folde
     if (!haveDb && !haveIni)
         return 0;
     if (haveDb && !haveIni && GetUNCPath(folder) == folder) {
-        if (DM == nullptr || !DM->fnAccDatConnected(host, folder, 1)) {
+        if (DM == nullptr || !DM->fnAccDatConnected(host, folder, core::TInUseMark::Mark)) {
             rec.STATUS = 0;
             return 1;
         }
-        DM->fnAccDatDisConnected(folder, 1, 0);
+        DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Update, core::TDataListUpdate::Keep);
     }
     const platform::IniFile ini(iniPath);
     auto i = [&](const char* section, const char* key, int fallback) {
@@ -357,7 +357,7 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     {
         fb::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
         try {
-            if (!wasConnected && !DM->fnAccDefConnected(host, 0))
+            if (!wasConnected && !DM->fnAccDefConnected(host, core::TConnectReport::Raise))
                 throw std::runtime_error("the system database is not connected");
             RunDbOperation(DM->IBTransactionDEF,
                            DbPolicy("TDataInfomation.ReadIniFile").with(DbFailure::Commit).with(DbReport::Raise),
@@ -418,7 +418,7 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     }
     if (locked)
         return 0;
-    if (!DM->fnAccDatConnected(host, folder, 0)) {
+    if (!DM->fnAccDatConnected(host, folder, core::TInUseMark::None)) {
         rec.STATUS = 0;
         return 1;
     }
@@ -428,7 +428,7 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     } catch (const std::exception&) {
         got = 0;
     }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     if (got != 1)
         ClearDataInfoRec(rec);
     rec.STATUS = DM->AccDatInConnection(1, host, folder, 0) ? 2 : 1;
@@ -556,7 +556,7 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
         TDataInfomationRec rec;
         ClearDataInfoRec(rec);
         if (section == "DATAINFO") {
-            if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+            if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
                 return;
             int got = 0;
             try {
@@ -564,7 +564,7 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
             } catch (const std::exception& e) {
                 ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
             }
-            DM->fnAccDatDisConnected(folder, 0, 0);
+            DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
             // Facts that could not be read never overwrite the stored ones.
             if (got != 1)
                 return;
@@ -572,8 +572,8 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
         WriteIniFile(folder, section, rec);
         return;
     }
-    if (GetUNCPath(folder) == folder && DM->fnAccDatConnected(SysDef.HostName, folder, 1))
-        DM->fnAccDatDisConnected(folder, 1, 0);
+    if (GetUNCPath(folder) == folder && DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::Mark))
+        DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Update, core::TDataListUpdate::Keep);
 }
 
 bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::string& folder,
@@ -581,7 +581,7 @@ bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
 {
     if (folder.empty() || DM == nullptr)
         return false;
-    if (!DM->fnAccDatConnected(host, folder, 0))
+    if (!DM->fnAccDatConnected(host, folder, core::TInUseMark::None))
         return false;
     bool ok = false;
     {
@@ -622,7 +622,7 @@ bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
             q.execSQL();
         });
     }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return ok;
 }
 
@@ -722,7 +722,7 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
     static const char* kContext = "TDataInfomation.IsDataSiyouKengen";
     if (DM == nullptr || !DM->FExist(dataFilePath(folder), Mode) || IsAllDataKengen())
         return true;
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
         return false;
     bool allowed = false;
     const bool failed = !RunDbOperation(
@@ -740,7 +740,7 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
         });
     if (failed)
         allowed = false;
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     if (!allowed && !failed)
         showInformation({"このデータを扱う権限がありません、他のデータを選択して下さい。",
                          "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]にチェックを入れて下さい。"});
@@ -752,7 +752,7 @@ bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
     static const char* kContext = "TDataInfomation.IsDataPasswordAuth";
     if (DM == nullptr || !DM->FExist(dataFilePath(folder), Mode))
         return true;
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
         return false;
     bool passed = false;
     if (!RunDbOperation(DM->IBTransactionDAT,
@@ -764,6 +764,6 @@ bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
             }
         }))
         passed = false;
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return passed;
 }

@@ -41,6 +41,14 @@ struct TGbakResult {
 using TGbakRunner = std::function<TGbakResult(const std::vector<std::string>& argv, const std::string& user,
                                               const std::string& password)>;
 
+// The byte flags of the connection operations by name. The byte forms stay
+// for callers written against them; new code passes these, which cannot be
+// swapped with one another or with a number.
+enum class TConnectReport : std::uint8_t { Raise = 0, Show = 1 };  // a failed connect: raised or shown
+enum class TInUseMark : std::uint8_t { None = 0, Mark = 1 };        // mark the data set in use while open
+enum class TDataFileUpdate : std::uint8_t { Keep = 0, Update = 1 }; // rewrite the folder's facts on closing
+enum class TDataListUpdate : std::uint8_t { Keep = 0, Update = 1 }; // rewrite its data-list row on closing
+
 class TDM {
 public:
     TDM();
@@ -72,6 +80,18 @@ public:
     bool fnFileManConnected(const std::string& host = {});
     bool fnAccDatConnected(const std::string& host = {}, const std::string& dataFolder = {}, std::uint8_t mark = 0);
     bool fnAccDatDisConnected(const std::string& dataFolder = {}, std::uint8_t updateFile = 0, std::uint8_t updateList = 0);
+    bool fnAccDefConnected(const std::string& host, TConnectReport report)
+    {
+        return fnAccDefConnected(host, static_cast<std::uint8_t>(report));
+    }
+    bool fnAccDatConnected(const std::string& host, const std::string& dataFolder, TInUseMark mark)
+    {
+        return fnAccDatConnected(host, dataFolder, static_cast<std::uint8_t>(mark));
+    }
+    bool fnAccDatDisConnected(const std::string& dataFolder, TDataFileUpdate file, TDataListUpdate list)
+    {
+        return fnAccDatDisConnected(dataFolder, static_cast<std::uint8_t>(file), static_cast<std::uint8_t>(list));
+    }
     bool AccDatInConnection(int kind, const std::string& host, const std::string& dataFolder, std::uint8_t keepOwn);
     bool AccDatDropDatabase(const std::string& host, const std::string& dataFolder);
     std::string GetShortFileName(const std::string& path, std::uint8_t mode);

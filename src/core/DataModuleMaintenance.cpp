@@ -347,7 +347,7 @@ bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std
         if (databaseFile.find(DataFile) != std::string::npos) {
             if (ConnectMode != 0 && protocol == fb::Protocol::Local && host.empty())
                 host = kLocalHost;
-            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), 0))
+            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), core::TInUseMark::None))
                 result = false;
             else
                 ClearOpinf();
@@ -363,7 +363,8 @@ bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std
         service.detach();
     } catch (...) {
     }
-    fnAccDatDisConnected(databaseFile.empty() ? std::string() : platform::paths::folderOf(databaseFile), 0, 0);
+    fnAccDatDisConnected(databaseFile.empty() ? std::string() : platform::paths::folderOf(databaseFile),
+                         TDataFileUpdate::Keep, TDataListUpdate::Keep);
     return result;
 }
 
@@ -423,7 +424,7 @@ bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::strin
         }
         result = true;
         if (databaseFile.find(DataFile) != std::string::npos) {
-            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), 0))
+            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), core::TInUseMark::None))
                 result = false;
             else
                 ClearOpinf();
@@ -435,7 +436,7 @@ bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::strin
         ErrorMessageEx("データベースのリストアに失敗しました。", e.what());
         result = false;
     }
-    fnAccDatDisConnected(platform::paths::folderOf(databaseFile), 0, 0);
+    fnAccDatDisConnected(platform::paths::folderOf(databaseFile), core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return result;
 }
 
@@ -501,7 +502,7 @@ bool TDM::ServerFileOperation(const std::string& operationIn, const std::string&
     const std::string message = "サーバーへのファイル操作(" + op + ")に失敗しました。";
     bool connectedHere = false;
     if (!IBDatabaseDEF.connected()) {
-        if (!fnAccDefConnected(SysDef.HostName, 1))
+        if (!fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show))
             return false;
         connectedHere = true;
     }
@@ -537,7 +538,7 @@ std::string TDM::ServerLongToShortFileName(const std::string& path)
     static const char* kMessage = "サーバーからのファイル名の変換(LongToShort)に失敗しました。";
     bool connectedHere = false;
     if (!IBDatabaseDEF.connected()) {
-        if (!fnAccDefConnected(SysDef.HostName, 1))
+        if (!fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show))
             return {};
         connectedHere = true;
     }

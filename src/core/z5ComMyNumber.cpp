@@ -74,7 +74,7 @@ public:
                                         + "\r別のデータが開かれているため、このデータを処理できません。");
             return;
         }
-        if (!DM->fnAccDatConnected(host, folder_, 0))
+        if (!DM->fnAccDatConnected(host, folder_, core::TInUseMark::None))
             return;
         ok_ = true;
         connectedHere_ = true;
@@ -82,7 +82,7 @@ public:
     ~TCallConnection()
     {
         if (connectedHere_ && DM != nullptr)
-            DM->fnAccDatDisConnected(folder_, 0, 0);
+            DM->fnAccDatDisConnected(folder_, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     }
     TCallConnection(const TCallConnection&) = delete;
     TCallConnection& operator=(const TCallConnection&) = delete;

@@ -108,7 +108,7 @@ bool TLogonOperations::ConnectSystemDatabase(int kind)
     try {
         if (d.IBDatabaseDEF.connected())
             d.IBDatabaseDEF.disconnect();
-        return d.fnAccDefConnected(SysDef.HostName, 0);
+        return d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Raise);
     } catch (const core::EIBError& e) {
         const long code = e.iscErrorCode();
         if (code == kIscIoError || code == kIscNetworkError)
@@ -298,7 +298,7 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
     try {
         if (d.IBDatabaseDEF.connected())
             d.IBDatabaseDEF.disconnect();
-        if (!d.fnAccDefConnected(SysDef.HostName, 1)) {
+        if (!d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show)) {
             warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
             return false;
         }
@@ -341,7 +341,7 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
     try {
         if (d.IBDatabaseDEF.connected())
             d.IBDatabaseDEF.disconnect();
-        if (!d.fnAccDefConnected(SysDef.HostName, 1)) {
+        if (!d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show)) {
             warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
             return false;
         }
