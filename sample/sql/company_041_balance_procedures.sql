@@ -22,275 +22,579 @@
    the sample company keeps no allocation rules.
 
    The report procedures (SP_SISANHYO*, SP_KANENDO*, SP_YOSAN*) only pass
-   their keys on to the SP_TB_* helpers, which hold each computation once. */
+   their keys on to the SP_TB_* helpers, which hold each computation once.
+
+   Speed: every statement reads each journal, opening and budget row once.
+   SP_TB_FILL groups a journal (both sides, with the openings of its year)
+   or the budget of one scope into a temporary table in one pass, kept for
+   the rest of the transaction, so that the current-year, past-year and
+   budget statements of one load share it; the keys are then looked up by
+   index (SP_TB_AT). A write of the transaction to the tables read drops the
+   passes (the triggers of company_040). */
+CREATE OR ALTER EXCEPTION TB_NO_SOURCE 'SP_TB_FILL: unknown source';
+
 SET TERM ^ ;
 
-/* Debit (SIDE 0) and credit (SIDE 1) sums by period K of one account
-   (ALLHOJ 1) or of one of its sub-accounts in SIWAKE; with TAX 1 the tax
-   of the P/L side is taken out and booked to the suspense tax account. */
-CREATE OR ALTER PROCEDURE SP_TB_LINES0 (
-  TAX INTEGER, SCODE VARCHAR(6), SITENGROUP VARCHAR(6), BCODE VARCHAR(6), BMODE INTEGER,
-  KCODE VARCHAR(6), HCODE VARCHAR(6), ALLHOJ INTEGER, ISPL INTEGER, TAXSIDE INTEGER)
-RETURNS (SIDE INTEGER, K INTEGER, A NUMERIC(18,4))
-AS
-DECLARE VARIABLE HALT VARCHAR(6);
-BEGIN
-  /* the part without a sub-account is stored as '' or ' ' */
-  HALT = IIF(HCODE = '', ' ', HCODE);
-  FOR SELECT 0, S.MNUM, SUM(S.KINGAKU - IIF(:TAX = 1 AND :ISPL = 1, S.ZEIGAKU, 0))
-      FROM SIWAKE S
-      WHERE S.KCODE = :KCODE AND (:ALLHOJ = 1 OR S.HCODE IN (:HCODE, :HALT)) AND S.DELFLG = 0 AND S.TAISHAKU = 1
-        AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-        AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-      GROUP BY S.MNUM
-      INTO :SIDE, :K, :A
-  DO SUSPEND;
-  FOR SELECT 1, S.MNUM, SUM(S.KINGAKU - IIF(:TAX = 1 AND :ISPL = 1, S.ZEIGAKU, 0))
-      FROM SIWAKE S
-      WHERE S.R_KCODE = :KCODE AND (:ALLHOJ = 1 OR S.R_HCODE IN (:HCODE, :HALT)) AND S.DELFLG = 0 AND S.TAISHAKU = 1
-        AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-        AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-      GROUP BY S.MNUM
-      INTO :SIDE, :K, :A
-  DO SUSPEND;
-  IF (TAX = 1 AND TAXSIDE = 1 AND (ALLHOJ = 1 OR HCODE = '')) THEN
-    FOR SELECT 0, S.MNUM, SUM(S.ZEIGAKU)
-        FROM SIWAKE S INNER JOIN KAMOKUMST M ON M.KCODE = S.KCODE
-        WHERE M.BPFLG = 'P' AND S.DELFLG = 0 AND S.TAISHAKU = 1
-          AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-          AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        GROUP BY S.MNUM
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-  IF (TAX = 1 AND TAXSIDE = 2 AND (ALLHOJ = 1 OR HCODE = '')) THEN
-    FOR SELECT 1, S.MNUM, SUM(S.ZEIGAKU)
-        FROM SIWAKE S INNER JOIN KAMOKUMST M ON M.KCODE = S.R_KCODE
-        WHERE M.BPFLG = 'P' AND S.DELFLG = 0 AND S.TAISHAKU = 1
-          AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-          AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        GROUP BY S.MNUM
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-END^
-
-/* Debit (SIDE 0) and credit (SIDE 1) sums by period K of one account
-   (ALLHOJ 1) or of one of its sub-accounts in KAKOSIWAKE1; with TAX 1 the tax
-   of the P/L side is taken out and booked to the suspense tax account. */
-CREATE OR ALTER PROCEDURE SP_TB_LINES1 (
-  TAX INTEGER, SCODE VARCHAR(6), SITENGROUP VARCHAR(6), BCODE VARCHAR(6), BMODE INTEGER,
-  KCODE VARCHAR(6), HCODE VARCHAR(6), ALLHOJ INTEGER, ISPL INTEGER, TAXSIDE INTEGER)
-RETURNS (SIDE INTEGER, K INTEGER, A NUMERIC(18,4))
-AS
-DECLARE VARIABLE HALT VARCHAR(6);
-BEGIN
-  /* the part without a sub-account is stored as '' or ' ' */
-  HALT = IIF(HCODE = '', ' ', HCODE);
-  FOR SELECT 0, S.MNUM, SUM(S.KINGAKU - IIF(:TAX = 1 AND :ISPL = 1, S.ZEIGAKU, 0))
-      FROM KAKOSIWAKE1 S
-      WHERE S.KCODE = :KCODE AND (:ALLHOJ = 1 OR S.HCODE IN (:HCODE, :HALT)) AND S.DELFLG = 0 AND S.TAISHAKU = 1
-        AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-        AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-      GROUP BY S.MNUM
-      INTO :SIDE, :K, :A
-  DO SUSPEND;
-  FOR SELECT 1, S.MNUM, SUM(S.KINGAKU - IIF(:TAX = 1 AND :ISPL = 1, S.ZEIGAKU, 0))
-      FROM KAKOSIWAKE1 S
-      WHERE S.R_KCODE = :KCODE AND (:ALLHOJ = 1 OR S.R_HCODE IN (:HCODE, :HALT)) AND S.DELFLG = 0 AND S.TAISHAKU = 1
-        AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-        AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-      GROUP BY S.MNUM
-      INTO :SIDE, :K, :A
-  DO SUSPEND;
-  IF (TAX = 1 AND TAXSIDE = 1 AND (ALLHOJ = 1 OR HCODE = '')) THEN
-    FOR SELECT 0, S.MNUM, SUM(S.ZEIGAKU)
-        FROM KAKOSIWAKE1 S INNER JOIN KAMOKUMST M ON M.KCODE = S.KCODE
-        WHERE M.BPFLG = 'P' AND S.DELFLG = 0 AND S.TAISHAKU = 1
-          AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-          AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        GROUP BY S.MNUM
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-  IF (TAX = 1 AND TAXSIDE = 2 AND (ALLHOJ = 1 OR HCODE = '')) THEN
-    FOR SELECT 1, S.MNUM, SUM(S.ZEIGAKU)
-        FROM KAKOSIWAKE1 S INNER JOIN KAMOKUMST M ON M.KCODE = S.R_KCODE
-        WHERE M.BPFLG = 'P' AND S.DELFLG = 0 AND S.TAISHAKU = 1
-          AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-          AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        GROUP BY S.MNUM
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-END^
-
-/* Debit (SIDE 0) and credit (SIDE 1) sums by period K of one account
-   (ALLHOJ 1) or of one of its sub-accounts in KAKOSIWAKE2; with TAX 1 the tax
-   of the P/L side is taken out and booked to the suspense tax account. */
-CREATE OR ALTER PROCEDURE SP_TB_LINES2 (
-  TAX INTEGER, SCODE VARCHAR(6), SITENGROUP VARCHAR(6), BCODE VARCHAR(6), BMODE INTEGER,
-  KCODE VARCHAR(6), HCODE VARCHAR(6), ALLHOJ INTEGER, ISPL INTEGER, TAXSIDE INTEGER)
-RETURNS (SIDE INTEGER, K INTEGER, A NUMERIC(18,4))
-AS
-DECLARE VARIABLE HALT VARCHAR(6);
-BEGIN
-  /* the part without a sub-account is stored as '' or ' ' */
-  HALT = IIF(HCODE = '', ' ', HCODE);
-  FOR SELECT 0, S.MNUM, SUM(S.KINGAKU - IIF(:TAX = 1 AND :ISPL = 1, S.ZEIGAKU, 0))
-      FROM KAKOSIWAKE2 S
-      WHERE S.KCODE = :KCODE AND (:ALLHOJ = 1 OR S.HCODE IN (:HCODE, :HALT)) AND S.DELFLG = 0 AND S.TAISHAKU = 1
-        AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-        AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-      GROUP BY S.MNUM
-      INTO :SIDE, :K, :A
-  DO SUSPEND;
-  FOR SELECT 1, S.MNUM, SUM(S.KINGAKU - IIF(:TAX = 1 AND :ISPL = 1, S.ZEIGAKU, 0))
-      FROM KAKOSIWAKE2 S
-      WHERE S.R_KCODE = :KCODE AND (:ALLHOJ = 1 OR S.R_HCODE IN (:HCODE, :HALT)) AND S.DELFLG = 0 AND S.TAISHAKU = 1
-        AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-        AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-      GROUP BY S.MNUM
-      INTO :SIDE, :K, :A
-  DO SUSPEND;
-  IF (TAX = 1 AND TAXSIDE = 1 AND (ALLHOJ = 1 OR HCODE = '')) THEN
-    FOR SELECT 0, S.MNUM, SUM(S.ZEIGAKU)
-        FROM KAKOSIWAKE2 S INNER JOIN KAMOKUMST M ON M.KCODE = S.KCODE
-        WHERE M.BPFLG = 'P' AND S.DELFLG = 0 AND S.TAISHAKU = 1
-          AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-          AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        GROUP BY S.MNUM
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-  IF (TAX = 1 AND TAXSIDE = 2 AND (ALLHOJ = 1 OR HCODE = '')) THEN
-    FOR SELECT 1, S.MNUM, SUM(S.ZEIGAKU)
-        FROM KAKOSIWAKE2 S INNER JOIN KAMOKUMST M ON M.KCODE = S.R_KCODE
-        WHERE M.BPFLG = 'P' AND S.DELFLG = 0 AND S.TAISHAKU = 1
-          AND (:SCODE = '' OR S.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-          AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-        GROUP BY S.MNUM
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-END^
-
-/* The lines of journal SRC (0 SIWAKE, 1 KAKOSIWAKE1, 2 KAKOSIWAKE2). */
-CREATE OR ALTER PROCEDURE SP_TB_LINES (
-  SRC INTEGER, TAX INTEGER, SCODE VARCHAR(6), SITENGROUP VARCHAR(6), BCODE VARCHAR(6), BMODE INTEGER,
-  KCODE VARCHAR(6), HCODE VARCHAR(6), ALLHOJ INTEGER, ISPL INTEGER, TAXSIDE INTEGER)
-RETURNS (SIDE INTEGER, K INTEGER, A NUMERIC(18,4))
+/* The grouped pass SRC (0 SIWAKE, 1 KAKOSIWAKE1, 2 KAKOSIWAKE2, each with the
+   openings of its year; 3 the budget) of one scope, made when this
+   transaction has none yet. Each journal line is read once per side. */
+CREATE OR ALTER PROCEDURE SP_TB_FILL (
+  SRC INTEGER, SCODE VARCHAR(6), SITENGROUP VARCHAR(6), BCODE VARCHAR(6), BMODE INTEGER)
+RETURNS (FILLID INTEGER)
 AS
 BEGIN
+  FILLID = NULL;
+  SELECT FIRST 1 F.FILLID FROM TB_FILL F
+    WHERE F.SRC = :SRC AND F.SCODE IS NOT DISTINCT FROM :SCODE AND F.SITENGROUP IS NOT DISTINCT FROM :SITENGROUP
+      AND F.BCODE IS NOT DISTINCT FROM :BCODE AND F.BMODE IS NOT DISTINCT FROM :BMODE
+    INTO :FILLID;
+  IF (FILLID IS NOT NULL) THEN
+    EXIT;
+  FILLID = GEN_ID(TB_FILL_GEN, 1);
   IF (SRC = 0) THEN
-    FOR SELECT R.SIDE, R.K, R.A FROM SP_TB_LINES0(:TAX, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) R
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-  ELSE IF (SRC = 1) THEN
-    FOR SELECT R.SIDE, R.K, R.A FROM SP_TB_LINES1(:TAX, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) R
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-  ELSE IF (SRC = 2) THEN
-    FOR SELECT R.SIDE, R.K, R.A FROM SP_TB_LINES2(:TAX, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) R
-        INTO :SIDE, :K, :A
-    DO SUSPEND;
-END^
-
-/* Debit (Dnn) and credit (Cnn) movements of one key in journal SRC, by period. */
-CREATE OR ALTER PROCEDURE SP_TB_MOVE (
-  SRC INTEGER, TAX INTEGER, SCODE VARCHAR(6), SITENGROUP VARCHAR(6), BCODE VARCHAR(6), BMODE INTEGER,
-  KCODE VARCHAR(6), HCODE VARCHAR(6), ALLHOJ INTEGER, ISPL INTEGER, TAXSIDE INTEGER)
-RETURNS (
-  D01 CURRENCY,
-  D02 CURRENCY,
-  D03 CURRENCY,
-  D04 CURRENCY,
-  D05 CURRENCY,
-  D06 CURRENCY,
-  D07 CURRENCY,
-  D08 CURRENCY,
-  D09 CURRENCY,
-  D10 CURRENCY,
-  D11 CURRENCY,
-  D12 CURRENCY,
-  D13 CURRENCY,
-  D14 CURRENCY,
-  D15 CURRENCY,
-  D16 CURRENCY,
-  C01 CURRENCY,
-  C02 CURRENCY,
-  C03 CURRENCY,
-  C04 CURRENCY,
-  C05 CURRENCY,
-  C06 CURRENCY,
-  C07 CURRENCY,
-  C08 CURRENCY,
-  C09 CURRENCY,
-  C10 CURRENCY,
-  C11 CURRENCY,
-  C12 CURRENCY,
-  C13 CURRENCY,
-  C14 CURRENCY,
-  C15 CURRENCY,
-  C16 CURRENCY)
-AS
-BEGIN
-  SELECT COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 1, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 2, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 3, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 4, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 5, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 6, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 7, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 8, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 9, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 10, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 11, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 12, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 13, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 14, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 15, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 0 AND R.K = 16, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 1, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 2, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 3, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 4, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 5, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 6, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 7, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 8, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 9, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 10, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 11, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 12, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 13, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 14, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 15, R.A, 0)), 0),
-         COALESCE(SUM(IIF(R.SIDE = 1 AND R.K = 16, R.A, 0)), 0)
-    FROM SP_TB_LINES(:SRC, :TAX, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) R
-    INTO :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
-  SUSPEND;
-END^
-
-/* Opening balance of an account or one of its sub-accounts for a year. */
-CREATE OR ALTER PROCEDURE SP_TB_OPEN (
-  NENDO INTEGER, SCODE VARCHAR(6), SITENGROUP VARCHAR(6), BCODE VARCHAR(6), BMODE INTEGER,
-  KCODE VARCHAR(6), HCODE VARCHAR(6), ALLHOJ INTEGER)
-RETURNS (KAISIZAN NUMERIC(18,4))
-AS
-BEGIN
-  SELECT COALESCE(SUM(S.KAISIZAN), 0) FROM ZANDAKA S
-    WHERE S.NENDO = :NENDO AND S.KCODE = :KCODE AND (:ALLHOJ = 1 OR S.HCODE = :HCODE OR (:HCODE = '' AND S.HCODE = ' '))
-      AND (:SCODE = '' OR S.SCODE = :SCODE)
+    INSERT INTO TB_MOVE (FILLID, KCODE, HCODE, KAISIZAN, D01, D02, D03, D04, D05, D06, D07, D08, D09, D10, D11, D12, D13, D14, D15, D16, C01, C02, C03, C04, C05, C06, C07, C08, C09, C10, C11, C12, C13, C14, C15, C16, ND01, ND02, ND03, ND04, ND05, ND06, ND07, ND08, ND09, ND10, ND11, ND12, ND13, ND14, ND15, ND16, NC01, NC02, NC03, NC04, NC05, NC06, NC07, NC08, NC09, NC10, NC11, NC12, NC13, NC14, NC15, NC16, TD01, TD02, TD03, TD04, TD05, TD06, TD07, TD08, TD09, TD10, TD11, TD12, TD13, TD14, TD15, TD16, TC01, TC02, TC03, TC04, TC05, TC06, TC07, TC08, TC09, TC10, TC11, TC12, TC13, TC14, TC15, TC16, N)
+    SELECT :FILLID, G.K, G.H, SUM(G.O),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.Z, 0)),
+           COUNT(*)
+      FROM (SELECT S.KCODE AS K, S.HCODE AS H, 0 AS SIDE, S.MNUM AS P, SUM(S.KINGAKU) AS A,
+               SUM(S.KINGAKU - S.ZEIGAKU) AS NA, SUM(S.ZEIGAKU) AS Z, CAST(NULL AS NUMERIC(18,4)) AS O
+          FROM SIWAKE S
+          WHERE S.DELFLG = 0 AND S.TAISHAKU = 1
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
         AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-      AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-    INTO :KAISIZAN;
+            AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.KCODE, S.HCODE, S.MNUM
+        UNION ALL
+        SELECT S.R_KCODE AS K, S.R_HCODE AS H, 1 AS SIDE, S.MNUM AS P, SUM(S.KINGAKU) AS A,
+               SUM(S.KINGAKU - S.ZEIGAKU) AS NA, SUM(S.ZEIGAKU) AS Z, CAST(NULL AS NUMERIC(18,4)) AS O
+          FROM SIWAKE S
+          WHERE S.DELFLG = 0 AND S.TAISHAKU = 1
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.R_KCODE, S.R_HCODE, S.MNUM
+        UNION ALL
+        SELECT S.KCODE, S.HCODE, 2, 0, NULL, NULL, NULL, SUM(S.KAISIZAN)
+          FROM ZANDAKA S
+          WHERE S.NENDO = 0
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.KCODE, S.HCODE) G
+      GROUP BY G.K, G.H;
+
+  ELSE IF (SRC = 1) THEN
+    INSERT INTO TB_MOVE (FILLID, KCODE, HCODE, KAISIZAN, D01, D02, D03, D04, D05, D06, D07, D08, D09, D10, D11, D12, D13, D14, D15, D16, C01, C02, C03, C04, C05, C06, C07, C08, C09, C10, C11, C12, C13, C14, C15, C16, ND01, ND02, ND03, ND04, ND05, ND06, ND07, ND08, ND09, ND10, ND11, ND12, ND13, ND14, ND15, ND16, NC01, NC02, NC03, NC04, NC05, NC06, NC07, NC08, NC09, NC10, NC11, NC12, NC13, NC14, NC15, NC16, TD01, TD02, TD03, TD04, TD05, TD06, TD07, TD08, TD09, TD10, TD11, TD12, TD13, TD14, TD15, TD16, TC01, TC02, TC03, TC04, TC05, TC06, TC07, TC08, TC09, TC10, TC11, TC12, TC13, TC14, TC15, TC16, N)
+    SELECT :FILLID, G.K, G.H, SUM(G.O),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.Z, 0)),
+           COUNT(*)
+      FROM (SELECT S.KCODE AS K, S.HCODE AS H, 0 AS SIDE, S.MNUM AS P, SUM(S.KINGAKU) AS A,
+               SUM(S.KINGAKU - S.ZEIGAKU) AS NA, SUM(S.ZEIGAKU) AS Z, CAST(NULL AS NUMERIC(18,4)) AS O
+          FROM KAKOSIWAKE1 S
+          WHERE S.DELFLG = 0 AND S.TAISHAKU = 1
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.KCODE, S.HCODE, S.MNUM
+        UNION ALL
+        SELECT S.R_KCODE AS K, S.R_HCODE AS H, 1 AS SIDE, S.MNUM AS P, SUM(S.KINGAKU) AS A,
+               SUM(S.KINGAKU - S.ZEIGAKU) AS NA, SUM(S.ZEIGAKU) AS Z, CAST(NULL AS NUMERIC(18,4)) AS O
+          FROM KAKOSIWAKE1 S
+          WHERE S.DELFLG = 0 AND S.TAISHAKU = 1
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.R_KCODE, S.R_HCODE, S.MNUM
+        UNION ALL
+        SELECT S.KCODE, S.HCODE, 2, 0, NULL, NULL, NULL, SUM(S.KAISIZAN)
+          FROM ZANDAKA S
+          WHERE S.NENDO = 1
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.KCODE, S.HCODE) G
+      GROUP BY G.K, G.H;
+
+  ELSE IF (SRC = 2) THEN
+    INSERT INTO TB_MOVE (FILLID, KCODE, HCODE, KAISIZAN, D01, D02, D03, D04, D05, D06, D07, D08, D09, D10, D11, D12, D13, D14, D15, D16, C01, C02, C03, C04, C05, C06, C07, C08, C09, C10, C11, C12, C13, C14, C15, C16, ND01, ND02, ND03, ND04, ND05, ND06, ND07, ND08, ND09, ND10, ND11, ND12, ND13, ND14, ND15, ND16, NC01, NC02, NC03, NC04, NC05, NC06, NC07, NC08, NC09, NC10, NC11, NC12, NC13, NC14, NC15, NC16, TD01, TD02, TD03, TD04, TD05, TD06, TD07, TD08, TD09, TD10, TD11, TD12, TD13, TD14, TD15, TD16, TC01, TC02, TC03, TC04, TC05, TC06, TC07, TC08, TC09, TC10, TC11, TC12, TC13, TC14, TC15, TC16, N)
+    SELECT :FILLID, G.K, G.H, SUM(G.O),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.A, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.A, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.NA, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.NA, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 1, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 2, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 3, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 4, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 5, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 6, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 7, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 8, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 9, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 10, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 11, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 12, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 13, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 14, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 15, G.Z, 0)),
+           SUM(IIF(G.SIDE = 0 AND G.P = 16, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 1, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 2, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 3, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 4, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 5, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 6, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 7, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 8, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 9, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 10, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 11, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 12, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 13, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 14, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 15, G.Z, 0)),
+           SUM(IIF(G.SIDE = 1 AND G.P = 16, G.Z, 0)),
+           COUNT(*)
+      FROM (SELECT S.KCODE AS K, S.HCODE AS H, 0 AS SIDE, S.MNUM AS P, SUM(S.KINGAKU) AS A,
+               SUM(S.KINGAKU - S.ZEIGAKU) AS NA, SUM(S.ZEIGAKU) AS Z, CAST(NULL AS NUMERIC(18,4)) AS O
+          FROM KAKOSIWAKE2 S
+          WHERE S.DELFLG = 0 AND S.TAISHAKU = 1
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.KCODE, S.HCODE, S.MNUM
+        UNION ALL
+        SELECT S.R_KCODE AS K, S.R_HCODE AS H, 1 AS SIDE, S.MNUM AS P, SUM(S.KINGAKU) AS A,
+               SUM(S.KINGAKU - S.ZEIGAKU) AS NA, SUM(S.ZEIGAKU) AS Z, CAST(NULL AS NUMERIC(18,4)) AS O
+          FROM KAKOSIWAKE2 S
+          WHERE S.DELFLG = 0 AND S.TAISHAKU = 1
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.R_BCODE = :BCODE OR (:BMODE = 2 AND S.R_BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.R_KCODE, S.R_HCODE, S.MNUM
+        UNION ALL
+        SELECT S.KCODE, S.HCODE, 2, 0, NULL, NULL, NULL, SUM(S.KAISIZAN)
+          FROM ZANDAKA S
+          WHERE S.NENDO = 2
+            AND (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+            AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+          GROUP BY S.KCODE, S.HCODE) G
+      GROUP BY G.K, G.H;
+
+  ELSE IF (SRC = 3) THEN
+    INSERT INTO TB_BUDGET (FILLID, KCODE, HCODE, YOSAN01, YOSAN02, YOSAN03, YOSAN04, YOSAN05, YOSAN06, YOSAN07, YOSAN08, YOSAN09, YOSAN10, YOSAN11, YOSAN12, YOSAN13, YOSAN14, YOSAN15, YOSAN201, YOSAN202, YOSAN203, YOSAN204, YOSAN205, YOSAN206, YOSAN207, YOSAN208, YOSAN209, YOSAN210, YOSAN211, YOSAN212, YOSAN213, YOSAN214, YOSAN215, YOSAN301, YOSAN302, YOSAN303, YOSAN304, YOSAN305, YOSAN306, YOSAN307, YOSAN308, YOSAN309, YOSAN310, YOSAN311, YOSAN312, YOSAN313, YOSAN314, YOSAN315, N)
+    SELECT :FILLID, S.KCODE, S.HCODE, SUM(S.YOSAN01), SUM(S.YOSAN02), SUM(S.YOSAN03), SUM(S.YOSAN04), SUM(S.YOSAN05), SUM(S.YOSAN06), SUM(S.YOSAN07), SUM(S.YOSAN08), SUM(S.YOSAN09), SUM(S.YOSAN10), SUM(S.YOSAN11), SUM(S.YOSAN12), SUM(S.YOSAN13), SUM(S.YOSAN14), SUM(S.YOSAN15), SUM(S.YOSAN201), SUM(S.YOSAN202), SUM(S.YOSAN203), SUM(S.YOSAN204), SUM(S.YOSAN205), SUM(S.YOSAN206), SUM(S.YOSAN207), SUM(S.YOSAN208), SUM(S.YOSAN209), SUM(S.YOSAN210), SUM(S.YOSAN211), SUM(S.YOSAN212), SUM(S.YOSAN213), SUM(S.YOSAN214), SUM(S.YOSAN215), SUM(S.YOSAN301), SUM(S.YOSAN302), SUM(S.YOSAN303), SUM(S.YOSAN304), SUM(S.YOSAN305), SUM(S.YOSAN306), SUM(S.YOSAN307), SUM(S.YOSAN308), SUM(S.YOSAN309), SUM(S.YOSAN310), SUM(S.YOSAN311), SUM(S.YOSAN312), SUM(S.YOSAN313), SUM(S.YOSAN314), SUM(S.YOSAN315), COUNT(*)
+      FROM YOSAN S
+      WHERE (:SCODE = '' OR S.SCODE = :SCODE)
+        AND (:SITENGROUP = '' OR S.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
+        AND (:BMODE = 0 OR S.BCODE = :BCODE OR (:BMODE = 2 AND S.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
+      GROUP BY S.KCODE, S.HCODE;
+  ELSE
+    EXCEPTION TB_NO_SOURCE;
+  INSERT INTO TB_FILL (FILLID, SRC, SCODE, SITENGROUP, BCODE, BMODE) VALUES (:FILLID, :SRC, :SCODE, :SITENGROUP, :BCODE, :BMODE);
+  RDB$SET_CONTEXT('USER_TRANSACTION', 'TB_FILL', 1);
+END^
+
+/* Opening and debit (Dnn) and credit (Cnn) movements by period of one
+   account (ALLHOJ 1) or one of its sub-accounts in journal pass FILLID;
+   with TAX 1 the tax of a P/L account is taken out, and a suspense tax
+   account (TAXSIDE 1 ‰¼•¥Á”ïÅ, 2 ‰¼ŽóÁ”ïÅ) takes the tax of every P/L
+   account's debit or credit side. */
+CREATE OR ALTER PROCEDURE SP_TB_AT (
+  FILLID INTEGER, TAX INTEGER, KCODE VARCHAR(6), HCODE VARCHAR(6), ALLHOJ INTEGER, ISPL INTEGER, TAXSIDE INTEGER)
+RETURNS (
+  KAISIZAN NUMERIC(18,4),
+  D01 NUMERIC(18,4),
+  D02 NUMERIC(18,4),
+  D03 NUMERIC(18,4),
+  D04 NUMERIC(18,4),
+  D05 NUMERIC(18,4),
+  D06 NUMERIC(18,4),
+  D07 NUMERIC(18,4),
+  D08 NUMERIC(18,4),
+  D09 NUMERIC(18,4),
+  D10 NUMERIC(18,4),
+  D11 NUMERIC(18,4),
+  D12 NUMERIC(18,4),
+  D13 NUMERIC(18,4),
+  D14 NUMERIC(18,4),
+  D15 NUMERIC(18,4),
+  D16 NUMERIC(18,4),
+  C01 NUMERIC(18,4),
+  C02 NUMERIC(18,4),
+  C03 NUMERIC(18,4),
+  C04 NUMERIC(18,4),
+  C05 NUMERIC(18,4),
+  C06 NUMERIC(18,4),
+  C07 NUMERIC(18,4),
+  C08 NUMERIC(18,4),
+  C09 NUMERIC(18,4),
+  C10 NUMERIC(18,4),
+  C11 NUMERIC(18,4),
+  C12 NUMERIC(18,4),
+  C13 NUMERIC(18,4),
+  C14 NUMERIC(18,4),
+  C15 NUMERIC(18,4),
+  C16 NUMERIC(18,4))
+AS
+DECLARE VARIABLE T01 NUMERIC(18,4);
+DECLARE VARIABLE T02 NUMERIC(18,4);
+DECLARE VARIABLE T03 NUMERIC(18,4);
+DECLARE VARIABLE T04 NUMERIC(18,4);
+DECLARE VARIABLE T05 NUMERIC(18,4);
+DECLARE VARIABLE T06 NUMERIC(18,4);
+DECLARE VARIABLE T07 NUMERIC(18,4);
+DECLARE VARIABLE T08 NUMERIC(18,4);
+DECLARE VARIABLE T09 NUMERIC(18,4);
+DECLARE VARIABLE T10 NUMERIC(18,4);
+DECLARE VARIABLE T11 NUMERIC(18,4);
+DECLARE VARIABLE T12 NUMERIC(18,4);
+DECLARE VARIABLE T13 NUMERIC(18,4);
+DECLARE VARIABLE T14 NUMERIC(18,4);
+DECLARE VARIABLE T15 NUMERIC(18,4);
+DECLARE VARIABLE T16 NUMERIC(18,4);
+DECLARE VARIABLE NET INTEGER;
+BEGIN
+  NET = IIF(TAX = 1 AND ISPL = 1, 1, 0);
+  IF (ALLHOJ = 1) THEN
+    SELECT SUM(M.KAISIZAN), SUM(IIF(:NET = 1, M.ND01, M.D01)), SUM(IIF(:NET = 1, M.ND02, M.D02)), SUM(IIF(:NET = 1, M.ND03, M.D03)), SUM(IIF(:NET = 1, M.ND04, M.D04)), SUM(IIF(:NET = 1, M.ND05, M.D05)), SUM(IIF(:NET = 1, M.ND06, M.D06)), SUM(IIF(:NET = 1, M.ND07, M.D07)), SUM(IIF(:NET = 1, M.ND08, M.D08)), SUM(IIF(:NET = 1, M.ND09, M.D09)), SUM(IIF(:NET = 1, M.ND10, M.D10)), SUM(IIF(:NET = 1, M.ND11, M.D11)), SUM(IIF(:NET = 1, M.ND12, M.D12)), SUM(IIF(:NET = 1, M.ND13, M.D13)), SUM(IIF(:NET = 1, M.ND14, M.D14)), SUM(IIF(:NET = 1, M.ND15, M.D15)), SUM(IIF(:NET = 1, M.ND16, M.D16)), SUM(IIF(:NET = 1, M.NC01, M.C01)), SUM(IIF(:NET = 1, M.NC02, M.C02)), SUM(IIF(:NET = 1, M.NC03, M.C03)), SUM(IIF(:NET = 1, M.NC04, M.C04)), SUM(IIF(:NET = 1, M.NC05, M.C05)), SUM(IIF(:NET = 1, M.NC06, M.C06)), SUM(IIF(:NET = 1, M.NC07, M.C07)), SUM(IIF(:NET = 1, M.NC08, M.C08)), SUM(IIF(:NET = 1, M.NC09, M.C09)), SUM(IIF(:NET = 1, M.NC10, M.C10)), SUM(IIF(:NET = 1, M.NC11, M.C11)), SUM(IIF(:NET = 1, M.NC12, M.C12)), SUM(IIF(:NET = 1, M.NC13, M.C13)), SUM(IIF(:NET = 1, M.NC14, M.C14)), SUM(IIF(:NET = 1, M.NC15, M.C15)), SUM(IIF(:NET = 1, M.NC16, M.C16))
+      FROM TB_MOVE M
+      WHERE M.FILLID = :FILLID AND M.KCODE = :KCODE
+      INTO :KAISIZAN, :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
+  ELSE
+    SELECT SUM(M.KAISIZAN), SUM(IIF(:NET = 1, M.ND01, M.D01)), SUM(IIF(:NET = 1, M.ND02, M.D02)), SUM(IIF(:NET = 1, M.ND03, M.D03)), SUM(IIF(:NET = 1, M.ND04, M.D04)), SUM(IIF(:NET = 1, M.ND05, M.D05)), SUM(IIF(:NET = 1, M.ND06, M.D06)), SUM(IIF(:NET = 1, M.ND07, M.D07)), SUM(IIF(:NET = 1, M.ND08, M.D08)), SUM(IIF(:NET = 1, M.ND09, M.D09)), SUM(IIF(:NET = 1, M.ND10, M.D10)), SUM(IIF(:NET = 1, M.ND11, M.D11)), SUM(IIF(:NET = 1, M.ND12, M.D12)), SUM(IIF(:NET = 1, M.ND13, M.D13)), SUM(IIF(:NET = 1, M.ND14, M.D14)), SUM(IIF(:NET = 1, M.ND15, M.D15)), SUM(IIF(:NET = 1, M.ND16, M.D16)), SUM(IIF(:NET = 1, M.NC01, M.C01)), SUM(IIF(:NET = 1, M.NC02, M.C02)), SUM(IIF(:NET = 1, M.NC03, M.C03)), SUM(IIF(:NET = 1, M.NC04, M.C04)), SUM(IIF(:NET = 1, M.NC05, M.C05)), SUM(IIF(:NET = 1, M.NC06, M.C06)), SUM(IIF(:NET = 1, M.NC07, M.C07)), SUM(IIF(:NET = 1, M.NC08, M.C08)), SUM(IIF(:NET = 1, M.NC09, M.C09)), SUM(IIF(:NET = 1, M.NC10, M.C10)), SUM(IIF(:NET = 1, M.NC11, M.C11)), SUM(IIF(:NET = 1, M.NC12, M.C12)), SUM(IIF(:NET = 1, M.NC13, M.C13)), SUM(IIF(:NET = 1, M.NC14, M.C14)), SUM(IIF(:NET = 1, M.NC15, M.C15)), SUM(IIF(:NET = 1, M.NC16, M.C16))
+      FROM TB_MOVE M
+      WHERE M.FILLID = :FILLID AND M.KCODE = :KCODE AND M.HCODE = :HCODE
+      INTO :KAISIZAN, :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
+  IF (TAX = 1 AND TAXSIDE IN (1, 2) AND (ALLHOJ = 1 OR HCODE = '')) THEN
+  BEGIN
+    SELECT SUM(IIF(:TAXSIDE = 1, M.TD01, M.TC01)), SUM(IIF(:TAXSIDE = 1, M.TD02, M.TC02)), SUM(IIF(:TAXSIDE = 1, M.TD03, M.TC03)), SUM(IIF(:TAXSIDE = 1, M.TD04, M.TC04)), SUM(IIF(:TAXSIDE = 1, M.TD05, M.TC05)), SUM(IIF(:TAXSIDE = 1, M.TD06, M.TC06)), SUM(IIF(:TAXSIDE = 1, M.TD07, M.TC07)), SUM(IIF(:TAXSIDE = 1, M.TD08, M.TC08)), SUM(IIF(:TAXSIDE = 1, M.TD09, M.TC09)), SUM(IIF(:TAXSIDE = 1, M.TD10, M.TC10)), SUM(IIF(:TAXSIDE = 1, M.TD11, M.TC11)), SUM(IIF(:TAXSIDE = 1, M.TD12, M.TC12)), SUM(IIF(:TAXSIDE = 1, M.TD13, M.TC13)), SUM(IIF(:TAXSIDE = 1, M.TD14, M.TC14)), SUM(IIF(:TAXSIDE = 1, M.TD15, M.TC15)), SUM(IIF(:TAXSIDE = 1, M.TD16, M.TC16))
+      FROM TB_MOVE M INNER JOIN KAMOKUMST K ON K.KCODE = M.KCODE
+      WHERE M.FILLID = :FILLID AND K.BPFLG = 'P'
+      INTO :T01, :T02, :T03, :T04, :T05, :T06, :T07, :T08, :T09, :T10, :T11, :T12, :T13, :T14, :T15, :T16;
+    IF (TAXSIDE = 1) THEN
+    BEGIN
+      D01 = IIF(D01 IS NULL AND T01 IS NULL, NULL, COALESCE(D01, 0) + COALESCE(T01, 0));
+      D02 = IIF(D02 IS NULL AND T02 IS NULL, NULL, COALESCE(D02, 0) + COALESCE(T02, 0));
+      D03 = IIF(D03 IS NULL AND T03 IS NULL, NULL, COALESCE(D03, 0) + COALESCE(T03, 0));
+      D04 = IIF(D04 IS NULL AND T04 IS NULL, NULL, COALESCE(D04, 0) + COALESCE(T04, 0));
+      D05 = IIF(D05 IS NULL AND T05 IS NULL, NULL, COALESCE(D05, 0) + COALESCE(T05, 0));
+      D06 = IIF(D06 IS NULL AND T06 IS NULL, NULL, COALESCE(D06, 0) + COALESCE(T06, 0));
+      D07 = IIF(D07 IS NULL AND T07 IS NULL, NULL, COALESCE(D07, 0) + COALESCE(T07, 0));
+      D08 = IIF(D08 IS NULL AND T08 IS NULL, NULL, COALESCE(D08, 0) + COALESCE(T08, 0));
+      D09 = IIF(D09 IS NULL AND T09 IS NULL, NULL, COALESCE(D09, 0) + COALESCE(T09, 0));
+      D10 = IIF(D10 IS NULL AND T10 IS NULL, NULL, COALESCE(D10, 0) + COALESCE(T10, 0));
+      D11 = IIF(D11 IS NULL AND T11 IS NULL, NULL, COALESCE(D11, 0) + COALESCE(T11, 0));
+      D12 = IIF(D12 IS NULL AND T12 IS NULL, NULL, COALESCE(D12, 0) + COALESCE(T12, 0));
+      D13 = IIF(D13 IS NULL AND T13 IS NULL, NULL, COALESCE(D13, 0) + COALESCE(T13, 0));
+      D14 = IIF(D14 IS NULL AND T14 IS NULL, NULL, COALESCE(D14, 0) + COALESCE(T14, 0));
+      D15 = IIF(D15 IS NULL AND T15 IS NULL, NULL, COALESCE(D15, 0) + COALESCE(T15, 0));
+      D16 = IIF(D16 IS NULL AND T16 IS NULL, NULL, COALESCE(D16, 0) + COALESCE(T16, 0));
+    END
+    ELSE
+    BEGIN
+      C01 = IIF(C01 IS NULL AND T01 IS NULL, NULL, COALESCE(C01, 0) + COALESCE(T01, 0));
+      C02 = IIF(C02 IS NULL AND T02 IS NULL, NULL, COALESCE(C02, 0) + COALESCE(T02, 0));
+      C03 = IIF(C03 IS NULL AND T03 IS NULL, NULL, COALESCE(C03, 0) + COALESCE(T03, 0));
+      C04 = IIF(C04 IS NULL AND T04 IS NULL, NULL, COALESCE(C04, 0) + COALESCE(T04, 0));
+      C05 = IIF(C05 IS NULL AND T05 IS NULL, NULL, COALESCE(C05, 0) + COALESCE(T05, 0));
+      C06 = IIF(C06 IS NULL AND T06 IS NULL, NULL, COALESCE(C06, 0) + COALESCE(T06, 0));
+      C07 = IIF(C07 IS NULL AND T07 IS NULL, NULL, COALESCE(C07, 0) + COALESCE(T07, 0));
+      C08 = IIF(C08 IS NULL AND T08 IS NULL, NULL, COALESCE(C08, 0) + COALESCE(T08, 0));
+      C09 = IIF(C09 IS NULL AND T09 IS NULL, NULL, COALESCE(C09, 0) + COALESCE(T09, 0));
+      C10 = IIF(C10 IS NULL AND T10 IS NULL, NULL, COALESCE(C10, 0) + COALESCE(T10, 0));
+      C11 = IIF(C11 IS NULL AND T11 IS NULL, NULL, COALESCE(C11, 0) + COALESCE(T11, 0));
+      C12 = IIF(C12 IS NULL AND T12 IS NULL, NULL, COALESCE(C12, 0) + COALESCE(T12, 0));
+      C13 = IIF(C13 IS NULL AND T13 IS NULL, NULL, COALESCE(C13, 0) + COALESCE(T13, 0));
+      C14 = IIF(C14 IS NULL AND T14 IS NULL, NULL, COALESCE(C14, 0) + COALESCE(T14, 0));
+      C15 = IIF(C15 IS NULL AND T15 IS NULL, NULL, COALESCE(C15, 0) + COALESCE(T15, 0));
+      C16 = IIF(C16 IS NULL AND T16 IS NULL, NULL, COALESCE(C16, 0) + COALESCE(T16, 0));
+    END
+  END
+  KAISIZAN = COALESCE(KAISIZAN, 0);
+  D01 = COALESCE(D01, 0);
+  D02 = COALESCE(D02, 0);
+  D03 = COALESCE(D03, 0);
+  D04 = COALESCE(D04, 0);
+  D05 = COALESCE(D05, 0);
+  D06 = COALESCE(D06, 0);
+  D07 = COALESCE(D07, 0);
+  D08 = COALESCE(D08, 0);
+  D09 = COALESCE(D09, 0);
+  D10 = COALESCE(D10, 0);
+  D11 = COALESCE(D11, 0);
+  D12 = COALESCE(D12, 0);
+  D13 = COALESCE(D13, 0);
+  D14 = COALESCE(D14, 0);
+  D15 = COALESCE(D15, 0);
+  D16 = COALESCE(D16, 0);
+  C01 = COALESCE(C01, 0);
+  C02 = COALESCE(C02, 0);
+  C03 = COALESCE(C03, 0);
+  C04 = COALESCE(C04, 0);
+  C05 = COALESCE(C05, 0);
+  C06 = COALESCE(C06, 0);
+  C07 = COALESCE(C07, 0);
+  C08 = COALESCE(C08, 0);
+  C09 = COALESCE(C09, 0);
+  C10 = COALESCE(C10, 0);
+  C11 = COALESCE(C11, 0);
+  C12 = COALESCE(C12, 0);
+  C13 = COALESCE(C13, 0);
+  C14 = COALESCE(C14, 0);
+  C15 = COALESCE(C15, 0);
+  C16 = COALESCE(C16, 0);
   SUSPEND;
 END^
 
@@ -432,7 +736,9 @@ AS
 DECLARE VARIABLE ALLHOJ INTEGER;
 DECLARE VARIABLE ISPL INTEGER;
 DECLARE VARIABLE TAXSIDE INTEGER;
+DECLARE VARIABLE CUR INTEGER;
 BEGIN
+  EXECUTE PROCEDURE SP_TB_FILL(0, :SCODE, :SITENGROUP, :BCODE, :BMODE) RETURNING_VALUES :CUR;
   FOR SELECT Y.GROUPM1, Y.GROUPM2, Y.USERCODE, Y.KCODE, Y.KNAME, Y.BSPL, Y.TAISHAKU, Y.HOJCNT, Y.MSTREC,
              Y.HCODE, Y.HNAME, Y.ALLHOJ, Y.ISPL, Y.TAXSIDE
       FROM SP_TB_KEYS(:LAYOUT, 1) Y
@@ -440,10 +746,9 @@ BEGIN
            :HCODE, :HNAME, :ALLHOJ, :ISPL, :TAXSIDE
   DO BEGIN
     SUBREC = MSTREC;
-    SELECT O.KAISIZAN FROM SP_TB_OPEN(0, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ) O INTO :KAISIZAN;
-    SELECT M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
-      FROM SP_TB_MOVE(0, :TAX, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) M
-      INTO :KAR01, :KAR02, :KAR03, :KAR04, :KAR05, :KAR06, :KAR07, :KAR08, :KAR09, :KAR10, :KAR11, :KAR12, :KAR13, :KAR14, :KAR15, :KAR16, :KAS01, :KAS02, :KAS03, :KAS04, :KAS05, :KAS06, :KAS07, :KAS08, :KAS09, :KAS10, :KAS11, :KAS12, :KAS13, :KAS14, :KAS15, :KAS16;
+    SELECT M.KAISIZAN, M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
+      FROM SP_TB_AT(:CUR, :TAX, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) M
+      INTO :KAISIZAN, :KAR01, :KAR02, :KAR03, :KAR04, :KAR05, :KAR06, :KAR07, :KAR08, :KAR09, :KAR10, :KAR11, :KAR12, :KAR13, :KAR14, :KAR15, :KAR16, :KAS01, :KAS02, :KAS03, :KAS04, :KAS05, :KAS06, :KAS07, :KAS08, :KAS09, :KAS10, :KAS11, :KAS12, :KAS13, :KAS14, :KAS15, :KAS16;
     SUSPEND;
   END
 END^
@@ -1058,18 +1363,19 @@ DECLARE VARIABLE C16 NUMERIC(18,4);
 DECLARE VARIABLE STARTP INTEGER;
 DECLARE VARIABLE ISPL INTEGER;
 DECLARE VARIABLE TAXSIDE INTEGER;
+DECLARE VARIABLE PRIOR INTEGER;
 BEGIN
   SELECT P.STARTP FROM SP_TB_STARTP P INTO :STARTP;
+  EXECUTE PROCEDURE SP_TB_FILL(1, '', '', '', 0) RETURNING_VALUES :PRIOR;
   FOR SELECT C.GROUPM1, C.GROUPM2, C.USERCODE, C.KCODE, C.KNAME, C.BSPL, C.TAISHAKU, C.MSTREC, C.SUBREC, C.KAISIZAN, C.KAR01, C.KAR02, C.KAR03, C.KAR04, C.KAR05, C.KAR06, C.KAR07, C.KAR08, C.KAR09, C.KAR10, C.KAR11, C.KAR12, C.KAR13, C.KAR14, C.KAR15, C.KAR16, C.KAS01, C.KAS02, C.KAS03, C.KAS04, C.KAS05, C.KAS06, C.KAS07, C.KAS08, C.KAS09, C.KAS10, C.KAS11, C.KAS12, C.KAS13, C.KAS14, C.KAS15, C.KAS16, C.HCODE, C.HNAME
       FROM SP_TB_CURRENT(:TAX, '', '', '', 0, 4) C
       INTO :GROUPM1, :GROUPM2, :USERCODE, :KCODE, :KNAME, :BSPL, :TAISHAKU, :MSTREC, :SUBREC, :KAISIZAN, :KAR01, :KAR02, :KAR03, :KAR04, :KAR05, :KAR06, :KAR07, :KAR08, :KAR09, :KAR10, :KAR11, :KAR12, :KAR13, :KAR14, :KAR15, :KAR16, :KAS01, :KAS02, :KAS03, :KAS04, :KAS05, :KAS06, :KAS07, :KAS08, :KAS09, :KAS10, :KAS11, :KAS12, :KAS13, :KAS14, :KAS15, :KAS16, :HCODE, :HNAME
   DO BEGIN
     ISPL = IIF(BSPL = 'P', 1, 0);
     SELECT T.TAXSIDE FROM SP_TB_TAXSIDE(:KCODE) T INTO :TAXSIDE;
-    SELECT O.KAISIZAN FROM SP_TB_OPEN(1, '', '', '', 0, :KCODE, '', 1) O INTO :KISHU1;
-    SELECT M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
-      FROM SP_TB_MOVE(1, IIF(:ZENTAX = 1, 1, 0), '', '', '', 0, :KCODE, '', 1, :ISPL, :TAXSIDE) M
-      INTO :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
+    SELECT M.KAISIZAN, M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
+      FROM SP_TB_AT(:PRIOR, IIF(:ZENTAX = 1, 1, 0), :KCODE, '', 1, :ISPL, :TAXSIDE) M
+      INTO :KISHU1, :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
     ZANM15 = IIF(TAISHAKU IN (1, 4), D01 - C01, C01 - D01);
     ZANM14 = IIF(TAISHAKU IN (1, 4), D02 - C02, C02 - D02);
     ZANM13 = IIF(TAISHAKU IN (1, 4), D03 - C03, C03 - D03);
@@ -1173,8 +1479,15 @@ DECLARE VARIABLE ISPL INTEGER;
 DECLARE VARIABLE TAXSIDE INTEGER;
 DECLARE VARIABLE ALLHOJ INTEGER;
 DECLARE VARIABLE STARTP INTEGER;
+DECLARE VARIABLE CUR INTEGER;
+DECLARE VARIABLE PRIOR1 INTEGER;
+DECLARE VARIABLE PRIOR2 INTEGER;
 BEGIN
   SELECT P.STARTP FROM SP_TB_STARTP P INTO :STARTP;
+  IF (STARTP > 1) THEN
+    EXECUTE PROCEDURE SP_TB_FILL(0, :SCODE, :SITENGROUP, :BCODE, :BMODE) RETURNING_VALUES :CUR;
+  EXECUTE PROCEDURE SP_TB_FILL(1, :SCODE, :SITENGROUP, :BCODE, :BMODE) RETURNING_VALUES :PRIOR1;
+  EXECUTE PROCEDURE SP_TB_FILL(2, :SCODE, :SITENGROUP, :BCODE, :BMODE) RETURNING_VALUES :PRIOR2;
   FOR SELECT Y.KCODE, Y.GROUPM2, Y.TAISHAKU, Y.MSTREC, Y.HCODE, Y.ALLHOJ, Y.ISPL, Y.TAXSIDE
       FROM SP_TB_KEYS(:LAYOUT, 0) Y
       INTO :KCODE, :KGROUP, :TAISHAKU, :SUBREC, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE
@@ -1182,10 +1495,9 @@ BEGIN
     NENDO = IIF(STARTP > 1, 0, 1);
     WHILE (NENDO <= 2) DO
     BEGIN
-      SELECT O.KAISIZAN FROM SP_TB_OPEN(:NENDO, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ) O INTO :KISHU;
-      SELECT M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
-        FROM SP_TB_MOVE(:NENDO, :TAX, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) M
-        INTO :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
+      SELECT M.KAISIZAN, M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
+        FROM SP_TB_AT(DECODE(:NENDO, 0, :CUR, 1, :PRIOR1, :PRIOR2), :TAX, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) M
+        INTO :KISHU, :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
       ZAN01 = IIF(NENDO = 0 AND STARTP <= 1, 0, IIF(:TAISHAKU IN (1, 4), D01 - C01, C01 - D01));
       ZAN02 = IIF(NENDO = 0 AND STARTP <= 2, 0, IIF(:TAISHAKU IN (1, 4), D02 - C02, C02 - D02));
       ZAN03 = IIF(NENDO = 0 AND STARTP <= 3, 0, IIF(:TAISHAKU IN (1, 4), D03 - C03, C03 - D03));
@@ -1632,6 +1944,9 @@ DECLARE VARIABLE ISPL INTEGER;
 DECLARE VARIABLE TAXSIDE INTEGER;
 DECLARE VARIABLE ALLHOJ INTEGER;
 DECLARE VARIABLE BUDGETED INTEGER;
+DECLARE VARIABLE OPENING NUMERIC(18,4);
+DECLARE VARIABLE CUR INTEGER;
+DECLARE VARIABLE BUDGET INTEGER;
 BEGIN
   JKUBUN01 = IIF(EXISTS(SELECT 1 FROM SIWAKE S WHERE S.MNUM = 1 AND S.DELFLG = 0 AND S.TAISHAKU = 1), 1, 0);
   JKUBUN02 = IIF(EXISTS(SELECT 1 FROM SIWAKE S WHERE S.MNUM = 2 AND S.DELFLG = 0 AND S.TAISHAKU = 1), 1, 0);
@@ -1649,17 +1964,22 @@ BEGIN
   JKUBUN14 = IIF(EXISTS(SELECT 1 FROM SIWAKE S WHERE S.MNUM = 14 AND S.DELFLG = 0 AND S.TAISHAKU = 1), 1, 0);
   JKUBUN15 = IIF(EXISTS(SELECT 1 FROM SIWAKE S WHERE S.MNUM = 15 AND S.DELFLG = 0 AND S.TAISHAKU = 1), 1, 0);
   JKUBUN16 = IIF(EXISTS(SELECT 1 FROM SIWAKE S WHERE S.MNUM = 16 AND S.DELFLG = 0 AND S.TAISHAKU = 1), 1, 0);
+  EXECUTE PROCEDURE SP_TB_FILL(0, :SCODE, :SITENGROUP, :BCODE, :BMODE) RETURNING_VALUES :CUR;
+  EXECUTE PROCEDURE SP_TB_FILL(3, :SCODE, :SITENGROUP, :BCODE, :BMODE) RETURNING_VALUES :BUDGET;
   FOR SELECT Y.KCODE, Y.GROUPM2, Y.TAISHAKU, Y.MSTREC, Y.HCODE, Y.ALLHOJ, Y.ISPL, Y.TAXSIDE
       FROM SP_TB_KEYS(:LAYOUT, 0) Y
       INTO :KCODE, :KGROUP, :TAISHAKU, :SUBREC, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE
   DO BEGIN
-    SELECT COUNT(*), SUM(Y.YOSAN01), SUM(Y.YOSAN02), SUM(Y.YOSAN03), SUM(Y.YOSAN04), SUM(Y.YOSAN05), SUM(Y.YOSAN06), SUM(Y.YOSAN07), SUM(Y.YOSAN08), SUM(Y.YOSAN09), SUM(Y.YOSAN10), SUM(Y.YOSAN11), SUM(Y.YOSAN12), SUM(Y.YOSAN13), SUM(Y.YOSAN14), SUM(Y.YOSAN15), SUM(Y.YOSAN201), SUM(Y.YOSAN202), SUM(Y.YOSAN203), SUM(Y.YOSAN204), SUM(Y.YOSAN205), SUM(Y.YOSAN206), SUM(Y.YOSAN207), SUM(Y.YOSAN208), SUM(Y.YOSAN209), SUM(Y.YOSAN210), SUM(Y.YOSAN211), SUM(Y.YOSAN212), SUM(Y.YOSAN213), SUM(Y.YOSAN214), SUM(Y.YOSAN215), SUM(Y.YOSAN301), SUM(Y.YOSAN302), SUM(Y.YOSAN303), SUM(Y.YOSAN304), SUM(Y.YOSAN305), SUM(Y.YOSAN306), SUM(Y.YOSAN307), SUM(Y.YOSAN308), SUM(Y.YOSAN309), SUM(Y.YOSAN310), SUM(Y.YOSAN311), SUM(Y.YOSAN312), SUM(Y.YOSAN313), SUM(Y.YOSAN314), SUM(Y.YOSAN315)
-      FROM YOSAN Y
-      WHERE Y.KCODE = :KCODE AND (:ALLHOJ = 1 OR Y.HCODE = :HCODE OR (:HCODE = '' AND Y.HCODE = ' '))
-        AND (:SCODE = '' OR Y.SCODE = :SCODE)
-        AND (:SITENGROUP = '' OR Y.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :SITENGROUP))
-        AND (:BMODE = 0 OR Y.BCODE = :BCODE OR (:BMODE = 2 AND Y.BCODE IN (SELECT L.BCODE FROM GROUPLIST L WHERE L.GCODE = :BCODE)))
-      INTO :BUDGETED, :YOSAN01, :YOSAN02, :YOSAN03, :YOSAN04, :YOSAN05, :YOSAN06, :YOSAN07, :YOSAN08, :YOSAN09, :YOSAN10, :YOSAN11, :YOSAN12, :YOSAN13, :YOSAN14, :YOSAN15, :YOSAN201, :YOSAN202, :YOSAN203, :YOSAN204, :YOSAN205, :YOSAN206, :YOSAN207, :YOSAN208, :YOSAN209, :YOSAN210, :YOSAN211, :YOSAN212, :YOSAN213, :YOSAN214, :YOSAN215, :YOSAN301, :YOSAN302, :YOSAN303, :YOSAN304, :YOSAN305, :YOSAN306, :YOSAN307, :YOSAN308, :YOSAN309, :YOSAN310, :YOSAN311, :YOSAN312, :YOSAN313, :YOSAN314, :YOSAN315;
+    IF (ALLHOJ = 1) THEN
+      SELECT SUM(B.N), SUM(B.YOSAN01), SUM(B.YOSAN02), SUM(B.YOSAN03), SUM(B.YOSAN04), SUM(B.YOSAN05), SUM(B.YOSAN06), SUM(B.YOSAN07), SUM(B.YOSAN08), SUM(B.YOSAN09), SUM(B.YOSAN10), SUM(B.YOSAN11), SUM(B.YOSAN12), SUM(B.YOSAN13), SUM(B.YOSAN14), SUM(B.YOSAN15), SUM(B.YOSAN201), SUM(B.YOSAN202), SUM(B.YOSAN203), SUM(B.YOSAN204), SUM(B.YOSAN205), SUM(B.YOSAN206), SUM(B.YOSAN207), SUM(B.YOSAN208), SUM(B.YOSAN209), SUM(B.YOSAN210), SUM(B.YOSAN211), SUM(B.YOSAN212), SUM(B.YOSAN213), SUM(B.YOSAN214), SUM(B.YOSAN215), SUM(B.YOSAN301), SUM(B.YOSAN302), SUM(B.YOSAN303), SUM(B.YOSAN304), SUM(B.YOSAN305), SUM(B.YOSAN306), SUM(B.YOSAN307), SUM(B.YOSAN308), SUM(B.YOSAN309), SUM(B.YOSAN310), SUM(B.YOSAN311), SUM(B.YOSAN312), SUM(B.YOSAN313), SUM(B.YOSAN314), SUM(B.YOSAN315)
+        FROM TB_BUDGET B
+        WHERE B.FILLID = :BUDGET AND B.KCODE = :KCODE
+        INTO :BUDGETED, :YOSAN01, :YOSAN02, :YOSAN03, :YOSAN04, :YOSAN05, :YOSAN06, :YOSAN07, :YOSAN08, :YOSAN09, :YOSAN10, :YOSAN11, :YOSAN12, :YOSAN13, :YOSAN14, :YOSAN15, :YOSAN201, :YOSAN202, :YOSAN203, :YOSAN204, :YOSAN205, :YOSAN206, :YOSAN207, :YOSAN208, :YOSAN209, :YOSAN210, :YOSAN211, :YOSAN212, :YOSAN213, :YOSAN214, :YOSAN215, :YOSAN301, :YOSAN302, :YOSAN303, :YOSAN304, :YOSAN305, :YOSAN306, :YOSAN307, :YOSAN308, :YOSAN309, :YOSAN310, :YOSAN311, :YOSAN312, :YOSAN313, :YOSAN314, :YOSAN315;
+    ELSE
+      SELECT SUM(B.N), SUM(B.YOSAN01), SUM(B.YOSAN02), SUM(B.YOSAN03), SUM(B.YOSAN04), SUM(B.YOSAN05), SUM(B.YOSAN06), SUM(B.YOSAN07), SUM(B.YOSAN08), SUM(B.YOSAN09), SUM(B.YOSAN10), SUM(B.YOSAN11), SUM(B.YOSAN12), SUM(B.YOSAN13), SUM(B.YOSAN14), SUM(B.YOSAN15), SUM(B.YOSAN201), SUM(B.YOSAN202), SUM(B.YOSAN203), SUM(B.YOSAN204), SUM(B.YOSAN205), SUM(B.YOSAN206), SUM(B.YOSAN207), SUM(B.YOSAN208), SUM(B.YOSAN209), SUM(B.YOSAN210), SUM(B.YOSAN211), SUM(B.YOSAN212), SUM(B.YOSAN213), SUM(B.YOSAN214), SUM(B.YOSAN215), SUM(B.YOSAN301), SUM(B.YOSAN302), SUM(B.YOSAN303), SUM(B.YOSAN304), SUM(B.YOSAN305), SUM(B.YOSAN306), SUM(B.YOSAN307), SUM(B.YOSAN308), SUM(B.YOSAN309), SUM(B.YOSAN310), SUM(B.YOSAN311), SUM(B.YOSAN312), SUM(B.YOSAN313), SUM(B.YOSAN314), SUM(B.YOSAN315)
+        FROM TB_BUDGET B
+        WHERE B.FILLID = :BUDGET AND B.KCODE = :KCODE AND B.HCODE = :HCODE
+        INTO :BUDGETED, :YOSAN01, :YOSAN02, :YOSAN03, :YOSAN04, :YOSAN05, :YOSAN06, :YOSAN07, :YOSAN08, :YOSAN09, :YOSAN10, :YOSAN11, :YOSAN12, :YOSAN13, :YOSAN14, :YOSAN15, :YOSAN201, :YOSAN202, :YOSAN203, :YOSAN204, :YOSAN205, :YOSAN206, :YOSAN207, :YOSAN208, :YOSAN209, :YOSAN210, :YOSAN211, :YOSAN212, :YOSAN213, :YOSAN214, :YOSAN215, :YOSAN301, :YOSAN302, :YOSAN303, :YOSAN304, :YOSAN305, :YOSAN306, :YOSAN307, :YOSAN308, :YOSAN309, :YOSAN310, :YOSAN311, :YOSAN312, :YOSAN313, :YOSAN314, :YOSAN315;
     BUDGETED = IIF(BUDGETED > 0, 1, 0);
     YOSAN01 = COALESCE(YOSAN01, 0);
     YOSAN02 = COALESCE(YOSAN02, 0);
@@ -1706,9 +2026,9 @@ BEGIN
     YOSAN313 = COALESCE(YOSAN313, 0);
     YOSAN314 = COALESCE(YOSAN314, 0);
     YOSAN315 = COALESCE(YOSAN315, 0);
-    SELECT M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
-      FROM SP_TB_MOVE(0, :TAX, :SCODE, :SITENGROUP, :BCODE, :BMODE, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) M
-      INTO :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
+    SELECT M.KAISIZAN, M.D01, M.D02, M.D03, M.D04, M.D05, M.D06, M.D07, M.D08, M.D09, M.D10, M.D11, M.D12, M.D13, M.D14, M.D15, M.D16, M.C01, M.C02, M.C03, M.C04, M.C05, M.C06, M.C07, M.C08, M.C09, M.C10, M.C11, M.C12, M.C13, M.C14, M.C15, M.C16
+      FROM SP_TB_AT(:CUR, :TAX, :KCODE, :HCODE, :ALLHOJ, :ISPL, :TAXSIDE) M
+      INTO :OPENING, :D01, :D02, :D03, :D04, :D05, :D06, :D07, :D08, :D09, :D10, :D11, :D12, :D13, :D14, :D15, :D16, :C01, :C02, :C03, :C04, :C05, :C06, :C07, :C08, :C09, :C10, :C11, :C12, :C13, :C14, :C15, :C16;
     JISSEKI01 = IIF(:TAISHAKU IN (1, 4), D01 - C01, C01 - D01);
     JISSEKI02 = IIF(:TAISHAKU IN (1, 4), D02 - C02, C02 - D02);
     JISSEKI03 = IIF(:TAISHAKU IN (1, 4), D03 - C03, C03 - D03);

@@ -132,8 +132,17 @@ void makeLargeCompany(const std::string& databaseName, const LargeCompanyOptions
     run(db, "UPDATE SISETUMST S SET SIWAKECOUNT = (SELECT COUNT(*) FROM SIWAKE J"
             " WHERE J.SCODE = S.SCODE AND J.DELFLG = 0 AND J.TAISHAKU = 1)");
     run(db, "ALTER TRIGGER SIWAKE_BRANCH_COUNT ACTIVE");
-    run(db, "SET STATISTICS INDEX SIWAKE_TB_KCODE");
-    run(db, "SET STATISTICS INDEX SIWAKE_TB_R_KCODE");
+    // The optimizer chooses by the index statistics, which a fill leaves at
+    // the values of the empty tables: recompute every index's.
+    run(db, "EXECUTE BLOCK AS\n"
+            "DECLARE N VARCHAR(63);\n"
+            "BEGIN\n"
+            "  FOR SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES\n"
+            "      WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND COALESCE(RDB$INDEX_INACTIVE, 0) = 0\n"
+            "        AND RDB$RELATION_NAME IN (SELECT RDB$RELATION_NAME FROM RDB$RELATIONS WHERE RDB$RELATION_TYPE = 0)\n"
+            "      INTO :N\n"
+            "  DO EXECUTE STATEMENT 'SET STATISTICS INDEX \"' || N || '\"';\n"
+            "END");
     db.disconnect();
 }
 

@@ -215,6 +215,19 @@ Currency ClampPercent(Currency percent)
     return percent;
 }
 
+void RangeOfKind(int kind, int& from, int& to)
+{
+    switch (kind) {
+    case 1: from = 1; to = 4; break;
+    case 2: from = 5; to = 8; break;
+    case 3: from = 9; to = 12; break;
+    case 4: from = 13; to = 16; break;
+    case 5: from = 1; to = 8; break;
+    case 6: from = 9; to = 16; break;
+    default: break;
+    }
+}
+
 void SetTrialBalanceEngine(int engineKind, std::shared_ptr<TTrialBalanceEngine> engine)
 {
     if (engine)

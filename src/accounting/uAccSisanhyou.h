@@ -235,6 +235,10 @@ Currency RatioToPercent(double ratio);
 // A Currency percent limited to -999.0 .. 9999.0.
 Currency ClampPercent(Currency percent);
 
+// The periods of a range kind: 1-4 the quarters (1-4, 5-8, 9-12, 13-16),
+// 5 and 6 the halves (1-8, 9-16); any other kind keeps from and to.
+void RangeOfKind(int kind, int& from, int& to);
+
 // --- engine dispatch ------------------------------------------------------
 
 // A load or aggregation that could not be done: no engine for the data kind,

@@ -61,6 +61,11 @@ void LoadHikakuGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int
                        const std::string& branchCode, const std::string& departmentCode,
                        int taxMode, int scope, int layout, int allocation, int mode);
 
+// A past year shorter than twelve months keeps everything after its last
+// month in its period 16 (the previous year at -15..0, the one before at
+// -31..-16), from the fiscal starts of AccInf.
+void FoldShortPastYears(TBalanceArray& rows, int lastRow);
+
 // --- summary lines ------------------------------------------------------
 
 // The row an account of this group code 2 is added into (0 for none).

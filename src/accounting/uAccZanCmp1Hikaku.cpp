@@ -98,26 +98,6 @@ public:
         c_.q.close();
     }
 
-    // A past year shorter than twelve months keeps its figures in its
-    // period 16.
-    void foldShortYears()
-    {
-        const TDateTime s1 = AccInf.zKISHU != 0 ? AccInf.zKISHU : AddMonth(-12, AccInf.KISHU);
-        const TDateTime s2 = AccInf.zzKISHU != 0 ? AccInf.zzKISHU : AddMonth(-12, s1);
-        auto fold = [this](int f, int offset) {
-            if (f <= 0 || f >= 16)
-                return;
-            for (int i = 0; i <= c_.lastRow; ++i) {
-                TBALANCE& r = c_.row(i);
-                for (int p = f; p <= 15; ++p)
-                    r.Net[p + offset] = r.Balance[p + offset] = 0;
-                r.Net[16 + offset] = r.Balance[16 + offset] - r.Balance[f - 1 + offset];
-            }
-        };
-        fold(DateToKikan(AccInf.SIME, s2, s1), -32);
-        fold(DateToKikan(AccInf.SIME, s1, AccInf.KISHU), -16);
-    }
-
     void LoadYosanRows()
     {
         std::vector<fb::Field*> y1(16), y2(16), y3(16), act(17), flg(17);
@@ -195,6 +175,24 @@ private:
 }
 
 } // namespace
+
+void FoldShortPastYears(TBalanceArray& rows, int lastRow)
+{
+    const TDateTime s1 = AccInf.zKISHU != 0 ? AccInf.zKISHU : AddMonth(-12, AccInf.KISHU);
+    const TDateTime s2 = AccInf.zzKISHU != 0 ? AccInf.zzKISHU : AddMonth(-12, s1);
+    auto fold = [&](int f, int offset) {
+        if (f <= 0 || f >= 16)
+            return;
+        for (int i = 0; i <= lastRow; ++i) {
+            TBALANCE& r = rows[std::size_t(i)];
+            for (int p = f; p <= 15; ++p)
+                r.Net[p + offset] = r.Balance[p + offset] = 0;
+            r.Net[16 + offset] = r.Balance[16 + offset] - r.Balance[f - 1 + offset];
+        }
+    };
+    fold(DateToKikan(AccInf.SIME, s2, s1), -32);
+    fold(DateToKikan(AccInf.SIME, s1, AccInf.KISHU), -16);
+}
 
 void LoadHikakuGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
                        const std::string& branchCode, const std::string& departmentCode,
@@ -288,7 +286,7 @@ void LoadHikakuGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int
             if (!yosan.empty())
                 loader.run(yosan, false, B, D, allocation);
         }
-        loader.foldShortYears();
+        FoldShortPastYears(rows, lastRow);
 
         for (int p = -32; p <= 16; ++p)
             ClassifyPeriod(rows, lastRow, p);

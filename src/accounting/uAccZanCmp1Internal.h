@@ -43,9 +43,10 @@ struct TLoadContext {
 };
 
 // Runs body with a fresh statement in the data module's data-reading
-// transaction (committed first when active, committed at the end). Any
-// failure rolls back, is shown to the user and reaches the caller as
-// ETrialBalanceError.
-void runInTransaction(const char* operation, const std::function<void(platform::firebird::Query&)>& body);
+// transaction, or its snapshot transaction when snapshot is set (committed
+// first when active, committed at the end). Any failure rolls back, is
+// shown to the user and reaches the caller as ETrialBalanceError.
+void runInTransaction(const char* operation, const std::function<void(platform::firebird::Query&)>& body,
+                      bool snapshot = false);
 
 } // namespace zancmp1

@@ -376,14 +376,17 @@ void TLoadContext::MoveNotesRow(int receivable, int notes, int target)
     tg.Kamoku.KNAME = nt.Kamoku.KNAME;
     tg.Kamoku.BSPL = nt.Kamoku.BSPL;
     tg.Kamoku.TAISHAKU = nt.Kamoku.TAISHAKU;
-    tg.KAISIZAN = nt.KAISIZAN;
+    // Added, not copied: a department group loads its departments one by
+    // one into the same rows, and each department's notes belong in the
+    // line (a single load starts from an empty line, so it is the same).
+    AddAmount(tg.KAISIZAN, nt.KAISIZAN);
     const int s = nt.Kamoku.TAISHAKU == 3 ? -1 : 1;
     AddAmount(rc.KAISIZAN, s, nt.KAISIZAN);
     for (int i = -15; i <= 16; ++i) {
-        tg.Debit[i] = nt.Debit[i];
-        tg.Credit[i] = nt.Credit[i];
-        tg.Net[i] = nt.Net[i];
-        tg.Balance[i] = nt.Balance[i];
+        AddAmount(tg.Debit[i], nt.Debit[i]);
+        AddAmount(tg.Credit[i], nt.Credit[i]);
+        AddAmount(tg.Net[i], nt.Net[i]);
+        AddAmount(tg.Balance[i], nt.Balance[i]);
         AddAmount(rc.Net[i], s, nt.Net[i]);
         AddAmount(rc.Balance[i], s, nt.Balance[i]);
         nt.Debit[i] = nt.Credit[i] = nt.Net[i] = nt.Balance[i] = 0;
@@ -553,20 +556,20 @@ namespace {
 
 } // namespace
 
-void zancmp1::runInTransaction(const char* operation, const std::function<void(fb::Query&)>& body)
+void zancmp1::runInTransaction(const char* operation, const std::function<void(fb::Query&)>& body, bool snapshot)
 {
     if (core::DM == nullptr)
         throw ETrialBalanceError(operation, "no company database is connected");
+    fb::Transaction& t = snapshot ? core::DM->IBTransactionDATSS : core::DM->IBTransactionDAT;
     // A load reads in a fresh transaction of its own; its failure is
     // reported by the loaders' own report below.
     try {
-        core::RunDbOperation(core::DM->IBTransactionDAT,
-                             core::DbPolicy(operation).with(core::DbStart::Always).with(core::DbReport::Raise), [&] {
-                                 auto q = core::CreateAccQuery("ACCDAT", false);
-                                 if (!q)
-                                     throw ETrialBalanceError(operation, "no company database is connected");
-                                 body(*q);
-                             });
+        core::RunDbOperation(t, core::DbPolicy(operation).with(core::DbStart::Always).with(core::DbReport::Raise), [&] {
+            auto q = core::CreateAccQuery("ACCDAT", snapshot);
+            if (!q)
+                throw ETrialBalanceError(operation, "no company database is connected");
+            body(*q);
+        });
     } catch (...) {
         reportLoadFailure(operation);
     }

@@ -323,15 +323,7 @@ void pcBalanceSheet_Calcu(TBalanceArray& rows, int lastRow, int openingMode, int
         std::snprintf(text, sizeof text, "期間番号は「1～16」です。 [%d-%d]", from, to);
         CommaTextMessage(text, msgkind::Warning);
     }
-    switch (kind) {
-    case 1: from = 1; to = 4; break;
-    case 2: from = 5; to = 8; break;
-    case 3: from = 9; to = 12; break;
-    case 4: from = 13; to = 16; break;
-    case 5: from = 1; to = 8; break;
-    case 6: from = 9; to = 16; break;
-    default: break;
-    }
+    RangeOfKind(kind, from, to);
 
     for (int i = 0; i <= lastRow; ++i) {
         TBALANCE& r = rows[std::size_t(i)];

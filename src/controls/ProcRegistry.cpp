@@ -25,16 +25,20 @@ TProcRegistry& ProcRegistry()
     return registry;
 }
 
-// Set while a start runs. The busy cursor shows the same to the user; the
-// flag also covers a run without a screen (no application object).
+bool HasCursor()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// Without an application object there is no cursor: a flag stands in.
 bool g_starting = false;
 
+// A start is under way while the busy cursor shows. A screen that has
+// taken over (SetDefaultProcCursor) may start further screens.
 bool StartUnderWay()
 {
-    if (g_starting)
-        return true;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
-        return false;
+    if (!HasCursor())
+        return g_starting;
     const QCursor* cursor = QGuiApplication::overrideCursor();
     return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
 }
@@ -44,16 +48,18 @@ class TBusyGuard {
 public:
     TBusyGuard()
     {
-        g_starting = true;
-        hasCursor_ = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+        hasCursor_ = HasCursor();
         if (hasCursor_)
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            g_starting = true;
     }
     ~TBusyGuard()
     {
         if (hasCursor_)
             QGuiApplication::restoreOverrideCursor();
-        g_starting = false;
+        else
+            g_starting = false;
     }
     TBusyGuard(const TBusyGuard&) = delete;
     TBusyGuard& operator=(const TBusyGuard&) = delete;
@@ -114,6 +120,12 @@ std::int32_t ExecProc(const std::string& id, std::int32_t modal, const std::stri
     params.push_back(std::string("FormStyle=") + (isModal ? "2" : "0"));
     screen->SetParams(params);
     return screen->Execute(isModal ? 1 : 0);
+}
+
+void SetDefaultProcCursor()
+{
+    if (HasCursor() && QGuiApplication::overrideCursor() != nullptr)
+        QGuiApplication::changeOverrideCursor(Qt::ArrowCursor);
 }
 
 std::int32_t HostMenuProc(std::int32_t, const std::string&)

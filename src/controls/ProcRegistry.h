@@ -52,6 +52,11 @@ QWidget* CreateProcForm(const std::string& id);
 // after the error box for an unknown id or a form without IProcScreen.
 std::int32_t ExecProc(const std::string& id, std::int32_t modal, const std::string& paramText);
 
+// What a started screen's Execute does first: the default cursor in place of
+// the busy one (restored by ExecProc when the start ends). From then on the
+// screen may start further screens.
+void SetDefaultProcCursor();
+
 // The host-menu callback: this program has no host menu and no other open
 // process to tell a screen about, so every question answers 0.
 std::int32_t HostMenuProc(std::int32_t command, const std::string& text);

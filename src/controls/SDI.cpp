@@ -2,6 +2,7 @@
 #include "core/ProcessState.h"
 
 #include "controls/ColorUtil.h"
+#include "controls/TolvanExDateEdit.h"
 #include "controls/xKikanPanel.h"
 #include "controls/xPlButton.h"
 #include "core/AccReg.h"
@@ -28,6 +29,7 @@
 #include <QTextEdit>
 
 #include <cctype>
+#include <functional>
 #include <optional>
 
 namespace fb = platform::firebird;
@@ -47,6 +49,24 @@ constexpr int kSizingFrameWidth = 4;
 fb::EIBError missingComponent(const std::string& context)
 {
     return fb::EIBError(0, 0, "会社データベースに接続されていないため、処理できません。", context);
+}
+
+// Runs work on a fresh statement of the system database in the data
+// module's system transaction (started and finished here when not active).
+// A database error is reported under context and swallowed: the size
+// memory never stops a screen.
+void withSizeStatement(const char* context, const char* message,
+                       const std::function<void(fb::Query&)>& work)
+{
+    try {
+        auto q = core::CreateAccQuery("ACCDEF", false);
+        if (!q || !core::DM->IBDatabaseDEF.connected())
+            throw fb::EIBError(0, 0, "システムデータベースに接続されていないため、処理できません。", context);
+        core::RunDbOperation(core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise),
+                             [&] { work(*q); });
+    } catch (const fb::EIBError& e) {
+        core::IBErrorProc(e, context, message);
+    }
 }
 
 std::string formName(const QWidget* form)
@@ -75,6 +95,14 @@ QString LongHint(const QString& hint)
 {
     const int bar = hint.indexOf(QLatin1Char('|'));
     return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+void ShowInformation(const std::string& line)
+{
+    TMessage2InfoRec rec;
+    InitMessage2Info(msgkind::Information, rec);
+    rec.lines[0].text = line;
+    ShowMessage2(rec);
 }
 
 TGridColors GridColors(int mode)
@@ -467,6 +495,29 @@ void TBSDI::CMShowingChanged(bool visible)
         QGuiApplication::restoreOverrideCursor();
 }
 
+bool TBSDI::CloseWhenInitFailed()
+{
+    if (InitOK)
+        return false;
+    TMessage2InfoRec rec;
+    InitMessage2Info(msgkind::Error, rec);
+    rec.buttons = msgbtn::Yes;
+    rec.lines[0].text = windowTitle().toStdString() + "画面の初期化に失敗しました。";
+    rec.lines[1].text = "処理を終了します。";
+    ShowMessage2(rec);
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    return true;
+}
+
+bool TBSDI::ReadyWhenShown(bool visible)
+{
+    // Only on showing: the hide that follows the close must not report again.
+    if (!visible || CloseWhenInitFailed())
+        return false;
+    repaint();
+    return true;
+}
+
 void TBSDI::CMFocusChanged(QWidget* now)
 {
     if (HelpMemo)
@@ -600,50 +651,40 @@ void TBSDI::GetFormSize()
 {
     if (!SizeMemory)
         return;
-    const char* context = "TBSDI.GetFormSize";
-    try {
-        auto q = core::CreateAccQuery("ACCDEF", false);
-        if (!q || !core::DM->IBDatabaseDEF.connected())
-            throw fb::EIBError(0, 0, "システムデータベースに接続されていないため、処理できません。", context);
-        core::RunDbOperation(core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise), [&] {
-        q->sql().add("SELECT FMTOP,FMLEFT,FMHEIGHT,FMWIDTH FROM FORMRSIZE");
-        q->sql().add("WHERE FMNAME=:FMNAME AND OPCODE=:OPCODE");
-        q->paramByName("FMNAME").setString(formName(this));
-        q->paramByName("OPCODE").setInteger(SysDef.OpCode);
-        q->open();
-        if (!q->eof()) {
-            const int top = q->fieldByName("FMTOP").asInteger();
-            const int left = q->fieldByName("FMLEFT").asInteger();
-            const int height = q->fieldByName("FMHEIGHT").asInteger();
-            const int width = q->fieldByName("FMWIDTH").asInteger();
-            q->close();
+    withSizeStatement("TBSDI.GetFormSize", "画面サイズの読込に失敗しました。", [this](fb::Query& q) {
+        q.sql().add("SELECT FMTOP,FMLEFT,FMHEIGHT,FMWIDTH FROM FORMRSIZE");
+        q.sql().add("WHERE FMNAME=:FMNAME AND OPCODE=:OPCODE");
+        q.paramByName("FMNAME").setString(formName(this));
+        q.paramByName("OPCODE").setInteger(SysDef.OpCode);
+        q.open();
+        if (!q.eof()) {
+            const int top = q.fieldByName("FMTOP").asInteger();
+            const int left = q.fieldByName("FMLEFT").asInteger();
+            const int height = q.fieldByName("FMHEIGHT").asInteger();
+            const int width = q.fieldByName("FMWIDTH").asInteger();
+            q.close();
             move(left, top);
             resize(width, height);
-        } else {
-            q->close();
-            const int height = AdjustFrameSize(ScaleDPI(648, pixelsPerInch_, 96), 0);
-            const int width = AdjustFrameSize(ScaleDPI(1012, pixelsPerInch_, 96), 0);
-            move(0, 0);
-            resize(width, height);
-            q->sql().clear();
-            q->sql().add("INSERT INTO FORMRSIZE");
-            q->sql().add("VALUES(:OPCODE ,:FNAME,:TOP,:LEFT,:HEIGHT,:WIDTH,:DEFHEIGHT,:DEFWIDTH)");
-            q->paramByName("OPCODE").setInteger(SysDef.OpCode);
-            q->paramByName("FNAME").setString(formName(this));
-            q->paramByName("TOP").setInteger(0);
-            q->paramByName("LEFT").setInteger(0);
-            q->paramByName("HEIGHT").setInteger(height);
-            q->paramByName("WIDTH").setInteger(width);
-            q->paramByName("DEFHEIGHT").setInteger(height);
-            q->paramByName("DEFWIDTH").setInteger(width);
-            q->execSQL();
+            return;
         }
-        });
-    } catch (const fb::EIBError& e) {
-        core::IBErrorProc(e, context, "画面サイズの読込に失敗しました。");
-    } catch (...) {
-        throw;
-    }
+        q.close();
+        const int height = AdjustFrameSize(ScaleDPI(648, pixelsPerInch_, 96), 0);
+        const int width = AdjustFrameSize(ScaleDPI(1012, pixelsPerInch_, 96), 0);
+        move(0, 0);
+        resize(width, height);
+        q.sql().clear();
+        q.sql().add("INSERT INTO FORMRSIZE");
+        q.sql().add("VALUES(:OPCODE ,:FNAME,:TOP,:LEFT,:HEIGHT,:WIDTH,:DEFHEIGHT,:DEFWIDTH)");
+        q.paramByName("OPCODE").setInteger(SysDef.OpCode);
+        q.paramByName("FNAME").setString(formName(this));
+        q.paramByName("TOP").setInteger(0);
+        q.paramByName("LEFT").setInteger(0);
+        q.paramByName("HEIGHT").setInteger(height);
+        q.paramByName("WIDTH").setInteger(width);
+        q.paramByName("DEFHEIGHT").setInteger(height);
+        q.paramByName("DEFWIDTH").setInteger(width);
+        q.execSQL();
+    });
 }
 
 void TBSDI::PutFormSize()
@@ -661,8 +702,6 @@ void TBSDI::PutFormSize()
     if (windowState() & Qt::WindowMaximized) {
         height = client.height() - (0 + kSizingFrameWidth);
         width = client.width() - kSizingFrameWidth;
-        const QRect normal = normalGeometry();
-        (void)normal;
     } else {
         top = std::max(y(), 0);
         left = std::max(x(), 0);
@@ -671,26 +710,17 @@ void TBSDI::PutFormSize()
         top = 0;
     if (left > client.width())
         left = 0;
-    try {
-        auto q = core::CreateAccQuery("ACCDEF", false);
-        if (!q || !core::DM->IBDatabaseDEF.connected())
-            throw fb::EIBError(0, 0, "システムデータベースに接続されていないため、処理できません。", context);
-        core::RunDbOperation(core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise), [&] {
-        q->sql().add("UPDATE FORMRSIZE SET FMTOP=:FMTOP,FMLEFT=:FMLEFT,FMHEIGHT=:FMHEIGHT,FMWIDTH=:FMWIDTH");
-        q->sql().add("WHERE OPCODE=:OPCODE AND FMNAME=:FMNAME");
-        q->paramByName("FMTOP").setInteger(top);
-        q->paramByName("FMLEFT").setInteger(left);
-        q->paramByName("FMHEIGHT").setInteger(height);
-        q->paramByName("FMWIDTH").setInteger(width);
-        q->paramByName("OPCODE").setInteger(SysDef.OpCode);
-        q->paramByName("FMNAME").setString(formName(this));
-        q->execSQL();
-        });
-    } catch (const fb::EIBError& e) {
-        core::IBErrorProc(e, context, "画面サイズの保存に失敗しました。");
-    } catch (...) {
-        throw;
-    }
+    withSizeStatement(context, "画面サイズの保存に失敗しました。", [&](fb::Query& q) {
+        q.sql().add("UPDATE FORMRSIZE SET FMTOP=:FMTOP,FMLEFT=:FMLEFT,FMHEIGHT=:FMHEIGHT,FMWIDTH=:FMWIDTH");
+        q.sql().add("WHERE OPCODE=:OPCODE AND FMNAME=:FMNAME");
+        q.paramByName("FMTOP").setInteger(top);
+        q.paramByName("FMLEFT").setInteger(left);
+        q.paramByName("FMHEIGHT").setInteger(height);
+        q.paramByName("FMWIDTH").setInteger(width);
+        q.paramByName("OPCODE").setInteger(SysDef.OpCode);
+        q.paramByName("FMNAME").setString(formName(this));
+        q.execSQL();
+    });
 }
 
 void TBSDI::SetFormPosition(int a, int b, int c, int d, int kind)
@@ -746,6 +776,12 @@ void TBSDI::SetupPeriodControls()
     for (const char* name : {"KikanPanel4", "KikanPanel2"}) {
         if (auto* p4 = findChild<TxKikanPanel4*>(QString::fromLatin1(name)))
             p4->SetKikanInfo(AccInf.SIME, AccInf.KISHU, AccInf.KIMATU, AccInf.KAISI);
+    }
+    const bool wareki = SysDef.Reserve4Bit10 != 0;  // the operator's date display
+    for (TTolvanExDateEdit* edit : findChildren<TTolvanExDateEdit*>()) {
+        edit->SetEditGengo(wareki);
+        edit->SetGengo(wareki ? rsWareki : rsSeireki);
+        edit->SetGengoTable(GengoTable);
     }
 }
 

@@ -64,6 +64,9 @@ QString Hint(const QWidget* control);
 // The text after the first "|", or the whole hint without one.
 QString LongHint(const QString& hint);
 
+// One information box with one line (OK).
+void ShowInformation(const std::string& line);
+
 // The list-grid colours of the operator's settings (mode 1: one back
 // colour; otherwise alternating rows).
 struct TGridColors {
@@ -145,6 +148,8 @@ public:
 
     // Modal show with the modal results of the system (1 OK, 2 Cancel...).
     int ShowModal() { return exec(); }
+    // Ends the form with a result; the close handling runs first.
+    void done(int r) override;
 
 protected:
     // Life-cycle handlers; descendants call the base version first.
@@ -159,11 +164,17 @@ protected:
     virtual void CMShowingChanged(bool visible);
     // After the focus moved to a control of this form.
     virtual void CMFocusChanged(QWidget* now);
+    // When InitOK is off: "<caption>画面の初期化に失敗しました。" and the form
+    // closes; true then.
+    bool CloseWhenInitFailed();
+    // The dialogs' showing: false when the initialisation failed (the form
+    // closes) or the form is hidden; otherwise paints it at once and is
+    // true, so the caller can place the focus.
+    bool ReadyWhenShown(bool visible);
 
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void done(int r) override;
     void keyPressEvent(QKeyEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;

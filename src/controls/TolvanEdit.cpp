@@ -297,8 +297,9 @@ void TTolvanEdit::keyPressEvent(QKeyEvent* e) {
     }
     emit OnKeyPress(ch);
     if (isEnterChar) {
-        e->ignore();  // Enter without a key style reaches the form (default button)
-        QLineEdit::keyPressEvent(e);
+        // The edit claims every key: Enter without its key style stays here
+        // and does not press the form's default button.
+        e->accept();
         return;
     }
     QLineEdit::keyPressEvent(e);

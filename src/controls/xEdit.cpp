@@ -238,6 +238,18 @@ void TxComboBox::keyPressEvent(QKeyEvent* e) {
             return;
         }
     }
+    if (keyLen_ > 0 && !isEditable() && !popupShown_ && !e->text().isEmpty() && e->text().at(0).isPrint()
+        && !hasModifier(e->modifiers() & ~Qt::ShiftModifier)) {
+        // A list-style combo has no text to edit: the typed characters make
+        // the code prefix (a new prefix starts once one is complete), and
+        // the visible selection stays until the combo is left.
+        if (typed_.size() >= keyLen_)
+            typed_.clear();
+        typed_ += e->text();
+        e->accept();
+        onTextEdited(typed_);
+        return;
+    }
     if (!popupShown_) {
         if (isEnterKey(key) && (keyStyles_ & ksEnter) != 0) {
             e->accept();
@@ -262,6 +274,7 @@ void TxComboBox::focusInEvent(QFocusEvent* e) {
     }
     if (keyLen_ > 0 && e->reason() != Qt::PopupFocusReason) {
         chosen_ = currentIndex();
+        typed_.clear();
     }
 }
 

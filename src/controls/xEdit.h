@@ -101,6 +101,7 @@ private:
     QString keyTerm_ = QStringLiteral(":");
     int chosen_ = -1;
     bool popupShown_ = false;
+    QString typed_; // code prefix typed into a list-style combo
 };
 
 class TxCheckBox : public QCheckBox, public TKeyStyled {

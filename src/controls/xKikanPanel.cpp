@@ -330,9 +330,11 @@ void TxKikanPanel16::SetKikanInfo(int closingDay, TDateTime start, TDateTime end
     lastNo_ = endCell + 1;
     lastSel_ = kessan_ ? lastNo_ : endCell;
 
-    // Entries that began before the fiscal start leave every period usable.
+    // A first usable date before the fiscal start is no month of this year:
+    // like any distance outside 0-11 it maps to the closing cell (kept
+    // inside a short year's strip).
     const int firstMonths = monthDistance(closingDay, start, firstUsable);
-    const int firstCell = firstMonths < 0 ? 0 : std::min(cellOfDistance16(firstMonths), lastSel_);
+    const int firstCell = std::min(cellOfDistance16(firstMonths), lastSel_);
     firstSel_ = firstCell;
     stno_ = firstCell;
     edno_ = kikanMove_ ? lastSel_ : firstCell;
@@ -429,8 +431,8 @@ void TxKikanPanel12::SetKikanInfo(int closingDay, TDateTime start, TDateTime end
     auto cellOf = [](int m) { return m < 0 || m > 11 ? 11 : m; };
     lastSel_ = lastNo_ = cellOf(monthDistance(closingDay, start, end));
     const int firstMonths = monthDistance(closingDay, start, firstUsable);
-    // Entries that began before the fiscal start leave every month usable.
-    firstSel_ = firstMonths < 0 ? 0 : std::min(cellOf(firstMonths), lastSel_);
+    // Outside 0-11 (before the fiscal start too): the last cell.
+    firstSel_ = std::min(cellOf(firstMonths), lastSel_);
     stno_ = firstSel_;
     edno_ = kikanMove_ ? lastSel_ : firstSel_;
     for (int j = 0; j < 12; ++j) {

@@ -1,6 +1,7 @@
 #include "controls/z5InputDlg.h"
 
 #include "controls/TolvanEdit.h"
+#include "controls/TolvanExDateEdit.h"
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "core/TextRoutines.h"
@@ -18,13 +19,6 @@ const QString kPathForbidden = QStringLiteral("\"*,/:;<>?\\|");
 
 std::string trimmedBlanks(const QString& text) { return TrimZenkaku(text.toStdString()); }
 
-void information(const std::string& line)
-{
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Information, rec);
-    rec.lines[0].text = line;
-    ShowMessage2(rec);
-}
 
 }  // namespace
 
@@ -81,7 +75,24 @@ TInputDlgBox::TInputDlgBox(QWidget* parent) : TBSDI(parent)
     yen->setGeometry(126, 2, 24, 24);
 
     pnlDate = new QWidget(pnlClient);
-    pnlDate->setGeometry(24, 72, 380, 28);
+    pnlDate->setGeometry(24, 72, 390, 60);
+    auto* from = new QLabel(QStringLiteral("(自)"), pnlDate);
+    from->setGeometry(0, 4, 30, 24);
+    txtHizuke1 = new TTolvanExDateEdit(pnlDate);
+    txtHizuke1->move(34, 2);
+    const int row = txtHizuke1->height() + 3;
+    auto* to = new QLabel(QStringLiteral("(至)"), pnlDate);
+    to->setGeometry(0, row + 4, 30, 24);
+    txtHizuke2 = new TTolvanExDateEdit(pnlDate);
+    txtHizuke2->move(34, row + 2);
+    pnlDate->resize(390, 2 * row + 2);
+    for (TTolvanExDateEdit* edit : {txtHizuke1, txtHizuke2}) {
+        edit->SetEditStyle(desYearMonthDay);
+        edit->SetEditGengo(true);
+        edit->SetYeardigit(yddigit4);
+        edit->SetCanEmpty(true);
+        edit->DialogCaption = QStringLiteral("日付時刻入力");
+    }
     pnlDate->hide();
 
     auto* pnlBottom = new QWidget(this);
@@ -177,11 +188,19 @@ void TInputDlgBox::SetControls()
         txtKingaku->SetImeMode(imDisable);
         break;
     case inputkind::TwoDates:
-        // The pair of dates needs the era-aware date edits, which this
-        // dialog does not hold yet: refuse visibly instead of answering.
         pnlDate->move(at);
         pnlDate->show();
-        InitOK = false;
+        for (TTolvanExDateEdit* edit : {txtHizuke1, txtHizuke2}) {
+            edit->SetEditGengo(true);
+            edit->SetGengo(rsWareki);
+            controls::SetHint(edit, InputHint);
+        }
+        txtHizuke1->SetMinDate(MinDate1);
+        txtHizuke1->SetMaxDate(MaxDate1);
+        txtHizuke1->SetDateTime(Date1);
+        txtHizuke2->SetMinDate(MinDate2);
+        txtHizuke2->SetMaxDate(MaxDate2);
+        txtHizuke2->SetDateTime(Date2);
         break;
     default:
         pnlText->move(at);
@@ -230,7 +249,7 @@ void TInputDlgBox::btnOKClick()
     switch (InputKind) {
     case inputkind::List:
         if (InputRequired && trimmedBlanks(cmbInput->currentText()).empty()) {
-            information("入力または選択してから[OK]ボタンを押して下さい。");
+            controls::ShowInformation("入力または選択してから[OK]ボタンを押して下さい。");
             cmbInput->setFocus();
             return;
         }
@@ -242,10 +261,16 @@ void TInputDlgBox::btnOKClick()
         InputValue = txtKingaku->text();
         break;
     case inputkind::TwoDates:
-        return;
+        try {
+            Date1 = txtHizuke1->DateTime();
+            Date2 = txtHizuke2->DateTime();
+        } catch (const EAbort&) {
+            return;  // the date edit has shown why and holds the focus
+        }
+        break;
     default:
         if (InputRequired && trimmedBlanks(txtInput->text()).empty()) {
-            information("入力してから[OK]ボタンを押して下さい。");
+            controls::ShowInformation("入力してから[OK]ボタンを押して下さい。");
             txtInput->setFocus();
             return;
         }
@@ -253,9 +278,9 @@ void TInputDlgBox::btnOKClick()
         // checked here so it cannot bring in what typing could not.
         if (filterRefuses(txtInput->text())) {
             if (KeyFilter == inputfilter::PathName)
-                information("次の文字は使用できません。\r\" * , / : ; < > ? \\ |");
+                controls::ShowInformation("次の文字は使用できません。\r\" * , / : ; < > ? \\ |");
             else
-                information("入力できない文字が含まれています。");
+                controls::ShowInformation("入力できない文字が含まれています。");
             txtInput->setFocus();
             return;
         }
@@ -291,27 +316,17 @@ void TInputDlgBox::FormClose(TCloseAction& action)
 void TInputDlgBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (!InitOK) {
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Error, rec);
-        rec.buttons = msgbtn::Yes;
-        rec.lines[0].text = windowTitle().toStdString() + "画面の初期化に失敗しました。";
-        rec.lines[1].text = "処理を終了します。";
-        if (InputKind == inputkind::TwoDates)
-            rec.lines[2].text = "日付の範囲入力はこの画面ではまだ使用できません。";
-        ShowMessage2(rec);
-        QMetaObject::invokeMethod(this, [this] { done(modal::Cancel); }, Qt::QueuedConnection);
+    if (!ReadyWhenShown(visible))
         return;
-    }
-    if (!visible)
-        return;
-    repaint();
     switch (InputKind) {
     case inputkind::List:
         cmbInput->setFocus();
         break;
     case inputkind::Amount:
         txtKingaku->setFocus();
+        break;
+    case inputkind::TwoDates:
+        txtHizuke1->EraBox()->setFocus();
         break;
     default:
         txtInput->setFocus();

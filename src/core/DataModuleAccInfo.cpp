@@ -168,9 +168,14 @@ void copyAccDef1(fb::Query& q)
     a.KURIKOSI2 = has("KURIKOSI2") ? i("KURIKOSI2") : a.TAXDEFUH;
 }
 
+// Reads of the whole open-company load that pass their failure on instead
+// of showing it (defined below, beside their reporting forms).
+std::string readAccTotalName(const std::string& group, const std::string& column);
+void lookupSystemCode(const std::string& accountName, std::string& code, std::string& userCode);
+
 void setSystemCodeAt(std::size_t index, const char* accountName)
 {
-    SetSystemCode(accountName, AccInf.SysKCode[index], AccInf.SysUserCode[index]);
+    lookupSystemCode(accountName, AccInf.SysKCode[index], AccInf.SysUserCode[index]);
 }
 
 void readSystemAccounts()
@@ -184,7 +189,7 @@ void readSystemAccounts()
     if (a.DATATYPE == 1) {
         static constexpr std::array<const char*, 3> kNotes{"受取手形", "割引手形", "裏書手形"};
         for (std::size_t n = 0; n < kNotes.size(); ++n)
-            SetSystemCode(kNotes[n], a.TegataKCode[n], a.TegataUserCode[n]);
+            lookupSystemCode(kNotes[n], a.TegataKCode[n], a.TegataUserCode[n]);
     }
     for (std::size_t n = 5; n <= 11; ++n) {
         a.SysKCode[n].clear();
@@ -280,6 +285,7 @@ void readDataPassword()
     a.DataPassword = info.PlainText;
 }
 
+
 } // namespace
 
 TOpenCompanyTables SetOpenCompanyTables(TOpenCompanyTables tables)
@@ -320,12 +326,13 @@ bool fnGetAccInfo()
                 q.close();
             }
             auto& a = AccInf;
-            a.PlusName5880 = fnGetAccTotalName("5880", "PLUSNAME");
-            a.PlusName5580 = fnGetAccTotalName("5580", "PLUSNAME");
-            a.PlusName5680 = fnGetAccTotalName("5680", "PLUSNAME");
-            a.PlusName5780 = fnGetAccTotalName("5780", "PLUSNAME");
-            a.PlusName5688 = fnGetAccTotalName("5688", "PLUSNAME");
-            a.PlusName5790 = fnGetAccTotalName("5790", "PLUSNAME");
+            // Reads whose failure fails the whole load, shown once below.
+            a.PlusName5880 = readAccTotalName("5880", "PLUSNAME");
+            a.PlusName5580 = readAccTotalName("5580", "PLUSNAME");
+            a.PlusName5680 = readAccTotalName("5680", "PLUSNAME");
+            a.PlusName5780 = readAccTotalName("5780", "PLUSNAME");
+            a.PlusName5688 = readAccTotalName("5688", "PLUSNAME");
+            a.PlusName5790 = readAccTotalName("5790", "PLUSNAME");
             a.DataKind = InitDataKind() ? 1 : 0;
 
             a.KaisiKikanIndex = MonthNoToKikanIndex(a.KAISINO);
@@ -381,31 +388,43 @@ bool fnGetAccInfo()
     return false;
 }
 
+namespace {
+
+// The total-line name read itself; a failure passes to the caller, which
+// shows it once (fnGetAccTotalName on its own, fnGetAccInfo as part of the
+// whole load).
+std::string readAccTotalName(const std::string& group, const std::string& column)
+{
+    // The column name is put into the statement's text: only a plain
+    // column name may go there.
+    if (!isPlainIdentifier(column))
+        throw EAccInfoError("ACCTOTALNAME: not a column name: " + column);
+    TDM& d = dm("TDM.fnGetAccTotalName");
+    std::string result;
+    RunDbOperation(d.IBTransactionDAT,
+                   DbPolicy("TDM.fnGetAccTotalName").with(DbFailure::Commit).with(DbReport::Raise), [&] {
+        fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
+        q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
+        q.sql().add("WHERE KGROUP=:KGROUP");
+        q.paramByName("KGROUP").setString(group);
+        q.open();
+        for (; !q.eof(); q.next())
+            result = q.field(0).asString();
+        q.close();
+    });
+    return result;
+}
+
+} // namespace
+
 std::string fnGetAccTotalName(const std::string& group, const std::string& column)
 {
-    static const char* kContext = "TDM.fnGetAccTotalName";
-    std::string result;
     try {
-        // The column name is put into the statement's text: only a plain
-        // column name may go there.
-        if (!isPlainIdentifier(column))
-            throw EAccInfoError("ACCTOTALNAME: not a column name: " + column);
-        TDM& d = dm(kContext);
-        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
-            q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
-            q.sql().add("WHERE KGROUP=:KGROUP");
-            q.paramByName("KGROUP").setString(group);
-            q.open();
-            for (; !q.eof(); q.next())
-                result = q.field(0).asString();
-            q.close();
-        });
+        return readAccTotalName(group, column);
     } catch (const std::exception& e) {
-        ReportDbFailure(e, kContext, "集計名称の取得に失敗しました。");
-        result.clear();
+        ReportDbFailure(e, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。");
     }
-    return result;
+    return {};
 }
 
 bool InitDataKind()
@@ -604,16 +623,15 @@ void fnGetDataBaseVer(std::string& version)
     }
 }
 
-void SetSystemCode(const std::string& accountName, std::string& code, std::string& userCode)
+namespace {
+
+void lookupSystemCode(const std::string& accountName, std::string& code, std::string& userCode)
 {
-    static const char* kContext = "TDM.SetSystemCode";
     code.clear();
     userCode.clear();
-    TDM& d = dm(kContext);
-    // Database errors are logged and shown here, then raised to the caller.
-    const DbPolicy policy = DbPolicy(kContext).with(DbReport::Raise);
-    try {
-        RunDbOperation(d.IBTransactionDAT, policy, [&] {
+    TDM& d = dm("TDM.SetSystemCode");
+    // A failure passes to SetSystemCode, which shows database errors.
+    RunDbOperation(d.IBTransactionDAT, DbPolicy("TDM.SetSystemCode").with(DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT A.KCODE,K.USERCODE FROM ACCDEF2 A");
         q.sql().add("INNER JOIN KAMOKUMST K ON (A.KCODE=K.KCODE)");
@@ -625,9 +643,17 @@ void SetSystemCode(const std::string& accountName, std::string& code, std::strin
             userCode = q.fieldByName("USERCODE").asString();
         }
         q.close();
-        });
+    });
+}
+
+} // namespace
+
+void SetSystemCode(const std::string& accountName, std::string& code, std::string& userCode)
+{
+    try {
+        lookupSystemCode(accountName, code, userCode);
     } catch (const fb::EIBError& e) {
-        IBErrorProc(e, kContext, "", false);
+        IBErrorProc(e, "TDM.SetSystemCode", "", false);
         throw;
     }
 }

@@ -158,10 +158,11 @@ void joinSwitchWords(TSystemDef& s, int storedReserve2, int storedReserve4)
 
 bool isFederation() { return DistKind == 1 || DistKind == 2; }
 
-// The eight dictionary flags, in the order of SysDef.DicOpenFlags.
+// The eight dictionary flags, in the order of SysDef.DicOpenFlags: each
+// kind for the description, then for the business partner.
 constexpr std::array<const char*, 8> kDicFlagNames{
-    "摘要＿辞書開く区分",   "摘要＿連想開く区分",   "摘要＿自動開く区分",   "摘要＿入力なし区分",
-    "取引先＿辞書開く区分", "取引先＿連想開く区分", "取引先＿自動開く区分", "取引先＿入力なし区分"};
+    "摘要＿辞書開く区分",   "取引先＿辞書開く区分", "摘要＿連想開く区分",   "取引先＿連想開く区分",
+    "摘要＿自動開く区分",   "取引先＿自動開く区分", "摘要＿入力なし区分",   "取引先＿入力なし区分"};
 
 int getIntOp(const char* name, const std::string& defaultText)
 {
@@ -237,7 +238,8 @@ void insertDefaultSysDefRow(fb::Query& q)
     q.paramByName("DicTorAuto").setInteger(isFederation() ? 0 : 1);
     q.execSQL();
 
-    static constexpr std::array<int, 8> kNewOperatorFlags{1, 0, 1, 0, 1, 0, 1, 0};
+    // 摘要 1, 0, 1, 0 and 取引先 1, 0, 1, 0, in the order of kDicFlagNames.
+    static constexpr std::array<int, 8> kNewOperatorFlags{1, 1, 0, 0, 1, 1, 0, 0};
     for (std::size_t i = 0; i < kDicFlagNames.size(); ++i)
         putIntOp(kDicFlagNames[i], kNewOperatorFlags[i]);
     if (isFederation()) {
@@ -251,6 +253,7 @@ void insertDefaultSysDefRow(fb::Query& q)
         putIntOp("元帳１行出力区分", 0);
         putIntOp("元帳付箋マーク出力区", 0);
         putIntOp("連想辞書抽出条件区分", 1);
+        // 摘要 0, 1, 1, 0 and 取引先 1, 0, 0, 0, in the order of kDicFlagNames.
         static constexpr std::array<int, 8> kFederationFlags{0, 1, 1, 0, 1, 0, 0, 0};
         for (std::size_t i = 0; i < kDicFlagNames.size(); ++i)
             putIntOp(kDicFlagNames[i], kFederationFlags[i]);
@@ -361,7 +364,8 @@ void readOperatorSettings()
     s.MotoFusenOut = getIntOp("元帳付箋マーク出力区", std::to_string(s.MotoFusenOut));
 
     s.DicFlagsValid = 1;
-    static constexpr std::array<const char*, 8> kReadDefaults{"1", "0", "0", "0", "1", "0", "0", "0"};
+    // 摘要 "1", "0", "0", "0" and 取引先 "1", "0", "0", "0", in the order of kDicFlagNames.
+    static constexpr std::array<const char*, 8> kReadDefaults{"1", "1", "0", "0", "0", "0", "0", "0"};
     for (std::size_t i = 0; i < kDicFlagNames.size(); ++i)
         s.DicOpenFlags[i] = getIntOp(kDicFlagNames[i], kReadDefaults[i]);
 }

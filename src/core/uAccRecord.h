@@ -228,6 +228,13 @@ struct TSystemDef {
     std::array<std::string, 3> PlTitle;
     std::array<std::string, 3> HanbaiTitle;
     int ServerDataPlace = 0;
+    // The data-selection screen's choice: PASNAME of the chosen data-list
+    // row (written with DataDir) and the destination text
+    // "PATH1=folder\rPATH2=data-list path" of the destination choices.
+    std::string DataListPath;
+    std::string DestinationText;
+    // Set while a take-out works stand-alone.
+    int TakeOutFlag = 0;
     int TekiyoEditMode = 0;
     int Moto1LineOut = 0;
     int MotoFusenOut = 0;
@@ -424,6 +431,10 @@ struct TVersionRec {
 };
 
 extern TSystemDef SysDef;
+
+// Automatic take and store-back of shared data sets: the lowest bit of the
+// operator's fourth reserve column (SysDef.Reserve4Bit1).
+inline bool KyoyuAutoEnabled() { return SysDef.Reserve4Bit1 == 1; }
 extern TACCINF AccInf;
 
 // Program kind: 0 accounting program, 1 electronic book, 2 management

@@ -86,6 +86,17 @@ std::string driveOf(const std::string& folder)
     return {};
 }
 
+// The password operations work on a fresh connection of their own.
+bool reconnect(core::TDM& d)
+{
+    if (d.IBDatabaseDEF.connected())
+        d.IBDatabaseDEF.disconnect();
+    if (d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show))
+        return true;
+    warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
+    return false;
+}
+
 std::string endingText(const char* head)
 {
     return std::string(head) + "\r" + SysDef.ProgramName + "を終了します。";
@@ -296,12 +307,8 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
         return false;
     core::TDM& d = dm();
     try {
-        if (d.IBDatabaseDEF.connected())
-            d.IBDatabaseDEF.disconnect();
-        if (!d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show)) {
-            warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
+        if (!reconnect(d))
             return false;
-        }
         core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT PASWORD FROM OPERATOR");
@@ -339,12 +346,8 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
     }
     core::TDM& d = dm();
     try {
-        if (d.IBDatabaseDEF.connected())
-            d.IBDatabaseDEF.disconnect();
-        if (!d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show)) {
-            warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
+        if (!reconnect(d))
             return false;
-        }
         core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");

@@ -206,17 +206,22 @@ void TDataSentakuListCtl::addUpdateOfRow(fb::Query& q, const std::string& table)
 
 void TDataSentakuListCtl::bindRowValues(fb::Query& q, const TDataListRec& rec) const
 {
-    q.paramByName("PASNAME").setString(rec.PASNAME);
     q.paramByName("ENTTEXT").setString(rec.ENTTEXT);
     q.paramByName("SHOUGOU").setString(rec.SHOUGOU);
     q.paramByName("NETDRIVE").setInteger(rec.NETDRIVE);
+    q.paramByName("KYOYULOCK").setInteger(rec.KYOYULOCK);
+    bindCommonValues(q, rec);
+}
+
+void TDataSentakuListCtl::bindCommonValues(fb::Query& q, const TDataListRec& rec) const
+{
+    q.paramByName("PASNAME").setString(rec.PASNAME);
     q.paramByName("DATATYPE").setInteger(rec.DATATYPE);
     q.paramByName("CODETYPE").setInteger(rec.CODETYPE);
     q.paramByName("NENDO").setInteger(rec.NENDO);
     setDateParam(q.paramByName("KISHU"), rec.KISHU);
     setDateParam(q.paramByName("KIMATU"), rec.KIMATU);
     q.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-    q.paramByName("KYOYULOCK").setInteger(rec.KYOYULOCK);
     q.paramByName("TANTOU").setInteger(rec.TANTOU);
     q.paramByName("VER_MAJOR").setInteger(rec.VER_MAJOR);
     q.paramByName("VER_MINOR1").setInteger(rec.VER_MINOR1);

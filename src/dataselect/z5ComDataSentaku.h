@@ -186,6 +186,8 @@ private:
     // "UPDATE table SET" every column bindRowValues binds (without WHERE).
     void addUpdateOfRow(platform::firebird::Query& q, const std::string& table) const;
     void bindRowValues(platform::firebird::Query& q, const TDataListRec& rec) const;
+    // The columns the data lists and the shared-server lists share.
+    void bindCommonValues(platform::firebird::Query& q, const TDataListRec& rec) const;
     // "INSERT INTO table(...) VALUES(...)" of a row, bound.
     void bindInsertOfRow(platform::firebird::Query& q, const TDataListRec& rec, const std::string& table,
                          bool withPlace) const;

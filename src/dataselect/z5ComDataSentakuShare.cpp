@@ -310,29 +310,7 @@ void TDataSentakuListCtl::bindServerValues(const TDataListRec& rec, bool child, 
         main_.paramByName("ENTTEXT").setString(rec.ENTTEXT);
         main_.paramByName("SHOUGOU").setString(rec.SHOUGOU);
     }
-    main_.paramByName("PASNAME").setString(rec.PASNAME);
-    main_.paramByName("DATATYPE").setInteger(rec.DATATYPE);
-    main_.paramByName("CODETYPE").setInteger(rec.CODETYPE);
-    main_.paramByName("NENDO").setInteger(rec.NENDO);
-    setDateParam(main_.paramByName("KISHU"), rec.KISHU);
-    setDateParam(main_.paramByName("KIMATU"), rec.KIMATU);
-    main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-    main_.paramByName("TANTOU").setInteger(rec.TANTOU);
-    main_.paramByName("VER_MAJOR").setInteger(rec.VER_MAJOR);
-    main_.paramByName("VER_MINOR1").setInteger(rec.VER_MINOR1);
-    main_.paramByName("VER_MINOR2").setInteger(rec.VER_MINOR2);
-    main_.paramByName("VER_TEXT").setString(rec.VER_TEXT);
-    main_.paramByName("UPDATE_LOCK").setInteger(rec.UPDATE_LOCK);
-    main_.paramByName("GASSAN").setInteger(rec.GASSAN);
-    main_.paramByName("DATACODE").setString(rec.DATACODE);
-    main_.paramByName("DATA_STATUS").setInteger(rec.DATA_STATUS);
-    main_.paramByName("YOBI1").setString(rec.YOBI1);
-    main_.paramByName("YOBI2").setString(rec.YOBI2);
-    main_.paramByName("YOBI3").setString(rec.YOBI3);
-    if (hasCloud_)
-        main_.paramByName("CLOUD").setInteger(rec.CLOUD);
-    if (hasReadOnly_)
-        main_.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
+    bindCommonValues(main_, rec);
 }
 
 // The number of the single row of a path; several rows of one path are all

@@ -8,7 +8,10 @@
 #include "platform/caller_channel.h"
 #include "platform/named_mutex.h"
 
-bool ParseDecimalField(const std::string& text, std::int32_t& value)
+namespace {
+
+// A decimal integer (optional "+" or "-") within [low, high].
+bool parseDecimal(const std::string& text, std::int64_t low, std::int64_t high, std::int64_t& value)
 {
     if (text.empty())
         return false;
@@ -20,12 +23,41 @@ bool ParseDecimalField(const std::string& text, std::int32_t& value)
         return false;
     std::int64_t v = 0;
     auto [ptr, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc() || ptr != last)
+    if (ec != std::errc() || ptr != last || v < low || v > high)
         return false;
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+    value = v;
+    return true;
+}
+
+} // namespace
+
+bool ParseDecimalField(const std::string& text, std::int32_t& value)
+{
+    std::int64_t v = 0;
+    if (!parseDecimal(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(), v))
         return false;
     value = static_cast<std::int32_t>(v);
     return true;
+}
+
+bool ParseHandleField(const std::string& text, std::uint32_t& handle)
+{
+    // Up to 4294967295 as the channel document allows; a negative 32-bit
+    // value names the same handle (written signed by some callers).
+    std::int64_t v = 0;
+    if (!parseDecimal(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::uint32_t>::max(), v))
+        return false;
+    handle = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+std::vector<std::string> CommandLineParams(int argc, char** argv)
+{
+    // The bytes as the caller passed them: a file name need not be UTF-8.
+    std::vector<std::string> params;
+    for (int i = 1; i < argc; ++i)
+        params.emplace_back(argv[i]);
+    return params;
 }
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& params)
@@ -51,20 +83,21 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& params)
     }
     pieces.resize(4);
 
-    std::int32_t numbers[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i) {
-        if (!ParseDecimalField(pieces[static_cast<std::size_t>(i)], numbers[i])) {
+        const std::string& piece = pieces[static_cast<std::size_t>(i)];
+        bool ok;
+        if (i == 0)
+            ok = ParseHandleField(piece, cmd.Contract.CallerWnd);
+        else if (i == 1)
+            ok = ParseDecimalField(piece, cmd.Contract.CallerMsg);
+        else
+            ok = ParseDecimalField(piece, cmd.Contract.CallerValue);
+        if (!ok) {
             cmd.Status = TArgumentStatus::BadField;
             cmd.BadField = i + 1;
-            cmd.BadFieldText = pieces[static_cast<std::size_t>(i)];
+            cmd.BadFieldText = piece;
             return cmd;
         }
-        if (i == 0)
-            cmd.Contract.CallerWnd = static_cast<std::uint32_t>(numbers[0]);
-        else if (i == 1)
-            cmd.Contract.CallerMsg = numbers[1];
-        else
-            cmd.Contract.CallerValue = numbers[2];
     }
     cmd.Contract.ExportFileName = pieces[3];
     cmd.Status = TArgumentStatus::Good;

@@ -49,6 +49,13 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& params);
 // A field of the argument as a 32-bit decimal integer (optional sign);
 // false for anything else, the empty text included.
 bool ParseDecimalField(const std::string& text, std::int32_t& value);
+// Field 1, the caller's handle: 0 to 4294967295 (a negative 32-bit value
+// is taken as the same handle's signed form).
+bool ParseHandleField(const std::string& text, std::uint32_t& handle);
+
+// The program's parameters as raw bytes (argv after the program name), so
+// a file name that is not UTF-8 reaches the export unchanged.
+std::vector<std::string> CommandLineParams(int argc, char** argv);
 
 // LockFailed: the wizard's own lock file could not be opened (shown as an
 // error with the reason, not as a second instance).

@@ -4,8 +4,12 @@
 
 void TGaikyosyoDataExport::InitItems()
 {
-    syuyouKamoku_ = std::make_unique<TSyuyouKamoku>();
-    tukibetuUriage_ = std::make_unique<TTukibetuUriage>();
+    // Each only when it does not exist yet: a second call keeps what the
+    // wizard has read into them.
+    if (!syuyouKamoku_)
+        syuyouKamoku_ = std::make_unique<TSyuyouKamoku>();
+    if (!tukibetuUriage_)
+        tukibetuUriage_ = std::make_unique<TTukibetuUriage>();
 }
 
 void TGaikyosyoDataExport::FreeItems()
@@ -31,6 +35,6 @@ TTukibetuUriage& TGaikyosyoDataExport::TukibetuUriage()
 void TGaikyosyoDataExport::WriteData(TXmlSaveDoc& doc)
 {
     if (!figures_)
-        throw EDataExportError("科目の集計処理に失敗しました。", "WriteData", 1);
+        throw EDataExportError("科目の集計処理に失敗しました。", "", 1); // as a failed load: no detail
     WriteDataNode(doc, figures_(*this));
 }

@@ -6,6 +6,7 @@
 
 #include "core/DataModule.h"
 #include "core/DateTimeUtil.h"
+#include "core/IBErrorProc.h"
 #include "core/MessageService.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
@@ -81,10 +82,8 @@ fb::Transaction& accTransaction() { return core::DM->IBTransactionDAT; }
 
 void showDatabaseError(const std::string& message)
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Error, rec);
-    rec.lines[0].text = "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r" + message + "\r\r";
-    ShowMessage2(rec);
+    // One box line per line of the text: a label shows no line breaks.
+    core::ShowStandardMessage("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r" + message + "\r\r", msgkind::Error);
 }
 
 } // namespace
@@ -96,10 +95,10 @@ TGaikyousyoDataMake::TGaikyousyoDataMake(std::string iniFile) : IniFile(std::mov
     MainItems.assign(MainItemCount, TUG_G_ITEM{});
     MonthItems.assign(MonthItemCount, TUG_G_ITEM{});
     ReadIniSettings();
-    if (Migrated == 0) {
+    if (Migrated == 0 && MigrateSettings()) {
+        // Only now: a failed migration must be tried again.
         Migrated = 1;
         MarkMigrated();
-        MigrateSettings();
     }
 }
 
@@ -203,7 +202,7 @@ bool TGaikyousyoDataMake::SaveItemAccounts(int blockId, const std::string& itemC
     }
 }
 
-void TGaikyousyoDataMake::MigrateSettings()
+bool TGaikyousyoDataMake::MigrateSettings()
 {
     FailedItems.clear();
     bool any = false;
@@ -212,20 +211,26 @@ void TGaikyousyoDataMake::MigrateSettings()
     for (const auto& item : MonthItems)
         any = any || !trimmed(item.List).empty();
     if (!any)
-        return;
+        return true;
 
-    // Only the assignment set this program reads and writes is replaced;
-    // rows of other form versions belong to the accounting product.
+    // The older settings only fill a company that has no assignment set of
+    // this form version yet: rows that are there were made (or edited) in
+    // the accounting product and are never replaced.
     {
         auto& q = accQuery();
+        int existing = 0;
         core::RunDbOperation(accTransaction(), core::DbPolicy("MigrateSettings").with(core::DbReport::Raise),
                              [&](core::TDbScope& op) {
             op.fresh(q);
-            q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
+            q.sql().add("SELECT COUNT(*) AS CNT FROM GAIKYOSYO_ITEM");
             q.sql().add("WHERE FORMVER=:FORMVER");
             q.paramByName("FORMVER").setInteger(FormVer);
-            q.execSQL();
+            q.open();
+            existing = q.eof() ? 0 : q.fieldByName("CNT").asInteger();
+            q.close();
         });
+        if (existing > 0)
+            return false;
     }
 
     std::string firstError;
@@ -297,6 +302,7 @@ void TGaikyousyoDataMake::MigrateSettings()
         rec.lines[2].text = "「決算処理」＞「法人事業概況書（資料）」で設定を確認してください。";
         ShowMessage2(rec);
     }
+    return true;
 }
 
 void TGaikyousyoDataMake::LoadItemAccounts()

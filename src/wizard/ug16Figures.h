@@ -53,19 +53,24 @@ using TAssignmentLine = std::pair<std::string, std::string>;
 class TGaikyousyoDataMake : public TVarovDataLoad {
 public:
     // Reads the settings file and, when its migration mark is not set,
-    // writes the mark and migrates (see MigrateSettings).
+    // migrates (see MigrateSettings) and writes the mark once that has
+    // been done; a migration that failed or was not possible here is tried
+    // again next time.
     explicit TGaikyousyoDataMake(std::string iniFile);
 
     // --- settings -------------------------------------------------------
     void ReadIniSettings();
     void MarkMigrated();
     // Moves the assignments of the settings file into GAIKYOSYO_ITEM
-    // (FORMVER 1). Nothing is written when every list is blank. Only rows
-    // of FORMVER 1 are replaced; the two keys that share item 100 and the
-    // two that share 160 are saved together. Items whose rows cannot be
-    // saved are listed in FailedItems and reported in one message. A
-    // database error while clearing the old rows propagates.
-    void MigrateSettings();
+    // (FORMVER 1). Nothing is written when every list is blank, nor into a
+    // company that already has rows of FORMVER 1 (the accounting product
+    // maintains them; they are never replaced). The two keys that share
+    // item 100 and the two that share 160 are saved together. Items whose
+    // rows cannot be saved are listed in FailedItems and reported in one
+    // message. A database error propagates. True when the migration is
+    // done (also: nothing to move); false when the company's rows kept it
+    // from running.
+    bool MigrateSettings();
     // The accounts in use for item "010" (sales) or "210" (cash and
     // deposits), one code per entry; any other code gives none.
     std::vector<std::string> DefaultAccountList(const std::string& itemCode);

@@ -435,6 +435,43 @@ TEST_F(SampleCompanyBalance, CompoundAccountIsNeitherBalanceSheetNorProfitAndLos
     EXPECT_EQ(after.salesCredit - before.salesCredit, yen(100000));
 }
 
+// The procedures keep one grouped pass of a journal per transaction and
+// scope; a write of the same transaction to the journal, the openings or the
+// budget is seen by the next statement.
+TEST_F(SampleCompanyBalance, WritesOfTheTransactionReachTheNextStatement)
+{
+    fb::Database& db = company_->dm->IBDatabaseDAT;
+    fb::Transaction t;
+    t.setDefaultDatabase(&db);
+    t.startTransaction();
+    auto cash = [&](const std::string& proc, const std::string& column) {
+        fb::Query q(&db, &t);
+        q.sql().add("SELECT SUM(" + column + ") AS V FROM " + proc + " WHERE KCODE = '1111'");
+        q.open();
+        const Currency v = q.fieldByName("V").asCurrency();
+        q.close();
+        return v;
+    };
+    const Currency debit = cash("SP_SISANHYO(0, '', '')", "KAR02");
+    const Currency opening = cash("SP_SISANHYO(0, '', '')", "KAISIZAN");
+    const Currency actual = cash("SP_YOSAN(0, '')", "JISSEKI02");
+    const Currency prior = cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02");
+    db.executeImmediate("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
+                        " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES (990002, 0, 1, '2024-05-10', 2,"
+                        " '01', '1111', '', '', '4111', '', '01', 7000, 0, 0, 'cash sale')", &t);
+    EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAR02"), debit + yen(7000));
+    EXPECT_EQ(cash("SP_YOSAN(0, '')", "JISSEKI02"), actual + yen(7000));
+    db.executeImmediate("UPDATE ZANDAKA SET KAISIZAN = KAISIZAN + 500 WHERE NENDO = 0 AND KCODE = '1111'", &t);
+    EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAISIZAN"), opening + yen(500));
+    db.executeImmediate("UPDATE KAKOSIWAKE1 SET KINGAKU = KINGAKU + 300 WHERE R_KCODE = '1111' AND MNUM = 2 AND DELFLG = 0",
+                        &t);
+    EXPECT_NE(cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02"), prior);
+    t.rollback();
+    t.startTransaction();
+    EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAR02"), debit);
+    t.commit();
+}
+
 TEST_F(SampleCompanyBalance, OtherLayoutsLoadOnlyTheTotalLineNames)
 {
     for (int layout : {3, 5}) {
@@ -495,6 +532,40 @@ TEST_F(SampleCompanyBalance, NotesOffsetMovesTheNotesIntoTheirLines)
         EXPECT_EQ(rows[std::size_t(loaded.at("1211"))].Balance[p], receivable.Balance[p] - notes.Balance[p]);
         EXPECT_EQ(rows[std::size_t(loaded.at("2311"))].Balance[p], 0);
     }
+}
+
+TEST_F(SampleCompanyBalance, NotesOffsetOfADepartmentGroupAddsEveryDepartmentsNotes)
+{
+    // Notes in both departments of the group.
+    for (const auto& [rec, dept, amount] : {std::tuple{9001, "01", 7000}, std::tuple{9002, "02", 5000}})
+        company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, "
+                       "R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES ("
+                       + std::to_string(rec) + ", 0, 1, '2024-05-10', 2, '01', '1211', '', '" + dept
+                       + "', '2311', '', '" + dept + "', " + std::to_string(amount) + ", 0, 0, 'notes')");
+    SysDef.TegataSousai = 1;
+    AccInf.TegataKCode = {"1211", "2311", ""};
+    auto load = [&](int scope, const std::string& code) {
+        TBalanceArray r(rows.size());
+        TQSortArray s(rows.size());
+        LoadHikakuBalance(r, last(), s, last(), "", code, 0, scope, 0, 0, 0, 1, 2, 0);
+        return r;
+    };
+    const TBalanceArray d1 = load(3, "01");
+    const TBalanceArray d2 = load(3, "02");
+    const TBalanceArray group = load(4, "B1");
+    SysDef.TegataSousai = 0;
+    AccInf.TegataKCode = {};
+    company_->exec("DELETE FROM SIWAKE WHERE REC IN (9001, 9002)"); // the suite shares the company
+    ASSERT_EQ(group[48].Kamoku.KCODE, "2311");
+    bool bothHaveNotes = false;
+    for (int p = 1; p <= 16; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_EQ(group[48].Balance[p], d1[48].Balance[p] + d2[48].Balance[p]);
+        EXPECT_EQ(group[48].Debit[p], d1[48].Debit[p] + d2[48].Debit[p]);
+        bothHaveNotes = bothHaveNotes || (d1[48].Balance[p] != 0 && d2[48].Balance[p] != 0);
+    }
+    EXPECT_EQ(group[48].KAISIZAN, d1[48].KAISIZAN + d2[48].KAISIZAN);
+    EXPECT_TRUE(bothHaveNotes) << "the sample gives both departments notes";
 }
 
 TEST_F(SampleCompanyBalance, MoreAccountsThanRowsIsRefused)

@@ -1,14 +1,16 @@
 #pragma once
-// A sample general company database built by the sample scripts, opened by a
-// data module, with the open-company record filled from its ACCDEF1 row;
+// A sample general (or, with kind "medical", medical) company database built
+// by the sample scripts, opened by a data module, with the open-company record filled from its ACCDEF1 row;
 // and the figures a test computes itself from the rows of the journal,
 // opening and budget tables (never through the procedures).
 
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "core/DataModule.h"
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 #include "sample_data.h"
+#include "support/sample_root.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -36,10 +38,14 @@ struct TAccountInfo {
 
 class Company {
 public:
-    explicit Company(const std::string& name = "tnacc.fdb")
+    explicit Company(const std::string& name = "tnacc.fdb", const std::string& kind = "company")
+        : medical(kind == "medical")
     {
         database = dir.file(name);
-        sample::createDatabaseFromScripts(database, sample::defaultSqlDir(), "company", "SYSDBA", "", false);
+        if (medical)
+            sample::createDatabaseFromScripts(database, sample::defaultSqlDir(), kind, "SYSDBA", "", false);
+        else
+            test_support::companyDatabaseFromScripts(database);
         ResetProcessState();
         dm = std::make_unique<core::TDM>();
         core::DM = dm.get();
@@ -49,6 +55,7 @@ public:
         dm->IBDatabaseDAT.connect();
         loadAccInf();
         InstallGeneralTrialBalanceEngine();
+        InstallMedicalTrialBalanceEngine();
     }
     ~Company()
     {
@@ -105,7 +112,7 @@ public:
                    AccInf.zKISHU = q.fieldByName("DZKISHU").asInteger();
                    AccInf.zzKISHU = q.fieldByName("DZZKISHU").asInteger();
                });
-        AccInf.DataKind = 0;
+        AccInf.DataKind = medical ? 1 : 0;
     }
 
     std::map<std::string, TAccountInfo> accounts()
@@ -179,6 +186,7 @@ public:
         return r;
     }
 
+    bool medical = false;
     test_support::TempDir dir;
     std::string database;
     std::unique_ptr<core::TDM> dm;

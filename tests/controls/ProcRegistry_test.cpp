@@ -49,6 +49,21 @@ public:
     }
 };
 
+// A screen that takes over the cursor as screens do, then starts another.
+class TTakingOverScreen : public QWidget, public IProcScreen {
+public:
+    explicit TTakingOverScreen(QWidget* owner) : QWidget(owner) {}
+    void SetParams(const std::vector<std::string>&) override {}
+    std::int32_t Execute(std::uint8_t modal) override
+    {
+        SetDefaultProcCursor();
+        const int nested = ExecProc("Rec", 1, "");
+        g_calls.push_back({{}, modal, nested});
+        deleteLater();
+        return 1;
+    }
+};
+
 class TPlainForm : public QWidget {
 public:
     explicit TPlainForm(QWidget* owner) : QWidget(owner) { ++g_alive; }
@@ -65,6 +80,7 @@ protected:
         RegisterProc(ProcFormClass<TRecordingScreen>, "Rec");
         RegisterProc(ProcFormClass<TPlainForm>, "Plain");
         RegisterProc(ProcFormClass<TNestingScreen>, "Nest");
+        RegisterProc(ProcFormClass<TTakingOverScreen>, "TakeOver");
     }
     void TearDown() override { ClearProcRegistry(); }
 };
@@ -72,7 +88,7 @@ protected:
 TEST_F(ProcRegistryTest, FirstIdOfAClassStaysAndIdsIgnoreCase)
 {
     RegisterProc(ProcFormClass<TRecordingScreen>, "Other");
-    EXPECT_EQ(RegisteredProcIds(), (std::vector<std::string>{"Rec", "Plain", "Nest"}));
+    EXPECT_EQ(RegisteredProcIds(), (std::vector<std::string>{"Rec", "Plain", "Nest", "TakeOver"}));
     EXPECT_EQ(CreateProcForm("Other"), nullptr);
     QWidget* form = CreateProcForm("rEC");
     ASSERT_NE(form, nullptr);
@@ -139,6 +155,17 @@ TEST_F(ProcRegistryTest, StartDuringAStartIsRefusedSilently)
     EXPECT_EQ(ExecProc("Rec", 1, ""), -1);
     QGuiApplication::restoreOverrideCursor();
     EXPECT_EQ(ExecProc("Rec", 1, ""), 7);
+}
+
+TEST_F(ProcRegistryTest, ScreenThatTookOverTheCursorMayStartAnother)
+{
+    ScriptedMessages messages;
+    EXPECT_EQ(ExecProc("TakeOver", 1, ""), 1);
+    ASSERT_EQ(g_calls.size(), 2u); // the nested screen ran first
+    EXPECT_EQ(g_calls[0].modal, 1);
+    EXPECT_EQ(g_calls[1].nestedResult, 7);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(messages.count(), 0u);
 }
 
 TEST_F(ProcRegistryTest, HostMenuAnswersZero)

@@ -513,3 +513,33 @@ TEST_F(BaseFormDatabase, ScreenValueRoundTrip)
 }
 
 }  // namespace
+
+namespace {
+
+// Without any database the first show and the close report their database
+// errors (missing statements are database errors, not null dereferences)
+// and the form still opens and closes.
+TEST(BaseFormWithoutDatabases, MissingComponentsAreReportedDatabaseErrors)
+{
+    ResetProcessState();
+    ASSERT_EQ(core::DM, nullptr);
+    ScriptedMessages messages;
+    {
+        TSampleForm form(Sizeable);
+        form.ReloadAccInfo = false;
+        form.show();
+        EXPECT_TRUE(form.isVisible());
+        form.close();
+        EXPECT_FALSE(form.isVisible());
+    }
+    std::vector<std::string> lines;
+    for (const auto& m : messages.shown())
+        lines.push_back(m.lines[0].text);
+    // The run log's failure ends the first show's steps (it is raised to
+    // the show); the close runs both of its steps whatever happens.
+    EXPECT_EQ(lines, (std::vector<std::string>{"実行履歴の記録に失敗しました。", "画面サイズの保存に失敗しました。",
+                                               "実行履歴の記録に失敗しました。"}));
+    ResetProcessState();
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 // to core's input-dialog service.
 
 #include "controls/TolvanEdit.h"
+#include "controls/input_answers.h"
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "controls/z5InputDlg.h"
@@ -186,6 +187,19 @@ TEST(InputDialog, RequiredChoiceAsksAgain)
     EXPECT_EQ(messages.firstLine(0), "入力または選択してから[OK]ボタンを押して下さい。");
 }
 
+TEST(InputDialog, FailedInitialisationIsReportedOnceAndCloses)
+{
+    ScriptedMessages messages;
+    TInputDlgBox box;
+    box.InputCaption = QStringLiteral("フォルダ名");
+    box.InitDialog(true);
+    box.InitOK = false;
+    EXPECT_EQ(box.ShowModal(), modal::Cancel);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "フォルダ名画面の初期化に失敗しました。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "処理を終了します。");
+}
+
 TEST(InputDialog, EscCancels)
 {
     TInputDlgBox box;
@@ -207,27 +221,9 @@ TEST(InputDialog, CoreServiceShowsTheRealDialog)
     request.inputKind = inputkind::Password;
     request.caption = "データパスワードの確認";
     request.prompt = "データパスワードを入力して下さい。";
-    int shown = 0;
-    QString caption;
-    std::function<void()> answer;
-    answer = [&] {
-        auto* box = qobject_cast<TInputDlgBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            QTimer::singleShot(0, answer);
-            return;
-        }
-        ++shown;
-        caption = box->windowTitle();
-        box->txtInput->setFocus();
-        QTest::keyClicks(box->txtInput, shown == 1 ? QStringLiteral("wrong") : QStringLiteral("tolvan"));
-        box->btnOK->Click();
-        if (shown == 1)
-            QTimer::singleShot(0, answer);
-    };
-    QTimer::singleShot(0, answer);
+    InputAnswers answers({QStringLiteral("wrong"), QStringLiteral("tolvan")});
     EXPECT_TRUE(AskPasswordThreeTimes(request, "tolvan"));
-    EXPECT_EQ(shown, 2);
-    EXPECT_EQ(caption, QStringLiteral("データパスワードの確認"));
+    EXPECT_EQ(answers.captions(), (QStringList{QStringLiteral("データパスワードの確認"), QStringLiteral("データパスワードの確認")}));
     core::setInputDlgHandler(previous);
 }
 

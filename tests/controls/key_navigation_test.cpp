@@ -277,6 +277,26 @@ TEST_F(ComboFixture, CodePrefixChoosesWithoutMovingSelectionUntilLeaving) {
     EXPECT_EQ(combo->currentText(), QStringLiteral("02:預金"));
 }
 
+TEST(ListStyleCombo, TypedCodePrefixChoosesWithoutMovingSelectionUntilLeaving) {
+    TestForm form;
+    form.add<QLineEdit>();
+    auto* combo = form.add<TxComboBox>(); // list style: not editable
+    combo->addItems({QStringLiteral("01:現金"), QStringLiteral("02:預金"), QStringLiteral("12:売掛金")});
+    combo->SetKeyLen(2);
+    combo->setCurrentIndex(0);
+    auto* after = form.add<QLineEdit>();
+    ASSERT_TRUE(form.show());
+    combo->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(combo, QStringLiteral("02"));
+    EXPECT_EQ(combo->ChosenIndex(), 1);
+    EXPECT_EQ(combo->currentIndex(), 0); // the visible selection stays
+    QTest::keyClicks(combo, QStringLiteral("12")); // a new prefix once one is complete
+    EXPECT_EQ(combo->ChosenIndex(), 2);
+    after->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(combo->currentIndex(), 2);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("12:売掛金"));
+}
+
 TEST_F(ComboFixture, UnknownCodeClearsSelectionAndKeepsKey) {
     combo->lineEdit()->selectAll();
     QTest::keyClicks(combo->lineEdit(), QStringLiteral("9"));

@@ -66,9 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
         // inside the strip (the 13th partial month has no cell).
         SetupCase{"thirteen periods", 20, d(2024, 4, 1), d(2025, 3, 31), d(2024, 4, 1),
                   "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 0, 15, 0, 15},
-        // Mended: entries from before the fiscal start leave every period usable.
+        // A first usable date before the fiscal start (negative distance)
+        // maps to cell 15: only the closing cell can be chosen.
         SetupCase{"entries before the start", 99, d(2024, 4, 1), d(2025, 3, 31), d(2023, 12, 1),
-                  "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 0, 15, 0, 15},
+                  "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 15, 15, 15, 15},
         SetupCase{"entries after the end", 99, d(2024, 4, 1), d(2024, 9, 30), d(2025, 6, 1),
                   "4 5 6 ・ 7 8 9 決 _ _ _ _ _ _ _ _", 7, 7, 7, 7, 7}));
 
@@ -327,6 +328,11 @@ TEST(KikanPanel12, MonthsOnly) {
     panel.SetEdno(1);
     EXPECT_EQ(panel.Stno(), 1);  // clamped and ordered
     EXPECT_EQ(panel.Edno(), 5);
+    // A first usable date before the fiscal start: the last cell.
+    panel.SetKikanInfo(99, d(2024, 4, 1), d(2025, 3, 31), d(2023, 12, 1));
+    EXPECT_EQ(panel.Stno(), 11);
+    EXPECT_FALSE(panel.CellAt(10).enabled);
+    EXPECT_TRUE(panel.CellAt(11).enabled);
 }
 
 TEST(KikanPanel4, QuartersAndHalves) {

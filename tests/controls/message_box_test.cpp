@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -22,16 +23,22 @@ protected:
     void SetUp() override { previous_ = controls::installMessageBoxHandler(); }
     void TearDown() override { core::setMessageHandler(previous_); }
 
+    // The checks of `act` run inside the timer; the test also checks that
+    // they ran at all (a box that never became modal would skip them).
     int show(TMessage2InfoRec& rec, std::function<void(TMessageBox2*)> act) {
-        QTimer::singleShot(0, [act] {
+        auto acted = std::make_shared<bool>(false);
+        QTimer::singleShot(0, [act, acted] {
             auto* box = qobject_cast<TMessageBox2*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             box->activateWindow();
             EXPECT_TRUE(QTest::qWaitForWindowActive(box));
             act(box);
+            *acted = true;
             if (box->isVisible()) box->done(-1);  // never leave a test waiting
         });
-        return ShowMessage2(rec);
+        const int result = ShowMessage2(rec);
+        EXPECT_TRUE(*acted) << "the box was never shown modally: its checks did not run";
+        return result;
     }
 
     static TMessage2InfoRec confirmation() {

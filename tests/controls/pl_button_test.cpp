@@ -32,11 +32,15 @@ int runDialogAndClick(int modalResult, int* clicks) {
     button->CaptionA().SetCaption(QStringLiteral("ｷｬﾝｾﾙ"));
     button->SetModalResult(modalResult);
     QObject::connect(button, &TxPlButton::OnClick, [clicks] { ++*clicks; });
-    QTimer::singleShot(0, button, [button, &dialog] {
+    bool clicked = false;
+    QTimer::singleShot(0, button, [button, &dialog, &clicked] {
         QTest::mouseClick(button, Qt::LeftButton);
+        clicked = true;
         if (dialog.isVisible()) dialog.done(99);  // the button left it open
     });
-    return dialog.exec();
+    const int result = dialog.exec();
+    EXPECT_TRUE(clicked) << "the click inside the running dialog never happened";
+    return result;
 }
 
 TEST(TxPlButtonTest, ModalResultClosesItsDialog) {

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QInputMethodEvent>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -114,6 +117,27 @@ TEST_F(TolvanFixture, EnterMovesOnAndLeavingFormats) {
     edit->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(edit->text(), QStringLiteral("1234"));
     EXPECT_EQ(edit->selectedText(), QStringLiteral("1234"));
+}
+
+TEST(TolvanEditKeys, EnterWithoutItsKeyStyleStaysInTheEdit) {
+    QDialog dialog;
+    auto* edit = new TTolvanEdit(&dialog);
+    edit->SetKeyStyles(ksUp); // no ksEnter, as on the login password
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setDefault(true);
+    edit->move(10, 10);
+    ok->move(10, 50);
+    QSignalSpy clicked(ok, &QPushButton::clicked);
+    QSignalSpy typed(edit, &TTolvanEdit::OnKeyPress);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    edit->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(clicked.count(), 0) << "Enter reached the default button";
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    ASSERT_EQ(typed.count(), 1); // the owner still sees the character
+    EXPECT_EQ(typed.at(0).at(0).value<QChar>(), QChar(u'\r'));
 }
 
 TEST_F(TolvanFixture, EmptyAmountOnLeavingByAllowBlank) {

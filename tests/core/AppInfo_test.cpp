@@ -121,7 +121,8 @@ TEST(AppInfo, NonNumericCount)
 TEST(AppInfo, UnreadableFileIsMinusTen)
 {
     Fixture f;
-    f.dir.write("AppInfo.ini", std::string("[Application]\r\nOEM=\x82", 22));
+    // A lead byte with no second byte: the value read cannot be decoded.
+    f.dir.write("AppInfo.ini", std::string("[Application]\r\nOEM=") + '\x82');
     TAppInfoRec rec;
     EXPECT_EQ(LoadAppInfo(f.program(), rec), -10);
 }

@@ -10,6 +10,7 @@
 #include "core/DataModuleAccInfo.h"
 #include "core/DateTimeUtil.h"
 #include "core/EasyEncode.h"
+#include "core/dataset_fixture.h"
 #include "core/uAccRecord.h"
 #include "support/sample_root.h"
 #include "support/scripted_input.h"
@@ -455,17 +456,7 @@ TEST_F(OpenCompany, LoadWithoutTheAccountingTablesFailsLoudly)
 
 class OpenCompanyChanged : public OpenCompanyBase {
 protected:
-    void setV2Password(const std::string& plain)
-    {
-        core::TEasyEncodeInfo info;
-        core::InitEasyEncodeInfo(info);
-        info.KeyWord = core::kDataPasswordKey;
-        info.PadLength = core::kDataPasswordLength;
-        info.TextLength = core::kDataPasswordLength;
-        info.PlainText = plain;
-        ASSERT_TRUE(core::EasyEncode(info));
-        putAccReg("データパスワードV2", "文字", info.EncodeText);
-    }
+    void setV2Password(const std::string& plain) { dataset_fixture::setDataPassword(plain); }
 };
 
 TEST_F(OpenCompanyChanged, MissingOptionalColumnsTakeEmptyValuesNotThePreviousDataSets)
@@ -484,6 +475,24 @@ TEST_F(OpenCompanyChanged, MissingOptionalColumnsTakeEmptyValuesNotThePreviousDa
     e.KURIKOSI1 = 1; // a missing carry-over column takes TAXDEFUH
     e.KURIKOSI2 = 1;
     expectSameAccInf(e, AccInf);
+}
+
+TEST_F(OpenCompanyChanged, ADamagedCompanyShowsOneBoxForTheFailedLoad)
+{
+    connect(1);
+    // The total-line names and the system accounts cannot be read.
+    execCompany("ALTER TABLE ACCTOTALNAME DROP PLUSNAME");
+    {
+        ScriptedMessages messages;
+        EXPECT_FALSE(core::fnGetAccInfo());
+        ASSERT_EQ(messages.count(), 1u) << messages.firstLine(0) << " / " << messages.firstLine(1);
+        EXPECT_EQ(messages.firstLine(0), "基本情報の取得に失敗しました。");
+    }
+    // On its own the total-line name read still reports its own failure.
+    ScriptedMessages messages;
+    EXPECT_EQ(core::fnGetAccTotalName("5880", "PLUSNAME"), "");
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "集計名称の取得に失敗しました。");
 }
 
 TEST_F(OpenCompanyChanged, ReadOnlyMarkOfTheDataSet)

@@ -106,8 +106,9 @@ TEST_F(SysDefTest, FirstLoginCreatesTheOperatorsRowAndSettings)
     EXPECT_EQ(SysDef.ColHeaderGradColor2, 0xDBDBDB);
     EXPECT_EQ(SysDef.ClientColor2, 0xE1F0FF);
     EXPECT_EQ(SysDef.DicTekAuto, 1);
-    // The new operator's dictionary flags are written, then read back as such.
-    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8>{1, 0, 1, 0, 1, 0, 1, 0}));
+    // The new operator's dictionary flags are written, then read back as
+    // such, in the order 摘要/取引先 辞書, 連想, 自動, 入力なし.
+    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8>{1, 1, 0, 0, 1, 1, 0, 0}));
     EXPECT_EQ(SysDef.DicFlagsValid, 1);
     EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000010 AND SCODE='取引先＿自動開く区分'"), "1");
 
@@ -151,7 +152,10 @@ TEST_F(SysDefTest, FederationEditionDefaults)
     EXPECT_EQ(column("TOTALCOLOR"), std::to_string(0xD6FFC8));
     EXPECT_EQ(column("ACTIVECOLOR"), std::to_string(0x8000));
     EXPECT_EQ(column("DICSWITCH") + column("DICTEKAUTO") + column("DICTORAUTO"), "220");
+    // 摘要 0, 1, 1, 0 and 取引先 1, 0, 0, 0, interleaved.
     EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8>{0, 1, 1, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000020 AND SCODE='摘要＿連想開く区分'"), "1");
+    EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000020 AND SCODE='取引先＿辞書開く区分'"), "1");
     EXPECT_EQ(SysDef.NextItemMove, 1);
     EXPECT_EQ(SysDef.BumonCodeDigits, 1);
     EXPECT_EQ(SysDef.SwkDateFocus, 1);
@@ -269,6 +273,10 @@ TEST_F(SysDefTest, SaveAndLoadRoundTripEveryColumnAndKeepUnknownBits)
     EXPECT_EQ(SysDef.TegataSousai, 1);
     EXPECT_EQ(SysDef.ServerDataPlace, 2);
     EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8>{0, 0, 1, 1, 0, 0, 1, 1}));
+    // Element 2 is the description's association flag, element 3 the partner's.
+    EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000030 AND SCODE='摘要＿連想開く区分'"), "1");
+    EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000030 AND SCODE='取引先＿連想開く区分'"), "1");
+    EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000030 AND SCODE='摘要＿自動開く区分'"), "0");
     EXPECT_EQ(SysDef.SisanLineAdjust, 0);
 }
 

@@ -210,11 +210,22 @@ TEST(GetIBErrorText, EveryCodeOfTheRangesHasATextInFullWidthParentheses)
                                             {335544403, 335544416}, {335544418, 335544421}, {335544424, 335544439},
                                             {335544441, 335544447}, {335544451, 335544467}, {335544469, 335544504},
                                             {335544506, 335544701}};
+    // Japanese: at least one character outside ASCII besides the
+    // parentheses, never the engine's English message.
+    const auto japanese = [](const std::string& t) {
+        const std::string inner = t.substr(std::string("（").size());
+        for (unsigned char c : inner.substr(0, inner.size() >= 3 ? inner.size() - 3 : 0))
+            if (c >= 0x80)
+                return true;
+        return false;
+    };
     int n = 0;
     for (const auto& [lo, hi] : ranges)
         for (long code = lo; code <= hi; ++code, ++n) {
             const std::string t = GetIBErrorText(code, 0);
             ASSERT_EQ(t.rfind("（", 0), 0u) << code << ": " << t;
+            EXPECT_TRUE(japanese(t)) << code << ": " << t;
         }
+    EXPECT_TRUE(japanese(GetIBErrorText(335544386, 0))) << GetIBErrorText(335544386, 0);
     EXPECT_EQ(n + 4, 367) << "with 335544386, 335544788, 336330766 and 336330817 the table holds 367 codes";
 }

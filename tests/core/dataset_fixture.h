@@ -4,6 +4,7 @@
 // sample company's folder as the selected data folder.
 
 #include "core/DataModule.h"
+#include "core/EasyEncode.h"
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 #include "support/sample_root.h"
@@ -93,5 +94,28 @@ public:
     std::string companyDb;
     std::unique_ptr<core::TDM> dm;
 };
+
+// Scrambles plain as the program keeps the data password and stores it in
+// the company database the data module has open.
+inline void setDataPassword(const std::string& plain)
+{
+    core::TEasyEncodeInfo info;
+    core::InitEasyEncodeInfo(info);
+    info.KeyWord = core::kDataPasswordKey;
+    info.PadLength = core::kDataPasswordLength;
+    info.TextLength = core::kDataPasswordLength;
+    info.PlainText = plain;
+    ASSERT_TRUE(core::EasyEncode(info));
+    fb::Transaction tr(&core::DM->IBDatabaseDAT);
+    tr.addParam("write");
+    tr.addParam("read_committed");
+    tr.startTransaction();
+    fb::Query q(&core::DM->IBDatabaseDAT, &tr);
+    q.sql().add("UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', :C, '文字', :V)");
+    q.paramByName("C").setString("データパスワードV2");
+    q.paramByName("V").setString(info.EncodeText);
+    q.execSQL();
+    tr.commit();
+}
 
 } // namespace dataset_fixture

@@ -3,6 +3,8 @@
 // answers, the operator's part of SysDef and the logged-on row.
 #include "dataselect/LogonOperations.h"
 
+#include "dataselect/AppIniFile.h"
+
 #include "core/DataModule.h"
 #include "core/DataModule_fixture.h"
 #include "core/uAccRecord.h"
@@ -312,6 +314,37 @@ TEST_F(LogonTest, LoginOverTheDataServer)
     EXPECT_EQ(sys.row(fullCode()).pcName, "PC-TEST");
 }
 
+// The password confirmation of the companion program kinds (dormant in this
+// program): set a password for the fixed operator, then confirm with it.
+TEST_F(LogonTest, PasswordConfirmationOfTheCompanionKinds)
+{
+    AppKind = 2;
+    ASSERT_EQ(dataselect::LoadConnectSettings(0), 1); // as the dialog's set-up does
+    ScriptedMessages messages;
+    TLogonOperations logon;
+    std::string stored;
+    EXPECT_FALSE(logon.GetEntryPassword(1, stored)) << "the built-in operator has no password";
+    EXPECT_TRUE(logon.UpdatePassword(1, "abc1"));
+    EXPECT_TRUE(logon.GetEntryPassword(1, stored));
+    EXPECT_EQ(stored, "abc1");
+
+    auto out = logon.ConfirmLogin(1, "wrong");
+    EXPECT_EQ(out.modalResult, 0);
+    EXPECT_EQ(out.focus, TLogonFocus::Password);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "パスワードが違います。");
+
+    out = logon.ConfirmLogin(1, "abc1");
+    EXPECT_EQ(out.modalResult, 1);
+    EXPECT_EQ(SysDef.OpCode, 10000 * 10000 + 9999);
+    EXPECT_EQ(SysDef.LoginCode, 9999);
+    EXPECT_EQ(SysDef.OpName, "経営オルビスカ");
+    EXPECT_EQ(SysDef.IsAdmin, 0);
+    EXPECT_EQ(SysDef.IsMyNumberAdmin, 1);
+    EXPECT_EQ(messages.count(), 1u);
+    SysReader(root().info().systemDatabase).exec("UPDATE OPERATOR SET PASWORD='' WHERE GROUPID=10000 AND OPCODE=1");
+}
+
 // A procedure that refuses with a code of its own: the user is told the code.
 TEST(LogonRefusal, CodeAboveOneIsShownWithTheCode)
 {
@@ -337,6 +370,22 @@ TEST(LogonRefusal, CodeAboveOneIsShownWithTheCode)
     EXPECT_EQ(messages.firstLine(0), "ログインできませんでした。");
     EXPECT_EQ(messages.shown()[0].lines[1].text, "(ログイン処理の応答コード:2)");
     EXPECT_EQ(SysDef.OpCode, 0);
+
+    // A procedure that fails: the login ends (modal result 2) after saying so.
+    SysReader(root.info().systemDatabase)
+        .exec("ALTER PROCEDURE LOGONUSERTEST (PCNAME VARCHAR(64), GROUPID INTEGER, OPCODE INTEGER, "
+              "APPVERSION INTEGER, PASWORD VARCHAR(16)) RETURNS (NUM INTEGER, LOGINCODE INTEGER, JOBLEVEL INTEGER) "
+              "AS BEGIN NUM = 1 / (OPCODE - OPCODE); SUSPEND; END");
+    SysDef.ProgramName = "ミルザ連動コンポーネント";
+    SysDef.LogDir = root.info().logDir;
+    messages.clear();
+    const auto failed = logon.Login(TLogonInput{"", "10", "tolvan", false});
+    EXPECT_EQ(failed.modalResult, 2);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);
+    EXPECT_EQ(messages.firstLine(0), "ログイン処理に失敗しました。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text, "ミルザ連動コンポーネントを終了します。");
+    EXPECT_FALSE(dm.IBTransactionDEF.inTransaction()) << "rolled back";
     dm.IBDatabaseDEF.disconnect();
     ResetProcessState();
 }

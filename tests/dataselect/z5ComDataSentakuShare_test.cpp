@@ -4,6 +4,8 @@
 
 #include "registry_fixture.h"
 
+#include "dataselect/z5DataSentakuModel.h"
+
 #include "core/DataInfomation.h"
 #include "platform/exclusive_file.h"
 #include "platform/ini_file.h"
@@ -427,4 +429,31 @@ TEST_F(SharedDataSet, TwoProcessesRacingLeaveOneHolder)
     EXPECT_EQ(server.SHARE_STATUS, 2);
     EXPECT_EQ(server.SHARE_OPCODE, SysDef.GroupID * 10000 + winner);
     EXPECT_FALSE(fs::exists(area + "/share.lck"));
+}
+
+// The wizard's choice of a shared data set that is not taken: refused with
+// automatic share off; with it on, taken first so the chosen working
+// folder holds the server's data.
+TEST_F(SharedDataSet, WizardsChoiceOfASharedRowTakesItFirstWhenAutomatic)
+{
+    ScriptedMessages messages;
+    TDataSentakuModel model;
+    model.SyoriType = 3;
+    model.LoadDataList();
+    const std::int32_t row = model.FindRowOfFolder(working);
+    ASSERT_GE(row, 0);
+    SysDef.Reserve4Bit1 = 0;
+    EXPECT_EQ(model.Choose(row), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "このデータは共有サーバーに保管されています。\r共有取得を実行してから選択して下さい。");
+    EXPECT_FALSE(fs::exists(working + "/tnacc.fdb"));
+
+    messages.clear();
+    SysDef.Reserve4Bit1 = 1;
+    EXPECT_EQ(model.Choose(row), 1) << messageText(messages);
+    EXPECT_EQ(SysDef.DataDir, working);
+    EXPECT_EQ(SysDef.DataListPath, area);
+    EXPECT_TRUE(fs::exists(working + "/tnacc.fdb"));
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 2);
+    EXPECT_EQ(kyoyuLock(), "1");
 }

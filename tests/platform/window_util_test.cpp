@@ -6,6 +6,8 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QTimer>
+
+#include <memory>
 #include <QWidget>
 
 namespace {
@@ -28,10 +30,13 @@ QApplication& app()
     return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
-// Answers the next input dialog with a text (or Cancel when null).
-void answerInputDialog(const char* text)
+// Answers the next input dialog with a text (or Cancel when null). The
+// flag it returns tells whether the answer was given, so a test also fails
+// when no dialog came up.
+std::shared_ptr<bool> answerInputDialog(const char* text)
 {
-    QTimer::singleShot(0, [text] {
+    auto answered = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [text, answered] {
         auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         if (text) {
@@ -40,7 +45,9 @@ void answerInputDialog(const char* text)
         } else {
             dialog->reject();
         }
+        *answered = true;
     });
+    return answered;
 }
 
 } // namespace
@@ -64,12 +71,15 @@ TEST(WindowUtil, ClearInputMessagesDropsPendingKeys)
 TEST(WindowUtil, ComputerPromptTrimsAndTreatsBlankAsCancel)
 {
     app();
-    answerInputDialog("  server1 ");
+    auto answered = answerInputDialog("  server1 ");
     EXPECT_EQ(platform::gui::browseComputer("コンピュータを選択して下さい", ""), std::optional<std::string>("server1"));
-    answerInputDialog("   ");
+    EXPECT_TRUE(*answered);
+    answered = answerInputDialog("   ");
     EXPECT_EQ(platform::gui::browseComputer("t", "x"), std::nullopt);
-    answerInputDialog(nullptr);
+    EXPECT_TRUE(*answered);
+    answered = answerInputDialog(nullptr);
     EXPECT_EQ(platform::gui::browseComputer("t", "x"), std::nullopt);
+    EXPECT_TRUE(*answered);
 }
 
 TEST(WindowUtil, Metrics)

@@ -4,6 +4,14 @@
 // company data set with its tnacc.ini, the connection settings file and the
 // registry stand-in. One root per test suite (SetUpTestSuite), removed in
 // TearDownTestSuite.
+//
+// Building a root takes seconds; a test run builds it once. The ctest entry
+// SampleTemplate (tests/sample_template.cpp) builds a root and a company
+// database from the scripts into the folder named by MIRUZA_SAMPLE_TEMPLATE,
+// and every test that asks for the default root gets a copy of it with the
+// paths stored in its databases and settings files moved to the copy's
+// folder. Without that variable (a test binary run by hand) the root is
+// built.
 
 #include "sample_data.h"
 
@@ -47,6 +55,18 @@ private:
     std::unique_ptr<TempFolder> holder_;
     sample::SampleRootInfo info_;
 };
+
+// The folder of the run's template, "" when there is none.
+std::string sampleTemplateFolder();
+
+// Writes the template into folder (which must not exist): the root below
+// folder/root, its facts in folder/root.info, a company database made from
+// the "company" scripts by SYSDBA as folder/company.fdb.
+void buildSampleTemplate(const std::string& folder);
+
+// A company database made from the "company" scripts (SYSDBA, no forced
+// writes) at path: the template's copy when there is one.
+void companyDatabaseFromScripts(const std::string& path);
 
 // Base for test suites that share one sample root.
 class SampleRootSuite : public ::testing::Test {

@@ -21,6 +21,7 @@ TEST(ProgramServices, InstallsEveryServiceTheLowerLayersCallBackThrough)
     SetScreenMetricsHooks({});
     core::SetFontInstalledProc({});
     SetTrialBalanceEngine(GeneralEngineKind, nullptr);
+    SetTrialBalanceEngine(MedicalEngineKind, nullptr);
 
     InstallProgramServices();
 
@@ -32,4 +33,5 @@ TEST(ProgramServices, InstallsEveryServiceTheLowerLayersCallBackThrough)
     EXPECT_TRUE(metrics.dotsPerInch && metrics.frameHeight);
     EXPECT_TRUE(core::SetFontInstalledProc({}));
     EXPECT_NE(GetTrialBalanceEngine(GeneralEngineKind), nullptr);
+    EXPECT_NE(GetTrialBalanceEngine(MedicalEngineKind), nullptr);
 }

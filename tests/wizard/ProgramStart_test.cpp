@@ -41,6 +41,13 @@ TEST(CommandLine, ArgumentTable)
         {{"1234,1025,7"}, TArgumentStatus::Good, 1234, 1025, 7, "", 0},             // no file name
         {{"1234,1025,-3,x"}, TArgumentStatus::Good, 1234, 1025, -3, "x", 0},
         {{"+12,1,2,x"}, TArgumentStatus::Good, 12, 1, 2, "x", 0},
+        {{"4294967295,1,2,x"}, TArgumentStatus::Good, 4294967295u, 1, 2, "x", 0},  // the channel's whole range
+        {{"2147483648,1,2,x"}, TArgumentStatus::Good, 2147483648u, 1, 2, "x", 0},
+        {{"-1,1,2,x"}, TArgumentStatus::Good, 4294967295u, 1, 2, "x", 0},          // signed form of the same
+        {{"4294967296,1,2,x"}, TArgumentStatus::BadField, 0, 0, 0, "", 1},
+        {{"1,1,2147483648,x"}, TArgumentStatus::BadField, 1, 1, 0, "", 3},        // value stays 32-bit signed
+        {{std::string("1,2,3,/tmp/\x82\xA0\xFF.xml")}, TArgumentStatus::Good, 1, 2, 3,
+         "/tmp/\x82\xA0\xFF.xml", 0}, // not UTF-8: kept byte for byte
         {{"1234,1025"}, TArgumentStatus::BadField, 1234, 1025, 0, "", 3},           // empty third field
         {{"1234,abc,7,x"}, TArgumentStatus::BadField, 1234, 0, 0, "", 2},
         {{"0x10,1,2,x"}, TArgumentStatus::BadField, 0, 0, 0, "", 1},
@@ -59,6 +66,15 @@ TEST(CommandLine, ArgumentTable)
         EXPECT_EQ(cmd.Contract.ExportFileName, c.file) << label;
         EXPECT_EQ(cmd.BadField, c.badField) << label;
     }
+}
+
+TEST(CommandLine, RawParametersKeepTheirBytes)
+{
+    std::string name = "miruza_rendo";
+    std::string arg = "1,2,3,/tmp/\x93\xfa\x96\x7b.xml"; // code page 932 bytes in a file name
+    char* argv[] = {name.data(), arg.data(), nullptr};
+    EXPECT_EQ(CommandLineParams(2, argv), std::vector<std::string>{arg});
+    EXPECT_EQ(ParseCommandLine(CommandLineParams(2, argv)).Contract.ExportFileName, "/tmp/\x93\xfa\x96\x7b.xml");
 }
 
 TEST(StartRules, EachRunningProgramRefusesWithItsOwnMessageInOrder)

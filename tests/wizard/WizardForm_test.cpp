@@ -120,8 +120,8 @@ TEST(WizardForm, ConnectionSettingsAreReadAndNormalised)
 
 TEST(WizardForm, MissingConnectionSettingsEndTheGateVisibly)
 {
-    // Without the data-server settings dialog no fresh file can be written:
-    // the gate fails with its message instead of running on defaults.
+    // When no fresh file can be written the gate fails with its message
+    // instead of running on defaults.
     for (const char* content : {"", "[LOCAL]\r\n   \r\n[SERVER]\r\nX=1\r\n"}) {
         FormFixture fx;
         const std::string ini = fx.dir.file("home/data/brimto/rozivoraduz/tnzaimu.ini");
@@ -130,7 +130,9 @@ TEST(WizardForm, MissingConnectionSettingsEndTheGateVisibly)
         else
             fx.dir.write("home/data/brimto/rozivoraduz/tnzaimu.ini", content);
         ScriptedMessages messages;
-        TForm1 form(fx.start({}));
+        auto s = fx.start({});
+        s.Framework.WriteConnectionFile = [] { return false; };
+        TForm1 form(std::move(s));
         EXPECT_FALSE(form.InitWizard());
         ASSERT_EQ(messages.count(), 1u);
         EXPECT_EQ(messages.firstLine(0), "アプリケーションの初期設定がおこなわれていないため");
@@ -141,25 +143,20 @@ TEST(WizardForm, MissingConnectionSettingsEndTheGateVisibly)
 
 TEST(WizardForm, FreshConnectionFileIsWrittenThenRead)
 {
+    // The data-server settings dialog's fresh file, from the values the
+    // start-up has just set.
     FormFixture fx;
     const std::string ini = fx.dir.file("home/data/brimto/rozivoraduz/tnzaimu.ini");
     std::filesystem::remove(ini);
     ScriptedMessages messages;
-    auto s = fx.start({});
-    int writes = 0;
-    s.Framework.WriteConnectionFile = [&] {
-        ++writes;
-        platform::IniFile f(SysDef.ServerIniFile);
-        f.writeString("LOCAL", "SYSDIR", SysDef.SysDir);
-        f.writeString("LOCAL", "USER", "tolvan");
-        f.writeString("LOCAL", "PASSWORD", SysDef.DBPassword);
-        return true;
-    };
-    TForm1 form(std::move(s));
+    TForm1 form(fx.start({}));
     ASSERT_TRUE(form.InitWizard());
-    EXPECT_EQ(writes, 1);
+    EXPECT_TRUE(std::filesystem::exists(ini));
     EXPECT_EQ(SysDef.SysDir, fx.dir.file("home/data/brimto/rozivoraduz/data"));
     EXPECT_EQ(SysDef.DBUser, "TOLVAN");
+    EXPECT_EQ(SysDef.DBPassword, "vulmok");
+    EXPECT_EQ(platform::IniFile(ini).readString("LOCAL", "SYSDIR", "?"), SysDef.SysDir);
+    EXPECT_EQ(messages.count(), 0u);
 }
 TEST(WizardForm, CallerGetsDisableThenCancelledOnWindowClose)
 {
@@ -176,6 +173,24 @@ TEST(WizardForm, CallerGetsDisableThenCancelledOnWindowClose)
         EXPECT_EQ(form.ResultCode, ResultCancelled);
     }
     EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1025 7 1"}));
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+TEST(WizardForm, ACallerWithoutAWindowKeepsTheFileNameItPassed)
+{
+    FormFixture fx;
+    // A remembered stand-alone file must not replace the caller's.
+    fx.dir.write("appdata/home/ini/Miruza.ini", platform::codec::toSjis("[GAIKYOUSYO]\r\nEXPORTFILE=/remembered.xml\r\n"));
+    ScriptedMessages messages;
+    for (const std::string value : {"7", "0"}) {
+        TForm1 form(fx.start({"0,1025," + value + "," + fx.dir.file("caller.xml")}));
+        ASSERT_TRUE(form.InitWizard());
+        EXPECT_EQ(form.Export()->OutputFileName, fx.dir.file("caller.xml")) << "value " << value;
+        EXPECT_EQ(form.Export()->FunctionID, value == "0" ? 2 : 7);
+    }
+    // Nor is the caller's name remembered as the stand-alone one.
+    EXPECT_EQ(platform::IniFile(fx.dir.file("appdata/home/ini/Miruza.ini")).readString("GAIKYOUSYO", "EXPORTFILE", ""),
+              "/remembered.xml");
     EXPECT_EQ(messages.count(), 0u);
 }
 
@@ -278,4 +293,21 @@ TEST(WizardForm, ShippedApplicationInformationNamesTheProduct)
     EXPECT_EQ(s.AppRegKey, "\\SOFTWARE\\BRIMTO");
     EXPECT_EQ(s.VarovRegKey, "ROZIVORADUZ");
     EXPECT_EQ(s.HomeDir, "brimto\\rozivoraduz");
+}
+
+TEST(WizardForm, OnlyTheExactEditionNameSetsTheDistribution)
+{
+    const std::string shipped = wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini"));
+    for (const auto& [oem, dist] : std::vector<std::pair<std::string, int>>{
+             {"Harbenworks", 1}, {"harbenworks", 0}, {"HARBENWORKS", 0}, {"-", 0}}) {
+        FormFixture fx;
+        std::string text = shipped;
+        text.replace(text.find("OEM=-"), 5, "OEM=" + oem);
+        fx.dir.write("bin/AppInfo.ini", text);
+        ScriptedMessages messages;
+        ResetProcessState();
+        TForm1 form(fx.start({}));
+        EXPECT_EQ(DistKind, dist) << oem;
+    }
+    ResetProcessState();
 }

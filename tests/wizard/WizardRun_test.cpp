@@ -3,11 +3,10 @@
 // show, the data choice, the period panel, the tax option, the output page,
 // the summary, the finish and the closing.
 //
-// The login dialog and the data-selection screen are played by the
-// functions below (the framework entry points of TForm1::TFramework): the
-// login connects the system database as the sample operator and writes its
-// logged-on row, the selection answers from a script and leaves the chosen
-// folder in SysDef.DataDir, as those screens do.
+// The login is the real dialog, filled in as the sample operator (code 10,
+// password "tolvan"). The data-selection screen is played by the function
+// below (TForm1::TFramework::ExecProc): it answers from a script and leaves
+// the chosen folder in SysDef.DataDir, as that screen does.
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <deque>
 #include <filesystem>
@@ -26,12 +27,19 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "accounting/uAccZanCmp1.h"
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xKikanPanel.h"
+#include "core/ProgressService.h"
+#include "controls/xEdit.h"
+#include "controls/xPlButton.h"
+#include "dataselect/gui/LogonBox.h"
+#include "dataselect/z5ComDataSentaku.h"
 #include "core/DataModule.h"
 #include "core/DataInfomation.h"
 #include "core/uAccRecord.h"
 #include "platform/codec.h"
 #include "platform/ini_file.h"
+#include "platform/share_roots.h"
 #include "support/sample_root.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
@@ -52,6 +60,7 @@ protected:
         ResetProcessState();
         InstallOpenCompanyTables();
         InstallGeneralTrialBalanceEngine();
+        InstallDataListUpdater(); // as the program body does
         root = std::make_unique<test_support::SampleRoot>();
         home = std::make_unique<test_support::ScopedEnv>("MIRUZA_HOME", root->folder());
         runtime = std::make_unique<test_support::ScopedEnv>("XDG_RUNTIME_DIR", bin.makeDir("run"));
@@ -74,33 +83,35 @@ protected:
         TForm1::TStart s;
         s.CommandLine = ParseCommandLine(params);
         s.ProgramPath = bin.file("bin/miruza_rendo");
-        s.Framework.ShowLogin = [this](QWidget*) { return login(); };
         s.Framework.ExecProc = [this](const std::string& id, std::uint8_t modal, const std::string& params) {
             selections.push_back(id + "|" + std::to_string(modal) + "|" + params);
-            const int answer = selectionAnswers.empty() ? 1 : selectionAnswers.front();
+            // A loop that keeps reopening the screen ends as cancelled.
+            const int answer = selections.size() > 8 ? 2 : selectionAnswers.empty() ? 1 : selectionAnswers.front();
             if (!selectionAnswers.empty())
                 selectionAnswers.pop_front();
             if (answer == 1)
-                SysDef.DataDir = company().folder;
+                SysDef.DataDir = chosenFolder.empty() ? company().folder : chosenFolder;
             return answer;
         };
         return s;
     }
 
-    // What the login dialog does on OK for the sample operator.
-    bool login()
+    // Fills in the login dialog as soon as it is shown modally.
+    void answerLogin(const char* code = "10", const char* password = "tolvan")
     {
-        ++logins;
-        if (!core::DM->fnAccDefConnected())
-            return false;
-        SysDef.GroupID = info().groupId;
-        SysDef.OpCode = info().groupId + info().operatorCode;
-        SysDef.LoginCode = info().operatorCode;
-        SysDef.OpName = info().operatorName;
-        execSys("INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME, LOGONTIME) VALUES (" +
-                std::to_string(SysDef.OpCode) + ", " + std::to_string(SysDef.GroupID) + ", " +
-                std::to_string(SysDef.LoginCode) + ", 'test', CURRENT_TIMESTAMP)");
-        return true;
+        QTimer::singleShot(0, [this, code, password] {
+            auto* box = qobject_cast<TLogonBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                if (++loginWaits < 1000)
+                    answerLogin(code, password);
+                return;
+            }
+            ++logins;
+            QTest::keyClicks(box->txtOpCode, code);
+            QTest::keyClicks(box->txtPassword, password);
+            snap(*box, "page0-login");
+            box->OKBtn->Click();
+        });
     }
 
     void execSys(const std::string& sql) { core::DM->IBDatabaseDEF.executeImmediate(sql); }
@@ -149,6 +160,7 @@ protected:
         auto form = std::make_unique<TForm1>(start(params));
         if (!form->InitWizard())
             return nullptr;
+        answerLogin();
         form->show();
         QCoreApplication::processEvents();
         return form;
@@ -197,6 +209,8 @@ protected:
     std::vector<std::string> selections;
     std::deque<int> selectionAnswers;
     int logins = 0;
+    int loginWaits = 0;
+    std::string chosenFolder; // what the selection screen chooses; "" the sample company
 };
 
 } // namespace
@@ -350,6 +364,21 @@ TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
     ScriptedMessages messages;
     wizard_test::TestCaller caller(88);
     const std::string out = bin.file("never.xml");
+    // The export's failure is shown over the progress window, its
+    // animation stopped.
+    std::string progressCaption;
+    bool animating = true;
+    core::MessageHandler previous;
+    previous = core::setMessageHandler([&](TMessage2InfoRec& rec) {
+        if (rec.lines[0].text == "科目の集計処理に失敗しました。") {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TxProgressForm*>(w) != nullptr && w->isVisible())
+                    progressCaption = w->windowTitle().toStdString();
+            if (auto* p = dynamic_cast<TxAnimeProgressDialog*>(core::activeProgress()))
+                animating = p->AnimeActive();
+        }
+        return previous(rec);
+    });
     {
         auto form = started({"88,6,0," + out});
         ASSERT_TRUE(form);
@@ -366,6 +395,10 @@ TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
     EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 6 0 2"}));
     EXPECT_EQ(logonRows(), 0);
+    core::setMessageHandler(previous);
+    EXPECT_EQ(progressCaption, "連動データの作成中");
+    EXPECT_FALSE(animating);
+    EXPECT_EQ(core::activeProgress(), nullptr);
 }
 
 TEST_F(WizardRun, CancellingTheFirstSelectionKeepsPageTwo)
@@ -427,7 +460,8 @@ TEST_F(WizardRun, FailedCompanyLoadDisconnectsBeforeChoosingAgain)
     bool checked = false;
     // The confirmation comes while the loop waits: look at the data set then.
     messages.push(modal::Cancel);
-    const auto previous = core::setMessageHandler([&](TMessage2InfoRec& rec) {
+    core::MessageHandler previous;
+    previous = core::setMessageHandler([&](TMessage2InfoRec& rec) {
         if (rec.kind == msgkind::Confirmation) {
             checked = true;
             EXPECT_FALSE(core::DM->IBDatabaseDAT.connected());
@@ -516,6 +550,9 @@ TEST_F(WizardRun, BareOutputNameIsWrittenWhereTheSummarySays)
 
 TEST_F(WizardRun, ClosingTwiceDoesTheWorkOnce)
 {
+    // The company was renamed since the data list was written: closing
+    // rewrites its data-list row from the database.
+    execOn(company().database, "UPDATE ACCDEF1 SET SHOUGOU='RENAMED CO.'");
     ScriptedMessages messages;
     auto form = started();
     ASSERT_TRUE(form);
@@ -523,6 +560,9 @@ TEST_F(WizardRun, ClosingTwiceDoesTheWorkOnce)
     form->close();
     EXPECT_EQ(logonRows(), 0);
     EXPECT_EQ(dataStatus(), 1);
+    EXPECT_EQ(countOn(info().systemDatabase, "SELECT COUNT(*) FROM DATALIST WHERE SHOUGOU='RENAMED CO.' AND REC=" +
+                                                 std::to_string(company().rec)),
+              1);
     EXPECT_FALSE(form->LoginDone);
     EXPECT_FALSE(form->DatConnected);
     // A second close request finds nothing to do: a logged-on row written
@@ -578,4 +618,76 @@ TEST(WizardOutputFile, ResolvedAgainstTheDocumentsFolder)
     EXPECT_EQ(ResolveOutputFile("sub/a.xml", "/home/u/Documents"), "/home/u/Documents/sub/a.xml");
     EXPECT_EQ(ResolveOutputFile("/srv/out/a.xml", "/home/u/Documents"), "/srv/out/a.xml");
     EXPECT_EQ(ResolveOutputFile("/srv/../a.xml", "/home/u/Documents"), "/a.xml");
+}
+
+TEST_F(WizardRun, SharedDataSetIsTakenOnChoiceAndStoredBackOnClosing)
+{
+    // Data-list row 7 stands for a data set kept on a shared server (share
+    // root X); this computer works on it in the system folder's 0007.
+    const std::string shareRoot = root->folder() + "/server";
+    const std::string area = shareRoot + "/rozivoraduz/sv0001";
+    fs::create_directories(area);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, area + "/" + name);
+    platform::share_roots::save({{'X', shareRoot, true}});
+    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
+                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
+    // The working copy of an earlier take is still here (stored back since);
+    // the new take replaces it with the server's copy.
+    chosenFolder = info().sysDir + "/0007";
+    fs::create_directories(chosenFolder);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    execOn(area + "/tnacc.fdb", "CREATE TABLE ON_THE_SERVER (X INTEGER)");
+    auto kyoyuLock = [&] { return countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"); };
+    auto shareStatus = [&](const std::string& folder) {
+        return platform::IniFile(folder + "/tnacc.ini").readInteger("DATASTS", "SHARE_STATUS", -1);
+    };
+
+    ScriptedMessages messages;
+    {
+        auto form = started();
+        ASSERT_TRUE(form);
+        SysDef.Reserve4Bit1 = 1; // the operator takes shared data automatically
+        chooseSampleCompany(*form);
+        EXPECT_EQ(form->page2->DataInfoValue("会社名"), company().name);
+        EXPECT_EQ(countOn(chosenFolder + "/tnacc.fdb",
+                          "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME='ON_THE_SERVER'"),
+                  1);
+        EXPECT_EQ(kyoyuLock(), 1);
+        EXPECT_EQ(shareStatus(area), 2);
+        form->close();
+        EXPECT_EQ(kyoyuLock(), 0);
+        EXPECT_EQ(shareStatus(area), 1);
+    }
+    EXPECT_EQ(messages.count(), 0u) << (messages.count() ? messages.firstLine(0) : "");
+}
+
+TEST_F(WizardRun, SharedDataSetNotTakenWithoutAutomaticTakingGoesBackToTheSelection)
+{
+    const std::string shareRoot = root->folder() + "/server";
+    const std::string area = shareRoot + "/rozivoraduz/sv0001";
+    fs::create_directories(area);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, area + "/" + name);
+    platform::share_roots::save({{'X', shareRoot, true}});
+    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
+                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
+    // A stale working copy is there, but the set was never taken.
+    chosenFolder = info().sysDir + "/0007";
+    fs::create_directories(chosenFolder);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    selectionAnswers = {1, 2};
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    SysDef.Reserve4Bit1 = 0;
+    next(*form);
+    QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+    EXPECT_EQ(selections.size(), 2u); // back to the selection screen
+    ASSERT_GE(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "このデータは共有取得が行われていません。データ選択画面を開きます。");
+    EXPECT_FALSE(form->page2->HasDataInfo());
+    EXPECT_EQ(countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"), 0);
 }

@@ -17,6 +17,8 @@
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 #include "wizard/IntermediateFile.h"
+#include "platform/registry.h"
+#include "wizard/ug16.h"
 #include "wizard/ug16Figures.h"
 #include "wizard/ug16Settings.h"
 #include "wizard_test_util.h"
@@ -163,6 +165,57 @@ TEST(VzRendoIni, SettingsRoundTripWithCommasInTheFileAndLinesInMemory)
     EXPECT_EQ(fresh.readSections(), std::vector<std::string>{"UG_データ移行"});
 }
 
+namespace {
+
+// An exporter over its own folder and registry stand-in.
+struct ExporterFixture {
+    test_support::TempDir dir;
+    platform::Registry registry{dir.file("registry.ini")};
+    TExportSources sources = [this] {
+        TExportSources s;
+        s.AppDataDir = dir.file("appdata");
+        s.Registry = &registry;
+        return s;
+    }();
+    TGaikyosyoDataExport exporter{"", 0, "", true, sources};
+};
+
+} // namespace
+
+TEST(ExporterItems, InitItemsCreatesBothOnceAndFreeItemsEmptiesThem)
+{
+    ExporterFixture fx;
+    TGaikyosyoDataExport& e = fx.exporter;
+    EXPECT_THROW(e.SyuyouKamoku(), std::logic_error);
+    e.InitItems();
+    TSyuyouKamoku* main = &e.SyuyouKamoku();
+    TTukibetuUriage* month = &e.TukibetuUriage();
+    EXPECT_EQ(month->FormType, 1);
+    main->Migrated = 1; // what the wizard has read
+    e.InitItems();      // only when missing: what was read stays
+    EXPECT_EQ(&e.SyuyouKamoku(), main);
+    EXPECT_EQ(&e.TukibetuUriage(), month);
+    EXPECT_EQ(e.SyuyouKamoku().Migrated, 1);
+    e.FreeItems();
+    EXPECT_THROW(e.SyuyouKamoku(), std::logic_error);
+    EXPECT_THROW(e.TukibetuUriage(), std::logic_error);
+}
+
+TEST(ExporterItems, WithoutAFiguresSourceTheExportFailsAsAFailedLoad)
+{
+    ExporterFixture fx;
+    TGaikyosyoDataExport& e = fx.exporter;
+    TXmlSaveDoc doc("1.0", "Shift_JIS", "");
+    try {
+        e.WriteData(doc);
+        ADD_FAILURE() << "no error";
+    } catch (const EDataExportError& err) {
+        EXPECT_STREQ(err.what(), "科目の集計処理に失敗しました。");
+        EXPECT_EQ(err.Detail, "") << "a failed load carries no detail";
+        EXPECT_EQ(err.Code, 1);
+    }
+}
+
 // --- the company table ------------------------------------------------------
 
 namespace {
@@ -239,10 +292,11 @@ TEST_F(ItemTable, EmptySettingsSetTheMarkAndLeaveTheTable)
     EXPECT_EQ(messages.count(), 0u);
 }
 
-TEST_F(ItemTable, SalesOnlyReplacesFormVersion1WithTheDefaultAccounts)
+TEST_F(ItemTable, SalesOnlyFillsFormVersion1WithTheDefaultAccounts)
 {
     const auto before2 = rows(2);
     ASSERT_FALSE(before2.empty());
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
     settings("[UG_データ移行]\r\nIKOUZUMI=0\r\n[UG_主要科目]\r\nURIAGE_SYUUNYUUDAKA=4111\r\n");
     ScriptedMessages messages;
     TGaikyousyoDataMake make(iniFile());
@@ -263,6 +317,7 @@ TEST_F(ItemTable, SalesOnlyReplacesFormVersion1WithTheDefaultAccounts)
 
 TEST_F(ItemTable, EntriesBecomeAccountAndSubAccountRows)
 {
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
     settings("[UG_主要科目]\r\nURIKAKEKIN=1211\t01,1211\t ,1121\r\n"
              "TIDAIYATIN_SOZEIKOUKA_URIAGEGENKA=6211\r\nTIDAIYATIN_URIAGEGENKA=6311\r\n"
              "TIDAIYATIN_SOZEIKOUKA_HANKANHI=6211\r\nTIDAIYATIN_HANKANHI=\r\n"
@@ -282,6 +337,7 @@ TEST_F(ItemTable, EntriesBecomeAccountAndSubAccountRows)
 
 TEST_F(ItemTable, ItemWhoseRowsCannotBeSavedIsReportedAndTheOthersAreSaved)
 {
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
     settings("[UG_主要科目]\r\nKOUSAIHI=6311,9999\r\nKAIKAKEKIN=2111\r\n");
     ScriptedMessages messages;
     TGaikyousyoDataMake make(iniFile());
@@ -292,6 +348,39 @@ TEST_F(ItemTable, ItemWhoseRowsCannotBeSavedIsReportedAndTheOthersAreSaved)
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Warning);
     EXPECT_NE(messages.firstLine(0).find("7-140"), std::string::npos);
     EXPECT_FALSE(messages.shown()[0].lines[1].text.empty());   // the database's reason
+    EXPECT_EQ(mark(), 1);
+}
+
+TEST_F(ItemTable, RowsTheAccountingProductMaintainsAreNeverReplaced)
+{
+    // The sample company has its own assignment set of form version 1.
+    const auto before = rows(1);
+    ASSERT_FALSE(before.empty());
+    settings("[UG_データ移行]\r\nIKOUZUMI=0\r\n[UG_主要科目]\r\nKOUSAIHI=6311\r\n");
+    TGaikyousyoDataMake make(iniFile());
+    EXPECT_EQ(rows(1), before);
+    // Not migrated here: the mark stays off, so a company without rows
+    // still receives the settings later.
+    EXPECT_EQ(mark(), 0);
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
+    TGaikyousyoDataMake later(iniFile());
+    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row>{{1, 7, "140", "6311", " "}}));
+    EXPECT_EQ(mark(), 1);
+}
+
+TEST_F(ItemTable, AFailedMigrationLeavesTheMarkOffAndIsTriedAgain)
+{
+    exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
+    settings("[UG_データ移行]\r\nIKOUZUMI=0\r\n[UG_主要科目]\r\nKOUSAIHI=6311\r\n");
+    dm->IBDatabaseDAT.disconnect(); // every statement of the migration fails
+    {
+        ScriptedMessages messages;
+        EXPECT_ANY_THROW(TGaikyousyoDataMake failing(iniFile()));
+    }
+    EXPECT_EQ(mark(), 0) << "the mark was written before the migration";
+    ASSERT_TRUE(dm->fnAccDatConnected({}, {}, 0));
+    TGaikyousyoDataMake retried(iniFile());
+    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row>{{1, 7, "140", "6311", " "}}));
     EXPECT_EQ(mark(), 1);
 }
 
@@ -326,7 +415,11 @@ TEST_F(ItemTable, DatabaseErrorWhileLoadingIsShownAndPassedOn)
     EXPECT_THROW(make.LoadItemAccounts(), platform::firebird::EIBError);
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);
-    EXPECT_EQ(messages.firstLine(0).rfind("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r", 0), 0u);
+    // Each line of the text in its own line of the box.
+    EXPECT_EQ(messages.firstLine(0), "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ");
+    EXPECT_FALSE(messages.shown()[0].lines[1].text.empty()) << "the database's message";
+    for (const auto& line : messages.shown()[0].lines)
+        EXPECT_EQ(line.text.find_first_of("\r\n"), std::string::npos) << line.text;
 }
 
 TEST_F(ItemTable, DefaultAccountsOfSalesAndCash)

@@ -8,6 +8,7 @@
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
 #include "dataselect/AppIniFile.h"
+#include "dataselect/gui/DialogUtil.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 
@@ -20,14 +21,6 @@
 #include <stdexcept>
 
 namespace {
-
-TxPlButton* button(QWidget* parent, const QString& caption, int modalResult)
-{
-    auto* b = new TxPlButton(parent);
-    b->CaptionA().SetCaption(caption);
-    b->SetModalResult(modalResult);
-    return b;
-}
 
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = 120)
 {
@@ -82,7 +75,7 @@ TAppIniCreateBox::TAppIniCreateBox(QWidget* parent) : QDialog(parent)
     txtHostName->setGeometry(136, 22, 220, 24);
     txtHostName->SetImeMode(imDisable);
     txtHostName->setToolTip("接続先のコンピューター名またはIPアドレスを入力して下さい。");
-    btnCompShow = button(group, "参照", 0);
+    btnCompShow = dataselect::gui::PlButton(group, "参照");
     btnCompShow->setGeometry(364, 21, 75, 26);
     btnCompShow->setFocusPolicy(Qt::NoFocus);
     btnCompShow->setToolTip("ネットワークに接続されているコンピュータを表示します。");
@@ -110,10 +103,10 @@ TAppIniCreateBox::TAppIniCreateBox(QWidget* parent) : QDialog(parent)
                        static_cast<QWidget*>(txtUserName), static_cast<QWidget*>(txtPassWord)})
         w->hide();
 
-    btnOK = button(this, "OK", 0);
+    btnOK = dataselect::gui::PlButton(this, "OK");
     btnOK->setGeometry(316, 195, 85, 28);
     connect(btnOK, &TxPlButton::OnClick, this, &TAppIniCreateBox::OKBtnClick);
-    btnCancel = button(this, "キャンセル", 2);
+    btnCancel = dataselect::gui::PlButton(this, "キャンセル", 2);
     btnCancel->setGeometry(409, 195, 85, 28);
     connect(btnCancel, &TxPlButton::OnClick, this, &TAppIniCreateBox::btnCancelClick);
 
@@ -194,13 +187,7 @@ void TAppIniCreateBox::btnCompShowClick()
 
 void TAppIniCreateBox::refuse(const std::string& text)
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Error, rec);
-    rec.buttons = msgbtn::Yes;
-    const auto lines = platform::text::splitLines(text, platform::text::LastLine::Keep);
-    for (std::size_t i = 0; i < lines.size() && i < rec.lines.size(); ++i)
-        rec.lines[i].text = lines[i];
-    ShowMessage2(rec);
+    dataselect::gui::ShowYesBox(msgkind::Error, text);
 }
 
 void TAppIniCreateBox::OKBtnClick()
@@ -256,26 +243,12 @@ void TAppIniCreateBox::btnCancelClick()
 
 void TAppIniCreateBox::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Escape) {
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
+    if (!dataselect::gui::HoldBackEscPress(e))
+        QDialog::keyPressEvent(e);
 }
 
 void TAppIniCreateBox::keyReleaseEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_Escape:
-        e->accept();
-        done(2);
-        return;
-    case Qt::Key_F12:
-        e->accept();
-        if (btnOK->isEnabled())
-            OKBtnClick();
-        return;
-    default:
+    if (!dataselect::gui::HandleKeyUp(this, e, 2, btnOK, [this] { OKBtnClick(); }))
         QDialog::keyReleaseEvent(e);
-    }
 }

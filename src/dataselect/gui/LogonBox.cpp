@@ -7,6 +7,7 @@
 #include "core/PlatformUtil.h"
 #include "core/uAccRecord.h"
 #include "dataselect/gui/AppIniCreateBox.h"
+#include "dataselect/gui/DialogUtil.h"
 #include "dataselect/gui/UpPasswordBox.h"
 
 #include <QApplication>
@@ -25,14 +26,6 @@ constexpr int kTopHeight = 72;
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
-}
-
-TxPlButton* button(QWidget* parent, const QString& caption, int modalResult)
-{
-    auto* b = new TxPlButton(parent);
-    b->CaptionA().SetCaption(caption);
-    b->SetModalResult(modalResult);
-    return b;
 }
 
 TxEdit* field(QWidget* parent, int maxLength, const QString& hint, bool masked)
@@ -91,19 +84,19 @@ TLogonBox::TLogonBox(QWidget* parent) : QDialog(parent)
     btnCS = new TxRadioButton("クライアント(C/S)", grpConnect);
     btnCS->setToolTip("ネットワークに接続して、サーバーで管理しているデータを処理します。");
     btnCS->setGeometry(12, 36, 200, 22);
-    btnServerSettei = button(grpConnect, "サーバー設定", 0);
+    btnServerSettei = dataselect::gui::PlButton(grpConnect, "サーバー設定");
     btnServerSettei->setToolTip("データサーバーの情報を設定します。");
     btnServerSettei->setGeometry(kWidth - 24 - 112, 34, 100, 26);
     btnServerSettei->setFocusPolicy(Qt::NoFocus);
     connect(btnSA, &QRadioButton::toggled, this, [this](bool) { btnSAClick(); });
     connect(btnServerSettei, &TxPlButton::OnClick, this, &TLogonBox::btnServerSetteiClick);
 
-    btnUpPassword = button(lowerPanel_, "パスワードを変更 ", 0);
+    btnUpPassword = dataselect::gui::PlButton(lowerPanel_, "パスワードを変更 ");
     btnUpPassword->setToolTip("パスワードを変更します。");
     btnUpPassword->hide();
     connect(btnUpPassword, &TxPlButton::OnClick, this, &TLogonBox::btnUpPasswordClick);
-    OKBtn = button(lowerPanel_, "OK", 0);
-    CancelBtn = button(lowerPanel_, "キャンセル", 2);
+    OKBtn = dataselect::gui::PlButton(lowerPanel_, "OK");
+    CancelBtn = dataselect::gui::PlButton(lowerPanel_, "キャンセル", 2);
     placeButtons();
 
     setTabOrder(txtGroupID, txtOpCode);
@@ -224,9 +217,11 @@ void TLogonBox::CMShowingChanged()
         txtPassword->setFocus();
         return;
     }
-    auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
-    txtGroupID->setValidator(digits);
-    txtOpCode->setValidator(digits);
+    if (txtOpCode->validator() == nullptr) {
+        auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
+        txtGroupID->setValidator(digits);
+        txtOpCode->setValidator(digits);
+    }
     btnServerSettei->setEnabled(btnCS->isChecked());
     if (ops_.StartMode == 2)
         OKBtn->setFocus();
@@ -310,29 +305,19 @@ bool TLogonBox::eventFilter(QObject* watched, QEvent* e)
 
 void TLogonBox::keyPressEvent(QKeyEvent* e)
 {
-    // Esc does not close the login.
-    if (e->key() == Qt::Key_Escape) {
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
+    if (!dataselect::gui::HoldBackEscPress(e))
+        QDialog::keyPressEvent(e);
 }
 
 void TLogonBox::keyReleaseEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_F12:
-        e->accept();
-        if (OKBtn->isEnabled())
-            OKBtn->Click();
-        return;
-    case Qt::Key_Escape:
-    case Qt::Key_F1:
+    // Esc (and F1) do nothing here: the login is left by OK or Cancel only.
+    if (e->key() == Qt::Key_F1) {
         e->accept();
         return;
-    default:
-        QDialog::keyReleaseEvent(e);
     }
+    if (!dataselect::gui::HandleKeyUp(this, e, -1, OKBtn, [this] { OKBtn->Click(); }))
+        QDialog::keyReleaseEvent(e);
 }
 
 namespace dataselect {

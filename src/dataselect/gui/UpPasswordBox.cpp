@@ -1,5 +1,7 @@
 #include "dataselect/gui/UpPasswordBox.h"
 
+#include "dataselect/gui/DialogUtil.h"
+
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "core/IBErrorProc.h"
@@ -27,14 +29,6 @@ TxEdit* passwordField(QWidget* parent, const QString& hint)
         }
     });
     return e;
-}
-
-TxPlButton* button(QWidget* parent, const QString& caption, int modalResult)
-{
-    auto* b = new TxPlButton(parent);
-    b->CaptionA().SetCaption(caption);
-    b->SetModalResult(modalResult);
-    return b;
 }
 
 } // namespace
@@ -66,8 +60,8 @@ TUpPasswordBox::TUpPasswordBox(QWidget* parent) : QDialog(parent)
     txtPasswordNow = passwordField(this, "現在のパスワードを入力します。");
     txtPasswordNew1 = passwordField(this, "新しいパスワードを入力します。");
     txtPasswordNew2 = passwordField(this, "もう一度、新しいパスワードを入力します。");
-    btnOk = button(this, "OK", 0);
-    btnCancel = button(this, "キャンセル", 2);
+    btnOk = dataselect::gui::PlButton(this, "OK");
+    btnCancel = dataselect::gui::PlButton(this, "キャンセル", 2);
     btnOk->setGeometry(210, 222, 85, 28);
     btnCancel->setGeometry(303, 222, 85, 28);
     connect(btnOk, &TxPlButton::OnClick, this, &TUpPasswordBox::btnOkClick);
@@ -116,29 +110,14 @@ void TUpPasswordBox::showEvent(QShowEvent* e)
 
 void TUpPasswordBox::keyPressEvent(QKeyEvent* e)
 {
-    // Esc is handled on key-up, as for every screen of the system.
-    if (e->key() == Qt::Key_Escape) {
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
+    if (!dataselect::gui::HoldBackEscPress(e))
+        QDialog::keyPressEvent(e);
 }
 
 void TUpPasswordBox::keyReleaseEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_Escape:
-        e->accept();
-        done(2);
-        return;
-    case Qt::Key_F12:
-        e->accept();
-        if (btnOk->isEnabled())
-            btnOkClick();
-        return;
-    default:
+    if (!dataselect::gui::HandleKeyUp(this, e, 2, btnOk, [this] { btnOkClick(); }))
         QDialog::keyReleaseEvent(e);
-    }
 }
 
 void TUpPasswordBox::refuse(const char* text, TxEdit* focus)

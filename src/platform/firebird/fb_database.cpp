@@ -7,6 +7,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace platform::firebird {
 
@@ -73,7 +74,27 @@ std::string Database::paramValue(std::string_view wanted) const
     return {};
 }
 
-std::vector<unsigned char> Database::buildDpb(bool create, int pageSize) const
+namespace {
+constexpr std::uint64_t kDefaultCachePages = 2048; // the engine's default
+}
+
+std::uint32_t suitedCachePages(const std::string& databaseName)
+{
+    // A server's cache is the server's (firebird.conf); only a local file
+    // opened by the embedded engine is sized here.
+    if (databaseName.find(':') != std::string::npos)
+        return 0;
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(databaseName, ec);
+    if (ec)
+        return 0;
+    // The whole file and a quarter more for what a load adds, between the
+    // engine's default and 512 MB of 8 KB pages.
+    const std::uint64_t pages = bytes / 8192 + bytes / 8192 / 4;
+    return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(pages, kDefaultCachePages, 65536));
+}
+
+std::vector<unsigned char> Database::buildDpb(bool create, int pageSize, std::uint32_t pageBuffers) const
 {
     Pb pb(isc_dpb_version1);
     std::string name, value;
@@ -90,9 +111,15 @@ std::vector<unsigned char> Database::buildDpb(bool create, int pageSize) const
             pb.str1(isc_dpb_sql_role_name, value);
         else if (name == "force_write")
             pb.int1(isc_dpb_force_write, value == "0" ? 0u : 1u);
+        else if (name == "num_buffers")
+            pb.int1(isc_dpb_num_buffers, static_cast<std::uint32_t>(std::stoul(value)));
+        else if (name == "page_buffers")
+            pb.int1(isc_dpb_set_page_buffers, static_cast<std::uint32_t>(std::stoul(value)));
         else
             throwLayerError("unknown connection parameter \"" + name + "\"", "Database.connect " + name_);
     }
+    if (pageBuffers > 0)
+        pb.int1(isc_dpb_set_page_buffers, pageBuffers);
     pb.int1(isc_dpb_sql_dialect, static_cast<std::uint32_t>(dialect_));
     pb.str1(isc_dpb_utf8_filename, ""); // the file name is given in UTF-8
     auto bytes = pb.bytes();
@@ -118,18 +145,37 @@ void Database::connect()
     const std::string ctx = "Database.connect " + name_;
     if (name_.empty())
         throwLayerError("no database name", ctx);
-    const auto dpb = buildDpb(false, 0);
-    Status st;
-    guarded(ctx, [&] {
-        Firebird::IProvider* p = master()->getDispatcher();
-        try {
-            attachment_ = p->attachDatabase(&st, name_.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
-        } catch (...) {
+    auto attach = [&](std::uint32_t pageBuffers) {
+        const auto dpb = buildDpb(false, 0, pageBuffers);
+        Status st;
+        guarded(ctx, [&] {
+            Firebird::IProvider* p = master()->getDispatcher();
+            try {
+                attachment_ = p->attachDatabase(&st, name_.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+            } catch (...) {
+                p->release();
+                throw;
+            }
             p->release();
-            throw;
+        });
+    };
+    // The embedded engine takes its page cache from the database header
+    // (the connection's own cache size is ignored there): a database larger
+    // than the default cache has the header set to its size when it is
+    // opened, which only its owner may do; anyone else opens it as it is.
+    const std::uint32_t suited = paramValue("num_buffers").empty() && paramValue("page_buffers").empty()
+        ? suitedCachePages(name_) : 0;
+    if (suited > kDefaultCachePages) {
+        try {
+            attach(suited);
+        } catch (const EIBError& e) {
+            if (e.iscErrorCode() != isc_adm_task_denied)
+                throw;
+            attach(0);
         }
-        p->release();
-    });
+    } else {
+        attach(0);
+    }
     afterAttach();
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/firebird/fb_error.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,12 @@ namespace platform::firebird {
 
 class Transaction;
 class Query;
+
+// The page cache for a database opened by the embedded engine: its size in
+// 8 KB pages and a quarter more, at least the engine's 2,048 and at most
+// 65,536 (512 MB); 0 for a server's database or a file that cannot be
+// measured (the server's configuration or the header then holds).
+std::uint32_t suitedCachePages(const std::string& databaseName);
 
 class Database {
 public:
@@ -38,7 +45,12 @@ public:
     void setSqlDialect(int dialect) noexcept { dialect_ = dialect; }
     int sqlDialect() const noexcept { return dialect_; }
 
-    // Connection parameters, one "name=value" line each.
+    // Connection parameters, one "name=value" line each: user_name,
+    // password, lc_ctype, sql_role_name, force_write, num_buffers (the
+    // connection's page cache, which a server in classic mode honours) and
+    // page_buffers (the page cache kept in the database header). Without
+    // either, connect() sets a local file's header to suitedCachePages()
+    // when that is above the engine's default and the user owns it.
     void clearParams() { params_.clear(); }
     void addParam(std::string line) { params_.push_back(std::move(line)); }
     const std::vector<std::string>& params() const noexcept { return params_; }
@@ -79,7 +91,7 @@ private:
     void unregisterTransaction(Transaction* t);
     void registerQuery(Query* q);
     void unregisterQuery(Query* q);
-    std::vector<unsigned char> buildDpb(bool create, int pageSize) const;
+    std::vector<unsigned char> buildDpb(bool create, int pageSize, std::uint32_t pageBuffers = 0) const;
     void afterAttach();
 
     std::string name_;

@@ -35,8 +35,4 @@ private:
     std::string context_;
 };
 
-// The engine's own message for a status code, as the client library
-// interprets it; "" when it has none.
-std::string engineMessageText(long statusCode);
-
 } // namespace platform::firebird

@@ -135,17 +135,3 @@ std::string toUpperAscii(std::string_view s)
 }
 
 } // namespace platform::firebird::detail
-
-namespace platform::firebird {
-
-std::string engineMessageText(long statusCode)
-{
-    ISC_STATUS vector[3] = {isc_arg_gds, static_cast<ISC_STATUS>(statusCode), isc_arg_end};
-    const ISC_STATUS* pv = vector;
-    char buf[512] = {};
-    if (fb_interpret(buf, sizeof buf, &pv) <= 0 || buf[0] == '\0')
-        return {};
-    return buf;
-}
-
-} // namespace platform::firebird

@@ -9,7 +9,7 @@
 #include "controls/SDI.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
-#include "wizard/gui/LoginStart.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/ProgramServices.h"
 #include "wizard/gui/WizardForm.h"
 
@@ -19,13 +19,10 @@ int main(int argc, char** argv)
     // Every process-wide service, once (wizard/gui/ProgramServices.h).
     InstallProgramServices();
 
-    std::vector<std::string> params;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i < args.size(); ++i)
-        params.push_back(args.at(i).toStdString());
     // Read before the mutex tests so that a refused start can still answer
-    // a calling program.
-    const TCommandLine commandLine = ParseCommandLine(params);
+    // a calling program. argv as QApplication left it (without its own
+    // options), byte for byte.
+    const TCommandLine commandLine = ParseCommandLine(CommandLineParams(argc, argv));
 
     platform::NamedMutex own(kMutexWizard);
     if (EnterProgram(commandLine, own) != TStartRefusal::None)
@@ -34,20 +31,15 @@ int main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     int exitCode = 0;
     {
-        TForm1 form(TForm1::TStart{commandLine, {}, {}});
+        TForm1 form(TForm1::TStart{commandLine, {}, {}, wizard::MakeFramework()});
         if (form.EndAtOnce())
             return 0;
         TBSDI::SetMainForm(&form);
         if (form.InitWizard()) {
             QCoreApplication::processEvents();
+            // The first show logs the operator in; nothing is touched before.
             form.show();
-            QCoreApplication::processEvents();
-            // No data is touched before an operator has logged in.
-            if (wizard::LoginAtStart(&form))
-                exitCode = app.exec();
-            else
-                form.close();
-            wizard::LogoffAtEnd();
+            exitCode = app.exec();
         } else {
             QCoreApplication::processEvents();
         }

@@ -1,27 +1,24 @@
 #include "wizard/gui/FrameworkHooks.h"
 
 #include "controls/ProcRegistry.h"
-#include "core/uAccRecord.h"
+#include "dataselect/AppIniFile.h"
+#include "dataselect/gui/LogonBox.h"
 #include "wizard/DataDamage.h"
 
 namespace wizard {
 
-void InstallFrameworkHooks()
+TForm1::TFramework MakeFramework()
 {
-    OnHostMenu = [](int command, const std::string& text) { return HostMenuProc(command, text); };
-    OnExecProc = [](const std::string& id, std::uint8_t modal, const std::string& params) {
+    TForm1::TFramework f;
+    f.ExecProc = [](const std::string& id, std::uint8_t modal, const std::string& params) {
         return ExecProc(id, modal, params);
     };
-    OnDataDamage = [](const std::string& host, const std::string& dataDir, int silent, int& result) {
+    f.DataDamage = [](const std::string& host, const std::string& dataDir, int silent, int& result) {
         DataDamageProc(host, dataDir, silent, result);
     };
-}
-
-void ClearFrameworkHooks()
-{
-    OnHostMenu = nullptr;
-    OnExecProc = nullptr;
-    OnDataDamage = nullptr;
+    f.ShowLogin = [](QWidget* owner) { return dataselect::ExecuteLogonBox(owner) == 1; };
+    f.WriteConnectionFile = [] { return dataselect::WriteIniFile(1); };
+    return f;
 }
 
 } // namespace wizard

@@ -1,14 +1,12 @@
 #pragma once
-// The three routines the wizard's main form points core's hooks at while
-// it lives: the process starter, the host-menu callback and the
-// data-damage handler.
+// The framework screens and routines this program hands its wizard form:
+// the process starter, the data-damage handler, the operator login and the
+// fresh connection settings file.
+
+#include "wizard/gui/WizardForm.h"
 
 namespace wizard {
 
-// OnExecProc := ExecProc, OnHostMenu := HostMenuProc,
-// OnDataDamage := DataDamageProc.
-void InstallFrameworkHooks();
-// All three back to empty.
-void ClearFrameworkHooks();
+TForm1::TFramework MakeFramework();
 
 } // namespace wizard

@@ -1,11 +1,13 @@
 #include "wizard/gui/ProgramServices.h"
 
 #include "accounting/OpenCompanyTables.h"
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
 #include "core/DataModuleSysDef.h"
 #include "core/PlatformUtil.h"
+#include "dataselect/gui/WebMenuL.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 
@@ -29,5 +31,8 @@ void InstallProgramServices()
     // through these.
     InstallOpenCompanyTables();
     InstallGeneralTrialBalanceEngine();
+    InstallMedicalTrialBalanceEngine();
     InstallDataListUpdater();
+    // The screens other code starts by process ID, before the main form.
+    dataselect::RegisterDataSelectProcs();
 }

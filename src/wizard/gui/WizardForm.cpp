@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xKikanPanel.h"
+#include "core/ProgressService.h"
 #include "core/AppInfo.h"
 #include "core/DataModule.h"
 #include "core/DataModuleAccInfo.h"
@@ -27,12 +29,15 @@
 #include "core/PlatformUtil.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
+#include "dataselect/AppIniFile.h"
+#include "dataselect/gui/LogonBox.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 #include "platform/xdg_folders.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard/ug16Figures.h"
 #include "wizard/ug16Settings.h"
@@ -74,24 +79,31 @@ void showBox(std::uint8_t kind, const std::vector<std::string>& lines)
     ShowMessage2(rec);
 }
 
-// The busy state of a long step: the hourglass while it runs.
-// TODO(progress window): show the animated progress window of the controls
-// library with the caption and line once it is available.
+// The animated progress window over the form while a long step runs,
+// with the busy cursor; no Cancel button. The animation is the program
+// folder's "progress.avi" (dropped when the file is missing).
 class TBusy {
 public:
-    TBusy(const char* /*caption*/, const char* /*line*/) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusy() { QGuiApplication::restoreOverrideCursor(); }
+    TBusy(QWidget* form, const char* caption, const char* line)
+    {
+        dialog_.SetCaption(QString::fromUtf8(caption));
+        dialog_.SetInfoLabel(QString::fromUtf8(line));
+        dialog_.SetAviFile(QString::fromStdString(platform::paths::join(SysDef.ExeDir, "progress.avi")));
+        dialog_.SetCancelBtnShow(false);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        dialog_.Show(form);
+    }
+    ~TBusy()
+    {
+        dialog_.Hide();
+        QGuiApplication::restoreOverrideCursor();
+    }
     TBusy(const TBusy&) = delete;
     TBusy& operator=(const TBusy&) = delete;
-};
 
-std::string lowerAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
+private:
+    TxAnimeProgressDialog dialog_;
+};
 
 constexpr const char* kSelectionProcId = "QzDataSenkaku";
 
@@ -189,7 +201,8 @@ TForm1::TForm1(TStart start, QWidget* parent)
 
 void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& programPath)
 {
-    // The framework hooks.
+    // The framework hooks: the process registry, the host-menu answer and
+    // the data-damage handler the program (or a test) hands the form.
     OnHostMenu = [](int, const std::string&) { return 0; };
     OnExecProc = framework_.ExecProc;
     OnDataDamage = framework_.DataDamage;
@@ -234,8 +247,10 @@ void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& prog
         DistKind = 1;
     CopyAppInfo();
 
-    // The export object.
-    const bool callerPresent = Contract.CallerWnd != 0;
+    // The export object. A calling program names the output file in its
+    // argument, whatever its window handle or value: that name is kept
+    // (the remembered EXPORTFILE is neither read nor written).
+    const bool callerPresent = commandLine.Status == TArgumentStatus::Good;
     try {
         if (factory_)
             export_ = factory_(Contract.CallerValue, Contract.ExportFileName, callerPresent);
@@ -369,7 +384,6 @@ bool TForm1::InitWizard()
         setWindowTitle(q(export_->WindowTitle));
         dm_ = std::make_unique<core::TDM>();
         core::DM = dm_.get();
-        InstallDataListUpdater();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "miruza_rendo: %s\n", e.what());
         ShowErrorBoxYes(InitMessage);
@@ -461,7 +475,7 @@ void TForm1::ReadConnectionSettings()
     SysDef.UseGroup = platform::text::upperAscii(core::GetNameValue(joined, "GROUP")) == "YES" ? 1 : 0;
     SysDef.SysDir = core::GetNameValue(joined, "SYSDIR");
     SysDef.DBUser = platform::text::upperAscii(core::GetNameValue(joined, "USER"));
-    SysDef.DBPassword = lowerAscii(core::GetNameValue(joined, "PASSWORD"));
+    SysDef.DBPassword = platform::text::lowerAscii(core::GetNameValue(joined, "PASSWORD"));
     // Only the login changes the connection mode; stand-alone until then.
     SysDef.HostName.clear();
     SysDef.UseGoGlobal = 0;
@@ -470,12 +484,14 @@ void TForm1::ReadConnectionSettings()
 
 bool TForm1::WriteFreshConnectionFile()
 {
-    if (!framework_.WriteConnectionFile) {
-        std::fprintf(stderr, "miruza_rendo: the data-server settings dialog is not available to write %s\n",
-                     SysDef.ServerIniFile.c_str());
+    if (framework_.WriteConnectionFile)
+        return framework_.WriteConnectionFile();
+    try {
+        return dataselect::WriteIniFile(1);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "miruza_rendo: writing %s: %s\n", SysDef.ServerIniFile.c_str(), e.what());
         return false;
     }
-    return framework_.WriteConnectionFile();
 }
 
 // --- First show -------------------------------------------------------------------
@@ -483,7 +499,7 @@ bool TForm1::WriteFreshConnectionFile()
 void TForm1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!firstShowQueued_ && creation_ == Creation::Complete && dm_) {
+    if (!firstShowQueued_ && !firstShowStarted_ && creation_ == Creation::Complete && dm_) {
         firstShowQueued_ = true;
         // After the form has painted itself.
         QTimer::singleShot(0, this, [this] { FirstShow(); });
@@ -492,16 +508,16 @@ void TForm1::showEvent(QShowEvent* event)
 
 bool TForm1::ShowLogin()
 {
-    if (!framework_.ShowLogin) {
-        ShowErrorBox("ログイン画面を開けませんでした。\rこのプログラムにはログイン画面が組み込まれていません。");
-        return false;
-    }
-    return framework_.ShowLogin(this);
+    if (framework_.ShowLogin)
+        return framework_.ShowLogin(this);
+    return dataselect::ExecuteLogonBox(this) == 1;
 }
 
 bool TForm1::FirstShow()
 {
-    firstShowQueued_ = true;
+    if (firstShowStarted_)
+        return LoginDone;
+    firstShowStarted_ = true;
     QCoreApplication::processEvents();
     SysDef.ProgramName = ProgramName;
     LoginDone = ShowLogin();
@@ -638,29 +654,73 @@ int TForm1::HandBack()
     return answer;
 }
 
+namespace {
+
+// The shared-server form of the selected folder: false (after the message)
+// when it has none.
+struct TShareState {
+    std::string SharePath;
+    std::int32_t NetDrive = 0;
+    std::int32_t ShareLock = 0;
+};
+bool shareStateOf(TDataSentakuListCtl& ctl, TShareState& st, const char* failText)
+{
+    ctl.ConnectKind = ConnectMode;
+    if (ctl.ConvLocalPathToSharePath(SysDef.DataDir, st.SharePath, st.NetDrive, st.ShareLock))
+        return true;
+    showBox(msgkind::Information, {failText});
+    return false;
+}
+
+} // namespace
+
 int TForm1::ReceiveSharedCopy(int autoStore)
 {
     if (AppKind != 0 || ConnectMode != 0 || trimmed(SysDef.DataDir).empty())
         return 1;
     TDataSentakuListCtl ctl;
-    ctl.ConnectKind = ConnectMode;
-    std::string sharePath;
-    std::int32_t netDrive = 0;
-    std::int32_t shareLock = 0;
-    if (!ctl.ConvLocalPathToSharePath(SysDef.DataDir, sharePath, netDrive, shareLock)) {
-        showBox(msgkind::Information, {"共有データパスの変換に失敗しました。データ選択画面を開きます。"});
+    TShareState st;
+    if (!shareStateOf(ctl, st, "共有データパスの変換に失敗しました。データ選択画面を開きます。"))
         return 0;
-    }
-    if (!(netDrive == 1 && shareLock == 0))
+    if (!(st.NetDrive == 1 && st.ShareLock == 0))
         return 1;
     if (autoStore == 0) {
         showBox(msgkind::Information, {"このデータは共有取得が行われていません。データ選択画面を開きます。"});
         return 0;
     }
-    // Taking a shared data set out is the data-list controller's shared-data
-    // operation, which this program does not carry yet: refuse visibly.
-    showBox(msgkind::Information, {"共有データの受信はこのプログラムでは行えません。", "共有データパス: " + sharePath});
-    return 0;
+    int taken = 0;
+    {
+        TBusy busy(this, "共有データ受信中", "共有データから受信中…");
+        try {
+            TDataSentakuRec rec;
+            ctl.GetDataListRecordByPath(SysDef.DataDir, rec);
+            taken = ctl.KyoyuDataLock(rec, 1);
+        } catch (const std::exception& e) {
+            core::SetProgressAnime(false);
+            showBox(msgkind::Warning, {e.what()});
+            return 0;
+        }
+    }
+    const std::string database = platform::paths::join(SysDef.DataDir, DataFile);
+    if (taken == 0 || (taken == 1 && !std::filesystem::exists(database))) {
+        showBox(msgkind::Information, {"共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。",
+                                       "共有データパス: " + st.SharePath});
+        return 0;
+    }
+    if (taken != 1)
+        return taken;
+    // Read the facts of the copy just taken, without marking it in use.
+    core::TDM* dm = core::DM;
+    const bool connected = dm->fnAccDatConnected(SysDef.HostName, SysDef.DataDir, 0);
+    if (connected)
+        core::fnGetAccInfo();
+    if (dm->IBDatabaseDAT.connected())
+        dm->fnAccDatDisConnected(SysDef.DataDir, 0, 0);
+    if (!connected) {
+        showBox(msgkind::Information, {"このデータは破損している可能性があり、基本情報が取得できませんでした。"});
+        return 0;
+    }
+    return 1;
 }
 
 int TForm1::StoreSharedCopy()
@@ -672,18 +732,31 @@ int TForm1::StoreSharedCopy()
     if (SysDef.Reserve4Bit1 == 0)
         return 1;
     TDataSentakuListCtl ctl;
-    ctl.ConnectKind = ConnectMode;
-    std::string sharePath;
-    std::int32_t netDrive = 0;
-    std::int32_t shareLock = 0;
-    if (!ctl.ConvLocalPathToSharePath(SysDef.DataDir, sharePath, netDrive, shareLock)) {
-        showBox(msgkind::Information, {"共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。"});
+    TShareState st;
+    if (!shareStateOf(ctl, st, "共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。"))
+        return 0;
+    if (!(st.NetDrive == 1 && st.ShareLock == 1))
+        return 1;
+    TBusy busy(this, "共有データ送信中", "共有データへ送信中…");
+    try {
+        TDataSentakuRec rec;
+        ctl.GetDataListRecordByPath(SysDef.DataDir, rec);
+        // Damaged data is never stored back, a damaged child included.
+        bool sound = core::DM->CheckDataDamage(SysDef.HostName, ctl.MakeLocalPath(rec.Data), 1, 0) == 1;
+        for (const auto& child : rec.Children)
+            sound = sound && core::DM->CheckDataDamage(SysDef.HostName, ctl.MakeLocalPath(child), 1, 0) == 1;
+        if (!sound) {
+            core::SetProgressAnime(false);
+            showBox(msgkind::Information, {"合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。",
+                                           "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。"});
+            return 0;
+        }
+        return ctl.KyoyuDataUnlock(rec, 1);
+    } catch (const std::exception& e) {
+        core::SetProgressAnime(false);
+        showBox(msgkind::Warning, {e.what()});
         return 0;
     }
-    if (!(netDrive == 1 && shareLock == 1))
-        return 1;
-    showBox(msgkind::Information, {"共有データの自動保管はこのプログラムでは行えません。", "共有データパス: " + sharePath});
-    return 0;
 }
 
 int TForm1::CloudShareSync(bool send)
@@ -784,7 +857,7 @@ bool TForm1::SelectAndConnect(int syoriType, bool openSelection)
         DataChosen = true;
         bool cancelled = false;
         {
-            TBusy busy("接続中", "会計データに接続中です…");
+            TBusy busy(this, "接続中", "会計データに接続中です…");
             DatConnected = dm->fnAccDatConnected(SysDef.HostName, SysDef.DataDir, 1);
             if (!DatConnected) {
                 cancelled = !askReselect(connectFailed);
@@ -1075,6 +1148,7 @@ int TForm1::MakeXmlFile()
         doc.SaveToFile(export_->OutputFileName);
         return 1;
     } catch (const EDataExportError& e) {
+        core::SetProgressAnime(false);
         const std::string text = std::string(e.what()) + "\r" + e.Detail + "\r";
         if (e.Code == 16 || e.Code == 6) {
             ShowInformationBox(text);
@@ -1089,7 +1163,7 @@ void TForm1::finish()
 {
     int outcome = 4;
     {
-        TBusy busy("連動データの作成中", "連動データの作成中です…");
+        TBusy busy(this, "連動データの作成中", "連動データの作成中です…");
         try {
             platform::IniFile ini(VzRendoIniFile());
             export_->SyuyouKamoku().WriteSettings(ini);
@@ -1098,6 +1172,7 @@ void TForm1::finish()
         } catch (const std::exception& e) {
             // Anything but the export's own error: shown as it is, then
             // reported as the failure it is.
+            core::SetProgressAnime(false);
             ShowErrorBox(e.what());
             outcome = 4;
         }

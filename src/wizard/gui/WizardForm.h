@@ -34,22 +34,19 @@ public:
     using TExportFactory = std::function<std::unique_ptr<TGaikyosyoDataExport>(
         std::int32_t callerValue, const std::string& outputFileName, bool callerPresent)>;
 
-    // The framework screens the wizard reaches. An entry left empty fails
-    // visibly where it is needed (error box, the step refused).
+    // The framework entry points the wizard reaches. Left empty, each is the
+    // real one: the process registry's ExecProc and the data-damage handler
+    // (core's hooks), the login dialog (TLogonBox), the data-server settings
+    // dialog's fresh file, the Qt save dialog. Tests put their own in.
     struct TFramework {
-        // The process registry's start routine (installed as OnExecProc).
         TExecProcProc ExecProc;
-        // The data-damage handler (installed as OnDataDamage).
         TDataDamageProc DataDamage;
-        // The operator login dialog: shows it modally; true when it closed
-        // with OK (operator logged on, system database connected). False
-        // without showing anything when it could not be made ready.
+        // Shows the login dialog modally; true when the operator logged in
+        // (system database connected).
         std::function<bool(QWidget* owner)> ShowLogin;
-        // The data-server settings dialog's fresh-file mode: writes a new
-        // connection settings file from SysDef; true when written.
+        // Writes a new connection settings file from SysDef; true when written.
         std::function<bool()> WriteConnectionFile;
-        // The output-file dialog: (title, initial folder, file name) -> the
-        // chosen file or nothing on Cancel. Empty: the Qt save dialog.
+        // (title, initial folder, file name) -> the chosen file, nothing on Cancel.
         std::function<std::optional<std::string>(const std::string&, const std::string&, const std::string&)>
             SaveDialog;
     };
@@ -164,6 +161,7 @@ private:
     Creation creation_ = Creation::Complete;
     bool closingWithResult_ = false;
     bool firstShowQueued_ = false;
+    bool firstShowStarted_ = false;
 };
 
 // Period index -> fiscal month number 1..12 (the adjustment cells count with

@@ -1,0 +1,614 @@
+#include "dataselect/gui/DataSentakuBox.h"
+
+#include "dataselect/gui/DataListKensakuBox.h"
+#include "dataselect/gui/DataSyosaiInfoBox.h"
+#include "core/DataInfomation.h"
+
+#include "controls/xPlButton.h"
+#include "controls/z5HtmlHelp.h"
+#include "core/DataModule.h"
+#include "core/DataModuleSysDef.h"
+#include "core/IBErrorProc.h"
+#include "core/MessageService.h"
+#include "platform/paths.h"
+#include "platform/plain_text.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+using namespace core;
+
+namespace {
+
+constexpr int kColumns = 20;
+const char* const kHeaders[kColumns] = {"No", "コード", "ｸﾗｳﾄﾞ", "データ名  ", "会計年度", "会計期間", "データフォルダ",
+                                        "バージョン", "", "", "鍵", "共有", "バージョン", "データ更新", "合算区分", "",
+                                        "", "データステータス", "ｸﾗｳﾄﾞ", "参照専用ﾞ"};
+const int kWidths[kColumns] = {40, 70, 0, 280, 80, 180, 200, 90, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+QColor fromTColor(int c)
+{
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+const QColor kAlternate = fromTColor(14807295); // 0xE1F0FF
+const QColor kAlternateServer = fromTColor(16773345);
+const QColor kDamaged = fromTColor(255);
+const QColor kBlockedText = fromTColor(8421504);
+
+QString q(const std::string& s)
+{
+    return QString::fromUtf8(s.c_str(), static_cast<int>(s.size()));
+}
+
+void information(const std::string& text)
+{
+    TMessage2InfoRec m;
+    InitMessage2Info(msgkind::Information, m);
+    m.lines[0].text = text;
+    ShowMessage2(m);
+}
+
+} // namespace
+
+TDataSentakuBox::TDataSentakuBox(QWidget* owner) : TBSDI(owner)
+{
+    HostMenuNotify = false;
+    SkipProcCheck = false;
+    SizeMemory = false;
+    ActivateFlag = false;
+    // No company is open while a data set is being chosen.
+    RunLog = false;
+    ReloadAccInfo = false;
+    model_.ConnectKind = ConnectMode;
+    model_.DataPlace = SysDef.ServerDataPlace;
+    // Cloud share is offered with the communication subsystem, which this
+    // program does not have yet.
+    model_.CloudShareEnabled = false;
+    if (DM != nullptr && DM->IBDatabaseDEF.connected()) {
+        kensaku_ = std::make_unique<TDataKensakuIO>();
+        kensaku_->ListType = 0;
+    }
+    buildControls();
+    InitOK = true;
+}
+
+TDataSentakuBox::~TDataSentakuBox() = default;
+
+void TDataSentakuBox::buildControls()
+{
+    setWindowTitle(ConnectMode == 1 ? QStringLiteral("データ選択（サーバー）") : QStringLiteral("データ選択"));
+    setFixedSize(992, 564);
+
+    pnlDataMan_ = new QWidget(this);
+    pnlDataMan_->setGeometry(8, 11, 460, 26);
+    auto* label = new QLabel(QStringLiteral("データの場所:"), pnlDataMan_);
+    label->setGeometry(0, 4, 90, 20);
+    cmbDataMan_ = new QComboBox(pnlDataMan_);
+    cmbDataMan_->setGeometry(92, 0, 250, 24);
+    auto* btnDataMan = new QPushButton(QStringLiteral("設定"), pnlDataMan_);
+    btnDataMan->setGeometry(348, 0, 60, 24);
+    btnDataMan->setEnabled(false); // the data-place dialog comes with the data places
+    pnlDataMan_->setVisible(ConnectMode != 0);
+
+    cboxKyoyuDataAuto_ = new QCheckBox(QStringLiteral("共有データの取得と保管を自動化する"), this);
+    cboxKyoyuDataAuto_->setGeometry(16, 36, 380, 24);
+    cboxKyoyuDataAuto_->setVisible(ConnectMode == 0);
+    connect(cboxKyoyuDataAuto_, &QCheckBox::toggled, this, [this](bool on) {
+        SysDef.Reserve4Bit1 = on ? 1 : 0;
+        UpdateFunctionKeys();
+    });
+
+    auto button = [this](const char* caption, int x) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setGeometry(x, 8, 70, 48);
+        b->setFocusPolicy(Qt::NoFocus);
+        return b;
+    };
+    btnCloudShare_ = button("ｸﾗｳﾄﾞ", 480);
+    btnKyoyuDataUp_ = button("共有保管", 552);
+    btnKyoyuDataDown_ = button("共有取得", 624);
+    btnSearchCancel_ = button("検索解除", 695);
+    btnSearch_ = button("検索", 767);
+    btnDataInfo_ = button("情報", 839);
+    btnListUpdate_ = button("更新", 911);
+    btnKyoyuDataUp_->setEnabled(false);
+    btnKyoyuDataDown_->setEnabled(false);
+    btnSearchCancel_->setEnabled(false);
+    btnCloudShare_->setVisible(model_.CloudShareEnabled && ConnectMode == 0);
+    btnKyoyuDataUp_->setVisible(ConnectMode == 0);
+    btnKyoyuDataDown_->setVisible(ConnectMode == 0);
+    connect(btnSearchCancel_, &QPushButton::clicked, this, [this] { btnSearchCancelClick(); });
+    connect(btnListUpdate_, &QPushButton::clicked, this, [this] { btnListUpdateClick(); });
+    connect(btnSearch_, &QPushButton::clicked, this, [this] { btnSearchClick(); });
+    connect(btnDataInfo_, &QPushButton::clicked, this, [this] { btnDataInfoClick(); });
+    connect(btnKyoyuDataDown_, &QPushButton::clicked, this, [this] {
+        const int row = currentRow();
+        if (row < 0)
+            return;
+        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
+        model_.Registry().KyoyuDataLock(top, 0);
+        DisplayDataList();
+    });
+    connect(btnKyoyuDataUp_, &QPushButton::clicked, this, [this] {
+        const int row = currentRow();
+        if (row < 0)
+            return;
+        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
+        model_.Registry().KyoyuDataUnlock(top, 0);
+        DisplayDataList();
+    });
+
+    grid_ = new QTableWidget(0, kColumns, this);
+    grid_->setGeometry(16, 64, 961, 368);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->verticalHeader()->setVisible(false);
+    grid_->verticalHeader()->setDefaultSectionSize(22);
+    for (int c = 0; c < kColumns; ++c) {
+        grid_->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(kHeaders[c])));
+        grid_->setColumnWidth(c, kWidths[c]);
+        grid_->setColumnHidden(c, kWidths[c] == 0);
+    }
+    // The share mark (stand-alone) or the lock mark (server kinds).
+    const int markColumn = ConnectMode == 0 ? 9 : 8;
+    grid_->setColumnHidden(markColumn, false);
+    grid_->setColumnWidth(markColumn, 32);
+    grid_->horizontalHeaderItem(markColumn)->setText(ConnectMode == 0 ? QStringLiteral("共有") : QStringLiteral("鍵"));
+    grid_->setColumnWidth(3, 280 - 32);
+    grid_->installEventFilter(this);
+    connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { SortByColumn(c); });
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { F12Click(); });
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { UpdateFunctionKeys(); });
+
+    hintArea_ = new QPlainTextEdit(this);
+    hintArea_->setReadOnly(true);
+    hintArea_->setGeometry(16, 440, 961, 56);
+    hintArea_->setFocusPolicy(Qt::NoFocus);
+    HelpMemo = hintArea_;
+
+    for (int k = 0; k < fkey::Count; ++k) {
+        auto* b = new TxPlButton(this);
+        b->setGeometry(16 + k * 96, 504, 92, 44);
+        b->setFocusPolicy(Qt::NoFocus);
+        keyButtons_[static_cast<std::size_t>(k)] = b;
+        connect(b, &TxPlButton::OnClick, this, [this, k] {
+            if (keys_.IsBlank(k))
+                return;
+            if (k == fkey::F12)
+                F12Click();
+            else if (k == fkey::ESC)
+                ESCClick();
+            else if (k == fkey::F1)
+                ShowHtmlHelp("file01.html");
+        });
+    }
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::SetParams(const std::vector<std::string>& params)
+{
+    std::string text;
+    for (const auto& p : params)
+        text += p + "\r";
+    TDataKensakuRec initial;
+    if (kensaku_)
+        kensaku_->InitCondition(initial);
+    ParseDataSentakuParams(text, initial, params_);
+    model_.SyoriType = params_.SyoriType;
+    model_.OnlySAMode = params_.OnlySAMode;
+    model_.OnlySABackupPath = params_.OnlySABackupPath;
+    KeepOnClose = params_.ManualFree;
+}
+
+std::int32_t TDataSentakuBox::Execute(std::uint8_t modal)
+{
+    if (modal != 1) {
+        PrepareShow();
+        show();
+        return 1;
+    }
+    if (!SkipProcCheck && OnHostMenu && OnHostMenu(10, {}) > 0) {
+        TMessage2InfoRec m;
+        InitMessage2Info(msgkind::Warning, m);
+        m.lines[0].text = "メニュー以外の処理が開いています。\r全ての処理を閉じてから処理を実行してください。";
+        ShowMessage2(m);
+        return -1;
+    }
+    if (!InitOK) {
+        ErrorMessageEx(windowTitle().toStdString() + "画面の初期化に失敗しました。\r処理を終了します。", "");
+        return -1;
+    }
+    SetFormPosition(0, 0, 0, 0, 3);
+    PrepareShow();
+    return ShowModal();
+}
+
+void TDataSentakuBox::PrepareShow()
+{
+    if (params_.SyoriType == 2 || params_.SyoriType == 5)
+        SysDef.DestinationText.clear();
+    if (params_.SyoriType >= 2)
+        btnCloudShare_->setVisible(false);
+    if (kensaku_)
+        kensaku_->SelectRecord(storedCondition_);
+    model_.Filter = storedCondition_;
+    model_.FilterActive = storedCondition_.JyokenUse != 0;
+    if (params_.JyokenSet) {
+        model_.Filter = params_.Condition;
+        model_.Filter.SortCol = storedCondition_.SortCol;
+        model_.Filter.SortType = storedCondition_.SortType;
+        model_.FilterActive = true;
+    }
+    model_.SortColumn = storedCondition_.SortCol;
+    model_.Descending = storedCondition_.SortType != 0;
+    btnSearchCancel_->setEnabled(model_.FilterActive && params_.SyoriType != 3);
+    if (model_.LoadDataList() > 0)
+        DisplayDataList();
+    const QSignalBlocker block(cboxKyoyuDataAuto_);
+    cboxKyoyuDataAuto_->setChecked(KyoyuAutoEnabled());
+    startFolder_ = SysDef.DataDir;
+    escape_ = false;
+    AlwaysPlace = false;
+}
+
+void TDataSentakuBox::drawRow(int r)
+{
+    const TDataListRec& rec = model_.Record(r);
+    const bool server = ConnectMode != 0;
+    QColor back = r % 2 == 1 ? (server ? kAlternateServer : kAlternate) : grid_->palette().base().color();
+    if (rec.DATA_STATUS == 1)
+        back = kDamaged;
+    const QColor text = model_.IsUpdateBlocked(r) ? kBlockedText : grid_->palette().text().color();
+    for (int c = 0; c < kColumns; ++c) {
+        std::string s = model_.ColumnText(r, c);
+        if (c == 2)
+            s = rec.CLOUD == 1 ? "☁" : "";
+        else if (c == 8)
+            s = rec.DATALOCK != 0 ? "🔒" : "";
+        else if (c == 9)
+            s = rec.NETDRIVE == 1 && rec.KYOYULOCK == 0 ? "共" : "";
+        auto* item = new QTableWidgetItem(q(s));
+        item->setBackground(back);
+        item->setForeground(text);
+        const bool right = c == 0 || c == 10 || c == 11 || c == 18;
+        const bool left = c == 1 || c == 3 || c == 6;
+        item->setTextAlignment(Qt::AlignVCenter | (right ? Qt::AlignRight : left ? Qt::AlignLeft : Qt::AlignHCenter));
+        grid_->setItem(r, c, item);
+    }
+}
+
+void TDataSentakuBox::DisplayDataList()
+{
+    const QSignalBlocker block(grid_);
+    for (int c = 0; c < kColumns; ++c) {
+        QString header = QString::fromUtf8(kHeaders[c]);
+        if (c == (ConnectMode == 0 ? 9 : 8))
+            header = ConnectMode == 0 ? QStringLiteral("共有") : QStringLiteral("鍵");
+        const int sortColumn = model_.SortColumn < 0 ? 0 : model_.SortColumn;
+        if (c == sortColumn)
+            header += model_.Descending ? QStringLiteral("▼") : QStringLiteral("▲");
+        grid_->horizontalHeaderItem(c)->setText(header);
+    }
+    grid_->setRowCount(static_cast<int>(model_.Grid.size()));
+    for (int r = 0; r < grid_->rowCount(); ++r)
+        drawRow(r);
+    if (grid_->rowCount() > 0)
+        grid_->setCurrentCell(0, 0);
+    UpdateFunctionKeys();
+}
+
+QString TDataSentakuBox::gridHint() const
+{
+    // The long texts of the grid's hint resources by processing type and
+    // connection kind.
+    const std::uint8_t type = params_.SyoriType;
+    if (type == 2 || type == 4) {
+        if (type == 4 || ConnectMode != 0)
+            return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。");
+        return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+    }
+    if (ConnectMode == 1)
+        return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n空白行は選択できません。");
+    return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n空白行は選択できません。"
+                          "［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+}
+
+int TDataSentakuBox::currentRow() const
+{
+    const int r = grid_->currentRow();
+    return r >= 0 && r < static_cast<int>(model_.Grid.size()) ? r : -1;
+}
+
+void TDataSentakuBox::UpdateFunctionKeys()
+{
+    TFunctionKeyInput in;
+    in.ConnectKind = ConnectMode;
+    in.SyoriType = params_.SyoriType;
+    in.ProgramKind = AppKind;
+    in.CloudShareEnabled = model_.CloudShareEnabled;
+    const int row = currentRow();
+    in.GridActive = row >= 0;
+    in.Row = row >= 0 ? &model_.Record(row) : nullptr;
+    in.ParentGassan = row >= 0 ? model_.ParentGassan(row) : 0;
+    in.AutoShareVisible = cboxKyoyuDataAuto_->isVisible() || ConnectMode == 0;
+    in.AutoShareOn = KyoyuAutoEnabled();
+    in.GridEnabled = grid_->isEnabled();
+    keys_ = ::UpdateFunctionKeys(in);
+    hintArea_->setPlainText(keys_.PasteHint ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
+                                            : gridHint());
+    for (int k = 0; k < fkey::Count; ++k)
+        keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(q(keys_.Captions[static_cast<std::size_t>(k)]));
+    btnKyoyuDataDown_->setEnabled(keys_.KyoyuDownEnabled);
+    btnKyoyuDataUp_->setEnabled(keys_.KyoyuUpEnabled);
+    btnCloudShare_->setEnabled(keys_.CloudEnabled);
+    btnSearch_->setEnabled(keys_.SearchEnabled);
+    if (!keys_.SearchEnabled)
+        btnSearchCancel_->setEnabled(false);
+    if (keys_.SharedControlsHidden) {
+        btnKyoyuDataDown_->setVisible(false);
+        btnKyoyuDataUp_->setVisible(false);
+        cboxKyoyuDataAuto_->setVisible(false);
+    }
+}
+
+void TDataSentakuBox::positionOnCurrentData()
+{
+    const int row = model_.FindRowOfFolder(SysDef.DataDir);
+    if (row < 0)
+        return;
+    grid_->setCurrentCell(row, 0);
+    grid_->scrollToItem(grid_->item(row, 0), QAbstractItemView::PositionAtCenter);
+}
+
+void TDataSentakuBox::F12Click()
+{
+    if (keys_.IsBlank(fkey::F12))
+        return;
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    std::int32_t result = 0;
+    try {
+        result = model_.Choose(row);
+    } catch (const std::exception& e) {
+        ErrorMessageEx(e.what(), "TDataSentakuBox.F12Click");
+        result = 0;
+    }
+    if (result == 1) {
+        done(1);
+        return;
+    }
+    // A refused row may have been refreshed.
+    const int keep = std::min(row, static_cast<int>(model_.Grid.size()) - 1);
+    DisplayDataList();
+    if (keep >= 0)
+        grid_->setCurrentCell(keep, 0);
+}
+
+bool TDataSentakuBox::closeWithStartFolderCheck()
+{
+    if (params_.SyoriType != 1 && params_.SyoriType != 3)
+        return true;
+    const std::string folder = startFolder_ == "/" ? startFolder_ : platform::paths::excludeDelimiter(startFolder_);
+    // The start folder is checked quietly, as a destination is: a data set
+    // deleted meanwhile gives 0 and its own message below.
+    TDataFolderCheck check = model_.FolderCheck();
+    check.SyoriType = 2;
+    std::int32_t result = -1;
+    try {
+        result = check.CheckDataFolder(folder);
+    } catch (const std::exception&) {
+        result = -1;
+    }
+    if (result == 0)
+        information("前回、選択したデータは削除されています。\r");
+    if (result == 1) {
+        SysDef.DataDir = folder;
+        SysDef.DataListPath.clear();
+    }
+    if (params_.SyoriType == 1 && result != 1) {
+        escape_ = false;
+        return false;
+    }
+    return true;
+}
+
+void TDataSentakuBox::ESCClick()
+{
+    if (keys_.IsBlank(fkey::ESC))
+        return;
+    escape_ = true;
+    if (!closeWithStartFolderCheck())
+        return;
+    done(2);
+}
+
+void TDataSentakuBox::btnSearchCancelClick()
+{
+    model_.FilterActive = false;
+    model_.Filter = TDataKensakuRec{};
+    model_.LoadDataList();
+    DisplayDataList();
+    btnSearchCancel_->setEnabled(false);
+}
+
+void TDataSentakuBox::btnSearchClick()
+{
+    TDataListKensakuBox dialog(this);
+    dialog.ListType = 0;
+    dialog.Rec = storedCondition_;
+    dialog.Prepare(true);
+    if (dialog.ShowModal() != 1)
+        return;
+    storedCondition_ = dialog.Rec;
+    if (kensaku_)
+        kensaku_->UpdateRecord(storedCondition_);
+    model_.Filter = storedCondition_;
+    model_.FilterActive = true;
+    model_.LoadDataList();
+    DisplayDataList();
+    btnSearchCancel_->setEnabled(true);
+}
+
+void TDataSentakuBox::btnDataInfoClick()
+{
+    if (!grid_->isEnabled()) {
+        information("データリストが応答状態ではないので処理は行えません。");
+        return;
+    }
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    TDataListRec& rec = model_.Record(row);
+    const std::string folder = model_.GetRowDataPath(row);
+    TDataSyosaiInfoBox dialog(this);
+    dialog.Source = 0;
+    dialog.Row = &rec;
+    dialog.DataFolder = folder;
+    dialog.ListName = rec.ENTTEXT;
+    dialog.UpdateLock = rec.UPDATE_LOCK;
+    dialog.ReadOnly = rec.READ_ONLY;
+    dialog.Editable = rec.DATALOCK == 0 || rec.DATALOCK == LoginCodeOf(SysDef.OpCode, SysDef.GroupID);
+    dialog.Prepare(true);
+    const int result = dialog.ShowModal();
+    if (result == 1) {
+        TDataInfomation info;
+        info.Mode = ConnectMode;
+        // The name and locks live in the data set's own database; its
+        // settings file mirrors them.
+        TDataInfomationRec settings = dialog.Info();
+        settings.DATALISTNAME = dialog.ListName;
+        settings.UPDATE_LOCK = dialog.UpdateLock;
+        settings.READ_ONLY = dialog.ReadOnly;
+        info.UpdateDataInfomation(SysDef.HostName, folder, settings);
+        try {
+            if (dialog.StatusClear)
+                info.WriteStatus(folder, 1);
+            info.WriteIniValue(folder, "DATAINFO", true, dialog.ListName, "DATALISTNAME");
+            info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.UpdateLock), "UPDATE_LOCK");
+            info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.ReadOnly), "READ_ONLY");
+        } catch (const std::exception& e) {
+            ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDataSentakuBox.btnDataInfoClick\r") + e.what());
+        }
+        rec.ENTTEXT = dialog.ListName;
+        rec.DispName = rec.ENTTEXT;
+        rec.UPDATE_LOCK = dialog.UpdateLock;
+        rec.READ_ONLY = dialog.ReadOnly;
+        model_.Registry().UpdateDataListRecord(rec, 1, true);
+    }
+    if (result == 1 || dialog.Rebuilt)
+        model_.DataListRefresh(row);
+    DisplayDataList();
+    grid_->setCurrentCell(std::min(row, grid_->rowCount() - 1), 0);
+}
+
+void TDataSentakuBox::btnListUpdateClick()
+{
+    if (!grid_->isEnabled()) {
+        information("データリストが応答状態ではないので処理は行えません。");
+        return;
+    }
+    TMessage2InfoRec m;
+    InitMessage2Info(msgkind::Confirmation, m);
+    m.buttons = msgbtn::Yes | msgbtn::No;
+    m.lines[0].text = "データリストの更新を行います。\rよろしいですか？";
+    if (ShowMessage2(m) != modal::Yes)
+        return;
+    model_.DataListRefreshAll({});
+    DisplayDataList();
+}
+
+void TDataSentakuBox::SortByColumn(int column)
+{
+    if (column != 0 && column != 1 && (column < 3 || column > 7))
+        return;
+    const int current = model_.SortColumn <= 0 ? 0 : model_.SortColumn;
+    if (current == column)
+        model_.Descending = !model_.Descending;
+    else
+        model_.Descending = false;
+    model_.SortColumn = column;
+    model_.LoadDataList();
+    DisplayDataList();
+}
+
+void TDataSentakuBox::FormClose(TCloseAction& action)
+{
+    TBSDI::FormClose(action);
+    if (kensaku_) {
+        storedCondition_.SortCol = model_.SortColumn;
+        storedCondition_.SortType = model_.Descending ? 1 : 0;
+        kensaku_->UpdateRecordSortField(storedCondition_);
+    }
+    if (params_.SyoriType == 5)
+        return;
+    SysDef.ServerDataPlace = ConnectMode == 0 ? 0 : model_.DataPlace;
+    if (params_.SyoriType != 2 && DM != nullptr && DM->IBDatabaseDEF.connected())
+        fnPutSysDef();
+}
+
+void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
+{
+    if (shift == Qt::NoModifier) {
+        if (key == Qt::Key_Escape) {
+            key = 0;
+            ESCClick();
+            return;
+        }
+        if (key == Qt::Key_F12) {
+            key = 0;
+            F12Click();
+            return;
+        }
+        if (key == Qt::Key_F1 && !keys_.IsBlank(fkey::F1)) {
+            ShowHtmlHelp("file01.html");
+            return;
+        }
+    }
+    TBSDI::FormKeyUp(key, shift);
+}
+
+void TDataSentakuBox::CMShowingChanged(bool visible)
+{
+    TBSDI::CMShowingChanged(visible);
+    if (visible) {
+        positionOnCurrentData();
+        grid_->setFocus();
+        UpdateFunctionKeys();
+    }
+}
+
+void TDataSentakuBox::CMFocusChanged(QWidget* now)
+{
+    UpdateFunctionKeys();
+    TBSDI::CMFocusChanged(now);
+}
+
+bool TDataSentakuBox::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == grid_ && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            F12Click();
+            return true;
+        }
+    }
+    return TBSDI::eventFilter(watched, e);
+}
+
+void RegisterDataSentakuBox()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    RegisterProc(&ProcFormClass<TDataSentakuBox>, "QzDataSenkaku");
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The data-selection screen "データ選択", process "QzDataSenkaku": the
+// operator's data list, filtered as the caller asks, from which one data
+// set is chosen (F12, Enter, double click) into SysDef. The list, keys and
+// checks are TDataSentakuModel's and the rules'; this class draws them.
+
+#include "controls/ProcRegistry.h"
+#include "controls/SDI.h"
+#include "dataselect/z5DataSentakuModel.h"
+
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class QWidget;
+class TxPlButton;
+
+class TDataSentakuBox : public TBSDI, public IProcScreen {
+    Q_OBJECT
+public:
+    explicit TDataSentakuBox(QWidget* owner = nullptr);
+    ~TDataSentakuBox() override;
+
+    std::int32_t Execute(std::uint8_t modal) override;
+    void SetParams(const std::vector<std::string>& params) override;
+
+    // Loads the list and the condition (run by Execute before showing).
+    void PrepareShow();
+    void UpdateFunctionKeys();
+    void DisplayDataList();
+    void F12Click();
+    void ESCClick();
+    void btnSearchCancelClick();
+    void btnSearchClick();
+    void btnDataInfoClick();
+    void btnListUpdateClick();
+    // Header click: sort by a column (0, 1, 3..7).
+    void SortByColumn(int column);
+
+    TDataSentakuModel& Model() { return model_; }
+    QTableWidget* Grid() const { return grid_; }
+    const TFunctionKeyState& Keys() const { return keys_; }
+    TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
+    QPushButton* SearchButton() const { return btnSearch_; }
+    QPushButton* SearchCancelButton() const { return btnSearchCancel_; }
+    std::uint8_t SyoriType() const { return params_.SyoriType; }
+
+protected:
+    void FormClose(TCloseAction& action) override;
+    void FormKeyUp(int& key, Qt::KeyboardModifiers shift) override;
+    void CMShowingChanged(bool visible) override;
+    void CMFocusChanged(QWidget* now) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildControls();
+    void drawRow(int gridRow);
+    int currentRow() const;
+    QString gridHint() const;
+    void positionOnCurrentData();
+    bool closeWithStartFolderCheck();
+
+    TDataSentakuParams params_;
+    TDataSentakuModel model_;
+    std::unique_ptr<TDataKensakuIO> kensaku_;
+    TDataKensakuRec storedCondition_;
+    TFunctionKeyState keys_;
+    std::string startFolder_;
+    bool escape_ = false;
+
+    QTableWidget* grid_ = nullptr;
+    QPlainTextEdit* hintArea_ = nullptr;
+    QWidget* pnlDataMan_ = nullptr;
+    QComboBox* cmbDataMan_ = nullptr;
+    QCheckBox* cboxKyoyuDataAuto_ = nullptr;
+    QPushButton* btnCloudShare_ = nullptr;
+    QPushButton* btnKyoyuDataUp_ = nullptr;
+    QPushButton* btnKyoyuDataDown_ = nullptr;
+    QPushButton* btnSearchCancel_ = nullptr;
+    QPushButton* btnSearch_ = nullptr;
+    QPushButton* btnDataInfo_ = nullptr;
+    QPushButton* btnListUpdate_ = nullptr;
+    std::array<TxPlButton*, fkey::Count> keyButtons_{};
+};
+
+// Registers the screen under "QzDataSenkaku" (once).
+void RegisterDataSentakuBox();

@@ -1,0 +1,58 @@
+#include "dataselect/gui/DialogUtil.h"
+
+#include "controls/xPlButton.h"
+#include "core/MessageService.h"
+#include "platform/plain_text.h"
+
+#include <QDialog>
+#include <QKeyEvent>
+
+namespace dataselect::gui {
+
+TxPlButton* PlButton(QWidget* parent, const QString& caption, int modalResult)
+{
+    auto* b = new TxPlButton(parent);
+    b->CaptionA().SetCaption(caption);
+    b->SetModalResult(modalResult);
+    return b;
+}
+
+void ShowYesBox(std::uint8_t kind, const std::string& text)
+{
+    TMessage2InfoRec rec;
+    InitMessage2Info(kind, rec);
+    rec.buttons = msgbtn::Yes;
+    const auto lines = platform::text::splitLines(text, platform::text::LastLine::Keep);
+    for (std::size_t i = 0; i < lines.size() && i < rec.lines.size(); ++i)
+        rec.lines[i].text = lines[i];
+    ShowMessage2(rec);
+}
+
+bool HoldBackEscPress(QKeyEvent* e)
+{
+    if (e->key() != Qt::Key_Escape)
+        return false;
+    e->accept();
+    return true;
+}
+
+bool HandleKeyUp(QDialog* dialog, QKeyEvent* e, int escResult, const TxPlButton* ok,
+                 const std::function<void()>& okClick)
+{
+    switch (e->key()) {
+    case Qt::Key_Escape:
+        e->accept();
+        if (escResult >= 0)
+            dialog->done(escResult);
+        return true;
+    case Qt::Key_F12:
+        e->accept();
+        if (ok != nullptr && ok->isEnabled())
+            okClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace dataselect::gui

@@ -1,0 +1,96 @@
+#pragma once
+// The list of the data-selection screen without its window: the rows of
+// the operator's data list, filtered and sorted as the screen asks, the
+// grid rows (children below their parent), the text and marks of each
+// column, the refresh of rows from their data folders and the choice of a
+// row (F12). TDataSentakuBox draws it and forwards its keys.
+
+#include "dataselect/z5ComDataSentaku.h"
+#include "dataselect/z5DataSentakuRules.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TDataSentakuModel {
+public:
+    TDataSentakuModel();
+
+    std::uint8_t ConnectKind = 0;
+    std::uint8_t SyoriType = 0;
+    bool CloudShareEnabled = false;
+    TDataKensakuRec Filter;     // the active filter
+    bool FilterActive = false;
+    std::int32_t SortColumn = -1;
+    bool Descending = false;
+    std::int32_t DataPlace = 0;
+    // Type 5: 0 save to, 1 restore from the take-out folder.
+    std::int32_t OnlySAMode = 0;
+    std::string OnlySABackupPath;
+
+    TDataSentakuRecArray Rows;
+    TDataSentakuRecDispArray Disp; // positions in Rows of the rows that pass the filter
+
+    // One grid row: a top-level row, or a child of it.
+    struct GridRow {
+        std::int32_t Top = 0;
+        std::int32_t Child = -1;
+    };
+    std::vector<GridRow> Grid;
+
+    TDataSentakuListCtl& Registry() { return registry_; }
+
+    // Reads and filters the list; the number of rows read before filtering.
+    std::int32_t LoadDataList();
+    // Rebuilds Grid from Disp.
+    void BuildGrid();
+    const TDataListRec& Record(std::int32_t gridRow) const;
+    TDataListRec& Record(std::int32_t gridRow);
+    // The parent's GASSAN for a child row, else 0.
+    std::uint8_t ParentGassan(std::int32_t gridRow) const;
+
+    // The text of a grid column (0..19; pictures give "").
+    std::string ColumnText(std::int32_t gridRow, int column) const;
+    // The data folder of a row as reached from this computer.
+    std::string GetRowDataPath(std::int32_t gridRow) const;
+    // Updating the data set is forbidden and its schema is older than the
+    // program's.
+    bool IsUpdateBlocked(std::int32_t gridRow);
+    // Red: damaged. Grey text: update blocked.
+    bool IsDamaged(std::int32_t gridRow) const { return Record(gridRow).DATA_STATUS == 1; }
+    // The grid row of the data folder, -1 when none.
+    std::int32_t FindRowOfFolder(const std::string& folder) const;
+
+    // Brings a row up to date with its data folder (a child through its
+    // parent) and rebuilds the grid.
+    void DataListRefresh(std::int32_t gridRow);
+    // Every row; progress(row) returning false stops.
+    void DataListRefreshAll(const std::function<bool(std::int32_t)>& progress);
+
+    // F12 on a grid row: 1 chosen (SysDef holds the folder), 0 refused.
+    std::int32_t Choose(std::int32_t gridRow);
+    std::string ChosenFolder;
+    std::string ChosenPath;
+
+    // Automatic take ("download") or store-back ("upload") of the row's
+    // shared data; above 0 when the choice may go on.
+    std::int32_t AutoShareTransfer(std::int32_t gridRow, const std::string& direction);
+
+    // The check of chosen folders (CheckDataFolder, CheckFolderStatus).
+    TDataFolderCheck FolderCheck() const;
+
+    // Starts new data in a folder (the new-data process). Not set: choosing
+    // an empty folder to create data in is refused with a message.
+    std::function<bool(const std::string& folder)> NewData;
+
+private:
+    void refreshTop(std::int32_t top);
+    void rebuildChildren(TDataSentakuRec& row, const std::string& folder);
+    void emptyRow(TDataListRec& rec);
+    void clearChoice();
+    // 1 present, 0 missing, -1 unknown (the check itself failed).
+    int databaseState(const std::string& folder) const;
+
+    TDataSentakuListCtl registry_;
+    std::vector<signed char> blocked_; // per Rows entry: -1 not asked yet
+};

@@ -1,0 +1,151 @@
+// The data details dialog on a sample company: what it shows, who may
+// clear a status, and the F7 rebuild, also when the worker fails half-way.
+
+#include "dataselect/gui/DataSyosaiInfoBox.h"
+
+#include "registry_fixture.h"
+
+#include "controls/TolvanEdit.h"
+#include "controls/xEdit.h"
+#include "controls/xPlButton.h"
+#include "core/BackupRestoreThread.h"
+#include "core/DataInfomation.h"
+#include "platform/ini_file.h"
+#include "support/scripted_messages.h"
+
+#include <QLabel>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DetailsDialog : public registry_fixture::RegistryTest {
+protected:
+    void SetUp() override
+    {
+        RegistryTest::SetUp();
+        row.REC = company.rec;
+        row.SHOUGOU = company.name;
+        SysDef.TempDir = root.info().tempDir;
+    }
+
+    void status(int value, int holder)
+    {
+        platform::IniFile ini(TDataInfomation::IniPath(company.folder));
+        ini.writeInteger("DATASTS", "STATUS", value);
+        ini.writeInteger("DATASTS", "OPCODE", holder);
+    }
+
+    void prepare(TDataSyosaiInfoBox& box)
+    {
+        box.Row = &row;
+        box.DataFolder = company.folder;
+        box.ListName = "";
+        box.Prepare(true);
+    }
+
+    std::string count(const std::string& table)
+    {
+        registry_fixture::fb::Database db;
+        db.setDatabaseName(company.database);
+        db.addParam("user_name=SYSDBA");
+        db.connect();
+        registry_fixture::fb::Transaction t(&db);
+        t.startTransaction();
+        registry_fixture::fb::Query q(&db, &t);
+        q.sql().add("SELECT COUNT(*) FROM " + table);
+        q.open();
+        const std::string v = q.field(0).asString();
+        q.close();
+        t.commit();
+        return v;
+    }
+
+    TDataListRec row;
+};
+
+} // namespace
+
+TEST_F(DetailsDialog, ShowsTheFactsAndWhoMayClearAStatus)
+{
+    ScriptedMessages messages;
+    TDataSyosaiInfoBox box;
+    prepare(box);
+    EXPECT_EQ(box.lblStatus->text().toStdString(), "－");
+    EXPECT_EQ(box.lblName->text().toStdString(), company.name);
+    EXPECT_FALSE(box.StatusClearAllowed());
+    EXPECT_TRUE(box.RebuildAllowed());
+    EXPECT_EQ(box.FKeys[6]->CaptionA().Caption().toStdString(), "F7:再構築");
+    EXPECT_TRUE(box.cboxDataReadOnly->isEnabled()) << "version 13 has the journal-input lock";
+
+    struct Case {
+        int status;
+        int holderOffset; // 0 is the operator himself
+        bool allowed;
+    };
+    const Case cases[] = {{2, 0, true}, {2, 4, false}, {3, 0, true}, {10, 0, true}, {1, 4, false}};
+    for (const auto& c : cases) {
+        status(c.status, SysDef.OpCode + c.holderOffset);
+        prepare(box);
+        EXPECT_EQ(box.StatusClearAllowed(), c.allowed) << c.status << " held by +" << c.holderOffset;
+        EXPECT_EQ(box.cboxStatusClear->isVisibleTo(&box), c.allowed && c.status != 10) << c.status;
+    }
+
+    // A folder without its database shows nothing and cannot be changed.
+    box.DataFolder = SysDef.SysDir + "/0099";
+    box.Prepare(true);
+    EXPECT_EQ(box.lblCode->text().toStdString(), "設定なし");
+    EXPECT_FALSE(box.btnOK->isVisibleTo(&box));
+}
+
+TEST_F(DetailsDialog, RebuildKeepsEveryRowAndSetsStatusOne)
+{
+    const std::string journals = count("SIWAKE");
+    status(2, SysDef.OpCode);
+    ScriptedMessages messages({modal::Ok});
+    TDataSyosaiInfoBox box;
+    prepare(box);
+    box.F1Click(7);
+    EXPECT_TRUE(box.Rebuilt) << (messages.count() > 1 ? core::messageAsText(messages.shown()[1]) : "");
+    EXPECT_EQ(count("SIWAKE"), journals);
+    EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(company.folder)).readString("DATASTS", "STATUS", ""), "1");
+    EXPECT_FALSE(fs::exists(company.folder + "/tnacc.fd_"));
+    EXPECT_EQ(messages.firstLine(1), "データの再構築は適正に行われました。");
+}
+
+TEST_F(DetailsDialog, WorkerFailingHalfWayLeavesADatabaseThatOpensWithItsData)
+{
+    const std::string journals = count("SIWAKE");
+    ScriptedMessages messages({modal::Ok});
+    TDataSyosaiInfoBox box;
+    prepare(box);
+    // The worker stops after damaging the database, without raising.
+    box.RunWorker = [&](TBackupRestoreThread& worker) {
+        std::ofstream(worker.DataPath, std::ios::binary | std::ios::trunc) << "half";
+        worker.Failed = true;
+        worker.Success = false;
+    };
+    EXPECT_FALSE(box.RebuildData());
+    EXPECT_EQ(count("SIWAKE"), journals);
+    EXPECT_FALSE(fs::exists(company.folder + "/tnacc.fd_"));
+    EXPECT_FALSE(box.Rebuilt);
+}
+
+TEST_F(DetailsDialog, EmptyListNameOffersTheCompanyName)
+{
+    ScriptedMessages messages({modal::Ok});
+    TDataSyosaiInfoBox box;
+    prepare(box);
+    box.txtListName->setText(QStringLiteral("　 "));
+    box.btnOKClick();
+    EXPECT_EQ(box.txtListName->text().toStdString(), company.name);
+    ASSERT_EQ(messages.count(), 1u);
+    box.cboxDataUpdateLock->setChecked(true);
+    box.btnOKClick();
+    EXPECT_EQ(box.result(), 1);
+    EXPECT_EQ(box.ListName, company.name);
+    EXPECT_EQ(box.UpdateLock, 1);
+}

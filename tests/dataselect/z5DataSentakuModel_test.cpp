@@ -1,0 +1,125 @@
+// The data-selection list on a sample system database with mixed rows:
+// what the wizard's start lists, what choosing each row does, and rows
+// brought up to date with their folders.
+
+#include "mixed_rows_fixture.h"
+
+#include "support/scripted_messages.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+
+TEST_F(DataSelectionList, WizardStartListsKindsOneAndThreeOfVersionThirteen)
+{
+    TDataSentakuModel model;
+    startAsWizard(model);
+    EXPECT_EQ(model.LoadDataList(), 120);
+    EXPECT_EQ(listed(model), (std::vector<int>{1, 2, 5, 6, 7, 8}));
+    EXPECT_EQ(model.ColumnText(1, 3), "医療法人 13");
+    EXPECT_EQ(model.ColumnText(1, 4), "3 期");
+    EXPECT_EQ(model.ColumnText(1, 12), "13.0.0");
+
+    // Without the filter the empty areas are listed too, with "～".
+    TDataSentakuModel all;
+    all.LoadDataList();
+    ASSERT_EQ(all.Grid.size(), 120u);
+    EXPECT_EQ(all.ColumnText(9, 5), "～");
+    EXPECT_EQ(all.ColumnText(9, 4), "");
+}
+
+TEST_F(DataSelectionList, ChoosingEachRowInTheWizardsType)
+{
+    TDataSentakuModel model;
+    startAsWizard(model);
+    model.LoadDataList();
+    const std::string before = SysDef.DataDir;
+    struct Case {
+        int rec;
+        int result;
+        const char* message; // first line of the one message, "" for none
+    };
+    const Case cases[] = {
+        {5, 0, "このデータは使用中のため処理が行えません。\r前回、異常終了した場合は情報ボタンを押してデータの状態を回復して下さい。"},
+        {6, 0, ""},
+        {7, 0, ""},
+        {8, 0, "このフォルダには財務データがありません。\r"},
+        {2, 1, ""},
+    };
+    for (const auto& c : cases) {
+        ScriptedMessages messages;
+        SysDef.DataDir = before;
+        const std::int32_t row = model.FindRowOfFolder(folderOf(c.rec));
+        ASSERT_GE(row, 0) << c.rec;
+        EXPECT_EQ(model.Choose(row), c.result) << c.rec;
+        if (*c.message) {
+            ASSERT_EQ(messages.count(), 1u) << c.rec;
+            EXPECT_EQ(messages.firstLine(0), c.message) << c.rec;
+        } else {
+            EXPECT_EQ(messages.count(), 0u) << c.rec;
+        }
+        if (c.result == 0) {
+            EXPECT_EQ(SysDef.DataDir, before) << c.rec;
+            EXPECT_TRUE(model.ChosenFolder.empty());
+        }
+    }
+    // The chosen status-1 row fills the system definition.
+    EXPECT_EQ(SysDef.DataDir, folderOf(2));
+    EXPECT_EQ(SysDef.DataListPath, folderOf(2));
+
+    // The row whose database vanished was emptied and still has its number
+    // and folder, so the registry kept it.
+    TDataListRec gone;
+    gone.REC = 8;
+    model.Registry().GetDataListRecord(0, gone, true);
+    EXPECT_EQ(gone.ENTTEXT, "");
+    EXPECT_EQ(gone.PASNAME, folderOf(8));
+}
+
+TEST_F(DataSelectionList, EmptyRowsAndBlockedRows)
+{
+    TDataSentakuModel model;
+    model.SyoriType = 3;
+    model.LoadDataList();
+    ScriptedMessages messages;
+    // An empty area in the wizard's type: no data there, nothing chosen.
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(20))), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "このフォルダには財務データがありません。\r");
+
+    // A row whose update is forbidden and whose schema is older: refused
+    // in type 0, chosen in type 3.
+    const std::int32_t blocked = model.FindRowOfFolder(folderOf(9));
+    EXPECT_TRUE(model.IsUpdateBlocked(blocked));
+    EXPECT_FALSE(model.IsUpdateBlocked(model.FindRowOfFolder(folderOf(1))));
+    messages.clear();
+    EXPECT_EQ(model.Choose(blocked), 1);
+    EXPECT_EQ(messages.count(), 0u);
+    model.SyoriType = 0;
+    EXPECT_EQ(model.Choose(blocked), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "このデータは「データの更新」処理を行うことが禁止されています。");
+}
+
+TEST_F(DataSelectionList, RefreshFillsRowsFromTheirFoldersAndKeepsEmptiedRowsStorable)
+{
+    ScriptedMessages messages;
+    TDataSentakuModel model;
+    model.LoadDataList();
+    // A data set copied into an empty area appears after a refresh.
+    fs::create_directories(folderOf(30));
+    fs::copy_file(company.database, folderOf(30) + "/tnacc.fdb");
+    model.DataListRefreshAll({});
+    const std::int32_t row30 = model.FindRowOfFolder(folderOf(30));
+    EXPECT_EQ(model.Record(row30).SHOUGOU, company.name);
+    EXPECT_EQ(value("DATALIST", "SHOUGOU", "REC=30"), company.name);
+    EXPECT_TRUE(fs::exists(folderOf(30) + "/tnacc.ini")) << "the folder's facts are written";
+
+    // Removing it empties the row but keeps its number and folder.
+    fs::remove_all(folderOf(30));
+    model.DataListRefresh(row30);
+    EXPECT_EQ(model.Record(row30).ENTTEXT, "");
+    EXPECT_EQ(value("DATALIST", "SHOUGOU", "REC=30"), "");
+    EXPECT_EQ(value("DATALIST", "PASNAME", "REC=30"), folderOf(30));
+}
