@@ -1,6 +1,8 @@
-// Linked into every test executable above the platform layer: each test runs
-// inside a ProcessScope, taken after its suite's SetUpTestSuite, so whatever
-// a test changes of the process-wide state is undone before the next one.
+// Linked into every test executable above the platform layer: each test
+// suite runs inside a ProcessScope taken before its SetUpTestSuite and put
+// back after its TearDownTestSuite, and each test inside one of its own
+// taken after the suite's set-up, so whatever a suite or a test changes of
+// the process-wide state is undone before the next one runs.
 
 #include "support/process_scope.h"
 
@@ -11,10 +13,16 @@
 namespace {
 
 class ProcessScopeListener : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override { scope_ = std::make_unique<test_support::ProcessScope>(); }
-    void OnTestEnd(const ::testing::TestInfo&) override { scope_.reset(); }
+    void OnTestSuiteStart(const ::testing::TestSuite&) override
+    {
+        suite_ = std::make_unique<test_support::ProcessScope>();
+    }
+    void OnTestSuiteEnd(const ::testing::TestSuite&) override { suite_.reset(); }
+    void OnTestStart(const ::testing::TestInfo&) override { test_ = std::make_unique<test_support::ProcessScope>(); }
+    void OnTestEnd(const ::testing::TestInfo&) override { test_.reset(); }
 
-    std::unique_ptr<test_support::ProcessScope> scope_;
+    std::unique_ptr<test_support::ProcessScope> suite_;
+    std::unique_ptr<test_support::ProcessScope> test_;
 };
 
 const bool kInstalled = [] {
