@@ -18,7 +18,25 @@ function(project_library name)
     set(sources "${PROJECT_SOURCE_DIR}/cmake/empty.cpp")
   endif()
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  # Each library sees only its own folders and those of the libraries it
+  # links: its include root holds links to its own folders alone (so
+  # "core/x.h" resolves in core and everything linking core, and nowhere
+  # else). cmake/CheckLayering.cmake checks the finer rules.
+  set(root "${PROJECT_BINARY_DIR}/include_roots/${name}")
+  foreach(dir IN LISTS ARG_DIRS)
+    file(RELATIVE_PATH relative "${PROJECT_SOURCE_DIR}/src" "${dir}")
+    if(relative MATCHES "^\\.\\.")
+      # Outside src/ (sample, tests): the folder itself is the root.
+      target_include_directories(${name} PUBLIC "${dir}")
+      continue()
+    endif()
+    get_filename_component(parent "${root}/${relative}" DIRECTORY)
+    file(MAKE_DIRECTORY "${parent}")
+    if(NOT EXISTS "${root}/${relative}")
+      file(CREATE_LINK "${dir}" "${root}/${relative}" SYMBOLIC)
+    endif()
+  endforeach()
+  target_include_directories(${name} PUBLIC "${root}")
   target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()

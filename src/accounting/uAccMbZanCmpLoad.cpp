@@ -4,6 +4,7 @@
 // account rows with their sub-accounts and sort keys.
 
 #include "accounting/uAccMbZanCmp.h"
+#include "core/DbOperation.h"
 #include "accounting/uAccMbZanCmpInternal.h"
 #include "accounting/uAccZanCmp1Internal.h"
 
@@ -67,20 +68,15 @@ auto inSnapshot(Body body)
     if (!q)
         throw ETrialBalanceError("MbLoadSisanhyou", "no company database is connected");
     fb::Transaction* t = q->transaction();
-    const bool started = t && !t->inTransaction();
-    if (started)
-        t->startTransaction();
-    try {
-        auto result = body(*q);
+    if (t == nullptr)
+        throw ETrialBalanceError("MbLoadSisanhyou", "no company database is connected");
+    decltype(body(*q)) result{};
+    core::RunDbOperation(*t, core::DbPolicy("MbLoadSisanhyou").with(core::DbReport::Raise), [&](core::TDbScope& op) {
+        op.closeOnFailure(*q);
+        result = body(*q);
         q->close();
-        if (started)
-            t->commit();
-        return result;
-    } catch (...) {
-        if (started && t->inTransaction())
-            t->rollback();
-        throw;
-    }
+    });
+    return result;
 }
 
 int countFacilities(int division, const std::string& groupCode)

@@ -3,6 +3,7 @@
 // and the same for a range of periods.
 
 #include "accounting/uAccMbZanCmp.h"
+#include "core/DbOperation.h"
 #include "accounting/uAccMbZanCmpInternal.h"
 
 #include "accounting/uAccTaxCmp.h"
@@ -425,10 +426,10 @@ std::string MbTotalRowName(const std::string& code, const std::string& name, Cur
     if (!q)
         return result;   // no company open: rows computed on their own keep their names
     platform::firebird::Transaction* t = q->transaction();
-    const bool started = t && !t->inTransaction();
+    if (t == nullptr)
+        return result;
     try {
-        if (started)
-            t->startTransaction();
+        core::RunDbOperation(*t, core::DbPolicy("MbTotalRowName").with(core::DbReport::Raise), [&] {
         q->sql().add("SELECT PLUSNAME,MINUSNAME,MODIFY FROM ACCTOTALNAME WHERE (BIN_AND( MB_JIGYOU,:J1)=:J2 ) AND "
                      "(KGROUP=:KGROUP)");
         q->paramByName("J1").setInteger(division);
@@ -445,17 +446,10 @@ std::string MbTotalRowName(const std::string& code, const std::string& name, Cur
             }
         }
         q->close();
-        if (started)
-            t->commit();
+        });
     } catch (const platform::firebird::EIBError& e) {
-        if (started && t->inTransaction())
-            t->rollback();
         core::IBErrorReport(e, "合計名称読込");
         throw ETrialBalanceError("MbTotalRowName", e.what());
-    } catch (...) {
-        if (started && t->inTransaction())
-            t->rollback();
-        throw;
     }
     return result;
 }

@@ -1,4 +1,5 @@
 #include "accounting/uAccSikinguriCmp.h"
+#include "core/ProcessState.h"
 
 #include <array>
 
@@ -117,3 +118,8 @@ void InitSikinguriTable(int dataKind)
     else
         fillFrom(kGeneralItems);
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(SikinguriTable);
+} // namespace

@@ -1,4 +1,5 @@
 #include "accounting/uAccSisanhyou.h"
+#include "core/ProcessState.h"
 
 #include <cmath>
 #include <map>
@@ -274,3 +275,27 @@ void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
     engineFor("CalcBalance", rows.size(), lastRow, nullptr, 0)
         .CalcBalance(rows, lastRow, openingMode, kind, fromPeriod, toPeriod, extra);
 }
+
+namespace {
+int lastIndex(std::size_t size)
+{
+    return static_cast<int>(size) - 1;
+}
+} // namespace
+
+void LoadSisanhyou(TBalanceArray& rows, TQSortArray& sorts, const TSisanhyouRequest& r)
+{
+    LoadSisanhyou(rows, lastIndex(rows.size()), sorts, lastIndex(sorts.size()), r.BranchCode, r.DepartmentCode,
+                  r.TaxMode, r.Scope, r.Layout, r.LoadFlag, r.Allocation, r.Extra, r.PriorTax);
+}
+
+void LoadHikakuBalance(TBalanceArray& rows, TQSortArray& sorts, const THikakuBalanceRequest& r)
+{
+    LoadHikakuBalance(rows, lastIndex(rows.size()), sorts, lastIndex(sorts.size()), r.BranchCode, r.DepartmentCode,
+                      r.TaxMode, r.Scope, r.Layout, r.Allocation, r.Extra, r.Mode, r.Kind, r.More);
+}
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(engines(), SummaryRowTable);
+} // namespace

@@ -300,3 +300,35 @@ void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int
 
 void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
                  int fromPeriod, int toPeriod, int extra);
+
+// The same loads with their arguments by name, for new callers: with
+// designated initialisers a swapped pair of integers does not compile.
+// Every row of rows and sorts is used (lastRow = rows.size() - 1).
+//
+//   LoadHikakuBalance(rows, sorts, {.TaxMode = 1, .Scope = 0, .Layout = 2, .Mode = 1, .Kind = 2});
+struct TSisanhyouRequest {
+    std::string BranchCode;
+    std::string DepartmentCode;
+    int TaxMode = 0;
+    int Scope = 0;
+    int Layout = 0;
+    int LoadFlag = 0;
+    int Allocation = 0;
+    int Extra = 0;
+    int PriorTax = 0;
+};
+void LoadSisanhyou(TBalanceArray& rows, TQSortArray& sorts, const TSisanhyouRequest& request);
+
+struct THikakuBalanceRequest {
+    std::string BranchCode;
+    std::string DepartmentCode;
+    int TaxMode = 0;
+    int Scope = 0;
+    int Layout = 0;
+    int Allocation = 0;
+    int Extra = 0;
+    int Mode = 0;
+    int Kind = 0;
+    int More = 0;
+};
+void LoadHikakuBalance(TBalanceArray& rows, TQSortArray& sorts, const THikakuBalanceRequest& request);

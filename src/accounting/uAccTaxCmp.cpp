@@ -1,4 +1,5 @@
 #include "accounting/uAccTaxCmp.h"
+#include "core/ProcessState.h"
 
 #include <array>
 #include <cstdio>
@@ -456,3 +457,8 @@ int GetZeiRituNo(int rateNo, TDateTime date)
             return rateNo;
     return inForce;
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(ZeiRituTable);
+} // namespace

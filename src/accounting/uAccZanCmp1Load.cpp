@@ -561,24 +561,16 @@ void zancmp1::runInTransaction(const char* operation, const std::function<void(f
     if (core::DM == nullptr)
         throw ETrialBalanceError(operation, "no company database is connected");
     fb::Transaction& t = snapshot ? core::DM->IBTransactionDATSS : core::DM->IBTransactionDAT;
+    // A load reads in a fresh transaction of its own; its failure is
+    // reported by the loaders' own report below.
     try {
-        if (t.inTransaction())
-            t.commit();
-        t.startTransaction();
-        auto q = core::CreateAccQuery("ACCDAT", snapshot);
-        if (!q)
-            throw ETrialBalanceError(operation, "no company database is connected");
-        body(*q);
-        q.reset();
-        t.commit();
+        core::RunDbOperation(t, core::DbPolicy(operation).with(core::DbStart::Always).with(core::DbReport::Raise), [&] {
+            auto q = core::CreateAccQuery("ACCDAT", snapshot);
+            if (!q)
+                throw ETrialBalanceError(operation, "no company database is connected");
+            body(*q);
+        });
     } catch (...) {
-        if (t.inTransaction()) {
-            try {
-                t.rollback();
-            } catch (...) {
-                // The original failure is the one to report.
-            }
-        }
         reportLoadFailure(operation);
     }
 }

@@ -6,6 +6,7 @@
 
 #include "accounting/uAccTaxCmp.h"
 #include "core/AccReg.h"
+#include "core/DbOperation.h"
 #include "core/IBErrorProc.h"
 #include "core/TextRoutines.h"
 #include "core/MessageService.h"
@@ -291,10 +292,9 @@ std::string TotalLineCaption(const std::string& groupCode, const std::string& ca
     if (!q)
         return result;
     platform::firebird::Transaction* t = q->transaction();
-    const bool started = t && !t->inTransaction();
-    if (started)
-        t->startTransaction();
-    try {
+    if (t == nullptr)
+        return result;
+    core::RunDbOperation(*t, core::DbPolicy("TotalLineCaption").with(core::DbReport::Raise), [&] {
         // The group code is bound, not pasted: a code holding a quote must
         // not change the statement.
         q->sql().add("SELECT PLUSNAME,MINUSNAME,MODIFY FROM ACCTOTALNAME WHERE (KGROUP=:KGROUP)");
@@ -312,13 +312,7 @@ std::string TotalLineCaption(const std::string& groupCode, const std::string& ca
             }
         }
         q->close();
-        if (started)
-            t->commit();
-    } catch (...) {
-        if (started && t->inTransaction())
-            t->rollback();
-        throw;
-    }
+    });
     return result;
 }
 

@@ -2,8 +2,10 @@
 // Pieces the journal writer's files share.
 
 #include "accounting/z5SiwakeIO.h"
+#include "core/DbOperation.h"
 #include "platform/firebird/firebird.h"
 
+#include <optional>
 #include <stdexcept>
 
 namespace siwake_io {
@@ -44,15 +46,12 @@ public:
     }
     ~AutoTransaction()
     {
-        if (!started_ || !w_.transaction_->inTransaction())
+        if (!tr_)
             return;
-        try {
-            if (onError_ == OnError::Commit)
-                w_.transaction_->commit();
-            else
-                w_.transaction_->rollback();
-        } catch (...) {
-        }
+        if (onError_ == OnError::Commit)
+            tr_->commitQuietly();
+        else
+            tr_->rollback();
     }
     AutoTransaction(const AutoTransaction&) = delete;
     AutoTransaction& operator=(const AutoTransaction&) = delete;
@@ -61,30 +60,26 @@ public:
     bool owns() const noexcept { return own_; }
     void commit()
     {
-        if (started_ && w_.transaction_->inTransaction())
-            w_.transaction_->commit();
-        started_ = false;
+        if (tr_)
+            tr_->commit();
+        tr_.reset();
     }
     // Rolls back what was started and starts anew (a retry after a conflict).
     void restart()
     {
-        if (started_ && w_.transaction_->inTransaction())
-            w_.transaction_->rollback();
-        started_ = false;
+        if (tr_)
+            tr_->rollback();
+        tr_.reset();
         begin();
     }
 
 private:
-    void begin()
-    {
-        if (!w_.transaction_->inTransaction()) {
-            w_.transaction_->startTransaction();
-            started_ = true;
-        }
-    }
+    // Started only when idle: the runner's own scope (core/DbOperation.h).
+    void begin() { tr_.emplace(*w_.transaction_); }
+
     TSiwakeWrite& w_;
     OnError onError_;
     bool own_ = false;
-    bool started_ = false;
+    std::optional<core::TOwnTransaction> tr_;
 };
 

@@ -1,4 +1,5 @@
 #include "controls/ProcRegistry.h"
+#include "core/ProcessState.h"
 
 #include "core/IBErrorProc.h"
 #include "platform/plain_text.h"
@@ -142,3 +143,8 @@ void ClearProcRegistry()
     ProcRegistry().classes.clear();
     ProcRegistry().ids.clear();
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(ProcRegistry(), g_starting);
+} // namespace

@@ -1,4 +1,5 @@
 #include "controls/SDI.h"
+#include "core/ProcessState.h"
 
 #include "controls/ColorUtil.h"
 #include "controls/TolvanExDateEdit.h"
@@ -57,22 +58,14 @@ fb::EIBError missingComponent(const std::string& context)
 void withSizeStatement(const char* context, const char* message,
                        const std::function<void(fb::Query&)>& work)
 {
-    std::optional<core::TOwnTransaction> tr;
     try {
         auto q = core::CreateAccQuery("ACCDEF", false);
         if (!q || !core::DM->IBDatabaseDEF.connected())
             throw fb::EIBError(0, 0, "システムデータベースに接続されていないため、処理できません。", context);
-        tr.emplace(core::DM->IBTransactionDEF);
-        work(*q);
-        tr->commit();
+        core::RunDbOperation(core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise),
+                             [&] { work(*q); });
     } catch (const fb::EIBError& e) {
-        if (tr)
-            tr->rollback();
         core::IBErrorProc(e, context, message);
-    } catch (...) {
-        if (tr)
-            tr->rollback();
-        throw;
     }
 }
 
@@ -627,11 +620,10 @@ void TBSDI::PutProcRirekiInfo(int mode)
     const char* context = "TBSDI.PutProcRirekiInfo";
     auto proc = CreateDatProc("OPINF_DELETE");
     auto query = CreateDatQuery();
-    std::optional<core::TOwnTransaction> tr;
     try {
         if (!proc || !query)
             throw missingComponent(context);
-        tr.emplace(IBTransactionDAT);
+        core::RunDbOperation(IBTransactionDAT, core::DbPolicy(context).with(core::DbReport::Raise), [&] {
         const std::string job = windowTitle().toStdString();
         proc->ParamByName("OPCODE").setInteger(SysDef.OpCode);
         proc->ParamByName("JOBNAME").setString(job);
@@ -646,15 +638,11 @@ void TBSDI::PutProcRirekiInfo(int mode)
             query->paramByName("OPENTIME").setTimestamp(core::opsupport::toTimestamp(core::opsupport::nowDateTime()));
             query->execSQL();
         }
-        tr->commit();
+        });
     } catch (const fb::EIBError& e) {
-        if (tr)
-            tr->rollback();
         core::IBErrorProc(e, context, "実行履歴の記録に失敗しました。");
         throw;
     } catch (...) {
-        if (tr)
-            tr->rollback();
         throw;
     }
 }
@@ -796,3 +784,8 @@ void TBSDI::SetupPeriodControls()
         edit->SetGengoTable(GengoTable);
     }
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(mainFormSlot());
+} // namespace

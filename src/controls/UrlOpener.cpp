@@ -1,4 +1,5 @@
 #include "controls/UrlOpener.h"
+#include "core/ProcessState.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -30,3 +31,8 @@ int openWithDesktop(const std::string& address) {
 }
 
 }  // namespace controls
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(controls::current());
+} // namespace

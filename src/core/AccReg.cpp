@@ -25,20 +25,13 @@ using platform::text::joinLines;
 using platform::text::splitLines;
 using platform::text::upperAscii;
 
-constexpr sys_days kDayZero = sys_days{1899y / 12 / 30};
+constexpr sys_days kDayZero = TDateTimeDayZero;
 
-std::string trimAscii(const std::string& s)
-{
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return {};
-    const auto e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
+using platform::text::trimBlanks;
 
 bool parseInt(const std::string& textIn, long long& out)
 {
-    const std::string text = trimAscii(textIn);
+    const std::string text = trimBlanks(textIn);
     if (text.empty())
         return false;
     const char* b = text.data();
@@ -51,7 +44,7 @@ bool parseInt(const std::string& textIn, long long& out)
 
 bool parseDouble(const std::string& textIn, double& out)
 {
-    const std::string text = trimAscii(textIn);
+    const std::string text = trimBlanks(textIn);
     if (text.empty())
         return false;
     const char* b = text.data();
@@ -149,9 +142,8 @@ TDM& dm(const char* op)
 template <class F>
 auto inCompanyTransaction(const char* op, F&& f)
 {
-    TOwnTransaction tr(dm(op).IBTransactionDAT);
-    auto result = f();
-    tr.commit();
+    std::invoke_result_t<F&> result{};
+    RunDbOperation(dm(op).IBTransactionDAT, DbPolicy(op).with(DbReport::Raise), [&] { result = f(); });
     return result;
 }
 
@@ -252,7 +244,7 @@ std::string TRegValue::asString() const
 bool TRegValue::asBoolean() const
 {
     switch (kind_) {
-    case Kind::Text: return upperAscii(trimAscii(text_)) == "TRUE";
+    case Kind::Text: return upperAscii(trimBlanks(text_)) == "TRUE";
     case Kind::Double:
     case Kind::Date: return real_ != 0;
     default: return int_ != 0;
@@ -340,7 +332,7 @@ std::string FormatRegDate(int kind, TDateTime date)
 TDateTime SafeStrToDate(const std::string& textIn)
 {
     int y = 0, m = 0, d = 0;
-    return parseYmd(trimAscii(textIn), y, m, d) ? EncodeRegDate(y, m, d) : 0;
+    return parseYmd(trimBlanks(textIn), y, m, d) ? EncodeRegDate(y, m, d) : 0;
 }
 
 std::string RegDateTimeToStr(TDateTime value)
@@ -356,7 +348,7 @@ std::string RegDateTimeToStr(TDateTime value)
 
 TDateTime SafeStrToDateTime(const std::string& textIn)
 {
-    const std::string text = trimAscii(textIn);
+    const std::string text = trimBlanks(textIn);
     const auto space = text.find(' ');
     int y = 0, m = 0, d = 0;
     if (!parseYmd(text.substr(0, space), y, m, d))
@@ -366,7 +358,7 @@ TDateTime SafeStrToDateTime(const std::string& textIn)
         return value;
     unsigned hh = 0, nn = 0, ss = 0;
     char tail = 0;
-    const std::string time = trimAscii(text.substr(space + 1));
+    const std::string time = trimBlanks(text.substr(space + 1));
     const int n = std::sscanf(time.c_str(), "%2u:%2u:%2u%c", &hh, &nn, &ss, &tail);
     if ((n != 2 && n != 3) || hh > 23 || nn > 59 || ss > 59)
         return 0;
@@ -375,7 +367,7 @@ TDateTime SafeStrToDateTime(const std::string& textIn)
 
 Currency SafeStrToCurr(const std::string& textIn)
 {
-    const std::string text = trimAscii(textIn);
+    const std::string text = trimBlanks(textIn);
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))

@@ -1,4 +1,5 @@
 #include "core/AppInfo.h"
+#include "core/ProcessState.h"
 
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -156,3 +157,8 @@ int LoadAppInfo(const std::string& programPath, TAppInfoRec& rec)
         return -10;
     }
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(AppInfo);
+} // namespace

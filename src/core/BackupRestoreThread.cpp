@@ -331,9 +331,10 @@ bool TBackupRestoreThread::backupThroughShare()
     if (!DM->BackupFDB(fb::Protocol::TCP, HostName, DataPath, serverFile, true))
         return false;
     fb::Query q(&DM->IBFileMan, &DM->IBTransFileMan);
-    std::unique_ptr<TOwnTransaction> tr;
+    bool ok = false;
     try {
-        tr = std::make_unique<TOwnTransaction>(DM->IBTransFileMan);
+        RunDbOperation(DM->IBTransFileMan, DbPolicy(kBackupMethod).with(DbReport::Raise), [&](TDbScope& op) {
+        op.closeOnFailure(q);
         auto deleteRow = [&] { deleteTransferRow(q, key); };
         deleteRow();
         q.sql().clear();
@@ -342,13 +343,12 @@ bool TBackupRestoreThread::backupThroughShare()
         q.paramByName("CONTENT_ID").setString(key);
         q.paramByName("SERVERFILE").setString(serverFile);
         q.execSQL();
-        DM->IBTransFileMan.commitRetaining();
+        op.commitRetaining();
         q.sql().clear();
         q.sql().add("SELECT CONTENT_ID,CONTENT FROM FILETRANS");
         q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
         q.paramByName("CONTENT_ID").setString(key);
         q.open();
-        bool ok = false;
         if (!q.eof()) {
             const std::string bytes = q.fieldByName("CONTENT").asBytes();
             if (!bytes.empty()) {
@@ -358,18 +358,12 @@ bool TBackupRestoreThread::backupThroughShare()
         }
         q.close();
         deleteRow();
-        tr->commit();
+        });
         return ok;
     } catch (const fb::EIBError& e) {
-        q.close();
-        if (tr)
-            tr->rollback();
         setError(kBackupMethod, "102", "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。",
                  "[詳細]\rIBエラー: " + std::to_string(e.iscErrorCode()) + "\r" + e.message());
     } catch (const std::exception& e) {
-        q.close();
-        if (tr)
-            tr->rollback();
         setError(kBackupMethod, "102", "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。",
                  std::string("[詳細]\r") + e.what());
     }
@@ -437,9 +431,9 @@ bool TBackupRestoreThread::restoreThroughShare()
     const std::string serverFile = shareServerFile();
     const std::string key = "TNZ_" + std::to_string(SysDef.OpCode);
     fb::Query q(&DM->IBFileMan, &DM->IBTransFileMan);
-    std::unique_ptr<TOwnTransaction> tr;
     try {
-        tr = std::make_unique<TOwnTransaction>(DM->IBTransFileMan);
+        RunDbOperation(DM->IBTransFileMan, DbPolicy(kRestoreMethod).with(DbReport::Raise), [&](TDbScope& op) {
+        op.closeOnFailure(q);
         auto deleteRow = [&] { deleteTransferRow(q, key); };
         deleteRow();
         q.sql().clear();
@@ -448,7 +442,7 @@ bool TBackupRestoreThread::restoreThroughShare()
         q.paramByName("CONTENT_ID").setString(key);
         q.paramByName("CONTENT").loadFromFile(BackupFile);
         q.execSQL();
-        DM->IBTransFileMan.commitRetaining();
+        op.commitRetaining();
         q.sql().clear();
         q.sql().add("SELECT CONTENT_ID,SP_BLOBTOFILE(:SERVERFILE, CONTENT) AS CONTENT FROM FILETRANS");
         q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
@@ -457,12 +451,9 @@ bool TBackupRestoreThread::restoreThroughShare()
         q.open();
         q.close();
         deleteRow();
-        tr->commit();
+        });
         return true;
     } catch (const std::exception&) {
-        q.close();
-        if (tr)
-            tr->rollback();
         setError(kRestoreMethod, "203", "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。", kRestoreStopped);
     }
     return false;

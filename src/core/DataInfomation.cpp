@@ -158,12 +158,15 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec)
         return 0;
     auto closeIfOpenedHere = [&] {
         if (!wasConnected)
-            DM->fnAccDatDisConnected({}, 0, 0);
+            DM->fnAccDatDisConnected({}, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     };
     fb::Query q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
-    std::unique_ptr<TOwnTransaction> tr;
     try {
-        tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+        // A read: what it started (missing settings rows included) is
+        // committed also after a failure, reported below.
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise),
+                       [&](TDbScope& op) {
+        op.closeOnFailure(q);
         q.sql().add("SELECT ENTTEXT,DATATYPE,CODETYPE,SCODE1,SKANA,SHOUGOU,TANTOU,NENDO,KISHU,KIMATU,SITEN,BUMON,DATALOCK");
         q.sql().add("FROM ACCDEF1");
         q.sql().add("WHERE REC=1");
@@ -237,23 +240,17 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec)
             rec.CLOUD_SHARE = accdef1("CLOUD_LINE") > 0 ? 1 : 0;
         if (VersionGreaterEqual(version, "12.0.0"))
             rec.READ_ONLY = accdef1("READ_ONLY");
-        tr->commit();
+        });
         closeIfOpenedHere();
         return 1;
     } catch (const EIBError& e) {
-        q.close();
-        if (tr)
-            tr->commit();
         if (e.iscErrorCode() == kDsqlError) {
             closeIfOpenedHere();
             throw;
         }
-        IBErrorProc(e, kContext, kMessage, false);
+        ReportDbFailure(e, kContext, kMessage);
     } catch (const std::exception& e) {
-        q.close();
-        if (tr)
-            tr->rollback();
-        ErrorMessageEx(kMessage, std::string(kContext) + "\r" + e.what());
+        ReportDbFailure(e, kContext, kMessage);
     }
     closeIfOpenedHere();
     ClearDataInfoRec(rec);
@@ -265,7 +262,7 @@ int TDataInfomation::ReadDataInfoRec(const std::string& folder, TDataInfomationR
     ClearDataInfoRec(rec);
     if (folder.empty() || DM == nullptr || !DM->FExist(dataFilePath(folder), Mode))
         return 0;
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
         return 0;
     int result = 0;
     try {
@@ -274,7 +271,7 @@ int TDataInfomation::ReadDataInfoRec(const std::string& folder, TDataInfomationR
         ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
         result = 0;
     }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return result;
 }
 
@@ -301,11 +298,11 @@ int TDataInfomation::readLocal(const std::string& host, const std::string& folde
     if (!haveDb && !haveIni)
         return 0;
     if (haveDb && !haveIni && GetUNCPath(folder) == folder) {
-        if (DM == nullptr || !DM->fnAccDatConnected(host, folder, 1)) {
+        if (DM == nullptr || !DM->fnAccDatConnected(host, folder, core::TInUseMark::Mark)) {
             rec.STATUS = 0;
             return 1;
         }
-        DM->fnAccDatDisConnected(folder, 1, 0);
+        DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Update, core::TDataListUpdate::Keep);
     }
     const platform::IniFile ini(iniPath);
     auto i = [&](const char* section, const char* key, int fallback) {
@@ -359,11 +356,13 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     const bool wasConnected = DM->IBDatabaseDEF.connected();
     {
         fb::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-        std::unique_ptr<TOwnTransaction> tr;
         try {
-            if (!wasConnected && !DM->fnAccDefConnected(host, 0))
+            if (!wasConnected && !DM->fnAccDefConnected(host, core::TConnectReport::Raise))
                 throw std::runtime_error("the system database is not connected");
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDEF);
+            RunDbOperation(DM->IBTransactionDEF,
+                           DbPolicy("TDataInfomation.ReadIniFile").with(DbFailure::Commit).with(DbReport::Raise),
+                           [&](TDbScope& op) {
+            op.closeOnFailure(q);
             q.sql().add("SELECT D.DATALOCK,O.OPCODE,O.OPNAME,");
             q.sql().add("D.ENTTEXT,D.DATACODE,D.DATATYPE,D.CODETYPE,D.SHOUGOU,D.NENDO,D.KISHU,D.KIMATU,D.TANTOU,D.UPDATE_LOCK");
             q.sql().add(",D.VER_MAJOR,D.VER_MINOR1,D.VER_MINOR2");
@@ -400,18 +399,12 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
                 q.next();
             }
             q.close();
-            tr->commit();
+            });
         } catch (const EIBError& e) {
-            q.close();
-            if (tr)
-                tr->commit();
             IBErrorReport(e, "ロック情報の取得に失敗しました。");
             locked = false;
             ClearDataInfoRec(rec);
         } catch (const std::exception& e) {
-            q.close();
-            if (tr)
-                tr->rollback();
             ErrorMessageEx("ロック情報の取得に失敗しました。", std::string("TDataInfomation.ReadIniFile\r") + e.what());
             locked = false;
             ClearDataInfoRec(rec);
@@ -425,7 +418,7 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     }
     if (locked)
         return 0;
-    if (!DM->fnAccDatConnected(host, folder, 0)) {
+    if (!DM->fnAccDatConnected(host, folder, core::TInUseMark::None)) {
         rec.STATUS = 0;
         return 1;
     }
@@ -435,7 +428,7 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     } catch (const std::exception&) {
         got = 0;
     }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     if (got != 1)
         ClearDataInfoRec(rec);
     rec.STATUS = DM->AccDatInConnection(1, host, folder, 0) ? 2 : 1;
@@ -563,7 +556,7 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
         TDataInfomationRec rec;
         ClearDataInfoRec(rec);
         if (section == "DATAINFO") {
-            if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+            if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
                 return;
             int got = 0;
             try {
@@ -571,7 +564,7 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
             } catch (const std::exception& e) {
                 ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
             }
-            DM->fnAccDatDisConnected(folder, 0, 0);
+            DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
             // Facts that could not be read never overwrite the stored ones.
             if (got != 1)
                 return;
@@ -579,8 +572,8 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
         WriteIniFile(folder, section, rec);
         return;
     }
-    if (GetUNCPath(folder) == folder && DM->fnAccDatConnected(SysDef.HostName, folder, 1))
-        DM->fnAccDatDisConnected(folder, 1, 0);
+    if (GetUNCPath(folder) == folder && DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::Mark))
+        DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Update, core::TDataListUpdate::Keep);
 }
 
 bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::string& folder,
@@ -588,14 +581,16 @@ bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
 {
     if (folder.empty() || DM == nullptr)
         return false;
-    if (!DM->fnAccDatConnected(host, folder, 0))
+    if (!DM->fnAccDatConnected(host, folder, core::TInUseMark::None))
         return false;
     bool ok = false;
     {
         fb::Query q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
-        std::unique_ptr<TOwnTransaction> tr;
-        try {
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+        // Nothing of a failed update is kept.
+        ok = RunDbOperation(DM->IBTransactionDAT,
+                            DbPolicy("TDM.UpdateDataInfomation", "データ情報の更新に失敗しました。"),
+                            [&](TDbScope& op) {
+            op.closeOnFailure(q);
             std::string name = rec.DATALISTNAME;
             if (TrimZenkaku(name).empty()) {
                 q.sql().add("SELECT ENTTEXT FROM ACCDEF1");
@@ -625,17 +620,9 @@ bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
             if (readOnly)
                 q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
             q.execSQL();
-            tr->commit();
-            ok = true;
-        } catch (const std::exception& e) {
-            q.close();
-            // Nothing of a failed update is kept.
-            if (tr)
-                tr->rollback();
-            opsupport::reportFailure(e, "TDM.UpdateDataInfomation", "データ情報の更新に失敗しました。");
-        }
+        });
     }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return ok;
 }
 
@@ -747,14 +734,12 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
     }
     if (IsAllDataKengen())
         return true;
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
         return false;
     bool allowed = false;
-    bool failed = false;
-    {
-        std::unique_ptr<TOwnTransaction> tr;
-        try {
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+    const bool failed = !RunDbOperation(
+        DM->IBTransactionDAT,
+        DbPolicy(kContext, "データ使用権限の問い合わせに失敗しました。").insideCallers(DbReport::Quiet), [&] {
             if (fnGetExistsOpeDefSisetu() && fnGetAccInfo()) {
                 TSitenList mine;
                 mine.Selection = sitensel::Branches;
@@ -764,16 +749,10 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
                 all.Execute(-1);
                 allowed = mine.Count == all.Count;
             }
-            tr->commit();
-        } catch (const std::exception& e) {
-            failed = true;
-            if (tr && tr->started()) {
-                opsupport::reportFailure(e, kContext, "データ使用権限の問い合わせに失敗しました。");
-                tr->rollback();
-            }
-        }
-    }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+        });
+    if (failed)
+        allowed = false;
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     if (!allowed && !failed)
         showInformation({"このデータを扱う権限がありません、他のデータを選択して下さい。",
                          "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]にチェックを入れて下さい。"});
@@ -793,27 +772,18 @@ bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
     case TFileCheck::Present:
         break;
     }
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, 0))
+    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
         return false;
     bool passed = false;
-    {
-        std::unique_ptr<TOwnTransaction> tr;
-        try {
-            tr = std::make_unique<TOwnTransaction>(DM->IBTransactionDAT);
+    if (!RunDbOperation(DM->IBTransactionDAT,
+                        DbPolicy(kContext, "データのパスワード認証に失敗しました。").insideCallers(DbReport::Quiet), [&] {
             if (fnGetAccInfo()) {
                 passed = CheckDataPassword();
                 if (!passed)
                     showInformation({"このデータに設定されている「パスワード」と一致しませんでした。", "他のデータを選択して下さい。"});
             }
-            tr->commit();
-        } catch (const std::exception& e) {
-            passed = false;
-            if (tr && tr->started()) {
-                opsupport::reportFailure(e, kContext, "データのパスワード認証に失敗しました。");
-                tr->rollback();
-            }
-        }
-    }
-    DM->fnAccDatDisConnected(folder, 0, 0);
+        }))
+        passed = false;
+    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return passed;
 }

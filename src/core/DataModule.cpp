@@ -1,9 +1,11 @@
 #include "core/DataModule.h"
+#include "core/ProcessState.h"
 
 #include "core/DataInfomation.h"
 #include "core/IBErrorProc.h"
 #include "platform/paths.h"
 
+#include <utility>
 
 namespace core {
 
@@ -406,3 +408,8 @@ void TDM::TimerSyoriKidouTimer()
 }
 
 } // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(core::DM, core::defaultDataListUpdater());
+} // namespace

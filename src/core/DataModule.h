@@ -5,11 +5,12 @@
 // operations built on them (existence tests, journal counts, backup,
 // restore, validation, file operations here or on the data server).
 //
-// Every operation follows one discipline: it starts the transaction it uses
-// only when that is not active, commits or rolls back only what it started,
-// reports its own failures with the context "TDM.<operation>" and answers
-// its failure value; the few that raise to their caller say so.
+// Every operation runs through core/DbOperation.h: it starts the transaction
+// it uses only when that is not active, commits or rolls back only what it
+// started, reports its own failures with the context "TDM.<operation>" and
+// answers its failure value; the few that raise to their caller say so.
 
+#include "core/DbOperation.h"
 #include "core/uAccRecord.h"
 #include "platform/firebird/firebird.h"
 
@@ -45,6 +46,14 @@ struct TGbakResult {
 using TGbakRunner = std::function<TGbakResult(const std::vector<std::string>& argv, const std::string& user,
                                               const std::string& password)>;
 
+// The byte flags of the connection operations by name. The byte forms stay
+// for callers written against them; new code passes these, which cannot be
+// swapped with one another or with a number.
+enum class TConnectReport : std::uint8_t { Raise = 0, Show = 1 };  // a failed connect: raised or shown
+enum class TInUseMark : std::uint8_t { None = 0, Mark = 1 };        // mark the data set in use while open
+enum class TDataFileUpdate : std::uint8_t { Keep = 0, Update = 1 }; // rewrite the folder's facts on closing
+enum class TDataListUpdate : std::uint8_t { Keep = 0, Update = 1 }; // rewrite its data-list row on closing
+
 class TDM {
 public:
     TDM();
@@ -76,6 +85,18 @@ public:
     bool fnFileManConnected(const std::string& host = {});
     bool fnAccDatConnected(const std::string& host = {}, const std::string& dataFolder = {}, std::uint8_t mark = 0);
     bool fnAccDatDisConnected(const std::string& dataFolder = {}, std::uint8_t updateFile = 0, std::uint8_t updateList = 0);
+    bool fnAccDefConnected(const std::string& host, TConnectReport report)
+    {
+        return fnAccDefConnected(host, static_cast<std::uint8_t>(report));
+    }
+    bool fnAccDatConnected(const std::string& host, const std::string& dataFolder, TInUseMark mark)
+    {
+        return fnAccDatConnected(host, dataFolder, static_cast<std::uint8_t>(mark));
+    }
+    bool fnAccDatDisConnected(const std::string& dataFolder, TDataFileUpdate file, TDataListUpdate list)
+    {
+        return fnAccDatDisConnected(dataFolder, static_cast<std::uint8_t>(file), static_cast<std::uint8_t>(list));
+    }
     // True also when nobody could tell (the failure is reported).
     bool AccDatInConnection(int kind, const std::string& host, const std::string& dataFolder, std::uint8_t keepOwn);
     bool AccDatDropDatabase(const std::string& host, const std::string& dataFolder);
@@ -161,42 +182,5 @@ public:
 std::string MakeDatabaseName(const std::string& host, const std::string& folder, const std::string& file);
 // True when that rule picks the server form.
 bool UsesServerForm(const std::string& host);
-
-// The statement-and-transaction discipline of the data module: start when
-// not active, finish only what was started here.
-class TOwnTransaction {
-public:
-    explicit TOwnTransaction(fb::Transaction& t) : t_(t)
-    {
-        if (!t_.inTransaction()) {
-            t_.startTransaction();
-            started_ = true;
-        }
-    }
-    ~TOwnTransaction() { rollback(); }
-    TOwnTransaction(const TOwnTransaction&) = delete;
-    TOwnTransaction& operator=(const TOwnTransaction&) = delete;
-    bool started() const noexcept { return started_; }
-    void commit()
-    {
-        if (started_ && t_.inTransaction())
-            t_.commit();
-        started_ = false;
-    }
-    void rollback() noexcept
-    {
-        if (started_ && t_.inTransaction()) {
-            try {
-                t_.rollback();
-            } catch (...) {
-            }
-        }
-        started_ = false;
-    }
-
-private:
-    fb::Transaction& t_;
-    bool started_ = false;
-};
 
 } // namespace core

@@ -1,4 +1,5 @@
 #include "core/DataModuleAccInfo.h"
+#include "core/ProcessState.h"
 
 #include "core/DataModuleOpSupport.h"
 #include "core/EasyEncode.h"
@@ -34,16 +35,6 @@ TOpenCompanyTables& openCompanyTables()
 int toIntOrZero(const std::string& text)
 {
     return TRegValue::text(text).asInteger();
-}
-
-// Failure of the open-company operations: database errors through
-// IBErrorProc, others with their text as the detail.
-void report(const std::exception& e, const char* context, const std::string& message)
-{
-    if (const auto* ib = dynamic_cast<const fb::EIBError*>(&e))
-        IBErrorProc(*ib, context, message, false);
-    else
-        ErrorMessageEx(message, e.what());
 }
 
 // A plain SQL identifier: what may stand for a column name in a statement.
@@ -322,8 +313,9 @@ bool fnGetAccInfo()
         // A fresh record: fields a data set does not have must not keep the
         // values of the one opened before.
         AccInf = TACCINF{};
-        TOwnTransaction tr(d->IBTransactionDAT);
-        try {
+        // The load only reads (and creates missing settings rows): what it
+        // did stays also after a failure.
+        RunDbOperation(d->IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
             {
                 fb::Query q(&d->IBDatabaseDAT, &d->IBTransactionDAT);
                 q.sql().add("SELECT * FROM ACCDEF1");
@@ -376,8 +368,9 @@ bool fnGetAccInfo()
                 a.DataVerMinor2 = q.fieldByName("MINOR2").asInteger();
             }
             q.close();
-            tr.commit();
-
+        });
+        {
+            auto& a = AccInf;
             readDataPassword();
 
             a.TaxRateUse[0] = funcGetAccReg(kBasic, "使用税率3%", "論理", "FALSE").asBoolean() ? 1 : 0;
@@ -388,17 +381,9 @@ bool fnGetAccInfo()
 
             openCompanyTables().taxRates(a.KIMATU);
             return true;
-        } catch (...) {
-            // The load only read (and created missing settings rows): what
-            // it did stays.
-            try {
-                tr.commit();
-            } catch (const std::exception&) {
-            }
-            throw;
         }
     } catch (const std::exception& e) {
-        report(e, kContext, "基本情報の取得に失敗しました。\r");
+        ReportDbFailure(e, kContext, "基本情報の取得に失敗しました。\r");
     }
     return false;
 }
@@ -415,9 +400,9 @@ std::string readAccTotalName(const std::string& group, const std::string& column
     if (!isPlainIdentifier(column))
         throw EAccInfoError("ACCTOTALNAME: not a column name: " + column);
     TDM& d = dm("TDM.fnGetAccTotalName");
-    TOwnTransaction tr(d.IBTransactionDAT);
     std::string result;
-    try {
+    RunDbOperation(d.IBTransactionDAT,
+                   DbPolicy("TDM.fnGetAccTotalName").with(DbFailure::Commit).with(DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
         q.sql().add("WHERE KGROUP=:KGROUP");
@@ -426,11 +411,7 @@ std::string readAccTotalName(const std::string& group, const std::string& column
         for (; !q.eof(); q.next())
             result = q.field(0).asString();
         q.close();
-        tr.commit();
-    } catch (...) {
-        tr.commit();
-        throw;
-    }
+    });
     return result;
 }
 
@@ -441,7 +422,7 @@ std::string fnGetAccTotalName(const std::string& group, const std::string& colum
     try {
         return readAccTotalName(group, column);
     } catch (const std::exception& e) {
-        report(e, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。");
+        ReportDbFailure(e, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。");
     }
     return {};
 }
@@ -521,26 +502,21 @@ bool fnGetExistsOpeDefSisetu()
         return true;
     try {
         TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDAT);
-        try {
+        int rows = 0;
+        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
             fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
             q.sql().add("SELECT OD.OPCODE,OD.SCODE FROM OPDEFSISETU OD");
             q.sql().add("INNER JOIN OPLICENSE OL ON (OD.OPCODE=OL.OPCODE)");
             q.sql().add("WHERE OD.OPCODE=:OPCODE");
             q.paramByName("OPCODE").setInteger(SysDef.OpCode);
             q.open();
-            int rows = 0;
             for (; !q.eof(); q.next())
                 ++rows;
             q.close();
-            tr.commit();
-            return rows > 0;
-        } catch (...) {
-            tr.commit();
-            throw;
-        }
+        });
+        return rows > 0;
     } catch (const std::exception& e) {
-        report(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
+        ReportDbFailure(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
     }
     return false;
 }
@@ -551,8 +527,7 @@ void GetOpeDefSisetu(std::string& branchName)
     branchName.clear();
     try {
         TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDAT);
-        try {
+        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
             fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
             const bool medical = AccInf.DataKind == 1;
             if (IsAllDataKengen()) {
@@ -600,13 +575,9 @@ void GetOpeDefSisetu(std::string& branchName)
                 q.sql().add("WHERE SCODE='00'");
                 takeRows();
             }
-            tr.commit();
-        } catch (...) {
-            tr.commit();
-            throw;
-        }
+        });
     } catch (const std::exception& e) {
-        report(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
+        ReportDbFailure(e, kContext, "通常使用するデータ（本・支店）の取得に失敗しました。");
     }
 }
 
@@ -634,7 +605,7 @@ void fnGetDataBaseVer(std::string& version)
         TDM& d = dm(kContext);
         // Read inside the caller's transaction when there is one: committing
         // it here would end work that is not this operation's.
-        TOwnTransaction tr(d.IBTransactionDAT);
+        RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION WHERE REC=1");
         q.open();
@@ -645,10 +616,10 @@ void fnGetDataBaseVer(std::string& version)
             version = buf;
         }
         q.close();
-        tr.commit();
+        });
     } catch (const std::exception& e) {
         version = "0.0.0";
-        report(e, kContext, "データベースのバージョンの取得に失敗しました。");
+        ReportDbFailure(e, kContext, "データベースのバージョンの取得に失敗しました。");
     }
 }
 
@@ -659,8 +630,8 @@ void lookupSystemCode(const std::string& accountName, std::string& code, std::st
     code.clear();
     userCode.clear();
     TDM& d = dm("TDM.SetSystemCode");
-    TOwnTransaction tr(d.IBTransactionDAT);
-    try {
+    // A failure passes to SetSystemCode, which shows database errors.
+    RunDbOperation(d.IBTransactionDAT, DbPolicy("TDM.SetSystemCode").with(DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT A.KCODE,K.USERCODE FROM ACCDEF2 A");
         q.sql().add("INNER JOIN KAMOKUMST K ON (A.KCODE=K.KCODE)");
@@ -672,11 +643,7 @@ void lookupSystemCode(const std::string& accountName, std::string& code, std::st
             userCode = q.fieldByName("USERCODE").asString();
         }
         q.close();
-        tr.commit();
-    } catch (...) {
-        tr.rollback();
-        throw;
-    }
+    });
 }
 
 } // namespace
@@ -697,8 +664,8 @@ void GetKamokuUserCode(const std::string& code, std::string& userCode)
     if (TrimZenkaku(code).empty())
         return;
     TDM& d = dm("TDM.GetKamokuUserCode");
-    TOwnTransaction tr(d.IBTransactionDAT);
-    try {
+    RunDbOperation(d.IBTransactionDAT,
+                   DbPolicy("TDM.GetKamokuUserCode").with(DbFailure::Commit).with(DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
         q.sql().add("SELECT USERCODE FROM KAMOKUMST");
         q.sql().add("WHERE KCODE=:KCODE");
@@ -707,11 +674,7 @@ void GetKamokuUserCode(const std::string& code, std::string& userCode)
         if (!q.eof())
             userCode = q.fieldByName("USERCODE").asString();
         q.close();
-        tr.commit();
-    } catch (...) {
-        tr.commit();
-        throw;
-    }
+    });
 }
 
 void GetTusinID(int rec, int index)
@@ -724,7 +687,7 @@ void GetTusinID(int rec, int index)
     TDM& d = dm("TDM.GetTusinID");
     if (!d.fnExistence_Table("TUSIN_ID"))
         return;
-    TOwnTransaction tr(d.IBTransactionDAT);
+    RunDbOperation(d.IBTransactionDAT, DbPolicy("TDM.GetTusinID").with(DbReport::Raise), [&] {
     fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
     q.sql().add("SELECT REC,HOLDER,PASWORD FROM TUSIN_ID");
     q.sql().add("WHERE REC=:REC");
@@ -735,7 +698,7 @@ void GetTusinID(int rec, int index)
         AccInf.TusinPassword[i] = q.fieldByName("PASWORD").asString();
     }
     q.close();
-    tr.commit();
+    });
 }
 
 int GetCalcTaxMode(int taxMode, int)
@@ -845,3 +808,8 @@ int IsReadOnlyData()
 }
 
 } // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(core::openCompanyTables());
+} // namespace

@@ -30,35 +30,22 @@ void processMessages()
         QCoreApplication::processEvents();
 }
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(" \t\r\n") == std::string::npos;
-}
+using platform::text::isBlank;
 
 // Whether the count that prepare puts into q is above zero, read in an own
 // transaction; a database error is reported under context and answers false.
 template <class Prepare>
 bool countsAnyRow(fb::Transaction& transaction, fb::Query& q, Prepare prepare, const char* context, const char* message)
 {
-    TOwnTransaction tr(transaction);
-    try {
-        q.close();
-        q.sql().clear();
+    bool found = false;
+    RunDbOperation(transaction, DbPolicy(context, message), [&](TDbScope& op) {
+        op.fresh(q);
         prepare(q);
         q.open();
-        const bool found = q.field(0).asInteger() > 0;
+        found = q.field(0).asInteger() > 0;
         q.close();
-        tr.commit();
-        return found;
-    } catch (const EIBError& e) {
-        q.close();
-        tr.rollback();
-        IBErrorProc(e, context, message, true);
-        return false;
-    } catch (...) {
-        q.close();
-        throw;
-    }
+    });
+    return found;
 }
 
 std::string readWholeFile(const std::string& path)
@@ -175,35 +162,16 @@ template <class F>
 int countWith(fb::Transaction& t, const char* context, F&& f)
 {
     // Owned when not active on entry: a failure to start it is this
-    // operation's to report as well.
-    const bool started = !t.inTransaction();
-    try {
-        if (started)
-            t.startTransaction();
-        const int n = f();
-        if (started && t.inTransaction())
-            t.commit();
-        return n;
-    } catch (const EIBError& e) {
-        if (started) {
-            if (t.inTransaction()) {
-                try {
-                    t.commit();
-                } catch (...) {
-                }
-            }
-            IBErrorProc(e, context, "", true);
-        }
-        throw;
-    } catch (...) {
-        if (started && t.inTransaction()) {
-            try {
-                t.commit();
-            } catch (...) {
-            }
-        }
-        throw;
-    }
+    // operation's to report as well. Inside the caller's transaction the
+    // caller reports.
+    int n = 0;
+    RunDbOperation(t,
+                   DbPolicy(context)
+                       .with(DbFailure::Commit)
+                       .with(DbReport::ErrorBoxAndRaise)
+                       .insideCallers(DbReport::Raise),
+                   [&] { n = f(); });
+    return n;
 }
 
 int queryCount(fb::Query& q)
@@ -379,7 +347,7 @@ bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std
         if (databaseFile.find(DataFile) != std::string::npos) {
             if (ConnectMode != 0 && protocol == fb::Protocol::Local && host.empty())
                 host = kLocalHost;
-            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), 0))
+            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), core::TInUseMark::None))
                 result = false;
             else
                 ClearOpinf();
@@ -395,7 +363,8 @@ bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std
         service.detach();
     } catch (...) {
     }
-    fnAccDatDisConnected(databaseFile.empty() ? std::string() : platform::paths::folderOf(databaseFile), 0, 0);
+    fnAccDatDisConnected(databaseFile.empty() ? std::string() : platform::paths::folderOf(databaseFile),
+                         TDataFileUpdate::Keep, TDataListUpdate::Keep);
     return result;
 }
 
@@ -455,7 +424,7 @@ bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::strin
         }
         result = true;
         if (databaseFile.find(DataFile) != std::string::npos) {
-            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), 0))
+            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), core::TInUseMark::None))
                 result = false;
             else
                 ClearOpinf();
@@ -467,7 +436,7 @@ bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::strin
         ErrorMessageEx("データベースのリストアに失敗しました。", e.what());
         result = false;
     }
-    fnAccDatDisConnected(platform::paths::folderOf(databaseFile), 0, 0);
+    fnAccDatDisConnected(platform::paths::folderOf(databaseFile), core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return result;
 }
 
@@ -539,16 +508,13 @@ std::optional<bool> TDM::ServerFileAnswer(const std::string& operationIn, const 
     const std::string message = "サーバーへのファイル操作(" + op + ")に失敗しました。";
     bool connectedHere = false;
     if (!IBDatabaseDEF.connected()) {
-        if (!fnAccDefConnected(SysDef.HostName, 1))
+        if (!fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show))
             return std::nullopt;
         connectedHere = true;
     }
     std::optional<bool> result;
-    {
-        TOwnTransaction tr(IBTransactionDEF);
-        try {
-            IBSQLDEF.close();
-            IBSQLDEF.sql().clear();
+    if (!RunDbOperation(IBTransactionDEF, DbPolicy("TDM.ServerFileOperation", message), [&](TDbScope& scope) {
+            scope.fresh(IBSQLDEF);
             if (fileOp) {
                 IBSQLDEF.sql().add("SELECT WBOOL FROM FILEOPERATION(:MODE,:FILEPATH1,:FILEPATH2)");
                 IBSQLDEF.paramByName("FILEPATH2").setString(op == "FCOPY" ? path2 : std::string());
@@ -560,19 +526,8 @@ std::optional<bool> TDM::ServerFileAnswer(const std::string& operationIn, const 
             IBSQLDEF.execQuery();
             result = !IBSQLDEF.eof() && IBSQLDEF.fieldByName("WBOOL").asInteger() == 1;
             IBSQLDEF.close();
-            tr.commit();
-        } catch (const EIBError& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            IBErrorProc(e, "TDM.ServerFileOperation", message, true);
-            result.reset();
-        } catch (const std::exception& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            ErrorMessageEx(message, e.what());
-            result.reset();
-        }
-    }
+        }))
+        result.reset();
     if (connectedHere) {
         try {
             IBDatabaseDEF.disconnect();
@@ -589,35 +544,21 @@ std::string TDM::ServerLongToShortFileName(const std::string& path)
     static const char* kMessage = "サーバーからのファイル名の変換(LongToShort)に失敗しました。";
     bool connectedHere = false;
     if (!IBDatabaseDEF.connected()) {
-        if (!fnAccDefConnected(SysDef.HostName, 1))
+        if (!fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show))
             return {};
         connectedHere = true;
     }
     std::string result;
-    {
-        TOwnTransaction tr(IBTransactionDEF);
-        try {
-            IBSQLDEF.close();
-            IBSQLDEF.sql().clear();
+    if (!RunDbOperation(IBTransactionDEF, DbPolicy("TDM.ServerLongToShortFileName", kMessage), [&](TDbScope& op) {
+            op.fresh(IBSQLDEF);
             IBSQLDEF.sql().add("SELECT SHORTNAME FROM LONGTOSHORTFILENAME(:LONGNAME)");
             IBSQLDEF.paramByName("LONGNAME").setString(path);
             IBSQLDEF.execQuery();
             if (!IBSQLDEF.eof())
                 result = IBSQLDEF.fieldByName("SHORTNAME").asString();
             IBSQLDEF.close();
-            tr.commit();
-        } catch (const EIBError& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            IBErrorProc(e, "TDM.ServerLongToShortFileName", kMessage, true);
-            result.clear();
-        } catch (const std::exception& e) {
-            IBSQLDEF.close();
-            tr.rollback();
-            ErrorMessageEx(kMessage, e.what());
-            result.clear();
-        }
-    }
+        }))
+        result.clear();
     if (connectedHere) {
         try {
             IBDatabaseDEF.disconnect();
@@ -722,12 +663,11 @@ bool TDM::FCopy(const std::string& source, const std::string& target, std::uint8
 
 bool TDM::ClearOpinf()
 {
-    TOwnTransaction tr(IBTransactionDAT);
-    IBQACC1.close();
-    IBQACC1.sql().clear();
-    IBQACC1.sql().add("DELETE FROM OPINF");
-    IBQACC1.execSQL();
-    tr.commit();
+    RunDbOperation(IBTransactionDAT, DbPolicy("TDM.ClearOpinf").with(DbReport::Raise), [&](TDbScope& op) {
+        op.fresh(IBQACC1);
+        IBQACC1.sql().add("DELETE FROM OPINF");
+        IBQACC1.execSQL();
+    });
     return false;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Small pieces shared by the data module's settings and open-company
-// operations: the data module they run on, failure reporting by error kind,
-// and date conversion between columns and day counts.
+// operations: the data module they run on, running on one of its
+// transactions, and date conversion between columns and day counts.
 
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <functional>
 #include <stdexcept>
 #include <array>
 #include <string>
@@ -24,17 +25,23 @@ inline TDM& dm(const char* context)
     return *DM;
 }
 
-// Database errors go to IBErrorProc (log, explanation, lost connection),
-// everything else to the error box with its text as detail.
-inline void reportFailure(const std::exception& e, const char* context, const std::string& message)
+// Runs body on one transaction of the data module under policy; no data
+// module is a failure of the operation like any other.
+inline bool run(platform::firebird::Transaction TDM::*transaction, const DbPolicy& policy,
+                const std::function<void(TDM&, TDbScope&)>& body)
 {
-    if (const auto* ib = dynamic_cast<const platform::firebird::EIBError*>(&e))
-        IBErrorProc(*ib, context, message, false);
-    else
-        ErrorMessageEx(message, std::string(context) + "\r" + e.what());
+    if (DM == nullptr) {
+        try {
+            throw std::logic_error(policy.context + ": no data module");
+        } catch (const std::exception& e) {
+            return FailDbOperation(policy, e);
+        }
+    }
+    TDM& d = *DM;
+    return RunDbOperation(d.*transaction, policy, [&](TDbScope& scope) { body(d, scope); });
 }
 
-inline constexpr std::chrono::local_days kDayZero{std::chrono::year{1899} / 12 / 30};
+inline constexpr std::chrono::local_days kDayZero{TDateTimeDayZero.time_since_epoch()};
 
 // A DATE or TIMESTAMP column as a day count; 0 for NULL.
 inline TDateTime fieldDateTime(const platform::firebird::Field& f)

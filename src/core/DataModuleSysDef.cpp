@@ -1,4 +1,5 @@
 #include "core/DataModuleSysDef.h"
+#include "core/ProcessState.h"
 
 #include "core/DataModuleAccInfo.h"
 #include "core/DataModuleOpSupport.h"
@@ -18,7 +19,6 @@ namespace {
 
 namespace fb = platform::firebird;
 using opsupport::dm;
-using opsupport::reportFailure;
 using platform::text::upperAscii;
 
 TFontInstalledProc& fontInstalledProc()
@@ -418,12 +418,11 @@ TFontInstalledProc SetFontInstalledProc(TFontInstalledProc proc)
 
 bool fnGetSysDef()
 {
-    static const char* kContext = "TDM.fnGetSysDef";
-    try {
-        TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDEF);
-        try {
+    return opsupport::run(&TDM::IBTransactionDEF,
+                          DbPolicy("TDM.fnGetSysDef", "システム情報の取得に失敗しました。\rアプリケーションを終了します。"),
+                          [](TDM& d, TDbScope& op) {
             fb::Query& q = d.IBQSysDefGet;
+            op.closeOnFailure(q);
             auto openRow = [&] {
                 q.close();
                 q.sql().clear();
@@ -455,26 +454,15 @@ bool fnGetSysDef()
                 SysDef.GridFont.Style = SysDef.FontStyle;
                 SysDef.GridFont.CharSet = SysDef.FontCharSet;
             }
-            tr.commit();
-            return true;
-        } catch (...) {
-            d.IBQSysDefGet.close();
-            tr.rollback();
-            throw;
-        }
-    } catch (const std::exception& e) {
-        reportFailure(e, kContext, "システム情報の取得に失敗しました。\rアプリケーションを終了します。");
-    }
-    return false;
+    });
 }
 
 bool fnPutSysDef()
 {
-    static const char* kContext = "TDM.fnPutSysDef";
-    try {
-        TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDEF);
-        try {
+    const bool written = opsupport::run(
+        &TDM::IBTransactionDEF,
+        DbPolicy("TDM.fnPutSysDef", "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。"),
+        [](TDM& d, TDbScope&) {
             fb::Query& q = d.IBQSysDefPut;
             // Read-modify-write of the switch words: bits this program does
             // not know belong to other programs sharing the row.
@@ -510,15 +498,9 @@ bool fnPutSysDef()
             q.execSQL();
             if (q.rowsAffected() != 1)
                 throw std::runtime_error("SYSDEF: the operator's row does not exist");
-            tr.commit();
-        } catch (...) {
-            tr.rollback();
-            throw;
-        }
-    } catch (const std::exception& e) {
-        reportFailure(e, kContext, "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。");
+        });
+    if (!written)
         return false;
-    }
     writeOperatorSettings();
     return true;
 }
@@ -559,11 +541,10 @@ std::string SysRegValueToText(const std::string& type, const TRegValue& value, b
 
 TRegValue funcGetSysReg(const std::string& name, const std::string& type, const std::string& defaultText, int opCode)
 {
-    static const char* kContext = "TDM.funcGetSysReg";
     std::string text = defaultText;
-    try {
-        TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDEF);
+    const bool read = opsupport::run(&TDM::IBTransactionDEF,
+                                     DbPolicy("TDM.funcGetSysReg", "システム共通変数の取得に失敗しました。"),
+                                     [&](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT STEXT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE ");
         q.paramByName("OPCODE").setInteger(opCode);
@@ -582,11 +563,9 @@ TRegValue funcGetSysReg(const std::string& name, const std::string& type, const 
             q.paramByName("STEXT").setString(defaultText);
             q.execSQL();
         }
-        tr.commit();
-    } catch (const std::exception& e) {
-        reportFailure(e, kContext, "システム共通変数の取得に失敗しました。");
+    });
+    if (!read)
         text = defaultText;
-    }
     // An empty stored value reads as one blank.
     return SysRegTextToValue(type, text.empty() ? std::string(1, ' ') : text);
 }
@@ -598,10 +577,9 @@ TRegValue GetSysRegOp(const std::string& name, const std::string& type, const st
 
 bool funcPutSysReg(const std::string& name, const std::string& type, const TRegValue& value, int opCode)
 {
-    static const char* kContext = "TDM.funcPutSysReg";
-    try {
-        TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDEF);
+    return opsupport::run(&TDM::IBTransactionDEF,
+                          DbPolicy("TDM.funcPutSysReg", "システム共通変数の保存に失敗しました。"),
+                          [&](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT COUNT(OPCODE) AS RECCNT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE");
         q.paramByName("OPCODE").setInteger(opCode);
@@ -625,12 +603,7 @@ bool funcPutSysReg(const std::string& name, const std::string& type, const TRegV
         else
             q.paramByName("STEXT").setNull();
         q.execSQL();
-        tr.commit();
-        return true;
-    } catch (const std::exception& e) {
-        reportFailure(e, kContext, "システム共通変数の保存に失敗しました。");
-    }
-    return false;
+    });
 }
 
 bool PutSysRegOp(const std::string& name, const std::string& type, const TRegValue& value)
@@ -642,13 +615,13 @@ bool PutSysRegOp(const std::string& name, const std::string& type, const TRegVal
 
 bool GetSysIni(TSystemIniRec& rec)
 {
-    static const char* kContext = "TDM.GetSysIni";
     rec.RESERVE1 = rec.RESERVE2 = rec.RESERVE3 = rec.RESERVE4 = rec.RESERVE5 = 0;
     rec.SSTR.clear();
-    TDM& d = dm(kContext);
-    const bool callersTransaction = d.IBTransactionDEF.inTransaction();
-    try {
-        TOwnTransaction tr(d.IBTransactionDEF);
+    dm("TDM.GetSysIni");
+    return opsupport::run(&TDM::IBTransactionDEF,
+                          DbPolicy("TDM.GetSysIni", "システム情報の取得に失敗しました。\rアプリケーションを終了します。")
+                              .insideCallers(DbReport::Raise),
+                          [&](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR FROM SYSTEMINI");
         q.sql().add("WHERE REC=:REC");
@@ -663,23 +636,17 @@ bool GetSysIni(TSystemIniRec& rec)
             rec.SSTR = q.fieldByName("SSTR").asString();
         }
         q.close();
-        tr.commit();
-        return true;
-    } catch (const std::exception& e) {
-        if (callersTransaction)
-            throw;
-        reportFailure(e, kContext, "システム情報の取得に失敗しました。\rアプリケーションを終了します。");
-    }
-    return false;
+    });
 }
 
 bool SetSysIni(const TSystemIniRec& rec)
 {
-    static const char* kContext = "TDM.SetSysIni";
-    TDM& d = dm(kContext);
-    const bool callersTransaction = d.IBTransactionDEF.inTransaction();
-    try {
-        TOwnTransaction tr(d.IBTransactionDEF);
+    dm("TDM.SetSysIni");
+    return opsupport::run(
+        &TDM::IBTransactionDEF,
+        DbPolicy("TDM.SetSysIni", "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。")
+            .insideCallers(DbReport::Raise),
+        [&](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT COUNT(REC) AS RECCNT FROM SYSTEMINI");
         q.sql().add("WHERE REC=:REC");
@@ -704,24 +671,15 @@ bool SetSysIni(const TSystemIniRec& rec)
         q.paramByName("RESERVE5").setInteger(rec.RESERVE5);
         q.paramByName("SSTR").setString(rec.SSTR);
         q.execSQL();
-        tr.commit();
-        return true;
-    } catch (const std::exception& e) {
-        if (callersTransaction)
-            throw;
-        reportFailure(e, kContext, "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。");
-    }
-    return false;
+    });
 }
 
 // --- logged-on list, menu control, eras, versions -----------------------------
 
 void DeleteLogonInfo()
 {
-    static const char* kContext = "TDM.DeleteLogonInfo";
-    try {
-        TDM& d = dm(kContext);
-        TOwnTransaction tr(d.IBTransactionDEF);
+    opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.DeleteLogonInfo", "ログイン情報の削除に失敗しました。"),
+                   [](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("DELETE FROM LOGONUSERLIST WHERE OPCODE=:OPCODE");
         int code = SysDef.OpCode;
@@ -731,20 +689,19 @@ void DeleteLogonInfo()
             code = SysDef.GroupID * 10000 + 2;
         q.paramByName("OPCODE").setInteger(code);
         q.execSQL();
-        tr.commit();
-    } catch (const std::exception& e) {
-        reportFailure(e, kContext, "ログイン情報の削除に失敗しました。");
-    }
+    });
 }
 
 bool SetJobControl(const std::string& procId, const std::string& procOption)
 {
-    static const char* kContext = "TDM.SetJobControl";
-    TDM& d = dm(kContext);
-    const bool callersTransaction = d.IBTransactionDEF.inTransaction();
-    fb::Query& q = d.IBSQLDEF;
-    try {
-        TOwnTransaction tr(d.IBTransactionDEF);
+    dm("TDM.SetJobControl");
+    bool allowed = false;
+    // Only reads: inside the caller's transaction a failure just answers no.
+    if (!opsupport::run(&TDM::IBTransactionDEF,
+                   DbPolicy("TDM.SetJobControl", "メニュー制御情報の取得に失敗しました。").insideCallers(DbReport::Quiet),
+                   [&](TDM& d, TDbScope& op) {
+        fb::Query& q = d.IBSQLDEF;
+        op.closeOnFailure(q);
         const auto level = static_cast<std::int16_t>(AccInf.DataKind * 1000 + SysDef.JobLevel);
         q.close();
         q.sql().clear();
@@ -754,7 +711,7 @@ bool SetJobControl(const std::string& procId, const std::string& procOption)
         q.open();
         const int rows = q.eof() ? 0 : q.fieldByName("REC_CNT").asInteger();
         q.close();
-        bool allowed = true;
+        allowed = true;
         if (rows > 0) {
             q.sql().clear();
             q.sql().add("SELECT PROC_ID,PROC_OPTION FROM JOBCONTROL2");
@@ -770,23 +727,15 @@ bool SetJobControl(const std::string& procId, const std::string& procOption)
             allowed = !q.eof();
             q.close();
         }
-        tr.commit();
-        return allowed;
-    } catch (const std::exception& e) {
-        q.close();
-        // Only read: a transaction started here ends when tr goes.
-        if (!callersTransaction)
-            reportFailure(e, kContext, "メニュー制御情報の取得に失敗しました。");
-    }
-    return false;
+    }))
+        allowed = false;
+    return allowed;
 }
 
 void LoadGengoTable()
 {
     GengoTable.clear();
-    try {
-        TDM& d = dm("TDM.LoadGengoTable");
-        TOwnTransaction tr(d.IBTransactionDEF);
+    opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.LoadGengoTable").with(DbReport::Quiet), [](TDM& d, TDbScope&) {
         try {
             fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
             q.sql().add("SELECT COUNT(*) AS RECCNT FROM GENGO");
@@ -810,43 +759,32 @@ void LoadGengoTable()
             // A partly read table is no table: the built-in eras take over.
             GengoTable.clear();
         }
-        tr.commit();
-    } catch (const std::exception&) {
-    }
+    });
     if (GengoTable.empty())
         InitGengoTable();
 }
 
 void GetProgramVersion()
 {
-    try {
-        TDM& d = dm("TDM.GetProgramVersion");
-        TOwnTransaction tr(d.IBTransactionDEF);
+    int major = 0, minor1 = 0, minor2 = 0;
+    if (!opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.GetProgramVersion").with(DbReport::Quiet),
+                   [&](TDM& d, TDbScope& op) {
         fb::Query& q = d.IBSQLDEF;
-        q.close();
-        q.sql().clear();
+        op.fresh(q);
         q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM VERSION");
         q.sql().add("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC");
         q.open();
-        int major = 0, minor1 = 0, minor2 = 0;
         if (!q.eof()) {
             major = q.fieldByName("MAJOR").asInteger();
             minor1 = q.fieldByName("MINOR1").asInteger();
             minor2 = q.fieldByName("MINOR2").asInteger();
         }
         q.close();
-        tr.commit();
-        SysDef.SysVerMajor = major;
-        SysDef.SysVerMinor1 = minor1;
-        SysDef.SysVerMinor2 = minor2;
-        return;
-    } catch (const std::exception&) {
-        if (DM != nullptr)
-            DM->IBSQLDEF.close();
-    }
-    SysDef.SysVerMajor = 0;
-    SysDef.SysVerMinor1 = 0;
-    SysDef.SysVerMinor2 = 0;
+    }))
+        major = minor1 = minor2 = 0;
+    SysDef.SysVerMajor = major;
+    SysDef.SysVerMinor1 = minor1;
+    SysDef.SysVerMinor2 = minor2;
 }
 
 void GetDataListRec(const std::string& path, int& recNo, int& childNo)
@@ -862,9 +800,7 @@ void GetDataListRec(const std::string& path, int& recNo, int& childNo)
         childNo = TRegValue::text(second).asInteger();
         return;
     }
-    try {
-        TDM& d = dm("TDM.GetDataListRec");
-        TOwnTransaction tr(d.IBTransactionDEF);
+    opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.GetDataListRec").with(DbReport::Quiet), [&](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         // Paths are POSIX paths here and compare exactly.
         q.sql().add("SELECT REC FROM DATALIST");
@@ -875,9 +811,7 @@ void GetDataListRec(const std::string& path, int& recNo, int& childNo)
         for (; !q.eof(); q.next())
             recNo = q.fieldByName("REC").asInteger();
         q.close();
-        tr.commit();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 // --- STYLECOLOR ---------------------------------------------------------------
@@ -923,9 +857,8 @@ void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, con
 void GetStyleColorStr(int opCode, const std::string& styleName, std::string& text)
 {
     text.clear();
-    try {
-        TDM& d = dm("TDM.GetStyleColorStr");
-        TOwnTransaction tr(d.IBTransactionDEF);
+    const bool read = opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.GetStyleColorStr").with(DbReport::Quiet),
+                                     [&](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT SSTR FROM STYLECOLOR");
         q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
@@ -935,22 +868,57 @@ void GetStyleColorStr(int opCode, const std::string& styleName, std::string& tex
         for (; !q.eof(); q.next())
             text = q.fieldByName("SSTR").asString();
         q.close();
-        tr.commit();
-    } catch (const std::exception&) {
+    });
+    if (!read)
         text.clear();
-    }
 }
 
 void PutStyleColorStr(int opCode, const std::string& styleName, const std::string& text)
 {
-    try {
-        TDM& d = dm("TDM.PutStyleColorStr");
-        TOwnTransaction tr(d.IBTransactionDEF);
+    opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.PutStyleColorStr").with(DbReport::Quiet),
+                   [&](TDM& d, TDbScope&) {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         opsupport::writeStyleColor(q, opCode, styleName, text);
-        tr.commit();
-    } catch (const std::exception&) {
-    }
+    });
+}
+
+bool ReadStyleColorRow(int opCode, const std::string& styleName, TStyleColorRow& row)
+{
+    row = TStyleColorRow{};
+    return opsupport::run(&TDM::IBTransactionDEF,
+                          DbPolicy("TPrintDlgBox.GetStyleColorRec", "ユーザー別帳票色情報の取得に失敗しました。"),
+                          [&](TDM& d, TDbScope&) {
+        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+        q.sql().add("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,NETCOLOR2,SSTR FROM STYLECOLOR");
+        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
+        q.paramByName("OPCODE").setInteger(opCode);
+        q.paramByName("STYLENAME").setString(styleName);
+        for (q.open(); !q.eof(); q.next()) {
+            row.Found = true;
+            row.LineColor1 = q.fieldByName("LINECOLOR1").asInteger();
+            row.LineColor2 = q.fieldByName("LINECOLOR2").asInteger();
+            row.NetColor1 = q.fieldByName("NETCOLOR1").asInteger();
+            row.NetColor2 = q.fieldByName("NETCOLOR2").asInteger();
+            row.Text = q.fieldByName("SSTR").asString();
+        }
+        q.close();
+    });
+}
+
+bool WriteStyleColorRow(int opCode, const std::string& styleName, const std::string& text,
+                        const opsupport::StyleColours& colours)
+{
+    return opsupport::run(&TDM::IBTransactionDEF,
+                          DbPolicy("TPrintDlgBox.PutStyleColorRec", "ユーザー別帳票色情報の更新に失敗しました。"),
+                          [&](TDM& d, TDbScope&) {
+        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+        opsupport::writeStyleColor(q, opCode, styleName, text, colours);
+    });
 }
 
 } // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(core::fontInstalledProc());
+} // namespace

@@ -15,6 +15,7 @@
 #include "core/uAccRecord.h"
 
 #include <functional>
+#include <array>
 #include <string>
 
 namespace core {
@@ -74,6 +75,20 @@ void GetDataListRec(const std::string& dataPath, int& recNo, int& childNo);
 // STYLECOLOR texts; errors are swallowed (empty text, nothing written).
 void GetStyleColorStr(int opCode, const std::string& styleName, std::string& text);
 void PutStyleColorStr(int opCode, const std::string& styleName, const std::string& text);
+
+// A STYLECOLOR row with its colours (-1 follows the operator's default).
+struct TStyleColorRow {
+    bool Found = false;
+    int LineColor1 = -1;
+    int LineColor2 = -1;
+    int NetColor1 = -1;
+    int NetColor2 = -1;
+    std::string Text;
+};
+// Read and written with their failures reported (false then).
+bool ReadStyleColorRow(int opCode, const std::string& styleName, TStyleColorRow& row);
+bool WriteStyleColorRow(int opCode, const std::string& styleName, const std::string& text,
+                        const std::array<int, 7>& colours);
 
 // Whether a font family is installed on the screen; the screen layer
 // installs it. Without one GridFont keeps its value.

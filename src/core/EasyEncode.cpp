@@ -1,4 +1,5 @@
 #include "core/EasyEncode.h"
+#include "platform/plain_text.h"
 
 #include "platform/codec.h"
 #include "platform/text_protect.h"
@@ -42,10 +43,7 @@ std::string shiftText(const std::string& in, const std::string& keyIn, int sign,
     return out;
 }
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(" \t\r\n") == std::string::npos;
-}
+using platform::text::isBlank;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "core/IBErrorProc.h"
+#include "core/ProcessState.h"
 
 #include "core/MessageService.h"
 #include "core/uAccRecord.h"
@@ -247,3 +248,8 @@ void IBErrorReport(const EIBError& error, const std::string& title, bool omitMes
 }
 
 } // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(core::terminateProc(), core::databaseNameProc());
+} // namespace

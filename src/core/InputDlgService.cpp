@@ -1,4 +1,5 @@
 #include "core/InputDlgService.h"
+#include "core/ProcessState.h"
 
 #include "core/MessageService.h"
 #include "core/TextRoutines.h"
@@ -52,3 +53,8 @@ bool AskPasswordThreeTimes(TInputDlgRequest& request, const std::string& passwor
     }
     return false;
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(handler());
+} // namespace

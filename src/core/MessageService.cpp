@@ -1,4 +1,5 @@
 #include "core/MessageService.h"
+#include "core/ProcessState.h"
 
 #include <iostream>
 #include <mutex>
@@ -111,3 +112,8 @@ std::string messageAsText(const TMessage2InfoRec& rec) {
 }
 
 }  // namespace core
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(currentHandler);
+} // namespace

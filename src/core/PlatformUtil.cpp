@@ -1,4 +1,5 @@
 #include "core/PlatformUtil.h"
+#include "core/ProcessState.h"
 
 #include <algorithm>
 #include <chrono>
@@ -647,3 +648,8 @@ void ReadRegValue(platform::RegRoot root, const std::string& keyPath, const std:
         // An unreadable store reads as a missing value, as an unopenable key did.
     }
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(dialogHooks(), metricsHooks());
+} // namespace

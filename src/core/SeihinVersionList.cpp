@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <stdexcept>
 
-using core::TOwnTransaction;
 namespace fb = platform::firebird;
 using platform::text::toIntOr;
 using platform::text::joinLines;
@@ -224,9 +223,13 @@ void TUserList::Execute()
         return;
     }
     auto& q = *sysQuery_;
-    std::unique_ptr<TOwnTransaction> tr;
-    try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
+    // The error is swallowed, so it is reported in every case; the read
+    // commits what it started.
+    core::RunDbOperation(*q.transaction(),
+                         core::DbPolicy("TUserList.Execute", "ユーザーリストの取得に失敗しました。")
+                             .with(core::DbFailure::Commit),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(q);
         const char* kJoin = "INNER JOIN LEVELNAME L ON (O.JOBLEVEL=L.LEVELNO)";
         const char* kWhere = "WHERE (O.GROUPID=:GROUPID) AND (O.OPCODE>=10)";
 
@@ -303,18 +306,7 @@ void TUserList::Execute()
             }
             q.close();
         }
-        tr->commit();
-    } catch (const std::exception& e) {
-        q.close();
-        // The error is swallowed, so it is reported in every case.
-        core::opsupport::reportFailure(e, "TUserList.Execute", "ユーザーリストの取得に失敗しました。");
-        if (tr && tr->started()) {
-            try {
-                tr->commit();
-            } catch (const std::exception&) {
-            }
-        }
-    }
+    });
     Count = static_cast<int>(Items.size());
 }
 
@@ -364,11 +356,14 @@ void TLoginUserListOnDef::Execute(std::int32_t groupCode, std::int32_t opCode, b
     if (!query_)
         throw std::logic_error("TLoginUserListOnDef.Execute: no data module");
     auto& q = *query_;
-    std::unique_ptr<TOwnTransaction> tr;
     try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
-        q.close();
-        q.sql().clear();
+        core::RunDbOperation(*q.transaction(),
+                             core::DbPolicy("TLoginUserListOnDef.Execute", "ログインユーザーリストの取得に失敗しました。")
+                                 .with(core::DbFailure::Commit)
+                                 .with(core::DbReport::ErrorBoxAndRaise)
+                                 .insideCallers(core::DbReport::Raise),
+                             [&](core::TDbScope& op) {
+        op.fresh(q);
         q.sql().add("SELECT L.OPERATORCODE,L.PCNAME,O.OPNAME FROM LOGONUSERLIST L");
         q.sql().add("INNER JOIN OPERATOR O ON(L.GROUPID=O.GROUPID AND L.OPERATORCODE=O.OPCODE)");
         q.sql().add("WHERE L.GROUPID=:GROUPID");
@@ -390,18 +385,10 @@ void TLoginUserListOnDef::Execute(std::int32_t groupCode, std::int32_t opCode, b
             q.next();
         }
         q.close();
+        });
         Count = static_cast<int>(Items.size());
-        tr->commit();
-    } catch (const std::exception& e) {
-        q.close();
+    } catch (const std::exception&) {
         Count = static_cast<int>(Items.size());
-        if (tr && tr->started()) {
-            core::opsupport::reportFailure(e, "TLoginUserListOnDef.Execute", "ログインユーザーリストの取得に失敗しました。");
-            try {
-                tr->commit();
-            } catch (const std::exception&) {
-            }
-        }
         throw;
     }
 }

@@ -16,7 +16,6 @@
 #include <sstream>
 #include <stdexcept>
 
-using core::TOwnTransaction;
 namespace fb = platform::firebird;
 using platform::text::joinLines;
 using platform::text::splitLines;
@@ -29,17 +28,6 @@ std::unique_ptr<fb::Query> sysQuery()
     if (core::DM == nullptr)
         return nullptr;
     return std::make_unique<fb::Query>(&core::DM->IBDatabaseDEF, &core::DM->IBTransactionDEF);
-}
-
-void finishAfterError(TOwnTransaction& tr, bool commit)
-{
-    try {
-        if (commit)
-            tr.commit();
-        else
-            tr.rollback();
-    } catch (const std::exception&) {
-    }
 }
 
 } // namespace
@@ -129,11 +117,12 @@ bool TCodeTaikeiIO::UpDateRecored(const TCodeTaikeiRec2& rec)
     if (rec.Name.empty() || rec.DataKind == 0 || rec.CodeKind == 0 || !query_)
         return false;
     auto& q = *query_;
-    std::unique_ptr<TOwnTransaction> tr;
-    try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
-        q.close();
-        q.sql().clear();
+    // Inside a caller's transaction the caller hears of it through false.
+    return core::RunDbOperation(*q.transaction(),
+                                core::DbPolicy("TCodeTaikeiIO.UpDateRecored", "コード体系の更新に失敗しました。")
+                                    .insideCallers(core::DbReport::Quiet),
+                                [&](core::TDbScope& op) {
+        op.fresh(q);
         q.sql().add("UPDATE USERCODE SET NAME=:NAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,");
         q.sql().add("INIDAT1=:INIDAT1,INIDAT2=:INIDAT2,INIDAT3=:INIDAT3,INIDAT4=:INIDAT4,INIDAT5=:INIDAT5,"
                     "INIDAT6=:INIDAT6,INIDAT7=:INIDAT7,INIDAT8=:INIDAT8");
@@ -148,16 +137,7 @@ bool TCodeTaikeiIO::UpDateRecored(const TCodeTaikeiRec2& rec)
         // An update that met no row stored nothing: never report it as stored.
         if (q.rowsAffected() < 1)
             throw std::runtime_error("USERCODE RECNO=" + std::to_string(rec.RecNo) + " がありません。");
-        tr->commit();
-        return true;
-    } catch (const std::exception& e) {
-        q.close();
-        if (tr && tr->started())
-            core::opsupport::reportFailure(e, "TCodeTaikeiIO.UpDateRecored", "コード体系の更新に失敗しました。");
-        if (tr)
-            finishAfterError(*tr, false);
-        return false;
-    }
+    });
 }
 
 void TCodeTaikeiIO::KubunSyufuku()
@@ -165,9 +145,11 @@ void TCodeTaikeiIO::KubunSyufuku()
     if (!query_ || !core::DM->IBDatabaseDEF.connected())
         return;
     auto& q = *query_;
-    std::unique_ptr<TOwnTransaction> tr;
-    try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
+    core::RunDbOperation(*q.transaction(),
+                         core::DbPolicy("TCodeTaikeiIO.KubunSyufuku", "コード体系の区分修復に失敗しました。")
+                             .insideCallers(core::DbReport::Quiet),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(q);
         struct Fix {
             int rec, dataKind, codeKind;
         };
@@ -199,14 +181,7 @@ void TCodeTaikeiIO::KubunSyufuku()
             q.paramByName("RECNO").setInteger(f.rec);
             q.execSQL();
         }
-        tr->commit();
-    } catch (const std::exception& e) {
-        q.close();
-        if (tr && tr->started())
-            core::opsupport::reportFailure(e, "TCodeTaikeiIO.KubunSyufuku", "コード体系の区分修復に失敗しました。");
-        if (tr)
-            finishAfterError(*tr, false);
-    }
+    });
 }
 
 // --- TSitenList ---------------------------------------------------------------------
@@ -366,22 +341,24 @@ void TSitenList::Execute(std::int32_t opCodeIn)
     const std::int32_t opCode = core::IsAllDataKengen() ? -1 : opCodeIn;
     OpCode = opCode;
     auto& q = *query_;
-    std::unique_ptr<TOwnTransaction> tr;
     try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
-        if (AccInf.DataKind == 1)
-            executeMedical(q, opCode);
-        else
-            executeGeneral(q, opCode);
+        // A read: what it started is committed also after a failure, which
+        // is shown (unless inside a caller's transaction) and raised.
+        core::RunDbOperation(*q.transaction(),
+                             core::DbPolicy("TSitenList.Execute", "支店リストの取得に失敗しました。")
+                                 .with(core::DbFailure::Commit)
+                                 .with(core::DbReport::ErrorBoxAndRaise)
+                                 .insideCallers(core::DbReport::Raise),
+                             [&](core::TDbScope& op) {
+            op.closeOnFailure(q);
+            if (AccInf.DataKind == 1)
+                executeMedical(q, opCode);
+            else
+                executeGeneral(q, opCode);
+        });
         Count = static_cast<int>(Items.size());
-        tr->commit();
-    } catch (const std::exception& e) {
-        q.close();
+    } catch (const std::exception&) {
         Count = static_cast<int>(Items.size());
-        if (tr && tr->started()) {
-            core::opsupport::reportFailure(e, "TSitenList.Execute", "支店リストの取得に失敗しました。");
-            finishAfterError(*tr, true);
-        }
         throw;
     }
 }
@@ -536,11 +513,10 @@ void TGamenKeyValue::FukugenValue(const std::string& name, std::string& value)
         return;
     SetKeyName(name);
     auto& q = *query_;
-    std::unique_ptr<TOwnTransaction> tr;
-    try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
-        q.close();
-        q.sql().clear();
+    // Reported also inside a caller's transaction: the value is lost.
+    core::RunDbOperation(*q.transaction(), core::DbPolicy("TGamenValue.FukugenValue", "前回の画面値の取得に失敗しました。"),
+                         [&](core::TDbScope& op) {
+        op.fresh(q);
         q.sql().add("SELECT SSTR FROM STYLECOLOR");
         q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
         q.paramByName("OPCODE").setInteger(OpCode);
@@ -551,14 +527,7 @@ void TGamenKeyValue::FukugenValue(const std::string& name, std::string& value)
             value = Value;
         }
         q.close();
-        tr->commit();
-    } catch (const std::exception& e) {
-        q.close();
-        // Reported also inside a caller's transaction: the value is lost.
-        core::opsupport::reportFailure(e, "TGamenValue.FukugenValue", "前回の画面値の取得に失敗しました。");
-        if (tr)
-            finishAfterError(*tr, false);
-    }
+    });
 }
 
 void TGamenKeyValue::HozonValue(const std::string& name, const std::string& valueIn)
@@ -571,16 +540,10 @@ void TGamenKeyValue::HozonValue(const std::string& name, const std::string& valu
         value = TrimZenkaku(FixLeftStr(value, 1024));
     Value = value;
     auto& q = *query_;
-    std::unique_ptr<TOwnTransaction> tr;
-    try {
-        tr = std::make_unique<TOwnTransaction>(*q.transaction());
+    // Reported also inside a caller's transaction: nothing was saved.
+    core::RunDbOperation(*q.transaction(), core::DbPolicy("TGamenValue.HozonValue", "画面値の保存に失敗しました。"),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(q);
         core::opsupport::writeStyleColor(q, OpCode, StyleName, value);
-        tr->commit();
-    } catch (const std::exception& e) {
-        q.close();
-        // Reported also inside a caller's transaction: nothing was saved.
-        core::opsupport::reportFailure(e, "TGamenValue.HozonValue", "画面値の保存に失敗しました。");
-        if (tr)
-            finishAfterError(*tr, false);
-    }
+    });
 }

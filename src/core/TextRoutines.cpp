@@ -41,7 +41,7 @@ bool isTrimmed(char32_t c)
 
 bool IsSJISLeadByte(unsigned char b)
 {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    return platform::codec::isSjisLeadByte(b);
 }
 
 bool IsSJISTrailByte(unsigned char b)

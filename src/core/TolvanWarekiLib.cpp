@@ -1,4 +1,5 @@
 #include "core/TolvanWarekiLib.h"
+#include "core/ProcessState.h"
 
 #include "core/DateTimeUtil.h"
 
@@ -55,3 +56,8 @@ TWarekiRec DateToWareki(TDateTime d)
     DateToWareki(d, rec);
     return rec;
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(GengoTable);
+} // namespace

@@ -1,4 +1,5 @@
 #include "core/uAccRecord.h"
+#include "core/ProcessState.h"
 
 TSystemDef SysDef;
 TACCINF AccInf;
@@ -95,3 +96,8 @@ void ResetProcessState()
     ThemeTotalColor = 0x8EC7FF;
     ThemeActiveColor = 0x246BFF;
 }
+
+namespace {
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(SysDef, AccInf, AppKind, ConnectMode, DistKind, ReadOnlyData, ConnectionLost, DataVerText, RemoteKind, OnHostMenu, OnExecProc, OnDataDamage, AppName, HomeDir, EBookDirName, ShareDir, ServerDir, ServerTempDir, DataDefFile, DataFile, DataBackupFile, DataIniFile, CashBookDir, LocalBackupFile, ThemeColHeaderColor, ThemeColHeaderGradColor1, ThemeColHeaderGradColor2, ThemeClientColor, ThemeClientColor1, ThemeClientColor2, ThemeTotalColor, ThemeActiveColor);
+} // namespace

@@ -9,6 +9,7 @@
 // the boundaries).
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -53,6 +54,8 @@ inline void AddAmount(Currency& sum, int sign, Currency amount)
 
 // Date-time as a day count: day 0 = 1899-12-30, the fraction is the time of day.
 using TDateTime = double;
+// Day 0 of TDateTime, the one place the date is written.
+inline constexpr std::chrono::sys_days TDateTimeDayZero{std::chrono::year{1899} / 12 / 30};
 
 // A font as the screens hand it around; core has no screen types.
 struct TFontSpec {

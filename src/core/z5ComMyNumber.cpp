@@ -74,7 +74,7 @@ public:
                                         + "\r別のデータが開かれているため、このデータを処理できません。");
             return;
         }
-        if (!DM->fnAccDatConnected(host, folder_, 0))
+        if (!DM->fnAccDatConnected(host, folder_, core::TInUseMark::None))
             return;
         ok_ = true;
         connectedHere_ = true;
@@ -82,7 +82,7 @@ public:
     ~TCallConnection()
     {
         if (connectedHere_ && DM != nullptr)
-            DM->fnAccDatDisConnected(folder_, 0, 0);
+            DM->fnAccDatDisConnected(folder_, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     }
     TCallConnection(const TCallConnection&) = delete;
     TCallConnection& operator=(const TCallConnection&) = delete;
@@ -163,8 +163,9 @@ bool TMyNumberIO::ReadLog(int order)
     if (DM == nullptr)
         return false;
     auto q = companyQuery();
-    try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+    return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.ReadLog", "管理ログリストの取得に失敗しました。"),
+                          [&](TDbScope& op) {
+        op.closeOnFailure(*q);
         ShopName = readShopName(*q);
         q->sql().clear();
         q->sql().add("SELECT COUNT(FSERIAL) AS RECCNT FROM MYNUMBER_LOG");
@@ -193,13 +194,7 @@ bool TMyNumberIO::ReadLog(int order)
             q->close();
             LogCount = static_cast<int>(LogList.size());
         }
-        tr.commit();
-        return true;
-    } catch (const std::exception& e) {
-        q->close();
-        ErrorMessageEx("管理ログリストの取得に失敗しました。", e.what());
-        return false;
-    }
+    });
 }
 
 bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
@@ -217,7 +212,10 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
         }
         previous = rec.FHIZUKE;
         try {
-            TOwnTransaction tr(DM->IBTransactionDAT);
+            // A colliding stamp is retried here; the last failure is reported below.
+            return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.AddLog").with(DbReport::Raise),
+                                  [&](TDbScope& op) {
+            op.closeOnFailure(*q);
             q->close();
             q->sql().clear();
             q->sql().add("INSERT INTO MYNUMBER_LOG(FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT)");
@@ -231,10 +229,8 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
             q->paramByName("FPROCNAME").setString(rec.FPROCNAME);
             q->paramByName("FCOMMENT").setString(rec.FCOMMENT);
             q->execSQL();
-            tr.commit();
-            return true;
+            });
         } catch (const fb::EIBError& e) {
-            q->close();
             if (e.iscErrorCode() == kDuplicateKey && attempt < 4) {
                 rec.FHIZUKE = 0;
                 continue;
@@ -243,7 +239,6 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
             IBErrorProc(e, "TMyNumberIO.AddLog", "管理ログリストの追加に失敗しました。", false);
             return false;
         } catch (const std::exception& e) {
-            q->close();
             ErrorMessageEx("管理ログリストの追加に失敗しました。", e.what());
             return false;
         }
@@ -256,21 +251,15 @@ bool TMyNumberIO::DeleteLog(const TMyNumberLogRec& rec)
     if (DM == nullptr)
         return false;
     auto q = companyQuery();
-    try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+    return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.DeleteLog", "管理ログリストの削除に失敗しました。"),
+                          [&] {
         q->sql().add("DELETE FROM MYNUMBER_LOG");
         q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE)");
         q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
         q->paramByName("FSERIAL").setString(rec.FSERIAL);
         q->paramByName("FOPCODE").setString(rec.FOPCODE.empty() ? std::string("0") : rec.FOPCODE);
         q->execSQL();
-        tr.commit();
-        return true;
-    } catch (const std::exception& e) {
-        q->close();
-        ErrorMessageEx("管理ログリストの削除に失敗しました。", e.what());
-        return false;
-    }
+    });
 }
 
 bool TMyNumberIO::ReadLogFrom(const std::string& host, const std::string& databasePath)
@@ -295,12 +284,12 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
     auto q = companyQuery();
     try {
         std::vector<TMyNumberLogRec> missing;
-        {
-            TOwnTransaction tr(DM->IBTransactionDAT);
-            if (readShopName(*q) != ShopName) {
-                tr.commit();
-                return false;
-            }
+        bool sameShop = false;
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.MergeLog").with(DbReport::Raise), [&](TDbScope& op) {
+            op.closeOnFailure(*q);
+            sameShop = readShopName(*q) == ShopName;
+            if (!sameShop)
+                return;
             for (const auto& r : LogList) {
                 q->sql().clear();
                 q->sql().add("SELECT COUNT(FHIZUKE) AS RECCNT FROM MYNUMBER_LOG");
@@ -315,14 +304,14 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
                 if (n == 0)
                     missing.push_back(r);
             }
-            tr.commit();
-        }
+        });
+        if (!sameShop)
+            return false;
         bool ok = true;
         for (auto& r : missing)
             ok = AddLog(r) && ok;
         return ok;
     } catch (const std::exception& e) {
-        q->close();
         ErrorMessageEx("管理ログリストのマージに失敗しました。", e.what());
         return false;
     }
@@ -341,7 +330,8 @@ bool TMyNumberIO::ReadSetting(const std::string& host, const std::string& databa
     if (!c.ok())
         return false;
     try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+        bool cleared = false;
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.ReadSetting").with(DbReport::Raise), [&] {
         UseKbn = funcGetAccReg(kBasic, "＃USE", "整数", "0").asInteger();
         KeyStored = TrimZenkaku(funcGetAccReg(kBasic, "＃KEY", "文字", "").asString());
         ValueStored = TrimZenkaku(funcGetAccReg(kBasic, "＃VALUE", "文字", "").asString());
@@ -360,12 +350,13 @@ bool TMyNumberIO::ReadSetting(const std::string& host, const std::string& databa
             funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(0));
             DeleteAccReg(kBasic, "＃KEY");
             DeleteAccReg(kBasic, "＃VALUE");
-            tr.commit();
+            cleared = true;
+        }
+        });
+        if (cleared) {
             MakeLogRec(LogRec, 3, procName.empty() ? std::string("アプリケーション") : procName);
             AddLog(LogRec);
-            return true;
         }
-        tr.commit();
         return true;
     } catch (const std::exception& e) {
         ErrorMessageEx(kMessage, e.what());
@@ -393,7 +384,7 @@ bool TMyNumberIO::WriteSetting(const std::string& host, const std::string& datab
         }
     };
     try {
-        TOwnTransaction tr(DM->IBTransactionDAT);
+        RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.WriteSetting").with(DbReport::Raise), [&] {
         funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(UseKbn));
         const std::string key = encode(KeyText, KeyStored, 8);
         const std::string value = encode(ValueText, ValueStored, static_cast<int>(ValueText.size()));
@@ -401,7 +392,7 @@ bool TMyNumberIO::WriteSetting(const std::string& host, const std::string& datab
             funcPutAccReg(kBasic, "＃KEY", "文字", TRegValue::text(key));
         if (!value.empty())
             funcPutAccReg(kBasic, "＃VALUE", "文字", TRegValue::text(value));
-        tr.commit();
+        });
     } catch (const std::exception& e) {
         ErrorMessageEx(kMessage, e.what());
         return false;

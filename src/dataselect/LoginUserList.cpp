@@ -1,4 +1,5 @@
 #include "dataselect/LoginUserList.h"
+#include "core/DbOperation.h"
 
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
@@ -18,20 +19,12 @@ bool fnDBConect_OP(std::vector<TLoginUserR>& entries)
     entries.clear();
     // The transaction started here is committed after success and failure
     // alike: the load only reads.
-    const bool started = !dm.IBTransactionDEF.inTransaction();
-    if (started)
-        dm.IBTransactionDEF.startTransaction();
-    auto finish = [&] {
-        if (started && dm.IBTransactionDEF.inTransaction())
-            dm.IBTransactionDEF.commit();
-    };
-    auto finishQuietly = [&]() noexcept {
-        try {
-            finish();
-        } catch (...) {
-        }
-    };
     try {
+        core::RunDbOperation(dm.IBTransactionDEF,
+                             core::DbPolicy("TfmWebMenuL.fnDBConect_OP")
+                                 .with(core::DbFailure::Commit)
+                                 .with(core::DbReport::Raise),
+                             [&] {
         fb::Query q(&dm.IBDatabaseDEF, &dm.IBTransactionDEF);
         q.sql().add("SELECT * FROM LOGONUSERLIST ");
         q.open();
@@ -57,14 +50,10 @@ bool fnDBConect_OP(std::vector<TLoginUserR>& entries)
                 q.close();
             }
         }
-        finish();
+        });
         return !entries.empty();
     } catch (const core::EIBError& e) {
         core::IBErrorProc(e, "TfmWebMenuL.fnDBConect_OP", "", false);
-        finishQuietly();
-        throw;
-    } catch (...) {
-        finishQuietly();
         throw;
     }
 }

@@ -1,4 +1,5 @@
 #include "dataselect/LogonOperations.h"
+#include "core/DbOperation.h"
 
 #include "core/AppInfo.h"
 #include "core/DataModule.h"
@@ -90,7 +91,7 @@ bool reconnect(core::TDM& d)
 {
     if (d.IBDatabaseDEF.connected())
         d.IBDatabaseDEF.disconnect();
-    if (d.fnAccDefConnected(SysDef.HostName, 1))
+    if (d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Show))
         return true;
     warn("システムデータベースの接続処理に失敗しました。\riniファイルの情報が正しいか確認してください。");
     return false;
@@ -118,7 +119,7 @@ bool TLogonOperations::ConnectSystemDatabase(int kind)
     try {
         if (d.IBDatabaseDEF.connected())
             d.IBDatabaseDEF.disconnect();
-        return d.fnAccDefConnected(SysDef.HostName, 0);
+        return d.fnAccDefConnected(SysDef.HostName, core::TConnectReport::Raise);
     } catch (const core::EIBError& e) {
         const long code = e.iscErrorCode();
         if (code == kIscIoError || code == kIscNetworkError)
@@ -137,7 +138,7 @@ bool TLogonOperations::RunLogonProcedure(int code, const std::string& password, 
 {
     core::TDM& d = dm();
     try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         SysDef.OpCode = 0;
         const bool sharedTerminal = ConnectMode == 2;
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
@@ -156,7 +157,7 @@ bool TLogonOperations::RunLogonProcedure(int code, const std::string& password, 
         loginCode = q.fieldByName("LOGINCODE").asInteger();
         jobLevel = q.fieldByName("JOBLEVEL").asInteger();
         q.close();
-        tr.commit();
+        });
         return true;
     } catch (const core::EIBError& e) {
         core::IBErrorProc(e, context, "", false);
@@ -254,7 +255,7 @@ void TLogonOperations::ReadOperatorName(int loginCode)
     SysDef.OpName.clear();
     SysDef.IsAdmin = 0;
     try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT OPNAME,JIMUSHO,OKINIIRI FROM OPERATOR");
         q.sql().add("WHERE GROUPID=:GROUPID");
@@ -267,7 +268,7 @@ void TLogonOperations::ReadOperatorName(int loginCode)
             SysDef.IsAdmin = q.fieldByName("JIMUSHO").asInteger() == 1 ? 1 : 0;
         }
         q.close();
-        tr.commit();
+        });
     } catch (const std::exception&) {
         SysDef.OpName.clear();
     }
@@ -279,7 +280,7 @@ void TLogonOperations::ReadOperatorRights(int loginCode)
     SysDef.IsMyNumberAdmin = 0;
     SysDef.IsApprover = 0;
     try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT MYNUMBER_ADM,SHONIN FROM OPERATOR");
         q.sql().add("WHERE (GROUPID=:GROUPID) AND (OPCODE=:OPCODE)");
@@ -291,7 +292,7 @@ void TLogonOperations::ReadOperatorRights(int loginCode)
             SysDef.IsApprover = q.fieldByName("SHONIN").asInteger() == 1 ? 1 : 0;
         }
         q.close();
-        tr.commit();
+        });
     } catch (const std::exception&) {
         SysDef.IsMyNumberAdmin = 0;
         SysDef.IsApprover = 0;
@@ -308,7 +309,7 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
     try {
         if (!reconnect(d))
             return false;
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT PASWORD FROM OPERATOR");
         q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
@@ -318,7 +319,7 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
         if (!q.eof())
             password = q.fieldByName("PASWORD").asString();
         q.close();
-        tr.commit();
+        });
         d.IBDatabaseDEF.disconnect();
         return !password.empty();
     } catch (const core::EIBError& e) {
@@ -347,7 +348,7 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
     try {
         if (!reconnect(d))
             return false;
-        core::TOwnTransaction tr(d.IBTransactionDEF);
+        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");
         q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
@@ -374,7 +375,7 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
         q.paramByName("OPCODE").setInteger(opCode);
         q.paramByName("PASWORD").setString(password);
         q.execSQL();
-        tr.commit();
+        });
         d.IBDatabaseDEF.disconnect();
         return true;
     } catch (const core::EIBError& e) {

@@ -1,4 +1,5 @@
 #include "dataselect/z5ComCloudShare.h"
+#include "core/DbOperation.h"
 
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"
@@ -62,18 +63,13 @@ bool TCloudShareIO::withDatabase(const std::string& hostIn, const std::string& d
     try {
         if (own)
             own->connect();
-        t.startTransaction();
-        fb::Query q(db, &t);
-        work(q);
-        t.commit();
+        core::RunDbOperation(t, core::DbPolicy(kContext).with(core::DbReport::Raise), [&] {
+            fb::Query q(db, &t);
+            work(q);
+        });
         return true;
     } catch (const std::exception& e) {
-        if (t.inTransaction()) {
-            try {
-                t.rollback();
-            } catch (...) {
-            }
-        }
+        // Database errors and others carry messages of their own.
         if (const auto* ib = dynamic_cast<const EIBError*>(&e))
             IBErrorProc(*ib, kContext, message, false);
         else

@@ -1,5 +1,6 @@
 #include "dataselect/z5ComDataSentaku.h"
 #include "dataselect/z5ComDataSentakuInternal.h"
+#include "platform/plain_text.h"
 
 #include "core/AccReg.h"
 #include "core/AppInfo.h"
@@ -21,12 +22,9 @@ namespace fb = platform::firebird;
 
 namespace datalist_detail {
 
-constexpr std::chrono::sys_days kDayZero = std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
+constexpr std::chrono::sys_days kDayZero = TDateTimeDayZero;
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(" \t\r\n") == std::string::npos;
-}
+using platform::text::isBlank;
 
 TDateTime fromDate(const fb::Date& d)
 {
@@ -83,57 +81,11 @@ TDM& dm()
     return *DM;
 }
 
-// Commits what this operation started; when a transaction was already
-// active, a retaining commit keeps it open with the work made durable.
-void finishWrite(fb::Transaction& t, bool started)
+// The report of a failed operation: shown when the caller asked for
+// reports, raised to the caller otherwise.
+core::DbReport reportOr(bool reportErrors)
 {
-    if (!t.inTransaction())
-        return;
-    if (started)
-        t.commit();
-    else
-        t.commitRetaining();
-}
-
-void rollbackIfStarted(fb::Transaction& t, bool started) noexcept
-{
-    if (started && t.inTransaction()) {
-        try {
-            t.rollback();
-        } catch (...) {
-        }
-    }
-}
-
-void commitIfStarted(fb::Transaction& t, bool started) noexcept
-{
-    if (started && t.inTransaction()) {
-        try {
-            t.commit();
-        } catch (...) {
-        }
-    }
-}
-
-bool startIfIdle(fb::Transaction& t)
-{
-    if (t.inTransaction())
-        return false;
-    t.startTransaction();
-    return true;
-}
-
-// Reports a failure of an operation: database errors through the database
-// error report, others through the general error box.
-void report(const std::exception_ptr& ep, const char* context, const char* message)
-{
-    try {
-        std::rethrow_exception(ep);
-    } catch (const EIBError& e) {
-        IBErrorProc(e, context, message, true);
-    } catch (const std::exception& e) {
-        ErrorMessageEx(message, e.what());
-    }
+    return reportErrors ? core::DbReport::ErrorBox : core::DbReport::Raise;
 }
 
 } // namespace datalist_detail
@@ -297,10 +249,8 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
         return false;
     if (ConnectKind == 1 || ConnectKind == 2)
         return true;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.GetLocalPathToData"), [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         const bool child = rec.GASSAN == 10;
         main_.close();
         main_.sql().clear();
@@ -336,14 +286,7 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
             }
             main_.close();
         }
-        commitIfStarted(t, started);
-        return true;
-    } catch (const EIBError& e) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        IBErrorProc(e, "TDataSentakuListCtl.GetLocalPathToData", "", true);
-        return false;
-    }
+    });
 }
 
 void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec, bool reportErrors)
@@ -361,10 +304,13 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
         InitDataListRecord(rec, "");
         return;
     }
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    // A read commits what it started, also after an error.
+    core::RunDbOperation(dm().IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。")
+                             .with(core::DbFailure::Commit)
+                             .with(reportOr(reportErrors)),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         const bool child = rec.GASSAN == 10;
         main_.close();
         main_.sql().clear();
@@ -402,14 +348,7 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
             main_.next();
         }
         main_.close();
-        commitIfStarted(t, started);
-    } catch (...) {
-        main_.close();
-        commitIfStarted(t, started); // a read commits what it started, also after an error
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。");
-    }
+    });
 }
 
 void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool reportErrors)
@@ -420,12 +359,12 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
     rec.Children.clear();
     if (rec.Data.GASSAN != 1 && rec.Data.GASSAN != 2)
         return;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
-        main_.close();
-        main_.sql().clear();
+    core::RunDbOperation(dm().IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。")
+                             .with(core::DbFailure::Commit)
+                             .with(reportOr(reportErrors)),
+                         [&](core::TDbScope& op) {
+        op.fresh(main_);
         main_.sql().add(columnList(true, false));
         main_.sql().add("FROM CHILD_DATALIST");
         main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
@@ -441,27 +380,20 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
         }
         main_.close();
         rec.ChildCount = static_cast<std::int32_t>(rec.Children.size());
-        commitIfStarted(t, started);
-    } catch (...) {
-        main_.close();
-        commitIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.GetDataListChildRecord",
-               "(子)データリストの取得に失敗しました。");
-    }
+    });
 }
 
 std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
 {
     std::int32_t found = 0;
-    fb::Transaction* t = nullptr;
-    bool started = false;
-    try {
-        t = &dm().IBTransactionDEF;
-        started = startIfIdle(*t);
-        second_.close();
-        second_.sql().clear();
+    if (DM == nullptr)
+        return found;
+    core::RunDbOperation(DM->IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.FindRecByPasName")
+                             .with(core::DbFailure::Commit)
+                             .with(core::DbReport::Quiet),
+                         [&](core::TDbScope& op) {
+        op.fresh(second_);
         second_.sql().add("SELECT REC FROM " + tableName_);
         second_.sql().add("WHERE (PASNAME=:PASNAME)");
         if (dataPlace_ > 0) {
@@ -473,11 +405,7 @@ std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
         if (!second_.eof())
             found = second_.fieldByName("REC").asInteger();
         second_.close();
-    } catch (const std::exception&) {
-        second_.close();
-    }
-    if (t != nullptr)
-        commitIfStarted(*t, started);
+    });
     return found;
 }
 
@@ -493,12 +421,9 @@ bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std:
         return false;
     if (ConnectKind == 1 || ConnectKind == 2)
         return true;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
-        second_.close();
-        second_.sql().clear();
+    return core::RunDbOperation(dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.ConvLocalPathToSharePath"),
+                                [&](core::TDbScope& op) {
+        op.fresh(second_);
         second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATALIST");
         second_.sql().add("WHERE (GROUPID=:GROUPID1) AND (PASNAME=:PASNAME1)");
         second_.sql().add("UNION");
@@ -534,14 +459,7 @@ bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std:
             }
             second_.close();
         }
-        commitIfStarted(t, started);
-        return true;
-    } catch (const EIBError& e) {
-        second_.close();
-        rollbackIfStarted(t, started);
-        IBErrorProc(e, "TDataSentakuListCtl.ConvLocalPathToSharePath", "", true);
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::GetDataListRecordByPath(const std::string& path, TDataSentakuRec& rec)
@@ -577,10 +495,13 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
         return false;
     if (rec.GASSAN == 10)
         return UpdateDataListChildRecord(rec, updateNames, reportErrors);
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    // Inside a caller's transaction the update is made durable at once.
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         if (ConnectKind == 1 || ConnectKind == 2) {
             // A row whose number now belongs to another folder is never
             // overwritten.
@@ -603,10 +524,8 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
                 main_.next();
             }
             main_.close();
-            if (!any || last != rec.PASNAME) {
-                finishWrite(t, started);
-                return true;
-            }
+            if (!any || last != rec.PASNAME)
+                return;
         }
         main_.close();
         main_.sql().clear();
@@ -633,16 +552,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
         }
         if (rec.NETDRIVE == 1)
             UpdateServerDataListRecord(rec, updateNames, false);
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。");
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32_t, bool reportErrors)
@@ -651,12 +561,12 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         return true;
     if (isBlank(rec.PASNAME))
         return false;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
-        main_.close();
-        main_.sql().clear();
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.UpdateDataListChildRecord",
+                                               "(子)データリストの更新に失敗しました。")
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.fresh(main_);
         main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
         main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
         main_.paramByName("REC").setInteger(rec.REC);
@@ -687,17 +597,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         main_.execSQL();
         if (rec.NETDRIVE == 1)
             UpdateServerDataListChildRecord(rec, 1, false);
-        commitIfStarted(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.UpdateDataListChildRecord",
-               "(子)データリストの更新に失敗しました。");
-        return false;
-    }
+    });
 }
 
 void TDataSentakuListCtl::ClearDataList()
@@ -789,10 +689,10 @@ void TDataSentakuListCtl::Execute(std::int32_t shareFilter, std::uint8_t sortKin
     // rows, by number (by folder for sort kind 5).
     const bool namedFirst = sortKind >= 2 && sortKind <= 7;
 
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    if (!core::RunDbOperation(dm().IBTransactionDEF,
+                              core::DbPolicy("TDataSentakuListCtl.Execute", "データリストの取得に失敗しました。"),
+                              [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         if (ListFilter == 0 || ListFilter == 1) {
             std::string where = "WHERE (GROUPID=:GROUPID)";
             if (ListFilter == 1 || namedFirst)
@@ -831,13 +731,8 @@ void TDataSentakuListCtl::Execute(std::int32_t shareFilter, std::uint8_t sortKin
         }
         main_.close();
         ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
-        commitIfStarted(t, started);
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
+    }))
         ClearDataList();
-        report(std::current_exception(), "TDataSentakuListCtl.Execute", "データリストの取得に失敗しました。");
-    }
 }
 
 void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& info, TDataListRec& rec) const
@@ -924,10 +819,12 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec& rec, bool reportErr
         return false;
     if (ConnectKind == 0)
         return true;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         rec.REC = GetDataFolderName(1);
         if (rec.REC <= 0)
             throw std::runtime_error("TDataSentakuListCtl.InsertDataListRecord: no row number");
@@ -935,16 +832,7 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec& rec, bool reportErr
         main_.sql().clear();
         bindInsertOfRow(main_, rec, tableName_, dataPlace_ > 0);
         main_.execSQL();
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。");
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErrors)
@@ -955,12 +843,12 @@ bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErro
         return false;
     if (ConnectKind == 0 && rec.GASSAN == 10)
         return DeleteDataListChildRecord(rec, reportErrors);
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
-        main_.close();
-        main_.sql().clear();
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.fresh(main_);
         main_.sql().add("DELETE FROM " + tableName_);
         // Only an added row goes; the fixed areas are emptied, never deleted.
         main_.sql().add("WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
@@ -973,16 +861,7 @@ bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErro
         main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
         main_.execSQL();
         DeleteDataListChildRecord(rec, false);
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。");
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool reportErrors)
@@ -991,10 +870,13 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool repor
         return true;
     if (isBlank(rec.PASNAME))
         return false;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.DeleteDataListChildRecord",
+                                               "(子)データリストの削除に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(second_);
         const bool child = rec.GASSAN == 10;
         second_.close();
         second_.sql().clear();
@@ -1019,29 +901,20 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool repor
             second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
             second_.execSQL();
         }
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        second_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.DeleteDataListChildRecord",
-               "(子)データリストの削除に失敗しました。");
-        return false;
-    }
+    });
 }
 
 std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
 {
     if (ServerListMode == 1)
         return 0;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
-        second_.close();
-        second_.sql().clear();
+    std::int32_t highest = 0;
+    // A read: what it started is committed also after a failure.
+    if (!core::RunDbOperation(dm().IBTransactionDEF,
+                              core::DbPolicy("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。")
+                                  .with(core::DbFailure::Commit),
+                              [&](core::TDbScope& op) {
+        op.fresh(second_);
         second_.sql().add("SELECT MAX(REC) AS RECMAX FROM " + tableName_);
         second_.sql().add("WHERE (GROUPID=:GROUPID)");
         if (dataPlace_ > 0) {
@@ -1050,32 +923,23 @@ std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
         }
         second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
         second_.open();
-        const std::int32_t highest = second_.eof() ? 0 : second_.field(0).asInteger();
+        highest = second_.eof() ? 0 : second_.field(0).asInteger();
         second_.close();
-        commitIfStarted(t, started);
-        return highest + step;
-    } catch (const EIBError& e) {
-        second_.close();
-        commitIfStarted(t, started);
-        IBErrorProc(e, "TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。", true);
+    }))
         return 0;
-    } catch (...) {
-        second_.close();
-        commitIfStarted(t, started);
-        throw;
-    }
+    return highest + step;
 }
 
 bool TDataSentakuListCtl::IsDataPathToroku(const std::string& path)
 {
     if (ServerListMode == 1)
         return true;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
-        second_.close();
-        second_.sql().clear();
+    bool found = false;
+    if (!core::RunDbOperation(dm().IBTransactionDEF,
+                              core::DbPolicy("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。")
+                                  .with(core::DbFailure::Commit),
+                              [&](core::TDbScope& op) {
+        op.fresh(second_);
         second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM " + tableName_);
         second_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
         if (dataPlace_ > 0) {
@@ -1085,26 +949,24 @@ bool TDataSentakuListCtl::IsDataPathToroku(const std::string& path)
         second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
         second_.paramByName("PASNAME").setString(path);
         second_.open();
-        const bool found = !second_.eof() && second_.field(0).asInteger() > 0;
+        found = !second_.eof() && second_.field(0).asInteger() > 0;
         second_.close();
-        commitIfStarted(t, started);
-        return found;
-    } catch (const EIBError& e) {
-        second_.close();
-        commitIfStarted(t, started);
-        IBErrorProc(e, "TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。", true);
+    }))
         return false;
-    }
+    return found;
 }
 
 void TDataSentakuListCtl::RenumberAddedRows()
 {
     if (ConnectKind != 1 && ConnectKind != 2)
         return;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    core::RunDbOperation(dm().IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.RenumberAddedRows")
+                             .with(core::DbSuccess::CommitRetaining)
+                             .with(core::DbReport::Raise),
+                         [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
+        op.closeOnFailure(second_);
         std::vector<std::int32_t> numbers;
         second_.close();
         second_.sql().clear();
@@ -1141,13 +1003,7 @@ void TDataSentakuListCtl::RenumberAddedRows()
             }
             ++next;
         }
-        finishWrite(t, started);
-    } catch (...) {
-        main_.close();
-        second_.close();
-        rollbackIfStarted(t, started);
-        throw;
-    }
+    });
 }
 
 void TDataSentakuListCtl::NumberChildNames(TDataSentakuRec& rec)

@@ -164,10 +164,12 @@ void TDataSentakuListCtl::ServerExecute(std::uint8_t mode, const std::string& se
         return;
     ClearDataList();
     const std::string letter = ShareDriveLetter(serverFolder);
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    // Inside a caller's transaction the refreshed list is made durable at once.
+    if (!core::RunDbOperation(dm().IBTransactionDEF,
+                              core::DbPolicy("TDataSentakuListCtl.ServerExecute", "共有データリストの取得に失敗しました。")
+                                  .with(core::DbSuccess::CommitRetaining),
+                              [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         if (mode == 1) {
             for (const char* table : {"CHILD_SERVERDATALIST", "SERVERDATALIST"}) {
                 main_.close();
@@ -261,13 +263,8 @@ void TDataSentakuListCtl::ServerExecute(std::uint8_t mode, const std::string& se
         }
         RowCount = static_cast<std::int32_t>(Rows.size());
         ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
-        finishWrite(t, started);
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
+    }))
         ClearDataList();
-        report(std::current_exception(), "TDataSentakuListCtl.ServerExecute", "共有データリストの取得に失敗しました。");
-    }
 }
 
 void TDataSentakuListCtl::addServerWrite(bool child, bool insert, std::int32_t updateNames)
@@ -356,10 +353,12 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
         return true;
     if (rec.GASSAN == 10)
         return UpdateServerDataListChildRecord(rec, updateNames, reportErrors);
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.UpdateServerDataListRecord", "共有データリストの更新に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         const std::string letter = ShareDriveLetter(rec.PASNAME);
         rec.REC = serverRowOfPath("SERVERDATALIST", rec.PASNAME);
         std::error_code ec;
@@ -401,27 +400,19 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
         main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
         main_.paramByName("PASNAME").setString(rec.PASNAME);
         main_.execSQL();
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.UpdateServerDataListRecord",
-               "共有データリストの更新に失敗しました。");
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std::int32_t updateNames, bool reportErrors)
 {
     if (rec.NETDRIVE == 0)
         return true;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.UpdateServerDataListChildRecord", "共有(子)データリストの更新に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.closeOnFailure(main_);
         const std::int32_t existing = serverRowOfPath("CHILD_SERVERDATALIST", rec.PASNAME);
         main_.close();
         main_.sql().clear();
@@ -454,17 +445,7 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
         main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
         main_.paramByName("PASNAME").setString(rec.PASNAME);
         main_.execSQL();
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.UpdateServerDataListChildRecord",
-               "共有(子)データリストの更新に失敗しました。");
-        return false;
-    }
+    });
 }
 
 bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool reportErrors)
@@ -473,12 +454,12 @@ bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool
         return true;
     if (isBlank(rec.PASNAME))
         return false;
-    fb::Transaction& t = dm().IBTransactionDEF;
-    bool started = false;
-    try {
-        started = startIfIdle(t);
-        main_.close();
-        main_.sql().clear();
+    return core::RunDbOperation(dm().IBTransactionDEF,
+                                core::DbPolicy("TDataSentakuListCtl.DeleteServerDataListChildRecord", "共有(子)データリストの削除に失敗しました。")
+                                    .with(core::DbSuccess::CommitRetaining)
+                                    .with(reportOr(reportErrors)),
+                                [&](core::TDbScope& op) {
+        op.fresh(main_);
         main_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
         main_.sql().add(rec.GASSAN == 10 ? "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC AND ROWNO=:ROWNO"
                                          : "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC");
@@ -488,29 +469,20 @@ bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool
         if (rec.GASSAN == 10)
             main_.paramByName("ROWNO").setInteger(rec.ROWNO);
         main_.execSQL();
-        finishWrite(t, started);
-        return true;
-    } catch (...) {
-        main_.close();
-        rollbackIfStarted(t, started);
-        if (!reportErrors)
-            throw;
-        report(std::current_exception(), "TDataSentakuListCtl.DeleteServerDataListChildRecord",
-               "共有(子)データリストの削除に失敗しました。");
-        return false;
-    }
+    });
 }
 
 void TDataSentakuListCtl::GetNextServerFolderName(const std::string& serverFolder, std::int32_t step, std::string& name)
 {
     name = "sv0001";
-    fb::Transaction* t = nullptr;
-    bool started = false;
-    try {
-        t = &dm().IBTransactionDEF;
-        started = startIfIdle(*t);
-        second_.close();
-        second_.sql().clear();
+    if (DM == nullptr)
+        return;
+    if (!core::RunDbOperation(DM->IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.GetNextServerFolderName")
+                             .with(core::DbFailure::Commit)
+                             .with(core::DbReport::Quiet),
+                         [&](core::TDbScope& op) {
+        op.fresh(second_);
         second_.sql().add("SELECT MAX(PASNAME) AS MAXPATH FROM SERVERDATALIST");
         second_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME LIKE :PASNAME)");
         second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
@@ -523,12 +495,8 @@ void TDataSentakuListCtl::GetNextServerFolderName(const std::string& serverFolde
         char text[32];
         std::snprintf(text, sizeof text, "sv%.4d", number + step);
         name = text;
-    } catch (const std::exception&) {
-        second_.close();
+    }))
         name = "sv0001";
-    }
-    if (t != nullptr)
-        commitIfStarted(*t, started);
 }
 
 void TDataSentakuListCtl::SharePathToLocalPath(const std::string& serverPath, std::uint8_t kind, std::string& localPath)
@@ -541,13 +509,14 @@ void TDataSentakuListCtl::SharePathToLocalPath(const std::string& serverPath, st
     const std::string lookedUp =
         kind == 10 ? paths::excludeDelimiter(paths::folderOf(paths::excludeDelimiter(serverPath))) : serverPath;
     std::int32_t found = 0;
-    fb::Transaction* t = nullptr;
-    bool started = false;
-    try {
-        t = &dm().IBTransactionDEF;
-        started = startIfIdle(*t);
-        second_.close();
-        second_.sql().clear();
+    if (DM == nullptr)
+        return;
+    core::RunDbOperation(DM->IBTransactionDEF,
+                         core::DbPolicy("TDataSentakuListCtl.SharePathToLocalPath")
+                             .with(core::DbFailure::Commit)
+                             .with(core::DbReport::Quiet),
+                         [&](core::TDbScope& op) {
+        op.fresh(second_);
         second_.sql().add("SELECT REC FROM " + tableName_);
         second_.sql().add("WHERE (PASNAME=:PASNAME)");
         second_.sql().add("ORDER BY REC");
@@ -556,11 +525,7 @@ void TDataSentakuListCtl::SharePathToLocalPath(const std::string& serverPath, st
         if (!second_.eof())
             found = second_.fieldByName("REC").asInteger();
         second_.close();
-    } catch (const std::exception&) {
-        second_.close();
-    }
-    if (t != nullptr)
-        commitIfStarted(*t, started);
+    });
     if (found == 0)
         return;
     rec.REC = found;

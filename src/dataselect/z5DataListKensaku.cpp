@@ -1,4 +1,5 @@
 #include "dataselect/z5DataListKensaku.h"
+#include "core/DbOperation.h"
 
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
@@ -54,29 +55,8 @@ void addInsert(fb::Query& q)
 template <typename Work>
 bool run(fb::Transaction& t, const char* context, const char* message, Work work)
 {
-    const bool started = !t.inTransaction();
-    try {
-        if (started)
-            t.startTransaction();
-        work();
-        if (started)
-            t.commit();
-        return true;
-    } catch (const std::exception& e) {
-        if (!started)
-            return false;
-        if (const auto* ib = dynamic_cast<const EIBError*>(&e))
-            IBErrorProc(*ib, context, message, false);
-        else
-            ErrorMessageEx(message, std::string(context) + "\r" + e.what());
-        if (t.inTransaction()) {
-            try {
-                t.rollback();
-            } catch (...) {
-            }
-        }
-        return false;
-    }
+    return core::RunDbOperation(t, core::DbPolicy(context, message).insideCallers(core::DbReport::Quiet),
+                                [&] { work(); });
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "dataselect/z5DataSentakuModel.h"
+#include "core/DbOperation.h"
 
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"

@@ -1,4 +1,5 @@
 #include "dataselect/z5GassanSyori.h"
+#include "core/DbOperation.h"
 
 #include "core/AccReg.h"
 #include "core/DataModule.h"
@@ -128,8 +129,8 @@ void TGassanDataCtl::LoadGassanData(TGassanDataRec& data)
         data.SitenMode = AccInf.SITEN;
         data.Count = AccInf.GassanCount;
         if (data.SitenMode != 0) {
-            try {
-                TOwnTransaction tr(dm().IBTransactionDAT);
+            // The plan is informative only: a failure leaves it short.
+            RunDbOperation(dm().IBTransactionDAT, DbPolicy("TGassanDataCtl.plan").with(DbReport::Quiet), [&] {
                 fb::Query q(&dm().IBDatabaseDAT, &dm().IBTransactionDAT);
                 q.sql().add("SELECT SCODE FROM SISETUMST");
                 q.sql().add("WHERE SCODE<>''");
@@ -140,10 +141,7 @@ void TGassanDataCtl::LoadGassanData(TGassanDataRec& data)
                                                paths::join(folder_, code)});
                 }
                 q.close();
-                tr.commit();
-            } catch (const std::exception&) {
-                // The plan is informative only.
-            }
+            });
             data.Count = static_cast<std::int32_t>(PlannedChildren.size());
         } else {
             for (int i = 1; i <= data.Count; ++i)
@@ -225,7 +223,6 @@ void TGassanDataCtl::AccDataSyokika()
     if (!connect(NewFolder, 1))
         throw std::runtime_error(std::string(kContext) + ": " + NewFolder + " cannot be opened");
     TDM& d = dm();
-    TOwnTransaction tr(d.IBTransactionDAT);
     auto label = [&](const char* step) {
         if (Progress && !NewCode.empty())
             Progress("分散データ[" + NewCode + "]の作成中です(" + step + ")…");
@@ -237,7 +234,10 @@ void TGassanDataCtl::AccDataSyokika()
         q.sql().add(sql);
         q.execSQL();
     };
-    try {
+    // Shown and raised: the caller abandons the new data set.
+    RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext, kMessage).with(DbReport::ErrorBoxAndRaise),
+                   [&](TDbScope& op) {
+        op.closeOnFailure(q);
         label("監査情報クリア");
         q.sql().add("UPDATE ACCDEF1");
         q.sql().add("SET KANSA_FIXDATE=:KANSA_FIXDATE,KANSA_DATE=:KANSA_DATE,KANSA_LOCK=:KANSA_LOCK");
@@ -306,16 +306,7 @@ void TGassanDataCtl::AccDataSyokika()
             }
         }
         q.close();
-        tr.commit();
-    } catch (const std::exception& e) {
-        q.close();
-        tr.rollback();
-        if (const auto* ib = dynamic_cast<const EIBError*>(&e))
-            IBErrorProc(*ib, kContext, kMessage, false);
-        else
-            ErrorMessageEx(kMessage, std::string(kContext) + "\r" + e.what());
-        throw;
-    }
+    });
     info_.ReadDataIni(NewFolder, WorkInfo);
     d.fnAccDatDisConnected(NewFolder, 1, 0);
 }
@@ -326,17 +317,11 @@ void TGassanDataCtl::SetGassanSetting(std::uint8_t kind, std::int32_t count)
         return;
     if (kind == 0 || kind == 10)
         count = 0;
-    try {
-        TOwnTransaction tr(dm().IBTransactionDAT);
+    RunDbOperation(dm().IBTransactionDAT,
+                   DbPolicy("TGassanDataCtl.SetGassanSetting", "合算データの設定に失敗しました。"), [&] {
         funcPutAccReg(kGroup, kKindKey, kInteger, TRegValue::integer(kind));
         funcPutAccReg(kGroup, kCountKey, kInteger, TRegValue::integer(count));
-        tr.commit();
-    } catch (const std::exception& e) {
-        if (const auto* ib = dynamic_cast<const EIBError*>(&e))
-            IBErrorProc(*ib, "TGassanDataCtl.SetGassanSetting", "合算データの設定に失敗しました。", false);
-        else
-            ErrorMessageEx("合算データの設定に失敗しました。", std::string("TGassanDataCtl.SetGassanSetting\r") + e.what());
-    }
+    });
     dm().fnAccDatDisConnected(folder_, 1, 1);
 }
 

@@ -1,4 +1,5 @@
 #include "dbupdate/DbUpdateList.h"
+#include "core/DbOperation.h"
 
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
@@ -133,8 +134,8 @@ void TDbUpdateList::SetDbVersion()
     t.addParam("read_committed");
     t.addParam("rec_version");
     t.addParam("nowait");
-    try {
-        t.startTransaction();
+    // A read of its own transaction, committed also after a failure.
+    if (!RunDbOperation(t, DbPolicy(kContext, kMessage).with(DbFailure::Commit), [&] {
         fb::Query q(&db, &t);
         q.sql().add(Mode == 0 ? "SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM VERSION"
                               : "SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM ACCVERSION");
@@ -146,20 +147,9 @@ void TDbUpdateList::SetDbVersion()
             DbVersion.Minor2 = q.fieldByName("REV").asInteger();
         }
         q.close();
-        t.commit();
-    } catch (const std::exception& e) {
+    })) {
         VersionReadFailed = true;
         DbVersion = {};
-        if (t.inTransaction()) {
-            try {
-                t.commit();
-            } catch (...) {
-            }
-        }
-        if (const auto* ib = dynamic_cast<const EIBError*>(&e))
-            IBErrorProc(*ib, kContext, kMessage, false);
-        else
-            ErrorMessageEx(kMessage, std::string(kContext) + "\r" + e.what());
     }
 }
 

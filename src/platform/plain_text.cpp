@@ -59,4 +59,18 @@ std::string joinLines(const std::vector<std::string>& lines)
     return out;
 }
 
+bool isBlank(const std::string& s)
+{
+    return s.find_first_not_of(kAsciiBlanks) == std::string::npos;
+}
+
+std::string trimBlanks(const std::string& s)
+{
+    const auto b = s.find_first_not_of(kAsciiBlanks);
+    if (b == std::string::npos)
+        return {};
+    const auto e = s.find_last_not_of(kAsciiBlanks);
+    return s.substr(b, e - b + 1);
+}
+
 } // namespace platform::text

@@ -29,4 +29,14 @@ std::vector<std::string> splitLines(const std::string& text, LastLine last = Las
 // Every line followed by CR LF (as a string list gives its text).
 std::string joinLines(const std::vector<std::string>& lines);
 
+// The ASCII blanks (space, tab, CR, LF) of the trimming helpers below; the
+// full-width space is TrimZenkaku's (core/TextRoutines.h).
+inline constexpr const char* kAsciiBlanks = " \t\r\n";
+
+// True when the text holds nothing but ASCII blanks.
+bool isBlank(const std::string& s);
+
+// The text without ASCII blanks at either end.
+std::string trimBlanks(const std::string& s);
+
 } // namespace platform::text

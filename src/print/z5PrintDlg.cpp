@@ -3,19 +3,17 @@
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "core/DataModule.h"
-#include "core/DataModuleOpSupport.h"
+#include "core/DataModuleSysDef.h"
 #include "core/IBErrorProc.h"
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
 #include "print/z5PrnColorSet.h"
-#include "platform/firebird/firebird.h"
 #include "platform/plain_text.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 
-namespace fb = platform::firebird;
 
 namespace {
 
@@ -185,55 +183,28 @@ void TPrintDlgBox::ScreenValues(const std::string& action)
 void TPrintDlgBox::GetStyleColorRec()
 {
     if (!UseStyleColor || !PrintRec || PrintRec->StyleName.empty() || !core::DM) return;
-    core::TDM& d = *core::DM;
-    try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,NETCOLOR2,SSTR FROM STYLECOLOR");
-        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        q.paramByName("OPCODE").setInteger(SysDef.OpCode);
-        q.paramByName("STYLENAME").setString(StyleName());
-        q.open();
-        for (; !q.eof(); q.next()) {
-            const auto take = [&](const char* column, int& into) {
-                const int v = q.fieldByName(column).asInteger();
-                if (v != -1) into = v;
-            };
-            take("LINECOLOR1", PrintRec->LineColor1);
-            take("LINECOLOR2", PrintRec->LineColor2);
-            take("NETCOLOR1", PrintRec->NetColor1);
-            take("NETCOLOR2", PrintRec->NetColor2);
-            PrintRec->ScreenValues = q.fieldByName("SSTR").asString();
-        }
-        q.close();
-        tr.commit();
-    } catch (const core::EIBError& e) {
-        core::IBErrorProc(e, "TPrintDlgBox.GetStyleColorRec", "ユーザー別帳票色情報の取得に失敗しました。");
-    } catch (const std::exception& e) {
-        core::ErrorMessageEx("ユーザー別帳票色情報の取得に失敗しました。", e.what());
-    }
+    core::TStyleColorRow row;
+    if (!core::ReadStyleColorRow(SysDef.OpCode, StyleName(), row) || !row.Found)
+        return;
+    const auto take = [](int value, int& into) {
+        if (value != -1) into = value;
+    };
+    take(row.LineColor1, PrintRec->LineColor1);
+    take(row.LineColor2, PrintRec->LineColor2);
+    take(row.NetColor1, PrintRec->NetColor1);
+    take(row.NetColor2, PrintRec->NetColor2);
+    PrintRec->ScreenValues = row.Text;
 }
 
 void TPrintDlgBox::PutStyleColorRec()
 {
     if (!UseStyleColor || !PrintRec || PrintRec->StyleName.empty() || !core::DM) return;
-    core::TDM& d = *core::DM;
-    try {
-        core::TOwnTransaction tr(d.IBTransactionDEF);
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        // -1 keeps a colour following the operator's default
-        const auto own = [](int value, int operatorDefault) { return value != operatorDefault ? value : -1; };
-        core::opsupport::writeStyleColor(q, SysDef.OpCode, StyleName(), PrintRec->ScreenValues,
-                                         {own(PrintRec->LineColor1, SysDef.PLineColor1),
-                                          own(PrintRec->LineColor2, SysDef.PLineColor2), -1, -1, -1,
-                                          own(PrintRec->NetColor1, SysDef.NetColor1),
-                                          own(PrintRec->NetColor2, SysDef.NetColor2)});
-        tr.commit();
-    } catch (const core::EIBError& e) {
-        core::IBErrorProc(e, "TPrintDlgBox.GetStyleColorRec", "ユーザー別帳票色情報の更新に失敗しました。");
-    } catch (const std::exception& e) {
-        core::ErrorMessageEx("ユーザー別帳票色情報の更新に失敗しました。", e.what());
-    }
+    // -1 keeps a colour following the operator's default
+    const auto own = [](int value, int operatorDefault) { return value != operatorDefault ? value : -1; };
+    core::WriteStyleColorRow(SysDef.OpCode, StyleName(), PrintRec->ScreenValues,
+                             {own(PrintRec->LineColor1, SysDef.PLineColor1),
+                              own(PrintRec->LineColor2, SysDef.PLineColor2), -1, -1, -1,
+                              own(PrintRec->NetColor1, SysDef.NetColor1), own(PrintRec->NetColor2, SysDef.NetColor2)});
 }
 
 void TPrintDlgBox::FormClose(TCloseAction& action)

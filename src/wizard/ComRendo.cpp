@@ -28,6 +28,15 @@ void TVarovDataLoad::LoadBalance()
     MonthCount = choice.MonthCount;
     EndIndex = choice.EndIndex;
 
-    LoadHikakuBalance(Rows, Capacity - 1, Sorts, Capacity - 1, BranchCode, DepartmentCode, TaxMode, Scope, Layout,
-                      Allocation, Extra, /*mode*/ 1, /*kind*/ 2, /*more*/ 0);
+    LoadHikakuBalance(Rows, Sorts,
+                      {.BranchCode = BranchCode,
+                       .DepartmentCode = DepartmentCode,
+                       .TaxMode = TaxMode,
+                       .Scope = Scope,
+                       .Layout = Layout,
+                       .Allocation = Allocation,
+                       .Extra = Extra,
+                       .Mode = 1,
+                       .Kind = 2,
+                       .More = 0});
 }

@@ -1,4 +1,5 @@
 #include "wizard/DataDamage.h"
+#include "core/DbOperation.h"
 
 #include "core/DataInfomation.h"
 #include "core/DataModule.h"
@@ -29,7 +30,7 @@ void MarkDamaged(const std::string& dataPath)
 {
     try {
         core::TDM& dm = *core::DM;
-        core::TOwnTransaction tr(dm.IBTransactionDEF);
+        core::RunDbOperation(dm.IBTransactionDEF, core::DbPolicy("MarkDamaged").with(core::DbReport::Raise), [&] {
         int rec = 0;
         int rowNo = 0;
         core::GetDataListRec(dataPath, rec, rowNo);
@@ -46,7 +47,7 @@ void MarkDamaged(const std::string& dataPath)
             q.paramByName("REC").setInteger(rec);
             q.execSQL();
         }
-        tr.commit();
+        });
         TDataInfomation info;
         info.Mode = ConnectMode;
         info.WriteStatus(dataPath, kStatusDamaged);

@@ -73,7 +73,7 @@ std::string DateText(TDateTime date)
     using namespace std::chrono;
     if (!std::isfinite(date) || date < -693593.0 || date > 2958465.0)
         throw std::out_of_range("DateText: day count " + std::to_string(date) + " is outside years 1 to 9999");
-    const sys_days base = sys_days(year(1899) / December / 30);
+    const sys_days base = TDateTimeDayZero;
     const year_month_day ymd(base + days(static_cast<long>(std::trunc(date))));
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d%02u%02u", static_cast<int>(ymd.year()),

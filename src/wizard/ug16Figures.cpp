@@ -141,9 +141,9 @@ std::vector<std::string> TGaikyousyoDataMake::DefaultAccountList(const std::stri
 
     std::vector<std::string> codes;
     auto& q = accQuery();
-    core::TOwnTransaction tr(accTransaction());
-    q.close();
-    q.sql().clear();
+    core::RunDbOperation(accTransaction(), core::DbPolicy("DefaultAccountList").with(core::DbReport::Raise),
+                         [&](core::TDbScope& op) {
+    op.fresh(q);
     q.sql().add("SELECT KCODE FROM KAMOKUMST");
     q.sql().add(where);
     q.sql().add("ORDER BY KCODE");
@@ -154,7 +154,7 @@ std::vector<std::string> TGaikyousyoDataMake::DefaultAccountList(const std::stri
         q.next();
     }
     q.close();
-    tr.commit();
+    });
     return codes;
 }
 
@@ -164,10 +164,11 @@ bool TGaikyousyoDataMake::SaveItemAccounts(int blockId, const std::string& itemC
     if (itemCode.empty())
         return false;
     auto& q = accQuery();
-    core::TOwnTransaction tr(accTransaction());
     try {
-        q.close();
-        q.sql().clear();
+        // The caller hears of a failure through LastSaveError.
+        return core::RunDbOperation(accTransaction(), core::DbPolicy("SaveItemAccounts").with(core::DbReport::Raise),
+                                    [&](core::TDbScope& op) {
+        op.fresh(q);
         q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
         q.sql().add("WHERE FORMVER=:FORMVER AND ID=:ID AND ITEMNO=:ITEMNO");
         q.paramByName("FORMVER").setInteger(FormVer);
@@ -194,11 +195,8 @@ bool TGaikyousyoDataMake::SaveItemAccounts(int blockId, const std::string& itemC
             q.paramByName("HCODE").setString(sub);
             q.execSQL();
         }
-        tr.commit();
-        return true;
+        });
     } catch (const std::exception& e) {
-        q.close();
-        tr.rollback();
         LastSaveError = e.what();
         return false;
     }
@@ -220,16 +218,17 @@ bool TGaikyousyoDataMake::MigrateSettings()
     // the accounting product and are never replaced.
     {
         auto& q = accQuery();
-        core::TOwnTransaction tr(accTransaction());
-        q.close();
-        q.sql().clear();
-        q.sql().add("SELECT COUNT(*) AS CNT FROM GAIKYOSYO_ITEM");
-        q.sql().add("WHERE FORMVER=:FORMVER");
-        q.paramByName("FORMVER").setInteger(FormVer);
-        q.open();
-        const int existing = q.eof() ? 0 : q.fieldByName("CNT").asInteger();
-        q.close();
-        tr.commit();
+        int existing = 0;
+        core::RunDbOperation(accTransaction(), core::DbPolicy("MigrateSettings").with(core::DbReport::Raise),
+                             [&](core::TDbScope& op) {
+            op.fresh(q);
+            q.sql().add("SELECT COUNT(*) AS CNT FROM GAIKYOSYO_ITEM");
+            q.sql().add("WHERE FORMVER=:FORMVER");
+            q.paramByName("FORMVER").setInteger(FormVer);
+            q.open();
+            existing = q.eof() ? 0 : q.fieldByName("CNT").asInteger();
+            q.close();
+        });
         if (existing > 0)
             return false;
     }
@@ -311,21 +310,12 @@ void TGaikyousyoDataMake::LoadItemAccounts()
     MainAssignments.clear();
     MonthAssignments.clear();
     auto& q = accQuery();
-    std::optional<core::TOwnTransaction> tr;
-    // The read is committed also when it fails; a commit that fails then
-    // must not hide the error being reported.
-    auto finish = [&]() noexcept {
-        try {
-            q.close();
-            if (tr)
-                tr->commit();
-        } catch (...) {
-        }
-    };
+    // The read is committed also when it fails.
     try {
-        tr.emplace(accTransaction());
-        q.close();
-        q.sql().clear();
+        core::RunDbOperation(accTransaction(),
+                             core::DbPolicy("LoadItemAccounts").with(core::DbFailure::Commit).with(core::DbReport::Raise),
+                             [&](core::TDbScope& op) {
+        op.fresh(q);
         q.sql().add("SELECT ID,ITEMNO,KCODE,HCODE FROM GAIKYOSYO_ITEM");
         q.sql().add("WHERE FORMVER=:FORMVER");
         q.sql().add("ORDER BY ID,ITEMNO");
@@ -345,13 +335,9 @@ void TGaikyousyoDataMake::LoadItemAccounts()
             q.next();
         }
         q.close();
-        tr->commit();
+        });
     } catch (const fb::EIBError& e) {
-        finish();
         showDatabaseError(e.message());
-        throw;
-    } catch (...) {
-        finish();
         throw;
     }
 }

@@ -456,6 +456,15 @@ TEST_F(OpenCompany, LoadWithoutTheAccountingTablesFailsLoudly)
 
 class OpenCompanyChanged : public OpenCompanyBase {
 protected:
+    // These tests change the company databases (dropped columns, written
+    // passwords): each starts from a root of its own, so none sees
+    // another's changes whatever the order.
+    void SetUp() override
+    {
+        TearDownTestSuite();
+        SetUpTestSuite();
+        OpenCompanyBase::SetUp();
+    }
     void setV2Password(const std::string& plain) { dataset_fixture::setDataPassword(plain); }
 };
 

@@ -17,6 +17,9 @@
 #include <QTimer>
 
 #include <functional>
+#include <QCoreApplication>
+#include <QEvent>
+
 #include <memory>
 
 namespace {
@@ -42,6 +45,9 @@ protected:
     }
     void TearDown() override
     {
+        // Forms closed with deleteLater go now, while the data module their
+        // statements belong to still exists.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         exec("DELETE FROM LOGONUSERLIST");
         dm->IBDatabaseDEF.disconnect();
         dm.reset();

@@ -19,6 +19,10 @@ class SampleRootDataModule : public test_support::SampleRootSuite {
 protected:
     void SetUp() override
     {
+        // Some of these tests rename the company: each starts from a root of
+        // its own, whatever the order.
+        TearDownTestSuite();
+        SetUpTestSuite();
         ResetProcessState();
         const auto& info = root().info();
         SysDef.SysDir = info.sysDir;

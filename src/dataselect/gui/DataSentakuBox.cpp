@@ -909,9 +909,7 @@ bool TDataSentakuBox::eventFilter(QObject* watched, QEvent* e)
 
 void RegisterDataSentakuBox()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
+    // RegisterProc keeps the first registration of a class: calling this
+    // again (after the process registry was restored) is harmless.
     RegisterProc(&ProcFormClass<TDataSentakuBox>, "QzDataSenkaku");
 }

@@ -1,5 +1,6 @@
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 #include "dataselect/gui/ScreenText.h"
+#include "core/DbOperation.h"
 
 #include "controls/TolvanEdit.h"
 #include "controls/xAnimeProgressDialog.h"
@@ -233,19 +234,18 @@ void TDataSyosaiInfoBox::setDataLock(bool lock)
 {
     if (ConnectMode == 0 || Row == nullptr || Row->DATALOCK >= 1 || DM == nullptr)
         return;
-    TOwnTransaction tr(DM->IBTransactionDEF);
-    platform::firebird::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-    q.sql().add("UPDATE DATALIST SET DATALOCK=:DATALOCK");
-    q.sql().add("WHERE REC=:REC");
-    q.paramByName("DATALOCK").setInteger(lock ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0);
-    q.paramByName("REC").setInteger(Row->REC);
-    try {
+    core::RunDbOperation(DM->IBTransactionDEF,
+                         core::DbPolicy("TDataSyosaiInfoBox.setDataLock")
+                             .with(core::DbFailure::Commit)
+                             .with(core::DbReport::Raise),
+                         [&] {
+        platform::firebird::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
+        q.sql().add("UPDATE DATALIST SET DATALOCK=:DATALOCK");
+        q.sql().add("WHERE REC=:REC");
+        q.paramByName("DATALOCK").setInteger(lock ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0);
+        q.paramByName("REC").setInteger(Row->REC);
         q.execSQL();
-        tr.commit();
-    } catch (...) {
-        tr.commit();
-        throw;
-    }
+    });
 }
 
 bool TDataSyosaiInfoBox::RebuildData()

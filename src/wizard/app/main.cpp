@@ -6,40 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "accounting/OpenCompanyTables.h"
-#include "accounting/uAccMbZanCmp.h"
-#include "accounting/uAccZanCmp1.h"
 #include "controls/SDI.h"
-#include "controls/z5InputDlg.h"
-#include "controls/z5MessageDlg2.h"
-#include "core/PlatformUtil.h"
-#include "dataselect/gui/DataSentakuBox.h"
-#include "dataselect/gui/WebMenuL.h"
-#include "dataselect/z5ComDataSentaku.h"
-#include "platform/gui/window_util.h"
-#include "print/z5PrintDlg.h"
 #include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
 #include "wizard/gui/FrameworkHooks.h"
+#include "wizard/gui/ProgramServices.h"
 #include "wizard/gui/WizardForm.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    controls::installMessageBoxHandler();
-    controls::installInputDlgHandler();
-    SetFolderDialogHooks({platform::gui::browseFolder, platform::gui::browseComputer});
-    SetScreenMetricsHooks({platform::gui::screenDotsPerInch, platform::gui::frameHeight});
-    // Core reaches the layers above it only through what is installed here.
-    InstallOpenCompanyTables();
-    InstallGeneralTrialBalanceEngine();
-    InstallMedicalTrialBalanceEngine();
-    InstallDataListUpdater();
-    // The screens other code starts by process ID, before the main form.
-    dataselect::RegisterDataSelectProcs();
-    // F8 of the data lists prints through the print engine.
-    SetDataListPrinter([](QWidget* parent, std::uint8_t kind, const TDataSentakuRecArray& rows,
-                          const TDataSentakuRecDispArray& disp) { return PrintDisplayedList(parent, kind, rows, disp); });
+    // Every process-wide service, once (wizard/gui/ProgramServices.h).
+    InstallProgramServices();
 
     // Read before the mutex tests so that a refused start can still answer
     // a calling program. argv as QApplication left it (without its own

@@ -10,10 +10,9 @@
 
 #include <set>
 
-#include "core/DataModule.h"
 #include "core/MessageService.h"
-#include "platform/firebird/firebird.h"
 #include "platform/plain_text.h"
+#include "wizard/AccountList.h"
 
 namespace {
 
@@ -65,40 +64,18 @@ TKamokuSentakuDialog::TKamokuSentakuDialog(QWidget* owner, const std::string& se
 
 void TKamokuSentakuDialog::load(const std::string& selected, const std::string& condition)
 {
-    namespace fb = platform::firebird;
     const std::vector<std::string> lines = platform::text::splitLines(selected);
     const std::set<std::string> chosen(lines.begin(), lines.end());
-    core::TDM* dm = core::DM;
-    if (dm == nullptr || !dm->IBDatabaseDAT.connected()) {
-        showError("例外エラー", "会計データに接続されていません。");
-        return;
+    const wizard::TAccountList list = wizard::LoadAccountList(condition);
+    // Rows read before a failure are not shown: the list is all or nothing.
+    for (const auto& row : list.Rows) {
+        auto* item = new QTreeWidgetItem(ListView1, {q(row.UserCode), q(row.Name)});
+        item->setData(0, Qt::UserRole, q(row.Code));
+        item->setSelected(chosen.count(row.Code) > 0);
+        codes_.push_back(row.Code + "=" + row.UserCode);
     }
-    try {
-        core::TOwnTransaction tr(dm->IBTransactionDAT);
-        fb::Query qy(&dm->IBDatabaseDAT, &dm->IBTransactionDAT);
-        qy.sql().add("SELECT KCODE,USERCODE,KNAME FROM KAMOKUMST");
-        qy.sql().add("WHERE (USE>0)");
-        // The condition is a fixed text of the item layout, never user input.
-        if (!condition.empty())
-            qy.sql().add("AND (" + condition + ")");
-        qy.sql().add("ORDER BY GROUPM0,USERCODE");
-        qy.open();
-        while (!qy.eof()) {
-            const std::string code = qy.fieldByName("KCODE").asString();
-            const std::string user = qy.fieldByName("USERCODE").asString();
-            auto* item = new QTreeWidgetItem(ListView1, {q(user), q(qy.fieldByName("KNAME").asString())});
-            item->setData(0, Qt::UserRole, q(code));
-            item->setSelected(chosen.count(code) > 0);
-            codes_.push_back(code + "=" + user);
-            qy.next();
-        }
-        qy.close();
-        tr.commit();
-    } catch (const fb::EIBError& e) {
-        showError("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ", std::string(e.what()) + "\r\r");
-    } catch (const std::exception& e) {
-        showError("例外エラー", std::string(e.what()) + "\r\r");
-    }
+    if (!list.ErrorCaption.empty())
+        showError(list.ErrorCaption, list.ErrorText);
 }
 
 void TKamokuSentakuDialog::btnOKClick()

@@ -1,0 +1,2 @@
+// A core file using the Firebird client directly.
+#include <ibase.h>

@@ -1,0 +1,2 @@
+// A screen running statements itself.
+#include "platform/firebird/firebird.h"

@@ -1,0 +1,2 @@
+// A core file using a widget.
+#include <QWidget>
