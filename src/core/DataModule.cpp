@@ -1,4 +1,5 @@
 #include "core/DataModule.h"
+#include "core/DbOperation.h"
 #include "core/ProcessState.h"
 
 #include "core/DataInfomation.h"
@@ -286,14 +287,15 @@ std::optional<bool> TDM::attachedByOthers(const std::string& databaseName)
         throw;
     }
     fb::Transaction t(&db);
-    t.startTransaction();
-    fb::Query q(&db, &t);
-    q.sql().add("SELECT COUNT(*) FROM MON$ATTACHMENTS");
-    q.sql().add("WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0");
-    q.open();
-    const bool others = q.field(0).asInteger() > 0;
-    q.close();
-    t.commit();
+    bool others = false;
+    RunDbOperation(t, DbPolicy("TDM.AccDatInConnection").with(DbReport::Raise), [&] {
+        fb::Query q(&db, &t);
+        q.sql().add("SELECT COUNT(*) FROM MON$ATTACHMENTS");
+        q.sql().add("WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0");
+        q.open();
+        others = q.field(0).asInteger() > 0;
+        q.close();
+    });
     db.disconnect();
     return others;
 }

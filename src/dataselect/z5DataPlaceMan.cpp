@@ -1,5 +1,7 @@
 #include "dataselect/z5DataPlaceMan.h"
 
+#include "core/DbOperation.h"
+
 #include "core/AppInfo.h"
 #include "core/DataModule.h"
 #include "core/InputDlgService.h"
@@ -63,8 +65,8 @@ bool TDataPlaceMan::LoadDataPlaces(bool namedOnly)
 {
     List.clear();
     TDM& d = dm();
-    TOwnTransaction tr(d.IBTransactionDEF);
-    try {
+    // A list that cannot be read is empty; its caller says so.
+    const bool read = RunDbOperation(d.IBTransactionDEF, DbPolicy("TDataPlaceMan.LoadDataPlaces").with(DbReport::Quiet), [&] {
         fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
         q.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATAPLACEMAN");
         q.open();
@@ -100,19 +102,16 @@ bool TDataPlaceMan::LoadDataPlaces(bool namedOnly)
             List.push_back(std::move(r));
         }
         q.close();
-        tr.commit();
-        return true;
-    } catch (const std::exception&) {
-        tr.rollback();
+    });
+    if (!read)
         List.clear();
-        return false;
-    }
+    return read;
 }
 
 void TDataPlaceMan::SaveDataPlaces()
 {
     TDM& d = dm();
-    TOwnTransaction tr(d.IBTransactionDEF);
+    RunDbOperation(d.IBTransactionDEF, DbPolicy("TDataPlaceMan.SaveDataPlaces").with(DbReport::Raise), [&] {
     fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
     for (const auto& e : List) {
         if (e.State <= 0)
@@ -143,7 +142,7 @@ void TDataPlaceMan::SaveDataPlaces()
         }
     }
     q.close();
-    tr.commit();
+    });
     for (auto& e : List)
         e.State = 0;
 }
@@ -188,8 +187,7 @@ bool TDataPlaceMan::HasDataInPlace(std::int32_t rec)
     try {
         TDM& d = dm();
         std::vector<std::string> folders;
-        {
-            TOwnTransaction tr(d.IBTransactionDEF);
+        RunDbOperation(d.IBTransactionDEF, DbPolicy("TDataPlaceMan.HasDataInPlace").with(DbReport::Raise), [&] {
             fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
             q.sql().add("SELECT PASNAME FROM DATALIST_EX");
             q.sql().add("WHERE (DATAPLACEREC=:REC)");
@@ -198,8 +196,7 @@ bool TDataPlaceMan::HasDataInPlace(std::int32_t rec)
             for (q.open(); !q.eof(); q.next())
                 folders.push_back(q.field(0).asString());
             q.close();
-            tr.commit();
-        }
+        });
         for (const auto& f : folders)
             if (!f.empty() && d.DExist(f, ConnectMode))
                 return true;
