@@ -4,6 +4,7 @@
 #include "dataselect/gui/DataListKensakuBox.h"
 #include "dataselect/gui/DataPlaceBox.h"
 #include "dataselect/gui/DataSyosaiInfoBox.h"
+#include "dataselect/gui/ServerSentakuBox.h"
 #include "core/DataInfomation.h"
 
 #include "controls/xPlButton.h"
@@ -12,6 +13,7 @@
 #include "core/DataModuleSysDef.h"
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
+#include "core/TextRoutines.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 
@@ -142,6 +144,10 @@ void TDataSentakuBox::buildControls()
         if (row < 0)
             return;
         TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
+        if (top.Data.NETDRIVE == 0 && top.Data.ENTTEXT.empty()) {
+            takeFromServerList(row);
+            return;
+        }
         model_.Registry().KyoyuDataLock(top, 0);
         DisplayDataList();
     });
@@ -675,4 +681,33 @@ void RegisterDataSentakuBox()
         return;
     registered = true;
     RegisterProc(&ProcFormClass<TDataSentakuBox>, "QzDataSenkaku");
+}
+
+void TDataSentakuBox::takeFromServerList(int row)
+{
+    // An empty local row is filled with a data set chosen on the shared
+    // server, which is then taken to this computer.
+    TServerSentakuBox list(this);
+    list.SharedDrive = TrimZenkaku(SysDef.ZenkaiDrive);
+    list.Prepare(true);
+    // Shown over this screen: hiding a modal dialog would end its own loop.
+    const int result = list.ShowModal();
+    raise();
+    if (result == 1) {
+        SysDef.ZenkaiDrive = list.SharedDrive;
+        if (DM != nullptr && DM->IBDatabaseDEF.connected())
+            fnPutSysDef();
+        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
+        top.Data.NETDRIVE = 1;
+        top.Data.PASNAME = list.ChosenFolder;
+        top.Data.ENTTEXT = list.ChosenName;
+        top.Data.DispName = list.ChosenName;
+        model_.Registry().UpdateDataListRecord(top.Data, 1, true);
+        if (model_.Registry().KyoyuDataLock(top, 0) != 1)
+            list.Ctl().SetShareStatus(list.ChosenFolder, 1);
+        model_.LoadDataList();
+        DisplayDataList();
+        grid_->setCurrentCell(std::min(row, grid_->rowCount() - 1), 0);
+    }
+    UpdateFunctionKeys();
 }

@@ -65,6 +65,7 @@ private:
     void buildControls();
     void loadPlaces();
     void operationNotBuilt(int key);
+    void takeFromServerList(int row);
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
