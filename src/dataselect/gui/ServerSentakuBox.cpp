@@ -153,7 +153,7 @@ TServerSentakuBox::TServerSentakuBox(QWidget* owner) : TBSDI(owner)
         grid_->setColumnWidth(c, kColumns[c].width);
         grid_->setColumnHidden(c, kColumns[c].width == 0);
     }
-    grid_->setColumnWidth(cName, 280 - 40 - 32 + 80);
+    grid_->setColumnWidth(cName, 280 - 40 - 32);
     grid_->installEventFilter(this);
     controls::SetHint(grid_, kGridHint);
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { SortByColumn(c); });
@@ -215,8 +215,6 @@ bool TServerSentakuBox::blank(int k) const
 
 void TServerSentakuBox::afterKey()
 {
-    if (!isVisible() && !testAttribute(Qt::WA_WState_Created))
-        return;
     grid_->setFocus();
     SetFunctionKeys();
 }
@@ -322,7 +320,7 @@ void TServerSentakuBox::drawLine(int line)
         freeArea ? QStringLiteral("　　年　月　日 ～ 　　年　月　日") : qs(rec.KikanText),
         qs(rec.PASNAME),
         qs(rec.VER_TEXT),
-        share == 2 ? QStringLiteral("🔒") : QStringLiteral("共"),
+        share == 2 ? QStringLiteral("取") : QStringLiteral("共"), // taken out / on the server
         QString::number(share == 2 ? 1 : 0),
         QString(),
         QString::number(rec.UPDATE_LOCK),
@@ -333,11 +331,12 @@ void TServerSentakuBox::drawLine(int line)
         QString::number(rec.CLOUD),
         QString::number(rec.READ_ONLY),
     };
-    const QColor back = rec.DATA_STATUS == 1 ? kDamaged : line % 2 == 1 ? kAlternate : grid_->palette().base().color();
+    const QColor back = rec.DATA_STATUS == 1 ? kDamaged : line % 2 == 1 ? kAlternate : QColor(Qt::white);
     for (int c = 0; c < kColCount; ++c) {
         auto* item = new QTableWidgetItem(texts[c]);
         item->setTextAlignment(Qt::AlignVCenter | kColumns[c].align);
         item->setBackground(back);
+        item->setForeground(QColor(Qt::black));
         grid_->setItem(line, c, item);
     }
 }
@@ -552,6 +551,7 @@ void TServerSentakuBox::F2Click()
             setCurrentLine(line);
         }
     }
+    SetFunctionKeys();
 }
 
 void TServerSentakuBox::F4Click()
