@@ -352,7 +352,8 @@ void TServerSentakuCtl::CancelCopy()
     CopySource.clear();
 }
 
-bool TServerSentakuCtl::pasteFiles(const std::string& source, const std::string& target)
+bool TServerSentakuCtl::pasteFiles(const std::string& source, const std::string& target,
+                                   const std::function<void()>& beforeSwap)
 {
     // The whole set is copied beside the destination first and moved in only
     // when every file arrived: a failed copy must not leave the destination
@@ -362,19 +363,22 @@ bool TServerSentakuCtl::pasteFiles(const std::string& source, const std::string&
     fs::remove_all(side, ec);
     bool ok = CopyFolder(source, side);
     if (ok) {
-        for (const auto& entry : fs::directory_iterator(side, ec)) {
-            const fs::path to = fs::path(target) / entry.path().filename();
+        beforeSwap();
+        std::vector<fs::path> entries;
+        for (const auto& entry : fs::directory_iterator(side, ec))
+            entries.push_back(entry.path());
+        ok = !ec;
+        for (const auto& from : entries) {
+            const fs::path to = fs::path(target) / from.filename();
             std::error_code e2;
             if (fs::is_directory(to, e2))
                 fs::remove_all(to, e2);
-            fs::rename(entry.path(), to, e2);
+            fs::rename(from, to, e2);
             if (e2) {
                 ok = false;
                 break;
             }
         }
-        if (ec)
-            ok = false;
     }
     fs::remove_all(side, ec);
     return ok;
@@ -389,71 +393,86 @@ bool TServerSentakuCtl::Paste(int line)
         return false;
     }
     CopyPending = false;
-    const std::string target = ExcludeDelimiter(row->PASNAME);
     bool pasted = false;
-    const int status = CheckDataStatus(target, false, true);
-    if (status == 1 || status == 10) {
-        bool agreed;
-        if (status == 10) {
-            TMessage2InfoRec rec;
-            InitMessage2Info(msgkind::Confirmation, rec);
-            rec.buttons = msgbtn::Yes | msgbtn::No;
-            rec.lines[0].text = "このデータは破損データのため、データ間の照合チェックは行わずにコピーを行います。";
-            rec.lines[1].text = "よろしいですか？";
-            agreed = ShowMessage2(rec) == modal::Yes;
-        } else {
-            agreed = CompareData("貼り付け", source, target);
-        }
-        const std::uint8_t before = hasDatabase(target) ? static_cast<std::uint8_t>(info_.Rec.STATUS) : 1;
-        if (agreed) {
-            const auto& l = Lines[static_cast<std::size_t>(line)];
-            TDataSentakuRec& top = Rows.at(static_cast<std::size_t>(l.Top));
-            if (hasDatabase(target))
-                WriteStatus(target, 7);
-            if (row->GASSAN == 1 || row->GASSAN == 2)
-                ClearChildren(top, true, -1);
-            bool copied = false;
-            if (row->GASSAN == 10) {
-                copied = FileCopy(paths::join(source, kDbFile), paths::join(target, kDbFile));
-            } else if (lower(target + "/").rfind(lower(source + "/"), 0) == 0) {
-                showLines(msgkind::Error, msgbtn::Yes, "貼付先にコピー元のパスが含まれています。処理を中断します。");
-            } else {
-                copied = pasteFiles(source, target);
-                if (!copied)
-                    showLines(msgkind::Error, msgbtn::Yes,
-                              "データの貼り付けに失敗しました。\r貼付先のデータは変更されていません。");
-            }
-            if (copied) {
-                WriteStatus(target, 1);
-                TDataInfomationRec dest;
-                info_.ReadDataIni(target, dest);
-                TDataInfomationRec from;
-                info_.ReadDataIni(source, from);
-                dest.SHOUGOU = from.SHOUGOU;
-                dest.CODE = from.CODE;
-                dest.DATALISTNAME = CopyRow.ENTTEXT;
-                dest.UPDATE_LOCK = from.UPDATE_LOCK;
-                dest.GASSANKBN = from.GASSANKBN;
-                dest.READ_ONLY = from.READ_ONLY;
-                info_.WriteIniFile(target, "DATAINFO", dest);
-                info_.WriteShareStatus(target, 1);
-                info_.ReadDataIni(target, info_.Rec);
-                SetRowFromInfo(*row, false);
-                row->DATA_STATUS = 0;
-                SaveRow(*row);
-                if (l.Child < 0)
-                    CopyChildren(top);
-                pasted = true;
-            } else if (hasDatabase(target)) {
-                WriteStatus(target, before);
-            }
-        }
+    try {
+        pasted = pasteInto(line, *row, source);
+    } catch (...) {
+        WriteStatus(source, 1);
+        CopySource.clear();
+        throw;
     }
     WriteStatus(source, 1);
     CopySource.clear();
     if (pasted)
         FilterRows();
     return pasted;
+}
+
+bool TServerSentakuCtl::pasteInto(int line, TDataListRec& row, const std::string& source)
+{
+    const std::string target = ExcludeDelimiter(row.PASNAME);
+    const int status = CheckDataStatus(target, false, true);
+    if (status != 1 && status != 10)
+        return false;
+    bool agreed;
+    if (status == 10) {
+        TMessage2InfoRec rec;
+        InitMessage2Info(msgkind::Confirmation, rec);
+        rec.buttons = msgbtn::Yes | msgbtn::No;
+        rec.lines[0].text = "このデータは破損データのため、データ間の照合チェックは行わずにコピーを行います。";
+        rec.lines[1].text = "よろしいですか？";
+        agreed = ShowMessage2(rec) == modal::Yes;
+    } else {
+        agreed = CompareData("貼り付け", source, target);
+    }
+    if (!agreed)
+        return false;
+    const bool hadData = hasDatabase(target);
+    const auto before = static_cast<std::uint8_t>(hadData ? info_.Rec.STATUS : 1);
+    const auto& l = Lines[static_cast<std::size_t>(line)];
+    TDataSentakuRec& top = Rows.at(static_cast<std::size_t>(l.Top));
+    if (hadData)
+        WriteStatus(target, 7);
+    bool copied = false;
+    if (row.GASSAN == 10) {
+        copied = FileCopy(paths::join(source, kDbFile), paths::join(target, kDbFile));
+    } else if (lower(target + "/").rfind(lower(source + "/"), 0) == 0) {
+        showLines(msgkind::Error, msgbtn::Yes, "貼付先にコピー元のパスが含まれています。処理を中断します。");
+    } else {
+        // A consolidated destination loses its children only once the
+        // source's files have all arrived beside it.
+        copied = pasteFiles(source, target, [&] {
+            if (row.GASSAN == 1 || row.GASSAN == 2)
+                ClearChildren(top, true, -1);
+        });
+        if (!copied)
+            showLines(msgkind::Error, msgbtn::Yes, "データの貼り付けに失敗しました。\r貼付先のデータは変更されていません。");
+    }
+    if (!copied) {
+        if (hadData)
+            WriteStatus(target, before);
+        return false;
+    }
+    WriteStatus(target, 1);
+    TDataInfomationRec dest;
+    info_.ReadDataIni(target, dest);
+    TDataInfomationRec from;
+    info_.ReadDataIni(source, from);
+    dest.SHOUGOU = from.SHOUGOU;
+    dest.CODE = from.CODE;
+    dest.DATALISTNAME = CopyRow.ENTTEXT;
+    dest.UPDATE_LOCK = from.UPDATE_LOCK;
+    dest.GASSANKBN = from.GASSANKBN;
+    dest.READ_ONLY = from.READ_ONLY;
+    info_.WriteIniFile(target, "DATAINFO", dest);
+    info_.WriteShareStatus(target, 1);
+    info_.ReadDataIni(target, info_.Rec);
+    SetRowFromInfo(row, false);
+    row.DATA_STATUS = 0;
+    SaveRow(row);
+    if (l.Child < 0)
+        CopyChildren(top);
+    return true;
 }
 
 std::string TServerSentakuCtl::AddArea(const std::string& typedName)

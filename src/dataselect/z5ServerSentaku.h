@@ -102,7 +102,8 @@ public:
     void CopyChildren(TDataSentakuRec& target);
 
 private:
-    bool pasteFiles(const std::string& source, const std::string& target);
+    bool pasteFiles(const std::string& source, const std::string& target, const std::function<void()>& beforeSwap);
+    bool pasteInto(int line, TDataListRec& row, const std::string& source);
 
     TDataInfomation info_;
     TDataKensakuIO kensaku_;

@@ -271,3 +271,34 @@ TEST_F(ServerAreas, ABusyAreaIsNeitherCopiedNorDeleted)
     EXPECT_EQ(messages.shown().front().caption, "選択データの状態");
     EXPECT_NE(shownText(messages).find("貼り付け中"), std::string::npos);
 }
+
+TEST_F(ServerAreas, AConsolidatedDestinationKeepsItsChildrenUntilTheCopyHasArrived)
+{
+    const std::string dst = data + "/sv0002";
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"}) {
+        fs::create_directories(dst + "/001");
+        fs::copy_file(company.folder + "/" + name, dst + "/" + name);
+        fs::copy_file(company.folder + "/" + name, dst + "/001/" + name);
+    }
+    platform::IniFile(TDataInfomation::IniPath(dst)).writeString("DATAINFO", "GASSANKBN", "1");
+    ScriptedMessages messages({{modal::Ok, 1}, {modal::Ok, -1}, {modal::Ok, 1}});
+    ctl->RefreshList();
+    ASSERT_EQ(ctl->LineRecord(lineOf(dst))->GASSAN, 1);
+    ASSERT_EQ(value("CHILD_SERVERDATALIST", "COUNT(*)", "PASNAME='" + dst + "/001'"), "1");
+
+    ctl->CopyFolder = [](const std::string&, const std::string&) { return false; };
+    ASSERT_TRUE(ctl->BeginCopy(lineOf(data + "/sv0001")));
+    EXPECT_FALSE(ctl->Paste(lineOf(dst)));
+    EXPECT_TRUE(fs::exists(dst + "/001/tnacc.fdb"));
+    EXPECT_EQ(value("CHILD_SERVERDATALIST", "COUNT(*)", "PASNAME='" + dst + "/001'"), "1");
+    EXPECT_EQ(iniOf(dst).STATUS, 1);
+    EXPECT_EQ(iniOf(dst).GASSANKBN, 1);
+
+    // With the real copy the plain source replaces the consolidated set.
+    ctl->CopyFolder = TServerSentakuCtl().CopyFolder;
+    ASSERT_TRUE(ctl->BeginCopy(lineOf(data + "/sv0001")));
+    EXPECT_TRUE(ctl->Paste(lineOf(dst))) << shownText(messages);
+    EXPECT_FALSE(fs::exists(dst + "/001"));
+    EXPECT_EQ(value("CHILD_SERVERDATALIST", "COUNT(*)", "PASNAME='" + dst + "/001'"), "0");
+    EXPECT_EQ(iniOf(dst).GASSANKBN, 0);
+}

@@ -157,7 +157,7 @@ TServerSentakuBox::TServerSentakuBox(QWidget* owner) : TBSDI(owner)
     grid_->installEventFilter(this);
     controls::SetHint(grid_, kGridHint);
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { SortByColumn(c); });
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { F12Click(); afterKey(); });
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { RunKey(kF12); });
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { SetFunctionKeys(); });
 
     txtIncSerch_ = new QLineEdit(this);
@@ -183,19 +183,7 @@ TServerSentakuBox::TServerSentakuBox(QWidget* owner) : TBSDI(owner)
         b->setGeometry(16 + k * 97, 524, 92, 44);
         b->setFocusPolicy(Qt::NoFocus);
         keys_[static_cast<std::size_t>(k)] = b;
-        connect(b, &TxPlButton::OnClick, this, [this, k] {
-            switch (k) {
-            case kESC: ESCClick(); return;
-            case kF1: ShowHtmlHelp("kyoyudata.html"); break;
-            case kF2: F2Click(); break;
-            case kF4: F4Click(); break;
-            case kF5: F5Click(); break;
-            case kF8: F8Click(); break;
-            case kF12: F12Click(); break;
-            default: break;
-            }
-            afterKey();
-        });
+        connect(b, &TxPlButton::OnClick, this, [this, k] { RunKey(k); });
     }
     SetFunctionKeys();
     InitOK = true;
@@ -211,6 +199,28 @@ QString TServerSentakuBox::KeyCaption(int k) const
 bool TServerSentakuBox::blank(int k) const
 {
     return KeyCaption(k) == QString::fromUtf8(kKeyNames[k]);
+}
+
+void TServerSentakuBox::RunKey(int k)
+{
+    // The area operations write files and the list; a failure is reported
+    // here rather than left to end the screen.
+    try {
+        switch (k) {
+        case kESC: ESCClick(); return;
+        case kF1: ShowHtmlHelp("kyoyudata.html"); break;
+        case kF2: F2Click(); break;
+        case kF4: F4Click(); break;
+        case kF5: F5Click(); break;
+        case kF8: F8Click(); break;
+        case kF12: F12Click(); break;
+        default: break;
+        }
+    } catch (const std::exception& e) {
+        core::ErrorMessageEx(e.what(), "TServerSentakuBox");
+        FillGrid();
+    }
+    afterKey();
 }
 
 void TServerSentakuBox::afterKey()
@@ -714,8 +724,7 @@ bool TServerSentakuBox::eventFilter(QObject* watched, QEvent* e)
     if (watched == grid_ && e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && currentLine() >= 0) {
-            F12Click();
-            afterKey();
+            RunKey(kF12);
             return true;
         }
         if (k->modifiers() == Qt::NoModifier || k->modifiers() == Qt::KeypadModifier
@@ -728,21 +737,16 @@ bool TServerSentakuBox::eventFilter(QObject* watched, QEvent* e)
 
 void TServerSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
 {
+    static const int kQtKeys[kKeyCount] = {Qt::Key_Escape, Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4,
+                                           Qt::Key_F5,     Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F12};
     if (shift == Qt::NoModifier) {
-        switch (key) {
-        case Qt::Key_Escape: key = 0; ESCClick(); return;
-        case Qt::Key_F12: key = 0; F12Click(); afterKey(); return;
-        case Qt::Key_F1: ShowHtmlHelp("kyoyudata.html"); break;
-        case Qt::Key_F2: F2Click(); break;
-        case Qt::Key_F4: F4Click(); break;
-        case Qt::Key_F5: F5Click(); break;
-        case Qt::Key_F8: F8Click(); break;
-        case Qt::Key_F3: case Qt::Key_F6: case Qt::Key_F7: break;
-        default: TBSDI::FormKeyUp(key, shift); return;
+        for (int k = 0; k < kKeyCount; ++k) {
+            if (key == kQtKeys[k]) {
+                key = 0;
+                RunKey(k);
+                return;
+            }
         }
-        key = 0;
-        afterKey();
-        return;
     }
     TBSDI::FormKeyUp(key, shift);
 }

@@ -64,6 +64,9 @@ public:
     void F5Click();
     void F8Click();
     void F12Click();
+    // A function key as pressed or clicked (Key), with the focus and the
+    // captions recomputed afterwards.
+    void RunKey(int k);
     // Incremental search: a typed key (true when it was taken) and the
     // timer's end of the typing.
     bool IncSearchKey(int key, const QString& text);
