@@ -5,6 +5,7 @@
 
 #include "dataselect/gui/ServerSentakuBox.h"
 
+#include "area_helpers.h"
 #include "registry_fixture.h"
 
 #include "controls/xPlButton.h"
@@ -23,16 +24,9 @@
 #include <filesystem>
 
 namespace fs = std::filesystem;
+using area_helpers::shownText;
 
 namespace {
-
-std::string shownText(const ScriptedMessages& m)
-{
-    std::string text;
-    for (const auto& r : m.shown())
-        text += core::messageAsText(r);
-    return text;
-}
 
 class SharedDataScreen : public registry_fixture::RegistryTest {
 protected:

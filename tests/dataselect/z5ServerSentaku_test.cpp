@@ -2,6 +2,7 @@
 // remote) holding sv0001 (a company data set), sv0002 (empty) and the
 // excluded backup folder, with the embedded system database of a sample root.
 
+#include "area_helpers.h"
 #include "registry_fixture.h"
 
 #include "dataselect/z5ServerSentaku.h"
@@ -16,6 +17,8 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
+using area_helpers::iniOf;
+using area_helpers::shownText;
 
 namespace {
 
@@ -25,22 +28,6 @@ std::string slurp(const std::string& file)
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-TDataInfomationRec iniOf(const std::string& folder)
-{
-    TDataInfomation di;
-    TDataInfomationRec rec;
-    di.ReadDataIni(folder, rec);
-    return rec;
-}
-
-std::string shownText(const ScriptedMessages& m)
-{
-    std::string text;
-    for (const auto& r : m.shown())
-        text += core::messageAsText(r);
-    return text;
 }
 
 class ServerAreas : public registry_fixture::RegistryTest {
