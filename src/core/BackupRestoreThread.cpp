@@ -242,7 +242,8 @@ void TBackupRestoreThread::myNumberStepRestore()
     // A target that does not exist yet has no settings to protect; an
     // existing one whose settings cannot be read (another data set is open,
     // the database fails) must not be overwritten unchecked.
-    if (!io.ReadSetting(HostName, DataPath, "", ScreenName) && DM->FExist(DataPath, ConnectMode)) {
+    const std::string& target = ReplacedPath.empty() ? DataPath : ReplacedPath;
+    if (!io.ReadSetting(HostName, target, "", ScreenName) && DM->FExist(target, ConnectMode)) {
         Success = false;
         setError(kRestoreMethod, "200", "マイナンバー情報の取得に失敗しました。", kRestoreStopped);
         return;
@@ -389,7 +390,7 @@ void TBackupRestoreThread::restoreStep()
     }
     TMyNumberIO io;
     if (kind == DbKind::Company && MyNumberAnswer == 7)
-        io.ReadLogFrom(HostName, DataPath);
+        io.ReadLogFrom(HostName, ReplacedPath.empty() ? DataPath : ReplacedPath);
     if (Location == 0) {
         Success = DM->RestoreFDB(localHost() ? fb::Protocol::Local : fb::Protocol::TCP, HostName, DataPath, BackupFile,
                                  ActivateIndexes != 0);

@@ -28,6 +28,9 @@ public:
     std::string DataPath;
     std::string DestPath;
     std::string BackupFile;
+    // Restore into a side file: the database it will replace, whose
+    // personal-number settings decide (empty: DataPath itself).
+    std::string ReplacedPath;
     std::uint8_t ActivateIndexes = 0;
     bool Success = false;
     bool Failed = false;

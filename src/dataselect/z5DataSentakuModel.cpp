@@ -497,8 +497,14 @@ std::int32_t TDataSentakuModel::Choose(std::int32_t gridRow)
                 inform({"この場所にはデータがありません。他の場所を選んで下さい。"});
                 return refuse();
             }
-            notBuilt("データの持ち出し・持ち帰り");
-            return refuse();
+            if (!RestoreFromFolder) {
+                notBuilt("データの持ち出し・持ち帰り");
+                return refuse();
+            }
+            if (RestoreFromFolder(gridRow, OnlySABackupPath) != 1)
+                return refuse();
+            writeChoice();
+            return 1;
         }
         ForceDir(ChosenFolder);
         TMessage2InfoRec m;
@@ -532,8 +538,15 @@ std::int32_t TDataSentakuModel::Choose(std::int32_t gridRow)
             inform({"クラウドシェアデータのため選択できません。他の場所を選んで下さい。"});
             return refuse();
         }
-        notBuilt("データの持ち出し・持ち帰り");
-        return refuse();
+        const auto& transfer = OnlySAMode == 0 ? SaveToFolder : RestoreFromFolder;
+        if (!transfer) {
+            notBuilt("データの持ち出し・持ち帰り");
+            return refuse();
+        }
+        if (transfer(gridRow, OnlySABackupPath) != 1)
+            return refuse();
+        writeChoice();
+        return 1;
     }
     writeChoice();
     return 1;

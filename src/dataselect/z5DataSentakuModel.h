@@ -82,6 +82,10 @@ public:
     // Starts new data in a folder (the new-data process). Not set: choosing
     // an empty folder to create data in is refused with a message.
     std::function<bool(const std::string& folder)> NewData;
+    // Processing type 5: saves the row's data into, or restores it from, the
+    // take-out folder (1 done). Not set: refused with a message.
+    std::function<std::int32_t(std::int32_t gridRow, const std::string& folder)> SaveToFolder;
+    std::function<std::int32_t(std::int32_t gridRow, const std::string& folder)> RestoreFromFolder;
 
 private:
     void refreshTop(std::int32_t top);

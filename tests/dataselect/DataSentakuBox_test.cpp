@@ -183,6 +183,30 @@ TEST_F(DataSelectionScreen, OperationsNotInThisProgramSaySo)
     EXPECT_EQ(messages.firstLine(0), "「保存」はこのプログラムでは利用できません。");
 }
 
+TEST_F(DataSelectionScreen, F8PrintsTheRowsAsShown)
+{
+    std::vector<std::size_t> printed;
+    SetDataListPrinter([&](QWidget*, std::uint8_t kind, const TDataSentakuRecArray& rows,
+                           const TDataSentakuRecDispArray& disp) {
+        EXPECT_EQ(kind, 0);
+        printed.push_back(disp.size());
+        EXPECT_LE(disp.size(), rows.size());
+        return true;
+    });
+    ScriptedMessages messages;
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    screen.UpdateFunctionKeys();
+    ASSERT_FALSE(screen.Keys().IsBlank(fkey::F8));
+    screen.KeyButton(fkey::F8)->Click();
+    SetDataListPrinter(nullptr);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0], screen.Model().Disp.size());
+    EXPECT_GT(printed[0], 0u);
+    EXPECT_EQ(messages.count(), 0u);
+}
+
 TEST_F(DataSelectionScreen, CloseBoxOfTheHostsStartAsksBeforeEndingTheProgram)
 {
     SysDef.ProgramName = "トルバン財務";

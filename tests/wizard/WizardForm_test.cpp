@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -14,6 +15,7 @@
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 #include "test_caller.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard_test_util.h"
@@ -53,6 +55,7 @@ struct FormFixture {
         TForm1::TStart s;
         s.CommandLine = ParseCommandLine(params);
         s.ProgramPath = dir.file("bin/miruza_rendo");
+        s.Framework = wizard::MakeFramework();
         s.ExportFactory = [this](std::int32_t value, const std::string& file, bool caller) {
             auto e = std::make_unique<TGaikyosyoDataExport>("", value, file, caller, sources);
             if (withFigures)
@@ -310,4 +313,27 @@ TEST(WizardForm, OnlyTheExactEditionNameSetsTheDistribution)
         EXPECT_EQ(DistKind, dist) << oem;
     }
     ResetProcessState();
+}
+
+TEST(WizardForm, OutputFileDialogFillsThePage)
+{
+    FormFixture fx;
+    ScriptedMessages messages;
+    auto s = fx.start({});
+    std::vector<std::string> asked;
+    s.Framework.SaveDialog = [&](const std::string& title, const std::string& folder, const std::string& file) {
+        asked = {title, folder, file};
+        return std::optional<std::string>(folder + "/chosen.xml");
+    };
+    TForm1 form(std::move(s));
+    ASSERT_TRUE(form.InitWizard());
+    // An existing file is offered again; a name of no file is not.
+    form.page4->Edit4a->setText("not-there.xml");
+    form.page4->BitBtn4a->click();
+    EXPECT_EQ(asked, (std::vector<std::string>{"中間ﾌｧｲﾙの指定", form.DocumentsDir, ""}));
+    EXPECT_EQ(form.page4->Edit4a->text().toStdString(), form.DocumentsDir + "/chosen.xml");
+    fx.dir.write("existing.xml", "x");
+    form.page4->Edit4a->setText(QString::fromStdString(fx.dir.file("existing.xml")));
+    form.page4->BitBtn4a->click();
+    EXPECT_EQ(asked.at(2), fx.dir.file("existing.xml"));
 }

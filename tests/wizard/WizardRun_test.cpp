@@ -4,9 +4,11 @@
 // the summary, the finish and the closing.
 //
 // The login is the real dialog, filled in as the sample operator (code 10,
-// password "tolvan"). The data-selection screen is played by the function
-// below (TForm1::TFramework::ExecProc): it answers from a script and leaves
-// the chosen folder in SysDef.DataDir, as that screen does.
+// password "tolvan"). The end-to-end runs choose the data set on the real
+// data-selection screen ("QzDataSenkaku" through the process registry);
+// the tests of the choice loop's odd answers (cancel, the same screen again
+// and again) play that screen with a function that answers from a script
+// and leaves the chosen folder in SysDef.DataDir, as the screen does.
 
 #include <gtest/gtest.h>
 
@@ -26,13 +28,16 @@
 #include <unistd.h>
 
 #include "accounting/OpenCompanyTables.h"
+#include "accounting/uAccMbZanCmp.h"
 #include "accounting/uAccZanCmp1.h"
 #include "controls/xAnimeProgressDialog.h"
 #include "controls/xKikanPanel.h"
 #include "core/ProgressService.h"
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
+#include "dataselect/gui/DataSentakuBox.h"
 #include "dataselect/gui/LogonBox.h"
+#include "dataselect/gui/WebMenuL.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "core/DataModule.h"
 #include "core/DataInfomation.h"
@@ -44,6 +49,7 @@
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 #include "test_caller.h"
+#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard/ug16Settings.h"
@@ -60,7 +66,9 @@ protected:
         ResetProcessState();
         InstallOpenCompanyTables();
         InstallGeneralTrialBalanceEngine();
+        InstallMedicalTrialBalanceEngine();
         InstallDataListUpdater(); // as the program body does
+        dataselect::RegisterDataSelectProcs();
         root = std::make_unique<test_support::SampleRoot>();
         home = std::make_unique<test_support::ScopedEnv>("MIRUZA_HOME", root->folder());
         runtime = std::make_unique<test_support::ScopedEnv>("XDG_RUNTIME_DIR", bin.makeDir("run"));
@@ -83,7 +91,9 @@ protected:
         TForm1::TStart s;
         s.CommandLine = ParseCommandLine(params);
         s.ProgramPath = bin.file("bin/miruza_rendo");
-        s.Framework.ExecProc = [this](const std::string& id, std::uint8_t modal, const std::string& params) {
+        s.Framework = wizard::MakeFramework();
+        if (!realSelection)
+            s.Framework.ExecProc = [this](const std::string& id, std::uint8_t modal, const std::string& params) {
             selections.push_back(id + "|" + std::to_string(modal) + "|" + params);
             // A loop that keeps reopening the screen ends as cancelled.
             const int answer = selections.size() > 8 ? 2 : selectionAnswers.empty() ? 1 : selectionAnswers.front();
@@ -94,6 +104,26 @@ protected:
             return answer;
         };
         return s;
+    }
+
+    // Chooses the folder's row on the data-selection screen as soon as it is
+    // shown modally.
+    void answerSelection(const std::string& folder)
+    {
+        QTimer::singleShot(0, [this, folder] {
+            auto* box = qobject_cast<TDataSentakuBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                if (++selectionWaits < 1000)
+                    answerSelection(folder);
+                return;
+            }
+            selections.push_back("screen");
+            const int row = box->Model().FindRowOfFolder(folder);
+            ASSERT_GE(row, 0) << folder;
+            box->Grid()->setCurrentCell(row, 0);
+            snap(*box, "page2a-data-selection");
+            QTest::keyClick(box->Grid(), Qt::Key_Return);
+        });
     }
 
     // Fills in the login dialog as soon as it is shown modally.
@@ -169,10 +199,12 @@ protected:
     static void next(TForm1& form) { QTest::mouseClick(form.btnNext, Qt::LeftButton); }
 
     // Page 1 to page 3 with the sample company chosen.
-    static void chooseSampleCompany(TForm1& form)
+    void chooseSampleCompany(TForm1& form)
     {
         next(form);
         ASSERT_EQ(form.ActivePageId(), TWizardPageId::DataChoice);
+        if (realSelection)
+            answerSelection(company().folder);
         QTest::mouseClick(form.page2->btnDataSentaku, Qt::LeftButton);
         ASSERT_TRUE(form.page2->HasDataInfo());
         next(form);
@@ -197,6 +229,26 @@ protected:
         w.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
     }
 
+    // Data-list row 7 stands for a data set kept on a shared server (share
+    // root X, area returned) and not taken; this computer works on it in
+    // the system folder's 0007, where a copy of an earlier take lies. The
+    // selection screen chooses that folder.
+    std::string makeSharedDataSet()
+    {
+        const std::string shareRoot = root->folder() + "/server";
+        const std::string area = shareRoot + "/rozivoraduz/sv0001";
+        chosenFolder = info().sysDir + "/0007";
+        for (const std::string& folder : {area, chosenFolder}) {
+            fs::create_directories(folder);
+            for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+                fs::copy_file(company().folder + "/" + name, folder + "/" + name);
+        }
+        platform::share_roots::save({{'X', shareRoot, true}});
+        execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
+                                          "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
+        return area;
+    }
+
     static std::string golden(const std::string& name)
     {
         return wizard_test::readBytes(wizard_test::testDataFile("fixtures/overview/" + name));
@@ -210,6 +262,9 @@ protected:
     std::deque<int> selectionAnswers;
     int logins = 0;
     int loginWaits = 0;
+    int selectionWaits = 0;
+    // The real data-selection screen instead of the scripted one.
+    bool realSelection = false;
     std::string chosenFolder; // what the selection screen chooses; "" the sample company
 };
 
@@ -217,6 +272,7 @@ protected:
 
 TEST_F(WizardRun, StartUpSetsTheFoldersBeforeAnythingIsWritten)
 {
+    realSelection = true;
     // The work folder is the temporary-files folder of the tree, so the
     // wizard's settings file never lands in the current folder.
     test_support::TempDir cwd;
@@ -255,6 +311,7 @@ TEST_F(WizardRun, StartUpSetsTheFoldersBeforeAnythingIsWritten)
 
 TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
 {
+    realSelection = true;
     ScriptedMessages messages;
     const std::string out = root->folder() + "/documents/gaikyosyo.xml";
     {
@@ -263,12 +320,12 @@ TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
         EXPECT_EQ(form->Wizard1->count(), 6);
         snap(*form, "page1-intro");
         next(*form);
+        answerSelection(company().folder);
         QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
         snap(*form, "page2-data");
         next(*form);
         ASSERT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
-        ASSERT_EQ(selections.size(), 1u);
-        EXPECT_EQ(selections[0], "QzDataSenkaku|1|SyoriType=3\rJyokenSet=1\rDataType=-13\rCodeType=0\rDataVerMajor=13");
+        ASSERT_EQ(selections, (std::vector<std::string>{"screen"}));
         EXPECT_EQ(form->page2->DataInfoValue("会社名"), company().name);
         EXPECT_EQ(form->page2->DataInfoValue("会計年度"), "10期");
         EXPECT_EQ(dataStatus(), 2); // in use while the wizard holds it
@@ -309,6 +366,7 @@ TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
 
 TEST_F(WizardRun, CallerRunPostsMadeWithoutTheSuccessBox)
 {
+    realSelection = true;
     ScriptedMessages messages;
     wizard_test::TestCaller caller(4321);
     const std::string out = bin.file("for-caller.xml");
@@ -340,6 +398,7 @@ TEST_F(WizardRun, CallerRunPostsMadeWithoutTheSuccessBox)
 
 TEST_F(WizardRun, CancelPostsCancelledAndHandsEverythingBack)
 {
+    realSelection = true;
     ScriptedMessages messages({modal::Yes});
     wizard_test::TestCaller caller(77);
     {
@@ -359,6 +418,7 @@ TEST_F(WizardRun, CancelPostsCancelledAndHandsEverythingBack)
 
 TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
 {
+    realSelection = true;
     execOn(company().database, "ALTER PROCEDURE SP_KANENDO_ZANDAKA (F INTEGER, SCODE VARCHAR(6)) RETURNS "
                                "(KCODE VARCHAR(6)) AS BEGIN EXCEPTION; END");
     ScriptedMessages messages;
@@ -409,6 +469,8 @@ TEST_F(WizardRun, CancellingTheFirstSelectionKeepsPageTwo)
     ASSERT_TRUE(form);
     next(*form);
     QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+    ASSERT_EQ(selections.size(), 1u);
+    EXPECT_EQ(selections[0], "QzDataSenkaku|1|SyoriType=3\rJyokenSet=1\rDataType=-13\rCodeType=0\rDataVerMajor=13");
     EXPECT_FALSE(form->page2->HasDataInfo());
     EXPECT_TRUE(SysDef.DataDir.empty());
     EXPECT_FALSE(form->DatConnected);
@@ -527,6 +589,7 @@ TEST_F(WizardRun, OutputPageChecks)
 
 TEST_F(WizardRun, BareOutputNameIsWrittenWhereTheSummarySays)
 {
+    realSelection = true;
     ScriptedMessages messages;
     std::string shown;
     std::string docs;
@@ -550,6 +613,7 @@ TEST_F(WizardRun, BareOutputNameIsWrittenWhereTheSummarySays)
 
 TEST_F(WizardRun, ClosingTwiceDoesTheWorkOnce)
 {
+    realSelection = true;
     // The company was renamed since the data list was written: closing
     // rewrites its data-list row from the database.
     execOn(company().database, "UPDATE ACCDEF1 SET SHOUGOU='RENAMED CO.'");
@@ -622,22 +686,9 @@ TEST(WizardOutputFile, ResolvedAgainstTheDocumentsFolder)
 
 TEST_F(WizardRun, SharedDataSetIsTakenOnChoiceAndStoredBackOnClosing)
 {
-    // Data-list row 7 stands for a data set kept on a shared server (share
-    // root X); this computer works on it in the system folder's 0007.
-    const std::string shareRoot = root->folder() + "/server";
-    const std::string area = shareRoot + "/rozivoraduz/sv0001";
-    fs::create_directories(area);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, area + "/" + name);
-    platform::share_roots::save({{'X', shareRoot, true}});
-    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
-                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
     // The working copy of an earlier take is still here (stored back since);
     // the new take replaces it with the server's copy.
-    chosenFolder = info().sysDir + "/0007";
-    fs::create_directories(chosenFolder);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    const std::string area = makeSharedDataSet();
     execOn(area + "/tnacc.fdb", "CREATE TABLE ON_THE_SERVER (X INTEGER)");
     auto kyoyuLock = [&] { return countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"); };
     auto shareStatus = [&](const std::string& folder) {
@@ -665,19 +716,8 @@ TEST_F(WizardRun, SharedDataSetIsTakenOnChoiceAndStoredBackOnClosing)
 
 TEST_F(WizardRun, SharedDataSetNotTakenWithoutAutomaticTakingGoesBackToTheSelection)
 {
-    const std::string shareRoot = root->folder() + "/server";
-    const std::string area = shareRoot + "/rozivoraduz/sv0001";
-    fs::create_directories(area);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, area + "/" + name);
-    platform::share_roots::save({{'X', shareRoot, true}});
-    execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
-                                      "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
     // A stale working copy is there, but the set was never taken.
-    chosenFolder = info().sysDir + "/0007";
-    fs::create_directories(chosenFolder);
-    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
-        fs::copy_file(company().folder + "/" + name, chosenFolder + "/" + name);
+    makeSharedDataSet();
     selectionAnswers = {1, 2};
     ScriptedMessages messages;
     auto form = started();
@@ -690,4 +730,55 @@ TEST_F(WizardRun, SharedDataSetNotTakenWithoutAutomaticTakingGoesBackToTheSelect
     EXPECT_EQ(messages.firstLine(0), "このデータは共有取得が行われていません。データ選択画面を開きます。");
     EXPECT_FALSE(form->page2->HasDataInfo());
     EXPECT_EQ(countOn(info().systemDatabase, "SELECT KYOYULOCK FROM DATALIST WHERE REC=7"), 0);
+}
+
+TEST_F(WizardRun, CancellingALaterSelectionKeepsTheChosenDataSet)
+{
+    selectionAnswers = {1, 2};
+    ScriptedMessages messages;
+    auto form = started();
+    ASSERT_TRUE(form);
+    chooseSampleCompany(*form);
+    QTest::mouseClick(form->btnBack, Qt::LeftButton);
+    QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton); // cancelled on the screen
+    EXPECT_EQ(selections.size(), 2u);
+    EXPECT_TRUE(form->page2->HasDataInfo());
+    EXPECT_TRUE(form->DatConnected);
+    EXPECT_EQ(SysDef.DataDir, company().folder);
+    EXPECT_EQ(dataStatus(), 2);
+    next(*form);
+    EXPECT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+
+TEST_F(WizardRun, EndToEndMedicalCorporationWritesItsGoldenFile)
+{
+    // The sample medical corporation is tied to a cloud-share area: its
+    // exchange is skipped (no communication screen) and the run goes on.
+    realSelection = true;
+    ScriptedMessages messages;
+    const auto& medical = info().companies.at(1);
+    const std::string out = root->folder() + "/documents/medical.xml";
+    {
+        auto form = started();
+        ASSERT_TRUE(form);
+        next(*form);
+        answerSelection(medical.folder);
+        QTest::mouseClick(form->page2->btnDataSentaku, Qt::LeftButton);
+        ASSERT_TRUE(form->page2->HasDataInfo());
+        EXPECT_GT(AccInf.CLOUD_LINE, 0);
+        next(*form);
+        ASSERT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
+        clickPeriodCell(*form, 14);
+        QTest::mouseClick(form->page3->RadioButton3a, Qt::LeftButton);
+        next(*form);
+        next(*form);
+        form->page4->Edit4a->setText(QString::fromStdString(out));
+        next(*form);
+        next(*form); // 完了
+        EXPECT_EQ(form->ResultCode, ResultMade);
+    }
+    ASSERT_EQ(messages.count(), 1u) << messages.firstLine(0);
+    EXPECT_EQ(wizard_test::readBytes(out), golden("medical_tax_included.xml"));
 }

@@ -6,6 +6,14 @@
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 #include "dataselect/gui/ServerSentakuBox.h"
 #include "core/DataInfomation.h"
+#include "dataselect/z5DataCopyPaste.h"
+#include "dataselect/z5DataSaveRestore.h"
+#include "dataselect/z5DataRowOps.h"
+#include "dataselect/z5DataShareOps.h"
+#include "dataselect/z5DataTakeOut.h"
+#include "dataselect/gui/WhichDataSetBox.h"
+#include "controls/z5FileOperationDlg.h"
+#include "platform/xdg_folders.h"
 
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
@@ -13,7 +21,6 @@
 #include "core/DataModuleSysDef.h"
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
-#include "core/TextRoutines.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 
@@ -54,8 +61,46 @@ const QColor kBlockedText = fromTColor(8421504);
 
 } // namespace
 
-TDataSentakuBox::TDataSentakuBox(QWidget* owner) : TBSDI(owner)
+TDataSentakuBox::TDataSentakuBox(QWidget* owner)
+    : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_)),
+      saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_)),
+      rowOps_(std::make_unique<TDataRowOps>(model_)), shareOps_(std::make_unique<TDataShareOps>(model_)),
+      takeOut_(std::make_unique<TDataTakeOut>(model_, *saveRestore_))
 {
+    takeOut_->AskDirection = [this](bool takenOut, bool& bringBack) {
+        TWhichDataSetBox box(this);
+        box.Mochidashi = takenOut ? 1 : 0;
+        box.Mochikaeri = false;
+        box.ShowChoice(0);
+        if (box.ShowModal() != modal::Ok)
+            return false;
+        bringBack = box.Mochikaeri;
+        return true;
+    };
+    saveRestore_->ChooseFolder = [this](bool restore, bool& fromDataFolder) {
+        return chooseBackupFolder(restore, fromDataFolder);
+    };
+    model_.SaveToFolder = [this](std::int32_t row, const std::string& folder) {
+        return saveRestore_->SaveData(row, folder);
+    };
+    model_.RestoreFromFolder = [this](std::int32_t row, const std::string& folder) {
+        return saveRestore_->RestoreData(row, folder);
+    };
+    shareOps_->ChooseSharedData = [this](std::string& folder, std::string& name, std::string& letter) {
+        TServerSentakuBox list(this);
+        list.SharedDrive = letter;
+        list.Prepare(true);
+        if (list.ShowModal() != 1)
+            return false;
+        folder = list.ChosenFolder;
+        name = list.ChosenName;
+        letter = list.SharedDrive;
+        return true;
+    };
+    model_.NewData = [this](const std::string& folder) {
+        const std::int32_t row = model_.FindRowOfFolder(folder);
+        return row >= 0 && rowOps_->NewData(row, static_cast<std::int64_t>(winId())) == 1;
+    };
     HostMenuNotify = false;
     SkipProcCheck = false;
     SizeMemory = false;
@@ -143,21 +188,23 @@ void TDataSentakuBox::buildControls()
         const int row = currentRow();
         if (row < 0)
             return;
-        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
-        if (top.Data.NETDRIVE == 0 && top.Data.ENTTEXT.empty()) {
-            takeFromServerList(row);
-            return;
-        }
-        model_.Registry().KyoyuDataLock(top, 0);
-        DisplayDataList();
+        shareOps_->btnKyoyuDataDownClick(row);
+        afterRowOperation(shareOps_->CurrentAfter >= 0 ? shareOps_->CurrentAfter : row);
     });
     connect(btnKyoyuDataUp_, &QPushButton::clicked, this, [this] {
         const int row = currentRow();
         if (row < 0)
             return;
-        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
-        model_.Registry().KyoyuDataUnlock(top, 0);
-        DisplayDataList();
+        shareOps_->btnKyoyuDataUpClick(row);
+        afterRowOperation(shareOps_->CurrentAfter >= 0 ? shareOps_->CurrentAfter : row);
+    });
+    connect(btnCloudShare_, &QPushButton::clicked, this, [this] {
+        const int row = currentRow();
+        if (row < 0)
+            return;
+        shareOps_->btnCloudShareClick(row);
+        afterRowOperation(shareOps_->CurrentAfter >= 0 ? shareOps_->CurrentAfter : row);
+        grid_->setFocus();
     });
 
     grid_ = new QTableWidget(0, kColumns, this);
@@ -203,6 +250,20 @@ void TDataSentakuBox::buildControls()
                 ESCClick();
             else if (k == fkey::F1)
                 ShowHtmlHelp("file01.html");
+            else if (k == fkey::F2)
+                F2Click();
+            else if (k == fkey::F3)
+                F3Click();
+            else if (k == fkey::F4)
+                F4Click();
+            else if (k == fkey::F5)
+                F5Click();
+            else if (k == fkey::F6)
+                F6Click();
+            else if (k == fkey::F7)
+                F7Click();
+            else if (k == fkey::F8)
+                F8Click();
             else
                 operationNotBuilt(k);
         });
@@ -360,10 +421,20 @@ int TDataSentakuBox::currentRow() const
     return r >= 0 && r < static_cast<int>(model_.Grid.size()) ? r : -1;
 }
 
+void TDataSentakuBox::F8Click()
+{
+    // The rows as the screen shows them, through the print engine the
+    // program handed over.
+    if (DataListPrinter())
+        DataListPrinter()(this, 0, model_.Rows, model_.Disp);
+    else
+        operationNotBuilt(fkey::F8);
+}
+
 void TDataSentakuBox::operationNotBuilt(int key)
 {
-    // Copy, new data, release, delete, save, restore and print of data
-    // sets are not part of this program yet: say so rather than do nothing.
+    // An operation this program does not carry: say so rather than do
+    // nothing.
     const std::string caption = keys_.Captions[static_cast<std::size_t>(key)];
     ErrorMessageEx("「" + caption.substr(caption.find(':') + 1) + "」はこのプログラムでは利用できません。",
                    "TDataSentakuBox");
@@ -383,6 +454,7 @@ void TDataSentakuBox::UpdateFunctionKeys()
     in.AutoShareVisible = cboxKyoyuDataAuto_->isVisible() || ConnectMode == 0;
     in.AutoShareOn = KyoyuAutoEnabled();
     in.GridEnabled = grid_->isEnabled();
+    in.CopyPending = copyPaste_ && copyPaste_->Pending();
     keys_ = ::UpdateFunctionKeys(in);
     hintArea_->setPlainText(keys_.PasteHint ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
                                             : gridHint());
@@ -463,10 +535,146 @@ bool TDataSentakuBox::closeWithStartFolderCheck()
     return true;
 }
 
+void TDataSentakuBox::F2Click()
+{
+    if (keys_.IsBlank(fkey::F2))
+        return;
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    int show = row;
+    try {
+        if (!copyPaste_->Pending()) {
+            copyPaste_->Copy(row);
+        } else {
+            const std::string target = model_.GetRowDataPath(row);
+            copyPaste_->Paste(row);
+            show = model_.FindRowOfFolder(target);
+        }
+    } catch (const std::exception& e) {
+        copyPaste_->Cancel();
+        ErrorMessageEx(e.what(), "TDataSentakuBox.F2Click");
+    }
+    DisplayDataList();
+    if (show >= 0 && show < grid_->rowCount())
+        grid_->setCurrentCell(show, 0);
+    UpdateFunctionKeys();
+}
+
+std::string TDataSentakuBox::chooseBackupFolder(bool restore, bool& fromDataFolder)
+{
+    fromDataFolder = false;
+    std::unique_ptr<TFileOperationBox> box;
+    TFileOperationBoxEx1* choice = nullptr;
+    if (restore) {
+        auto ex = std::make_unique<TFileOperationBoxEx1>(this);
+        choice = ex.get();
+        box = std::move(ex);
+    } else {
+        box = std::make_unique<TFileOperationBox>(this);
+    }
+    box->FileKind = 2;
+    box->UseHistory = true;
+    box->HistoryFolder = qs(SysDef.IniDir);
+    box->HistoryFile = QStringLiteral("history.ini");
+    box->HistorySection = QStringLiteral("DataBackFolder");
+    box->InitialFolder = qs(platform::xdg_folders::documentsDir());
+    box->FolderLabel = QStringLiteral("保存先の場所:");
+    if (restore) {
+        box->FileCaption = QStringLiteral("データの復元");
+        box->FileMessage = QStringLiteral("指定された保存先の場所にバックアップファイルがある場合は、商号、会計期間および仕訳数をチェックし、条件が満たされれば復元されます。");
+        box->FolderHint = QStringLiteral("ﾃﾞｰﾀが保存されている場所を選択します。変更する場合は［参照］を押してください。|ﾃﾞｰﾀが保存されている場所を選択します。\r\n前回保存又は復元を行った場所を初期値として表示しています。それ以前の場所もリストから選択できます。その他の場所を指定する場合は［参照］を押してください。\r\n［OK］を押すと処理を実行します。");
+    } else {
+        box->FileCaption = QStringLiteral("データの保存");
+        box->FileMessage = QStringLiteral("選択中のデータを保存します。");
+        box->FolderHint = QStringLiteral("ﾃﾞｰﾀを保存する場所を選択します。変更する場合は［参照］を押してください。|ﾃﾞｰﾀを保存する場所を選択します。\r\n前回保存又は復元を行った場所を初期値として表示しています。それ以前の場所もリストから選択できます。その他の場所を指定する場合は［参照］を押してください。\r\n［OK］を押すと処理を実行します。");
+    }
+    box->InitDialog(true);
+    if (choice != nullptr) {
+        choice->SetSelect1Caption(QStringLiteral("保存先の場所を選択して復元する"));
+        choice->SetSelect2Caption(QStringLiteral("プログラムの既定の保存先の場所より復元する"));
+        choice->SetSelectKind(1);
+    }
+    if (box->ShowModal() != modal::Ok)
+        return {};
+    if (choice != nullptr && choice->SelectKind == 2) {
+        fromDataFolder = true;
+        return {};
+    }
+    return box->ResultPath.toStdString();
+}
+
+void TDataSentakuBox::afterRowOperation(int row)
+{
+    DisplayDataList();
+    if (row >= 0 && row < grid_->rowCount())
+        grid_->setCurrentCell(row, 0);
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::F3Click()
+{
+    if (keys_.IsBlank(fkey::F3) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    const std::string& caption = keys_.Captions[fkey::F3];
+    if (caption == "F3:分散追加")
+        rowOps_->AddDistributedData(row);
+    else if (caption == "F3:持ち出し")
+        takeOut_->TakeOutBringBack(row);
+    else
+        rowOps_->NewData(row, static_cast<std::int64_t>(winId()));
+    afterRowOperation(rowOps_->CurrentAfter >= 0 ? rowOps_->CurrentAfter : row);
+}
+
+void TDataSentakuBox::F4Click()
+{
+    if (keys_.IsBlank(fkey::F4) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    if (keys_.Captions[fkey::F4] == "F4:領域追加")
+        rowOps_->AddArea(row);
+    else
+        rowOps_->ReleaseShareAssignment(row);
+    afterRowOperation(rowOps_->CurrentAfter >= 0 ? rowOps_->CurrentAfter : row);
+}
+
+void TDataSentakuBox::F5Click()
+{
+    if (keys_.IsBlank(fkey::F5) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    rowOps_->DeleteData(row, true);
+    afterRowOperation(rowOps_->CurrentAfter >= 0 ? rowOps_->CurrentAfter : row);
+}
+
+void TDataSentakuBox::F6Click()
+{
+    if (keys_.IsBlank(fkey::F6) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    saveRestore_->SaveData(row, "");
+    afterRowOperation(row);
+}
+
+void TDataSentakuBox::F7Click()
+{
+    if (keys_.IsBlank(fkey::F7) || currentRow() < 0)
+        return;
+    const int row = currentRow();
+    saveRestore_->RestoreData(row, "");
+    afterRowOperation(row);
+}
+
 void TDataSentakuBox::ESCClick()
 {
     if (keys_.IsBlank(fkey::ESC))
         return;
+    if (copyPaste_->Pending()) {
+        copyPaste_->Cancel();
+        UpdateFunctionKeys();
+        return;
+    }
     escape_ = true;
     if (!closeWithStartFolderCheck())
         return;
@@ -585,6 +793,7 @@ void TDataSentakuBox::SortByColumn(int column)
 void TDataSentakuBox::FormClose(TCloseAction& action)
 {
     TBSDI::FormClose(action);
+    copyPaste_->Cancel();
     if (kensaku_) {
         storedCondition_.SortCol = model_.SortColumn;
         storedCondition_.SortType = model_.Descending ? 1 : 0;
@@ -610,20 +819,56 @@ void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
             F12Click();
             return;
         }
+        if (key == Qt::Key_F2) {
+            key = 0;
+            F2Click();
+            return;
+        }
+        if (key == Qt::Key_F3 || key == Qt::Key_F4 || key == Qt::Key_F5) {
+            const int k = key;
+            key = 0;
+            if (k == Qt::Key_F3)
+                F3Click();
+            else if (k == Qt::Key_F4)
+                F4Click();
+            else
+                F5Click();
+            return;
+        }
+        if (key == Qt::Key_F6) {
+            key = 0;
+            F6Click();
+            return;
+        }
+        if (key == Qt::Key_F7) {
+            key = 0;
+            F7Click();
+            return;
+        }
         if (key == Qt::Key_F1 && !keys_.IsBlank(fkey::F1)) {
             ShowHtmlHelp("file01.html");
             return;
         }
-        if (key >= Qt::Key_F2 && key <= Qt::Key_F8) {
-            const int k = fkey::F2 + (key - Qt::Key_F2);
-            if (!keys_.IsBlank(k))
-                operationNotBuilt(k);
+        if (key == Qt::Key_F8) {
             key = 0;
+            if (!keys_.IsBlank(fkey::F8))
+                F8Click();
             return;
         }
     }
     TBSDI::FormKeyUp(key, shift);
 }
+
+namespace {
+TDataListPrinter& printerHook()
+{
+    static TDataListPrinter printer;
+    return printer;
+}
+} // namespace
+
+void SetDataListPrinter(TDataListPrinter printer) { printerHook() = std::move(printer); }
+const TDataListPrinter& DataListPrinter() { return printerHook(); }
 
 void TDataSentakuBox::CMShowingChanged(bool visible)
 {
@@ -681,33 +926,4 @@ void RegisterDataSentakuBox()
         return;
     registered = true;
     RegisterProc(&ProcFormClass<TDataSentakuBox>, "QzDataSenkaku");
-}
-
-void TDataSentakuBox::takeFromServerList(int row)
-{
-    // An empty local row is filled with a data set chosen on the shared
-    // server, which is then taken to this computer.
-    TServerSentakuBox list(this);
-    list.SharedDrive = TrimZenkaku(SysDef.ZenkaiDrive);
-    list.Prepare(true);
-    // Shown over this screen: hiding a modal dialog would end its own loop.
-    const int result = list.ShowModal();
-    raise();
-    if (result == 1) {
-        SysDef.ZenkaiDrive = list.SharedDrive;
-        if (DM != nullptr && DM->IBDatabaseDEF.connected())
-            fnPutSysDef();
-        TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(model_.Grid.at(row).Top));
-        top.Data.NETDRIVE = 1;
-        top.Data.PASNAME = list.ChosenFolder;
-        top.Data.ENTTEXT = list.ChosenName;
-        top.Data.DispName = list.ChosenName;
-        model_.Registry().UpdateDataListRecord(top.Data, 1, true);
-        if (model_.Registry().KyoyuDataLock(top, 0) != 1)
-            list.Ctl().SetShareStatus(list.ChosenFolder, 1);
-        model_.LoadDataList();
-        DisplayDataList();
-        grid_->setCurrentCell(std::min(row, grid_->rowCount() - 1), 0);
-    }
-    UpdateFunctionKeys();
 }

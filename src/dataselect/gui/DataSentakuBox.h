@@ -4,6 +4,7 @@
 // set is chosen (F12, Enter, double click) into SysDef. The list, keys and
 // checks are TDataSentakuModel's and the rules'; this class draws them.
 
+#include <functional>
 #include "controls/ProcRegistry.h"
 #include "controls/SDI.h"
 #include "dataselect/z5DataPlaceMan.h"
@@ -22,6 +23,19 @@ class QPushButton;
 class QTableWidget;
 class QWidget;
 class TxPlButton;
+class TDataCopyPaste;
+class TDataSaveRestore;
+class TDataRowOps;
+class TDataShareOps;
+class TDataTakeOut;
+
+// Prints the displayed rows of a data list (0 the data list, 1 the
+// shared-server list): the print library sits above this one, so the
+// program hands its entry point over at start. False when nothing printed.
+using TDataListPrinter = std::function<bool(QWidget* parent, std::uint8_t listKind, const TDataSentakuRecArray& rows,
+                                            const TDataSentakuRecDispArray& disp)>;
+void SetDataListPrinter(TDataListPrinter printer);
+const TDataListPrinter& DataListPrinter();
 
 class TDataSentakuBox : public TBSDI, public IProcScreen {
     Q_OBJECT
@@ -35,9 +49,22 @@ public:
     // Loads the list and the condition (run by Execute before showing).
     void PrepareShow();
     void UpdateFunctionKeys();
+    // Prints the displayed list.
+    void F8Click();
     void DisplayDataList();
     void F12Click();
     void ESCClick();
+    // F2: marks the current row as the copy source, then pastes it onto the
+    // row current at the second press.
+    void F2Click();
+    // F6 saves the current row's data set, F7 restores a backup over it.
+    void F6Click();
+    void F7Click();
+    // F3 new data, distributed data (or take-out); F4 area or release; F5
+    // delete.
+    void F3Click();
+    void F4Click();
+    void F5Click();
     void btnSearchCancelClick();
     void btnSearchClick();
     void btnDataInfoClick();
@@ -46,6 +73,14 @@ public:
     void SortByColumn(int column);
 
     TDataSentakuModel& Model() { return model_; }
+    TDataCopyPaste& CopyPaste() { return *copyPaste_; }
+    TDataSaveRestore& SaveRestore() { return *saveRestore_; }
+    TDataRowOps& RowOps() { return *rowOps_; }
+    TDataShareOps& ShareOps() { return *shareOps_; }
+    TDataTakeOut& TakeOut() { return *takeOut_; }
+    QPushButton* CloudShareButton() const { return btnCloudShare_; }
+    QPushButton* KyoyuDownButton() const { return btnKyoyuDataDown_; }
+    QPushButton* KyoyuUpButton() const { return btnKyoyuDataUp_; }
     QTableWidget* Grid() const { return grid_; }
     const TFunctionKeyState& Keys() const { return keys_; }
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
@@ -65,7 +100,8 @@ private:
     void buildControls();
     void loadPlaces();
     void operationNotBuilt(int key);
-    void takeFromServerList(int row);
+    std::string chooseBackupFolder(bool restore, bool& fromDataFolder);
+    void afterRowOperation(int row);
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
@@ -75,6 +111,11 @@ private:
     TDataSentakuParams params_;
     TDataSentakuModel model_;
     TDataPlaceMan places_;
+    std::unique_ptr<TDataCopyPaste> copyPaste_;
+    std::unique_ptr<TDataSaveRestore> saveRestore_;
+    std::unique_ptr<TDataRowOps> rowOps_;
+    std::unique_ptr<TDataShareOps> shareOps_;
+    std::unique_ptr<TDataTakeOut> takeOut_;
     std::unique_ptr<TDataKensakuIO> kensaku_;
     TDataKensakuRec storedCondition_;
     TFunctionKeyState keys_;

@@ -33,12 +33,6 @@ using dataselect::gui::ShowYesBox;
 
 namespace {
 
-TDataListPrinter& printer()
-{
-    static TDataListPrinter p;
-    return p;
-}
-
 std::string shareDir()
 {
     return AppInfo.Varov.ShareDir.empty() ? std::string("rozivoraduz") : AppInfo.Varov.ShareDir;
@@ -83,11 +77,6 @@ const QString kPasteHint = QStringLiteral(
     "貼り付け先を選択して［F2］を押します。|ｺﾋﾟｰ処理を中断する場合は［ESC］を押します。");
 
 } // namespace
-
-void SetDataListPrinter(TDataListPrinter p)
-{
-    printer() = std::move(p);
-}
 
 TServerSentakuBox::TServerSentakuBox(QWidget* owner) : TBSDI(owner)
 {
@@ -622,7 +611,7 @@ void TServerSentakuBox::F8Click()
         ShowYesBox(msgkind::Information, "共有データリストが表示されていません。");
         return;
     }
-    if (!printer()) {
+    if (!DataListPrinter()) {
         core::ErrorMessageEx("このプログラムには共有データリストの印刷が組み込まれていません。", "TServerSentakuBox.F8Click");
         return;
     }
@@ -630,7 +619,7 @@ void TServerSentakuBox::F8Click()
     for (const auto& l : ctl_->Lines)
         if (l.Child < 0)
             disp.push_back(l.Top);
-    printer()(this, 1, ctl_->Rows, disp);
+    DataListPrinter()(this, 1, ctl_->Rows, disp);
 }
 
 void TServerSentakuBox::F12Click()

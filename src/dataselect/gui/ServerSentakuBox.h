@@ -6,6 +6,7 @@
 // TServerSentakuCtl's; this class draws them and routes the keys.
 
 #include "controls/SDI.h"
+#include "dataselect/gui/DataSentakuBox.h"
 #include "dataselect/z5ServerSentaku.h"
 
 #include <array>
@@ -20,13 +21,6 @@ class QPushButton;
 class QTableWidget;
 class QTimer;
 class TxPlButton;
-
-// Prints or previews the displayed rows of a data list (kind 1: the shared-
-// server list). The print layer sits above this library, so the program
-// installs it; without one F8 reports that printing is not available.
-using TDataListPrinter = std::function<bool(QWidget* parent, std::uint8_t listKind, const TDataSentakuRecArray& rows,
-                                            const TDataSentakuRecDispArray& disp)>;
-void SetDataListPrinter(TDataListPrinter printer);
 
 class TServerSentakuBox : public TBSDI {
     Q_OBJECT

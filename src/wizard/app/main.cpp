@@ -13,12 +13,12 @@
 #include "controls/z5InputDlg.h"
 #include "controls/z5MessageDlg2.h"
 #include "core/PlatformUtil.h"
-#include "dataselect/gui/ServerSentakuBox.h"
+#include "dataselect/gui/DataSentakuBox.h"
 #include "dataselect/gui/WebMenuL.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
-#include "platform/named_mutex.h"
 #include "print/z5PrintDlg.h"
+#include "platform/named_mutex.h"
 #include "wizard/ProgramStart.h"
 #include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/WizardForm.h"
@@ -35,10 +35,11 @@ int main(int argc, char** argv)
     InstallGeneralTrialBalanceEngine();
     InstallMedicalTrialBalanceEngine();
     InstallDataListUpdater();
-    SetDataListPrinter([](QWidget* parent, std::uint8_t kind, const TDataSentakuRecArray& rows,
-                          const TDataSentakuRecDispArray& disp) { return PrintDisplayedList(parent, kind, rows, disp); });
     // The screens other code starts by process ID, before the main form.
     dataselect::RegisterDataSelectProcs();
+    // F8 of the data lists prints through the print engine.
+    SetDataListPrinter([](QWidget* parent, std::uint8_t kind, const TDataSentakuRecArray& rows,
+                          const TDataSentakuRecDispArray& disp) { return PrintDisplayedList(parent, kind, rows, disp); });
 
     // Read before the mutex tests so that a refused start can still answer
     // a calling program. argv as QApplication left it (without its own

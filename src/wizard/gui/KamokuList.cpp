@@ -13,28 +13,11 @@
 #include "core/DataModule.h"
 #include "core/MessageService.h"
 #include "platform/firebird/firebird.h"
+#include "platform/plain_text.h"
 
 namespace {
 
 QString q(const std::string& s) { return QString::fromUtf8(s.c_str()); }
-
-std::set<std::string> splitLines(const std::string& text)
-{
-    std::set<std::string> out;
-    std::string cur;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!cur.empty())
-                out.insert(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty())
-        out.insert(cur);
-    return out;
-}
 
 void showError(const std::string& head, const std::string& text)
 {
@@ -83,7 +66,8 @@ TKamokuSentakuDialog::TKamokuSentakuDialog(QWidget* owner, const std::string& se
 void TKamokuSentakuDialog::load(const std::string& selected, const std::string& condition)
 {
     namespace fb = platform::firebird;
-    const std::set<std::string> chosen = splitLines(selected);
+    const std::vector<std::string> lines = platform::text::splitLines(selected);
+    const std::set<std::string> chosen(lines.begin(), lines.end());
     core::TDM* dm = core::DM;
     if (dm == nullptr || !dm->IBDatabaseDAT.connected()) {
         showError("例外エラー", "会計データに接続されていません。");

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "controls/ProcRegistry.h"
 #include "controls/xAnimeProgressDialog.h"
 #include "controls/xKikanPanel.h"
 #include "core/ProgressService.h"
@@ -29,15 +30,12 @@
 #include "core/PlatformUtil.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
-#include "dataselect/AppIniFile.h"
-#include "dataselect/gui/LogonBox.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 #include "platform/xdg_folders.h"
-#include "wizard/gui/FrameworkHooks.h"
 #include "wizard/gui/xWizard.h"
 #include "wizard/ug16Figures.h"
 #include "wizard/ug16Settings.h"
@@ -201,9 +199,9 @@ TForm1::TForm1(TStart start, QWidget* parent)
 
 void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& programPath)
 {
-    // The framework hooks: the process registry, the host-menu answer and
-    // the data-damage handler the program (or a test) hands the form.
-    OnHostMenu = [](int, const std::string&) { return 0; };
+    // The framework hooks: the process starter, the host-menu answer and
+    // the data-damage handler.
+    OnHostMenu = [](int command, const std::string& text) { return HostMenuProc(command, text); };
     OnExecProc = framework_.ExecProc;
     OnDataDamage = framework_.DataDamage;
 
@@ -484,10 +482,12 @@ void TForm1::ReadConnectionSettings()
 
 bool TForm1::WriteFreshConnectionFile()
 {
-    if (framework_.WriteConnectionFile)
-        return framework_.WriteConnectionFile();
+    if (!framework_.WriteConnectionFile) {
+        std::fprintf(stderr, "miruza_rendo: no data-server settings dialog to write %s\n", SysDef.ServerIniFile.c_str());
+        return false;
+    }
     try {
-        return dataselect::WriteIniFile(1);
+        return framework_.WriteConnectionFile();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "miruza_rendo: writing %s: %s\n", SysDef.ServerIniFile.c_str(), e.what());
         return false;
@@ -508,9 +508,11 @@ void TForm1::showEvent(QShowEvent* event)
 
 bool TForm1::ShowLogin()
 {
-    if (framework_.ShowLogin)
-        return framework_.ShowLogin(this);
-    return dataselect::ExecuteLogonBox(this) == 1;
+    if (!framework_.ShowLogin) {
+        ShowErrorBox("ログイン画面を開けませんでした。\rこのプログラムにはログイン画面が組み込まれていません。");
+        return false;
+    }
+    return framework_.ShowLogin(this);
 }
 
 bool TForm1::FirstShow()
@@ -765,12 +767,12 @@ int TForm1::CloudShareSync(bool send)
         return 1;
     if (AppKind != 0 || AccInf.CLOUD_LINE <= 0)
         return 1;
-    // A data set tied to a cloud-share area: the communication screen that
-    // moves it is not part of this program yet. Refuse rather than work on
-    // (or leave behind) a stale copy.
-    showBox(msgkind::Information, {send ? "クラウド共有データの送信はこのプログラムでは行えません。"
-                                        : "クラウド共有データの受信はこのプログラムでは行えません。"});
-    return -1;
+    // A data set tied to a cloud-share area. The communication screen that
+    // moves it is not part of this program yet: the exchange is skipped as
+    // for a data set without an area, and the skip is logged.
+    std::fprintf(stderr, "miruza_rendo: cloud-share %s of %s skipped (no communication screen)\n",
+                 send ? "send" : "receive", SysDef.DataDir.c_str());
+    return 1;
 }
 
 // --- Page 2: the data choice -----------------------------------------------------------

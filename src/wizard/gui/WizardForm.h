@@ -34,10 +34,9 @@ public:
     using TExportFactory = std::function<std::unique_ptr<TGaikyosyoDataExport>(
         std::int32_t callerValue, const std::string& outputFileName, bool callerPresent)>;
 
-    // The framework entry points the wizard reaches. Left empty, each is the
-    // real one: the process registry's ExecProc and the data-damage handler
-    // (core's hooks), the login dialog (TLogonBox), the data-server settings
-    // dialog's fresh file, the Qt save dialog. Tests put their own in.
+    // The framework entry points the wizard reaches; the program body hands
+    // the real ones (wizard::MakeFramework), tests their own. An entry left
+    // empty fails visibly where it is needed (error box, the step refused).
     struct TFramework {
         TExecProcProc ExecProc;
         TDataDamageProc DataDamage;
