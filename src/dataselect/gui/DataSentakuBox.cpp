@@ -4,6 +4,7 @@
 #include "dataselect/gui/DataListKensakuBox.h"
 #include "dataselect/gui/DataPlaceBox.h"
 #include "dataselect/gui/DataSyosaiInfoBox.h"
+#include "dataselect/gui/ServerSentakuBox.h"
 #include "core/DataInfomation.h"
 #include "dataselect/z5DataCopyPaste.h"
 #include "dataselect/z5DataSaveRestore.h"
@@ -84,6 +85,17 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     };
     model_.RestoreFromFolder = [this](std::int32_t row, const std::string& folder) {
         return saveRestore_->RestoreData(row, folder);
+    };
+    shareOps_->ChooseSharedData = [this](std::string& folder, std::string& name, std::string& letter) {
+        TServerSentakuBox list(this);
+        list.SharedDrive = letter;
+        list.Prepare(true);
+        if (list.ShowModal() != 1)
+            return false;
+        folder = list.ChosenFolder;
+        name = list.ChosenName;
+        letter = list.SharedDrive;
+        return true;
     };
     model_.NewData = [this](const std::string& folder) {
         const std::int32_t row = model_.FindRowOfFolder(folder);
