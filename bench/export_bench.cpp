@@ -69,15 +69,15 @@ void resetPeak()
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-const char* const kBareQuery =
-    "SELECT K, H, P, SUM(A) FROM ("
-    " SELECT KCODE AS K, HCODE AS H, MNUM AS P, KINGAKU AS A FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1"
-    " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1"
-    " UNION ALL SELECT KCODE, HCODE, MNUM, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0 AND TAISHAKU = 1"
-    " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0 AND TAISHAKU = 1"
-    " UNION ALL SELECT KCODE, HCODE, MNUM, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0 AND TAISHAKU = 1"
-    " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0 AND TAISHAKU = 1"
-    ") G GROUP BY K, H, P";
+const char* const kBareQuery
+    = "SELECT K, H, P, SUM(A) FROM ("
+      " SELECT KCODE AS K, HCODE AS H, MNUM AS P, KINGAKU AS A FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1"
+      " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1"
+      " UNION ALL SELECT KCODE, HCODE, MNUM, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0 AND TAISHAKU = 1"
+      " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM KAKOSIWAKE1 WHERE DELFLG = 0 AND TAISHAKU = 1"
+      " UNION ALL SELECT KCODE, HCODE, MNUM, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0 AND TAISHAKU = 1"
+      " UNION ALL SELECT R_KCODE, R_HCODE, MNUM, KINGAKU FROM KAKOSIWAKE2 WHERE DELFLG = 0 AND TAISHAKU = 1"
+      ") G GROUP BY K, H, P";
 
 long bareAggregate(core::TDM& dm)
 {
@@ -152,8 +152,8 @@ int runOneSize(int lines, const std::string& keepFolder)
     }
     dm.IBTransactionDAT.commit();
 
-    auto exporterHolder = std::make_unique<TGaikyosyoDataExport>("export_bench", 0, (work / "out.xml").string(),
-                                                                 false, sources);
+    auto exporterHolder
+        = std::make_unique<TGaikyosyoDataExport>("export_bench", 0, (work / "out.xml").string(), false, sources);
     TGaikyosyoDataExport& exporter = *exporterHolder;
     exporter.FiscalStart = AccInf.KISHU;
     exporter.FiscalEnd = AccInf.KIMATU;
@@ -181,8 +181,8 @@ int runOneSize(int lines, const std::string& keepFolder)
     const double peak = peakMegabytes();
     const double e = median(exportTimes), b = median(bareTimes);
     // One machine-readable line for the driver.
-    std::printf("RESULT %d %.3f %.3f %.2f %.0f %ld %.1f %ld\n", lines, e, b, e / b, peak, groups, generated,
-                cachePages);
+    std::printf(
+        "RESULT %d %.3f %.3f %.2f %.0f %ld %.1f %ld\n", lines, e, b, e / b, peak, groups, generated, cachePages);
     exporterHolder.reset(); // saves its settings while the folder is there
     dm.IBDatabaseDAT.disconnect();
     core::DM = nullptr;
@@ -200,16 +200,16 @@ int main(int argc, char** argv)
             return runOneSize(std::atoi(argv[2]), argc > 3 ? argv[3] : "");
 
         std::printf("%10s %10s %10s %7s %9s %8s %10s %7s\n", "lines", "export s", "bare s", "ratio", "peak MB",
-                    "groups", "generate s", "cache");
+            "groups", "generate s", "cache");
         std::map<int, double> times;
         bool ok = true;
         for (const int lines : {50000, 200000, 500000, 1000000}) {
-            const std::string cmd = "'" + fs::read_symlink("/proc/self/exe").string() + "' --lines "
-                                    + std::to_string(lines);
+            const std::string cmd
+                = "'" + fs::read_symlink("/proc/self/exe").string() + "' --lines " + std::to_string(lines);
             FILE* child = ::popen(cmd.c_str(), "r");
             if (!child)
                 throw std::runtime_error("cannot start " + cmd);
-            std::array<char, 512> buf{};
+            std::array<char, 512> buf {};
             int n = 0;
             double e = 0, b = 0, r = 0, peak = 0, gen = 0;
             long groups = 0;
@@ -217,7 +217,8 @@ int main(int argc, char** argv)
             bool got = false;
             while (std::fgets(buf.data(), buf.size(), child))
                 if (std::sscanf(buf.data(), "RESULT %d %lf %lf %lf %lf %ld %lf %31s", &n, &e, &b, &r, &peak, &groups,
-                                &gen, cache) == 8)
+                        &gen, cache)
+                    == 8)
                     got = true;
             if (::pclose(child) != 0 || !got)
                 throw std::runtime_error("the run of " + std::to_string(lines) + " lines failed");

@@ -95,10 +95,9 @@ Sums throughLayer(const std::string& path)
     Sums s;
     for (; !q.eof(); q.next()) {
         s.ints += rec.asInteger() + taxcode.asInteger();
-        s.days += static_cast<long long>(std::chrono::sys_days{hizuke.asDate()}.time_since_epoch().count());
-        s.bytes += static_cast<long long>(kcode.asString().size() + hcode.asString().size()
-                                          + bcode.asString().size() + rkcode.asString().size()
-                                          + tekiyo.asString().size());
+        s.days += static_cast<long long>(std::chrono::sys_days {hizuke.asDate()}.time_since_epoch().count());
+        s.bytes += static_cast<long long>(kcode.asString().size() + hcode.asString().size() + bcode.asString().size()
+            + rkcode.asString().size() + tekiyo.asString().size());
         s.money += kingaku.asCurrency() + zeigaku.asCurrency();
     }
     tr.commit();
@@ -177,8 +176,7 @@ Sums bareLoop(const std::string& path, bool convert = true)
     return s;
 }
 
-template <typename F>
-double bestOf(int runs, F&& f)
+template <typename F> double bestOf(int runs, F&& f)
 {
     double best = 1e9;
     for (int i = 0; i < runs; ++i) {

@@ -59,7 +59,7 @@ long proceduresAlone(core::TDM& dm)
     long fetched = 0;
     dm.IBTransactionDAT.startTransaction();
     for (const char* sql : {"SELECT * From SP_SISANHYO( '' ,0,0 ) ", "SELECT * From SP_KANENDO_ZANDAKA( '', 0 , 0 ) ",
-                            "SELECT * FROM SP_YOSAN( 0, '' , 0 )"}) {
+             "SELECT * FROM SP_YOSAN( 0, '' , 0 )"}) {
         fb::Query q(&dm.IBDatabaseDAT, &dm.IBTransactionDAT);
         q.sql().add(sql);
         for (q.open(); !q.eof(); q.next())

@@ -24,7 +24,7 @@ public:
         c.to = maxPage;
         return c;
     }
-    void showMessage(const std::string&) override {}
+    void showMessage(const std::string&) override { }
     void showError(const std::string& t) override { std::fprintf(stderr, "%s\n", t.c_str()); }
     bool pagePrinted(int) override { return false; }
 };
@@ -33,7 +33,8 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const int pages = argc > 1 ? std::atoi(argv[1]) : 500;
     const std::string folder = std::filesystem::temp_directory_path() / "print_pdf_bench";
@@ -44,13 +45,14 @@ int main(int argc, char** argv)
     job.DataFile = folder + "/bench.TMP";
     job.Open();
     for (int p = 0; p < pages; ++p) {
-        if (p > 0) job.NewPage();
+        if (p > 0)
+            job.NewPage();
         job.AddText(1000, 100, "データ一覧", "ＭＳ ゴシック", 14, "B", "黒", "OFF", "CENTER", 0);
         for (int r = 0; r < 55; ++r) {
             const int y = 200 + r * 48;
             job.AddText(100, y, std::to_string(p * 55 + r + 1), "ＭＳ 明朝", 9, "", "黒", "OFF", "RIGHT", 6);
-            job.AddText(250, y, "株式会社サンプル商事　第" + std::to_string(r + 1) + "期", "ＭＳ 明朝", 9, "", "黒", "OFF",
-                        "LEFT", 40);
+            job.AddText(250, y, "株式会社サンプル商事　第" + std::to_string(r + 1) + "期", "ＭＳ 明朝", 9, "", "黒",
+                "OFF", "LEFT", 40);
             job.AddText(1900, y, "2026/12/11", "ＭＳ ゴシック", 9, "", "黒", "OFF", "RIGHT", 0);
             job.AddLine(100, y + 44, 2000, y + 44, 2, 0, "0");
         }
@@ -76,6 +78,6 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%d pages to %s in %.2f s: %.1f pages/s (%.0f KiB)\n", out.sheets, pdf.c_str(), secs, out.sheets / secs,
-                std::filesystem::file_size(pdf) / 1024.0);
+        std::filesystem::file_size(pdf) / 1024.0);
     return 0;
 }

@@ -35,9 +35,10 @@ void loadAccInf(core::TDM& dm)
 {
     fb::Query q(&dm.IBDatabaseDAT, &dm.IBTransactionDAT);
     dm.IBTransactionDAT.startTransaction();
-    q.sql().add("SELECT DATATYPE, SIME, KAISINO, KURIKOSI1, DATEDIFF(DAY FROM DATE '1899-12-30' TO KISHU) AS D0,"
-                " DATEDIFF(DAY FROM DATE '1899-12-30' TO ZKISHU) AS D1, DATEDIFF(DAY FROM DATE '1899-12-30' TO ZZKISHU) AS D2"
-                " FROM ACCDEF1 WHERE REC = 1");
+    q.sql().add(
+        "SELECT DATATYPE, SIME, KAISINO, KURIKOSI1, DATEDIFF(DAY FROM DATE '1899-12-30' TO KISHU) AS D0,"
+        " DATEDIFF(DAY FROM DATE '1899-12-30' TO ZKISHU) AS D1, DATEDIFF(DAY FROM DATE '1899-12-30' TO ZZKISHU) AS D2"
+        " FROM ACCDEF1 WHERE REC = 1");
     q.open();
     AccInf.DATATYPE = q.fieldByName("DATATYPE").asInteger();
     AccInf.SIME = q.fieldByName("SIME").asInteger();
@@ -58,8 +59,8 @@ long runProceduresAlone(core::TDM& dm)
     dm.IBTransactionDAT.startTransaction();
     const int carryOver = AccInf.KURIKOSI1 == 1 ? 1 : 0;
     for (const std::string& sql : {std::string("SELECT * From SP_SISANHYO( 0, '' ,'' ) "),
-                                  "SELECT * FROM SP_KANENDO_ZANDAKA( " + std::to_string(carryOver) + ",'')",
-                                  "SELECT * FROM SP_YOSAN( " + std::to_string(carryOver) + ",'' )"}) {
+             "SELECT * FROM SP_KANENDO_ZANDAKA( " + std::to_string(carryOver) + ",'')",
+             "SELECT * FROM SP_YOSAN( " + std::to_string(carryOver) + ",'' )"}) {
         fb::Query q(&dm.IBDatabaseDAT, &dm.IBTransactionDAT);
         q.sql().add(sql);
         for (q.open(); !q.eof(); q.next())
@@ -102,9 +103,7 @@ int main(int argc, char** argv)
         TBalanceArray rows(static_cast<std::size_t>(BalanceCapacity()));
         TQSortArray sorts(rows.size());
         const int last = int(rows.size()) - 1;
-        auto engineLoad = [&] {
-            LoadHikakuBalance(rows, last, sorts, last, "", "", 0, 0, 0, 0, 0, 1, 2, 0);
-        };
+        auto engineLoad = [&] { LoadHikakuBalance(rows, last, sorts, last, "", "", 0, 0, 0, 0, 0, 1, 2, 0); };
 
         // One warm-up run of each, then the best of three.
         engineLoad();

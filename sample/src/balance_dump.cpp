@@ -17,9 +17,12 @@ namespace {
 const std::map<std::string, std::vector<std::string>>& argumentValues()
 {
     static const std::map<std::string, std::vector<std::string>> values = {
-        {"TAX", {"0", "1"}},          {"F", {"0", "1"}},
-        {"ZENTAX", {"1", "-1"}},      {"HAIBUN", {"0"}},
-        {"SCODE", {"''", "'01'", "'02'"}}, {"SITENGROUP", {"''", "'G1'"}},
+        {"TAX", {"0", "1"}},
+        {"F", {"0", "1"}},
+        {"ZENTAX", {"1", "-1"}},
+        {"HAIBUN", {"0"}},
+        {"SCODE", {"''", "'01'", "'02'"}},
+        {"SITENGROUP", {"''", "'G1'"}},
         {"BCODE", {"'01'", "'02'", "'B1'"}},
     };
     return values;
@@ -52,8 +55,8 @@ std::vector<Procedure> publicProcedures(fb::Database& db, fb::Transaction& tr)
 }
 
 // Every combination of the inputs' values, as argument lists.
-void argumentLists(const std::vector<std::string>& inputs, std::size_t i, std::string prefix,
-                   std::vector<std::string>& out)
+void argumentLists(
+    const std::vector<std::string>& inputs, std::size_t i, std::string prefix, std::vector<std::string>& out)
 {
     if (i == inputs.size()) {
         out.push_back(prefix);

@@ -8,8 +8,8 @@
 namespace sample {
 
 struct LargeCompanyOptions {
-    int accounts = 300;        // generated accounts (besides the sample's)
-    int subAccounts = 1000;    // spread ten to an account over the first ones
+    int accounts = 300; // generated accounts (besides the sample's)
+    int subAccounts = 1000; // spread ten to an account over the first ones
     int journalLines = 500000; // current year
     int priorYearLines = 100000; // each of the two prior years
     unsigned seed = 12345;

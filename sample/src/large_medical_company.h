@@ -9,9 +9,9 @@
 namespace sample {
 
 struct LargeMedicalOptions {
-    int accounts = 300;          // generated accounts (besides the sample's)
-    int subAccounts = 1000;      // ten to an account over the first ones
-    int journalLines = 500000;   // current year
+    int accounts = 300; // generated accounts (besides the sample's)
+    int subAccounts = 1000; // ten to an account over the first ones
+    int journalLines = 500000; // current year
     int priorYearLines = 100000; // each of the two prior years
     unsigned seed = 4711;
     std::string user = "SYSDBA";

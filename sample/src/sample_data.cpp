@@ -104,7 +104,7 @@ std::string dateText(const fb::Date& d)
         return {};
     char b[16];
     std::snprintf(b, sizeof b, "%04d/%02u/%02u", static_cast<int>(d.year()), static_cast<unsigned>(d.month()),
-                  static_cast<unsigned>(d.day()));
+        static_cast<unsigned>(d.day()));
     return b;
 }
 
@@ -193,19 +193,19 @@ CompanyFacts readFacts(fb::Database& db)
 void writeDataIni(const std::string& path, const CompanyFacts& f)
 {
     platform::IniFile ini(path);
-    ini.writeSection("DATASTS", {"STATUS=1", "SHARE_STATUS=1", "UPDATE_LOCK=" + std::to_string(f.dataLock),
-                                 "READ_ONLY=" + std::to_string(f.readOnly)});
+    ini.writeSection("DATASTS",
+        {"STATUS=1", "SHARE_STATUS=1", "UPDATE_LOCK=" + std::to_string(f.dataLock),
+            "READ_ONLY=" + std::to_string(f.readOnly)});
     ini.writeSection("DATAINFO",
-                     {"DATALISTNAME=" + f.entText, "CODE=" + f.code, "DATAKBN=" + std::to_string(f.dataType),
-                      "CODEKBN=" + std::to_string(f.codeType), "SHOUGOU=" + f.shougou, "KANA=" + f.kana,
-                      "NENDO=" + std::to_string(f.nendo), "KISHU=" + dateText(f.kishu),
-                      "KIMATU=" + dateText(f.kimatu), "TANTO=" + std::to_string(f.tantou),
-                      "SITEN=" + std::to_string(f.siten), "SITENCNT=" + std::to_string(f.sitenCount),
-                      "BUMON=" + std::to_string(f.bumon), "BUMONCNT=" + std::to_string(f.bumonCount),
-                      "SIWAKE=" + std::to_string(f.journals), "TOTALSIWAKE=" + std::to_string(f.allJournals),
-                      "VERSION1=" + std::to_string(f.major) + "." + std::to_string(f.minor1) + "."
-                          + std::to_string(f.minor2),
-                      "VERSION2=" + std::string(kProductTitle), "GASSANKBN=0", "USEMYNUMBER=0", "CLOUD_SHARE=0"});
+        {"DATALISTNAME=" + f.entText, "CODE=" + f.code, "DATAKBN=" + std::to_string(f.dataType),
+            "CODEKBN=" + std::to_string(f.codeType), "SHOUGOU=" + f.shougou, "KANA=" + f.kana,
+            "NENDO=" + std::to_string(f.nendo), "KISHU=" + dateText(f.kishu), "KIMATU=" + dateText(f.kimatu),
+            "TANTO=" + std::to_string(f.tantou), "SITEN=" + std::to_string(f.siten),
+            "SITENCNT=" + std::to_string(f.sitenCount), "BUMON=" + std::to_string(f.bumon),
+            "BUMONCNT=" + std::to_string(f.bumonCount), "SIWAKE=" + std::to_string(f.journals),
+            "TOTALSIWAKE=" + std::to_string(f.allJournals),
+            "VERSION1=" + std::to_string(f.major) + "." + std::to_string(f.minor1) + "." + std::to_string(f.minor2),
+            "VERSION2=" + std::string(kProductTitle), "GASSANKBN=0", "USEMYNUMBER=0", "CLOUD_SHARE=0"});
 }
 
 // Texts with the code page 932 extensions (NEC and IBM rows, circled
@@ -365,7 +365,8 @@ void runSqlText(fb::Database& database, const std::string& sql, const std::strin
             std::size_t p3 = pos2;
             std::string t = upperWord(stmt, p3);
             if (t.empty())
-                throw std::runtime_error(origin + ":" + std::to_string(statementLine) + ": SET TERM without terminator");
+                throw std::runtime_error(
+                    origin + ":" + std::to_string(statementLine) + ": SET TERM without terminator");
             term = stmt.substr(p3 - t.size(), t.size());
             return;
         }
@@ -377,10 +378,10 @@ void runSqlText(fb::Database& database, const std::string& sql, const std::strin
             return;
         }
         if (w1 == "CONNECT" || (w1 == "CREATE" && (w2 == "DATABASE" || w2 == "SCHEMA")))
-            throw std::runtime_error(origin + ":" + std::to_string(statementLine)
-                                     + ": scripts run on a database made by the builder");
+            throw std::runtime_error(
+                origin + ":" + std::to_string(statementLine) + ": scripts run on a database made by the builder");
         const bool ddl = w1 == "CREATE" || w1 == "ALTER" || w1 == "DROP" || w1 == "RECREATE" || w1 == "DECLARE"
-                         || w1 == "GRANT" || w1 == "REVOKE" || w1 == "COMMENT";
+            || w1 == "GRANT" || w1 == "REVOKE" || w1 == "COMMENT";
         try {
             if (!tr.inTransaction())
                 tr.startTransaction();
@@ -390,8 +391,8 @@ void runSqlText(fb::Database& database, const std::string& sql, const std::strin
         } catch (const fb::EIBError& e) {
             if (tr.inTransaction())
                 tr.rollback();
-            throw fb::EIBError(e.iscErrorCode(), e.sqlCode(), e.message(),
-                               origin + ":" + std::to_string(statementLine));
+            throw fb::EIBError(
+                e.iscErrorCode(), e.sqlCode(), e.message(), origin + ":" + std::to_string(statementLine));
         }
     };
 
@@ -427,8 +428,8 @@ void runSqlText(fb::Database& database, const std::string& sql, const std::strin
             const std::size_t j = sql.find("*/", i + 2);
             if (j == std::string::npos)
                 throw std::runtime_error(origin + ":" + std::to_string(line) + ": unterminated comment");
-            line += static_cast<int>(std::count(sql.begin() + static_cast<std::ptrdiff_t>(i),
-                                                sql.begin() + static_cast<std::ptrdiff_t>(j), '\n'));
+            line += static_cast<int>(std::count(
+                sql.begin() + static_cast<std::ptrdiff_t>(i), sql.begin() + static_cast<std::ptrdiff_t>(j), '\n'));
             current.append(sql, i, j + 2 - i);
             i = j + 2;
         } else if (sql.compare(i, term.size(), term) == 0) {
@@ -449,7 +450,7 @@ void runSqlText(fb::Database& database, const std::string& sql, const std::strin
 }
 
 void createDatabaseFromScripts(const std::string& databaseName, const std::string& sqlDir, const std::string& kind,
-                               const std::string& user, const std::string& password, bool forcedWrites)
+    const std::string& user, const std::string& password, bool forcedWrites)
 {
     fb::Database db;
     db.setDatabaseName(databaseName);
@@ -500,15 +501,16 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
     info.operatorPassword = "tolvan";
 
     createDatabaseFromScripts(databaseName(info.systemDatabase, options), sqlDir, "sys", options.dbUser,
-                              options.dbPassword, options.forcedWrites);
+        options.dbPassword, options.forcedWrites);
     if (options.withFileManager)
         createDatabaseFromScripts(databaseName(info.fileManDatabase, options), sqlDir, "fileman", options.dbUser,
-                                  options.dbPassword, options.forcedWrites);
+            options.dbPassword, options.forcedWrites);
 
     fb::Database sys;
     configure(sys, databaseName(info.systemDatabase, options), options);
     sys.connect();
-    writeExtendedTexts(sys, {{"UPDATE OPERATOR SET OPNAME=:V1 WHERE GROUPID=10000 AND OPCODE=10", {info.operatorName}}});
+    writeExtendedTexts(
+        sys, {{"UPDATE OPERATOR SET OPNAME=:V1 WHERE GROUPID=10000 AND OPCODE=10", {info.operatorName}}});
     registerDataPlaces(sys, info.sysDir);
 
     // A company made from the scripts of one kind, with the texts the scripts
@@ -524,7 +526,7 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
         if (options.folderCreated)
             options.folderCreated(c.folder);
         createDatabaseFromScripts(databaseName(c.database, options), sqlDir, scriptKind, options.dbUser,
-                                  options.dbPassword, options.forcedWrites);
+            options.dbPassword, options.forcedWrites);
         fb::Database company;
         configure(company, databaseName(c.database, options), options);
         company.connect();
@@ -540,10 +542,10 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
     };
     if (options.withCompany)
         addCompany(1, "0001", "company",
-                   {{"UPDATE ACCDEF1 SET ENTTEXT=:V1, SHOUGOU=:V1, ADD2=:V2 WHERE REC=1", {"㈱トルバン商事", "髙橋ビル５Ｆ"}},
-                    {"UPDATE SISETUMST SET SNAME=:V1 WHERE SCODE=''", {"㈱トルバン商事"}},
-                    {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1211' AND HCODE='01'", {"㈱髙橋商店"}},
-                    {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1121' AND HCODE='02'", {"ミルザ信用金庫①"}}});
+            {{"UPDATE ACCDEF1 SET ENTTEXT=:V1, SHOUGOU=:V1, ADD2=:V2 WHERE REC=1", {"㈱トルバン商事", "髙橋ビル５Ｆ"}},
+                {"UPDATE SISETUMST SET SNAME=:V1 WHERE SCODE=''", {"㈱トルバン商事"}},
+                {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1211' AND HCODE='01'", {"㈱髙橋商店"}},
+                {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1121' AND HCODE='02'", {"ミルザ信用金庫①"}}});
     if (options.withMedical)
         addCompany(2, "0002", "medical", {});
     sys.disconnect();
@@ -557,17 +559,19 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
             const int err = errno;
             if (fd >= 0)
                 ::close(fd);
-            throw std::runtime_error("makeSampleRoot: " + info.connectionIni + ": "
-                                     + std::generic_category().message(err));
+            throw std::runtime_error(
+                "makeSampleRoot: " + info.connectionIni + ": " + std::generic_category().message(err));
         }
         ::close(fd);
     }
     platform::IniFile conn(info.connectionIni);
     conn.writeSection("APPLICATION", {"TOP=0", "LEFT=0", "WIDTH=1024", "HEIGHT=738", "CONNECT=0"});
-    conn.writeSection("LOCAL", {"HOSTNAME=", "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=" + info.sysDir,
-                                "USER=" + options.dbUser, "PASSWORD=" + options.dbPassword});
-    conn.writeSection("SERVER", {"HOSTNAME=", "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=", "USER=" + options.dbUser,
-                                 "PASSWORD=" + options.dbPassword});
+    conn.writeSection("LOCAL",
+        {"HOSTNAME=", "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=" + info.sysDir, "USER=" + options.dbUser,
+            "PASSWORD=" + options.dbPassword});
+    conn.writeSection("SERVER",
+        {"HOSTNAME=", "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=", "USER=" + options.dbUser,
+            "PASSWORD=" + options.dbPassword});
 
     // The installed accounting product.
     fs::create_directories(fs::path(info.registryFile).parent_path());

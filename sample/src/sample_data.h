@@ -47,28 +47,28 @@ struct SampleOptions {
 };
 
 struct SampleCompany {
-    std::string folder;   // data folder
+    std::string folder; // data folder
     std::string database; // folder/tnacc.fdb
-    std::string iniFile;  // folder/tnacc.ini
-    int rec = 0;          // DATALIST.REC
-    std::string code;     // DATACODE
-    std::string name;     // SHOUGOU
+    std::string iniFile; // folder/tnacc.ini
+    int rec = 0; // DATALIST.REC
+    std::string code; // DATACODE
+    std::string name; // SHOUGOU
 };
 
 struct SampleRootInfo {
-    std::string folder;       // the moved home
-    std::string appDataDir;   // folder/data
-    std::string dataRoot;     // appDataDir/brimto/rozivoraduz
+    std::string folder; // the moved home
+    std::string appDataDir; // folder/data
+    std::string dataRoot; // appDataDir/brimto/rozivoraduz
     std::string iniDir, logDir, tempDir;
-    std::string sysDir;       // dataRoot/data
-    std::string systemDatabase;  // sysDir/tnaccdef.fdb
+    std::string sysDir; // dataRoot/data
+    std::string systemDatabase; // sysDir/tnaccdef.fdb
     std::string fileManDatabase; // sysDir/tnfileman.fdb
-    std::string connectionIni;   // dataRoot/tnzaimu.ini
-    std::string registryFile;    // folder/config/registry.ini
+    std::string connectionIni; // dataRoot/tnzaimu.ini
+    std::string registryFile; // folder/config/registry.ini
     std::vector<SampleCompany> companies;
     // The operator who can log in.
     int groupId = 10000;
-    int operatorCode = 1;            // code within the group
+    int operatorCode = 1; // code within the group
     std::string operatorName;
     std::string operatorPassword;
 };
@@ -82,17 +82,15 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
 // statements run in one transaction committed at COMMIT and at the end.
 void runSqlScript(platform::firebird::Database& database, const std::string& scriptPath);
 // The same for script text already in UTF-8.
-void runSqlText(platform::firebird::Database& database, const std::string& sqlUtf8,
-                const std::string& origin);
+void runSqlText(platform::firebird::Database& database, const std::string& sqlUtf8, const std::string& origin);
 
 // The script files of one kind ("sys", "company", "fileman", "medical") in
 // name order; "medical" begins with the company schema scripts.
 std::vector<std::string> scriptFiles(const std::string& sqlDir, const std::string& kind);
 
 // Creates a database file and runs the scripts of one kind on it.
-void createDatabaseFromScripts(const std::string& databaseName, const std::string& sqlDir,
-                               const std::string& kind, const std::string& user,
-                               const std::string& password, bool forcedWrites = true);
+void createDatabaseFromScripts(const std::string& databaseName, const std::string& sqlDir, const std::string& kind,
+    const std::string& user, const std::string& password, bool forcedWrites = true);
 
 std::string defaultSqlDir();
 

@@ -33,17 +33,15 @@ void InstallMedicalTrialBalanceEngine();
 class TMedicalTrialBalanceEngine : public TTrialBalanceEngine {
 public:
     void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                       const std::string& branchCode, const std::string& departmentCode,
-                       int taxMode, int scope, int layout, int loadFlag, int allocation,
-                       int extra, int priorTax) override;
+        const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+        int loadFlag, int allocation, int extra, int priorTax) override;
 
     void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                           const std::string& branchCode, const std::string& departmentCode,
-                           int taxMode, int scope, int layout, int allocation, int extra,
-                           int mode, int kind, int more) override;
+        const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+        int allocation, int extra, int mode, int kind, int more) override;
 
-    void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                     int fromPeriod, int toPeriod, int extra) override;
+    void CalcBalance(
+        TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int extra) override;
 };
 
 inline constexpr int MbFirstAccountRow = MedicalFirstAccountRow;
@@ -59,9 +57,8 @@ inline constexpr int MbLastTotalRow = 53;
 // 2 A3, 3 and 4 facility comparison. loadFlag is the statement kind compared
 // with ACCTOTALNAME.KESKUBUN; extra the business division (0: the division
 // of facility branchCode where one is needed).
-void MbLoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                     const std::string& branchCode, const std::string& departmentCode, int taxMode,
-                     int scope, int layout, int loadFlag, int allocation, int extra);
+void MbLoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort, const std::string& branchCode,
+    const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag, int allocation, int extra);
 
 // The departments (BCODE) of department group groupCode that belong to
 // facility facilityCode, in the order the database returns them.
@@ -84,8 +81,8 @@ std::string MbCombinedRowKey(const std::string& currentKey, const TQSortArray& s
 // every column. kind is the statement kind of the current-year load; more 1
 // takes the past-year and budget tax mode from ACCDEF1.KURIKOSI1.
 void MbLoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                         const std::string& branchCode, const std::string& departmentCode, int taxMode,
-                         int scope, int layout, int allocation, int extra, int kind, int more);
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int extra, int kind, int more);
 
 // Account rows 61..lastRow: the first with that KCODE, 0 when none.
 int MbFindKamokuRow(const TBalanceArray& rows, int lastRow, const std::string& kcode);
@@ -106,8 +103,8 @@ void MbCalcYosanTotalLines(TBalanceArray& rows, int lastRow, int k);
 void MbApplyOpeningTotals(TBalanceArray& rows);
 // Range fields of every row for periods from..to (kinds 1-4 quarters, 5 and
 // 6 halves), their total lines, names and percentages.
-void MbCalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod,
-                   int division);
+void MbCalcBalance(
+    TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int division);
 
 // A per-column percent, or 0 when it lies above 9999.0 or below -999.0.
 Currency ClampRatio(Currency percent);

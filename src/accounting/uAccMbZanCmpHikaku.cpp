@@ -35,48 +35,55 @@ TStatements comparisonStatements(int layout, int scope, bool department)
         case 0:
             if (department)
                 return {"SELECT * FROM SP_KANENDO_BUMONGOKEI( :TAX, :BCODE, 0 ) ",
-                        "SELECT * FROM SP_YOSAN_BUMONGOKEI( :TAX, :BCODE, 0 )"};
+                    "SELECT * FROM SP_YOSAN_BUMONGOKEI( :TAX, :BCODE, 0 )"};
             return {"SELECT * From SP_KANENDO_ZANDAKA( '', :TAX , 0 ) ", "SELECT * FROM SP_YOSAN( :TAX, '' , 0 )"};
         case 1:
             if (department)
                 return {"SELECT * FROM SP_KANENDO_BUMONGOKEI( :TAX, :BCODE, :JIGYOU ) ",
-                        "SELECT * FROM SP_YOSAN_BUMONGOKEI( :TAX, :BCODE, :JIGYOU )"};
+                    "SELECT * FROM SP_YOSAN_BUMONGOKEI( :TAX, :BCODE, :JIGYOU )"};
             return {"SELECT * From SP_KANENDO_ZANDAKA( '', :TAX , :JIGYOU ) ",
-                    "SELECT * FROM SP_YOSAN( :TAX ,'' ,:JIGYOU  )"};
+                "SELECT * FROM SP_YOSAN( :TAX ,'' ,:JIGYOU  )"};
         case 2:
             return {"SELECT * From SP_KANENDO_ZANDAK_SISETU( :SCODE , :TAX ) ",
-                    "SELECT * FROM SP_YOSAN_SISETU(:TAX, :SCODE )"};
+                "SELECT * FROM SP_YOSAN_SISETU(:TAX, :SCODE )"};
         case 3:
         case 4:
             return {"SELECT * From SP_KANENDO_BUMON_ZANDAKA( :SCODE, :BCODE, :TAX  ,:HAIBUN ) ",
-                    "SELECT * FROM SP_YOSAN_BUMON( :TAX, :SCODE, :BCODE ,:HAIBUN )"};
+                "SELECT * FROM SP_YOSAN_BUMON( :TAX, :SCODE, :BCODE ,:HAIBUN )"};
         case 5:
             return {"SELECT * FROM SP_KANENDO_ZANDAKA_GROUP( :GCODE , :TAX ) ",
-                    "SELECT * FROM SP_YOSAN_GROUP( :TAX, :GCODE )"};
-        default: return {};
+                "SELECT * FROM SP_YOSAN_GROUP( :TAX, :GCODE )"};
+        default:
+            return {};
         }
     case 1:
         switch (scope) {
         case 1:
             if (department)
                 return {"SELECT * From SP_KANENDO_JIGYOBETUBUMON_A4(:TAX ,:BCODE, :JIGYOU ) ",
-                        "SELECT * FROM SP_YOSAN_JIGYOBETUBUMON_A4( :BCODE, :JIGYOU )"};
+                    "SELECT * FROM SP_YOSAN_JIGYOBETUBUMON_A4( :BCODE, :JIGYOU )"};
             return {"SELECT * From SP_KANENDO_ZANDAKA_A4( '' ,:TAX ,:JIGYOU ) ",
-                    "SELECT * FROM SP_YOSAN_A4( '' , :JIGYOU )"};
+                "SELECT * FROM SP_YOSAN_A4( '' , :JIGYOU )"};
         case 2:
-            return {"SELECT * From SP_KANENDO_ZANDAKA_A4( :SCODE ,:TAX ,0 ) ", "SELECT * FROM SP_YOSAN_A4( :SCODE , 0 )"};
+            return {
+                "SELECT * From SP_KANENDO_ZANDAKA_A4( :SCODE ,:TAX ,0 ) ", "SELECT * FROM SP_YOSAN_A4( :SCODE , 0 )"};
         case 3:
         case 4:
             return {"SELECT * From SP_KANENDO_BUMON_ZANDAKA_A4(  :SCODE, :BCODE, :TAX ,:HAIBUN )",
-                    "SELECT * FROM SP_YOSAN_BUMON_A4( :SCODE ,:BCODE ,:HAIBUN )"};
-        default: return {};
+                "SELECT * FROM SP_YOSAN_BUMON_A4( :SCODE ,:BCODE ,:HAIBUN )"};
+        default:
+            return {};
         }
     case 2:
         switch (scope) {
-        case 0: return {"SELECT * From SP_KANENDO_ZANDAKA_A3( :TAX, '' ) ", {}};
-        case 1: return {"SELECT * From SP_KANENDO_JIGYOBETU_A3( :TAX, :JIGYOU ) ", {}};
-        case 2: return {"SELECT * From SP_KANENDO_ZANDAKA_A3( :TAX, :SCODE ) ", {}};
-        default: return {};
+        case 0:
+            return {"SELECT * From SP_KANENDO_ZANDAKA_A3( :TAX, '' ) ", {}};
+        case 1:
+            return {"SELECT * From SP_KANENDO_JIGYOBETU_A3( :TAX, :JIGYOU ) ", {}};
+        case 2:
+            return {"SELECT * From SP_KANENDO_ZANDAKA_A3( :TAX, :SCODE ) ", {}};
+        default:
+            return {};
         }
     case 3:
     case 4:
@@ -84,27 +91,32 @@ TStatements comparisonStatements(int layout, int scope, bool department)
         case 0:
             if (department)
                 return {"SELECT * FROM SP_KANENDO_BUMONGOKEI_KS( :TAX ,:BCODE, :JIGYOU )",
-                        "SELECT * FROM SP_YOSAN_BUMONGOKEI_KS( :BCODE )"};
+                    "SELECT * FROM SP_YOSAN_BUMONGOKEI_KS( :BCODE )"};
             return {"SELECT * FROM SP_KANENDO_ZANDAKA_KESSAN( '','' , :TAX , 0)",
-                    "SELECT * FROM SP_YOSAN_KESSAN( '','' , 0)"};
+                "SELECT * FROM SP_YOSAN_KESSAN( '','' , 0)"};
         case 1:
             return {"SELECT * FROM SP_KANENDO_ZANDAKA_KESSAN( '','' , :TAX, :JIGYOU) ",
-                    "SELECT * FROM SP_YOSAN_KESSAN( '','' , :JIGYOU)"};
+                "SELECT * FROM SP_YOSAN_KESSAN( '','' , :JIGYOU)"};
         case 2:
             return {"SELECT * FROM SP_KANENDO_ZANDAKA_KESSAN( :SCODE ,'', :TAX, 0) ",
-                    "SELECT * FROM SP_YOSAN_KESSAN( :SCODE,'' , 0)"};
+                "SELECT * FROM SP_YOSAN_KESSAN( :SCODE,'' , 0)"};
         case 5:
             return {"SELECT * FROM SP_KANENDO_ZANDAKA_KESSAN( '', :GCODE , :TAX , 0) ",
-                    "SELECT * FROM SP_YOSAN_KESSAN( '',:GCODE ,0)"};
-        default: return {};
+                "SELECT * FROM SP_YOSAN_KESSAN( '',:GCODE ,0)"};
+        default:
+            return {};
         }
-    default: return {};
+    default:
+        return {};
     }
 }
 
 class TMbHikaku {
 public:
-    explicit TMbHikaku(mbzancmp::TMbLoad& load) : l_(load) {}
+    explicit TMbHikaku(mbzancmp::TMbLoad& load)
+        : l_(load)
+    {
+    }
 
     // The row and sub-account entry (or -1) of a past-year or budget record;
     // row 0 when no account row matches.
@@ -146,10 +158,20 @@ public:
             const int nendo = fNendo.asInteger();
             int first = 0, count = 0;
             switch (nendo) {
-            case 0: first = 1; count = p0 - 1; break;
-            case 1: first = -15; count = 16; break;
-            case 2: first = -31; count = 16; break;
-            default: continue;
+            case 0:
+                first = 1;
+                count = p0 - 1;
+                break;
+            case 1:
+                first = -15;
+                count = 16;
+                break;
+            case 2:
+                first = -31;
+                count = 16;
+                break;
+            default:
+                continue;
             }
             const auto [r, h] = findTarget(fK, fH, fG, fS);
             TBALANCE& row = l_.row(r);
@@ -270,8 +292,8 @@ int MbFindGroupRow(const TBalanceArray& rows, int lastRow, const std::string& gr
 }
 
 void MbLoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int /*lastSort*/,
-                         const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope,
-                         int layout, int allocation, int extra, int kind, int more)
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int extra, int kind, int more)
 {
     zancmp1::runInTransaction(
         "MbLoadHikakuBalance",

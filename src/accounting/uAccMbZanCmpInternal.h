@@ -25,10 +25,10 @@ struct TMbLoad {
     int layout = 0;
     int loadFlag = 0;
     int allocation = 0;
-    int extra = 0;   // business division, settled by the current-year load
+    int extra = 0; // business division, settled by the current-year load
 
     void setArguments(const std::string& branch, const std::string& department, int tax, int scopeValue,
-                      int layoutValue, int statementKind, int allocationValue, int division);
+        int layoutValue, int statementKind, int allocationValue, int division);
     TBALANCE& row(int i) { return rows[std::size_t(i)]; }
     // Replaces the statement text.
     void setSql(const std::string& sql);

@@ -46,8 +46,7 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 namespace {
 
 // Net and balance of periods 1..16 from the opening and the movements.
-template <class Entry>
-void deriveNetBalance(Entry& e, int taishaku)
+template <class Entry> void deriveNetBalance(Entry& e, int taishaku)
 {
     e.Net[0] = e.KAISIZAN;
     e.Balance[0] = e.KAISIZAN;
@@ -61,8 +60,7 @@ void deriveNetBalance(Entry& e, int taishaku)
 // Runs body on a statement of the company database in its snapshot
 // transaction, starting and committing that transaction only when it was
 // not already running (inside a load it is).
-template <class Body>
-auto inSnapshot(Body body)
+template <class Body> auto inSnapshot(Body body)
 {
     auto q = core::CreateAccQuery("ACCDAT", true);
     if (!q)
@@ -70,7 +68,7 @@ auto inSnapshot(Body body)
     fb::Transaction* t = q->transaction();
     if (t == nullptr)
         throw ETrialBalanceError("MbLoadSisanhyou", "no company database is connected");
-    decltype(body(*q)) result{};
+    decltype(body(*q)) result {};
     core::RunDbOperation(*t, core::DbPolicy("MbLoadSisanhyou").with(core::DbReport::Raise), [&](core::TDbScope& op) {
         op.closeOnFailure(*q);
         result = body(*q);
@@ -102,15 +100,21 @@ std::string currentYearStatement(int layout, int scope, bool department)
     switch (layout) {
     case 0:
         switch (scope) {
-        case 0: return department ? "SELECT * FROM SP_SISANHYO_BUMONGOKEI( :TAX, :BCODE, 0 ) "
-                                  : "SELECT * From SP_SISANHYO( '' ,:TAX,0 ) ";
-        case 1: return department ? "SELECT * FROM SP_SISANHYO_BUMONGOKEI( :TAX, :BCODE, :JIGYOU ) "
-                                  : "SELECT * From SP_SISANHYO( '' ,:TAX ,:JIGYOU ) ";
-        case 2: return "SELECT * From SP_SISANHYO_SISETU( :SCODE, :TAX ) ";
+        case 0:
+            return department ? "SELECT * FROM SP_SISANHYO_BUMONGOKEI( :TAX, :BCODE, 0 ) "
+                              : "SELECT * From SP_SISANHYO( '' ,:TAX,0 ) ";
+        case 1:
+            return department ? "SELECT * FROM SP_SISANHYO_BUMONGOKEI( :TAX, :BCODE, :JIGYOU ) "
+                              : "SELECT * From SP_SISANHYO( '' ,:TAX ,:JIGYOU ) ";
+        case 2:
+            return "SELECT * From SP_SISANHYO_SISETU( :SCODE, :TAX ) ";
         case 3:
-        case 4: return "SELECT * From SP_SISANHYO_BUMON( :SCODE, :BCODE ,:TAX, :HAIBUN ) ";
-        case 5: return "SELECT * FROM SP_SISANHYO_GROUP( :GCODE ,:TAX) ";
-        default: return {};
+        case 4:
+            return "SELECT * From SP_SISANHYO_BUMON( :SCODE, :BCODE ,:TAX, :HAIBUN ) ";
+        case 5:
+            return "SELECT * FROM SP_SISANHYO_GROUP( :GCODE ,:TAX) ";
+        default:
+            return {};
         }
     case 1:
     case 2: {
@@ -122,32 +126,46 @@ std::string currentYearStatement(int layout, int scope, bool department)
                           : "SELECT * FROM SP_SISANHYO_JIGYOBETUBUMON_A3( :TAX, :BCODE, :JIGYOU )";
             return a4 ? "SELECT * From SP_SISANHYO_A4( '' , :TAX, :JIGYOU ) "
                       : "SELECT * From SP_SISANHYO_A3( '' ,:TAX,:JIGYOU  ) ";
-        case 2: return a4 ? "SELECT * From SP_SISANHYO_A4( :SCODE, :TAX ,0 ) "
-                          : "SELECT * From SP_SISANHYO_A3( :SCODE, :TAX, 0 ) ";
+        case 2:
+            return a4 ? "SELECT * From SP_SISANHYO_A4( :SCODE, :TAX ,0 ) "
+                      : "SELECT * From SP_SISANHYO_A3( :SCODE, :TAX, 0 ) ";
         case 3:
-        case 4: return a4 ? "SELECT * From SP_SISANHYO_BUMON_A4( :SCODE, :BCODE ,:TAX, :HAIBUN ) "
-                          : "SELECT * From SP_SISANHYO_BUMON_A3( :SCODE, :BCODE ,:TAX, :HAIBUN ) ";
-        default: return {};
+        case 4:
+            return a4 ? "SELECT * From SP_SISANHYO_BUMON_A4( :SCODE, :BCODE ,:TAX, :HAIBUN ) "
+                      : "SELECT * From SP_SISANHYO_BUMON_A3( :SCODE, :BCODE ,:TAX, :HAIBUN ) ";
+        default:
+            return {};
         }
     }
     case 3:
         switch (scope) {
-        case 0: return department ? "SELECT * FROM SP_SISANHYO_BUMONGOKEI_KS( :TAX ,:BCODE )"
-                                  : "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '','' ,:TAX , 0, 0)";
-        case 1: return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '','' ,:TAX ,:JIGYOU, 0) ";
-        case 2: return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( :SCODE, '', :TAX ,0, 0) ";
-        case 5: return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '', :GCODE ,:TAX ,0, 0) ";
-        default: return {};
+        case 0:
+            return department ? "SELECT * FROM SP_SISANHYO_BUMONGOKEI_KS( :TAX ,:BCODE )"
+                              : "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '','' ,:TAX , 0, 0)";
+        case 1:
+            return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '','' ,:TAX ,:JIGYOU, 0) ";
+        case 2:
+            return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( :SCODE, '', :TAX ,0, 0) ";
+        case 5:
+            return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '', :GCODE ,:TAX ,0, 0) ";
+        default:
+            return {};
         }
     case 4:
         switch (scope) {
-        case 0: return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '','',:TAX ,0 ,0 )";
-        case 1: return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '', :SCODE,:TAX ,:JIGYOU , 1 ) ";
-        case 2: return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( :SCODE,'' ,:TAX ,0, 1) ";
-        case 5: return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '', :SCODE ,:TAX ,0, 1) ";
-        default: return {};
+        case 0:
+            return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '','',:TAX ,0 ,0 )";
+        case 1:
+            return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '', :SCODE,:TAX ,:JIGYOU , 1 ) ";
+        case 2:
+            return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( :SCODE,'' ,:TAX ,0, 1) ";
+        case 5:
+            return "SELECT * FROM SP_SISETUHIKAKU_SISANHYO( '', :SCODE ,:TAX ,0, 1) ";
+        default:
+            return {};
         }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -166,18 +184,21 @@ public:
 
 private:
     bool known_ = false;
-    std::string name_;   // empty: the name stays
+    std::string name_; // empty: the name stays
 };
 
 } // namespace
 
 TMbLoad::TMbLoad(TBalanceArray& r, int lr, TQSortArray& s, fb::Query& query)
-    : rows(r), lastRow(lr), sorts(s), q(query)
+    : rows(r)
+    , lastRow(lr)
+    , sorts(s)
+    , q(query)
 {
 }
 
 void TMbLoad::setArguments(const std::string& branch, const std::string& department, int tax, int scopeValue,
-                           int layoutValue, int statementKind, int allocationValue, int division)
+    int layoutValue, int statementKind, int allocationValue, int division)
 {
     branchCode = branch;
     departmentCode = department;
@@ -200,11 +221,16 @@ void TMbLoad::bind(const std::string& department)
 {
     for (std::size_t i = 0; i < q.paramCount(); ++i) {
         fb::Param& p = q.param(i);
-        if (p.name() == "TAX") p.setInteger(taxMode);
-        else if (p.name() == "SCODE" || p.name() == "GCODE") p.setString(branchCode);
-        else if (p.name() == "BCODE") p.setString(department);
-        else if (p.name() == "JIGYOU") p.setInteger(extra);
-        else if (p.name() == "HAIBUN") p.setInteger(allocation);
+        if (p.name() == "TAX")
+            p.setInteger(taxMode);
+        else if (p.name() == "SCODE" || p.name() == "GCODE")
+            p.setString(branchCode);
+        else if (p.name() == "BCODE")
+            p.setString(department);
+        else if (p.name() == "JIGYOU")
+            p.setInteger(extra);
+        else if (p.name() == "HAIBUN")
+            p.setInteger(allocation);
     }
 }
 
@@ -212,7 +238,7 @@ void TMbLoad::initTotalRows(bool departmentFlag, int k, int d)
 {
     const int bit = (d == 1 || d == 2 || d == 4 || d == 8) ? d : 16;
     setSql("SELECT * FROM ACCTOTALNAME WHERE " + std::to_string(bit) + "=BIN_AND( MB_JIGYOU,"
-           + (bit == 16 ? std::string("16") : " " + std::to_string(bit)) + " ) ORDER BY KGROUP ");
+        + (bit == 16 ? std::string("16") : " " + std::to_string(bit)) + " ) ORDER BY KGROUP ");
     q.open();
     fb::Field& fNum = q.fieldByName("ARRAYNUM");
     fb::Field& fGroup = q.fieldByName("KGROUP");
@@ -269,7 +295,7 @@ void TMbLoad::initTotalRows(bool departmentFlag, int k, int d)
 void TMbLoad::divisionVisibility()
 {
     const std::string group = scope == 5 ? branchCode : std::string();
-    for (const auto& [r, division] : {std::pair{26, 8}, std::pair{28, 4}, std::pair{30, 2}, std::pair{31, 1}}) {
+    for (const auto& [r, division] : {std::pair {26, 8}, std::pair {28, 4}, std::pair {30, 2}, std::pair {31, 1}}) {
         TQSORT& s = sorts[std::size_t(r)];
         s.Key = scope == 5 ? MbGroupDivisionRowKey(s.Key, division, group) : MbDivisionRowKey(s.Key, division);
     }
@@ -285,9 +311,21 @@ int TMbLoad::readBalanceRows()
         class1 = class2 = "GROUPM3";
     } else {
         switch (extra) {
-        case 1: case 8: case 0: case 16: case 255: class1 = "GROUPM1"; class2 = "GROUPM2"; break;
-        case 2: case 4: class1 = "GROUPR1"; class2 = "GROUPR2"; break;
-        default: break;   // no classification
+        case 1:
+        case 8:
+        case 0:
+        case 16:
+        case 255:
+            class1 = "GROUPM1";
+            class2 = "GROUPM2";
+            break;
+        case 2:
+        case 4:
+            class1 = "GROUPR1";
+            class2 = "GROUPR2";
+            break;
+        default:
+            break; // no classification
         }
     }
     fb::Field* fClass1 = class1 ? &q.fieldByName(class1) : nullptr;
@@ -326,9 +364,8 @@ int TMbLoad::readBalanceRows()
         ++i;
         if (i >= lastRow)
             throw ETrialBalanceError("MbReadBalanceRows",
-                                     "the statement returns more accounts than the rows "
-                                         + std::to_string(MbFirstAccountRow) + ".." + std::to_string(lastRow - 1)
-                                         + " hold (account " + fKcode.asString() + ")");
+                "the statement returns more accounts than the rows " + std::to_string(MbFirstAccountRow) + ".."
+                    + std::to_string(lastRow - 1) + " hold (account " + fKcode.asString() + ")");
         TBALANCE& r = row(i);
         TKMKREC& k = r.Kamoku;
         if (fClass1) {
@@ -363,7 +400,7 @@ int TMbLoad::readBalanceRows()
             if (r.HojoList.empty()) {
                 if (!q.eof() && isBlank(fHcode->asString()))
                     ++c;
-                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE{});
+                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE {});
             }
             for (std::size_t j = 0; j < r.HojoList.size(); ++j) {
                 if (q.eof() || fKcode.asString() != k.KCODE) {
@@ -473,8 +510,8 @@ std::string MbCombinedRowKey(const std::string& currentKey, const TQSortArray& s
 }
 
 void MbLoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int /*lastSort*/,
-                     const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope,
-                     int layout, int loadFlag, int allocation, int extra)
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag,
+    int allocation, int extra)
 {
     zancmp1::runInTransaction(
         "MbLoadSisanhyou",
@@ -487,26 +524,23 @@ void MbLoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int /
 }
 
 void TMedicalTrialBalanceEngine::LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                                               const std::string& branchCode, const std::string& departmentCode,
-                                               int taxMode, int scope, int layout, int loadFlag, int allocation,
-                                               int extra, int /*priorTax*/)
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag,
+    int allocation, int extra, int /*priorTax*/)
 {
     MbLoadSisanhyou(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout, loadFlag,
-                    allocation, extra);
+        allocation, extra);
 }
 
-void TMedicalTrialBalanceEngine::LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts,
-                                                   int lastSort, const std::string& branchCode,
-                                                   const std::string& departmentCode, int taxMode, int scope,
-                                                   int layout, int allocation, int extra, int /*mode*/, int kind,
-                                                   int more)
+void TMedicalTrialBalanceEngine::LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int extra, int /*mode*/, int kind, int more)
 {
-    MbLoadHikakuBalance(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout,
-                        allocation, extra, kind, more);
+    MbLoadHikakuBalance(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout, allocation,
+        extra, kind, more);
 }
 
-void TMedicalTrialBalanceEngine::CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                                             int fromPeriod, int toPeriod, int extra)
+void TMedicalTrialBalanceEngine::CalcBalance(
+    TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int extra)
 {
     MbCalcBalance(rows, lastRow, openingMode, kind, fromPeriod, toPeriod, extra);
 }

@@ -57,7 +57,7 @@ std::vector<int> collectingLines(const TBalanceArray& rows, int lastRow, bool va
 // The summary pass: every collected account row hands its nature to its
 // line and calls add(line, account, sign of its nature).
 void collect(TBalanceArray& rows, int lastRow, bool variant2,
-             const std::function<void(TBALANCE& line, TBALANCE& account, int sign)>& add)
+    const std::function<void(TBALANCE& line, TBALANCE& account, int sign)>& add)
 {
     const std::vector<int> line = collectingLines(rows, lastRow, variant2);
     for (int i = MbFirstAccountRow; i <= lastRow; ++i) {
@@ -174,8 +174,7 @@ Currency periodMove(const TPeriodValues& debit, const TPeriodValues& credit, int
 
 // Range opening, debit and credit of an account or sub-account from its
 // periods; the opening 0 when openingMode is 1.
-template <class Entry>
-void rangeFromPeriods(Entry& e, int taishaku, bool zeroOpening, int from, int to)
+template <class Entry> void rangeFromPeriods(Entry& e, int taishaku, bool zeroOpening, int from, int to)
 {
     const bool debit = mbzancmp::debitNature(taishaku);
     const int first = std::max(from, TPeriodValues::LowIndex);
@@ -242,7 +241,7 @@ void MbCalcTotalLines(TBalanceArray& rows, int lastRow, int k, int division)
             amounts.push_back([y](TBALANCE& r) -> Currency& { return r.YearOpenings[y]; });
     collectAmounts(rows, lastRow, v2, amounts);
 
-    const Formulas f{rows};
+    const Formulas f {rows};
     for (int a = 0; a < 2; ++a) {
         f.balanceSheet(amounts[std::size_t(a)]);
         f.incomeStatement(amounts[std::size_t(a)]);
@@ -263,7 +262,7 @@ void MbCalcTotalLines(TBalanceArray& rows, int lastRow, int k, int division)
 
 void MbApplyOpeningTotals(TBalanceArray& rows)
 {
-    const Formulas f{rows};
+    const Formulas f {rows};
     f.balanceSheet([](TBALANCE& r) -> Currency& { return r.CompareOpening; });
     for (std::size_t y = 0; y < 3; ++y)
         f.balanceSheet([y](TBALANCE& r) -> Currency& { return r.YearOpenings[y]; });
@@ -280,7 +279,7 @@ void MbCalcYosanTotalLines(TBalanceArray& rows, int lastRow, int k)
         [m](TBALANCE& r) -> Currency& { return r.Actuals.at(m); },
     };
     collectAmounts(rows, lastRow, false, amounts);
-    const Formulas f{rows};
+    const Formulas f {rows};
     for (const Amount& a : amounts)
         f.incomeStatement(a);
 }
@@ -289,9 +288,19 @@ void MbCalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, 
 {
     bool v2 = false;
     switch (division) {
-    case 0: case 1: case 8: case 16: case 255: break;
-    case 2: case 4: v2 = true; break;
-    default: CommaTextMessage("事業区分の設定が必要です。", msgkind::Warning); break;
+    case 0:
+    case 1:
+    case 8:
+    case 16:
+    case 255:
+        break;
+    case 2:
+    case 4:
+        v2 = true;
+        break;
+    default:
+        CommaTextMessage("事業区分の設定が必要です。", msgkind::Warning);
+        break;
     }
 
     RangeOfKind(kind, from, to);
@@ -381,7 +390,7 @@ void MbCalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, 
         row.RangeDebit = 0;
         row.RangeCredit = row.RangeClosing - row.RangeOpening;
     };
-    const Formulas f{rows};
+    const Formulas f {rows};
     for (const Amount& a : {opening, debit, credit, closing})
         f.B1to5(a);
     f.B6(opening);
@@ -424,28 +433,28 @@ std::string MbTotalRowName(const std::string& code, const std::string& name, Cur
     std::string result = name;
     auto q = core::CreateAccQuery("ACCDAT", false);
     if (!q)
-        return result;   // no company open: rows computed on their own keep their names
+        return result; // no company open: rows computed on their own keep their names
     platform::firebird::Transaction* t = q->transaction();
     if (t == nullptr)
         return result;
     try {
         core::RunDbOperation(*t, core::DbPolicy("MbTotalRowName").with(core::DbReport::Raise), [&] {
-        q->sql().add("SELECT PLUSNAME,MINUSNAME,MODIFY FROM ACCTOTALNAME WHERE (BIN_AND( MB_JIGYOU,:J1)=:J2 ) AND "
-                     "(KGROUP=:KGROUP)");
-        q->paramByName("J1").setInteger(division);
-        q->paramByName("J2").setInteger(division);
-        q->paramByName("KGROUP").setString(code);
-        q->open();
-        if (!q->eof()) {
-            if (q->fieldByName("MODIFY").asInteger() == 1) {
-                result = q->fieldByName(amount >= 0 ? "PLUSNAME" : "MINUSNAME").asString();
-                if (division == 0 || division == 255)
-                    mbzancmp::replaceAll(result, "医業", "事業");
-            } else {
-                result = q->fieldByName("PLUSNAME").asString();
+            q->sql().add("SELECT PLUSNAME,MINUSNAME,MODIFY FROM ACCTOTALNAME WHERE (BIN_AND( MB_JIGYOU,:J1)=:J2 ) AND "
+                         "(KGROUP=:KGROUP)");
+            q->paramByName("J1").setInteger(division);
+            q->paramByName("J2").setInteger(division);
+            q->paramByName("KGROUP").setString(code);
+            q->open();
+            if (!q->eof()) {
+                if (q->fieldByName("MODIFY").asInteger() == 1) {
+                    result = q->fieldByName(amount >= 0 ? "PLUSNAME" : "MINUSNAME").asString();
+                    if (division == 0 || division == 255)
+                        mbzancmp::replaceAll(result, "医業", "事業");
+                } else {
+                    result = q->fieldByName("PLUSNAME").asString();
+                }
             }
-        }
-        q->close();
+            q->close();
         });
     } catch (const platform::firebird::EIBError& e) {
         core::IBErrorReport(e, "合計名称読込");

@@ -17,7 +17,7 @@ constexpr const char* kOrdinary = "（経常収支）";
 constexpr const char* kCapital = "（設備等収支）";
 constexpr const char* kFinancing = "（財務収支）";
 
-constexpr std::array<BuiltInItem, 39> kGeneralItems{{
+constexpr std::array<BuiltInItem, 39> kGeneralItems {{
     {"0", "－", ""},
     {"11", "現金売上", ""},
     {"12", "売掛金回収", ""},
@@ -59,7 +59,7 @@ constexpr std::array<BuiltInItem, 39> kGeneralItems{{
     {"99", "流動性現預金", ""},
 }};
 
-constexpr std::array<BuiltInItem, 38> kMedicalItems{{
+constexpr std::array<BuiltInItem, 38> kMedicalItems {{
     {"0", "－", ""},
     {"11", "窓口収入", ""},
     {"12", "医業未収金回収", ""},
@@ -100,8 +100,7 @@ constexpr std::array<BuiltInItem, 38> kMedicalItems{{
     {"99", "流動性現預金", ""},
 }};
 
-template <std::size_t N>
-void fillFrom(const std::array<BuiltInItem, N>& items)
+template <std::size_t N> void fillFrom(const std::array<BuiltInItem, N>& items)
 {
     SikinguriTable.clear();
     SikinguriTable.reserve(N);

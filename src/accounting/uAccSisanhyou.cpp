@@ -12,33 +12,33 @@ using SummaryRows = std::array<std::int16_t, SummaryRowCount>;
 // Lines are paired: constants 2k and 2k+1 name the same row unless a line
 // has a single constant. Zeros mark constants whose line the layout lacks.
 constexpr SummaryRows kGeneralRows = {
-    1, 1, 2, 2, 3, 3, 4, 4, 5, 5,           //   0-9
-    6, 6, 7, 7, 8, 8, 9, 9, 10, 10,         //  10-19
+    1, 1, 2, 2, 3, 3, 4, 4, 5, 5, //   0-9
+    6, 6, 7, 7, 8, 8, 9, 9, 10, 10, //  10-19
     11, 11, 12, 12, 13, 13, 14, 14, 15, 15, //  20-29
     16, 16, 17, 17, 18, 18, 19, 19, 20, 20, //  30-39
-    21, 21, 22, 22, 0, 0, 0, 23, 23, 24,    //  40-49
-    24, 25, 25, 26, 26, 27, 27, 0, 0, 0,    //  50-59
-    0, 0, 0, 0, 28, 28, 29, 29, 30, 30,     //  60-69
+    21, 21, 22, 22, 0, 0, 0, 23, 23, 24, //  40-49
+    24, 25, 25, 26, 26, 27, 27, 0, 0, 0, //  50-59
+    0, 0, 0, 0, 28, 28, 29, 29, 30, 30, //  60-69
     31, 31, 32, 32, 33, 33, 34, 34, 35, 35, //  70-79
-    36, 36, 37, 37, 38, 38, 0, 0, 0, 0,     //  80-89
-    0, 0, 0, 0, 0, 39, 39, 40, 40, 41,      //  90-99
-    41, 42, 42, 43, 43, 44, 44, 0, 45, 45,  // 100-109
-    0, 0, 0, 0, 0,                          // 110-114
+    36, 36, 37, 37, 38, 38, 0, 0, 0, 0, //  80-89
+    0, 0, 0, 0, 0, 39, 39, 40, 40, 41, //  90-99
+    41, 42, 42, 43, 43, 44, 44, 0, 45, 45, // 100-109
+    0, 0, 0, 0, 0, // 110-114
 };
 
 constexpr SummaryRows kMedicalRows = {
-    1, 1, 2, 2, 3, 3, 4, 4, 5, 5,           //   0-9
-    6, 6, 7, 7, 8, 8, 9, 9, 10, 10,         //  10-19
-    11, 11, 12, 12, 13, 13, 0, 0, 14, 14,   //  20-29
-    15, 15, 0, 0, 0, 0, 16, 16, 0, 0,       //  30-39
-    0, 0, 17, 17, 18, 19, 20, 21, 21, 22,   //  40-49
-    22, 0, 0, 23, 23, 24, 24, 25, 26, 27,   //  50-59
-    28, 29, 30, 31, 32, 32, 0, 0, 0, 0,     //  60-69
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,           //  70-79
+    1, 1, 2, 2, 3, 3, 4, 4, 5, 5, //   0-9
+    6, 6, 7, 7, 8, 8, 9, 9, 10, 10, //  10-19
+    11, 11, 12, 12, 13, 13, 0, 0, 14, 14, //  20-29
+    15, 15, 0, 0, 0, 0, 16, 16, 0, 0, //  30-39
+    0, 0, 17, 17, 18, 19, 20, 21, 21, 22, //  40-49
+    22, 0, 0, 23, 23, 24, 24, 25, 26, 27, //  50-59
+    28, 29, 30, 31, 32, 32, 0, 0, 0, 0, //  60-69
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, //  70-79
     32, 32, 33, 33, 42, 42, 34, 35, 36, 37, //  80-89
     38, 39, 40, 41, 42, 43, 43, 44, 44, 45, //  90-99
-    45, 46, 46, 47, 47, 48, 48, 48, 0, 0,   // 100-109
-    49, 50, 51, 52, 53,                     // 110-114
+    45, 46, 46, 47, 47, 48, 48, 48, 0, 0, // 100-109
+    49, 50, 51, 52, 53, // 110-114
 };
 
 std::map<int, std::shared_ptr<TTrialBalanceEngine>>& engines()
@@ -58,27 +58,28 @@ int summaryBandEnd(int engineKind)
 }
 
 // The engine for the open company; refuses arrays that cannot hold the call.
-TTrialBalanceEngine& engineFor(const char* operation, std::size_t rowCount, int lastRow,
-                               const std::size_t* sortCount, int lastSort)
+TTrialBalanceEngine& engineFor(
+    const char* operation, std::size_t rowCount, int lastRow, const std::size_t* sortCount, int lastSort)
 {
     const int kind = EngineKindOfData(AccInf.DataKind);
     const int bandEnd = summaryBandEnd(kind);
     if (lastRow < bandEnd)
-        throw ETrialBalanceError(operation, "the last row " + std::to_string(lastRow)
-                                 + " leaves no room for the summary rows 0.." + std::to_string(bandEnd));
+        throw ETrialBalanceError(operation,
+            "the last row " + std::to_string(lastRow) + " leaves no room for the summary rows 0.."
+                + std::to_string(bandEnd));
     if (std::size_t(lastRow) >= rowCount)
-        throw ETrialBalanceError(operation, "the last row " + std::to_string(lastRow)
-                                 + " lies beyond the " + std::to_string(rowCount) + " rows given");
+        throw ETrialBalanceError(operation,
+            "the last row " + std::to_string(lastRow) + " lies beyond the " + std::to_string(rowCount) + " rows given");
     if (sortCount && (lastSort < lastRow || std::size_t(lastSort) >= *sortCount))
-        throw ETrialBalanceError(operation, "the sort entries (last " + std::to_string(lastSort) + " of "
-                                 + std::to_string(*sortCount) + ") do not cover the rows 0.."
-                                 + std::to_string(lastRow));
+        throw ETrialBalanceError(operation,
+            "the sort entries (last " + std::to_string(lastSort) + " of " + std::to_string(*sortCount)
+                + ") do not cover the rows 0.." + std::to_string(lastRow));
 
     std::shared_ptr<TTrialBalanceEngine> engine = GetTrialBalanceEngine(kind);
     if (!engine)
-        throw ETrialBalanceError(operation, std::string("no ") + engineName(kind)
-                                 + " trial-balance engine is available for data kind "
-                                 + std::to_string(int(AccInf.DataKind)));
+        throw ETrialBalanceError(operation,
+            std::string("no ") + engineName(kind) + " trial-balance engine is available for data kind "
+                + std::to_string(int(AccInf.DataKind)));
     return *engine;
 }
 
@@ -87,7 +88,8 @@ TTrialBalanceEngine& engineFor(const char* operation, std::size_t rowCount, int 
 std::array<std::int16_t, SummaryRowCount> SummaryRowTable = kGeneralRows;
 
 ETrialBalanceError::ETrialBalanceError(const std::string& context, const std::string& message)
-    : std::runtime_error(context + ": " + message), context_(context)
+    : std::runtime_error(context + ": " + message)
+    , context_(context)
 {
 }
 
@@ -105,10 +107,13 @@ int TaishakuAddSign(int taishaku)
 {
     switch (taishaku) {
     case 1:
-    case 3: return 1;
+    case 3:
+        return 1;
     case 2:
-    case 4: return -1;
-    default: return 0;
+    case 4:
+        return -1;
+    default:
+        return 0;
     }
 }
 
@@ -119,9 +124,9 @@ void ClearBalanceRow(TBALANCE& row)
     row.Sisetu.SCODE.clear();
     row.Sisetu.SNAME.clear();
     row.Sisetu.JIGYOU = 0;
-    row.Bumon = TBUMREC{};
-    row.Kamoku = TKMKREC{};
-    row.Hojo = THOJREC{};
+    row.Bumon = TBUMREC {};
+    row.Kamoku = TKMKREC {};
+    row.Hojo = THOJREC {};
     row.KAISIZAN = 0;
     row.KISHU0 = 0;
     row.HojCount = 0;
@@ -152,9 +157,9 @@ void InitBalanceArray(TBalanceArray& rows, int lastIndex, TQSortArray& sorts, in
     if (lastIndex < 0)
         return;
     if (std::size_t(lastIndex) >= rows.size() || std::size_t(lastIndex) >= sorts.size())
-        throw ETrialBalanceError("InitBalanceArray", "index " + std::to_string(lastIndex)
-                                 + " lies beyond the arrays (" + std::to_string(rows.size()) + " rows, "
-                                 + std::to_string(sorts.size()) + " sort entries)");
+        throw ETrialBalanceError("InitBalanceArray",
+            "index " + std::to_string(lastIndex) + " lies beyond the arrays (" + std::to_string(rows.size()) + " rows, "
+                + std::to_string(sorts.size()) + " sort entries)");
     for (int i = 0; i <= lastIndex; ++i) {
         ClearBalanceRow(rows[std::size_t(i)]);
         sorts[std::size_t(i)].Key = HiddenSortKey;
@@ -180,17 +185,50 @@ void InitGroupTable(int dataKind)
 const std::vector<TSummaryRange>& GeneralSummaryRanges()
 {
     static const std::vector<TSummaryRange> ranges = {
-        {1, "1000", "1120"},  {2, "1120", "1180"},  {3, "1180", "1280"},  {4, "1280", "1380"},
-        {5, "1380", "1390"},  {6, "1390", "1580"},  {7, "1580", "1680"},  {8, "1680", "1780"},
-        {9, "1780", "1790"},  {10, "1790", "1880"}, {11, "1880", "1900"}, {12, "1900", "2180"},
-        {13, "2180", "2280"}, {14, "2280", "2380"}, {15, "2380", "2800"}, {16, "2800", "3180"},
-        {17, "3180", "3210"}, {18, "3210", "3270"}, {19, "3270", "3280"}, {20, "3280", "3310"},
-        {21, "3310", "3330"}, {23, "3380", "3480"}, {24, "3480", "3580"}, {25, "3580", "3680"},
-        {26, "3680", "3800"}, {27, "3800", "3900"}, {28, "3900", "4800"}, {29, "4800", "5250"},
-        {30, "5250", "5400"}, {31, "5400", "5580"}, {32, "5580", "5680"}, {33, "5688", "5780"},
-        {34, "5780", "5830"}, {36, "5800", "5900"}, {37, "5900", "6180"}, {38, "6180", "6200"},
-        {39, "6200", "7180"}, {40, "7180", "7280"}, {41, "7280", "7300"}, {42, "7300", "8180"},
-        {43, "8180", "8280"}, {44, "8280", "8290"}, {45, "8290", "8400"}, {46, "5680", "5688"},
+        {1, "1000", "1120"},
+        {2, "1120", "1180"},
+        {3, "1180", "1280"},
+        {4, "1280", "1380"},
+        {5, "1380", "1390"},
+        {6, "1390", "1580"},
+        {7, "1580", "1680"},
+        {8, "1680", "1780"},
+        {9, "1780", "1790"},
+        {10, "1790", "1880"},
+        {11, "1880", "1900"},
+        {12, "1900", "2180"},
+        {13, "2180", "2280"},
+        {14, "2280", "2380"},
+        {15, "2380", "2800"},
+        {16, "2800", "3180"},
+        {17, "3180", "3210"},
+        {18, "3210", "3270"},
+        {19, "3270", "3280"},
+        {20, "3280", "3310"},
+        {21, "3310", "3330"},
+        {23, "3380", "3480"},
+        {24, "3480", "3580"},
+        {25, "3580", "3680"},
+        {26, "3680", "3800"},
+        {27, "3800", "3900"},
+        {28, "3900", "4800"},
+        {29, "4800", "5250"},
+        {30, "5250", "5400"},
+        {31, "5400", "5580"},
+        {32, "5580", "5680"},
+        {33, "5688", "5780"},
+        {34, "5780", "5830"},
+        {36, "5800", "5900"},
+        {37, "5900", "6180"},
+        {38, "6180", "6200"},
+        {39, "6200", "7180"},
+        {40, "7180", "7280"},
+        {41, "7280", "7300"},
+        {42, "7300", "8180"},
+        {43, "8180", "8280"},
+        {44, "8280", "8290"},
+        {45, "8290", "8400"},
+        {46, "5680", "5688"},
     };
     return ranges;
 }
@@ -218,13 +256,32 @@ Currency ClampPercent(Currency percent)
 void RangeOfKind(int kind, int& from, int& to)
 {
     switch (kind) {
-    case 1: from = 1; to = 4; break;
-    case 2: from = 5; to = 8; break;
-    case 3: from = 9; to = 12; break;
-    case 4: from = 13; to = 16; break;
-    case 5: from = 1; to = 8; break;
-    case 6: from = 9; to = 16; break;
-    default: break;
+    case 1:
+        from = 1;
+        to = 4;
+        break;
+    case 2:
+        from = 5;
+        to = 8;
+        break;
+    case 3:
+        from = 9;
+        to = 12;
+        break;
+    case 4:
+        from = 13;
+        to = 16;
+        break;
+    case 5:
+        from = 1;
+        to = 8;
+        break;
+    case 6:
+        from = 9;
+        to = 16;
+        break;
+    default:
+        break;
     }
 }
 
@@ -247,30 +304,27 @@ int EngineKindOfData(int dataKind)
     return dataKind == 1 ? MedicalEngineKind : GeneralEngineKind;
 }
 
-void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                   const std::string& branchCode, const std::string& departmentCode,
-                   int taxMode, int scope, int layout, int loadFlag, int allocation,
-                   int extra, int priorTax)
+void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort, const std::string& branchCode,
+    const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag, int allocation, int extra,
+    int priorTax)
 {
     const std::size_t sortCount = sorts.size();
     engineFor("LoadSisanhyou", rows.size(), lastRow, &sortCount, lastSort)
-        .LoadSisanhyou(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope,
-                       layout, loadFlag, allocation, extra, priorTax);
+        .LoadSisanhyou(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout, loadFlag,
+            allocation, extra, priorTax);
 }
 
 void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                       const std::string& branchCode, const std::string& departmentCode,
-                       int taxMode, int scope, int layout, int allocation, int extra,
-                       int mode, int kind, int more)
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int extra, int mode, int kind, int more)
 {
     const std::size_t sortCount = sorts.size();
     engineFor("LoadHikakuBalance", rows.size(), lastRow, &sortCount, lastSort)
-        .LoadHikakuBalance(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode,
-                           scope, layout, allocation, extra, mode, kind, more);
+        .LoadHikakuBalance(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout,
+            allocation, extra, mode, kind, more);
 }
 
-void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                 int fromPeriod, int toPeriod, int extra)
+void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int extra)
 {
     engineFor("CalcBalance", rows.size(), lastRow, nullptr, 0)
         .CalcBalance(rows, lastRow, openingMode, kind, fromPeriod, toPeriod, extra);
@@ -286,13 +340,13 @@ int lastIndex(std::size_t size)
 void LoadSisanhyou(TBalanceArray& rows, TQSortArray& sorts, const TSisanhyouRequest& r)
 {
     LoadSisanhyou(rows, lastIndex(rows.size()), sorts, lastIndex(sorts.size()), r.BranchCode, r.DepartmentCode,
-                  r.TaxMode, r.Scope, r.Layout, r.LoadFlag, r.Allocation, r.Extra, r.PriorTax);
+        r.TaxMode, r.Scope, r.Layout, r.LoadFlag, r.Allocation, r.Extra, r.PriorTax);
 }
 
 void LoadHikakuBalance(TBalanceArray& rows, TQSortArray& sorts, const THikakuBalanceRequest& r)
 {
     LoadHikakuBalance(rows, lastIndex(rows.size()), sorts, lastIndex(sorts.size()), r.BranchCode, r.DepartmentCode,
-                      r.TaxMode, r.Scope, r.Layout, r.Allocation, r.Extra, r.Mode, r.Kind, r.More);
+        r.TaxMode, r.Scope, r.Layout, r.Allocation, r.Extra, r.Mode, r.Kind, r.More);
 }
 
 namespace {

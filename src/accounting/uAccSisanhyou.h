@@ -22,19 +22,18 @@
 #include <vector>
 
 #include "core/uAccRecord.h"
-#include "core/TextRoutines.h"   // TQSORT, QuickSortRec
+#include "core/TextRoutines.h" // TQSORT, QuickSortRec
 
 // A fixed-size array addressed by the indexes [Low, High] the engine uses.
 // Access outside them throws std::out_of_range rather than touching a
 // neighbouring field.
-template <typename T, int Low, int High>
-struct TIndexedArray {
+template <typename T, int Low, int High> struct TIndexedArray {
     static_assert(Low <= High);
     static constexpr int LowIndex = Low;
     static constexpr int HighIndex = High;
     static constexpr std::size_t Count = std::size_t(High - Low + 1);
 
-    std::array<T, Count> Values{};
+    std::array<T, Count> Values {};
 
     T& operator[](int index) { return Values.at(slot(index)); }
     const T& operator[](int index) const { return Values.at(slot(index)); }
@@ -44,8 +43,8 @@ private:
     static std::size_t slot(int index)
     {
         if (index < Low || index > High)
-            throw std::out_of_range("TIndexedArray: index " + std::to_string(index) + " outside "
-                                    + std::to_string(Low) + ".." + std::to_string(High));
+            throw std::out_of_range("TIndexedArray: index " + std::to_string(index) + " outside " + std::to_string(Low)
+                + ".." + std::to_string(High));
         return std::size_t(index - Low);
     }
 };
@@ -64,8 +63,8 @@ using TMonthFlags = std::array<std::int32_t, 16>;
 struct TSISREC {
     std::string SCODE;
     std::string SNAME;
-    std::int32_t JIGYOU = 0;      // business division of the facility
-    std::string GCODE;            // facility group
+    std::int32_t JIGYOU = 0; // business division of the facility
+    std::string GCODE; // facility group
     std::string GNAME;
     std::string XSTR;
 };
@@ -74,7 +73,7 @@ struct TSISREC {
 struct TBUMREC {
     std::string BCODE;
     std::string BNAME;
-    std::array<Currency, 20> Values{};
+    std::array<Currency, 20> Values {};
 };
 
 // Account part of a row.
@@ -82,23 +81,23 @@ struct TKMKREC {
     std::string KCODE;
     std::string USERCODE;
     std::int32_t REC = 0;
-    std::string GROUPM1;          // group code 1 (first classification code)
-    std::string GROUPM2;          // group code 2 (decides the summary line)
-    std::string GROUPM3;          // third group text
-    std::string GROUPM4;          // fourth group text
+    std::string GROUPM1; // group code 1 (first classification code)
+    std::string GROUPM2; // group code 2 (decides the summary line)
+    std::string GROUPM3; // third group text
+    std::string GROUPM4; // fourth group text
     std::string GROUPM5;
     std::string KNAME;
     std::int32_t BLDAC = 0;
     std::int32_t DAC = 0;
-    std::int32_t TAISHAKU = 0;    // debit/credit nature, see TaishakuAddSign
+    std::int32_t TAISHAKU = 0; // debit/credit nature, see TaishakuAddSign
     std::int32_t DELFLG = 0;
     std::int32_t TAX_LCODE = 0;
     std::int32_t TAX_RCODE = 0;
     std::int32_t FUN_LCODE = 0;
     std::int32_t FUN_RCODE = 0;
     std::string HOJOSW;
-    std::string BSPL;             // "B" balance sheet, "P" profit and loss
-    std::string KEIHKUBU;         // expense class
+    std::string BSPL; // "B" balance sheet, "P" profit and loss
+    std::string KEIHKUBU; // expense class
     std::int32_t EXT1_KS = 0;
     std::int32_t EXT1_A4 = 0;
     std::int32_t EXT1_A3 = 0;
@@ -126,20 +125,20 @@ struct THOJOUTIWAKE {
     Currency RangeDebit = 0;
     Currency RangeCredit = 0;
     Currency RangeClosing = 0;
-    Currency RangePercent = 0;    // share in the account's range closing
+    Currency RangePercent = 0; // share in the account's range closing
     Currency KAISIZAN = 0;
     TPeriodValues Debit;
     TPeriodValues Credit;
     TPeriodValues Net;
     TPeriodValues Balance;
-    TMonthBudget Budget{};
-    TMonthValues BudgetTier1{};
-    TMonthValues BudgetTier2{};
-    TMonthValues BudgetTier3{};
-    TMonthValues Actuals{};
-    TMonthFlags ActualFlags{};
+    TMonthBudget Budget {};
+    TMonthValues BudgetTier1 {};
+    TMonthValues BudgetTier2 {};
+    TMonthValues BudgetTier3 {};
+    TMonthValues Actuals {};
+    TMonthFlags ActualFlags {};
     Currency CompareOpening = 0;
-    std::array<Currency, 3> YearOpenings{};   // years 0, 1 and 2 back
+    std::array<Currency, 3> YearOpenings {}; // years 0, 1 and 2 back
 };
 
 // One trial-balance row.
@@ -148,9 +147,9 @@ struct TBALANCE {
     TBUMREC Bumon;
     TKMKREC Kamoku;
     THOJREC Hojo;
-    Currency KAISIZAN = 0;        // opening balance of the fiscal year
-    Currency KISHU0 = 0;          // opening at the data start (late start)
-    std::int32_t HojCount = 0;    // entries of HojoList
+    Currency KAISIZAN = 0; // opening balance of the fiscal year
+    Currency KISHU0 = 0; // opening at the data start (late start)
+    std::int32_t HojCount = 0; // entries of HojoList
     std::vector<THOJOUTIWAKE> HojoList;
     std::int32_t MSTREC = 0;
     std::int32_t SUBREC = 0;
@@ -159,22 +158,22 @@ struct TBALANCE {
     Currency RangeDebit = 0;
     Currency RangeCredit = 0;
     Currency RangeClosing = 0;
-    Currency RangePercent = 0;    // share in the base line, one decimal
+    Currency RangePercent = 0; // share in the base line, one decimal
     Currency RangePriorYear = 0;
-    TPeriodValues Debit;          // KAR01..KAR16 at 1..16
-    TPeriodValues Credit;         // KAS01..KAS16 at 1..16
-    TPeriodValues Net;            // index 0: opening (current load) or prior period 16
+    TPeriodValues Debit; // KAR01..KAR16 at 1..16
+    TPeriodValues Credit; // KAS01..KAS16 at 1..16
+    TPeriodValues Net; // index 0: opening (current load) or prior period 16
     TPeriodValues Balance;
     TPeriodValues Percent;
-    TMonthBudget Budget{};
-    std::array<Currency, 20> Budget2{};   // second block; cleared only
-    TMonthValues BudgetTier1{};
-    TMonthValues BudgetTier2{};
-    TMonthValues BudgetTier3{};
-    TMonthValues Actuals{};
-    TMonthFlags ActualFlags{};
-    Currency CompareOpening = 0;  // KISHU of year 0
-    std::array<Currency, 3> YearOpenings{};   // KISHU of years 0, 1 and 2 back
+    TMonthBudget Budget {};
+    std::array<Currency, 20> Budget2 {}; // second block; cleared only
+    TMonthValues BudgetTier1 {};
+    TMonthValues BudgetTier2 {};
+    TMonthValues BudgetTier3 {};
+    TMonthValues Actuals {};
+    TMonthFlags ActualFlags {};
+    Currency CompareOpening = 0; // KISHU of year 0
+    std::array<Currency, 3> YearOpenings {}; // KISHU of years 0, 1 and 2 back
 };
 
 using TBalanceArray = std::vector<TBALANCE>;
@@ -262,17 +261,18 @@ public:
     virtual ~TTrialBalanceEngine() = default;
 
     virtual void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                               const std::string& branchCode, const std::string& departmentCode,
-                               int taxMode, int scope, int layout, int loadFlag, int allocation,
-                               int extra, int priorTax) = 0;
+        const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+        int loadFlag, int allocation, int extra, int priorTax)
+        = 0;
 
     virtual void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                                   const std::string& branchCode, const std::string& departmentCode,
-                                   int taxMode, int scope, int layout, int allocation, int extra,
-                                   int mode, int kind, int more) = 0;
+        const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+        int allocation, int extra, int mode, int kind, int more)
+        = 0;
 
-    virtual void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                             int fromPeriod, int toPeriod, int extra) = 0;
+    virtual void CalcBalance(
+        TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int extra)
+        = 0;
 };
 
 inline constexpr int GeneralEngineKind = 0;
@@ -288,18 +288,15 @@ int EngineKindOfData(int dataKind);
 
 // Entry points: dispatch by AccInf.DataKind after checking that the arrays
 // hold lastRow / lastSort and the summary band of that engine.
-void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                   const std::string& branchCode, const std::string& departmentCode,
-                   int taxMode, int scope, int layout, int loadFlag, int allocation,
-                   int extra, int priorTax);
+void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort, const std::string& branchCode,
+    const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag, int allocation, int extra,
+    int priorTax);
 
 void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                       const std::string& branchCode, const std::string& departmentCode,
-                       int taxMode, int scope, int layout, int allocation, int extra,
-                       int mode, int kind, int more);
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int extra, int mode, int kind, int more);
 
-void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                 int fromPeriod, int toPeriod, int extra);
+void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int extra);
 
 // The same loads with their arguments by name, for new callers: with
 // designated initialisers a swapped pair of integers does not compile.

@@ -22,7 +22,7 @@ constexpr int kDateTextEraLetter = 2;
 struct TaxCodeRow {
     int code;
     const char* group;
-    const char* detail;   // without the padding to 24 bytes
+    const char* detail; // without the padding to 24 bytes
     int kanniKubun;
     int taxUH;
     int taxDC;
@@ -36,7 +36,7 @@ constexpr const char* kSiire = "仕入";
 constexpr const char* kKariuke = "仮受";
 constexpr const char* kKaribarai = "仮払";
 
-constexpr std::array<TaxCodeRow, 93> kTaxCodes{{
+constexpr std::array<TaxCodeRow, 93> kTaxCodes {{
     {110, kUriage, "課税売上", 1, 1, 3},
     {111, kUriage, "第１種課税売上", 2, 1, 3},
     {112, kUriage, "第２種課税売上", 2, 1, 3},
@@ -156,8 +156,7 @@ bool inRange(int value, int low, int high)
     return value >= low && value <= high;
 }
 
-template <std::size_t N>
-bool isOneOf(int value, const int (&list)[N])
+template <std::size_t N> bool isOneOf(int value, const int (&list)[N])
 {
     for (int item : list)
         if (item == value)
@@ -167,8 +166,8 @@ bool isOneOf(int value, const int (&list)[N])
 
 bool isKaribaraiAllowed(int code)
 {
-    return inRange(code, 711, 713) || inRange(code, 721, 726) || inRange(code, 731, 733)
-        || inRange(code, 761, 763) || inRange(code, 771, 776) || code == 810 || code == 910;
+    return inRange(code, 711, 713) || inRange(code, 721, 726) || inRange(code, 731, 733) || inRange(code, 761, 763)
+        || inRange(code, 771, 776) || code == 810 || code == 910;
 }
 
 bool isOutsideOrUndecided(int code)
@@ -178,8 +177,8 @@ bool isOutsideOrUndecided(int code)
 
 // --- rate tables ----------------------------------------------------------
 
-TZeiRituRec rate(const char* name, int percent, int rateNo, int sortNo, const char* start,
-                 int fromVersion, int kind, bool current, bool standard, int useIndex)
+TZeiRituRec rate(const char* name, int percent, int rateNo, int sortNo, const char* start, int fromVersion, int kind,
+    bool current, bool standard, int useIndex)
 {
     TZeiRituRec rec;
     rec.Name = name;
@@ -219,8 +218,7 @@ TTaxCodeContext CurrentTaxCodeContext()
 
 // --- tax codes ------------------------------------------------------------
 
-bool GetTaxCodeInfo(int code, std::string& groupName, std::string& detailName,
-                    int& kanniKubun, int& taxUH, int& taxDC)
+bool GetTaxCodeInfo(int code, std::string& groupName, std::string& detailName, int& kanniKubun, int& taxUH, int& taxDC)
 {
     const TaxCodeRow* row = findTaxCode(code);
     if (!row) {
@@ -262,8 +260,7 @@ int ConvertKaniTaxCode(int& code)
     return ConvertKaniTaxCode(CurrentTaxCodeContext(), code);
 }
 
-bool CheckKariTaxCode(const TTaxCodeContext& ctx, std::string& message,
-                      const std::string& userCode, int taxCode)
+bool CheckKariTaxCode(const TTaxCodeContext& ctx, std::string& message, const std::string& userCode, int taxCode)
 {
     const bool isKaribarai = userCode == ctx.KaribaraiCode;
     const bool isKariuke = userCode == ctx.KariukeCode;
@@ -278,8 +275,7 @@ bool CheckKariTaxCode(const TTaxCodeContext& ctx, std::string& message,
         return false;
     }
 
-    static const char* const kKariukeRefusal =
-        "仮受消費税の税コードは[600番台,810,910]を使用してください。";
+    static const char* const kKariukeRefusal = "仮受消費税の税コードは[600番台,810,910]を使用してください。";
     if (isKariuke && ctx.TaxKanni == 0) {
         static const int kPlain[] = {610, 620, 630, 640, 810, 910};
         if (isOneOf(taxCode, kPlain))
@@ -314,11 +310,9 @@ bool CheckKariTaxCode(std::string& message, const std::string& userCode, int tax
     return CheckKariTaxCode(CurrentTaxCodeContext(), message, userCode, taxCode);
 }
 
-bool CheckAiteTaxCode(const TTaxCodeContext& ctx, std::string& message,
-                      const std::string& userCode, int& otherTaxCode)
+bool CheckAiteTaxCode(const TTaxCodeContext& ctx, std::string& message, const std::string& userCode, int& otherTaxCode)
 {
-    if ((userCode == ctx.KaribaraiCode || userCode == ctx.KariukeCode)
-        && !isOutsideOrUndecided(otherTaxCode)) {
+    if ((userCode == ctx.KaribaraiCode || userCode == ctx.KariukeCode) && !isOutsideOrUndecided(otherTaxCode)) {
         message = "仮受消費税、仮払消費税の相手税コードは[810,910]を使用してください。";
         otherTaxCode = 810;
         return false;
@@ -331,8 +325,7 @@ bool CheckAiteTaxCode(std::string& message, const std::string& userCode, int& ot
     return CheckAiteTaxCode(CurrentTaxCodeContext(), message, userCode, otherTaxCode);
 }
 
-bool CheckSyokuchiTaxCode(const TTaxCodeContext& ctx, std::string& message,
-                          const std::string& userCode, int& taxCode)
+bool CheckSyokuchiTaxCode(const TTaxCodeContext& ctx, std::string& message, const std::string& userCode, int& taxCode)
 {
     if (userCode == ctx.SyokuchiCode && !isOutsideOrUndecided(taxCode)) {
         message = "諸口の消費税コードは、[810,910]を使用してください。";
@@ -361,20 +354,26 @@ bool CheckTokuteiShiire(std::string& message, int& taxCode, int rateNo, TDateTim
     const TDateTime firstDay = EncodeDate(2015, 10, 1);
     if (date < firstDay) {
         message = "特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では["
-                + FormatWarekiDate("yyyy/mm/dd", kDateTextEraLetter, firstDay)
-                + "]より前の取引を登録できません。";
+            + FormatWarekiDate("yyyy/mm/dd", kDateTextEraLetter, firstDay) + "]より前の取引を登録できません。";
         result = false;
     }
     const char* rateName = nullptr;
     switch (rateNo) {
-    case 1: rateName = "3%"; break;
-    case 2: rateName = "5%"; break;
-    case 4: rateName = "軽減8%"; break;
-    default: break;
+    case 1:
+        rateName = "3%";
+        break;
+    case 2:
+        rateName = "5%";
+        break;
+    case 4:
+        rateName = "軽減8%";
+        break;
+    default:
+        break;
     }
     if (rateName) {
-        message = std::string("特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では税率[")
-                + rateName + "]は使用できません。";
+        message = std::string("特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では税率[") + rateName
+            + "]は使用できません。";
         result = false;
     }
     return result;
@@ -419,8 +418,7 @@ void InitZeiRituTableForVersion(const std::string& dataVersion)
 void InitZeiRituTable(TDateTime /*date*/)
 {
     char version[48];
-    std::snprintf(version, sizeof version, "%d.%d.%d",
-                  AccInf.DataVerMajor, AccInf.DataVerMinor1, AccInf.DataVerMinor2);
+    std::snprintf(version, sizeof version, "%d.%d.%d", AccInf.DataVerMajor, AccInf.DataVerMinor1, AccInf.DataVerMinor2);
     InitZeiRituTableForVersion(version);
 }
 

@@ -20,11 +20,11 @@
 
 // Company settings the tax-code rules read.
 struct TTaxCodeContext {
-    int TaxKanni = 0;            // TAXKANNI: 0 general, 1 simplified taxation
-    int TaxJigyou = 0;           // TAXJIGYOU: business category 1..6
-    std::string KaribaraiCode;   // user code of 仮払消費税 (SysUserCode[1])
-    std::string KariukeCode;     // user code of 仮受消費税 (SysUserCode[2])
-    std::string SyokuchiCode;    // user code of 諸口 (SysUserCode[3])
+    int TaxKanni = 0; // TAXKANNI: 0 general, 1 simplified taxation
+    int TaxJigyou = 0; // TAXJIGYOU: business category 1..6
+    std::string KaribaraiCode; // user code of 仮払消費税 (SysUserCode[1])
+    std::string KariukeCode; // user code of 仮受消費税 (SysUserCode[2])
+    std::string SyokuchiCode; // user code of 諸口 (SysUserCode[3])
 };
 
 // The settings of the open company (AccInf).
@@ -35,8 +35,7 @@ TTaxCodeContext CurrentTaxCodeContext();
 // Facts of one tax code. For an unknown code: group "Error" padded with
 // blanks to 20 bytes, detail " ", KanniKubun 9, TAXUH 0, TAXDC 0, and the
 // result False. Detail names are exactly 24 code page 932 bytes.
-bool GetTaxCodeInfo(int code, std::string& groupName, std::string& detailName,
-                    int& kanniKubun, int& taxUH, int& taxDC);
+bool GetTaxCodeInfo(int code, std::string& groupName, std::string& detailName, int& kanniKubun, int& taxUH, int& taxDC);
 
 // Folds sales codes by the taxation kind: under simplified taxation 110,
 // 310, 610 and 630 gain the business category; otherwise the category codes
@@ -47,20 +46,17 @@ int ConvertKaniTaxCode(int& code);
 // Code against the account it stands on (仮払/仮受 accounts and the 600/700
 // series). `message` receives the refusal or a warning; a True result may
 // come with a warning.
-bool CheckKariTaxCode(const TTaxCodeContext& ctx, std::string& message,
-                      const std::string& userCode, int taxCode);
+bool CheckKariTaxCode(const TTaxCodeContext& ctx, std::string& message, const std::string& userCode, int taxCode);
 bool CheckKariTaxCode(std::string& message, const std::string& userCode, int taxCode);
 
 // The other side of a 仮払/仮受 account must carry 810 or 910; otherwise
 // `otherTaxCode` becomes 810 and the result is False.
-bool CheckAiteTaxCode(const TTaxCodeContext& ctx, std::string& message,
-                      const std::string& userCode, int& otherTaxCode);
+bool CheckAiteTaxCode(const TTaxCodeContext& ctx, std::string& message, const std::string& userCode, int& otherTaxCode);
 bool CheckAiteTaxCode(std::string& message, const std::string& userCode, int& otherTaxCode);
 
 // The 諸口 account must carry 810 or 910; otherwise `taxCode` becomes 810
 // and the result is False.
-bool CheckSyokuchiTaxCode(const TTaxCodeContext& ctx, std::string& message,
-                          const std::string& userCode, int& taxCode);
+bool CheckSyokuchiTaxCode(const TTaxCodeContext& ctx, std::string& message, const std::string& userCode, int& taxCode);
 bool CheckSyokuchiTaxCode(std::string& message, const std::string& userCode, int& taxCode);
 
 // Specified purchase (特定課税仕入): 551-553 and 581-583.
@@ -80,15 +76,15 @@ Currency HasuSyori(int mode, Currency amount);
 // --- rates ----------------------------------------------------------------
 
 struct TZeiRituRec {
-    std::string Name;        // "10%", "8*%" (reduced), "8%", "5%", "3%"
-    Currency Rate = 0;       // percent
+    std::string Name; // "10%", "8*%" (reduced), "8%", "5%", "3%"
+    Currency Rate = 0; // percent
     std::int32_t RateNo = 0; // 0 standard rate in force, 1 3%, 2 5%, 3 8%, 4 reduced 8%
     std::int32_t SortNo = 0; // chronological position
-    std::string StartDate;   // "yyyy/mm/dd", first day of the rate
+    std::string StartDate; // "yyyy/mm/dd", first day of the rate
     std::int32_t FromVersion = 0;
     std::int32_t Kind = 0;
     bool Current = false;
-    bool Standard = true;    // false only for the reduced rate
+    bool Standard = true; // false only for the reduced rate
     std::int32_t UseIndex = 0;
     bool InUse = true;
 };

@@ -24,17 +24,15 @@ void InstallGeneralTrialBalanceEngine();
 class TGeneralTrialBalanceEngine : public TTrialBalanceEngine {
 public:
     void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                       const std::string& branchCode, const std::string& departmentCode,
-                       int taxMode, int scope, int layout, int loadFlag, int allocation,
-                       int extra, int priorTax) override;
+        const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+        int loadFlag, int allocation, int extra, int priorTax) override;
 
     void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                           const std::string& branchCode, const std::string& departmentCode,
-                           int taxMode, int scope, int layout, int allocation, int extra,
-                           int mode, int kind, int more) override;
+        const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+        int allocation, int extra, int mode, int kind, int more) override;
 
-    void CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                     int fromPeriod, int toPeriod, int extra) override;
+    void CalcBalance(
+        TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int extra) override;
 };
 
 // --- current year ----------------------------------------------------------
@@ -45,9 +43,8 @@ public:
 // error is shown to the user first) and when the procedure returns more
 // accounts than rows 51..lastRow hold.
 void LoadSisanhyouGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                          const std::string& branchCode, const std::string& departmentCode,
-                          int taxMode, int scope, int layout, int loadFlag, int allocation,
-                          int priorTax);
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag,
+    int allocation, int priorTax);
 
 // Periods before the start month 1..12 (adjustment periods counted).
 int StartMonthPeriods(int startMonth);
@@ -58,8 +55,8 @@ int StartMonthPeriods(int startMonth);
 // ETrialBalanceError as LoadSisanhyouGeneral, and for a scope/layout pair
 // that has no past-year statement.
 void LoadHikakuGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                       const std::string& branchCode, const std::string& departmentCode,
-                       int taxMode, int scope, int layout, int allocation, int mode);
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int mode);
 
 // A past year shorter than twelve months keeps everything after its last
 // month in its period 16 (the previous year at -15..0, the one before at
@@ -85,8 +82,7 @@ void ApplyOpeningFormulas(TBalanceArray& rows, int lastRow);
 
 // Range pass over periods from..to (kinds: 1-4 quarters, 5 and 6 halves,
 // other kinds keep from and to).
-void pcBalanceSheet_Calcu(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                          int fromPeriod, int toPeriod);
+void pcBalanceSheet_Calcu(TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod);
 
 // Caption of a total line for an amount; `caption` when ACCTOTALNAME has no
 // row for the group.

@@ -29,7 +29,10 @@ std::string trimmedCode(const std::string& s)
 
 class THikakuLoader {
 public:
-    THikakuLoader(zancmp1::TLoadContext& ctx) : c_(ctx) {}
+    THikakuLoader(zancmp1::TLoadContext& ctx)
+        : c_(ctx)
+    {
+    }
 
     int firstArg = 0;
     bool zandakaSeen = false;
@@ -68,12 +71,22 @@ public:
             const Currency kishu = fKishu.asCurrency();
             int first = 0, count = 0;
             switch (nendo) {
-            case 0: first = 1; count = startPeriod - 1; break;
-            case 1: first = -15; count = 16; break;
-            case 2: first = -31; count = 16; break;
-            default: continue;
+            case 0:
+                first = 1;
+                count = startPeriod - 1;
+                break;
+            case 1:
+                first = -15;
+                count = 16;
+                break;
+            case 2:
+                first = -31;
+                count = 16;
+                break;
+            default:
+                continue;
             }
-            std::array<Currency, 17> z{};
+            std::array<Currency, 17> z {};
             for (int i = 1; i <= 16; ++i)
                 z[std::size_t(i)] = zan[std::size_t(i)]->asCurrency();
             auto apply = [&](auto& t) {
@@ -149,10 +162,14 @@ public:
         c_.runSelect(sql);
         for (std::size_t i = 0; i < c_.q.paramCount(); ++i) {
             fb::Param& p = c_.q.param(i);
-            if (p.name() == "F") p.setInteger(firstArg);
-            else if (p.name() == "B") p.setString(b);
-            else if (p.name() == "D") p.setString(d);
-            else if (p.name() == "H") p.setInteger(allocation);
+            if (p.name() == "F")
+                p.setInteger(firstArg);
+            else if (p.name() == "B")
+                p.setString(b);
+            else if (p.name() == "D")
+                p.setString(d);
+            else if (p.name() == "H")
+                p.setInteger(allocation);
         }
         c_.q.open();
         if (zandaka)
@@ -169,9 +186,8 @@ private:
 [[noreturn]] void unsupported(int scope, int layout, bool department)
 {
     throw ETrialBalanceError("LoadHikakuGeneral",
-                             "there is no past-year statement for scope " + std::to_string(scope)
-                                 + (department ? " with a department" : "") + " and layout "
-                                 + std::to_string(layout));
+        "there is no past-year statement for scope " + std::to_string(scope) + (department ? " with a department" : "")
+            + " and layout " + std::to_string(layout));
 }
 
 } // namespace
@@ -195,8 +211,8 @@ void FoldShortPastYears(TBalanceArray& rows, int lastRow)
 }
 
 void LoadHikakuGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                       const std::string& branchCode, const std::string& departmentCode,
-                       int taxMode, int scope, int layout, int allocation, int mode)
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int mode)
 {
     zancmp1::runInTransaction("LoadHikakuGeneral", [&](fb::Query& q) {
         zancmp1::TLoadContext ctx(rows, lastRow, sorts, q);
@@ -246,30 +262,57 @@ void LoadHikakuGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int
         switch (scope) {
         case 0:
             if (blankD) {
-                if (layout == 0) { zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA( :F,'')"; yosan = "SELECT * FROM SP_YOSAN( :F,'' )"; }
-                else if (layout == 1) { zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A4( :F,'')"; yosan = "SELECT * FROM SP_YOSAN_A4( '' )"; }
-                else if (layout == 2) zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A3( :F,'')";
-                else unsupported(scope, layout, false);
+                if (layout == 0) {
+                    zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA( :F,'')";
+                    yosan = "SELECT * FROM SP_YOSAN( :F,'' )";
+                } else if (layout == 1) {
+                    zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A4( :F,'')";
+                    yosan = "SELECT * FROM SP_YOSAN_A4( '' )";
+                } else if (layout == 2)
+                    zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A3( :F,'')";
+                else
+                    unsupported(scope, layout, false);
             } else {
-                if (layout == 0) { zandaka = "SELECT * FROM SP_Kanendo_BumonGokei( :F,:D)"; yosan = "SELECT * FROM SP_Yosan_BumonGokei(:F,:D)"; }
-                else if (layout == 1) { zandaka = "SELECT * FROM SP_Kanendo_BumonGokei_A4( :F,:D)"; yosan = "SELECT * FROM SP_Yosan_BumonGokei_A4(:D)"; }
-                else unsupported(scope, layout, true);
+                if (layout == 0) {
+                    zandaka = "SELECT * FROM SP_Kanendo_BumonGokei( :F,:D)";
+                    yosan = "SELECT * FROM SP_Yosan_BumonGokei(:F,:D)";
+                } else if (layout == 1) {
+                    zandaka = "SELECT * FROM SP_Kanendo_BumonGokei_A4( :F,:D)";
+                    yosan = "SELECT * FROM SP_Yosan_BumonGokei_A4(:D)";
+                } else
+                    unsupported(scope, layout, true);
             }
             break;
         case 1:
-            if (layout == 0) { zandaka = "SELECT * FROM SP_KANENDO_GROUPZANDAKA( :F, :B)"; yosan = "SELECT * FROM SP_YOSAN_GROUP( :F,:B )"; }
-            else { zandaka = "SELECT * FROM SP_KANENDO_GROUPZANDAKA_A4( :F, :B)"; yosan = "SELECT * FROM SP_YOSAN_GROUP_A4( :B )"; }
+            if (layout == 0) {
+                zandaka = "SELECT * FROM SP_KANENDO_GROUPZANDAKA( :F, :B)";
+                yosan = "SELECT * FROM SP_YOSAN_GROUP( :F,:B )";
+            } else {
+                zandaka = "SELECT * FROM SP_KANENDO_GROUPZANDAKA_A4( :F, :B)";
+                yosan = "SELECT * FROM SP_YOSAN_GROUP_A4( :B )";
+            }
             break;
         case 2:
-            if (layout == 0) { zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA( :F, :B)"; yosan = "SELECT * FROM SP_YOSAN( :F, :B) "; }
-            else if (layout == 1) { zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A4( :F, :B)"; yosan = "SELECT * FROM SP_YOSAN_A4(:B)"; }
-            else if (layout == 2) zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A3( :F, :B)";
-            else unsupported(scope, layout, false);
+            if (layout == 0) {
+                zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA( :F, :B)";
+                yosan = "SELECT * FROM SP_YOSAN( :F, :B) ";
+            } else if (layout == 1) {
+                zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A4( :F, :B)";
+                yosan = "SELECT * FROM SP_YOSAN_A4(:B)";
+            } else if (layout == 2)
+                zandaka = "SELECT * FROM SP_KANENDO_ZANDAKA_A3( :F, :B)";
+            else
+                unsupported(scope, layout, false);
             break;
         case 3:
         case 4:
-            if (layout == 0) { zandaka = "SELECT * FROM SP_KANENDO_BUMON_ZANDAKA( :F, :B,:D,:H)"; yosan = "SELECT * FROM SP_YOSAN_BUMON( :F,:B,:D,:H ) "; }
-            else { zandaka = "SELECT * FROM SP_KANENDO_BUMON_ZANDAKA_A4( :F, :B,:D,:H)"; yosan = "SELECT * FROM SP_YOSAN_BUMON_A4( :B,:D,:H)"; }
+            if (layout == 0) {
+                zandaka = "SELECT * FROM SP_KANENDO_BUMON_ZANDAKA( :F, :B,:D,:H)";
+                yosan = "SELECT * FROM SP_YOSAN_BUMON( :F,:B,:D,:H ) ";
+            } else {
+                zandaka = "SELECT * FROM SP_KANENDO_BUMON_ZANDAKA_A4( :F, :B,:D,:H)";
+                yosan = "SELECT * FROM SP_YOSAN_BUMON_A4( :B,:D,:H)";
+            }
             break;
         default:
             unsupported(scope, layout, !blankD);
@@ -297,26 +340,23 @@ void LoadHikakuGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int
 }
 
 void TGeneralTrialBalanceEngine::LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                                               const std::string& branchCode, const std::string& departmentCode,
-                                               int taxMode, int scope, int layout, int loadFlag, int allocation,
-                                               int /*extra*/, int priorTax)
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag,
+    int allocation, int /*extra*/, int priorTax)
 {
-    LoadSisanhyouGeneral(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout,
-                         loadFlag, allocation, priorTax);
+    LoadSisanhyouGeneral(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout, loadFlag,
+        allocation, priorTax);
 }
 
-void TGeneralTrialBalanceEngine::LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts,
-                                                   int lastSort, const std::string& branchCode,
-                                                   const std::string& departmentCode, int taxMode, int scope,
-                                                   int layout, int allocation, int /*extra*/, int mode,
-                                                   int /*kind*/, int /*more*/)
+void TGeneralTrialBalanceEngine::LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout,
+    int allocation, int /*extra*/, int mode, int /*kind*/, int /*more*/)
 {
-    LoadHikakuGeneral(rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout,
-                      allocation, mode);
+    LoadHikakuGeneral(
+        rows, lastRow, sorts, lastSort, branchCode, departmentCode, taxMode, scope, layout, allocation, mode);
 }
 
-void TGeneralTrialBalanceEngine::CalcBalance(TBalanceArray& rows, int lastRow, int openingMode, int kind,
-                                             int fromPeriod, int toPeriod, int /*extra*/)
+void TGeneralTrialBalanceEngine::CalcBalance(
+    TBalanceArray& rows, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int /*extra*/)
 {
     pcBalanceSheet_Calcu(rows, lastRow, openingMode, kind, fromPeriod, toPeriod);
 }

@@ -24,15 +24,15 @@ struct TLoadContext {
     int loadFlag = 0;
     bool comparison = false;
     bool closing = false;
-    std::array<int, 3> tegataRows{};   // receivable, discounted, endorsed notes
+    std::array<int, 3> tegataRows {}; // receivable, discounted, endorsed notes
 
     TBALANCE& row(int i);
     void runSelect(const std::string& sql);
     void hide(int i, bool clearName);
 
     // Returns the index of the last account row written (50 when none).
-    int loadCurrentYear(const std::string& branchCode, const std::string& departmentCode, int taxMode,
-                        int allocation, int priorTax);
+    int loadCurrentYear(
+        const std::string& branchCode, const std::string& departmentCode, int taxMode, int allocation, int priorTax);
     void LoadTotalNames(bool departmentScope);
     std::vector<std::string> LoadGroupBumon(const std::string& groupCode);
     int ReadBalanceRows(bool closingLayout, bool comparisonLoad);
@@ -46,7 +46,7 @@ struct TLoadContext {
 // transaction, or its snapshot transaction when snapshot is set (committed
 // first when active, committed at the end). Any failure rolls back, is
 // shown to the user and reaches the caller as ETrialBalanceError.
-void runInTransaction(const char* operation, const std::function<void(platform::firebird::Query&)>& body,
-                      bool snapshot = false);
+void runInTransaction(
+    const char* operation, const std::function<void(platform::firebird::Query&)>& body, bool snapshot = false);
 
 } // namespace zancmp1

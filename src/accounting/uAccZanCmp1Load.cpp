@@ -42,7 +42,7 @@ bool isBlank(const std::string& s)
 }
 
 void computeNetBalance(TPeriodValues& net, TPeriodValues& balance, const TPeriodValues& debit,
-                       const TPeriodValues& credit, int taishaku, Currency opening)
+    const TPeriodValues& credit, int taishaku, Currency opening)
 {
     net[0] = opening;
     balance[0] = opening;
@@ -58,7 +58,7 @@ void computeNetBalance(TPeriodValues& net, TPeriodValues& balance, const TPeriod
 // movements and balances again.
 template <class Entry>
 void addCurrentYear(Entry& e, const fb::Field& opening, const std::vector<fb::Field*>& kar,
-                    const std::vector<fb::Field*>& kas, int taishaku)
+    const std::vector<fb::Field*>& kas, int taishaku)
 {
     AddAmount(e.KAISIZAN, opening.asCurrency());
     e.CompareOpening = e.KAISIZAN;
@@ -76,25 +76,39 @@ std::string movedGroupM1(const std::string& g, int mstrec)
 {
     int upper = 0; // records above this go to the second group
     switch (AccInf.CODETYPE) {
-    case 1: upper = 97; break;
-    case 4: upper = 78; break;
+    case 1:
+        upper = 97;
+        break;
+    case 4:
+        upper = 78;
+        break;
     case 2:
-        if (g == "6100" && mstrec > 63) return "7200";
-        if (g == "7200" && mstrec < 64) return "6100";
+        if (g == "6100" && mstrec > 63)
+            return "7200";
+        if (g == "7200" && mstrec < 64)
+            return "6100";
         return g;
-    default: return g;
+    default:
+        return g;
     }
-    if (g == "4100" && mstrec > upper) return "7100";
-    if (g == "6100" && mstrec > upper) return "7200";
-    if (g == "7100" && mstrec < upper + 1) return "4100";
-    if (g == "7200" && mstrec < upper + 1) return "6100";
+    if (g == "4100" && mstrec > upper)
+        return "7100";
+    if (g == "6100" && mstrec > upper)
+        return "7200";
+    if (g == "7100" && mstrec < upper + 1)
+        return "4100";
+    if (g == "7200" && mstrec < upper + 1)
+        return "6100";
     return g;
 }
 
 } // namespace
 
 TLoadContext::TLoadContext(TBalanceArray& r, int lr, TQSortArray& s, fb::Query& query)
-    : rows(r), lastRow(lr), sorts(s), q(query)
+    : rows(r)
+    , lastRow(lr)
+    , sorts(s)
+    , q(query)
 {
 }
 
@@ -144,17 +158,39 @@ void TLoadContext::LoadTotalNames(bool departmentScope)
         if ((scope == 10 || scope == 30) && fUse.asInteger() == 1) {
             const std::string t = fText.asString();
             switch (n) {
-            case 5: case 9: case 10: case 12: case 13: case 14: case 23: case 24: case 25: case 28: case 30:
-            case 31: case 32: case 33: case 37: case 39: case 40: case 42: case 43: case 46:
+            case 5:
+            case 9:
+            case 10:
+            case 12:
+            case 13:
+            case 14:
+            case 23:
+            case 24:
+            case 25:
+            case 28:
+            case 30:
+            case 31:
+            case 32:
+            case 33:
+            case 37:
+            case 39:
+            case 40:
+            case 42:
+            case 43:
+            case 46:
                 r.Kamoku.KNAME = enclose("【", t, "】");
                 break;
-            case 6: case 7: case 8:
+            case 6:
+            case 7:
+            case 8:
                 r.Kamoku.KNAME = enclose("（", t, "）");
                 break;
-            case 19: case 22:
+            case 19:
+            case 22:
                 r.Kamoku.KNAME = t;
                 break;
-            default: break;
+            default:
+                break;
             }
         }
         const int kubun = fKubun.asInteger();
@@ -241,9 +277,8 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
         ++o;
         if (o > lastRow)
             throw ETrialBalanceError("ReadBalanceRows",
-                                     "the statement returns more accounts than the rows "
-                                         + std::to_string(FirstAccountRow) + ".." + std::to_string(lastRow)
-                                         + " hold (account " + kcode + ")");
+                "the statement returns more accounts than the rows " + std::to_string(FirstAccountRow) + ".."
+                    + std::to_string(lastRow) + " hold (account " + kcode + ")");
         TBALANCE& r = row(o);
         r.Kamoku.GROUPM1 = fG1.asString();
         r.Kamoku.GROUPM2 = fG2.asString();
@@ -304,7 +339,7 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
             if (r.HojoList.empty()) {
                 if (!q.eof() && isBlank(fHcode->asString()))
                     c = c + 1;
-                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE{});
+                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE {});
             }
             for (std::size_t j = 0; j < r.HojoList.size(); ++j) {
                 if (q.eof() || fKcode.asString() != r.Kamoku.KCODE) {
@@ -398,19 +433,41 @@ void TLoadContext::closingLines()
 {
     auto key = [this](int r, const char* k) { sorts[std::size_t(r)].Key = k; };
     if (scope == 10 || scope == 30) {
-        key(5, "110/"); key(9, "140-"); key(6, "140/"); key(7, "160/"); key(8, "170/"); key(10, "180/");
-        key(12, "210/"); key(13, "220/"); key(14, "230/"); key(23, "310/"); key(19, "320/"); key(18, "322/");
+        key(5, "110/");
+        key(9, "140-");
+        key(6, "140/");
+        key(7, "160/");
+        key(8, "170/");
+        key(10, "180/");
+        key(12, "210/");
+        key(13, "220/");
+        key(14, "230/");
+        key(23, "310/");
+        key(19, "320/");
+        key(18, "322/");
         row(18).Kamoku.KNAME = enclose("その他", row(19).Kamoku.KNAME, "");
-        key(22, "330/"); key(21, "332/");
+        key(22, "330/");
+        key(21, "332/");
         row(21).Kamoku.KNAME = enclose("その他", row(22).Kamoku.KNAME, "");
-        key(24, "350/"); key(25, "360/"); key(28, "410/"); key(30, "510/"); key(37, "610/"); key(39, "710/");
-        key(40, "720/"); key(42, "810/"); key(43, "820/");
+        key(24, "350/");
+        key(25, "360/");
+        key(28, "410/");
+        key(30, "510/");
+        key(37, "610/");
+        key(39, "710/");
+        key(40, "720/");
+        key(42, "810/");
+        key(43, "820/");
         const auto& w = AccInf.GENKA_HWORD;
-        row(31).Kamoku.KNAME = enclose("【", w[2], "】"); key(31, "551/");
-        row(32).Kamoku.KNAME = enclose("【", w[3], "】"); key(32, "560/");
-        row(46).Kamoku.KNAME = enclose("【", AccInf.GENKA_HWORD6, "】"); key(46, "565/");
-        row(33).Kamoku.KNAME = enclose("【", w[4], "】"); key(33, "570/");
-        for (auto [r, g] : {std::pair{18, "3270"}, std::pair{21, "3330"}, std::pair{25, "3680"}}) {
+        row(31).Kamoku.KNAME = enclose("【", w[2], "】");
+        key(31, "551/");
+        row(32).Kamoku.KNAME = enclose("【", w[3], "】");
+        key(32, "560/");
+        row(46).Kamoku.KNAME = enclose("【", AccInf.GENKA_HWORD6, "】");
+        key(46, "565/");
+        row(33).Kamoku.KNAME = enclose("【", w[4], "】");
+        key(33, "570/");
+        for (auto [r, g] : {std::pair {18, "3270"}, std::pair {21, "3330"}, std::pair {25, "3680"}}) {
             row(r).Kamoku.GROUPM1 = g;
             row(r).Kamoku.GROUPM2 = g;
             row(r).Kamoku.BSPL.assign(1, 'B');
@@ -432,16 +489,16 @@ void TLoadContext::blankDuplicateNames(const char* table, const char* column, co
     const std::string t = table, c = column, n = countText;
     runSelect("UPDATE \"" + t + "\" SET KNAME1='' ");
     q.sql().add("WHERE REC IN ( SELECT " + c + " FROM \"KAMOKUMST\" WHERE USE=1 AND " + c + " IN ( SELECT " + c
-                + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  " + n + " > 1 )  GROUP BY " + c + "  HAVING  "
-                + "COUNT( * ) = 1) AND");
+        + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  " + n + " > 1 )  GROUP BY " + c + "  HAVING  "
+        + "COUNT( * ) = 1) AND");
     q.sql().add("KNAME1 IN (SELECT KNAME FROM \"KAMOKUMST\" WHERE USE=1 AND " + c + " IN ( SELECT " + c
-                + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  COUNT( * )>1 ))");
+        + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  COUNT( * )>1 ))");
     q.execSQL();
     runSelect("UPDATE \"" + t + "\" SET KNAME1='' ");
     q.sql().add("WHERE ( REC  IN (SELECT " + c + " FROM \"KAMOKUMST\" WHERE USE=1 AND " + c + " IN (SELECT " + c
-                + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  COUNT( * ) = 1 )) )");
+        + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  COUNT( * ) = 1 )) )");
     q.sql().add(" AND (KNAME1 IN (SELECT KNAME   FROM \"KAMOKUMST\" WHERE USE=1 AND " + c + " IN (SELECT " + c
-                + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  COUNT( * ) = 1 )) )");
+        + " FROM \"KAMOKUMST\" GROUP BY " + c + " HAVING  COUNT( * ) = 1 )) )");
     q.execSQL();
 }
 
@@ -453,8 +510,8 @@ int StartMonthPeriods(int startMonth)
     return (startMonth >= 1 && startMonth <= 12) ? table[startMonth] : 0;
 }
 
-int zancmp1::TLoadContext::loadCurrentYear(const std::string& branchCode, const std::string& departmentCode,
-                                           int taxMode, int allocation, int priorTax)
+int zancmp1::TLoadContext::loadCurrentYear(
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int allocation, int priorTax)
 {
     InitBalanceArray(rows, lastRow, sorts, int(sorts.size()) - 1);
     LoadTotalNames(scope == 3 || scope == 4);
@@ -463,11 +520,16 @@ int zancmp1::TLoadContext::loadCurrentYear(const std::string& branchCode, const 
     auto bindCommon = [&] {
         for (std::size_t i = 0; i < q.paramCount(); ++i) {
             fb::Param& p = q.param(i);
-            if (p.name() == "TAX") p.setInteger(taxMode);
-            else if (p.name() == "SCODE" || p.name() == "SITENGROUP") p.setString(branchCode);
-            else if (p.name() == "BCODE") p.setString(departmentCode);
-            else if (p.name() == "HAIBUN") p.setInteger(allocation);
-            else if (p.name() == "ZENTAX") p.setInteger(priorTax >= 1 ? 1 : -1);
+            if (p.name() == "TAX")
+                p.setInteger(taxMode);
+            else if (p.name() == "SCODE" || p.name() == "SITENGROUP")
+                p.setString(branchCode);
+            else if (p.name() == "BCODE")
+                p.setString(departmentCode);
+            else if (p.name() == "HAIBUN")
+                p.setInteger(allocation);
+            else if (p.name() == "ZENTAX")
+                p.setInteger(priorTax >= 1 ? 1 : -1);
         }
     };
     auto run = [&](const std::string& sql, bool closingLayout, bool comparisonLoad,
@@ -494,14 +556,21 @@ int zancmp1::TLoadContext::loadCurrentYear(const std::string& branchCode, const 
             else
                 run("SELECT * FROM SP_SISANHYO_BUMONGOKEI( :TAX, :BCODE ) ", false, false);
             break;
-        case 1: run("SELECT * From SP_SISANHYO( :TAX, '' , :SITENGROUP ) ", false, cmp); break;
-        case 2: run("SELECT * From SP_SISANHYO( :TAX, :SCODE ,''  ) ", false, cmp); break;
-        case 3: run("SELECT * From SP_SISANHYO_BUMON(  :TAX, :HAIBUN,  :SCODE, :BCODE ) ", false, cmp); break;
+        case 1:
+            run("SELECT * From SP_SISANHYO( :TAX, '' , :SITENGROUP ) ", false, cmp);
+            break;
+        case 2:
+            run("SELECT * From SP_SISANHYO( :TAX, :SCODE ,''  ) ", false, cmp);
+            break;
+        case 3:
+            run("SELECT * From SP_SISANHYO_BUMON(  :TAX, :HAIBUN,  :SCODE, :BCODE ) ", false, cmp);
+            break;
         case 4:
             for (const std::string& d : LoadGroupBumon(departmentCode))
                 run("SELECT * FROM SP_SISANHYO_BUMON( :TAX, :HAIBUN,  :SCODE, :BCODE) ", false, cmp, &d);
             break;
-        default: break;
+        default:
+            break;
         }
     } else if (layout == 1 || layout == 2) {
         const bool a4 = layout == 1;
@@ -517,14 +586,21 @@ int zancmp1::TLoadContext::loadCurrentYear(const std::string& branchCode, const 
             else
                 run("SELECT * From SP_Sisanhyo_BumonGokei_" + sfx + "( :TAX, :BCODE ) ", false, false);
             break;
-        case 1: run("SELECT * From SP_SISANHYO_" + sfx + "( :TAX, '' ,:SITENGROUP ) ", false, false); break;
-        case 2: run("SELECT * From SP_SISANHYO_" + sfx + "( :TAX, :SCODE , '' ) ", false, false); break;
-        case 3: run("SELECT * From SP_SISANHYO_BUMON_" + sfx + "( :TAX, :HAIBUN, :SCODE, :BCODE ) ", false, false); break;
+        case 1:
+            run("SELECT * From SP_SISANHYO_" + sfx + "( :TAX, '' ,:SITENGROUP ) ", false, false);
+            break;
+        case 2:
+            run("SELECT * From SP_SISANHYO_" + sfx + "( :TAX, :SCODE , '' ) ", false, false);
+            break;
+        case 3:
+            run("SELECT * From SP_SISANHYO_BUMON_" + sfx + "( :TAX, :HAIBUN, :SCODE, :BCODE ) ", false, false);
+            break;
         case 4:
             for (const std::string& d : LoadGroupBumon(departmentCode))
                 run("SELECT * From SP_SISANHYO_BUMON_" + sfx + "( :TAX, :HAIBUN,  :SCODE, :BCODE) ", false, false, &d);
             break;
-        default: break;
+        default:
+            break;
         }
     } else if (layout == 4) {
         run("SELECT * FROM SP_SISANHYO_KESSAN( :TAX , :ZENTAX ) ", true, false);
@@ -576,9 +652,8 @@ void zancmp1::runInTransaction(const char* operation, const std::function<void(f
 }
 
 void LoadSisanhyouGeneral(TBalanceArray& rows, int lastRow, TQSortArray& sorts, int lastSort,
-                          const std::string& branchCode, const std::string& departmentCode,
-                          int taxMode, int scope, int layout, int loadFlag, int allocation,
-                          int priorTax)
+    const std::string& branchCode, const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag,
+    int allocation, int priorTax)
 {
     zancmp1::runInTransaction("LoadSisanhyouGeneral", [&](fb::Query& q) {
         zancmp1::TLoadContext ctx(rows, lastRow, sorts, q);

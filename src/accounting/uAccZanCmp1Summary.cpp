@@ -62,7 +62,7 @@ struct Formulas {
     // Steps 1-9 (balance sheet).
     void balanceSheet(const Accessor& a) const
     {
-        auto V = [&](int r) { return AmountRef{v(a, r)}; };
+        auto V = [&](int r) { return AmountRef {v(a, r)}; };
         V(2) = V(2) + V(1);
         V(5) = V(2) + V(3) + V(4);
         V(9) = V(6) + V(7) + V(8);
@@ -86,7 +86,7 @@ struct Formulas {
     // Steps 10-17 (profit and loss); step 12 only when copyR35.
     void profitAndLoss(const Accessor& a, bool copyR35 = true) const
     {
-        auto V = [&](int r) { return AmountRef{v(a, r)}; };
+        auto V = [&](int r) { return AmountRef {v(a, r)}; };
         V(35) = V(31) + V(32) + V(46) + V(33) + V(34);
         V(30) = V(29) + V(35) + V(30);
         if (copyR35)
@@ -172,13 +172,13 @@ Currency movement(int taishaku, Currency debit, Currency credit)
 int clampIndex(int i)
 {
     return i < TPeriodValues::LowIndex ? TPeriodValues::LowIndex
-         : i > TPeriodValues::HighIndex ? TPeriodValues::HighIndex : i;
+        : i > TPeriodValues::HighIndex ? TPeriodValues::HighIndex
+                                       : i;
 }
 
 // Opening, debit and credit of a range from one row's or sub-account's
 // period arrays.
-template <typename T>
-void rangeFromPeriods(T& r, int taishaku, Currency opening, bool zeroOpening, int from, int to)
+template <typename T> void rangeFromPeriods(T& r, int taishaku, Currency opening, bool zeroOpening, int from, int to)
 {
     Currency open = 0;
     if (!zeroOpening) {
@@ -245,7 +245,7 @@ void ClassifyPeriod(TBalanceArray& rows, int lastRow, int p)
         if (line > 0)
             addForPeriod(rows[std::size_t(line)], acc, p);
     }
-    const Formulas f{rows, earnings, isDataType1()};
+    const Formulas f {rows, earnings, isDataType1()};
     f.all([p](TBALANCE& r) -> Currency& { return r.Balance[p]; });
     f.all([p](TBALANCE& r) -> Currency& { return r.Net[p]; });
 
@@ -269,7 +269,7 @@ void ClassifyCompare(TBalanceArray& rows, int lastRow, int q)
             addForCompare(rows[std::size_t(line)], acc, q);
     }
     const auto i = std::size_t(q);
-    const Formulas f{rows, 0, isDataType1()};
+    const Formulas f {rows, 0, isDataType1()};
     f.profitAndLoss([i](TBALANCE& r) -> Currency& { return r.Budget[i]; });
     f.profitAndLoss([i](TBALANCE& r) -> Currency& { return r.BudgetTier1[i]; }, false);
     f.profitAndLoss([i](TBALANCE& r) -> Currency& { return r.BudgetTier2[i]; }, false);
@@ -279,7 +279,7 @@ void ClassifyCompare(TBalanceArray& rows, int lastRow, int q)
 
 void ApplyOpeningFormulas(TBalanceArray& rows, int lastRow)
 {
-    const Formulas f{rows, FindEarningsRow(rows, lastRow), isDataType1()};
+    const Formulas f {rows, FindEarningsRow(rows, lastRow), isDataType1()};
     f.balanceSheet([](TBALANCE& r) -> Currency& { return r.CompareOpening; });
     for (std::size_t y = 0; y < 3; ++y)
         f.balanceSheet([y](TBALANCE& r) -> Currency& { return r.YearOpenings[y]; });
@@ -360,7 +360,8 @@ void pcBalanceSheet_Calcu(TBalanceArray& rows, int lastRow, int openingMode, int
             if (r.RangeClosing == 0) {
                 h.RangePercent = 0;
             } else {
-                const double permille = static_cast<double>(h.RangeClosing) / static_cast<double>(r.RangeClosing) * 1000.0;
+                const double permille
+                    = static_cast<double>(h.RangeClosing) / static_cast<double>(r.RangeClosing) * 1000.0;
                 const Currency rounded = HasuSyori(1, static_cast<Currency>(permille * CurrencyScale));
                 h.RangePercent = ClampPercent(rounded / 10);
             }
@@ -385,7 +386,7 @@ void pcBalanceSheet_Calcu(TBalanceArray& rows, int lastRow, int openingMode, int
     }
 
     const bool type1 = isDataType1();
-    const Formulas f{rows, earnings, type1};
+    const Formulas f {rows, earnings, type1};
     f.all([](TBALANCE& r) -> Currency& { return r.RangeOpening; });
     f.all([](TBALANCE& r) -> Currency& { return r.RangeDebit; });
     f.all([](TBALANCE& r) -> Currency& { return r.RangeCredit; });

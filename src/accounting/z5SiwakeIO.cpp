@@ -111,13 +111,13 @@ using namespace siwake_io;
 
 namespace {
 
-constexpr const char* kParamList =
-    ":HIZUKE,:MNUM,:KESSAN,:SDAYNUM,:MDAYNUM,:DNUM,:SNUM,:SCODE,:L_KGROUP,:L_KCODE,:L_HCODE,:L_BCODE,:L_KNAME,"
-    ":L_HNAME,:L_BNAME,:L_TAXCODE,:L_TAXUH,:L_TAXDC,:L_NUK,:L_ZEI,:L_RIT,:L_SIKIN,:R_KGROUP,:R_KCODE,:R_HCODE,"
-    ":R_BCODE,:R_KNAME,:R_HNAME,:R_BNAME,:R_TAXCODE,:R_TAXUH,:R_TAXDC,:R_NUK,:R_ZEI,:R_RIT,:R_SIKIN,:KINGAKU,"
-    ":ZEIGAKU,:ZEIRITUNO,:AUTCALCU,:TAXCALCU,:OLDRATE,:TEKCODE,:TEKTEXT,:TORCODE,:TORTEXT, :FUSEN1,:FUSEN2,"
-    ":FUSEN3,:FUSEN4,:FUSEN5,:CTIME,:COMMENT,:AO_COMMENT,:LINKKEY,:LINKKUB,:LINKREC,:LOCALFLG,:Reserve1,"
-    ":Reserve2,:OPNCODE ";
+constexpr const char* kParamList
+    = ":HIZUKE,:MNUM,:KESSAN,:SDAYNUM,:MDAYNUM,:DNUM,:SNUM,:SCODE,:L_KGROUP,:L_KCODE,:L_HCODE,:L_BCODE,:L_KNAME,"
+      ":L_HNAME,:L_BNAME,:L_TAXCODE,:L_TAXUH,:L_TAXDC,:L_NUK,:L_ZEI,:L_RIT,:L_SIKIN,:R_KGROUP,:R_KCODE,:R_HCODE,"
+      ":R_BCODE,:R_KNAME,:R_HNAME,:R_BNAME,:R_TAXCODE,:R_TAXUH,:R_TAXDC,:R_NUK,:R_ZEI,:R_RIT,:R_SIKIN,:KINGAKU,"
+      ":ZEIGAKU,:ZEIRITUNO,:AUTCALCU,:TAXCALCU,:OLDRATE,:TEKCODE,:TEKTEXT,:TORCODE,:TORTEXT, :FUSEN1,:FUSEN2,"
+      ":FUSEN3,:FUSEN4,:FUSEN5,:CTIME,:COMMENT,:AO_COMMENT,:LINKKEY,:LINKKUB,:LINKREC,:LOCALFLG,:Reserve1,"
+      ":Reserve2,:OPNCODE ";
 
 void bindSide(fb::Query& q, const std::string& p, const TSwkBalance& b)
 {
@@ -178,22 +178,25 @@ void bindEntry(fb::Query& q, const TSWKREC& e)
 
 // Pause before the next attempt after a lock conflict: short at first,
 // never more than half a second.
-int lockPauseMs(int attempt) { return std::min(500, 25 << std::min(attempt, 5)); }
+int lockPauseMs(int attempt)
+{
+    return std::min(500, 25 << std::min(attempt, 5));
+}
 
 void initSide(TSwkBalance& b, int rateNo)
 {
-    b = TSwkBalance{};
+    b = TSwkBalance {};
     b.TAXCODE = 910;
     b.SideRateNo = rateNo;
 }
 
-const char* const kKamokuColumns =
-    "SELECT SZ.SCODE,SZ.KCODE,SZ.HCODE,SZ.BCODE,SI.SNAME,KM.KCODE,KM.USERCODE,KM.REC,KM.GROUPM1,KM.GROUPM2,"
-    "KM.KNAME,KM.BLDAC,KM.DAC,KM.DELFLG,KM.TAX_LCODE,KM.TAX_RCODE,KM.FUN_LCODE,KM.FUN_RCODE,KM.HOJOSW,"
-    "KM.BPFLG,KM.KEIHKUBU,KM.EXT1_A4,KM.EXT1_A3,KM.EXT1_KS,HM.HNAME,HM.REC AS H_REC,HM.TAX_LCODE AS "
-    "H_TAX_LCODE,HM.TAX_RCODE AS H_TAX_RCODE,HM.BPFLG,HM.SIME,HM.SAITO,HM.CoDATE,HM.GENDO,HM.WARIAISW,"
-    "HM.WARI1,HM.WARI2,HM.WARI3,HM.TEGATA,HM.YOKKMK,HM.YOKHOJ,HM.ADDRESS,HM.KOUZA,HM.BANK,HM.SITEN,HM.KANKEI,"
-    "HM.TORIHIK,HM.RIRITU,HM.RIYUU,HM.TANPO,HM.YOUTO,HM.FURIKOMI,HM.KARINAME,HM.KARIDADD,BU.BNAME";
+const char* const kKamokuColumns
+    = "SELECT SZ.SCODE,SZ.KCODE,SZ.HCODE,SZ.BCODE,SI.SNAME,KM.KCODE,KM.USERCODE,KM.REC,KM.GROUPM1,KM.GROUPM2,"
+      "KM.KNAME,KM.BLDAC,KM.DAC,KM.DELFLG,KM.TAX_LCODE,KM.TAX_RCODE,KM.FUN_LCODE,KM.FUN_RCODE,KM.HOJOSW,"
+      "KM.BPFLG,KM.KEIHKUBU,KM.EXT1_A4,KM.EXT1_A3,KM.EXT1_KS,HM.HNAME,HM.REC AS H_REC,HM.TAX_LCODE AS "
+      "H_TAX_LCODE,HM.TAX_RCODE AS H_TAX_RCODE,HM.BPFLG,HM.SIME,HM.SAITO,HM.CoDATE,HM.GENDO,HM.WARIAISW,"
+      "HM.WARI1,HM.WARI2,HM.WARI3,HM.TEGATA,HM.YOKKMK,HM.YOKHOJ,HM.ADDRESS,HM.KOUZA,HM.BANK,HM.SITEN,HM.KANKEI,"
+      "HM.TORIHIK,HM.RIRITU,HM.RIYUU,HM.TANPO,HM.YOUTO,HM.FURIKOMI,HM.KARINAME,HM.KARIDADD,BU.BNAME";
 
 void addKamokuJoins(fb::SqlText& sql)
 {
@@ -292,7 +295,7 @@ bool TSiwakeWrite::GetKamokuArray(const std::string& scode)
         q.open();
         const int count = q.eof() ? 0 : q.fieldByName("RECCNT").asInteger();
         q.close();
-        kamoku_.assign(static_cast<std::size_t>(count), TKamokuRec{});
+        kamoku_.assign(static_cast<std::size_t>(count), TKamokuRec {});
         positions_.clear();
         if (count > 0) {
             q.sql().clear();
@@ -338,12 +341,12 @@ void TSiwakeWrite::loadCurrentRow(TKamokuLookupRow& row)
     row.BNAME = bumon.BNAME;
 }
 
-bool TSiwakeWrite::LookupKamoku(const std::string& scode, const std::string& bcode, const std::string& userCode,
-                                const std::string& hcode)
+bool TSiwakeWrite::LookupKamoku(
+    const std::string& scode, const std::string& bcode, const std::string& userCode, const std::string& hcode)
 {
     if (scode.size() > 6 || bcode.size() > 6 || userCode.size() > 6 || hcode.size() > 6)
         return false;
-    current_ = TKamokuLookupRow{};
+    current_ = TKamokuLookupRow {};
     const std::string h = hcode.empty() ? " " : hcode;
     AutoTransaction tx(*this, AutoTransaction::OnError::Commit);
     fb::Query& q = query();
@@ -382,7 +385,7 @@ bool TSiwakeWrite::LookupKamoku(const std::string& scode, const std::string& bco
 
 void TSiwakeWrite::InitSiwakeRec(TSWKREC& e, int kessan, TDateTime date) const
 {
-    e = TSWKREC{};
+    e = TSWKREC {};
     e.PcName = SysDef.PCName;
     e.OPCODE = SysDef.OpCode;
     e.TAISHAKU = 1;

@@ -89,8 +89,8 @@ public:
     // "usercode=index" per account, index of its first row.
     const std::vector<std::string>& KamokuPositions() const noexcept { return positions_; }
 
-    bool LookupKamoku(const std::string& scode, const std::string& bcode, const std::string& userCode,
-                      const std::string& hcode);
+    bool LookupKamoku(
+        const std::string& scode, const std::string& bcode, const std::string& userCode, const std::string& hcode);
     const TKamokuLookupRow& CurrentRow() const noexcept { return current_; }
 
     void InitSiwakeRec(TSWKREC& entry, int kessan, TDateTime date) const;

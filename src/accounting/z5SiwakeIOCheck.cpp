@@ -23,28 +23,27 @@ struct TWording {
     const char* import;
 };
 
-constexpr TWording kDate{"日付が会計期間外または、決算区分の指定が不正です。", "日付が会計期間外または、決算区分の設定が不正です。"};
-constexpr TWording kAudited{"監査済みの仕訳は訂正できません。", "監査済みの仕訳が設定されました。"};
-constexpr TWording kAuditedDate{"監査済みの日付は入力できません。", "日付に監査済みの日付が設定されました。"};
-constexpr TWording kApproved{"承認済みの仕訳は訂正できません。", "承認済みの仕訳が設定されました。"};
-constexpr TWording kCostCode{"個別原価コードが見つかりません。", "個別原価コードの設定が不正です。"};
-constexpr TWording kBranch{"本・支店コードが不正です。データを選択し直してください。", "本・支店コードが不正です。"};
-constexpr TWording kRates{"借方と貸方の消費税率が違います。", "借方と貸方の消費税率が違います。"};
-constexpr TWording kNoAmount{"金額を入力してください。", "金額の設定が不正です。（０円 または null）"};
-constexpr TWording kNegative{"マイナス金額は入力できません。", "金額にマイナス値が設定されました。"};
-constexpr TWording kDigits{"金額桁数がオーバーしています。", "金額の設定が不正です。（桁数オーバー）"};
+constexpr TWording kDate {
+    "日付が会計期間外または、決算区分の指定が不正です。", "日付が会計期間外または、決算区分の設定が不正です。"};
+constexpr TWording kAudited {"監査済みの仕訳は訂正できません。", "監査済みの仕訳が設定されました。"};
+constexpr TWording kAuditedDate {"監査済みの日付は入力できません。", "日付に監査済みの日付が設定されました。"};
+constexpr TWording kApproved {"承認済みの仕訳は訂正できません。", "承認済みの仕訳が設定されました。"};
+constexpr TWording kCostCode {"個別原価コードが見つかりません。", "個別原価コードの設定が不正です。"};
+constexpr TWording kBranch {"本・支店コードが不正です。データを選択し直してください。", "本・支店コードが不正です。"};
+constexpr TWording kRates {"借方と貸方の消費税率が違います。", "借方と貸方の消費税率が違います。"};
+constexpr TWording kNoAmount {"金額を入力してください。", "金額の設定が不正です。（０円 または null）"};
+constexpr TWording kNegative {"マイナス金額は入力できません。", "金額にマイナス値が設定されました。"};
+constexpr TWording kDigits {"金額桁数がオーバーしています。", "金額の設定が不正です。（桁数オーバー）"};
 
 // Per side: account, sub-account, department and tax-code refusals.
 struct TSideWording {
     TWording account, hojo, bumon, taxCode;
 };
-constexpr TSideWording kDebitWording{
-    {"借方の科目コードが見つかりません。", "借方の科目コードの設定が不正です。"},
+constexpr TSideWording kDebitWording {{"借方の科目コードが見つかりません。", "借方の科目コードの設定が不正です。"},
     {"借方の補助コードを入力してください。", "借方の補助コードの設定が不正です。"},
     {"借方の部門コードが見つかりません。", "借方の部門コードの設定が不正です。"},
     {"借方の消費税コードを確認してください。", "借方の消費税コードの設定が不正です。"}};
-constexpr TSideWording kCreditWording{
-    {"貸方の科目コードが見つかりません。", "貸方の科目コードの設定が不正です。"},
+constexpr TSideWording kCreditWording {{"貸方の科目コードが見つかりません。", "貸方の科目コードの設定が不正です。"},
     {"貸方の補助コードを入力してください。", "貸方の補助コードの設定が不正です。"},
     {"貸方の部門コードが見つかりません。", "貸方の部門コードの設定が不正です。"},
     {"貸方の消費税コードを確認してください。", "貸方の消費税コードの設定が不正です。"}};
@@ -61,7 +60,10 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-bool blank(const std::string& s) { return TrimZenkaku(s).empty(); }
+bool blank(const std::string& s)
+{
+    return TrimZenkaku(s).empty();
+}
 
 } // namespace
 
@@ -136,8 +138,9 @@ bool TSiwakeWrite::checkSide(TSWKREC& e, bool debit, const StoredNames& stored, 
     if (countKamokuSz(e.SCODE, s.KCODE, "WHERE (K.SCODE=:SCODE) AND (KM.USERCODE=:USERCODE) AND (K.BCODE=' ')") > 1
         && blank(s.HCODE))
         return refuse(w.hojo);
-    if (countKamokuSz(e.SCODE, s.KCODE,
-                      "WHERE (K.SCODE=:SCODE) AND (KM.USERCODE=:USERCODE) AND (K.HCODE=' ') AND (K.BCODE<>' ')") >= 1
+    if (countKamokuSz(
+            e.SCODE, s.KCODE, "WHERE (K.SCODE=:SCODE) AND (KM.USERCODE=:USERCODE) AND (K.HCODE=' ') AND (K.BCODE<>' ')")
+            >= 1
         && blank(s.BCODE))
         return refuse(w.bumon);
     return true;
@@ -240,7 +243,7 @@ bool TSiwakeWrite::TestSiwake(TSWKREC& e, int& code, std::string& message)
             if (CheckKobetuGenka && AccInf.KobetuGenkaUse == 1 && e.SNUM != 0) {
                 if (CostCodes.empty())
                     loadCostCodes();
-                static constexpr std::array<int, 4> kWidths{3, 4, 5, 6};
+                static constexpr std::array<int, 4> kWidths {3, 4, 5, 6};
                 const int width = kWidths[std::min<std::size_t>(AccInf.KobetuGenkaDigits, 3)];
                 const std::string text = ZeroPadStr(std::to_string(e.SNUM), width);
                 CostCodeIndex = -1;

@@ -15,7 +15,10 @@ namespace siwake_io {
 // concurrent update" that a row changed by another live transaction gives.
 inline constexpr long kIscLockConflict = 335544345;
 inline constexpr long kIscDeadlock = 335544336;
-inline bool isLockConflict(long code) { return code == kIscLockConflict || code == kIscDeadlock; }
+inline bool isLockConflict(long code)
+{
+    return code == kIscLockConflict || code == kIscDeadlock;
+}
 
 // Whether the open data set's version is at least major.minor.
 bool dataVersionAtLeast(int major, int minor);
@@ -34,7 +37,9 @@ class TSiwakeWrite::AutoTransaction {
 public:
     enum class OnError { Commit, Rollback };
 
-    AutoTransaction(TSiwakeWrite& w, OnError onError) : w_(w), onError_(onError)
+    AutoTransaction(TSiwakeWrite& w, OnError onError)
+        : w_(w)
+        , onError_(onError)
     {
         if (w_.transaction_ == nullptr)
             throw std::logic_error("TSiwakeWrite: no transaction set");
@@ -82,4 +87,3 @@ private:
     bool own_ = false;
     std::optional<core::TOwnTransaction> tr_;
 };
-

@@ -9,7 +9,10 @@ namespace {
 
 constexpr Currency kPercentScale = 100 * 10000; // 100 % as Currency
 
-TSwkBalance& sideOf(TSWKREC& e, TSwkSide side) { return side == TSwkSide::Debit ? e.Debit : e.Credit; }
+TSwkBalance& sideOf(TSWKREC& e, TSwkSide side)
+{
+    return side == TSwkSide::Debit ? e.Debit : e.Credit;
+}
 
 // numerator / denominator rounded half away from zero to 1/10,000 yen;
 // both in Currency units, computed exactly in 128 bits.
@@ -44,7 +47,10 @@ Currency checkedAdd(Currency a, Currency b)
     return r;
 }
 
-void showCannotCompute() { CommaTextMessage("仕訳の消費税額が計算できません。", 1); }
+void showCannotCompute()
+{
+    CommaTextMessage("仕訳の消費税額が計算できません。", 1);
+}
 
 bool isConsumptionTaxAccount(const std::string& userCode)
 {

@@ -14,25 +14,25 @@
 
 // One side of an entry.
 struct TSwkBalance {
-    std::string KGROUP;   // the account's GROUPM1
-    std::string KCODE;    // user code of the account
-    std::string HCODE;    // sub-account, " " for none
-    std::string BCODE;    // department, " " for none
+    std::string KGROUP; // the account's GROUPM1
+    std::string KCODE; // user code of the account
+    std::string HCODE; // sub-account, " " for none
+    std::string BCODE; // department, " " for none
     std::string KNAME;
     std::string HNAME;
     std::string BNAME;
     std::int32_t TAXCODE = 0;
-    std::int32_t TAXUH = 0;      // 1 sales tax, 2 purchase tax, 0 none
-    std::int32_t TAXDC = 0;      // normal side of the tax code: 1 debit, 3 credit
-    Currency NUK = 0;            // amount excluding tax
-    Currency ZEI = 0;            // tax
-    Currency RIT = 0;            // rate in percent, 0 without tax
-    std::int32_t SIKIN = 0;      // cash-flow item
+    std::int32_t TAXUH = 0; // 1 sales tax, 2 purchase tax, 0 none
+    std::int32_t TAXDC = 0; // normal side of the tax code: 1 debit, 3 credit
+    Currency NUK = 0; // amount excluding tax
+    Currency ZEI = 0; // tax
+    Currency RIT = 0; // rate in percent, 0 without tax
+    std::int32_t SIKIN = 0; // cash-flow item
     std::int32_t SideRateNo = 0; // rate number of this side (not stored)
 };
 
 struct TSWKREC {
-    std::string PcName;          // computer of the last write (not stored)
+    std::string PcName; // computer of the last write (not stored)
     std::int32_t REC = 0;
     std::int32_t SITREC = 0;
     std::int32_t SWKREC = 0;
@@ -45,16 +45,16 @@ struct TSWKREC {
     std::int32_t SDAYNUM = 0;
     std::int32_t MDAYNUM = 0;
     std::int32_t DNUM = 0;
-    std::int32_t SNUM = 0;       // individual-cost number
-    std::string SCODE;           // branch or facility
+    std::int32_t SNUM = 0; // individual-cost number
+    std::string SCODE; // branch or facility
     TSwkBalance Debit;
     TSwkBalance Credit;
     Currency KINGAKU = 0;
     Currency ZEIGAKU = 0;
     std::int32_t ZEIRITUNO = 0;
-    std::int32_t AUTCALCU = 0;   // 0 tax as entered, otherwise computed
-    std::int32_t TAXCALCU = 0;   // 0 included, 1 added, otherwise none
-    std::int32_t OLDRATE = 0;    // rate number of the entry
+    std::int32_t AUTCALCU = 0; // 0 tax as entered, otherwise computed
+    std::int32_t TAXCALCU = 0; // 0 included, 1 added, otherwise none
+    std::int32_t OLDRATE = 0; // rate number of the entry
     std::int32_t TEKCODE = 0;
     std::string TEKTEXT;
     std::int32_t TORCODE = 0;
@@ -64,7 +64,7 @@ struct TSWKREC {
     std::int32_t FUSEN3 = 0;
     std::int32_t FUSEN4 = 0;
     std::int32_t FUSEN5 = 0;
-    TDateTime CTIME = 0;         // audit check time; above 0 when audited
+    TDateTime CTIME = 0; // audit check time; above 0 when audited
     std::string COMMENT;
     std::string AO_COMMENT;
     std::string LINKKEY;

@@ -9,12 +9,14 @@ using TColorValue = std::uint32_t;
 
 namespace controls {
 
-inline QColor toQColor(TColorValue c) {
+inline QColor toQColor(TColorValue c)
+{
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
-inline TColorValue fromQColor(const QColor& c) {
-    return static_cast<TColorValue>(c.red()) | (static_cast<TColorValue>(c.green()) << 8) |
-           (static_cast<TColorValue>(c.blue()) << 16);
+inline TColorValue fromQColor(const QColor& c)
+{
+    return static_cast<TColorValue>(c.red()) | (static_cast<TColorValue>(c.green()) << 8)
+        | (static_cast<TColorValue>(c.blue()) << 16);
 }
 
 inline constexpr TColorValue clBlack = 0x000000;
@@ -34,4 +36,4 @@ inline constexpr TColorValue clBtnHighlight = 0xFFFFFF;
 inline constexpr TColorValue cl3DLight = 0xE3E3E3;
 inline constexpr TColorValue cl3DDkShadow = 0x696969;
 
-}  // namespace controls
+} // namespace controls

@@ -9,22 +9,107 @@ namespace controls {
 namespace {
 
 // Full-width katakana (and marks) -> half-width forms.
-const QHash<QChar, QString>& halfKanaTable() {
+const QHash<QChar, QString>& halfKanaTable()
+{
     static const QHash<QChar, QString> table = [] {
         QHash<QChar, QString> t;
         const char* pairs[][2] = {
-            {"ァ", "ｧ"}, {"ア", "ｱ"}, {"ィ", "ｨ"}, {"イ", "ｲ"}, {"ゥ", "ｩ"}, {"ウ", "ｳ"}, {"ェ", "ｪ"}, {"エ", "ｴ"},
-            {"ォ", "ｫ"}, {"オ", "ｵ"}, {"カ", "ｶ"}, {"ガ", "ｶﾞ"}, {"キ", "ｷ"}, {"ギ", "ｷﾞ"}, {"ク", "ｸ"}, {"グ", "ｸﾞ"},
-            {"ケ", "ｹ"}, {"ゲ", "ｹﾞ"}, {"コ", "ｺ"}, {"ゴ", "ｺﾞ"}, {"サ", "ｻ"}, {"ザ", "ｻﾞ"}, {"シ", "ｼ"}, {"ジ", "ｼﾞ"},
-            {"ス", "ｽ"}, {"ズ", "ｽﾞ"}, {"セ", "ｾ"}, {"ゼ", "ｾﾞ"}, {"ソ", "ｿ"}, {"ゾ", "ｿﾞ"}, {"タ", "ﾀ"}, {"ダ", "ﾀﾞ"},
-            {"チ", "ﾁ"}, {"ヂ", "ﾁﾞ"}, {"ッ", "ｯ"}, {"ツ", "ﾂ"}, {"ヅ", "ﾂﾞ"}, {"テ", "ﾃ"}, {"デ", "ﾃﾞ"}, {"ト", "ﾄ"},
-            {"ド", "ﾄﾞ"}, {"ナ", "ﾅ"}, {"ニ", "ﾆ"}, {"ヌ", "ﾇ"}, {"ネ", "ﾈ"}, {"ノ", "ﾉ"}, {"ハ", "ﾊ"}, {"バ", "ﾊﾞ"},
-            {"パ", "ﾊﾟ"}, {"ヒ", "ﾋ"}, {"ビ", "ﾋﾞ"}, {"ピ", "ﾋﾟ"}, {"フ", "ﾌ"}, {"ブ", "ﾌﾞ"}, {"プ", "ﾌﾟ"}, {"ヘ", "ﾍ"},
-            {"ベ", "ﾍﾞ"}, {"ペ", "ﾍﾟ"}, {"ホ", "ﾎ"}, {"ボ", "ﾎﾞ"}, {"ポ", "ﾎﾟ"}, {"マ", "ﾏ"}, {"ミ", "ﾐ"}, {"ム", "ﾑ"},
-            {"メ", "ﾒ"}, {"モ", "ﾓ"}, {"ャ", "ｬ"}, {"ヤ", "ﾔ"}, {"ュ", "ｭ"}, {"ユ", "ﾕ"}, {"ョ", "ｮ"}, {"ヨ", "ﾖ"},
-            {"ラ", "ﾗ"}, {"リ", "ﾘ"}, {"ル", "ﾙ"}, {"レ", "ﾚ"}, {"ロ", "ﾛ"}, {"ヮ", "ﾜ"}, {"ワ", "ﾜ"}, {"ヰ", "ｲ"},
-            {"ヱ", "ｴ"}, {"ヲ", "ｦ"}, {"ン", "ﾝ"}, {"ヴ", "ｳﾞ"}, {"ヵ", "ｶ"}, {"ヶ", "ｹ"}, {"ヷ", "ﾜﾞ"}, {"ヺ", "ｦﾞ"},
-            {"ー", "ｰ"}, {"・", "･"}, {"「", "｢"}, {"」", "｣"}, {"、", "､"}, {"。", "｡"}, {"゛", "ﾞ"}, {"゜", "ﾟ"},
+            {"ァ", "ｧ"},
+            {"ア", "ｱ"},
+            {"ィ", "ｨ"},
+            {"イ", "ｲ"},
+            {"ゥ", "ｩ"},
+            {"ウ", "ｳ"},
+            {"ェ", "ｪ"},
+            {"エ", "ｴ"},
+            {"ォ", "ｫ"},
+            {"オ", "ｵ"},
+            {"カ", "ｶ"},
+            {"ガ", "ｶﾞ"},
+            {"キ", "ｷ"},
+            {"ギ", "ｷﾞ"},
+            {"ク", "ｸ"},
+            {"グ", "ｸﾞ"},
+            {"ケ", "ｹ"},
+            {"ゲ", "ｹﾞ"},
+            {"コ", "ｺ"},
+            {"ゴ", "ｺﾞ"},
+            {"サ", "ｻ"},
+            {"ザ", "ｻﾞ"},
+            {"シ", "ｼ"},
+            {"ジ", "ｼﾞ"},
+            {"ス", "ｽ"},
+            {"ズ", "ｽﾞ"},
+            {"セ", "ｾ"},
+            {"ゼ", "ｾﾞ"},
+            {"ソ", "ｿ"},
+            {"ゾ", "ｿﾞ"},
+            {"タ", "ﾀ"},
+            {"ダ", "ﾀﾞ"},
+            {"チ", "ﾁ"},
+            {"ヂ", "ﾁﾞ"},
+            {"ッ", "ｯ"},
+            {"ツ", "ﾂ"},
+            {"ヅ", "ﾂﾞ"},
+            {"テ", "ﾃ"},
+            {"デ", "ﾃﾞ"},
+            {"ト", "ﾄ"},
+            {"ド", "ﾄﾞ"},
+            {"ナ", "ﾅ"},
+            {"ニ", "ﾆ"},
+            {"ヌ", "ﾇ"},
+            {"ネ", "ﾈ"},
+            {"ノ", "ﾉ"},
+            {"ハ", "ﾊ"},
+            {"バ", "ﾊﾞ"},
+            {"パ", "ﾊﾟ"},
+            {"ヒ", "ﾋ"},
+            {"ビ", "ﾋﾞ"},
+            {"ピ", "ﾋﾟ"},
+            {"フ", "ﾌ"},
+            {"ブ", "ﾌﾞ"},
+            {"プ", "ﾌﾟ"},
+            {"ヘ", "ﾍ"},
+            {"ベ", "ﾍﾞ"},
+            {"ペ", "ﾍﾟ"},
+            {"ホ", "ﾎ"},
+            {"ボ", "ﾎﾞ"},
+            {"ポ", "ﾎﾟ"},
+            {"マ", "ﾏ"},
+            {"ミ", "ﾐ"},
+            {"ム", "ﾑ"},
+            {"メ", "ﾒ"},
+            {"モ", "ﾓ"},
+            {"ャ", "ｬ"},
+            {"ヤ", "ﾔ"},
+            {"ュ", "ｭ"},
+            {"ユ", "ﾕ"},
+            {"ョ", "ｮ"},
+            {"ヨ", "ﾖ"},
+            {"ラ", "ﾗ"},
+            {"リ", "ﾘ"},
+            {"ル", "ﾙ"},
+            {"レ", "ﾚ"},
+            {"ロ", "ﾛ"},
+            {"ヮ", "ﾜ"},
+            {"ワ", "ﾜ"},
+            {"ヰ", "ｲ"},
+            {"ヱ", "ｴ"},
+            {"ヲ", "ｦ"},
+            {"ン", "ﾝ"},
+            {"ヴ", "ｳﾞ"},
+            {"ヵ", "ｶ"},
+            {"ヶ", "ｹ"},
+            {"ヷ", "ﾜﾞ"},
+            {"ヺ", "ｦﾞ"},
+            {"ー", "ｰ"},
+            {"・", "･"},
+            {"「", "｢"},
+            {"」", "｣"},
+            {"、", "､"},
+            {"。", "｡"},
+            {"゛", "ﾞ"},
+            {"゜", "ﾟ"},
         };
         for (const auto& p : pairs) {
             t.insert(QString::fromUtf8(p[0]).at(0), QString::fromUtf8(p[1]));
@@ -34,22 +119,24 @@ const QHash<QChar, QString>& halfKanaTable() {
     return table;
 }
 
-}  // namespace
+} // namespace
 
-QString toKatakana(const QString& text) {
+QString toKatakana(const QString& text)
+{
     QString out = text;
     for (QChar& c : out) {
         const char16_t u = c.unicode();
-        if (u >= 0x3041 && u <= 0x3096) {  // ぁ..ゖ
+        if (u >= 0x3041 && u <= 0x3096) { // ぁ..ゖ
             c = QChar(static_cast<char16_t>(u + 0x60));
-        } else if (u == 0x309D || u == 0x309E) {  // ゝゞ
+        } else if (u == 0x309D || u == 0x309E) { // ゝゞ
             c = QChar(static_cast<char16_t>(u + 0x60));
         }
     }
     return out;
 }
 
-QString toHalfWidth(const QString& text) {
+QString toHalfWidth(const QString& text)
+{
     const auto& table = halfKanaTable();
     QString out;
     out.reserve(text.size());
@@ -68,7 +155,8 @@ QString toHalfWidth(const QString& text) {
     return out;
 }
 
-QString toFullWidthKatakana(const QString& text) {
+QString toFullWidthKatakana(const QString& text)
+{
     static const QHash<QString, QChar> reverse = [] {
         QHash<QString, QChar> r;
         const auto& table = halfKanaTable();
@@ -102,7 +190,8 @@ QString toFullWidthKatakana(const QString& text) {
     return out;
 }
 
-QString cutToSjisBytes(const QString& text, std::size_t maxBytes) {
+QString cutToSjisBytes(const QString& text, std::size_t maxBytes)
+{
     const std::string utf8 = text.toStdString();
     if (platform::codec::sjisWidth(utf8) <= maxBytes) {
         return text;
@@ -110,4 +199,4 @@ QString cutToSjisBytes(const QString& text, std::size_t maxBytes) {
     return QString::fromStdString(platform::codec::cutToWidth(utf8, maxBytes));
 }
 
-}  // namespace controls
+} // namespace controls

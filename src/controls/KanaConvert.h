@@ -9,10 +9,10 @@ namespace controls {
 
 QString toKatakana(const QString& text);
 QString toHalfWidth(const QString& text);
-QString toFullWidthKatakana(const QString& text);  // half-width katakana -> full-width
+QString toFullWidthKatakana(const QString& text); // half-width katakana -> full-width
 
 // Cuts a text to at most maxBytes code page 932 bytes without splitting a
 // character (the readings are limited as the original byte buffers were).
 QString cutToSjisBytes(const QString& text, std::size_t maxBytes);
 
-}  // namespace controls
+} // namespace controls

@@ -13,13 +13,14 @@ namespace {
 struct Picture {
     std::string prefix;
     std::string suffix;
-    int minInt = 0;       // '0' placeholders before the point
+    int minInt = 0; // '0' placeholders before the point
     bool thousands = false;
-    int minDec = 0;       // '0' placeholders after the point
-    int maxDec = 0;       // all placeholders after the point
+    int minDec = 0; // '0' placeholders after the point
+    int maxDec = 0; // all placeholders after the point
 };
 
-Picture parsePicture(std::string_view pic) {
+Picture parsePicture(std::string_view pic)
+{
     const auto semi = pic.find(';');
     if (semi != std::string_view::npos) {
         pic = pic.substr(0, semi);
@@ -67,15 +68,16 @@ Picture parsePicture(std::string_view pic) {
     return p;
 }
 
-}  // namespace
+} // namespace
 
-std::string formatFloat(std::string_view picture, double value) {
+std::string formatFloat(std::string_view picture, double value)
+{
     const Picture p = parsePicture(picture);
     if (!std::isfinite(value)) {
         return p.prefix + "0" + p.suffix;
     }
     const double scale = std::pow(10.0, p.maxDec);
-    double scaled = std::round(std::fabs(value) * scale);  // half away from zero
+    double scaled = std::round(std::fabs(value) * scale); // half away from zero
     const bool negative = value < 0 && scaled != 0;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.0f", scaled);
@@ -123,7 +125,8 @@ std::string formatFloat(std::string_view picture, double value) {
     return out;
 }
 
-std::string stripSeparators(std::string_view text) {
+std::string stripSeparators(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -134,7 +137,8 @@ std::string stripSeparators(std::string_view text) {
     return out;
 }
 
-int countSeparators(std::string_view text) {
+int countSeparators(std::string_view text)
+{
     int n = 0;
     for (char c : text) {
         n += c == ',' ? 1 : 0;
@@ -145,9 +149,12 @@ int countSeparators(std::string_view text) {
 namespace {
 
 // Sign, digits, at most one point; blanks around are allowed.
-bool splitNumber(std::string_view text, bool& negative, std::string& intDigits, std::string& decDigits) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+bool splitNumber(std::string_view text, bool& negative, std::string& intDigits, std::string& decDigits)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
     negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
@@ -156,7 +163,8 @@ bool splitNumber(std::string_view text, bool& negative, std::string& intDigits, 
     bool point = false;
     for (char c : text) {
         if (c == '.') {
-            if (point) return false;
+            if (point)
+                return false;
             point = true;
         } else if (std::isdigit(static_cast<unsigned char>(c))) {
             (point ? decDigits : intDigits).push_back(c);
@@ -167,9 +175,10 @@ bool splitNumber(std::string_view text, bool& negative, std::string& intDigits, 
     return !intDigits.empty() || !decDigits.empty();
 }
 
-}  // namespace
+} // namespace
 
-std::optional<double> parseNumber(std::string_view text) {
+std::optional<double> parseNumber(std::string_view text)
+{
     bool negative = false;
     std::string i, d;
     if (!splitNumber(text, negative, i, d)) {
@@ -179,7 +188,8 @@ std::optional<double> parseNumber(std::string_view text) {
     return std::strtod(plain.c_str(), nullptr);
 }
 
-std::optional<std::int64_t> parseCurrency(std::string_view text) {
+std::optional<std::int64_t> parseCurrency(std::string_view text)
+{
     bool negative = false;
     std::string i, d;
     if (!splitNumber(text, negative, i, d) || d.size() > 4) {
@@ -197,15 +207,18 @@ std::optional<std::int64_t> parseCurrency(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::string currencyToPlain(std::int64_t amount) {
+std::string currencyToPlain(std::int64_t amount)
+{
     const bool negative = amount < 0;
     const std::uint64_t mag = negative ? 0 - static_cast<std::uint64_t>(amount) : static_cast<std::uint64_t>(amount);
     std::string out = std::to_string(mag / 10000);
     std::string dec = std::to_string(mag % 10000);
     dec.insert(0, 4 - dec.size(), '0');
-    while (!dec.empty() && dec.back() == '0') dec.pop_back();
-    if (!dec.empty()) out += "." + dec;
+    while (!dec.empty() && dec.back() == '0')
+        dec.pop_back();
+    if (!dec.empty())
+        out += "." + dec;
     return negative ? "-" + out : out;
 }
 
-}  // namespace controls
+} // namespace controls

@@ -30,4 +30,4 @@ std::optional<std::int64_t> parseCurrency(std::string_view text);
 // Plain decimal form of an amount: no separators, no trailing zero decimals.
 std::string currencyToPlain(std::int64_t amount);
 
-}  // namespace controls
+} // namespace controls

@@ -79,8 +79,8 @@ int IndexOfId(const std::string& id)
     return -1;
 }
 
-constexpr const char* kNoInterface =
-    "処理を起動するためのインターフェースが実装されていません。\rライブラリのロードに失敗した可能性があります。";
+constexpr const char* kNoInterface
+    = "処理を起動するためのインターフェースが実装されていません。\rライブラリのロードに失敗した可能性があります。";
 
 } // namespace
 

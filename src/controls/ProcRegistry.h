@@ -31,8 +31,7 @@ public:
 using TProcFormClass = QWidget* (*)(QWidget* owner);
 
 // The constructor of form class T, for RegisterProc.
-template <class T>
-QWidget* ProcFormClass(QWidget* owner)
+template <class T> QWidget* ProcFormClass(QWidget* owner)
 {
     return new T(owner);
 }

@@ -55,15 +55,14 @@ fb::EIBError missingComponent(const std::string& context)
 // module's system transaction (started and finished here when not active).
 // A database error is reported under context and swallowed: the size
 // memory never stops a screen.
-void withSizeStatement(const char* context, const char* message,
-                       const std::function<void(fb::Query&)>& work)
+void withSizeStatement(const char* context, const char* message, const std::function<void(fb::Query&)>& work)
 {
     try {
         auto q = core::CreateAccQuery("ACCDEF", false);
         if (!q || !core::DM->IBDatabaseDEF.connected())
             throw fb::EIBError(0, 0, "システムデータベースに接続されていないため、処理できません。", context);
-        core::RunDbOperation(core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise),
-                             [&] { work(*q); });
+        core::RunDbOperation(
+            core::DM->IBTransactionDEF, core::DbPolicy(context).with(core::DbReport::Raise), [&] { work(*q); });
     } catch (const fb::EIBError& e) {
         core::IBErrorProc(e, context, message);
     }
@@ -75,7 +74,7 @@ std::string formName(const QWidget* form)
     return name.isEmpty() ? std::string(form->metaObject()->className()) : name.toStdString();
 }
 
-}  // namespace
+} // namespace
 
 namespace controls {
 
@@ -124,12 +123,13 @@ TGridColors GridColors(int mode)
     return c;
 }
 
-}  // namespace controls
+} // namespace controls
 
 // --- TDatStoredProc ---------------------------------------------------------------
 
 TDatStoredProc::TDatStoredProc(fb::Database* database, fb::Transaction* transaction, std::string name)
-    : query_(database, transaction), name_(std::move(name))
+    : query_(database, transaction)
+    , name_(std::move(name))
 {
 }
 
@@ -180,7 +180,9 @@ void TDatStoredProc::ExecProc()
 
 // --- TBSDI ------------------------------------------------------------------------------
 
-TBSDI::TBSDI(QWidget* parent, TFormBorderStyle borderStyle) : QDialog(parent), borderStyle_(borderStyle)
+TBSDI::TBSDI(QWidget* parent, TFormBorderStyle borderStyle)
+    : QDialog(parent)
+    , borderStyle_(borderStyle)
 {
     // Date texts always use "/" and "yyyy/MM/dd" (core's fixed formats), so
     // nothing process-wide needs setting here.
@@ -190,7 +192,7 @@ TBSDI::TBSDI(QWidget* parent, TFormBorderStyle borderStyle) : QDialog(parent), b
         setSizeGripEnabled(false);
     } else {
         setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-                       | Qt::WindowCloseButtonHint);
+            | Qt::WindowCloseButtonHint);
     }
     showHint_ = SysDef.ShowHint != 0;
     OwnerWindow = nullptr;
@@ -229,8 +231,14 @@ TBSDI::~TBSDI()
     }
 }
 
-void TBSDI::SetMainForm(QWidget* form) { mainFormSlot() = form; }
-QWidget* TBSDI::MainForm() { return mainFormSlot().data(); }
+void TBSDI::SetMainForm(QWidget* form)
+{
+    mainFormSlot() = form;
+}
+QWidget* TBSDI::MainForm()
+{
+    return mainFormSlot().data();
+}
 
 bool TBSDI::ownsWidget(QObject* o) const
 {
@@ -265,7 +273,7 @@ void TBSDI::FormShow()
 {
     if (Shown)
         return;
-    Shown = true;  // set first: a failing step must not run the others twice
+    Shown = true; // set first: a failing step must not run the others twice
     if (RunLog)
         PutProcRirekiInfo(0);
     if (ReloadAccInfo)
@@ -454,7 +462,7 @@ void TBSDI::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
         return;
     }
     if (key != Qt::Key_F12)
-        return;  // F1 and the other keys are the screens' own
+        return; // F1 and the other keys are the screens' own
     if (!IsDialogStyle()) {
         close();
         return;
@@ -505,7 +513,8 @@ bool TBSDI::CloseWhenInitFailed()
     rec.lines[0].text = windowTitle().toStdString() + "画面の初期化に失敗しました。";
     rec.lines[1].text = "処理を終了します。";
     ShowMessage2(rec);
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
     return true;
 }
 
@@ -564,8 +573,9 @@ void TBSDI::SetGridColors(QAbstractItemView* grid, int mode)
     pal.setColor(QPalette::Disabled, QPalette::Text, controls::toQColor(c.DisabledColor));
     grid->setPalette(pal);
     grid->setAlternatingRowColors(c.BackColor != c.OddRowBackColor);
-    const QString header = QStringLiteral("QHeaderView::section { background-color: %1; border: 1px solid %2; }")
-                               .arg(controls::toQColor(c.FixedBackColor).name(), controls::toQColor(c.FixedBorderColor).name());
+    const QString header
+        = QStringLiteral("QHeaderView::section { background-color: %1; border: 1px solid %2; }")
+              .arg(controls::toQColor(c.FixedBackColor).name(), controls::toQColor(c.FixedBorderColor).name());
     QString sheet = header;
     if (qobject_cast<QTableView*>(grid))
         sheet += QStringLiteral(" QTableView { gridline-color: %1; }").arg(controls::toQColor(c.BorderColor).name());
@@ -624,20 +634,21 @@ void TBSDI::PutProcRirekiInfo(int mode)
         if (!proc || !query)
             throw missingComponent(context);
         core::RunDbOperation(IBTransactionDAT, core::DbPolicy(context).with(core::DbReport::Raise), [&] {
-        const std::string job = windowTitle().toStdString();
-        proc->ParamByName("OPCODE").setInteger(SysDef.OpCode);
-        proc->ParamByName("JOBNAME").setString(job);
-        proc->ParamByName("STATE").setString(mode == 0 ? "エラー終了" : "正常終了");
-        proc->ExecProc();
-        if (mode == 0) {
-            query->sql().add("INSERT INTO OPINF(OPCODE,JOBNAME,PCNAME,OPENTIME)");
-            query->sql().add("VALUES(:OPCODE,:JOBNAME,:PCNAME,:OPENTIME)");
-            query->paramByName("OPCODE").setInteger(SysDef.OpCode);
-            query->paramByName("JOBNAME").setString(job);
-            query->paramByName("PCNAME").setString(SysDef.PCName);
-            query->paramByName("OPENTIME").setTimestamp(core::opsupport::toTimestamp(core::opsupport::nowDateTime()));
-            query->execSQL();
-        }
+            const std::string job = windowTitle().toStdString();
+            proc->ParamByName("OPCODE").setInteger(SysDef.OpCode);
+            proc->ParamByName("JOBNAME").setString(job);
+            proc->ParamByName("STATE").setString(mode == 0 ? "エラー終了" : "正常終了");
+            proc->ExecProc();
+            if (mode == 0) {
+                query->sql().add("INSERT INTO OPINF(OPCODE,JOBNAME,PCNAME,OPENTIME)");
+                query->sql().add("VALUES(:OPCODE,:JOBNAME,:PCNAME,:OPENTIME)");
+                query->paramByName("OPCODE").setInteger(SysDef.OpCode);
+                query->paramByName("JOBNAME").setString(job);
+                query->paramByName("PCNAME").setString(SysDef.PCName);
+                query->paramByName("OPENTIME")
+                    .setTimestamp(core::opsupport::toTimestamp(core::opsupport::nowDateTime()));
+                query->execSQL();
+            }
         });
     } catch (const fb::EIBError& e) {
         core::IBErrorProc(e, context, "実行履歴の記録に失敗しました。");
@@ -777,7 +788,7 @@ void TBSDI::SetupPeriodControls()
         if (auto* p4 = findChild<TxKikanPanel4*>(QString::fromLatin1(name)))
             p4->SetKikanInfo(AccInf.SIME, AccInf.KISHU, AccInf.KIMATU, AccInf.KAISI);
     }
-    const bool wareki = SysDef.Reserve4Bit10 != 0;  // the operator's date display
+    const bool wareki = SysDef.Reserve4Bit10 != 0; // the operator's date display
     for (TTolvanExDateEdit* edit : findChildren<TTolvanExDateEdit*>()) {
         edit->SetEditGengo(wareki);
         edit->SetGengo(wareki ? rsWareki : rsSeireki);

@@ -39,8 +39,8 @@ enum class TFormBorderStyle { bsDialog, bsSizeable };
 // built from the procedure's input parameters when it is first needed.
 class TDatStoredProc {
 public:
-    TDatStoredProc(platform::firebird::Database* database, platform::firebird::Transaction* transaction,
-                   std::string name);
+    TDatStoredProc(
+        platform::firebird::Database* database, platform::firebird::Transaction* transaction, std::string name);
     const std::string& Name() const { return name_; }
     // The input parameter (the call is prepared on first use; the
     // transaction must be active). Throws EIBError for an unknown
@@ -75,7 +75,7 @@ struct TGridColors {
 };
 TGridColors GridColors(int mode);
 
-}  // namespace controls
+} // namespace controls
 
 class TBSDI : public QDialog {
     Q_OBJECT
@@ -155,7 +155,7 @@ protected:
     // Life-cycle handlers; descendants call the base version first.
     virtual void FormShow();
     virtual void FormActivate();
-    virtual void FormDeactivate() {}
+    virtual void FormDeactivate() { }
     virtual void FormClose(TCloseAction& action);
     virtual void FormDestroy();
     // key: a Qt key code, set to 0 when consumed; shift: modifiers.

@@ -24,8 +24,8 @@ namespace {
 
 // Windows font families of the settings are not installed here; these are
 // the Gothic faces that show Japanese text.
-const QStringList kFallbackFamilies = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                                       QStringLiteral("Noto Sans CJK JP")};
+const QStringList kFallbackFamilies
+    = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")};
 
 QFont fontFrom(const TFontSpec& spec, int points)
 {
@@ -58,9 +58,12 @@ bool insidePanelNamed(const QWidget* w)
     return false;
 }
 
-int scaleDpi(int value, int ppi) { return ppi == 96 ? value : static_cast<int>(static_cast<long long>(value) * ppi / 96); }
+int scaleDpi(int value, int ppi)
+{
+    return ppi == 96 ? value : static_cast<int>(static_cast<long long>(value) * ppi / 96);
+}
 
-}  // namespace
+} // namespace
 
 int MulDiv(int a, int b, int c)
 {
@@ -89,7 +92,10 @@ int ScaledPixelsPerInch(int ppi, int baseFontPoints, int percent)
     return static_cast<int>(HasuSyori(1, amount) / CurrencyScale);
 }
 
-int FrameShift(int sizingFrameWidth) { return sizingFrameWidth > 4 ? (sizingFrameWidth - 4) * 2 : 0; }
+int FrameShift(int sizingFrameWidth)
+{
+    return sizingFrameWidth > 4 ? (sizingFrameWidth - 4) * 2 : 0;
+}
 
 std::string FacilityCaption(const std::string& caption)
 {
@@ -101,8 +107,14 @@ std::string FacilityCaption(const std::string& caption)
     return replaceAll(replaceAll(caption, "本・支店", "施設"), "支店", "施設");
 }
 
-int BaseFontPoints() { return SysDef.ScreenFont.Size > 0 ? SysDef.ScreenFont.Size : 10; }
-int ScreenFontPoints() { return SysDef.GridFont.Size > 0 ? SysDef.GridFont.Size : BaseFontPoints(); }
+int BaseFontPoints()
+{
+    return SysDef.ScreenFont.Size > 0 ? SysDef.ScreenFont.Size : 10;
+}
+int ScreenFontPoints()
+{
+    return SysDef.GridFont.Size > 0 ? SysDef.GridFont.Size : BaseFontPoints();
+}
 
 QFont BaseFormFont()
 {
@@ -162,7 +174,7 @@ void ScaleForm(QWidget* form, int n, int d, const TDesignLayout& layout, const Q
     struct Unlock {
         QWidget* w;
         ~Unlock() { w->setUpdatesEnabled(true); }
-    } unlock{form};
+    } unlock {form};
 
     if (n != d && d != 0) {
         for (QWidget* w : form->findChildren<QWidget*>()) {
@@ -170,8 +182,8 @@ void ScaleForm(QWidget* form, int n, int d, const TDesignLayout& layout, const Q
                 continue;
             if (!laidOut(w)) {
                 const QRect g = w->geometry();
-                w->setGeometry(MulDiv(g.x(), n, d), MulDiv(g.y(), n, d), MulDiv(g.width(), n, d),
-                               MulDiv(g.height(), n, d));
+                w->setGeometry(
+                    MulDiv(g.x(), n, d), MulDiv(g.y(), n, d), MulDiv(g.width(), n, d), MulDiv(g.height(), n, d));
             }
             if (w->testAttribute(Qt::WA_SetFont)) {
                 QFont f = w->font();
@@ -206,7 +218,7 @@ void ScaleForm(QWidget* form, int n, int d, const TDesignLayout& layout, const Q
         if (w->isWindow() || laidOut(w))
             continue;
         const bool textWidget = qobject_cast<QLabel*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w)
-                                || qobject_cast<QAbstractButton*>(w);
+            || qobject_cast<QAbstractButton*>(w);
         if (!textWidget)
             continue;
         if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap())
@@ -251,4 +263,4 @@ std::optional<QPoint> PlaceForm(const TPlacement& p)
     return QPoint(left, top);
 }
 
-}  // namespace controls
+} // namespace controls

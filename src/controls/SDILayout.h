@@ -63,14 +63,14 @@ void ScaleForm(QWidget* form, int n, int d, const TDesignLayout& layout, const Q
 
 // Placement of a form (left/top) on the screen.
 struct TPlacement {
-    int a = 0, b = 0, c = 0, d = 0;  // area of the main form's client area
+    int a = 0, b = 0, c = 0, d = 0; // area of the main form's client area
     int kind = 3;
     bool alwaysPlace = true;
     bool dialogStyle = true;
-    QRect form;             // current frame geometry of the form
-    QRect workArea;         // the desktop's work area
+    QRect form; // current frame geometry of the form
+    QRect workArea; // the desktop's work area
     bool mainShowing = false;
-    QRect mainForm;         // frame geometry of the main form
+    QRect mainForm; // frame geometry of the main form
     int frameWidth = 4;
     int captionHeight = 0;
     int menuHeight = 0;
@@ -78,4 +78,4 @@ struct TPlacement {
 // The new top-left corner, or nothing when the form stays where it is.
 std::optional<QPoint> PlaceForm(const TPlacement& p);
 
-}  // namespace controls
+} // namespace controls

@@ -20,12 +20,17 @@ namespace {
 constexpr std::size_t ReadingLimitBytes = 1024;
 constexpr int NoTextLimit = 32767;
 
-int sepsOf(const QString& text) { return countSeparators(text.toStdString()); }
-QString stripped(const QString& text) {
+int sepsOf(const QString& text)
+{
+    return countSeparators(text.toStdString());
+}
+QString stripped(const QString& text)
+{
     return QString::fromStdString(controls::stripSeparators(text.toStdString()));
 }
 
-bool isKanaOnly(const QString& text) {
+bool isKanaOnly(const QString& text)
+{
     if (text.isEmpty()) {
         return false;
     }
@@ -38,66 +43,84 @@ bool isKanaOnly(const QString& text) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-QChar controls::zeroKeyChar(TZeroKey key) {
+QChar controls::zeroKeyChar(TZeroKey key)
+{
     switch (key) {
-    case zkDot: return QLatin1Char('.');
-    case zkPlus: return QLatin1Char('+');
-    case zkMinus: return QLatin1Char('-');
-    case zkAsterisk: return QLatin1Char('*');
-    case zkSlash: return QLatin1Char('/');
-    case zkNone: break;
+    case zkDot:
+        return QLatin1Char('.');
+    case zkPlus:
+        return QLatin1Char('+');
+    case zkMinus:
+        return QLatin1Char('-');
+    case zkAsterisk:
+        return QLatin1Char('*');
+    case zkSlash:
+        return QLatin1Char('/');
+    case zkNone:
+        break;
     }
     return QChar();
 }
 
-TTolvanEdit::TTolvanEdit(QWidget* parent) : QLineEdit(parent), TKeyStyled(ksEnter) {
+TTolvanEdit::TTolvanEdit(QWidget* parent)
+    : QLineEdit(parent)
+    , TKeyStyled(ksEnter)
+{
     connect(this, &QLineEdit::textChanged, this, [this] { onTextChanged(); });
 }
 
-void TTolvanEdit::SetAlignment(TAlignment value) {
+void TTolvanEdit::SetAlignment(TAlignment value)
+{
     alignment_ = value;
     Qt::Alignment a = Qt::AlignVCenter;
     a |= value == taRightJustify ? Qt::AlignRight : value == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
     setAlignment(a);
 }
 
-void TTolvanEdit::SetComma(bool on) {
+void TTolvanEdit::SetComma(bool on)
+{
     comma_ = on;
     applyTextLimit();
 }
 
-void TTolvanEdit::SetImeMode(TImeMode mode) {
+void TTolvanEdit::SetImeMode(TImeMode mode)
+{
     imeMode_ = mode;
     setAttribute(Qt::WA_InputMethodEnabled, mode != imDisable);
 }
 
-void TTolvanEdit::SetBrush(const QColor& colour) {
+void TTolvanEdit::SetBrush(const QColor& colour)
+{
     brush_ = colour;
     QPalette pal = palette();
     pal.setColor(QPalette::Base, transparent_ ? QColor(Qt::transparent) : brush_);
     setPalette(pal);
 }
 
-void TTolvanEdit::SetTransparent(bool on) {
+void TTolvanEdit::SetTransparent(bool on)
+{
     transparent_ = on;
     setAutoFillBackground(!on);
     SetBrush(brush_);
     update();
 }
 
-void TTolvanEdit::SetMaxLength(int length) {
+void TTolvanEdit::SetMaxLength(int length)
+{
     maxLength_ = std::max(length, 0);
     applyTextLimit();
 }
 
-void TTolvanEdit::applyTextLimit() {
+void TTolvanEdit::applyTextLimit()
+{
     // Separators shown do not count against the field length.
     setMaxLength(maxLength_ > 0 ? maxLength_ + sepsOf(text()) : NoTextLimit);
 }
 
-void TTolvanEdit::setTextKeepingLimit(const QString& value) {
+void TTolvanEdit::setTextKeepingLimit(const QString& value)
+{
     const bool was = settingText_;
     settingText_ = true;
     setMaxLength(NoTextLimit);
@@ -106,7 +129,8 @@ void TTolvanEdit::setTextKeepingLimit(const QString& value) {
     settingText_ = was;
 }
 
-QString TTolvanEdit::formatted(const QString& value) const {
+QString TTolvanEdit::formatted(const QString& value) const
+{
     if (!isNumericStyle() || outputFormat_.isEmpty() || (allowBlank_ && value.isEmpty())) {
         return value;
     }
@@ -114,27 +138,30 @@ QString TTolvanEdit::formatted(const QString& value) const {
     return QString::fromStdString(controls::formatFloat(outputFormat_.toStdString(), number));
 }
 
-void TTolvanEdit::FormatText() {
+void TTolvanEdit::FormatText()
+{
     const QString f = formatted(text());
     if (f != text()) {
         setTextKeepingLimit(f);
     }
 }
 
-bool TTolvanEdit::zeroKeyApplies(TZeroKey key, QChar ch) const {
+bool TTolvanEdit::zeroKeyApplies(TZeroKey key, QChar ch) const
+{
     if (key == zkNone || editStyle_ == esNone || ch != controls::zeroKeyChar(key)) {
         return false;
     }
     if (key == zkDot && isFloatStyle()) {
-        return false;  // the decimal point keeps its meaning
+        return false; // the decimal point keeps its meaning
     }
     if (key == zkMinus && isMinusStyle()) {
-        return false;  // the minus keeps its meaning
+        return false; // the minus keeps its meaning
     }
     return true;
 }
 
-bool TTolvanEdit::acceptedByStyle(QChar ch) const {
+bool TTolvanEdit::acceptedByStyle(QChar ch) const
+{
     const char16_t u = ch.unicode();
     if (u == 8 || u == 9 || u == 27 || (u >= '0' && u <= '9')) {
         return true;
@@ -148,7 +175,8 @@ bool TTolvanEdit::acceptedByStyle(QChar ch) const {
     return false;
 }
 
-bool TTolvanEdit::event(QEvent* e) {
+bool TTolvanEdit::event(QEvent* e)
+{
     // Tab is the edit's own key: it decides itself whether the focus moves.
     if (e->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(e);
@@ -160,17 +188,18 @@ bool TTolvanEdit::event(QEvent* e) {
     return QLineEdit::event(e);
 }
 
-void TTolvanEdit::keyPressEvent(QKeyEvent* e) {
+void TTolvanEdit::keyPressEvent(QKeyEvent* e)
+{
     const int key = e->key();
     const Qt::KeyboardModifiers mods = e->modifiers();
     const bool noModifier = !hasModifier(mods);
-    const bool shiftOnly = (mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) ==
-                           Qt::ShiftModifier;
+    const bool shiftOnly
+        = (mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == Qt::ShiftModifier;
     const bool isTab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
 
     // Key down.
-    typedKey_ = !(isTab || isEnterKey(key) || key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
-                  key == Qt::Key_Down);
+    typedKey_ = !(isTab || isEnterKey(key) || key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up
+        || key == Qt::Key_Down);
     e->accept();
     if (isTab) {
         const bool ownTab = key == Qt::Key_Tab && noModifier && (autoNext_ & acTabKey) != 0;
@@ -183,7 +212,7 @@ void TTolvanEdit::keyPressEvent(QKeyEvent* e) {
                 if ((autoNext_ & acTabKey) == 0) {
                     focusNextPrevChild(false);
                 }
-                return;  // with acTabKey a shifted Tab is swallowed
+                return; // with acTabKey a shifted Tab is swallowed
             }
             return;
         }
@@ -271,7 +300,7 @@ void TTolvanEdit::keyPressEvent(QKeyEvent* e) {
     } else if (isTabChar && (autoNext_ & acTabKey) != 0) {
         result_ |= acTabKey | acSendEnter;
         emit OnKeyPress(ch);
-        return;  // the owner moves on; the edit itself inserts no tab
+        return; // the owner moves on; the edit itself inserts no tab
     } else {
         if (isEnterChar && enterNoBeep_) {
             return;
@@ -282,7 +311,7 @@ void TTolvanEdit::keyPressEvent(QKeyEvent* e) {
             if (filled >= maxLength_) {
                 result_ |= acMaxLength;
                 if ((autoNext_ & acSendEnter) != 0) {
-                    result_ |= acSendEnter;  // typed normally; the owner decides
+                    result_ |= acSendEnter; // typed normally; the owner decides
                 } else {
                     insertAtCaret(QString(ch));
                     focusNextPrevChild(true);
@@ -305,7 +334,8 @@ void TTolvanEdit::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
 }
 
-void TTolvanEdit::insertAtCaret(QString inserted) {
+void TTolvanEdit::insertAtCaret(QString inserted)
+{
     QString value = text();
     const int start = hasSelectedText() ? selectionStart() : cursorPosition();
     const int selLength = static_cast<int>(selectedText().size());
@@ -316,7 +346,7 @@ void TTolvanEdit::insertAtCaret(QString inserted) {
         inserted = inserted.left(room);
     }
     value.insert(start, inserted);
-    setTextKeepingLimit(value);  // the change handling reformats
+    setTextKeepingLimit(value); // the change handling reformats
     if (maxLength_ > 0) {
         const int length = static_cast<int>(comma_ ? stripped(text()).size() : text().size());
         if (length >= maxLength_) {
@@ -330,7 +360,8 @@ void TTolvanEdit::insertAtCaret(QString inserted) {
     setCursorPosition(std::clamp(caret, 0, static_cast<int>(text().size())));
 }
 
-void TTolvanEdit::onTextChanged() {
+void TTolvanEdit::onTextChanged()
+{
     if (!comma_ || !typedKey_) {
         return;
     }
@@ -354,7 +385,8 @@ void TTolvanEdit::onTextChanged() {
     setCursorPosition(std::clamp(caret + delta, 0, static_cast<int>(after.size())));
 }
 
-void TTolvanEdit::focusInEvent(QFocusEvent* e) {
+void TTolvanEdit::focusInEvent(QFocusEvent* e)
+{
     QLineEdit::focusInEvent(e);
     result_ = 0;
     if (isNumericStyle() && !outputFormat_.isEmpty() && !comma_) {
@@ -363,7 +395,8 @@ void TTolvanEdit::focusInEvent(QFocusEvent* e) {
     }
 }
 
-void TTolvanEdit::focusOutEvent(QFocusEvent* e) {
+void TTolvanEdit::focusOutEvent(QFocusEvent* e)
+{
     if (e->reason() != Qt::PopupFocusReason) {
         FormatText();
         result_ = 0;
@@ -371,7 +404,8 @@ void TTolvanEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
 }
 
-void TTolvanEdit::captureReading(const QString& piece) {
+void TTolvanEdit::captureReading(const QString& piece)
+{
     QString reading = controls::toKatakana(kana_ + piece);
     if (kanaMode_ == kmHankaku) {
         reading = controls::toHalfWidth(reading);
@@ -379,7 +413,8 @@ void TTolvanEdit::captureReading(const QString& piece) {
     kana_ = controls::cutToSjisBytes(reading, ReadingLimitBytes);
 }
 
-void TTolvanEdit::inputMethodEvent(QInputMethodEvent* e) {
+void TTolvanEdit::inputMethodEvent(QInputMethodEvent* e)
+{
     const QString preedit = e->preeditString();
     const QString commit = e->commitString();
     if (!imeOn_ && !preedit.isEmpty()) {
@@ -387,7 +422,7 @@ void TTolvanEdit::inputMethodEvent(QInputMethodEvent* e) {
         emit OnImeStatusChange();
     }
     if (isKanaOnly(preedit)) {
-        preedit_ = preedit;  // the reading before conversion stands for the result reading
+        preedit_ = preedit; // the reading before conversion stands for the result reading
     }
     if (!commit.isEmpty() && kanaMode_ != kmNone) {
         captureReading(preedit_.isEmpty() ? commit : preedit_);
@@ -400,7 +435,8 @@ void TTolvanEdit::inputMethodEvent(QInputMethodEvent* e) {
     QLineEdit::inputMethodEvent(e);
 }
 
-void TTolvanEdit::contextMenuEvent(QContextMenuEvent* e) {
+void TTolvanEdit::contextMenuEvent(QContextMenuEvent* e)
+{
     if (pasteLocked()) {
         e->accept();
         return;
@@ -408,7 +444,8 @@ void TTolvanEdit::contextMenuEvent(QContextMenuEvent* e) {
     QLineEdit::contextMenuEvent(e);
 }
 
-void TTolvanEdit::mousePressEvent(QMouseEvent* e) {
+void TTolvanEdit::mousePressEvent(QMouseEvent* e)
+{
     if (pasteLocked() && (e->button() == Qt::RightButton || e->button() == Qt::MiddleButton)) {
         e->accept();
         return;
@@ -416,12 +453,14 @@ void TTolvanEdit::mousePressEvent(QMouseEvent* e) {
     QLineEdit::mousePressEvent(e);
 }
 
-void TTolvanEdit::enterEvent(QEnterEvent* e) {
+void TTolvanEdit::enterEvent(QEnterEvent* e)
+{
     QLineEdit::enterEvent(e);
     emit OnMouseEnter(QGuiApplication::keyboardModifiers(), e->position().toPoint());
 }
 
-void TTolvanEdit::leaveEvent(QEvent* e) {
+void TTolvanEdit::leaveEvent(QEvent* e)
+{
     QLineEdit::leaveEvent(e);
     emit OnMouseLeave(QGuiApplication::keyboardModifiers(), mapFromGlobal(QCursor::pos()));
 }

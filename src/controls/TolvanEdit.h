@@ -125,4 +125,4 @@ private:
 namespace controls {
 // The character a zero key stands for (0 for zkNone).
 QChar zeroKeyChar(TZeroKey key);
-}  // namespace controls
+} // namespace controls

@@ -26,15 +26,16 @@ struct TExtra {
 };
 TExtra extraWidths()
 {
-    return GetWinMajorVersion() >= 6 ? TExtra{20, 16, 14} : TExtra{16, 12, 10};
+    return GetWinMajorVersion() >= 6 ? TExtra {20, 16, 14} : TExtra {16, 12, 10};
 }
 
-}  // namespace
+} // namespace
 
 // --- label ------------------------------------------------------------------------------
 
 TTolvanExDateEditLabel::TTolvanExDateEditLabel(const QString& text, TTolvanExDateEdit* owner)
-    : QLabel(text, owner), owner_(owner)
+    : QLabel(text, owner)
+    , owner_(owner)
 {
     setAlignment(Qt::AlignCenter);
     setFocusPolicy(Qt::NoFocus);
@@ -51,7 +52,8 @@ void TTolvanExDateEditLabel::paintEvent(QPaintEvent* e)
 
 // --- the edit ------------------------------------------------------------------------------
 
-TTolvanExDateEdit::TTolvanExDateEdit(QWidget* parent) : QWidget(parent)
+TTolvanExDateEdit::TTolvanExDateEdit(QWidget* parent)
+    : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     s_.today = core::opsupport::nowDateTime();
@@ -545,8 +547,8 @@ bool TTolvanExDateEdit::eventFilter(QObject* watched, QEvent* e)
             if (EnterNext) {
                 // Enter moves exactly as Tab (Shift: as Shift+Tab) does.
                 const bool back = ke->modifiers() & Qt::ShiftModifier;
-                QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
-                              back ? Qt::ShiftModifier : Qt::NoModifier);
+                QKeyEvent tab(
+                    QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
                 QCoreApplication::sendEvent(w, &tab);
             }
             return true;
@@ -568,14 +570,14 @@ bool TTolvanExDateEdit::eventFilter(QObject* watched, QEvent* e)
         if (!text.isEmpty() && text.at(0).isPrint() && !(ke->modifiers() & Qt::ControlModifier)) {
             const bool digit = text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9');
             if (selector || !digit)
-                return true;  // only digits are typed, and only into the fields
+                return true; // only digits are typed, and only into the fields
         }
         break;
     }
     case QEvent::FocusIn: {
         if (w && w->parentWidget() == this) {
             if (!tabStop_)
-                applyTabStop(true);  // Tab moves between the parts while inside
+                applyTabStop(true); // Tab moves between the parts while inside
             w->setToolTip(toolTip());
             QPalette pal = w->palette();
             pal.setColor(QPalette::Base, controls::toQColor(FocusedColor));

@@ -137,6 +137,6 @@ private:
 
     QComboBox* era_ = nullptr;
     QComboBox* ampm_ = nullptr;
-    std::array<QLineEdit*, 8> fields_{};                // by TPart (year..second)
-    std::array<TTolvanExDateEditLabel*, 8> labels_{};   // by TPart
+    std::array<QLineEdit*, 8> fields_ {}; // by TPart (year..second)
+    std::array<TTolvanExDateEditLabel*, 8> labels_ {}; // by TPart
 };

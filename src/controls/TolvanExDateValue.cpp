@@ -9,7 +9,10 @@ namespace exdate {
 
 namespace {
 
-bool isSet(TDateTime d) { return d > kUnsetDate && d != 0; }
+bool isSet(TDateTime d)
+{
+    return d > kUnsetDate && d != 0;
+}
 
 std::string trim(const std::string& s)
 {
@@ -30,16 +33,25 @@ int number(const std::string& s)
     return (r.ec == std::errc() && r.ptr == s.data() + s.size()) ? v : 0;
 }
 
-int yearOf(TDateTime d) { return DecodeDate(d).Year; }
+int yearOf(TDateTime d)
+{
+    return DecodeDate(d).Year;
+}
 
 const char* const kAm = "午前";
 const char* const kPm = "午後";
 const char* const kSeireki = "西暦";
 
-}  // namespace
+} // namespace
 
-bool HasDate(TTolvanExDateEditStyle s) { return s <= desYear; }
-bool HasTime(TTolvanExDateEditStyle s) { return s <= desYearMonthDayH || s >= desHourMinuteSecond; }
+bool HasDate(TTolvanExDateEditStyle s)
+{
+    return s <= desYear;
+}
+bool HasTime(TTolvanExDateEditStyle s)
+{
+    return s <= desYearMonthDayH || s >= desHourMinuteSecond;
+}
 
 bool StyleShows(TTolvanExDateEditStyle s, TPart part, bool editGengo, bool editAmpm)
 {
@@ -144,7 +156,7 @@ TTexts ShowValue(const TSettings& s, TDateTime value)
     TTexts t;
     if (HasDate(s.style) && value >= kFirstDate) {
         const TDateParts parts = DecodeDate(value);
-        const TWarekiRec w = s.gengo == rsSeireki ? TWarekiRec{} : EraOf(s.eras, value);
+        const TWarekiRec w = s.gengo == rsSeireki ? TWarekiRec {} : EraOf(s.eras, value);
         if (!w.Name.empty()) {
             t.era = w.Name;
             t.year = std::to_string(w.Year);
@@ -183,15 +195,12 @@ TCheckResult CheckInput(const TSettings& s, const TTexts& in)
         return r;
     };
     const bool shows[8] = {StyleShows(s.style, pEra, s.editGengo, s.editAmpm),
-                           StyleShows(s.style, pYear, s.editGengo, s.editAmpm),
-                           StyleShows(s.style, pMonth, s.editGengo, s.editAmpm),
-                           StyleShows(s.style, pDay, s.editGengo, s.editAmpm),
-                           StyleShows(s.style, pAmpm, s.editGengo, s.editAmpm),
-                           StyleShows(s.style, pHour, s.editGengo, s.editAmpm),
-                           StyleShows(s.style, pMinute, s.editGengo, s.editAmpm),
-                           StyleShows(s.style, pSecond, s.editGengo, s.editAmpm)};
-    std::string text[8] = {trim(in.era),  trim(in.year), trim(in.month),  trim(in.day),
-                           trim(in.ampm), trim(in.hour), trim(in.minute), trim(in.second)};
+        StyleShows(s.style, pYear, s.editGengo, s.editAmpm), StyleShows(s.style, pMonth, s.editGengo, s.editAmpm),
+        StyleShows(s.style, pDay, s.editGengo, s.editAmpm), StyleShows(s.style, pAmpm, s.editGengo, s.editAmpm),
+        StyleShows(s.style, pHour, s.editGengo, s.editAmpm), StyleShows(s.style, pMinute, s.editGengo, s.editAmpm),
+        StyleShows(s.style, pSecond, s.editGengo, s.editAmpm)};
+    std::string text[8] = {trim(in.era), trim(in.year), trim(in.month), trim(in.day), trim(in.ampm), trim(in.hour),
+        trim(in.minute), trim(in.second)};
     // Hidden parts.
     const int refYear = isSet(s.maxDate) ? yearOf(s.maxDate) : yearOf(s.today);
     if (!shows[pEra])
@@ -220,8 +229,8 @@ TCheckResult CheckInput(const TSettings& s, const TTexts& in)
         r.value = 0;
         return r;
     }
-    static constexpr unsigned blankFlag[8] = {0, err::EraYearBlank, err::MonthBlank, err::DayBlank,
-                                              err::AmpmBlank, err::HourBlank, err::MinuteBlank, err::SecondBlank};
+    static constexpr unsigned blankFlag[8] = {0, err::EraYearBlank, err::MonthBlank, err::DayBlank, err::AmpmBlank,
+        err::HourBlank, err::MinuteBlank, err::SecondBlank};
     TPart firstBlank = pNone;
     bool fieldBlank = false;
     for (int p = pEra; p <= pSecond; ++p) {
@@ -294,4 +303,4 @@ TCheckResult CheckInput(const TSettings& s, const TTexts& in)
     return r;
 }
 
-}  // namespace exdate
+} // namespace exdate

@@ -35,10 +35,10 @@ enum TPart { pEra, pYear, pMonth, pDay, pAmpm, pHour, pMinute, pSecond, pNone };
 
 // Error flags of the last check.
 namespace err {
-constexpr unsigned AllBlank = 0x0001, EraYearBlank = 0x0002, MonthBlank = 0x0004, DayBlank = 0x0008,
-                   AmpmBlank = 0x0010, HourBlank = 0x0020, MinuteBlank = 0x0040, SecondBlank = 0x0080,
-                   Before1873 = 0x0100, NotCombinable = 0x0200, DateInvalid = 0x0400, TimeInvalid = 0x0800,
-                   BadValue = 0x1000, EraTooLate = 0x8000;
+constexpr unsigned AllBlank = 0x0001, EraYearBlank = 0x0002, MonthBlank = 0x0004, DayBlank = 0x0008, AmpmBlank = 0x0010,
+                   HourBlank = 0x0020, MinuteBlank = 0x0040, SecondBlank = 0x0080, Before1873 = 0x0100,
+                   NotCombinable = 0x0200, DateInvalid = 0x0400, TimeInvalid = 0x0800, BadValue = 0x1000,
+                   EraTooLate = 0x8000;
 }
 
 bool HasDate(TTolvanExDateEditStyle s);
@@ -64,8 +64,8 @@ struct TSettings {
     bool canEmpty = true;
     TDateTime minDate = kUnsetDate;
     TDateTime maxDate = kUnsetDate;
-    TGengoArray eras;        // the kept eras, newest first
-    TDateTime today = 0;     // for time-only styles and hidden years
+    TGengoArray eras; // the kept eras, newest first
+    TDateTime today = 0; // for time-only styles and hidden years
 };
 
 // Texts of the parts (hidden parts may hold anything).
@@ -88,8 +88,8 @@ struct TCheckResult {
     TDateTime value = 0;
     unsigned error = 0;
     std::string message;
-    TPart focus = pNone;  // pNone: the first part
+    TPart focus = pNone; // pNone: the first part
 };
 TCheckResult CheckInput(const TSettings& s, const TTexts& t);
 
-}  // namespace exdate
+} // namespace exdate

@@ -19,4 +19,4 @@ int openUrl(const std::string& address);
 // anything else as a local file.
 int openWithDesktop(const std::string& address);
 
-}  // namespace controls
+} // namespace controls

@@ -43,11 +43,12 @@ QPixmap indicator(int frame, bool active)
     return pm;
 }
 
-}  // namespace
+} // namespace
 
 // --- TxProgressForm ------------------------------------------------------------------
 
-TxProgressForm::TxProgressForm(QWidget* owner) : QDialog(owner)
+TxProgressForm::TxProgressForm(QWidget* owner)
+    : QDialog(owner)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(kClientWidth, kClientHeight);
@@ -59,7 +60,8 @@ void TxProgressForm::showEvent(QShowEvent* e)
     if (OnShowMessage) {
         auto work = OnShowMessage;
         OnShowMessage = nullptr;
-        QMetaObject::invokeMethod(this, [work] { work(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [work] { work(); }, Qt::QueuedConnection);
     }
 }
 
@@ -82,7 +84,10 @@ void TxProgressForm::keyPressEvent(QKeyEvent* e)
 
 // --- TxAnimeProgressDialog -----------------------------------------------------------
 
-TxAnimeProgressDialog::TxAnimeProgressDialog(QObject* owner) : QObject(owner) {}
+TxAnimeProgressDialog::TxAnimeProgressDialog(QObject* owner)
+    : QObject(owner)
+{
+}
 
 TxAnimeProgressDialog::~TxAnimeProgressDialog()
 {
@@ -281,7 +286,7 @@ void TxAnimeProgressDialog::Show(QWidget* parentForm)
             form->exec();
             if (timer_)
                 timer_->stop();
-            movie_ = nullptr;  // goes with the window
+            movie_ = nullptr; // goes with the window
             delete form_.data();
             // The modal show has ended: nothing is shown any more, so the
             // component does not claim to be (the original left Showing set
@@ -322,7 +327,7 @@ void TxAnimeProgressDialog::Hide()
     showing_ = false;
     if (timer_)
         timer_->stop();
-    movie_ = nullptr;  // goes with the window
+    movie_ = nullptr; // goes with the window
     delete form_.data();
     if (registered_ && core::activeProgress() == this)
         core::setActiveProgress(previousProgress_);

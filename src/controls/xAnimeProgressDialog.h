@@ -43,7 +43,7 @@ public:
     QLabel* Animation = nullptr;
     QLabel* Label = nullptr;
     TxPlButton* CancelButton = nullptr;
-    std::function<void()> OnShowMessage;  // the modal variant's work
+    std::function<void()> OnShowMessage; // the modal variant's work
     std::function<void()> OnCloseEvent;
 
 protected:

@@ -13,7 +13,8 @@
 // --- the drop-down -------------------------------------------------------------------
 
 TxCheckListDropDown::TxCheckListDropDown(TxCheckedComboBox* owner)
-    : QFrame(owner, Qt::Popup), owner_(owner)
+    : QFrame(owner, Qt::Popup)
+    , owner_(owner)
 {
     setFrameShape(QFrame::Box);
     setAutoFillBackground(true);
@@ -52,7 +53,7 @@ bool TxCheckListDropDown::eventFilter(QObject* watched, QEvent* e)
             return true;
         }
         const bool forward = (key == Qt::Key_Tab || key == Qt::Key_Return || key == Qt::Key_Enter)
-                             && ke->modifiers() == Qt::NoModifier;
+            && ke->modifiers() == Qt::NoModifier;
         const bool backward = key == Qt::Key_Backtab;
         if (forward || backward) {
             hide();
@@ -60,7 +61,8 @@ bool TxCheckListDropDown::eventFilter(QObject* watched, QEvent* e)
             if (QWidget* w = forward ? owner_->nextInFocusChain() : owner_->previousInFocusChain()) {
                 // Walk to the next widget that takes the keyboard.
                 QWidget* target = w;
-                while (target && target != owner_ && !(target->focusPolicy() & Qt::TabFocus && target->isVisible() && target->isEnabled()))
+                while (target && target != owner_
+                    && !(target->focusPolicy() & Qt::TabFocus && target->isVisible() && target->isEnabled()))
                     target = forward ? target->nextInFocusChain() : target->previousInFocusChain();
                 if (target)
                     target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
@@ -73,7 +75,8 @@ bool TxCheckListDropDown::eventFilter(QObject* watched, QEvent* e)
 
 // --- the control ----------------------------------------------------------------------------
 
-TxCheckedComboBox::TxCheckedComboBox(QWidget* parent) : QWidget(parent)
+TxCheckedComboBox::TxCheckedComboBox(QWidget* parent)
+    : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -239,7 +242,10 @@ int TxCheckedComboBox::DropLines() const
     return std::clamp(lines, 1, 20);
 }
 
-bool TxCheckedComboBox::IsDroppedDown() const { return dropDown_->isVisible(); }
+bool TxCheckedComboBox::IsDroppedDown() const
+{
+    return dropDown_->isVisible();
+}
 
 void TxCheckedComboBox::DropDown()
 {
@@ -259,8 +265,8 @@ void TxCheckedComboBox::DropDown()
     dropDown_->SelectAll->setText(CapSelectAll);
     dropDown_->DeSelectAll->setText(CapDeSelectAll);
     dropDown_->SelectAll->setEnabled(multiSelect_);
-    const int itemHeight = dropDown_->List->sizeHintForRow(0) > 0 ? dropDown_->List->sizeHintForRow(0)
-                                                                   : fontMetrics().height() + 2;
+    const int itemHeight
+        = dropDown_->List->sizeHintForRow(0) > 0 ? dropDown_->List->sizeHintForRow(0) : fontMetrics().height() + 2;
     const int w = std::max(width(), DropDownWidth);
     const int h = itemHeight * lines + 4;
     QPoint at = mapToGlobal(QPoint(0, height()));
@@ -274,7 +280,10 @@ void TxCheckedComboBox::DropDown()
     update();
 }
 
-void TxCheckedComboBox::CloseUp() { dropDown_->hide(); }
+void TxCheckedComboBox::CloseUp()
+{
+    dropDown_->hide();
+}
 
 QRect TxCheckedComboBox::buttonRect() const
 {
@@ -290,15 +299,19 @@ void TxCheckedComboBox::relayout()
     panel_->setGeometry(0, 0, std::max(0, width() - height() - 3), height());
     QPalette pal = panel_->palette();
     pal.setColor(QPalette::Window, hasFocus() ? palette().color(QPalette::Highlight) : QColor(Qt::white));
-    pal.setColor(QPalette::WindowText, !isEnabled() ? QColor(0x6D, 0x6D, 0x6D)
-                                       : hasFocus() ? QColor(Qt::white)
-                                                    : palette().color(QPalette::WindowText));
+    pal.setColor(QPalette::WindowText,
+        !isEnabled()     ? QColor(0x6D, 0x6D, 0x6D)
+            : hasFocus() ? QColor(Qt::white)
+                         : palette().color(QPalette::WindowText));
     panel_->setPalette(pal);
     panel_->setEnabled(isEnabled());
     setLook(isEnabled() ? (look_ == TDropDownLook::Gray ? TDropDownLook::Normal : look_) : TDropDownLook::Gray);
 }
 
-void TxCheckedComboBox::refresh() { panel_->setText(QStringLiteral(" ") + DisplayText()); }
+void TxCheckedComboBox::refresh()
+{
+    panel_->setText(QStringLiteral(" ") + DisplayText());
+}
 
 void TxCheckedComboBox::setLook(TDropDownLook look)
 {
@@ -334,7 +347,8 @@ void TxCheckedComboBox::paintEvent(QPaintEvent*)
     const QPointF c = QRectF(r).center();
     const double a = r.width() / 5.0;
     p.setRenderHint(QPainter::Antialiasing);
-    p.drawPolygon(QPolygonF({QPointF(c.x() - a, c.y() - a / 2), QPointF(c.x() + a, c.y() - a / 2), QPointF(c.x(), c.y() + a / 2)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(c.x() - a, c.y() - a / 2), QPointF(c.x() + a, c.y() - a / 2), QPointF(c.x(), c.y() + a / 2)}));
 }
 
 void TxCheckedComboBox::resizeEvent(QResizeEvent* e)

@@ -23,7 +23,8 @@ namespace {
 // Readings are limited as the original byte buffers were.
 constexpr std::size_t ReadingLimitBytes = 1024;
 
-bool isKanaOnly(const QString& text) {
+bool isKanaOnly(const QString& text)
+{
     if (text.isEmpty()) {
         return false;
     }
@@ -37,68 +38,79 @@ bool isKanaOnly(const QString& text) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- TxEdit
 
-TxEdit::TxEdit(QWidget* parent) : QLineEdit(parent) {}
+TxEdit::TxEdit(QWidget* parent)
+    : QLineEdit(parent)
+{
+}
 
-void TxEdit::SetAlignment(TAlignment value) {
+void TxEdit::SetAlignment(TAlignment value)
+{
     alignment_ = value;
     Qt::Alignment a = Qt::AlignVCenter;
     a |= value == taRightJustify ? Qt::AlignRight : value == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
     setAlignment(a);
 }
 
-std::int64_t TxEdit::Curr() const {
+std::int64_t TxEdit::Curr() const
+{
     return controls::parseCurrency(text().toStdString()).value_or(0);
 }
 
-void TxEdit::SetCurr(std::int64_t amount) {
+void TxEdit::SetCurr(std::int64_t amount)
+{
     if (amount != 0) {
         setText(QString::fromStdString(controls::currencyToPlain(amount)));
     }
 }
 
-int TxEdit::Long() const {
+int TxEdit::Long() const
+{
     bool ok = false;
     const int v = text().trimmed().toInt(&ok);
     return ok ? v : 0;
 }
 
-void TxEdit::SetLong(int value) {
+void TxEdit::SetLong(int value)
+{
     if (value != 0) {
         setText(QString::number(value));
     }
 }
 
-QString TxEdit::kana() {
+QString TxEdit::kana()
+{
     reading_ = controls::toKatakana(controls::cutToSjisBytes(reading_, ReadingLimitBytes));
     return controls::cutToSjisBytes(controls::toHalfWidth(reading_), ReadingLimitBytes);
 }
 
-void TxEdit::SetKana(const QString& text) {
+void TxEdit::SetKana(const QString& text)
+{
     if (!text.isEmpty()) {
         reading_ = text;
     }
 }
 
-void TxEdit::SetImeMode(TImeMode mode) {
+void TxEdit::SetImeMode(TImeMode mode)
+{
     imeMode_ = mode;
     setAttribute(Qt::WA_InputMethodEnabled, mode != imDisable);
 }
 
-void TxEdit::keyPressEvent(QKeyEvent* e) {
+void TxEdit::keyPressEvent(QKeyEvent* e)
+{
     const int key = e->key();
     if (isEnterKey(key) && (keyStyles_ & ksEnter) != 0) {
         e->accept();
         focusNextPrevChild(true);
         return;
     }
-    if (const TKeyStyles style = styleOfArrow(key); style != 0 && !hasModifier(e->modifiers()) &&
-                                                    (keyStyles_ & style) != 0) {
-        const bool wholeSelected =
-            text().isEmpty() || (hasSelectedText() && selectedText().size() == text().size());
+    if (const TKeyStyles style = styleOfArrow(key);
+        style != 0 && !hasModifier(e->modifiers()) && (keyStyles_ & style) != 0) {
+        const bool wholeSelected = text().isEmpty() || (hasSelectedText() && selectedText().size() == text().size());
         bool leave = true;
         if (key == Qt::Key_Left) {
             leave = (cursorPosition() == 0 && !hasSelectedText()) || wholeSelected;
@@ -125,24 +137,33 @@ void TxEdit::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
 }
 
-void TxEdit::focusInEvent(QFocusEvent* e) {
+void TxEdit::focusInEvent(QFocusEvent* e)
+{
     QLineEdit::focusInEvent(e);
     switch (cursorPos_) {
-    case cpAllSel: selectAll(); break;
-    case cpLeft: setCursorPosition(0); break;
-    case cpRight: setCursorPosition(static_cast<int>(text().size())); break;
+    case cpAllSel:
+        selectAll();
+        break;
+    case cpLeft:
+        setCursorPosition(0);
+        break;
+    case cpRight:
+        setCursorPosition(static_cast<int>(text().size()));
+        break;
     }
     reading_.clear();
     preedit_.clear();
     capturing_ = true;
 }
 
-void TxEdit::focusOutEvent(QFocusEvent* e) {
+void TxEdit::focusOutEvent(QFocusEvent* e)
+{
     capturing_ = false;
     QLineEdit::focusOutEvent(e);
 }
 
-void TxEdit::inputMethodEvent(QInputMethodEvent* e) {
+void TxEdit::inputMethodEvent(QInputMethodEvent* e)
+{
     // No reading string comes from the input methods here: the last
     // preedit that was still plain kana stands for it.
     if (isKanaOnly(e->preeditString())) {
@@ -157,7 +178,8 @@ void TxEdit::inputMethodEvent(QInputMethodEvent* e) {
     QLineEdit::inputMethodEvent(e);
 }
 
-void TxEdit::contextMenuEvent(QContextMenuEvent* e) {
+void TxEdit::contextMenuEvent(QContextMenuEvent* e)
+{
     if (pasteLocked()) {
         e->accept();
         return;
@@ -165,7 +187,8 @@ void TxEdit::contextMenuEvent(QContextMenuEvent* e) {
     QLineEdit::contextMenuEvent(e);
 }
 
-void TxEdit::mousePressEvent(QMouseEvent* e) {
+void TxEdit::mousePressEvent(QMouseEvent* e)
+{
     if (pasteLocked() && (e->button() == Qt::RightButton || e->button() == Qt::MiddleButton)) {
         e->accept();
         return;
@@ -173,7 +196,8 @@ void TxEdit::mousePressEvent(QMouseEvent* e) {
     QLineEdit::mousePressEvent(e);
 }
 
-void TxEdit::dragEnterEvent(QDragEnterEvent* e) {
+void TxEdit::dragEnterEvent(QDragEnterEvent* e)
+{
     if (pasteLocked()) {
         e->ignore();
         return;
@@ -181,7 +205,8 @@ void TxEdit::dragEnterEvent(QDragEnterEvent* e) {
     QLineEdit::dragEnterEvent(e);
 }
 
-void TxEdit::dropEvent(QDropEvent* e) {
+void TxEdit::dropEvent(QDropEvent* e)
+{
     if (pasteLocked()) {
         e->ignore();
         return;
@@ -191,7 +216,9 @@ void TxEdit::dropEvent(QDropEvent* e) {
 
 // ------------------------------------------------------------ TxComboBox
 
-TxComboBox::TxComboBox(QWidget* parent) : QComboBox(parent) {
+TxComboBox::TxComboBox(QWidget* parent)
+    : QComboBox(parent)
+{
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) {
             chosen_ = index;
@@ -199,7 +226,8 @@ TxComboBox::TxComboBox(QWidget* parent) : QComboBox(parent) {
     });
 }
 
-void TxComboBox::showPopup() {
+void TxComboBox::showPopup()
+{
     popupShown_ = true;
     if (dropDownWidth_ > 0) {
         view()->setMinimumWidth(dropDownWidth_);
@@ -207,7 +235,8 @@ void TxComboBox::showPopup() {
     QComboBox::showPopup();
 }
 
-void TxComboBox::hidePopup() {
+void TxComboBox::hidePopup()
+{
     QComboBox::hidePopup();
     popupShown_ = false;
     if (keyLen_ <= 0) {
@@ -222,7 +251,8 @@ void TxComboBox::hidePopup() {
     }
 }
 
-void TxComboBox::keyPressEvent(QKeyEvent* e) {
+void TxComboBox::keyPressEvent(QKeyEvent* e)
+{
     const int key = e->key();
     if (key == Qt::Key_Delete) {
         const bool atStart = !isEditable() || lineEdit()->cursorPosition() == 0;
@@ -256,8 +286,8 @@ void TxComboBox::keyPressEvent(QKeyEvent* e) {
             focusNextPrevChild(true);
             return;
         }
-        if (const TKeyStyles style = styleOfArrow(key); style != 0 && !hasModifier(e->modifiers()) &&
-                                                        (keyStyles_ & style) != 0) {
+        if (const TKeyStyles style = styleOfArrow(key);
+            style != 0 && !hasModifier(e->modifiers()) && (keyStyles_ & style) != 0) {
             e->accept();
             focusNextPrevChild(arrowGoesForward(key));
             return;
@@ -266,7 +296,8 @@ void TxComboBox::keyPressEvent(QKeyEvent* e) {
     QComboBox::keyPressEvent(e);
 }
 
-void TxComboBox::focusInEvent(QFocusEvent* e) {
+void TxComboBox::focusInEvent(QFocusEvent* e)
+{
     QComboBox::focusInEvent(e);
     if (isEditable() && lineEdit() != nullptr && lineEdit()->property("xComboHooked").isNull()) {
         lineEdit()->setProperty("xComboHooked", true);
@@ -278,7 +309,8 @@ void TxComboBox::focusInEvent(QFocusEvent* e) {
     }
 }
 
-void TxComboBox::focusOutEvent(QFocusEvent* e) {
+void TxComboBox::focusOutEvent(QFocusEvent* e)
+{
     if (keyLen_ > 0 && e->reason() != Qt::PopupFocusReason && chosen_ >= 0 && chosen_ < count()) {
         setCurrentIndex(chosen_);
         if (isEditable()) {
@@ -288,13 +320,15 @@ void TxComboBox::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
 }
 
-QString TxComboBox::prefixKey(const QString& text) const {
+QString TxComboBox::prefixKey(const QString& text) const
+{
     const qsizetype term = keyTerm_.isEmpty() ? -1 : text.indexOf(keyTerm_);
     const QString key = (term >= 0 && term < keyLen_) ? text.left(term) : text.left(keyLen_);
     return key.trimmed();
 }
 
-void TxComboBox::onTextEdited(const QString& text) {
+void TxComboBox::onTextEdited(const QString& text)
+{
     if (keyLen_ <= 0) {
         return;
     }
@@ -311,10 +345,12 @@ void TxComboBox::onTextEdited(const QString& text) {
     const int start = std::max(currentIndex(), 0);
     int hit = -1;
     for (int i = start; i < n && hit < 0; ++i) {
-        if (itemText(i).startsWith(key, Qt::CaseInsensitive)) hit = i;
+        if (itemText(i).startsWith(key, Qt::CaseInsensitive))
+            hit = i;
     }
     for (int i = 0; i < n && hit < 0; ++i) {
-        if (itemText(i).startsWith(key, Qt::CaseInsensitive)) hit = i;
+        if (itemText(i).startsWith(key, Qt::CaseInsensitive))
+            hit = i;
     }
     if (hit >= 0) {
         chosen_ = hit;
@@ -334,8 +370,8 @@ namespace {
 // Enter and the arrows of `styles` take the focus out of a check box or radio
 // button (moveFocus(true) forward); an arrow held with a modifier is only
 // swallowed. False for any other key, which the button handles itself.
-template <class MoveFocus>
-bool leaveButtonByKey(TKeyStyles styles, QKeyEvent* e, MoveFocus moveFocus) {
+template <class MoveFocus> bool leaveButtonByKey(TKeyStyles styles, QKeyEvent* e, MoveFocus moveFocus)
+{
     const int key = e->key();
     const TKeyStyles style = isEnterKey(key) ? ksEnter : styleOfArrow(key);
     if (style == 0 || (styles & style) == 0) {
@@ -348,21 +384,35 @@ bool leaveButtonByKey(TKeyStyles styles, QKeyEvent* e, MoveFocus moveFocus) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-TxCheckBox::TxCheckBox(QWidget* parent) : QCheckBox(parent) {}
-TxCheckBox::TxCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
+TxCheckBox::TxCheckBox(QWidget* parent)
+    : QCheckBox(parent)
+{
+}
+TxCheckBox::TxCheckBox(const QString& text, QWidget* parent)
+    : QCheckBox(text, parent)
+{
+}
 
-void TxCheckBox::keyPressEvent(QKeyEvent* e) {
+void TxCheckBox::keyPressEvent(QKeyEvent* e)
+{
     if (!leaveButtonByKey(keyStyles_, e, [this](bool next) { focusNextPrevChild(next); })) {
         QCheckBox::keyPressEvent(e);
     }
 }
 
-TxRadioButton::TxRadioButton(QWidget* parent) : QRadioButton(parent) {}
-TxRadioButton::TxRadioButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {}
+TxRadioButton::TxRadioButton(QWidget* parent)
+    : QRadioButton(parent)
+{
+}
+TxRadioButton::TxRadioButton(const QString& text, QWidget* parent)
+    : QRadioButton(text, parent)
+{
+}
 
-void TxRadioButton::keyPressEvent(QKeyEvent* e) {
+void TxRadioButton::keyPressEvent(QKeyEvent* e)
+{
     if (!leaveButtonByKey(keyStyles_, e, [this](bool next) { focusNextPrevChild(next); })) {
         QRadioButton::keyPressEvent(e);
     }
@@ -370,9 +420,13 @@ void TxRadioButton::keyPressEvent(QKeyEvent* e) {
 
 // ------------------------------------------------------------ TxMaskEdit
 
-TxMaskEdit::TxMaskEdit(QWidget* parent) : QLineEdit(parent) {}
+TxMaskEdit::TxMaskEdit(QWidget* parent)
+    : QLineEdit(parent)
+{
+}
 
-void TxMaskEdit::SetEditMask(const QString& mask) {
+void TxMaskEdit::SetEditMask(const QString& mask)
+{
     editMask_ = mask;
     const QStringList parts = mask.split(QLatin1Char(';'));
     saveLiterals_ = parts.size() < 2 || parts.at(1).trimmed() != QLatin1String("0");
@@ -380,7 +434,8 @@ void TxMaskEdit::SetEditMask(const QString& mask) {
     setInputMask(mask.isEmpty() ? QString() : controls::toQtInputMask(parts.at(0), blank));
 }
 
-QString TxMaskEdit::EditText() const {
+QString TxMaskEdit::EditText() const
+{
     if (saveLiterals_ || editMask_.isEmpty()) {
         return text();
     }
@@ -411,7 +466,8 @@ QString TxMaskEdit::EditText() const {
     return out;
 }
 
-void TxMaskEdit::keyPressEvent(QKeyEvent* e) {
+void TxMaskEdit::keyPressEvent(QKeyEvent* e)
+{
     const int key = e->key();
     if (isEnterKey(key) && (keyStyles_ & ksEnter) != 0) {
         e->accept();
@@ -427,23 +483,45 @@ void TxMaskEdit::keyPressEvent(QKeyEvent* e) {
     }
 }
 
-QString controls::toQtInputMask(const QString& mask, QChar blank) {
+QString controls::toQtInputMask(const QString& mask, QChar blank)
+{
     static const QString qtSpecial = QStringLiteral("AaNnXx90Dd#HhBb><!;[]{}\\");
     QString out;
     for (qsizetype i = 0; i < mask.size(); ++i) {
         const QChar c = mask.at(i);
         switch (c.unicode()) {
-        case 'L': out += QLatin1Char('A'); break;
-        case 'l': out += QLatin1Char('a'); break;
-        case 'A': out += QLatin1Char('N'); break;
-        case 'a': out += QLatin1Char('n'); break;
-        case 'C': out += QLatin1Char('X'); break;
-        case 'c': out += QLatin1Char('x'); break;
-        case '0': out += QLatin1Char('9'); break;
-        case '9': out += QLatin1Char('0'); break;
-        case '#': out += QLatin1Char('#'); break;
-        case '!': break;  // leading-blank trimming has no counterpart
-        case '>': out += QLatin1Char('>'); break;
+        case 'L':
+            out += QLatin1Char('A');
+            break;
+        case 'l':
+            out += QLatin1Char('a');
+            break;
+        case 'A':
+            out += QLatin1Char('N');
+            break;
+        case 'a':
+            out += QLatin1Char('n');
+            break;
+        case 'C':
+            out += QLatin1Char('X');
+            break;
+        case 'c':
+            out += QLatin1Char('x');
+            break;
+        case '0':
+            out += QLatin1Char('9');
+            break;
+        case '9':
+            out += QLatin1Char('0');
+            break;
+        case '#':
+            out += QLatin1Char('#');
+            break;
+        case '!':
+            break; // leading-blank trimming has no counterpart
+        case '>':
+            out += QLatin1Char('>');
+            break;
         case '<':
             if (i + 1 < mask.size() && mask.at(i + 1) == QLatin1Char('>')) {
                 out += QLatin1Char('!');

@@ -149,4 +149,4 @@ namespace controls {
 // part, without ";" fields): L/l letter, A/a letter or digit, C/c any
 // character, 0/9 digit, # digit or sign, > < <> case, \ literal.
 QString toQtInputMask(const QString& mask, QChar blank);
-}  // namespace controls
+} // namespace controls

@@ -27,7 +27,10 @@ public:
     void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
 
 protected:
-    explicit TKeyStyled(TKeyStyles initial = ksEnter | ksUp) : keyStyles_(initial) {}
+    explicit TKeyStyled(TKeyStyles initial = ksEnter | ksUp)
+        : keyStyles_(initial)
+    {
+    }
 
     TKeyStyles keyStyles_;
 };
@@ -35,25 +38,38 @@ protected:
 namespace controls {
 
 // True for the Enter keys (main keyboard and keypad).
-inline bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+inline bool isEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 // Shift, Ctrl, Alt or Meta held (the keypad flag does not count).
-inline bool hasModifier(Qt::KeyboardModifiers mods) {
+inline bool hasModifier(Qt::KeyboardModifiers mods)
+{
     return (mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
 }
 
 // The control style of an arrow key, 0 for any other key.
-inline TKeyStyles styleOfArrow(int key) {
+inline TKeyStyles styleOfArrow(int key)
+{
     switch (key) {
-    case Qt::Key_Left: return ksLeft;
-    case Qt::Key_Up: return ksUp;
-    case Qt::Key_Right: return ksRight;
-    case Qt::Key_Down: return ksDown;
-    default: return 0;
+    case Qt::Key_Left:
+        return ksLeft;
+    case Qt::Key_Up:
+        return ksUp;
+    case Qt::Key_Right:
+        return ksRight;
+    case Qt::Key_Down:
+        return ksDown;
+    default:
+        return 0;
     }
 }
 
 // Left and Up go back, Right and Down forward.
-inline bool arrowGoesForward(int key) { return key == Qt::Key_Right || key == Qt::Key_Down; }
+inline bool arrowGoesForward(int key)
+{
+    return key == Qt::Key_Right || key == Qt::Key_Down;
+}
 
-}  // namespace controls
+} // namespace controls

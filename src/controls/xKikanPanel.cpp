@@ -14,7 +14,8 @@ using controls::toQColor;
 
 namespace controls::kikan {
 
-TDateTime periodClosingDate(int closingDay, int monthOffset, TDateTime d, bool* invalidDay) {
+TDateTime periodClosingDate(int closingDay, int monthOffset, TDateTime d, bool* invalidDay)
+{
     if (!((closingDay >= 1 && closingDay <= 28) || closingDay == 99)) {
         if (invalidDay != nullptr) {
             *invalidDay = true;
@@ -26,25 +27,31 @@ TDateTime periodClosingDate(int closingDay, int monthOffset, TDateTime d, bool* 
     return GetSimebiDate(monthOffset, closingDay, d);
 }
 
-int monthDistance(int closingDay, TDateTime from, TDateTime to) {
+int monthDistance(int closingDay, TDateTime from, TDateTime to)
+{
     periodClosingDate(closingDay, 0, from); // beeps on an invalid closing day
     return KikanMonthCount(closingDay, from, to);
 }
 
-int cellOfDistance16(int months) {
+int cellOfDistance16(int months)
+{
     if (months < 0 || months > 11) {
         return 15;
     }
     return months + months / 3;
 }
 
-}  // namespace controls::kikan
+} // namespace controls::kikan
 
 namespace {
 
-int monthOf(TDateTime d) { return DecodeDate(d).Month; }
+int monthOf(TDateTime d)
+{
+    return DecodeDate(d).Month;
+}
 
-void ring(QPainter& p, const QRect& r, TColorValue tl, TColorValue br) {
+void ring(QPainter& p, const QRect& r, TColorValue tl, TColorValue br)
+{
     p.setPen(toQColor(tl));
     p.drawLine(r.left(), r.bottom(), r.left(), r.top());
     p.drawLine(r.left(), r.top(), r.right(), r.top());
@@ -53,23 +60,32 @@ void ring(QPainter& p, const QRect& r, TColorValue tl, TColorValue br) {
     p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
 }
 
-TDateTime currentYearDate(int month, int day) { return EncodeDate(QDate::currentDate().year(), month, day); }
+TDateTime currentYearDate(int month, int day)
+{
+    return EncodeDate(QDate::currentDate().year(), month, day);
+}
 
-}  // namespace
+} // namespace
 
 // ------------------------------------------------------------------ base
 
 TxKikanPanelBase::TxKikanPanelBase(int cellCount, QWidget* parent)
-    : QWidget(parent), cells_(static_cast<std::size_t>(cellCount)) {
+    : QWidget(parent)
+    , cells_(static_cast<std::size_t>(cellCount))
+{
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     edno_ = cellCount - 1;
     lastNo_ = cellCount - 1;
 }
 
-QString TxKikanPanelBase::CellName(int i) const { return cellPrefix_ + QString::number(i + 1); }
+QString TxKikanPanelBase::CellName(int i) const
+{
+    return cellPrefix_ + QString::number(i + 1);
+}
 
-QRect TxKikanPanelBase::CellRect(int i) const {
+QRect TxKikanPanelBase::CellRect(int i) const
+{
     const int n = layoutCount();
     const int extra = std::max(0, width() - (n * cellW_ + 8));
     const int left = 4 + i * cellW_ + std::min(i, extra);
@@ -77,14 +93,16 @@ QRect TxKikanPanelBase::CellRect(int i) const {
     return {left, 3, w, cellH_};
 }
 
-void TxKikanPanelBase::layoutCells() {
+void TxKikanPanelBase::layoutCells()
+{
     const int n = std::max(1, layoutCount());
     cellW_ = std::max(1, (width() - 8) / n);
     cellH_ = std::max(1, height() - 6);
     UpdateCells();
 }
 
-void TxKikanPanelBase::resizeEvent(QResizeEvent* e) {
+void TxKikanPanelBase::resizeEvent(QResizeEvent* e)
+{
     QWidget::resizeEvent(e);
     const int n = std::max(1, layoutCount());
     const int w = std::max(1, (width() - 8) / n);
@@ -96,7 +114,8 @@ void TxKikanPanelBase::resizeEvent(QResizeEvent* e) {
     layoutCells();
 }
 
-std::pair<TColorValue, TColorValue> TxKikanPanelBase::colorsFor(int i, int lo, int hi) const {
+std::pair<TColorValue, TColorValue> TxKikanPanelBase::colorsFor(int i, int lo, int hi) const
+{
     using namespace controls;
     if (!isEnabled()) {
         return {(i >= lo && i <= hi) ? clSilver : clBtnFace, clGray};
@@ -110,46 +129,78 @@ std::pair<TColorValue, TColorValue> TxKikanPanelBase::colorsFor(int i, int lo, i
     return {backColor_, fontColor_};
 }
 
-std::pair<TColorValue, TColorValue> TxKikanPanelBase::CellColors(int i) const { return colorsFor(i, showLo_, showHi_); }
+std::pair<TColorValue, TColorValue> TxKikanPanelBase::CellColors(int i) const
+{
+    return colorsFor(i, showLo_, showHi_);
+}
 
-QString TxKikanPanelBase::CellTexts() const {
+QString TxKikanPanelBase::CellTexts() const
+{
     QStringList parts;
-    for (const Cell& c : cells_) parts << (c.text.isEmpty() ? QStringLiteral("_") : c.text);
+    for (const Cell& c : cells_)
+        parts << (c.text.isEmpty() ? QStringLiteral("_") : c.text);
     return parts.join(QLatin1Char(' '));
 }
 
-void TxKikanPanelBase::UpdateCells() {
+void TxKikanPanelBase::UpdateCells()
+{
     showLo_ = stno_;
     showHi_ = edno_;
     update();
 }
 
-void TxKikanPanelBase::paintRange(int lo, int hi) {
+void TxKikanPanelBase::paintRange(int lo, int hi)
+{
     showLo_ = std::min(lo, hi);
     showHi_ = std::max(lo, hi);
     repaint();
 }
 
-void TxKikanPanelBase::SetBackColor(TColorValue c) {
-    if (c != backColor_) { backColor_ = c; UpdateCells(); }
+void TxKikanPanelBase::SetBackColor(TColorValue c)
+{
+    if (c != backColor_) {
+        backColor_ = c;
+        UpdateCells();
+    }
 }
-void TxKikanPanelBase::SetFontColor(TColorValue c) {
-    if (c != fontColor_) { fontColor_ = c; UpdateCells(); }
+void TxKikanPanelBase::SetFontColor(TColorValue c)
+{
+    if (c != fontColor_) {
+        fontColor_ = c;
+        UpdateCells();
+    }
 }
-void TxKikanPanelBase::SetKakuteiMode(bool on) {
-    if (on != kakuteiMode_) { kakuteiMode_ = on; UpdateCells(); }
+void TxKikanPanelBase::SetKakuteiMode(bool on)
+{
+    if (on != kakuteiMode_) {
+        kakuteiMode_ = on;
+        UpdateCells();
+    }
 }
-void TxKikanPanelBase::SetKakuteiMNo(int n) {
-    if (n != kakuteiMNo_) { kakuteiMNo_ = n; UpdateCells(); }
+void TxKikanPanelBase::SetKakuteiMNo(int n)
+{
+    if (n != kakuteiMNo_) {
+        kakuteiMNo_ = n;
+        UpdateCells();
+    }
 }
-void TxKikanPanelBase::SetKakuteiBackColor(TColorValue c) {
-    if (c != kakuteiBack_) { kakuteiBack_ = c; UpdateCells(); }
+void TxKikanPanelBase::SetKakuteiBackColor(TColorValue c)
+{
+    if (c != kakuteiBack_) {
+        kakuteiBack_ = c;
+        UpdateCells();
+    }
 }
-void TxKikanPanelBase::SetKakuteiFontColor(TColorValue c) {
-    if (c != kakuteiFont_) { kakuteiFont_ = c; UpdateCells(); }
+void TxKikanPanelBase::SetKakuteiFontColor(TColorValue c)
+{
+    if (c != kakuteiFont_) {
+        kakuteiFont_ = c;
+        UpdateCells();
+    }
 }
 
-void TxKikanPanelBase::paintEvent(QPaintEvent*) {
+void TxKikanPanelBase::paintEvent(QPaintEvent*)
+{
     using namespace controls;
     QPainter p(this);
     // The grey background shows as a frame around the cells while focused.
@@ -167,19 +218,22 @@ void TxKikanPanelBase::paintEvent(QPaintEvent*) {
     }
 }
 
-int TxKikanPanelBase::cellAt(QPoint pos) const {
+int TxKikanPanelBase::cellAt(QPoint pos) const
+{
     for (int i = 0; i < layoutCount(); ++i) {
-        if (CellRect(i).contains(pos)) return i;
+        if (CellRect(i).contains(pos))
+            return i;
     }
     return -1;
 }
 
-void TxKikanPanelBase::mousePressEvent(QMouseEvent* e) {
+void TxKikanPanelBase::mousePressEvent(QMouseEvent* e)
+{
     const int cell = cellAt(e->position().toPoint());
     if (cell < 0 || !cells_[static_cast<std::size_t>(cell)].enabled) {
         pressedCell_ = -1;
         e->ignore();
-        return;  // disabled cells take no clicks
+        return; // disabled cells take no clicks
     }
     pressedCell_ = cell;
     if (e->button() == Qt::LeftButton) {
@@ -196,7 +250,8 @@ void TxKikanPanelBase::mousePressEvent(QMouseEvent* e) {
     emit OnMouseDown(e->button(), e->buttons(), e->modifiers(), e->position().toPoint() - CellRect(cell).topLeft());
 }
 
-void TxKikanPanelBase::mouseMoveEvent(QMouseEvent* e) {
+void TxKikanPanelBase::mouseMoveEvent(QMouseEvent* e)
+{
     if (!hasFocus() || !kikanMove_ || !dragging_) {
         return;
     }
@@ -215,7 +270,8 @@ void TxKikanPanelBase::mouseMoveEvent(QMouseEvent* e) {
     paintRange(anchor_, moving_);
 }
 
-void TxKikanPanelBase::mouseReleaseEvent(QMouseEvent* e) {
+void TxKikanPanelBase::mouseReleaseEvent(QMouseEvent* e)
+{
     if (pressedCell_ < 0 || e->button() != Qt::LeftButton) {
         return;
     }
@@ -225,18 +281,20 @@ void TxKikanPanelBase::mouseReleaseEvent(QMouseEvent* e) {
     stno_ = std::min(anchor_, moving_);
     edno_ = std::max(anchor_, moving_);
     UpdateCells();
-    emit OnMouseUp(e->button(), e->buttons() | Qt::LeftButton, e->modifiers(),
-                   e->position().toPoint() - CellRect(cell).topLeft());
+    emit OnMouseUp(
+        e->button(), e->buttons() | Qt::LeftButton, e->modifiers(), e->position().toPoint() - CellRect(cell).topLeft());
 }
 
-void TxKikanPanelBase::mouseDoubleClickEvent(QMouseEvent* e) {
+void TxKikanPanelBase::mouseDoubleClickEvent(QMouseEvent* e)
+{
     mousePressEvent(e);
     if (pressedCell_ >= 0) {
         emit OnDblClick();
     }
 }
 
-void TxKikanPanelBase::keyPressEvent(QKeyEvent* e) {
+void TxKikanPanelBase::keyPressEvent(QKeyEvent* e)
+{
     const int key = e->key();
     const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (key == Qt::Key_Left || key == Qt::Key_Right) {
@@ -278,7 +336,8 @@ void TxKikanPanelBase::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void TxKikanPanelBase::keyReleaseEvent(QKeyEvent* e) {
+void TxKikanPanelBase::keyReleaseEvent(QKeyEvent* e)
+{
     if (e->key() == Qt::Key_Shift) {
         stno_ = std::min(anchor_, moving_);
         edno_ = std::max(anchor_, moving_);
@@ -289,13 +348,15 @@ void TxKikanPanelBase::keyReleaseEvent(QKeyEvent* e) {
     QWidget::keyReleaseEvent(e);
 }
 
-void TxKikanPanelBase::focusInEvent(QFocusEvent* e) {
+void TxKikanPanelBase::focusInEvent(QFocusEvent* e)
+{
     kbdMouse_ = false;
     QWidget::focusInEvent(e);
     update();
 }
 
-void TxKikanPanelBase::focusOutEvent(QFocusEvent* e) {
+void TxKikanPanelBase::focusOutEvent(QFocusEvent* e)
+{
     QWidget::focusOutEvent(e);
     update();
     if (kbdMouse_) {
@@ -304,7 +365,8 @@ void TxKikanPanelBase::focusOutEvent(QFocusEvent* e) {
     }
 }
 
-void TxKikanPanelBase::changeEvent(QEvent* e) {
+void TxKikanPanelBase::changeEvent(QEvent* e)
+{
     QWidget::changeEvent(e);
     if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange) {
         UpdateCells();
@@ -313,14 +375,17 @@ void TxKikanPanelBase::changeEvent(QEvent* e) {
 
 // ------------------------------------------------------------- 16 cells
 
-TxKikanPanel16::TxKikanPanel16(QWidget* parent) : TxKikanPanelBase(16, parent) {
+TxKikanPanel16::TxKikanPanel16(QWidget* parent)
+    : TxKikanPanelBase(16, parent)
+{
     resize(242, 22);
     edno_ = 15;
     lastNo_ = 15;
     SetKikanInfo(99, currentYearDate(1, 1), currentYearDate(12, 31), currentYearDate(1, 1));
 }
 
-void TxKikanPanel16::SetKikanInfo(int closingDay, TDateTime start, TDateTime end, TDateTime firstUsable) {
+void TxKikanPanel16::SetKikanInfo(int closingDay, TDateTime start, TDateTime end, TDateTime firstUsable)
+{
     using namespace controls::kikan;
     // A span outside one to twelve months has no closing cell of its own:
     // the end stays on the last month cell so every index stays inside the
@@ -339,8 +404,10 @@ void TxKikanPanel16::SetKikanInfo(int closingDay, TDateTime start, TDateTime end
     stno_ = firstCell;
     edno_ = kikanMove_ ? lastSel_ : firstCell;
 
-    for (Cell& c : cells_) c = Cell{};
-    for (int i = 0; i < firstCell; ++i) cells_[static_cast<std::size_t>(i)].enabled = false;
+    for (Cell& c : cells_)
+        c = Cell {};
+    for (int i = 0; i < firstCell; ++i)
+        cells_[static_cast<std::size_t>(i)].enabled = false;
     for (int j = 0; j <= lastNo_; ++j) {
         Cell& c = cells_[static_cast<std::size_t>(j)];
         if (j == lastNo_ || j == 15) {
@@ -364,30 +431,36 @@ void TxKikanPanel16::SetKikanInfo(int closingDay, TDateTime start, TDateTime end
     layoutCells();
 }
 
-void TxKikanPanel16::SetStno(int value) {
+void TxKikanPanel16::SetStno(int value)
+{
     if (value != stno_) {
         stno_ = value;
         UpdateCells();
     }
 }
 
-void TxKikanPanel16::SetEdno(int value) {
+void TxKikanPanel16::SetEdno(int value)
+{
     if (value != edno_) {
         edno_ = std::min(value, lastNo_);
         UpdateCells();
     }
 }
 
-void TxKikanPanel16::SetKikanMove(bool on) {
+void TxKikanPanel16::SetKikanMove(bool on)
+{
     if (on != kikanMove_) {
         kikanMove_ = on;
-        if (!on) edno_ = stno_;
+        if (!on)
+            edno_ = stno_;
         UpdateCells();
     }
 }
 
-void TxKikanPanel16::SetKESSAN(bool on) {
-    if (on == kessan_) return;
+void TxKikanPanel16::SetKESSAN(bool on)
+{
+    if (on == kessan_)
+        return;
     kessan_ = on;
     if (!on) {
         Cell& c = cells_[static_cast<std::size_t>(std::clamp(lastSel_, 0, 15))];
@@ -402,31 +475,38 @@ void TxKikanPanel16::SetKESSAN(bool on) {
     }
 }
 
-void TxKikanPanel16::SetDisabelColor(TColorValue c) {
+void TxKikanPanel16::SetDisabelColor(TColorValue c)
+{
     if (c != disabelColor_) {
         disabelColor_ = c;
         UpdateCells();
     }
 }
 
-int TxKikanPanel16::StMonthNo() const {
+int TxKikanPanel16::StMonthNo() const
+{
     return stno_ >= 0 && stno_ <= 15 ? cells_[static_cast<std::size_t>(stno_)].period : stno_;
 }
 
-int TxKikanPanel16::EdMonthNo() const {
+int TxKikanPanel16::EdMonthNo() const
+{
     return edno_ >= 0 && edno_ <= 15 ? cells_[static_cast<std::size_t>(edno_)].period : edno_;
 }
 
 // ------------------------------------------------------------- 12 cells
 
-TxKikanPanel12::TxKikanPanel12(QWidget* parent) : TxKikanPanelBase(12, parent) {
+TxKikanPanel12::TxKikanPanel12(QWidget* parent)
+    : TxKikanPanelBase(12, parent)
+{
     resize(12 * 14 + 8, 22);
     static const int periods[12] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14};
-    for (int i = 0; i < 12; ++i) cells_[static_cast<std::size_t>(i)].period = periods[i];
+    for (int i = 0; i < 12; ++i)
+        cells_[static_cast<std::size_t>(i)].period = periods[i];
     SetKikanInfo(99, currentYearDate(1, 1), currentYearDate(12, 31), currentYearDate(1, 1));
 }
 
-void TxKikanPanel12::SetKikanInfo(int closingDay, TDateTime start, TDateTime end, TDateTime firstUsable) {
+void TxKikanPanel12::SetKikanInfo(int closingDay, TDateTime start, TDateTime end, TDateTime firstUsable)
+{
     using namespace controls::kikan;
     auto cellOf = [](int m) { return m < 0 || m > 11 ? 11 : m; };
     lastSel_ = lastNo_ = cellOf(monthDistance(closingDay, start, end));
@@ -445,53 +525,68 @@ void TxKikanPanel12::SetKikanInfo(int closingDay, TDateTime start, TDateTime end
     layoutCells();
 }
 
-void TxKikanPanel12::clampAndOrder() {
+void TxKikanPanel12::clampAndOrder()
+{
     stno_ = std::clamp(stno_, 0, lastSel_);
     edno_ = std::clamp(edno_, 0, lastSel_);
-    if (stno_ > edno_) std::swap(stno_, edno_);
+    if (stno_ > edno_)
+        std::swap(stno_, edno_);
     UpdateCells();
 }
 
-void TxKikanPanel12::SetStno(int value) {
+void TxKikanPanel12::SetStno(int value)
+{
     stno_ = value;
     clampAndOrder();
 }
 
-void TxKikanPanel12::SetEdno(int value) {
+void TxKikanPanel12::SetEdno(int value)
+{
     edno_ = value;
     clampAndOrder();
 }
 
-void TxKikanPanel12::SetKikanMove(bool on) {
+void TxKikanPanel12::SetKikanMove(bool on)
+{
     if (on != kikanMove_) {
         kikanMove_ = on;
-        if (!on) edno_ = stno_;
+        if (!on)
+            edno_ = stno_;
         UpdateCells();
     }
 }
 
-int TxKikanPanel12::StMonNo() const {
+int TxKikanPanel12::StMonNo() const
+{
     return stno_ >= 0 && stno_ < 12 ? cells_[static_cast<std::size_t>(stno_)].period : stno_;
 }
 
-int TxKikanPanel12::EdMonNo() const {
+int TxKikanPanel12::EdMonNo() const
+{
     return edno_ >= 0 && edno_ < 12 ? cells_[static_cast<std::size_t>(edno_)].period : edno_;
 }
 
 // ---------------------------------------------------- quarters and halves
 
-TxKikanPanel4::TxKikanPanel4(QWidget* parent) : TxKikanPanelBase(4, parent) {
+TxKikanPanel4::TxKikanPanel4(QWidget* parent)
+    : TxKikanPanelBase(4, parent)
+{
     resize(80, 22);
     SetBtnCnt(4);
 }
 
-void TxKikanPanel4::SetBtnCnt(int count) {
-    if (count != 2 && count != 4) return;
+void TxKikanPanel4::SetBtnCnt(int count)
+{
+    if (count != 2 && count != 4)
+        return;
     btnCnt_ = count;
     static const char* quarters[4] = {"1", "2", "3", "4"};
     for (int i = 0; i < 4; ++i) {
         Cell& c = cells_[static_cast<std::size_t>(i)];
-        c.text = count == 4 ? QString::fromUtf8(quarters[i]) : i == 0 ? QStringLiteral("上") : i == 1 ? QStringLiteral("下") : QString();
+        c.text = count == 4 ? QString::fromUtf8(quarters[i])
+            : i == 0        ? QStringLiteral("上")
+            : i == 1        ? QStringLiteral("下")
+                            : QString();
         c.enabled = i < count;
     }
     stno_ = 0;
@@ -502,39 +597,46 @@ void TxKikanPanel4::SetBtnCnt(int count) {
     layoutCells();
 }
 
-void TxKikanPanel4::SetKikanInfo(int closingDay, TDateTime start, TDateTime end, TDateTime firstUsable) {
+void TxKikanPanel4::SetKikanInfo(int closingDay, TDateTime start, TDateTime end, TDateTime firstUsable)
+{
     using namespace controls::kikan;
     auto clampMonths = [](int m) { return m < 0 || m > 11 ? 11 : m; };
     auto button = [this](int m) { return btnCnt_ == 4 ? m / 3 : (m < 6 ? 0 : 1); };
     stno_ = button(clampMonths(monthDistance(closingDay, start, firstUsable)));
     edno_ = button(clampMonths(monthDistance(closingDay, start, end)));
-    for (int i = 0; i < 4; ++i) cells_[static_cast<std::size_t>(i)].enabled = i >= stno_ && i <= edno_ && i < btnCnt_;
+    for (int i = 0; i < 4; ++i)
+        cells_[static_cast<std::size_t>(i)].enabled = i >= stno_ && i <= edno_ && i < btnCnt_;
     firstSel_ = stno_;
     lastSel_ = edno_;
-    if (!kikanMove_) edno_ = stno_;
+    if (!kikanMove_)
+        edno_ = stno_;
     anchor_ = stno_;
     moving_ = edno_;
     layoutCells();
 }
 
-void TxKikanPanel4::SetStno(int value) {
+void TxKikanPanel4::SetStno(int value)
+{
     if (value != stno_) {
         stno_ = std::clamp(value, 0, btnCnt_ - 1);
         UpdateCells();
     }
 }
 
-void TxKikanPanel4::SetEdno(int value) {
+void TxKikanPanel4::SetEdno(int value)
+{
     if (value != edno_) {
         edno_ = std::clamp(value, 0, btnCnt_ - 1);
         UpdateCells();
     }
 }
 
-void TxKikanPanel4::SetKikanMove(bool on) {
+void TxKikanPanel4::SetKikanMove(bool on)
+{
     if (on != kikanMove_) {
         kikanMove_ = on;
-        if (!on) edno_ = stno_;
+        if (!on)
+            edno_ = stno_;
         UpdateCells();
     }
 }

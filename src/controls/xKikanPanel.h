@@ -25,7 +25,7 @@ int monthDistance(int closingDay, TDateTime from, TDateTime to);
 // adjustment cells, anything else is the closing cell 15.
 int cellOfDistance16(int months);
 
-}  // namespace controls::kikan
+} // namespace controls::kikan
 
 class TxKikanPanelBase : public QWidget {
     Q_OBJECT
@@ -122,7 +122,7 @@ protected:
     TColorValue kakuteiFont_ = controls::clWhite;
     int cellW_ = 14;
     int cellH_ = 16;
-    int showLo_ = 0;  // range being painted
+    int showLo_ = 0; // range being painted
     int showHi_ = 0;
     bool snapping_ = false;
 };

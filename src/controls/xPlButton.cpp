@@ -18,13 +18,15 @@ namespace {
 
 constexpr int RoundCorner = 10;
 
-void line(QPainter& p, TColorValue c, int x1, int y1, int x2, int y2) {
+void line(QPainter& p, TColorValue c, int x1, int y1, int x2, int y2)
+{
     p.setPen(toQColor(c));
     p.drawLine(x1, y1, x2, y2);
 }
 
 // One ring of a 3-D edge: top and left in `tl`, bottom and right in `br`.
-void edgeRing(QPainter& p, const QRect& r, TColorValue tl, TColorValue br) {
+void edgeRing(QPainter& p, const QRect& r, TColorValue tl, TColorValue br)
+{
     line(p, tl, r.left(), r.bottom(), r.left(), r.top());
     line(p, tl, r.left(), r.top(), r.right(), r.top());
     line(p, br, r.right(), r.top(), r.right(), r.bottom());
@@ -33,7 +35,8 @@ void edgeRing(QPainter& p, const QRect& r, TColorValue tl, TColorValue br) {
 
 enum class Edge { Raised, Etched, Bump, FlatBump };
 
-void drawEdge(QPainter& p, const QRect& rect, Edge edge) {
+void drawEdge(QPainter& p, const QRect& rect, Edge edge)
+{
     using namespace controls;
     const QRect inner = rect.adjusted(1, 1, -1, -1);
     switch (edge) {
@@ -55,7 +58,8 @@ void drawEdge(QPainter& p, const QRect& rect, Edge edge) {
     }
 }
 
-void drawFocusRect(QPainter& p, const QRect& r) {
+void drawFocusRect(QPainter& p, const QRect& r)
+{
     QPen pen(QColor(0, 0, 0));
     pen.setStyle(Qt::DotLine);
     p.setPen(pen);
@@ -63,29 +67,34 @@ void drawFocusRect(QPainter& p, const QRect& r) {
     p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
-}  // namespace
+} // namespace
 
 // ----------------------------------------------------------- part classes
 
-void TxPlBtnCaption::SetCaption(const QString& text) {
+void TxPlBtnCaption::SetCaption(const QString& text)
+{
     if (text != caption_) {
         caption_ = text;
         owner_->update();
     }
 }
-void TxPlBtnCaption::SetAlignment(TxPlBtnAlignment value) {
+void TxPlBtnCaption::SetAlignment(TxPlBtnAlignment value)
+{
     alignment_ = value;
     owner_->update();
 }
-void TxPlBtnCaption::SetLeft(int value) {
+void TxPlBtnCaption::SetLeft(int value)
+{
     left_ = value;
     owner_->update();
 }
-void TxPlBtnCaption::SetRight(int value) {
+void TxPlBtnCaption::SetRight(int value)
+{
     right_ = value;
     owner_->update();
 }
-void TxPlBtnCaption::Assign(const TxPlBtnCaption& other) {
+void TxPlBtnCaption::Assign(const TxPlBtnCaption& other)
+{
     caption_ = other.caption_;
     alignment_ = other.alignment_;
     left_ = other.left_;
@@ -93,7 +102,8 @@ void TxPlBtnCaption::Assign(const TxPlBtnCaption& other) {
     owner_->update();
 }
 
-bool TxPlBtnImage::SetPicture(const QPixmap& picture, PictureKind kind) {
+bool TxPlBtnImage::SetPicture(const QPixmap& picture, PictureKind kind)
+{
     if (kind == pkOther) {
         picture_ = QPixmap();
         kind_ = pkOther;
@@ -106,9 +116,12 @@ bool TxPlBtnImage::SetPicture(const QPixmap& picture, PictureKind kind) {
     return true;
 }
 
-bool TxPlBtnImage::LoadFromFile(const QString& path) {
+bool TxPlBtnImage::LoadFromFile(const QString& path)
+{
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const PictureKind kind = suffix == QLatin1String("bmp") ? pkBitmap : suffix == QLatin1String("ico") ? pkIcon : pkOther;
+    const PictureKind kind = suffix == QLatin1String("bmp") ? pkBitmap
+        : suffix == QLatin1String("ico")                    ? pkIcon
+                                                            : pkOther;
     if (kind == pkOther) {
         return SetPicture(QPixmap(), pkOther);
     }
@@ -119,33 +132,42 @@ bool TxPlBtnImage::LoadFromFile(const QString& path) {
     return SetPicture(pm, kind);
 }
 
-void TxPlBtnImage::SetLeft(int value) {
+void TxPlBtnImage::SetLeft(int value)
+{
     left_ = value;
     horzCenter_ = false;
     owner_->update();
 }
-void TxPlBtnImage::SetTop(int value) {
+void TxPlBtnImage::SetTop(int value)
+{
     top_ = value;
     vertCenter_ = false;
     owner_->update();
 }
-void TxPlBtnImage::SetVisible(bool on) {
+void TxPlBtnImage::SetVisible(bool on)
+{
     visible_ = on;
     owner_->update();
 }
-void TxPlBtnImage::SetTransParent(bool on) {
+void TxPlBtnImage::SetTransParent(bool on)
+{
     transparent_ = on;
     owner_->update();
 }
-void TxPlBtnImage::SetVertCenter(bool on) {
+void TxPlBtnImage::SetVertCenter(bool on)
+{
     vertCenter_ = on;
-    if (on) owner_->update();
+    if (on)
+        owner_->update();
 }
-void TxPlBtnImage::SetHorzCenter(bool on) {
+void TxPlBtnImage::SetHorzCenter(bool on)
+{
     horzCenter_ = on;
-    if (on) owner_->update();
+    if (on)
+        owner_->update();
 }
-void TxPlBtnImage::Assign(const TxPlBtnImage& other) {
+void TxPlBtnImage::Assign(const TxPlBtnImage& other)
+{
     picture_ = other.picture_;
     kind_ = other.kind_;
     left_ = other.left_;
@@ -159,7 +181,9 @@ void TxPlBtnImage::Assign(const TxPlBtnImage& other) {
 
 // ------------------------------------------------------------- the button
 
-TxPlButton::TxPlButton(QWidget* parent) : QWidget(parent) {
+TxPlButton::TxPlButton(QWidget* parent)
+    : QWidget(parent)
+{
     resize(75, 26);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
@@ -167,73 +191,87 @@ TxPlButton::TxPlButton(QWidget* parent) : QWidget(parent) {
 
 TxPlButton::~TxPlButton() = default;
 
-void TxPlButton::SetButtonStyle(TxPlButtonStyle value) {
+void TxPlButton::SetButtonStyle(TxPlButtonStyle value)
+{
     style_ = value;
     updateRegion();
     update();
 }
 
-void TxPlButton::SetCancel(bool on) {
+void TxPlButton::SetCancel(bool on)
+{
     cancel_ = on;
     updateShortcut();
 }
 
-void TxPlButton::SetGradation(bool on) {
+void TxPlButton::SetGradation(bool on)
+{
     gradation_ = on;
     if (on) {
         parentColor_ = false;
     }
     update();
 }
-void TxPlButton::SetGradBeginColor(TColorValue c) {
+void TxPlButton::SetGradBeginColor(TColorValue c)
+{
     gradBegin_ = c;
     update();
 }
-void TxPlButton::SetGradEndColor(TColorValue c) {
+void TxPlButton::SetGradEndColor(TColorValue c)
+{
     gradEnd_ = c;
     update();
 }
-void TxPlButton::SetColor(TColorValue c) {
+void TxPlButton::SetColor(TColorValue c)
+{
     color_ = c;
     parentColor_ = false;
     update();
 }
-void TxPlButton::SetParentColor(bool on) {
+void TxPlButton::SetParentColor(bool on)
+{
     parentColor_ = on;
     update();
 }
-void TxPlButton::SetHasFocus(bool on) {
+void TxPlButton::SetHasFocus(bool on)
+{
     hasFocus_ = on;
     setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
     updateShortcut();
     update();
 }
-void TxPlButton::SetCaptionLineSpace(int value) {
+void TxPlButton::SetCaptionLineSpace(int value)
+{
     lineSpace_ = value;
     update();
 }
-void TxPlButton::SetCaptionTop(int value) {
+void TxPlButton::SetCaptionTop(int value)
+{
     captionTop_ = value;
     vertCenter_ = false;
     update();
 }
-void TxPlButton::SetCaptionVertCenter(bool on) {
+void TxPlButton::SetCaptionVertCenter(bool on)
+{
     vertCenter_ = on;
     update();
 }
-void TxPlButton::SetFlatFrameType(TxPlBtnFrameType value) {
+void TxPlButton::SetFlatFrameType(TxPlBtnFrameType value)
+{
     frameType_ = value;
     update();
 }
 
-void TxPlButton::updateShortcut() {
+void TxPlButton::updateShortcut()
+{
     // Esc presses a Cancel button from anywhere on its window.
     const bool wanted = cancel_ && hasFocus_;
     if (wanted && escShortcut_ == nullptr) {
         escShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
         escShortcut_->setContext(Qt::WindowShortcut);
         connect(escShortcut_, &QShortcut::activated, this, [this] {
-            if (isEnabled() && isVisible()) Click();
+            if (isEnabled() && isVisible())
+                Click();
         });
     } else if (!wanted && escShortcut_ != nullptr) {
         delete escShortcut_;
@@ -241,7 +279,8 @@ void TxPlButton::updateShortcut() {
     }
 }
 
-void TxPlButton::updateRegion() {
+void TxPlButton::updateRegion()
+{
     if (style_ == TxPlButtonStyle::bsRoundRect || style_ == TxPlButtonStyle::bsRoundRectNoFrame) {
         QPainterPath path;
         path.addRoundedRect(QRectF(0, 0, width() + 1, height() + 1), RoundCorner / 2.0, RoundCorner / 2.0);
@@ -251,7 +290,8 @@ void TxPlButton::updateRegion() {
     }
 }
 
-void TxPlButton::Click() {
+void TxPlButton::Click()
+{
     pressed_ = false;
     auto* dialog = qobject_cast<QDialog*>(window());
     if (dialog != nullptr && modalResult_ != 0) {
@@ -264,7 +304,8 @@ void TxPlButton::Click() {
     update();
 }
 
-void TxPlButton::mousePressEvent(QMouseEvent* e) {
+void TxPlButton::mousePressEvent(QMouseEvent* e)
+{
     if (e->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(e);
         return;
@@ -276,7 +317,8 @@ void TxPlButton::mousePressEvent(QMouseEvent* e) {
     update();
 }
 
-void TxPlButton::mouseReleaseEvent(QMouseEvent* e) {
+void TxPlButton::mouseReleaseEvent(QMouseEvent* e)
+{
     if (e->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(e);
         return;
@@ -289,9 +331,10 @@ void TxPlButton::mouseReleaseEvent(QMouseEvent* e) {
     }
 }
 
-void TxPlButton::keyPressEvent(QKeyEvent* e) {
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && isEnabled() && hasFocus_ &&
-        (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
+void TxPlButton::keyPressEvent(QKeyEvent* e)
+{
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && isEnabled() && hasFocus_
+        && (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
         e->accept();
         pressed_ = true;
         Click();
@@ -300,7 +343,8 @@ void TxPlButton::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void TxPlButton::keyReleaseEvent(QKeyEvent* e) {
+void TxPlButton::keyReleaseEvent(QKeyEvent* e)
+{
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         pressed_ = false;
         update();
@@ -310,30 +354,36 @@ void TxPlButton::keyReleaseEvent(QKeyEvent* e) {
     QWidget::keyReleaseEvent(e);
 }
 
-void TxPlButton::enterEvent(QEnterEvent* e) {
+void TxPlButton::enterEvent(QEnterEvent* e)
+{
     emit OnMouseEnter(Qt::NoModifier, e->position().toPoint());
-    if (QWidget::mouseGrabber() == this) update();
+    if (QWidget::mouseGrabber() == this)
+        update();
 }
 
-void TxPlButton::leaveEvent(QEvent*) {
+void TxPlButton::leaveEvent(QEvent*)
+{
     emit OnMouseLeave(Qt::NoModifier, mapFromGlobal(QCursor::pos()));
     pressed_ = false;
     update();
 }
 
-void TxPlButton::resizeEvent(QResizeEvent* e) {
+void TxPlButton::resizeEvent(QResizeEvent* e)
+{
     QWidget::resizeEvent(e);
     updateRegion();
 }
 
-void TxPlButton::changeEvent(QEvent* e) {
+void TxPlButton::changeEvent(QEvent* e)
+{
     QWidget::changeEvent(e);
     if (e->type() == QEvent::EnabledChange || e->type() == QEvent::PaletteChange) {
         update();
     }
 }
 
-void TxPlButton::showEvent(QShowEvent* e) {
+void TxPlButton::showEvent(QShowEvent* e)
+{
     // A new button shows its name until a caption is set.
     if (!namedOnce_) {
         namedOnce_ = true;
@@ -344,12 +394,14 @@ void TxPlButton::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
 }
 
-void TxPlButton::paintEvent(QPaintEvent*) {
+void TxPlButton::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     paintTo(p);
 }
 
-void TxPlButton::paintTo(QPainter& p) {
+void TxPlButton::paintTo(QPainter& p)
+{
     using namespace controls;
     const int w = width();
     const int h = height();
@@ -372,8 +424,10 @@ void TxPlButton::paintTo(QPainter& p) {
         const QPixmap& pm = image_.Picture();
         int left = image_.Left();
         int top = image_.Top();
-        if (image_.VertCenter()) top = (h - pm.height()) / 2;
-        if (image_.HorzCenter()) left = (w - pm.width()) / 2;
+        if (image_.VertCenter())
+            top = (h - pm.height()) / 2;
+        if (image_.HorzCenter())
+            left = (w - pm.width()) / 2;
         if (image_.Kind() == TxPlBtnImage::pkBitmap && image_.TransParent()) {
             QPixmap masked = pm;
             // The bottom-left pixel's colour is the transparent one.
@@ -417,7 +471,8 @@ void TxPlButton::paintTo(QPainter& p) {
     const int shift = down ? 1 : 0;
     auto drawLineText = [&](const TxPlBtnCaption& cap, int top) {
         const QString text = cap.Caption();
-        if (text.isEmpty()) return;
+        if (text.isEmpty())
+            return;
         // "&" marks the accelerator letter (drawn underlined), "&&" is a "&".
         const QString plain = controls::stripMnemonic(text);
         const int textWidth = fm.horizontalAdvance(plain);
@@ -425,8 +480,8 @@ void TxPlButton::paintTo(QPainter& p) {
             p.setPen(colour);
             const int y = top + dy;
             auto drawSpan = [&](int x) {
-                p.drawText(QRect(x, y, textWidth + 2, lineHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic,
-                           text);
+                p.drawText(
+                    QRect(x, y, textWidth + 2, lineHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text);
             };
             switch (cap.Alignment()) {
             case TxPlBtnAlignment::taLeft:
@@ -440,7 +495,8 @@ void TxPlButton::paintTo(QPainter& p) {
                 break;
             case TxPlBtnAlignment::taEven: {
                 std::vector<int> widths;
-                for (QChar c : plain) widths.push_back(fm.horizontalAdvance(c));
+                for (QChar c : plain)
+                    widths.push_back(fm.horizontalAdvance(c));
                 const auto xs = evenCharPositions(widths, cap.Left() + 2, w - cap.Right() - 2);
                 for (qsizetype i = 0; i < plain.size(); ++i) {
                     p.drawText(xs[static_cast<std::size_t>(i)] + dx, y + fm.ascent(), QString(plain.at(i)));
@@ -475,9 +531,9 @@ void TxPlButton::paintTo(QPainter& p) {
         break;
     case TxPlButtonStyle::bsFlat:
         drawEdge(p, r,
-                 frameType_ == TxPlBtnFrameType::bffFlat     ? Edge::FlatBump
-                 : frameType_ == TxPlBtnFrameType::bffEtched ? Edge::Etched
-                                                             : Edge::Bump);
+            frameType_ == TxPlBtnFrameType::bffFlat         ? Edge::FlatBump
+                : frameType_ == TxPlBtnFrameType::bffEtched ? Edge::Etched
+                                                            : Edge::Bump);
         break;
     case TxPlButtonStyle::bsRoundRect:
         p.setRenderHint(QPainter::Antialiasing, false);
@@ -500,19 +556,24 @@ void TxPlButton::paintTo(QPainter& p) {
             p.drawRoundedRect(QRect(2, 2, w - 5, h - 5), 4, 4);
         } else {
             QRect fr = r.adjusted(3, 3, -3, -3);
-            if (style_ == TxPlButtonStyle::bsFlat && frameType_ == TxPlBtnFrameType::bffBump) fr.adjust(0, 0, 1, 1);
-            if (style_ == TxPlButtonStyle::bsFlat && frameType_ == TxPlBtnFrameType::bffEtched) fr.adjust(0, 0, -1, -1);
+            if (style_ == TxPlButtonStyle::bsFlat && frameType_ == TxPlBtnFrameType::bffBump)
+                fr.adjust(0, 0, 1, 1);
+            if (style_ == TxPlButtonStyle::bsFlat && frameType_ == TxPlBtnFrameType::bffEtched)
+                fr.adjust(0, 0, -1, -1);
             drawFocusRect(p, fr);
         }
     }
 }
 
-std::vector<int> controls::evenCharPositions(const std::vector<int>& charWidths, int spanLeft, int spanRight) {
+std::vector<int> controls::evenCharPositions(const std::vector<int>& charWidths, int spanLeft, int spanRight)
+{
     std::vector<int> xs;
     const int n = static_cast<int>(charWidths.size());
-    if (n == 0) return xs;
+    if (n == 0)
+        return xs;
     int total = 0;
-    for (int cw : charWidths) total += cw;
+    for (int cw : charWidths)
+        total += cw;
     const int span = spanRight - spanLeft;
     if (n == 1) {
         xs.push_back(spanLeft + (span - total) / 2);
@@ -524,27 +585,31 @@ std::vector<int> controls::evenCharPositions(const std::vector<int>& charWidths,
     for (int i = 0; i < n; ++i) {
         xs.push_back(x);
         int g = gap;
-        if (i < std::abs(rem)) g += rem > 0 ? 1 : -1;
+        if (i < std::abs(rem))
+            g += rem > 0 ? 1 : -1;
         x += charWidths[static_cast<std::size_t>(i)] + g;
     }
     return xs;
 }
 
-QString controls::stripMnemonic(const QString& caption) {
+QString controls::stripMnemonic(const QString& caption)
+{
     QString out;
     for (qsizetype i = 0; i < caption.size(); ++i) {
         if (caption.at(i) == QLatin1Char('&') && i + 1 < caption.size()) {
-            ++i;  // "&x" shows x, "&&" shows "&"
+            ++i; // "&x" shows x, "&&" shows "&"
         }
         out += caption.at(i);
     }
     return out;
 }
 
-QColor controls::gradationRow(TColorValue begin, TColorValue end, int y, int height) {
+QColor controls::gradationRow(TColorValue begin, TColorValue end, int y, int height)
+{
     const QColor b = toQColor(begin);
     const QColor e = toQColor(end);
-    if (height <= 1) return b;
+    if (height <= 1)
+        return b;
     auto ch = [&](int cb, int ce) { return cb + (ce - cb) * y / (height - 1); };
     return QColor(ch(b.red(), e.red()), ch(b.green(), e.green()), ch(b.blue(), e.blue()));
 }

@@ -19,7 +19,10 @@ enum class TxPlBtnFrameType { bffFlat, bffEtched, bffBump };
 
 class TxPlBtnCaption {
 public:
-    explicit TxPlBtnCaption(TxPlButton* owner) : owner_(owner) {}
+    explicit TxPlBtnCaption(TxPlButton* owner)
+        : owner_(owner)
+    {
+    }
     QString Caption() const { return caption_; }
     void SetCaption(const QString& text);
     TxPlBtnAlignment Alignment() const { return alignment_; }
@@ -41,7 +44,10 @@ private:
 class TxPlBtnImage {
 public:
     enum PictureKind { pkBitmap, pkIcon, pkOther };
-    explicit TxPlBtnImage(TxPlButton* owner) : owner_(owner) {}
+    explicit TxPlBtnImage(TxPlButton* owner)
+        : owner_(owner)
+    {
+    }
 
     // Only a bitmap or an icon is kept; any other kind of picture is
     // dropped and leaves the image empty. Returns whether it was kept.
@@ -155,9 +161,9 @@ private:
     bool parentColor_ = false;
     bool hasFocus_ = true;
     int modalResult_ = 0;
-    TxPlBtnImage image_{this};
-    TxPlBtnCaption captionA_{this};
-    TxPlBtnCaption captionB_{this};
+    TxPlBtnImage image_ {this};
+    TxPlBtnCaption captionA_ {this};
+    TxPlBtnCaption captionB_ {this};
     int lineSpace_ = 4;
     int captionTop_ = 0;
     bool vertCenter_ = true;
@@ -181,4 +187,4 @@ QString stripMnemonic(const QString& caption);
 // Colour of row y of a gradation of the given height (integer channels).
 QColor gradationRow(TColorValue begin, TColorValue end, int y, int height);
 
-}  // namespace controls
+} // namespace controls

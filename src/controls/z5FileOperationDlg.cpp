@@ -16,17 +16,20 @@ namespace {
 
 constexpr int kHistoryMax = 8;
 
-QString trimmedBlanks(const QString& s) { return QString::fromStdString(TrimZenkaku(s.toStdString())); }
+QString trimmedBlanks(const QString& s)
+{
+    return QString::fromStdString(TrimZenkaku(s.toStdString()));
+}
 
 QString withoutDelimiter(const QString& folder)
 {
     return QString::fromStdString(ExcludeDelimiter(folder.toStdString()));
 }
 
+} // namespace
 
-}  // namespace
-
-TFileOperationBox::TFileOperationBox(QWidget* parent) : TBSDI(parent)
+TFileOperationBox::TFileOperationBox(QWidget* parent)
+    : TBSDI(parent)
 {
     setObjectName(QStringLiteral("FileOperationBox"));
     HostMenuNotify = false;
@@ -129,7 +132,10 @@ QStringList TFileOperationBox::Folders() const
     return list;
 }
 
-QString TFileOperationBox::SelectedFolder() const { return cmbFileSelect->currentText(); }
+QString TFileOperationBox::SelectedFolder() const
+{
+    return cmbFileSelect->currentText();
+}
 
 void TFileOperationBox::PutFolder(const QString& folder)
 {
@@ -154,7 +160,8 @@ void TFileOperationBox::saveHistory(const QStringList& folders)
 void TFileOperationBox::btnSansyoClick()
 {
     if (FileKind == 0 || FileKind == 1) {
-        const QString proposed = withoutDelimiter(SelectedFolder()) + QLatin1Char('/') + trimmedBlanks(txtFileName->text());
+        const QString proposed
+            = withoutDelimiter(SelectedFolder()) + QLatin1Char('/') + trimmedBlanks(txtFileName->text());
         QFileDialog dialog(this, QStringLiteral("ファイルの選択"));
         QStringList filters;
         if (!FilterName.isEmpty() && !DefaultExt.isEmpty())
@@ -254,13 +261,14 @@ void TFileOperationBox::CMShowingChanged(bool visible)
 
 // --- Ex1 ------------------------------------------------------------------------------------
 
-TFileOperationBoxEx1::TFileOperationBoxEx1(QWidget* parent) : TFileOperationBox(parent)
+TFileOperationBoxEx1::TFileOperationBoxEx1(QWidget* parent)
+    : TFileOperationBox(parent)
 {
     setObjectName(QStringLiteral("FileOperationBoxEx1"));
     resize(495, 327);
     // The folder rows move down for the first choice above them.
-    for (QWidget* w : std::initializer_list<QWidget*>{lblFileSelect, cmbFileSelect, btnSansyo, btnHistDelete,
-                                                       lblFileName, txtFileName})
+    for (QWidget* w : std::initializer_list<QWidget*> {
+             lblFileSelect, cmbFileSelect, btnSansyo, btnHistDelete, lblFileName, txtFileName})
         w->move(w->x() + 16, w->y() + 26);
     btnSelect1 = new TxRadioButton(QStringLiteral("ファイルの場所を選択する"), this);
     btnSelect1->setGeometry(24, 54, 400, 22);
@@ -293,17 +301,24 @@ void TFileOperationBoxEx1::SetControls()
 void TFileOperationBoxEx1::SetHints()
 {
     TFileOperationBox::SetHints();
-    controls::SetHint(btnSelect1, QStringLiteral("選択した場所に保存されているﾃﾞｰﾀを復元する場合に選択します。|"
-                                                 "選択した場所に保存されているﾃﾞｰﾀを復元する場合に選択します。"));
+    controls::SetHint(btnSelect1,
+        QStringLiteral("選択した場所に保存されているﾃﾞｰﾀを復元する場合に選択します。|"
+                       "選択した場所に保存されているﾃﾞｰﾀを復元する場合に選択します。"));
     controls::SetHint(btnSelect2,
-                      QStringLiteral("ｼｽﾃﾑが随所で行う自動ﾊﾞｯｸｱｯﾌﾟﾃﾞｰﾀを復元し、ﾃﾞｰﾀを元に戻す場合に選択します。|"
-                                     "仕訳の全削除や仕訳の取込を行う前に、ﾃﾞｰﾀは自動的にﾊﾞｯｸｱｯﾌﾟされます。\n"
-                                     "OKを押すと、それらの処理を行う前の状態にﾃﾞｰﾀを戻します。\n"
-                                     "ただし、ﾊﾞｯｸｱｯﾌﾟを行わずに処理される場合もあるため、元に戻ることは保証されません。"));
+        QStringLiteral("ｼｽﾃﾑが随所で行う自動ﾊﾞｯｸｱｯﾌﾟﾃﾞｰﾀを復元し、ﾃﾞｰﾀを元に戻す場合に選択します。|"
+                       "仕訳の全削除や仕訳の取込を行う前に、ﾃﾞｰﾀは自動的にﾊﾞｯｸｱｯﾌﾟされます。\n"
+                       "OKを押すと、それらの処理を行う前の状態にﾃﾞｰﾀを戻します。\n"
+                       "ただし、ﾊﾞｯｸｱｯﾌﾟを行わずに処理される場合もあるため、元に戻ることは保証されません。"));
 }
 
-void TFileOperationBoxEx1::SetSelect1Caption(const QString& text) { btnSelect1->setText(text); }
-void TFileOperationBoxEx1::SetSelect2Caption(const QString& text) { btnSelect2->setText(text); }
+void TFileOperationBoxEx1::SetSelect1Caption(const QString& text)
+{
+    btnSelect1->setText(text);
+}
+void TFileOperationBoxEx1::SetSelect2Caption(const QString& text)
+{
+    btnSelect2->setText(text);
+}
 
 void TFileOperationBoxEx1::SetSelectKind(int kind)
 {
@@ -314,8 +329,8 @@ void TFileOperationBoxEx1::SetSelectKind(int kind)
 void TFileOperationBoxEx1::btnSelect1Click()
 {
     const bool on = btnSelect1->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{lblFileSelect, cmbFileSelect, btnSansyo, btnHistDelete,
-                                                       lblFileName, txtFileName})
+    for (QWidget* w : std::initializer_list<QWidget*> {
+             lblFileSelect, cmbFileSelect, btnSansyo, btnHistDelete, lblFileName, txtFileName})
         w->setEnabled(on);
 }
 

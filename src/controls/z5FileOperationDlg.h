@@ -20,7 +20,7 @@ class TFileOperationBox : public TBSDI {
 public:
     explicit TFileOperationBox(QWidget* parent = nullptr);
 
-    int FileKind = 0;  // 0 existing file, 1 file to write, 2 and 3 folder
+    int FileKind = 0; // 0 existing file, 1 file to write, 2 and 3 folder
     QString FileCaption;
     QString FileMessage;
     QColor FileColor;

@@ -15,7 +15,7 @@ namespace controls {
 // The full path of a manual page: the manual folder, the folder part for
 // the distribution and program kind, the page; nullopt when nothing is to
 // be opened.
-std::optional<std::string> htmlHelpPath(const std::string& manualFolder, std::uint8_t distributionKind,
-                                        std::uint8_t appKind, const std::string& page);
+std::optional<std::string> htmlHelpPath(
+    const std::string& manualFolder, std::uint8_t distributionKind, std::uint8_t appKind, const std::string& page);
 
-}  // namespace controls
+} // namespace controls

@@ -17,12 +17,15 @@ namespace {
 // Characters a file or folder name cannot hold (filter 40).
 const QString kPathForbidden = QStringLiteral("\"*,/:;<>?\\|");
 
-std::string trimmedBlanks(const QString& text) { return TrimZenkaku(text.toStdString()); }
+std::string trimmedBlanks(const QString& text)
+{
+    return TrimZenkaku(text.toStdString());
+}
 
+} // namespace
 
-}  // namespace
-
-TInputDlgBox::TInputDlgBox(QWidget* parent) : TBSDI(parent)
+TInputDlgBox::TInputDlgBox(QWidget* parent)
+    : TBSDI(parent)
 {
     setObjectName(QStringLiteral("InputDlgBox"));
     HostMenuNotify = false;
@@ -220,7 +223,8 @@ void TInputDlgBox::SetControls()
     }
     SetKeyFilter(KeyFilter);
     controls::SetHint(btnFuseji,
-                      QStringLiteral("パスワードを伏字にせず入力します。|チェックを入れるとパスワードを伏字にしないで入力が行えます。"));
+        QStringLiteral(
+            "パスワードを伏字にせず入力します。|チェックを入れるとパスワードを伏字にしないで入力が行えます。"));
     controls::SetHint(btnOK, QStringLiteral("内容を確定します。|内容を確定します。"));
     controls::SetHint(btnCancel, QStringLiteral("画面を閉じます。|画面を閉じます。"));
 }
@@ -265,7 +269,7 @@ void TInputDlgBox::btnOKClick()
             Date1 = txtHizuke1->DateTime();
             Date2 = txtHizuke2->DateTime();
         } catch (const EAbort&) {
-            return;  // the date edit has shown why and holds the focus
+            return; // the date edit has shown why and holds the focus
         }
         break;
     default:
@@ -296,11 +300,11 @@ bool TInputDlgBox::eventFilter(QObject* watched, QEvent* e)
         auto* ke = static_cast<QKeyEvent*>(e);
         const QString text = ke->text();
         const bool control = text.isEmpty() || text.at(0).unicode() < 0x20 || ke->key() == Qt::Key_Backspace
-                             || controls::isEnterKey(ke->key());
+            || controls::isEnterKey(ke->key());
         if (!control && (ke->modifiers() & Qt::ControlModifier) == 0) {
             for (const QChar ch : text) {
                 if (!FilterAccepts(KeyFilter, ch))
-                    return true;  // not entered
+                    return true; // not entered
             }
         }
     }
@@ -364,6 +368,9 @@ int runInputDlg(TInputDlgRequest& request)
     return result;
 }
 
-core::InputDlgHandler installInputDlgHandler() { return core::setInputDlgHandler(&runInputDlg); }
+core::InputDlgHandler installInputDlgHandler()
+{
+    return core::setInputDlgHandler(&runInputDlg);
+}
 
-}  // namespace controls
+} // namespace controls

@@ -86,4 +86,4 @@ int runInputDlg(TInputDlgRequest& request);
 // handler it replaces.
 core::InputDlgHandler installInputDlgHandler();
 
-}  // namespace controls
+} // namespace controls

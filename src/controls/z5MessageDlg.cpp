@@ -11,9 +11,12 @@ namespace {
 
 constexpr int kMemoHeight = 156;
 
-}  // namespace
+} // namespace
 
-void InitMessageBoxInfo(TMessageInfoRec& rec) { rec = TMessageInfoRec{}; }
+void InitMessageBoxInfo(TMessageInfoRec& rec)
+{
+    rec = TMessageInfoRec {};
+}
 
 int ShowMessageBox(const TMessageInfoRec& rec)
 {
@@ -39,7 +42,8 @@ int ShowMessageBox(const TMessageInfoRec& rec)
     return box.ShowModal();
 }
 
-TMessageBox::TMessageBox(QWidget* parent) : TBSDI(parent)
+TMessageBox::TMessageBox(QWidget* parent)
+    : TBSDI(parent)
 {
     setObjectName(QStringLiteral("MessageBox"));
     HostMenuNotify = false;

@@ -21,14 +21,14 @@ constexpr std::uint8_t Designed = 0;
 constexpr std::uint8_t ScreenCenter = 4;
 constexpr std::uint8_t MainFormCenter = 6;
 constexpr std::uint8_t OwnerFormCenter = 7;
-}  // namespace boxpos
+} // namespace boxpos
 
 struct TMessageInfoRec {
     std::int32_t mode = 0;
     std::uint8_t position = boxpos::OwnerFormCenter;
     std::string caption;
     std::string message;
-    std::uint32_t colour = 255;  // TColor
+    std::uint32_t colour = 255; // TColor
     std::vector<std::string> lines;
     std::string agreeCaption;
 };

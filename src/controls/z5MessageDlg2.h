@@ -74,8 +74,8 @@ private:
     QWidget* pnlAgree_ = nullptr;
     QWidget* pnlBottom_ = nullptr;
     QLabel* image1_ = nullptr;
-    std::array<TMessageLineLabel*, 10> labels_{};
-    std::array<TxPlButton*, 3> buttons_{};
+    std::array<TMessageLineLabel*, 10> labels_ {};
+    std::array<TxPlButton*, 3> buttons_ {};
     TxCheckBox* btnAgree_ = nullptr;
 };
 
@@ -96,4 +96,4 @@ core::MessageHandler installMessageBoxHandler();
 // modal result; the agree tick is written back into rec.
 int showMessageBox2(TMessage2InfoRec& rec);
 
-}  // namespace controls
+} // namespace controls

@@ -62,7 +62,7 @@ bool parseYmd(const std::string& text, int& y, int& m, int& d)
     char tail = 0;
     if (std::sscanf(text.c_str(), "%4u/%2u/%2u%c", &yy, &mm, &dd, &tail) != 3)
         return false;
-    const year_month_day ymd{year{static_cast<int>(yy)}, month{mm}, day{dd}};
+    const year_month_day ymd {year {static_cast<int>(yy)}, month {mm}, day {dd}};
     if (!ymd.ok() || yy < 100)
         return false;
     y = static_cast<int>(yy);
@@ -74,7 +74,7 @@ bool parseYmd(const std::string& text, int& y, int& m, int& d)
 void decodeDate(TDateTime value, int& y, unsigned& m, unsigned& d, long& secondsOfDay)
 {
     const double whole = std::floor(value);
-    const year_month_day ymd{kDayZero + days{static_cast<long>(whole)}};
+    const year_month_day ymd {kDayZero + days {static_cast<long>(whole)}};
     y = static_cast<int>(ymd.year());
     m = static_cast<unsigned>(ymd.month());
     d = static_cast<unsigned>(ymd.day());
@@ -91,7 +91,7 @@ bool isPicture(const std::string& t)
 // Whether table holds the row (group, key); leaves q closed and cleared for
 // the statement that follows.
 bool rowExists(fb::Query& q, const std::string& table, const std::string& groupColumn, const std::string& keyColumn,
-               const std::string& group, const std::string& key)
+    const std::string& group, const std::string& key)
 {
     q.sql().add("SELECT COUNT(" + groupColumn + ") AS RECCNT FROM " + table);
     q.sql().add("WHERE (" + groupColumn + "=:" + groupColumn + ") AND (" + keyColumn + "=:" + keyColumn + ")");
@@ -119,11 +119,11 @@ std::string readFileBytes(const std::string& path)
 std::string uniquePicturePath(const std::string& ext)
 {
     const std::time_t t = std::time(nullptr);
-    std::tm tm{};
+    std::tm tm {};
     localtime_r(&t, &tm);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec);
+        tm.tm_hour, tm.tm_min, tm.tm_sec);
     std::string path = platform::paths::join(SysDef.WorkDir, std::string("accreg-") + stamp + ext);
     for (int n = 1; std::filesystem::exists(path); ++n)
         path = platform::paths::join(SysDef.WorkDir, std::string("accreg-") + stamp + "-" + std::to_string(n) + ext);
@@ -139,17 +139,16 @@ TDM& dm(const char* op)
 
 // Runs f inside the company transaction: started here when not active,
 // finished only when started here; errors roll back and travel on.
-template <class F>
-auto inCompanyTransaction(const char* op, F&& f)
+template <class F> auto inCompanyTransaction(const char* op, F&& f)
 {
-    std::invoke_result_t<F&> result{};
+    std::invoke_result_t<F&> result {};
     RunDbOperation(dm(op).IBTransactionDAT, DbPolicy(op).with(DbReport::Raise), [&] { result = f(); });
     return result;
 }
 
 TRegValue readTyped(const char* op, const std::string& select, const std::string& insert, const char* gName,
-                    const char* cName, const char* tName, const char* vName, const std::string& group,
-                    const std::string& code, const std::string& type, const std::string& defaultText, bool fiveTypes)
+    const char* cName, const char* tName, const char* vName, const std::string& group, const std::string& code,
+    const std::string& type, const std::string& defaultText, bool fiveTypes)
 {
     return inCompanyTransaction(op, [&] {
         auto q = CreateAccQuery("ACCDAT", false);
@@ -230,13 +229,20 @@ TRegValue TRegValue::date(TDateTime v)
 std::string TRegValue::asString() const
 {
     switch (kind_) {
-    case Kind::Empty: return {};
-    case Kind::Text: return text_;
-    case Kind::Boolean: return int_ ? "True" : "False";
-    case Kind::Integer: return std::to_string(int_);
-    case Kind::Currency: return RegCurrToStr(int_);
-    case Kind::Double: return RegFloatToStr(real_);
-    case Kind::Date: return real_ == std::floor(real_) ? FormatRegDate(4, real_) : RegDateTimeToStr(real_);
+    case Kind::Empty:
+        return {};
+    case Kind::Text:
+        return text_;
+    case Kind::Boolean:
+        return int_ ? "True" : "False";
+    case Kind::Integer:
+        return std::to_string(int_);
+    case Kind::Currency:
+        return RegCurrToStr(int_);
+    case Kind::Double:
+        return RegFloatToStr(real_);
+    case Kind::Date:
+        return real_ == std::floor(real_) ? FormatRegDate(4, real_) : RegDateTimeToStr(real_);
     }
     return {};
 }
@@ -244,10 +250,13 @@ std::string TRegValue::asString() const
 bool TRegValue::asBoolean() const
 {
     switch (kind_) {
-    case Kind::Text: return upperAscii(trimBlanks(text_)) == "TRUE";
+    case Kind::Text:
+        return upperAscii(trimBlanks(text_)) == "TRUE";
     case Kind::Double:
-    case Kind::Date: return real_ != 0;
-    default: return int_ != 0;
+    case Kind::Date:
+        return real_ != 0;
+    default:
+        return int_ != 0;
     }
 }
 
@@ -258,21 +267,28 @@ std::int32_t TRegValue::asInteger() const
         long long v = 0;
         return parseInt(text_, v) ? static_cast<std::int32_t>(v) : 0;
     }
-    case Kind::Currency: return static_cast<std::int32_t>(int_ / CurrencyScale);
+    case Kind::Currency:
+        return static_cast<std::int32_t>(int_ / CurrencyScale);
     case Kind::Double:
-    case Kind::Date: return static_cast<std::int32_t>(std::llround(real_));
-    default: return static_cast<std::int32_t>(int_);
+    case Kind::Date:
+        return static_cast<std::int32_t>(std::llround(real_));
+    default:
+        return static_cast<std::int32_t>(int_);
     }
 }
 
 Currency TRegValue::asCurrency() const
 {
     switch (kind_) {
-    case Kind::Text: return SafeStrToCurr(text_);
-    case Kind::Currency: return int_;
+    case Kind::Text:
+        return SafeStrToCurr(text_);
+    case Kind::Currency:
+        return int_;
     case Kind::Double:
-    case Kind::Date: return static_cast<Currency>(std::llround(real_ * CurrencyScale));
-    default: return int_ * CurrencyScale;
+    case Kind::Date:
+        return static_cast<Currency>(std::llround(real_ * CurrencyScale));
+    default:
+        return int_ * CurrencyScale;
     }
 }
 
@@ -283,10 +299,13 @@ double TRegValue::asDouble() const
         double v = 0;
         return parseDouble(text_, v) ? v : 0.0;
     }
-    case Kind::Currency: return static_cast<double>(int_) / CurrencyScale;
+    case Kind::Currency:
+        return static_cast<double>(int_) / CurrencyScale;
     case Kind::Double:
-    case Kind::Date: return real_;
-    default: return static_cast<double>(int_);
+    case Kind::Date:
+        return real_;
+    default:
+        return static_cast<double>(int_);
     }
 }
 
@@ -298,8 +317,10 @@ TDateTime TRegValue::asDate() const
         return d != 0 ? d : SafeStrToDateTime(text_);
     }
     case Kind::Double:
-    case Kind::Date: return real_;
-    default: return static_cast<double>(int_);
+    case Kind::Date:
+        return real_;
+    default:
+        return static_cast<double>(int_);
     }
 }
 
@@ -307,8 +328,8 @@ TDateTime TRegValue::asDate() const
 
 TDateTime EncodeRegDate(int y, int m, int d)
 {
-    const year_month_day ymd{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
-    return static_cast<double>((sys_days{ymd} - kDayZero).count());
+    const year_month_day ymd {year {y}, month {static_cast<unsigned>(m)}, day {static_cast<unsigned>(d)}};
+    return static_cast<double>((sys_days {ymd} - kDayZero).count());
 }
 
 std::string FormatRegDate(int kind, TDateTime date)
@@ -406,7 +427,8 @@ Currency SafeStrToCurr(const std::string& textIn)
 std::string RegCurrToStr(Currency value)
 {
     const bool negative = value < 0;
-    const unsigned long long a = negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const unsigned long long a
+        = negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
     std::string s = std::to_string(a / CurrencyScale);
     unsigned long long frac = a % CurrencyScale;
     if (frac != 0) {
@@ -495,12 +517,12 @@ std::unique_ptr<fb::Query> CreateAccSQL(const std::string& databaseName, std::ui
 
 // --- ACCREG -------------------------------------------------------------------
 
-TRegValue funcGetAccReg(const std::string& group, const std::string& code, const std::string& type,
-                        const std::string& defaultText)
+TRegValue funcGetAccReg(
+    const std::string& group, const std::string& code, const std::string& type, const std::string& defaultText)
 {
     return readTyped("funcGetAccReg", "SELECT ATYPE,ATEXT FROM ACCREG WHERE AGROUP=:AGROUP AND ACODE=:ACODE ",
-                     "INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT) VALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)", "AGROUP",
-                     "ACODE", "ATYPE", "ATEXT", group, code, type, defaultText, false);
+        "INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT) VALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)", "AGROUP", "ACODE", "ATYPE",
+        "ATEXT", group, code, type, defaultText, false);
 }
 
 void funcPutAccReg(const std::string& group, const std::string& code, const std::string& type, const TRegValue& value)
@@ -568,8 +590,8 @@ TRegValue funcGetAccRegBlob(const std::string& group, const std::string& key, co
     });
 }
 
-void funcPutAccRegBlob(const std::string& group, const std::string& key, const std::string& contentType,
-                       const TRegValue& value)
+void funcPutAccRegBlob(
+    const std::string& group, const std::string& key, const std::string& contentType, const TRegValue& value)
 {
     // Read the picture before touching the database: a missing file fails
     // without a half-written row.
@@ -605,14 +627,14 @@ void funcPutAccRegBlob(const std::string& group, const std::string& key, const s
 
 // --- MSD_HOUKOKU --------------------------------------------------------------
 
-TRegValue funcGetMsdHoukoku(const std::string& group, const std::string& code, const std::string& type,
-                            const std::string& defaultText)
+TRegValue funcGetMsdHoukoku(
+    const std::string& group, const std::string& code, const std::string& type, const std::string& defaultText)
 {
     // Finishes only a transaction it started: the caller's open work is
     // neither committed nor lost here.
     return readTyped("funcGetMsdHoukoku", "SELECT MDTEXT1 FROM MSD_HOUKOKU WHERE MDGROUP=:MDGROUP AND MDCODE=:MDCODE ",
-                     "INSERT INTO MSD_HOUKOKU(MDGROUP,MDCODE,MDTYPE,MDTEXT1) VALUES(:MDGROUP,:MDCODE,:MDTYPE,:MDTEXT1)",
-                     "MDGROUP", "MDCODE", "MDTYPE", "MDTEXT1", group, code, type, defaultText, true);
+        "INSERT INTO MSD_HOUKOKU(MDGROUP,MDCODE,MDTYPE,MDTEXT1) VALUES(:MDGROUP,:MDCODE,:MDTYPE,:MDTEXT1)", "MDGROUP",
+        "MDCODE", "MDTYPE", "MDTEXT1", group, code, type, defaultText, true);
 }
 
 bool IsZaidanSyakaiTokutei()

@@ -43,7 +43,7 @@ private:
     Kind kind_ = Kind::Empty;
     std::string text_;
     std::int64_t int_ = 0; // Boolean, Integer, Currency
-    double real_ = 0;      // Double, Date
+    double real_ = 0; // Double, Date
 };
 
 // A fresh statement on the system database ("ACCDEF") or the company
@@ -56,8 +56,8 @@ std::unique_ptr<platform::firebird::Query> CreateAccSQL(const std::string& datab
 // ACCREG. A read of a missing row creates it with the default first; an
 // empty stored text reads as " ". Database errors roll back a transaction
 // started here and reach the caller unchanged.
-TRegValue funcGetAccReg(const std::string& group, const std::string& code, const std::string& type,
-                        const std::string& defaultText);
+TRegValue funcGetAccReg(
+    const std::string& group, const std::string& code, const std::string& type, const std::string& defaultText);
 void funcPutAccReg(const std::string& group, const std::string& code, const std::string& type, const TRegValue& value);
 void DeleteAccReg(const std::string& group, const std::string& code);
 
@@ -66,12 +66,12 @@ void DeleteAccReg(const std::string& group, const std::string& code);
 TRegValue funcGetAccRegBlob(const std::string& group, const std::string& key, const std::string& type = {});
 // Pictures ("画像", "BMP", "JPG") store the file the value names; "メモ"
 // stores the text line by line.
-void funcPutAccRegBlob(const std::string& group, const std::string& key, const std::string& contentType,
-                       const TRegValue& value);
+void funcPutAccRegBlob(
+    const std::string& group, const std::string& key, const std::string& contentType, const TRegValue& value);
 
 // MSD_HOUKOKU, like funcGetAccReg (five type names).
-TRegValue funcGetMsdHoukoku(const std::string& group, const std::string& code, const std::string& type,
-                            const std::string& defaultText);
+TRegValue funcGetMsdHoukoku(
+    const std::string& group, const std::string& code, const std::string& type, const std::string& defaultText);
 bool IsZaidanSyakaiTokutei();
 bool IsKikinAri();
 

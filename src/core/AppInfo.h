@@ -9,9 +9,9 @@
 
 struct TAppInfoRec {
     struct {
-        std::string OEM;          // edition; "Harbenworks" is the federation's
+        std::string OEM; // edition; "Harbenworks" is the federation's
         std::string Since;
-        std::string RegKey;       // registry key of the maker's products
+        std::string RegKey; // registry key of the maker's products
         std::string Quv;
         std::string QuvAlias;
         std::int32_t VerMajorDiff = 0;
@@ -34,18 +34,18 @@ struct TAppInfoRec {
         std::string URL;
     } Company;
     struct {
-        std::string AppName;       // base name of the connection settings file
+        std::string AppName; // base name of the connection settings file
         std::string AppTitle;
         std::string AppTitle_CL;
         std::string RegKey;
-        std::string HomeDir;       // below the application-data and documents folders
+        std::string HomeDir; // below the application-data and documents folders
         std::string ShareDir;
         std::string ServerDir;
         std::string ServerTempDir;
         std::string DataDefFile;
         std::string DataFile;
         std::string DataBackupFile;
-        std::string DataInitFile;  // format with one integer (data kind)
+        std::string DataInitFile; // format with one integer (data kind)
         std::string DataIniFile;
         std::int32_t DataListCnt = 120;
     } Varov;

@@ -61,7 +61,9 @@ void deleteTransferRow(fb::Query& q, const std::string& key)
 class TMyNumberSettingsGuard {
 public:
     TMyNumberSettingsGuard(TMyNumberIO& io, std::string host, std::string path)
-        : io_(io), host_(std::move(host)), path_(std::move(path))
+        : io_(io)
+        , host_(std::move(host))
+        , path_(std::move(path))
     {
     }
     ~TMyNumberSettingsGuard()
@@ -105,7 +107,8 @@ void TBackupRestoreThread::Resume()
         return;
     started_ = true;
     if (QCoreApplication::instance() != nullptr)
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [this] { Execute(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [this] { Execute(); }, Qt::QueuedConnection);
     else
         Execute();
 }
@@ -124,8 +127,8 @@ bool TBackupRestoreThread::localHost() const
     return HostName.empty() || HostName == "127.0.0.1";
 }
 
-void TBackupRestoreThread::setError(const char* method, const char* code, const std::string& message,
-                                    const std::string& detail)
+void TBackupRestoreThread::setError(
+    const char* method, const char* code, const std::string& message, const std::string& detail)
 {
     Failed = true;
     ErrMethod = method;
@@ -250,7 +253,8 @@ void TBackupRestoreThread::myNumberStepRestore()
     }
     if (io.UseKbn == 1 && UseMyNumber == 0) {
         Success = false;
-        setError(kRestoreMethod, "200", "マイナンバー情報を管理しているデータへの復元はおこなえません。", kRestoreStopped);
+        setError(
+            kRestoreMethod, "200", "マイナンバー情報を管理しているデータへの復元はおこなえません。", kRestoreStopped);
         return;
     }
     if (UseMyNumber == 1)
@@ -309,7 +313,8 @@ void TBackupRestoreThread::backupStep()
     }
     if (Success && WriteInfo && !Shougou.empty() && !WriteBackupInfo(BackupFile)) {
         Success = false;
-        setError(kBackupMethod, "100", "データベースの保存に失敗しました。", "バックアップ情報を書き込めませんでした。");
+        setError(
+            kBackupMethod, "100", "データベースの保存に失敗しました。", "バックアップ情報を書き込めませんでした。");
     }
     if (!Success && !Failed)
         setError(kBackupMethod, "100", "データベースの保存に失敗しました。", kBackupStopped);
@@ -318,7 +323,7 @@ void TBackupRestoreThread::backupStep()
         if (!guard.restore()) {
             Success = false;
             setError(kBackupMethod, "100", "データベースの保存に失敗しました。",
-                     "マイナンバー情報をデータに書き戻せませんでした。");
+                "マイナンバー情報をデータに書き戻せませんでした。");
         }
         UseMyNumber = used;
     }
@@ -334,38 +339,38 @@ bool TBackupRestoreThread::backupThroughShare()
     bool ok = false;
     try {
         RunDbOperation(DM->IBTransFileMan, DbPolicy(kBackupMethod).with(DbReport::Raise), [&](TDbScope& op) {
-        op.closeOnFailure(q);
-        auto deleteRow = [&] { deleteTransferRow(q, key); };
-        deleteRow();
-        q.sql().clear();
-        q.sql().add("INSERT INTO FILETRANS(CONTENT_ID,CONTENT)");
-        q.sql().add("VALUES(:CONTENT_ID,SP_FILETOBLOB(:SERVERFILE))");
-        q.paramByName("CONTENT_ID").setString(key);
-        q.paramByName("SERVERFILE").setString(serverFile);
-        q.execSQL();
-        op.commitRetaining();
-        q.sql().clear();
-        q.sql().add("SELECT CONTENT_ID,CONTENT FROM FILETRANS");
-        q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
-        q.paramByName("CONTENT_ID").setString(key);
-        q.open();
-        if (!q.eof()) {
-            const std::string bytes = q.fieldByName("CONTENT").asBytes();
-            if (!bytes.empty()) {
-                platform::writeFileAtomically(BackupFile, bytes, "TBackupRestoreThread.BackupDatabase");
-                ok = true;
+            op.closeOnFailure(q);
+            auto deleteRow = [&] { deleteTransferRow(q, key); };
+            deleteRow();
+            q.sql().clear();
+            q.sql().add("INSERT INTO FILETRANS(CONTENT_ID,CONTENT)");
+            q.sql().add("VALUES(:CONTENT_ID,SP_FILETOBLOB(:SERVERFILE))");
+            q.paramByName("CONTENT_ID").setString(key);
+            q.paramByName("SERVERFILE").setString(serverFile);
+            q.execSQL();
+            op.commitRetaining();
+            q.sql().clear();
+            q.sql().add("SELECT CONTENT_ID,CONTENT FROM FILETRANS");
+            q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
+            q.paramByName("CONTENT_ID").setString(key);
+            q.open();
+            if (!q.eof()) {
+                const std::string bytes = q.fieldByName("CONTENT").asBytes();
+                if (!bytes.empty()) {
+                    platform::writeFileAtomically(BackupFile, bytes, "TBackupRestoreThread.BackupDatabase");
+                    ok = true;
+                }
             }
-        }
-        q.close();
-        deleteRow();
+            q.close();
+            deleteRow();
         });
         return ok;
     } catch (const fb::EIBError& e) {
         setError(kBackupMethod, "102", "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。",
-                 "[詳細]\rIBエラー: " + std::to_string(e.iscErrorCode()) + "\r" + e.message());
+            "[詳細]\rIBエラー: " + std::to_string(e.iscErrorCode()) + "\r" + e.message());
     } catch (const std::exception& e) {
         setError(kBackupMethod, "102", "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。",
-                 std::string("[詳細]\r") + e.what());
+            std::string("[詳細]\r") + e.what());
     }
     return false;
 }
@@ -379,7 +384,7 @@ void TBackupRestoreThread::restoreStep()
     }
     if (DM->AccDatInConnection(kind == DbKind::System ? 0 : 1, HostName, platform::paths::folderOf(DataPath), 0)) {
         setError(kRestoreMethod, "202", "このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。",
-                 kRestoreStopped);
+            kRestoreStopped);
         return;
     }
     TMyNumberIO io;
@@ -387,14 +392,14 @@ void TBackupRestoreThread::restoreStep()
         io.ReadLogFrom(HostName, ReplacedPath.empty() ? DataPath : ReplacedPath);
     if (Location == 0) {
         Success = DM->RestoreFDB(localHost() ? fb::Protocol::Local : fb::Protocol::TCP, HostName, DataPath, BackupFile,
-                                 ActivateIndexes != 0);
+            ActivateIndexes != 0);
     } else {
         const bool connected = DM->fnFileManConnected(SysDef.HostName);
         try {
             if (connected) {
                 if (restoreThroughShare()) {
-                    const std::string serverFile =
-                        platform::paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
+                    const std::string serverFile
+                        = platform::paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
                     Success = DM->RestoreFDB(fb::Protocol::TCP, HostName, DataPath, serverFile, ActivateIndexes != 0);
                 }
             } else {
@@ -433,28 +438,29 @@ bool TBackupRestoreThread::restoreThroughShare()
     fb::Query q(&DM->IBFileMan, &DM->IBTransFileMan);
     try {
         RunDbOperation(DM->IBTransFileMan, DbPolicy(kRestoreMethod).with(DbReport::Raise), [&](TDbScope& op) {
-        op.closeOnFailure(q);
-        auto deleteRow = [&] { deleteTransferRow(q, key); };
-        deleteRow();
-        q.sql().clear();
-        q.sql().add("INSERT INTO FILETRANS(CONTENT_ID,CONTENT)");
-        q.sql().add("VALUES(:CONTENT_ID,:CONTENT)");
-        q.paramByName("CONTENT_ID").setString(key);
-        q.paramByName("CONTENT").loadFromFile(BackupFile);
-        q.execSQL();
-        op.commitRetaining();
-        q.sql().clear();
-        q.sql().add("SELECT CONTENT_ID,SP_BLOBTOFILE(:SERVERFILE, CONTENT) AS CONTENT FROM FILETRANS");
-        q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
-        q.paramByName("SERVERFILE").setString(serverFile);
-        q.paramByName("CONTENT_ID").setString(key);
-        q.open();
-        q.close();
-        deleteRow();
+            op.closeOnFailure(q);
+            auto deleteRow = [&] { deleteTransferRow(q, key); };
+            deleteRow();
+            q.sql().clear();
+            q.sql().add("INSERT INTO FILETRANS(CONTENT_ID,CONTENT)");
+            q.sql().add("VALUES(:CONTENT_ID,:CONTENT)");
+            q.paramByName("CONTENT_ID").setString(key);
+            q.paramByName("CONTENT").loadFromFile(BackupFile);
+            q.execSQL();
+            op.commitRetaining();
+            q.sql().clear();
+            q.sql().add("SELECT CONTENT_ID,SP_BLOBTOFILE(:SERVERFILE, CONTENT) AS CONTENT FROM FILETRANS");
+            q.sql().add("WHERE CONTENT_ID=:CONTENT_ID");
+            q.paramByName("SERVERFILE").setString(serverFile);
+            q.paramByName("CONTENT_ID").setString(key);
+            q.open();
+            q.close();
+            deleteRow();
         });
         return true;
     } catch (const std::exception&) {
-        setError(kRestoreMethod, "203", "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。", kRestoreStopped);
+        setError(
+            kRestoreMethod, "203", "バックアップファイルの転送処理（tnfileman.fdb）に失敗しました。", kRestoreStopped);
     }
     return false;
 }
@@ -490,9 +496,9 @@ std::string TBackupRestoreThread::BackupInfoText() const
 {
     auto build = [&](const std::string& name) {
         return std::string(kBackupInfoMarker) + "\r\n" + "SHOUGOU=" + name + "\r\n" + "KISHU=" + Kishu + "\r\n"
-               + "KIMATU=" + Kimatu + "\r\n" + "SIWAKE=" + std::to_string(Siwake) + "\r\n"
-               + "TOTALSIWAKE=" + std::to_string(TotalSiwake) + "\r\n" + "DATAVARSION=" + DataVersion + "\r\n"
-               + "GASSAN=" + std::to_string(Gassan) + "\r\n" + "USEMYNUMBER=" + std::to_string(UseMyNumber) + "\r\n";
+            + "KIMATU=" + Kimatu + "\r\n" + "SIWAKE=" + std::to_string(Siwake) + "\r\n"
+            + "TOTALSIWAKE=" + std::to_string(TotalSiwake) + "\r\n" + "DATAVARSION=" + DataVersion + "\r\n"
+            + "GASSAN=" + std::to_string(Gassan) + "\r\n" + "USEMYNUMBER=" + std::to_string(UseMyNumber) + "\r\n";
     };
     std::string text = build(Shougou);
     const std::size_t width = platform::codec::sjisWidth(text);
@@ -514,7 +520,8 @@ bool TBackupRestoreThread::WriteBackupInfo(const std::string& backupFile)
         AppendTrailerText(backupFile, platform::codec::toSjis(BackupInfoText()));
         return true;
     } catch (const std::exception& e) {
-        ErrorMessageEx("データベースの保存に失敗しました。", std::string("TBackupRestoreThread.WriteBackupInfo\r") + e.what());
+        ErrorMessageEx(
+            "データベースの保存に失敗しました。", std::string("TBackupRestoreThread.WriteBackupInfo\r") + e.what());
         return false;
     }
 }
@@ -526,7 +533,7 @@ bool TBackupRestoreThread::ReadBackupInfo(const std::string& backupFile, bool st
         ReadTrailerText(backupFile, kBackupInfoMarker, raw, strip);
     } catch (const std::exception& e) {
         ErrorMessageEx("バックアップ情報の読み込みに失敗しました。",
-                       std::string("TBackupRestoreThread.ReadBackupInfo\r") + e.what());
+            std::string("TBackupRestoreThread.ReadBackupInfo\r") + e.what());
         raw.clear();
     }
     ClearBackupInfo();

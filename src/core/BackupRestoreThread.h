@@ -21,8 +21,8 @@ public:
     TBackupRestoreThread(const TBackupRestoreThread&) = delete;
     TBackupRestoreThread& operator=(const TBackupRestoreThread&) = delete;
 
-    std::int32_t Mode = 0;       // 0 backup, 1 restore, 2 copy, 3 rebuild
-    std::uint8_t Location = 0;   // 0 database services, 1 the shared server
+    std::int32_t Mode = 0; // 0 backup, 1 restore, 2 copy, 3 rebuild
+    std::uint8_t Location = 0; // 0 database services, 1 the shared server
     bool CheckMyNumber = true;
     std::string HostName;
     std::string DataPath;

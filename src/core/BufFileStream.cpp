@@ -25,7 +25,8 @@ std::string twinName(const std::string& fileName)
 } // namespace
 
 TBufFileStream::TBufFileStream(const std::string& fileName, int mode, std::uint8_t bufferKb)
-    : name_(fileName), buffer_(static_cast<std::size_t>(bufferKb) * 1024u)
+    : name_(fileName)
+    , buffer_(static_cast<std::size_t>(bufferKb) * 1024u)
 {
     int flags = O_RDONLY;
     if (mode == bufmode::Create)
@@ -130,7 +131,7 @@ void TBufFileStream::Flush()
 
 std::int64_t TBufFileStream::Size() const
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd_, &st) != 0)
         throw EBufFileStreamError(sysError("TBufFileStream.Size", name_));
     return static_cast<std::int64_t>(st.st_size);

@@ -27,8 +27,8 @@ namespace fb = platform::firebird;
 using platform::text::toIntOr;
 using platform::text::upperAscii;
 
-const std::array<const char*, 11> DataStatusNames = {
-    "－", "－", "使用中", "データロック中", "保存中", "復元中", "コピー中", "貼り付け中", "削除中", "新規作成中", "破損"};
+const std::array<const char*, 11> DataStatusNames = {"－", "－", "使用中", "データロック中", "保存中", "復元中",
+    "コピー中", "貼り付け中", "削除中", "新規作成中", "破損"};
 
 namespace {
 
@@ -43,7 +43,7 @@ std::string formatDate(const fb::Field& f)
         return {};
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d/%02u/%02u", static_cast<int>(d.year()), static_cast<unsigned>(d.month()),
-                  static_cast<unsigned>(d.day()));
+        static_cast<unsigned>(d.day()));
     return buf;
 }
 
@@ -125,7 +125,7 @@ TDataInfomation::TDataInfomation()
 
 void TDataInfomation::ClearDataInfoRec(TDataInfomationRec& rec)
 {
-    rec = TDataInfomationRec{};
+    rec = TDataInfomationRec {};
     rec.STATUS = 1;
     rec.SHARE_STATUS = 1;
 }
@@ -164,83 +164,86 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec)
     try {
         // A read: what it started (missing settings rows included) is
         // committed also after a failure, reported below.
-        RunDbOperation(DM->IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise),
-                       [&](TDbScope& op) {
-        op.closeOnFailure(q);
-        q.sql().add("SELECT ENTTEXT,DATATYPE,CODETYPE,SCODE1,SKANA,SHOUGOU,TANTOU,NENDO,KISHU,KIMATU,SITEN,BUMON,DATALOCK");
-        q.sql().add("FROM ACCDEF1");
-        q.sql().add("WHERE REC=1");
-        q.open();
-        if (!q.eof()) {
-            rec.DATALISTNAME = q.fieldByName("ENTTEXT").asString();
-            rec.CODE = q.fieldByName("SCODE1").asString();
-            rec.DATAKBN = q.fieldByName("DATATYPE").asInteger();
-            rec.CODEKBN = q.fieldByName("CODETYPE").asInteger();
-            rec.SHOUGOU = q.fieldByName("SHOUGOU").asString();
-            rec.KANA = q.fieldByName("SKANA").asString();
-            rec.NENDO = q.fieldByName("NENDO").asInteger();
-            rec.KISHU = formatDate(q.fieldByName("KISHU"));
-            rec.KIMATU = formatDate(q.fieldByName("KIMATU"));
-            rec.TANTO = q.fieldByName("TANTOU").asInteger();
-            rec.SITEN = q.fieldByName("SITEN").asInteger();
-            rec.BUMON = q.fieldByName("BUMON").asInteger();
-            rec.UPDATE_LOCK = q.fieldByName("DATALOCK").asInteger();
-        }
-        q.close();
+        RunDbOperation(
+            DM->IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&](TDbScope& op) {
+                op.closeOnFailure(q);
+                q.sql().add(
+                    "SELECT "
+                    "ENTTEXT,DATATYPE,CODETYPE,SCODE1,SKANA,SHOUGOU,TANTOU,NENDO,KISHU,KIMATU,SITEN,BUMON,DATALOCK");
+                q.sql().add("FROM ACCDEF1");
+                q.sql().add("WHERE REC=1");
+                q.open();
+                if (!q.eof()) {
+                    rec.DATALISTNAME = q.fieldByName("ENTTEXT").asString();
+                    rec.CODE = q.fieldByName("SCODE1").asString();
+                    rec.DATAKBN = q.fieldByName("DATATYPE").asInteger();
+                    rec.CODEKBN = q.fieldByName("CODETYPE").asInteger();
+                    rec.SHOUGOU = q.fieldByName("SHOUGOU").asString();
+                    rec.KANA = q.fieldByName("SKANA").asString();
+                    rec.NENDO = q.fieldByName("NENDO").asInteger();
+                    rec.KISHU = formatDate(q.fieldByName("KISHU"));
+                    rec.KIMATU = formatDate(q.fieldByName("KIMATU"));
+                    rec.TANTO = q.fieldByName("TANTOU").asInteger();
+                    rec.SITEN = q.fieldByName("SITEN").asInteger();
+                    rec.BUMON = q.fieldByName("BUMON").asInteger();
+                    rec.UPDATE_LOCK = q.fieldByName("DATALOCK").asInteger();
+                }
+                q.close();
 
-        q.sql().clear();
-        q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION");
-        q.sql().add("WHERE REC=1");
-        q.sql().add("ORDER BY MAJOR,MINOR1,MINOR2");
-        q.open();
-        if (!q.eof()) {
-            rec.VERSION1_MAJOR = q.fieldByName("MAJOR").asInteger();
-            rec.VERSION1_MINOR = q.fieldByName("MINOR1").asInteger();
-            rec.VERSION1_REVISION = q.fieldByName("MINOR2").asInteger();
-            rec.VERSION2 = VersionName(rec.VERSION1_MAJOR, rec.VERSION1_MINOR);
-        }
-        q.close();
+                q.sql().clear();
+                q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION");
+                q.sql().add("WHERE REC=1");
+                q.sql().add("ORDER BY MAJOR,MINOR1,MINOR2");
+                q.open();
+                if (!q.eof()) {
+                    rec.VERSION1_MAJOR = q.fieldByName("MAJOR").asInteger();
+                    rec.VERSION1_MINOR = q.fieldByName("MINOR1").asInteger();
+                    rec.VERSION1_REVISION = q.fieldByName("MINOR2").asInteger();
+                    rec.VERSION2 = VersionName(rec.VERSION1_MAJOR, rec.VERSION1_MINOR);
+                }
+                q.close();
 
-        auto count = [&](const char* select, const char* where) {
-            q.sql().clear();
-            q.sql().add(select);
-            q.sql().add(where);
-            q.open();
-            const int n = q.eof() ? 0 : q.fieldByName("RECCNT").asInteger();
-            q.close();
-            return n;
-        };
-        if (rec.SITEN > 0)
-            rec.SITENCNT = count("SELECT COUNT(SCODE) AS RECCNT FROM SISETUMST", "WHERE SCODE <> ''");
-        if (rec.BUMON > 0)
-            rec.BUMONCNT = count("SELECT COUNT(BCODE) AS RECCNT FROM BUMONMST", "WHERE BCODE <> ''");
+                auto count = [&](const char* select, const char* where) {
+                    q.sql().clear();
+                    q.sql().add(select);
+                    q.sql().add(where);
+                    q.open();
+                    const int n = q.eof() ? 0 : q.fieldByName("RECCNT").asInteger();
+                    q.close();
+                    return n;
+                };
+                if (rec.SITEN > 0)
+                    rec.SITENCNT = count("SELECT COUNT(SCODE) AS RECCNT FROM SISETUMST", "WHERE SCODE <> ''");
+                if (rec.BUMON > 0)
+                    rec.BUMONCNT = count("SELECT COUNT(BCODE) AS RECCNT FROM BUMONMST", "WHERE BCODE <> ''");
 
-        rec.SIWAKE = DM->GetYukouSiwakeCount("");
-        rec.TOTALSIWAKE = DM->GetSiwakeCountOnly("");
+                rec.SIWAKE = DM->GetYukouSiwakeCount("");
+                rec.TOTALSIWAKE = DM->GetSiwakeCountOnly("");
 
-        try {
-            rec.GASSANKBN = static_cast<std::uint8_t>(funcGetAccReg("基本設定", "合算データ区分", "整数", "0").asInteger());
-        } catch (const std::exception&) {
-            rec.GASSANKBN = 0;
-        }
-        rec.USEMYNUMBER = funcGetAccReg("基本設定", "＃USE", "整数", "0").asInteger();
+                try {
+                    rec.GASSANKBN = static_cast<std::uint8_t>(
+                        funcGetAccReg("基本設定", "合算データ区分", "整数", "0").asInteger());
+                } catch (const std::exception&) {
+                    rec.GASSANKBN = 0;
+                }
+                rec.USEMYNUMBER = funcGetAccReg("基本設定", "＃USE", "整数", "0").asInteger();
 
-        const std::string version = versionText(rec.VERSION1_MAJOR, rec.VERSION1_MINOR, rec.VERSION1_REVISION);
-        auto accdef1 = [&](const char* column) {
-            q.sql().clear();
-            q.sql().add(std::string("SELECT ") + column);
-            q.sql().add("FROM ACCDEF1");
-            q.sql().add("WHERE REC=1");
-            q.open();
-            const int v = q.eof() ? 0 : q.fieldByName(column).asInteger();
-            q.close();
-            return v;
-        };
-        if (IsCloudShareEnabled(0) && VersionGreater(version, "11.0.0"))
-            rec.CLOUD_SHARE = accdef1("CLOUD_LINE") > 0 ? 1 : 0;
-        if (VersionGreaterEqual(version, "12.0.0"))
-            rec.READ_ONLY = accdef1("READ_ONLY");
-        });
+                const std::string version = versionText(rec.VERSION1_MAJOR, rec.VERSION1_MINOR, rec.VERSION1_REVISION);
+                auto accdef1 = [&](const char* column) {
+                    q.sql().clear();
+                    q.sql().add(std::string("SELECT ") + column);
+                    q.sql().add("FROM ACCDEF1");
+                    q.sql().add("WHERE REC=1");
+                    q.open();
+                    const int v = q.eof() ? 0 : q.fieldByName(column).asInteger();
+                    q.close();
+                    return v;
+                };
+                if (IsCloudShareEnabled(0) && VersionGreater(version, "11.0.0"))
+                    rec.CLOUD_SHARE = accdef1("CLOUD_LINE") > 0 ? 1 : 0;
+                if (VersionGreaterEqual(version, "12.0.0"))
+                    rec.READ_ONLY = accdef1("READ_ONLY");
+            });
         closeIfOpenedHere();
         return 1;
     } catch (const EIBError& e) {
@@ -360,46 +363,47 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
             if (!wasConnected && !DM->fnAccDefConnected(host, core::TConnectReport::Raise))
                 throw std::runtime_error("the system database is not connected");
             RunDbOperation(DM->IBTransactionDEF,
-                           DbPolicy("TDataInfomation.ReadIniFile").with(DbFailure::Commit).with(DbReport::Raise),
-                           [&](TDbScope& op) {
-            op.closeOnFailure(q);
-            q.sql().add("SELECT D.DATALOCK,O.OPCODE,O.OPNAME,");
-            q.sql().add("D.ENTTEXT,D.DATACODE,D.DATATYPE,D.CODETYPE,D.SHOUGOU,D.NENDO,D.KISHU,D.KIMATU,D.TANTOU,D.UPDATE_LOCK");
-            q.sql().add(",D.VER_MAJOR,D.VER_MINOR1,D.VER_MINOR2");
-            q.sql().add(",D.VER_TEXT");
-            q.sql().add(",D.CLOUD");
-            q.sql().add(",D.READ_ONLY");
-            q.sql().add("FROM " + table + " D");
-            q.sql().add("LEFT JOIN OPERATOR O ON(D.GROUPID=O.GROUPID AND D.DATALOCK=O.OPCODE)");
-            q.sql().add("WHERE (D.DATALOCK<>0)AND(UPPER(D.PASNAME)=:PASNAME)AND(D.GROUPID=:GROUPID)");
-            q.paramByName("PASNAME").setString(upper);
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.open();
-            while (!q.eof()) {
-                locked = true;
-                rec.STATUS = 3;
-                rec.OPCODE = q.fieldByName("OPCODE").asInteger() + SysDef.GroupID * 10000;
-                rec.OPERATOR = q.fieldByName("OPNAME").asString();
-                rec.DATALISTNAME = q.fieldByName("ENTTEXT").asString();
-                rec.CODE = q.fieldByName("DATACODE").asString();
-                rec.DATAKBN = q.fieldByName("DATATYPE").asInteger();
-                rec.CODEKBN = q.fieldByName("CODETYPE").asInteger();
-                rec.SHOUGOU = q.fieldByName("SHOUGOU").asString();
-                rec.NENDO = q.fieldByName("NENDO").asInteger();
-                rec.KISHU = formatDate(q.fieldByName("KISHU"));
-                rec.KIMATU = formatDate(q.fieldByName("KIMATU"));
-                rec.TANTO = q.fieldByName("TANTOU").asInteger();
-                rec.UPDATE_LOCK = q.fieldByName("UPDATE_LOCK").asInteger();
-                rec.VERSION1_MAJOR = q.fieldByName("VER_MAJOR").asInteger();
-                rec.VERSION1_MINOR = q.fieldByName("VER_MINOR1").asInteger();
-                rec.VERSION1_REVISION = q.fieldByName("VER_MINOR2").asInteger();
-                rec.VERSION2 = q.fieldByName("VER_TEXT").asString();
-                rec.CLOUD_SHARE = static_cast<std::uint8_t>(q.fieldByName("CLOUD").asInteger());
-                rec.READ_ONLY = q.fieldByName("READ_ONLY").asInteger();
-                q.next();
-            }
-            q.close();
-            });
+                DbPolicy("TDataInfomation.ReadIniFile").with(DbFailure::Commit).with(DbReport::Raise),
+                [&](TDbScope& op) {
+                    op.closeOnFailure(q);
+                    q.sql().add("SELECT D.DATALOCK,O.OPCODE,O.OPNAME,");
+                    q.sql().add("D.ENTTEXT,D.DATACODE,D.DATATYPE,D.CODETYPE,D.SHOUGOU,D.NENDO,D.KISHU,D.KIMATU,D."
+                                "TANTOU,D.UPDATE_LOCK");
+                    q.sql().add(",D.VER_MAJOR,D.VER_MINOR1,D.VER_MINOR2");
+                    q.sql().add(",D.VER_TEXT");
+                    q.sql().add(",D.CLOUD");
+                    q.sql().add(",D.READ_ONLY");
+                    q.sql().add("FROM " + table + " D");
+                    q.sql().add("LEFT JOIN OPERATOR O ON(D.GROUPID=O.GROUPID AND D.DATALOCK=O.OPCODE)");
+                    q.sql().add("WHERE (D.DATALOCK<>0)AND(UPPER(D.PASNAME)=:PASNAME)AND(D.GROUPID=:GROUPID)");
+                    q.paramByName("PASNAME").setString(upper);
+                    q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                    q.open();
+                    while (!q.eof()) {
+                        locked = true;
+                        rec.STATUS = 3;
+                        rec.OPCODE = q.fieldByName("OPCODE").asInteger() + SysDef.GroupID * 10000;
+                        rec.OPERATOR = q.fieldByName("OPNAME").asString();
+                        rec.DATALISTNAME = q.fieldByName("ENTTEXT").asString();
+                        rec.CODE = q.fieldByName("DATACODE").asString();
+                        rec.DATAKBN = q.fieldByName("DATATYPE").asInteger();
+                        rec.CODEKBN = q.fieldByName("CODETYPE").asInteger();
+                        rec.SHOUGOU = q.fieldByName("SHOUGOU").asString();
+                        rec.NENDO = q.fieldByName("NENDO").asInteger();
+                        rec.KISHU = formatDate(q.fieldByName("KISHU"));
+                        rec.KIMATU = formatDate(q.fieldByName("KIMATU"));
+                        rec.TANTO = q.fieldByName("TANTOU").asInteger();
+                        rec.UPDATE_LOCK = q.fieldByName("UPDATE_LOCK").asInteger();
+                        rec.VERSION1_MAJOR = q.fieldByName("VER_MAJOR").asInteger();
+                        rec.VERSION1_MINOR = q.fieldByName("VER_MINOR1").asInteger();
+                        rec.VERSION1_REVISION = q.fieldByName("VER_MINOR2").asInteger();
+                        rec.VERSION2 = q.fieldByName("VER_TEXT").asString();
+                        rec.CLOUD_SHARE = static_cast<std::uint8_t>(q.fieldByName("CLOUD").asInteger());
+                        rec.READ_ONLY = q.fieldByName("READ_ONLY").asInteger();
+                        q.next();
+                    }
+                    q.close();
+                });
         } catch (const EIBError& e) {
             IBErrorReport(e, "ロック情報の取得に失敗しました。");
             locked = false;
@@ -444,7 +448,7 @@ void checkIniText(const char* field, const std::string& value)
     if (value.find_first_of("\r\n") == std::string::npos && platform::codec::isRepresentable(value))
         return;
     throw std::runtime_error(std::string("「") + field + "」に設定ファイル(" + DataIniFile
-                             + ")に保存できない文字（改行など）が含まれています。");
+        + ")に保存できない文字（改行など）が含まれています。");
 }
 
 } // namespace
@@ -454,15 +458,10 @@ void TDataInfomation::WriteIniFile(const std::string& folder, const std::string&
     Rec = rec;
     if (folder.empty() || Mode != 0)
         return;
-    for (const auto& [field, value] : {std::pair<const char*, const std::string*>{"オペレータ名", &rec.OPERATOR},
-                                       {"共有オペレータ名", &rec.SHARE_OPERATOR},
-                                       {"データ名", &rec.DATALISTNAME},
-                                       {"コード", &rec.CODE},
-                                       {"会社名", &rec.SHOUGOU},
-                                       {"フリガナ", &rec.KANA},
-                                       {"期首", &rec.KISHU},
-                                       {"期末", &rec.KIMATU},
-                                       {"バージョン", &rec.VERSION2}})
+    for (const auto& [field, value] : {std::pair<const char*, const std::string*> {"オペレータ名", &rec.OPERATOR},
+             {"共有オペレータ名", &rec.SHARE_OPERATOR}, {"データ名", &rec.DATALISTNAME}, {"コード", &rec.CODE},
+             {"会社名", &rec.SHOUGOU}, {"フリガナ", &rec.KANA}, {"期首", &rec.KISHU}, {"期末", &rec.KIMATU},
+             {"バージョン", &rec.VERSION2}})
         checkIniText(field, *value);
     platform::IniFile ini(IniPath(folder));
     if (section.empty() || section == "DATASTS") {
@@ -539,8 +538,8 @@ void TDataInfomation::WriteShareStatus(const std::string& folder, std::uint8_t s
     }
 }
 
-void TDataInfomation::WriteIniValue(const std::string& folder, const std::string& section, bool write,
-                                    const std::string& value, const std::string& key)
+void TDataInfomation::WriteIniValue(
+    const std::string& folder, const std::string& section, bool write, const std::string& value, const std::string& key)
 {
     if (folder.empty() || Mode != 0)
         return;
@@ -576,8 +575,8 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
         DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Update, core::TDataListUpdate::Keep);
 }
 
-bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::string& folder,
-                                           const TDataInfomationRec& rec)
+bool TDataInfomation::UpdateDataInfomation(
+    const std::string& host, const std::string& folder, const TDataInfomationRec& rec)
 {
     if (folder.empty() || DM == nullptr)
         return false;
@@ -588,39 +587,38 @@ bool TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
         fb::Query q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
         // Nothing of a failed update is kept.
         ok = RunDbOperation(DM->IBTransactionDAT,
-                            DbPolicy("TDM.UpdateDataInfomation", "データ情報の更新に失敗しました。"),
-                            [&](TDbScope& op) {
-            op.closeOnFailure(q);
-            std::string name = rec.DATALISTNAME;
-            if (TrimZenkaku(name).empty()) {
-                q.sql().add("SELECT ENTTEXT FROM ACCDEF1");
+            DbPolicy("TDM.UpdateDataInfomation", "データ情報の更新に失敗しました。"), [&](TDbScope& op) {
+                op.closeOnFailure(q);
+                std::string name = rec.DATALISTNAME;
+                if (TrimZenkaku(name).empty()) {
+                    q.sql().add("SELECT ENTTEXT FROM ACCDEF1");
+                    q.sql().add("WHERE REC=1");
+                    q.open();
+                    name = q.eof() ? std::string() : q.fieldByName("ENTTEXT").asString();
+                    q.close();
+                }
+                name = TrimZenkaku(FixLeftStr(name, 40));
+                q.sql().clear();
+                q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION");
                 q.sql().add("WHERE REC=1");
                 q.open();
-                name = q.eof() ? std::string() : q.fieldByName("ENTTEXT").asString();
+                std::string version = "0.0.0";
+                if (!q.eof())
+                    version = versionText(q.fieldByName("MAJOR").asInteger(), q.fieldByName("MINOR1").asInteger(),
+                        q.fieldByName("MINOR2").asInteger());
                 q.close();
-            }
-            name = TrimZenkaku(FixLeftStr(name, 40));
-            q.sql().clear();
-            q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION");
-            q.sql().add("WHERE REC=1");
-            q.open();
-            std::string version = "0.0.0";
-            if (!q.eof())
-                version = versionText(q.fieldByName("MAJOR").asInteger(), q.fieldByName("MINOR1").asInteger(),
-                                      q.fieldByName("MINOR2").asInteger());
-            q.close();
-            const bool readOnly = VersionGreaterEqual(version, "12.0.0");
-            q.sql().clear();
-            q.sql().add("UPDATE ACCDEF1 SET ENTTEXT=:ENTTEXT,DATALOCK=:DATALOCK");
-            if (readOnly)
-                q.sql().add(",READ_ONLY=:READ_ONLY");
-            q.sql().add("WHERE REC=1");
-            q.paramByName("ENTTEXT").setString(name);
-            q.paramByName("DATALOCK").setInteger(rec.UPDATE_LOCK);
-            if (readOnly)
-                q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
-            q.execSQL();
-        });
+                const bool readOnly = VersionGreaterEqual(version, "12.0.0");
+                q.sql().clear();
+                q.sql().add("UPDATE ACCDEF1 SET ENTTEXT=:ENTTEXT,DATALOCK=:DATALOCK");
+                if (readOnly)
+                    q.sql().add(",READ_ONLY=:READ_ONLY");
+                q.sql().add("WHERE REC=1");
+                q.paramByName("ENTTEXT").setString(name);
+                q.paramByName("DATALOCK").setInteger(rec.UPDATE_LOCK);
+                if (readOnly)
+                    q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
+                q.execSQL();
+            });
     }
     DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return ok;
@@ -647,7 +645,8 @@ int TDataInfomation::PutShareData(const std::string& sharedFolder, const std::st
         WriteStatus(sharedFolder, 7);
     } catch (const std::exception&) {
         if (!quiet)
-            showInformation({"共有サーバー上のデータ領域が削除された可能性があります。\r現在の領域設定情報でデータ領域を作成します。"});
+            showInformation({"共有サーバー上のデータ領域が削除された可能性があります。\r現在の領域設定情報でデータ領域"
+                             "を作成します。"});
     }
     const bool copied = CopyDataSetFiles(localFolder, sharedFolder);
     try {
@@ -737,8 +736,7 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
     if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
         return false;
     bool allowed = false;
-    const bool failed = !RunDbOperation(
-        DM->IBTransactionDAT,
+    const bool failed = !RunDbOperation(DM->IBTransactionDAT,
         DbPolicy(kContext, "データ使用権限の問い合わせに失敗しました。").insideCallers(DbReport::Quiet), [&] {
             if (fnGetExistsOpeDefSisetu() && fnGetAccInfo()) {
                 TSitenList mine;
@@ -755,7 +753,8 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
     DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     if (!allowed && !failed)
         showInformation({"このデータを扱う権限がありません、他のデータを選択して下さい。",
-                         "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]にチェックを入れて下さい。"});
+            "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]"
+            "にチェックを入れて下さい。"});
     return allowed;
 }
 
@@ -776,13 +775,14 @@ bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
         return false;
     bool passed = false;
     if (!RunDbOperation(DM->IBTransactionDAT,
-                        DbPolicy(kContext, "データのパスワード認証に失敗しました。").insideCallers(DbReport::Quiet), [&] {
-            if (fnGetAccInfo()) {
-                passed = CheckDataPassword();
-                if (!passed)
-                    showInformation({"このデータに設定されている「パスワード」と一致しませんでした。", "他のデータを選択して下さい。"});
-            }
-        }))
+            DbPolicy(kContext, "データのパスワード認証に失敗しました。").insideCallers(DbReport::Quiet), [&] {
+                if (fnGetAccInfo()) {
+                    passed = CheckDataPassword();
+                    if (!passed)
+                        showInformation({"このデータに設定されている「パスワード」と一致しませんでした。",
+                            "他のデータを選択して下さい。"});
+                }
+            }))
         passed = false;
     DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return passed;

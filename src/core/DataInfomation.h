@@ -12,7 +12,7 @@
 #include <string>
 
 struct TDataInfomationRec {
-    std::uint8_t STATUS = 1;       // processing status (DataStatusNames)
+    std::uint8_t STATUS = 1; // processing status (DataStatusNames)
     std::int32_t OPCODE = 0;
     std::string OPERATOR;
     std::uint8_t SHARE_STATUS = 1; // 1 on the shared server, 2 taken out
@@ -27,7 +27,7 @@ struct TDataInfomationRec {
     std::string SHOUGOU;
     std::string KANA;
     std::int32_t NENDO = 0;
-    std::string KISHU;  // "yyyy/mm/dd"
+    std::string KISHU; // "yyyy/mm/dd"
     std::string KIMATU; // "yyyy/mm/dd"
     std::int32_t TANTO = 0;
     std::int32_t SITEN = 0;
@@ -82,7 +82,7 @@ public:
     void WriteStatus(const std::string& folder, std::uint8_t status);
     void WriteShareStatus(const std::string& folder, std::uint8_t status);
     void WriteIniValue(const std::string& folder, const std::string& section, bool write, const std::string& value,
-                       const std::string& key);
+        const std::string& key);
     // "DATAINFO" refreshes the facts from the database, "DATASTS" resets the
     // statuses; empty rewrites the whole file through an in-use open/close.
     void UpdateIniFile(const std::string& folder, const std::string& section);

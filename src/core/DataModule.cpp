@@ -64,7 +64,8 @@ std::string MakeDatabaseName(const std::string& host, const std::string& folder,
     return UsesServerForm(host) ? host + ":" + local : local;
 }
 
-TDM::TDM() : dataListUpdater_(defaultDataListUpdater())
+TDM::TDM()
+    : dataListUpdater_(defaultDataListUpdater())
 {
     IBDatabaseDEF.setDefaultTransaction(&IBTransactionDEF);
     IBDatabaseDAT.setDefaultTransaction(&IBTransactionDAT);

@@ -43,14 +43,14 @@ struct TGbakResult {
     int exitCode = -1;
     std::string output;
 };
-using TGbakRunner = std::function<TGbakResult(const std::vector<std::string>& argv, const std::string& user,
-                                              const std::string& password)>;
+using TGbakRunner = std::function<TGbakResult(
+    const std::vector<std::string>& argv, const std::string& user, const std::string& password)>;
 
 // The byte flags of the connection operations by name. The byte forms stay
 // for callers written against them; new code passes these, which cannot be
 // swapped with one another or with a number.
-enum class TConnectReport : std::uint8_t { Raise = 0, Show = 1 };  // a failed connect: raised or shown
-enum class TInUseMark : std::uint8_t { None = 0, Mark = 1 };        // mark the data set in use while open
+enum class TConnectReport : std::uint8_t { Raise = 0, Show = 1 }; // a failed connect: raised or shown
+enum class TInUseMark : std::uint8_t { None = 0, Mark = 1 }; // mark the data set in use while open
 enum class TDataFileUpdate : std::uint8_t { Keep = 0, Update = 1 }; // rewrite the folder's facts on closing
 enum class TDataListUpdate : std::uint8_t { Keep = 0, Update = 1 }; // rewrite its data-list row on closing
 
@@ -84,7 +84,8 @@ public:
     bool fnAccDefConnected(const std::string& host = {}, std::uint8_t report = 1);
     bool fnFileManConnected(const std::string& host = {});
     bool fnAccDatConnected(const std::string& host = {}, const std::string& dataFolder = {}, std::uint8_t mark = 0);
-    bool fnAccDatDisConnected(const std::string& dataFolder = {}, std::uint8_t updateFile = 0, std::uint8_t updateList = 0);
+    bool fnAccDatDisConnected(
+        const std::string& dataFolder = {}, std::uint8_t updateFile = 0, std::uint8_t updateList = 0);
     bool fnAccDefConnected(const std::string& host, TConnectReport report)
     {
         return fnAccDefConnected(host, static_cast<std::uint8_t>(report));
@@ -113,22 +114,22 @@ public:
 
     // Backup, restore and validation.
     bool BackupFDB(fb::Protocol protocol, const std::string& host, const std::string& databaseFile,
-                   const std::string& backupFile, bool direct);
+        const std::string& backupFile, bool direct);
     bool RestoreFDB(fb::Protocol protocol, const std::string& host, const std::string& databaseFile,
-                    const std::string& backupFile, bool activateIndexes);
+        const std::string& backupFile, bool activateIndexes);
     // Raise core::EBackupToolError when the tool fails.
     bool BackupFDBGbak(fb::Protocol protocol, const std::string& host, const std::string& databaseFile,
-                       const std::string& backupFile, bool direct);
+        const std::string& backupFile, bool direct);
     bool RestoreFDBGbak(fb::Protocol protocol, const std::string& host, const std::string& databaseFile,
-                        const std::string& backupFile, bool activateIndexes);
+        const std::string& backupFile, bool activateIndexes);
     bool ValidateFDB(fb::Protocol protocol, const std::string& host, const std::string& databaseFile);
 
     // Files here (mode 0) or on the data server (modes 1, 2).
     bool ServerFileOperation(const std::string& operation, const std::string& path1, const std::string& path2 = {});
     // The same with "could not ask" (no connection, a refused path, a
     // database error: reported, then nullopt) kept apart from the answer.
-    std::optional<bool> ServerFileAnswer(const std::string& operation, const std::string& path1,
-                                         const std::string& path2 = {});
+    std::optional<bool> ServerFileAnswer(
+        const std::string& operation, const std::string& path1, const std::string& path2 = {});
     std::string ServerLongToShortFileName(const std::string& path);
     bool DExist(const std::string& path, std::uint8_t mode);
     bool MkDir(const std::string& path, std::uint8_t mode);
@@ -142,7 +143,7 @@ public:
     bool ClearOpinf();
 
     // Dormant timers: nothing enables them in this program.
-    void TimerFormCloseTimer() {}
+    void TimerFormCloseTimer() { }
     void TimerSyoriKidouTimer();
 
     void SetDataListUpdater(TDataListUpdater updater) { dataListUpdater_ = std::move(updater); }

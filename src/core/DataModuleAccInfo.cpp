@@ -19,9 +19,9 @@ namespace core {
 namespace {
 
 namespace fb = platform::firebird;
-using platform::text::upperAscii;
 using opsupport::dm;
 using opsupport::fieldDateTime;
+using platform::text::upperAscii;
 
 constexpr int kDefaultBranchColour = 0xFFAF80;
 constexpr const char* kBasic = "基本設定";
@@ -42,8 +42,7 @@ bool isPlainIdentifier(const std::string& s)
 {
     if (s.empty() || s.size() > 63 || !std::isalpha(static_cast<unsigned char>(s[0])))
         return false;
-    return std::all_of(s.begin(), s.end(),
-                       [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '$'; });
+    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '$'; });
 }
 
 // Reads the ACCDEF1 row of the open query into AccInf.
@@ -187,7 +186,7 @@ void readSystemAccounts()
     setSystemCodeAt(4, "繰越利益剰余金");
     setSystemCodeAt(3, "諸口");
     if (a.DATATYPE == 1) {
-        static constexpr std::array<const char*, 3> kNotes{"受取手形", "割引手形", "裏書手形"};
+        static constexpr std::array<const char*, 3> kNotes {"受取手形", "割引手形", "裏書手形"};
         for (std::size_t n = 0; n < kNotes.size(); ++n)
             lookupSystemCode(kNotes[n], a.TegataKCode[n], a.TegataUserCode[n]);
     }
@@ -285,7 +284,6 @@ void readDataPassword()
     a.DataPassword = info.PlainText;
 }
 
-
 } // namespace
 
 TOpenCompanyTables SetOpenCompanyTables(TOpenCompanyTables tables)
@@ -312,7 +310,7 @@ bool fnGetAccInfo()
             throw std::logic_error("the accounting tables of the open data set are not installed");
         // A fresh record: fields a data set does not have must not keep the
         // values of the one opened before.
-        AccInf = TACCINF{};
+        AccInf = TACCINF {};
         // The load only reads (and creates missing settings rows): what it
         // did stays also after a failure.
         RunDbOperation(d->IBTransactionDAT, DbPolicy(kContext).with(DbFailure::Commit).with(DbReport::Raise), [&] {
@@ -401,17 +399,17 @@ std::string readAccTotalName(const std::string& group, const std::string& column
         throw EAccInfoError("ACCTOTALNAME: not a column name: " + column);
     TDM& d = dm("TDM.fnGetAccTotalName");
     std::string result;
-    RunDbOperation(d.IBTransactionDAT,
-                   DbPolicy("TDM.fnGetAccTotalName").with(DbFailure::Commit).with(DbReport::Raise), [&] {
-        fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
-        q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
-        q.sql().add("WHERE KGROUP=:KGROUP");
-        q.paramByName("KGROUP").setString(group);
-        q.open();
-        for (; !q.eof(); q.next())
-            result = q.field(0).asString();
-        q.close();
-    });
+    RunDbOperation(
+        d.IBTransactionDAT, DbPolicy("TDM.fnGetAccTotalName").with(DbFailure::Commit).with(DbReport::Raise), [&] {
+            fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
+            q.sql().add("SELECT " + column + " FROM ACCTOTALNAME");
+            q.sql().add("WHERE KGROUP=:KGROUP");
+            q.paramByName("KGROUP").setString(group);
+            q.open();
+            for (; !q.eof(); q.next())
+                result = q.field(0).asString();
+            q.close();
+        });
     return result;
 }
 
@@ -445,13 +443,17 @@ bool InitDataKindTables(int dataType, int codeType)
 std::string GetDataTypeName(int dataType)
 {
     switch (dataType) {
-    case 1: return "法人";
-    case 2: return "個人";
-    case 3: return "医療法人";
-    default: break;
+    case 1:
+        return "法人";
+    case 2:
+        return "個人";
+    case 3:
+        return "医療法人";
+    default:
+        break;
     }
     throw EAccInfoError("このプログラムでは、該当のデータタイプを処理することが出来ません。(DataType="
-                        + std::to_string(dataType) + ")");
+        + std::to_string(dataType) + ")");
 }
 
 std::string GetCodeTypeName(int dataType, int codeType, bool withDataType)
@@ -471,21 +473,27 @@ std::string GetCodeTypeName(int dataType, int codeType, bool withDataType)
         return {};
     case 2:
         switch (codeType) {
-        case 1: return "一般";
-        case 2: return "不動産";
-        case 3: return "クリニック";
-        case 4: return "農業";
-        default: break;
+        case 1:
+            return "一般";
+        case 2:
+            return "不動産";
+        case 3:
+            return "クリニック";
+        case 4:
+            return "農業";
+        default:
+            break;
         }
         throw EAccInfoError("このプログラムでは、該当のコードタイプを処理することが出来ません。" + suffix);
     case 3:
         if (codeType != 1)
             throw EAccInfoError("このプログラムでは、該当のコードタイプを処理することが出来ません。" + suffix);
         return {};
-    default: break;
+    default:
+        break;
     }
     throw EAccInfoError("このプログラムでは、該当のデータタイプを処理することが出来ません。(DataType="
-                        + std::to_string(dataType) + ")");
+        + std::to_string(dataType) + ")");
 }
 
 // --- operator and branch --------------------------------------------------------
@@ -538,16 +546,14 @@ void GetOpeDefSisetu(std::string& branchName)
                     q.sql().add("SELECT ' ' AS SCODE,SHOUGOU AS SNAME,1 AS JIGYOKBN,0 AS XSTR FROM ACCDEF1");
                 } else if (AccInf.SITEN != 0) {
                     q.sql().add("SELECT SCODE,SNAME,MB_JIGYOU AS JIGYOKBN,XSTR FROM SISETUMST");
-                    q.sql().add(
-                        "WHERE SCODE=(SELECT MIN(SCODE) FROM SISETUMST WHERE (SCODE<>'') AND (SCODE<>'00'))");
+                    q.sql().add("WHERE SCODE=(SELECT MIN(SCODE) FROM SISETUMST WHERE (SCODE<>'') AND (SCODE<>'00'))");
                 } else {
                     throw EAccInfoError("このデータは医療法人データですが、施設管理がおこなわれていません。\r"
                                         "データが損傷している可能性があります。");
                 }
             } else {
-                q.sql().add(medical
-                                ? "SELECT O.SCODE,S.SNAME,S.MB_JIGYOU AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O"
-                                : "SELECT O.SCODE,S.SNAME,1 AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O");
+                q.sql().add(medical ? "SELECT O.SCODE,S.SNAME,S.MB_JIGYOU AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O"
+                                    : "SELECT O.SCODE,S.SNAME,1 AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O");
                 q.sql().add("INNER JOIN SISETUMST S ON (O.SCODE=S.SCODE)");
                 q.sql().add("WHERE OPCODE=:OPCODE");
                 q.paramByName("OPCODE").setInteger(SysDef.OpCode);
@@ -606,16 +612,16 @@ void fnGetDataBaseVer(std::string& version)
         // Read inside the caller's transaction when there is one: committing
         // it here would end work that is not this operation's.
         RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext).with(DbReport::Raise), [&] {
-        fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
-        q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION WHERE REC=1");
-        q.open();
-        if (!q.eof()) {
-            char buf[48];
-            std::snprintf(buf, sizeof buf, "%d.%d.%d", q.fieldByName("MAJOR").asInteger(),
-                          q.fieldByName("MINOR1").asInteger(), q.fieldByName("MINOR2").asInteger());
-            version = buf;
-        }
-        q.close();
+            fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
+            q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION WHERE REC=1");
+            q.open();
+            if (!q.eof()) {
+                char buf[48];
+                std::snprintf(buf, sizeof buf, "%d.%d.%d", q.fieldByName("MAJOR").asInteger(),
+                    q.fieldByName("MINOR1").asInteger(), q.fieldByName("MINOR2").asInteger());
+                version = buf;
+            }
+            q.close();
         });
     } catch (const std::exception& e) {
         version = "0.0.0";
@@ -664,17 +670,17 @@ void GetKamokuUserCode(const std::string& code, std::string& userCode)
     if (TrimZenkaku(code).empty())
         return;
     TDM& d = dm("TDM.GetKamokuUserCode");
-    RunDbOperation(d.IBTransactionDAT,
-                   DbPolicy("TDM.GetKamokuUserCode").with(DbFailure::Commit).with(DbReport::Raise), [&] {
-        fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
-        q.sql().add("SELECT USERCODE FROM KAMOKUMST");
-        q.sql().add("WHERE KCODE=:KCODE");
-        q.paramByName("KCODE").setString(code);
-        q.open();
-        if (!q.eof())
-            userCode = q.fieldByName("USERCODE").asString();
-        q.close();
-    });
+    RunDbOperation(
+        d.IBTransactionDAT, DbPolicy("TDM.GetKamokuUserCode").with(DbFailure::Commit).with(DbReport::Raise), [&] {
+            fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
+            q.sql().add("SELECT USERCODE FROM KAMOKUMST");
+            q.sql().add("WHERE KCODE=:KCODE");
+            q.paramByName("KCODE").setString(code);
+            q.open();
+            if (!q.eof())
+                userCode = q.fieldByName("USERCODE").asString();
+            q.close();
+        });
 }
 
 void GetTusinID(int rec, int index)
@@ -688,16 +694,16 @@ void GetTusinID(int rec, int index)
     if (!d.fnExistence_Table("TUSIN_ID"))
         return;
     RunDbOperation(d.IBTransactionDAT, DbPolicy("TDM.GetTusinID").with(DbReport::Raise), [&] {
-    fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
-    q.sql().add("SELECT REC,HOLDER,PASWORD FROM TUSIN_ID");
-    q.sql().add("WHERE REC=:REC");
-    q.paramByName("REC").setInteger(rec);
-    q.open();
-    for (; !q.eof(); q.next()) {
-        AccInf.TusinHolder[i] = q.fieldByName("HOLDER").asString();
-        AccInf.TusinPassword[i] = q.fieldByName("PASWORD").asString();
-    }
-    q.close();
+        fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
+        q.sql().add("SELECT REC,HOLDER,PASWORD FROM TUSIN_ID");
+        q.sql().add("WHERE REC=:REC");
+        q.paramByName("REC").setInteger(rec);
+        q.open();
+        for (; !q.eof(); q.next()) {
+            AccInf.TusinHolder[i] = q.fieldByName("HOLDER").asString();
+            AccInf.TusinPassword[i] = q.fieldByName("PASWORD").asString();
+        }
+        q.close();
     });
 }
 
@@ -765,7 +771,8 @@ bool CheckDataPassword()
     dlg.promptColour = 0;
     dlg.maxLength = 8;
     dlg.keyFilter = inputfilter::LettersDigits;
-    dlg.help = "パスワード(英数字8文字以内)を入力し、[OK]ボタンを押して下さい。3回続けて失敗すると「データ選択」画面に戻ります。";
+    dlg.help = "パスワード(英数字8文字以内)を入力し、[OK]"
+               "ボタンを押して下さい。3回続けて失敗すると「データ選択」画面に戻ります。";
     dlg.position = inputpos::ScreenCenter;
     return AskPasswordThreeTimes(dlg, AccInf.DataPassword);
 }

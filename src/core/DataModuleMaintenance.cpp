@@ -158,19 +158,15 @@ namespace {
 // Count errors: a transaction started here is committed (the counts only
 // read) and the database error reported with the context alone; the error
 // travels on in every case.
-template <class F>
-int countWith(fb::Transaction& t, const char* context, F&& f)
+template <class F> int countWith(fb::Transaction& t, const char* context, F&& f)
 {
     // Owned when not active on entry: a failure to start it is this
     // operation's to report as well. Inside the caller's transaction the
     // caller reports.
     int n = 0;
     RunDbOperation(t,
-                   DbPolicy(context)
-                       .with(DbFailure::Commit)
-                       .with(DbReport::ErrorBoxAndRaise)
-                       .insideCallers(DbReport::Raise),
-                   [&] { n = f(); });
+        DbPolicy(context).with(DbFailure::Commit).with(DbReport::ErrorBoxAndRaise).insideCallers(DbReport::Raise),
+        [&] { n = f(); });
     return n;
 }
 
@@ -261,7 +257,7 @@ int TDM::GetSiwakeCountOnly(const std::string& branch)
 }
 
 bool TDM::BackupFDB(fb::Protocol protocol, const std::string& host, const std::string& databaseFile,
-                    const std::string& backupFile, bool direct)
+    const std::string& backupFile, bool direct)
 {
     std::string target = backupFile;
     if (!direct) {
@@ -320,7 +316,7 @@ bool TDM::BackupFDB(fb::Protocol protocol, const std::string& host, const std::s
 }
 
 bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std::string& databaseFile,
-                     const std::string& backupFile, bool activateIndexes)
+    const std::string& backupFile, bool activateIndexes)
 {
     std::string host = hostIn;
     bool result = false;
@@ -364,12 +360,12 @@ bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std
     } catch (...) {
     }
     fnAccDatDisConnected(databaseFile.empty() ? std::string() : platform::paths::folderOf(databaseFile),
-                         TDataFileUpdate::Keep, TDataListUpdate::Keep);
+        TDataFileUpdate::Keep, TDataListUpdate::Keep);
     return result;
 }
 
-bool TDM::BackupFDBGbak(fb::Protocol, const std::string& host, const std::string& databaseFile,
-                        const std::string& backupFile, bool direct)
+bool TDM::BackupFDBGbak(
+    fb::Protocol, const std::string& host, const std::string& databaseFile, const std::string& backupFile, bool direct)
 {
     if (host == kLocalHost)
         return BackupFDB(fb::Protocol::Local, host, databaseFile, backupFile, direct);
@@ -380,7 +376,7 @@ bool TDM::BackupFDBGbak(fb::Protocol, const std::string& host, const std::string
     fs::remove(log, ec);
     const std::string source = host.empty() ? databaseFile : host + ":" + databaseFile;
     const TGbakResult r = gbakRunner_({gbakTool(), "-b", "-g", "-user", SysDef.DBUser, "-y", log, source, backupFile},
-                                      SysDef.DBUser, SysDef.DBPassword);
+        SysDef.DBUser, SysDef.DBPassword);
     if (!r.started)
         throw EBackupToolError("バックアップツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。");
     // Judged by the tool's exit code and by the file it must have made.
@@ -394,7 +390,7 @@ bool TDM::BackupFDBGbak(fb::Protocol, const std::string& host, const std::string
 }
 
 bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::string& databaseFile,
-                         const std::string& backupFile, bool activateIndexes)
+    const std::string& backupFile, bool activateIndexes)
 {
     if (host == kLocalHost)
         return RestoreFDB(fb::Protocol::Local, host, databaseFile, backupFile, activateIndexes);
@@ -436,7 +432,8 @@ bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::strin
         ErrorMessageEx("データベースのリストアに失敗しました。", e.what());
         result = false;
     }
-    fnAccDatDisConnected(platform::paths::folderOf(databaseFile), core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
+    fnAccDatDisConnected(
+        platform::paths::folderOf(databaseFile), core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return result;
 }
 
@@ -495,8 +492,8 @@ bool TDM::ServerFileOperation(const std::string& operation, const std::string& p
     return ServerFileAnswer(operation, path1, path2).value_or(false);
 }
 
-std::optional<bool> TDM::ServerFileAnswer(const std::string& operationIn, const std::string& path1,
-                                          const std::string& path2)
+std::optional<bool> TDM::ServerFileAnswer(
+    const std::string& operationIn, const std::string& path1, const std::string& path2)
 {
     const std::string op = upperAscii(operationIn);
     const bool fileOp = op == "FEXIST" || op == "FCOPY" || op == "FDEL";

@@ -28,7 +28,7 @@ inline TDM& dm(const char* context)
 // Runs body on one transaction of the data module under policy; no data
 // module is a failure of the operation like any other.
 inline bool run(platform::firebird::Transaction TDM::*transaction, const DbPolicy& policy,
-                const std::function<void(TDM&, TDbScope&)>& body)
+    const std::function<void(TDM&, TDbScope&)>& body)
 {
     if (DM == nullptr) {
         try {
@@ -41,7 +41,7 @@ inline bool run(platform::firebird::Transaction TDM::*transaction, const DbPolic
     return RunDbOperation(d.*transaction, policy, [&](TDbScope& scope) { body(d, scope); });
 }
 
-inline constexpr std::chrono::local_days kDayZero{TDateTimeDayZero.time_since_epoch()};
+inline constexpr std::chrono::local_days kDayZero {TDateTimeDayZero.time_since_epoch()};
 
 // A DATE or TIMESTAMP column as a day count; 0 for NULL.
 inline TDateTime fieldDateTime(const platform::firebird::Field& f)
@@ -57,15 +57,15 @@ inline TDateTime fieldDateTime(const platform::firebird::Field& f)
 // The date part of a day count.
 inline platform::firebird::Date toDate(TDateTime value)
 {
-    return platform::firebird::Date{kDayZero + std::chrono::days{static_cast<long>(std::floor(value))}};
+    return platform::firebird::Date {kDayZero + std::chrono::days {static_cast<long>(std::floor(value))}};
 }
 
 // A day count as a TIMESTAMP value, to the millisecond.
 inline platform::firebird::Timestamp toTimestamp(TDateTime value)
 {
     const auto ms = static_cast<long long>(std::llround(value * 86400000.0));
-    return platform::firebird::Timestamp{std::chrono::local_days{kDayZero}.time_since_epoch()
-                                         + std::chrono::milliseconds{ms}};
+    return platform::firebird::Timestamp {
+        std::chrono::local_days {kDayZero}.time_since_epoch() + std::chrono::milliseconds {ms}};
 }
 
 // The local date and time as a day count, to the millisecond.
@@ -73,23 +73,23 @@ inline TDateTime nowDateTime()
 {
     const auto now = std::chrono::system_clock::now();
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
+    std::tm tm {};
     ::localtime_r(&t, &tm);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const auto day = std::chrono::local_days{std::chrono::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday};
-    const long long total = static_cast<long long>((day - std::chrono::local_days{kDayZero}).count()) * 86400000LL
-                            + ((tm.tm_hour * 60LL + tm.tm_min) * 60LL + tm.tm_sec) * 1000LL + ms;
+    const auto day = std::chrono::local_days {std::chrono::year {tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday};
+    const long long total = static_cast<long long>((day - std::chrono::local_days {kDayZero}).count()) * 86400000LL
+        + ((tm.tm_hour * 60LL + tm.tm_min) * 60LL + tm.tm_sec) * 1000LL + ms;
     return static_cast<double>(total) / 86400000.0;
 }
 
 // The colour columns LINECOLOR1-5, NETCOLOR1-2 of a STYLECOLOR row; -1
 // follows the operator's default colour.
 using StyleColours = std::array<int, 7>;
-inline constexpr StyleColours kOperatorStyleColours{-1, -1, -1, -1, -1, -1, -1};
+inline constexpr StyleColours kOperatorStyleColours {-1, -1, -1, -1, -1, -1, -1};
 
 // Stores text as the SSTR of the STYLECOLOR row (opCode, styleName) with the
 // given colours, adding the row when there is none; in q's transaction.
 void writeStyleColor(platform::firebird::Query& q, int opCode, const std::string& styleName, const std::string& text,
-                     const StyleColours& colours = kOperatorStyleColours);
+    const StyleColours& colours = kOperatorStyleColours);
 
 } // namespace core::opsupport

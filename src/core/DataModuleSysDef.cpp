@@ -39,7 +39,7 @@ struct TSysDefColumn {
 // overwrite whatever another program keeps there with NULL.
 const std::array<TSysDefColumn, 64>& sysDefColumns()
 {
-    static const std::array<TSysDefColumn, 64> columns{{
+    static const std::array<TSysDefColumn, 64> columns {{
         {"DataDir", nullptr, &TSystemDef::DataDir},
         {"PrinterName", nullptr, &TSystemDef::PrinterName},
         {"MFTop", &TSystemDef::MFTop, nullptr},
@@ -108,7 +108,10 @@ const std::array<TSysDefColumn, 64>& sysDefColumns()
     return columns;
 }
 
-constexpr int bit(int n) { return 1 << (n - 1); }
+constexpr int bit(int n)
+{
+    return 1 << (n - 1);
+}
 
 // Bits of the switch words that SysDef keeps in fields of its own.
 constexpr int kReserve2Known = bit(1) | bit(2);
@@ -141,10 +144,9 @@ void joinSwitchWords(TSystemDef& s, int storedReserve2, int storedReserve4)
     if (s.Reserve2Bit2 == 1)
         r2 |= bit(2);
     int r4 = storedReserve4 & ~kReserve4Known;
-    const std::array<std::pair<int, int>, 9> flags{{{s.Reserve4Bit1, 1}, {s.Reserve4Bit2, 2}, {s.Reserve4Bit3, 3},
-                                                    {s.Reserve4Bit4, 4}, {s.Reserve4Bit7, 7}, {s.Reserve4Bit8, 8},
-                                                    {s.Reserve4Bit9, 9}, {s.Reserve4Bit10, 10},
-                                                    {s.Reserve4Bit11, 11}}};
+    const std::array<std::pair<int, int>, 9> flags {
+        {{s.Reserve4Bit1, 1}, {s.Reserve4Bit2, 2}, {s.Reserve4Bit3, 3}, {s.Reserve4Bit4, 4}, {s.Reserve4Bit7, 7},
+            {s.Reserve4Bit8, 8}, {s.Reserve4Bit9, 9}, {s.Reserve4Bit10, 10}, {s.Reserve4Bit11, 11}}};
     for (const auto& [value, n] : flags)
         if (value == 1)
             r4 |= bit(n);
@@ -156,13 +158,15 @@ void joinSwitchWords(TSystemDef& s, int storedReserve2, int storedReserve4)
     s.Reserve4 = r4;
 }
 
-bool isFederation() { return DistKind == 1 || DistKind == 2; }
+bool isFederation()
+{
+    return DistKind == 1 || DistKind == 2;
+}
 
 // The eight dictionary flags, in the order of SysDef.DicOpenFlags: each
 // kind for the description, then for the business partner.
-constexpr std::array<const char*, 8> kDicFlagNames{
-    "摘要＿辞書開く区分",   "取引先＿辞書開く区分", "摘要＿連想開く区分",   "取引先＿連想開く区分",
-    "摘要＿自動開く区分",   "取引先＿自動開く区分", "摘要＿入力なし区分",   "取引先＿入力なし区分"};
+constexpr std::array<const char*, 8> kDicFlagNames {"摘要＿辞書開く区分", "取引先＿辞書開く区分", "摘要＿連想開く区分",
+    "取引先＿連想開く区分", "摘要＿自動開く区分", "取引先＿自動開く区分", "摘要＿入力なし区分", "取引先＿入力なし区分"};
 
 int getIntOp(const char* name, const std::string& defaultText)
 {
@@ -193,7 +197,7 @@ struct TTitleSetting {
 
 const std::array<TTitleSetting, 12>& titleSettings()
 {
-    static const std::array<TTitleSetting, 12> titles{{
+    static const std::array<TTitleSetting, 12> titles {{
         {"試算表タイトル", "試　算　表", [](TSystemDef& s) { return &s.SisanTitle; }},
         {"２期試算表タイトル", "２期比較試算表", [](TSystemDef& s) { return &s.Sisan2Title; }},
         {"全科目ＢＳタイトル", "資産・負債・純資産", [](TSystemDef& s) { return &s.BsTitle[0]; }},
@@ -239,7 +243,7 @@ void insertDefaultSysDefRow(fb::Query& q)
     q.execSQL();
 
     // 摘要 1, 0, 1, 0 and 取引先 1, 0, 1, 0, in the order of kDicFlagNames.
-    static constexpr std::array<int, 8> kNewOperatorFlags{1, 1, 0, 0, 1, 1, 0, 0};
+    static constexpr std::array<int, 8> kNewOperatorFlags {1, 1, 0, 0, 1, 1, 0, 0};
     for (std::size_t i = 0; i < kDicFlagNames.size(); ++i)
         putIntOp(kDicFlagNames[i], kNewOperatorFlags[i]);
     if (isFederation()) {
@@ -254,7 +258,7 @@ void insertDefaultSysDefRow(fb::Query& q)
         putIntOp("元帳付箋マーク出力区", 0);
         putIntOp("連想辞書抽出条件区分", 1);
         // 摘要 0, 1, 1, 0 and 取引先 1, 0, 0, 0, in the order of kDicFlagNames.
-        static constexpr std::array<int, 8> kFederationFlags{0, 1, 1, 0, 1, 0, 0, 0};
+        static constexpr std::array<int, 8> kFederationFlags {0, 1, 1, 0, 1, 0, 0, 0};
         for (std::size_t i = 0; i < kDicFlagNames.size(); ++i)
             putIntOp(kDicFlagNames[i], kFederationFlags[i]);
     }
@@ -345,8 +349,7 @@ void readOperatorSettings()
     s.AssetTitle[2].clear();
     s.DebtTitle[2].clear();
 
-    s.DataDamageCheck =
-        funcGetSysReg("データ破損チェック区", kRegInteger, "1", s.GroupID * 10000 + 9999).asInteger();
+    s.DataDamageCheck = funcGetSysReg("データ破損チェック区", kRegInteger, "1", s.GroupID * 10000 + 9999).asInteger();
 
     s.ServerDataPlace = getIntOp("サーバのデータの場所", "0");
     s.TekiyoEditMode = getIntOp("摘要項目の編集モード", "0");
@@ -365,7 +368,7 @@ void readOperatorSettings()
 
     s.DicFlagsValid = 1;
     // 摘要 "1", "0", "0", "0" and 取引先 "1", "0", "0", "0", in the order of kDicFlagNames.
-    static constexpr std::array<const char*, 8> kReadDefaults{"1", "1", "0", "0", "0", "0", "0", "0"};
+    static constexpr std::array<const char*, 8> kReadDefaults {"1", "1", "0", "0", "0", "0", "0", "0"};
     for (std::size_t i = 0; i < kDicFlagNames.size(); ++i)
         s.DicOpenFlags[i] = getIntOp(kDicFlagNames[i], kReadDefaults[i]);
 }
@@ -419,8 +422,8 @@ TFontInstalledProc SetFontInstalledProc(TFontInstalledProc proc)
 bool fnGetSysDef()
 {
     return opsupport::run(&TDM::IBTransactionDEF,
-                          DbPolicy("TDM.fnGetSysDef", "システム情報の取得に失敗しました。\rアプリケーションを終了します。"),
-                          [](TDM& d, TDbScope& op) {
+        DbPolicy("TDM.fnGetSysDef", "システム情報の取得に失敗しました。\rアプリケーションを終了します。"),
+        [](TDM& d, TDbScope& op) {
             fb::Query& q = d.IBQSysDefGet;
             op.closeOnFailure(q);
             auto openRow = [&] {
@@ -454,13 +457,12 @@ bool fnGetSysDef()
                 SysDef.GridFont.Style = SysDef.FontStyle;
                 SysDef.GridFont.CharSet = SysDef.FontCharSet;
             }
-    });
+        });
 }
 
 bool fnPutSysDef()
 {
-    const bool written = opsupport::run(
-        &TDM::IBTransactionDEF,
+    const bool written = opsupport::run(&TDM::IBTransactionDEF,
         DbPolicy("TDM.fnPutSysDef", "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。"),
         [](TDM& d, TDbScope&) {
             fb::Query& q = d.IBQSysDefPut;
@@ -543,27 +545,26 @@ TRegValue funcGetSysReg(const std::string& name, const std::string& type, const 
 {
     std::string text = defaultText;
     const bool read = opsupport::run(&TDM::IBTransactionDEF,
-                                     DbPolicy("TDM.funcGetSysReg", "システム共通変数の取得に失敗しました。"),
-                                     [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT STEXT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE ");
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("SCODE").setString(name);
-        q.open();
-        if (!q.eof()) {
-            text = q.fieldByName("STEXT").asString();
-            q.close();
-        } else {
-            q.close();
-            q.sql().clear();
-            q.sql().add("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )");
+        DbPolicy("TDM.funcGetSysReg", "システム共通変数の取得に失敗しました。"), [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT STEXT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE ");
             q.paramByName("OPCODE").setInteger(opCode);
             q.paramByName("SCODE").setString(name);
-            q.paramByName("STYPE").setString(type);
-            q.paramByName("STEXT").setString(defaultText);
-            q.execSQL();
-        }
-    });
+            q.open();
+            if (!q.eof()) {
+                text = q.fieldByName("STEXT").asString();
+                q.close();
+            } else {
+                q.close();
+                q.sql().clear();
+                q.sql().add("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )");
+                q.paramByName("OPCODE").setInteger(opCode);
+                q.paramByName("SCODE").setString(name);
+                q.paramByName("STYPE").setString(type);
+                q.paramByName("STEXT").setString(defaultText);
+                q.execSQL();
+            }
+        });
     if (!read)
         text = defaultText;
     // An empty stored value reads as one blank.
@@ -578,32 +579,31 @@ TRegValue GetSysRegOp(const std::string& name, const std::string& type, const st
 bool funcPutSysReg(const std::string& name, const std::string& type, const TRegValue& value, int opCode)
 {
     return opsupport::run(&TDM::IBTransactionDEF,
-                          DbPolicy("TDM.funcPutSysReg", "システム共通変数の保存に失敗しました。"),
-                          [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT COUNT(OPCODE) AS RECCNT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE");
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("SCODE").setString(name);
-        q.open();
-        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-        q.close();
-        q.sql().clear();
-        if (exists) {
-            q.sql().add("UPDATE SYSREG SET STEXT=:STEXT WHERE OPCODE=:OPCODE AND SCODE=:SCODE ");
-        } else {
-            q.sql().add("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )");
-            q.paramByName("STYPE").setString(type);
-        }
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("SCODE").setString(name);
-        bool hasText = false;
-        const std::string text = SysRegValueToText(type, value, hasText);
-        if (hasText)
-            q.paramByName("STEXT").setString(text);
-        else
-            q.paramByName("STEXT").setNull();
-        q.execSQL();
-    });
+        DbPolicy("TDM.funcPutSysReg", "システム共通変数の保存に失敗しました。"), [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT COUNT(OPCODE) AS RECCNT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE");
+            q.paramByName("OPCODE").setInteger(opCode);
+            q.paramByName("SCODE").setString(name);
+            q.open();
+            const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
+            q.close();
+            q.sql().clear();
+            if (exists) {
+                q.sql().add("UPDATE SYSREG SET STEXT=:STEXT WHERE OPCODE=:OPCODE AND SCODE=:SCODE ");
+            } else {
+                q.sql().add("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )");
+                q.paramByName("STYPE").setString(type);
+            }
+            q.paramByName("OPCODE").setInteger(opCode);
+            q.paramByName("SCODE").setString(name);
+            bool hasText = false;
+            const std::string text = SysRegValueToText(type, value, hasText);
+            if (hasText)
+                q.paramByName("STEXT").setString(text);
+            else
+                q.paramByName("STEXT").setNull();
+            q.execSQL();
+        });
 }
 
 bool PutSysRegOp(const std::string& name, const std::string& type, const TRegValue& value)
@@ -619,59 +619,58 @@ bool GetSysIni(TSystemIniRec& rec)
     rec.SSTR.clear();
     dm("TDM.GetSysIni");
     return opsupport::run(&TDM::IBTransactionDEF,
-                          DbPolicy("TDM.GetSysIni", "システム情報の取得に失敗しました。\rアプリケーションを終了します。")
-                              .insideCallers(DbReport::Raise),
-                          [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR FROM SYSTEMINI");
-        q.sql().add("WHERE REC=:REC");
-        q.paramByName("REC").setInteger(rec.REC);
-        q.open();
-        if (!q.eof()) {
-            rec.RESERVE1 = q.fieldByName("RESERVE1").asInteger();
-            rec.RESERVE2 = q.fieldByName("RESERVE2").asInteger();
-            rec.RESERVE3 = q.fieldByName("RESERVE3").asInteger();
-            rec.RESERVE4 = q.fieldByName("RESERVE4").asInteger();
-            rec.RESERVE5 = q.fieldByName("RESERVE5").asInteger();
-            rec.SSTR = q.fieldByName("SSTR").asString();
-        }
-        q.close();
-    });
+        DbPolicy("TDM.GetSysIni", "システム情報の取得に失敗しました。\rアプリケーションを終了します。")
+            .insideCallers(DbReport::Raise),
+        [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR FROM SYSTEMINI");
+            q.sql().add("WHERE REC=:REC");
+            q.paramByName("REC").setInteger(rec.REC);
+            q.open();
+            if (!q.eof()) {
+                rec.RESERVE1 = q.fieldByName("RESERVE1").asInteger();
+                rec.RESERVE2 = q.fieldByName("RESERVE2").asInteger();
+                rec.RESERVE3 = q.fieldByName("RESERVE3").asInteger();
+                rec.RESERVE4 = q.fieldByName("RESERVE4").asInteger();
+                rec.RESERVE5 = q.fieldByName("RESERVE5").asInteger();
+                rec.SSTR = q.fieldByName("SSTR").asString();
+            }
+            q.close();
+        });
 }
 
 bool SetSysIni(const TSystemIniRec& rec)
 {
     dm("TDM.SetSysIni");
-    return opsupport::run(
-        &TDM::IBTransactionDEF,
+    return opsupport::run(&TDM::IBTransactionDEF,
         DbPolicy("TDM.SetSysIni", "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。")
             .insideCallers(DbReport::Raise),
         [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT COUNT(REC) AS RECCNT FROM SYSTEMINI");
-        q.sql().add("WHERE REC=:REC");
-        q.paramByName("REC").setInteger(rec.REC);
-        q.open();
-        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-        q.close();
-        q.sql().clear();
-        if (exists) {
-            q.sql().add("UPDATE SYSTEMINI SET RESERVE1=:RESERVE1,RESERVE2=:RESERVE2,RESERVE3=:RESERVE3,"
-                        "RESERVE4=:RESERVE4,RESERVE5=:RESERVE5,SSTR=:SSTR");
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT COUNT(REC) AS RECCNT FROM SYSTEMINI");
             q.sql().add("WHERE REC=:REC");
-        } else {
-            q.sql().add("INSERT INTO SYSTEMINI(REC,RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR)");
-            q.sql().add("VALUES(:REC,:RESERVE1,:RESERVE2,:RESERVE3,:RESERVE4,:RESERVE5,:SSTR)");
-        }
-        q.paramByName("REC").setInteger(rec.REC);
-        q.paramByName("RESERVE1").setInteger(rec.RESERVE1);
-        q.paramByName("RESERVE2").setInteger(rec.RESERVE2);
-        q.paramByName("RESERVE3").setInteger(rec.RESERVE3);
-        q.paramByName("RESERVE4").setInteger(rec.RESERVE4);
-        q.paramByName("RESERVE5").setInteger(rec.RESERVE5);
-        q.paramByName("SSTR").setString(rec.SSTR);
-        q.execSQL();
-    });
+            q.paramByName("REC").setInteger(rec.REC);
+            q.open();
+            const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
+            q.close();
+            q.sql().clear();
+            if (exists) {
+                q.sql().add("UPDATE SYSTEMINI SET RESERVE1=:RESERVE1,RESERVE2=:RESERVE2,RESERVE3=:RESERVE3,"
+                            "RESERVE4=:RESERVE4,RESERVE5=:RESERVE5,SSTR=:SSTR");
+                q.sql().add("WHERE REC=:REC");
+            } else {
+                q.sql().add("INSERT INTO SYSTEMINI(REC,RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR)");
+                q.sql().add("VALUES(:REC,:RESERVE1,:RESERVE2,:RESERVE3,:RESERVE4,:RESERVE5,:SSTR)");
+            }
+            q.paramByName("REC").setInteger(rec.REC);
+            q.paramByName("RESERVE1").setInteger(rec.RESERVE1);
+            q.paramByName("RESERVE2").setInteger(rec.RESERVE2);
+            q.paramByName("RESERVE3").setInteger(rec.RESERVE3);
+            q.paramByName("RESERVE4").setInteger(rec.RESERVE4);
+            q.paramByName("RESERVE5").setInteger(rec.RESERVE5);
+            q.paramByName("SSTR").setString(rec.SSTR);
+            q.execSQL();
+        });
 }
 
 // --- logged-on list, menu control, eras, versions -----------------------------
@@ -679,17 +678,17 @@ bool SetSysIni(const TSystemIniRec& rec)
 void DeleteLogonInfo()
 {
     opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.DeleteLogonInfo", "ログイン情報の削除に失敗しました。"),
-                   [](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("DELETE FROM LOGONUSERLIST WHERE OPCODE=:OPCODE");
-        int code = SysDef.OpCode;
-        if (AppKind == 1 || AppKind == 2)
-            code = SysDef.GroupID * 10000 + 1;
-        else if (AppKind == 3)
-            code = SysDef.GroupID * 10000 + 2;
-        q.paramByName("OPCODE").setInteger(code);
-        q.execSQL();
-    });
+        [](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("DELETE FROM LOGONUSERLIST WHERE OPCODE=:OPCODE");
+            int code = SysDef.OpCode;
+            if (AppKind == 1 || AppKind == 2)
+                code = SysDef.GroupID * 10000 + 1;
+            else if (AppKind == 3)
+                code = SysDef.GroupID * 10000 + 2;
+            q.paramByName("OPCODE").setInteger(code);
+            q.execSQL();
+        });
 }
 
 bool SetJobControl(const std::string& procId, const std::string& procOption)
@@ -698,36 +697,36 @@ bool SetJobControl(const std::string& procId, const std::string& procOption)
     bool allowed = false;
     // Only reads: inside the caller's transaction a failure just answers no.
     if (!opsupport::run(&TDM::IBTransactionDEF,
-                   DbPolicy("TDM.SetJobControl", "メニュー制御情報の取得に失敗しました。").insideCallers(DbReport::Quiet),
-                   [&](TDM& d, TDbScope& op) {
-        fb::Query& q = d.IBSQLDEF;
-        op.closeOnFailure(q);
-        const auto level = static_cast<std::int16_t>(AccInf.DataKind * 1000 + SysDef.JobLevel);
-        q.close();
-        q.sql().clear();
-        q.sql().add("SELECT COUNT(PROC_ID) AS REC_CNT FROM JOBCONTROL2");
-        q.sql().add("WHERE LEVELNO=:LEVELNO");
-        q.paramByName("LEVELNO").setInteger(level);
-        q.open();
-        const int rows = q.eof() ? 0 : q.fieldByName("REC_CNT").asInteger();
-        q.close();
-        allowed = true;
-        if (rows > 0) {
-            q.sql().clear();
-            q.sql().add("SELECT PROC_ID,PROC_OPTION FROM JOBCONTROL2");
-            q.sql().add("WHERE (LEVELNO=:LEVELNO) AND (PROC_ID=:PROC_ID)");
-            const std::string option = TrimZenkaku(procOption);
-            if (!option.empty())
-                q.sql().add("AND (PROC_OPTION LIKE :PROC_OPTION)");
-            q.paramByName("LEVELNO").setInteger(level);
-            q.paramByName("PROC_ID").setString(procId);
-            if (!option.empty())
-                q.paramByName("PROC_OPTION").setString("%" + procOption + "%");
-            q.open();
-            allowed = !q.eof();
-            q.close();
-        }
-    }))
+            DbPolicy("TDM.SetJobControl", "メニュー制御情報の取得に失敗しました。").insideCallers(DbReport::Quiet),
+            [&](TDM& d, TDbScope& op) {
+                fb::Query& q = d.IBSQLDEF;
+                op.closeOnFailure(q);
+                const auto level = static_cast<std::int16_t>(AccInf.DataKind * 1000 + SysDef.JobLevel);
+                q.close();
+                q.sql().clear();
+                q.sql().add("SELECT COUNT(PROC_ID) AS REC_CNT FROM JOBCONTROL2");
+                q.sql().add("WHERE LEVELNO=:LEVELNO");
+                q.paramByName("LEVELNO").setInteger(level);
+                q.open();
+                const int rows = q.eof() ? 0 : q.fieldByName("REC_CNT").asInteger();
+                q.close();
+                allowed = true;
+                if (rows > 0) {
+                    q.sql().clear();
+                    q.sql().add("SELECT PROC_ID,PROC_OPTION FROM JOBCONTROL2");
+                    q.sql().add("WHERE (LEVELNO=:LEVELNO) AND (PROC_ID=:PROC_ID)");
+                    const std::string option = TrimZenkaku(procOption);
+                    if (!option.empty())
+                        q.sql().add("AND (PROC_OPTION LIKE :PROC_OPTION)");
+                    q.paramByName("LEVELNO").setInteger(level);
+                    q.paramByName("PROC_ID").setString(procId);
+                    if (!option.empty())
+                        q.paramByName("PROC_OPTION").setString("%" + procOption + "%");
+                    q.open();
+                    allowed = !q.eof();
+                    q.close();
+                }
+            }))
         allowed = false;
     return allowed;
 }
@@ -753,7 +752,7 @@ void LoadGengoTable()
             const auto& offset = q.fieldByName("YEAROFFSET");
             for (; !q.eof(); q.next())
                 GengoTable.push_back(
-                    TGengoRec{name.asString(), sign.asString(), opsupport::fieldDateTime(start), offset.asInteger()});
+                    TGengoRec {name.asString(), sign.asString(), opsupport::fieldDateTime(start), offset.asInteger()});
             q.close();
         } catch (const std::exception&) {
             // A partly read table is no table: the built-in eras take over.
@@ -767,20 +766,20 @@ void LoadGengoTable()
 void GetProgramVersion()
 {
     int major = 0, minor1 = 0, minor2 = 0;
-    if (!opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.GetProgramVersion").with(DbReport::Quiet),
-                   [&](TDM& d, TDbScope& op) {
-        fb::Query& q = d.IBSQLDEF;
-        op.fresh(q);
-        q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM VERSION");
-        q.sql().add("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC");
-        q.open();
-        if (!q.eof()) {
-            major = q.fieldByName("MAJOR").asInteger();
-            minor1 = q.fieldByName("MINOR1").asInteger();
-            minor2 = q.fieldByName("MINOR2").asInteger();
-        }
-        q.close();
-    }))
+    if (!opsupport::run(
+            &TDM::IBTransactionDEF, DbPolicy("TDM.GetProgramVersion").with(DbReport::Quiet), [&](TDM& d, TDbScope& op) {
+                fb::Query& q = d.IBSQLDEF;
+                op.fresh(q);
+                q.sql().add("SELECT MAJOR,MINOR1,MINOR2 FROM VERSION");
+                q.sql().add("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC");
+                q.open();
+                if (!q.eof()) {
+                    major = q.fieldByName("MAJOR").asInteger();
+                    minor1 = q.fieldByName("MINOR1").asInteger();
+                    minor2 = q.fieldByName("MINOR2").asInteger();
+                }
+                q.close();
+            }))
         major = minor1 = minor2 = 0;
     SysDef.SysVerMajor = major;
     SysDef.SysVerMinor1 = minor1;
@@ -800,26 +799,27 @@ void GetDataListRec(const std::string& path, int& recNo, int& childNo)
         childNo = TRegValue::text(second).asInteger();
         return;
     }
-    opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.GetDataListRec").with(DbReport::Quiet), [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        // Paths are POSIX paths here and compare exactly.
-        q.sql().add("SELECT REC FROM DATALIST");
-        q.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        q.paramByName("PASNAME").setString(path);
-        q.open();
-        for (; !q.eof(); q.next())
-            recNo = q.fieldByName("REC").asInteger();
-        q.close();
-    });
+    opsupport::run(
+        &TDM::IBTransactionDEF, DbPolicy("TDM.GetDataListRec").with(DbReport::Quiet), [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            // Paths are POSIX paths here and compare exactly.
+            q.sql().add("SELECT REC FROM DATALIST");
+            q.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            q.paramByName("PASNAME").setString(path);
+            q.open();
+            for (; !q.eof(); q.next())
+                recNo = q.fieldByName("REC").asInteger();
+            q.close();
+        });
 }
 
 // --- STYLECOLOR ---------------------------------------------------------------
 
 namespace opsupport {
 
-void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, const std::string& text,
-                     const StyleColours& colours)
+void writeStyleColor(
+    fb::Query& q, int opCode, const std::string& styleName, const std::string& text, const StyleColours& colours)
 {
     q.close();
     q.sql().clear();
@@ -844,8 +844,8 @@ void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, con
     }
     q.paramByName("OPCODE").setInteger(opCode);
     q.paramByName("STYLENAME").setString(styleName);
-    const char* const names[] = {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4",
-                                 "LINECOLOR5", "NETCOLOR1",  "NETCOLOR2"};
+    const char* const names[]
+        = {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"};
     for (std::size_t i = 0; i < colours.size(); ++i)
         q.paramByName(names[i]).setInteger(colours[i]);
     q.paramByName("SSTR").setString(text);
@@ -857,63 +857,63 @@ void writeStyleColor(fb::Query& q, int opCode, const std::string& styleName, con
 void GetStyleColorStr(int opCode, const std::string& styleName, std::string& text)
 {
     text.clear();
-    const bool read = opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.GetStyleColorStr").with(DbReport::Quiet),
-                                     [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT SSTR FROM STYLECOLOR");
-        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("STYLENAME").setString(styleName);
-        q.open();
-        for (; !q.eof(); q.next())
-            text = q.fieldByName("SSTR").asString();
-        q.close();
-    });
+    const bool read = opsupport::run(
+        &TDM::IBTransactionDEF, DbPolicy("TDM.GetStyleColorStr").with(DbReport::Quiet), [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT SSTR FROM STYLECOLOR");
+            q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
+            q.paramByName("OPCODE").setInteger(opCode);
+            q.paramByName("STYLENAME").setString(styleName);
+            q.open();
+            for (; !q.eof(); q.next())
+                text = q.fieldByName("SSTR").asString();
+            q.close();
+        });
     if (!read)
         text.clear();
 }
 
 void PutStyleColorStr(int opCode, const std::string& styleName, const std::string& text)
 {
-    opsupport::run(&TDM::IBTransactionDEF, DbPolicy("TDM.PutStyleColorStr").with(DbReport::Quiet),
-                   [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        opsupport::writeStyleColor(q, opCode, styleName, text);
-    });
+    opsupport::run(
+        &TDM::IBTransactionDEF, DbPolicy("TDM.PutStyleColorStr").with(DbReport::Quiet), [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            opsupport::writeStyleColor(q, opCode, styleName, text);
+        });
 }
 
 bool ReadStyleColorRow(int opCode, const std::string& styleName, TStyleColorRow& row)
 {
-    row = TStyleColorRow{};
+    row = TStyleColorRow {};
     return opsupport::run(&TDM::IBTransactionDEF,
-                          DbPolicy("TPrintDlgBox.GetStyleColorRec", "ユーザー別帳票色情報の取得に失敗しました。"),
-                          [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,NETCOLOR2,SSTR FROM STYLECOLOR");
-        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("STYLENAME").setString(styleName);
-        for (q.open(); !q.eof(); q.next()) {
-            row.Found = true;
-            row.LineColor1 = q.fieldByName("LINECOLOR1").asInteger();
-            row.LineColor2 = q.fieldByName("LINECOLOR2").asInteger();
-            row.NetColor1 = q.fieldByName("NETCOLOR1").asInteger();
-            row.NetColor2 = q.fieldByName("NETCOLOR2").asInteger();
-            row.Text = q.fieldByName("SSTR").asString();
-        }
-        q.close();
-    });
+        DbPolicy("TPrintDlgBox.GetStyleColorRec", "ユーザー別帳票色情報の取得に失敗しました。"),
+        [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,NETCOLOR2,SSTR FROM STYLECOLOR");
+            q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
+            q.paramByName("OPCODE").setInteger(opCode);
+            q.paramByName("STYLENAME").setString(styleName);
+            for (q.open(); !q.eof(); q.next()) {
+                row.Found = true;
+                row.LineColor1 = q.fieldByName("LINECOLOR1").asInteger();
+                row.LineColor2 = q.fieldByName("LINECOLOR2").asInteger();
+                row.NetColor1 = q.fieldByName("NETCOLOR1").asInteger();
+                row.NetColor2 = q.fieldByName("NETCOLOR2").asInteger();
+                row.Text = q.fieldByName("SSTR").asString();
+            }
+            q.close();
+        });
 }
 
-bool WriteStyleColorRow(int opCode, const std::string& styleName, const std::string& text,
-                        const opsupport::StyleColours& colours)
+bool WriteStyleColorRow(
+    int opCode, const std::string& styleName, const std::string& text, const opsupport::StyleColours& colours)
 {
     return opsupport::run(&TDM::IBTransactionDEF,
-                          DbPolicy("TPrintDlgBox.PutStyleColorRec", "ユーザー別帳票色情報の更新に失敗しました。"),
-                          [&](TDM& d, TDbScope&) {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        opsupport::writeStyleColor(q, opCode, styleName, text, colours);
-    });
+        DbPolicy("TPrintDlgBox.PutStyleColorRec", "ユーザー別帳票色情報の更新に失敗しました。"),
+        [&](TDM& d, TDbScope&) {
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            opsupport::writeStyleColor(q, opCode, styleName, text, colours);
+        });
 }
 
 } // namespace core

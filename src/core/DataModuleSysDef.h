@@ -42,8 +42,7 @@ bool fnPutSysDef();
 // "整数" and "金額" numbers (0 when not a number); any other type reads as
 // the text "Data Type Error". A failed read is reported and answers the
 // default.
-TRegValue funcGetSysReg(const std::string& name, const std::string& type, const std::string& defaultText,
-                        int opCode);
+TRegValue funcGetSysReg(const std::string& name, const std::string& type, const std::string& defaultText, int opCode);
 TRegValue GetSysRegOp(const std::string& name, const std::string& type, const std::string& defaultText);
 // Update or insert. An unknown type name stores no value (NULL). A failure
 // is reported; false then.
@@ -87,8 +86,8 @@ struct TStyleColorRow {
 };
 // Read and written with their failures reported (false then).
 bool ReadStyleColorRow(int opCode, const std::string& styleName, TStyleColorRow& row);
-bool WriteStyleColorRow(int opCode, const std::string& styleName, const std::string& text,
-                        const std::array<int, 7>& colours);
+bool WriteStyleColorRow(
+    int opCode, const std::string& styleName, const std::string& text, const std::array<int, 7>& colours);
 
 // Whether a font family is installed on the screen; the screen layer
 // installs it. Without one GridFont keeps its value.

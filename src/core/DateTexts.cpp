@@ -141,7 +141,7 @@ std::string trimBlanks(const std::string& s)
 
 template <typename WarekiFn, typename GregorianFn>
 std::string formatWith(std::string_view keyword, int kind, TDateTime date, bool slash, const char* fallback,
-                       WarekiFn wareki, GregorianFn gregorian)
+    WarekiFn wareki, GregorianFn gregorian)
 {
     try {
         if (IsWarekiDisplay()) {
@@ -184,8 +184,8 @@ std::string KikanToStr(TDateTime first, TDateTime last)
         if (IsWarekiDisplay()) {
             TWarekiRec w;
             DateToWareki(d, w);
-            return format("%s %.2d/%.2d/%.2d", w.Letter.c_str(), static_cast<int>(w.Year),
-                          static_cast<int>(w.Month), static_cast<int>(w.Day));
+            return format("%s %.2d/%.2d/%.2d", w.Letter.c_str(), static_cast<int>(w.Year), static_cast<int>(w.Month),
+                static_cast<int>(w.Day));
         }
         return FormatDateTime("yyyy/mm/dd", d);
     };

@@ -79,10 +79,10 @@ TDateParts DecodeDate(TDateTime value)
     if (!std::isfinite(value))
         throw EConvertError("DecodeDate: invalid date value");
     const double whole = std::trunc(value);
-    const double d = whole + kDateDelta;   // day number counted from 0001-01-01 = 1
-    if (d < 1 || d > 3652059)              // 9999-12-31
+    const double d = whole + kDateDelta; // day number counted from 0001-01-01 = 1
+    if (d < 1 || d > 3652059) // 9999-12-31
         throw EConvertError("DecodeDate: date out of range");
-    long t = static_cast<long>(d) - 1;     // days since 0001-01-01
+    long t = static_cast<long>(d) - 1; // days since 0001-01-01
     int year = 1;
     const long d400 = 146097, d100 = 36524, d4 = 1461;
     year += static_cast<int>(t / d400) * 400;
@@ -261,7 +261,7 @@ struct Scanner {
 int currentYear()
 {
     const std::time_t now = std::time(nullptr);
-    std::tm tmv{};
+    std::tm tmv {};
     localtime_r(&now, &tmv);
     return tmv.tm_year + 1900;
 }
@@ -337,7 +337,7 @@ bool scanTime(Scanner& sc, TDateTime& time)
 
 bool TryStrToDateTime(std::string_view text, TDateTime& out)
 {
-    Scanner sc{text};
+    Scanner sc {text};
     TDateTime date = 0, time = 0;
     if (scanDate(sc, date)) {
         if (!sc.atEnd() && !scanTime(sc, time))

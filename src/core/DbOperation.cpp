@@ -9,7 +9,8 @@ namespace core {
 
 namespace fb = platform::firebird;
 
-TOwnTransaction::TOwnTransaction(fb::Transaction& t, DbStart start) : t_(t)
+TOwnTransaction::TOwnTransaction(fb::Transaction& t, DbStart start)
+    : t_(t)
 {
     if (t_.inTransaction()) {
         if (start == DbStart::WhenIdle)

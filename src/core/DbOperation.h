@@ -21,53 +21,79 @@
 namespace platform::firebird {
 class Transaction;
 class Query;
-}
+} // namespace platform::firebird
 
 namespace core {
 
 // When the operation's transaction starts.
 enum class DbStart : std::uint8_t {
-    WhenIdle,  // only when none is active; an active one is the caller's
-    Always,    // commits whatever is open and starts a fresh one, owned here
+    WhenIdle, // only when none is active; an active one is the caller's
+    Always, // commits whatever is open and starts a fresh one, owned here
 };
 
 // What success does to the transaction.
 enum class DbSuccess : std::uint8_t {
-    Commit,           // commit what was started here; the caller's stays open
-    CommitRetaining,  // as Commit, and make the caller's work durable with a retaining commit
+    Commit, // commit what was started here; the caller's stays open
+    CommitRetaining, // as Commit, and make the caller's work durable with a retaining commit
 };
 
 // What a failure does to a transaction started here.
 enum class DbFailure : std::uint8_t {
     Rollback,
-    Commit,  // reads that may create missing default rows: what they did stays
+    Commit, // reads that may create missing default rows: what they did stays
 };
 
 // How a failure reaches the caller.
 enum class DbReport : std::uint8_t {
-    ErrorBox,          // shown (database errors through IBErrorProc), answered as false
-    Raise,             // not shown, raised to the caller
-    ErrorBoxAndRaise,  // shown, then raised
-    Quiet,             // neither shown nor raised: answered as false
+    ErrorBox, // shown (database errors through IBErrorProc), answered as false
+    Raise, // not shown, raised to the caller
+    ErrorBoxAndRaise, // shown, then raised
+    Quiet, // neither shown nor raised: answered as false
 };
 
 // The policy of one operation, stated where it runs:
 //   DbPolicy("TDM.fnGetAccInfo", "基本情報の取得に失敗しました。").with(DbFailure::Commit)
 struct DbPolicy {
     explicit DbPolicy(std::string context = {}, std::string message = {})
-        : context(std::move(context)), message(std::move(message))
+        : context(std::move(context))
+        , message(std::move(message))
     {
     }
-    DbPolicy with(DbStart value) const { auto p = *this; p.start = value; return p; }
-    DbPolicy with(DbSuccess value) const { auto p = *this; p.success = value; return p; }
-    DbPolicy with(DbFailure value) const { auto p = *this; p.failure = value; return p; }
-    DbPolicy with(DbReport value) const { auto p = *this; p.report = value; return p; }
+    DbPolicy with(DbStart value) const
+    {
+        auto p = *this;
+        p.start = value;
+        return p;
+    }
+    DbPolicy with(DbSuccess value) const
+    {
+        auto p = *this;
+        p.success = value;
+        return p;
+    }
+    DbPolicy with(DbFailure value) const
+    {
+        auto p = *this;
+        p.failure = value;
+        return p;
+    }
+    DbPolicy with(DbReport value) const
+    {
+        auto p = *this;
+        p.report = value;
+        return p;
+    }
     // The report inside a transaction the caller had open, when it differs
     // (the caller's own handler decides about its transaction).
-    DbPolicy insideCallers(DbReport value) const { auto p = *this; p.reportInCallers = value; return p; }
+    DbPolicy insideCallers(DbReport value) const
+    {
+        auto p = *this;
+        p.reportInCallers = value;
+        return p;
+    }
 
-    std::string context;  // "TDM.<operation>": the report's context
-    std::string message;  // the Japanese message of the report
+    std::string context; // "TDM.<operation>": the report's context
+    std::string message; // the Japanese message of the report
     DbStart start = DbStart::WhenIdle;
     DbSuccess success = DbSuccess::Commit;
     DbFailure failure = DbFailure::Rollback;
@@ -101,7 +127,10 @@ private:
 // What the body sees of the running operation.
 class TDbScope {
 public:
-    explicit TDbScope(TOwnTransaction& own) : own_(own) {}
+    explicit TDbScope(TOwnTransaction& own)
+        : own_(own)
+    {
+    }
     // True when the transaction was started by this operation.
     bool started() const noexcept { return own_.started(); }
     // Makes the work so far durable and keeps the transaction open (long
@@ -115,8 +144,8 @@ public:
     platform::firebird::Query& fresh(platform::firebird::Query& q);
 
 private:
-    friend bool RunDbOperation(platform::firebird::Transaction&, const DbPolicy&,
-                               const std::function<void(TDbScope&)>&);
+    friend bool RunDbOperation(
+        platform::firebird::Transaction&, const DbPolicy&, const std::function<void(TDbScope&)>&);
     TOwnTransaction& own_;
     std::vector<platform::firebird::Query*> closing_;
 };
@@ -125,11 +154,11 @@ private:
 // succeeded; false for a failure reported as ErrorBox or Quiet. Exceptions
 // that are not std::exception always travel on (after the transaction is
 // finished).
-bool RunDbOperation(platform::firebird::Transaction& t, const DbPolicy& policy,
-                    const std::function<void(TDbScope&)>& body);
+bool RunDbOperation(
+    platform::firebird::Transaction& t, const DbPolicy& policy, const std::function<void(TDbScope&)>& body);
 
 template <class F>
-    requires std::invocable<F&>
+requires std::invocable<F&>
 bool RunDbOperation(platform::firebird::Transaction& t, const DbPolicy& policy, F&& body)
 {
     return RunDbOperation(t, policy, std::function<void(TDbScope&)>([&body](TDbScope&) { body(); }));

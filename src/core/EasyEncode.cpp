@@ -84,9 +84,8 @@ std::string EncodeProtectText(const std::string& text, const std::string&, int)
     }
     std::string encoded;
     if (!platform::text_protect::encodeBytes(sjis, encoded))
-        throw EProtectTextError("EncodeProtectText: the text is too long to protect ("
-                                + std::to_string(sjis.size()) + " bytes, at most "
-                                + std::to_string(platform::text_protect::maxPlainBytes()) + ")");
+        throw EProtectTextError("EncodeProtectText: the text is too long to protect (" + std::to_string(sjis.size())
+            + " bytes, at most " + std::to_string(platform::text_protect::maxPlainBytes()) + ")");
     return encoded;
 }
 

@@ -10,7 +10,7 @@ namespace core {
 
 // Work record of the scrambler.
 struct TEasyEncodeInfo {
-    std::int32_t PadLength = 0;  // plain text is filled up to this length
+    std::int32_t PadLength = 0; // plain text is filled up to this length
     std::int32_t TextLength = 0; // characters that unscrambling gives back
     std::string KeyWord;
     std::string PlainText;

@@ -23,11 +23,11 @@ using platform::text::joinLines;
 namespace {
 
 constexpr const char* kLogBaseName = "ErrFbAccess";
-constexpr const char* kEndingText =
-    "\r\r[OK]ボタンを押すとアプリケーションの終了処理に入ります。（[OK]後、何回かメッセージが表示される場合があります）\r"
-    "アプリケーションが終了しましたら再起動して下さい。\r";
-constexpr const char* kLostConnectionHead =
-    "何らかの原因でネットワークが物理的に切断されている か Firebirdサービス(RDBMS)との通信が切断されました。";
+constexpr const char* kEndingText = "\r\r[OK]ボタンを押すとアプリケーションの終了処理に入ります。（[OK]"
+                                    "後、何回かメッセージが表示される場合があります）\r"
+                                    "アプリケーションが終了しましたら再起動して下さい。\r";
+constexpr const char* kLostConnectionHead
+    = "何らかの原因でネットワークが物理的に切断されている か Firebirdサービス(RDBMS)との通信が切断されました。";
 constexpr const char* kSharedServerNote = "\r※注意 共有サーバーのデータ利用時は自動保管されません。\r";
 
 void defaultTerminate()
@@ -99,8 +99,7 @@ void replaceFile(const std::string& path, const std::string& utf8Text)
 
 // Log files are best effort: a log that cannot be written must not hide the
 // error from the user nor stop the program from ending.
-template <class F>
-void bestEffort(const char* what, F&& f)
+template <class F> void bestEffort(const char* what, F&& f)
 {
     try {
         f();
@@ -137,11 +136,11 @@ void SetCompanyDatabaseNameProc(TDatabaseNameProc proc)
 std::string NowLogStamp()
 {
     const std::time_t t = std::time(nullptr);
-    std::tm tm{};
+    std::tm tm {};
     localtime_r(&t, &tm);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec);
+        tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;
 }
 
@@ -187,19 +186,17 @@ void IBErrorProc(const EIBError& error, const std::string& context, const std::s
     }
 
     // The two log lines.
-    const std::string line1 = NowLogStamp() + "," + SysDef.PCName + "," + std::to_string(SysDef.OpCode) + ",Serial="
-                              + SysDef.SerialNo + ",AppVer=" + SysDef.ProgramVersion + ",DBName=" + SysDef.HostName
-                              + ":" + companyDatabaseName() + ",DataVer=" + DataVerText;
+    const std::string line1 = NowLogStamp() + "," + SysDef.PCName + "," + std::to_string(SysDef.OpCode)
+        + ",Serial=" + SysDef.SerialNo + ",AppVer=" + SysDef.ProgramVersion + ",DBName=" + SysDef.HostName + ":"
+        + companyDatabaseName() + ",DataVer=" + DataVerText;
     const std::string line2 = "Error=" + context + " [" + std::to_string(code) + "] (" + std::to_string(error.sqlCode())
-                              + ") " + GetIBErrorText(error) + "," + error.message();
+        + ") " + GetIBErrorText(error) + "," + error.message();
     if (!SysDef.LogDir.empty()) {
         const std::string record = joinLines({line1, line2});
-        bestEffort("ErrFbAccess.log", [&] {
-            appendFile(platform::paths::join(SysDef.LogDir, std::string(kLogBaseName) + ".log"), record);
-        });
-        bestEffort("ErrFbAccess.txt", [&] {
-            replaceFile(platform::paths::join(SysDef.LogDir, std::string(kLogBaseName) + ".txt"), record);
-        });
+        bestEffort("ErrFbAccess.log",
+            [&] { appendFile(platform::paths::join(SysDef.LogDir, std::string(kLogBaseName) + ".log"), record); });
+        bestEffort("ErrFbAccess.txt",
+            [&] { replaceFile(platform::paths::join(SysDef.LogDir, std::string(kLogBaseName) + ".txt"), record); });
     }
 
     if (!msg.empty()) {
@@ -208,8 +205,8 @@ void IBErrorProc(const EIBError& error, const std::string& context, const std::s
                 msg += kSharedServerNote;
             ShowStandardMessage(msg, msgkind::Error);
         } else {
-            const std::string detail = "IBXエラーコード:" + std::to_string(code) + "\r" + error.message() + "\r"
-                                       + GetIBErrorText(error);
+            const std::string detail
+                = "IBXエラーコード:" + std::to_string(code) + "\r" + error.message() + "\r" + GetIBErrorText(error);
             ErrorMessageEx(msg, detail, msgkind::Error);
         }
     }
@@ -223,7 +220,7 @@ void IBErrorProc(const EIBError& error, const std::string& context, const std::s
 void IBErrorReport(const EIBError& error, const std::string& title, bool omitMessage)
 {
     std::string text = title + "\r\n" + "ErrCode<" + std::to_string(error.iscErrorCode()) + ">  SQLCODE<"
-                       + std::to_string(error.sqlCode()) + ">" + "\r\n";
+        + std::to_string(error.sqlCode()) + ">" + "\r\n";
     if (!omitMessage)
         text += error.message() + "\r" + "\r\n";
     text += GetIBErrorText(error) + "\r\n";
@@ -241,8 +238,10 @@ void IBErrorReport(const EIBError& error, const std::string& title, bool omitMes
     lines.push_back(std::to_string(SysDef.OpCode));
     if (!SysDef.ParentDir.empty()) {
         const std::string support = joinLines(lines);
-        bestEffort("FB_ERROR.TXT", [&] { replaceFile(platform::paths::join(SysDef.ParentDir, "FB_ERROR.TXT"), support); });
-        bestEffort("FB_ERROR.LOG", [&] { appendFile(platform::paths::join(SysDef.ParentDir, "FB_ERROR.LOG"), support); });
+        bestEffort(
+            "FB_ERROR.TXT", [&] { replaceFile(platform::paths::join(SysDef.ParentDir, "FB_ERROR.TXT"), support); });
+        bestEffort(
+            "FB_ERROR.LOG", [&] { appendFile(platform::paths::join(SysDef.ParentDir, "FB_ERROR.LOG"), support); });
     }
     ShowStandardMessage(text, msgkind::Error);
 }

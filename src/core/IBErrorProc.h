@@ -15,7 +15,7 @@ using platform::firebird::EIBError;
 
 // Status codes that end the program.
 inline constexpr long kIscNetworkError = 335544721; // connection lost
-inline constexpr long kIscBugCheck = 335544333;     // internal consistency check
+inline constexpr long kIscBugCheck = 335544333; // internal consistency check
 // The other forms a broken link takes with a Firebird 3 server: read or
 // write failures on the socket, and an attachment the server shut down.
 inline constexpr long kIscNetReadError = 335544726;
@@ -45,7 +45,10 @@ void IBErrorReport(const EIBError& error, const std::string& title, bool omitMes
 // Japanese text of a status code in full-width parentheses; " " for a code
 // without one.
 std::string GetIBErrorText(long statusCode, long sqlCode);
-inline std::string GetIBErrorText(const EIBError& e) { return GetIBErrorText(e.iscErrorCode(), e.sqlCode()); }
+inline std::string GetIBErrorText(const EIBError& e)
+{
+    return GetIBErrorText(e.iscErrorCode(), e.sqlCode());
+}
 
 // Shows one standard message box (OK button) with the text; "\r" and
 // "\r\n" separate its lines.

@@ -14,7 +14,7 @@ core::InputDlgHandler& handler()
     return h;
 }
 
-}  // namespace
+} // namespace
 
 int ShowInputDlg(TInputDlgRequest& request)
 {
@@ -36,7 +36,7 @@ bool hasInputDlgHandler()
     return static_cast<bool>(handler());
 }
 
-}  // namespace core
+} // namespace core
 
 bool AskPasswordThreeTimes(TInputDlgRequest& request, const std::string& password)
 {

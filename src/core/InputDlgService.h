@@ -15,27 +15,27 @@
 // Input kinds of the dialog.
 namespace inputkind {
 constexpr int Text = 0;
-constexpr int Password = 1;   // masked until the user asks to see it; entry required
+constexpr int Password = 1; // masked until the user asks to see it; entry required
 constexpr int List = 2;
 constexpr int Amount = 3;
 constexpr int TwoDates = 4;
-}  // namespace inputkind
+} // namespace inputkind
 
 // Key filters (TInputDlgBox.SetKeyFilter).
 namespace inputfilter {
 constexpr int None = 0;
-constexpr int Digits = 10;        // digits, ".", "-" and Backspace
+constexpr int Digits = 10; // digits, ".", "-" and Backspace
 constexpr int Letters = 20;
 constexpr int LettersDigits = 30;
-constexpr int PathName = 40;      // everything but " * , / : ; < > ? \ |
-}  // namespace inputfilter
+constexpr int PathName = 40; // everything but " * , / : ; < > ? \ |
+} // namespace inputfilter
 
 // Screen positions.
 namespace inputpos {
 constexpr int Default = 0;
 constexpr int ScreenCenter = 1;
 constexpr int OwnerCenter = 2;
-}  // namespace inputpos
+} // namespace inputpos
 
 // What the caller sets before a showing. Between two showings the caller
 // may change caption, prompt, colour and text and show the same request
@@ -44,11 +44,11 @@ struct TInputDlgRequest {
     int inputKind = inputkind::Text;
     std::string caption;
     std::string prompt;
-    std::uint32_t promptColour = 0;  // TColor 0x00BBGGRR; 0 is the normal text colour
-    std::string text;                // in: initial input; out: the entry when OK was pressed
-    std::string help;                // shown as the input's hint
-    int maxLength = 0;               // characters; 0 no limit
-    int imeMode = 0;                 // 0 off
+    std::uint32_t promptColour = 0; // TColor 0x00BBGGRR; 0 is the normal text colour
+    std::string text; // in: initial input; out: the entry when OK was pressed
+    std::string help; // shown as the input's hint
+    int maxLength = 0; // characters; 0 no limit
+    int imeMode = 0; // 0 off
     int keyFilter = inputfilter::None;
     int position = inputpos::Default;
 };
@@ -72,4 +72,4 @@ using InputDlgHandler = std::function<int(TInputDlgRequest&)>;
 InputDlgHandler setInputDlgHandler(InputDlgHandler handler);
 bool hasInputDlgHandler();
 
-}  // namespace core
+} // namespace core

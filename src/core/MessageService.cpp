@@ -12,19 +12,21 @@ core::MessageHandler currentHandler;
 
 // Tools without screens: the message goes to stderr and the default button
 // answers, so a question never blocks a batch run.
-int answerOnStderr(TMessage2InfoRec& rec) {
+int answerOnStderr(TMessage2InfoRec& rec)
+{
     std::cerr << core::messageAsText(rec);
     const int result = core::defaultMessageResult(rec.buttons);
     std::cerr << "(answered " << result << " without a screen)\r\n";
     return result;
 }
 
-}  // namespace
+} // namespace
 
-void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec) {
+void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec)
+{
     rec.id = 0;
     for (auto& line : rec.lines) {
-        line = TMessage2CaptionRec{};
+        line = TMessage2CaptionRec {};
     }
     rec.agreeMode = 0;
     rec.agreeCaption.clear();
@@ -58,7 +60,8 @@ void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec) {
     }
 }
 
-int ShowMessage2(TMessage2InfoRec& rec) {
+int ShowMessage2(TMessage2InfoRec& rec)
+{
     core::MessageHandler handler;
     {
         std::lock_guard lock(handlerMutex);
@@ -72,27 +75,30 @@ int ShowMessage2(TMessage2InfoRec& rec) {
 
 namespace core {
 
-MessageHandler setMessageHandler(MessageHandler handler) {
+MessageHandler setMessageHandler(MessageHandler handler)
+{
     std::lock_guard lock(handlerMutex);
     return std::exchange(currentHandler, std::move(handler));
 }
 
-bool hasMessageHandler() {
+bool hasMessageHandler()
+{
     std::lock_guard lock(handlerMutex);
     return static_cast<bool>(currentHandler);
 }
 
-int messageButtonResult(int bit) {
-    static constexpr int results[msgbtn::Count] = {
-        modal::Yes, modal::No, modal::Ok, modal::Cancel, modal::Abort, modal::Retry,
-        modal::Ignore, modal::All, modal::NoToAll, modal::YesToAll, modal::None};
+int messageButtonResult(int bit)
+{
+    static constexpr int results[msgbtn::Count] = {modal::Yes, modal::No, modal::Ok, modal::Cancel, modal::Abort,
+        modal::Retry, modal::Ignore, modal::All, modal::NoToAll, modal::YesToAll, modal::None};
     if (bit < 0 || bit >= msgbtn::Count) {
         return modal::None;
     }
     return results[bit];
 }
 
-int defaultMessageResult(std::uint16_t buttons) {
+int defaultMessageResult(std::uint16_t buttons)
+{
     for (int bit = 0; bit < msgbtn::Count; ++bit) {
         if ((buttons & (1u << bit)) != 0 && bit != 10) {
             return messageButtonResult(bit);
@@ -101,7 +107,8 @@ int defaultMessageResult(std::uint16_t buttons) {
     return modal::Ok;
 }
 
-std::string messageAsText(const TMessage2InfoRec& rec) {
+std::string messageAsText(const TMessage2InfoRec& rec)
+{
     const std::string rule(27, '-');
     std::string text = rule + "\r\n" + rec.caption + "\r\n" + rule + "\r\n";
     for (const auto& line : rec.lines) {
@@ -111,7 +118,7 @@ std::string messageAsText(const TMessage2InfoRec& rec) {
     return text;
 }
 
-}  // namespace core
+} // namespace core
 
 namespace {
 // Saved and restored with the rest of the process state (core/ProcessState.h).

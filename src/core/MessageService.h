@@ -19,8 +19,8 @@
 // One text line of the box.
 struct TMessage2CaptionRec {
     std::string text;
-    std::uint32_t colour = 0;  // TColor, 0x00BBGGRR; 0 is black
-    std::string link;          // empty: a plain line
+    std::uint32_t colour = 0; // TColor, 0x00BBGGRR; 0 is black
+    std::string link; // empty: a plain line
 };
 
 // Standard button bits (bit number = position in the set).
@@ -37,7 +37,7 @@ constexpr std::uint16_t NoToAll = 1u << 8;
 constexpr std::uint16_t YesToAll = 1u << 9;
 constexpr std::uint16_t Help = 1u << 10;
 constexpr int Count = 11;
-}  // namespace msgbtn
+} // namespace msgbtn
 
 // Modal results, numbered as callers compare them.
 namespace modal {
@@ -52,7 +52,7 @@ constexpr int No = 7;
 constexpr int All = 8;
 constexpr int NoToAll = 9;
 constexpr int YesToAll = 10;
-}  // namespace modal
+} // namespace modal
 
 // Message kinds.
 namespace msgkind {
@@ -60,18 +60,18 @@ constexpr std::uint8_t Warning = 0;
 constexpr std::uint8_t Error = 1;
 constexpr std::uint8_t Information = 2;
 constexpr std::uint8_t Confirmation = 3;
-constexpr std::uint8_t Plain = 4;  // no icon
-}  // namespace msgkind
+constexpr std::uint8_t Plain = 4; // no icon
+} // namespace msgkind
 
 struct TMessage2InfoRec {
-    std::int32_t id = 0;           // catalogue number; 0 = show this record's own content
+    std::int32_t id = 0; // catalogue number; 0 = show this record's own content
     std::uint8_t kind = msgkind::Warning;
     std::uint16_t buttons = msgbtn::OK;
     std::string caption;
-    std::array<TMessage2CaptionRec, 10> lines;  // lines[0] is line 1
-    std::int32_t agreeMode = 0;    // 0 none; 1 first button only while ticked; other: box without that rule
-    std::string agreeCaption;      // blank: no agree box whatever the mode
-    bool agreeChecked = false;     // in: initial tick; out: tick when the box closed
+    std::array<TMessage2CaptionRec, 10> lines; // lines[0] is line 1
+    std::int32_t agreeMode = 0; // 0 none; 1 first button only while ticked; other: box without that rule
+    std::string agreeCaption; // blank: no agree box whatever the mode
+    bool agreeChecked = false; // in: initial tick; out: tick when the box closed
 };
 
 // Resets rec for a kind: caption and buttons of the kind, lines emptied,
@@ -106,4 +106,4 @@ int messageButtonResult(int bit);
 // hyphens again, then the ten lines, each ended by CR LF.
 std::string messageAsText(const TMessage2InfoRec& rec);
 
-}  // namespace core
+} // namespace core

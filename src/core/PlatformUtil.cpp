@@ -30,10 +30,11 @@ namespace sf = platform::xdg_folders;
 
 namespace {
 
-constexpr const char* kSaveWarning =
-    "この場所に保存するアクセス許可がありません。\r管理者に連絡してアクセス許可を取得してください。\r\r"
-    "代わりに［ドキュメント］フォルダに保存しますか？\r";
-constexpr const char* kPathTooLong = "選択した場所(パス)の文字長が処理できる範囲を超えました。\r別の場所を選択して下さい。\r";
+constexpr const char* kSaveWarning
+    = "この場所に保存するアクセス許可がありません。\r管理者に連絡してアクセス許可を取得してください。\r\r"
+      "代わりに［ドキュメント］フォルダに保存しますか？\r";
+constexpr const char* kPathTooLong
+    = "選択した場所(パス)の文字長が処理できる範囲を超えました。\r別の場所を選択して下さい。\r";
 
 TFolderDialogHooks& dialogHooks()
 {
@@ -112,8 +113,7 @@ void copyEntry(const fs::path& from, const fs::path& to, std::error_code& ec)
         if (ec)
             return;
         fs::copy(from, to,
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing | fs::copy_options::copy_symlinks,
-                 ec);
+            fs::copy_options::recursive | fs::copy_options::overwrite_existing | fs::copy_options::copy_symlinks, ec);
     } else {
         fs::copy(from, to, fs::copy_options::overwrite_existing | fs::copy_options::copy_symlinks, ec);
     }
@@ -175,9 +175,8 @@ void moveToTrash(const fs::path& entry, std::error_code& ec)
     std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &local);
     try {
         platform::writeFileAtomically((trash / "info" / (name + ".trashinfo")).string(),
-                                      "[Trash Info]\nPath=" + paths::canonical(entry.string()) + "\nDeletionDate="
-                                          + when + "\n",
-                                      "ShellDeleteRename");
+            "[Trash Info]\nPath=" + paths::canonical(entry.string()) + "\nDeletionDate=" + when + "\n",
+            "ShellDeleteRename");
     } catch (const platform::IniError&) {
         ec = std::make_error_code(std::errc::io_error);
         return;
@@ -324,8 +323,8 @@ std::int64_t GetFileSize64(std::string_view path)
 bool FileCopy(std::string_view source, std::string_view target)
 {
     const std::string to(target);
-    std::string temp = paths::join(paths::folderOf(to).empty() ? "." : paths::folderOf(to),
-                                   "." + paths::fileNameOf(to) + ".copy-XXXXXX");
+    std::string temp = paths::join(
+        paths::folderOf(to).empty() ? "." : paths::folderOf(to), "." + paths::fileNameOf(to) + ".copy-XXXXXX");
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;
@@ -376,8 +375,8 @@ bool ShellCopyMove(std::string_view source, std::string_view target, int operati
     if (operation != 1 && operation != 2)
         return false;
     if (!IsSafeShellPath(source) || !IsSafeShellPath(target)) {
-        CommaTextMessage(fillPercentS("指定ディレクトリ[%s->%s]の複写・移動はできません。 ", {source, target}),
-                         msgkind::Error);
+        CommaTextMessage(
+            fillPercentS("指定ディレクトリ[%s->%s]の複写・移動はできません。 ", {source, target}), msgkind::Error);
         return false;
     }
     try {
@@ -386,7 +385,7 @@ bool ShellCopyMove(std::string_view source, std::string_view target, int operati
         const auto entries = expand(source, ec);
         if (ec || entries.empty())
             return false;
-        const fs::path to{std::string(paths::excludeDelimiter(target))};
+        const fs::path to {std::string(paths::excludeDelimiter(target))};
         const bool intoFolder = pattern || fs::is_directory(to, ec);
         if (pattern) {
             fs::create_directories(to, ec);
@@ -423,8 +422,8 @@ bool ShellDeleteRename(std::string_view path, int operation, bool undo, bool sho
     if (!IsSafeShellPath(path)) {
         CommaTextMessage(fillPercentS(operation == 3 ? "ルート・システムディレクトリは、削除できません。<%s> "
                                                      : "ルート・システムディレクトリは、変更できません。<%s> ",
-                                      {path}),
-                         msgkind::Error);
+                             {path}),
+            msgkind::Error);
         return false;
     }
     if (operation == 4)
@@ -461,7 +460,7 @@ bool IsUacEnabled()
 {
     TRegVariant value;
     ReadRegValue(platform::RegRoot::LocalMachine, "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
-                 "EnableLUA", value);
+        "EnableLUA", value);
     return std::holds_alternative<std::int64_t>(value) && std::get<std::int64_t>(value) == 1;
 }
 
@@ -523,9 +522,9 @@ bool SelectFolderDialog(const std::string& title, std::string& path, bool skipUa
 bool SelectComputerDialog(const std::string& title, std::string& computerName)
 {
     const auto& browse = dialogHooks().browseComputer;
-    const std::optional<std::string> chosen =
-        browse ? browse(title.empty() ? std::string("コンピュータを選択して下さい") : title, computerName)
-               : std::nullopt;
+    const std::optional<std::string> chosen = browse
+        ? browse(title.empty() ? std::string("コンピュータを選択して下さい") : title, computerName)
+        : std::nullopt;
     if (!chosen)
         return false;
     computerName = *chosen;
@@ -606,7 +605,7 @@ void MulAddWord(std::uint16_t& out, std::uint16_t a, std::uint16_t b, std::uint1
 // --- Settings files and registry ---------------------------------------------------
 
 void WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
-                   const TIniVariant& value, bool deleteKey)
+    const TIniVariant& value, bool deleteKey)
 {
     platform::IniFile ini(file);
     if (deleteKey)
@@ -635,7 +634,7 @@ void WriteIniSection(const std::string& file, const std::string& section, const 
 
 void ReadRegValue(platform::RegRoot root, const std::string& keyPath, const std::string& name, TRegVariant& value)
 {
-    value = std::int64_t{0};
+    value = std::int64_t {0};
     try {
         const auto stored = platform::Registry().readValue(root, keyPath, name);
         if (!stored)

@@ -26,8 +26,8 @@
 
 // --- Folders ----------------------------------------------------------------
 
-std::string GetSystemDir();     // "/usr"
-std::string GetWinSystemDir();  // the same folder; used by the shell guard
+std::string GetSystemDir(); // "/usr"
+std::string GetWinSystemDir(); // the same folder; used by the shell guard
 std::string GetMyDocumentsDir();
 // Common (true) or the user's own (false) application-data folder; both are
 // the data folder of the tree on Linux.
@@ -142,8 +142,8 @@ bool WaitMilliSec(int ms);
 // Screen metrics the screens supply (defaults: 96 dots per inch, a sizing
 // frame of 4 pixels).
 struct TScreenMetricsHooks {
-    std::function<int()> dotsPerInch;   // the main form's, or the screen's
-    std::function<int()> frameHeight;   // the sizing-frame height
+    std::function<int()> dotsPerInch; // the main form's, or the screen's
+    std::function<int()> frameHeight; // the sizing-frame height
 };
 TScreenMetricsHooks SetScreenMetricsHooks(TScreenMetricsHooks hooks);
 
@@ -163,7 +163,7 @@ using TIniVariant = std::variant<std::string, std::int64_t>;
 // before it returns (then a 10 ms pause, as callers expect). File errors
 // throw platform::IniError.
 void WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
-                   const TIniVariant& value, bool deleteKey = false);
+    const TIniVariant& value, bool deleteKey = false);
 // The section's "key=value" lines, each ended by "\r\n"; empty when either
 // argument is empty or the section is missing.
 std::string ReadIniSection(const std::string& file, const std::string& section);

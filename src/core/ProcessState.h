@@ -25,14 +25,13 @@ using TStateCapture = std::function<TStateRestore()>;
 bool RegisterProcessState(TStateCapture capture);
 
 // Registers variables restored by copy assignment.
-template <class... T>
-bool KeepProcessState(T&... values)
+template <class... T> bool KeepProcessState(T&... values)
 {
     (RegisterProcessState([&value = values] {
-         auto saved = value;
-         return TStateRestore([&value, saved = std::move(saved)] { value = saved; });
-     }),
-     ...);
+        auto saved = value;
+        return TStateRestore([&value, saved = std::move(saved)] { value = saved; });
+    }),
+        ...);
     return true;
 }
 

@@ -11,7 +11,10 @@ TActiveProgress* setActiveProgress(TActiveProgress* progress)
     return previous;
 }
 
-TActiveProgress* activeProgress() { return SysDef.ActiveProgress; }
+TActiveProgress* activeProgress()
+{
+    return SysDef.ActiveProgress;
+}
 
 void ReportProgress(const std::string& info)
 {
@@ -31,4 +34,4 @@ bool ProgressCancelled()
     return p && p->IsCancelled();
 }
 
-}  // namespace core
+} // namespace core

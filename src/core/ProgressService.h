@@ -33,4 +33,4 @@ void SetProgressAnime(bool on);
 // Cancel was pressed on the shown progress window.
 bool ProgressCancelled();
 
-}  // namespace core
+} // namespace core

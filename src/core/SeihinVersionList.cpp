@@ -14,8 +14,8 @@
 #include <stdexcept>
 
 namespace fb = platform::firebird;
-using platform::text::toIntOr;
 using platform::text::joinLines;
+using platform::text::toIntOr;
 using platform::text::upperAscii;
 
 namespace {
@@ -60,7 +60,7 @@ void TSeihinVersionList::Clear()
 
 void TSeihinVersionList::addRow(int major, int minor, const std::string& name)
 {
-    Rows.push_back(TDataVersionRec{major, minor, 0, name});
+    Rows.push_back(TDataVersionRec {major, minor, 0, name});
     Names.push_back(name);
 }
 
@@ -70,8 +70,8 @@ void TSeihinVersionList::Execute(bool sort)
     if (!Caption.empty())
         addRow(0, 0, Caption);
     if (DistKind == 0) {
-        static const std::pair<const char*, const char*> kFixed[] = {
-            {"1.0.0", "09版"}, {"2.0.0", "10版"}, {"3.0.0", "11版"}};
+        static const std::pair<const char*, const char*> kFixed[]
+            = {{"1.0.0", "09版"}, {"2.0.0", "10版"}, {"3.0.0", "11版"}};
         for (const auto& [version, name] : kFixed) {
             int major = 0, minor = 0;
             if (splitVersion(version, major, minor))
@@ -99,9 +99,8 @@ void TSeihinVersionList::Execute(bool sort)
                     int major = 0, minor = 0;
                     if (!version || !splitVersion(*version, major, minor))
                         continue;
-                    const bool known = std::any_of(Rows.begin(), Rows.end(), [&](const TDataVersionRec& r) {
-                        return r.Major == major && r.Minor == minor;
-                    });
+                    const bool known = std::any_of(Rows.begin(), Rows.end(),
+                        [&](const TDataVersionRec& r) { return r.Major == major && r.Minor == minor; });
                     if (known)
                         continue;
                     addRow(major, minor, reg.readString(platform::RegRoot::LocalMachine, path, "Type").value_or(""));
@@ -226,87 +225,88 @@ void TUserList::Execute()
     // The error is swallowed, so it is reported in every case; the read
     // commits what it started.
     core::RunDbOperation(*q.transaction(),
-                         core::DbPolicy("TUserList.Execute", "ユーザーリストの取得に失敗しました。")
-                             .with(core::DbFailure::Commit),
-                         [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        const char* kJoin = "INNER JOIN LEVELNAME L ON (O.JOBLEVEL=L.LEVELNO)";
-        const char* kWhere = "WHERE (O.GROUPID=:GROUPID) AND (O.OPCODE>=10)";
+        core::DbPolicy("TUserList.Execute", "ユーザーリストの取得に失敗しました。").with(core::DbFailure::Commit),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(q);
+            const char* kJoin = "INNER JOIN LEVELNAME L ON (O.JOBLEVEL=L.LEVELNO)";
+            const char* kWhere = "WHERE (O.GROUPID=:GROUPID) AND (O.OPCODE>=10)";
 
-        // An approvers-only list on a schema without the approver column
-        // has no approvers: answering every operator would be wrong.
-        bool oldSchema = false;
-        int count = 0;
-        q.close();
-        q.sql().clear();
-        q.sql().add("SELECT COUNT(O.GROUPID) AS RECCNT FROM OPERATOR O");
-        q.sql().add(kJoin);
-        q.sql().add(kWhere);
-        if (ShoninOnly)
-            q.sql().add("AND (SHONIN>0)");
-        try {
-            q.paramByName("GROUPID").setInteger(GroupCode);
-            q.open();
-            count = q.eof() ? 0 : q.fieldByName("RECCNT").asInteger();
+            // An approvers-only list on a schema without the approver column
+            // has no approvers: answering every operator would be wrong.
+            bool oldSchema = false;
+            int count = 0;
             q.close();
-        } catch (const fb::EIBError&) {
-            q.close();
-            if (!ShoninOnly)
-                throw;
-            oldSchema = true;
-        }
-        if (count > 0 && !oldSchema) {
-            bool fallback = false;
-            for (int attempt = 1;; ++attempt) {
+            q.sql().clear();
+            q.sql().add("SELECT COUNT(O.GROUPID) AS RECCNT FROM OPERATOR O");
+            q.sql().add(kJoin);
+            q.sql().add(kWhere);
+            if (ShoninOnly)
+                q.sql().add("AND (SHONIN>0)");
+            try {
+                q.paramByName("GROUPID").setInteger(GroupCode);
+                q.open();
+                count = q.eof() ? 0 : q.fieldByName("RECCNT").asInteger();
                 q.close();
-                q.sql().clear();
-                if (!fallback)
-                    q.sql().add("SELECT O.GROUPID,O.OPCODE,O.OPNAME,O.JOBLEVEL,L.NAME,O.PASWORD,O.DATAPAS,O.JIMUSHO,"
-                                "O.OKINIIRI,O.KANSA,O.MYNUMBER_ADM,O.SHONIN");
-                else
-                    q.sql().add("SELECT O.GROUPID,O.OPCODE,O.OPNAME,O.JOBLEVEL,L.NAME,O.PASWORD,O.DATAPAS,O.JIMUSHO,"
-                                "O.OKINIIRI,O.KANSA,0 AS MYNUMBER_ADM,0 AS SHONIN");
-                q.sql().add("FROM OPERATOR O");
-                q.sql().add(kJoin);
-                q.sql().add(kWhere);
-                if (ShoninOnly && !fallback)
-                    q.sql().add("AND (SHONIN>0)");
-                q.sql().add("ORDER BY O.OPCODE");
-                try {
-                    q.paramByName("GROUPID").setInteger(GroupCode);
-                    q.open();
-                    break;
-                } catch (const fb::EIBError&) {
+            } catch (const fb::EIBError&) {
+                q.close();
+                if (!ShoninOnly)
+                    throw;
+                oldSchema = true;
+            }
+            if (count > 0 && !oldSchema) {
+                bool fallback = false;
+                for (int attempt = 1;; ++attempt) {
                     q.close();
-                    if (attempt >= 4)
-                        throw std::runtime_error("OPERATORテーブル参照クエリーの作成エラー");
-                    fallback = true;
-                    if (ShoninOnly) {
-                        oldSchema = true;
+                    q.sql().clear();
+                    if (!fallback)
+                        q.sql().add(
+                            "SELECT O.GROUPID,O.OPCODE,O.OPNAME,O.JOBLEVEL,L.NAME,O.PASWORD,O.DATAPAS,O.JIMUSHO,"
+                            "O.OKINIIRI,O.KANSA,O.MYNUMBER_ADM,O.SHONIN");
+                    else
+                        q.sql().add(
+                            "SELECT O.GROUPID,O.OPCODE,O.OPNAME,O.JOBLEVEL,L.NAME,O.PASWORD,O.DATAPAS,O.JIMUSHO,"
+                            "O.OKINIIRI,O.KANSA,0 AS MYNUMBER_ADM,0 AS SHONIN");
+                    q.sql().add("FROM OPERATOR O");
+                    q.sql().add(kJoin);
+                    q.sql().add(kWhere);
+                    if (ShoninOnly && !fallback)
+                        q.sql().add("AND (SHONIN>0)");
+                    q.sql().add("ORDER BY O.OPCODE");
+                    try {
+                        q.paramByName("GROUPID").setInteger(GroupCode);
+                        q.open();
                         break;
+                    } catch (const fb::EIBError&) {
+                        q.close();
+                        if (attempt >= 4)
+                            throw std::runtime_error("OPERATORテーブル参照クエリーの作成エラー");
+                        fallback = true;
+                        if (ShoninOnly) {
+                            oldSchema = true;
+                            break;
+                        }
                     }
                 }
+                while (!oldSchema && !q.eof()) {
+                    TUserListRec r;
+                    r.GroupCode = q.fieldByName("GROUPID").asInteger();
+                    r.OpCode = q.fieldByName("OPCODE").asInteger();
+                    r.OpName = q.fieldByName("OPNAME").asString();
+                    r.Password = q.fieldByName("PASWORD").asString();
+                    r.JobLevel = q.fieldByName("JOBLEVEL").asInteger();
+                    r.JobLevelName = q.fieldByName("NAME").asString();
+                    r.Jimusho = q.fieldByName("JIMUSHO").asInteger() != 0;
+                    r.Okiniiri = q.fieldByName("OKINIIRI").asInteger() != 0;
+                    r.MyNumberAdmin = q.fieldByName("MYNUMBER_ADM").asInteger() != 0;
+                    r.Shonin = q.fieldByName("SHONIN").asInteger() != 0;
+                    Rows.push_back(r);
+                    Items.push_back(QuotedItems ? quoted(std::to_string(r.OpCode), r.OpName)
+                                                : std::to_string(r.OpCode) + ":" + r.OpName);
+                    q.next();
+                }
+                q.close();
             }
-            while (!oldSchema && !q.eof()) {
-                TUserListRec r;
-                r.GroupCode = q.fieldByName("GROUPID").asInteger();
-                r.OpCode = q.fieldByName("OPCODE").asInteger();
-                r.OpName = q.fieldByName("OPNAME").asString();
-                r.Password = q.fieldByName("PASWORD").asString();
-                r.JobLevel = q.fieldByName("JOBLEVEL").asInteger();
-                r.JobLevelName = q.fieldByName("NAME").asString();
-                r.Jimusho = q.fieldByName("JIMUSHO").asInteger() != 0;
-                r.Okiniiri = q.fieldByName("OKINIIRI").asInteger() != 0;
-                r.MyNumberAdmin = q.fieldByName("MYNUMBER_ADM").asInteger() != 0;
-                r.Shonin = q.fieldByName("SHONIN").asInteger() != 0;
-                Rows.push_back(r);
-                Items.push_back(QuotedItems ? quoted(std::to_string(r.OpCode), r.OpName)
-                                            : std::to_string(r.OpCode) + ":" + r.OpName);
-                q.next();
-            }
-            q.close();
-        }
-    });
+        });
     Count = static_cast<int>(Items.size());
 }
 
@@ -358,34 +358,34 @@ void TLoginUserListOnDef::Execute(std::int32_t groupCode, std::int32_t opCode, b
     auto& q = *query_;
     try {
         core::RunDbOperation(*q.transaction(),
-                             core::DbPolicy("TLoginUserListOnDef.Execute", "ログインユーザーリストの取得に失敗しました。")
-                                 .with(core::DbFailure::Commit)
-                                 .with(core::DbReport::ErrorBoxAndRaise)
-                                 .insideCallers(core::DbReport::Raise),
-                             [&](core::TDbScope& op) {
-        op.fresh(q);
-        q.sql().add("SELECT L.OPERATORCODE,L.PCNAME,O.OPNAME FROM LOGONUSERLIST L");
-        q.sql().add("INNER JOIN OPERATOR O ON(L.GROUPID=O.GROUPID AND L.OPERATORCODE=O.OPCODE)");
-        q.sql().add("WHERE L.GROUPID=:GROUPID");
-        if (!includeSelf)
-            q.sql().add("AND L.OPCODE<>:OPCODE");
-        q.sql().add("GROUP BY L.OPERATORCODE,L.PCNAME,O.OPNAME");
-        q.sql().add("ORDER BY L.OPERATORCODE");
-        q.paramByName("GROUPID").setInteger(groupCode);
-        if (!includeSelf)
-            q.paramByName("OPCODE").setInteger(opCode);
-        q.open();
-        while (!q.eof()) {
-            TLoginUserListRec r;
-            r.OpCode = q.fieldByName("OPERATORCODE").asInteger();
-            r.OpName = q.fieldByName("OPNAME").asString();
-            r.PCName = q.fieldByName("PCNAME").asString();
-            Rows.push_back(r);
-            Items.push_back(std::to_string(r.OpCode) + ":" + r.OpName);
-            q.next();
-        }
-        q.close();
-        });
+            core::DbPolicy("TLoginUserListOnDef.Execute", "ログインユーザーリストの取得に失敗しました。")
+                .with(core::DbFailure::Commit)
+                .with(core::DbReport::ErrorBoxAndRaise)
+                .insideCallers(core::DbReport::Raise),
+            [&](core::TDbScope& op) {
+                op.fresh(q);
+                q.sql().add("SELECT L.OPERATORCODE,L.PCNAME,O.OPNAME FROM LOGONUSERLIST L");
+                q.sql().add("INNER JOIN OPERATOR O ON(L.GROUPID=O.GROUPID AND L.OPERATORCODE=O.OPCODE)");
+                q.sql().add("WHERE L.GROUPID=:GROUPID");
+                if (!includeSelf)
+                    q.sql().add("AND L.OPCODE<>:OPCODE");
+                q.sql().add("GROUP BY L.OPERATORCODE,L.PCNAME,O.OPNAME");
+                q.sql().add("ORDER BY L.OPERATORCODE");
+                q.paramByName("GROUPID").setInteger(groupCode);
+                if (!includeSelf)
+                    q.paramByName("OPCODE").setInteger(opCode);
+                q.open();
+                while (!q.eof()) {
+                    TLoginUserListRec r;
+                    r.OpCode = q.fieldByName("OPERATORCODE").asInteger();
+                    r.OpName = q.fieldByName("OPNAME").asString();
+                    r.PCName = q.fieldByName("PCNAME").asString();
+                    Rows.push_back(r);
+                    Items.push_back(std::to_string(r.OpCode) + ":" + r.OpName);
+                    q.next();
+                }
+                q.close();
+            });
         Count = static_cast<int>(Items.size());
     } catch (const std::exception&) {
         Count = static_cast<int>(Items.size());

@@ -34,7 +34,8 @@ std::unique_ptr<fb::Query> sysQuery()
 
 // --- TCodeTaikeiIO ---------------------------------------------------------------
 
-TCodeTaikeiIO::TCodeTaikeiIO() : query_(sysQuery())
+TCodeTaikeiIO::TCodeTaikeiIO()
+    : query_(sysQuery())
 {
     KubunSyufuku();
 }
@@ -54,13 +55,13 @@ bool TCodeTaikeiIO::CheckSeihinKubun(const std::string& seihinKubun, std::string
         return false;
     if (!ok)
         message = "このプログラムでは、該当のデータ（製品区分）を処理することが出来ません。" + AppInfo.Varov.AppTitle
-                  + "以外で作成されたデータの可能性があります。";
+            + "以外で作成されたデータの可能性があります。";
     return ok;
 }
 
 bool TCodeTaikeiIO::LoadFromFile(const std::string& fileName, std::int32_t recNo)
 {
-    Rec = TCodeTaikeiRec2{};
+    Rec = TCodeTaikeiRec2 {};
     Rec.RecNo = recNo;
     std::ifstream in(fileName, std::ios::binary);
     if (!in) {
@@ -73,7 +74,8 @@ bool TCodeTaikeiIO::LoadFromFile(const std::string& fileName, std::int32_t recNo
     try {
         text = platform::codec::fromSjis(raw.str());
     } catch (const std::exception& e) {
-        core::ErrorMessageEx("コード体系の更新に失敗しました。", std::string("TCodeTaikeiIO.LoadFromFile\r") + e.what());
+        core::ErrorMessageEx(
+            "コード体系の更新に失敗しました。", std::string("TCodeTaikeiIO.LoadFromFile\r") + e.what());
         return false;
     }
     TMojiBunkatu split;
@@ -119,25 +121,25 @@ bool TCodeTaikeiIO::UpDateRecored(const TCodeTaikeiRec2& rec)
     auto& q = *query_;
     // Inside a caller's transaction the caller hears of it through false.
     return core::RunDbOperation(*q.transaction(),
-                                core::DbPolicy("TCodeTaikeiIO.UpDateRecored", "コード体系の更新に失敗しました。")
-                                    .insideCallers(core::DbReport::Quiet),
-                                [&](core::TDbScope& op) {
-        op.fresh(q);
-        q.sql().add("UPDATE USERCODE SET NAME=:NAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,");
-        q.sql().add("INIDAT1=:INIDAT1,INIDAT2=:INIDAT2,INIDAT3=:INIDAT3,INIDAT4=:INIDAT4,INIDAT5=:INIDAT5,"
-                    "INIDAT6=:INIDAT6,INIDAT7=:INIDAT7,INIDAT8=:INIDAT8");
-        q.sql().add("WHERE RECNO=:RECNO");
-        q.paramByName("NAME").setString(rec.Name);
-        q.paramByName("DATATYPE").setInteger(rec.DataKind);
-        q.paramByName("CODETYPE").setInteger(rec.CodeKind);
-        for (int i = 0; i < 8; ++i)
-            q.paramByName("INIDAT" + std::to_string(i + 1)).setString(joinLines(rec.IniDat[i]));
-        q.paramByName("RECNO").setInteger(rec.RecNo);
-        q.execSQL();
-        // An update that met no row stored nothing: never report it as stored.
-        if (q.rowsAffected() < 1)
-            throw std::runtime_error("USERCODE RECNO=" + std::to_string(rec.RecNo) + " がありません。");
-    });
+        core::DbPolicy("TCodeTaikeiIO.UpDateRecored", "コード体系の更新に失敗しました。")
+            .insideCallers(core::DbReport::Quiet),
+        [&](core::TDbScope& op) {
+            op.fresh(q);
+            q.sql().add("UPDATE USERCODE SET NAME=:NAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,");
+            q.sql().add("INIDAT1=:INIDAT1,INIDAT2=:INIDAT2,INIDAT3=:INIDAT3,INIDAT4=:INIDAT4,INIDAT5=:INIDAT5,"
+                        "INIDAT6=:INIDAT6,INIDAT7=:INIDAT7,INIDAT8=:INIDAT8");
+            q.sql().add("WHERE RECNO=:RECNO");
+            q.paramByName("NAME").setString(rec.Name);
+            q.paramByName("DATATYPE").setInteger(rec.DataKind);
+            q.paramByName("CODETYPE").setInteger(rec.CodeKind);
+            for (int i = 0; i < 8; ++i)
+                q.paramByName("INIDAT" + std::to_string(i + 1)).setString(joinLines(rec.IniDat[i]));
+            q.paramByName("RECNO").setInteger(rec.RecNo);
+            q.execSQL();
+            // An update that met no row stored nothing: never report it as stored.
+            if (q.rowsAffected() < 1)
+                throw std::runtime_error("USERCODE RECNO=" + std::to_string(rec.RecNo) + " がありません。");
+        });
 }
 
 void TCodeTaikeiIO::KubunSyufuku()
@@ -146,42 +148,42 @@ void TCodeTaikeiIO::KubunSyufuku()
         return;
     auto& q = *query_;
     core::RunDbOperation(*q.transaction(),
-                         core::DbPolicy("TCodeTaikeiIO.KubunSyufuku", "コード体系の区分修復に失敗しました。")
-                             .insideCallers(core::DbReport::Quiet),
-                         [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        struct Fix {
-            int rec, dataKind, codeKind;
-        };
-        std::vector<Fix> fixes;
-        q.close();
-        q.sql().clear();
-        q.sql().add("SELECT RECNO,INIDAT1 FROM USERCODE");
-        q.sql().add("WHERE DATATYPE=1 AND CODETYPE=1");
-        q.open();
-        TMojiBunkatu split;
-        while (!q.eof()) {
-            std::string joined;
-            for (const auto& l : splitLines(q.fieldByName("INIDAT1").asString()))
-                joined += l;
-            split.Bunkatu(joined);
-            const int dataKind = toIntOr(split.GetMoji(2), 0);
-            const int codeKind = toIntOr(split.GetMoji(3), 0);
-            if (dataKind != 1)
-                fixes.push_back({q.fieldByName("RECNO").asInteger(), dataKind, codeKind});
-            q.next();
-        }
-        q.close();
-        for (const auto& f : fixes) {
+        core::DbPolicy("TCodeTaikeiIO.KubunSyufuku", "コード体系の区分修復に失敗しました。")
+            .insideCallers(core::DbReport::Quiet),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(q);
+            struct Fix {
+                int rec, dataKind, codeKind;
+            };
+            std::vector<Fix> fixes;
+            q.close();
             q.sql().clear();
-            q.sql().add("UPDATE USERCODE SET DATATYPE=:DATATYPE,CODETYPE=:CODETYPE");
-            q.sql().add("WHERE RECNO=:RECNO");
-            q.paramByName("DATATYPE").setInteger(f.dataKind);
-            q.paramByName("CODETYPE").setInteger(f.codeKind);
-            q.paramByName("RECNO").setInteger(f.rec);
-            q.execSQL();
-        }
-    });
+            q.sql().add("SELECT RECNO,INIDAT1 FROM USERCODE");
+            q.sql().add("WHERE DATATYPE=1 AND CODETYPE=1");
+            q.open();
+            TMojiBunkatu split;
+            while (!q.eof()) {
+                std::string joined;
+                for (const auto& l : splitLines(q.fieldByName("INIDAT1").asString()))
+                    joined += l;
+                split.Bunkatu(joined);
+                const int dataKind = toIntOr(split.GetMoji(2), 0);
+                const int codeKind = toIntOr(split.GetMoji(3), 0);
+                if (dataKind != 1)
+                    fixes.push_back({q.fieldByName("RECNO").asInteger(), dataKind, codeKind});
+                q.next();
+            }
+            q.close();
+            for (const auto& f : fixes) {
+                q.sql().clear();
+                q.sql().add("UPDATE USERCODE SET DATATYPE=:DATATYPE,CODETYPE=:CODETYPE");
+                q.sql().add("WHERE RECNO=:RECNO");
+                q.paramByName("DATATYPE").setInteger(f.dataKind);
+                q.paramByName("CODETYPE").setInteger(f.codeKind);
+                q.paramByName("RECNO").setInteger(f.rec);
+                q.execSQL();
+            }
+        });
 }
 
 // --- TSitenList ---------------------------------------------------------------------
@@ -239,7 +241,8 @@ void TSitenList::addRow(const TSitenListRec& row, const std::string& caption)
 
 namespace {
 
-const char* kPermitExpr = "CASE WHEN MIN(CASE WHEN S.SCODE IN (SELECT SCODE FROM OPLICENSE WHERE OPCODE=:OPCODE) THEN 1";
+const char* kPermitExpr
+    = "CASE WHEN MIN(CASE WHEN S.SCODE IN (SELECT SCODE FROM OPLICENSE WHERE OPCODE=:OPCODE) THEN 1";
 
 // The column PERMIT: 1 when the operator :OPCODE may use every branch S of
 // the group.
@@ -345,17 +348,17 @@ void TSitenList::Execute(std::int32_t opCodeIn)
         // A read: what it started is committed also after a failure, which
         // is shown (unless inside a caller's transaction) and raised.
         core::RunDbOperation(*q.transaction(),
-                             core::DbPolicy("TSitenList.Execute", "支店リストの取得に失敗しました。")
-                                 .with(core::DbFailure::Commit)
-                                 .with(core::DbReport::ErrorBoxAndRaise)
-                                 .insideCallers(core::DbReport::Raise),
-                             [&](core::TDbScope& op) {
-            op.closeOnFailure(q);
-            if (AccInf.DataKind == 1)
-                executeMedical(q, opCode);
-            else
-                executeGeneral(q, opCode);
-        });
+            core::DbPolicy("TSitenList.Execute", "支店リストの取得に失敗しました。")
+                .with(core::DbFailure::Commit)
+                .with(core::DbReport::ErrorBoxAndRaise)
+                .insideCallers(core::DbReport::Raise),
+            [&](core::TDbScope& op) {
+                op.closeOnFailure(q);
+                if (AccInf.DataKind == 1)
+                    executeMedical(q, opCode);
+                else
+                    executeGeneral(q, opCode);
+            });
         Count = static_cast<int>(Items.size());
     } catch (const std::exception&) {
         Count = static_cast<int>(Items.size());
@@ -374,16 +377,16 @@ void TSitenList::executeGeneral(fb::Query& q, std::int32_t opCode)
             add = mayUseEveryBranch(q, opCode);
         }
         if (add)
-            addRow(TSitenListRec{" ", caption, 0, 1, 0, 0, {}, {}}, caption);
+            addRow(TSitenListRec {" ", caption, 0, 1, 0, 0, {}, {}}, caption);
     }
     if ((Selection & sitensel::Groups) && branches) {
         for (const auto& [code, name] : permittedGroups(q, opCode))
-            addRow(TSitenListRec{code, name, 1, 1, 0, 0, {}, {}}, caption);
+            addRow(TSitenListRec {code, name, 1, 1, 0, 0, {}, {}}, caption);
     }
     auto branchRows = [&](bool bumexOnly) {
         if (!branches) {
             if (!(Selection & sitensel::Caption))
-                addRow(TSitenListRec{" ", caption, 0, 1, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
+                addRow(TSitenListRec {" ", caption, 0, 1, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
             return;
         }
         q.close();
@@ -421,7 +424,7 @@ void TSitenList::executeMedical(fb::Query& q, std::int32_t opCode)
             add = mayUseEveryBranch(q, opCode);
         }
         if (add)
-            addRow(TSitenListRec{" ", caption, 0, 16, 0, 0, {}, {}}, caption);
+            addRow(TSitenListRec {" ", caption, 0, 16, 0, 0, {}, {}}, caption);
     }
     if ((Selection & sitensel::Groups) && branches) {
         auto counts = [&](bool forOperator) {
@@ -432,7 +435,7 @@ void TSitenList::executeMedical(fb::Query& q, std::int32_t opCode)
             if (forOperator)
                 q.sql().add("INNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)");
             q.sql().add("WHERE (S.SCODE NOT IN ('','00'))" + filter
-                        + (forOperator ? std::string(" AND (O.OPCODE=:OPCODE)") : std::string()));
+                + (forOperator ? std::string(" AND (O.OPCODE=:OPCODE)") : std::string()));
             q.sql().add("GROUP BY S.MB_JIGYOU");
             q.sql().add("ORDER BY S.MB_JIGYOU DESC");
             if (forOperator)
@@ -447,8 +450,8 @@ void TSitenList::executeMedical(fb::Query& q, std::int32_t opCode)
         };
         const auto all = counts(false);
         const auto mine = one ? counts(true) : all;
-        static const std::pair<int, const char*> kDivisions[] = {
-            {8, "病院・診療所"}, {4, "老人保健施設"}, {2, "指定訪問看護"}, {1, "その他の事業"}};
+        static const std::pair<int, const char*> kDivisions[]
+            = {{8, "病院・診療所"}, {4, "老人保健施設"}, {2, "指定訪問看護"}, {1, "その他の事業"}};
         for (const auto& [division, name] : kDivisions) {
             int total = 0, own = 0;
             for (const auto& [d, n] : all)
@@ -458,15 +461,15 @@ void TSitenList::executeMedical(fb::Query& q, std::int32_t opCode)
                 if (d == division)
                     own = n;
             if (total > 0 && own == total)
-                addRow(TSitenListRec{" ", name, 1, division, 0, 0, {}, {}}, caption);
+                addRow(TSitenListRec {" ", name, 1, division, 0, 0, {}, {}}, caption);
         }
         for (const auto& [code, name] : permittedGroups(q, opCode))
-            addRow(TSitenListRec{code, name, 5, 0, 0, 0, {}, {}}, caption);
+            addRow(TSitenListRec {code, name, 5, 0, 0, 0, {}, {}}, caption);
     }
     auto branchRows = [&](bool bumexOnly) {
         if (!branches) {
             if (!(Selection & sitensel::Caption))
-                addRow(TSitenListRec{" ", caption, 0, 16, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
+                addRow(TSitenListRec {" ", caption, 0, 16, bumexOnly ? 1 : AccInf.BUMON, 0, {}, {}}, caption);
             return;
         }
         q.close();
@@ -497,7 +500,11 @@ void TSitenList::executeMedical(fb::Query& q, std::int32_t opCode)
 
 // --- TGamenKeyValue ------------------------------------------------------------------
 
-TGamenKeyValue::TGamenKeyValue() : OpCode(SysDef.OpCode), query_(sysQuery()) {}
+TGamenKeyValue::TGamenKeyValue()
+    : OpCode(SysDef.OpCode)
+    , query_(sysQuery())
+{
+}
 
 TGamenKeyValue::~TGamenKeyValue() = default;
 
@@ -514,20 +521,20 @@ void TGamenKeyValue::FukugenValue(const std::string& name, std::string& value)
     SetKeyName(name);
     auto& q = *query_;
     // Reported also inside a caller's transaction: the value is lost.
-    core::RunDbOperation(*q.transaction(), core::DbPolicy("TGamenValue.FukugenValue", "前回の画面値の取得に失敗しました。"),
-                         [&](core::TDbScope& op) {
-        op.fresh(q);
-        q.sql().add("SELECT SSTR FROM STYLECOLOR");
-        q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        q.paramByName("OPCODE").setInteger(OpCode);
-        q.paramByName("STYLENAME").setString(StyleName);
-        q.open();
-        if (!q.eof()) {
-            Value = q.fieldByName("SSTR").asString();
-            value = Value;
-        }
-        q.close();
-    });
+    core::RunDbOperation(*q.transaction(),
+        core::DbPolicy("TGamenValue.FukugenValue", "前回の画面値の取得に失敗しました。"), [&](core::TDbScope& op) {
+            op.fresh(q);
+            q.sql().add("SELECT SSTR FROM STYLECOLOR");
+            q.sql().add("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
+            q.paramByName("OPCODE").setInteger(OpCode);
+            q.paramByName("STYLENAME").setString(StyleName);
+            q.open();
+            if (!q.eof()) {
+                Value = q.fieldByName("SSTR").asString();
+                value = Value;
+            }
+            q.close();
+        });
 }
 
 void TGamenKeyValue::HozonValue(const std::string& name, const std::string& valueIn)
@@ -542,8 +549,8 @@ void TGamenKeyValue::HozonValue(const std::string& name, const std::string& valu
     auto& q = *query_;
     // Reported also inside a caller's transaction: nothing was saved.
     core::RunDbOperation(*q.transaction(), core::DbPolicy("TGamenValue.HozonValue", "画面値の保存に失敗しました。"),
-                         [&](core::TDbScope& op) {
-        op.closeOnFailure(q);
-        core::opsupport::writeStyleColor(q, OpCode, StyleName, value);
-    });
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(q);
+            core::opsupport::writeStyleColor(q, OpCode, StyleName, value);
+        });
 }

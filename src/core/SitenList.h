@@ -47,8 +47,8 @@ private:
 struct TSitenListRec {
     std::string Code;
     std::string Name;
-    std::int32_t Kind = 0;     // 0 caption, 1 group, 2 branch, 3 branch with own department accounts, 5 facility group
-    std::int32_t Jigyou = 0;   // business division
+    std::int32_t Kind = 0; // 0 caption, 1 group, 2 branch, 3 branch with own department accounts, 5 facility group
+    std::int32_t Jigyou = 0; // business division
     std::int32_t BumonKbn = 0; // own department accounts
     std::int32_t Color = 0;
     std::string Text1;

@@ -109,7 +109,7 @@ std::string ZenkakuAlphaUpper(std::string_view text)
     std::size_t pos = 0;
     while (pos < text.size()) {
         char32_t c = codec::nextCodePoint(text, pos);
-        if (c >= 0xFF41 && c <= 0xFF5A)   // ａ..ｚ -> Ａ..Ｚ
+        if (c >= 0xFF41 && c <= 0xFF5A) // ａ..ｚ -> Ａ..Ｚ
             c -= 0x20;
         codec::appendUtf8(out, c);
     }
@@ -123,19 +123,76 @@ namespace {
 
 // Half-width katakana U+FF61..U+FF9F and their full-width forms.
 const char32_t kHalfKanaToFull[63] = {
-    0x3002, 0x300C, 0x300D, 0x3001, 0x30FB, 0x30F2, 0x30A1, 0x30A3, 0x30A5, 0x30A7, 0x30A9, 0x30E3,
-    0x30E5, 0x30E7, 0x30C3, 0x30FC, 0x30A2, 0x30A4, 0x30A6, 0x30A8, 0x30AA, 0x30AB, 0x30AD, 0x30AF,
-    0x30B1, 0x30B3, 0x30B5, 0x30B7, 0x30B9, 0x30BB, 0x30BD, 0x30BF, 0x30C1, 0x30C4, 0x30C6, 0x30C8,
-    0x30CA, 0x30CB, 0x30CC, 0x30CD, 0x30CE, 0x30CF, 0x30D2, 0x30D5, 0x30D8, 0x30DB, 0x30DE, 0x30DF,
-    0x30E0, 0x30E1, 0x30E2, 0x30E4, 0x30E6, 0x30E8, 0x30E9, 0x30EA, 0x30EB, 0x30EC, 0x30ED, 0x30EF,
-    0x30F3, 0x309B, 0x309C,
+    0x3002,
+    0x300C,
+    0x300D,
+    0x3001,
+    0x30FB,
+    0x30F2,
+    0x30A1,
+    0x30A3,
+    0x30A5,
+    0x30A7,
+    0x30A9,
+    0x30E3,
+    0x30E5,
+    0x30E7,
+    0x30C3,
+    0x30FC,
+    0x30A2,
+    0x30A4,
+    0x30A6,
+    0x30A8,
+    0x30AA,
+    0x30AB,
+    0x30AD,
+    0x30AF,
+    0x30B1,
+    0x30B3,
+    0x30B5,
+    0x30B7,
+    0x30B9,
+    0x30BB,
+    0x30BD,
+    0x30BF,
+    0x30C1,
+    0x30C4,
+    0x30C6,
+    0x30C8,
+    0x30CA,
+    0x30CB,
+    0x30CC,
+    0x30CD,
+    0x30CE,
+    0x30CF,
+    0x30D2,
+    0x30D5,
+    0x30D8,
+    0x30DB,
+    0x30DE,
+    0x30DF,
+    0x30E0,
+    0x30E1,
+    0x30E2,
+    0x30E4,
+    0x30E6,
+    0x30E8,
+    0x30E9,
+    0x30EA,
+    0x30EB,
+    0x30EC,
+    0x30ED,
+    0x30EF,
+    0x30F3,
+    0x309B,
+    0x309C,
 };
 
 bool takesDakuten(char32_t full)
 {
-    return (full >= 0x30AB && full <= 0x30C8 && full != 0x30C3)   // カ..ト
-        || (full >= 0x30CF && full <= 0x30DB && (full - 0x30CF) % 3 == 0)  // ハ..ホ
-        || full == 0x30A6;                                         // ウ -> ヴ
+    return (full >= 0x30AB && full <= 0x30C8 && full != 0x30C3) // カ..ト
+        || (full >= 0x30CF && full <= 0x30DB && (full - 0x30CF) % 3 == 0) // ハ..ホ
+        || full == 0x30A6; // ウ -> ヴ
 }
 
 bool takesHandakuten(char32_t full)
@@ -450,7 +507,7 @@ int GetFlagBit(int flags, int n)
 
 Currency RoundCurrency(int mode, Currency amount)
 {
-    const Currency q = amount / CurrencyScale;   // truncates toward zero
+    const Currency q = amount / CurrencyScale; // truncates toward zero
     const Currency rem = amount % CurrencyScale;
     Currency yen = q;
     if (mode == 0) {
@@ -558,7 +615,7 @@ int ColorToGray(int colour)
         return colour;
     const int r = rgb & 0xFF, g = (rgb >> 8) & 0xFF, b = (rgb >> 16) & 0xFF;
     const int sum = r + g + b;
-    const int grey = (sum + 1) / 3;   // round(sum / 3): thirds never tie
+    const int grey = (sum + 1) / 3; // round(sum / 3): thirds never tie
     return grey | (grey << 8) | (grey << 16);
 }
 

@@ -17,8 +17,8 @@
 
 // --- Code page 932 bytes -------------------------------------------------
 
-bool IsSJISLeadByte(unsigned char b);   // 0x81-0x9F, 0xE0-0xFC
-bool IsSJISTrailByte(unsigned char b);  // 0x40-0x7E, 0x80-0xFC
+bool IsSJISLeadByte(unsigned char b); // 0x81-0x9F, 0xE0-0xFC
+bool IsSJISTrailByte(unsigned char b); // 0x40-0x7E, 0x80-0xFC
 
 // Code page 932 bytes with every broken two-byte character (a lead byte not
 // followed by a trail byte, or a lead byte at the end) replaced by blanks.
@@ -87,8 +87,14 @@ int CommaTextMessage(std::string_view text, std::uint8_t kind);
 
 // --- Numbers and flags ------------------------------------------------------
 
-inline int BoolToInt(bool b) { return b ? 1 : 0; }
-inline bool IntToBool(int i) { return i != 0; }
+inline int BoolToInt(bool b)
+{
+    return b ? 1 : 0;
+}
+inline bool IntToBool(int i)
+{
+    return i != 0;
+}
 // Sets bit n-1 for n from 1 to 24; any other n changes nothing.
 void SetFlagBit(int& flags, int n);
 // Bit n-1 (taken modulo 32) of flags: 0 or 1.

@@ -3,7 +3,7 @@
 
 #include "core/DateTimeUtil.h"
 
-const std::array<TGengo2Rec, 5> GengoTable2{{
+const std::array<TGengo2Rec, 5> GengoTable2 {{
     {"令和", "R", "2019/05/01", 2019},
     {"平成", "H", "1989/01/08", 1989},
     {"昭和", "S", "1926/12/25", 1926},
@@ -30,7 +30,7 @@ void InitGengoTable()
 
 TWarekiRec& DateToWareki(TDateTime d, TWarekiRec& rec)
 {
-    rec = TWarekiRec{};
+    rec = TWarekiRec {};
     const TDateParts p = DecodeDate(d);
     if (d > 0) {
         for (const TGengoRec& row : GengoTable) {

@@ -12,24 +12,24 @@
 #include <vector>
 
 struct TGengoRec {
-    std::string Name;      // 令和
-    std::string Letter;    // R
+    std::string Name; // 令和
+    std::string Letter; // R
     TDateTime StartDate = 0;
-    int StartYear = 0;     // first Gregorian year of the era
+    int StartYear = 0; // first Gregorian year of the era
 };
 using TGengoArray = std::vector<TGengoRec>;
 
 struct TGengo2Rec {
     const char* Name;
     const char* Letter;
-    const char* StartDate;   // yyyy/mm/dd
+    const char* StartDate; // yyyy/mm/dd
     int StartYear;
 };
 
 struct TWarekiRec {
     std::string Name;
     std::string Letter;
-    std::uint16_t Year = 0;   // year within the era (16-bit, wraps below 1)
+    std::uint16_t Year = 0; // year within the era (16-bit, wraps below 1)
     std::uint16_t Month = 0;
     std::uint16_t Day = 0;
 };

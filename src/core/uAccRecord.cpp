@@ -47,24 +47,24 @@ void ApplyDistThemeColors(std::uint8_t distKind)
     }
 }
 
-const std::array<const char*, 13> FuncKeyCaptions{
+const std::array<const char*, 13> FuncKeyCaptions {
     "ESC:", "F1:", "F2:", "F3:", "F4:", "F5:", "F6:", "F7:", "F8:", "F9:", "F10:", "F11:", "F12:"};
-const std::array<const char*, 2> SortMarks{"▲", "▼"};
-const std::array<const char*, 2> PrintFontNames{"ＭＳ 明朝", "ＭＳ ゴシック"};
-const std::array<const char*, 6> DataKindNames{
+const std::array<const char*, 2> SortMarks {"▲", "▼"};
+const std::array<const char*, 2> PrintFontNames {"ＭＳ 明朝", "ＭＳ ゴシック"};
+const std::array<const char*, 6> DataKindNames {
     "法人", "個人(一般)", "個人(不動産)", "医療法人", "個人(クリニック)", "個人(農業)"};
-const std::array<const char*, 3> ZentaiNames{"法人全体", "総体", "法人全体"};
-const std::array<const char*, 5> IryoJigyoNames{
+const std::array<const char*, 3> ZentaiNames {"法人全体", "総体", "法人全体"};
+const std::array<const char*, 5> IryoJigyoNames {
     "法人全体", "病院・診療所", "老人保健施設", "指定訪問看護", "その他の事業"};
-const std::array<const char*, 4> RemoteKindNames{"", "GO-Global", "RDS", "XenDesktop"};
-const std::array<int, 4> KobetuGenkaWidths{3, 4, 5, 6};
-const std::array<int, 3> UsableDataStatus1{0, 1, 2};
-const std::array<int, 2> UsableDataStatus2{1, 2};
+const std::array<const char*, 4> RemoteKindNames {"", "GO-Global", "RDS", "XenDesktop"};
+const std::array<int, 4> KobetuGenkaWidths {3, 4, 5, 6};
+const std::array<int, 3> UsableDataStatus1 {0, 1, 2};
+const std::array<int, 2> UsableDataStatus2 {1, 2};
 
 void ResetProcessState()
 {
-    SysDef = TSystemDef{};
-    AccInf = TACCINF{};
+    SysDef = TSystemDef {};
+    AccInf = TACCINF {};
     AppKind = 0;
     ConnectMode = 0;
     DistKind = 0;
@@ -99,5 +99,9 @@ void ResetProcessState()
 
 namespace {
 // Saved and restored with the rest of the process state (core/ProcessState.h).
-const bool kProcessStateKept = core::KeepProcessState(SysDef, AccInf, AppKind, ConnectMode, DistKind, ReadOnlyData, ConnectionLost, DataVerText, RemoteKind, OnHostMenu, OnExecProc, OnDataDamage, AppName, HomeDir, EBookDirName, ShareDir, ServerDir, ServerTempDir, DataDefFile, DataFile, DataBackupFile, DataIniFile, CashBookDir, LocalBackupFile, ThemeColHeaderColor, ThemeColHeaderGradColor1, ThemeColHeaderGradColor2, ThemeClientColor, ThemeClientColor1, ThemeClientColor2, ThemeTotalColor, ThemeActiveColor);
+const bool kProcessStateKept = core::KeepProcessState(SysDef, AccInf, AppKind, ConnectMode, DistKind, ReadOnlyData,
+    ConnectionLost, DataVerText, RemoteKind, OnHostMenu, OnExecProc, OnDataDamage, AppName, HomeDir, EBookDirName,
+    ShareDir, ServerDir, ServerTempDir, DataDefFile, DataFile, DataBackupFile, DataIniFile, CashBookDir,
+    LocalBackupFile, ThemeColHeaderColor, ThemeColHeaderGradColor1, ThemeColHeaderGradColor2, ThemeClientColor,
+    ThemeClientColor1, ThemeClientColor2, ThemeTotalColor, ThemeActiveColor);
 } // namespace

@@ -23,7 +23,10 @@ inline constexpr Currency CurrencyScale = 10000;
 // a wrong figure (a huge sales total read back as a negative one).
 class ECurrencyOverflow : public std::overflow_error {
 public:
-    ECurrencyOverflow() : std::overflow_error("金額の合計が計算できる範囲を超えました。") {}
+    ECurrencyOverflow()
+        : std::overflow_error("金額の合計が計算できる範囲を超えました。")
+    {
+    }
 };
 
 inline Currency CurrencyAdd(Currency a, Currency b)
@@ -43,7 +46,10 @@ inline Currency CurrencySub(Currency a, Currency b)
 }
 
 // sum += sign * amount, checked (sign is the account nature's +1 or -1).
-inline void AddAmount(Currency& sum, Currency amount) { sum = CurrencyAdd(sum, amount); }
+inline void AddAmount(Currency& sum, Currency amount)
+{
+    sum = CurrencyAdd(sum, amount);
+}
 inline void AddAmount(Currency& sum, int sign, Currency amount)
 {
     Currency v;
@@ -55,13 +61,13 @@ inline void AddAmount(Currency& sum, int sign, Currency amount)
 // Date-time as a day count: day 0 = 1899-12-30, the fraction is the time of day.
 using TDateTime = double;
 // Day 0 of TDateTime, the one place the date is written.
-inline constexpr std::chrono::sys_days TDateTimeDayZero{std::chrono::year{1899} / 12 / 30};
+inline constexpr std::chrono::sys_days TDateTimeDayZero {std::chrono::year {1899} / 12 / 30};
 
 // A font as the screens hand it around; core has no screen types.
 struct TFontSpec {
     std::string Name;
     int Size = 0;
-    int Style = 0;     // 0 regular, 1 bold, 2 italic, 3 bold italic
+    int Style = 0; // 0 regular, 1 bold, 2 italic, 3 bold italic
     int CharSet = 0;
 };
 
@@ -257,7 +263,7 @@ struct TSystemDef {
     int SisanKikanOut = 0;
     std::string Sisan2Title;
     int DicFlagsValid = 0;
-    std::array<int, 8> DicOpenFlags{};
+    std::array<int, 8> DicOpenFlags {};
     TActiveProgress* ActiveProgress = nullptr;
 };
 
@@ -267,7 +273,7 @@ struct TACCINF {
     std::string SERIAL;
     int TANTOU = 0;
     int GYOUSHU = 0;
-    int DATATYPE = 0;       // 1 corporation, 2 individual, 3 medical corporation
+    int DATATYPE = 0; // 1 corporation, 2 individual, 3 medical corporation
     std::string DataTypeName;
     int CODETYPE = 0;
     std::string CodeTypeName;
@@ -297,7 +303,7 @@ struct TACCINF {
     TDateTime KISHU = 0;
     TDateTime KIMATU = 0;
     TDateTime KAISI = 0;
-    int SIME = 0;           // closing day 1..28, or 99 for the month end
+    int SIME = 0; // closing day 1..28, or 99 for the month end
     int KAISINO = 0;
     int KaisiKikanIndex = 0;
     int LastKikanNo = 0;
@@ -306,7 +312,7 @@ struct TACCINF {
     int GENGOU_FLG = 0;
     int GENGOU_HOSEI = 0;
     std::string GENGOU_NAME;
-    std::array<std::string, 3> YAKUMEI;     // YAKUMEI1..YAKUMEI3
+    std::array<std::string, 3> YAKUMEI; // YAKUMEI1..YAKUMEI3
     Currency OLD_TAX_RATE1 = 0;
     Currency OLD_TAX_RATE2 = 0;
     Currency OLD_TAX_RATE3 = 0;
@@ -348,7 +354,7 @@ struct TACCINF {
     int BUMON = 0;
     int DATALOCK = 0;
     int GENKA_USE = 0;
-    std::array<std::string, 5> GENKA_HWORD;  // GENKA_HWORD1..GENKA_HWORD5
+    std::array<std::string, 5> GENKA_HWORD; // GENKA_HWORD1..GENKA_HWORD5
     std::string PlusName5880;
     std::string PlusName5580;
     std::string PlusName5680;
@@ -365,7 +371,7 @@ struct TACCINF {
     std::array<std::string, 12> SysUserCode;
     std::string FUMEI_KCODE;
     std::string FumeiUserCode;
-    std::uint8_t DataKind = 0;   // 1 medical-corporation layout, 0 general
+    std::uint8_t DataKind = 0; // 1 medical-corporation layout, 0 general
     int KakoMeisai = 0;
     std::uint8_t GassanKbn = 0;
     int GassanCount = 0;
@@ -377,7 +383,7 @@ struct TACCINF {
     int PrintKikanUse = 0;
     TDateTime PrintKikanFrom = 0;
     TDateTime PrintKikanTo = 0;
-    std::array<std::string, 3> TegataKCode;     // 受取手形, 割引手形, 裏書手形
+    std::array<std::string, 3> TegataKCode; // 受取手形, 割引手形, 裏書手形
     std::array<std::string, 3> TegataUserCode;
     int KurikosiTax = 0;
     int KURIKOSI1 = 0;
@@ -396,7 +402,7 @@ struct TACCINF {
     int CloudKbn = 0;
     int CLOUD_LINE = 0;
     TDateTime CLOUD_TIME = 0;
-    std::array<std::uint8_t, 5> TaxRateUse{};   // [0] 3%, [1] 5%, [2] 8%, [3] [4] always 1
+    std::array<std::uint8_t, 5> TaxRateUse {}; // [0] 3%, [1] 5%, [2] 8%, [3] [4] always 1
     int READ_ONLY = 0;
     // 1 when a stored data password exists but cannot be unscrambled: the
     // data set must not open as if it had no password.
@@ -434,7 +440,10 @@ extern TSystemDef SysDef;
 
 // Automatic take and store-back of shared data sets: the lowest bit of the
 // operator's fourth reserve column (SysDef.Reserve4Bit1).
-inline bool KyoyuAutoEnabled() { return SysDef.Reserve4Bit1 == 1; }
+inline bool KyoyuAutoEnabled()
+{
+    return SysDef.Reserve4Bit1 == 1;
+}
 extern TACCINF AccInf;
 
 // Program kind: 0 accounting program, 1 electronic book, 2 management
@@ -457,7 +466,8 @@ using THostMenuProc = std::function<int(int command, const std::string& text)>;
 // params: name=value lines separated by CR LF.
 using TExecProcProc = std::function<int(const std::string& procId, std::uint8_t modal, const std::string& params)>;
 // result: 1 the data set is sound, 0 damaged.
-using TDataDamageProc = std::function<void(const std::string& host, const std::string& dataDir, int silent, int& result)>;
+using TDataDamageProc
+    = std::function<void(const std::string& host, const std::string& dataDir, int silent, int& result)>;
 
 extern THostMenuProc OnHostMenu;
 extern TExecProcProc OnExecProc;
@@ -503,19 +513,19 @@ struct TFormatSettings {
     const char* ShortTimeFormat;
     const char* LongTimeFormat;
 };
-inline constexpr TFormatSettings FormatSettings{'/', ':', "yyyy/MM/dd", "yyyy年MM月dd日", "hh:mm", "hh:mm:ss"};
+inline constexpr TFormatSettings FormatSettings {'/', ':', "yyyy/MM/dd", "yyyy年MM月dd日", "hh:mm", "hh:mm:ss"};
 
 // Constant tables.
-extern const std::array<const char*, 13> FuncKeyCaptions;     // "ESC:", "F1:" .. "F12:"
-extern const std::array<const char*, 2> SortMarks;            // ascending, descending
+extern const std::array<const char*, 13> FuncKeyCaptions; // "ESC:", "F1:" .. "F12:"
+extern const std::array<const char*, 2> SortMarks; // ascending, descending
 extern const std::array<const char*, 2> PrintFontNames;
 extern const std::array<const char*, 6> DataKindNames;
-extern const std::array<const char*, 3> ZentaiNames;          // whole-company names
-extern const std::array<const char*, 5> IryoJigyoNames;       // medical business divisions
+extern const std::array<const char*, 3> ZentaiNames; // whole-company names
+extern const std::array<const char*, 5> IryoJigyoNames; // medical business divisions
 extern const std::array<const char*, 4> RemoteKindNames;
-extern const std::array<int, 4> KobetuGenkaWidths;            // by KobetuGenkaDigits
-extern const std::array<int, 3> UsableDataStatus1;            // {0, 1, 2}
-extern const std::array<int, 2> UsableDataStatus2;            // {1, 2}
+extern const std::array<int, 4> KobetuGenkaWidths; // by KobetuGenkaDigits
+extern const std::array<int, 3> UsableDataStatus1; // {0, 1, 2}
+extern const std::array<int, 2> UsableDataStatus2; // {1, 2}
 
 // Back to the process-start state: records zeroed, hooks empty, bytes 0,
 // product names and theme colours at their built-in defaults. For tests and

@@ -56,7 +56,7 @@ bool sameDatabase(const std::string& a, const std::string& b)
 class TCallConnection {
 public:
     TCallConnection(const std::string& host, const std::string& path, bool testExists, const char* context,
-                    const std::string& message)
+        const std::string& message)
         : folder_(folderOfDatabase(path))
     {
         if (DM == nullptr || path.empty())
@@ -64,14 +64,13 @@ public:
         if (testExists && !DM->FExist(path, ConnectMode))
             return;
         if (DM->IBDatabaseDAT.connected()) {
-            const std::string wanted =
-                MakeDatabaseName(host.empty() ? SysDef.HostName : host, folder_, DataFile);
+            const std::string wanted = MakeDatabaseName(host.empty() ? SysDef.HostName : host, folder_, DataFile);
             if (sameDatabase(DM->IBDatabaseDAT.databaseName(), wanted)) {
                 ok_ = true;
                 return;
             }
-            ErrorMessageEx(message, std::string(context) + "\r" + path
-                                        + "\r別のデータが開かれているため、このデータを処理できません。");
+            ErrorMessageEx(message,
+                std::string(context) + "\r" + path + "\r別のデータが開かれているため、このデータを処理できません。");
             return;
         }
         if (!DM->fnAccDatConnected(host, folder_, core::TInUseMark::None))
@@ -138,14 +137,14 @@ std::string MyNumberLogComment(int kind, const std::string& procName)
         break;
     }
     static const char* kWords[] = {"**", "が登録", "が変更", "が削除", "が参照", "が印刷", "を含むデータが保存",
-                                   "を含むデータが復元", "を含めずにデータが保存"};
+        "を含むデータが復元", "を含めずにデータが保存"};
     const char* word = (kind >= 0 && kind <= 8) ? kWords[kind] : "**";
     return std::string("マイナンバー情報") + word + "されました。";
 }
 
 void TMyNumberIO::MakeLogRec(TMyNumberLogRec& rec, int kind, const std::string& procName)
 {
-    rec = TMyNumberLogRec{};
+    rec = TMyNumberLogRec {};
     rec.FHIZUKE = 0;
     rec.FSERIAL = SysDef.SerialNo;
     rec.FOPCODE = std::to_string(SysDef.LoginCode);
@@ -164,37 +163,37 @@ bool TMyNumberIO::ReadLog(int order)
         return false;
     auto q = companyQuery();
     return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.ReadLog", "管理ログリストの取得に失敗しました。"),
-                          [&](TDbScope& op) {
-        op.closeOnFailure(*q);
-        ShopName = readShopName(*q);
-        q->sql().clear();
-        q->sql().add("SELECT COUNT(FSERIAL) AS RECCNT FROM MYNUMBER_LOG");
-        q->open();
-        LogCount = q->eof() ? 0 : q->fieldByName("RECCNT").asInteger();
-        q->close();
-        if (LogCount > 0) {
+        [&](TDbScope& op) {
+            op.closeOnFailure(*q);
+            ShopName = readShopName(*q);
             q->sql().clear();
-            q->sql().add("SELECT FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT");
-            q->sql().add("FROM MYNUMBER_LOG");
-            q->sql().add(order == 1 ? "ORDER BY FHIZUKE DESC,FSERIAL,FOPCODE" : "ORDER BY FHIZUKE,FSERIAL,FOPCODE");
+            q->sql().add("SELECT COUNT(FSERIAL) AS RECCNT FROM MYNUMBER_LOG");
             q->open();
-            while (!q->eof() && static_cast<int>(LogList.size()) < LogCount) {
-                TMyNumberLogRec r;
-                r.FHIZUKE = opsupport::fieldDateTime(q->fieldByName("FHIZUKE"));
-                r.FSERIAL = q->fieldByName("FSERIAL").asString();
-                r.FOPCODE = q->fieldByName("FOPCODE").asString();
-                r.FOPNAME = q->fieldByName("FOPNAME").asString();
-                r.FHOST = q->fieldByName("FHOST").asString();
-                r.FSTATE = static_cast<std::uint8_t>(q->fieldByName("FSTATE").asInteger());
-                r.FPROCNAME = q->fieldByName("FPROCNAME").asString();
-                r.FCOMMENT = q->fieldByName("FCOMMENT").asString();
-                LogList.push_back(std::move(r));
-                q->next();
-            }
+            LogCount = q->eof() ? 0 : q->fieldByName("RECCNT").asInteger();
             q->close();
-            LogCount = static_cast<int>(LogList.size());
-        }
-    });
+            if (LogCount > 0) {
+                q->sql().clear();
+                q->sql().add("SELECT FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT");
+                q->sql().add("FROM MYNUMBER_LOG");
+                q->sql().add(order == 1 ? "ORDER BY FHIZUKE DESC,FSERIAL,FOPCODE" : "ORDER BY FHIZUKE,FSERIAL,FOPCODE");
+                q->open();
+                while (!q->eof() && static_cast<int>(LogList.size()) < LogCount) {
+                    TMyNumberLogRec r;
+                    r.FHIZUKE = opsupport::fieldDateTime(q->fieldByName("FHIZUKE"));
+                    r.FSERIAL = q->fieldByName("FSERIAL").asString();
+                    r.FOPCODE = q->fieldByName("FOPCODE").asString();
+                    r.FOPNAME = q->fieldByName("FOPNAME").asString();
+                    r.FHOST = q->fieldByName("FHOST").asString();
+                    r.FSTATE = static_cast<std::uint8_t>(q->fieldByName("FSTATE").asInteger());
+                    r.FPROCNAME = q->fieldByName("FPROCNAME").asString();
+                    r.FCOMMENT = q->fieldByName("FCOMMENT").asString();
+                    LogList.push_back(std::move(r));
+                    q->next();
+                }
+                q->close();
+                LogCount = static_cast<int>(LogList.size());
+            }
+        });
 }
 
 bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
@@ -213,23 +212,24 @@ bool TMyNumberIO::AddLog(TMyNumberLogRec& rec)
         previous = rec.FHIZUKE;
         try {
             // A colliding stamp is retried here; the last failure is reported below.
-            return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.AddLog").with(DbReport::Raise),
-                                  [&](TDbScope& op) {
-            op.closeOnFailure(*q);
-            q->close();
-            q->sql().clear();
-            q->sql().add("INSERT INTO MYNUMBER_LOG(FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT)");
-            q->sql().add("VALUES(:FHIZUKE,:FSERIAL,:FOPCODE,:FOPNAME,:FHOST,:FSTATE,:FPROCNAME,:FCOMMENT)");
-            q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
-            q->paramByName("FSERIAL").setString(rec.FSERIAL);
-            q->paramByName("FOPCODE").setString(rec.FOPCODE);
-            q->paramByName("FOPNAME").setString(rec.FOPNAME);
-            q->paramByName("FHOST").setString(rec.FHOST);
-            q->paramByName("FSTATE").setInteger(rec.FSTATE);
-            q->paramByName("FPROCNAME").setString(rec.FPROCNAME);
-            q->paramByName("FCOMMENT").setString(rec.FCOMMENT);
-            q->execSQL();
-            });
+            return RunDbOperation(
+                DM->IBTransactionDAT, DbPolicy("TMyNumberIO.AddLog").with(DbReport::Raise), [&](TDbScope& op) {
+                    op.closeOnFailure(*q);
+                    q->close();
+                    q->sql().clear();
+                    q->sql().add(
+                        "INSERT INTO MYNUMBER_LOG(FHIZUKE,FSERIAL,FOPCODE,FOPNAME,FHOST,FSTATE,FPROCNAME,FCOMMENT)");
+                    q->sql().add("VALUES(:FHIZUKE,:FSERIAL,:FOPCODE,:FOPNAME,:FHOST,:FSTATE,:FPROCNAME,:FCOMMENT)");
+                    q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
+                    q->paramByName("FSERIAL").setString(rec.FSERIAL);
+                    q->paramByName("FOPCODE").setString(rec.FOPCODE);
+                    q->paramByName("FOPNAME").setString(rec.FOPNAME);
+                    q->paramByName("FHOST").setString(rec.FHOST);
+                    q->paramByName("FSTATE").setInteger(rec.FSTATE);
+                    q->paramByName("FPROCNAME").setString(rec.FPROCNAME);
+                    q->paramByName("FCOMMENT").setString(rec.FCOMMENT);
+                    q->execSQL();
+                });
         } catch (const fb::EIBError& e) {
             if (e.iscErrorCode() == kDuplicateKey && attempt < 4) {
                 rec.FHIZUKE = 0;
@@ -251,15 +251,15 @@ bool TMyNumberIO::DeleteLog(const TMyNumberLogRec& rec)
     if (DM == nullptr)
         return false;
     auto q = companyQuery();
-    return RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.DeleteLog", "管理ログリストの削除に失敗しました。"),
-                          [&] {
-        q->sql().add("DELETE FROM MYNUMBER_LOG");
-        q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE)");
-        q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
-        q->paramByName("FSERIAL").setString(rec.FSERIAL);
-        q->paramByName("FOPCODE").setString(rec.FOPCODE.empty() ? std::string("0") : rec.FOPCODE);
-        q->execSQL();
-    });
+    return RunDbOperation(
+        DM->IBTransactionDAT, DbPolicy("TMyNumberIO.DeleteLog", "管理ログリストの削除に失敗しました。"), [&] {
+            q->sql().add("DELETE FROM MYNUMBER_LOG");
+            q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE)");
+            q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(rec.FHIZUKE));
+            q->paramByName("FSERIAL").setString(rec.FSERIAL);
+            q->paramByName("FOPCODE").setString(rec.FOPCODE.empty() ? std::string("0") : rec.FOPCODE);
+            q->execSQL();
+        });
 }
 
 bool TMyNumberIO::ReadLogFrom(const std::string& host, const std::string& databasePath)
@@ -293,7 +293,8 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
             for (const auto& r : LogList) {
                 q->sql().clear();
                 q->sql().add("SELECT COUNT(FHIZUKE) AS RECCNT FROM MYNUMBER_LOG");
-                q->sql().add("WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE) AND (FHOST=:FHOST)");
+                q->sql().add(
+                    "WHERE (FHIZUKE=:FHIZUKE) AND (FSERIAL=:FSERIAL) AND (FOPCODE=:FOPCODE) AND (FHOST=:FHOST)");
                 q->paramByName("FHIZUKE").setTimestamp(opsupport::toTimestamp(r.FHIZUKE));
                 q->paramByName("FSERIAL").setString(r.FSERIAL);
                 q->paramByName("FOPCODE").setString(r.FOPCODE);
@@ -317,8 +318,8 @@ bool TMyNumberIO::MergeLog(const std::string& host, const std::string& databaseP
     }
 }
 
-bool TMyNumberIO::ReadSetting(const std::string& host, const std::string& databasePath, const std::string& command,
-                              const std::string& procName)
+bool TMyNumberIO::ReadSetting(
+    const std::string& host, const std::string& databasePath, const std::string& command, const std::string& procName)
 {
     static const char* kMessage = "マイナンバー情報の取得に失敗しました。";
     UseKbn = 0;
@@ -332,26 +333,26 @@ bool TMyNumberIO::ReadSetting(const std::string& host, const std::string& databa
     try {
         bool cleared = false;
         RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.ReadSetting").with(DbReport::Raise), [&] {
-        UseKbn = funcGetAccReg(kBasic, "＃USE", "整数", "0").asInteger();
-        KeyStored = TrimZenkaku(funcGetAccReg(kBasic, "＃KEY", "文字", "").asString());
-        ValueStored = TrimZenkaku(funcGetAccReg(kBasic, "＃VALUE", "文字", "").asString());
-        auto decode = [](const std::string& stored, int length) {
-            if (stored.empty())
-                return std::string();
-            try {
-                return DecodeProtectText(stored, kKeyWord, length);
-            } catch (const std::exception&) {
-                return std::string(); // kept encoded in *Stored
+            UseKbn = funcGetAccReg(kBasic, "＃USE", "整数", "0").asInteger();
+            KeyStored = TrimZenkaku(funcGetAccReg(kBasic, "＃KEY", "文字", "").asString());
+            ValueStored = TrimZenkaku(funcGetAccReg(kBasic, "＃VALUE", "文字", "").asString());
+            auto decode = [](const std::string& stored, int length) {
+                if (stored.empty())
+                    return std::string();
+                try {
+                    return DecodeProtectText(stored, kKeyWord, length);
+                } catch (const std::exception&) {
+                    return std::string(); // kept encoded in *Stored
+                }
+            };
+            KeyText = decode(KeyStored, 8);
+            ValueText = decode(ValueStored, static_cast<int>(ValueStored.size()));
+            if (upperAscii(command) == "MYNUMBER_CLEAR") {
+                funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(0));
+                DeleteAccReg(kBasic, "＃KEY");
+                DeleteAccReg(kBasic, "＃VALUE");
+                cleared = true;
             }
-        };
-        KeyText = decode(KeyStored, 8);
-        ValueText = decode(ValueStored, static_cast<int>(ValueStored.size()));
-        if (upperAscii(command) == "MYNUMBER_CLEAR") {
-            funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(0));
-            DeleteAccReg(kBasic, "＃KEY");
-            DeleteAccReg(kBasic, "＃VALUE");
-            cleared = true;
-        }
         });
         if (cleared) {
             MakeLogRec(LogRec, 3, procName.empty() ? std::string("アプリケーション") : procName);
@@ -385,13 +386,13 @@ bool TMyNumberIO::WriteSetting(const std::string& host, const std::string& datab
     };
     try {
         RunDbOperation(DM->IBTransactionDAT, DbPolicy("TMyNumberIO.WriteSetting").with(DbReport::Raise), [&] {
-        funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(UseKbn));
-        const std::string key = encode(KeyText, KeyStored, 8);
-        const std::string value = encode(ValueText, ValueStored, static_cast<int>(ValueText.size()));
-        if (!key.empty())
-            funcPutAccReg(kBasic, "＃KEY", "文字", TRegValue::text(key));
-        if (!value.empty())
-            funcPutAccReg(kBasic, "＃VALUE", "文字", TRegValue::text(value));
+            funcPutAccReg(kBasic, "＃USE", "整数", TRegValue::integer(UseKbn));
+            const std::string key = encode(KeyText, KeyStored, 8);
+            const std::string value = encode(ValueText, ValueStored, static_cast<int>(ValueText.size()));
+            if (!key.empty())
+                funcPutAccReg(kBasic, "＃KEY", "文字", TRegValue::text(key));
+            if (!value.empty())
+                funcPutAccReg(kBasic, "＃VALUE", "文字", TRegValue::text(value));
         });
     } catch (const std::exception& e) {
         ErrorMessageEx(kMessage, e.what());
@@ -417,6 +418,7 @@ bool CheckMyNumberPassword(const std::string& storedPassword)
     dlg.imeMode = 0;
     dlg.keyFilter = inputfilter::LettersDigits;
     dlg.position = inputpos::ScreenCenter;
-    dlg.help = "パスワード(英数字8文字以内)を入力し、[OK]ボタンを押して下さい。3回続けて失敗すると呼出し元の画面に戻ります。";
+    dlg.help = "パスワード(英数字8文字以内)を入力し、[OK]"
+               "ボタンを押して下さい。3回続けて失敗すると呼出し元の画面に戻ります。";
     return AskPasswordThreeTimes(dlg, storedPassword);
 }

@@ -61,7 +61,7 @@ public:
     // The command "MYNUMBER_CLEAR" (any case) also clears the settings there
     // and logs it (kind 3).
     bool ReadSetting(const std::string& host, const std::string& databasePath, const std::string& command,
-                     const std::string& procName);
+        const std::string& procName);
     // Only when UseKbn is 1. True when the settings were written.
     bool WriteSetting(const std::string& host, const std::string& databasePath);
 };

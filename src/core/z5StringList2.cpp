@@ -12,8 +12,11 @@ namespace {
 class Splitter {
 public:
     Splitter(std::string_view text, char delimiter, char quote, bool keepBlanks, bool trim)
-        : text_(text.substr(0, text.find('\0'))), delim_(static_cast<unsigned char>(delimiter)),
-          quote_(static_cast<unsigned char>(quote)), keepBlanks_(keepBlanks), trim_(trim)
+        : text_(text.substr(0, text.find('\0')))
+        , delim_(static_cast<unsigned char>(delimiter))
+        , quote_(static_cast<unsigned char>(quote))
+        , keepBlanks_(keepBlanks)
+        , trim_(trim)
     {
     }
 
@@ -75,7 +78,7 @@ private:
 
     std::string quoted()
     {
-        pos_ = next(pos_);   // opening quote
+        pos_ = next(pos_); // opening quote
         std::vector<char32_t> got;
         while (!atEnd()) {
             const char32_t c = cur();

@@ -6,7 +6,6 @@
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 
-
 namespace dataselect {
 
 namespace {
@@ -24,7 +23,7 @@ platform::IniFile settingsFile()
 }
 
 void writeConnection(platform::IniFile& ini, const std::string& section, const std::string& host, bool goGlobal,
-                     bool group, const std::string& sysDir)
+    bool group, const std::string& sysDir)
 {
     ini.writeString(section, "HOSTNAME", host);
     ini.writeString(section, "GOGLOBAL", yesNo(goGlobal));

@@ -24,8 +24,8 @@ constexpr long kIscNetworkError = 335544721;
 
 constexpr const char* kIniReadFailed = "iniファイルよりデータベース情報の取得に失敗しました。";
 constexpr const char* kWrongCode = "コードまたはパスワードが違います。\r正しいコードまたはパスワードを入力して下さい。";
-constexpr const char* kAlreadyLoggedOn =
-    "指定したユーザーは既にシステムへログインしているため、ログインできませんでした。";
+constexpr const char* kAlreadyLoggedOn
+    = "指定したユーザーは既にシステムへログインしているため、ログインできませんでした。";
 constexpr const char* kConnectFailed = "財務システムデータベースの接続処理に失敗しました。";
 constexpr const char* kCausesHead = "ログイン処理に失敗しました。以下の理由が考えられます。";
 constexpr const char* kFirewall = "Windowsファイヤーウォール(市販のセキュリティソフト含む)が有効の場合は、"
@@ -60,20 +60,20 @@ std::vector<std::string> causeList(int kind, int startMode)
     switch (kind) {
     case 0:
         if (startMode == 1)
-            return {kCausesHead, "１）財務アプリケーションがインストールされていない。", "２）データファイルが見つからない。",
-                    "３）別のプロセスがデータファイルを使用中。"};
+            return {kCausesHead, "１）財務アプリケーションがインストールされていない。",
+                "２）データファイルが見つからない。", "３）別のプロセスがデータファイルを使用中。"};
         return {kCausesHead, "１）データファイルが見つからない。", "２）別のプロセスがデータファイルを使用中。"};
     case 1:
         return {kCausesHead, "１）サーバー上でFireBirdサービスが起動しているか確認して下さい。",
-                "２）ログイン画面の[サーバー設定]ボタンを押して正しい情報が設定されているか確認して下さい。",
-                std::string("３）") + kFirewall};
+            "２）ログイン画面の[サーバー設定]ボタンを押して正しい情報が設定されているか確認して下さい。",
+            std::string("３）") + kFirewall};
     default: {
         const std::size_t product = RemoteKind < RemoteKindNames.size() ? RemoteKind : 0;
         return {kCausesHead,
-                std::string("１）") + RemoteKindNames[product] + "ソリューションが正常に動作しているか確認して下さい。",
-                "２）サーバー上でFireBirdサービスが起動しているか確認して下さい。",
-                "３）ログイン画面の[サーバー設定]ボタンを押して正しい情報が設定されているか確認して下さい。",
-                std::string("４）") + kFirewall};
+            std::string("１）") + RemoteKindNames[product] + "ソリューションが正常に動作しているか確認して下さい。",
+            "２）サーバー上でFireBirdサービスが起動しているか確認して下さい。",
+            "３）ログイン画面の[サーバー設定]ボタンを押して正しい情報が設定されているか確認して下さい。",
+            std::string("４）") + kFirewall};
     }
     }
 }
@@ -126,7 +126,7 @@ bool TLogonOperations::ConnectSystemDatabase(int kind)
             showConnectFailure(causeList(kind, StartMode));
         else
             showConnectFailure({kConnectFailed, "[例外内容]",
-                                "(IBXエラーコード:" + std::to_string(code) + ") " + core::GetIBErrorText(e)});
+                "(IBXエラーコード:" + std::to_string(code) + ") " + core::GetIBErrorText(e)});
     } catch (const std::exception& e) {
         showConnectFailure({kConnectFailed, "[例外内容]", e.what()});
     }
@@ -134,29 +134,29 @@ bool TLogonOperations::ConnectSystemDatabase(int kind)
 }
 
 bool TLogonOperations::RunLogonProcedure(int code, const std::string& password, int appVersion, int& num,
-                                         int& loginCode, int& jobLevel, const char* failureText, const char* context)
+    int& loginCode, int& jobLevel, const char* failureText, const char* context)
 {
     core::TDM& d = dm();
     try {
         core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-        SysDef.OpCode = 0;
-        const bool sharedTerminal = ConnectMode == 2;
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add(std::string("SELECT NUM,LOGINCODE,JOBLEVEL FROM ")
-                    + (sharedTerminal ? "TE_LOGONUSERTEST" : "LOGONUSERTEST")
-                    + "(:PCNAME,:GROUPID,:OPCODE,:APPVERSION,:PASWORD)");
-        q.paramByName("PCNAME").setString(sharedTerminal ? SysDef.WinUserName : SysDef.PCName);
-        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        q.paramByName("OPCODE").setInteger(code);
-        q.paramByName("APPVERSION").setInteger(appVersion);
-        q.paramByName("PASWORD").setString(password);
-        q.open();
-        if (q.eof())
-            throw std::runtime_error("LOGONUSERTEST: no answer row");
-        num = q.fieldByName("NUM").asInteger();
-        loginCode = q.fieldByName("LOGINCODE").asInteger();
-        jobLevel = q.fieldByName("JOBLEVEL").asInteger();
-        q.close();
+            SysDef.OpCode = 0;
+            const bool sharedTerminal = ConnectMode == 2;
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add(std::string("SELECT NUM,LOGINCODE,JOBLEVEL FROM ")
+                + (sharedTerminal ? "TE_LOGONUSERTEST" : "LOGONUSERTEST")
+                + "(:PCNAME,:GROUPID,:OPCODE,:APPVERSION,:PASWORD)");
+            q.paramByName("PCNAME").setString(sharedTerminal ? SysDef.WinUserName : SysDef.PCName);
+            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            q.paramByName("OPCODE").setInteger(code);
+            q.paramByName("APPVERSION").setInteger(appVersion);
+            q.paramByName("PASWORD").setString(password);
+            q.open();
+            if (q.eof())
+                throw std::runtime_error("LOGONUSERTEST: no answer row");
+            num = q.fieldByName("NUM").asInteger();
+            loginCode = q.fieldByName("LOGINCODE").asInteger();
+            jobLevel = q.fieldByName("JOBLEVEL").asInteger();
+            q.close();
         });
         return true;
     } catch (const core::EIBError& e) {
@@ -212,7 +212,7 @@ TLogonOutcome TLogonOperations::Login(const TLogonInput& input)
 
     int num = 0, loginCode = 0, jobLevel = 0;
     if (!RunLogonProcedure(code, input.password, 2, num, loginCode, jobLevel, "ログイン処理に失敗しました。",
-                           "TLogonBox.OKBtnClick")) {
+            "TLogonBox.OKBtnClick")) {
         out.modalResult = 2;
         return out;
     }
@@ -256,18 +256,18 @@ void TLogonOperations::ReadOperatorName(int loginCode)
     SysDef.IsAdmin = 0;
     try {
         core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT OPNAME,JIMUSHO,OKINIIRI FROM OPERATOR");
-        q.sql().add("WHERE GROUPID=:GROUPID");
-        q.sql().add("AND OPCODE=:OPCODE");
-        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        q.paramByName("OPCODE").setInteger(loginCode);
-        q.open();
-        for (; !q.eof(); q.next()) {
-            SysDef.OpName = q.fieldByName("OPNAME").asString();
-            SysDef.IsAdmin = q.fieldByName("JIMUSHO").asInteger() == 1 ? 1 : 0;
-        }
-        q.close();
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT OPNAME,JIMUSHO,OKINIIRI FROM OPERATOR");
+            q.sql().add("WHERE GROUPID=:GROUPID");
+            q.sql().add("AND OPCODE=:OPCODE");
+            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            q.paramByName("OPCODE").setInteger(loginCode);
+            q.open();
+            for (; !q.eof(); q.next()) {
+                SysDef.OpName = q.fieldByName("OPNAME").asString();
+                SysDef.IsAdmin = q.fieldByName("JIMUSHO").asInteger() == 1 ? 1 : 0;
+            }
+            q.close();
         });
     } catch (const std::exception&) {
         SysDef.OpName.clear();
@@ -281,17 +281,17 @@ void TLogonOperations::ReadOperatorRights(int loginCode)
     SysDef.IsApprover = 0;
     try {
         core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT MYNUMBER_ADM,SHONIN FROM OPERATOR");
-        q.sql().add("WHERE (GROUPID=:GROUPID) AND (OPCODE=:OPCODE)");
-        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        q.paramByName("OPCODE").setInteger(loginCode);
-        q.open();
-        if (!q.eof()) {
-            SysDef.IsMyNumberAdmin = q.fieldByName("MYNUMBER_ADM").asInteger() == 1 ? 1 : 0;
-            SysDef.IsApprover = q.fieldByName("SHONIN").asInteger() == 1 ? 1 : 0;
-        }
-        q.close();
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT MYNUMBER_ADM,SHONIN FROM OPERATOR");
+            q.sql().add("WHERE (GROUPID=:GROUPID) AND (OPCODE=:OPCODE)");
+            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            q.paramByName("OPCODE").setInteger(loginCode);
+            q.open();
+            if (!q.eof()) {
+                SysDef.IsMyNumberAdmin = q.fieldByName("MYNUMBER_ADM").asInteger() == 1 ? 1 : 0;
+                SysDef.IsApprover = q.fieldByName("SHONIN").asInteger() == 1 ? 1 : 0;
+            }
+            q.close();
         });
     } catch (const std::exception&) {
         SysDef.IsMyNumberAdmin = 0;
@@ -310,15 +310,15 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
         if (!reconnect(d))
             return false;
         core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT PASWORD FROM OPERATOR");
-        q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.open();
-        if (!q.eof())
-            password = q.fieldByName("PASWORD").asString();
-        q.close();
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT PASWORD FROM OPERATOR");
+            q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
+            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            q.paramByName("OPCODE").setInteger(opCode);
+            q.open();
+            if (!q.eof())
+                password = q.fieldByName("PASWORD").asString();
+            q.close();
         });
         d.IBDatabaseDEF.disconnect();
         return !password.empty();
@@ -349,32 +349,33 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
         if (!reconnect(d))
             return false;
         core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");
-        q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.open();
-        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-        q.close();
-        q.sql().clear();
-        if (exists) {
-            q.sql().add("UPDATE OPERATOR SET PASWORD=:PASWORD");
+            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+            q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");
             q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-        } else {
-            q.sql().add("INSERT INTO OPERATOR(GROUPID,OPCODE,OPNAME,JOBLEVEL,PASWORD,DATAPAS,JIMUSHO,OKINIIRI,KANSA)");
-            q.sql().add("VALUES(:GROUPID,:OPCODE,:OPNAME,:JOBLEVEL,:PASWORD,:DATAPAS,:JIMUSHO,:OKINIIRI,:KANSA)");
-            q.paramByName("OPNAME").setString("システムユーザー");
-            q.paramByName("JOBLEVEL").setInteger(9);
-            q.paramByName("DATAPAS").setString("");
-            q.paramByName("JIMUSHO").setInteger(0);
-            q.paramByName("OKINIIRI").setInteger(0);
-            q.paramByName("KANSA").setInteger(0);
-        }
-        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        q.paramByName("OPCODE").setInteger(opCode);
-        q.paramByName("PASWORD").setString(password);
-        q.execSQL();
+            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            q.paramByName("OPCODE").setInteger(opCode);
+            q.open();
+            const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
+            q.close();
+            q.sql().clear();
+            if (exists) {
+                q.sql().add("UPDATE OPERATOR SET PASWORD=:PASWORD");
+                q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
+            } else {
+                q.sql().add(
+                    "INSERT INTO OPERATOR(GROUPID,OPCODE,OPNAME,JOBLEVEL,PASWORD,DATAPAS,JIMUSHO,OKINIIRI,KANSA)");
+                q.sql().add("VALUES(:GROUPID,:OPCODE,:OPNAME,:JOBLEVEL,:PASWORD,:DATAPAS,:JIMUSHO,:OKINIIRI,:KANSA)");
+                q.paramByName("OPNAME").setString("システムユーザー");
+                q.paramByName("JOBLEVEL").setInteger(9);
+                q.paramByName("DATAPAS").setString("");
+                q.paramByName("JIMUSHO").setInteger(0);
+                q.paramByName("OKINIIRI").setInteger(0);
+                q.paramByName("KANSA").setInteger(0);
+            }
+            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            q.paramByName("OPCODE").setInteger(opCode);
+            q.paramByName("PASWORD").setString(password);
+            q.execSQL();
         });
         d.IBDatabaseDEF.disconnect();
         return true;
@@ -400,7 +401,7 @@ TLogonOutcome TLogonOperations::ConfirmLogin(int fixedCode, const std::string& p
         return out;
     int num = 0, loginCode = 0, jobLevel = 0;
     if (!RunLogonProcedure(fixedCode, password, SysDef.AppVersion, num, loginCode, jobLevel,
-                           "パスワードの確認処理に失敗しました。", "TLogonBox.ConfirmOKBtnClick")) {
+            "パスワードの確認処理に失敗しました。", "TLogonBox.ConfirmOKBtnClick")) {
         out.modalResult = 2;
         return out;
     }

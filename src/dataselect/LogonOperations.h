@@ -64,7 +64,7 @@ private:
     // Runs the login procedure; false after a failure already shown (the
     // dialog then ends with modal result 2).
     bool RunLogonProcedure(int code, const std::string& password, int appVersion, int& num, int& loginCode,
-                           int& jobLevel, const char* failureText, const char* context);
+        int& jobLevel, const char* failureText, const char* context);
 };
 
 } // namespace dataselect

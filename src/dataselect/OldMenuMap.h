@@ -33,7 +33,7 @@ const std::vector<TMenuListRec>& UpperLevelMenuTable();
 // an old menu entry; empty texts for an empty slot or a key outside the
 // tables. Answers ProcID. The distribution editions 1 and 2 have four more
 // entries on page 1 of the standard table (menus 15, 17, 18, 19).
-std::string GetOldMenuProcInfo(std::int32_t level, std::int32_t page, std::int32_t menu, std::string& procId,
-                               std::string& option);
+std::string GetOldMenuProcInfo(
+    std::int32_t level, std::int32_t page, std::int32_t menu, std::string& procId, std::string& option);
 
 } // namespace dataselect

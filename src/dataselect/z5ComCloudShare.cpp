@@ -27,7 +27,7 @@ std::string companyVersion(fb::Query& q)
     std::string version = "0.0.0";
     if (!q.eof())
         version = std::to_string(q.field(0).asInteger()) + "." + std::to_string(q.field(1).asInteger()) + "."
-                  + std::to_string(q.field(2).asInteger());
+            + std::to_string(q.field(2).asInteger());
     q.close();
     return version;
 }
@@ -35,8 +35,8 @@ std::string companyVersion(fb::Query& q)
 } // namespace
 
 template <typename Work>
-bool TCloudShareIO::withDatabase(const std::string& hostIn, const std::string& dataFolder, const char* message, const char* otherMessage,
-                                 Work work)
+bool TCloudShareIO::withDatabase(
+    const std::string& hostIn, const std::string& dataFolder, const char* message, const char* otherMessage, Work work)
 {
     if (DM == nullptr) {
         ErrorMessageEx(message, std::string(kContext) + "\rno data module");
@@ -86,16 +86,17 @@ bool TCloudShareIO::ClearSetting(const std::string& host, const std::string& dat
 bool TCloudShareIO::SetCloudLine(const std::string& host, const std::string& dataFolder, std::int32_t value)
 {
     bool written = false;
-    const bool ok = withDatabase(host, dataFolder, "クラウドシェアの設定に失敗しました。", "クラウドシェアの設定に失敗しました。", [&](fb::Query& q) {
-        if (!VersionGreater(companyVersion(q), "11.0.0"))
-            return;
-        q.sql().clear();
-        q.sql().add("UPDATE ACCDEF1 SET CLOUD_LINE=:CLOUD_LINE");
-        q.sql().add("WHERE REC=1");
-        q.paramByName("CLOUD_LINE").setInteger(value);
-        q.execSQL();
-        written = true;
-    });
+    const bool ok = withDatabase(host, dataFolder, "クラウドシェアの設定に失敗しました。",
+        "クラウドシェアの設定に失敗しました。", [&](fb::Query& q) {
+            if (!VersionGreater(companyVersion(q), "11.0.0"))
+                return;
+            q.sql().clear();
+            q.sql().add("UPDATE ACCDEF1 SET CLOUD_LINE=:CLOUD_LINE");
+            q.sql().add("WHERE REC=1");
+            q.paramByName("CLOUD_LINE").setInteger(value);
+            q.execSQL();
+            written = true;
+        });
     if (ok && written && ConnectMode == 0) {
         try {
             TDataInfomation info;
@@ -111,18 +112,19 @@ bool TCloudShareIO::SetCloudLine(const std::string& host, const std::string& dat
 std::int32_t TCloudShareIO::GetCloudLine(const std::string& host, const std::string& dataFolder)
 {
     std::int32_t value = 0;
-    const bool ok = withDatabase(host, dataFolder, "クラウドシェアの参照に失敗しました。", "クラウドシェアの設定に参照しました。", [&](fb::Query& q) {
-        if (!VersionGreater(companyVersion(q), "11.0.0"))
-            return;
-        q.sql().clear();
-        q.sql().add("SELECT CLOUD_LINE FROM ACCDEF1");
-        q.sql().add("WHERE REC=1");
-        q.open();
-        while (!q.eof()) {
-            value = q.field(0).asInteger();
-            q.next();
-        }
-        q.close();
-    });
+    const bool ok = withDatabase(host, dataFolder, "クラウドシェアの参照に失敗しました。",
+        "クラウドシェアの設定に参照しました。", [&](fb::Query& q) {
+            if (!VersionGreater(companyVersion(q), "11.0.0"))
+                return;
+            q.sql().clear();
+            q.sql().add("SELECT CLOUD_LINE FROM ACCDEF1");
+            q.sql().add("WHERE REC=1");
+            q.open();
+            while (!q.eof()) {
+                value = q.field(0).asInteger();
+                q.next();
+            }
+            q.close();
+        });
     return ok ? value : 0;
 }

@@ -24,5 +24,5 @@ private:
     // own; false after a reported failure.
     template <typename Work>
     bool withDatabase(const std::string& host, const std::string& dataFolder, const char* message,
-                      const char* otherMessage, Work work);
+        const char* otherMessage, Work work);
 };

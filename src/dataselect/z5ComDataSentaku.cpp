@@ -30,7 +30,7 @@ TDateTime fromDate(const fb::Date& d)
 {
     if (!d.ok())
         return 0;
-    return static_cast<double>((std::chrono::sys_days{d} - kDayZero).count());
+    return static_cast<double>((std::chrono::sys_days {d} - kDayZero).count());
 }
 
 void setDateParam(fb::Param& p, TDateTime value)
@@ -39,7 +39,7 @@ void setDateParam(fb::Param& p, TDateTime value)
         p.clear();
         return;
     }
-    p.setDate(fb::Date{kDayZero + std::chrono::days{static_cast<long>(std::floor(value))}});
+    p.setDate(fb::Date {kDayZero + std::chrono::days {static_cast<long>(std::floor(value))}});
 }
 
 std::int32_t toNumber(const std::string& text)
@@ -98,7 +98,8 @@ std::int32_t LoginCodeOf(std::int32_t opCode, std::int32_t groupId)
     return static_cast<std::int32_t>(opCode % modulus);
 }
 
-TDataSentakuListCtl::TDataSentakuListCtl() : CopyDataSet(CopyDataSetFiles)
+TDataSentakuListCtl::TDataSentakuListCtl()
+    : CopyDataSet(CopyDataSetFiles)
 {
     TDM& d = dm();
     for (auto* q : {&main_, &second_}) {
@@ -126,7 +127,8 @@ std::string TDataSentakuListCtl::MakeLocalPath(const TDataListRec& rec) const
         std::snprintf(number, sizeof number, "%.4d", rec.REC);
         std::string local = platform::paths::join(SysDef.SysDir, number);
         if (rec.GASSAN != 0 && rec.GASSAN != 1 && rec.GASSAN != 2)
-            local = platform::paths::join(local, platform::paths::fileNameOf(platform::paths::excludeDelimiter(rec.PASNAME)));
+            local = platform::paths::join(
+                local, platform::paths::fileNameOf(platform::paths::excludeDelimiter(rec.PASNAME)));
         return local;
     }
     return rec.PASNAME.empty() ? std::string() : platform::paths::excludeDelimiter(rec.PASNAME);
@@ -134,7 +136,7 @@ std::string TDataSentakuListCtl::MakeLocalPath(const TDataListRec& rec) const
 
 void TDataSentakuListCtl::InitDataListRecord(TDataListRec& rec, const std::string& path) const
 {
-    rec = TDataListRec{};
+    rec = TDataListRec {};
     rec.NENDO = 1;
     rec.GROUPID = SysDef.GroupID;
     rec.PASNAME = path;
@@ -249,44 +251,47 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
         return false;
     if (ConnectKind == 1 || ConnectKind == 2)
         return true;
-    return core::RunDbOperation(dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.GetLocalPathToData"), [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        const bool child = rec.GASSAN == 10;
-        main_.close();
-        main_.sql().clear();
-        main_.sql().add(child ? "SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST" : "SELECT COUNT(REC) AS RECCNT FROM DATALIST");
-        main_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.paramByName("PASNAME").setString(path);
-        main_.open();
-        const int count = main_.eof() ? 0 : main_.field(0).asInteger();
-        main_.close();
-        if (count == 0) {
-            // Not registered: the local working folder of a shared data set,
-            // named after its row number.
-            const auto parts = components(path);
-            std::string number;
-            if (!child && !parts.empty())
-                number = parts.back();
-            else if (child && parts.size() >= 2)
-                number = parts[parts.size() - 2];
-            main_.sql().clear();
-            main_.sql().add(child ? "SELECT PASNAME FROM CHILD_DATALIST" : "SELECT PASNAME FROM DATALIST");
-            main_.sql().add("WHERE (REC=:REC)");
-            main_.paramByName("REC").setInteger(toNumber(number));
-            main_.open();
-            while (!main_.eof()) {
-                const std::string pasname = main_.fieldByName("PASNAME").asString();
-                if (!child || platform::paths::fileNameOf(platform::paths::excludeDelimiter(pasname))
-                                  == (parts.empty() ? std::string() : parts.back())) {
-                    rec.PASNAME = pasname;
-                    rec.LocalPath = MakeLocalPath(rec);
-                }
-                main_.next();
-            }
+    return core::RunDbOperation(
+        dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.GetLocalPathToData"), [&](core::TDbScope& op) {
+            op.closeOnFailure(main_);
+            const bool child = rec.GASSAN == 10;
             main_.close();
-        }
-    });
+            main_.sql().clear();
+            main_.sql().add(child ? "SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST"
+                                  : "SELECT COUNT(REC) AS RECCNT FROM DATALIST");
+            main_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.paramByName("PASNAME").setString(path);
+            main_.open();
+            const int count = main_.eof() ? 0 : main_.field(0).asInteger();
+            main_.close();
+            if (count == 0) {
+                // Not registered: the local working folder of a shared data set,
+                // named after its row number.
+                const auto parts = components(path);
+                std::string number;
+                if (!child && !parts.empty())
+                    number = parts.back();
+                else if (child && parts.size() >= 2)
+                    number = parts[parts.size() - 2];
+                main_.sql().clear();
+                main_.sql().add(child ? "SELECT PASNAME FROM CHILD_DATALIST" : "SELECT PASNAME FROM DATALIST");
+                main_.sql().add("WHERE (REC=:REC)");
+                main_.paramByName("REC").setInteger(toNumber(number));
+                main_.open();
+                while (!main_.eof()) {
+                    const std::string pasname = main_.fieldByName("PASNAME").asString();
+                    if (!child
+                        || platform::paths::fileNameOf(platform::paths::excludeDelimiter(pasname))
+                            == (parts.empty() ? std::string() : parts.back())) {
+                        rec.PASNAME = pasname;
+                        rec.LocalPath = MakeLocalPath(rec);
+                    }
+                    main_.next();
+                }
+                main_.close();
+            }
+        });
 }
 
 void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec, bool reportErrors)
@@ -306,49 +311,49 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
     }
     // A read commits what it started, also after an error.
     core::RunDbOperation(dm().IBTransactionDEF,
-                         core::DbPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。")
-                             .with(core::DbFailure::Commit)
-                             .with(reportOr(reportErrors)),
-                         [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        const bool child = rec.GASSAN == 10;
-        main_.close();
-        main_.sql().clear();
-        main_.sql().add(columnList(child, true));
-        if (child) {
-            main_.sql().add("FROM CHILD_DATALIST");
-            main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (ROWNO=:ROWNO) AND (GROUPID=:GROUPID)"
-                                      : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-        } else {
-            main_.sql().add("FROM " + tableName_);
-            main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
-                                      : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-            if (dataPlace_ > 0)
-                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-        }
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        if (mode == 0) {
-            main_.paramByName("REC").setInteger(rec.REC);
-            if (child)
-                main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-        } else {
-            main_.paramByName("PASNAME").setString(rec.PASNAME);
-        }
-        if (!child && dataPlace_ > 0)
-            main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-        main_.open();
-        while (!main_.eof()) {
-            const std::int32_t workNo = rec.WorkNo;
-            const std::string workText = rec.WorkText;
-            readRow(main_, rec, child);
-            rec.WorkNo = workNo;
-            rec.WorkText = workText;
-            if (mode == 1 && rec.LocalPath == wanted)
-                break;
-            main_.next();
-        }
-        main_.close();
-    });
+        core::DbPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。")
+            .with(core::DbFailure::Commit)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(main_);
+            const bool child = rec.GASSAN == 10;
+            main_.close();
+            main_.sql().clear();
+            main_.sql().add(columnList(child, true));
+            if (child) {
+                main_.sql().add("FROM CHILD_DATALIST");
+                main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (ROWNO=:ROWNO) AND (GROUPID=:GROUPID)"
+                                          : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+            } else {
+                main_.sql().add("FROM " + tableName_);
+                main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
+                                          : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+                if (dataPlace_ > 0)
+                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            }
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            if (mode == 0) {
+                main_.paramByName("REC").setInteger(rec.REC);
+                if (child)
+                    main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+            } else {
+                main_.paramByName("PASNAME").setString(rec.PASNAME);
+            }
+            if (!child && dataPlace_ > 0)
+                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+            main_.open();
+            while (!main_.eof()) {
+                const std::int32_t workNo = rec.WorkNo;
+                const std::string workText = rec.WorkText;
+                readRow(main_, rec, child);
+                rec.WorkNo = workNo;
+                rec.WorkText = workText;
+                if (mode == 1 && rec.LocalPath == wanted)
+                    break;
+                main_.next();
+            }
+            main_.close();
+        });
 }
 
 void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool reportErrors)
@@ -360,27 +365,27 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
     if (rec.Data.GASSAN != 1 && rec.Data.GASSAN != 2)
         return;
     core::RunDbOperation(dm().IBTransactionDEF,
-                         core::DbPolicy("TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。")
-                             .with(core::DbFailure::Commit)
-                             .with(reportOr(reportErrors)),
-                         [&](core::TDbScope& op) {
-        op.fresh(main_);
-        main_.sql().add(columnList(true, false));
-        main_.sql().add("FROM CHILD_DATALIST");
-        main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
-        main_.sql().add("ORDER BY PASNAME");
-        main_.paramByName("REC").setInteger(rec.Data.REC);
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.open();
-        while (!main_.eof()) {
-            TDataListRec c;
-            readRow(main_, c, true);
-            rec.Children.push_back(std::move(c));
-            main_.next();
-        }
-        main_.close();
-        rec.ChildCount = static_cast<std::int32_t>(rec.Children.size());
-    });
+        core::DbPolicy("TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。")
+            .with(core::DbFailure::Commit)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.fresh(main_);
+            main_.sql().add(columnList(true, false));
+            main_.sql().add("FROM CHILD_DATALIST");
+            main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
+            main_.sql().add("ORDER BY PASNAME");
+            main_.paramByName("REC").setInteger(rec.Data.REC);
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.open();
+            while (!main_.eof()) {
+                TDataListRec c;
+                readRow(main_, c, true);
+                rec.Children.push_back(std::move(c));
+                main_.next();
+            }
+            main_.close();
+            rec.ChildCount = static_cast<std::int32_t>(rec.Children.size());
+        });
 }
 
 std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
@@ -389,28 +394,28 @@ std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
     if (DM == nullptr)
         return found;
     core::RunDbOperation(DM->IBTransactionDEF,
-                         core::DbPolicy("TDataSentakuListCtl.FindRecByPasName")
-                             .with(core::DbFailure::Commit)
-                             .with(core::DbReport::Quiet),
-                         [&](core::TDbScope& op) {
-        op.fresh(second_);
-        second_.sql().add("SELECT REC FROM " + tableName_);
-        second_.sql().add("WHERE (PASNAME=:PASNAME)");
-        if (dataPlace_ > 0) {
-            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-        }
-        second_.paramByName("PASNAME").setString(path);
-        second_.open();
-        if (!second_.eof())
-            found = second_.fieldByName("REC").asInteger();
-        second_.close();
-    });
+        core::DbPolicy("TDataSentakuListCtl.FindRecByPasName")
+            .with(core::DbFailure::Commit)
+            .with(core::DbReport::Quiet),
+        [&](core::TDbScope& op) {
+            op.fresh(second_);
+            second_.sql().add("SELECT REC FROM " + tableName_);
+            second_.sql().add("WHERE (PASNAME=:PASNAME)");
+            if (dataPlace_ > 0) {
+                second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+            }
+            second_.paramByName("PASNAME").setString(path);
+            second_.open();
+            if (!second_.eof())
+                found = second_.fieldByName("REC").asInteger();
+            second_.close();
+        });
     return found;
 }
 
-bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std::string& sharePath,
-                                                   std::int32_t& netDrive, std::int32_t& shareLock)
+bool TDataSentakuListCtl::ConvLocalPathToSharePath(
+    const std::string& path, std::string& sharePath, std::int32_t& netDrive, std::int32_t& shareLock)
 {
     if (ServerListMode == 1)
         return true;
@@ -421,50 +426,50 @@ bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std:
         return false;
     if (ConnectKind == 1 || ConnectKind == 2)
         return true;
-    return core::RunDbOperation(dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.ConvLocalPathToSharePath"),
-                                [&](core::TDbScope& op) {
-        op.fresh(second_);
-        second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATALIST");
-        second_.sql().add("WHERE (GROUPID=:GROUPID1) AND (PASNAME=:PASNAME1)");
-        second_.sql().add("UNION");
-        second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
-        second_.sql().add("WHERE (GROUPID=:GROUPID2) AND (PASNAME=:PASNAME2)");
-        second_.paramByName("GROUPID1").setInteger(SysDef.GroupID);
-        second_.paramByName("PASNAME1").setString(path);
-        second_.paramByName("GROUPID2").setInteger(SysDef.GroupID);
-        second_.paramByName("PASNAME2").setString(path);
-        second_.open();
-        int sum = 0;
-        while (!second_.eof()) {
-            sum += second_.field(0).asInteger();
-            second_.next();
-        }
-        second_.close();
-        if (sum == 0) {
-            std::string number;
-            std::string childFolder;
-            core::SplitDataPath(path, number, childFolder);
-            second_.sql().clear();
-            second_.sql().add("SELECT REC,PASNAME,NETDRIVE,KYOYULOCK FROM DATALIST");
-            second_.sql().add("WHERE REC=:REC");
-            second_.paramByName("REC").setInteger(toNumber(number));
+    return core::RunDbOperation(
+        dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.ConvLocalPathToSharePath"), [&](core::TDbScope& op) {
+            op.fresh(second_);
+            second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATALIST");
+            second_.sql().add("WHERE (GROUPID=:GROUPID1) AND (PASNAME=:PASNAME1)");
+            second_.sql().add("UNION");
+            second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
+            second_.sql().add("WHERE (GROUPID=:GROUPID2) AND (PASNAME=:PASNAME2)");
+            second_.paramByName("GROUPID1").setInteger(SysDef.GroupID);
+            second_.paramByName("PASNAME1").setString(path);
+            second_.paramByName("GROUPID2").setInteger(SysDef.GroupID);
+            second_.paramByName("PASNAME2").setString(path);
             second_.open();
+            int sum = 0;
             while (!second_.eof()) {
-                sharePath = second_.fieldByName("PASNAME").asString();
-                if (!childFolder.empty())
-                    sharePath = platform::paths::join(sharePath, childFolder);
-                netDrive = second_.fieldByName("NETDRIVE").asInteger();
-                shareLock = second_.fieldByName("KYOYULOCK").asInteger();
+                sum += second_.field(0).asInteger();
                 second_.next();
             }
             second_.close();
-        }
-    });
+            if (sum == 0) {
+                std::string number;
+                std::string childFolder;
+                core::SplitDataPath(path, number, childFolder);
+                second_.sql().clear();
+                second_.sql().add("SELECT REC,PASNAME,NETDRIVE,KYOYULOCK FROM DATALIST");
+                second_.sql().add("WHERE REC=:REC");
+                second_.paramByName("REC").setInteger(toNumber(number));
+                second_.open();
+                while (!second_.eof()) {
+                    sharePath = second_.fieldByName("PASNAME").asString();
+                    if (!childFolder.empty())
+                        sharePath = platform::paths::join(sharePath, childFolder);
+                    netDrive = second_.fieldByName("NETDRIVE").asInteger();
+                    shareLock = second_.fieldByName("KYOYULOCK").asInteger();
+                    second_.next();
+                }
+                second_.close();
+            }
+        });
 }
 
 bool TDataSentakuListCtl::GetDataListRecordByPath(const std::string& path, TDataSentakuRec& rec)
 {
-    rec = TDataSentakuRec{};
+    rec = TDataSentakuRec {};
     InitDataListRecord(rec.Data, "");
     rec.Data.LocalPath = path;
     ConvLocalPathToSharePath(path, rec.Data.PASNAME, rec.Data.NETDRIVE, rec.Data.KYOYULOCK);
@@ -497,62 +502,62 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
         return UpdateDataListChildRecord(rec, updateNames, reportErrors);
     // Inside a caller's transaction the update is made durable at once.
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。")
-                                    .with(core::DbSuccess::CommitRetaining)
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        if (ConnectKind == 1 || ConnectKind == 2) {
-            // A row whose number now belongs to another folder is never
-            // overwritten.
+        core::DbPolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(main_);
+            if (ConnectKind == 1 || ConnectKind == 2) {
+                // A row whose number now belongs to another folder is never
+                // overwritten.
+                main_.close();
+                main_.sql().clear();
+                main_.sql().add("SELECT PASNAME FROM " + tableName_);
+                main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
+                if (dataPlace_ > 0) {
+                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                    main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+                }
+                main_.paramByName("REC").setInteger(rec.REC);
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                main_.open();
+                bool any = false;
+                std::string last;
+                while (!main_.eof()) {
+                    any = true;
+                    last = main_.fieldByName("PASNAME").asString();
+                    main_.next();
+                }
+                main_.close();
+                if (!any || last != rec.PASNAME)
+                    return;
+            }
             main_.close();
             main_.sql().clear();
-            main_.sql().add("SELECT PASNAME FROM " + tableName_);
+            addUpdateOfRow(main_, tableName_);
+            // The row is one operator group's: other groups' rows of the same
+            // number stay untouched.
             main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
-            if (dataPlace_ > 0) {
+            if (dataPlace_ > 0)
                 main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            bindRowValues(main_, rec);
+            main_.paramByName("REC").setInteger(rec.REC);
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            if (dataPlace_ > 0)
                 main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-            }
-            main_.paramByName("REC").setInteger(rec.REC);
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            main_.open();
-            bool any = false;
-            std::string last;
-            while (!main_.eof()) {
-                any = true;
-                last = main_.fieldByName("PASNAME").asString();
-                main_.next();
-            }
-            main_.close();
-            if (!any || last != rec.PASNAME)
-                return;
-        }
-        main_.close();
-        main_.sql().clear();
-        addUpdateOfRow(main_, tableName_);
-        // The row is one operator group's: other groups' rows of the same
-        // number stay untouched.
-        main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
-        if (dataPlace_ > 0)
-            main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-        bindRowValues(main_, rec);
-        main_.paramByName("REC").setInteger(rec.REC);
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        if (dataPlace_ > 0)
-            main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-        main_.execSQL();
-
-        if (isBlank(rec.SHOUGOU) && rec.KISHU == 0 && rec.KIMATU == 0) {
-            main_.sql().clear();
-            main_.sql().add("DELETE FROM CHILD_DATALIST");
-            main_.sql().add("WHERE REC=:REC AND GROUPID=:GROUPID");
-            main_.paramByName("REC").setInteger(rec.REC);
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             main_.execSQL();
-        }
-        if (rec.NETDRIVE == 1)
-            UpdateServerDataListRecord(rec, updateNames, false);
-    });
+
+            if (isBlank(rec.SHOUGOU) && rec.KISHU == 0 && rec.KIMATU == 0) {
+                main_.sql().clear();
+                main_.sql().add("DELETE FROM CHILD_DATALIST");
+                main_.sql().add("WHERE REC=:REC AND GROUPID=:GROUPID");
+                main_.paramByName("REC").setInteger(rec.REC);
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                main_.execSQL();
+            }
+            if (rec.NETDRIVE == 1)
+                UpdateServerDataListRecord(rec, updateNames, false);
+        });
 }
 
 bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32_t, bool reportErrors)
@@ -562,42 +567,46 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
     if (isBlank(rec.PASNAME))
         return false;
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.UpdateDataListChildRecord",
-                                               "(子)データリストの更新に失敗しました。")
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.fresh(main_);
-        main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
-        main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
-        main_.paramByName("REC").setInteger(rec.REC);
-        main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.open();
-        const int count = main_.eof() ? 0 : main_.field(0).asInteger();
-        main_.close();
-        main_.sql().clear();
-        const std::string extra = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
-        if (count > 0) {
-            addUpdateOfRow(main_, "CHILD_DATALIST");
+        core::DbPolicy("TDataSentakuListCtl.UpdateDataListChildRecord", "(子)データリストの更新に失敗しました。")
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.fresh(main_);
+            main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
             main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
-        } else {
-            main_.sql().add("INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,"
-                            "CODETYPE,NENDO,");
-            main_.sql().add("KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,"
-                            "GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3" + extra + ")");
-            main_.sql().add("VALUES(:REC,:ROWNO,:GROUPID,:ENTTEXT,:SHOUGOU,:PASNAME,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,");
-            main_.sql().add(":KISHU,:KIMATU,:DATALOCK,:KYOYULOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,"
-                            ":UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
-                            + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
-        }
-        bindRowValues(main_, rec);
-        main_.paramByName("REC").setInteger(rec.REC);
-        main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.execSQL();
-        if (rec.NETDRIVE == 1)
-            UpdateServerDataListChildRecord(rec, 1, false);
-    });
+            main_.paramByName("REC").setInteger(rec.REC);
+            main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.open();
+            const int count = main_.eof() ? 0 : main_.field(0).asInteger();
+            main_.close();
+            main_.sql().clear();
+            const std::string extra = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
+            if (count > 0) {
+                addUpdateOfRow(main_, "CHILD_DATALIST");
+                main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
+            } else {
+                main_.sql().add(
+                    "INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,"
+                    "CODETYPE,NENDO,");
+                main_.sql().add(
+                    "KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,"
+                    "GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3"
+                    + extra + ")");
+                main_.sql().add(
+                    "VALUES(:REC,:ROWNO,:GROUPID,:ENTTEXT,:SHOUGOU,:PASNAME,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,");
+                main_.sql().add(
+                    ":KISHU,:KIMATU,:DATALOCK,:KYOYULOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,"
+                    ":UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
+                    + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+            }
+            bindRowValues(main_, rec);
+            main_.paramByName("REC").setInteger(rec.REC);
+            main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.execSQL();
+            if (rec.NETDRIVE == 1)
+                UpdateServerDataListChildRecord(rec, 1, false);
+        });
 }
 
 void TDataSentakuListCtl::ClearDataList()
@@ -656,8 +665,8 @@ void TDataSentakuListCtl::readListRows(const std::string& where, std::int32_t sh
     main_.close();
 }
 
-void TDataSentakuListCtl::Execute(std::int32_t shareFilter, std::uint8_t sortKind, bool descending,
-                                  const std::string& customOrder)
+void TDataSentakuListCtl::Execute(
+    std::int32_t shareFilter, std::uint8_t sortKind, bool descending, const std::string& customOrder)
 {
     ClearDataList();
     if (ServerListMode == 1)
@@ -677,7 +686,7 @@ void TDataSentakuListCtl::Execute(std::int32_t shareFilter, std::uint8_t sortKin
         {"ORDER BY KISHU,REC", "ORDER BY KISHU DESC,REC DESC"},
         {"ORDER BY PASNAME,REC", "ORDER BY PASNAME DESC,REC DESC"},
         {"ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC",
-         "ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC"},
+            "ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC"},
         {"ORDER BY DATACODE,NENDO DESC,REC", "ORDER BY DATACODE DESC,NENDO DESC,REC DESC"},
     };
     std::string order;
@@ -690,48 +699,49 @@ void TDataSentakuListCtl::Execute(std::int32_t shareFilter, std::uint8_t sortKin
     const bool namedFirst = sortKind >= 2 && sortKind <= 7;
 
     if (!core::RunDbOperation(dm().IBTransactionDEF,
-                              core::DbPolicy("TDataSentakuListCtl.Execute", "データリストの取得に失敗しました。"),
-                              [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        if (ListFilter == 0 || ListFilter == 1) {
-            std::string where = "WHERE (GROUPID=:GROUPID)";
-            if (ListFilter == 1 || namedFirst)
-                where += " AND (ENTTEXT<>'')";
-            readListRows(where, shareFilter, order);
-        }
-        if ((ListFilter == 0 || ListFilter == 2) && namedFirst) {
-            const std::string emptyOrder = sortKind == 5 ? (descending ? "ORDER BY PASNAME DESC,REC DESC" : "ORDER BY PASNAME,REC")
-                                                         : (descending ? "ORDER BY REC DESC" : "ORDER BY REC");
-            readListRows("WHERE (GROUPID=:GROUPID) AND (ENTTEXT='')", shareFilter, emptyOrder);
-        }
-        RowCount = static_cast<std::int32_t>(Rows.size());
-
-        main_.close();
-        main_.sql().clear();
-        main_.sql().add(columnList(true, false));
-        main_.sql().add("FROM CHILD_DATALIST");
-        main_.sql().add("WHERE (GROUPID=:GROUPID)");
-        main_.sql().add("ORDER BY REC,PASNAME");
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.open();
-        while (!main_.eof()) {
-            TDataListRec child;
-            readRow(main_, child, true);
-            if (child.PASNAME == child.LocalPath)
-                child.NETDRIVE = 0;
-            for (auto& row : Rows) {
-                if (row.Data.REC == child.REC) {
-                    row.Children.push_back(child);
-                    ++row.ChildCount;
-                    break;
+            core::DbPolicy("TDataSentakuListCtl.Execute", "データリストの取得に失敗しました。"),
+            [&](core::TDbScope& op) {
+                op.closeOnFailure(main_);
+                if (ListFilter == 0 || ListFilter == 1) {
+                    std::string where = "WHERE (GROUPID=:GROUPID)";
+                    if (ListFilter == 1 || namedFirst)
+                        where += " AND (ENTTEXT<>'')";
+                    readListRows(where, shareFilter, order);
                 }
-            }
-            ChildRows.push_back(std::move(child));
-            main_.next();
-        }
-        main_.close();
-        ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
-    }))
+                if ((ListFilter == 0 || ListFilter == 2) && namedFirst) {
+                    const std::string emptyOrder = sortKind == 5
+                        ? (descending ? "ORDER BY PASNAME DESC,REC DESC" : "ORDER BY PASNAME,REC")
+                        : (descending ? "ORDER BY REC DESC" : "ORDER BY REC");
+                    readListRows("WHERE (GROUPID=:GROUPID) AND (ENTTEXT='')", shareFilter, emptyOrder);
+                }
+                RowCount = static_cast<std::int32_t>(Rows.size());
+
+                main_.close();
+                main_.sql().clear();
+                main_.sql().add(columnList(true, false));
+                main_.sql().add("FROM CHILD_DATALIST");
+                main_.sql().add("WHERE (GROUPID=:GROUPID)");
+                main_.sql().add("ORDER BY REC,PASNAME");
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                main_.open();
+                while (!main_.eof()) {
+                    TDataListRec child;
+                    readRow(main_, child, true);
+                    if (child.PASNAME == child.LocalPath)
+                        child.NETDRIVE = 0;
+                    for (auto& row : Rows) {
+                        if (row.Data.REC == child.REC) {
+                            row.Children.push_back(child);
+                            ++row.ChildCount;
+                            break;
+                        }
+                    }
+                    ChildRows.push_back(std::move(child));
+                    main_.next();
+                }
+                main_.close();
+                ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
+            }))
         ClearDataList();
 }
 
@@ -764,8 +774,8 @@ void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& in
     if (info.SHARE_STATUS == 2 && info.SHARE_OPCODE == SysDef.OpCode)
         rec.KYOYULOCK = 1;
     const bool unnamed = rec.NETDRIVE != 0
-                             ? (rec.ENTTEXT.empty() || rec.ENTTEXT == kFreeAreaName || rec.ENTTEXT == kNewAreaName)
-                             : rec.ENTTEXT.empty();
+        ? (rec.ENTTEXT.empty() || rec.ENTTEXT == kFreeAreaName || rec.ENTTEXT == kNewAreaName)
+        : rec.ENTTEXT.empty();
     if (unnamed)
         rec.ENTTEXT = rec.SHOUGOU;
     rec.DispName = rec.ENTTEXT;
@@ -788,22 +798,22 @@ std::int32_t TDataSentakuListCtl::GetRecOfPath(const std::string& path)
     return rec.REC;
 }
 
-void TDataSentakuListCtl::bindInsertOfRow(fb::Query& q, const TDataListRec& rec, const std::string& table,
-                                          bool withPlace) const
+void TDataSentakuListCtl::bindInsertOfRow(
+    fb::Query& q, const TDataListRec& rec, const std::string& table, bool withPlace) const
 {
     const std::string place = withPlace ? "DATAPLACEREC," : "";
     const std::string placeValue = withPlace ? ":DATAPLACEREC," : "";
     q.sql().add("INSERT INTO " + table + "(" + place
-                + "REC,GROUPID,PASNAME,ENTTEXT,SHOUGOU,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,"
-                  "TANTOU,");
+        + "REC,GROUPID,PASNAME,ENTTEXT,SHOUGOU,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,"
+          "TANTOU,");
     q.sql().add("VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3,UPDATE_LOCK"
-                + std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "") + ")");
+        + std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "") + ")");
     q.sql().add("VALUES(" + placeValue
-                + ":REC,:GROUPID,:PASNAME,:ENTTEXT,:SHOUGOU,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,:KISHU,:KIMATU,"
-                  ":DATALOCK,:KYOYULOCK,:TANTOU,");
+        + ":REC,:GROUPID,:PASNAME,:ENTTEXT,:SHOUGOU,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,:KISHU,:KIMATU,"
+          ":DATALOCK,:KYOYULOCK,:TANTOU,");
     q.sql().add(":VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3,"
                 ":UPDATE_LOCK"
-                + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+        + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
     bindRowValues(q, rec);
     q.paramByName("REC").setInteger(rec.REC);
     q.paramByName("GROUPID").setInteger(SysDef.GroupID);
@@ -820,19 +830,19 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec& rec, bool reportErr
     if (ConnectKind == 0)
         return true;
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。")
-                                    .with(core::DbSuccess::CommitRetaining)
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        rec.REC = GetDataFolderName(1);
-        if (rec.REC <= 0)
-            throw std::runtime_error("TDataSentakuListCtl.InsertDataListRecord: no row number");
-        main_.close();
-        main_.sql().clear();
-        bindInsertOfRow(main_, rec, tableName_, dataPlace_ > 0);
-        main_.execSQL();
-    });
+        core::DbPolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(main_);
+            rec.REC = GetDataFolderName(1);
+            if (rec.REC <= 0)
+                throw std::runtime_error("TDataSentakuListCtl.InsertDataListRecord: no row number");
+            main_.close();
+            main_.sql().clear();
+            bindInsertOfRow(main_, rec, tableName_, dataPlace_ > 0);
+            main_.execSQL();
+        });
 }
 
 bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErrors)
@@ -844,24 +854,24 @@ bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErro
     if (ConnectKind == 0 && rec.GASSAN == 10)
         return DeleteDataListChildRecord(rec, reportErrors);
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。")
-                                    .with(core::DbSuccess::CommitRetaining)
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.fresh(main_);
-        main_.sql().add("DELETE FROM " + tableName_);
-        // Only an added row goes; the fixed areas are emptied, never deleted.
-        main_.sql().add("WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
-        if (dataPlace_ > 0) {
-            main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-            main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-        }
-        main_.paramByName("PASNAME").setString(rec.PASNAME);
-        main_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.execSQL();
-        DeleteDataListChildRecord(rec, false);
-    });
+        core::DbPolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.fresh(main_);
+            main_.sql().add("DELETE FROM " + tableName_);
+            // Only an added row goes; the fixed areas are emptied, never deleted.
+            main_.sql().add("WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
+            if (dataPlace_ > 0) {
+                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+            }
+            main_.paramByName("PASNAME").setString(rec.PASNAME);
+            main_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.execSQL();
+            DeleteDataListChildRecord(rec, false);
+        });
 }
 
 bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool reportErrors)
@@ -871,37 +881,38 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool repor
     if (isBlank(rec.PASNAME))
         return false;
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.DeleteDataListChildRecord",
-                                               "(子)データリストの削除に失敗しました。")
-                                    .with(core::DbSuccess::CommitRetaining)
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.closeOnFailure(second_);
-        const bool child = rec.GASSAN == 10;
-        second_.close();
-        second_.sql().clear();
-        second_.sql().add("DELETE FROM CHILD_DATALIST");
-        second_.sql().add(child ? "WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID" : "WHERE REC=:REC AND GROUPID=:GROUPID");
-        second_.paramByName("REC").setInteger(rec.REC);
-        if (child)
-            second_.paramByName("ROWNO").setInteger(rec.ROWNO);
-        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        second_.execSQL();
-        if (rec.NETDRIVE == 1) {
+        core::DbPolicy("TDataSentakuListCtl.DeleteDataListChildRecord", "(子)データリストの削除に失敗しました。")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(second_);
+            const bool child = rec.GASSAN == 10;
+            second_.close();
             second_.sql().clear();
-            second_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
-            if (child) {
-                second_.sql().add("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME=:PASNAME");
-                second_.paramByName("PASNAME").setString(rec.PASNAME);
-            } else {
-                second_.sql().add("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME STARTING WITH :PASNAME");
-                second_.paramByName("PASNAME").setString(platform::paths::includeDelimiter(rec.PASNAME));
-            }
+            second_.sql().add("DELETE FROM CHILD_DATALIST");
+            second_.sql().add(
+                child ? "WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID" : "WHERE REC=:REC AND GROUPID=:GROUPID");
+            second_.paramByName("REC").setInteger(rec.REC);
+            if (child)
+                second_.paramByName("ROWNO").setInteger(rec.ROWNO);
             second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
             second_.execSQL();
-        }
-    });
+            if (rec.NETDRIVE == 1) {
+                second_.sql().clear();
+                second_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
+                if (child) {
+                    second_.sql().add("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME=:PASNAME");
+                    second_.paramByName("PASNAME").setString(rec.PASNAME);
+                } else {
+                    second_.sql().add(
+                        "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME STARTING WITH :PASNAME");
+                    second_.paramByName("PASNAME").setString(platform::paths::includeDelimiter(rec.PASNAME));
+                }
+                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+                second_.execSQL();
+            }
+        });
 }
 
 std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
@@ -911,21 +922,21 @@ std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
     std::int32_t highest = 0;
     // A read: what it started is committed also after a failure.
     if (!core::RunDbOperation(dm().IBTransactionDEF,
-                              core::DbPolicy("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。")
-                                  .with(core::DbFailure::Commit),
-                              [&](core::TDbScope& op) {
-        op.fresh(second_);
-        second_.sql().add("SELECT MAX(REC) AS RECMAX FROM " + tableName_);
-        second_.sql().add("WHERE (GROUPID=:GROUPID)");
-        if (dataPlace_ > 0) {
-            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-        }
-        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        second_.open();
-        highest = second_.eof() ? 0 : second_.field(0).asInteger();
-        second_.close();
-    }))
+            core::DbPolicy("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。")
+                .with(core::DbFailure::Commit),
+            [&](core::TDbScope& op) {
+                op.fresh(second_);
+                second_.sql().add("SELECT MAX(REC) AS RECMAX FROM " + tableName_);
+                second_.sql().add("WHERE (GROUPID=:GROUPID)");
+                if (dataPlace_ > 0) {
+                    second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                    second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+                }
+                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                second_.open();
+                highest = second_.eof() ? 0 : second_.field(0).asInteger();
+                second_.close();
+            }))
         return 0;
     return highest + step;
 }
@@ -936,22 +947,22 @@ bool TDataSentakuListCtl::IsDataPathToroku(const std::string& path)
         return true;
     bool found = false;
     if (!core::RunDbOperation(dm().IBTransactionDEF,
-                              core::DbPolicy("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。")
-                                  .with(core::DbFailure::Commit),
-                              [&](core::TDbScope& op) {
-        op.fresh(second_);
-        second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM " + tableName_);
-        second_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-        if (dataPlace_ > 0) {
-            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-        }
-        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        second_.paramByName("PASNAME").setString(path);
-        second_.open();
-        found = !second_.eof() && second_.field(0).asInteger() > 0;
-        second_.close();
-    }))
+            core::DbPolicy("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。")
+                .with(core::DbFailure::Commit),
+            [&](core::TDbScope& op) {
+                op.fresh(second_);
+                second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM " + tableName_);
+                second_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+                if (dataPlace_ > 0) {
+                    second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                    second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+                }
+                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                second_.paramByName("PASNAME").setString(path);
+                second_.open();
+                found = !second_.eof() && second_.field(0).asInteger() > 0;
+                second_.close();
+            }))
         return false;
     return found;
 }
@@ -961,49 +972,49 @@ void TDataSentakuListCtl::RenumberAddedRows()
     if (ConnectKind != 1 && ConnectKind != 2)
         return;
     core::RunDbOperation(dm().IBTransactionDEF,
-                         core::DbPolicy("TDataSentakuListCtl.RenumberAddedRows")
-                             .with(core::DbSuccess::CommitRetaining)
-                             .with(core::DbReport::Raise),
-                         [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        op.closeOnFailure(second_);
-        std::vector<std::int32_t> numbers;
-        second_.close();
-        second_.sql().clear();
-        second_.sql().add("SELECT REC FROM " + tableName_);
-        second_.sql().add("WHERE (REC>:REC) AND (GROUPID=:GROUPID)");
-        if (dataPlace_ > 0) {
-            second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-            second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-        }
-        second_.sql().add("ORDER BY REC");
-        second_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
-        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        second_.open();
-        while (!second_.eof()) {
-            numbers.push_back(second_.fieldByName("REC").asInteger());
-            second_.next();
-        }
-        second_.close();
-        std::int32_t next = AppInfo.Varov.DataListCnt + 1;
-        for (const std::int32_t old : numbers) {
-            if (old != next) {
-                main_.close();
-                main_.sql().clear();
-                main_.sql().add("UPDATE " + tableName_ + " SET REC=:NEWREC");
-                main_.sql().add("WHERE (REC=:OLDREC) AND (GROUPID=:GROUPID)");
-                if (dataPlace_ > 0) {
-                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                    main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                }
-                main_.paramByName("NEWREC").setInteger(next);
-                main_.paramByName("OLDREC").setInteger(old);
-                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.execSQL();
+        core::DbPolicy("TDataSentakuListCtl.RenumberAddedRows")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(core::DbReport::Raise),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(main_);
+            op.closeOnFailure(second_);
+            std::vector<std::int32_t> numbers;
+            second_.close();
+            second_.sql().clear();
+            second_.sql().add("SELECT REC FROM " + tableName_);
+            second_.sql().add("WHERE (REC>:REC) AND (GROUPID=:GROUPID)");
+            if (dataPlace_ > 0) {
+                second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
             }
-            ++next;
-        }
-    });
+            second_.sql().add("ORDER BY REC");
+            second_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
+            second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            second_.open();
+            while (!second_.eof()) {
+                numbers.push_back(second_.fieldByName("REC").asInteger());
+                second_.next();
+            }
+            second_.close();
+            std::int32_t next = AppInfo.Varov.DataListCnt + 1;
+            for (const std::int32_t old : numbers) {
+                if (old != next) {
+                    main_.close();
+                    main_.sql().clear();
+                    main_.sql().add("UPDATE " + tableName_ + " SET REC=:NEWREC");
+                    main_.sql().add("WHERE (REC=:OLDREC) AND (GROUPID=:GROUPID)");
+                    if (dataPlace_ > 0) {
+                        main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                        main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+                    }
+                    main_.paramByName("NEWREC").setInteger(next);
+                    main_.paramByName("OLDREC").setInteger(old);
+                    main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                    main_.execSQL();
+                }
+                ++next;
+            }
+        });
 }
 
 void TDataSentakuListCtl::NumberChildNames(TDataSentakuRec& rec)

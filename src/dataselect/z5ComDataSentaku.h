@@ -95,8 +95,8 @@ public:
     TDataListArray ChildRows;
     // 0 all rows, 1 rows with a name, 2 rows without a name.
     std::uint8_t ListFilter = 0;
-    std::int32_t NendoFilter = 0;   // above 0: only rows of that fiscal term
-    std::string ShougouFilter;      // not empty: only rows of that company
+    std::int32_t NendoFilter = 0; // above 0: only rows of that fiscal term
+    std::string ShougouFilter; // not empty: only rows of that company
     std::vector<std::string> SubFolders; // last sub-folder listing
     // Copies a data set's files between folders when children are stored
     // back (CopyDataSetFiles); replaceable so a failing copy can be tried.
@@ -144,12 +144,11 @@ public:
     static void RemoveChild(TDataSentakuRec& rec, std::int32_t index);
     static std::string GetDataStatusName(std::int32_t status);
 
-
     // --- The shared server (stand-alone kind) ---
     // Server-list mode only: mode 0 reads the list of the folder's drive
     // letter, mode 1 rebuilds it from the folder's areas.
     void ServerExecute(std::uint8_t mode, const std::string& serverFolder, std::uint8_t sortKind, bool descending,
-                       const std::string& customOrder);
+        const std::string& customOrder);
     // Sub-folder names, sorted, without the backup folders and hidden names.
     void GetServerSubFolders(const std::string& folder, std::vector<std::string>& list);
     void GetPasNameSubFolders(const TDataListRec& rec, std::vector<std::string>& list);
@@ -158,8 +157,8 @@ public:
     bool UpdateServerDataListChildRecord(TDataListRec rec, std::int32_t updateNames, bool report);
     bool DeleteServerDataListChildRecord(TDataListRec rec, bool report);
     void GetNextServerFolderName(const std::string& serverFolder, std::int32_t step, std::string& name);
-    bool ConvLocalPathToSharePath(const std::string& path, std::string& sharePath, std::int32_t& netDrive,
-                                  std::int32_t& shareLock);
+    bool ConvLocalPathToSharePath(
+        const std::string& path, std::string& sharePath, std::int32_t& netDrive, std::int32_t& shareLock);
     void SharePathToLocalPath(const std::string& serverPath, std::uint8_t kind, std::string& localPath);
     // Takes a shared data set: 1 taken, 0 not taken, -1 refused (taken by
     // someone else, or damaged). Quiet 1 leaves the unreachable-server
@@ -189,8 +188,8 @@ private:
     // The columns the data lists and the shared-server lists share.
     void bindCommonValues(platform::firebird::Query& q, const TDataListRec& rec) const;
     // "INSERT INTO table(...) VALUES(...)" of a row, bound.
-    void bindInsertOfRow(platform::firebird::Query& q, const TDataListRec& rec, const std::string& table,
-                         bool withPlace) const;
+    void bindInsertOfRow(
+        platform::firebird::Query& q, const TDataListRec& rec, const std::string& table, bool withPlace) const;
 
     platform::firebird::Query main_;
     platform::firebird::Query second_;

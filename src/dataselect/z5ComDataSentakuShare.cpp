@@ -31,8 +31,9 @@ constexpr const char* kNoServer = "共有サーバーが起動していない、
 constexpr const char* kInUse = "共有データは現在使用されています。";
 constexpr const char* kDamaged = "共有サーバー上のデータが破損しているため、共有データの取得を中止します。\r"
                                  "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。";
-constexpr const char* kChildFailed = "分散データを共有サーバーへ戻せなかったため、共有データの解放を中止しました。\r"
-                                     "データは取得したままです。共有サーバーの接続を確認してから、もう一度実行して下さい。";
+constexpr const char* kChildFailed
+    = "分散データを共有サーバーへ戻せなかったため、共有データの解放を中止しました。\r"
+      "データは取得したままです。共有サーバーの接続を確認してから、もう一度実行して下さい。";
 
 // The lock file of an area: created exclusively around every read-and-mark
 // of the area's share state, so two computers never both take it.
@@ -157,8 +158,8 @@ std::string TDataSentakuListCtl::serverColumnList(bool child) const
     return cols;
 }
 
-void TDataSentakuListCtl::ServerExecute(std::uint8_t mode, const std::string& serverFolder, std::uint8_t sortKind,
-                                        bool descending, const std::string&)
+void TDataSentakuListCtl::ServerExecute(
+    std::uint8_t mode, const std::string& serverFolder, std::uint8_t sortKind, bool descending, const std::string&)
 {
     if (ServerListMode != 1)
         return;
@@ -166,104 +167,105 @@ void TDataSentakuListCtl::ServerExecute(std::uint8_t mode, const std::string& se
     const std::string letter = ShareDriveLetter(serverFolder);
     // Inside a caller's transaction the refreshed list is made durable at once.
     if (!core::RunDbOperation(dm().IBTransactionDEF,
-                              core::DbPolicy("TDataSentakuListCtl.ServerExecute", "共有データリストの取得に失敗しました。")
-                                  .with(core::DbSuccess::CommitRetaining),
-                              [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        if (mode == 1) {
-            for (const char* table : {"CHILD_SERVERDATALIST", "SERVERDATALIST"}) {
-                main_.close();
-                main_.sql().clear();
-                main_.sql().add(std::string("DELETE FROM ") + table);
-                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.paramByName("DRIVELETTER").setString(letter);
-                main_.execSQL();
-            }
-            auto areaRecord = [this](const std::string& path) {
-                TDataListRec rec;
-                InitDataListRecord(rec, "");
-                rec.ENTTEXT = kFreeAreaName;
-                rec.DispName = rec.ENTTEXT;
-                rec.NENDO = 0;
-                rec.KikanText = "～";
-                rec.NETDRIVE = 1;
-                rec.PASNAME = path;
-                return rec;
-            };
-            std::vector<std::string> areas;
-            GetServerSubFolders(serverFolder, areas);
-            for (const auto& name : areas) {
-                TDataSentakuRec row;
-                row.Data = areaRecord(paths::join(serverFolder, name));
-                std::vector<std::string> children;
-                GetServerSubFolders(row.Data.PASNAME, children);
-                for (std::size_t i = 0; i < children.size(); ++i) {
-                    TDataListRec child = areaRecord(paths::join(row.Data.PASNAME, children[i]));
-                    child.ROWNO = static_cast<std::int32_t>(i + 1);
-                    child.GASSAN = 10;
-                    row.Children.push_back(child);
-                    ChildRows.push_back(std::move(child));
-                }
-                row.ChildCount = static_cast<std::int32_t>(row.Children.size());
-                Rows.push_back(std::move(row));
-            }
-        } else {
-            const std::string named = std::string("AND (ENTTEXT<>'' AND ENTTEXT<>'") + kFreeAreaName + "' AND ENTTEXT<>'"
-                                      + kNewAreaName + "')";
-            const std::string base = "WHERE (DRIVELETTER=:DRIVELETTER) AND (GROUPID=:GROUPID)";
-            struct Order {
-                bool namedOnly;
-                const char* ascending;
-                const char* descending;
-            };
-            static const Order kOrders[] = {
-                {false, "ORDER BY PASNAME", "ORDER BY PASNAME"},
-                {false, "ORDER BY PASNAME", "ORDER BY PASNAME"},
-                {true, "ORDER BY ENTTEXT,PASNAME", "ORDER BY ENTTEXT DESC,PASNAME DESC"},
-                {true, "ORDER BY NENDO,PASNAME", "ORDER BY NENDO DESC,PASNAME DESC"},
-                {true, "ORDER BY KISHU,PASNAME", "ORDER BY KISHU DESC,PASNAME DESC"},
-                {false, "ORDER BY PASNAME", "ORDER BY PASNAME DESC"},
-                {true, "ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC",
-                 "ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC"},
-                {true, "ORDER BY DATACODE,REC", "ORDER BY DATACODE DESC,REC DESC"},
-            };
-            const Order& o = sortKind < std::size(kOrders) ? kOrders[sortKind] : kOrders[0];
-            readServerRows(o.namedOnly ? base + " " + named : base, descending ? o.descending : o.ascending, letter);
-            if (o.namedOnly)
-                readServerRows(base + " AND (ENTTEXT='' OR ENTTEXT='" + kFreeAreaName + "' OR ENTTEXT='" + kNewAreaName
-                                   + "')",
-                               "ORDER BY PASNAME", letter);
-            main_.close();
-            main_.sql().clear();
-            main_.sql().add(serverColumnList(true));
-            main_.sql().add("FROM CHILD_SERVERDATALIST");
-            main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-            main_.sql().add("ORDER BY REC,PASNAME");
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            main_.paramByName("DRIVELETTER").setString(letter);
-            main_.open();
-            while (!main_.eof()) {
-                TDataListRec child;
-                readRow(main_, child, true);
-                child.NETDRIVE = 1;
-                child.KYOYULOCK = 0;
-                child.LocalPath = MakeLocalPath(child);
-                for (auto& row : Rows) {
-                    if (row.Data.REC == child.REC) {
-                        row.Children.push_back(child);
-                        ++row.ChildCount;
-                        break;
+            core::DbPolicy("TDataSentakuListCtl.ServerExecute", "共有データリストの取得に失敗しました。")
+                .with(core::DbSuccess::CommitRetaining),
+            [&](core::TDbScope& op) {
+                op.closeOnFailure(main_);
+                if (mode == 1) {
+                    for (const char* table : {"CHILD_SERVERDATALIST", "SERVERDATALIST"}) {
+                        main_.close();
+                        main_.sql().clear();
+                        main_.sql().add(std::string("DELETE FROM ") + table);
+                        main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
+                        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                        main_.paramByName("DRIVELETTER").setString(letter);
+                        main_.execSQL();
                     }
+                    auto areaRecord = [this](const std::string& path) {
+                        TDataListRec rec;
+                        InitDataListRecord(rec, "");
+                        rec.ENTTEXT = kFreeAreaName;
+                        rec.DispName = rec.ENTTEXT;
+                        rec.NENDO = 0;
+                        rec.KikanText = "～";
+                        rec.NETDRIVE = 1;
+                        rec.PASNAME = path;
+                        return rec;
+                    };
+                    std::vector<std::string> areas;
+                    GetServerSubFolders(serverFolder, areas);
+                    for (const auto& name : areas) {
+                        TDataSentakuRec row;
+                        row.Data = areaRecord(paths::join(serverFolder, name));
+                        std::vector<std::string> children;
+                        GetServerSubFolders(row.Data.PASNAME, children);
+                        for (std::size_t i = 0; i < children.size(); ++i) {
+                            TDataListRec child = areaRecord(paths::join(row.Data.PASNAME, children[i]));
+                            child.ROWNO = static_cast<std::int32_t>(i + 1);
+                            child.GASSAN = 10;
+                            row.Children.push_back(child);
+                            ChildRows.push_back(std::move(child));
+                        }
+                        row.ChildCount = static_cast<std::int32_t>(row.Children.size());
+                        Rows.push_back(std::move(row));
+                    }
+                } else {
+                    const std::string named = std::string("AND (ENTTEXT<>'' AND ENTTEXT<>'") + kFreeAreaName
+                        + "' AND ENTTEXT<>'" + kNewAreaName + "')";
+                    const std::string base = "WHERE (DRIVELETTER=:DRIVELETTER) AND (GROUPID=:GROUPID)";
+                    struct Order {
+                        bool namedOnly;
+                        const char* ascending;
+                        const char* descending;
+                    };
+                    static const Order kOrders[] = {
+                        {false, "ORDER BY PASNAME", "ORDER BY PASNAME"},
+                        {false, "ORDER BY PASNAME", "ORDER BY PASNAME"},
+                        {true, "ORDER BY ENTTEXT,PASNAME", "ORDER BY ENTTEXT DESC,PASNAME DESC"},
+                        {true, "ORDER BY NENDO,PASNAME", "ORDER BY NENDO DESC,PASNAME DESC"},
+                        {true, "ORDER BY KISHU,PASNAME", "ORDER BY KISHU DESC,PASNAME DESC"},
+                        {false, "ORDER BY PASNAME", "ORDER BY PASNAME DESC"},
+                        {true, "ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC",
+                            "ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC"},
+                        {true, "ORDER BY DATACODE,REC", "ORDER BY DATACODE DESC,REC DESC"},
+                    };
+                    const Order& o = sortKind < std::size(kOrders) ? kOrders[sortKind] : kOrders[0];
+                    readServerRows(
+                        o.namedOnly ? base + " " + named : base, descending ? o.descending : o.ascending, letter);
+                    if (o.namedOnly)
+                        readServerRows(base + " AND (ENTTEXT='' OR ENTTEXT='" + kFreeAreaName + "' OR ENTTEXT='"
+                                + kNewAreaName + "')",
+                            "ORDER BY PASNAME", letter);
+                    main_.close();
+                    main_.sql().clear();
+                    main_.sql().add(serverColumnList(true));
+                    main_.sql().add("FROM CHILD_SERVERDATALIST");
+                    main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
+                    main_.sql().add("ORDER BY REC,PASNAME");
+                    main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                    main_.paramByName("DRIVELETTER").setString(letter);
+                    main_.open();
+                    while (!main_.eof()) {
+                        TDataListRec child;
+                        readRow(main_, child, true);
+                        child.NETDRIVE = 1;
+                        child.KYOYULOCK = 0;
+                        child.LocalPath = MakeLocalPath(child);
+                        for (auto& row : Rows) {
+                            if (row.Data.REC == child.REC) {
+                                row.Children.push_back(child);
+                                ++row.ChildCount;
+                                break;
+                            }
+                        }
+                        ChildRows.push_back(std::move(child));
+                        main_.next();
+                    }
+                    main_.close();
                 }
-                ChildRows.push_back(std::move(child));
-                main_.next();
-            }
-            main_.close();
-        }
-        RowCount = static_cast<std::int32_t>(Rows.size());
-        ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
-    }))
+                RowCount = static_cast<std::int32_t>(Rows.size());
+                ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
+            }))
         ClearDataList();
 }
 
@@ -273,14 +275,17 @@ void TDataSentakuListCtl::addServerWrite(bool child, bool insert, std::int32_t u
     const std::string optional = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
     if (insert) {
         main_.sql().add("INSERT INTO " + table + "(GROUPID,DRIVELETTER,REC," + (child ? "ROWNO," : "")
-                        + "ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,");
-        main_.sql().add("NENDO,KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,"
-                        "DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3" + optional + ")");
+            + "ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,");
+        main_.sql().add(
+            "NENDO,KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,"
+            "DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3"
+            + optional + ")");
         main_.sql().add("VALUES(:GROUPID,:DRIVELETTER,:REC," + std::string(child ? ":ROWNO," : "")
-                        + ":ENTTEXT,:SHOUGOU,:PASNAME,:DATATYPE,:CODETYPE,");
-        main_.sql().add(":NENDO,:KISHU,:KIMATU,:DATALOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:UPDATE_LOCK,"
-                        ":GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
-                        + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+            + ":ENTTEXT,:SHOUGOU,:PASNAME,:DATATYPE,:CODETYPE,");
+        main_.sql().add(
+            ":NENDO,:KISHU,:KIMATU,:DATALOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:UPDATE_LOCK,"
+            ":GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
+            + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
         return;
     }
     main_.sql().add("UPDATE " + table);
@@ -354,53 +359,53 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
     if (rec.GASSAN == 10)
         return UpdateServerDataListChildRecord(rec, updateNames, reportErrors);
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.UpdateServerDataListRecord", "共有データリストの更新に失敗しました。")
-                                    .with(core::DbSuccess::CommitRetaining)
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        const std::string letter = ShareDriveLetter(rec.PASNAME);
-        rec.REC = serverRowOfPath("SERVERDATALIST", rec.PASNAME);
-        std::error_code ec;
-        if (fs::is_directory(rec.PASNAME, ec)) {
-            main_.close();
-            main_.sql().clear();
-            if (rec.REC != 0) {
-                addServerWrite(false, false, updateNames);
-                bindServerValues(rec, false, updateNames == 1);
-            } else {
-                main_.sql().add("SELECT MAX(REC) AS RECMAX FROM SERVERDATALIST");
-                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.paramByName("DRIVELETTER").setString(letter);
-                main_.open();
-                rec.REC = (main_.eof() ? 0 : main_.field(0).asInteger()) + 1;
+        core::DbPolicy("TDataSentakuListCtl.UpdateServerDataListRecord", "共有データリストの更新に失敗しました。")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(main_);
+            const std::string letter = ShareDriveLetter(rec.PASNAME);
+            rec.REC = serverRowOfPath("SERVERDATALIST", rec.PASNAME);
+            std::error_code ec;
+            if (fs::is_directory(rec.PASNAME, ec)) {
                 main_.close();
                 main_.sql().clear();
-                addServerWrite(false, true, 1);
-                bindServerValues(rec, false, true);
+                if (rec.REC != 0) {
+                    addServerWrite(false, false, updateNames);
+                    bindServerValues(rec, false, updateNames == 1);
+                } else {
+                    main_.sql().add("SELECT MAX(REC) AS RECMAX FROM SERVERDATALIST");
+                    main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
+                    main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                    main_.paramByName("DRIVELETTER").setString(letter);
+                    main_.open();
+                    rec.REC = (main_.eof() ? 0 : main_.field(0).asInteger()) + 1;
+                    main_.close();
+                    main_.sql().clear();
+                    addServerWrite(false, true, 1);
+                    bindServerValues(rec, false, true);
+                }
+                main_.execSQL();
             }
-            main_.execSQL();
-        }
-        if (rec.REC != 0 && !rec.ENTTEXT.empty() && !isAreaName(rec.ENTTEXT) && rec.KISHU == 0 && rec.KIMATU == 0) {
+            if (rec.REC != 0 && !rec.ENTTEXT.empty() && !isAreaName(rec.ENTTEXT) && rec.KISHU == 0 && rec.KIMATU == 0) {
+                main_.close();
+                main_.sql().clear();
+                main_.sql().add("DELETE FROM SERVERDATALIST");
+                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)");
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                main_.paramByName("DRIVELETTER").setString(letter);
+                main_.paramByName("REC").setInteger(rec.REC);
+                main_.execSQL();
+            }
             main_.close();
             main_.sql().clear();
-            main_.sql().add("DELETE FROM SERVERDATALIST");
-            main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)");
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            main_.paramByName("DRIVELETTER").setString(letter);
-            main_.paramByName("REC").setInteger(rec.REC);
+            main_.sql().add("UPDATE DATALIST");
+            main_.sql().add("SET DATALOCK=:DATALOCK");
+            main_.sql().add("WHERE PASNAME=:PASNAME");
+            main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
+            main_.paramByName("PASNAME").setString(rec.PASNAME);
             main_.execSQL();
-        }
-        main_.close();
-        main_.sql().clear();
-        main_.sql().add("UPDATE DATALIST");
-        main_.sql().add("SET DATALOCK=:DATALOCK");
-        main_.sql().add("WHERE PASNAME=:PASNAME");
-        main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-        main_.paramByName("PASNAME").setString(rec.PASNAME);
-        main_.execSQL();
-    });
+        });
 }
 
 bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std::int32_t updateNames, bool reportErrors)
@@ -408,44 +413,45 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
     if (rec.NETDRIVE == 0)
         return true;
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.UpdateServerDataListChildRecord", "共有(子)データリストの更新に失敗しました。")
-                                    .with(core::DbSuccess::CommitRetaining)
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.closeOnFailure(main_);
-        const std::int32_t existing = serverRowOfPath("CHILD_SERVERDATALIST", rec.PASNAME);
-        main_.close();
-        main_.sql().clear();
-        if (existing != 0) {
-            rec.REC = existing;
-            addServerWrite(true, false, updateNames);
-            bindServerValues(rec, true, updateNames == 1);
-            main_.execSQL();
-        } else {
-            main_.sql().add("SELECT REC FROM SERVERDATALIST");
-            main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
-            main_.paramByName("PASNAME").setString(paths::folderOf(paths::excludeDelimiter(rec.PASNAME)));
-            main_.open();
-            rec.REC = main_.eof() ? 0 : main_.fieldByName("REC").asInteger();
+        core::DbPolicy(
+            "TDataSentakuListCtl.UpdateServerDataListChildRecord", "共有(子)データリストの更新に失敗しました。")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.closeOnFailure(main_);
+            const std::int32_t existing = serverRowOfPath("CHILD_SERVERDATALIST", rec.PASNAME);
             main_.close();
-            if (rec.REC != 0) {
-                main_.sql().clear();
-                addServerWrite(true, true, 1);
-                bindServerValues(rec, true, true);
+            main_.sql().clear();
+            if (existing != 0) {
+                rec.REC = existing;
+                addServerWrite(true, false, updateNames);
+                bindServerValues(rec, true, updateNames == 1);
                 main_.execSQL();
+            } else {
+                main_.sql().add("SELECT REC FROM SERVERDATALIST");
+                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+                main_.paramByName("PASNAME").setString(paths::folderOf(paths::excludeDelimiter(rec.PASNAME)));
+                main_.open();
+                rec.REC = main_.eof() ? 0 : main_.fieldByName("REC").asInteger();
+                main_.close();
+                if (rec.REC != 0) {
+                    main_.sql().clear();
+                    addServerWrite(true, true, 1);
+                    bindServerValues(rec, true, true);
+                    main_.execSQL();
+                }
             }
-        }
-        main_.close();
-        main_.sql().clear();
-        main_.sql().add("UPDATE CHILD_DATALIST");
-        main_.sql().add("SET DATALOCK=:DATALOCK");
-        main_.sql().add("WHERE PASNAME=:PASNAME");
-        main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-        main_.paramByName("PASNAME").setString(rec.PASNAME);
-        main_.execSQL();
-    });
+            main_.close();
+            main_.sql().clear();
+            main_.sql().add("UPDATE CHILD_DATALIST");
+            main_.sql().add("SET DATALOCK=:DATALOCK");
+            main_.sql().add("WHERE PASNAME=:PASNAME");
+            main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
+            main_.paramByName("PASNAME").setString(rec.PASNAME);
+            main_.execSQL();
+        });
 }
 
 bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool reportErrors)
@@ -455,21 +461,23 @@ bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool
     if (isBlank(rec.PASNAME))
         return false;
     return core::RunDbOperation(dm().IBTransactionDEF,
-                                core::DbPolicy("TDataSentakuListCtl.DeleteServerDataListChildRecord", "共有(子)データリストの削除に失敗しました。")
-                                    .with(core::DbSuccess::CommitRetaining)
-                                    .with(reportOr(reportErrors)),
-                                [&](core::TDbScope& op) {
-        op.fresh(main_);
-        main_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
-        main_.sql().add(rec.GASSAN == 10 ? "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC AND ROWNO=:ROWNO"
-                                         : "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC");
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
-        main_.paramByName("REC").setInteger(rec.REC);
-        if (rec.GASSAN == 10)
-            main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-        main_.execSQL();
-    });
+        core::DbPolicy(
+            "TDataSentakuListCtl.DeleteServerDataListChildRecord", "共有(子)データリストの削除に失敗しました。")
+            .with(core::DbSuccess::CommitRetaining)
+            .with(reportOr(reportErrors)),
+        [&](core::TDbScope& op) {
+            op.fresh(main_);
+            main_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
+            main_.sql().add(rec.GASSAN == 10
+                    ? "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC AND ROWNO=:ROWNO"
+                    : "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC");
+            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+            main_.paramByName("REC").setInteger(rec.REC);
+            if (rec.GASSAN == 10)
+                main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+            main_.execSQL();
+        });
 }
 
 void TDataSentakuListCtl::GetNextServerFolderName(const std::string& serverFolder, std::int32_t step, std::string& name)
@@ -478,24 +486,25 @@ void TDataSentakuListCtl::GetNextServerFolderName(const std::string& serverFolde
     if (DM == nullptr)
         return;
     if (!core::RunDbOperation(DM->IBTransactionDEF,
-                         core::DbPolicy("TDataSentakuListCtl.GetNextServerFolderName")
-                             .with(core::DbFailure::Commit)
-                             .with(core::DbReport::Quiet),
-                         [&](core::TDbScope& op) {
-        op.fresh(second_);
-        second_.sql().add("SELECT MAX(PASNAME) AS MAXPATH FROM SERVERDATALIST");
-        second_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME LIKE :PASNAME)");
-        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(serverFolder));
-        second_.paramByName("PASNAME").setString(paths::join(serverFolder, "sv%"));
-        second_.open();
-        const std::string highest = second_.eof() ? std::string() : second_.field(0).asString();
-        second_.close();
-        const std::int32_t number = highest.size() >= 4 ? toNumber(highest.substr(highest.size() - 4)) : 0;
-        char text[32];
-        std::snprintf(text, sizeof text, "sv%.4d", number + step);
-        name = text;
-    }))
+            core::DbPolicy("TDataSentakuListCtl.GetNextServerFolderName")
+                .with(core::DbFailure::Commit)
+                .with(core::DbReport::Quiet),
+            [&](core::TDbScope& op) {
+                op.fresh(second_);
+                second_.sql().add("SELECT MAX(PASNAME) AS MAXPATH FROM SERVERDATALIST");
+                second_.sql().add(
+                    "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME LIKE :PASNAME)");
+                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+                second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(serverFolder));
+                second_.paramByName("PASNAME").setString(paths::join(serverFolder, "sv%"));
+                second_.open();
+                const std::string highest = second_.eof() ? std::string() : second_.field(0).asString();
+                second_.close();
+                const std::int32_t number = highest.size() >= 4 ? toNumber(highest.substr(highest.size() - 4)) : 0;
+                char text[32];
+                std::snprintf(text, sizeof text, "sv%.4d", number + step);
+                name = text;
+            }))
         name = "sv0001";
 }
 
@@ -506,26 +515,26 @@ void TDataSentakuListCtl::SharePathToLocalPath(const std::string& serverPath, st
         return;
     TDataListRec rec;
     InitDataListRecord(rec, serverPath);
-    const std::string lookedUp =
-        kind == 10 ? paths::excludeDelimiter(paths::folderOf(paths::excludeDelimiter(serverPath))) : serverPath;
+    const std::string lookedUp
+        = kind == 10 ? paths::excludeDelimiter(paths::folderOf(paths::excludeDelimiter(serverPath))) : serverPath;
     std::int32_t found = 0;
     if (DM == nullptr)
         return;
     core::RunDbOperation(DM->IBTransactionDEF,
-                         core::DbPolicy("TDataSentakuListCtl.SharePathToLocalPath")
-                             .with(core::DbFailure::Commit)
-                             .with(core::DbReport::Quiet),
-                         [&](core::TDbScope& op) {
-        op.fresh(second_);
-        second_.sql().add("SELECT REC FROM " + tableName_);
-        second_.sql().add("WHERE (PASNAME=:PASNAME)");
-        second_.sql().add("ORDER BY REC");
-        second_.paramByName("PASNAME").setString(lookedUp);
-        second_.open();
-        if (!second_.eof())
-            found = second_.fieldByName("REC").asInteger();
-        second_.close();
-    });
+        core::DbPolicy("TDataSentakuListCtl.SharePathToLocalPath")
+            .with(core::DbFailure::Commit)
+            .with(core::DbReport::Quiet),
+        [&](core::TDbScope& op) {
+            op.fresh(second_);
+            second_.sql().add("SELECT REC FROM " + tableName_);
+            second_.sql().add("WHERE (PASNAME=:PASNAME)");
+            second_.sql().add("ORDER BY REC");
+            second_.paramByName("PASNAME").setString(lookedUp);
+            second_.open();
+            if (!second_.eof())
+                found = second_.fieldByName("REC").asInteger();
+            second_.close();
+        });
     if (found == 0)
         return;
     rec.REC = found;
@@ -551,7 +560,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
     const auto lockResult = areaLock.acquire(paths::join(data.PASNAME, kAreaLockName), areaLockOwner());
     TDataInfomationRec server;
     const bool read = lockResult != platform::ExclusiveFile::Result::Failed
-                      && (info.ReadDataIni(data.PASNAME, server) == 1 || isAreaName(data.ENTTEXT));
+        && (info.ReadDataIni(data.PASNAME, server) == 1 || isAreaName(data.ENTTEXT));
     if (!read) {
         if (quiet == 0)
             showStateMessage(kNoServer, {"【共有データパス】", data.PASNAME});
@@ -703,7 +712,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
             staged.push_back({&child, side});
             if (!CopyDataSet(child.LocalPath, side)) {
                 dropStaged();
-                        showStateMessage(kChildFailed, {"【共有データパス】", child.PASNAME});
+                showStateMessage(kChildFailed, {"【共有データパス】", child.PASNAME});
                 return 0;
             }
         }

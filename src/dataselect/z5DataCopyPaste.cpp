@@ -104,7 +104,7 @@ bool CopyFolderTree(const std::string& from, const std::string& to)
 }
 
 bool ReplaceFolderStaged(const std::string& source, const std::string& targetIn,
-                         const std::function<bool(const std::string&, const std::string&)>& copy)
+    const std::function<bool(const std::string&, const std::string&)>& copy)
 {
     const std::string target = paths::excludeDelimiter(targetIn);
     const std::string staging = target + ".copying";
@@ -136,7 +136,8 @@ bool ReplaceFolderStaged(const std::string& source, const std::string& targetIn,
     return true;
 }
 
-TDataCopyPaste::TDataCopyPaste(TDataSentakuModel& model) : model_(model)
+TDataCopyPaste::TDataCopyPaste(TDataSentakuModel& model)
+    : model_(model)
 {
     CopyFolder = CopyFolderTree;
 }
@@ -177,9 +178,9 @@ bool TDataCopyPaste::Copy(std::int32_t gridRow)
         for (const auto& child : model_.Rows.at(static_cast<std::size_t>(top)).Children)
             if (child.DATA_STATUS == 1) {
                 ShowLines(msgkind::Information,
-                          {"合算・分散データに破損したデータが存在するため、データのコピーを中止します。",
-                           "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。",
-                           "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"});
+                    {"合算・分散データに破損したデータが存在するため、データのコピーを中止します。",
+                        "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。",
+                        "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"});
                 return false;
             }
     }
@@ -187,7 +188,8 @@ bool TDataCopyPaste::Copy(std::int32_t gridRow)
     const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
     bool accepted = status == 1;
     if (ConnectMode != 0 && status == 2)
-        accepted = ShowLines(msgkind::Confirmation, {"このデータは他のオペレータが使用中です。コピーしますか？"}) == modal::Ok;
+        accepted = ShowLines(msgkind::Confirmation, {"このデータは他のオペレータが使用中です。コピーしますか？"})
+            == modal::Ok;
     TDataInfomation info;
     info.Mode = ConnectMode;
     if (!accepted || !info.IsDataSiyouKengen(folder)) {
@@ -252,10 +254,11 @@ std::int32_t TDataCopyPaste::Paste(std::int32_t gridRow)
     std::int32_t go = 0;
     if (damagedTarget)
         go = ShowLines(msgkind::Confirmation,
-                       {"このデータは破損データのため、データ間の照合チェックは行わずに貼り付けを行います。", "よろしいですか？"})
-                     == modal::Ok
-                 ? 1
-                 : 0;
+                 {"このデータは破損データのため、データ間の照合チェックは行わずに貼り付けを行います。",
+                     "よろしいですか？"})
+                == modal::Ok
+            ? 1
+            : 0;
     else
         go = CheckGassanPattern("貼り付け", source, folder);
     if (go != 1) {
@@ -282,7 +285,7 @@ std::int32_t TDataCopyPaste::Paste(std::int32_t gridRow)
         // settings and (consolidated) its children.
         writeStatus(folder, 1);
         ErrorMessageEx("データのコピーに失敗しました。\r貼付先のデータは変更されていません。",
-                       std::string(kContext) + "\r" + sourceFolder_ + "\r" + folder);
+            std::string(kContext) + "\r" + sourceFolder_ + "\r" + folder);
         model_.DataListRefresh(gridRow);
         releaseSource();
         return 0;
@@ -410,8 +413,8 @@ void TDataCopyPaste::copyChildRows(std::int32_t targetTop)
     dest.ChildCount = static_cast<std::int32_t>(dest.Children.size());
 }
 
-std::int32_t TDataCopyPaste::CheckGassanPattern(const std::string& operation, const TDataInfomationRec& source,
-                                                const std::string& targetFolder)
+std::int32_t TDataCopyPaste::CheckGassanPattern(
+    const std::string& operation, const TDataInfomationRec& source, const std::string& targetFolder)
 {
     if (trimmedCopy(targetFolder).empty()) {
         ShowLines(msgkind::Warning, {operation + "先のデータパスが不正です。\r"});
@@ -419,9 +422,11 @@ std::int32_t TDataCopyPaste::CheckGassanPattern(const std::string& operation, co
     }
     // The folder is made where the data lives: on the data server in the
     // server kinds.
-    const bool folderThere = ConnectMode == 0 ? fs::is_directory(targetFolder) : DM != nullptr && DM->DExist(targetFolder, ConnectMode);
+    const bool folderThere
+        = ConnectMode == 0 ? fs::is_directory(targetFolder) : DM != nullptr && DM->DExist(targetFolder, ConnectMode);
     if (!folderThere) {
-        const bool made = ConnectMode == 0 ? ForceDir(targetFolder) : DM != nullptr && DM->MkDir(targetFolder, ConnectMode);
+        const bool made
+            = ConnectMode == 0 ? ForceDir(targetFolder) : DM != nullptr && DM->MkDir(targetFolder, ConnectMode);
         return made ? 1 : 0;
     }
     if (DM == nullptr || !DM->FExist(paths::join(targetFolder, DataFile), ConnectMode))
@@ -445,12 +450,12 @@ std::int32_t TDataCopyPaste::CheckGassanPattern(const std::string& operation, co
         InitMessage2Info(msgkind::Warning, m);
         m.caption = "警告";
         m.buttons = msgbtn::OK;
-        const std::string lines[] = {operation + "先の合算データ区分が妥当ではありません。\rデータリストの空行を選んで処理を行って下さい。",
-                                     "以下のパターンの復元（貼付）は禁止されています。",
-                                     " ①通常データ       を 合算データ（合算本支店データ） へ",
-                                     " ②分散データ       を 合算データ（合算本支店データ） へ",
-                                     " ③合算データ       を 合算本支店データ へ",
-                                     " ④合算本支店データ を 合算データ へ"};
+        const std::string lines[]
+            = {operation + "先の合算データ区分が妥当ではありません。\rデータリストの空行を選んで処理を行って下さい。",
+                "以下のパターンの復元（貼付）は禁止されています。",
+                " ①通常データ       を 合算データ（合算本支店データ） へ",
+                " ②分散データ       を 合算データ（合算本支店データ） へ", " ③合算データ       を 合算本支店データ へ",
+                " ④合算本支店データ を 合算データ へ"};
         for (std::size_t i = 0; i < std::size(lines); ++i)
             m.lines[i].text = lines[i];
         ShowMessage2(m);
@@ -467,8 +472,8 @@ std::int32_t TDataCopyPaste::CheckGassanPattern(const std::string& operation, co
     return result;
 }
 
-std::int32_t TDataCopyPaste::CompareDataInfo(const std::string& operation, const TDataInfomationRec& source,
-                                             const TDataInfomationRec& target)
+std::int32_t TDataCopyPaste::CompareDataInfo(
+    const std::string& operation, const TDataInfomationRec& source, const TDataInfomationRec& target)
 {
     auto invalid = [](const TDataInfomationRec& r) { return r.SHOUGOU.empty() && r.KISHU.empty() && r.KIMATU.empty(); };
     if (invalid(source)) {
@@ -498,7 +503,7 @@ std::int32_t TDataCopyPaste::CompareDataInfo(const std::string& operation, const
         pair("期末に違いがありました。", source.KIMATU, target.KIMATU);
     if (source.TOTALSIWAKE < target.TOTALSIWAKE)
         pair("仕訳件数(修正・削除仕訳含む)が減っています。", IntToCommaStr(source.TOTALSIWAKE) + " 件",
-             IntToCommaStr(target.TOTALSIWAKE) + " 件");
+            IntToCommaStr(target.TOTALSIWAKE) + " 件");
     if (lines.empty())
         return 1;
     TMessage2InfoRec m;
@@ -518,8 +523,8 @@ std::int32_t TDataCopyPaste::CompareDataInfo(const std::string& operation, const
     return ShowMessage2(m) == modal::Ok && m.agreeChecked ? 1 : 0;
 }
 
-void TDataCopyPaste::WriteGassanSetting(const std::string& targetFolder, std::uint8_t targetKind,
-                                        std::int32_t sourceKind)
+void TDataCopyPaste::WriteGassanSetting(
+    const std::string& targetFolder, std::uint8_t targetKind, std::int32_t sourceKind)
 {
     TGassanDataCtl ctl;
     ctl.SetDataFolder(targetFolder);
@@ -530,9 +535,9 @@ void TDataCopyPaste::WriteGassanSetting(const std::string& targetFolder, std::ui
     if (sourceKind == 1 || sourceKind == 2) {
         if (IsConsolidatedKind(targetKind)) {
             const std::int32_t row = model_.FindRowOfFolder(targetFolder);
-            const std::int32_t count =
-                row >= 0 ? model_.Rows.at(static_cast<std::size_t>(model_.Grid[static_cast<std::size_t>(row)].Top)).ChildCount
-                         : 0;
+            const std::int32_t count = row >= 0
+                ? model_.Rows.at(static_cast<std::size_t>(model_.Grid[static_cast<std::size_t>(row)].Top)).ChildCount
+                : 0;
             ctl.SetGassanSetting(targetKind, count);
         } else if (targetKind == 10) {
             ctl.SetGassanSetting(10, 0);

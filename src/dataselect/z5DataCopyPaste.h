@@ -29,10 +29,10 @@ public:
     void Cancel();
 
     // 1 may go on, 0 refused (with its message).
-    std::int32_t CheckGassanPattern(const std::string& operation, const TDataInfomationRec& source,
-                                    const std::string& targetFolder);
-    std::int32_t CompareDataInfo(const std::string& operation, const TDataInfomationRec& source,
-                                 const TDataInfomationRec& target);
+    std::int32_t CheckGassanPattern(
+        const std::string& operation, const TDataInfomationRec& source, const std::string& targetFolder);
+    std::int32_t CompareDataInfo(
+        const std::string& operation, const TDataInfomationRec& source, const TDataInfomationRec& target);
     // The consolidation settings of a pasted or restored target, after the
     // kind the source was remembered with (-1 none).
     void WriteGassanSetting(const std::string& targetFolder, std::uint8_t targetKind, std::int32_t sourceKind);
@@ -73,7 +73,7 @@ std::string MakeCopyName(const std::string& name);
 // (the target untouched) on failure; copy does the copying into the
 // staging folder.
 bool ReplaceFolderStaged(const std::string& source, const std::string& target,
-                         const std::function<bool(const std::string&, const std::string&)>& copy);
+    const std::function<bool(const std::string&, const std::string&)>& copy);
 // Recursive copy of a folder's contents into a new folder.
 bool CopyFolderTree(const std::string& from, const std::string& to);
 // Writes the processing status of a data folder; a failure is reported
@@ -83,7 +83,10 @@ void WriteDataStatus(const std::string& folder, std::uint8_t status, const char*
 // writes it to the registry. Nothing in the stand-alone kind.
 void SetRowDataLock(TDataSentakuModel& model, std::int32_t gridRow, bool on);
 // Consolidated kinds 1 and 2.
-inline bool IsConsolidatedKind(std::uint8_t kind) { return kind == 1 || kind == 2; }
+inline bool IsConsolidatedKind(std::uint8_t kind)
+{
+    return kind == 1 || kind == 2;
+}
 // Closes the data module's company connection when it is open on folder.
 void CloseCompanyOn(const std::string& folder);
 // Shows a message of the standard box; the button pressed.

@@ -47,16 +47,16 @@ void addInsert(fb::Query& q)
 {
     q.sql().add("INSERT INTO KENSAKUJYOKEN(OPCODE,LISTTYPE,JYOKENUSE,DATATYPE,CODETYPE,DATACODE,DATANAME,TANTO,DATAVER,"
                 "SEIHINNAME,SORTCOL,SORTTYPE)");
-    q.sql().add("VALUES(:OPCODE,:LISTTYPE,:JYOKENUSE,:DATATYPE,:CODETYPE,:DATACODE,:DATANAME,:TANTO,:DATAVER,:SEIHINNAME,"
-                ":SORTCOL,:SORTTYPE)");
+    q.sql().add(
+        "VALUES(:OPCODE,:LISTTYPE,:JYOKENUSE,:DATATYPE,:CODETYPE,:DATACODE,:DATANAME,:TANTO,:DATAVER,:SEIHINNAME,"
+        ":SORTCOL,:SORTTYPE)");
 }
 
 // Runs work in the transaction; reports and rolls back only what it started.
-template <typename Work>
-bool run(fb::Transaction& t, const char* context, const char* message, Work work)
+template <typename Work> bool run(fb::Transaction& t, const char* context, const char* message, Work work)
 {
-    return core::RunDbOperation(t, core::DbPolicy(context, message).insideCallers(core::DbReport::Quiet),
-                                [&] { work(); });
+    return core::RunDbOperation(
+        t, core::DbPolicy(context, message).insideCallers(core::DbReport::Quiet), [&] { work(); });
 }
 
 } // namespace
@@ -88,13 +88,15 @@ int DataKbnIndexOf(std::int32_t dataType, std::int32_t codeType)
 
 void DataKbnOfIndex(int index, std::int32_t& dataType, std::int32_t& codeType)
 {
-    const Kind k = index >= 0 && static_cast<std::size_t>(index) < kKinds.size() ? kKinds[static_cast<std::size_t>(index)]
-                                                                                 : kKinds[0];
+    const Kind k = index >= 0 && static_cast<std::size_t>(index) < kKinds.size()
+        ? kKinds[static_cast<std::size_t>(index)]
+        : kKinds[0];
     dataType = k.dataType;
     codeType = k.codeType;
 }
 
-TDataKensakuIO::TDataKensakuIO() : transaction_(&systemDatabase())
+TDataKensakuIO::TDataKensakuIO()
+    : transaction_(&systemDatabase())
 {
     transaction_.addParam("read_committed");
     transaction_.addParam("rec_version");
@@ -103,7 +105,7 @@ TDataKensakuIO::TDataKensakuIO() : transaction_(&systemDatabase())
 
 void TDataKensakuIO::InitCondition(TDataKensakuRec& rec) const
 {
-    rec = TDataKensakuRec{};
+    rec = TDataKensakuRec {};
     rec.OpCode = SysDef.OpCode;
     rec.ListType = ListType;
 }
@@ -113,8 +115,9 @@ bool TDataKensakuIO::SelectRecord(TDataKensakuRec& rec)
     InitCondition(rec);
     return run(transaction_, "TDataListKensakuBox.SelectRecord", "検索条件レコードの参照に失敗しました。", [&] {
         fb::Query q(&systemDatabase(), &transaction_);
-        q.sql().add("SELECT JYOKENUSE,DATATYPE,CODETYPE,DATACODE,DATANAME,TANTO,DATAVER,SEIHINNAME,SORTCOL,SORTTYPE FROM "
-                    "KENSAKUJYOKEN");
+        q.sql().add(
+            "SELECT JYOKENUSE,DATATYPE,CODETYPE,DATACODE,DATANAME,TANTO,DATAVER,SEIHINNAME,SORTCOL,SORTTYPE FROM "
+            "KENSAKUJYOKEN");
         q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
         q.paramByName("OPCODE").setInteger(rec.OpCode);
         q.paramByName("LISTTYPE").setInteger(rec.ListType);
@@ -147,8 +150,9 @@ bool TDataKensakuIO::UpdateRecord(const TDataKensakuRec& rec)
     return run(transaction_, "TDataListKensakuBox.UpdateRecord", "検索条件レコードの更新に失敗しました。", [&] {
         fb::Query q(&systemDatabase(), &transaction_);
         q.sql().add("UPDATE KENSAKUJYOKEN");
-        q.sql().add("SET JYOKENUSE=:JYOKENUSE,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,DATACODE=:DATACODE,DATANAME=:DATANAME,"
-                    "TANTO=:TANTO,");
+        q.sql().add(
+            "SET JYOKENUSE=:JYOKENUSE,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,DATACODE=:DATACODE,DATANAME=:DATANAME,"
+            "TANTO=:TANTO,");
         q.sql().add("DATAVER=:DATAVER,SEIHINNAME=:SEIHINNAME,SORTCOL=:SORTCOL,SORTTYPE=:SORTTYPE");
         q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
         bindAll(q, rec);
@@ -165,15 +169,16 @@ bool TDataKensakuIO::UpdateRecord(const TDataKensakuRec& rec)
 
 bool TDataKensakuIO::UpdateRecordSortField(const TDataKensakuRec& rec)
 {
-    return run(transaction_, "TDataListKensakuBox.UpdateRecordSortField", "検索条件レコードの更新に失敗しました。", [&] {
-        fb::Query q(&systemDatabase(), &transaction_);
-        q.sql().add("UPDATE KENSAKUJYOKEN");
-        q.sql().add("SET SORTCOL=:SORTCOL,SORTTYPE=:SORTTYPE");
-        q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
-        q.paramByName("SORTCOL").setInteger(SortColToStored(rec.SortCol));
-        q.paramByName("SORTTYPE").setInteger(rec.SortType);
-        q.paramByName("OPCODE").setInteger(rec.OpCode);
-        q.paramByName("LISTTYPE").setInteger(rec.ListType);
-        q.execSQL();
-    });
+    return run(
+        transaction_, "TDataListKensakuBox.UpdateRecordSortField", "検索条件レコードの更新に失敗しました。", [&] {
+            fb::Query q(&systemDatabase(), &transaction_);
+            q.sql().add("UPDATE KENSAKUJYOKEN");
+            q.sql().add("SET SORTCOL=:SORTCOL,SORTTYPE=:SORTTYPE");
+            q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
+            q.paramByName("SORTCOL").setInteger(SortColToStored(rec.SortCol));
+            q.paramByName("SORTTYPE").setInteger(rec.SortType);
+            q.paramByName("OPCODE").setInteger(rec.OpCode);
+            q.paramByName("LISTTYPE").setInteger(rec.ListType);
+            q.execSQL();
+        });
 }

@@ -12,18 +12,18 @@
 struct TDataKensakuRec {
     std::int32_t OpCode = 0;
     std::int32_t ListType = 0;
-    std::int32_t JyokenUse = 0;   // 1: the condition is in use
-    std::int32_t DataType = 0;    // 0 any; -13 data kinds 1 and 3
+    std::int32_t JyokenUse = 0; // 1: the condition is in use
+    std::int32_t DataType = 0; // 0 any; -13 data kinds 1 and 3
     std::int32_t CodeType = 0;
-    std::string DataCode;         // matched from the start
-    std::string ListName;         // contained in the data-list name
-    std::int32_t Tanto = 0;       // person in charge, 0 any
-    std::string DataVer;          // version text
-    std::string DataVer2;         // always empty
-    std::int32_t VerMode = 0;     // 0 exactly a.b, 1 major a, 2 a.b or newer
-    std::string SeihinName;       // product name of the version
-    std::int32_t SortCol = 0;     // screen column numbering
-    std::int32_t SortType = 0;    // 1 descending
+    std::string DataCode; // matched from the start
+    std::string ListName; // contained in the data-list name
+    std::int32_t Tanto = 0; // person in charge, 0 any
+    std::string DataVer; // version text
+    std::string DataVer2; // always empty
+    std::int32_t VerMode = 0; // 0 exactly a.b, 1 major a, 2 a.b or newer
+    std::string SeihinName; // product name of the version
+    std::int32_t SortCol = 0; // screen column numbering
+    std::int32_t SortType = 0; // 1 descending
     std::string Yobi1;
     std::string Yobi2;
 };

@@ -26,7 +26,7 @@ TDM& dm()
 }
 
 void box(std::uint8_t kind, std::initializer_list<std::string> lines, std::uint16_t buttons = msgbtn::OK,
-         int* result = nullptr)
+    int* result = nullptr)
 {
     TMessage2InfoRec m;
     InitMessage2Info(kind, m);
@@ -66,43 +66,44 @@ bool TDataPlaceMan::LoadDataPlaces(bool namedOnly)
     List.clear();
     TDM& d = dm();
     // A list that cannot be read is empty; its caller says so.
-    const bool read = RunDbOperation(d.IBTransactionDEF, DbPolicy("TDataPlaceMan.LoadDataPlaces").with(DbReport::Quiet), [&] {
-        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-        q.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATAPLACEMAN");
-        q.open();
-        const int count = q.field(0).asInteger();
-        q.close();
-        if (count == 0) {
-            q.sql().clear();
-            q.sql().add("INSERT INTO DATAPLACEMAN(REC,ORDERKBN,NAME,PATH)");
-            q.sql().add("VALUES(:REC,:ORDERKBN,:NAME,:PATH)");
-            for (int rec = 0; rec < 100; ++rec) {
-                char suffix[8];
-                std::snprintf(suffix, sizeof suffix, "%.2d", rec);
-                q.paramByName("REC").setInteger(rec);
-                q.paramByName("ORDERKBN").setInteger(rec + 1);
-                q.paramByName("NAME").setString(rec != 0 ? std::string()
-                                                : platform::codec::sjisWidth(SysDef.SysDir) <= 40 ? SysDef.SysDir
-                                                                                                   : "標準の場所");
-                q.paramByName("PATH").setString(rec == 0 ? SysDef.SysDir : SysDef.SysDir + suffix);
-                q.execSQL();
-            }
-        }
-        q.sql().clear();
-        q.sql().add("SELECT REC,ORDERKBN,NAME,PATH FROM DATAPLACEMAN");
-        if (namedOnly)
-            q.sql().add("WHERE NAME<>''");
-        q.sql().add("ORDER BY ORDERKBN,REC");
-        for (q.open(); !q.eof(); q.next()) {
-            TDataPlaceRec r;
-            r.REC = q.fieldByName("REC").asInteger();
-            r.ORDERKBN = q.fieldByName("ORDERKBN").asInteger();
-            r.NAME = q.fieldByName("NAME").asString();
-            r.PATH = q.fieldByName("PATH").asString();
-            List.push_back(std::move(r));
-        }
-        q.close();
-    });
+    const bool read
+        = RunDbOperation(d.IBTransactionDEF, DbPolicy("TDataPlaceMan.LoadDataPlaces").with(DbReport::Quiet), [&] {
+              fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+              q.sql().add("SELECT COUNT(REC) AS RECCNT FROM DATAPLACEMAN");
+              q.open();
+              const int count = q.field(0).asInteger();
+              q.close();
+              if (count == 0) {
+                  q.sql().clear();
+                  q.sql().add("INSERT INTO DATAPLACEMAN(REC,ORDERKBN,NAME,PATH)");
+                  q.sql().add("VALUES(:REC,:ORDERKBN,:NAME,:PATH)");
+                  for (int rec = 0; rec < 100; ++rec) {
+                      char suffix[8];
+                      std::snprintf(suffix, sizeof suffix, "%.2d", rec);
+                      q.paramByName("REC").setInteger(rec);
+                      q.paramByName("ORDERKBN").setInteger(rec + 1);
+                      q.paramByName("NAME").setString(rec != 0                  ? std::string()
+                              : platform::codec::sjisWidth(SysDef.SysDir) <= 40 ? SysDef.SysDir
+                                                                                : "標準の場所");
+                      q.paramByName("PATH").setString(rec == 0 ? SysDef.SysDir : SysDef.SysDir + suffix);
+                      q.execSQL();
+                  }
+              }
+              q.sql().clear();
+              q.sql().add("SELECT REC,ORDERKBN,NAME,PATH FROM DATAPLACEMAN");
+              if (namedOnly)
+                  q.sql().add("WHERE NAME<>''");
+              q.sql().add("ORDER BY ORDERKBN,REC");
+              for (q.open(); !q.eof(); q.next()) {
+                  TDataPlaceRec r;
+                  r.REC = q.fieldByName("REC").asInteger();
+                  r.ORDERKBN = q.fieldByName("ORDERKBN").asInteger();
+                  r.NAME = q.fieldByName("NAME").asString();
+                  r.PATH = q.fieldByName("PATH").asString();
+                  List.push_back(std::move(r));
+              }
+              q.close();
+          });
     if (!read)
         List.clear();
     return read;
@@ -112,36 +113,35 @@ void TDataPlaceMan::SaveDataPlaces()
 {
     TDM& d = dm();
     RunDbOperation(d.IBTransactionDEF, DbPolicy("TDataPlaceMan.SaveDataPlaces").with(DbReport::Raise), [&] {
-    fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-    for (const auto& e : List) {
-        if (e.State <= 0)
-            continue;
-        q.close();
-        q.sql().clear();
-        q.sql().add("UPDATE DATAPLACEMAN SET ORDERKBN=:ORDERKBN,NAME=:NAME");
-        q.sql().add("WHERE REC=:REC");
-        q.paramByName("ORDERKBN").setInteger(e.ORDERKBN);
-        q.paramByName("NAME").setString(e.NAME);
-        q.paramByName("REC").setInteger(e.REC);
-        q.execSQL();
-        if (e.State == 1) {
-            q.sql().clear();
-            q.sql().add("SELECT REC FROM SP_DATALIST_INSERT(:REC,:PATH,:MAXCNT)");
-            q.paramByName("REC").setInteger(e.REC);
-            q.paramByName("PATH").setString(e.PATH);
-            q.paramByName("MAXCNT").setInteger(AppInfo.Varov.DataListCnt);
-            for (q.open(); !q.eof(); q.next()) {
-            }
+        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+        for (const auto& e : List) {
+            if (e.State <= 0)
+                continue;
             q.close();
-        } else if (e.State == 9) {
             q.sql().clear();
-            q.sql().add("DELETE FROM DATALIST_EX");
-            q.sql().add("WHERE DATAPLACEREC=:REC");
+            q.sql().add("UPDATE DATAPLACEMAN SET ORDERKBN=:ORDERKBN,NAME=:NAME");
+            q.sql().add("WHERE REC=:REC");
+            q.paramByName("ORDERKBN").setInteger(e.ORDERKBN);
+            q.paramByName("NAME").setString(e.NAME);
             q.paramByName("REC").setInteger(e.REC);
             q.execSQL();
+            if (e.State == 1) {
+                q.sql().clear();
+                q.sql().add("SELECT REC FROM SP_DATALIST_INSERT(:REC,:PATH,:MAXCNT)");
+                q.paramByName("REC").setInteger(e.REC);
+                q.paramByName("PATH").setString(e.PATH);
+                q.paramByName("MAXCNT").setInteger(AppInfo.Varov.DataListCnt);
+                for (q.open(); !q.eof(); q.next()) { }
+                q.close();
+            } else if (e.State == 9) {
+                q.sql().clear();
+                q.sql().add("DELETE FROM DATALIST_EX");
+                q.sql().add("WHERE DATAPLACEREC=:REC");
+                q.paramByName("REC").setInteger(e.REC);
+                q.execSQL();
+            }
         }
-    }
-    q.close();
+        q.close();
     });
     for (auto& e : List)
         e.State = 0;
@@ -158,15 +158,16 @@ std::string TDataPlaceMan::GetPlaceNames()
 
 std::int32_t TDataPlaceMan::GetPlaceRec(std::int32_t position) const
 {
-    return position >= 0 && static_cast<std::size_t>(position) < List.size() ? List[static_cast<std::size_t>(position)].REC
-                                                                             : -1;
+    return position >= 0 && static_cast<std::size_t>(position) < List.size()
+        ? List[static_cast<std::size_t>(position)].REC
+        : -1;
 }
 
 std::string TDataPlaceMan::GetPlacePath(std::int32_t position) const
 {
     return position >= 0 && static_cast<std::size_t>(position) < List.size()
-               ? List[static_cast<std::size_t>(position)].PATH
-               : std::string();
+        ? List[static_cast<std::size_t>(position)].PATH
+        : std::string();
 }
 
 std::int32_t TDataPlaceMan::FindPlaceIndex(std::int32_t rec) const
@@ -232,7 +233,7 @@ bool TDataPlaceMan::NewPlace(std::int32_t row)
     auto& e = List[static_cast<std::size_t>(row)];
     std::string name;
     if (!askName("新規作成", "新しく作成するデータ管理フォルダの名称を入力して下さい。",
-                 "新しく作成するデータ管理フォルダの名称を入力します。", name))
+            "新しく作成するデータ管理フォルダの名称を入力します。", name))
         return false;
     TDM& d = dm();
     if (d.DExist(e.PATH, ConnectMode)) {
@@ -253,8 +254,8 @@ bool TDataPlaceMan::RenamePlace(std::int32_t row)
         return false;
     auto& e = List[static_cast<std::size_t>(row)];
     std::string name = e.NAME;
-    if (!askName("名称の変更", "データ管理フォルダの名称を入力して下さい。", "データ管理フォルダの管理名称を変更します。",
-                 name))
+    if (!askName("名称の変更", "データ管理フォルダの名称を入力して下さい。",
+            "データ管理フォルダの管理名称を変更します。", name))
         return false;
     e.NAME = name;
     e.State = 2;
@@ -268,12 +269,14 @@ bool TDataPlaceMan::DeletePlace(std::int32_t row)
         return false;
     auto& e = List[static_cast<std::size_t>(row)];
     if (HasDataInPlace(e.REC)) {
-        box(msgkind::Information, {"このフォルダ配下には会計データが存在しているため削除することが出来ません。",
-                                   "どうしても削除を行いたい場合は、配下の会計データをすべて削除してから処理して下さい。"});
+        box(msgkind::Information,
+            {"このフォルダ配下には会計データが存在しているため削除することが出来ません。",
+                "どうしても削除を行いたい場合は、配下の会計データをすべて削除してから処理して下さい。"});
         return false;
     }
     int answer = 0;
-    box(msgkind::Confirmation, {"[" + e.NAME + "]を削除します。よろしいですか？"}, msgbtn::OK | msgbtn::Cancel, &answer);
+    box(msgkind::Confirmation, {"[" + e.NAME + "]を削除します。よろしいですか？"}, msgbtn::OK | msgbtn::Cancel,
+        &answer);
     if (answer != modal::Ok)
         return false;
     e.NAME.clear();

@@ -36,7 +36,8 @@ bool hasDamagedChild(const TDataSentakuRec& row)
 
 } // namespace
 
-TDataRowOps::TDataRowOps(TDataSentakuModel& model) : model_(model)
+TDataRowOps::TDataRowOps(TDataSentakuModel& model)
+    : model_(model)
 {
     AskAreaName = [](const std::string& initial) {
         TInputDlgRequest r;
@@ -69,7 +70,7 @@ std::int32_t TDataRowOps::NewData(std::int32_t gridRow, std::int64_t windowHandl
     const TDataListRec rec = model_.Record(gridRow);
     char params[1024];
     std::snprintf(params, sizeof params, "DataPath=%s\rDataListRec=%d\rPHandle=%lld", folder.c_str(), rec.REC,
-                  static_cast<long long>(windowHandle));
+        static_cast<long long>(windowHandle));
     std::int32_t result = -1;
     if (OnExecProc)
         result = OnExecProc("DaDuvovAva", 1, params);
@@ -117,7 +118,8 @@ bool TDataRowOps::AddDistributedData(std::int32_t gridRow)
         ShowLines(msgkind::Information, {"これ以上の分散データの追加は行えません。(最大99件)\r"});
         return false;
     }
-    if (ShowLines(msgkind::Confirmation, {"分散入力用のデータを追加します。\rよろしいですか？"}, msgbtn::Yes | msgbtn::No)
+    if (ShowLines(
+            msgkind::Confirmation, {"分散入力用のデータを追加します。\rよろしいですか？"}, msgbtn::Yes | msgbtn::No)
         != modal::Yes)
         return false;
     ReportProgress("分散データの作成中…");
@@ -200,8 +202,8 @@ bool TDataRowOps::ReleaseShareAssignment(std::int32_t gridRow)
     InitMessage2Info(msgkind::Confirmation, m);
     m.caption = "共有データの割当解除";
     m.buttons = msgbtn::OK | msgbtn::Cancel;
-    const std::string lines[] = {"選択した共有データの割り当てを解除します。\rよろしいですか？", "", "【データ名】", "　" + rec.ENTTEXT, "",
-                                 "【会計期間】", "　" + rec.KikanText, "", "【共有データフォルダ】", "　" + rec.PASNAME};
+    const std::string lines[] = {"選択した共有データの割り当てを解除します。\rよろしいですか？", "", "【データ名】",
+        "　" + rec.ENTTEXT, "", "【会計期間】", "　" + rec.KikanText, "", "【共有データフォルダ】", "　" + rec.PASNAME};
     for (std::size_t i = 0; i < std::size(lines) && i < m.lines.size(); ++i)
         m.lines[i].text = lines[i];
     if (ShowMessage2(m) != modal::Ok)
@@ -211,9 +213,9 @@ bool TDataRowOps::ReleaseShareAssignment(std::int32_t gridRow)
         // The work here could not be put back: it is lost only if the user
         // says so.
         if (ShowLines(msgkind::Warning,
-                      {"共有データへの保管が出来ませんでした。", "割当を解除すると、このコンピュータで行った変更は破棄されます。",
-                       "よろしいですか？"},
-                      msgbtn::OK | msgbtn::Cancel)
+                {"共有データへの保管が出来ませんでした。",
+                    "割当を解除すると、このコンピュータで行った変更は破棄されます。", "よろしいですか？"},
+                msgbtn::OK | msgbtn::Cancel)
             != modal::Ok)
             return false;
     }
@@ -229,7 +231,7 @@ bool TDataRowOps::ReleaseShareAssignment(std::int32_t gridRow)
             info.WriteShareStatus(shared, 1);
         } catch (const std::exception& e) {
             ErrorMessageEx("共有データの状態を更新できませんでした。",
-                           std::string("TDataSentakuBox.ReleaseShareAssignment\r") + shared + "\r" + e.what());
+                std::string("TDataSentakuBox.ReleaseShareAssignment\r") + shared + "\r" + e.what());
         }
     }
     model_.Registry().UpdateDataListRecord(rec, 1, true);
@@ -286,14 +288,16 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
             return false;
         }
         if (!isChild && IsConsolidatedKind(rec.GASSAN) && hasDamagedChild(top)) {
-            ShowLines(msgkind::Information, {"合算・分散データに破損したデータが存在するため、データの削除を中止します。",
-                                             "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。",
-                                             "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"});
+            ShowLines(msgkind::Information,
+                {"合算・分散データに破損したデータが存在するため、データの削除を中止します。",
+                    "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。",
+                    "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"});
             return false;
         }
         if (!isChild && rec.NETDRIVE == 1) {
-            ShowLines(msgkind::Warning, {"共有データの削除は行えません。",
-                                         "[F4:割当解除]後に「共有データの選択」ウィンドウを表示して削除を行って下さい。"});
+            ShowLines(msgkind::Warning,
+                {"共有データの削除は行えません。",
+                    "[F4:割当解除]後に「共有データの選択」ウィンドウを表示して削除を行って下さい。"});
             return false;
         }
         if (model_.CloudShareEnabled && rec.CLOUD == 1) {
@@ -302,9 +306,10 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
         }
         if (!SysDef.DataDir.empty()
             && platform::text::upperAscii(paths::excludeDelimiter(SysDef.DataDir))
-                   == platform::text::upperAscii(paths::excludeDelimiter(folder))) {
-            ShowLines(msgkind::Warning, {model_.SyoriType == 2 ? "このデータは現在選択中のデータのため削除は行えません。"
-                                                               : "このデータは前回起動データのため削除は行えません。"});
+                == platform::text::upperAscii(paths::excludeDelimiter(folder))) {
+            ShowLines(msgkind::Warning,
+                {model_.SyoriType == 2 ? "このデータは現在選択中のデータのため削除は行えません。"
+                                       : "このデータは前回起動データのため削除は行えません。"});
             return false;
         }
         TDataFolderCheck check = model_.FolderCheck();
@@ -323,8 +328,8 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
     InitMessage2Info(msgkind::Warning, m);
     m.caption = "データの削除";
     m.buttons = msgbtn::OK | msgbtn::Cancel;
-    const std::string lines[] = {"選択したデータを削除します。", "", "【データ名】", "　" + rec.ENTTEXT, "", "【会計期間】",
-                                 "　" + rec.KikanText, "", "【データフォルダ】", "　" + folder};
+    const std::string lines[] = {"選択したデータを削除します。", "", "【データ名】", "　" + rec.ENTTEXT, "",
+        "【会計期間】", "　" + rec.KikanText, "", "【データフォルダ】", "　" + folder};
     for (std::size_t i = 0; i < std::size(lines) && i < m.lines.size(); ++i)
         m.lines[i].text = lines[i];
     m.agreeMode = 1;

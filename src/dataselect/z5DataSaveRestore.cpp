@@ -60,7 +60,11 @@ std::string RestoreSideFolder(const std::string& dataFolder)
     return paths::excludeDelimiter(dataFolder) + ".restoring";
 }
 
-TDataSaveRestore::TDataSaveRestore(TDataSentakuModel& model, TDataCopyPaste& checks) : model_(model), checks_(checks) {}
+TDataSaveRestore::TDataSaveRestore(TDataSentakuModel& model, TDataCopyPaste& checks)
+    : model_(model)
+    , checks_(checks)
+{
+}
 
 bool TDataSaveRestore::runWorker(TBackupRestoreThread& worker, int pollMs)
 {
@@ -113,7 +117,8 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
     const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
     bool accepted = status == 1;
     if (ConnectMode != 0 && status == 2)
-        accepted = ShowLines(msgkind::Confirmation, {"このデータは他のオペレータが使用中です。保存しますか？"}) == modal::Ok;
+        accepted
+            = ShowLines(msgkind::Confirmation, {"このデータは他のオペレータが使用中です。保存しますか？"}) == modal::Ok;
     if (!accepted)
         return 0;
     TDataInfomation info;
@@ -139,8 +144,9 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
     }
     const std::string backup = paths::join(target, LocalBackupFile);
     if (givenFolder.empty() && fs::exists(backup)
-        && ShowLines(msgkind::Confirmation, {"この場所には、同じ名前のバックアップファイルが既に存在します。", "上書きしますか？"})
-               != modal::Ok)
+        && ShowLines(msgkind::Confirmation,
+               {"この場所には、同じ名前のバックアップファイルが既に存在します。", "上書きしますか？"})
+            != modal::Ok)
         return 0;
 
     WriteDataStatus(folder, 4, kSaveContext);
@@ -165,7 +171,7 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
             fs::rename(part, backup, ec);
             if (ec)
                 ErrorMessageEx("バックアップファイルを置き換えられませんでした。",
-                               std::string(kSaveContext) + "\r" + backup + "\r" + ec.message());
+                    std::string(kSaveContext) + "\r" + backup + "\r" + ec.message());
             else
                 result = 1;
         } else {
@@ -263,8 +269,8 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
     checks_.RememberedGassan = -1;
     if (damaged) {
         go = ShowLines(msgkind::Confirmation,
-                       {"このデータは破損データのため、データ間の照合チェックは行わずに復元を行います。", "よろしいですか？"})
-             == modal::Ok;
+                 {"このデータは破損データのため、データ間の照合チェックは行わずに復元を行います。", "よろしいですか？"})
+            == modal::Ok;
     } else if (targetHasData) {
         ReportProgress("照合チェック中、しばらくお待ちください…");
         TDataInfomationRec source;
@@ -347,7 +353,7 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
             restored = DM != nullptr && DM->FMove(worker.DataPath, worker.ReplacedPath, ConnectMode);
             if (!restored)
                 ErrorMessageEx("復元したデータベースを置き換えられませんでした。",
-                               std::string(kRestoreContext) + "\r" + worker.ReplacedPath);
+                    std::string(kRestoreContext) + "\r" + worker.ReplacedPath);
         } else {
             workerFailed(worker);
         }
@@ -371,8 +377,8 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
         parent.Children.clear();
         parent.ChildCount = 0;
     }
-    checks_.WriteGassanSetting(target, targetKind,
-                               checks_.RememberedGassan >= 0 ? checks_.RememberedGassan : (readable ? now.GASSANKBN : -1));
+    checks_.WriteGassanSetting(
+        target, targetKind, checks_.RememberedGassan >= 0 ? checks_.RememberedGassan : (readable ? now.GASSANKBN : -1));
     TCloudShareIO().ClearSetting(SysDef.HostName, target);
     TDataListRec& row = model_.Record(gridRow);
     if (info.ReadDataInfoRec(target, now) == 1) {

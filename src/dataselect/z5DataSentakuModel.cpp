@@ -201,9 +201,12 @@ int TDataSentakuModel::databaseState(const std::string& folder) const
     if (DM == nullptr)
         return -1;
     switch (DM->FileCheck(paths::join(folder, DataFile), ConnectKind)) {
-    case TFileCheck::Present: return 1;
-    case TFileCheck::Missing: return 0;
-    default: return -1;
+    case TFileCheck::Present:
+        return 1;
+    case TFileCheck::Missing:
+        return 0;
+    default:
+        return -1;
     }
 }
 
@@ -242,7 +245,8 @@ void TDataSentakuModel::DataListRefreshAll(const std::function<bool(std::int32_t
             if (const auto* ib = dynamic_cast<const EIBError*>(&e))
                 IBErrorProc(*ib, "TDataSentakuBox.DataListRefresh", "データリストの更新に失敗しました。", false);
             else
-                ErrorMessageEx("データリストの更新に失敗しました。", std::string("TDataSentakuBox.DataListRefresh\r") + e.what());
+                ErrorMessageEx(
+                    "データリストの更新に失敗しました。", std::string("TDataSentakuBox.DataListRefresh\r") + e.what());
         }
         LoadDataList();
     }
@@ -293,7 +297,8 @@ void TDataSentakuModel::refreshTop(std::int32_t top)
                     info.WriteIniValue(folder, "DATASTS", true, std::to_string(facts.UPDATE_LOCK), "UPDATE_LOCK");
                     info.WriteIniValue(folder, "DATASTS", true, std::to_string(facts.READ_ONLY), "READ_ONLY");
                 } catch (const std::exception& e) {
-                    ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDataSentakuBox.DataListRefresh\r") + e.what());
+                    ErrorMessageEx("データ情報の更新に失敗しました。",
+                        std::string("TDataSentakuBox.DataListRefresh\r") + e.what());
                 }
                 ini.GASSANKBN = facts.GASSANKBN;
                 rec.GASSAN = facts.GASSANKBN;
@@ -345,9 +350,8 @@ void TDataSentakuModel::rebuildChildren(TDataSentakuRec& row, const std::string&
         if (!fs::is_regular_file(paths::join(folders[i], DataFile)))
             continue;
         TDataListRec child;
-        registry_.InitDataListRecord(child, parent.NETDRIVE == 1
-                                                ? paths::join(parent.PASNAME, paths::fileNameOf(folders[i]))
-                                                : folders[i]);
+        registry_.InitDataListRecord(
+            child, parent.NETDRIVE == 1 ? paths::join(parent.PASNAME, paths::fileNameOf(folders[i])) : folders[i]);
         child.REC = parent.REC;
         child.ROWNO = static_cast<std::int32_t>(i + 1);
         child.NETDRIVE = parent.NETDRIVE;
@@ -449,10 +453,10 @@ std::int32_t TDataSentakuModel::Choose(std::int32_t gridRow)
             InitMessage2Info(msgkind::Confirmation, m);
             m.buttons = msgbtn::OK | msgbtn::Cancel;
             const char* lines[] = {"更新前データは共有データ領域で管理されています。",
-                                   "今回指定した保存先では他のオペレータとデータが共有できません。",
-                                   "共有の必要がなければこのメッセージを[OK]してください。",
-                                   "共有する必要がある場合は[キャンセル]し、データ選択画面右上の「共有取得」ボタン",
-                                   "より、共有データ領域をお選びください。"};
+                "今回指定した保存先では他のオペレータとデータが共有できません。",
+                "共有の必要がなければこのメッセージを[OK]してください。",
+                "共有する必要がある場合は[キャンセル]し、データ選択画面右上の「共有取得」ボタン",
+                "より、共有データ領域をお選びください。"};
             for (std::size_t i = 0; i < std::size(lines); ++i)
                 m.lines[i].text = lines[i];
             if (ShowMessage2(m) != modal::Ok)
@@ -528,7 +532,8 @@ std::int32_t TDataSentakuModel::Choose(std::int32_t gridRow)
         TMessage2InfoRec m;
         InitMessage2Info(msgkind::Warning, m);
         m.lines[0].text = "このデータは「データの更新」処理を行うことが禁止されています。";
-        m.lines[1].text = "データを選択したい場合は、「データ選択」画面の[情報]ボタンを押し「データの詳細情報」画面を開き";
+        m.lines[1].text
+            = "データを選択したい場合は、「データ選択」画面の[情報]ボタンを押し「データの詳細情報」画面を開き";
         m.lines[2].text = "[データの更新: 禁止する]項目のチェックを外してください。";
         m.lines[3].text = "または、過去バージョンのプログラムを起動し選択してください。";
         ShowMessage2(m);

@@ -19,7 +19,7 @@ public:
     std::uint8_t ConnectKind = 0;
     std::uint8_t SyoriType = 0;
     bool CloudShareEnabled = false;
-    TDataKensakuRec Filter;     // the active filter
+    TDataKensakuRec Filter; // the active filter
     bool FilterActive = false;
     std::int32_t SortColumn = -1;
     bool Descending = false;

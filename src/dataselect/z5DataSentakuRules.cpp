@@ -14,8 +14,8 @@ using namespace core;
 
 namespace {
 
-const char* const kFullCaptions[fkey::Count] = {"ESC:ｷｬﾝｾﾙ", "F1:ヘルプ",   "F2:コピー", "F3:新規作成", "F4:割当解除",
-                                                "F5:ﾃﾞｰﾀ削除", "F6:保存",     "F7:復元",   "F8:印刷",     "F12:選択"};
+const char* const kFullCaptions[fkey::Count] = {"ESC:ｷｬﾝｾﾙ", "F1:ヘルプ", "F2:コピー", "F3:新規作成", "F4:割当解除",
+    "F5:ﾃﾞｰﾀ削除", "F6:保存", "F7:復元", "F8:印刷", "F12:選択"};
 const char* const kLabels[fkey::Count] = {"ESC:", "F1:", "F2:", "F3:", "F4:", "F5:", "F6:", "F7:", "F8:", "F12:"};
 
 // Blanks and control characters off both ends.
@@ -67,7 +67,8 @@ void ParseDataSentakuParams(const std::string& text, const TDataKensakuRec& init
                 return &v;
         return nullptr;
     };
-    auto number = [](const std::string* v, int fallback) { return v ? platform::text::toIntOr(*v, fallback) : fallback; };
+    auto number
+        = [](const std::string* v, int fallback) { return v ? platform::text::toIntOr(*v, fallback) : fallback; };
 
     const int type = number(find("SyoriType"), -1);
     if (type > 5)
@@ -147,13 +148,20 @@ bool RowPassesFilter(const TDataKensakuRec& f, const TDataListRec& row)
 std::uint8_t SortKindOfColumn(std::int32_t column)
 {
     switch (column) {
-    case 1: return 7;
-    case 3: return 2;
-    case 4: return 3;
-    case 5: return 4;
-    case 6: return 5;
-    case 7: return 6;
-    default: return 1;
+    case 1:
+        return 7;
+    case 3:
+        return 2;
+    case 4:
+        return 3;
+    case 5:
+        return 4;
+    case 6:
+        return 5;
+    case 7:
+        return 6;
+    default:
+        return 1;
     }
 }
 
@@ -335,8 +343,7 @@ std::int32_t TDataFolderCheck::CheckFolderStatus(const std::string& folder, bool
         m.lines[0].text += "\r前回、異常終了した場合は情報ボタンを押してデータの状態を回復して下さい。";
     m.lines[0].colour = 255;
     const std::string detail[] = {"【データフォルダ】", "　" + folder, "", "【オペレータ】",
-                                  "　" + std::to_string(LoginCodeOf(rec.OPCODE, SysDef.GroupID)), "", "【オペレータ名】",
-                                  "　" + rec.OPERATOR};
+        "　" + std::to_string(LoginCodeOf(rec.OPCODE, SysDef.GroupID)), "", "【オペレータ名】", "　" + rec.OPERATOR};
     for (std::size_t i = 0; i < std::size(detail) && i + 1 < m.lines.size(); ++i)
         m.lines[i + 1].text = detail[i];
     ShowMessage2(m);

@@ -14,12 +14,12 @@
 // --- Start parameters -------------------------------------------------------------
 
 struct TDataSentakuParams {
-    std::uint8_t SyoriType = 0;   // 0..5
-    std::int32_t FormStyle = 0;   // 0 child, 1 frame, 2 normal, other stay on top
-    bool JyokenSet = false;       // the parameter condition is the list filter
-    TDataKensakuRec Condition;    // the parameter condition
+    std::uint8_t SyoriType = 0; // 0..5
+    std::int32_t FormStyle = 0; // 0 child, 1 frame, 2 normal, other stay on top
+    bool JyokenSet = false; // the parameter condition is the list filter
+    TDataKensakuRec Condition; // the parameter condition
     bool ManualFree = false;
-    std::int32_t OnlySAMode = 0;  // type 5: 0 Backup, 1 Restore
+    std::int32_t OnlySAMode = 0; // type 5: 0 Backup, 1 Restore
     std::string OnlySABackupPath;
 };
 
@@ -45,27 +45,27 @@ enum : int { ESC = 0, F1, F2, F3, F4, F5, F6, F7, F8, F12, Count };
 struct TFunctionKeyInput {
     std::uint8_t ConnectKind = 0;
     std::uint8_t SyoriType = 0;
-    std::uint8_t ProgramKind = 0;     // AppKind
-    bool CloudShareEnabled = false;   // cloud share is offered by this program
-    bool GridActive = false;          // the grid is the active control
+    std::uint8_t ProgramKind = 0; // AppKind
+    bool CloudShareEnabled = false; // cloud share is offered by this program
+    bool GridActive = false; // the grid is the active control
     const TDataListRec* Row = nullptr; // the current row, none when null
-    std::uint8_t ParentGassan = 0;    // for a child row: its parent's GASSAN
+    std::uint8_t ParentGassan = 0; // for a child row: its parent's GASSAN
     bool CopyPending = false;
     bool AutoShareVisible = true;
     bool AutoShareOn = false;
-    bool GridEnabled = true;          // grid and bottom panel enabled
+    bool GridEnabled = true; // grid and bottom panel enabled
 };
 
 struct TFunctionKeyState {
     std::array<std::string, fkey::Count> Captions;
-    std::int32_t KeyState = 0;        // 0 none, 1 a row, 2 paste
+    std::int32_t KeyState = 0; // 0 none, 1 a row, 2 paste
     bool PasteHint = false;
     bool KyoyuDownEnabled = false;
     bool KyoyuUpEnabled = false;
     bool CloudEnabled = false;
     bool SharedControlsHidden = false; // shared buttons and automatic box
-    bool SearchButtonsHidden = false;  // search, search-cancel and cloud
-    bool SearchEnabled = true;         // false: both search buttons disabled
+    bool SearchButtonsHidden = false; // search, search-cancel and cloud
+    bool SearchEnabled = true; // false: both search buttons disabled
 
     // A key whose caption is only its label has no function.
     bool IsBlank(int key) const;

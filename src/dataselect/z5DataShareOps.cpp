@@ -21,7 +21,8 @@ void writeShareStatus(const std::string& folder, std::uint8_t status)
     try {
         info.WriteShareStatus(folder, status);
     } catch (const std::exception& e) {
-        ErrorMessageEx("共有データの状態を更新できませんでした。", std::string("TDataSentakuBox.SetShareLockMark\r") + folder + "\r" + e.what());
+        ErrorMessageEx("共有データの状態を更新できませんでした。",
+            std::string("TDataSentakuBox.SetShareLockMark\r") + folder + "\r" + e.what());
     }
 }
 
@@ -36,7 +37,10 @@ std::int32_t gridRowOfTop(const TDataSentakuModel& model, std::int32_t top)
 
 } // namespace
 
-TDataShareOps::TDataShareOps(TDataSentakuModel& model) : model_(model) {}
+TDataShareOps::TDataShareOps(TDataSentakuModel& model)
+    : model_(model)
+{
+}
 
 TDataSentakuRec& TDataShareOps::topOf(std::int32_t gridRow)
 {
@@ -48,7 +52,8 @@ std::int32_t TDataShareOps::KyoyuDataGet(std::int32_t gridRow, bool automatic)
     if (gridRow < 0 || static_cast<std::size_t>(gridRow) >= model_.Grid.size())
         return 0;
     if (!automatic
-        && ShowLines(msgkind::Confirmation, {"共有データの取得を行います。よろしいですか？"}, msgbtn::Yes | msgbtn::No) != modal::Yes)
+        && ShowLines(msgkind::Confirmation, {"共有データの取得を行います。よろしいですか？"}, msgbtn::Yes | msgbtn::No)
+            != modal::Yes)
         return 0;
     const std::int32_t topIndex = model_.Grid[static_cast<std::size_t>(gridRow)].Top;
     TDataSentakuRec& top = topOf(gridRow);
@@ -75,22 +80,23 @@ std::int32_t TDataShareOps::KyoyuDataStore(std::int32_t gridRow, bool automatic)
         bool damaged = false;
         for (auto& child : top.Children) {
             const std::string folder = child.LocalPath.empty() ? child.PASNAME : child.LocalPath;
-            if (child.DATA_STATUS == 1
-                || (DM != nullptr && DM->CheckDataDamage(SysDef.HostName, folder, 1, 0) == 0)) {
+            if (child.DATA_STATUS == 1 || (DM != nullptr && DM->CheckDataDamage(SysDef.HostName, folder, 1, 0) == 0)) {
                 child.DATA_STATUS = 1;
                 damaged = true;
             }
         }
         if (damaged) {
             if (!automatic)
-                ShowLines(msgkind::Information, {"合算・分散データに破損したデータが存在するため、共有データの保管を中止します。",
-                                                 "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。",
-                                                 "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"});
+                ShowLines(msgkind::Information,
+                    {"合算・分散データに破損したデータが存在するため、共有データの保管を中止します。",
+                        "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。",
+                        "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"});
             return 0;
         }
     }
     if (!automatic
-        && ShowLines(msgkind::Confirmation, {"共有データの保管を行います。よろしいですか？"}, msgbtn::Yes | msgbtn::No) != modal::Yes)
+        && ShowLines(msgkind::Confirmation, {"共有データの保管を行います。よろしいですか？"}, msgbtn::Yes | msgbtn::No)
+            != modal::Yes)
         return 0;
     ReportProgress("共有データへ送信中…");
     return model_.Registry().KyoyuDataUnlock(top, automatic ? 1 : 0);
@@ -151,7 +157,8 @@ void TDataShareOps::btnKyoyuDataDownClick(std::int32_t gridRow)
         return;
     }
     if (!ChooseSharedData) {
-        ErrorMessageEx("共有データの選択画面はこのプログラムでは利用できません。", "TDataSentakuBox.btnKyoyuDataDownClick");
+        ErrorMessageEx(
+            "共有データの選択画面はこのプログラムでは利用できません。", "TDataSentakuBox.btnKyoyuDataDownClick");
         return;
     }
     std::string folder, name, letter;
@@ -202,8 +209,9 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
     char version[48];
     std::snprintf(version, sizeof version, "%d.%d.%d", rec.VER_MAJOR, rec.VER_MINOR1, rec.VER_MINOR2);
     if (!VersionGreater(version, "11.0.0")) {
-        ShowLines(msgkind::Information, {"データバージョンが \"Ver11.0.1\" に達していないため、クラウドシェアはご利用できません。",
-                                         "クラウドシェアを利用するには、データを選択しデータ更新をおこなってください。"});
+        ShowLines(msgkind::Information,
+            {"データバージョンが \"Ver11.0.1\" に達していないため、クラウドシェアはご利用できません。",
+                "クラウドシェアを利用するには、データを選択しデータ更新をおこなってください。"});
         return -1;
     }
     const bool isChild = model_.Grid[static_cast<std::size_t>(gridRow)].Child >= 0;
@@ -212,8 +220,11 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
         return -1;
     }
     if (rec.NETDRIVE == 1 && rec.KYOYULOCK == 0) {
-        ShowLines(msgkind::Information, {"共有保管データはクラウドシェアの設定はおこなえません。", "[共有取得]ボタンを押してデータを取得してください。",
-                                         "※[共有データの取得と保管を自動化する]にチェックがある場合は、チェックを外すと[共有取得]ボタンが有効になります。"});
+        ShowLines(msgkind::Information,
+            {"共有保管データはクラウドシェアの設定はおこなえません。",
+                "[共有取得]ボタンを押してデータを取得してください。",
+                "※[共有データの取得と保管を自動化する]にチェックがある場合は、チェックを外すと[共有取得]"
+                "ボタンが有効になります。"});
         return -1;
     }
     if (!AutoShareRoundTrip(gridRow))
@@ -224,9 +235,10 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
     }
     if (AppKind == 0) {
         if (!SetJobControl("QzTusinSettei", "SyoriType=1")) {
-            ShowLines(msgkind::Warning, {"ログインしたオペレータの処理レベルでは起動が認められていません。",
-                                         "一度、データを選択し、「拡張機能」＞「オペレータ登録」より「処理レベル設定」を開き、",
-                                         "当該レベルの「通信設定」メニューの起動を許可してください。"});
+            ShowLines(msgkind::Warning,
+                {"ログインしたオペレータの処理レベルでは起動が認められていません。",
+                    "一度、データを選択し、「拡張機能」＞「オペレータ登録」より「処理レベル設定」を開き、",
+                    "当該レベルの「通信設定」メニューの起動を許可してください。"});
             return -1;
         }
         TDataInfomation info;

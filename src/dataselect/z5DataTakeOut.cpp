@@ -14,20 +14,24 @@
 using namespace core;
 namespace paths = platform::paths;
 
-TDataTakeOut::TDataTakeOut(TDataSentakuModel& model, TDataSaveRestore& transfer) : model_(model), transfer_(transfer) {}
+TDataTakeOut::TDataTakeOut(TDataSentakuModel& model, TDataSaveRestore& transfer)
+    : model_(model)
+    , transfer_(transfer)
+{
+}
 
 void TDataTakeOut::SwitchConnection(const std::string& command)
 {
     if (command == "backup") {
-        saved_ = Saved{ConnectMode,          SysDef.HostName,      SysDef.SysDir,        SysDef.DataDir,
-                       SysDef.SysVerMajor,   SysDef.SysVerMinor1,  SysDef.SysVerMinor2,  SysDef.TakeOutFlag};
+        saved_ = Saved {ConnectMode, SysDef.HostName, SysDef.SysDir, SysDef.DataDir, SysDef.SysVerMajor,
+            SysDef.SysVerMinor1, SysDef.SysVerMinor2, SysDef.TakeOutFlag};
         return;
     }
     if (command == "local") {
         const std::string appData = platform::xdg_folders::appDataDir();
         if (appData.empty())
             throw std::runtime_error("アプリケーションの初期化に失敗しました。\r" + AppInfo.Varov.AppTitle
-                                     + "を終了します。\rデータフォルダの取得に失敗しました。");
+                + "を終了します。\rデータフォルダの取得に失敗しました。");
         ConnectMode = 0;
         SysDef.HostName.clear();
         SysDef.SysDir = paths::join(paths::join(appData, AppInfo.Varov.HomeDir), "data");
@@ -54,7 +58,8 @@ bool TDataTakeOut::reconnect()
         if (DM->IBDatabaseDEF.connected())
             DM->IBDatabaseDEF.disconnect();
     } catch (const std::exception& e) {
-        ErrorMessageEx("システムデータベースの切断に失敗しました。", std::string("TDataSentakuBox.TakeOutBringBack\r") + e.what());
+        ErrorMessageEx(
+            "システムデータベースの切断に失敗しました。", std::string("TDataSentakuBox.TakeOutBringBack\r") + e.what());
         return false;
     }
     if (!DM->fnAccDefConnected(SysDef.HostName, 1))
@@ -70,7 +75,7 @@ std::int32_t TDataTakeOut::runLocalScreen(const char* operation)
         return 0;
     }
     return OnExecProc("QzDataSenkaku", 1,
-                      std::string("SyoriType=5\rOnlySA_Syori=") + operation + "\rOnlySA_BackupPath=" + SysDef.WorkDir);
+        std::string("SyoriType=5\rOnlySA_Syori=") + operation + "\rOnlySA_BackupPath=" + SysDef.WorkDir);
 }
 
 void TDataTakeOut::SetLockMark(std::int32_t gridRow, bool locked)

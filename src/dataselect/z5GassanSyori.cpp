@@ -60,7 +60,7 @@ TDM& dm()
 bool companyConnectedTo(const std::string& folder)
 {
     return DM != nullptr && DM->IBDatabaseDAT.connected()
-           && DM->IBDatabaseDAT.databaseName() == MakeDatabaseName(SysDef.HostName, folder, DataFile);
+        && DM->IBDatabaseDAT.databaseName() == MakeDatabaseName(SysDef.HostName, folder, DataFile);
 }
 
 } // namespace
@@ -110,7 +110,7 @@ void TGassanDataCtl::LoadGassanData(TGassanDataRec& data)
     registry_.GetDataListRecord(0, WorkRow, true);
     NetDrive = WorkRow.NETDRIVE;
     SharedPath = NetDrive == 1 ? WorkRow.PASNAME : std::string();
-    data = TGassanDataRec{};
+    data = TGassanDataRec {};
     data.REC = rec_;
     data.Folder = folder_;
     ChildFolders.clear();
@@ -138,7 +138,7 @@ void TGassanDataCtl::LoadGassanData(TGassanDataRec& data)
                 for (q.open(); !q.eof(); q.next()) {
                     const std::string code = q.field(0).asString();
                     PlannedChildren.push_back({rec_, static_cast<std::int32_t>(PlannedChildren.size() + 1), code,
-                                               paths::join(folder_, code)});
+                        paths::join(folder_, code)});
                 }
                 q.close();
             });
@@ -235,78 +235,80 @@ void TGassanDataCtl::AccDataSyokika()
         q.execSQL();
     };
     // Shown and raised: the caller abandons the new data set.
-    RunDbOperation(d.IBTransactionDAT, DbPolicy(kContext, kMessage).with(DbReport::ErrorBoxAndRaise),
-                   [&](TDbScope& op) {
-        op.closeOnFailure(q);
-        label("監査情報クリア");
-        q.sql().add("UPDATE ACCDEF1");
-        q.sql().add("SET KANSA_FIXDATE=:KANSA_FIXDATE,KANSA_DATE=:KANSA_DATE,KANSA_LOCK=:KANSA_LOCK");
-        q.sql().add("WHERE REC=1");
-        q.paramByName("KANSA_FIXDATE").clear();
-        q.paramByName("KANSA_DATE").clear();
-        q.paramByName("KANSA_LOCK").setInteger(0);
-        q.execSQL();
-
-        label("残高クリア");
-        std::string kakozan = "UPDATE KAKOZAN SET KISHU=0,";
-        for (const char* p : {"KOMIZAN_", "NUKIZAN_", "IKKATSU_", "HAIBUN_"})
-            for (int i = 1; i <= 16; ++i)
-                kakozan += std::string(p) + std::to_string(i) + "=0,";
-        run(kakozan + "TRIGGER_SWITCH=1");
-        std::string sz = "UPDATE KAMOKU_SZ SET KAISIZAN=0,";
-        for (int i = 1; i <= 16; ++i)
-            sz += "HAIBUN" + twoDigits(i) + "=0,";
-        run(sz + "KAKOZAN=0,KISHU_KOMI=0,KISHU_NUKI=0");
-        run("UPDATE KAMOKU_MS SET KAR_NUK=0,KAR_TAX=0,KAS_NUK=0,KAS_TAX=0,BYOSAN=0,BYOSOKU=0,RYOSAN=0,KAR_IKKATSU=0,"
-            "KAS_IKKATSU=0");
-        run("UPDATE KAMOKU_TAX SET KAR=0,KAS=0");
-        run("UPDATE SISETUMST SET SIWAKECOUNT=0");
-
-        label("仕訳クリア");
-        for (const char* table : {"SIWAKE", "KAKOSIWAKE1", "KAKOSIWAKE2", "KS_SISAN"})
-            run(std::string("DELETE FROM ") + table);
-        q.close();
-        d.IBDatabaseDAT.executeImmediate("SET GENERATOR SIWAKE_REC_GEN TO 0", &d.IBTransactionDAT);
-        for (int i = 0; i < 100; ++i)
-            d.IBDatabaseDAT.executeImmediate("SET GENERATOR SIWAKE" + twoDigits(i) + "_GEN TO 0", &d.IBTransactionDAT);
-        d.IBDatabaseDAT.executeImmediate("SET GENERATOR KSSISAN_GEN TO 0", &d.IBTransactionDAT);
-
-        funcPutAccReg(kGroup, kKindKey, kInteger, TRegValue::integer(10));
-        funcPutAccReg(kGroup, kCountKey, kInteger, TRegValue::integer(0));
-
-        if (medical_) {
-            label("施設調整");
-            q.close();
-            q.sql().clear();
-            q.sql().add("DELETE FROM SISETUMST");
-            q.sql().add("WHERE (SCODE NOT IN (:BLANK, :CODE))");
-            q.paramByName("BLANK").setString(" ");
-            q.paramByName("CODE").setString(NewCode);
+    RunDbOperation(
+        d.IBTransactionDAT, DbPolicy(kContext, kMessage).with(DbReport::ErrorBoxAndRaise), [&](TDbScope& op) {
+            op.closeOnFailure(q);
+            label("監査情報クリア");
+            q.sql().add("UPDATE ACCDEF1");
+            q.sql().add("SET KANSA_FIXDATE=:KANSA_FIXDATE,KANSA_DATE=:KANSA_DATE,KANSA_LOCK=:KANSA_LOCK");
+            q.sql().add("WHERE REC=1");
+            q.paramByName("KANSA_FIXDATE").clear();
+            q.paramByName("KANSA_DATE").clear();
+            q.paramByName("KANSA_LOCK").setInteger(0);
             q.execSQL();
-            if (NewCode == "00") {
-                std::vector<std::array<std::string, 3>> lone;
+
+            label("残高クリア");
+            std::string kakozan = "UPDATE KAKOZAN SET KISHU=0,";
+            for (const char* p : {"KOMIZAN_", "NUKIZAN_", "IKKATSU_", "HAIBUN_"})
+                for (int i = 1; i <= 16; ++i)
+                    kakozan += std::string(p) + std::to_string(i) + "=0,";
+            run(kakozan + "TRIGGER_SWITCH=1");
+            std::string sz = "UPDATE KAMOKU_SZ SET KAISIZAN=0,";
+            for (int i = 1; i <= 16; ++i)
+                sz += "HAIBUN" + twoDigits(i) + "=0,";
+            run(sz + "KAKOZAN=0,KISHU_KOMI=0,KISHU_NUKI=0");
+            run("UPDATE KAMOKU_MS SET "
+                "KAR_NUK=0,KAR_TAX=0,KAS_NUK=0,KAS_TAX=0,BYOSAN=0,BYOSOKU=0,RYOSAN=0,KAR_IKKATSU=0,"
+                "KAS_IKKATSU=0");
+            run("UPDATE KAMOKU_TAX SET KAR=0,KAS=0");
+            run("UPDATE SISETUMST SET SIWAKECOUNT=0");
+
+            label("仕訳クリア");
+            for (const char* table : {"SIWAKE", "KAKOSIWAKE1", "KAKOSIWAKE2", "KS_SISAN"})
+                run(std::string("DELETE FROM ") + table);
+            q.close();
+            d.IBDatabaseDAT.executeImmediate("SET GENERATOR SIWAKE_REC_GEN TO 0", &d.IBTransactionDAT);
+            for (int i = 0; i < 100; ++i)
+                d.IBDatabaseDAT.executeImmediate(
+                    "SET GENERATOR SIWAKE" + twoDigits(i) + "_GEN TO 0", &d.IBTransactionDAT);
+            d.IBDatabaseDAT.executeImmediate("SET GENERATOR KSSISAN_GEN TO 0", &d.IBTransactionDAT);
+
+            funcPutAccReg(kGroup, kKindKey, kInteger, TRegValue::integer(10));
+            funcPutAccReg(kGroup, kCountKey, kInteger, TRegValue::integer(0));
+
+            if (medical_) {
+                label("施設調整");
                 q.close();
                 q.sql().clear();
-                q.sql().add("SELECT ' ' AS SCODE,KCODE,HCODE,BCODE FROM KAMOKU_SZ");
-                q.sql().add("GROUP BY KCODE,HCODE,BCODE");
-                q.sql().add("HAVING COUNT(SCODE)=1");
-                for (q.open(); !q.eof(); q.next())
-                    lone.push_back({q.field(1).asString(), q.field(2).asString(), q.field(3).asString()});
-                q.close();
-                q.sql().clear();
-                q.sql().add("DELETE FROM KAMOKU_SZ");
-                q.sql().add("WHERE SCODE=:SCODE AND KCODE=:KCODE AND HCODE=:HCODE AND BCODE=:BCODE");
-                for (const auto& k : lone) {
-                    q.paramByName("SCODE").setString(" ");
-                    q.paramByName("KCODE").setString(k[0]);
-                    q.paramByName("HCODE").setString(k[1]);
-                    q.paramByName("BCODE").setString(k[2]);
-                    q.execSQL();
+                q.sql().add("DELETE FROM SISETUMST");
+                q.sql().add("WHERE (SCODE NOT IN (:BLANK, :CODE))");
+                q.paramByName("BLANK").setString(" ");
+                q.paramByName("CODE").setString(NewCode);
+                q.execSQL();
+                if (NewCode == "00") {
+                    std::vector<std::array<std::string, 3>> lone;
+                    q.close();
+                    q.sql().clear();
+                    q.sql().add("SELECT ' ' AS SCODE,KCODE,HCODE,BCODE FROM KAMOKU_SZ");
+                    q.sql().add("GROUP BY KCODE,HCODE,BCODE");
+                    q.sql().add("HAVING COUNT(SCODE)=1");
+                    for (q.open(); !q.eof(); q.next())
+                        lone.push_back({q.field(1).asString(), q.field(2).asString(), q.field(3).asString()});
+                    q.close();
+                    q.sql().clear();
+                    q.sql().add("DELETE FROM KAMOKU_SZ");
+                    q.sql().add("WHERE SCODE=:SCODE AND KCODE=:KCODE AND HCODE=:HCODE AND BCODE=:BCODE");
+                    for (const auto& k : lone) {
+                        q.paramByName("SCODE").setString(" ");
+                        q.paramByName("KCODE").setString(k[0]);
+                        q.paramByName("HCODE").setString(k[1]);
+                        q.paramByName("BCODE").setString(k[2]);
+                        q.execSQL();
+                    }
                 }
             }
-        }
-        q.close();
-    });
+            q.close();
+        });
     info_.ReadDataIni(NewFolder, WorkInfo);
     d.fnAccDatDisConnected(NewFolder, 1, 0);
 }
@@ -317,11 +319,11 @@ void TGassanDataCtl::SetGassanSetting(std::uint8_t kind, std::int32_t count)
         return;
     if (kind == 0 || kind == 10)
         count = 0;
-    RunDbOperation(dm().IBTransactionDAT,
-                   DbPolicy("TGassanDataCtl.SetGassanSetting", "合算データの設定に失敗しました。"), [&] {
-        funcPutAccReg(kGroup, kKindKey, kInteger, TRegValue::integer(kind));
-        funcPutAccReg(kGroup, kCountKey, kInteger, TRegValue::integer(count));
-    });
+    RunDbOperation(
+        dm().IBTransactionDAT, DbPolicy("TGassanDataCtl.SetGassanSetting", "合算データの設定に失敗しました。"), [&] {
+            funcPutAccReg(kGroup, kKindKey, kInteger, TRegValue::integer(kind));
+            funcPutAccReg(kGroup, kCountKey, kInteger, TRegValue::integer(count));
+        });
     dm().fnAccDatDisConnected(folder_, 1, 1);
 }
 

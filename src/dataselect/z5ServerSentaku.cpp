@@ -59,9 +59,8 @@ TServerSentakuCtl::TServerSentakuCtl()
     List.ConnectKind = 0;
     List.ServerListMode = 1;
     kensaku_.ListType = 1;
-    CopyFolder = [](const std::string& from, const std::string& to) {
-        return ShellCopyMove(paths::join(from, "*"), to, 2);
-    };
+    CopyFolder
+        = [](const std::string& from, const std::string& to) { return ShellCopyMove(paths::join(from, "*"), to, 2); };
 }
 
 std::vector<TShareDrive> TServerSentakuCtl::ScanDrives(const std::string& shareDir)
@@ -172,7 +171,8 @@ int TServerSentakuCtl::CheckDataStatus(const std::string& folder, bool warn, boo
         TMessage2InfoRec rec;
         InitMessage2Info(msgkind::Warning, rec);
         rec.caption = "選択データの状態";
-        rec.lines[0] = {"このデータは" + TDataSentakuListCtl::GetDataStatusName(status) + "のため処理が行えません。", kRed, {}};
+        rec.lines[0]
+            = {"このデータは" + TDataSentakuListCtl::GetDataStatusName(status) + "のため処理が行えません。", kRed, {}};
         rec.lines[1].text = "【データフォルダ】";
         rec.lines[2].text = "　" + folder;
         rec.lines[4].text = "【オペレータ】";
@@ -187,7 +187,7 @@ int TServerSentakuCtl::CheckDataStatus(const std::string& folder, bool warn, boo
 void TServerSentakuCtl::SetRowFromInfo(TDataListRec& row, bool empty)
 {
     if (empty) {
-        row = TDataListRec{};
+        row = TDataListRec {};
         row.GROUPID = SysDef.GroupID;
         row.ENTTEXT = kFreeAreaName;
         row.KikanText = "～";
@@ -275,8 +275,8 @@ std::string TServerSentakuCtl::CopyName(const std::string& name)
     return TrimZenkaku(platform::codec::cutToWidth(name + "～コピー", 40));
 }
 
-std::vector<std::string> TServerSentakuCtl::CompareLines(const std::string& word, const TDataInfomationRec& source,
-                                                         const TDataInfomationRec& target)
+std::vector<std::string> TServerSentakuCtl::CompareLines(
+    const std::string& word, const TDataInfomationRec& source, const TDataInfomationRec& target)
 {
     std::vector<std::string> lines;
     auto pair = [&](const char* head, const std::string& from, const std::string& to) {
@@ -293,7 +293,7 @@ std::vector<std::string> TServerSentakuCtl::CompareLines(const std::string& word
         pair("期末に違いがありました。", source.KIMATU, target.KIMATU);
     if (source.TOTALSIWAKE < target.TOTALSIWAKE)
         pair("仕訳件数(修正・削除仕訳含む)が減っています。", IntToCommaStr(source.TOTALSIWAKE) + " 件",
-             IntToCommaStr(target.TOTALSIWAKE) + " 件");
+            IntToCommaStr(target.TOTALSIWAKE) + " 件");
     return lines;
 }
 
@@ -301,7 +301,7 @@ bool TServerSentakuCtl::CompareData(const std::string& word, const std::string& 
 {
     if (source.empty() || target.empty()) {
         showLines(msgkind::Warning, msgbtn::Yes,
-                  word + (source.empty() ? "処理元" : "処理先") + "のデータパスが不正です。\r");
+            word + (source.empty() ? "処理元" : "処理先") + "のデータパスが不正です。\r");
         return false;
     }
     if (!fs::exists(target))
@@ -352,8 +352,8 @@ void TServerSentakuCtl::CancelCopy()
     CopySource.clear();
 }
 
-bool TServerSentakuCtl::pasteFiles(const std::string& source, const std::string& target,
-                                   const std::function<void()>& beforeSwap)
+bool TServerSentakuCtl::pasteFiles(
+    const std::string& source, const std::string& target, const std::function<void()>& beforeSwap)
 {
     // The whole set is copied beside the destination first and moved in only
     // when every file arrived: a failed copy must not leave the destination
@@ -446,7 +446,8 @@ bool TServerSentakuCtl::pasteInto(int line, TDataListRec& row, const std::string
                 ClearChildren(top, true, -1);
         });
         if (!copied)
-            showLines(msgkind::Error, msgbtn::Yes, "データの貼り付けに失敗しました。\r貼付先のデータは変更されていません。");
+            showLines(
+                msgkind::Error, msgbtn::Yes, "データの貼り付けに失敗しました。\r貼付先のデータは変更されていません。");
     }
     if (!copied) {
         if (hadData)
@@ -482,7 +483,7 @@ std::string TServerSentakuCtl::AddArea(const std::string& typedName)
         areas += r.Data.GASSAN == 10 ? 0 : 1;
     if (areas >= kMaxServerAreas) {
         showLines(msgkind::Warning, msgbtn::Yes,
-                  "これ以上の領域追加は行えません。(最大" + std::to_string(kMaxServerAreas) + "件)");
+            "これ以上の領域追加は行えません。(最大" + std::to_string(kMaxServerAreas) + "件)");
         return {};
     }
     const std::string name = TrimZenkaku(lower(typedName));
@@ -562,7 +563,7 @@ void TServerSentakuCtl::ClearChildren(TDataSentakuRec& top, bool all, std::int32
 void TServerSentakuCtl::CopyChildren(TDataSentakuRec& target)
 {
     const bool consolidated = CopyTop >= 0 && CopyTop < static_cast<std::int32_t>(Rows.size())
-                              && (CopyRow.GASSAN == 1 || CopyRow.GASSAN == 2);
+        && (CopyRow.GASSAN == 1 || CopyRow.GASSAN == 2);
     target.Children.clear();
     if (consolidated) {
         for (auto child : Rows[static_cast<std::size_t>(CopyTop)].Children) {

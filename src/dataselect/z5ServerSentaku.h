@@ -16,14 +16,14 @@
 // One qualifying share drive: a remote share root holding the ShareDir folder.
 struct TShareDrive {
     char Letter = 0;
-    std::string Caption;      // "X: (/mnt/server)"
-    std::string DataFolder;   // <root>/<ShareDir>
+    std::string Caption; // "X: (/mnt/server)"
+    std::string DataFolder; // <root>/<ShareDir>
 };
 
 // A grid line of the list: a top-level area, or one of its children.
 struct TServerGridLine {
-    std::int32_t Top = 0;     // index in Rows
-    std::int32_t Child = -1;  // index in the top's Children, -1 for the area itself
+    std::int32_t Top = 0; // index in Rows
+    std::int32_t Child = -1; // index in the top's Children, -1 for the area itself
 };
 
 inline constexpr std::int32_t kMaxServerAreas = 2000;
@@ -42,7 +42,7 @@ public:
     std::string ServerFolder;
     TDataSentakuListCtl List;
     TDataSentakuRecArray Rows;
-    std::vector<TServerGridLine> Lines;  // displayed lines, children after their parent
+    std::vector<TServerGridLine> Lines; // displayed lines, children after their parent
     TDataKensakuRec Filter;
     bool FilterActive = false;
     std::int32_t SortCol = -1;
@@ -51,7 +51,7 @@ public:
     // Copy state between the F2 that marks a source and the F2 that pastes.
     bool CopyPending = false;
     std::string CopySource;
-    TDataListRec CopyRow;     // the source row, its list name the copy name
+    TDataListRec CopyRow; // the source row, its list name the copy name
     std::int32_t CopyTop = -1;
     // Copies every entry of one folder into another (created); replaceable so
     // that a failing copy can be tried.
@@ -80,8 +80,8 @@ public:
     // The list name of a copy: name + "～コピー", at most 40 CP932 bytes.
     static std::string CopyName(const std::string& name);
     // The difference lines of a paste comparison (empty when they agree).
-    static std::vector<std::string> CompareLines(const std::string& word, const TDataInfomationRec& source,
-                                                 const TDataInfomationRec& target);
+    static std::vector<std::string> CompareLines(
+        const std::string& word, const TDataInfomationRec& source, const TDataInfomationRec& target);
     // Asks when the two folders' data differ; true to go on.
     bool CompareData(const std::string& word, const std::string& source, const std::string& target);
     // Marks the line's area as the copy source (status 6). False when it

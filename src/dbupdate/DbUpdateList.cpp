@@ -39,9 +39,24 @@ std::string TDbVersion::Text() const
 const TArrayDbUpdateListRec& SystemUpdateSteps()
 {
     static const TArrayDbUpdateListRec steps = makeList({
-        {0, 3, 1, 1},  {0, 3, 2, 0},  {0, 3, 3, 0},  {1, 0, 1, 0},  {3, 0, 0, 0},   {3, 0, 5, 0},
-        {3, 0, 7, 0},  {4, 0, 0, 1},  {4, 0, 2, 1},  {5, 0, 0, 1},  {7, 0, 0, 0},   {7, 0, 4, 0},
-        {8, 0, 0, 1},  {8, 0, 2, 1},  {9, 0, 4, 1},  {10, 0, 4, 1}, {11, 0, 1, 1},  {12, 0, 0, 1},
+        {0, 3, 1, 1},
+        {0, 3, 2, 0},
+        {0, 3, 3, 0},
+        {1, 0, 1, 0},
+        {3, 0, 0, 0},
+        {3, 0, 5, 0},
+        {3, 0, 7, 0},
+        {4, 0, 0, 1},
+        {4, 0, 2, 1},
+        {5, 0, 0, 1},
+        {7, 0, 0, 0},
+        {7, 0, 4, 0},
+        {8, 0, 0, 1},
+        {8, 0, 2, 1},
+        {9, 0, 4, 1},
+        {10, 0, 4, 1},
+        {11, 0, 1, 1},
+        {12, 0, 0, 1},
     });
     return steps;
 }
@@ -49,21 +64,74 @@ const TArrayDbUpdateListRec& SystemUpdateSteps()
 const TArrayDbUpdateListRec& CompanyUpdateSteps()
 {
     static const TArrayDbUpdateListRec steps = makeList({
-        {0, 1, 1, 1},   {0, 1, 2, 1},   {0, 1, 3, 1},   {0, 1, 4, 1},   {0, 1, 5, 1},   {0, 2, 0, 0},
-        {0, 2, 1, 1},   {0, 2, 2, 1},   {0, 3, 0, 0},   {0, 3, 1, 1},   {0, 3, 2, 0},   {0, 3, 3, 1},
-        {0, 3, 4, 1},   {0, 4, 0, 0},   {0, 4, 1, 1},   {1, 0, 0, 1},   {1, 0, 1, 1},   {1, 0, 2, 1},
-        {1, 0, 3, 1},   {1, 0, 5, 1},   {2, 0, 0, 1},   {2, 0, 4, 1},   {3, 0, 0, 1},   {3, 0, 1, 1},
-        {3, 0, 3, 1},   {3, 0, 4, 1},   {3, 0, 6, 1},   {3, 0, 7, 1},   {4, 0, 0, 1},   {4, 0, 2, 1},
-        {5, 0, 0, 1},   {5, 0, 2, 1},   {5, 0, 5, 1},   {6, 0, 0, 1},   {6, 1, 0, 1},   {6, 1, 3, 1},
-        {7, 0, 0, 1},   {7, 0, 2, 1},   {7, 0, 3, 1},   {7, 0, 4, 1},   {8, 0, 0, 1},   {8, 0, 2, 1},
-        {8, 0, 3, 1},   {9, 0, 0, 1},   {9, 0, 1, 1},   {9, 0, 2, 1},   {9, 0, 3, 1},   {9, 0, 4, 1},
-        {9, 0, 5, 1},   {10, 0, 0, 1},  {10, 0, 1, 1},  {10, 0, 3, 1},  {10, 0, 4, 1},  {10, 0, 5, 1},
-        {11, 0, 0, 1},  {11, 0, 1, 1},  {11, 1, 0, 1},  {12, 0, 0, 1},  {13, 0, 0, 1},
+        {0, 1, 1, 1},
+        {0, 1, 2, 1},
+        {0, 1, 3, 1},
+        {0, 1, 4, 1},
+        {0, 1, 5, 1},
+        {0, 2, 0, 0},
+        {0, 2, 1, 1},
+        {0, 2, 2, 1},
+        {0, 3, 0, 0},
+        {0, 3, 1, 1},
+        {0, 3, 2, 0},
+        {0, 3, 3, 1},
+        {0, 3, 4, 1},
+        {0, 4, 0, 0},
+        {0, 4, 1, 1},
+        {1, 0, 0, 1},
+        {1, 0, 1, 1},
+        {1, 0, 2, 1},
+        {1, 0, 3, 1},
+        {1, 0, 5, 1},
+        {2, 0, 0, 1},
+        {2, 0, 4, 1},
+        {3, 0, 0, 1},
+        {3, 0, 1, 1},
+        {3, 0, 3, 1},
+        {3, 0, 4, 1},
+        {3, 0, 6, 1},
+        {3, 0, 7, 1},
+        {4, 0, 0, 1},
+        {4, 0, 2, 1},
+        {5, 0, 0, 1},
+        {5, 0, 2, 1},
+        {5, 0, 5, 1},
+        {6, 0, 0, 1},
+        {6, 1, 0, 1},
+        {6, 1, 3, 1},
+        {7, 0, 0, 1},
+        {7, 0, 2, 1},
+        {7, 0, 3, 1},
+        {7, 0, 4, 1},
+        {8, 0, 0, 1},
+        {8, 0, 2, 1},
+        {8, 0, 3, 1},
+        {9, 0, 0, 1},
+        {9, 0, 1, 1},
+        {9, 0, 2, 1},
+        {9, 0, 3, 1},
+        {9, 0, 4, 1},
+        {9, 0, 5, 1},
+        {10, 0, 0, 1},
+        {10, 0, 1, 1},
+        {10, 0, 3, 1},
+        {10, 0, 4, 1},
+        {10, 0, 5, 1},
+        {11, 0, 0, 1},
+        {11, 0, 1, 1},
+        {11, 1, 0, 1},
+        {12, 0, 0, 1},
+        {13, 0, 0, 1},
     });
     return steps;
 }
 
-TDbUpdateList::TDbUpdateList() : SystemSteps(SystemUpdateSteps()), CompanySteps(CompanyUpdateSteps()) {}
+TDbUpdateList::TDbUpdateList()
+    : SystemSteps(SystemUpdateSteps())
+    , CompanySteps(CompanyUpdateSteps())
+{
+}
 
 TArrayDbUpdateListRec TDbUpdateList::PendingSteps() const
 {
@@ -136,18 +204,18 @@ void TDbUpdateList::SetDbVersion()
     t.addParam("nowait");
     // A read of its own transaction, committed also after a failure.
     if (!RunDbOperation(t, DbPolicy(kContext, kMessage).with(DbFailure::Commit), [&] {
-        fb::Query q(&db, &t);
-        q.sql().add(Mode == 0 ? "SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM VERSION"
-                              : "SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM ACCVERSION");
-        q.sql().add("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC");
-        q.open();
-        if (!q.eof()) {
-            DbVersion.Major = q.fieldByName("MAJOR").asInteger();
-            DbVersion.Minor1 = q.fieldByName("MINOR").asInteger();
-            DbVersion.Minor2 = q.fieldByName("REV").asInteger();
-        }
-        q.close();
-    })) {
+            fb::Query q(&db, &t);
+            q.sql().add(Mode == 0 ? "SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM VERSION"
+                                  : "SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM ACCVERSION");
+            q.sql().add("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC");
+            q.open();
+            if (!q.eof()) {
+                DbVersion.Major = q.fieldByName("MAJOR").asInteger();
+                DbVersion.Minor1 = q.fieldByName("MINOR").asInteger();
+                DbVersion.Minor2 = q.fieldByName("REV").asInteger();
+            }
+            q.close();
+        })) {
         VersionReadFailed = true;
         DbVersion = {};
     }

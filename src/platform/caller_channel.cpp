@@ -46,8 +46,8 @@ bool sendDatagram(std::uint32_t handle, const std::string& text, std::string* er
         return failed(std::generic_category().message(errno));
     ssize_t sent;
     do
-        sent = ::sendto(fd, text.data(), text.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
-                        sizeof address);
+        sent = ::sendto(
+            fd, text.data(), text.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     while (sent < 0 && errno == EINTR);
     const int err = errno;
     ::close(fd);
@@ -68,13 +68,12 @@ bool sendEnable(std::uint32_t handle, std::string* error)
     return sendDatagram(handle, "enable\n", error);
 }
 
-bool sendResult(std::uint32_t handle, std::int32_t message, std::int32_t value, std::int32_t resultCode,
-                std::string* error)
+bool sendResult(
+    std::uint32_t handle, std::int32_t message, std::int32_t value, std::int32_t resultCode, std::string* error)
 {
     return sendDatagram(handle,
-                        "result " + std::to_string(message) + " " + std::to_string(value) + " "
-                            + std::to_string(resultCode) + "\n",
-                        error);
+        "result " + std::to_string(message) + " " + std::to_string(value) + " " + std::to_string(resultCode) + "\n",
+        error);
 }
 
 } // namespace platform::caller_channel

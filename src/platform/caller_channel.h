@@ -26,7 +26,7 @@ std::string socketPath(std::uint32_t handle);
 bool sendDisable(std::uint32_t handle, std::string* error = nullptr);
 bool sendEnable(std::uint32_t handle, std::string* error = nullptr);
 bool sendResult(std::uint32_t handle, std::int32_t message, std::int32_t value, std::int32_t resultCode,
-                std::string* error = nullptr);
+    std::string* error = nullptr);
 
 // Sends one raw datagram (the functions above use it).
 bool sendDatagram(std::uint32_t handle, const std::string& text, std::string* error = nullptr);

@@ -14,7 +14,8 @@ namespace {
 // descriptor is not safe to share between threads.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from))
+    Converter(const char* to, const char* from)
+        : cd_(iconv_open(to, from))
     {
         if (cd_ == reinterpret_cast<iconv_t>(-1))
             throw CodecError(std::string("iconv cannot convert from ") + from + " to " + to);
@@ -168,8 +169,8 @@ std::string fromSjis(std::string_view sjis)
     std::size_t failedAt = 0;
     if (decoder().convert(sjis, out, failedAt))
         return out;
-    throw CodecError("malformed Shift-JIS (CP932) bytes " + hexBytes(sjis, failedAt, 2) + " at byte " +
-                     std::to_string(failedAt));
+    throw CodecError(
+        "malformed Shift-JIS (CP932) bytes " + hexBytes(sjis, failedAt, 2) + " at byte " + std::to_string(failedAt));
 }
 
 bool isRepresentable(std::string_view utf8)

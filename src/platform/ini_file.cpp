@@ -75,8 +75,7 @@ std::string encode(std::string_view operation, const std::string& path, std::str
 
 void checkName(std::string_view operation, const std::string& path, std::string_view name, bool isSection)
 {
-    if (name.empty() || name.find_first_of("\r\n") != std::string_view::npos
-        || trimBlanks(name).size() != name.size())
+    if (name.empty() || name.find_first_of("\r\n") != std::string_view::npos || trimBlanks(name).size() != name.size())
         fail(operation, path, "invalid name \"" + std::string(name) + "\"");
     if (isSection && name.find(']') != std::string_view::npos)
         fail(operation, path, "invalid section name \"" + std::string(name) + "\"");
@@ -218,7 +217,8 @@ void removeStaleTemporaries(const std::string& folder, const std::string& prefix
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat held {}, named {};
+        struct stat held {
+        }, named {};
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0
             && held.st_ino == named.st_ino && held.st_dev == named.st_dev)
             ::unlink(path.c_str());
@@ -242,7 +242,7 @@ void writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     const std::string ctx(context);
     const std::string folder = paths::folderOf(path).empty() ? std::string(".") : paths::folderOf(path);
 
-    struct stat old {};
+    struct stat old { };
     mode_t mode;
     if (::stat(path.c_str(), &old) == 0) {
         if (isReadOnlyFile(path, old))
@@ -267,7 +267,7 @@ void writeFileAtomically(const std::string& path, std::string_view bytes, std::s
         // Held until the file is renamed or removed: marks it as live for
         // removeStaleTemporaries. A cleaner may have taken the name between
         // mkstemp and the lock; then start again with a new one.
-        struct stat st {};
+        struct stat st { };
         if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &st) != 0 || st.st_nlink == 0) {
             ::close(fd);
             fd = -1;
@@ -309,7 +309,10 @@ void writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
 }
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+IniFile::IniFile(std::string path)
+    : path_(std::move(path))
+{
+}
 
 IniFile::Snapshot IniFile::loadFromDisk() const
 {
@@ -368,13 +371,12 @@ IniFile::Snapshot IniFile::loadFromDisk() const
 
 const IniFile::Snapshot& IniFile::current() const
 {
-    struct stat st {};
+    struct stat st { };
     const bool present = ::stat(path_.c_str(), &st) == 0;
-    const FileStamp stamp = present ? FileStamp{true, static_cast<std::uint64_t>(st.st_ino),
-                                                static_cast<std::int64_t>(st.st_size),
-                                                static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                                                static_cast<std::int64_t>(st.st_mtim.tv_nsec)}
-                                    : FileStamp{};
+    const FileStamp stamp = present
+        ? FileStamp {true, static_cast<std::uint64_t>(st.st_ino), static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec), static_cast<std::int64_t>(st.st_mtim.tv_nsec)}
+        : FileStamp {};
     if (!cacheValid_ || !(stamp == cacheStamp_)) {
         cache_ = loadFromDisk();
         cacheStamp_ = stamp;
@@ -405,8 +407,7 @@ struct Range {
     std::size_t end = 0;
 };
 
-template <typename Lines>
-Range findSection(const Lines& lines, std::string_view section)
+template <typename Lines> Range findSection(const Lines& lines, std::string_view section)
 {
     Range r;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -423,8 +424,7 @@ Range findSection(const Lines& lines, std::string_view section)
     return r;
 }
 
-template <typename Lines>
-std::size_t findKey(const Lines& lines, const Range& r, std::string_view key)
+template <typename Lines> std::size_t findKey(const Lines& lines, const Range& r, std::string_view key)
 {
     if (r.header == std::string::npos)
         return std::string::npos;
@@ -444,7 +444,8 @@ std::string IniFile::readString(std::string_view section, std::string_view key, 
     if (i == std::string::npos)
         return std::string(defaultValue);
     if (snap.lines[i].undecodable)
-        fail("Read", path_, "[" + std::string(section) + "] " + std::string(key) + ": bytes that are not code page 932");
+        fail(
+            "Read", path_, "[" + std::string(section) + "] " + std::string(key) + ": bytes that are not code page 932");
     return snap.lines[i].value;
 }
 
@@ -551,8 +552,8 @@ std::vector<std::string> IniFile::readSectionValues(std::string_view section) co
     for (std::size_t i = r.header + 1; i < r.end; ++i)
         if (snap.lines[i].kind == Line::Entry) {
             if (snap.lines[i].undecodable)
-                fail("ReadSectionValues", path_, "[" + std::string(section) + "] " + snap.lines[i].key
-                                                     + ": bytes that are not code page 932");
+                fail("ReadSectionValues", path_,
+                    "[" + std::string(section) + "] " + snap.lines[i].key + ": bytes that are not code page 932");
             lines.push_back(snap.lines[i].key + "=" + snap.lines[i].value);
         }
     return lines;
@@ -578,7 +579,7 @@ void IniFile::eraseSection(std::string_view section)
     if (r.header == std::string::npos)
         return;
     snap.lines.erase(snap.lines.begin() + static_cast<std::ptrdiff_t>(r.header),
-                     snap.lines.begin() + static_cast<std::ptrdiff_t>(r.end));
+        snap.lines.begin() + static_cast<std::ptrdiff_t>(r.end));
     save(snap, "EraseSection");
 }
 
@@ -629,7 +630,7 @@ void IniFile::writeSection(std::string_view section, const std::vector<std::stri
         while (end > r.header + 1 && trimBlanks(snap.lines[end - 1].raw).empty())
             --end;
         snap.lines.erase(snap.lines.begin() + static_cast<std::ptrdiff_t>(r.header),
-                         snap.lines.begin() + static_cast<std::ptrdiff_t>(end));
+            snap.lines.begin() + static_cast<std::ptrdiff_t>(end));
         at = r.header;
     }
     if (at == snap.lines.size())

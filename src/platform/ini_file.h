@@ -43,12 +43,10 @@ public:
 
     const std::string& fileName() const { return path_; }
 
-    std::string readString(std::string_view section, std::string_view key,
-                           std::string_view defaultValue) const;
+    std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // Decimal, or hexadecimal written "0x..."/"$..."; anything else (or a
     // missing key) gives the default.
-    std::int64_t readInteger(std::string_view section, std::string_view key,
-                             std::int64_t defaultValue) const;
+    std::int64_t readInteger(std::string_view section, std::string_view key, std::int64_t defaultValue) const;
     // "0" is false, any other number true; a non-number gives the default.
     bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
@@ -76,10 +74,10 @@ public:
 
 private:
     struct Line {
-        std::string raw;     // code page 932 bytes as on disk, without line end
+        std::string raw; // code page 932 bytes as on disk, without line end
         std::string section; // UTF-8 name for header lines
-        std::string key;     // UTF-8 name for key lines
-        std::string value;   // UTF-8 value for key lines (trimmed, unquoted)
+        std::string key; // UTF-8 name for key lines
+        std::string value; // UTF-8 value for key lines (trimmed, unquoted)
         bool undecodable = false; // raw holds bytes that are not code page 932
         enum Kind { Other, Header, Entry } kind = Other;
     };

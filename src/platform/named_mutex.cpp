@@ -31,7 +31,7 @@ int openLockFile(const std::string& path, std::string* error)
         fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return failed(errno);
-    struct stat st {};
+    struct stat st { };
     const int statErr = ::fstat(fd, &st) == 0 ? 0 : errno;
     if (statErr != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -61,7 +61,10 @@ std::string NamedMutex::lockPath(std::string_view name)
     return paths::join(folder, file + ".lock");
 }
 
-NamedMutex::NamedMutex(std::string name) : name_(std::move(name)) {}
+NamedMutex::NamedMutex(std::string name)
+    : name_(std::move(name))
+{
+}
 
 NamedMutex::~NamedMutex()
 {
@@ -113,7 +116,7 @@ bool NamedMutex::exists(std::string_view name, std::string* error)
             *error = std::string("NamedMutex.exists: ") + e.what();
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT)
         return false; // never created: nobody can hold it
     const int fd = openLockFile(path, error);

@@ -71,7 +71,7 @@ std::string normalize(std::string_view path)
 {
     if (path.empty())
         return {};
-    fs::path p{std::string(path)};
+    fs::path p {std::string(path)};
     if (p.is_relative()) {
         std::error_code ec;
         const fs::path cwd = fs::current_path(ec);
@@ -137,16 +137,15 @@ bool isProtectedPath(std::string_view path)
     }
     const std::string real = canonical(guarded);
     // The operating system's own trees: nothing at or below them.
-    static constexpr std::array<std::string_view, 12> systemTrees = {
-        "/usr", "/etc", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/boot", "/dev", "/proc", "/sys"};
+    static constexpr std::array<std::string_view, 12> systemTrees
+        = {"/usr", "/etc", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/boot", "/dev", "/proc", "/sys"};
     for (std::string_view tree : systemTrees)
         if (isAtOrBelow(real, tree))
             return true;
     // Top-level and shared folders: the folder itself (their sub-folders
     // hold ordinary data, temporary folders and database files).
-    static constexpr std::array<std::string_view, 13> wholeFolders = {
-        "/", "/home", "/tmp", "/var", "/var/tmp", "/var/lib", "/opt", "/srv", "/mnt", "/media", "/run", "/root",
-        "/snap"};
+    static constexpr std::array<std::string_view, 13> wholeFolders = {"/", "/home", "/tmp", "/var", "/var/tmp",
+        "/var/lib", "/opt", "/srv", "/mnt", "/media", "/run", "/root", "/snap"};
     for (std::string_view folder : wholeFolders)
         if (real == folder)
             return true;

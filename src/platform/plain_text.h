@@ -20,7 +20,7 @@ int toIntOr(const std::string& s, int fallback);
 // What to do with the piece after the last line break.
 enum class LastLine {
     DropEmpty, // as a string list takes its text: "a\r\n" is one line
-    Keep,      // every piece: "a\r\n" is "a" and "", "" is one empty line
+    Keep, // every piece: "a\r\n" is "a" and "", "" is one empty line
 };
 
 // The text split at CR LF, CR or LF.

@@ -89,7 +89,7 @@ ProcessResult runProcess(const ProcessOptions& options)
     if (timedOut) {
         result.status = ProcessResult::Status::TimedOut;
         result.error = "runProcess: " + options.argv.front() + ": stopped after the time limit of "
-                       + std::to_string(options.timeout.count()) + " ms";
+            + std::to_string(options.timeout.count()) + " ms";
     } else if (child.exitStatus() == QProcess::CrashExit) {
         result.status = ProcessResult::Status::Crashed;
         result.error = "runProcess: " + options.argv.front() + ": ended abnormally";

@@ -15,20 +15,20 @@
 namespace platform {
 
 struct ProcessOptions {
-    std::vector<std::string> argv{};                // argv[0] is the program (PATH is searched)
-    std::map<std::string, std::string> environment{}; // added to (or replacing in) the current environment
-    std::string workingDir{};                       // empty: the current folder
-    std::string standardInput{};                    // written to the child, then closed
-    std::chrono::milliseconds timeout{0};           // 0: no limit
+    std::vector<std::string> argv {}; // argv[0] is the program (PATH is searched)
+    std::map<std::string, std::string> environment {}; // added to (or replacing in) the current environment
+    std::string workingDir {}; // empty: the current folder
+    std::string standardInput {}; // written to the child, then closed
+    std::chrono::milliseconds timeout {0}; // 0: no limit
 };
 
 struct ProcessResult {
     enum class Status { Finished, Crashed, TimedOut, FailedToStart };
     Status status = Status::FailedToStart;
-    int exitCode = -1;      // valid when Finished
+    int exitCode = -1; // valid when Finished
     std::string standardOutput;
     std::string standardError;
-    std::string error;      // what went wrong, for every status but Finished
+    std::string error; // what went wrong, for every status but Finished
 
     // Finished with exit code 0.
     bool succeeded() const { return status == Status::Finished && exitCode == 0; }

@@ -56,9 +56,15 @@ std::optional<RegValue> decode(const IniFile& ini, const std::string& section, s
 
 } // namespace
 
-Registry::Registry() : Registry(defaultPath()) {}
+Registry::Registry()
+    : Registry(defaultPath())
+{
+}
 
-Registry::Registry(std::string iniPath) : ini_(std::move(iniPath)) {}
+Registry::Registry(std::string iniPath)
+    : ini_(std::move(iniPath))
+{
+}
 
 std::string Registry::defaultPath()
 {

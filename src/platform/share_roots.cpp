@@ -55,8 +55,9 @@ std::optional<ShareRoot> rootOf(std::string_view path, const std::string& file)
     const std::string p(path);
     std::optional<ShareRoot> best;
     for (auto& r : load(file)) {
-        const bool inside = p == r.folder || (p.size() > r.folder.size() && p.compare(0, r.folder.size(), r.folder) == 0
-                                              && (p[r.folder.size()] == '/' || r.folder == "/"));
+        const bool inside = p == r.folder
+            || (p.size() > r.folder.size() && p.compare(0, r.folder.size(), r.folder) == 0
+                && (p[r.folder.size()] == '/' || r.folder == "/"));
         if (inside && (!best || r.folder.size() > best->folder.size()))
             best = std::move(r);
     }

@@ -19,8 +19,8 @@
 namespace platform::share_roots {
 
 struct ShareRoot {
-    char letter = 0;     // 'A'..'Z'
-    std::string folder;  // without a trailing "/"
+    char letter = 0; // 'A'..'Z'
+    std::string folder; // without a trailing "/"
     bool remote = false;
 };
 

@@ -9,8 +9,7 @@ namespace {
 // Encoded form: marker, then unpadded base64 (URL alphabet) of the
 // scrambled bytes followed by a 16-bit check of the plain bytes.
 constexpr std::string_view kMarker = "P1$";
-constexpr std::string_view kAlphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 constexpr std::size_t kCheckBytes = 2;
 
 std::size_t encodedLength(std::size_t plainBytes)
@@ -23,7 +22,8 @@ std::size_t encodedLength(std::size_t plainBytes)
 // lengths never share a stream prefix.
 class KeyStream {
 public:
-    explicit KeyStream(std::size_t length) : state_(0x9E3779B9u ^ static_cast<std::uint32_t>(length * 0x85EBCA6Bu))
+    explicit KeyStream(std::size_t length)
+        : state_(0x9E3779B9u ^ static_cast<std::uint32_t>(length * 0x85EBCA6Bu))
     {
         if (state_ == 0)
             state_ = 0x2545F491u;
@@ -168,7 +168,7 @@ bool encodeBytes(std::string_view plain, std::string& encoded)
 {
     if (plain.find('\0') != std::string_view::npos || plain.size() >= kBufferSize)
         return false;
-    std::array<char, kBufferSize> in{}, out{}, work{};
+    std::array<char, kBufferSize> in {}, out {}, work {};
     std::memcpy(in.data(), plain.data(), plain.size());
     if (P_Check1(in.data(), kEncodeCode, out.data(), work.data()) != 1)
         return false;
@@ -180,7 +180,7 @@ bool decodeBytes(std::string_view encoded, std::string& plain)
 {
     if (encoded.find('\0') != std::string_view::npos || encoded.size() >= kBufferSize)
         return false;
-    std::array<char, kBufferSize> in{}, out{}, work{};
+    std::array<char, kBufferSize> in {}, out {}, work {};
     std::memcpy(in.data(), encoded.data(), encoded.size());
     if (P_Check1(in.data(), kDecodeCode, out.data(), work.data()) != 1)
         return false;

@@ -87,13 +87,12 @@ std::string tempDir()
 
 void ensurePrivateFolder(const std::string& folder)
 {
-    const auto refuse = [&](const std::string& why) {
-        throw std::runtime_error("runtime folder " + folder + ": " + why);
-    };
+    const auto refuse
+        = [&](const std::string& why) { throw std::runtime_error("runtime folder " + folder + ": " + why); };
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         refuse(std::generic_category().message(errno));
     // lstat: a link in the folder's place is refused, not followed.
-    struct stat st {};
+    struct stat st { };
     if (::lstat(folder.c_str(), &st) != 0)
         refuse(std::generic_category().message(errno));
     if (!S_ISDIR(st.st_mode))

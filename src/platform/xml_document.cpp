@@ -13,7 +13,10 @@ namespace platform::xml {
 
 namespace {
 
-const xmlChar* X(const std::string& s) { return reinterpret_cast<const xmlChar*>(s.c_str()); }
+const xmlChar* X(const std::string& s)
+{
+    return reinterpret_cast<const xmlChar*>(s.c_str());
+}
 
 bool isShiftJis(std::string_view encoding)
 {
@@ -23,7 +26,10 @@ bool isShiftJis(std::string_view encoding)
     return lower == "shift_jis" || lower == "cp932";
 }
 
-std::string context(const char* operation) { return std::string("xml::Document.") + operation; }
+std::string context(const char* operation)
+{
+    return std::string("xml::Document.") + operation;
+}
 
 } // namespace
 
@@ -110,7 +116,10 @@ Element Document::createRoot(std::string_view name, std::string_view namespaceUr
     return Element(node);
 }
 
-Element Document::root() const { return Element(xmlDocGetRootElement(doc_)); }
+Element Document::root() const
+{
+    return Element(xmlDocGetRootElement(doc_));
+}
 
 Element Document::addElement(Element parent, std::string_view name)
 {
@@ -133,8 +142,8 @@ void Document::addText(Element element, std::string_view text)
         throw XmlError(context("AddText") + ": no element");
     checkText(text, "AddText");
     if (!text.empty())
-        xmlNodeAddContentLen(element.raw(), reinterpret_cast<const xmlChar*>(text.data()),
-                             static_cast<int>(text.size()));
+        xmlNodeAddContentLen(
+            element.raw(), reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
 }
 
 void Document::setAttribute(Element element, std::string_view name, std::string_view value)

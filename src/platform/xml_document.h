@@ -39,7 +39,10 @@ public:
 
 private:
     friend class Document;
-    explicit Element(_xmlNode* node) : node_(node) {}
+    explicit Element(_xmlNode* node)
+        : node_(node)
+    {
+    }
     _xmlNode* node_ = nullptr;
 };
 

@@ -10,7 +10,11 @@
 
 namespace print {
 
-EngineLog::EngineLog(std::string folder, Clock clock) : folder_(std::move(folder)), clock_(std::move(clock)) {}
+EngineLog::EngineLog(std::string folder, Clock clock)
+    : folder_(std::move(folder))
+    , clock_(std::move(clock))
+{
+}
 
 std::string EngineLog::filePath() const
 {
@@ -31,7 +35,7 @@ void EngineLog::write(const std::string& text) noexcept
 {
     std::string line;
     try {
-        std::tm t{};
+        std::tm t {};
         if (clock_) {
             t = clock_();
         } else {
@@ -57,7 +61,8 @@ void EngineLog::write(const std::string& text) noexcept
         if (std::FILE* f = std::fopen(path.c_str(), "ab")) {
             const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
             const bool closed = std::fclose(f) == 0;
-            if (ok && closed) return;
+            if (ok && closed)
+                return;
         }
         std::cerr << "Lumen808 log not writable (" << path << "): " << line << std::endl;
     } catch (...) {

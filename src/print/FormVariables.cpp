@@ -12,9 +12,12 @@ using platform::text::upperAscii;
 
 void VariableTables::clear()
 {
-    for (auto& slot : vars_) slot.fill(TDataField{});
-    for (auto& slot : totals_) slot.fill(TTotalField{});
-    for (auto& slot : outputs_) slot.fill(TDataField{});
+    for (auto& slot : vars_)
+        slot.fill(TDataField {});
+    for (auto& slot : totals_)
+        slot.fill(TTotalField {});
+    for (auto& slot : outputs_)
+        slot.fill(TDataField {});
     counts_.fill(0);
     totalCounts_.fill(0);
     v_ = 0;
@@ -24,28 +27,33 @@ void VariableTables::load(const std::string& formFile, int dx, int dy, EngineLog
 {
     clear();
     std::error_code ec;
-    if (formFile.empty() || !std::filesystem::exists(formFile, ec)) return;
+    if (formFile.empty() || !std::filesystem::exists(formFile, ec))
+        return;
     try {
         int slot = 0;
         for (std::string line : readLines(formFile)) {
-            if (line.empty() || line.back() != ';') line += ";0;";
+            if (line.empty() || line.back() != ';')
+                line += ";0;";
             const Record r(line);
             if (r.kind() == RecordKind::PageEnd) {
                 ++slot;
                 ++v_;
-                if (slot >= kSlots) break;
+                if (slot >= kSlots)
+                    break;
             } else if (r.kind() == RecordKind::VarDef && counts_[slot] < kMaxPerSlot) {
                 const std::string name = upperAscii(r.field(3));
                 int entry = 0;
-                if (name != "0" && name != "行間") entry = ++counts_[slot];
+                if (name != "0" && name != "行間")
+                    entry = ++counts_[slot];
                 TDataField& f = vars_[slot][entry];
-                f = TDataField{};
+                f = TDataField {};
                 f.name = name;
                 f.x = r.number(1) + dx;
                 f.y = r.number(2) + dy;
                 f.fontName = r.field(4);
                 f.fontSize = r.number(5);
-                if (f.fontSize == 0) f.fontSize = 12;
+                if (f.fontSize == 0)
+                    f.fontSize = 12;
                 f.style = upperAscii(r.field(6));
                 f.colour = r.field(7);
                 f.background = r.field(8);
@@ -55,10 +63,12 @@ void VariableTables::load(const std::string& formFile, int dx, int dy, EngineLog
                 f.vcentre = r.number(12);
             } else if (r.kind() == RecordKind::TotalDef && totalCounts_[slot] < kMaxPerSlot) {
                 const std::string name = upperAscii(r.field(3));
-                if (name.empty()) continue;
+                if (name.empty())
+                    continue;
                 int found = -1;
                 for (int i = 0; i < totalCounts_[slot] && found < 0; ++i) {
-                    if (totals_[slot][i].name == name) found = i;
+                    if (totals_[slot][i].name == name)
+                        found = i;
                 }
                 if (found < 0) {
                     TTotalField& t = totals_[slot][totalCounts_[slot]++];
@@ -70,7 +80,8 @@ void VariableTables::load(const std::string& formFile, int dx, int dy, EngineLog
                 totals_[slot][found].used = true;
                 for (int n = 0; n < 10; ++n) {
                     TDataField& o = outputs_[slot][n];
-                    if (!o.name.empty()) continue;
+                    if (!o.name.empty())
+                        continue;
                     o.name = name;
                     o.x = r.number(1) + dx;
                     o.y = r.number(2) + dy;
@@ -93,10 +104,12 @@ void VariableTables::load(const std::string& formFile, int dx, int dy, EngineLog
 
 int VariableTables::lookup(int slot, const std::string& name) const
 {
-    if (slot < 0 || slot >= kSlots) return 0;
+    if (slot < 0 || slot >= kSlots)
+        return 0;
     const std::string up = upperAscii(name);
     for (int i = 1; i <= counts_[slot]; ++i) {
-        if (vars_[slot][i].name == up) return i;
+        if (vars_[slot][i].name == up)
+            return i;
     }
     return 0;
 }
@@ -104,7 +117,8 @@ int VariableTables::lookup(int slot, const std::string& name) const
 std::optional<int> VariableTables::slotForSheet(int sheet) const
 {
     const int slot = ((sheet - 1) % (v_ + 1) + (v_ + 1)) % (v_ + 1);
-    if (slot >= kSlots) return std::nullopt;
+    if (slot >= kSlots)
+        return std::nullopt;
     return slot;
 }
 

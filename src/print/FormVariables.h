@@ -22,10 +22,10 @@ struct TDataField {
     std::string fontName = "ＭＳ 明朝";
     int fontSize = 10;
     std::string style;
-    std::string colour;     // colour field as written
+    std::string colour; // colour field as written
     std::string background; // background field as written
-    std::string alignment;  // alignment field as written
-    int width = 0;          // equal-spacing width; the row pitch for entry 0
+    std::string alignment; // alignment field as written
+    int width = 0; // equal-spacing width; the row pitch for entry 0
     int once = 0;
     int vcentre = 0;
 };
@@ -65,11 +65,11 @@ public:
     const TDataField& output(int slot, int n) const { return outputs_[slot][n]; }
 
 private:
-    std::array<std::array<TDataField, kEntries>, kSlots> vars_{};
-    std::array<int, kSlots> counts_{};
-    std::array<std::array<TTotalField, kEntries>, kSlots> totals_{};
-    std::array<int, kSlots> totalCounts_{};
-    std::array<std::array<TDataField, kOutputs>, kSlots> outputs_{};
+    std::array<std::array<TDataField, kEntries>, kSlots> vars_ {};
+    std::array<int, kSlots> counts_ {};
+    std::array<std::array<TTotalField, kEntries>, kSlots> totals_ {};
+    std::array<int, kSlots> totalCounts_ {};
+    std::array<std::array<TDataField, kOutputs>, kSlots> outputs_ {};
     int v_ = 0;
 };
 

@@ -29,7 +29,8 @@ JobRunner* gDefaultRunner = nullptr;
 std::string replaceAll(std::string s, char from, char to)
 {
     for (char& c : s) {
-        if (c == from) c = to;
+        if (c == from)
+            c = to;
     }
     return s;
 }
@@ -56,7 +57,8 @@ std::string keepLastBytes(const std::string& utf8, std::size_t width)
     std::size_t used = 0;
     std::size_t from = utf8.size();
     for (auto it = chars.rbegin(); it != chars.rend(); ++it) {
-        if (used + it->second > width) break;
+        if (used + it->second > width)
+            break;
         used += it->second;
         from = it->first;
     }
@@ -65,14 +67,21 @@ std::string keepLastBytes(const std::string& utf8, std::size_t width)
 
 } // namespace
 
-JobRunner* defaultJobRunner() { return gDefaultRunner ? gDefaultRunner : &engineRunner(); }
-void setDefaultJobRunner(JobRunner* runner) { gDefaultRunner = runner; }
+JobRunner* defaultJobRunner()
+{
+    return gDefaultRunner ? gDefaultRunner : &engineRunner();
+}
+void setDefaultJobRunner(JobRunner* runner)
+{
+    gDefaultRunner = runner;
+}
 
 int pageNumberMarkers(std::string_view format)
 {
     const std::string up = upperAscii(std::string(format));
     int n = 0;
-    for (std::size_t p = up.find("%D"); p != std::string::npos; p = up.find("%D", p + 2)) ++n;
+    for (std::size_t p = up.find("%D"); p != std::string::npos; p = up.find("%D", p + 2))
+        ++n;
     return n;
 }
 
@@ -85,12 +94,14 @@ std::optional<std::string> formatPageNumber(std::string_view format, int first, 
             out.push_back(format[i]);
             continue;
         }
-        if (i + 1 >= format.size()) return std::nullopt;
+        if (i + 1 >= format.size())
+            return std::nullopt;
         const char d = format[++i];
         if (d == '%') {
             out.push_back('%');
         } else if (d == 'd' || d == 'D') {
-            if (used >= 2) return std::nullopt;
+            if (used >= 2)
+                return std::nullopt;
             out += std::to_string(used == 0 ? first : second);
             ++used;
         } else {
@@ -102,21 +113,26 @@ std::optional<std::string> formatPageNumber(std::string_view format, int first, 
 
 int defaultPrinterIndex()
 {
-    if (!QGuiApplication::instance()) return -1;
+    if (!QGuiApplication::instance())
+        return -1;
     const QStringList names = QPrinterInfo::availablePrinterNames();
-    if (names.isEmpty()) return -1;
+    if (names.isEmpty())
+        return -1;
     const QPrinterInfo def = QPrinterInfo::defaultPrinter();
-    if (def.isNull()) return -1;
+    if (def.isNull())
+        return -1;
     return static_cast<int>(names.indexOf(def.printerName()));
 }
 
 bool fontInstalled(const std::string& family)
 {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return false;
     return QFontDatabase::families().contains(QString::fromStdString(family), Qt::CaseInsensitive);
 }
 
-TLumen808::TLumen808(JobRunner* runner) : runner_(runner)
+TLumen808::TLumen808(JobRunner* runner)
+    : runner_(runner)
 {
     setOcrFontName("");
     PrinterNum = defaultPrinterIndex();
@@ -127,33 +143,72 @@ TLumen808::~TLumen808() = default;
 void TLumen808::setOcrFontName(const std::string& name)
 {
     if (!name.empty()) {
-        if (fontInstalled(name)) ocrFontName_ = name;
+        if (fontInstalled(name))
+            ocrFontName_ = name;
         return;
     }
-    if (fontInstalled("OCR-B")) ocrFontName_ = "OCR-B";
-    else if (fontInstalled("OCRB")) ocrFontName_ = "OCRB";
-    else ocrFontName_ = "ＭＳ ゴシック";
+    if (fontInstalled("OCR-B"))
+        ocrFontName_ = "OCR-B";
+    else if (fontInstalled("OCRB"))
+        ocrFontName_ = "OCRB";
+    else
+        ocrFontName_ = "ＭＳ ゴシック";
 }
 
-void TLumen808::setCopie(int v) { if (v >= 1 && v <= 99) copie_ = v; }
-void TLumen808::setZoom(int v) { if (v >= 5 && v <= 20) zoom_ = v; }
-void TLumen808::setScale(int v) { if (v >= 50 && v <= 150) scale_ = v; }
-void TLumen808::setPrintQuality(int v) { if (v >= -4 && v <= 0) printQuality_ = v; }
-void TLumen808::setColorMode(int v) { colorMode_ = (v >= 0 && v <= 2) ? v : 0; }
-void TLumen808::setDuplex(int v) { if (v >= 0 && v <= 3) duplex_ = v; }
-void TLumen808::setCollate(int v) { if (v == 0 || v == 1) collate_ = v; }
+void TLumen808::setCopie(int v)
+{
+    if (v >= 1 && v <= 99)
+        copie_ = v;
+}
+void TLumen808::setZoom(int v)
+{
+    if (v >= 5 && v <= 20)
+        zoom_ = v;
+}
+void TLumen808::setScale(int v)
+{
+    if (v >= 50 && v <= 150)
+        scale_ = v;
+}
+void TLumen808::setPrintQuality(int v)
+{
+    if (v >= -4 && v <= 0)
+        printQuality_ = v;
+}
+void TLumen808::setColorMode(int v)
+{
+    colorMode_ = (v >= 0 && v <= 2) ? v : 0;
+}
+void TLumen808::setDuplex(int v)
+{
+    if (v >= 0 && v <= 3)
+        duplex_ = v;
+}
+void TLumen808::setCollate(int v)
+{
+    if (v == 0 || v == 1)
+        collate_ = v;
+}
 
 namespace {
 int ratioValue(int v)
 {
-    if (v >= -50 && v <= 50) return 1000 + v;
-    if (v >= 950 && v <= 1050) return v;
+    if (v >= -50 && v <= 50)
+        return 1000 + v;
+    if (v >= 950 && v <= 1050)
+        return v;
     return 1000;
 }
 } // namespace
 
-void TLumen808::setVRATIO(int v) { vratio_ = ratioValue(v); }
-void TLumen808::setHRATIO(int v) { hratio_ = ratioValue(v); }
+void TLumen808::setVRATIO(int v)
+{
+    vratio_ = ratioValue(v);
+}
+void TLumen808::setHRATIO(int v)
+{
+    hratio_ = ratioValue(v);
+}
 
 void TLumen808::setPageBangoFormat(const std::string& format)
 {
@@ -174,16 +229,20 @@ std::string TLumen808::MakeTempFileName(const std::string& folder)
     std::vector<char> buf(templ.begin(), templ.end());
     buf.push_back('\0');
     const int fd = ::mkstemps(buf.data(), 4);
-    if (fd < 0) throw PrintDataError("一時ファイルを作成できません: " + templ + ": " + std::strerror(errno));
+    if (fd < 0)
+        throw PrintDataError("一時ファイルを作成できません: " + templ + ": " + std::strerror(errno));
     ::close(fd);
     return std::string(buf.data());
 }
 
 void TLumen808::Open(bool useTempName)
 {
-    if (DocTitle.empty()) DocTitle = std::filesystem::path(DataFile).stem().string();
-    if (useTempName) DataFile = MakeTempFileName(platform::paths::folderOf(DataFile));
-    if (DataFile.empty()) throw PrintDataError("印刷ファイルの指定がありません。");
+    if (DocTitle.empty())
+        DocTitle = std::filesystem::path(DataFile).stem().string();
+    if (useTempName)
+        DataFile = MakeTempFileName(platform::paths::folderOf(DataFile));
+    if (DataFile.empty())
+        throw PrintDataError("印刷ファイルの指定がありません。");
     buffer_.clear();
     try {
         platform::writeFileAtomically(DataFile, "", "印刷データ");
@@ -197,7 +256,8 @@ void TLumen808::Open(bool useTempName)
 
 void TLumen808::writeLine(const std::string& utf8)
 {
-    if (!open_) throw PrintDataError("印刷データが開かれていません: " + DataFile);
+    if (!open_)
+        throw PrintDataError("印刷データが開かれていません: " + DataFile);
     try {
         buffer_ += platform::codec::toSjis(utf8);
     } catch (const platform::codec::CodecError& e) {
@@ -208,8 +268,9 @@ void TLumen808::writeLine(const std::string& utf8)
 
 void TLumen808::WriteHeader()
 {
-    if (headerWritten_) return;
-    std::tm t{};
+    if (headerWritten_)
+        return;
+    std::tm t {};
     if (dateClock_) {
         t = dateClock_();
     } else {
@@ -242,64 +303,70 @@ void TLumen808::WriteHeader()
     h.pageNoTop = PageBangoTop;
     h.pageNoAlignment = static_cast<int>(pageBangoAlignment_);
     h.pageNoFormat = oneLine(pageBangoFormat_);
-    for (const std::string& line : headerLines(h)) writeLine(line);
+    for (const std::string& line : headerLines(h))
+        writeLine(line);
     headerWritten_ = true;
 }
 
 std::string TLumen808::fitText(const std::string& text, const std::string& upperAlignment, int width)
 {
-    if (width <= 0 || upperAlignment == "CENTER") return text;
+    if (width <= 0 || upperAlignment == "CENTER")
+        return text;
     const std::size_t w = static_cast<std::size_t>(width);
     const std::size_t bytes = platform::codec::sjisWidth(text);
     const bool pad = width <= 126;
     if (upperAlignment == "RIGHT") {
-        if (bytes < w) return pad ? std::string(w - bytes, ' ') + text : text;
+        if (bytes < w)
+            return pad ? std::string(w - bytes, ' ') + text : text;
         return bytes == w ? text : keepLastBytes(text, w);
     }
-    if (bytes < w) return pad ? text + std::string(w - bytes, ' ') : text;
+    if (bytes < w)
+        return pad ? text + std::string(w - bytes, ' ') : text;
     // cutToWidth scans from the start, so a double-byte character is never halved
     return platform::codec::cutToWidth(text, w);
 }
 
 void TLumen808::AddText(int x, int y, const std::string& text, const std::string& fontName, int fontSize,
-                        const std::string& style, const std::string& colour, const std::string& background,
-                        const std::string& alignment, int width)
+    const std::string& style, const std::string& colour, const std::string& background, const std::string& alignment,
+    int width)
 {
     const std::string align = upperAscii(oneLine(alignment));
     std::string bg = oneLine(background);
     const std::string upBg = upperAscii(bg);
-    if (upBg == "ON" || upBg == "OFF") bg = "1";
+    if (upBg == "ON" || upBg == "OFF")
+        bg = "1";
     const std::string body = fitText(replaceAll(oneLine(text), ';', ':'), align, width);
-    writeLine("TEXT;" + std::to_string(x) + ";" + std::to_string(y) + ";" + body + ";" + oneLine(fontName) + ";" +
-              std::to_string(fontSize) + ";" + oneLine(style) + ";" + oneLine(colour) + ";" + bg + ";" + align +
-              ";0;0;");
+    writeLine("TEXT;" + std::to_string(x) + ";" + std::to_string(y) + ";" + body + ";" + oneLine(fontName) + ";"
+        + std::to_string(fontSize) + ";" + oneLine(style) + ";" + oneLine(colour) + ";" + bg + ";" + align + ";0;0;");
 }
 
 void TLumen808::AddLine(int x1, int y1, int x2, int y2, int width, int penStyle, const std::string& colour, bool eline)
 {
-    writeLine(std::string(eline ? "ELINE" : "LINE") + ";" + std::to_string(x1) + ";" + std::to_string(y1) + ";" +
-              std::to_string(x2) + ";" + std::to_string(y2) + ";" + std::to_string(width) + ";" +
-              std::to_string(penStyle) + ";" + oneLine(colour) + ";");
+    writeLine(std::string(eline ? "ELINE" : "LINE") + ";" + std::to_string(x1) + ";" + std::to_string(y1) + ";"
+        + std::to_string(x2) + ";" + std::to_string(y2) + ";" + std::to_string(width) + ";" + std::to_string(penStyle)
+        + ";" + oneLine(colour) + ";");
 }
 
 void TLumen808::AddBox(int x1, int y1, int x2, int y2, int penWidth, int penStyle, const std::string& penColour,
-                       const std::string& brushColour, int brushStyle)
+    const std::string& brushColour, int brushStyle)
 {
-    writeLine("BOX;" + std::to_string(x1) + ";" + std::to_string(y1) + ";" + std::to_string(x2) + ";" +
-              std::to_string(y2) + ";" + std::to_string(penWidth) + ";" + std::to_string(penStyle) + ";" +
-              oneLine(penColour) + ";" + oneLine(brushColour) + ";" + std::to_string(brushStyle) + ";");
+    writeLine("BOX;" + std::to_string(x1) + ";" + std::to_string(y1) + ";" + std::to_string(x2) + ";"
+        + std::to_string(y2) + ";" + std::to_string(penWidth) + ";" + std::to_string(penStyle) + ";"
+        + oneLine(penColour) + ";" + oneLine(brushColour) + ";" + std::to_string(brushStyle) + ";");
 }
 
 void TLumen808::NewPage()
 {
     ++PageNo;
-    if (BlankPage != 0) AddBox(100, 100, 101, 101, 0, 0, "黒", "白", 1);
+    if (BlankPage != 0)
+        AddBox(100, 100, 101, 101, 0, 0, "黒", "白", 1);
     writeLine("E;");
 }
 
 void TLumen808::Close()
 {
-    if (!open_) return;
+    if (!open_)
+        return;
     open_ = false;
     headerWritten_ = false;
     std::string bytes;

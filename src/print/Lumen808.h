@@ -186,11 +186,12 @@ public:
     // The background "ON" is written as "1", like "OFF", and therefore reads
     // back as transparent; kept so for files other programs read.
     void AddText(int x, int y, const std::string& text, const std::string& fontName, int fontSize,
-                 const std::string& style, const std::string& colour, const std::string& background,
-                 const std::string& alignment, int width);
-    void AddLine(int x1, int y1, int x2, int y2, int width, int penStyle, const std::string& colour, bool eline = false);
+        const std::string& style, const std::string& colour, const std::string& background,
+        const std::string& alignment, int width);
+    void AddLine(
+        int x1, int y1, int x2, int y2, int width, int penStyle, const std::string& colour, bool eline = false);
     void AddBox(int x1, int y1, int x2, int y2, int penWidth, int penStyle, const std::string& penColour,
-                const std::string& brushColour, int brushStyle);
+        const std::string& brushColour, int brushStyle);
     void NewPage();
     void Close();
     bool Preview();

@@ -26,27 +26,38 @@ char16_t FilterNumericKey(const std::u16string& text, char16_t key, int kind, bo
     };
     switch (kind) {
     case 0:
-        if (!digit) return 0;
+        if (!digit)
+            return 0;
         return key == u'0' && valueIsZero() ? 0 : key;
     case 1:
-        if (key == bs) return key;
-        if (!digit) return 0;
+        if (key == bs)
+            return key;
+        if (!digit)
+            return 0;
         return key == u'0' && valueIsZero() ? 0 : key;
     case 2:
-        if (key == bs) return key;
-        if (digit) return key == u'0' && text == u"0" && !whole ? 0 : key;
-        if (key == u'.' && !text.empty() && text.find(u'.') == std::u16string::npos) return key;
+        if (key == bs)
+            return key;
+        if (digit)
+            return key == u'0' && text == u"0" && !whole ? 0 : key;
+        if (key == u'.' && !text.empty() && text.find(u'.') == std::u16string::npos)
+            return key;
         return 0;
     case 3:
     case 4:
-        if (key == bs) return key;
+        if (key == bs)
+            return key;
         if (digit) {
-            if (key == u'0' && !whole && (text == u"0" || text == u"-")) return 0;
-            if (kind == 4 && key == u'0' && !whole && !text.empty() && text.back() == u'.') return 0;
+            if (key == u'0' && !whole && (text == u"0" || text == u"-"))
+                return 0;
+            if (kind == 4 && key == u'0' && !whole && !text.empty() && text.back() == u'.')
+                return 0;
             return key;
         }
-        if (key == u'-') return text.empty() || whole ? key : 0;
-        if (kind == 4 && key == u'.' && !text.empty() && text.find(u'.') == std::u16string::npos) return key;
+        if (key == u'-')
+            return text.empty() || whole ? key : 0;
+        if (kind == 4 && key == u'.' && !text.empty() && text.find(u'.') == std::u16string::npos)
+            return key;
         return 0;
     default:
         return 0;
@@ -57,7 +68,8 @@ int SplitFields(const std::string& text, char sep, std::vector<std::string>& pie
 {
     pieces.clear();
     const std::string t = text.substr(0, text.find("//"));
-    if (t.empty()) return 0;
+    if (t.empty())
+        return 0;
     int separators = 0;
     std::string cur;
     for (char c : t) {
@@ -77,10 +89,12 @@ std::string NthField(const std::string& text, char sep, int n)
 {
     std::vector<std::string> pieces;
     SplitFields(text, sep, pieces);
-    if (n < 0 || n >= static_cast<int>(pieces.size())) return {};
+    if (n < 0 || n >= static_cast<int>(pieces.size()))
+        return {};
     std::string p = pieces[static_cast<std::size_t>(n)];
     const auto b = p.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
+    if (b == std::string::npos)
+        return {};
     return p.substr(b, p.find_last_not_of(' ') - b + 1);
 }
 
@@ -137,7 +151,8 @@ void upDown(QWidget* parent, TxEdit* edit, int step, const std::function<int()>&
 
 } // namespace
 
-Tfmyohaku::Tfmyohaku(QWidget* parent) : QDialog(parent)
+Tfmyohaku::Tfmyohaku(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("設定"));
     resize(260, 320);
@@ -164,15 +179,18 @@ Tfmyohaku::Tfmyohaku(QWidget* parent) : QDialog(parent)
     ok->setObjectName("OkButton");
     ok->setGeometry(90, 270, 80, 28);
     connect(ok, &QPushButton::clicked, this, &Tfmyohaku::OkClick);
-    for (TxEdit* e : {edtLeft, edtTop, edtVCorr, edtHCorr}) e->installEventFilter(this);
+    for (TxEdit* e : {edtLeft, edtTop, edtVCorr, edtHCorr})
+        e->installEventFilter(this);
     setTabOrder(edtTop, edtLeft);
     setTabOrder(edtVCorr, edtHCorr);
 }
 
 int Tfmyohaku::limitOf(const TxEdit* edit) const
 {
-    if (edit == edtTop) return topLimit_;
-    if (edit == edtLeft) return leftLimit_;
+    if (edit == edtTop)
+        return topLimit_;
+    if (edit == edtLeft)
+        return leftLimit_;
     return 50;
 }
 
@@ -180,7 +198,8 @@ void Tfmyohaku::clampField(TxEdit* edit) const
 {
     const int lim = limitOf(edit);
     const int v = platform::text::toIntOr(edit->text().toStdString(), 0);
-    if (v > lim || v < -lim) edit->setText(QString::number(std::clamp(v, -lim, lim)));
+    if (v > lim || v < -lim)
+        edit->setText(QString::number(std::clamp(v, -lim, lim)));
 }
 
 // A margin beyond the usual ±100 is shown and kept as it is, so opening the
@@ -220,10 +239,11 @@ bool Tfmyohaku::eventFilter(QObject* watched, QEvent* event)
     if (edit && event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         const QString t = k->text();
-        if (k->key() != Qt::Key_Return && k->key() != Qt::Key_Enter && t.size() == 1 && t[0].unicode() >= 8 &&
-            (t[0].unicode() == 8 || t[0].unicode() >= 32)) {
+        if (k->key() != Qt::Key_Return && k->key() != Qt::Key_Enter && t.size() == 1 && t[0].unicode() >= 8
+            && (t[0].unicode() == 8 || t[0].unicode() >= 32)) {
             const bool whole = edit->hasSelectedText() && edit->selectedText() == edit->text();
-            if (FilterNumericKey(edit->text().toStdU16String(), t[0].unicode(), 3, whole) == 0) return true;
+            if (FilterNumericKey(edit->text().toStdU16String(), t[0].unicode(), 3, whole) == 0)
+                return true;
         }
     } else if (edit && event->type() == QEvent::FocusOut) {
         clampField(edit);
@@ -233,7 +253,8 @@ bool Tfmyohaku::eventFilter(QObject* watched, QEvent* event)
 
 void Tfmyohaku::OkClick()
 {
-    for (TxEdit* e : {edtLeft, edtTop, edtVCorr, edtHCorr}) clampField(e);
+    for (TxEdit* e : {edtLeft, edtTop, edtVCorr, edtHCorr})
+        clampField(e);
     const auto num = [](const TxEdit* e) { return platform::text::toIntOr(e->text().toStdString(), 0); };
     TopMargin = num(edtTop);
     LeftMargin = num(edtLeft);

@@ -43,8 +43,8 @@ public:
     int VRatio = 1000;
     int HRatio = 1000;
 
-    TxEdit* edtLeft;  // horizontal margin
-    TxEdit* edtTop;   // vertical margin
+    TxEdit* edtLeft; // horizontal margin
+    TxEdit* edtTop; // vertical margin
     TxEdit* edtVCorr; // vertical correction
     TxEdit* edtHCorr; // horizontal correction
 

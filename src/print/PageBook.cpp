@@ -17,11 +17,21 @@ PaperMM paperSizeMM(int paperCode, int printableWidthMM, int printableHeightMM)
         int code, w, h;
     };
     static constexpr Row kTable[] = {
-        {8, 297, 420},  {9, 210, 297},  {11, 148, 210}, {12, 250, 354}, {13, 182, 257}, {16, 254, 356},
-        {17, 280, 432}, {44, 229, 280}, {45, 254, 280}, {46, 381, 280}, {90, 305, 280},
+        {8, 297, 420},
+        {9, 210, 297},
+        {11, 148, 210},
+        {12, 250, 354},
+        {13, 182, 257},
+        {16, 254, 356},
+        {17, 280, 432},
+        {44, 229, 280},
+        {45, 254, 280},
+        {46, 381, 280},
+        {90, 305, 280},
     };
     for (const Row& r : kTable) {
-        if (r.code == paperCode) return {r.w, r.h, false};
+        if (r.code == paperCode)
+            return {r.w, r.h, false};
     }
     return {printableWidthMM, printableHeightMM + 20, true};
 }
@@ -29,7 +39,8 @@ PaperMM paperSizeMM(int paperCode, int printableWidthMM, int printableHeightMM)
 int countTotalPages(int formPages, int dataPages)
 {
     const int f = formPages < 1 ? 1 : formPages;
-    if (f >= dataPages) return f;
+    if (f >= dataPages)
+        return f;
     return (dataPages + f - 1) / f * f;
 }
 
@@ -78,9 +89,11 @@ std::vector<int> orientationList(const PageSplit& data, int jobOrientation)
     for (int p = 1; p <= data.pageCount(); ++p) {
         int o = jobOrientation;
         for (std::string_view line : data.page(p)) {
-            if (!line.empty() && line[0] == '*') continue;
+            if (!line.empty() && line[0] == '*')
+                continue;
             const Record r(line);
-            if (r.kind() == RecordKind::Orientation) o = r.number(1, jobOrientation);
+            if (r.kind() == RecordKind::Orientation)
+                o = r.number(1, jobOrientation);
         }
         out.push_back(o);
     }
@@ -98,8 +111,16 @@ void updateRatios(int jobPaper, int printerPaper, int jobV, int jobH, double& v,
         int job, printer, v, h;
     };
     static constexpr Row kTable[] = {
-        {8, 9, 707, 707},    {8, 12, 843, 842},  {9, 11, 707, 705},  {9, 13, 865, 867},  {12, 13, 726, 728},
-        {12, 9, 839, 840},   {13, 9, 1156, 1154}, {9, 12, 1192, 1190}, {9, 8, 1414, 1414}, {12, 8, 1186, 1188},
+        {8, 9, 707, 707},
+        {8, 12, 843, 842},
+        {9, 11, 707, 705},
+        {9, 13, 865, 867},
+        {12, 13, 726, 728},
+        {12, 9, 839, 840},
+        {13, 9, 1156, 1154},
+        {9, 12, 1192, 1190},
+        {9, 8, 1414, 1414},
+        {12, 8, 1186, 1188},
     };
     for (const Row& r : kTable) {
         if (r.job == jobPaper && r.printer == printerPaper) {
@@ -112,7 +133,8 @@ void updateRatios(int jobPaper, int printerPaper, int jobV, int jobH, double& v,
 
 Colour applyGreyScale(Colour c, bool greyScale)
 {
-    if (!greyScale || c == rgb(0, 0, 0) || c == rgb(255, 255, 255)) return c;
+    if (!greyScale || c == rgb(0, 0, 0) || c == rgb(255, 255, 255))
+        return c;
     const int g = static_cast<int>(std::nearbyint(0.299 * redOf(c) + 0.587 * greenOf(c) + 0.114 * blueOf(c)));
     return rgb(g, g, g);
 }
@@ -125,7 +147,10 @@ ErrorBox& errorBox()
 }
 } // namespace
 
-void setEngineErrorBox(ErrorBox box) { errorBox() = std::move(box); }
+void setEngineErrorBox(ErrorBox box)
+{
+    errorBox() = std::move(box);
+}
 
 void showEngineError(const std::string& text)
 {
@@ -142,10 +167,12 @@ void showEngineError(const std::string& text)
 
 std::optional<std::string> findFormFile(const std::string& name)
 {
-    if (name.empty()) return std::nullopt;
+    if (name.empty())
+        return std::nullopt;
     const std::string full = platform::paths::normalize(name);
     std::error_code ec;
-    if (std::filesystem::is_regular_file(full, ec)) return full;
+    if (std::filesystem::is_regular_file(full, ec))
+        return full;
     showEngineError("<" + name + "> が見つかりません。");
     return std::nullopt;
 }

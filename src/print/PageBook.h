@@ -34,7 +34,7 @@ int formPageForSheet(int sheet, int formPages);
 // Header lines count as lines of page 1. Without numbering every entry is 0.
 struct PageNumbers {
     std::vector<int> numbers; // one per data page
-    int total = 0;            // the last number given
+    int total = 0; // the last number given
 };
 PageNumbers pageNumberList(const PageSplit& data, bool numbering);
 

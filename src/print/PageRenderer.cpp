@@ -21,11 +21,15 @@ namespace print {
 
 using platform::text::upperAscii;
 
-int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int roundEven(double v)
+{
+    return static_cast<int>(std::nearbyint(v));
+}
 
 int mulDiv(int a, int b, int c)
 {
-    if (c == 0) return -1;
+    if (c == 0)
+        return -1;
     const long long n = static_cast<long long>(a) * b;
     const long long q = (2 * std::llabs(n) + std::llabs(c)) / (2 * std::llabs(c));
     return static_cast<int>(((n < 0) != (c < 0)) ? -q : q);
@@ -33,10 +37,13 @@ int mulDiv(int a, int b, int c)
 
 std::string resolveFontName(const std::string& name)
 {
-    if (name.empty()) return "ＭＳ 明朝";
+    if (name.empty())
+        return "ＭＳ 明朝";
     if (name == "OCR-B") {
-        if (fontInstalled("OCR-B")) return "OCR-B";
-        if (fontInstalled("OCRB")) return "OCRB";
+        if (fontInstalled("OCR-B"))
+            return "OCR-B";
+        if (fontInstalled("OCRB"))
+            return "OCRB";
         return "ＭＳ ゴシック";
     }
     return name;
@@ -45,64 +52,95 @@ std::string resolveFontName(const std::string& name)
 QString qtFontFamily(const std::string& engineName)
 {
     std::string n = engineName;
-    if (!n.empty() && n[0] == '@') n.erase(0, 1); // the vertical variant: same face here
+    if (!n.empty() && n[0] == '@')
+        n.erase(0, 1); // the vertical variant: same face here
     struct Sub {
         const char* from;
         const char* to;
     };
     static const Sub kSubs[] = {
-        {"ＭＳ 明朝", "IPAexMincho"},      {"MS 明朝", "IPAexMincho"},        {"MS Mincho", "IPAexMincho"},
-        {"ＭＳ ゴシック", "IPAexGothic"},  {"MS ゴシック", "IPAexGothic"},    {"MS Gothic", "IPAexGothic"},
-        {"ＭＳ Ｐ明朝", "IPAPMincho"},     {"MS P明朝", "IPAPMincho"},        {"MS PMincho", "IPAPMincho"},
-        {"ＭＳ Ｐゴシック", "IPAPGothic"}, {"MS Pゴシック", "IPAPGothic"},    {"MS PGothic", "IPAPGothic"},
-        {"ＭＳ ＵＩゴシック", "IPAPGothic"}, {"OCR-B", "OCR-B"},             {"OCRB", "OCRB"},
+        {"ＭＳ 明朝", "IPAexMincho"},
+        {"MS 明朝", "IPAexMincho"},
+        {"MS Mincho", "IPAexMincho"},
+        {"ＭＳ ゴシック", "IPAexGothic"},
+        {"MS ゴシック", "IPAexGothic"},
+        {"MS Gothic", "IPAexGothic"},
+        {"ＭＳ Ｐ明朝", "IPAPMincho"},
+        {"MS P明朝", "IPAPMincho"},
+        {"MS PMincho", "IPAPMincho"},
+        {"ＭＳ Ｐゴシック", "IPAPGothic"},
+        {"MS Pゴシック", "IPAPGothic"},
+        {"MS PGothic", "IPAPGothic"},
+        {"ＭＳ ＵＩゴシック", "IPAPGothic"},
+        {"OCR-B", "OCR-B"},
+        {"OCRB", "OCRB"},
         {"System", "IPAexGothic"},
     };
     for (const Sub& s : kSubs) {
         if (n == s.from) {
-            if (std::string(s.to).rfind("OCR", 0) == 0) return fontInstalled(s.to) ? QString(s.to) : QString("IPAexGothic");
+            if (std::string(s.to).rfind("OCR", 0) == 0)
+                return fontInstalled(s.to) ? QString(s.to) : QString("IPAexGothic");
             return QString::fromUtf8(s.to);
         }
     }
     // "JAN" (bar codes) and unknown faces: the face itself when installed,
     // else the gothic stand-in.
-    if (fontInstalled(n)) return QString::fromStdString(n);
+    if (fontInstalled(n))
+        return QString::fromStdString(n);
     return QStringLiteral("IPAexGothic");
 }
 
 namespace {
 
-QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+QColor toQColor(Colour c)
+{
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
 
 Qt::PenStyle qtPenStyle(PenStyle s)
 {
     switch (s) {
-    case PenStyle::Dash: return Qt::DashLine;
-    case PenStyle::Dot: return Qt::DotLine;
-    case PenStyle::DashDot: return Qt::DashDotLine;
-    case PenStyle::DashDotDot: return Qt::DashDotDotLine;
-    case PenStyle::None: return Qt::NoPen;
-    default: return Qt::SolidLine;
+    case PenStyle::Dash:
+        return Qt::DashLine;
+    case PenStyle::Dot:
+        return Qt::DotLine;
+    case PenStyle::DashDot:
+        return Qt::DashDotLine;
+    case PenStyle::DashDotDot:
+        return Qt::DashDotDotLine;
+    case PenStyle::None:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
     }
 }
 
 Qt::BrushStyle qtBrushStyle(BrushStyle s)
 {
     switch (s) {
-    case BrushStyle::None: return Qt::NoBrush;
-    case BrushStyle::Horizontal: return Qt::HorPattern;
-    case BrushStyle::Vertical: return Qt::VerPattern;
-    case BrushStyle::FDiagonal: return Qt::FDiagPattern;  // "\": down from left to right
-    case BrushStyle::BDiagonal: return Qt::BDiagPattern;  // "/": up from left to right
-    case BrushStyle::Cross: return Qt::CrossPattern;
-    case BrushStyle::DiagCross: return Qt::DiagCrossPattern;
-    default: return Qt::SolidPattern;
+    case BrushStyle::None:
+        return Qt::NoBrush;
+    case BrushStyle::Horizontal:
+        return Qt::HorPattern;
+    case BrushStyle::Vertical:
+        return Qt::VerPattern;
+    case BrushStyle::FDiagonal:
+        return Qt::FDiagPattern; // "\": down from left to right
+    case BrushStyle::BDiagonal:
+        return Qt::BDiagPattern; // "/": up from left to right
+    case BrushStyle::Cross:
+        return Qt::CrossPattern;
+    case BrushStyle::DiagCross:
+        return Qt::DiagCrossPattern;
+    default:
+        return Qt::SolidPattern;
     }
 }
 
 QPen makePen(int widthDev, PenStyle style, QColor colour)
 {
-    if (style == PenStyle::None) return QPen(Qt::NoPen);
+    if (style == PenStyle::None)
+        return QPen(Qt::NoPen);
     QPen pen(colour);
     pen.setStyle(qtPenStyle(style));
     if (widthDev <= 1) {
@@ -152,7 +190,11 @@ struct PageRenderer::State {
     std::map<int, int> uses; // values printed through each variable on this page
 };
 
-PageRenderer::PageRenderer(RenderSettings settings, EngineLog& log) : s_(std::move(settings)), log_(log) {}
+PageRenderer::PageRenderer(RenderSettings settings, EngineLog& log)
+    : s_(std::move(settings))
+    , log_(log)
+{
+}
 
 Colour PageRenderer::resolveColour(std::string_view field, Layer layer) const
 {
@@ -163,26 +205,27 @@ Colour PageRenderer::resolveColour(std::string_view field, Layer layer) const
 }
 
 LayerResult PageRenderer::render(Layer layer, const std::vector<std::string_view>& lines, bool closedByPageEnd,
-                                 QPainter& painter, int originX, int originY)
+    QPainter& painter, int originX, int originY)
 {
     LayerResult result;
     result.reachedEnd = !closedByPageEnd;
     std::vector<std::string> own;
     std::vector<std::string_view> page;
-    if (layer == Layer::Data && s_.job.PageBango.Switch &&
-        (s_.job.PageBango.PageNoCount == 1 || s_.job.PageBango.PageNoCount == 2) && s_.pageNumber > 0) {
+    if (layer == Layer::Data && s_.job.PageBango.Switch
+        && (s_.job.PageBango.PageNoCount == 1 || s_.job.PageBango.PageNoCount == 2) && s_.pageNumber > 0) {
         if (auto text = formatPageNumber(s_.job.PageBango.Format, s_.pageNumber, s_.numberedTotal)) {
             for (char& c : *text) {
-                if (c == ';') c = ':';
+                if (c == ';')
+                    c = ':';
             }
-            own.push_back("TEXT;" + std::to_string(s_.job.PageBango.Left) + ";" + std::to_string(s_.job.PageBango.Top) +
-                          ";" + *text + ";" + s_.job.PageBango.FontName + ";" +
-                          std::to_string(s_.job.PageBango.FontSize) + ";;黒;OFF;" +
-                          std::to_string(s_.job.PageBango.Alignment) + ";0;0;*AUTO*");
+            own.push_back("TEXT;" + std::to_string(s_.job.PageBango.Left) + ";" + std::to_string(s_.job.PageBango.Top)
+                + ";" + *text + ";" + s_.job.PageBango.FontName + ";" + std::to_string(s_.job.PageBango.FontSize)
+                + ";;黒;OFF;" + std::to_string(s_.job.PageBango.Alignment) + ";0;0;*AUTO*");
         }
     }
     page.reserve(lines.size() + own.size());
-    for (const auto& l : own) page.emplace_back(l);
+    for (const auto& l : own)
+        page.emplace_back(l);
     page.insert(page.end(), lines.begin(), lines.end());
 
     painter.save();
@@ -192,8 +235,8 @@ LayerResult PageRenderer::render(Layer layer, const std::vector<std::string_view
     return result;
 }
 
-void PageRenderer::drawLayer(Layer layer, const std::vector<std::string_view>& lines, QPainter& p, int originX,
-                             int originY, LayerResult& result)
+void PageRenderer::drawLayer(
+    Layer layer, const std::vector<std::string_view>& lines, QPainter& p, int originX, int originY, LayerResult& result)
 {
     State st;
     st.layer = layer;
@@ -226,7 +269,8 @@ void PageRenderer::drawLayer(Layer layer, const std::vector<std::string_view>& l
     // Background fills first, so that they lie under everything else.
     for (std::string_view line : lines) {
         const Record r(line);
-        if (r.kind() != RecordKind::FRect || r.number(6) != 1) continue;
+        if (r.kind() != RecordKind::FRect || r.number(6) != 1)
+            continue;
         try {
             drawRecord(st, r, p, result);
         } catch (const std::exception& e) {
@@ -237,13 +281,16 @@ void PageRenderer::drawLayer(Layer layer, const std::vector<std::string_view>& l
     recompute();
     for (std::string_view line : lines) {
         const Record r(line);
-        if (r.kind() == RecordKind::FRect && r.number(6) == 1) continue;
+        if (r.kind() == RecordKind::FRect && r.number(6) == 1)
+            continue;
         try {
             if (r.kind() == RecordKind::LeftMargin || r.kind() == RecordKind::TopMargin) {
                 const int n = r.number(1);
                 if (n != 0) {
-                    if (r.kind() == RecordKind::LeftMargin) st.left = st.entryLeft + n;
-                    else st.top = st.entryTop + n;
+                    if (r.kind() == RecordKind::LeftMargin)
+                        st.left = st.entryLeft + n;
+                    else
+                        st.top = st.entryTop + n;
                     recompute();
                 }
                 continue;
@@ -268,21 +315,27 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
     };
     // Brush with the opaque white background behind hatches.
     const auto fillShape = [&](const QRect& rect, QColor c, BrushStyle bs, bool ellipse, int rx = 0, int ry = 0) {
-        if (bs == BrushStyle::None) return;
+        if (bs == BrushStyle::None)
+            return;
         p.save();
         p.setPen(Qt::NoPen);
         const auto paint = [&](const QBrush& b) {
             p.setBrush(b);
-            if (ellipse) p.drawEllipse(rect);
-            else if (rx > 0 || ry > 0) p.drawRoundedRect(rect, rx, ry);
-            else p.drawRect(rect);
+            if (ellipse)
+                p.drawEllipse(rect);
+            else if (rx > 0 || ry > 0)
+                p.drawRoundedRect(rect, rx, ry);
+            else
+                p.drawRect(rect);
         };
-        if (bs != BrushStyle::Solid) paint(QBrush(Qt::white));
+        if (bs != BrushStyle::Solid)
+            paint(QBrush(Qt::white));
         paint(QBrush(c, qtBrushStyle(bs)));
         p.restore();
     };
     const auto outline = [&](QRect rect, bool ellipse, int rx = 0, int ry = 0) {
-        if (st.pen.style() == Qt::NoPen) return;
+        if (st.pen.style() == Qt::NoPen)
+            return;
         p.save();
         p.setPen(st.pen);
         p.setBrush(Qt::NoBrush);
@@ -292,9 +345,12 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         }
         // a QRect outline covers one pixel more than its area
         rect.adjust(0, 0, -1, -1);
-        if (ellipse) p.drawEllipse(rect);
-        else if (rx > 0 || ry > 0) p.drawRoundedRect(rect, rx, ry);
-        else p.drawRect(rect);
+        if (ellipse)
+            p.drawEllipse(rect);
+        else if (rx > 0 || ry > 0)
+            p.drawRoundedRect(rect, rx, ry);
+        else
+            p.drawRect(rect);
         p.restore();
     };
 
@@ -308,10 +364,12 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
     case RecordKind::TopMargin:
         return;
     case RecordKind::Message:
-        if (s_.printer) result.message = r.field(1);
+        if (s_.printer)
+            result.message = r.field(1);
         return;
     case RecordKind::Form:
-        if (s_.job.PrintFom || !s_.printer) drawSubForm(st, r, p, result);
+        if (s_.job.PrintFom || !s_.printer)
+            drawSubForm(st, r, p, result);
         return;
     case RecordKind::BP: {
         st.originX = roundEven(r.number(1) * s_.scaleX);
@@ -351,7 +409,8 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
     }
     case RecordKind::SLine: {
         const int count = r.number(4);
-        if (count < 1) return;
+        if (count < 1)
+            return;
         st.pen = makePen(roundEven(r.number(5) * s_.scaleX), penStyleFromNumber(r.number(6)), colour(7));
         QFont f(qtFontFamily(resolveFontName(r.field(8))));
         f.setPixelSize(std::max(1, mulDiv(r.number(9, 10), s_.ppi, 72)));
@@ -393,14 +452,16 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         const QRect rect = gdiRect(X(r.number(1)), Y(r.number(2)), X(r.number(3)), Y(r.number(4)));
         const int mode = r.number(6);
         p.save();
-        if (mode == 2) p.setCompositionMode(QPainter::CompositionMode_Multiply);
+        if (mode == 2)
+            p.setCompositionMode(QPainter::CompositionMode_Multiply);
         p.fillRect(rect, colour(5));
         p.restore();
         return;
     }
     case RecordKind::MaruMoji: {
         const std::string text = r.field(4);
-        if (text.empty()) return;
+        if (text.empty())
+            return;
         QFont f(qtFontFamily(resolveFontName(r.field(5))));
         const FontStyle fs = styleFromCode(r.field(7));
         f.setPixelSize(std::max(1, mulDiv(r.number(6, 10), s_.ppi, 72)));
@@ -431,11 +492,13 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         drawImage(r, gdiRect(X(r.number(1)), Y(r.number(2)), X(r.number(3)), Y(r.number(4))), p);
         return;
     case RecordKind::Chart: {
-        if (!s_.chartHost) throw std::runtime_error("チャートの表示元がありません");
+        if (!s_.chartHost)
+            throw std::runtime_error("チャートの表示元がありません");
         const double z = s_.zoom * 0.1;
         const auto cx = [&](int v) { return hs(roundEven(roundEven(v * s_.scaleX * z) + st.F + st.originX)); };
         const auto cy = [&](int v) { return vs(roundEven(roundEven(v * s_.scaleY * z) + st.E + st.originY)); };
-        s_.chartHost->drawPanel(r.number(6), p, gdiRect(cx(r.number(2)), cy(r.number(3)), cx(r.number(4)), cy(r.number(5))));
+        s_.chartHost->drawPanel(
+            r.number(6), p, gdiRect(cx(r.number(2)), cy(r.number(3)), cx(r.number(4)), cy(r.number(5))));
         return;
     }
     case RecordKind::Memo:
@@ -463,15 +526,16 @@ void PageRenderer::drawText(State& st, const Record& r, QPainter& p)
     const FontStyle fs = styleFromCode(r.field(6));
     const QColor colour = toQColor(resolveColour(r.field(7), st.layer));
     std::optional<Colour> bg = backgroundFromField(r.field(8), s_.job.Colours);
-    if (bg) *bg = applyGreyScale(*bg, s_.job.GrayScale);
+    if (bg)
+        *bg = applyGreyScale(*bg, s_.job.GrayScale);
     const Alignment align = alignmentFromField(r.field(9));
     const int width = r.number(10);
     const bool vcentre = r.number(11) == 1;
 
     if (size > 0) {
         st.fontHeight = (s_.vRatio != 0 && s_.vRatio != 1000)
-                            ? static_cast<int>(std::trunc(roundEven(size * s_.ppi * s_.vRatio * 0.001) / 72.0))
-                            : mulDiv(size, s_.ppi, 72);
+            ? static_cast<int>(std::trunc(roundEven(size * s_.ppi * s_.vRatio * 0.001) / 72.0))
+            : mulDiv(size, s_.ppi, 72);
     }
     const std::string fontName = resolveFontName(r.field(4));
     QFont font(qtFontFamily(fontName));
@@ -493,17 +557,22 @@ void PageRenderer::drawText(State& st, const Record& r, QPainter& p)
     // Draws at a top-left corner; answers the advance.
     const auto put = [&](QPointF topLeft, const QString& s) {
         const double w = fm.horizontalAdvance(s);
-        if (bg) p.fillRect(QRectF(topLeft.x(), topLeft.y(), w, cellH), toQColor(*bg));
+        if (bg)
+            p.fillRect(QRectF(topLeft.x(), topLeft.y(), w, cellH), toQColor(*bg));
         p.drawText(QPointF(topLeft.x(), topLeft.y() + fm.ascent()), s);
         return w;
     };
 
     const QString firstLine = qtext.section(QChar('\t'), 0, 0);
     double P = hs(roundEven(x * s_.scaleX));
-    const double textW = fm.horizontalAdvance(r.kind() == RecordKind::VText && !chars.empty() ? chars[0].first : firstLine);
-    if (align == Alignment::Center) P -= roundEven(textW / 2);
-    else if (align == Alignment::Right) P -= roundEven(textW);
-    else if (vcentre && !chars.empty()) P -= roundEven(0.5 * fm.horizontalAdvance(chars[0].first));
+    const double textW
+        = fm.horizontalAdvance(r.kind() == RecordKind::VText && !chars.empty() ? chars[0].first : firstLine);
+    if (align == Alignment::Center)
+        P -= roundEven(textW / 2);
+    else if (align == Alignment::Right)
+        P -= roundEven(textW);
+    else if (vcentre && !chars.empty())
+        P -= roundEven(0.5 * fm.horizontalAdvance(chars[0].first));
     const double X = hs(st.originX + st.F) + P;
     const auto Yof = [&](double yy) { return vs(roundEven(yy * s_.scaleY) + st.originY + st.E - voff); };
 
@@ -579,13 +648,16 @@ void PageRenderer::drawText(State& st, const Record& r, QPainter& p)
 
 void PageRenderer::drawVariable(State& st, const Record& r, QPainter& p)
 {
-    if (!s_.vars || !s_.slot || r.field(1).empty()) return; // no such variable: nothing printed
+    if (!s_.vars || !s_.slot || r.field(1).empty())
+        return; // no such variable: nothing printed
     const int slot = *s_.slot;
     const int entry = s_.vars->lookup(slot, r.field(1));
-    if (entry == 0) return;
+    if (entry == 0)
+        return;
     const TDataField& v = s_.vars->field(slot, entry);
     int& used = st.uses[entry];
-    if (v.once == 1 && used > 0) return;
+    if (v.once == 1 && used > 0)
+        return;
     int y = v.y;
     const int pitch = s_.vars->field(slot, 0).width;
     if (pitch > 0) {
@@ -595,10 +667,11 @@ void PageRenderer::drawVariable(State& st, const Record& r, QPainter& p)
     const int size = r.number(3) != 0 ? r.number(3) : v.fontSize;
     // "@" styles keep their case: a lower-case code is plain
     std::string style = v.style;
-    if (!r.field(4).empty()) style = upperAscii(r.field(4)) == r.field(4) ? r.field(4) : std::string("-");
-    const Record text(std::string(v.width > 0 ? "UTEXT;" : "TEXT;") + std::to_string(v.x) + ";" + std::to_string(y) + ";" +
-                      r.field(2) + ";" + v.fontName + ";" + std::to_string(size) + ";" + style + ";" + v.colour + ";" +
-                      v.background + ";" + v.alignment + ";" + std::to_string(v.width) + ";" + std::to_string(v.vcentre) + ";");
+    if (!r.field(4).empty())
+        style = upperAscii(r.field(4)) == r.field(4) ? r.field(4) : std::string("-");
+    const Record text(std::string(v.width > 0 ? "UTEXT;" : "TEXT;") + std::to_string(v.x) + ";" + std::to_string(y)
+        + ";" + r.field(2) + ";" + v.fontName + ";" + std::to_string(size) + ";" + style + ";" + v.colour + ";"
+        + v.background + ";" + v.alignment + ";" + std::to_string(v.width) + ";" + std::to_string(v.vcentre) + ";");
     drawText(st, text, p);
 }
 
@@ -647,7 +720,8 @@ void PageRenderer::drawMemo(State& st, const Record& r, QPainter& p)
     const auto vs = [&](double d) { return st.vs(d); };
     for (int k = 0; k < pieces.size(); ++k) {
         // a piece is drawn only when it fits the rectangle entirely
-        if (y1 + (k + 1) * h > y2) break;
+        if (y1 + (k + 1) * h > y2)
+            break;
         p.drawText(QPointF(hs(x1), vs(y1 + k * h) + fm.ascent()), pieces[k]);
     }
     p.restore();
@@ -657,20 +731,23 @@ void PageRenderer::drawSubForm(State& st, const Record& r, QPainter& p, LayerRes
 {
     const std::string name = r.field(1);
     std::error_code ec;
-    if (name.empty() || !std::filesystem::exists(name, ec)) return;
+    if (name.empty() || !std::filesystem::exists(name, ec))
+        return;
     if (upperAscii(r.field(2)) == "TRUE") {
-        if (!s_.vars) throw std::runtime_error("変数表がありません: " + name);
+        if (!s_.vars)
+            throw std::runtime_error("変数表がありません: " + name);
         s_.vars->load(name, r.number(3), r.number(4), log_);
     }
     const auto path = findFormFile(name);
-    if (!path) return;
+    if (!path)
+        return;
     const PageSplit form(readLines(*path));
     const auto lines = form.page(1);
     PageRenderer sub(s_, log_);
     sub.s_.pageNumber = 0;
     LayerResult subResult;
-    sub.drawLayer(Layer::SubForm, lines, p, roundEven(r.number(3) * s_.scaleX), roundEven(r.number(4) * s_.scaleY),
-                  subResult);
+    sub.drawLayer(
+        Layer::SubForm, lines, p, roundEven(r.number(3) * s_.scaleX), roundEven(r.number(4) * s_.scaleY), subResult);
     result.failures += subResult.failures;
     (void)st;
 }
@@ -679,15 +756,20 @@ void PageRenderer::drawImage(const Record& r, const QRect& rect, QPainter& p)
 {
     const std::string name = r.field(5);
     std::error_code ec;
-    if (name.empty() || !std::filesystem::exists(name, ec)) return;
+    if (name.empty() || !std::filesystem::exists(name, ec))
+        return;
     const std::string ext = upperAscii(std::filesystem::path(name).extension().string());
-    if (ext == ".WMF" || ext == ".EMF") throw std::runtime_error(name + ": メタファイルは表示できません");
-    if (ext != ".BMP" && ext != ".JPG") return;
+    if (ext == ".WMF" || ext == ".EMF")
+        throw std::runtime_error(name + ": メタファイルは表示できません");
+    if (ext != ".BMP" && ext != ".JPG")
+        return;
     QImageReader reader(QString::fromStdString(name));
     const QImage img = reader.read();
-    if (img.isNull()) throw std::runtime_error(name + " ビットマップイメージの取得ができない　GETDIB()");
+    if (img.isNull())
+        throw std::runtime_error(name + " ビットマップイメージの取得ができない　GETDIB()");
     p.save();
-    if (r.number(6) != 0) p.setCompositionMode(QPainter::CompositionMode_Multiply);
+    if (r.number(6) != 0)
+        p.setCompositionMode(QPainter::CompositionMode_Multiply);
     p.setRenderHint(QPainter::SmoothPixmapTransform, s_.printer);
     p.drawImage(rect, img);
     p.restore();

@@ -52,18 +52,18 @@ struct RenderSettings {
     int topMargin = 0;
     double vRatio = 0; // per mille; 0 = no conversion
     double hRatio = 0;
-    int pageNumber = 0;    // number printed on this data page; 0 = none
+    int pageNumber = 0; // number printed on this data page; 0 = none
     int numberedTotal = 0; // the last page number of the job
     ChartHost* chartHost = nullptr;
     VariableTables* vars = nullptr; // form variables for "@" (and reloaded by FORM ...;TRUE)
-    std::optional<int> slot;        // variable slot of this sheet; none = no variables
-    int paperHeightMM = 297;        // portrait height: rows of a variable stop 10 mm above it
+    std::optional<int> slot; // variable slot of this sheet; none = no variables
+    int paperHeightMM = 297; // portrait height: rows of a variable stop 10 mm above it
 };
 
 struct LayerResult {
     bool reachedEnd = true; // false when the page was closed by a page end
-    int failures = 0;       // records skipped because they could not be drawn
-    std::string message;    // text of a MESSAGE record (paper only)
+    int failures = 0; // records skipped because they could not be drawn
+    std::string message; // text of a MESSAGE record (paper only)
 };
 
 // The Qt family that stands in for an engine font name.
@@ -81,8 +81,8 @@ public:
 
     // Draws the lines of one page. closedByPageEnd says the page was ended by
     // a page-end line (the result's reachedEnd is then false).
-    LayerResult render(Layer layer, const std::vector<std::string_view>& lines, bool closedByPageEnd,
-                       QPainter& painter, int originX = 0, int originY = 0);
+    LayerResult render(Layer layer, const std::vector<std::string_view>& lines, bool closedByPageEnd, QPainter& painter,
+        int originX = 0, int originY = 0);
 
     // Colour of a field as drawn on this layer (form not printed: grey).
     Colour resolveColour(std::string_view field, Layer layer) const;
@@ -92,7 +92,7 @@ public:
 private:
     struct State;
     void drawLayer(Layer layer, const std::vector<std::string_view>& lines, QPainter& p, int originX, int originY,
-                   LayerResult& result);
+        LayerResult& result);
     void drawRecord(State& st, const Record& r, QPainter& p, LayerResult& result);
     void drawText(State& st, const Record& r, QPainter& p);
     void drawVariable(State& st, const Record& r, QPainter& p);

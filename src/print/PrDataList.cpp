@@ -9,7 +9,7 @@
 
 void InitDefaultPrintRec(TDefaultPrintRec& rec)
 {
-    rec = TDefaultPrintRec{};
+    rec = TDefaultPrintRec {};
     rec.LineColor1 = SysDef.PLineColor1;
     rec.LineColor2 = SysDef.PLineColor2;
     rec.NetColor1 = SysDef.NetColor1;
@@ -18,7 +18,8 @@ void InitDefaultPrintRec(TDefaultPrintRec& rec)
 
 void SetPrintMonochrome(int colorMode, print::TLumen808& c)
 {
-    if (colorMode != 0) return;
+    if (colorMode != 0)
+        return;
     print::JobColours& k = c.Colours;
     k.user1 = k.user2 = 0;
     k.ocrGreen = k.ocrBlue = k.ocrBrown = k.ocrPink = k.ocrOrange = k.ocrViolet = k.ocrPurple = 0;
@@ -37,7 +38,8 @@ namespace {
 // Every occurrence of `from` (ASCII letters in any case) replaced by `to`.
 std::string replaceNoCase(const std::string& text, const std::string& from, const std::string& to)
 {
-    if (from.empty()) return text;
+    if (from.empty())
+        return text;
     const std::string up = platform::text::upperAscii(text);
     const std::string key = platform::text::upperAscii(from);
     std::string out;
@@ -51,7 +53,10 @@ std::string replaceNoCase(const std::string& text, const std::string& from, cons
 
 } // namespace
 
-TPrDataList::TPrDataList(print::JobRunner* runner) : engine_(std::make_unique<print::TLumen808>(runner)) {}
+TPrDataList::TPrDataList(print::JobRunner* runner)
+    : engine_(std::make_unique<print::TLumen808>(runner))
+{
+}
 TPrDataList::~TPrDataList() = default;
 
 void TPrDataList::lineStep()
@@ -61,10 +66,11 @@ void TPrDataList::lineStep()
         return;
     }
     print::TLumen808& e = *engine_;
-    if (pageNo_ > 1) e.NewPage();
+    if (pageNo_ > 1)
+        e.NewPage();
     const std::string rule = std::to_string(e.Colours.user1);
-    e.AddText(rightEdge_ / 2, 150, ListKind == 1 ? "共有データリスト" : "データリスト", font_, PrintRec.TitleSize, "", "黒",
-              "OFF", "CENTER", 0);
+    e.AddText(rightEdge_ / 2, 150, ListKind == 1 ? "共有データリスト" : "データリスト", font_, PrintRec.TitleSize, "",
+        "黒", "OFF", "CENTER", 0);
     char page[32];
     std::snprintf(page, sizeof page, "PAGE %4d", pageNo_);
     e.AddText(rightEdge_, 250, page, font_, PrintRec.HeaderSize, "", "黒", "OFF", "RIGHT", 0);
@@ -72,7 +78,8 @@ void TPrDataList::lineStep()
     const bool land = Orientation == 1;
     const int hs = PrintRec.HeaderSize;
     e.AddText(180, 325, "No", font_, hs, "", "黒", "OFF", "LEFT", 0);
-    if (land) e.AddText(250, 325, "コード", font_, hs, "", "黒", "OFF", "LEFT", 0);
+    if (land)
+        e.AddText(250, 325, "コード", font_, hs, "", "黒", "OFF", "LEFT", 0);
     e.AddText(land ? 450 : 250, 325, "データリスト名", font_, hs, "", "黒", "OFF", "LEFT", 0);
     e.AddText(land ? 1250 : 1050, 325, "会計年度", font_, hs, "", "黒", "OFF", "CENTER", 0);
     e.AddText(land ? 1550 : 1350, 325, "会計期間", font_, hs, "", "黒", "OFF", "CENTER", 0);
@@ -90,14 +97,19 @@ void TPrDataList::writeLine(const TDataListRec& rec, const std::string& number)
     const int y = 405 + 44 * (lineCount_ - 1);
     const bool land = Orientation == 1;
     const int bs = PrintRec.BodySize;
-    if (!number.empty()) e.AddText(170, y, number, font_, bs, "", "黒", "OFF", "LEFT", 0);
-    if (land) e.AddText(250, y, rec.DATACODE, font_, bs, "", "黒", "OFF", "LEFT", 0);
+    if (!number.empty())
+        e.AddText(170, y, number, font_, bs, "", "黒", "OFF", "LEFT", 0);
+    if (land)
+        e.AddText(250, y, rec.DATACODE, font_, bs, "", "黒", "OFF", "LEFT", 0);
     e.AddText(land ? 450 : 250, y, rec.DispName, font_, bs, "", "黒", "OFF", "LEFT", 0);
     const bool dated = !rec.ENTTEXT.empty() && rec.NENDO >= 1;
-    e.AddText(land ? 1250 : 1050, y, dated ? std::to_string(rec.NENDO) + " 期" : "", font_, bs, "", "黒", "OFF", "CENTER", 0);
+    e.AddText(
+        land ? 1250 : 1050, y, dated ? std::to_string(rec.NENDO) + " 期" : "", font_, bs, "", "黒", "OFF", "CENTER", 0);
     e.AddText(land ? 1550 : 1350, y, dated ? rec.KikanText : "", font_, bs, "", "黒", "OFF", "CENTER", 0);
-    e.AddText(land ? 1800 : 1600, y, replaceNoCase(rec.PASNAME, SysDef.DataRoot, "~"), font_, bs, "", "黒", "OFF", "LEFT", 0);
-    if (lineCount_ != perPage_) e.AddLine(150, y + 34, rightEdge_, y + 34, 2, 0, std::to_string(e.Colours.user1));
+    e.AddText(
+        land ? 1800 : 1600, y, replaceNoCase(rec.PASNAME, SysDef.DataRoot, "~"), font_, bs, "", "黒", "OFF", "LEFT", 0);
+    if (lineCount_ != perPage_)
+        e.AddLine(150, y + 34, rightEdge_, y + 34, 2, 0, std::to_string(e.Colours.user1));
 }
 
 bool TPrDataList::PrintDataList(bool print)
@@ -134,12 +146,14 @@ bool TPrDataList::PrintDataList(bool print)
 
     for (std::size_t i = 0; i < DispRows.size(); ++i) {
         const std::int32_t at = DispRows[i];
-        if (at < 0 || static_cast<std::size_t>(at) >= Rows.size()) continue;
+        if (at < 0 || static_cast<std::size_t>(at) >= Rows.size())
+            continue;
         const TDataSentakuRec& row = Rows[static_cast<std::size_t>(at)];
         char number[16];
         std::snprintf(number, sizeof number, "%3d", ListKind == 1 ? static_cast<int>(i + 1) : row.Data.REC);
         writeLine(row.Data, number);
-        for (const TDataListRec& child : row.Children) writeLine(child, "");
+        for (const TDataListRec& child : row.Children)
+            writeLine(child, "");
     }
     e.Close();
     return print ? e.Print() : e.Preview();

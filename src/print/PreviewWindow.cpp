@@ -35,7 +35,9 @@ PaperInfo currentPaperInfo(const TP808DEF& job)
 
 // ---------------------------------------------------------------------------
 
-PreviewPage::PreviewPage(TImageDispForm& form) : QWidget(nullptr), form_(form)
+PreviewPage::PreviewPage(TImageDispForm& form)
+    : QWidget(nullptr)
+    , form_(form)
 {
     setObjectName("ImagePaintBox");
     setToolTip(QStringLiteral("印刷可能範囲"));
@@ -44,7 +46,8 @@ PreviewPage::PreviewPage(TImageDispForm& form) : QWidget(nullptr), form_(form)
 
 void PreviewPage::paintEvent(QPaintEvent*)
 {
-    if (form_.painting_) return;
+    if (form_.painting_)
+        return;
     form_.painting_ = true;
     try {
         QPainter p(this);
@@ -53,7 +56,7 @@ void PreviewPage::paintEvent(QPaintEvent*)
             p.drawText(rect(), Qt::AlignCenter, QStringLiteral("印刷ファイルの指定がありません。"));
         } else if (!form_.loaded_) {
             p.drawText(rect(), Qt::AlignCenter,
-                       QStringLiteral("\"%1\"が見つかりません。").arg(QString::fromStdString(form_.job_.DataFile)));
+                QStringLiteral("\"%1\"が見つかりません。").arg(QString::fromStdString(form_.job_.DataFile)));
         } else {
             form_.drawSheet(p, form_.screenDpi());
         }
@@ -79,7 +82,8 @@ void PreviewPage::mousePressEvent(QMouseEvent* e)
 
 void PreviewPage::mouseMoveEvent(QMouseEvent* e)
 {
-    if (!dragging_ || !(e->buttons() & Qt::LeftButton)) return;
+    if (!dragging_ || !(e->buttons() & Qt::LeftButton))
+        return;
     const QPoint now = e->globalPosition().toPoint();
     const QPoint d = now - dragStart_;
     dragStart_ = now;
@@ -110,7 +114,9 @@ QToolButton* addButton(QToolBar* bar, const char* name, const QString& text, con
 } // namespace
 
 TImageDispForm::TImageDispForm(TP808DEF& job, PreviewServices services, QWidget* parent)
-    : QDialog(parent), job_(job), services_(std::move(services))
+    : QDialog(parent)
+    , job_(job)
+    , services_(std::move(services))
 {
     setObjectName("ImageDispForm");
     setWindowTitle(job.Title.empty() ? QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ") : QString::fromStdString(job.Title));
@@ -123,34 +129,34 @@ TImageDispForm::TImageDispForm(TP808DEF& job, PreviewServices services, QWidget*
     bar->setObjectName("SpeedBar");
     layout->addWidget(bar);
     connect(addButton(bar, "CloseButton", QStringLiteral("中止"), QStringLiteral("プレビューを中止する。")),
-            &QToolButton::clicked, this, &TImageDispForm::CloseButtonClick);
+        &QToolButton::clicked, this, &TImageDispForm::CloseButtonClick);
     printButton_ = addButton(bar, "PrintButton", QStringLiteral("印刷"), QStringLiteral("印刷"));
     connect(printButton_, &QToolButton::clicked, this, &TImageDispForm::PrintButtonClick);
     printSetupButton_ = addButton(bar, "PrintSetupButton", QStringLiteral("設定"), QStringLiteral("ﾌﾟﾘﾝﾀ設定"));
     connect(printSetupButton_, &QToolButton::clicked, this, &TImageDispForm::PrintSetupButtonClick);
     connect(addButton(bar, "SB_MARGIN", QStringLiteral("余白"), QStringLiteral("上余白・左余白を設定します")),
-            &QToolButton::clicked, this, &TImageDispForm::SB_MARGINClick);
+        &QToolButton::clicked, this, &TImageDispForm::SB_MARGINClick);
     connect(addButton(bar, "ZoomJustButton", QStringLiteral("全体"), QStringLiteral("全体を表示する")),
-            &QToolButton::clicked, this, &TImageDispForm::ZoomJustButtonClick);
-    connect(addButton(bar, "SpeedButton3", QStringLiteral("100%"), QStringLiteral("１００％表示")), &QToolButton::clicked,
-            this, &TImageDispForm::SpeedButton3Click);
+        &QToolButton::clicked, this, &TImageDispForm::ZoomJustButtonClick);
+    connect(addButton(bar, "SpeedButton3", QStringLiteral("100%"), QStringLiteral("１００％表示")),
+        &QToolButton::clicked, this, &TImageDispForm::SpeedButton3Click);
     connect(addButton(bar, "ZoomInButton", QStringLiteral("拡大"), QStringLiteral("拡大")), &QToolButton::clicked, this,
-            &TImageDispForm::ZoomInButtonClick);
-    connect(addButton(bar, "ZoomOutButton", QStringLiteral("縮小"), QStringLiteral("縮小")), &QToolButton::clicked, this,
-            &TImageDispForm::ZoomOutButtonClick);
+        &TImageDispForm::ZoomInButtonClick);
+    connect(addButton(bar, "ZoomOutButton", QStringLiteral("縮小"), QStringLiteral("縮小")), &QToolButton::clicked,
+        this, &TImageDispForm::ZoomOutButtonClick);
     dispZoom_ = new QLabel(bar);
     dispZoom_->setObjectName("DispZoom");
     bar->addWidget(dispZoom_);
     connect(addButton(bar, "PgJump", QStringLiteral("Jmp"), QStringLiteral("ﾍﾟｰｼﾞ指定")), &QToolButton::clicked, this,
-            &TImageDispForm::PgJumpClick);
+        &TImageDispForm::PgJumpClick);
     connect(addButton(bar, "TopPage", QStringLiteral("|<"), QStringLiteral("先頭ﾍﾟｰｼﾞ")), &QToolButton::clicked, this,
-            &TImageDispForm::Top_PageClick);
+        &TImageDispForm::Top_PageClick);
     connect(addButton(bar, "PrevPage", QStringLiteral("<"), QStringLiteral("前ﾍﾟｰｼﾞ")), &QToolButton::clicked, this,
-            &TImageDispForm::DispPrev);
+        &TImageDispForm::DispPrev);
     connect(addButton(bar, "NextPage", QStringLiteral(">"), QStringLiteral("次ﾍﾟｰｼﾞ")), &QToolButton::clicked, this,
-            &TImageDispForm::DispNext);
+        &TImageDispForm::DispNext);
     connect(addButton(bar, "LastPage", QStringLiteral(">|"), QStringLiteral("最終ﾍﾟｰｼﾞ")), &QToolButton::clicked, this,
-            &TImageDispForm::Bottom_PageClick);
+        &TImageDispForm::Bottom_PageClick);
     currentPageButton_ = addButton(bar, "CurrentPage", QStringLiteral("現在頁"), QStringLiteral("現在のページを印刷"));
     connect(currentPageButton_, &QToolButton::clicked, this, &TImageDispForm::CurrentPageClick);
     wherePage_ = new QLabel(bar);
@@ -165,8 +171,10 @@ TImageDispForm::TImageDispForm(TP808DEF& job, PreviewServices services, QWidget*
     // a widget on a tool bar is shown and hidden through its action
     for (QAction* a : bar->actions()) {
         QWidget* w = bar->widgetForAction(a);
-        if (w == prevPaper_ || w == nextPaper_) a->setVisible(paperButtons);
-        if (w == currentPageButton_) a->setVisible(job.CurrentPage);
+        if (w == prevPaper_ || w == nextPaper_)
+            a->setVisible(paperButtons);
+        if (w == currentPageButton_)
+            a->setVisible(job.CurrentPage);
     }
     prevPaper_->setEnabled(job.PrevPaperButton);
     nextPaper_->setEnabled(job.NextPaperButton);
@@ -202,9 +210,11 @@ void TImageDispForm::load()
     loaded_ = false;
     try {
         std::error_code ec;
-        if (job_.DataFile.empty() || !std::filesystem::exists(job_.DataFile, ec)) return;
+        if (job_.DataFile.empty() || !std::filesystem::exists(job_.DataFile, ec))
+            return;
         data_.emplace(readLines(job_.DataFile));
-        if (!job_.FormFile.empty() && std::filesystem::exists(job_.FormFile, ec)) form_.emplace(readLines(job_.FormFile));
+        if (!job_.FormFile.empty() && std::filesystem::exists(job_.FormFile, ec))
+            form_.emplace(readLines(job_.FormFile));
         total_ = countTotalPages(form_ ? form_->pageCount() : 1, data_->pageCount());
         orientations_ = orientationList(*data_, job_.Orientation);
         numbers_ = pageNumberList(*data_, job_.PageBango.Switch);
@@ -215,11 +225,15 @@ void TImageDispForm::load()
     }
 }
 
-int TImageDispForm::screenDpi() const { return logicalDpiX() > 0 ? logicalDpiX() : 96; }
+int TImageDispForm::screenDpi() const
+{
+    return logicalDpiX() > 0 ? logicalDpiX() : 96;
+}
 
 int TImageDispForm::orientationOfPage() const
 {
-    if (page_ >= 1 && page_ <= static_cast<int>(orientations_.size())) return orientations_[static_cast<std::size_t>(page_ - 1)];
+    if (page_ >= 1 && page_ <= static_cast<int>(orientations_.size()))
+        return orientations_[static_cast<std::size_t>(page_ - 1)];
     return job_.Orientation;
 }
 
@@ -242,7 +256,8 @@ void TImageDispForm::FormResize()
         const int pw = roundEven(dpi * paper.width() / 25.4 * zoom_ / 10.0);
         const int ph = roundEven(dpi * paper.height() / 25.4 * zoom_ / 10.0);
         int left = roundEven((scroll_->viewport()->width() - pw - 15) / 2.0);
-        if (left < 16) left = 15;
+        if (left < 16)
+            left = 15;
         paperPanel_->setGeometry(left, 8, pw, ph);
         const int bw = roundEven(printable.width() / 25.4 * dpi * zoom_ / 10.0) + 2;
         const int bh = roundEven(printable.height() / 25.4 * dpi * zoom_ / 10.0) + 2;
@@ -258,7 +273,8 @@ void TImageDispForm::FormResize()
 
 void TImageDispForm::drawSheet(QPainter& p, int dpi) const
 {
-    if (!loaded_) return;
+    if (!loaded_)
+        return;
     RenderSettings rs;
     rs.job = job_;
     rs.printer = false;
@@ -285,11 +301,18 @@ void TImageDispForm::drawSheet(QPainter& p, int dpi) const
         const int fp = formPageForSheet(page_, form_->pageCount());
         renderer.render(Layer::Form, form_->page(fp), form_->endedByPageEnd(fp), p);
     }
-    if (page_ <= dataPages) renderer.render(Layer::Data, data_->page(page_), data_->endedByPageEnd(page_), p);
+    if (page_ <= dataPages)
+        renderer.render(Layer::Data, data_->page(page_), data_->endedByPageEnd(page_), p);
 }
 
-QString TImageDispForm::pageLabel() const { return QStringLiteral("%1/%2").arg(page_).arg(total_); }
-QString TImageDispForm::zoomLabel() const { return QStringLiteral("%1%").arg(zoom_ * 10); }
+QString TImageDispForm::pageLabel() const
+{
+    return QStringLiteral("%1/%2").arg(page_).arg(total_);
+}
+QString TImageDispForm::zoomLabel() const
+{
+    return QStringLiteral("%1%").arg(zoom_ * 10);
+}
 
 std::optional<int> TImageDispForm::fitZoom() const
 {
@@ -299,17 +322,20 @@ std::optional<int> TImageDispForm::fitZoom() const
     for (int n = 20; n >= 5; --n) {
         const int w = roundEven(dpi * paper.width() / 25.4 * n / 10.0) + 15;
         const int h = roundEven(n / 10.0 * dpi * paper.height() / 25.4) + 8;
-        if (view.width() >= w && view.height() >= h) return n;
+        if (view.width() >= w && view.height() >= h)
+            return n;
     }
     return std::nullopt;
 }
 
 void TImageDispForm::FormCreate()
 {
-    if (created_) return;
+    if (created_)
+        return;
     created_ = true;
     CloseCode = (job_.PrevPaperButton || job_.NextPaperButton) ? 0 : 1;
-    if (const auto n = fitZoom()) zoom_ = *n;
+    if (const auto n = fitZoom())
+        zoom_ = *n;
     FormResize();
 }
 
@@ -321,12 +347,14 @@ void TImageDispForm::showEvent(QShowEvent* e)
 
 void TImageDispForm::ZoomInButtonClick()
 {
-    if (zoom_ < 20) ++zoom_;
+    if (zoom_ < 20)
+        ++zoom_;
     FormResize();
 }
 void TImageDispForm::ZoomOutButtonClick()
 {
-    if (zoom_ > 5) --zoom_;
+    if (zoom_ > 5)
+        --zoom_;
     FormResize();
 }
 void TImageDispForm::SpeedButton3Click()
@@ -348,16 +376,24 @@ void TImageDispForm::showPage(int page)
     FormResize(); // the page's orientation may change the layout
 }
 
-void TImageDispForm::Top_PageClick() { showPage(1); }
+void TImageDispForm::Top_PageClick()
+{
+    showPage(1);
+}
 void TImageDispForm::DispPrev()
 {
-    if (total_ > 1 && page_ > 1) showPage(page_ - 1);
+    if (total_ > 1 && page_ > 1)
+        showPage(page_ - 1);
 }
 void TImageDispForm::DispNext()
 {
-    if (total_ > 1 && page_ < total_) showPage(page_ + 1);
+    if (total_ > 1 && page_ < total_)
+        showPage(page_ + 1);
 }
-void TImageDispForm::Bottom_PageClick() { showPage(total_); }
+void TImageDispForm::Bottom_PageClick()
+{
+    showPage(total_);
+}
 
 void TImageDispForm::PgJumpClick()
 {
@@ -368,14 +404,16 @@ void TImageDispForm::PgJumpClick()
         } else {
             bool ok = false;
             const QString t = QInputDialog::getText(this, QStringLiteral("ページ指定"),
-                                                    QStringLiteral("表示したいページ番号を入力してください"),
-                                                    QLineEdit::Normal, QStringLiteral("1"), &ok);
-            if (ok) answer = t;
+                QStringLiteral("表示したいページ番号を入力してください"), QLineEdit::Normal, QStringLiteral("1"), &ok);
+            if (ok)
+                answer = t;
         }
-        if (!answer) return;
+        if (!answer)
+            return;
         bool ok = false;
         const int n = answer->trimmed().toInt(&ok);
-        if (ok && n >= 1 && n <= total_) showPage(n);
+        if (ok && n >= 1 && n <= total_)
+            showPage(n);
         raise();
         activateWindow();
     } catch (const std::exception& e) {
@@ -385,7 +423,8 @@ void TImageDispForm::PgJumpClick()
 
 void TImageDispForm::PrintButtonClick()
 {
-    if (!job_.Permit || !services_.print) return;
+    if (!job_.Permit || !services_.print)
+        return;
     const int page = page_;
     const bool prnDlg = job_.PrnDlg;
     const int zoom = job_.Zoom;
@@ -407,7 +446,8 @@ void TImageDispForm::PrintButtonClick()
 
 void TImageDispForm::CurrentPageClick()
 {
-    if (!job_.Permit || !services_.printPage) return;
+    if (!job_.Permit || !services_.printPage)
+        return;
     const std::string data = job_.DataFile, form = job_.FormFile;
     try {
         services_.printPage(job_, page_, orientationOfPage());
@@ -421,7 +461,8 @@ void TImageDispForm::CurrentPageClick()
 
 void TImageDispForm::PrintSetupButtonClick()
 {
-    if (services_.printerSetup) services_.printerSetup();
+    if (services_.printerSetup)
+        services_.printerSetup();
     FormResize();
 }
 
@@ -481,8 +522,10 @@ int RunPreview(TP808DEF& job, PreviewServices services)
             showEngineError("<" + job.FormFile + "> が見つかりません。");
             return 0;
         }
-        if (job.Copie < 1 || job.Copie > 99) job.Copie = 1;
-        if (job.Zoom < 5 || job.Zoom > 20) job.Zoom = 10;
+        if (job.Copie < 1 || job.Copie > 99)
+            job.Copie = 1;
+        if (job.Zoom < 5 || job.Zoom > 20)
+            job.Zoom = 10;
         TImageDispForm form(job, std::move(services));
         form.setWindowState(Qt::WindowMaximized);
         form.exec();

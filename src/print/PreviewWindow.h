@@ -27,8 +27,8 @@ class Tfmyohaku;
 // The printer's paper as the preview lays it out.
 struct PaperInfo {
     int paperCode = 9;
-    QSizeF paperMM{210, 297};     // portrait
-    QSizeF printableMM{210, 297}; // portrait
+    QSizeF paperMM {210, 297}; // portrait
+    QSizeF printableMM {210, 297}; // portrait
 };
 // The default printer's paper, or the job's paper drawn edge to edge when
 // there is no printer.
@@ -36,12 +36,12 @@ PaperInfo currentPaperInfo(const TP808DEF& job);
 
 // What the preview asks of the rest of the engine (tests replace them).
 struct PreviewServices {
-    std::function<std::optional<QString>()> askPage;               // jump box; nullopt = cancelled
-    std::function<int(TP808DEF&)> print;                           // the whole job
+    std::function<std::optional<QString>()> askPage; // jump box; nullopt = cancelled
+    std::function<int(TP808DEF&)> print; // the whole job
     std::function<void(TP808DEF&, int page, int orientation)> printPage; // the current page
     std::function<void()> printerSetup;
-    std::function<bool(Tfmyohaku&)> marginDialog;            // runs the margin dialog; true = OK
-    std::optional<PaperInfo> paper;                                // default: currentPaperInfo
+    std::function<bool(Tfmyohaku&)> marginDialog; // runs the margin dialog; true = OK
+    std::optional<PaperInfo> paper; // default: currentPaperInfo
 };
 
 class TImageDispForm;
@@ -109,7 +109,7 @@ private:
     void FormResize();
     void showPage(int page);
     int orientationOfPage() const;
-    QSizeF paperNow() const;     // mm, current orientation
+    QSizeF paperNow() const; // mm, current orientation
     QSizeF printableNow() const; // mm, current orientation
     std::optional<int> fitZoom() const;
     void load();

@@ -24,9 +24,18 @@ constexpr Colour rgb(int r, int g, int b)
 {
     return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int redOf(Colour c) { return static_cast<int>(c & 0xFF); }
-constexpr int greenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int blueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int redOf(Colour c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int greenOf(Colour c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int blueOf(Colour c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 inline constexpr const char* kEngineVersion = "VCL.2.5";
 inline constexpr std::string_view kFileMark = "*LUMEN808*"; // first 10 characters of an accepted file
@@ -67,7 +76,7 @@ enum class RecordKind {
     Circle,
     Image,
     Chart,
-    VarDef,   // & (form files)
+    VarDef, // & (form files)
     TotalDef, // $ (form files)
 };
 
@@ -155,7 +164,7 @@ Alignment alignmentFromField(std::string_view field);
 
 enum class PenStyle { Solid = 0, Dash, Dot, DashDot, DashDotDot, None, InsideFrame };
 enum class BrushStyle { Solid = 0, None, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
-PenStyle penStyleFromNumber(int n);     // outside 0-6: solid
+PenStyle penStyleFromNumber(int n); // outside 0-6: solid
 BrushStyle brushStyleFromNumber(int n); // outside 0-7: solid
 
 // ---------------------------------------------------------------------------

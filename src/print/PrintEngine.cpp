@@ -19,7 +19,8 @@ std::unique_ptr<QPrinter> printerFor(const TP808DEF& job)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     const QStringList names = QPrinterInfo::availablePrinterNames();
-    if (job.PrinterNum >= 0 && job.PrinterNum < names.size()) printer->setPrinterName(names[job.PrinterNum]);
+    if (job.PrinterNum >= 0 && job.PrinterNum < names.size())
+        printer->setPrinterName(names[job.PrinterNum]);
     const int paper = job.OutPutPaper != 0 ? job.OutPutPaper : job.PaperSize;
     printer->setPageSize(pageSizeForCode(paper != 0 ? paper : 9));
     printer->setPageOrientation(job.Orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -67,7 +68,8 @@ int EngineRunner::runPreview(TP808DEF& job)
         QPageSetupDialog dlg(printer.get());
         if (dlg.exec() == QDialog::Accepted) {
             const int code = codeForPageSize(printer->pageLayout().pageSize());
-            if (code != 0) job.OutPutPaper = code;
+            if (code != 0)
+                job.OutPutPaper = code;
             job.Orientation = printer->pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0;
         }
     };

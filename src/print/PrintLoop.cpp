@@ -32,19 +32,30 @@ int codeForPageSize(const QPageSize& size)
 // ---------------------------------------------------------------------------
 
 QtPrinterDevice::QtPrinterDevice(QPrinter& printer)
-    : printer_(printer), oneFile_(printer.outputFormat() == QPrinter::PdfFormat)
+    : printer_(printer)
+    , oneFile_(printer.outputFormat() == QPrinter::PdfFormat)
 {
     printer_.setFullPage(true);
 }
 
 QtPrinterDevice::~QtPrinterDevice()
 {
-    if (painter_ && painter_->isActive()) painter_->end();
+    if (painter_ && painter_->isActive())
+        painter_->end();
 }
 
-void QtPrinterDevice::setDocName(const std::string& name) { printer_.setDocName(QString::fromStdString(name)); }
-void QtPrinterDevice::setCopies(int copies) { printer_.setCopyCount(copies); }
-int QtPrinterDevice::orientation() const { return printer_.pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0; }
+void QtPrinterDevice::setDocName(const std::string& name)
+{
+    printer_.setDocName(QString::fromStdString(name));
+}
+void QtPrinterDevice::setCopies(int copies)
+{
+    printer_.setCopyCount(copies);
+}
+int QtPrinterDevice::orientation() const
+{
+    return printer_.pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0;
+}
 void QtPrinterDevice::setOrientation(int o)
 {
     printer_.setPageOrientation(o == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -60,7 +71,10 @@ bool QtPrinterDevice::beginDocument()
     return painter_->begin(&printer_);
 }
 
-bool QtPrinterDevice::newPage() { return printer_.newPage(); }
+bool QtPrinterDevice::newPage()
+{
+    return printer_.newPage();
+}
 
 bool QtPrinterDevice::endDocument()
 {
@@ -75,20 +89,37 @@ bool QtPrinterDevice::endDocument()
 void QtPrinterDevice::abortDocument()
 {
     printer_.abort();
-    if (painter_ && painter_->isActive()) painter_->end();
+    if (painter_ && painter_->isActive())
+        painter_->end();
 }
 
 bool QtPrinterDevice::finish()
 {
-    if (painter_ && painter_->isActive()) return painter_->end();
+    if (painter_ && painter_->isActive())
+        return painter_->end();
     return true;
 }
 
-QPainter& QtPrinterDevice::painter() { return *painter_; }
-int QtPrinterDevice::dpiX() const { return printer_.logicalDpiX(); }
-int QtPrinterDevice::dpiY() const { return printer_.logicalDpiY(); }
-int QtPrinterDevice::paperCode() const { return codeForPageSize(printer_.pageLayout().pageSize()); }
-QSizeF QtPrinterDevice::paperMM() const { return printer_.pageLayout().fullRect(QPageLayout::Millimeter).size(); }
+QPainter& QtPrinterDevice::painter()
+{
+    return *painter_;
+}
+int QtPrinterDevice::dpiX() const
+{
+    return printer_.logicalDpiX();
+}
+int QtPrinterDevice::dpiY() const
+{
+    return printer_.logicalDpiY();
+}
+int QtPrinterDevice::paperCode() const
+{
+    return codeForPageSize(printer_.pageLayout().pageSize());
+}
+QSizeF QtPrinterDevice::paperMM() const
+{
+    return printer_.pageLayout().fullRect(QPageLayout::Millimeter).size();
+}
 QSizeF QtPrinterDevice::printableMM() const
 {
     return printer_.pageLayout().paintRect(QPageLayout::Millimeter).size();
@@ -124,7 +155,8 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
             }
             form.emplace(readLines(job.FormFile));
         }
-        if (job.Copie < 1 || job.Copie > 99) job.Copie = 1;
+        if (job.Copie < 1 || job.Copie > 99)
+            job.Copie = 1;
 
         const int dataPages = data.pageCount();
         PrintChoice choice;
@@ -137,7 +169,8 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
         } else if (job.PrnDlg) {
             device.setOrientation(job.Orientation);
             const auto asked = ui.askPrint(device, job, dataPages);
-            if (!asked) return out; // cancelled: nothing printed
+            if (!asked)
+                return out; // cancelled: nothing printed
             choice = *asked;
             choice.from = std::clamp(choice.from, 1, dataPages);
             choice.to = std::clamp(choice.to, choice.from, dataPages);
@@ -156,8 +189,8 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
         const int formPages = form ? form->pageCount() : 1;
         const int firstSheet = choice.rangeMode ? choice.from : 1;
         const int lastSheet = choice.rangeMode ? choice.to
-                              : (form && job.PrintFom) ? countTotalPages(formPages, dataPages)
-                                                       : dataPages;
+            : (form && job.PrintFom)           ? countTotalPages(formPages, dataPages)
+                                               : dataPages;
         const auto orientationOf = [&](int sheet) {
             return sheet <= dataPages ? orient[static_cast<std::size_t>(sheet - 1)] : job.Orientation;
         };
@@ -172,7 +205,8 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
         rs.hRatio = hr;
         rs.numberedTotal = numbers.total;
         VariableTables vars;
-        if (form) vars.load(job.FormFile, 0, 0, log);
+        if (form)
+            vars.load(job.FormFile, 0, 0, log);
         rs.vars = &vars;
         rs.paperHeightMM = paperSizeMM(device.paperCode(), 210, 277).height;
 
@@ -182,14 +216,18 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
                 const int o = orientationOf(sheet);
                 if (!begun) {
                     device.setOrientation(o); // settled before anything is drawn
-                    if (!device.beginDocument()) throw std::runtime_error("印刷を開始できません。");
+                    if (!device.beginDocument())
+                        throw std::runtime_error("印刷を開始できません。");
                     begun = true;
                 } else if (o != device.orientation() || !pendingMessage.empty() || sheet == firstSheet) {
-                    if (!device.endDocument()) throw std::runtime_error("印刷を終了できません。");
-                    if (!pendingMessage.empty()) ui.showMessage(pendingMessage);
+                    if (!device.endDocument())
+                        throw std::runtime_error("印刷を終了できません。");
+                    if (!pendingMessage.empty())
+                        ui.showMessage(pendingMessage);
                     pendingMessage.clear();
                     device.setOrientation(o);
-                    if (!device.beginDocument()) throw std::runtime_error("印刷を開始できません。");
+                    if (!device.beginDocument())
+                        throw std::runtime_error("印刷を開始できません。");
                 } else if (!device.newPage()) {
                     throw std::runtime_error("改ページできません。");
                 }
@@ -211,8 +249,8 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
                 QPainter& p = device.painter();
                 if (form && job.PrintFom) {
                     const int fp = formPageForSheet(sheet, formPages);
-                    out.failedRecords +=
-                        renderer.render(Layer::Form, form->page(fp), form->endedByPageEnd(fp), p).failures;
+                    out.failedRecords
+                        += renderer.render(Layer::Form, form->page(fp), form->endedByPageEnd(fp), p).failures;
                 }
                 if (sheet <= dataPages) {
                     const LayerResult r = renderer.render(Layer::Data, data.page(sheet), data.endedByPageEnd(sheet), p);
@@ -226,19 +264,23 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
                     return out;
                 }
             }
-            if (!pendingMessage.empty()) ui.showMessage(pendingMessage);
+            if (!pendingMessage.empty())
+                ui.showMessage(pendingMessage);
         }
-        if (begun && !device.endDocument()) throw std::runtime_error("印刷を終了できません。");
-        if (!device.finish()) throw std::runtime_error("印刷データを書き出せません。");
+        if (begun && !device.endDocument())
+            throw std::runtime_error("印刷を終了できません。");
+        if (!device.finish())
+            throw std::runtime_error("印刷データを書き出せません。");
         begun = false;
         out.result = -1;
         if (out.failedRecords > 0) {
-            ui.showError("印刷できなかった要素が " + std::to_string(out.failedRecords) +
-                         " 件あります。詳しくは " + log.filePath() + " をご覧ください。");
+            ui.showError("印刷できなかった要素が " + std::to_string(out.failedRecords) + " 件あります。詳しくは "
+                + log.filePath() + " をご覧ください。");
         }
     } catch (const std::exception& e) {
         log.write(stage, e.what());
-        if (begun) device.abortDocument();
+        if (begun)
+            device.abortDocument();
         ui.showError(std::string("印刷できませんでした。\n") + e.what());
         out.result = 0;
     }
@@ -247,7 +289,8 @@ PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, Engine
 
 // ---------------------------------------------------------------------------
 
-TNowPrintingdlg::TNowPrintingdlg(QWidget* parent) : QDialog(parent)
+TNowPrintingdlg::TNowPrintingdlg(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("印刷"));
     auto* layout = new QVBoxLayout(this);
@@ -271,9 +314,11 @@ void TNowPrintingdlg::setPage(int printerPage)
 void TNowPrintingdlg::CancelButtonClick()
 {
     const bool yes = confirmCancel ? confirmCancel()
-                                   : QMessageBox::question(this, QStringLiteral("印刷"), QStringLiteral("印刷を中止しますか？"),
-                                                           QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    if (yes) cancel_ = true;
+                                   : QMessageBox::question(this, QStringLiteral("印刷"),
+                                         QStringLiteral("印刷を中止しますか？"), QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes;
+    if (yes)
+        cancel_ = true;
 }
 
 QtPrintUi::QtPrintUi() = default;
@@ -285,14 +330,16 @@ std::optional<PrintChoice> QtPrintUi::askPrint(PrintDevice& device, const TP808D
     PrintChoice c;
     c.to = maxPage;
     c.copies = job.Copie;
-    if (!qt) return c;
+    if (!qt)
+        return c;
     QPrinter& printer = qt->printer();
     printer.setCopyCount(job.Copie);
     printer.setFromTo(1, maxPage);
     QPrintDialog dlg(&printer);
     dlg.setMinMax(1, maxPage);
     dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
     c.rangeMode = printer.printRange() == QPrinter::PageRange;
     if (c.rangeMode) {
         c.from = printer.fromPage();
@@ -308,7 +355,10 @@ void QtPrintUi::showMessage(const std::string& text)
     QMessageBox::information(progress_.get(), QStringLiteral("印刷"), QString::fromStdString(text));
 }
 
-void QtPrintUi::showError(const std::string& text) { showEngineError(text); }
+void QtPrintUi::showError(const std::string& text)
+{
+    showEngineError(text);
+}
 
 bool QtPrintUi::pagePrinted(int printerPage)
 {

@@ -35,7 +35,7 @@ public:
     virtual ~PrintDevice() = default;
     virtual void setDocName(const std::string& name) = 0;
     virtual void setCopies(int copies) = 0;
-    virtual int orientation() const = 0;           // 0 portrait, 1 landscape
+    virtual int orientation() const = 0; // 0 portrait, 1 landscape
     virtual void setOrientation(int orientation) = 0; // takes effect at the next page or document
     virtual bool beginDocument() = 0;
     virtual bool newPage() = 0;
@@ -46,9 +46,9 @@ public:
     virtual QPainter& painter() = 0;
     virtual int dpiX() const = 0;
     virtual int dpiY() const = 0;
-    virtual int paperCode() const = 0;      // paper on the device, in the engine's codes
+    virtual int paperCode() const = 0; // paper on the device, in the engine's codes
     virtual QSizeF printableMM() const = 0; // printable size, current orientation
-    virtual QSizeF paperMM() const = 0;     // paper size, current orientation
+    virtual QSizeF paperMM() const = 0; // paper size, current orientation
 };
 
 // The engine's paper codes and Qt's page sizes.
@@ -108,15 +108,15 @@ public:
 };
 
 struct PrintOutcome {
-    int result = 0;         // -1 printed, 0 not printed (the value RunPrint answers)
-    int sheets = 0;         // sheets drawn
-    int failedRecords = 0;  // records skipped because they could not be drawn
+    int result = 0; // -1 printed, 0 not printed (the value RunPrint answers)
+    int sheets = 0; // sheets drawn
+    int failedRecords = 0; // records skipped because they could not be drawn
 };
 
 // The print loop over a device. With pageOnly set, prints that one data page
 // without the print dialog (PrintCurrentPage).
-PrintOutcome runPrintJob(TP808DEF& job, PrintDevice& device, PrintUi& ui, EngineLog& log,
-                         std::optional<int> pageOnly = std::nullopt);
+PrintOutcome runPrintJob(
+    TP808DEF& job, PrintDevice& device, PrintUi& ui, EngineLog& log, std::optional<int> pageOnly = std::nullopt);
 
 // The printing dialog "印刷": " 印刷中です。", "(Page=%d)" and "ｷｬﾝｾﾙ" with the
 // question "印刷を中止しますか？". Events are processed after every page so

@@ -19,7 +19,7 @@ class EngineLog;
 struct PaperEntry {
     std::string name;
     int code = 0;
-    int width = 0;  // 0.1 mm
+    int width = 0; // 0.1 mm
     int length = 0; // 0.1 mm
 };
 
@@ -39,7 +39,7 @@ public:
     // Exact name first, then the first paper within 10 units (< 1 mm) in both
     // directions, else the default (0 with no default printer).
     int GetPaperNumber(const std::string& name, int length, int defaultCode, int width);
-    int GetPaper();            // 9 with no default printer or on error
+    int GetPaper(); // 9 with no default printer or on error
     void SetPaper(int code);
     void SetTTOption(int value); // no meaning with Qt's printing; kept as a no-op
     void SetUserPaperSize(int length, int width);

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-
 namespace {
 
 TxPlButton* plButton(QWidget* parent, const char* name, const QString& caption, int modalResult, QRect geometry)
@@ -32,14 +31,16 @@ std::string valueOf(const std::string& text, const std::string& name)
 {
     for (const std::string& line : platform::text::splitLines(text)) {
         const auto eq = line.find('=');
-        if (eq != std::string::npos && line.substr(0, eq) == name) return line.substr(eq + 1);
+        if (eq != std::string::npos && line.substr(0, eq) == name)
+            return line.substr(eq + 1);
     }
     return {};
 }
 
 } // namespace
 
-TPrintDlgBox::TPrintDlgBox(QWidget* parent) : TBSDI(parent)
+TPrintDlgBox::TPrintDlgBox(QWidget* parent)
+    : TBSDI(parent)
 {
     setObjectName("PrintDlgBox");
     setWindowTitle(QStringLiteral("科目情報の印刷"));
@@ -131,9 +132,12 @@ void TPrintDlgBox::SetControls()
     btnPreview->setVisible(PreviewVisible);
     btnCopy->setVisible(CopyVisible);
     if (AlwaysPlace) {
-        if (ColorVisible) resize(width(), 250);
-        if (StartPageVisible) resize(width(), 300);
-        if (BothVisible) resize(width(), 300);
+        if (ColorVisible)
+            resize(width(), 250);
+        if (StartPageVisible)
+            resize(width(), 300);
+        if (BothVisible)
+            resize(width(), 300);
     }
     GetStyleColorRec();
     ScreenValues("Fukugen");
@@ -142,30 +146,37 @@ void TPrintDlgBox::SetControls()
 void TPrintDlgBox::SetHints()
 {
     controls::SetHint(btnMono, QStringLiteral("白黒で印刷する場合に選択します。|白黒で印刷する場合に選択します。"));
-    controls::SetHint(btnColor, QStringLiteral("色付きで印刷する場合に選択します。|色付きで印刷する場合に選択します。\r\n"
-                                               "「色選択」ﾎﾞﾀﾝを押すと好みの色に変更できます。"));
-    controls::SetHint(btnColorSelect, QStringLiteral("「色選択」画面を開きます。|「色選択」画面を開きます。\r\n"
-                                                     "「ｶﾗｰ印刷」を行う場合の色を指定します。"));
-    controls::SetHint(txtStartPage,
-                      QStringLiteral("1ﾍﾟｰｼﾞ目のﾍﾟｰｼﾞ番号を指定します。|1ﾍﾟｰｼﾞ目のﾍﾟｰｼﾞ番号を指定します。"));
-    controls::SetHint(chkBoth, QStringLiteral("偶数ﾍﾟｰｼﾞの余白を右側に取る場合にﾁｪｯｸします。|偶数ﾍﾟｰｼﾞの余白を右側に取る場合にﾁｪｯｸします。\r\n"
-                                              "両面への印刷は「印刷」ﾎﾞﾀﾝ押下後に表示する「印刷」画面で「ﾌﾟﾛﾊﾟﾃｨ」ﾎﾞﾀﾝを押して設定します。"));
-    controls::SetHint(btnPreview,
-                      QStringLiteral("帳票の印刷ｲﾒｰｼﾞを画面に表示します。|帳票の印刷ｲﾒｰｼﾞを画面に表示します。"));
-    controls::SetHint(btnCopy, QStringLiteral("帳票の情報をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。|帳票の情報をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。\r\n"
-                                              "ｺﾋﾟｰした情報はﾜｰﾌﾟﾛｿﾌﾄ、表計算ｿﾌﾄで貼り付けられます。"));
+    controls::SetHint(btnColor,
+        QStringLiteral("色付きで印刷する場合に選択します。|色付きで印刷する場合に選択します。\r\n"
+                       "「色選択」ﾎﾞﾀﾝを押すと好みの色に変更できます。"));
+    controls::SetHint(btnColorSelect,
+        QStringLiteral("「色選択」画面を開きます。|「色選択」画面を開きます。\r\n"
+                       "「ｶﾗｰ印刷」を行う場合の色を指定します。"));
+    controls::SetHint(
+        txtStartPage, QStringLiteral("1ﾍﾟｰｼﾞ目のﾍﾟｰｼﾞ番号を指定します。|1ﾍﾟｰｼﾞ目のﾍﾟｰｼﾞ番号を指定します。"));
+    controls::SetHint(chkBoth,
+        QStringLiteral("偶数ﾍﾟｰｼﾞの余白を右側に取る場合にﾁｪｯｸします。|偶数ﾍﾟｰｼﾞの余白を右側に取る場合にﾁｪｯｸします。\r\n"
+                       "両面への印刷は「印刷」ﾎﾞﾀﾝ押下後に表示する「印刷」画面で「ﾌﾟﾛﾊﾟﾃｨ」ﾎﾞﾀﾝを押して設定します。"));
+    controls::SetHint(
+        btnPreview, QStringLiteral("帳票の印刷ｲﾒｰｼﾞを画面に表示します。|帳票の印刷ｲﾒｰｼﾞを画面に表示します。"));
+    controls::SetHint(btnCopy,
+        QStringLiteral("帳票の情報をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。|帳票の情報をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。\r\n"
+                       "ｺﾋﾟｰした情報はﾜｰﾌﾟﾛｿﾌﾄ、表計算ｿﾌﾄで貼り付けられます。"));
     controls::SetHint(btnOK, QStringLiteral("帳票を印刷します。|帳票を印刷します。"));
     controls::SetHint(btnCancel, QStringLiteral("印刷を取り止めます。|印刷を取り止めます。"));
 }
 
 void TPrintDlgBox::ScreenValues(const std::string& action)
 {
-    if (!PrintRec) return;
+    if (!PrintRec)
+        return;
     const std::string a = platform::text::upperAscii(action);
     if (a == "HOZON") {
         work_.clear();
-        if (ColorVisible && PrintRec->ColorMode == 1) work_.push_back("C010=1");
-        if (BothVisible && PrintRec->BothSides) work_.push_back("C020=1");
+        if (ColorVisible && PrintRec->ColorMode == 1)
+            work_.push_back("C010=1");
+        if (BothVisible && PrintRec->BothSides)
+            work_.push_back("C020=1");
         PrintRec->ScreenValues = platform::text::joinLines(work_);
     } else if (a == "FUKUGEN") {
         work_ = platform::text::splitLines(PrintRec->ScreenValues);
@@ -182,12 +193,14 @@ void TPrintDlgBox::ScreenValues(const std::string& action)
 
 void TPrintDlgBox::GetStyleColorRec()
 {
-    if (!UseStyleColor || !PrintRec || PrintRec->StyleName.empty() || !core::DM) return;
+    if (!UseStyleColor || !PrintRec || PrintRec->StyleName.empty() || !core::DM)
+        return;
     core::TStyleColorRow row;
     if (!core::ReadStyleColorRow(SysDef.OpCode, StyleName(), row) || !row.Found)
         return;
     const auto take = [](int value, int& into) {
-        if (value != -1) into = value;
+        if (value != -1)
+            into = value;
     };
     take(row.LineColor1, PrintRec->LineColor1);
     take(row.LineColor2, PrintRec->LineColor2);
@@ -198,13 +211,13 @@ void TPrintDlgBox::GetStyleColorRec()
 
 void TPrintDlgBox::PutStyleColorRec()
 {
-    if (!UseStyleColor || !PrintRec || PrintRec->StyleName.empty() || !core::DM) return;
+    if (!UseStyleColor || !PrintRec || PrintRec->StyleName.empty() || !core::DM)
+        return;
     // -1 keeps a colour following the operator's default
     const auto own = [](int value, int operatorDefault) { return value != operatorDefault ? value : -1; };
     core::WriteStyleColorRow(SysDef.OpCode, StyleName(), PrintRec->ScreenValues,
-                             {own(PrintRec->LineColor1, SysDef.PLineColor1),
-                              own(PrintRec->LineColor2, SysDef.PLineColor2), -1, -1, -1,
-                              own(PrintRec->NetColor1, SysDef.NetColor1), own(PrintRec->NetColor2, SysDef.NetColor2)});
+        {own(PrintRec->LineColor1, SysDef.PLineColor1), own(PrintRec->LineColor2, SysDef.PLineColor2), -1, -1, -1,
+            own(PrintRec->NetColor1, SysDef.NetColor1), own(PrintRec->NetColor2, SysDef.NetColor2)});
 }
 
 void TPrintDlgBox::FormClose(TCloseAction& action)
@@ -227,19 +240,25 @@ void TPrintDlgBox::btnOKClick(TxPlButton* sender)
     setResult(QDialog::Accepted);
 }
 
-void TPrintDlgBox::btnCancelClick() { reject(); }
+void TPrintDlgBox::btnCancelClick()
+{
+    reject();
+}
 
 void TPrintDlgBox::btnColorSelectClick()
 {
-    if (!PrintRec) return;
+    if (!PrintRec)
+        return;
     TPrnColorSetBox box(this);
     box.PerStyle = UseStyleColor;
-    if (ColourBoxHook) ColourBoxHook(box);
+    if (ColourBoxHook)
+        ColourBoxHook(box);
     box.SetLineColor1(static_cast<TColorValue>(PrintRec->LineColor1));
     box.SetLineColor2(static_cast<TColorValue>(PrintRec->LineColor2));
     box.SetNetColor1(static_cast<TColorValue>(PrintRec->NetColor1));
     box.SetNetColor2(static_cast<TColorValue>(PrintRec->NetColor2));
-    if (QWidget* main = TBSDI::MainForm()) box.SetFormPosition(main->x(), main->y(), main->width(), main->height(), 2);
+    if (QWidget* main = TBSDI::MainForm())
+        box.SetFormPosition(main->x(), main->y(), main->width(), main->height(), 2);
     box.InitDialog(true);
     if (box.ShowModal() == QDialog::Accepted) {
         PrintRec->LineColor1 = static_cast<int>(box.LineColor1);
@@ -252,7 +271,8 @@ void TPrintDlgBox::btnColorSelectClick()
 
 // ---------------------------------------------------------------------------
 
-TDataSentakuPrintDlg::TDataSentakuPrintDlg(QWidget* parent) : TPrintDlgBox(parent)
+TDataSentakuPrintDlg::TDataSentakuPrintDlg(QWidget* parent)
+    : TPrintDlgBox(parent)
 {
     setObjectName("DataSentakuPrintDlg");
     resize(width(), 219);
@@ -296,18 +316,21 @@ void TDataSentakuPrintDlg::SetHints()
     controls::SetHint(btnYousiTate, orient);
     controls::SetHint(btnYousiYoko, orient);
     const QString preview = QStringLiteral("|[ﾌﾟﾚﾋﾞｭｰ]ﾎﾞﾀﾝを押すと画面上に印刷ｲﾒｰｼﾞを出力します。");
-    for (TxPlButton* b : {btnPreview, btnOK, btnCancel}) controls::SetHint(b, preview);
+    for (TxPlButton* b : {btnPreview, btnOK, btnCancel})
+        controls::SetHint(b, preview);
 }
 
 void TDataSentakuPrintDlg::ScreenValues(const std::string& action)
 {
     TPrintDlgBox::ScreenValues(action);
-    if (!PrintRec) return;
+    if (!PrintRec)
+        return;
     const std::string a = platform::text::upperAscii(action);
     if (a == "FUKUGEN") {
         RestoreScreenValue();
         PaperOrientation = platform::text::toIntOr(valueOf(PrintRec->ScreenValues, "P010"), 0);
-        if (PaperOrientation == 1) btnYousiYoko->setChecked(true);
+        if (PaperOrientation == 1)
+            btnYousiYoko->setChecked(true);
     } else if (a == "HOZON") {
         ScreenValue.clear();
         work_.push_back("P010=" + std::to_string(PaperOrientation));
@@ -325,7 +348,7 @@ void TDataSentakuPrintDlg::btnOKClick(TxPlButton* sender)
 // ---------------------------------------------------------------------------
 
 bool PrintDisplayedList(QWidget* parent, std::uint8_t listKind, const TDataSentakuRecArray& rows,
-                        const TDataSentakuRecDispArray& disp, print::JobRunner* runner)
+    const TDataSentakuRecDispArray& disp, print::JobRunner* runner)
 {
     TPrDataList list(runner);
     TPrintDlgBox::InitDefaultPrintRec(list.PrintRec);
@@ -335,7 +358,8 @@ bool PrintDisplayedList(QWidget* parent, std::uint8_t listKind, const TDataSenta
     dlg.PrintRec = &list.PrintRec;
     dlg.PreviewVisible = true;
     dlg.InitDialog(true);
-    if (dlg.ShowModal() != QDialog::Accepted || dlg.PressedButton == 0) return false;
+    if (dlg.ShowModal() != QDialog::Accepted || dlg.PressedButton == 0)
+        return false;
     list.ListKind = listKind;
     list.Rows = rows;
     list.DispRows = disp;

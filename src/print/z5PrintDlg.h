@@ -81,7 +81,6 @@ public:
     std::function<void(class TPrnColorSetBox&)> ColourBoxHook;
 
 protected:
-
     std::vector<std::string> work_; // screen values being built
     bool flag_ = false;
 };
@@ -108,4 +107,4 @@ protected:
 // dialog, then the data list printed (OK) or previewed. False when the
 // dialog was cancelled or nothing was printed.
 bool PrintDisplayedList(QWidget* parent, std::uint8_t listKind, const TDataSentakuRecArray& rows,
-                        const TDataSentakuRecDispArray& disp, print::JobRunner* runner = nullptr);
+    const TDataSentakuRecDispArray& disp, print::JobRunner* runner = nullptr);

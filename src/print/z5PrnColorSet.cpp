@@ -19,7 +19,8 @@ using controls::fromQColor;
 using controls::toQColor;
 } // namespace
 
-TPrnColorSetBox::TPrnColorSetBox(QWidget* parent) : TBSDI(parent)
+TPrnColorSetBox::TPrnColorSetBox(QWidget* parent)
+    : TBSDI(parent)
 {
     setObjectName("PrnColorSetBox");
     setWindowTitle(QStringLiteral("帳票色の選択"));
@@ -78,19 +79,39 @@ void TPrnColorSetBox::paint(int tag, TColorValue c)
     p->setPalette(pal);
 }
 
-TColorValue TPrnColorSetBox::PanelColor(int tag) const { return shown_[static_cast<std::size_t>(tag)]; }
+TColorValue TPrnColorSetBox::PanelColor(int tag) const
+{
+    return shown_[static_cast<std::size_t>(tag)];
+}
 
-void TPrnColorSetBox::SetLineColor1(TColorValue c) { LineColor1 = c; paint(0, c); }
-void TPrnColorSetBox::SetLineColor2(TColorValue c) { LineColor2 = c; paint(1, c); }
-void TPrnColorSetBox::SetNetColor1(TColorValue c) { NetColor1 = c; paint(2, c); }
-void TPrnColorSetBox::SetNetColor2(TColorValue c) { NetColor2 = c; paint(3, c); }
+void TPrnColorSetBox::SetLineColor1(TColorValue c)
+{
+    LineColor1 = c;
+    paint(0, c);
+}
+void TPrnColorSetBox::SetLineColor2(TColorValue c)
+{
+    LineColor2 = c;
+    paint(1, c);
+}
+void TPrnColorSetBox::SetNetColor1(TColorValue c)
+{
+    NetColor1 = c;
+    paint(2, c);
+}
+void TPrnColorSetBox::SetNetColor2(TColorValue c)
+{
+    NetColor2 = c;
+    paint(3, c);
+}
 
 std::string TPrnColorSetBox::CustomColorsText(const std::array<TColorValue, 16>& colours)
 {
     std::vector<std::string> lines;
     for (int i = 0; i < 16; ++i) {
         char buf[32];
-        std::snprintf(buf, sizeof buf, "Color%c=%06X", 'A' + i, static_cast<unsigned>(colours[static_cast<std::size_t>(i)] & 0xFFFFFF));
+        std::snprintf(buf, sizeof buf, "Color%c=%06X", 'A' + i,
+            static_cast<unsigned>(colours[static_cast<std::size_t>(i)] & 0xFFFFFF));
         lines.emplace_back(buf);
     }
     return platform::text::joinLines(lines);
@@ -101,9 +122,11 @@ std::array<TColorValue, 16> TPrnColorSetBox::CustomColorsFrom(const std::string&
     std::array<TColorValue, 16> out;
     out.fill(0xFFFFFF);
     for (const std::string& line : platform::text::splitLines(text)) {
-        if (line.size() < 8 || line.compare(0, 5, "Color") != 0 || line[6] != '=') continue;
+        if (line.size() < 8 || line.compare(0, 5, "Color") != 0 || line[6] != '=')
+            continue;
         const int i = line[5] - 'A';
-        if (i < 0 || i >= 16) continue;
+        if (i < 0 || i >= 16)
+            continue;
         try {
             out[static_cast<std::size_t>(i)] = static_cast<TColorValue>(std::stoul(line.substr(7), nullptr, 16));
         } catch (const std::exception&) {
@@ -143,12 +166,16 @@ void TPrnColorSetBox::btnLineColor1Click(int tag)
     if (PickColour) {
         chosen = PickColour(PanelColor(tag));
     } else {
-        for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, toQColor(CustomColors[static_cast<std::size_t>(i)]));
+        for (int i = 0; i < 16; ++i)
+            QColorDialog::setCustomColor(i, toQColor(CustomColors[static_cast<std::size_t>(i)]));
         const QColor c = QColorDialog::getColor(toQColor(PanelColor(tag)), this, windowTitle());
-        for (int i = 0; i < 16; ++i) CustomColors[static_cast<std::size_t>(i)] = fromQColor(QColorDialog::customColor(i));
-        if (c.isValid()) chosen = fromQColor(c);
+        for (int i = 0; i < 16; ++i)
+            CustomColors[static_cast<std::size_t>(i)] = fromQColor(QColorDialog::customColor(i));
+        if (c.isValid())
+            chosen = fromQColor(c);
     }
-    if (chosen) paint(tag, *chosen);
+    if (chosen)
+        paint(tag, *chosen);
 }
 
 bool TPrnColorSetBox::eventFilter(QObject* watched, QEvent* e)
@@ -167,7 +194,8 @@ void TPrnColorSetBox::lblKankyoColorClick()
     rec.buttons = msgbtn::Yes | msgbtn::No;
     rec.lines[0].text = "帳票の色を環境設定の色に戻します。";
     rec.lines[1].text = "よろしいですか？";
-    if (ShowMessage2(rec) != modal::Yes) return;
+    if (ShowMessage2(rec) != modal::Yes)
+        return;
     QPalette pal = lblKankyoColor->palette();
     pal.setColor(QPalette::WindowText, toQColor(0x800080));
     lblKankyoColor->setPalette(pal);

@@ -33,14 +33,14 @@ public:
 
     // The colour picker (tests replace it): the chosen colour, or nullopt.
     std::function<std::optional<TColorValue>(TColorValue current)> PickColour;
-    std::array<TColorValue, 16> CustomColors{};
+    std::array<TColorValue, 16> CustomColors {};
 
     // The stored text of the custom colours: "ColorA=FFFFFF" .. "ColorP=...".
     static std::string CustomColorsText(const std::array<TColorValue, 16>& colours);
     static std::array<TColorValue, 16> CustomColorsFrom(const std::string& text);
 
     QLabel* lblKankyoColor;
-    std::array<TxPlButton*, 4> changeButtons{};
+    std::array<TxPlButton*, 4> changeButtons {};
     TxPlButton* btnOK;
     TxPlButton* btnCancel;
 
@@ -55,7 +55,7 @@ protected:
 
 private:
     void paint(int tag, TColorValue c);
-    std::array<QFrame*, 4> panels_{};
-    std::array<TColorValue, 4> shown_{};
+    std::array<QFrame*, 4> panels_ {};
+    std::array<TColorValue, 4> shown_ {};
     bool flag_ = false;
 };

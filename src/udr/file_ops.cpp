@@ -69,7 +69,8 @@ bool isFolder(const fs::path& p)
 // never outlives a failure.
 std::int64_t writeAtomically(const fs::path& target, const ChunkSource& source)
 {
-    const fs::path tmp = target.parent_path() / (".~" + std::to_string(::getpid()) + "-" + target.filename().string().substr(0, 64));
+    const fs::path tmp
+        = target.parent_path() / (".~" + std::to_string(::getpid()) + "-" + target.filename().string().substr(0, 64));
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0640);
     if (fd < 0)
         fail("cannot create", tmp, std::error_code(errno, std::generic_category()));
@@ -170,7 +171,7 @@ Config loadConfig(const fs::path& settingsFile)
 
 fs::path settingsFileBesideLibrary()
 {
-    Dl_info info{};
+    Dl_info info {};
     if (::dladdr(reinterpret_cast<void*>(&settingsFileBesideLibrary), &info) == 0 || info.dli_fname == nullptr)
         throw FileOpError("cannot find the folder of the procedure library");
     return fs::path(info.dli_fname).parent_path() / "miruza_udr.conf";

@@ -18,22 +18,22 @@ TAccountList LoadAccountList(const std::string& condition)
         return list;
     }
     try {
-        core::RunDbOperation(dm->IBTransactionDAT,
-                             core::DbPolicy("TKamokuSentakuDialog.load").with(core::DbReport::Raise), [&] {
-            fb::Query qy(&dm->IBDatabaseDAT, &dm->IBTransactionDAT);
-            qy.sql().add("SELECT KCODE,USERCODE,KNAME FROM KAMOKUMST");
-            qy.sql().add("WHERE (USE>0)");
-            if (!condition.empty())
-                qy.sql().add("AND (" + condition + ")");
-            qy.sql().add("ORDER BY GROUPM0,USERCODE");
-            qy.open();
-            while (!qy.eof()) {
-                list.Rows.push_back({qy.fieldByName("KCODE").asString(), qy.fieldByName("USERCODE").asString(),
-                                     qy.fieldByName("KNAME").asString()});
-                qy.next();
-            }
-            qy.close();
-        });
+        core::RunDbOperation(
+            dm->IBTransactionDAT, core::DbPolicy("TKamokuSentakuDialog.load").with(core::DbReport::Raise), [&] {
+                fb::Query qy(&dm->IBDatabaseDAT, &dm->IBTransactionDAT);
+                qy.sql().add("SELECT KCODE,USERCODE,KNAME FROM KAMOKUMST");
+                qy.sql().add("WHERE (USE>0)");
+                if (!condition.empty())
+                    qy.sql().add("AND (" + condition + ")");
+                qy.sql().add("ORDER BY GROUPM0,USERCODE");
+                qy.open();
+                while (!qy.eof()) {
+                    list.Rows.push_back({qy.fieldByName("KCODE").asString(), qy.fieldByName("USERCODE").asString(),
+                        qy.fieldByName("KNAME").asString()});
+                    qy.next();
+                }
+                qy.close();
+            });
     } catch (const fb::EIBError& e) {
         list.Rows.clear();
         list.ErrorCaption = "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ";

@@ -8,9 +8,9 @@
 namespace wizard {
 
 struct TAccountListRow {
-    std::string Code;     // KCODE
+    std::string Code; // KCODE
     std::string UserCode; // USERCODE
-    std::string Name;     // KNAME
+    std::string Name; // KNAME
 };
 
 struct TAccountList {

@@ -17,14 +17,14 @@ namespace {
 std::string lowerAscii(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c); });
+        [](unsigned char c) { return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c); });
     return s;
 }
 
 std::string upperAscii(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c); });
+        [](unsigned char c) { return static_cast<char>((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c); });
     return s;
 }
 
@@ -49,9 +49,15 @@ const char* const kWindowTitleTail = "（概況書）";
 std::string ExportSectionOfKind(const std::string& dataKind)
 {
     static const std::pair<const char*, const char*> table[] = {
-        {"HJ", "HOJINZEI"},         {"HJ_G", "HOJINZEI_G"},       {"SY", "SYOUHIZEI"},
-        {"UG", "UTIWAKESYO"},       {"UG_G", "GAIKYOUSYO"},       {"ST", "SYOTOKUZEI"},
-        {"ST_G", "SYOTOKUZEI_G"},   {"RC", "RENKETUNOUZEI"},      {"RC_G", "RENKETUNOUZEI_G"},
+        {"HJ", "HOJINZEI"},
+        {"HJ_G", "HOJINZEI_G"},
+        {"SY", "SYOUHIZEI"},
+        {"UG", "UTIWAKESYO"},
+        {"UG_G", "GAIKYOUSYO"},
+        {"ST", "SYOTOKUZEI"},
+        {"ST_G", "SYOTOKUZEI_G"},
+        {"RC", "RENKETUNOUZEI"},
+        {"RC_G", "RENKETUNOUZEI_G"},
     };
     for (const auto& [kind, section] : table)
         if (dataKind == kind)
@@ -60,9 +66,9 @@ std::string ExportSectionOfKind(const std::string& dataKind)
 }
 
 TComDataExport::TComDataExport(const std::string& /*programFileName*/, std::int32_t callerValue,
-                               const std::string& outputFileName, bool callerPresent,
-                               const TExportSources& sources)
-    : sources_(sources), callerPresent_(callerPresent)
+    const std::string& outputFileName, bool callerPresent, const TExportSources& sources)
+    : sources_(sources)
+    , callerPresent_(callerPresent)
 {
     // 1. The running program.
     const std::string exe = programPath();
@@ -135,8 +141,7 @@ void TComDataExport::SaveSettings()
         ini.writeString(section, "EXPORTFILE", OutputFileName);
 }
 
-void TComDataExport::ReadProductRegValue(int major, int letterIndex, const std::string& valueName,
-                                         std::string& r) const
+void TComDataExport::ReadProductRegValue(int major, int letterIndex, const std::string& valueName, std::string& r) const
 {
     platform::Registry ownStore;
     platform::Registry& reg = sources_.Registry != nullptr ? *sources_.Registry : ownStore;
@@ -229,7 +234,7 @@ std::array<long long, 3> versionParts(const std::string& text)
         }
         pieces.push_back(cur);
     }
-    std::array<long long, 3> v{0, 0, 0};
+    std::array<long long, 3> v {0, 0, 0};
     if (pieces.empty() || pieces.size() > 3)
         return v;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -238,8 +243,8 @@ std::array<long long, 3> versionParts(const std::string& text)
         bool neg = false;
         if (pos < s.size() && (s[pos] == '+' || s[pos] == '-'))
             neg = s[pos++] == '-';
-        if (pos == s.size() || s.size() - pos > 9 ||
-            !std::all_of(s.begin() + static_cast<long>(pos), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        if (pos == s.size() || s.size() - pos > 9
+            || !std::all_of(s.begin() + static_cast<long>(pos), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
             continue; // not a decimal number: 0
         const long long n = std::stoll(s.substr(pos));
         v[i] = neg ? -n : n;
@@ -253,6 +258,6 @@ bool CheckVersion(const std::string& actual, const std::string& required)
 {
     const auto a = versionParts(actual);
     const auto r = versionParts(required);
-    const std::array<long long, 3> zero{0, 0, 0};
+    const std::array<long long, 3> zero {0, 0, 0};
     return a > zero && a >= r;
 }

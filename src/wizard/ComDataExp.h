@@ -19,7 +19,9 @@ class Registry;
 class EDataExportError : public std::runtime_error {
 public:
     EDataExportError(const std::string& message, std::string detail, std::int32_t code)
-        : std::runtime_error(message), Detail(std::move(detail)), Code(code)
+        : std::runtime_error(message)
+        , Detail(std::move(detail))
+        , Code(code)
     {
     }
     std::string Detail;
@@ -29,10 +31,10 @@ public:
 // Where the export base looks things up; the wizard fills it from the
 // application information, tests point it at their own files.
 struct TExportSources {
-    std::string AppDataDir;     // common application-data folder; "" = the platform's
-    std::string HomeDir;        // AppInfo [Varov] HomeDir
-    std::string AppRegKey;      // AppInfo [Application] RegKey: key K under HKEY_LOCAL_MACHINE
-    std::string VarovRegKey;    // AppInfo [Varov] RegKey: the product's subkey stem
+    std::string AppDataDir; // common application-data folder; "" = the platform's
+    std::string HomeDir; // AppInfo [Varov] HomeDir
+    std::string AppRegKey; // AppInfo [Application] RegKey: key K under HKEY_LOCAL_MACHINE
+    std::string VarovRegKey; // AppInfo [Varov] RegKey: the product's subkey stem
     platform::Registry* Registry = nullptr; // nullptr = the platform's store
 };
 
@@ -47,9 +49,8 @@ public:
     // callerPresent: a calling program started the wizard and named the
     // output file. Only then is EXPORTFILE of Miruza.ini neither read nor
     // written back (callerValue 0 is a valid value of a calling program).
-    TComDataExport(const std::string& programFileName, std::int32_t callerValue,
-                   const std::string& outputFileName, bool callerPresent,
-                   const TExportSources& sources = DefaultExportSources());
+    TComDataExport(const std::string& programFileName, std::int32_t callerValue, const std::string& outputFileName,
+        bool callerPresent, const TExportSources& sources = DefaultExportSources());
     virtual ~TComDataExport();
     TComDataExport(const TComDataExport&) = delete;
     TComDataExport& operator=(const TComDataExport&) = delete;

@@ -7,7 +7,7 @@ TVarovDataLoad::TPeriodChoice TVarovDataLoad::ResolvePeriod(int endIndex, int la
 {
     if (endIndex < 0 || endIndex > 15 || lastIndex < 0 || lastIndex > 15)
         throw std::out_of_range("TVarovDataLoad.LoadBalance: period cell " + std::to_string(endIndex) + " / "
-                                + std::to_string(lastIndex) + " is outside 0 to 15");
+            + std::to_string(lastIndex) + " is outside 0 to 15");
     // The last selectable cell of a year shorter than twelve months is its
     // closing cell: it adds no month of its own and stands for period 16.
     // An end chosen beyond that cell (a caller that takes the last month
@@ -21,22 +21,22 @@ TVarovDataLoad::TPeriodChoice TVarovDataLoad::ResolvePeriod(int endIndex, int la
 void TVarovDataLoad::LoadBalance()
 {
     Capacity = BalanceCapacity();
-    Rows.assign(static_cast<std::size_t>(Capacity), TBALANCE{});
-    Sorts.assign(static_cast<std::size_t>(Capacity), TQSORT{});
+    Rows.assign(static_cast<std::size_t>(Capacity), TBALANCE {});
+    Sorts.assign(static_cast<std::size_t>(Capacity), TQSORT {});
 
     const TPeriodChoice choice = ResolvePeriod(EndIndex, LastIndex);
     MonthCount = choice.MonthCount;
     EndIndex = choice.EndIndex;
 
     LoadHikakuBalance(Rows, Sorts,
-                      {.BranchCode = BranchCode,
-                       .DepartmentCode = DepartmentCode,
-                       .TaxMode = TaxMode,
-                       .Scope = Scope,
-                       .Layout = Layout,
-                       .Allocation = Allocation,
-                       .Extra = Extra,
-                       .Mode = 1,
-                       .Kind = 2,
-                       .More = 0});
+        {.BranchCode = BranchCode,
+            .DepartmentCode = DepartmentCode,
+            .TaxMode = TaxMode,
+            .Scope = Scope,
+            .Layout = Layout,
+            .Allocation = Allocation,
+            .Extra = Extra,
+            .Mode = 1,
+            .Kind = 2,
+            .More = 0});
 }

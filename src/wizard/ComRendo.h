@@ -38,16 +38,16 @@ public:
     std::int32_t EndIndex = 0;
     std::int32_t LastIndex = 0;
     std::int32_t Scope = 0;
-    std::int32_t TaxMode = 0;       // 0 tax-included, 1 tax-excluded
+    std::int32_t TaxMode = 0; // 0 tax-included, 1 tax-excluded
     std::int32_t Layout = 0;
     std::int32_t Allocation = 0;
-    std::int32_t Extra = 0;         // 16 for medical-corporation data
-    std::int32_t Hikaku = 1;        // load through LoadHikakuBalance
+    std::int32_t Extra = 0; // 16 for medical-corporation data
+    std::int32_t Hikaku = 1; // load through LoadHikakuBalance
     std::int32_t MonthCount = 0;
     std::int32_t Capacity = 0;
     TQSortArray Sorts;
     TBalanceArray Rows;
-    std::int32_t Status = 0;        // 3 while computing, 1 when done
+    std::int32_t Status = 0; // 3 while computing, 1 when done
 
     // The month count and end cell LoadBalance uses for a chosen end cell
     // and the last cell the fiscal year has.

@@ -18,10 +18,10 @@ namespace fb = platform::firebird;
 
 constexpr std::uint8_t kStatusDamaged = 10;
 
-constexpr const char* kDamagedMessage =
-    "データ検証の結果、このデータは破損している恐れがあります。\r"
-    "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。\r"
-    "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。";
+constexpr const char* kDamagedMessage
+    = "データ検証の結果、このデータは破損している恐れがあります。\r"
+      "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。\r"
+      "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。";
 
 // The data-list row (parent or child) and the folder's own file get the
 // damaged status. Failures are left unreported: the caller has already told
@@ -31,22 +31,22 @@ void MarkDamaged(const std::string& dataPath)
     try {
         core::TDM& dm = *core::DM;
         core::RunDbOperation(dm.IBTransactionDEF, core::DbPolicy("MarkDamaged").with(core::DbReport::Raise), [&] {
-        int rec = 0;
-        int rowNo = 0;
-        core::GetDataListRec(dataPath, rec, rowNo);
-        if (rec > 0) {
-            fb::Query q(&dm.IBDatabaseDEF, &dm.IBTransactionDEF);
-            if (rowNo == 0) {
-                q.sql().add("UPDATE DATALIST SET DATA_STATUS=1");
-                q.sql().add("WHERE REC=:REC");
-            } else {
-                q.sql().add("UPDATE CHILD_DATALIST SET DATA_STATUS=1");
-                q.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO");
-                q.paramByName("ROWNO").setInteger(rowNo);
+            int rec = 0;
+            int rowNo = 0;
+            core::GetDataListRec(dataPath, rec, rowNo);
+            if (rec > 0) {
+                fb::Query q(&dm.IBDatabaseDEF, &dm.IBTransactionDEF);
+                if (rowNo == 0) {
+                    q.sql().add("UPDATE DATALIST SET DATA_STATUS=1");
+                    q.sql().add("WHERE REC=:REC");
+                } else {
+                    q.sql().add("UPDATE CHILD_DATALIST SET DATA_STATUS=1");
+                    q.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO");
+                    q.paramByName("ROWNO").setInteger(rowNo);
+                }
+                q.paramByName("REC").setInteger(rec);
+                q.execSQL();
             }
-            q.paramByName("REC").setInteger(rec);
-            q.execSQL();
-        }
         });
         TDataInfomation info;
         info.Mode = ConnectMode;

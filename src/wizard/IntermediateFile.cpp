@@ -76,8 +76,8 @@ std::string DateText(TDateTime date)
     const sys_days base = TDateTimeDayZero;
     const year_month_day ymd(base + days(static_cast<long>(std::trunc(date))));
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d%02u%02u", static_cast<int>(ymd.year()),
-                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    std::snprintf(buf, sizeof buf, "%04d%02u%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+        static_cast<unsigned>(ymd.day()));
     return buf;
 }
 
@@ -91,13 +91,13 @@ std::string MonthElementName(int stemIndex, int month)
 void WriteDataNode(TXmlSaveDoc& doc, const TGaikyosyoFigures& figures)
 {
     if (figures.MonthsUsed < 0 || figures.MonthsUsed > MonthCount)
-        throw std::out_of_range("WriteDataNode: month count " + std::to_string(figures.MonthsUsed) +
-                                " is outside 0 to 12");
+        throw std::out_of_range(
+            "WriteDataNode: month count " + std::to_string(figures.MonthsUsed) + " is outside 0 to 12");
     auto data = doc.AddNode({}, "DATA");
     auto main = doc.AddNode(data, "SYUYOUKAMOKU");
     for (int i = 0; i < MainItemCount; ++i)
         doc.AddTextNode(main, MainItemKeys[static_cast<std::size_t>(i)].Element,
-                        AmountText(figures.Main[static_cast<std::size_t>(i)]));
+            AmountText(figures.Main[static_cast<std::size_t>(i)]));
     auto monthly = doc.AddNode(data, "TUKIBETUURIAGEDAKA");
     for (int m = 1; m <= MonthCount; ++m) {
         const bool used = m <= figures.MonthsUsed;

@@ -42,15 +42,15 @@ std::string DateText(TDateTime date);
 // The figures of the DATA node, as the figures object computes them.
 struct TGaikyosyoFigures {
     // Amounts of the 39 main items, in MainItemKeys order.
-    std::array<Currency, MainItemCount> Main{};
+    std::array<Currency, MainItemCount> Main {};
     // Months 1..MonthsUsed carry a label and amounts; later months are
     // written as empty elements. 0..12.
     int MonthsUsed = 0;
     // Calendar month number (1..12) of each fiscal month.
-    std::array<int, MonthCount> MonthLabel{};
+    std::array<int, MonthCount> MonthLabel {};
     // Amounts of stems 1..8 of MonthItemKeys per fiscal month (index 0 is
     // stem 1); stem 9 (YOBI2) is always empty.
-    std::array<std::array<Currency, 8>, MonthCount> Month{};
+    std::array<std::array<Currency, 8>, MonthCount> Month {};
 };
 
 // Element name of stem s of fiscal month m (1..12): stem + "_" + two digits.

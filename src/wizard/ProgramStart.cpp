@@ -159,9 +159,18 @@ void showBox(std::uint8_t kind, std::uint16_t buttons, const std::string& text)
 
 } // namespace
 
-void ShowInformationBox(const std::string& text) { showBox(msgkind::Information, msgbtn::OK, text); }
-void ShowErrorBox(const std::string& text) { showBox(msgkind::Error, msgbtn::OK, text); }
-void ShowErrorBoxYes(const std::string& text) { showBox(msgkind::Error, msgbtn::Yes, text); }
+void ShowInformationBox(const std::string& text)
+{
+    showBox(msgkind::Information, msgbtn::OK, text);
+}
+void ShowErrorBox(const std::string& text)
+{
+    showBox(msgkind::Error, msgbtn::OK, text);
+}
+void ShowErrorBoxYes(const std::string& text)
+{
+    showBox(msgkind::Error, msgbtn::Yes, text);
+}
 
 bool DisableCaller(const TCallerContract& contract)
 {
@@ -182,8 +191,8 @@ bool PostCallerResult(const TCallerContract& contract, std::int32_t resultCode)
     bool ok = platform::caller_channel::sendEnable(contract.CallerWnd, &error);
     if (!ok)
         std::cerr << "TForm1.FormDestroy: cannot enable the calling program: " << error << '\n';
-    if (!platform::caller_channel::sendResult(contract.CallerWnd, contract.CallerMsg, contract.CallerValue,
-                                              resultCode, &error)) {
+    if (!platform::caller_channel::sendResult(
+            contract.CallerWnd, contract.CallerMsg, contract.CallerValue, resultCode, &error)) {
         std::cerr << "TForm1.FormDestroy: cannot post the result to the calling program: " << error << '\n';
         ok = false;
     }

@@ -29,9 +29,9 @@ struct TCallerContract {
 };
 
 enum class TArgumentStatus {
-    None,     // no parameter: stand-alone
-    Good,     // one parameter, fields 1 to 3 are integers
-    TooMany,  // more than one parameter
+    None, // no parameter: stand-alone
+    Good, // one parameter, fields 1 to 3 are integers
+    TooMany, // more than one parameter
     BadField, // field BadField (1..3) is not a decimal integer
 };
 
@@ -66,8 +66,8 @@ TStartRefusal CheckRunningPrograms();
 // The information text shown for a refusal ("" for None).
 std::string StartRefusalMessage(TStartRefusal refusal);
 
-inline constexpr const char* kInvalidArgumentMessage =
-    "不正な引数が渡されました。\r\rアプリケーションを強制終了します。";
+inline constexpr const char* kInvalidArgumentMessage
+    = "不正な引数が渡されました。\r\rアプリケーションを強制終了します。";
 // The conversion error shown for a field that is not an integer.
 std::string ConversionErrorMessage(const std::string& fieldText);
 

@@ -12,8 +12,8 @@ TXmlSaveDoc::Element TXmlSaveDoc::CreateRoot(std::string_view name, std::string_
     return doc_.createRoot(EscapeText(name), EscapeText(namespaceUri));
 }
 
-TXmlSaveDoc::Element TXmlSaveDoc::AddNode(Element parent, std::string_view name, std::string_view attrName,
-                                          std::string_view attrValue)
+TXmlSaveDoc::Element TXmlSaveDoc::AddNode(
+    Element parent, std::string_view name, std::string_view attrName, std::string_view attrValue)
 {
     Element e = doc_.addElement(parent, EscapeText(name));
     if (!attrName.empty())
@@ -21,8 +21,8 @@ TXmlSaveDoc::Element TXmlSaveDoc::AddNode(Element parent, std::string_view name,
     return e;
 }
 
-void TXmlSaveDoc::AddTextNode(Element parent, std::string_view name, std::string_view text,
-                              std::string_view attrName, std::string_view attrValue)
+void TXmlSaveDoc::AddTextNode(
+    Element parent, std::string_view name, std::string_view text, std::string_view attrName, std::string_view attrValue)
 {
     if (!parent)
         throw XmlError("TXmlSaveDoc.AddTextNode: element \"" + std::string(name) + "\" needs a parent");
@@ -31,16 +31,22 @@ void TXmlSaveDoc::AddTextNode(Element parent, std::string_view name, std::string
     for (char c : text)
         if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
             throw XmlError("TXmlSaveDoc.AddTextNode: 「" + std::string(name)
-                           + "」にXMLファイルに書けない制御文字が含まれています。");
+                + "」にXMLファイルに書けない制御文字が含まれています。");
     Element e = doc_.addElement(parent, EscapeText(name));
     doc_.addText(e, EscapeText(text));
     if (!attrName.empty())
         doc_.setAttribute(e, EscapeText(attrName), EscapeText(attrValue));
 }
 
-void TXmlSaveDoc::SaveToFile(const std::string& fileName) const { doc_.saveToFile(fileName); }
+void TXmlSaveDoc::SaveToFile(const std::string& fileName) const
+{
+    doc_.saveToFile(fileName);
+}
 
-std::string TXmlSaveDoc::SaveToBytes() const { return doc_.serialize(); }
+std::string TXmlSaveDoc::SaveToBytes() const
+{
+    return doc_.serialize();
+}
 
 std::string TXmlSaveDoc::EscapeText(std::string_view text)
 {
@@ -48,12 +54,23 @@ std::string TXmlSaveDoc::EscapeText(std::string_view text)
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;

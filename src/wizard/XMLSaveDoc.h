@@ -25,12 +25,12 @@ public:
     // Adds an element as the last child of parent, or of the document
     // element when parent is none; sets the attribute when attrName is not
     // empty.
-    Element AddNode(Element parent, std::string_view name, std::string_view attrName = {},
-                    std::string_view attrValue = {});
+    Element AddNode(
+        Element parent, std::string_view name, std::string_view attrName = {}, std::string_view attrValue = {});
     // Adds an element with text content as the last child of parent (a
     // parent is required; XmlError otherwise).
-    void AddTextNode(Element parent, std::string_view name, std::string_view text,
-                     std::string_view attrName = {}, std::string_view attrValue = {});
+    void AddTextNode(Element parent, std::string_view name, std::string_view text, std::string_view attrName = {},
+        std::string_view attrValue = {});
 
     // Saves the document, replacing an existing file; written to a
     // temporary name and renamed only when complete. Throws

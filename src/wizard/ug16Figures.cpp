@@ -78,7 +78,10 @@ fb::Query& accQuery()
     return core::DM->IBQACC1;
 }
 
-fb::Transaction& accTransaction() { return core::DM->IBTransactionDAT; }
+fb::Transaction& accTransaction()
+{
+    return core::DM->IBTransactionDAT;
+}
 
 void showDatabaseError(const std::string& message)
 {
@@ -88,12 +91,13 @@ void showDatabaseError(const std::string& message)
 
 } // namespace
 
-TGaikyousyoDataMake::TGaikyousyoDataMake(std::string iniFile) : IniFile(std::move(iniFile))
+TGaikyousyoDataMake::TGaikyousyoDataMake(std::string iniFile)
+    : IniFile(std::move(iniFile))
 {
     FormVer = 1;
     NewForm = IsNewForm();
-    MainItems.assign(MainItemCount, TUG_G_ITEM{});
-    MonthItems.assign(MonthItemCount, TUG_G_ITEM{});
+    MainItems.assign(MainItemCount, TUG_G_ITEM {});
+    MonthItems.assign(MonthItemCount, TUG_G_ITEM {});
     ReadIniSettings();
     if (Migrated == 0 && MigrateSettings()) {
         // Only now: a failed migration must be tried again.
@@ -141,61 +145,61 @@ std::vector<std::string> TGaikyousyoDataMake::DefaultAccountList(const std::stri
 
     std::vector<std::string> codes;
     auto& q = accQuery();
-    core::RunDbOperation(accTransaction(), core::DbPolicy("DefaultAccountList").with(core::DbReport::Raise),
-                         [&](core::TDbScope& op) {
-    op.fresh(q);
-    q.sql().add("SELECT KCODE FROM KAMOKUMST");
-    q.sql().add(where);
-    q.sql().add("ORDER BY KCODE");
-    q.open();
-    auto& kcode = q.fieldByName("KCODE");
-    while (!q.eof()) {
-        codes.push_back(kcode.asString());
-        q.next();
-    }
-    q.close();
-    });
+    core::RunDbOperation(
+        accTransaction(), core::DbPolicy("DefaultAccountList").with(core::DbReport::Raise), [&](core::TDbScope& op) {
+            op.fresh(q);
+            q.sql().add("SELECT KCODE FROM KAMOKUMST");
+            q.sql().add(where);
+            q.sql().add("ORDER BY KCODE");
+            q.open();
+            auto& kcode = q.fieldByName("KCODE");
+            while (!q.eof()) {
+                codes.push_back(kcode.asString());
+                q.next();
+            }
+            q.close();
+        });
     return codes;
 }
 
-bool TGaikyousyoDataMake::SaveItemAccounts(int blockId, const std::string& itemCode,
-                                           const std::vector<TAssignmentLine>& lines)
+bool TGaikyousyoDataMake::SaveItemAccounts(
+    int blockId, const std::string& itemCode, const std::vector<TAssignmentLine>& lines)
 {
     if (itemCode.empty())
         return false;
     auto& q = accQuery();
     try {
         // The caller hears of a failure through LastSaveError.
-        return core::RunDbOperation(accTransaction(), core::DbPolicy("SaveItemAccounts").with(core::DbReport::Raise),
-                                    [&](core::TDbScope& op) {
-        op.fresh(q);
-        q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
-        q.sql().add("WHERE FORMVER=:FORMVER AND ID=:ID AND ITEMNO=:ITEMNO");
-        q.paramByName("FORMVER").setInteger(FormVer);
-        q.paramByName("ID").setInteger(blockId);
-        q.paramByName("ITEMNO").setString(itemCode);
-        q.execSQL();
+        return core::RunDbOperation(
+            accTransaction(), core::DbPolicy("SaveItemAccounts").with(core::DbReport::Raise), [&](core::TDbScope& op) {
+                op.fresh(q);
+                q.sql().add("DELETE FROM GAIKYOSYO_ITEM");
+                q.sql().add("WHERE FORMVER=:FORMVER AND ID=:ID AND ITEMNO=:ITEMNO");
+                q.paramByName("FORMVER").setInteger(FormVer);
+                q.paramByName("ID").setInteger(blockId);
+                q.paramByName("ITEMNO").setString(itemCode);
+                q.execSQL();
 
-        q.sql().clear();
-        q.sql().add("INSERT INTO GAIKYOSYO_ITEM(FORMVER,ID,ITEMNO,KCODE,HCODE)");
-        q.sql().add("VALUES(:FORMVER,:ID,:ITEMNO,:KCODE,:HCODE)");
-        for (const auto& [name, value] : lines) {
-            if (name != itemCode)
-                continue;
-            std::string account, sub;
-            if (!splitAssignment(value, account, sub))
-                continue;
-            account = trimmed(account);
-            if (account.empty())
-                continue;
-            q.paramByName("FORMVER").setInteger(FormVer);
-            q.paramByName("ID").setInteger(blockId);
-            q.paramByName("ITEMNO").setString(itemCode);
-            q.paramByName("KCODE").setString(account);
-            q.paramByName("HCODE").setString(sub);
-            q.execSQL();
-        }
-        });
+                q.sql().clear();
+                q.sql().add("INSERT INTO GAIKYOSYO_ITEM(FORMVER,ID,ITEMNO,KCODE,HCODE)");
+                q.sql().add("VALUES(:FORMVER,:ID,:ITEMNO,:KCODE,:HCODE)");
+                for (const auto& [name, value] : lines) {
+                    if (name != itemCode)
+                        continue;
+                    std::string account, sub;
+                    if (!splitAssignment(value, account, sub))
+                        continue;
+                    account = trimmed(account);
+                    if (account.empty())
+                        continue;
+                    q.paramByName("FORMVER").setInteger(FormVer);
+                    q.paramByName("ID").setInteger(blockId);
+                    q.paramByName("ITEMNO").setString(itemCode);
+                    q.paramByName("KCODE").setString(account);
+                    q.paramByName("HCODE").setString(sub);
+                    q.execSQL();
+                }
+            });
     } catch (const std::exception& e) {
         LastSaveError = e.what();
         return false;
@@ -219,16 +223,16 @@ bool TGaikyousyoDataMake::MigrateSettings()
     {
         auto& q = accQuery();
         int existing = 0;
-        core::RunDbOperation(accTransaction(), core::DbPolicy("MigrateSettings").with(core::DbReport::Raise),
-                             [&](core::TDbScope& op) {
-            op.fresh(q);
-            q.sql().add("SELECT COUNT(*) AS CNT FROM GAIKYOSYO_ITEM");
-            q.sql().add("WHERE FORMVER=:FORMVER");
-            q.paramByName("FORMVER").setInteger(FormVer);
-            q.open();
-            existing = q.eof() ? 0 : q.fieldByName("CNT").asInteger();
-            q.close();
-        });
+        core::RunDbOperation(
+            accTransaction(), core::DbPolicy("MigrateSettings").with(core::DbReport::Raise), [&](core::TDbScope& op) {
+                op.fresh(q);
+                q.sql().add("SELECT COUNT(*) AS CNT FROM GAIKYOSYO_ITEM");
+                q.sql().add("WHERE FORMVER=:FORMVER");
+                q.paramByName("FORMVER").setInteger(FormVer);
+                q.open();
+                existing = q.eof() ? 0 : q.fieldByName("CNT").asInteger();
+                q.close();
+            });
         if (existing > 0)
             return false;
     }
@@ -247,14 +251,14 @@ bool TGaikyousyoDataMake::MigrateSettings()
     struct TItemEntries {
         std::string Code;
         std::vector<TAssignmentLine> Lines;
-        bool Unknown = false;   // the default accounts could not be read
+        bool Unknown = false; // the default accounts could not be read
     };
     std::vector<TItemEntries> items;
     for (std::size_t i = 0; i < MainItems.size(); ++i) {
         const std::string code = *MainItemKeys[i].OldCode ? MainItemKeys[i].OldCode : MainItemKeys[i].NewCode;
         auto at = std::find_if(items.begin(), items.end(), [&](const TItemEntries& e) { return e.Code == code; });
         if (at == items.end())
-            at = items.insert(items.end(), TItemEntries{code, {}, false});
+            at = items.insert(items.end(), TItemEntries {code, {}, false});
         std::vector<std::string> entries;
         if (code == "010" || code == "210") {
             try {
@@ -313,29 +317,29 @@ void TGaikyousyoDataMake::LoadItemAccounts()
     // The read is committed also when it fails.
     try {
         core::RunDbOperation(accTransaction(),
-                             core::DbPolicy("LoadItemAccounts").with(core::DbFailure::Commit).with(core::DbReport::Raise),
-                             [&](core::TDbScope& op) {
-        op.fresh(q);
-        q.sql().add("SELECT ID,ITEMNO,KCODE,HCODE FROM GAIKYOSYO_ITEM");
-        q.sql().add("WHERE FORMVER=:FORMVER");
-        q.sql().add("ORDER BY ID,ITEMNO");
-        q.paramByName("FORMVER").setInteger(FormVer);
-        q.open();
-        auto& id = q.fieldByName("ID");
-        auto& itemNo = q.fieldByName("ITEMNO");
-        auto& kcode = q.fieldByName("KCODE");
-        auto& hcode = q.fieldByName("HCODE");
-        while (!q.eof()) {
-            TAssignmentLine line{itemNo.asString(), kcode.asString() + "\t" + hcode.asString()};
-            const int block = id.asInteger();
-            if (block == MainBlockId)
-                MainAssignments.push_back(std::move(line));
-            else if (block == MonthBlockId)
-                MonthAssignments.push_back(std::move(line));
-            q.next();
-        }
-        q.close();
-        });
+            core::DbPolicy("LoadItemAccounts").with(core::DbFailure::Commit).with(core::DbReport::Raise),
+            [&](core::TDbScope& op) {
+                op.fresh(q);
+                q.sql().add("SELECT ID,ITEMNO,KCODE,HCODE FROM GAIKYOSYO_ITEM");
+                q.sql().add("WHERE FORMVER=:FORMVER");
+                q.sql().add("ORDER BY ID,ITEMNO");
+                q.paramByName("FORMVER").setInteger(FormVer);
+                q.open();
+                auto& id = q.fieldByName("ID");
+                auto& itemNo = q.fieldByName("ITEMNO");
+                auto& kcode = q.fieldByName("KCODE");
+                auto& hcode = q.fieldByName("HCODE");
+                while (!q.eof()) {
+                    TAssignmentLine line {itemNo.asString(), kcode.asString() + "\t" + hcode.asString()};
+                    const int block = id.asInteger();
+                    if (block == MainBlockId)
+                        MainAssignments.push_back(std::move(line));
+                    else if (block == MonthBlockId)
+                        MonthAssignments.push_back(std::move(line));
+                    q.next();
+                }
+                q.close();
+            });
     } catch (const fb::EIBError& e) {
         showDatabaseError(e.message());
         throw;
@@ -398,8 +402,8 @@ const THOJOUTIWAKE* findSubAccount(const TBALANCE& row, const std::string& hcode
 } // namespace
 
 template <class Visit>
-void TGaikyousyoDataMake::forEachAssigned(const std::vector<TAssignmentLine>& assignments, const std::string& code,
-                                          Visit visit) const
+void TGaikyousyoDataMake::forEachAssigned(
+    const std::vector<TAssignmentLine>& assignments, const std::string& code, Visit visit) const
 {
     for (const auto& [name, value] : assignments) {
         if (name != code)
@@ -427,8 +431,8 @@ void TGaikyousyoDataMake::sumMain(int index)
         return;
     const int balanceAt = EndIndex + 1;
     Currency total = 0;
-    const auto fixed = std::find_if(FixedTotalRows.begin(), FixedTotalRows.end(),
-                                    [&](const TFixedTotal& f) { return f.Position == index; });
+    const auto fixed = std::find_if(
+        FixedTotalRows.begin(), FixedTotalRows.end(), [&](const TFixedTotal& f) { return f.Position == index; });
     if (fixed != FixedTotalRows.end()) {
         // Row 0 stands for a line the layout does not have (the medical
         // layout has no cost of sales); it collects whatever was aimed at a
@@ -442,8 +446,8 @@ void TGaikyousyoDataMake::sumMain(int index)
         });
     }
     // Every code has one position in the current form: this one.
-    const Currency amount =
-        index == ClosingInventoryPosition ? RoundCurrency(0, CurrencySub(0, total)) : RoundCurrency(0, total);
+    const Currency amount
+        = index == ClosingInventoryPosition ? RoundCurrency(0, CurrencySub(0, total)) : RoundCurrency(0, total);
     MainItems[static_cast<std::size_t>(index)].Amounts[0] = amount;
 }
 
@@ -452,8 +456,8 @@ void TGaikyousyoDataMake::sumMonth(int index)
     const std::string code = GetMonthItemCode(index);
     if (code.empty())
         return;
-    std::array<Currency, 13> months{};   // 1..12
-    const bool credit = code == "070";    // withholding tax: credit movements
+    std::array<Currency, 13> months {}; // 1..12
+    const bool credit = code == "070"; // withholding tax: credit movements
     // The closing period goes into the fiscal year's last month.
     const int closingMonth = std::clamp(AccInf.YearMonthCount + 1, 1, 12);
     forEachAssigned(MonthAssignments, code, [&](int sign, const TBALANCE& row, const THOJOUTIWAKE* h) {
@@ -496,7 +500,7 @@ const TGaikyosyoFigures& TGaikyousyoDataMake::ComputeValues()
     LoadItemAccounts();
     Aggregate(-1, 0);
 
-    Figures = TGaikyosyoFigures{};
+    Figures = TGaikyosyoFigures {};
     for (std::size_t i = 0; i < MainItems.size(); ++i)
         Figures.Main[i] = MainItems[i].Amounts[0];
     Figures.MonthsUsed = std::clamp(MonthCount, 0, ::MonthCount);

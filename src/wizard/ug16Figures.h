@@ -27,7 +27,7 @@ class TXmlSaveDoc;
 struct TUG_G_ITEM {
     std::string Key;
     std::string List;
-    std::array<Currency, 13> Amounts{};
+    std::array<Currency, 13> Amounts {};
 };
 
 // Block numbers of GAIKYOSYO_ITEM.ID.
@@ -41,7 +41,15 @@ struct TFixedTotal {
     int Constant;
 };
 inline constexpr std::array<TFixedTotal, 9> FixedTotalRows = {{
-    {2, 69}, {11, 81}, {18, 85}, {20, 102}, {21, 104}, {22, 106}, {23, 21}, {33, 29}, {38, 54},
+    {2, 69},
+    {11, 81},
+    {18, 85},
+    {20, 102},
+    {21, 104},
+    {22, 106},
+    {23, 21},
+    {33, 29},
+    {38, 54},
 }};
 // Position of the closing inventory, written negated.
 inline constexpr int ClosingInventoryPosition = 7;
@@ -100,15 +108,15 @@ public:
     std::string MonthValueText(int month, int stem) const;
 
     std::string IniFile;
-    std::vector<TUG_G_ITEM> MainItems;    // 39, MainItemKeys order
-    std::vector<TUG_G_ITEM> MonthItems;   // 10, MonthItemKeys order
+    std::vector<TUG_G_ITEM> MainItems; // 39, MainItemKeys order
+    std::vector<TUG_G_ITEM> MonthItems; // 10, MonthItemKeys order
     std::int32_t Migrated = 0;
     std::int32_t FormVer = 1;
     std::vector<TAssignmentLine> MainAssignments;
     std::vector<TAssignmentLine> MonthAssignments;
     std::int32_t NewForm = 0;
     TGaikyosyoFigures Figures;
-    std::vector<std::string> FailedItems;  // "ID-ITEMNO" of items the migration could not save
+    std::vector<std::string> FailedItems; // "ID-ITEMNO" of items the migration could not save
     std::string LastSaveError;
 
 private:
@@ -119,8 +127,7 @@ private:
     // account among the rows (sub nullptr: the account itself, else the
     // sub-account entry), with the account's adding sign (never 0).
     template <class Visit>
-    void forEachAssigned(const std::vector<TAssignmentLine>& assignments, const std::string& code,
-                         Visit visit) const;
+    void forEachAssigned(const std::vector<TAssignmentLine>& assignments, const std::string& code, Visit visit) const;
     void sumMain(int index);
     void sumMonth(int index);
 };

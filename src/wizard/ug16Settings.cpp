@@ -209,11 +209,9 @@ const std::vector<std::string> kMonthMedicalNew = {
 
 // Settings keys of the monthly cells 0..10 ("" for none).
 const std::array<const char*, 11> kMonthKeysOld = {"TUKIBETU", "", "URIAGESYUUNYUUKINGAKU1", "URIAGESYUUNYUUKINGAKU2",
-                                                    "", "SIIREKINGAKU1", "SIIREKINGAKU2", "GAICHUUHI", "JINKENHI",
-                                                    "YOBI1", "YOBI2"};
+    "", "SIIREKINGAKU1", "SIIREKINGAKU2", "GAICHUUHI", "JINKENHI", "YOBI1", "YOBI2"};
 const std::array<const char*, 11> kMonthKeysNew = {"TUKIBETU", "", "URIAGESYUUNYUUKINGAKU1", "URIAGESYUUNYUUKINGAKU2",
-                                                    "", "SIIREKINGAKU1", "SIIREKINGAKU2", "GAICHUUHI", "JINKENHI",
-                                                    "GENSENTYOUSYUUZEIGAKU", "YOBI1"};
+    "", "SIIREKINGAKU1", "SIIREKINGAKU2", "GAICHUUHI", "JINKENHI", "GENSENTYOUSYUUZEIGAKU", "YOBI1"};
 
 constexpr int kMainSideOffset = 210;
 
@@ -319,8 +317,14 @@ void buildMonthLayout(TTukibetuUriage& t, int cellForm, int keyForm)
 
 namespace ug16_layout {
 
-const std::vector<std::string>& MainLines() { return kMainLines; }
-const std::vector<std::string>& MainHeadings() { return kMainHeadings; }
+const std::vector<std::string>& MainLines()
+{
+    return kMainLines;
+}
+const std::vector<std::string>& MainHeadings()
+{
+    return kMainHeadings;
+}
 
 const std::vector<std::string>& MainItems(int dataType)
 {
@@ -332,8 +336,14 @@ const std::vector<std::string>& MainItems(int dataType)
     return none;
 }
 
-const std::vector<std::string>& MonthLines() { return kMonthLines; }
-const std::vector<std::string>& MonthCells(int formType) { return formType == 0 ? kMonthCellsOld : kMonthCellsNew; }
+const std::vector<std::string>& MonthLines()
+{
+    return kMonthLines;
+}
+const std::vector<std::string>& MonthCells(int formType)
+{
+    return formType == 0 ? kMonthCellsOld : kMonthCellsNew;
+}
 const std::vector<std::string>& MonthMedicalCells(int formType)
 {
     return formType == 0 ? kMonthMedicalOld : kMonthMedicalNew;
@@ -348,7 +358,10 @@ std::string MonthCellKey(int formType, int cell)
 
 } // namespace ug16_layout
 
-std::string VzRendoIniFile() { return platform::paths::join(SysDef.WorkDir, "VzRendo.ini"); }
+std::string VzRendoIniFile()
+{
+    return platform::paths::join(SysDef.WorkDir, "VzRendo.ini");
+}
 
 std::string AssignmentListFromFile(std::string_view fileValue)
 {
@@ -376,7 +389,7 @@ void TSyuyouKamoku::LoadLayout(int dataType)
         // Headings have no value box.
         Headings.push_back(parseCell(s, true, RowHeight, false));
     }
-    Items.assign(35, TUG_G_IMAGEITEM{});
+    Items.assign(35, TUG_G_IMAGEITEM {});
     const auto& texts = ug16_layout::MainItems(dataType);
     for (std::size_t i = 0; i < texts.size() && i < Items.size(); ++i) {
         Items[i] = parseCell(texts[i], true, RowHeight, true);
@@ -402,7 +415,10 @@ void TSyuyouKamoku::WriteSettings(platform::IniFile& ini) const
 
 // --- TTukibetuUriage --------------------------------------------------------
 
-TTukibetuUriage::TTukibetuUriage() { buildMonthLayout(*this, 0, 1); }
+TTukibetuUriage::TTukibetuUriage()
+{
+    buildMonthLayout(*this, 0, 1);
+}
 
 void TTukibetuUriage::LoadLayout(int dataType)
 {

@@ -38,7 +38,7 @@ std::string AssignmentListToFile(std::string_view list);
 
 // One line of a block drawing.
 struct TUG_G_IMAGELINE {
-    std::string Kind;   // "LINE"
+    std::string Kind; // "LINE"
     std::int32_t X1 = 0, X2 = 0, Y1 = 0, Y2 = 0;
     std::int32_t Width = 0;
     std::int32_t Style = 0;
@@ -47,27 +47,27 @@ struct TUG_G_IMAGELINE {
 
 // One text cell of a block drawing.
 struct TUG_G_IMAGEITEM {
-    std::string Kind;   // "TEXT"
+    std::string Kind; // "TEXT"
     std::int32_t X1 = 0, X2 = 0, Y1 = 0, Y2 = 0;
     std::string Caption;
     std::int32_t VX1 = 0, VX2 = 0, VY1 = 0, VY2 = 0;
-    std::string Filter;         // condition on GROUPM0 for an account choice
-    std::int32_t ItemKind = 0;  // 0 fixed text, 1 assignable, 9 computed total
-    std::string Key;            // settings key; empty when the cell has none
-    std::string List;           // assignment list, one entry per line
+    std::string Filter; // condition on GROUPM0 for an account choice
+    std::int32_t ItemKind = 0; // 0 fixed text, 1 assignable, 9 computed total
+    std::string Key; // settings key; empty when the cell has none
+    std::string List; // assignment list, one entry per line
 };
 
 // The built-in layout texts (exposed for their counts and binding).
 namespace ug16_layout {
-const std::vector<std::string>& MainLines();         // 46
-const std::vector<std::string>& MainHeadings();      // 4
-const std::vector<std::string>& MainItems(int dataType);   // 35 for data types 1 and 3, else none
-const std::vector<std::string>& MonthLines();        // 14
-const std::vector<std::string>& MonthCells(int formType);  // 11: 0 old form, otherwise new
+const std::vector<std::string>& MainLines(); // 46
+const std::vector<std::string>& MainHeadings(); // 4
+const std::vector<std::string>& MainItems(int dataType); // 35 for data types 1 and 3, else none
+const std::vector<std::string>& MonthLines(); // 14
+const std::vector<std::string>& MonthCells(int formType); // 11: 0 old form, otherwise new
 const std::vector<std::string>& MonthMedicalCells(int formType); // 11, filters only
 // Settings key of monthly cell i for a form (empty: no key).
 std::string MonthCellKey(int formType, int cell);
-}
+} // namespace ug16_layout
 
 class TSyuyouKamoku {
 public:
@@ -103,7 +103,7 @@ public:
     // Writes SYURUI and every keyed cell's list. Throws platform::IniError.
     void WriteSettings(platform::IniFile& ini) const;
 
-    std::int32_t FormType = 1;   // 0 old form, 1 new form
+    std::int32_t FormType = 1; // 0 old form, 1 new form
     std::vector<TUG_G_IMAGELINE> Lines;
     std::vector<TUG_G_IMAGEITEM> Items;
 };

@@ -29,8 +29,8 @@ protected:
     {
         company_->loadAccInf();
         InstallMedicalTrialBalanceEngine();
-        rows.assign(std::size_t(BalanceCapacity()), TBALANCE{});
-        sorts.assign(rows.size(), TQSORT{});
+        rows.assign(std::size_t(BalanceCapacity()), TBALANCE {});
+        sorts.assign(rows.size(), TQSORT {});
     }
     int last() const { return int(rows.size()) - 1; }
 
@@ -81,11 +81,26 @@ Company* MedicalBalance::company_ = nullptr;
 const std::map<int, std::vector<std::string>>& sampleLineAccounts()
 {
     static const std::map<int, std::vector<std::string>> m = {
-        {1, {"1111"}}, {2, {"1121"}}, {3, {"1211"}}, {4, {"1511"}}, {6, {"1611"}},
-        {12, {"2111", "2511", "2611"}}, {13, {"2711"}}, {15, {"3111"}}, {18, {"3311", "3312"}},
-        {27, {"4211"}}, {29, {"4111", "4121"}}, {31, {"4411"}},
-        {33, {"5111"}}, {34, {"6111", "6112", "6113", "6114"}}, {35, {"5311"}}, {36, {"5411"}}, {38, {"5611"}},
-        {43, {"7111"}}, {44, {"7211"}}, {49, {"8311"}},
+        {1, {"1111"}},
+        {2, {"1121"}},
+        {3, {"1211"}},
+        {4, {"1511"}},
+        {6, {"1611"}},
+        {12, {"2111", "2511", "2611"}},
+        {13, {"2711"}},
+        {15, {"3111"}},
+        {18, {"3311", "3312"}},
+        {27, {"4211"}},
+        {29, {"4111", "4121"}},
+        {31, {"4411"}},
+        {33, {"5111"}},
+        {34, {"6111", "6112", "6113", "6114"}},
+        {35, {"5311"}},
+        {36, {"5411"}},
+        {38, {"5611"}},
+        {43, {"7111"}},
+        {44, {"7211"}},
+        {49, {"8311"}},
     };
     return m;
 }
@@ -117,7 +132,7 @@ TEST_F(MedicalBalance, ComparisonLoadMatchesJournalsForEveryAccountAndYear)
         const TBALANCE& r = rows[std::size_t(loaded.at(kcode))];
         EXPECT_EQ(r.Kamoku.TAISHAKU, info.taishaku);
         EXPECT_EQ(r.Kamoku.GROUPM1, info.groupM1);
-        const TExpected e0 = years.at(0).count(kcode) ? years.at(0).at(kcode) : TExpected{};
+        const TExpected e0 = years.at(0).count(kcode) ? years.at(0).at(kcode) : TExpected {};
         EXPECT_EQ(r.KAISIZAN, e0.opening);
         for (int p = 1; p <= 16; ++p) {
             SCOPED_TRACE(p);
@@ -128,9 +143,9 @@ TEST_F(MedicalBalance, ComparisonLoadMatchesJournalsForEveryAccountAndYear)
             // statement's current-year records: the same figures.
             EXPECT_EQ(r.Balance[p], balanceAfter(e0, info.taishaku, p));
         }
-        EXPECT_EQ(r.YearOpenings[0], e0.opening);   // counted once, though both loads bring it
+        EXPECT_EQ(r.YearOpenings[0], e0.opening); // counted once, though both loads bring it
         for (int y = 1; y <= 2; ++y) {
-            const TExpected e = years.at(y).count(kcode) ? years.at(y).at(kcode) : TExpected{};
+            const TExpected e = years.at(y).count(kcode) ? years.at(y).at(kcode) : TExpected {};
             const int base = y == 1 ? -16 : -32;
             EXPECT_EQ(r.YearOpenings[std::size_t(y)], e.opening);
             for (int p = 1; p <= 16; ++p) {
@@ -175,7 +190,7 @@ TEST_F(MedicalBalance, TotalLinesEqualTheirAccountsAndFormulas)
         const int y = column >= 1 ? 0 : column >= -15 ? 1 : 2;
         const int p = column + 16 * y;
         const auto& f = years.at(y);
-        const TExpected e = f.count(k) ? f.at(k) : TExpected{};
+        const TExpected e = f.count(k) ? f.at(k) : TExpected {};
         // A line adds its debit and credit accounts with their natures' signs.
         return TaishakuAddSign(accs.at(k).taishaku) * balanceAfter(e, accs.at(k).taishaku, p);
     };
@@ -211,7 +226,8 @@ TEST_F(MedicalBalance, TotalLinesEqualTheirAccountsAndFormulas)
         EXPECT_EQ(rows[24].Balance[column], assets);
         // Percentages of the bases.
         if (assets != 0) {
-            EXPECT_EQ(rows[2].Percent[column], ClampRatio(RatioToPercent(double(rows[2].Balance[column]) / double(assets))));
+            EXPECT_EQ(
+                rows[2].Percent[column], ClampRatio(RatioToPercent(double(rows[2].Balance[column]) / double(assets))));
         }
     }
     // The openings by year follow the balance-sheet formulas.
@@ -237,7 +253,7 @@ TEST_F(MedicalBalance, BudgetAndActualsComeFromTheBudgetAndJournalRows)
     const auto e0 = company_->figures("SIWAKE", 0);
     std::set<int> periodsWithLines;
     company_->select("SELECT DISTINCT MNUM FROM SIWAKE WHERE DELFLG = 0 AND TAISHAKU = 1",
-                     [&](fb::Query& q) { periodsWithLines.insert(q.field(0).asInteger()); });
+        [&](fb::Query& q) { periodsWithLines.insert(q.field(0).asInteger()); });
     for (const auto& [kcode, b] : budget) {
         SCOPED_TRACE(kcode);
         const TBALANCE& r = account(kcode);
@@ -263,7 +279,7 @@ TEST_F(MedicalBalance, BudgetAndActualsComeFromTheBudgetAndJournalRows)
         EXPECT_EQ(rows[41].Budget[s], budget["5111"][s] + budget["6111"][s]);
         EXPECT_EQ(rows[42].BudgetTier2[s], rows[32].BudgetTier2[s] - rows[41].BudgetTier2[s]);
     }
-    EXPECT_EQ(rows[41].Budget[4], yen(10000));   // the adjustment-period budget of 5111
+    EXPECT_EQ(rows[41].Budget[4], yen(10000)); // the adjustment-period budget of 5111
 }
 
 TEST_F(MedicalBalance, TaxExcludedMovesTheTaxToTheSuspenseAccounts)
@@ -275,7 +291,7 @@ TEST_F(MedicalBalance, TaxExcludedMovesTheTaxToTheSuspenseAccounts)
         SCOPED_TRACE(k);
         const TBALANCE& r = account(k);
         for (int p = 9; p <= 16; ++p)
-            EXPECT_EQ(r.Balance[p], balanceAfter(e.count(k) ? e.at(k) : TExpected{}, accs.at(k).taishaku, p));
+            EXPECT_EQ(r.Balance[p], balanceAfter(e.count(k) ? e.at(k) : TExpected {}, accs.at(k).taishaku, p));
     }
     EXPECT_NE(account("1511").Balance[16], 0);
 }
@@ -283,14 +299,14 @@ TEST_F(MedicalBalance, TaxExcludedMovesTheTaxToTheSuspenseAccounts)
 TEST_F(MedicalBalance, WholeCorporationLinesAndDivisionRows)
 {
     loadHikaku();
-    EXPECT_FALSE(shown(1));            // hidden in statement kind 2
+    EXPECT_FALSE(shown(1)); // hidden in statement kind 2
     EXPECT_EQ(rows[1].Kamoku.KNAME, "現金");
-    EXPECT_FALSE(shown(26));           // no facility of division 8
+    EXPECT_FALSE(shown(26)); // no facility of division 8
     EXPECT_TRUE(shown(28));
     EXPECT_TRUE(shown(30));
     EXPECT_TRUE(shown(31));
     EXPECT_TRUE(shown(32));
-    EXPECT_FALSE(shown(54));           // a line of statement kind 1
+    EXPECT_FALSE(shown(54)); // a line of statement kind 1
     EXPECT_EQ(rows[54].Kamoku.GROUPM1, "9700");
     EXPECT_EQ(rows[54].Kamoku.KNAME, "臨時損益調整");
     // Whole corporation: 医業 becomes 事業, 臨時 特別; 4180 keeps its name;
@@ -317,17 +333,17 @@ TEST_F(MedicalBalance, WholeCorporationLinesAndDivisionRows)
 
 TEST_F(MedicalBalance, FacilityGroupsCountOnlyTheirFacilities)
 {
-    load("G1", "", 5, 0, 0);   // the hospital only: division 2
+    load("G1", "", 5, 0, 0); // the hospital only: division 2
     EXPECT_FALSE(shown(26));
     EXPECT_FALSE(shown(28));
     EXPECT_TRUE(shown(30));
     EXPECT_FALSE(shown(31));
-    EXPECT_FALSE(shown(32));   // fewer than two divisions
+    EXPECT_FALSE(shown(32)); // fewer than two divisions
     const auto f = company_->figures("SIWAKE", 0, false, {}, "01");
     EXPECT_EQ(account("4111").Balance[16], balanceAfter(f.at("4111"), 3, 16));
-    EXPECT_EQ(account("4411").Balance[16], 0);   // ancillary business is at the head office
+    EXPECT_EQ(account("4411").Balance[16], 0); // ancillary business is at the head office
 
-    load("G2", "", 5, 0, 0);   // hospital and care facility
+    load("G2", "", 5, 0, 0); // hospital and care facility
     EXPECT_TRUE(shown(28));
     EXPECT_TRUE(shown(30));
     EXPECT_TRUE(shown(32));
@@ -339,13 +355,13 @@ TEST_F(MedicalBalance, DivisionsChooseTheirLinesAndClassification)
     load("", "", 1, 0, 2);
     EXPECT_EQ(account("4411").Kamoku.GROUPM1, "4360");
     EXPECT_EQ(account("4411").Kamoku.GROUPM4, "4360");
-    EXPECT_TRUE(rows[26].Kamoku.GROUPM1.empty());   // a line of divisions 8 and 16 only
+    EXPECT_TRUE(rows[26].Kamoku.GROUPM1.empty()); // a line of divisions 8 and 16 only
     EXPECT_EQ(rows[30].Kamoku.GROUPM1, "4380");
-    EXPECT_EQ(rows[30].Kamoku.KNAME, "病院医業収益合計");   // names kept for a division
+    EXPECT_EQ(rows[30].Kamoku.KNAME, "病院医業収益合計"); // names kept for a division
     const auto f = company_->figures("SIWAKE", 0, false, {}, "01");
     EXPECT_EQ(account("4111").Debit[3], at(f.at("4111").debit, 3));
     EXPECT_EQ(account("4111").Credit[3], at(f.at("4111").credit, 3));
-    EXPECT_EQ(account("4211").Credit[3], 0);   // the care facility is division 4
+    EXPECT_EQ(account("4211").Credit[3], 0); // the care facility is division 4
 
     // Division 3 is none: empty classification, whole-corporation lines.
     load("", "", 1, 0, 3);
@@ -375,9 +391,11 @@ TEST_F(MedicalBalance, DepartmentTotalHidesTheClosingLines)
 
 TEST_F(MedicalBalance, DepartmentsOfAGroupAddUpIncludingTheirOpenings)
 {
-    company_->exec("INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (0, '01', '10', '1121', '', 700)");
-    company_->exec("INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (0, '01', '20', '1121', '', 50)");
-    EXPECT_EQ(GetGroupBumonList("01", "B1"), (std::vector<std::string>{"10", "20"}));
+    company_->exec(
+        "INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (0, '01', '10', '1121', '', 700)");
+    company_->exec(
+        "INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (0, '01', '20', '1121', '', 50)");
+    EXPECT_EQ(GetGroupBumonList("01", "B1"), (std::vector<std::string> {"10", "20"}));
     load("01", "B1", 4, 0, 0);
     company_->exec("DELETE FROM ZANDAKA WHERE BCODE IN ('10', '20')");
     EXPECT_EQ(account("1121").KAISIZAN, yen(750));
@@ -391,19 +409,23 @@ TEST_F(MedicalBalance, DepartmentsOfAGroupAddUpIncludingTheirOpenings)
 TEST_F(MedicalBalance, CapitalNameFollowsTheCorporationKind)
 {
     struct Case {
-        const char* kind;     // 医療法人
-        const char* fund;     // 基金
-        const char* account;  // name of 3111
-        const char* line;     // name of line 3180
+        const char* kind; // 医療法人
+        const char* fund; // 基金
+        const char* account; // name of 3111
+        const char* line; // name of line 3180
     };
-    for (const Case& c : {Case{"", "無", "出資金", "出資金合計"}, Case{"", "有", "基金", "基金合計"},
-                          Case{"社会", "有", "資本金", "出資金合計"}, Case{"特定", "無", "資本金", "出資金合計"}}) {
+    for (const Case& c : {Case {"", "無", "出資金", "出資金合計"}, Case {"", "有", "基金", "基金合計"},
+             Case {"社会", "有", "資本金", "出資金合計"}, Case {"特定", "無", "資本金", "出資金合計"}}) {
         SCOPED_TRACE(std::string(c.kind) + "/" + c.fund);
         company_->exec("DELETE FROM MSD_HOUKOKU");
-        company_->exec(std::string("INSERT INTO MSD_HOUKOKU (MDGROUP, MDCODE, MDTYPE, MDTEXT1) VALUES ('法人概要', '医療法人', '文字', '")
-                       + c.kind + "')");
-        company_->exec(std::string("INSERT INTO MSD_HOUKOKU (MDGROUP, MDCODE, MDTYPE, MDTEXT1) VALUES ('法人概要', '基金', '文字', '")
-                       + c.fund + "')");
+        company_->exec(
+            std::string(
+                "INSERT INTO MSD_HOUKOKU (MDGROUP, MDCODE, MDTYPE, MDTEXT1) VALUES ('法人概要', '医療法人', '文字', '")
+            + c.kind + "')");
+        company_->exec(
+            std::string(
+                "INSERT INTO MSD_HOUKOKU (MDGROUP, MDCODE, MDTYPE, MDTEXT1) VALUES ('法人概要', '基金', '文字', '")
+            + c.fund + "')");
         loadHikaku();
         EXPECT_EQ(account("3111").Kamoku.KNAME, c.account);
         EXPECT_EQ(rows[15].Kamoku.KNAME, c.line);
@@ -415,12 +437,12 @@ TEST_F(MedicalBalance, MoreAccountsThanRowsFailTheLoadWithAMessage)
 {
     ScriptedMessages messages;
     const int lastRow = MbFirstAccountRow + 5;
-    rows.assign(std::size_t(lastRow + 1), TBALANCE{});
-    sorts.assign(rows.size(), TQSORT{});
+    rows.assign(std::size_t(lastRow + 1), TBALANCE {});
+    sorts.assign(rows.size(), TQSORT {});
     EXPECT_THROW(LoadSisanhyou(rows, lastRow, sorts, lastRow, "", "", 0, 0, 0, 2, 0, 0, 0), ETrialBalanceError);
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_NE(messages.firstLine(0).find("試算表読込"), std::string::npos);
-    EXPECT_TRUE(rows[std::size_t(lastRow)].Kamoku.KCODE.empty());   // the last row is never written
+    EXPECT_TRUE(rows[std::size_t(lastRow)].Kamoku.KCODE.empty()); // the last row is never written
 }
 
 TEST_F(MedicalBalance, DatabaseErrorsReachTheCaller)
@@ -442,9 +464,10 @@ TEST_F(MedicalBalance, OtherLayoutsRunTheirProcedures)
         load("01", "", 2, layout, 0);
         const TBALANCE& r = account("4111");
         EXPECT_GT(r.SUBREC, 0);
-        EXPECT_EQ(keyOf(accountRows().at("4111")), r.Kamoku.GROUPM2 + (r.SUBREC < 10 ? "0" : "") + std::to_string(r.SUBREC));
+        EXPECT_EQ(
+            keyOf(accountRows().at("4111")), r.Kamoku.GROUPM2 + (r.SUBREC < 10 ? "0" : "") + std::to_string(r.SUBREC));
         if (layout >= 3) {
-            EXPECT_EQ(r.Kamoku.GROUPM1, "4310");   // GROUPM3
+            EXPECT_EQ(r.Kamoku.GROUPM1, "4310"); // GROUPM3
         }
     }
     // Layout 4 computes its total lines in the load and shows the division
@@ -466,9 +489,9 @@ TEST_F(MedicalBalance, SignNamedLinesTakeTheirNameByTheAmount)
         int division;
         const char* name;
     };
-    for (const Case& c : {Case{"6950", -1, 0, "事業損失"}, Case{"6950", -1, 2, "医業損失"}, Case{"6950", 0, 1, "医業利益"},
-                          Case{"9280", yen(5), 2, "当期純利益"}, Case{"9600", yen(-5), 16, "次期繰越損失"},
-                          Case{"4180", yen(-5), 0, "as it was"}}) {
+    for (const Case& c : {Case {"6950", -1, 0, "事業損失"}, Case {"6950", -1, 2, "医業損失"},
+             Case {"6950", 0, 1, "医業利益"}, Case {"9280", yen(5), 2, "当期純利益"},
+             Case {"9600", yen(-5), 16, "次期繰越損失"}, Case {"4180", yen(-5), 0, "as it was"}}) {
         SCOPED_TRACE(std::string(c.code) + " " + std::to_string(c.division));
         EXPECT_EQ(MbTotalRowName(c.code, "as it was", c.amount, c.division), c.name);
     }
@@ -492,10 +515,14 @@ TEST_F(MedicalBalance, RangeOfTheSampleYearNamesAndTotalsItsLines)
 TEST_F(MedicalBalance, CarriedProfitAccountCountsItsOpeningIntoPeriodOne)
 {
     // 9301 前期繰越利益 as an income-statement account, data from the first month.
-    company_->exec("INSERT INTO KAMOKUMST (KCODE, USERCODE, KNAME, GROUPM0, GROUPM1, GROUPM2, GROUPR1, GROUPR2, GROUPM3,"
-                   " TAISHAKU, BPFLG) VALUES ('9301', '951', '前期繰越利益', '9300', '9310', '9310', '9310', '9310', '9310', 3, 'P')");
-    company_->exec("INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (0, '00', '', '9301', '', 400)");
-    company_->exec("INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (1, '00', '', '9301', '', 300)");
+    company_->exec(
+        "INSERT INTO KAMOKUMST (KCODE, USERCODE, KNAME, GROUPM0, GROUPM1, GROUPM2, GROUPR1, GROUPR2, GROUPM3,"
+        " TAISHAKU, BPFLG) VALUES ('9301', '951', '前期繰越利益', '9300', '9310', '9310', '9310', '9310', '9310', 3, "
+        "'P')");
+    company_->exec(
+        "INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (0, '00', '', '9301', '', 400)");
+    company_->exec(
+        "INSERT INTO ZANDAKA (NENDO, SCODE, BCODE, KCODE, HCODE, KAISIZAN) VALUES (1, '00', '', '9301', '', 300)");
     company_->exec("UPDATE ACCDEF1 SET KAISINO = 1 WHERE REC = 1");
     company_->loadAccInf();
     loadHikaku();
@@ -503,12 +530,12 @@ TEST_F(MedicalBalance, CarriedProfitAccountCountsItsOpeningIntoPeriodOne)
     company_->exec("DELETE FROM ZANDAKA WHERE KCODE = '9301'");
     company_->exec("DELETE FROM KAMOKUMST WHERE KCODE = '9301'");
     const TBALANCE& carried = account("9301");
-    EXPECT_EQ(carried.Net[1], yen(400));         // the current year's opening counted into period 1
+    EXPECT_EQ(carried.Net[1], yen(400)); // the current year's opening counted into period 1
     EXPECT_EQ(carried.Balance[1], yen(400));
-    EXPECT_EQ(carried.Net[0], 0);                // the prior year's period 16: no movement
-    EXPECT_EQ(carried.Net[-15], yen(300));       // the prior year's opening into its period 1
+    EXPECT_EQ(carried.Net[0], 0); // the prior year's period 16: no movement
+    EXPECT_EQ(carried.Net[-15], yen(300)); // the prior year's opening into its period 1
     EXPECT_EQ(carried.Balance[-15], yen(300));
-    EXPECT_EQ(rows[50].Balance[16], rows[49].Balance[16] + yen(400));   // line 50 collects it
+    EXPECT_EQ(rows[50].Balance[16], rows[49].Balance[16] + yen(400)); // line 50 collects it
     // Without earlier months the comparison opening stays the current load's.
     EXPECT_EQ(account("1121").CompareOpening, yen(14000000));
 }
@@ -523,14 +550,14 @@ TEST_F(MedicalBalance, CarriedOverTaxModeRulesThePastYearsAndBudget)
     const auto prior = company_->figures("KAKOSIWAKE1", 1, false);
     const TBALANCE& drugs = account("5111");
     EXPECT_EQ(drugs.Net[9], netOf(1, excluded.at("5111"), 9));
-    EXPECT_EQ(drugs.Net[2], netOf(1, included.at("5111"), 2));   // before the data start: past-year statement
+    EXPECT_EQ(drugs.Net[2], netOf(1, included.at("5111"), 2)); // before the data start: past-year statement
     EXPECT_EQ(drugs.Net[-14], netOf(1, prior.at("5111"), 2));
     EXPECT_EQ(drugs.Actuals[9], netOf(1, included.at("5111"), 9));
 }
 
 TEST_F(MedicalBalance, AShortPriorYearKeepsItsRestInPeriodSixteen)
 {
-    AccInf.zKISHU = AccInf.KISHU - 275;   // 2023-04-01: a prior year of nine months
+    AccInf.zKISHU = AccInf.KISHU - 275; // 2023-04-01: a prior year of nine months
     loadHikaku();
     const TBALANCE& cash = account("1121");
     for (int p = 12; p <= 15; ++p) {

@@ -14,11 +14,15 @@ protected:
     void TearDown() override { SikinguriTable.clear(); }
 };
 
-struct Row { std::size_t index; const char* code; const char* name; const char* section; };
+struct Row {
+    std::size_t index;
+    const char* code;
+    const char* name;
+    const char* section;
+};
 
 // The current table holds each expected row at its index.
-template <std::size_t N>
-void expectRows(const Row (&expected)[N])
+template <std::size_t N> void expectRows(const Row (&expected)[N])
 {
     for (const Row& r : expected) {
         SCOPED_TRACE(r.index);

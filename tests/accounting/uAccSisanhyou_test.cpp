@@ -15,42 +15,41 @@ namespace {
 // Records what reached it and marks the rows so a test sees which engine ran.
 class RecordingEngine : public TTrialBalanceEngine {
 public:
-    explicit RecordingEngine(std::string name) : name_(std::move(name)) {}
-
-    void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray&, int lastSort,
-                       const std::string& branchCode, const std::string& departmentCode,
-                       int taxMode, int scope, int layout, int loadFlag, int allocation,
-                       int extra, int priorTax) override
+    explicit RecordingEngine(std::string name)
+        : name_(std::move(name))
     {
-        calls.push_back(name_ + " LoadSisanhyou " + std::to_string(lastRow) + " " + std::to_string(lastSort)
-                        + " " + branchCode + "/" + departmentCode + " " + std::to_string(taxMode) + " "
-                        + std::to_string(scope) + " " + std::to_string(layout) + " "
-                        + std::to_string(loadFlag) + " " + std::to_string(allocation) + " "
-                        + std::to_string(extra) + " " + std::to_string(priorTax));
+    }
+
+    void LoadSisanhyou(TBalanceArray& rows, int lastRow, TQSortArray&, int lastSort, const std::string& branchCode,
+        const std::string& departmentCode, int taxMode, int scope, int layout, int loadFlag, int allocation, int extra,
+        int priorTax) override
+    {
+        calls.push_back(name_ + " LoadSisanhyou " + std::to_string(lastRow) + " " + std::to_string(lastSort) + " "
+            + branchCode + "/" + departmentCode + " " + std::to_string(taxMode) + " " + std::to_string(scope) + " "
+            + std::to_string(layout) + " " + std::to_string(loadFlag) + " " + std::to_string(allocation) + " "
+            + std::to_string(extra) + " " + std::to_string(priorTax));
         rows[FirstAccountRow].Kamoku.KNAME = name_;
     }
 
-    void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray&, int lastSort,
-                           const std::string& branchCode, const std::string& departmentCode,
-                           int taxMode, int scope, int layout, int allocation, int extra,
-                           int mode, int kind, int more) override
+    void LoadHikakuBalance(TBalanceArray& rows, int lastRow, TQSortArray&, int lastSort, const std::string& branchCode,
+        const std::string& departmentCode, int taxMode, int scope, int layout, int allocation, int extra, int mode,
+        int kind, int more) override
     {
-        calls.push_back(name_ + " LoadHikakuBalance " + std::to_string(lastRow) + " " + std::to_string(lastSort)
-                        + " " + branchCode + "/" + departmentCode + " " + std::to_string(taxMode) + " "
-                        + std::to_string(scope) + " " + std::to_string(layout) + " "
-                        + std::to_string(allocation) + " " + std::to_string(extra) + " "
-                        + std::to_string(mode) + " " + std::to_string(kind) + " " + std::to_string(more));
+        calls.push_back(name_ + " LoadHikakuBalance " + std::to_string(lastRow) + " " + std::to_string(lastSort) + " "
+            + branchCode + "/" + departmentCode + " " + std::to_string(taxMode) + " " + std::to_string(scope) + " "
+            + std::to_string(layout) + " " + std::to_string(allocation) + " " + std::to_string(extra) + " "
+            + std::to_string(mode) + " " + std::to_string(kind) + " " + std::to_string(more));
         rows[FirstAccountRow].Kamoku.KNAME = name_;
         if (fail)
             throw ETrialBalanceError("LoadHikakuBalance", "SP_SISANHYO failed");
     }
 
-    void CalcBalance(TBalanceArray&, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod,
-                     int extra) override
+    void CalcBalance(
+        TBalanceArray&, int lastRow, int openingMode, int kind, int fromPeriod, int toPeriod, int extra) override
     {
-        calls.push_back(name_ + " CalcBalance " + std::to_string(lastRow) + " " + std::to_string(openingMode)
-                        + " " + std::to_string(kind) + " " + std::to_string(fromPeriod) + " "
-                        + std::to_string(toPeriod) + " " + std::to_string(extra));
+        calls.push_back(name_ + " CalcBalance " + std::to_string(lastRow) + " " + std::to_string(openingMode) + " "
+            + std::to_string(kind) + " " + std::to_string(fromPeriod) + " " + std::to_string(toPeriod) + " "
+            + std::to_string(extra));
     }
 
     std::vector<std::string> calls;
@@ -78,8 +77,8 @@ protected:
 
     void allocate(int count)
     {
-        rows.assign(std::size_t(count), TBALANCE{});
-        sorts.assign(std::size_t(count), TQSORT{});
+        rows.assign(std::size_t(count), TBALANCE {});
+        sorts.assign(std::size_t(count), TQSORT {});
     }
 
     std::shared_ptr<RecordingEngine> general;
@@ -134,7 +133,7 @@ TBALANCE filledRow()
     row.KAISIZAN = 100;
     row.KISHU0 = 50;
     row.HojCount = 1;
-    row.HojoList.push_back(THOJOUTIWAKE{});
+    row.HojoList.push_back(THOJOUTIWAKE {});
     row.HojoList[0].HCODE = "01";
     row.MSTREC = 7;
     row.SUBREC = 8;
@@ -215,7 +214,7 @@ TEST_F(SisanhyouTest, InitBalanceArrayBounds)
     EXPECT_EQ(rows[1].Kamoku.KCODE, "111") << "row 1 is past lastIndex";
     EXPECT_EQ(sorts[1].Key, "2110");
 
-    InitBalanceArray(rows, 2, sorts, 0);   // lastSort is not used
+    InitBalanceArray(rows, 2, sorts, 0); // lastSort is not used
     EXPECT_EQ(sorts[2].Key, HiddenSortKey);
     EXPECT_EQ(sorts[2].Index, 2);
 }
@@ -268,20 +267,72 @@ TEST_F(SisanhyouTest, SortEntriesFollowCodePage932ByteOrderWithHiddenRowsLast)
 
 TEST_F(SisanhyouTest, GroupTableConstantsByDataKind)
 {
-    struct Case { int constant; int general; int medical; };
+    struct Case {
+        int constant;
+        int general;
+        int medical;
+    };
     const Case cases[] = {
-        {0, 1, 1},    {1, 1, 1},    {3, 2, 2},    {5, 3, 3},    {7, 4, 4},    {9, 5, 5},
-        {11, 6, 6},   {13, 7, 7},   {15, 8, 8},   {17, 9, 9},   {19, 10, 10}, {21, 11, 11},
-        {23, 12, 12}, {25, 13, 13}, {27, 14, 0},  {29, 15, 14}, {31, 16, 15}, {33, 17, 0},
-        {35, 18, 0},  {37, 19, 16}, {39, 20, 0},  {41, 21, 0},  {43, 22, 17}, {48, 23, 21},
-        {50, 24, 22}, {52, 25, 0},  {54, 26, 23}, {55, 27, 24}, {56, 27, 24}, {65, 28, 32},
-        {67, 29, 0},  {69, 30, 0},  {71, 31, 0},  {73, 32, 0},  {75, 33, 0},  {77, 34, 0},
-        {79, 35, 0},  {81, 36, 32}, {83, 37, 33}, {85, 38, 42}, {96, 39, 43}, {98, 40, 44},
-        {100, 41, 45}, {101, 42, 46}, {102, 42, 46}, {104, 43, 47}, {106, 44, 48}, {108, 45, 0},
+        {0, 1, 1},
+        {1, 1, 1},
+        {3, 2, 2},
+        {5, 3, 3},
+        {7, 4, 4},
+        {9, 5, 5},
+        {11, 6, 6},
+        {13, 7, 7},
+        {15, 8, 8},
+        {17, 9, 9},
+        {19, 10, 10},
+        {21, 11, 11},
+        {23, 12, 12},
+        {25, 13, 13},
+        {27, 14, 0},
+        {29, 15, 14},
+        {31, 16, 15},
+        {33, 17, 0},
+        {35, 18, 0},
+        {37, 19, 16},
+        {39, 20, 0},
+        {41, 21, 0},
+        {43, 22, 17},
+        {48, 23, 21},
+        {50, 24, 22},
+        {52, 25, 0},
+        {54, 26, 23},
+        {55, 27, 24},
+        {56, 27, 24},
+        {65, 28, 32},
+        {67, 29, 0},
+        {69, 30, 0},
+        {71, 31, 0},
+        {73, 32, 0},
+        {75, 33, 0},
+        {77, 34, 0},
+        {79, 35, 0},
+        {81, 36, 32},
+        {83, 37, 33},
+        {85, 38, 42},
+        {96, 39, 43},
+        {98, 40, 44},
+        {100, 41, 45},
+        {101, 42, 46},
+        {102, 42, 46},
+        {104, 43, 47},
+        {106, 44, 48},
+        {108, 45, 0},
         {109, 45, 0},
         // constants nobody reads
-        {44, 0, 18},  {45, 0, 19},  {46, 0, 20},  {57, 0, 25},  {63, 0, 31},  {86, 0, 34},
-        {94, 0, 42},  {107, 0, 48}, {110, 0, 49}, {114, 0, 53},
+        {44, 0, 18},
+        {45, 0, 19},
+        {46, 0, 20},
+        {57, 0, 25},
+        {63, 0, 31},
+        {86, 0, 34},
+        {94, 0, 42},
+        {107, 0, 48},
+        {110, 0, 49},
+        {114, 0, 53},
     };
     EXPECT_EQ(SummaryRowTable, GeneralSummaryRows()) << "general values are the defaults";
     InitGroupTable(1);
@@ -321,11 +372,11 @@ TEST_F(SisanhyouTest, GeneralSummaryRangesAreOpenIntervalsInTableOrder)
                 return r.Row;
         return 0;
     };
-    EXPECT_EQ(lineOf("1110"), 1);   // a cash account
-    EXPECT_EQ(lineOf("1120"), 0);   // both bounds excluded
+    EXPECT_EQ(lineOf("1110"), 1); // a cash account
+    EXPECT_EQ(lineOf("1120"), 0); // both bounds excluded
     EXPECT_EQ(lineOf("1121"), 2);
     EXPECT_EQ(lineOf("5685"), 46);
-    EXPECT_EQ(lineOf("5810"), 34);  // row 34 comes before row 36
+    EXPECT_EQ(lineOf("5810"), 34); // row 34 comes before row 36
     EXPECT_EQ(lineOf("5850"), 36);
     EXPECT_EQ(lineOf("8399"), 45);
     EXPECT_EQ(lineOf("8400"), 0);
@@ -350,11 +401,22 @@ TEST_F(SisanhyouTest, NatureDecidesTheSignOfASummaryMember)
 
 TEST_F(SisanhyouTest, RatioToPercentRoundsHalfAwayToOneDecimal)
 {
-    struct Case { double ratio; Currency raw; };
+    struct Case {
+        double ratio;
+        Currency raw;
+    };
     const Case cases[] = {
-        {0.12345, 123000},   {-0.12355, -124000}, {0.00049, 0},        {0.00051, 1000},
-        {-0.00049, 0},       {-0.00051, -1000},   {0.0, 0},            {1.0, 1000000},
-        {-1.0, -1000000},    {0.9995, 1000000},   {123.4567, 123457000},
+        {0.12345, 123000},
+        {-0.12355, -124000},
+        {0.00049, 0},
+        {0.00051, 1000},
+        {-0.00049, 0},
+        {-0.00051, -1000},
+        {0.0, 0},
+        {1.0, 1000000},
+        {-1.0, -1000000},
+        {0.9995, 1000000},
+        {123.4567, 123457000},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RatioToPercent(c.ratio), c.raw) << c.ratio;
@@ -362,12 +424,18 @@ TEST_F(SisanhyouTest, RatioToPercentRoundsHalfAwayToOneDecimal)
 
 TEST_F(SisanhyouTest, ClampPercentLimits)
 {
-    struct Case { Currency in, out; };
+    struct Case {
+        Currency in, out;
+    };
     const Case cases[] = {
-        {123456000, 99990000},   // 12,345.6 → 9999.0
-        {-15000000, -9990000},   // -1,500 → -999.0
-        {99990000, 99990000},    {99991000, 99990000},  {-9990000, -9990000}, {-9991000, -9990000},
-        {123000, 123000},        {0, 0},
+        {123456000, 99990000}, // 12,345.6 → 9999.0
+        {-15000000, -9990000}, // -1,500 → -999.0
+        {99990000, 99990000},
+        {99991000, 99990000},
+        {-9990000, -9990000},
+        {-9991000, -9990000},
+        {123000, 123000},
+        {0, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ClampPercent(c.in), c.out) << c.in;

@@ -48,7 +48,7 @@ struct CodeInfoCase {
     int code;
     bool known;
     const char* group;
-    const char* detail;   // without the padding
+    const char* detail; // without the padding
     int kanni, uh, dc;
 };
 
@@ -124,13 +124,13 @@ TEST_F(TaxCmpTest, EveryKnownCodeHasAFullTwentyFourByteDetailName)
 
 TEST_F(TaxCmpTest, ConvertKaniTaxCodeFoldsBothWays)
 {
-    struct Case { int kanni, jigyou, in, out; };
+    struct Case {
+        int kanni, jigyou, in, out;
+    };
     const Case cases[] = {
-        {1, 3, 110, 113}, {1, 5, 630, 635}, {1, 5, 635, 635}, {1, 6, 310, 316}, {1, 1, 610, 611},
-        {1, 5, 120, 120}, {1, 5, 810, 810},
-        {0, 5, 635, 630}, {0, 5, 630, 630}, {0, 0, 111, 110}, {0, 0, 116, 110}, {0, 0, 313, 310},
-        {0, 0, 616, 610}, {0, 0, 117, 117}, {0, 0, 120, 120},
-        {2, 4, 114, 110},   // any value but 1 folds back
+        {1, 3, 110, 113}, {1, 5, 630, 635}, {1, 5, 635, 635}, {1, 6, 310, 316}, {1, 1, 610, 611}, {1, 5, 120, 120},
+        {1, 5, 810, 810}, {0, 5, 635, 630}, {0, 5, 630, 630}, {0, 0, 111, 110}, {0, 0, 116, 110}, {0, 0, 313, 310},
+        {0, 0, 616, 610}, {0, 0, 117, 117}, {0, 0, 120, 120}, {2, 4, 114, 110}, // any value but 1 folds back
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.kanni << "/" << c.jigyou << " " << c.in);
@@ -173,24 +173,40 @@ TEST_F(TaxCmpTest, CheckKariTaxCodeTable)
     const char* kSimplifiedWarn = "注意：簡易課税が選択されています。";
     const KariCase cases[] = {
         // 仮払消費税 account (1560)
-        {0, "1560", 711, true, ""}, {0, "1560", 776, true, ""}, {0, "1560", 810, true, ""},
-        {0, "1560", 910, true, ""}, {0, "1560", 710, false, kKaribarai}, {0, "1560", 727, false, kKaribarai},
+        {0, "1560", 711, true, ""},
+        {0, "1560", 776, true, ""},
+        {0, "1560", 810, true, ""},
+        {0, "1560", 910, true, ""},
+        {0, "1560", 710, false, kKaribarai},
+        {0, "1560", 727, false, kKaribarai},
         {0, "1560", 511, false, kKaribarai},
         // 700 series elsewhere
-        {0, "5110", 711, false, k700}, {0, "2160", 700, false, k700},
+        {0, "5110", 711, false, k700},
+        {0, "2160", 700, false, k700},
         // 仮受消費税 account (2160), general taxation
-        {0, "2160", 610, true, ""}, {0, "2160", 640, true, ""}, {0, "2160", 910, true, ""},
-        {0, "2160", 613, true, kGeneralWarn}, {0, "2160", 636, true, kGeneralWarn},
-        {0, "2160", 110, false, kKariuke}, {0, "2160", 650, false, kKariuke},
+        {0, "2160", 610, true, ""},
+        {0, "2160", 640, true, ""},
+        {0, "2160", 910, true, ""},
+        {0, "2160", 613, true, kGeneralWarn},
+        {0, "2160", 636, true, kGeneralWarn},
+        {0, "2160", 110, false, kKariuke},
+        {0, "2160", 650, false, kKariuke},
         // 仮受消費税 account, simplified taxation
-        {1, "2160", 613, true, ""}, {1, "2160", 620, true, ""}, {1, "2160", 810, true, ""},
-        {1, "2160", 610, true, kSimplifiedWarn}, {1, "2160", 630, true, kSimplifiedWarn},
+        {1, "2160", 613, true, ""},
+        {1, "2160", 620, true, ""},
+        {1, "2160", 810, true, ""},
+        {1, "2160", 610, true, kSimplifiedWarn},
+        {1, "2160", 630, true, kSimplifiedWarn},
         {1, "2160", 650, false, kKariuke},
         // any other taxation value leaves the 仮受 account unchecked
-        {2, "2160", 110, true, ""}, {2, "2160", 650, true, ""},
+        {2, "2160", 110, true, ""},
+        {2, "2160", 650, true, ""},
         // 600 series on an ordinary account
-        {0, "4110", 650, false, k600}, {0, "4110", 610, false, k600}, {1, "4110", 699, false, k600},
-        {0, "4110", 110, true, ""}, {0, "4110", 910, true, ""},
+        {0, "4110", 650, false, k600},
+        {0, "4110", 610, false, k600},
+        {1, "4110", 699, false, k600},
+        {0, "4110", 110, true, ""},
+        {0, "4110", 910, true, ""},
     };
     for (const KariCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.kanni << " " << c.account << " " << c.code);
@@ -230,23 +246,23 @@ TEST_F(TaxCmpTest, CheckAiteTaxCodeForcesOutsideCodeOnTheOtherSide)
 {
     const char* forced = "仮受消費税、仮払消費税の相手税コードは[810,910]を使用してください。";
     expectForcedCodes(generalContext(), CheckAiteTaxCode,
-                      {
-                          {"1560", 110, false, 810, forced},
-                          {"2160", 611, false, 810, forced},
-                          {"1560", 810, true, 810, ""},
-                          {"1560", 910, true, 910, ""},
-                          {"4110", 110, true, 110, ""},
-                      });
+        {
+            {"1560", 110, false, 810, forced},
+            {"2160", 611, false, 810, forced},
+            {"1560", 810, true, 810, ""},
+            {"1560", 910, true, 910, ""},
+            {"4110", 110, true, 110, ""},
+        });
 }
 
 TEST_F(TaxCmpTest, CheckSyokuchiTaxCodeForcesOutsideCode)
 {
     expectForcedCodes(generalContext(), CheckSyokuchiTaxCode,
-                      {
-                          {"9999", 511, false, 810, "諸口の消費税コードは、[810,910]を使用してください。"},
-                          {"9999", 910, true, 910, ""},
-                          {"5110", 511, true, 511, ""},
-                      });
+        {
+            {"9999", 511, false, 810, "諸口の消費税コードは、[810,910]を使用してください。"},
+            {"9999", 910, true, 910, ""},
+            {"5110", 511, true, 511, ""},
+        });
 }
 
 TEST_F(TaxCmpTest, ChecksReadTheFixedAccountsOfTheOpenCompany)
@@ -274,24 +290,26 @@ TEST_F(TaxCmpTest, SpecifiedPurchaseCodes)
 
 TEST_F(TaxCmpTest, CheckTokuteiShiireRefusesEarlyDatesAndOldRates)
 {
-    const std::string dateText =
-        "特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では[2015/10/01]より前の取引を登録できません。";
+    const std::string dateText
+        = "特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では[2015/10/01]より前の取引を登録できません。";
     const auto rateText = [](const char* rate) {
         return std::string("特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では税率[") + rate
-             + "]は使用できません。";
+            + "]は使用できません。";
     };
-    struct Case { int code; int rateNo; TDateTime date; bool ok; std::string message; };
+    struct Case {
+        int code;
+        int rateNo;
+        TDateTime date;
+        bool ok;
+        std::string message;
+    };
     const TDateTime before = EncodeDate(2015, 9, 30);
     const TDateTime first = EncodeDate(2015, 10, 1);
     const Case cases[] = {
-        {551, 0, before, false, dateText},
-        {551, 0, before + 0.99, false, dateText},
-        {583, 0, first, true, ""},
-        {551, 3, first, true, ""},
-        {551, 2, first, false, rateText("5%")},
-        {552, 1, first, false, rateText("3%")},
-        {553, 4, before, false, rateText("軽減8%")},   // the rate text replaces the date text
-        {511, 1, before, true, ""},                    // not a specified-purchase code
+        {551, 0, before, false, dateText}, {551, 0, before + 0.99, false, dateText}, {583, 0, first, true, ""},
+        {551, 3, first, true, ""}, {551, 2, first, false, rateText("5%")}, {552, 1, first, false, rateText("3%")},
+        {553, 4, before, false, rateText("軽減8%")}, // the rate text replaces the date text
+        {511, 1, before, true, ""}, // not a specified-purchase code
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.code << " rate " << c.rateNo << " date " << c.date);
@@ -306,23 +324,34 @@ TEST_F(TaxCmpTest, CheckTokuteiShiireRefusesEarlyDatesAndOldRates)
 TEST_F(TaxCmpTest, CheckTokuteiShiireWritesTheDateInTheOperatorsCalendar)
 {
     InitGengoTable();
-    SysDef.Reserve4Bit10 = 1;   // era display
+    SysDef.Reserve4Bit10 = 1; // era display
     std::string message;
     int code = 551;
     EXPECT_FALSE(CheckTokuteiShiire(message, code, 0, EncodeDate(2015, 9, 30)));
     EXPECT_EQ(message,
-              "特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では[H 27/10/01]より前の取引を登録できません。");
+        "特定課税仕入れ用の消費税コード[551,552,553,581,582,583]では[H 27/10/01]より前の取引を登録できません。");
 }
 
 // --- rounding -------------------------------------------------------------
 
 TEST_F(TaxCmpTest, HasuSyoriModesOnPositiveAndNegativeAmounts)
 {
-    struct Case { double amount; double mode0, mode1, mode2; };
+    struct Case {
+        double amount;
+        double mode0, mode1, mode2;
+    };
     const Case cases[] = {
-        {10.5, 10, 11, 11},     {-10.5, -10, -11, -11}, {10.0, 10, 10, 10},  {-10.0, -10, -10, -10},
-        {-0.3, 0, 0, -1},       {0.3, 0, 0, 1},         {1.0001, 1, 1, 2},   {-1.0001, -1, -1, -2},
-        {10.4999, 10, 10, 11},  {-10.4999, -10, -10, -11}, {0.0, 0, 0, 0},
+        {10.5, 10, 11, 11},
+        {-10.5, -10, -11, -11},
+        {10.0, 10, 10, 10},
+        {-10.0, -10, -10, -10},
+        {-0.3, 0, 0, -1},
+        {0.3, 0, 0, 1},
+        {1.0001, 1, 1, 2},
+        {-1.0001, -1, -1, -2},
+        {10.4999, 10, 10, 11},
+        {-10.4999, -10, -10, -11},
+        {0.0, 0, 0, 0},
         {123456789012.5, 123456789012, 123456789013, 123456789013},
     };
     for (const Case& c : cases) {
@@ -362,24 +391,43 @@ TEST_F(TaxCmpTest, GetZeiRituNoAcrossTheRateChangesWithFiveRows)
 {
     InitZeiRituTableForVersion("13.0.0");
     ASSERT_EQ(ZeiRituTable.size(), 5u);
-    struct Case { int asked; int y, m, d; int answer; };
+    struct Case {
+        int asked;
+        int y, m, d;
+        int answer;
+    };
     const Case cases[] = {
         // the Part's cases
-        {0, 2018, 5, 1, 3}, {3, 2020, 1, 1, 3}, {0, 2020, 1, 1, 0}, {4, 2010, 1, 1, 4},
-        {2, 1990, 1, 1, 1}, {1, 1988, 12, 31, 0},
+        {0, 2018, 5, 1, 3},
+        {3, 2020, 1, 1, 3},
+        {0, 2020, 1, 1, 0},
+        {4, 2010, 1, 1, 4},
+        {2, 1990, 1, 1, 1},
+        {1, 1988, 12, 31, 0},
         // the 10% change: the day before, the day itself
-        {0, 2019, 9, 30, 3}, {0, 2019, 10, 1, 0}, {3, 2019, 9, 30, 3}, {3, 2019, 10, 1, 3},
+        {0, 2019, 9, 30, 3},
+        {0, 2019, 10, 1, 0},
+        {3, 2019, 9, 30, 3},
+        {3, 2019, 10, 1, 3},
         // the 8% change
-        {0, 2014, 3, 31, 2}, {0, 2014, 4, 1, 3}, {3, 2014, 3, 31, 2}, {3, 2014, 4, 1, 3},
+        {0, 2014, 3, 31, 2},
+        {0, 2014, 4, 1, 3},
+        {3, 2014, 3, 31, 2},
+        {3, 2014, 4, 1, 3},
         {2, 2014, 4, 1, 2},
         // the 5% change
-        {2, 1997, 3, 31, 1}, {2, 1997, 4, 1, 2}, {1, 1997, 4, 1, 1},
+        {2, 1997, 3, 31, 1},
+        {2, 1997, 4, 1, 2},
+        {1, 1997, 4, 1, 1},
         // the 3% start
-        {1, 1989, 3, 31, 0}, {1, 1989, 4, 1, 1}, {0, 1989, 4, 1, 1},
+        {1, 1989, 3, 31, 0},
+        {1, 1989, 4, 1, 1},
+        {0, 1989, 4, 1, 1},
         // the reduced rate stays whatever the date
         {4, 1980, 1, 1, 4},
         // an unknown number falls to the rate in force
-        {7, 2020, 1, 1, 0}, {7, 2015, 1, 1, 3},
+        {7, 2020, 1, 1, 0},
+        {7, 2015, 1, 1, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.asked << " on " << c.y << "/" << c.m << "/" << c.d);
@@ -393,10 +441,19 @@ TEST_F(TaxCmpTest, GetZeiRituNoWithThreeRows)
 {
     InitZeiRituTableForVersion("11.0.9");
     ASSERT_EQ(ZeiRituTable.size(), 3u);
-    struct Case { int asked; int y, m, d; int answer; };
+    struct Case {
+        int asked;
+        int y, m, d;
+        int answer;
+    };
     const Case cases[] = {
-        {3, 2020, 1, 1, 0}, {4, 2020, 1, 1, 0}, {0, 2014, 3, 31, 2}, {0, 2014, 4, 1, 0},
-        {2, 2020, 1, 1, 2}, {1, 1990, 1, 1, 1}, {0, 1988, 1, 1, 0},
+        {3, 2020, 1, 1, 0},
+        {4, 2020, 1, 1, 0},
+        {0, 2014, 3, 31, 2},
+        {0, 2014, 4, 1, 0},
+        {2, 2020, 1, 1, 2},
+        {1, 1990, 1, 1, 1},
+        {0, 1988, 1, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.asked << " on " << c.y << "/" << c.m << "/" << c.d);
@@ -423,9 +480,16 @@ TEST_F(TaxCmpTest, GetZeiRituByNumber)
 
 TEST_F(TaxCmpTest, InitZeiRituTableFollowsTheOpenDataVersion)
 {
-    struct Case { int major, minor1, minor2; std::size_t rows; };
+    struct Case {
+        int major, minor1, minor2;
+        std::size_t rows;
+    };
     const Case cases[] = {
-        {13, 0, 0, 5}, {11, 1, 0, 5}, {11, 0, 9, 3}, {10, 9, 9, 3}, {0, 0, 0, 3},
+        {13, 0, 0, 5},
+        {11, 1, 0, 5},
+        {11, 0, 9, 3},
+        {10, 9, 9, 3},
+        {0, 0, 0, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.major << "." << c.minor1 << "." << c.minor2);

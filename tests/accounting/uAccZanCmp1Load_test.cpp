@@ -26,8 +26,8 @@ protected:
     {
         company_->loadAccInf();
         InstallGeneralTrialBalanceEngine();
-        rows.assign(std::size_t(BalanceCapacity()), TBALANCE{});
-        sorts.assign(rows.size(), TQSORT{});
+        rows.assign(std::size_t(BalanceCapacity()), TBALANCE {});
+        sorts.assign(rows.size(), TQSORT {});
     }
     int last() const { return int(rows.size()) - 1; }
 
@@ -238,7 +238,7 @@ TEST_F(SampleCompanyBalance, QuarterAndHalfYearFold)
     struct Case {
         int kind, from, to;
     };
-    for (const Case c : {Case{1, 1, 4}, Case{2, 5, 8}, Case{5, 1, 8}, Case{6, 9, 16}, Case{0, 3, 7}}) {
+    for (const Case c : {Case {1, 1, 4}, Case {2, 5, 8}, Case {5, 1, 8}, Case {6, 9, 16}, Case {0, 3, 7}}) {
         SCOPED_TRACE("kind " + std::to_string(c.kind));
         CalcBalance(rows, last(), 0, c.kind, c.from, c.to, 0);
         for (const auto& [code, i] : loaded) {
@@ -259,15 +259,14 @@ TEST_F(SampleCompanyBalance, QuarterAndHalfYearFold)
             const Currency opening = plReset ? 0 : before;
             EXPECT_EQ(r.RangeOpening, opening);
             EXPECT_EQ(r.RangeClosing, r.Balance[c.to] - before + opening);
-            EXPECT_EQ(r.RangePriorYear,
-                      (c.kind == 1 || c.kind == 5 || c.kind == 0 || r.Kamoku.BSPL != "P")
-                          ? r.Balance[c.to - 16]
-                          : [&] {
-                                Currency s = 0;
-                                for (int k = c.from - 16; k <= c.to - 16; ++k)
-                                    s += r.Net[k];
-                                return s;
-                            }());
+            EXPECT_EQ(
+                r.RangePriorYear,
+                (c.kind == 1 || c.kind == 5 || c.kind == 0 || r.Kamoku.BSPL != "P") ? r.Balance[c.to - 16] : [&] {
+                    Currency s = 0;
+                    for (int k = c.from - 16; k <= c.to - 16; ++k)
+                        s += r.Net[k];
+                    return s;
+                }());
         }
         EXPECT_EQ(rows[11].RangeClosing, rows[27].RangeClosing);
         EXPECT_EQ(rows[11].RangePercent, 100 * CurrencyScale);
@@ -369,15 +368,27 @@ TEST_F(SampleCompanyBalance, ClearingAccountTakesNoRowAndKeysFollowTheGroupCodes
 TEST_F(SampleCompanyBalance, TotalLineNamesAgreeWithTheLineFormulas)
 {
     const std::map<int, std::string> expected = {
-        {11, "資産の部合計"}, {12, "流動負債合計"}, {13, "固定負債合計"}, {14, "引当金合計"},
-        {15, "負債の部合計"}, {16, "資本金"}, {17, "資本準備金"}, {18, "その他資本剰余金"},
-        {19, "資本剰余金合計"}, {20, "利益準備金"}, {21, "その他利益剰余金"}, {22, "利益剰余金合計"},
-        {23, "株主資本合計"}, {24, "評価・換算差額等合計"}, {25, "新株予約権合計"}, {26, "純資産の部合計"},
+        {11, "資産の部合計"},
+        {12, "流動負債合計"},
+        {13, "固定負債合計"},
+        {14, "引当金合計"},
+        {15, "負債の部合計"},
+        {16, "資本金"},
+        {17, "資本準備金"},
+        {18, "その他資本剰余金"},
+        {19, "資本剰余金合計"},
+        {20, "利益準備金"},
+        {21, "その他利益剰余金"},
+        {22, "利益剰余金合計"},
+        {23, "株主資本合計"},
+        {24, "評価・換算差額等合計"},
+        {25, "新株予約権合計"},
+        {26, "純資産の部合計"},
         {27, "負債純資産の部合計"},
     };
     std::map<int, std::string> names;
     company_->select("SELECT ARRAYNUM, PLUSNAME FROM ACCTOTALNAME WHERE ARRAYNUM BETWEEN 11 AND 27",
-                     [&](fb::Query& q) { names[q.fieldByName("ARRAYNUM").asInteger()] = q.fieldByName("PLUSNAME").asString(); });
+        [&](fb::Query& q) { names[q.fieldByName("ARRAYNUM").asInteger()] = q.fieldByName("PLUSNAME").asString(); });
     EXPECT_EQ(names, expected);
     // The capital account sits in line 16, which the formulas count as net
     // assets: its balance reaches line 26, never line 15.
@@ -394,10 +405,10 @@ TEST_F(SampleCompanyBalance, DataStartsInTheMonthOfTheFirstEntry)
     int firstMonth = 0, kaisino = 0;
     company_->select("SELECT MIN(DATEDIFF(MONTH FROM A.KISHU TO S.HIZUKE)) + 1 AS M, MIN(A.KAISINO) AS K"
                      " FROM SIWAKE S CROSS JOIN ACCDEF1 A WHERE S.DELFLG = 0 AND A.REC = 1",
-                     [&](fb::Query& q) {
-                         firstMonth = q.fieldByName("M").asInteger();
-                         kaisino = q.fieldByName("K").asInteger();
-                     });
+        [&](fb::Query& q) {
+            firstMonth = q.fieldByName("M").asInteger();
+            kaisino = q.fieldByName("K").asInteger();
+        });
     EXPECT_EQ(firstMonth, 1);
     EXPECT_EQ(kaisino, firstMonth);
 }
@@ -410,16 +421,22 @@ TEST_F(SampleCompanyBalance, CompoundAccountIsNeitherBalanceSheetNorProfitAndLos
     const std::string flag = company_->accounts().at("9111").bspl;
     EXPECT_NE(flag, "B");
     EXPECT_NE(flag, "P");
-    struct Figures { Currency compoundDebit = 0, paidDebit = 0, receivedCredit = 0, salesCredit = 0; };
+    struct Figures {
+        Currency compoundDebit = 0, paidDebit = 0, receivedCredit = 0, salesCredit = 0;
+    };
     auto figures = [&] {
         Figures f;
         company_->select("SELECT KCODE, KAR02, KAS02 FROM SP_SISANHYO(1, '', '')", [&](fb::Query& q) {
             const std::string k = q.fieldByName("KCODE").asString();
             const Currency d = q.fieldByName("KAR02").asCurrency(), c = q.fieldByName("KAS02").asCurrency();
-            if (k == "9111") f.compoundDebit += d;
-            if (k == "1511") f.paidDebit += d;
-            if (k == "2511") f.receivedCredit += c;
-            if (k == "4111") f.salesCredit += c;
+            if (k == "9111")
+                f.compoundDebit += d;
+            if (k == "1511")
+                f.paidDebit += d;
+            if (k == "2511")
+                f.receivedCredit += c;
+            if (k == "4111")
+                f.salesCredit += c;
         });
         return f;
     };
@@ -458,13 +475,14 @@ TEST_F(SampleCompanyBalance, WritesOfTheTransactionReachTheNextStatement)
     const Currency prior = cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02");
     db.executeImmediate("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, R_KCODE,"
                         " R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES (990002, 0, 1, '2024-05-10', 2,"
-                        " '01', '1111', '', '', '4111', '', '01', 7000, 0, 0, 'cash sale')", &t);
+                        " '01', '1111', '', '', '4111', '', '01', 7000, 0, 0, 'cash sale')",
+        &t);
     EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAR02"), debit + yen(7000));
     EXPECT_EQ(cash("SP_YOSAN(0, '')", "JISSEKI02"), actual + yen(7000));
     db.executeImmediate("UPDATE ZANDAKA SET KAISIZAN = KAISIZAN + 500 WHERE NENDO = 0 AND KCODE = '1111'", &t);
     EXPECT_EQ(cash("SP_SISANHYO(0, '', '')", "KAISIZAN"), opening + yen(500));
-    db.executeImmediate("UPDATE KAKOSIWAKE1 SET KINGAKU = KINGAKU + 300 WHERE R_KCODE = '1111' AND MNUM = 2 AND DELFLG = 0",
-                        &t);
+    db.executeImmediate(
+        "UPDATE KAKOSIWAKE1 SET KINGAKU = KINGAKU + 300 WHERE R_KCODE = '1111' AND MNUM = 2 AND DELFLG = 0", &t);
     EXPECT_NE(cash("SP_KANENDO_ZANDAKA(0, '')", "ZAN02"), prior);
     t.rollback();
     t.startTransaction();
@@ -537,11 +555,11 @@ TEST_F(SampleCompanyBalance, NotesOffsetMovesTheNotesIntoTheirLines)
 TEST_F(SampleCompanyBalance, NotesOffsetOfADepartmentGroupAddsEveryDepartmentsNotes)
 {
     // Notes in both departments of the group.
-    for (const auto& [rec, dept, amount] : {std::tuple{9001, "01", 7000}, std::tuple{9002, "02", 5000}})
+    for (const auto& [rec, dept, amount] : {std::tuple {9001, "01", 7000}, std::tuple {9002, "02", 5000}})
         company_->exec("INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, "
                        "R_KCODE, R_HCODE, R_BCODE, KINGAKU, ZEIGAKU, TAXCODE, TEKTEXT) VALUES ("
-                       + std::to_string(rec) + ", 0, 1, '2024-05-10', 2, '01', '1211', '', '" + dept
-                       + "', '2311', '', '" + dept + "', " + std::to_string(amount) + ", 0, 0, 'notes')");
+            + std::to_string(rec) + ", 0, 1, '2024-05-10', 2, '01', '1211', '', '" + dept + "', '2311', '', '" + dept
+            + "', " + std::to_string(amount) + ", 0, 0, 'notes')");
     SysDef.TegataSousai = 1;
     AccInf.TegataKCode = {"1211", "2311", ""};
     auto load = [&](int scope, const std::string& code) {
@@ -592,8 +610,8 @@ protected:
     void SetUp() override
     {
         company = std::make_unique<Company>();
-        rows.assign(500, TBALANCE{});
-        sorts.assign(500, TQSORT{});
+        rows.assign(500, TBALANCE {});
+        sorts.assign(500, TQSORT {});
     }
     std::unique_ptr<Company> company;
     TBalanceArray rows;
@@ -608,8 +626,7 @@ TEST_F(FailingProcedures, CurrentYearFailureReachesTheCaller)
     ScriptedMessages messages;
     for (int layout : {0, 1}) {
         EXPECT_THROW(LoadSisanhyou(rows, 499, sorts, 499, "", "", 0, 0, layout, 1, 0, 0, 0), ETrialBalanceError);
-        EXPECT_THROW(LoadHikakuBalance(rows, 499, sorts, 499, "", "", 0, 0, layout, 0, 0, 1, 2, 0),
-                     ETrialBalanceError);
+        EXPECT_THROW(LoadHikakuBalance(rows, 499, sorts, 499, "", "", 0, 0, layout, 0, 0, 1, 2, 0), ETrialBalanceError);
     }
     ASSERT_EQ(messages.count(), 4u);
     EXPECT_EQ(messages.firstLine(0), "試算表読込");

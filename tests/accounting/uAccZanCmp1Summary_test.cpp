@@ -22,15 +22,15 @@ protected:
         ResetProcessState();
         AccInf.DATATYPE = 2;
         AccInf.KAISINO = 1;
-        rows.assign(80, TBALANCE{});
+        rows.assign(80, TBALANCE {});
         next = FirstAccountRow;
     }
     void TearDown() override { ResetProcessState(); }
 
     // An account row with debit/credit per period; net and balance follow
     // as the loader computes them.
-    int account(const std::string& group, int taishaku, Currency opening, std::map<int, std::pair<long long, long long>> moves,
-                const std::string& bspl = {})
+    int account(const std::string& group, int taishaku, Currency opening,
+        std::map<int, std::pair<long long, long long>> moves, const std::string& bspl = {})
     {
         TBALANCE& r = rows[std::size_t(next)];
         r.Kamoku.KCODE = "K" + std::to_string(next);
@@ -62,9 +62,9 @@ TEST_F(SummaryLines, ClassificationExcludesBothBoundsAndDiffersByPass)
         const char* group;
         int period, compare, range;
     };
-    for (const Case c : {Case{"1110", 1, 0, 1}, Case{"1120", 0, 0, 0}, Case{"1121", 2, 0, 2}, Case{"4110", 28, 28, 28},
-                         Case{"5785", 34, 34, 0}, Case{"5795", 34, 34, 34}, Case{"5685", 46, 46, 46},
-                         Case{"5810", 34, 34, 34}, Case{"5850", 36, 36, 36}, Case{"3340", 0, 0, 0}, Case{"", 0, 0, 0}}) {
+    for (const Case c : {Case {"1110", 1, 0, 1}, Case {"1120", 0, 0, 0}, Case {"1121", 2, 0, 2},
+             Case {"4110", 28, 28, 28}, Case {"5785", 34, 34, 0}, Case {"5795", 34, 34, 34}, Case {"5685", 46, 46, 46},
+             Case {"5810", 34, 34, 34}, Case {"5850", 36, 36, 36}, Case {"3340", 0, 0, 0}, Case {"", 0, 0, 0}}) {
         SCOPED_TRACE(c.group);
         EXPECT_EQ(SummaryRowOfGroup(c.group, 0), c.period);
         EXPECT_EQ(SummaryRowOfGroup(c.group, 1), c.compare);
@@ -76,12 +76,12 @@ TEST_F(SummaryLines, PeriodPassAddsBySignAndAppliesTheFormulaChain)
 {
     const int cash = account("1110", 1, yen(100), {{1, {50, 20}}});
     account("1130", 1, yen(1000), {{1, {0, 0}}});
-    account("1150", 2, yen(10), {});                         // deduction: subtracted
+    account("1150", 2, yen(10), {}); // deduction: subtracted
     account("2110", 3, yen(300), {{1, {0, 40}}});
-    account("4110", 3, 0, {{1, {0, 500}}});                   // sales
-    account("5110", 1, 0, {{1, {200, 0}}});                   // purchases into row 29
-    account("5300", 2, 0, {{1, {0, 30}}});                    // closing stock into row 30
-    account("6110", 1, 0, {{1, {100, 0}}});                   // SG&A
+    account("4110", 3, 0, {{1, {0, 500}}}); // sales
+    account("5110", 1, 0, {{1, {200, 0}}}); // purchases into row 29
+    account("5300", 2, 0, {{1, {0, 30}}}); // closing stock into row 30
+    account("6110", 1, 0, {{1, {100, 0}}}); // SG&A
     account("7110", 3, 0, {{1, {0, 5}}});
     account("7200", 1, 0, {{1, {7, 0}}});
     account("8300", 1, 0, {{16, {50, 0}}});
@@ -106,8 +106,7 @@ TEST_F(SummaryLines, PeriodPassAddsBySignAndAppliesTheFormulaChain)
     // Data type other than 1: row 23 balances the sheet, row 27 = assets.
     EXPECT_EQ(B(27, 1), B(11, 1));
     // Percentages: cash in total assets, sales 100 % of row 28.
-    EXPECT_EQ(rows[std::size_t(cash)].Percent[1],
-              ClampPercent(RatioToPercent(double(B(cash, 1)) / double(B(11, 1)))));
+    EXPECT_EQ(rows[std::size_t(cash)].Percent[1], ClampPercent(RatioToPercent(double(B(cash, 1)) / double(B(11, 1)))));
     EXPECT_EQ(rows[28].Percent[1], 0) << "a line without group code has no base";
 }
 
@@ -120,10 +119,10 @@ TEST_F(SummaryLines, TotalsBeyondTheAmountRangeFailInsteadOfWrapping)
     EXPECT_THROW(ClassifyPeriod(rows, last(), 1), ECurrencyOverflow);
 
     // Lines each within the range whose formula total is not.
-    rows.assign(80, TBALANCE{});
+    rows.assign(80, TBALANCE {});
     next = FirstAccountRow;
-    rows[std::size_t(account("1110", 1, 0, {}))].Balance[1] = half;  // line 1
-    rows[std::size_t(account("1130", 1, 0, {}))].Balance[1] = half;  // line 2
+    rows[std::size_t(account("1110", 1, 0, {}))].Balance[1] = half; // line 1
+    rows[std::size_t(account("1130", 1, 0, {}))].Balance[1] = half; // line 2
     EXPECT_THROW(ClassifyPeriod(rows, last(), 1), ECurrencyOverflow);
 }
 
@@ -183,9 +182,9 @@ TEST_F(SummaryLines, RangeKindsSetTheirPeriods)
         int kind, from, to;
         long long debit, opening, salesOpening;
     };
-    for (const Case c : {Case{1, 9, 9, 1, 100, 0}, Case{2, 0, 0, 10, 101, 0}, Case{3, 1, 1, 100, 111, 0},
-                         Case{4, 1, 16, 1000, 211, 0}, Case{5, 5, 5, 11, 100, 0}, Case{6, 0, 0, 1100, 111, 0},
-                         Case{0, 5, 8, 10, 101, 1}, Case{0, 3, 2, 0, 101, 1}}) {
+    for (const Case c : {Case {1, 9, 9, 1, 100, 0}, Case {2, 0, 0, 10, 101, 0}, Case {3, 1, 1, 100, 111, 0},
+             Case {4, 1, 16, 1000, 211, 0}, Case {5, 5, 5, 11, 100, 0}, Case {6, 0, 0, 1100, 111, 0},
+             Case {0, 5, 8, 10, 101, 1}, Case {0, 3, 2, 0, 101, 1}}) {
         SCOPED_TRACE("kind " + std::to_string(c.kind) + " " + std::to_string(c.from) + "-" + std::to_string(c.to));
         const int membersBefore = rows[1].MembersAdded;
         pcBalanceSheet_Calcu(rows, last(), 0, c.kind, c.from, c.to);
@@ -238,8 +237,8 @@ TEST_F(SummaryLines, SubAccountShareIsRoundedToOneDecimal)
     r.HojoList[1].Debit[1] = yen(2);
     pcBalanceSheet_Calcu(rows, last(), 0, 0, 1, 1);
     EXPECT_EQ(r.HojoList[0].RangeClosing, yen(1));
-    EXPECT_EQ(r.HojoList[0].RangePercent, 333000);  // 33.3 %
-    EXPECT_EQ(r.HojoList[1].RangePercent, 667000);  // 66.7 %
+    EXPECT_EQ(r.HojoList[0].RangePercent, 333000); // 33.3 %
+    EXPECT_EQ(r.HojoList[1].RangePercent, 667000); // 66.7 %
     EXPECT_EQ(rows[11].RangePercent, yen(100));
 }
 

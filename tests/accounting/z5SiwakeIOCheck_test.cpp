@@ -60,100 +60,100 @@ TEST_F(SiwakeCheckTest, EveryRefusalInBothWordings)
     const TDateTime kimatu = AccInf.KIMATU;
     const RefusalCase cases[] = {
         {"date after the year", {}, [&](TSWKREC& e) { e.HIZUKE = kimatu + 1; }, 1,
-         "日付が会計期間外または、決算区分の指定が不正です。", "日付が会計期間外または、決算区分の設定が不正です。"},
+            "日付が会計期間外または、決算区分の指定が不正です。", "日付が会計期間外または、決算区分の設定が不正です。"},
         {"audited entry", [] { AccInf.KANSA_LOCK = 1; }, [](TSWKREC& e) { e.CTIME = 45000; }, 2,
-         "監査済みの仕訳は訂正できません。", "監査済みの仕訳が設定されました。"},
+            "監査済みの仕訳は訂正できません。", "監査済みの仕訳が設定されました。"},
         {"audited date",
-         [] {
-             AccInf.KANSA_LOCK = 1;
-             AccInf.KANSA_DATE = EncodeDate(2024, 6, 1);
-             AccInf.KANSA_FIXDATE = EncodeDate(2024, 5, 31);
-         },
-         {}, 3, "監査済みの日付は入力できません。", "日付に監査済みの日付が設定されました。"},
+            [] {
+                AccInf.KANSA_LOCK = 1;
+                AccInf.KANSA_DATE = EncodeDate(2024, 6, 1);
+                AccInf.KANSA_FIXDATE = EncodeDate(2024, 5, 31);
+            },
+            {}, 3, "監査済みの日付は入力できません。", "日付に監査済みの日付が設定されました。"},
         {"approved entry", {}, [](TSWKREC& e) { e.SHONIN_HIZUKE = 45000; }, 40, "承認済みの仕訳は訂正できません。",
-         "承認済みの仕訳が設定されました。"},
+            "承認済みの仕訳が設定されました。"},
         {"unknown cost code",
-         [] {
-             AccInf.KobetuGenkaUse = 1;
-             AccInf.KobetuGenkaName = "工事";
-         },
-         [](TSWKREC& e) { e.SNUM = 13; }, 4, "工事コードが見つかりません。", "工事コードの設定が不正です。"},
+            [] {
+                AccInf.KobetuGenkaUse = 1;
+                AccInf.KobetuGenkaName = "工事";
+            },
+            [](TSWKREC& e) { e.SNUM = 13; }, 4, "工事コードが見つかりません。", "工事コードの設定が不正です。"},
         {"branch missing", [] { AccInf.SITEN = 1; }, [](TSWKREC& e) { e.SCODE = " "; }, 5,
-         "本・支店コードが不正です。データを選択し直してください。", "本・支店コードが不正です。"},
+            "本・支店コードが不正です。データを選択し直してください。", "本・支店コードが不正です。"},
         {"facility missing",
-         [] {
-             AccInf.SITEN = 1;
-             AccInf.DATATYPE = 3;
-         },
-         [](TSWKREC& e) { e.SCODE = ""; }, 5, "施設コードが不正です。データを選択し直してください。",
-         "施設コードが不正です。"},
+            [] {
+                AccInf.SITEN = 1;
+                AccInf.DATATYPE = 3;
+            },
+            [](TSWKREC& e) { e.SCODE = ""; }, 5, "施設コードが不正です。データを選択し直してください。",
+            "施設コードが不正です。"},
         {"debit account", {}, [](TSWKREC& e) { e.Debit.KCODE = "998"; }, 11, "借方の科目コードが見つかりません。",
-         "借方の科目コードの設定が不正です。"},
-        {"debit sub-account", {}, [](TSWKREC& e) { e.Debit.HCODE = ""; }, 11,
-         "借方の補助コードを入力してください。", "借方の補助コードの設定が不正です。"},
+            "借方の科目コードの設定が不正です。"},
+        {"debit sub-account", {}, [](TSWKREC& e) { e.Debit.HCODE = ""; }, 11, "借方の補助コードを入力してください。",
+            "借方の補助コードの設定が不正です。"},
         {"debit department", {},
-         [](TSWKREC& e) {
-             std::swap(e.Debit, e.Credit);
-             e.Debit.BCODE = "";
-         },
-         11, "借方の部門コードが見つかりません。", "借方の部門コードの設定が不正です。"},
-        {"debit tax code", {}, [](TSWKREC& e) { e.Debit.TAXCODE = 999; }, 12,
-         "借方の消費税コードを確認してください。", "借方の消費税コードの設定が不正です。"},
+            [](TSWKREC& e) {
+                std::swap(e.Debit, e.Credit);
+                e.Debit.BCODE = "";
+            },
+            11, "借方の部門コードが見つかりません。", "借方の部門コードの設定が不正です。"},
+        {"debit tax code", {}, [](TSWKREC& e) { e.Debit.TAXCODE = 999; }, 12, "借方の消費税コードを確認してください。",
+            "借方の消費税コードの設定が不正です。"},
         {"debit 仮受 with a sales code", {},
-         [](TSWKREC& e) {
-             e.Debit.KCODE = "651";
-             e.Debit.HCODE = "";
-             e.Debit.TAXCODE = 110;
-         },
-         13, nullptr, nullptr},
+            [](TSWKREC& e) {
+                e.Debit.KCODE = "651";
+                e.Debit.HCODE = "";
+                e.Debit.TAXCODE = 110;
+            },
+            13, nullptr, nullptr},
         {"debit 仮払 against a taxed credit", {},
-         [](TSWKREC& e) {
-             e.Debit.KCODE = "511";
-             e.Debit.HCODE = "";
-             e.Debit.TAXCODE = 711;
-         },
-         14, nullptr, nullptr},
+            [](TSWKREC& e) {
+                e.Debit.KCODE = "511";
+                e.Debit.HCODE = "";
+                e.Debit.TAXCODE = 711;
+            },
+            14, nullptr, nullptr},
         {"debit 諸口 with a tax code", {},
-         [](TSWKREC& e) {
-             e.Debit.KCODE = "999";
-             e.Debit.HCODE = "";
-             e.Debit.TAXCODE = 511;
-             e.Credit.TAXCODE = 910;
-         },
-         15, nullptr, nullptr},
+            [](TSWKREC& e) {
+                e.Debit.KCODE = "999";
+                e.Debit.HCODE = "";
+                e.Debit.TAXCODE = 511;
+                e.Credit.TAXCODE = 910;
+            },
+            15, nullptr, nullptr},
         {"debit specified purchase at reduced rate", {},
-         [](TSWKREC& e) {
-             e.Debit.TAXCODE = 551;
-             e.OLDRATE = 4;
-         },
-         16, nullptr, nullptr},
+            [](TSWKREC& e) {
+                e.Debit.TAXCODE = 551;
+                e.OLDRATE = 4;
+            },
+            16, nullptr, nullptr},
         {"credit account", {}, [](TSWKREC& e) { e.Credit.KCODE = "998"; }, 21, "貸方の科目コードが見つかりません。",
-         "貸方の科目コードの設定が不正です。"},
+            "貸方の科目コードの設定が不正です。"},
         {"credit sub-account", {},
-         [](TSWKREC& e) {
-             std::swap(e.Debit, e.Credit);
-             e.Debit.BCODE = "01";
-             e.Credit.HCODE = "";
-         },
-         21, "貸方の補助コードを入力してください。", "貸方の補助コードの設定が不正です。"},
+            [](TSWKREC& e) {
+                std::swap(e.Debit, e.Credit);
+                e.Debit.BCODE = "01";
+                e.Credit.HCODE = "";
+            },
+            21, "貸方の補助コードを入力してください。", "貸方の補助コードの設定が不正です。"},
         {"credit department", {}, [](TSWKREC& e) { e.Credit.BCODE = ""; }, 21, "貸方の部門コードが見つかりません。",
-         "貸方の部門コードの設定が不正です。"},
+            "貸方の部門コードの設定が不正です。"},
         {"credit tax code", {}, [](TSWKREC& e) { e.Credit.TAXCODE = 998; }, 22,
-         "貸方の消費税コードを確認してください。", "貸方の消費税コードの設定が不正です。"},
+            "貸方の消費税コードを確認してください。", "貸方の消費税コードの設定が不正です。"},
         {"two rates", {},
-         [](TSWKREC& e) {
-             e.Debit.RIT = yen(8);
-             e.Credit.RIT = yen(8);
-             e.Debit.SideRateNo = 3;
-             e.Credit.SideRateNo = 4;
-         },
-         41, "借方と貸方の消費税率が違います。", "借方と貸方の消費税率が違います。"},
+            [](TSWKREC& e) {
+                e.Debit.RIT = yen(8);
+                e.Credit.RIT = yen(8);
+                e.Debit.SideRateNo = 3;
+                e.Credit.SideRateNo = 4;
+            },
+            41, "借方と貸方の消費税率が違います。", "借方と貸方の消費税率が違います。"},
         {"half a yen", {}, [](TSWKREC& e) { e.KINGAKU = 5000; }, 31, "金額を入力してください。",
-         "金額の設定が不正です。（０円 または null）"},
+            "金額の設定が不正です。（０円 または null）"},
         {"negative", {}, [](TSWKREC& e) { e.KINGAKU = yen(-5); }, 31, "マイナス金額は入力できません。",
-         "金額にマイナス値が設定されました。"},
+            "金額にマイナス値が設定されました。"},
         {"eleven digits", {}, [](TSWKREC& e) { e.KINGAKU = yen(10'000'000'000LL); }, 31,
-         "金額桁数がオーバーしています。", "金額の設定が不正です。（桁数オーバー）"},
+            "金額桁数がオーバーしています。", "金額の設定が不正です。（桁数オーバー）"},
     };
     for (const RefusalCase& rc : cases) {
         for (std::uint8_t set : {0, 1}) {

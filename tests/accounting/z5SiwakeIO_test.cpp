@@ -32,12 +32,12 @@ protected:
     {
         std::vector<std::tuple<int, int, int, std::string, std::string>> r;
         c->company.select("SELECT REC, TAISHAKU, DELFLG, KCODE, R_KCODE FROM SIWAKE WHERE SWKREC = "
-                              + std::to_string(swkrec) + " ORDER BY REC",
-                          [&](fb::Query& q) {
-                              r.emplace_back(q.fieldByName("REC").asInteger(), q.fieldByName("TAISHAKU").asInteger(),
-                                             q.fieldByName("DELFLG").asInteger(), q.fieldByName("KCODE").asString(),
-                                             q.fieldByName("R_KCODE").asString());
-                          });
+                + std::to_string(swkrec) + " ORDER BY REC",
+            [&](fb::Query& q) {
+                r.emplace_back(q.fieldByName("REC").asInteger(), q.fieldByName("TAISHAKU").asInteger(),
+                    q.fieldByName("DELFLG").asInteger(), q.fieldByName("KCODE").asString(),
+                    q.fieldByName("R_KCODE").asString());
+            });
         return r;
     }
 
@@ -369,12 +369,12 @@ TEST_F(SiwakeWriteTest, TheBranchCountFollowsLiveEntries)
     auto count = [&] {
         int n = -1;
         c->company.select("SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE = '01'",
-                          [&](fb::Query& q) { n = q.fieldByName("SIWAKECOUNT").asInteger(); });
+            [&](fb::Query& q) { n = q.fieldByName("SIWAKECOUNT").asInteger(); });
         return n;
     };
     int live = -1;
     c->company.select("SELECT COUNT(*) AS N FROM SIWAKE WHERE SCODE = '01' AND DELFLG = 0 AND TAISHAKU = 1",
-                      [&](fb::Query& q) { live = q.fieldByName("N").asInteger(); });
+        [&](fb::Query& q) { live = q.fieldByName("N").asInteger(); });
     EXPECT_EQ(count(), live) << "the sample's count matches its journal";
 
     TSWKREC e = c->sale(100);

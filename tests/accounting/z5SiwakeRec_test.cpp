@@ -12,10 +12,13 @@
 
 namespace {
 
-constexpr Currency Yen(long long yen) { return yen * 10000; }
+constexpr Currency Yen(long long yen)
+{
+    return yen * 10000;
+}
 
 constexpr const char* kKaribarai = "511"; // user code of 仮払消費税
-constexpr const char* kKariuke = "651";   // user code of 仮受消費税
+constexpr const char* kKariuke = "651"; // user code of 仮受消費税
 
 class SiwakeTaxTest : public ::testing::Test {
 protected:

@@ -21,7 +21,11 @@ int g_alive = 0;
 
 class TRecordingScreen : public QWidget, public IProcScreen {
 public:
-    explicit TRecordingScreen(QWidget* owner) : QWidget(owner) { ++g_alive; }
+    explicit TRecordingScreen(QWidget* owner)
+        : QWidget(owner)
+    {
+        ++g_alive;
+    }
     ~TRecordingScreen() override { --g_alive; }
     void SetParams(const std::vector<std::string>& params) override { params_ = params; }
     std::int32_t Execute(std::uint8_t modal) override
@@ -38,8 +42,11 @@ private:
 // A screen that tries to start another screen while it is being started.
 class TNestingScreen : public QWidget, public IProcScreen {
 public:
-    explicit TNestingScreen(QWidget* owner) : QWidget(owner) {}
-    void SetParams(const std::vector<std::string>&) override {}
+    explicit TNestingScreen(QWidget* owner)
+        : QWidget(owner)
+    {
+    }
+    void SetParams(const std::vector<std::string>&) override { }
     std::int32_t Execute(std::uint8_t modal) override
     {
         const int nested = ExecProc("Rec", 1, "");
@@ -52,8 +59,11 @@ public:
 // A screen that takes over the cursor as screens do, then starts another.
 class TTakingOverScreen : public QWidget, public IProcScreen {
 public:
-    explicit TTakingOverScreen(QWidget* owner) : QWidget(owner) {}
-    void SetParams(const std::vector<std::string>&) override {}
+    explicit TTakingOverScreen(QWidget* owner)
+        : QWidget(owner)
+    {
+    }
+    void SetParams(const std::vector<std::string>&) override { }
     std::int32_t Execute(std::uint8_t modal) override
     {
         SetDefaultProcCursor();
@@ -66,7 +76,11 @@ public:
 
 class TPlainForm : public QWidget {
 public:
-    explicit TPlainForm(QWidget* owner) : QWidget(owner) { ++g_alive; }
+    explicit TPlainForm(QWidget* owner)
+        : QWidget(owner)
+    {
+        ++g_alive;
+    }
     ~TPlainForm() override { --g_alive; }
 };
 
@@ -88,7 +102,7 @@ protected:
 TEST_F(ProcRegistryTest, FirstIdOfAClassStaysAndIdsIgnoreCase)
 {
     RegisterProc(ProcFormClass<TRecordingScreen>, "Other");
-    EXPECT_EQ(RegisteredProcIds(), (std::vector<std::string>{"Rec", "Plain", "Nest", "TakeOver"}));
+    EXPECT_EQ(RegisteredProcIds(), (std::vector<std::string> {"Rec", "Plain", "Nest", "TakeOver"}));
     EXPECT_EQ(CreateProcForm("Other"), nullptr);
     QWidget* form = CreateProcForm("rEC");
     ASSERT_NE(form, nullptr);

@@ -30,7 +30,8 @@ namespace {
 // constructor, a help memo, an OK button and two edits with hints.
 class TSampleForm : public TBSDI {
 public:
-    explicit TSampleForm(TFormBorderStyle style = TFormBorderStyle::bsDialog) : TBSDI(nullptr, style)
+    explicit TSampleForm(TFormBorderStyle style = TFormBorderStyle::bsDialog)
+        : TBSDI(nullptr, style)
     {
         setWindowTitle(QStringLiteral("基本画面の確認"));
         resize(360, 220);
@@ -128,7 +129,7 @@ struct KeyCase {
     bool clicks;
 };
 
-class BaseFormKeys : public ::testing::TestWithParam<KeyCase> {};
+class BaseFormKeys : public ::testing::TestWithParam<KeyCase> { };
 
 TEST_P(BaseFormKeys, ActOnKeyUpWithoutModifiers)
 {
@@ -153,20 +154,19 @@ constexpr auto Dialog = TFormBorderStyle::bsDialog;
 constexpr auto Sizeable = TFormBorderStyle::bsSizeable;
 constexpr auto None = Qt::NoModifier;
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, BaseFormKeys,
-    ::testing::Values(KeyCase{Qt::Key_Escape, Dialog, None, ButtonState::Enabled, true, false},
-                      KeyCase{Qt::Key_Escape, Sizeable, None, ButtonState::Enabled, false, false},
-                      KeyCase{Qt::Key_Escape, Dialog, Qt::ControlModifier, ButtonState::Enabled, false, false},
-                      KeyCase{Qt::Key_F12, Dialog, None, ButtonState::Enabled, false, true},
-                      KeyCase{Qt::Key_F12, Dialog, None, ButtonState::Disabled, false, false},
-                      KeyCase{Qt::Key_F12, Dialog, None, ButtonState::Hidden, false, false},
-                      KeyCase{Qt::Key_F12, Dialog, Qt::ControlModifier, ButtonState::Enabled, false, false},
-                      KeyCase{Qt::Key_F12, Dialog, Qt::ShiftModifier, ButtonState::Enabled, false, false},
-                      KeyCase{Qt::Key_F12, Sizeable, None, ButtonState::Enabled, true, false},
-                      KeyCase{Qt::Key_F1, Dialog, None, ButtonState::Enabled, false, false},
-                      KeyCase{Qt::Key_F5, Dialog, None, ButtonState::Enabled, false, false},
-                      KeyCase{Qt::Key_F11, Sizeable, None, ButtonState::Enabled, false, false}));
+INSTANTIATE_TEST_SUITE_P(Table, BaseFormKeys,
+    ::testing::Values(KeyCase {Qt::Key_Escape, Dialog, None, ButtonState::Enabled, true, false},
+        KeyCase {Qt::Key_Escape, Sizeable, None, ButtonState::Enabled, false, false},
+        KeyCase {Qt::Key_Escape, Dialog, Qt::ControlModifier, ButtonState::Enabled, false, false},
+        KeyCase {Qt::Key_F12, Dialog, None, ButtonState::Enabled, false, true},
+        KeyCase {Qt::Key_F12, Dialog, None, ButtonState::Disabled, false, false},
+        KeyCase {Qt::Key_F12, Dialog, None, ButtonState::Hidden, false, false},
+        KeyCase {Qt::Key_F12, Dialog, Qt::ControlModifier, ButtonState::Enabled, false, false},
+        KeyCase {Qt::Key_F12, Dialog, Qt::ShiftModifier, ButtonState::Enabled, false, false},
+        KeyCase {Qt::Key_F12, Sizeable, None, ButtonState::Enabled, true, false},
+        KeyCase {Qt::Key_F1, Dialog, None, ButtonState::Enabled, false, false},
+        KeyCase {Qt::Key_F5, Dialog, None, ButtonState::Enabled, false, false},
+        KeyCase {Qt::Key_F11, Sizeable, None, ButtonState::Enabled, false, false}));
 
 // The key the base form consumed does not reach a descendant's own
 // handling; a key it left alone does.
@@ -260,7 +260,7 @@ TEST(BaseForm, ShowingNotifiesTheHostMenu)
     calls.clear();
     OnHostMenu = [&calls](int command, const std::string& text) {
         calls.emplace_back(command, text);
-        return 1;  // other processes are open
+        return 1; // other processes are open
     };
     form.show();
     ASSERT_EQ(calls.size(), 1u);
@@ -273,7 +273,7 @@ TEST(BaseForm, ScalingArithmetic)
     struct Case {
         int screen, base, ppi, percent, n;
     } cases[] = {{10, 10, 96, 100, 96}, {12, 10, 96, 120, 115}, {9, 10, 96, 90, 86}, {12, 10, 120, 115, 138},
-                 {12, 9, 96, 133, 128}};
+        {12, 9, 96, 133, 128}};
     for (const auto& c : cases) {
         EXPECT_EQ(controls::FontScalePercent(c.screen, c.base, c.ppi), c.percent) << c.screen << "/" << c.base;
         EXPECT_EQ(controls::ScaledPixelsPerInch(c.ppi, c.base, c.percent), c.n) << c.screen << "/" << c.base;
@@ -433,8 +433,9 @@ TEST_F(BaseFormDatabase, RunLogRowOpensAtFirstShowAndEndsAtClose)
     }
     // A run that never closed leaves its row; the next opening ends it and
     // opens its own.
-    dataset_fixture::Root::exec(root->companyDb, "INSERT INTO OPINF (OPCODE, JOBNAME, PCNAME) VALUES ("
-                                                     + std::to_string(SysDef.OpCode) + ", '基本画面の確認', 'OLD')");
+    dataset_fixture::Root::exec(root->companyDb,
+        "INSERT INTO OPINF (OPCODE, JOBNAME, PCNAME) VALUES (" + std::to_string(SysDef.OpCode)
+            + ", '基本画面の確認', 'OLD')");
     {
         TSampleForm form;
         form.RunLog = true;
@@ -451,7 +452,7 @@ TEST_F(BaseFormDatabase, RunLogWithoutACompanyIsAReportedDatabaseError)
     ScriptedMessages messages;
     TSampleForm form;
     form.RunLog = true;
-    form.show();  // reported, not a crash
+    form.show(); // reported, not a crash
     EXPECT_TRUE(form.isVisible());
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown()[0].lines[0].text, "実行履歴の記録に失敗しました。");
@@ -473,13 +474,13 @@ TEST_F(BaseFormDatabase, SizeMemoryRestoresTheLastSizeAndPlace)
         EXPECT_EQ(first, QSize(1012, 648).boundedTo(form.maximumSize()));
         EXPECT_EQ(system("SELECT FMWIDTH || 'x' || FMHEIGHT || ' ' || DEFWIDTH || 'x' || DEFHEIGHT FROM FORMRSIZE "
                          "WHERE FMNAME = 'SampleForm'"),
-                  "1012x648 1012x648");
+            "1012x648 1012x648");
         form.resize(700, 450);
         form.move(40, 30);
         form.close();
         EXPECT_EQ(system("SELECT FMLEFT || ',' || FMTOP || ' ' || FMWIDTH || 'x' || FMHEIGHT FROM FORMRSIZE "
                          "WHERE FMNAME = 'SampleForm'"),
-                  "40,30 700x450");
+            "40,30 700x450");
     }
     {
         TSampleForm form(Sizeable);
@@ -512,7 +513,7 @@ TEST_F(BaseFormDatabase, ScreenValueRoundTrip)
     EXPECT_EQ(form.ScreenValue, "1,0,2");
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -537,9 +538,10 @@ TEST(BaseFormWithoutDatabases, MissingComponentsAreReportedDatabaseErrors)
         lines.push_back(m.lines[0].text);
     // The run log's failure ends the first show's steps (it is raised to
     // the show); the close runs both of its steps whatever happens.
-    EXPECT_EQ(lines, (std::vector<std::string>{"実行履歴の記録に失敗しました。", "画面サイズの保存に失敗しました。",
-                                               "実行履歴の記録に失敗しました。"}));
+    EXPECT_EQ(lines,
+        (std::vector<std::string> {
+            "実行履歴の記録に失敗しました。", "画面サイズの保存に失敗しました。", "実行履歴の記録に失敗しました。"}));
     ResetProcessState();
 }
 
-}  // namespace
+} // namespace

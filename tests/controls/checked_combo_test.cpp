@@ -83,7 +83,7 @@ TEST(CheckedCombo, LinesDroppedDown)
     box.SetColumns(3);
     EXPECT_EQ(box.DropLines(), 14);
     box.SetColumns(0);
-    box.SetDropDownLines(25);  // refused
+    box.SetDropDownLines(25); // refused
     EXPECT_EQ(box.DropDownLines(), 15);
     box.SetDropDownLines(20);
     EXPECT_EQ(box.DropLines(), 20);
@@ -124,4 +124,4 @@ TEST(CheckedCombo, DisabledLooksGray)
     EXPECT_EQ(box.ButtonLook(), TDropDownLook::Normal);
 }
 
-}  // namespace
+} // namespace

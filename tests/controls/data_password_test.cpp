@@ -31,9 +31,9 @@ TEST(DataPassword, OpeningASampleCompanyAsksInTheRealDialog)
             box.grab().save(shotDir + QStringLiteral("/data-password-prompt.png"), "PNG");
     });
     EXPECT_TRUE(core::CheckDataPassword());
-    EXPECT_EQ(answers.captions(), QStringList{QStringLiteral("パスワードの確認")});
+    EXPECT_EQ(answers.captions(), QStringList {QStringLiteral("パスワードの確認")});
     core::setInputDlgHandler(previous);
     core::DM->fnAccDatDisConnected();
 }
 
-}  // namespace
+} // namespace

@@ -20,12 +20,15 @@ namespace {
 
 using namespace exdate;
 
-TDateTime ymd(int y, int m, int d) { return EncodeDate(y, m, d); }
-
-TTexts tx(std::string era, std::string year = {}, std::string month = {}, std::string day = {},
-          std::string ampm = {}, std::string hour = {}, std::string minute = {}, std::string second = {})
+TDateTime ymd(int y, int m, int d)
 {
-    return TTexts{era, year, month, day, ampm, hour, minute, second};
+    return EncodeDate(y, m, d);
+}
+
+TTexts tx(std::string era, std::string year = {}, std::string month = {}, std::string day = {}, std::string ampm = {},
+    std::string hour = {}, std::string minute = {}, std::string second = {})
+{
+    return TTexts {era, year, month, day, ampm, hour, minute, second};
 }
 
 TSettings settings(TTolvanExRekiSet gengo = rsWareki)
@@ -45,10 +48,9 @@ TEST(DateEditValue, EraBoundaries)
         int y, m, d;
         const char* era;
         int year;
-    } cases[] = {{1873, 1, 1, "明治", 6},     {1912, 7, 29, "明治", 45}, {1912, 7, 30, "大正", 1},
-                 {1926, 12, 24, "大正", 15}, {1926, 12, 25, "昭和", 1}, {1989, 1, 7, "昭和", 64},
-                 {1989, 1, 8, "平成", 1},    {2019, 4, 30, "平成", 31}, {2019, 5, 1, "令和", 1},
-                 {2026, 12, 11, "令和", 8}};
+    } cases[] = {{1873, 1, 1, "明治", 6}, {1912, 7, 29, "明治", 45}, {1912, 7, 30, "大正", 1},
+        {1926, 12, 24, "大正", 15}, {1926, 12, 25, "昭和", 1}, {1989, 1, 7, "昭和", 64}, {1989, 1, 8, "平成", 1},
+        {2019, 4, 30, "平成", 31}, {2019, 5, 1, "令和", 1}, {2026, 12, 11, "令和", 8}};
     for (const auto& c : cases) {
         const TWarekiRec w = EraOf(GengoTable, ymd(c.y, c.m, c.d));
         EXPECT_EQ(w.Name, c.era) << c.y << "-" << c.m << "-" << c.d;
@@ -102,7 +104,7 @@ struct CheckCase {
     unsigned error;
 };
 
-class DateEditCheck : public ::testing::TestWithParam<CheckCase> {};
+class DateEditCheck : public ::testing::TestWithParam<CheckCase> { };
 
 TEST_P(DateEditCheck, Table)
 {
@@ -125,34 +127,36 @@ TEST_P(DateEditCheck, Table)
 
 const TDateTime kElevenPm = EncodeTime(23, 0, 0, 0);
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DateEditCheck,
-    ::testing::Values(
-        CheckCase{"heisei31", rsWareki, desYearMonthDay, false, tx("平成", "31", "4", "30"), true, ymd(2019, 4, 30), "", pNone, 0},
-        CheckCase{"reiwa1", rsWareki, desYearMonthDay, false, tx("令和", "1", "5", "1"), true, ymd(2019, 5, 1), "", pNone, 0},
-        CheckCase{"two-digit western", rsBoth, desYearMonthDay, false, tx("西暦", "24", "2", "29"), true, ymd(2024, 2, 29), "", pNone, 0},
-        CheckCase{"no 29 February", rsWareki, desYearMonthDay, false, tx("令和", "5", "2", "29"), false, 0,
-                  "日付が正しくありません（変換できません）．　　", pYear, err::DateInvalid},
-        CheckCase{"month 13", rsWareki, desYearMonthDay, false, tx("令和", "5", "13", "1"), false, 0,
-                  "日付が正しくありません（変換できません）．　　", pYear, err::DateInvalid},
-        CheckCase{"1872", rsSeireki, desYearMonthDay, false, tx("", "1872", "12", "31"), false, 0,
-                  "1873年01月01日(明治6年01月01日)より前の日付は処理できません．　　", pYear, err::Before1873},
-        CheckCase{"2999 in eras", rsWareki, desYearMonthDay, false, tx("令和", "981", "1", "1"), false, 0,
-                  "2999年以降は元号に変換できません．　　", pYear, err::EraTooLate},
-        CheckCase{"2999 western", rsSeireki, desYearMonthDay, false, tx("", "2999", "1", "1"), true, ymd(2999, 1, 1), "", pNone, 0},
-        CheckCase{"blank day", rsWareki, desYearMonthDay, false, tx("令和", "5", "1", ""), false, 0,
-                  "空白の入力欄があります．　　", pDay, err::DayBlank},
-        CheckCase{"blank era first", rsWareki, desYearMonthDay, false, tx("", "5", "", "1"), false, 0,
-                  "空白の入力欄があります．　　", pEra, err::MonthBlank},
-        CheckCase{"all blank allowed", rsWareki, desYearMonthDay, false, {}, true, 0, "", pNone, 0},
-        CheckCase{"12 in the morning", rsSeireki, desHour, true, tx("", "", "", "", "午前", "12"), false, 0,
-                  "時刻の入力可能な値は11時59分59秒までです．　　", pHour, err::TimeInvalid},
-        CheckCase{"11 in the afternoon", rsSeireki, desHourMinute, true, tx("", "", "", "", "午後", "11", "0"), true,
-                  std::floor(ymd(2026, 12, 11)) + kElevenPm, "", pNone, 0},
-        CheckCase{"minute 60", rsSeireki, desYearMonthDayHM, false, tx("", "2024", "4", "1", "", "23", "60"), false, 0,
-                  "時刻の入力可能な値は23時59分59秒までです．　　", pMinute, err::TimeInvalid},
-        CheckCase{"hour 24", rsSeireki, desYearMonthDayHM, false, tx("", "2024", "4", "1", "", "24", "0"), false, 0,
-                  "時刻の入力可能な値は23時59分59秒までです．　　", pHour, err::TimeInvalid}));
+INSTANTIATE_TEST_SUITE_P(Cases, DateEditCheck,
+    ::testing::Values(CheckCase {"heisei31", rsWareki, desYearMonthDay, false, tx("平成", "31", "4", "30"), true,
+                          ymd(2019, 4, 30), "", pNone, 0},
+        CheckCase {
+            "reiwa1", rsWareki, desYearMonthDay, false, tx("令和", "1", "5", "1"), true, ymd(2019, 5, 1), "", pNone, 0},
+        CheckCase {"two-digit western", rsBoth, desYearMonthDay, false, tx("西暦", "24", "2", "29"), true,
+            ymd(2024, 2, 29), "", pNone, 0},
+        CheckCase {"no 29 February", rsWareki, desYearMonthDay, false, tx("令和", "5", "2", "29"), false, 0,
+            "日付が正しくありません（変換できません）．　　", pYear, err::DateInvalid},
+        CheckCase {"month 13", rsWareki, desYearMonthDay, false, tx("令和", "5", "13", "1"), false, 0,
+            "日付が正しくありません（変換できません）．　　", pYear, err::DateInvalid},
+        CheckCase {"1872", rsSeireki, desYearMonthDay, false, tx("", "1872", "12", "31"), false, 0,
+            "1873年01月01日(明治6年01月01日)より前の日付は処理できません．　　", pYear, err::Before1873},
+        CheckCase {"2999 in eras", rsWareki, desYearMonthDay, false, tx("令和", "981", "1", "1"), false, 0,
+            "2999年以降は元号に変換できません．　　", pYear, err::EraTooLate},
+        CheckCase {"2999 western", rsSeireki, desYearMonthDay, false, tx("", "2999", "1", "1"), true, ymd(2999, 1, 1),
+            "", pNone, 0},
+        CheckCase {"blank day", rsWareki, desYearMonthDay, false, tx("令和", "5", "1", ""), false, 0,
+            "空白の入力欄があります．　　", pDay, err::DayBlank},
+        CheckCase {"blank era first", rsWareki, desYearMonthDay, false, tx("", "5", "", "1"), false, 0,
+            "空白の入力欄があります．　　", pEra, err::MonthBlank},
+        CheckCase {"all blank allowed", rsWareki, desYearMonthDay, false, {}, true, 0, "", pNone, 0},
+        CheckCase {"12 in the morning", rsSeireki, desHour, true, tx("", "", "", "", "午前", "12"), false, 0,
+            "時刻の入力可能な値は11時59分59秒までです．　　", pHour, err::TimeInvalid},
+        CheckCase {"11 in the afternoon", rsSeireki, desHourMinute, true, tx("", "", "", "", "午後", "11", "0"), true,
+            std::floor(ymd(2026, 12, 11)) + kElevenPm, "", pNone, 0},
+        CheckCase {"minute 60", rsSeireki, desYearMonthDayHM, false, tx("", "2024", "4", "1", "", "23", "60"), false, 0,
+            "時刻の入力可能な値は23時59分59秒までです．　　", pMinute, err::TimeInvalid},
+        CheckCase {"hour 24", rsSeireki, desYearMonthDayHM, false, tx("", "2024", "4", "1", "", "24", "0"), false, 0,
+            "時刻の入力可能な値は23時59分59秒までです．　　", pHour, err::TimeInvalid}));
 
 TEST(DateEditValue, AllBlankRefusedWhenItMayNotBeEmptyAndLimitsClamp)
 {
@@ -302,7 +306,8 @@ TEST(DateEdit, TwoRowsWithNegativeSpaceAndDisabledColours)
     EXPECT_EQ(edit.Field(pHour)->x(), 0);
     EXPECT_EQ(edit.height(), 2 * row + 4);
     edit.setEnabled(false);
-    EXPECT_EQ(edit.Field(pYear)->palette().color(QPalette::Disabled, QPalette::Base), controls::toQColor(controls::clGrayText));
+    EXPECT_EQ(edit.Field(pYear)->palette().color(QPalette::Disabled, QPalette::Base),
+        controls::toQColor(controls::clGrayText));
     edit.setEnabled(true);
     EXPECT_EQ(edit.Field(pYear)->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::white));
 }
@@ -347,7 +352,7 @@ TEST(DateEdit, InputDialogReturnsTwoDates)
     EXPECT_EQ(box.txtHizuke1->Field(pYear)->text(), QStringLiteral("6"));
     QTimer::singleShot(0, &box, [&box] {
         box.txtHizuke2->Field(pDay)->setText(QStringLiteral("32"));
-        box.btnOK->Click();  // refused by the date edit: stays open
+        box.btnOK->Click(); // refused by the date edit: stays open
         EXPECT_TRUE(box.isVisible());
         box.txtHizuke2->Field(pDay)->setText(QStringLiteral("30"));
         box.btnOK->Click();
@@ -359,4 +364,4 @@ TEST(DateEdit, InputDialogReturnsTwoDates)
     EXPECT_EQ(messages.firstLine(0), "日付が正しくありません（変換できません）．　　");
 }
 
-}  // namespace
+} // namespace

@@ -27,7 +27,10 @@
 
 namespace {
 
-QString shotDir() { return qEnvironmentVariable("CONTROLS_SCREENSHOT_DIR"); }
+QString shotDir()
+{
+    return qEnvironmentVariable("CONTROLS_SCREENSHOT_DIR");
+}
 
 void save(QWidget* w, const QString& name)
 {
@@ -38,7 +41,8 @@ void save(QWidget* w, const QString& name)
 // function-key bar along the bottom.
 class TSampleScreen : public TBSDI {
 public:
-    TSampleScreen() : TBSDI(nullptr)
+    TSampleScreen()
+        : TBSDI(nullptr)
     {
         setWindowTitle(QStringLiteral("データの保存"));
         resize(760, 330);
@@ -87,8 +91,7 @@ public:
 };
 
 // Grabs the modal dialog once it is up, then closes it.
-template <class Dialog>
-void grabModal(Dialog& dialog, const QString& name, std::function<void(Dialog&)> before = {})
+template <class Dialog> void grabModal(Dialog& dialog, const QString& name, std::function<void(Dialog&)> before = {})
 {
     QTimer::singleShot(0, &dialog, [&dialog, name, before] {
         if (before)
@@ -128,7 +131,8 @@ TEST(DialogsScreenshot, WritesPicturesWhenAsked)
 
     TInputDlgBox input(&screen);
     input.InputCaption = QStringLiteral("フォルダ名の入力");
-    input.InputMessage = QStringLiteral("新しいフォルダの名前を入力して下さい。\n次の文字は使用できません。\" * , / : ; < > ? \\ |");
+    input.InputMessage
+        = QStringLiteral("新しいフォルダの名前を入力して下さい。\n次の文字は使用できません。\" * , / : ; < > ? \\ |");
     input.InputValue = QStringLiteral("決算2026年度");
     input.InputHint = QStringLiteral("フォルダ名|作成するフォルダの名前を入力します。");
     input.KeyFilter = inputfilter::PathName;
@@ -142,8 +146,8 @@ TEST(DialogsScreenshot, WritesPicturesWhenAsked)
     message.BoxColor = Qt::red;
     message.AgreeCaption = QStringLiteral("上記のデータを削除することに同意する");
     message.SetMessageLines({QStringLiteral("0001 株式会社ミルザ商事 第12期 (令和6年4月1日～令和7年3月31日)"),
-                             QStringLiteral("0002 高橋商事 第8期 (令和6年1月1日～令和6年12月31日)"),
-                             QStringLiteral("0003 医療法人 健生会 第21期 (令和6年4月1日～令和7年3月31日)")});
+        QStringLiteral("0002 高橋商事 第8期 (令和6年1月1日～令和6年12月31日)"),
+        QStringLiteral("0003 医療法人 健生会 第21期 (令和6年4月1日～令和7年3月31日)")});
     message.InitDialog(true);
     grabModal<TMessageBox>(message, QStringLiteral("message-dialog-details.png"));
 
@@ -173,7 +177,7 @@ TEST(DialogsScreenshot, WritesPicturesWhenAsked)
     auto* box = new TxCheckedComboBox(&list);
     box->setGeometry(12, 12, 220, 22);
     box->SetItems({QStringLiteral("001:山田太郎"), QStringLiteral("002:佐藤花子"), QStringLiteral("003:鈴木一郎"),
-                   QStringLiteral("004:高橋次郎"), QStringLiteral("005:田中三郎")});
+        QStringLiteral("004:高橋次郎"), QStringLiteral("005:田中三郎")});
     box->SetChecked(1, true);
     box->SetChecked(3, true);
     list.show();
@@ -193,4 +197,4 @@ TEST(DialogsScreenshot, WritesPicturesWhenAsked)
     ResetProcessState();
 }
 
-}  // namespace
+} // namespace

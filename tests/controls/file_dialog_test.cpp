@@ -85,16 +85,16 @@ TEST_F(FileDialog, InitialFolderIsListedLastOrAlone)
     configure(alone);
     alone.InitialFolder = folder(1);
     alone.InitDialog(true);
-    EXPECT_EQ(alone.Folders(), QStringList{folder(1)});
+    EXPECT_EQ(alone.Folders(), QStringList {folder(1)});
     EXPECT_EQ(alone.SelectedFolder(), folder(1));
 
     WriteIniSection(dir.path() + "/history.ini", "BACKUP",
-                    {"HIST1=" + folder(2).toStdString(), "HIST2=" + folder(3).toStdString()});
+        {"HIST1=" + folder(2).toStdString(), "HIST2=" + folder(3).toStdString()});
     TFileOperationBox listed;
     configure(listed);
     listed.InitialFolder = folder(1);
     listed.InitDialog(true);
-    EXPECT_EQ(listed.Folders(), (QStringList{folder(2), folder(3), folder(1)}));
+    EXPECT_EQ(listed.Folders(), (QStringList {folder(2), folder(3), folder(1)}));
     EXPECT_EQ(listed.SelectedFolder(), folder(2));
 }
 
@@ -127,7 +127,7 @@ TEST_F(FileDialog, BrowseGoesThroughCoresFolderHook)
              started = title + "|" + initial;
              return picked.toStdString();
          },
-         nullptr});
+            nullptr});
     TFileOperationBox box;
     configure(box);
     box.InitialFolder = folder(1);
@@ -142,7 +142,7 @@ TEST_F(FileDialog, BrowseGoesThroughCoresFolderHook)
 TEST_F(FileDialog, HistoryDeleteAsksFirst)
 {
     WriteIniSection(dir.path() + "/history.ini", "BACKUP",
-                    {"HIST1=" + folder(2).toStdString(), "HIST2=" + folder(3).toStdString()});
+        {"HIST1=" + folder(2).toStdString(), "HIST2=" + folder(3).toStdString()});
     TFileOperationBox box;
     configure(box);
     box.InitDialog(true);
@@ -156,7 +156,7 @@ TEST_F(FileDialog, HistoryDeleteAsksFirst)
         ScriptedMessages ok({modal::Ok});
         box.btnHistDelete->Click();
     }
-    EXPECT_EQ(box.Folders(), QStringList{folder(2)});
+    EXPECT_EQ(box.Folders(), QStringList {folder(2)});
     EXPECT_EQ(historyText(), "HIST1=" + folder(2).toStdString() + "\r\n");
 }
 
@@ -176,4 +176,4 @@ TEST_F(FileDialog, RestoreFromTheDefaultPlaceSkipsEveryCheck)
     EXPECT_TRUE(box.cmbFileSelect->isEnabled());
 }
 
-}  // namespace
+} // namespace

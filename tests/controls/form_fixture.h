@@ -10,10 +10,14 @@
 
 class TestForm {
 public:
-    TestForm() : window_(std::make_unique<QWidget>()) { window_->resize(400, 300); }
+    TestForm()
+        : window_(std::make_unique<QWidget>())
+    {
+        window_->resize(400, 300);
+    }
 
-    template <class W>
-    W* add(int y = -1) {
+    template <class W> W* add(int y = -1)
+    {
         auto* w = new W(window_.get());
         w->move(10, y < 0 ? 10 + 30 * count_ : y);
         ++count_;
@@ -22,7 +26,8 @@ public:
 
     // Shows the form and waits until it is active (focus only moves inside
     // an active window).
-    bool show() {
+    bool show()
+    {
         window_->show();
         window_->activateWindow();
         return QTest::qWaitForWindowActive(window_.get());

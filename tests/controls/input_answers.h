@@ -18,7 +18,8 @@
 class InputAnswers {
 public:
     explicit InputAnswers(QStringList texts, std::function<void(TInputDlgBox&)> onShown = {})
-        : texts_(std::move(texts)), onShown_(std::move(onShown))
+        : texts_(std::move(texts))
+        , onShown_(std::move(onShown))
     {
         arm();
     }
@@ -33,7 +34,7 @@ private:
     {
         auto* box = qobject_cast<TInputDlgBox*>(QApplication::activeModalWidget());
         if (!box) {
-            arm();  // not up yet
+            arm(); // not up yet
             return;
         }
         captions_ << box->windowTitle();

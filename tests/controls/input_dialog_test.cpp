@@ -28,7 +28,10 @@ int runWith(TInputDlgBox& box, std::function<void(TInputDlgBox&)> step)
     return box.ShowModal();
 }
 
-void clickOK(TInputDlgBox& box) { box.btnOK->Click(); }
+void clickOK(TInputDlgBox& box)
+{
+    box.btnOK->Click();
+}
 
 TEST(InputDialog, PasswordIsRequiredAndReturnedUntrimmed)
 {
@@ -40,9 +43,9 @@ TEST(InputDialog, PasswordIsRequiredAndReturnedUntrimmed)
     box.InitDialog(true);
     EXPECT_TRUE(box.InputRequired);
     const int result = runWith(box, [](TInputDlgBox& b) {
-        clickOK(b);  // empty
+        clickOK(b); // empty
         b.txtInput->setText(QStringLiteral("　　"));
-        clickOK(b);  // full-width blanks only
+        clickOK(b); // full-width blanks only
         EXPECT_TRUE(b.isVisible());
         b.txtInput->setText(QStringLiteral(" pa ss "));
         clickOK(b);
@@ -223,8 +226,9 @@ TEST(InputDialog, CoreServiceShowsTheRealDialog)
     request.prompt = "データパスワードを入力して下さい。";
     InputAnswers answers({QStringLiteral("wrong"), QStringLiteral("tolvan")});
     EXPECT_TRUE(AskPasswordThreeTimes(request, "tolvan"));
-    EXPECT_EQ(answers.captions(), (QStringList{QStringLiteral("データパスワードの確認"), QStringLiteral("データパスワードの確認")}));
+    EXPECT_EQ(answers.captions(),
+        (QStringList {QStringLiteral("データパスワードの確認"), QStringLiteral("データパスワードの確認")}));
     core::setInputDlgHandler(previous);
 }
 
-}  // namespace
+} // namespace

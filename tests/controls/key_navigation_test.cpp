@@ -27,22 +27,39 @@ struct NavCase {
     Move expected;
 };
 
-void PrintTo(const NavCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NavCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-class KeyNavigationTest : public ::testing::TestWithParam<NavCase> {};
+class KeyNavigationTest : public ::testing::TestWithParam<NavCase> { };
 
-void prepareLineEdit(QLineEdit* e, Setup setup) {
+void prepareLineEdit(QLineEdit* e, Setup setup)
+{
     e->setText(setup == Setup::Empty ? QString() : QStringLiteral("123"));
     switch (setup) {
-    case Setup::CaretEnd: e->deselect(); e->setCursorPosition(3); break;
-    case Setup::CaretStart: e->deselect(); e->setCursorPosition(0); break;
-    case Setup::CaretMiddle: e->deselect(); e->setCursorPosition(1); break;
-    case Setup::SelectAll: e->selectAll(); break;
-    case Setup::Empty: break;
+    case Setup::CaretEnd:
+        e->deselect();
+        e->setCursorPosition(3);
+        break;
+    case Setup::CaretStart:
+        e->deselect();
+        e->setCursorPosition(0);
+        break;
+    case Setup::CaretMiddle:
+        e->deselect();
+        e->setCursorPosition(1);
+        break;
+    case Setup::SelectAll:
+        e->selectAll();
+        break;
+    case Setup::Empty:
+        break;
     }
 }
 
-TEST_P(KeyNavigationTest, MovesFocusByKeyStyle) {
+TEST_P(KeyNavigationTest, MovesFocusByKeyStyle)
+{
     const NavCase& c = GetParam();
     TestForm form;
     auto* before = form.add<QLineEdit>();
@@ -103,8 +120,8 @@ TEST_P(KeyNavigationTest, MovesFocusByKeyStyle) {
     QTest::keyClick(control, c.key, c.mods);
 
     QWidget* expected = c.expected == Next ? static_cast<QWidget*>(after)
-                        : c.expected == Prev ? static_cast<QWidget*>(before)
-                                             : control;
+        : c.expected == Prev               ? static_cast<QWidget*>(before)
+                                           : control;
     EXPECT_EQ(TestForm::focused(), expected) << c.name;
     if (c.kind == Kind::Radio) {
         // A claimed arrow never moves the group's check.
@@ -117,61 +134,65 @@ const TKeyStyles Def = ksEnter | ksUp;
 const auto None = Qt::NoModifier;
 const auto Shift = Qt::ShiftModifier;
 
-INSTANTIATE_TEST_SUITE_P(
-    Controls, KeyNavigationTest,
+INSTANTIATE_TEST_SUITE_P(Controls, KeyNavigationTest,
     ::testing::Values(
         // TxEdit: default styles.
-        NavCase{"edit default Enter", Kind::Edit, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
-        NavCase{"edit default keypad Enter", Kind::Edit, Def, Qt::Key_Enter, Qt::KeypadModifier, Setup::CaretEnd, Next},
-        NavCase{"edit default Up", Kind::Edit, Def, Qt::Key_Up, None, Setup::CaretEnd, Prev},
-        NavCase{"edit default Down stays", Kind::Edit, Def, Qt::Key_Down, None, Setup::CaretEnd, Stay},
-        NavCase{"edit default Left stays", Kind::Edit, Def, Qt::Key_Left, None, Setup::CaretStart, Stay},
-        NavCase{"edit default Right stays", Kind::Edit, Def, Qt::Key_Right, None, Setup::SelectAll, Stay},
-        NavCase{"edit Shift+Up stays", Kind::Edit, Def, Qt::Key_Up, Shift, Setup::CaretEnd, Stay},
-        NavCase{"edit no Enter style", Kind::Edit, ksUp, Qt::Key_Return, None, Setup::CaretEnd, Stay},
+        NavCase {"edit default Enter", Kind::Edit, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
+        NavCase {
+            "edit default keypad Enter", Kind::Edit, Def, Qt::Key_Enter, Qt::KeypadModifier, Setup::CaretEnd, Next},
+        NavCase {"edit default Up", Kind::Edit, Def, Qt::Key_Up, None, Setup::CaretEnd, Prev},
+        NavCase {"edit default Down stays", Kind::Edit, Def, Qt::Key_Down, None, Setup::CaretEnd, Stay},
+        NavCase {"edit default Left stays", Kind::Edit, Def, Qt::Key_Left, None, Setup::CaretStart, Stay},
+        NavCase {"edit default Right stays", Kind::Edit, Def, Qt::Key_Right, None, Setup::SelectAll, Stay},
+        NavCase {"edit Shift+Up stays", Kind::Edit, Def, Qt::Key_Up, Shift, Setup::CaretEnd, Stay},
+        NavCase {"edit no Enter style", Kind::Edit, ksUp, Qt::Key_Return, None, Setup::CaretEnd, Stay},
         // TxEdit: caret conditions.
-        NavCase{"edit Right caret at end stays", Kind::Edit, ksLeft | ksRight, Qt::Key_Right, None, Setup::CaretEnd, Stay},
-        NavCase{"edit Right all selected", Kind::Edit, ksLeft | ksRight, Qt::Key_Right, None, Setup::SelectAll, Next},
-        NavCase{"edit Right empty", Kind::Edit, ksRight, Qt::Key_Right, None, Setup::Empty, Next},
-        NavCase{"edit Left caret at start", Kind::Edit, ksLeft | ksRight, Qt::Key_Left, None, Setup::CaretStart, Prev},
-        NavCase{"edit Left all selected", Kind::Edit, ksLeft, Qt::Key_Left, None, Setup::SelectAll, Prev},
-        NavCase{"edit Left caret inside stays", Kind::Edit, ksLeft, Qt::Key_Left, None, Setup::CaretMiddle, Stay},
-        NavCase{"edit Down with style", Kind::Edit, ksDown, Qt::Key_Down, None, Setup::CaretMiddle, Next},
-        NavCase{"edit Ctrl+Down stays", Kind::Edit, ksDown, Qt::Key_Down, Qt::ControlModifier, Setup::CaretMiddle, Stay},
+        NavCase {
+            "edit Right caret at end stays", Kind::Edit, ksLeft | ksRight, Qt::Key_Right, None, Setup::CaretEnd, Stay},
+        NavCase {"edit Right all selected", Kind::Edit, ksLeft | ksRight, Qt::Key_Right, None, Setup::SelectAll, Next},
+        NavCase {"edit Right empty", Kind::Edit, ksRight, Qt::Key_Right, None, Setup::Empty, Next},
+        NavCase {"edit Left caret at start", Kind::Edit, ksLeft | ksRight, Qt::Key_Left, None, Setup::CaretStart, Prev},
+        NavCase {"edit Left all selected", Kind::Edit, ksLeft, Qt::Key_Left, None, Setup::SelectAll, Prev},
+        NavCase {"edit Left caret inside stays", Kind::Edit, ksLeft, Qt::Key_Left, None, Setup::CaretMiddle, Stay},
+        NavCase {"edit Down with style", Kind::Edit, ksDown, Qt::Key_Down, None, Setup::CaretMiddle, Next},
+        NavCase {
+            "edit Ctrl+Down stays", Kind::Edit, ksDown, Qt::Key_Down, Qt::ControlModifier, Setup::CaretMiddle, Stay},
         // TxComboBox (list closed).
-        NavCase{"combo default Enter", Kind::Combo, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
-        NavCase{"combo default Up", Kind::Combo, Def, Qt::Key_Up, None, Setup::CaretEnd, Prev},
-        NavCase{"combo default Down stays", Kind::Combo, Def, Qt::Key_Down, None, Setup::CaretEnd, Stay},
-        NavCase{"combo Enter only: Up stays", Kind::Combo, ksEnter, Qt::Key_Up, None, Setup::CaretEnd, Stay},
-        NavCase{"combo Shift+Up stays", Kind::Combo, Def, Qt::Key_Up, Shift, Setup::CaretEnd, Stay},
+        NavCase {"combo default Enter", Kind::Combo, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
+        NavCase {"combo default Up", Kind::Combo, Def, Qt::Key_Up, None, Setup::CaretEnd, Prev},
+        NavCase {"combo default Down stays", Kind::Combo, Def, Qt::Key_Down, None, Setup::CaretEnd, Stay},
+        NavCase {"combo Enter only: Up stays", Kind::Combo, ksEnter, Qt::Key_Up, None, Setup::CaretEnd, Stay},
+        NavCase {"combo Shift+Up stays", Kind::Combo, Def, Qt::Key_Up, Shift, Setup::CaretEnd, Stay},
         // TxCheckBox.
-        NavCase{"check default Enter", Kind::Check, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
-        NavCase{"check default Up", Kind::Check, Def, Qt::Key_Up, None, Setup::CaretEnd, Prev},
-        NavCase{"check Down with style", Kind::Check, ksDown, Qt::Key_Down, None, Setup::CaretEnd, Next},
-        NavCase{"check Shift+Up stays", Kind::Check, Def, Qt::Key_Up, Shift, Setup::CaretEnd, Stay},
+        NavCase {"check default Enter", Kind::Check, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
+        NavCase {"check default Up", Kind::Check, Def, Qt::Key_Up, None, Setup::CaretEnd, Prev},
+        NavCase {"check Down with style", Kind::Check, ksDown, Qt::Key_Down, None, Setup::CaretEnd, Next},
+        NavCase {"check Shift+Up stays", Kind::Check, Def, Qt::Key_Up, Shift, Setup::CaretEnd, Stay},
         // TxRadioButton: claimed arrows leave the group alone.
-        NavCase{"radio Down with style", Kind::Radio, ksDown, Qt::Key_Down, None, Setup::CaretEnd, Next},
-        NavCase{"radio Right with style", Kind::Radio, ksRight, Qt::Key_Right, None, Setup::CaretEnd, Next},
-        NavCase{"radio Shift+Down claimed stays", Kind::Radio, ksDown, Qt::Key_Down, Shift, Setup::CaretEnd, Stay},
-        NavCase{"radio Enter", Kind::Radio, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
+        NavCase {"radio Down with style", Kind::Radio, ksDown, Qt::Key_Down, None, Setup::CaretEnd, Next},
+        NavCase {"radio Right with style", Kind::Radio, ksRight, Qt::Key_Right, None, Setup::CaretEnd, Next},
+        NavCase {"radio Shift+Down claimed stays", Kind::Radio, ksDown, Qt::Key_Down, Shift, Setup::CaretEnd, Stay},
+        NavCase {"radio Enter", Kind::Radio, Def, Qt::Key_Return, None, Setup::CaretEnd, Next},
         // TxMaskEdit: its own caret handling runs first, then the focus leaves.
-        NavCase{"mask Left with style", Kind::Mask, ksLeft, Qt::Key_Left, None, Setup::CaretMiddle, Prev},
-        NavCase{"mask Right with style", Kind::Mask, ksRight, Qt::Key_Right, None, Setup::CaretMiddle, Next},
-        NavCase{"mask default Right stays", Kind::Mask, Def, Qt::Key_Right, None, Setup::CaretMiddle, Stay},
+        NavCase {"mask Left with style", Kind::Mask, ksLeft, Qt::Key_Left, None, Setup::CaretMiddle, Prev},
+        NavCase {"mask Right with style", Kind::Mask, ksRight, Qt::Key_Right, None, Setup::CaretMiddle, Next},
+        NavCase {"mask default Right stays", Kind::Mask, Def, Qt::Key_Right, None, Setup::CaretMiddle, Stay},
         // TTolvanEdit: default ksEnter only; caret at either end.
-        NavCase{"tolvan default Enter", Kind::Tolvan, ksEnter, Qt::Key_Return, None, Setup::CaretEnd, Next},
-        NavCase{"tolvan default Up stays", Kind::Tolvan, ksEnter, Qt::Key_Up, None, Setup::CaretEnd, Stay},
-        NavCase{"tolvan Up with style", Kind::Tolvan, ksEnter | ksUp, Qt::Key_Up, None, Setup::CaretEnd, Prev},
-        NavCase{"tolvan Right at end", Kind::Tolvan, ksRight, Qt::Key_Right, None, Setup::CaretEnd, Next},
-        NavCase{"tolvan Right inside stays", Kind::Tolvan, ksRight, Qt::Key_Right, None, Setup::CaretMiddle, Stay},
-        NavCase{"tolvan Right with selection stays", Kind::Tolvan, ksRight, Qt::Key_Right, None, Setup::SelectAll, Stay},
-        NavCase{"tolvan Left at start", Kind::Tolvan, ksLeft, Qt::Key_Left, None, Setup::CaretStart, Prev},
-        NavCase{"tolvan Left inside stays", Kind::Tolvan, ksLeft, Qt::Key_Left, None, Setup::CaretMiddle, Stay},
-        NavCase{"tolvan Tab", Kind::Tolvan, ksEnter, Qt::Key_Tab, None, Setup::CaretMiddle, Next},
-        NavCase{"tolvan Shift+Tab", Kind::Tolvan, ksEnter, Qt::Key_Backtab, Shift, Setup::CaretMiddle, Prev},
-        NavCase{"tolvan Down with style", Kind::Tolvan, ksDown, Qt::Key_Down, None, Setup::CaretMiddle, Next}));
+        NavCase {"tolvan default Enter", Kind::Tolvan, ksEnter, Qt::Key_Return, None, Setup::CaretEnd, Next},
+        NavCase {"tolvan default Up stays", Kind::Tolvan, ksEnter, Qt::Key_Up, None, Setup::CaretEnd, Stay},
+        NavCase {"tolvan Up with style", Kind::Tolvan, ksEnter | ksUp, Qt::Key_Up, None, Setup::CaretEnd, Prev},
+        NavCase {"tolvan Right at end", Kind::Tolvan, ksRight, Qt::Key_Right, None, Setup::CaretEnd, Next},
+        NavCase {"tolvan Right inside stays", Kind::Tolvan, ksRight, Qt::Key_Right, None, Setup::CaretMiddle, Stay},
+        NavCase {
+            "tolvan Right with selection stays", Kind::Tolvan, ksRight, Qt::Key_Right, None, Setup::SelectAll, Stay},
+        NavCase {"tolvan Left at start", Kind::Tolvan, ksLeft, Qt::Key_Left, None, Setup::CaretStart, Prev},
+        NavCase {"tolvan Left inside stays", Kind::Tolvan, ksLeft, Qt::Key_Left, None, Setup::CaretMiddle, Stay},
+        NavCase {"tolvan Tab", Kind::Tolvan, ksEnter, Qt::Key_Tab, None, Setup::CaretMiddle, Next},
+        NavCase {"tolvan Shift+Tab", Kind::Tolvan, ksEnter, Qt::Key_Backtab, Shift, Setup::CaretMiddle, Prev},
+        NavCase {"tolvan Down with style", Kind::Tolvan, ksDown, Qt::Key_Down, None, Setup::CaretMiddle, Next}));
 
-TEST(TxEditTest, CursorPosOnEntering) {
+TEST(TxEditTest, CursorPosOnEntering)
+{
     TestForm form;
     auto* first = form.add<QLineEdit>();
     auto* edit = form.add<TxEdit>();
@@ -191,7 +212,8 @@ TEST(TxEditTest, CursorPosOnEntering) {
     EXPECT_EQ(edit->selectedText(), QStringLiteral("12345"));
 }
 
-TEST(TxEditTest, CurrAndLongLeaveTextOnZero) {
+TEST(TxEditTest, CurrAndLongLeaveTextOnZero)
+{
     TxEdit edit;
     edit.setText(QStringLiteral("1234.5"));
     EXPECT_EQ(edit.Curr(), 12345000);
@@ -208,7 +230,8 @@ TEST(TxEditTest, CurrAndLongLeaveTextOnZero) {
     EXPECT_EQ(edit.Long(), 42);
 }
 
-TEST(TxEditTest, KanaGatheredWhileTypingAsHalfWidth) {
+TEST(TxEditTest, KanaGatheredWhileTypingAsHalfWidth)
+{
     TestForm form;
     auto* first = form.add<QLineEdit>();
     auto* edit = form.add<TxEdit>();
@@ -234,7 +257,8 @@ TEST(TxEditTest, KanaGatheredWhileTypingAsHalfWidth) {
     EXPECT_EQ(edit->kana(), QString());
 }
 
-TEST(TxEditTest, PasteLockedOnlyWithInputMethodDisabled) {
+TEST(TxEditTest, PasteLockedOnlyWithInputMethodDisabled)
+{
     TestForm form;
     auto* edit = form.add<TxEdit>();
     ASSERT_TRUE(form.show());
@@ -250,7 +274,8 @@ TEST(TxEditTest, PasteLockedOnlyWithInputMethodDisabled) {
 
 class ComboFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         before = form.add<QLineEdit>();
         combo = form.add<TxComboBox>();
         combo->setEditable(true);
@@ -267,17 +292,19 @@ protected:
     QLineEdit* after = nullptr;
 };
 
-TEST_F(ComboFixture, CodePrefixChoosesWithoutMovingSelectionUntilLeaving) {
+TEST_F(ComboFixture, CodePrefixChoosesWithoutMovingSelectionUntilLeaving)
+{
     combo->lineEdit()->selectAll();
     QTest::keyClicks(combo->lineEdit(), QStringLiteral("02"));
     EXPECT_EQ(combo->ChosenIndex(), 1);
-    EXPECT_EQ(combo->currentIndex(), 0);  // the visible selection stays
+    EXPECT_EQ(combo->currentIndex(), 0); // the visible selection stays
     after->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(combo->currentIndex(), 1);
     EXPECT_EQ(combo->currentText(), QStringLiteral("02:預金"));
 }
 
-TEST(ListStyleCombo, TypedCodePrefixChoosesWithoutMovingSelectionUntilLeaving) {
+TEST(ListStyleCombo, TypedCodePrefixChoosesWithoutMovingSelectionUntilLeaving)
+{
     TestForm form;
     form.add<QLineEdit>();
     auto* combo = form.add<TxComboBox>(); // list style: not editable
@@ -297,7 +324,8 @@ TEST(ListStyleCombo, TypedCodePrefixChoosesWithoutMovingSelectionUntilLeaving) {
     EXPECT_EQ(combo->currentText(), QStringLiteral("12:売掛金"));
 }
 
-TEST_F(ComboFixture, UnknownCodeClearsSelectionAndKeepsKey) {
+TEST_F(ComboFixture, UnknownCodeClearsSelectionAndKeepsKey)
+{
     combo->lineEdit()->selectAll();
     QTest::keyClicks(combo->lineEdit(), QStringLiteral("9"));
     EXPECT_EQ(combo->currentIndex(), -1);
@@ -305,7 +333,8 @@ TEST_F(ComboFixture, UnknownCodeClearsSelectionAndKeepsKey) {
     EXPECT_EQ(combo->lineEdit()->cursorPosition(), 1);
 }
 
-TEST_F(ComboFixture, DeleteAtStartSelectsFirstItem) {
+TEST_F(ComboFixture, DeleteAtStartSelectsFirstItem)
+{
     combo->setCurrentIndex(1);
     combo->lineEdit()->setCursorPosition(0);
     QTest::keyClick(combo, Qt::Key_Delete);
@@ -314,7 +343,8 @@ TEST_F(ComboFixture, DeleteAtStartSelectsFirstItem) {
     EXPECT_EQ(combo->currentText(), QStringLiteral("01:現金"));
 }
 
-TEST(TxComboBoxTest, DeleteInListStyleSelectsFirstItem) {
+TEST(TxComboBoxTest, DeleteInListStyleSelectsFirstItem)
+{
     TestForm form;
     auto* combo = form.add<TxComboBox>();
     combo->addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
@@ -325,7 +355,8 @@ TEST(TxComboBoxTest, DeleteInListStyleSelectsFirstItem) {
     EXPECT_EQ(combo->currentIndex(), 0);
 }
 
-TEST(TxComboBoxTest, KeysActOnOpenListNotOnFocus) {
+TEST(TxComboBoxTest, KeysActOnOpenListNotOnFocus)
+{
     TestForm form;
     auto* combo = form.add<TxComboBox>();
     combo->addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
@@ -344,9 +375,10 @@ TEST(TxComboBoxTest, KeysActOnOpenListNotOnFocus) {
     EXPECT_EQ(TestForm::focused(), combo);
 }
 
-TEST(TxMaskEditTest, MaskOfCommunicationIdentifier) {
+TEST(TxMaskEditTest, MaskOfCommunicationIdentifier)
+{
     EXPECT_EQ(controls::toQtInputMask(QStringLiteral("aaaa-aaaa-aaaa"), QLatin1Char('_')),
-              QStringLiteral("nnnn-nnnn-nnnn;_"));
+        QStringLiteral("nnnn-nnnn-nnnn;_"));
     EXPECT_EQ(controls::toQtInputMask(QStringLiteral("!>LL00\\a"), QLatin1Char(' ')), QStringLiteral(">AA99\\a; "));
     TxMaskEdit edit;
     edit.SetEditMask(QStringLiteral("aaaa-aaaa-aaaa;1;_"));
@@ -358,4 +390,4 @@ TEST(TxMaskEditTest, MaskOfCommunicationIdentifier) {
     EXPECT_EQ(edit.EditText(), QStringLiteral("AB12CD34EF56"));
 }
 
-}  // namespace
+} // namespace

@@ -14,7 +14,10 @@
 
 namespace {
 
-TDateTime d(int y, int m, int day) { return EncodeDate(y, m, day); }
+TDateTime d(int y, int m, int day)
+{
+    return EncodeDate(y, m, day);
+}
 
 // ------------------------------------------------------------ set-up table
 
@@ -30,11 +33,15 @@ struct SetupCase {
     int lastEnabled;
 };
 
-void PrintTo(const SetupCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SetupCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-class KikanSetupTest : public ::testing::TestWithParam<SetupCase> {};
+class KikanSetupTest : public ::testing::TestWithParam<SetupCase> { };
 
-TEST_P(KikanSetupTest, LaysOutTheFiscalYear) {
+TEST_P(KikanSetupTest, LaysOutTheFiscalYear)
+{
     const auto& c = GetParam();
     TxKikanPanel16 panel;
     panel.SetKikanInfo(c.closingDay, c.start, c.end, c.firstUsable);
@@ -49,31 +56,30 @@ TEST_P(KikanSetupTest, LaysOutTheFiscalYear) {
     EXPECT_LE(panel.LastNo(), 15);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Years, KikanSetupTest,
-    ::testing::Values(
-        SetupCase{"April month end", 99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 4, 1),
-                  "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 0, 15, 0, 15},
-        SetupCase{"closing day 20", 20, d(2024, 4, 21), d(2025, 4, 20), d(2024, 4, 21),
-                  "5 6 7 ・ 8 9 10 ・ 11 12 1 ・ 2 3 4 決", 15, 0, 15, 0, 15},
-        SetupCase{"six-month first year", 99, d(2024, 4, 1), d(2024, 9, 30), d(2024, 4, 1),
-                  "4 5 6 ・ 7 8 9 決 _ _ _ _ _ _ _ _", 7, 0, 7, 0, 7},
-        SetupCase{"entries from the fifth month", 99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 8, 1),
-                  "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 5, 15, 5, 15},
-        SetupCase{"February leap year end", 99, d(2023, 3, 1), d(2024, 2, 29), d(2023, 3, 1),
-                  "3 4 5 ・ 6 7 8 ・ 9 10 11 ・ 12 1 2 決", 15, 0, 15, 0, 15},
+INSTANTIATE_TEST_SUITE_P(Years, KikanSetupTest,
+    ::testing::Values(SetupCase {"April month end", 99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 4, 1),
+                          "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 0, 15, 0, 15},
+        SetupCase {"closing day 20", 20, d(2024, 4, 21), d(2025, 4, 20), d(2024, 4, 21),
+            "5 6 7 ・ 8 9 10 ・ 11 12 1 ・ 2 3 4 決", 15, 0, 15, 0, 15},
+        SetupCase {"six-month first year", 99, d(2024, 4, 1), d(2024, 9, 30), d(2024, 4, 1),
+            "4 5 6 ・ 7 8 9 決 _ _ _ _ _ _ _ _", 7, 0, 7, 0, 7},
+        SetupCase {"entries from the fifth month", 99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 8, 1),
+            "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 5, 15, 5, 15},
+        SetupCase {"February leap year end", 99, d(2023, 3, 1), d(2024, 2, 29), d(2023, 3, 1),
+            "3 4 5 ・ 6 7 8 ・ 9 10 11 ・ 12 1 2 決", 15, 0, 15, 0, 15},
         // Mended: a year longer than twelve periods keeps its closing cell
         // inside the strip (the 13th partial month has no cell).
-        SetupCase{"thirteen periods", 20, d(2024, 4, 1), d(2025, 3, 31), d(2024, 4, 1),
-                  "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 0, 15, 0, 15},
+        SetupCase {"thirteen periods", 20, d(2024, 4, 1), d(2025, 3, 31), d(2024, 4, 1),
+            "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 0, 15, 0, 15},
         // A first usable date before the fiscal start (negative distance)
         // maps to cell 15: only the closing cell can be chosen.
-        SetupCase{"entries before the start", 99, d(2024, 4, 1), d(2025, 3, 31), d(2023, 12, 1),
-                  "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 15, 15, 15, 15},
-        SetupCase{"entries after the end", 99, d(2024, 4, 1), d(2024, 9, 30), d(2025, 6, 1),
-                  "4 5 6 ・ 7 8 9 決 _ _ _ _ _ _ _ _", 7, 7, 7, 7, 7}));
+        SetupCase {"entries before the start", 99, d(2024, 4, 1), d(2025, 3, 31), d(2023, 12, 1),
+            "4 5 6 ・ 7 8 9 ・ 10 11 12 ・ 1 2 3 決", 15, 15, 15, 15, 15},
+        SetupCase {"entries after the end", 99, d(2024, 4, 1), d(2024, 9, 30), d(2025, 6, 1),
+            "4 5 6 ・ 7 8 9 決 _ _ _ _ _ _ _ _", 7, 7, 7, 7, 7}));
 
-TEST(KikanPanel16, FreshPanelShowsTheCalendarYear) {
+TEST(KikanPanel16, FreshPanelShowsTheCalendarYear)
+{
     TxKikanPanel16 panel;
     EXPECT_EQ(panel.CellTexts(), QStringLiteral("1 2 3 ・ 4 5 6 ・ 7 8 9 ・ 10 11 12 決"));
     EXPECT_EQ(panel.Stno(), 0);
@@ -84,7 +90,8 @@ TEST(KikanPanel16, FreshPanelShowsTheCalendarYear) {
     EXPECT_EQ(panel.size(), QSize(242, 22));
 }
 
-TEST(KikanPanel16, ClosingDayArithmetic) {
+TEST(KikanPanel16, ClosingDayArithmetic)
+{
     using controls::kikan::periodClosingDate;
     EXPECT_EQ(periodClosingDate(99, 0, d(2024, 2, 10)), d(2024, 2, 29));
     EXPECT_EQ(periodClosingDate(20, 0, d(2024, 4, 21)), d(2024, 5, 20));
@@ -101,13 +108,14 @@ TEST(KikanPanel16, ClosingDayArithmetic) {
     EXPECT_EQ(controls::kikan::cellOfDistance16(-1), 15);
 }
 
-TEST(KikanPanel16, SettersAndMonthNumbers) {
+TEST(KikanPanel16, SettersAndMonthNumbers)
+{
     TxKikanPanel16 panel;
     panel.SetKikanInfo(99, d(2024, 4, 1), d(2024, 9, 30), d(2024, 4, 1));
     panel.SetEdno(15);
-    EXPECT_EQ(panel.Edno(), 7);  // capped at LastNo
+    EXPECT_EQ(panel.Edno(), 7); // capped at LastNo
     panel.SetStno(12);
-    EXPECT_EQ(panel.Stno(), 12);  // stored unchanged
+    EXPECT_EQ(panel.Stno(), 12); // stored unchanged
     panel.SetStno(4);
     EXPECT_EQ(panel.StMonthNo(), 4);
     EXPECT_EQ(panel.EdMonthNo(), 15);
@@ -118,7 +126,8 @@ TEST(KikanPanel16, SettersAndMonthNumbers) {
     EXPECT_EQ(panel.Edno(), 2);
 }
 
-TEST(KikanPanel16, KessanOffBlanksTheClosingCell) {
+TEST(KikanPanel16, KessanOffBlanksTheClosingCell)
+{
     TxKikanPanel16 panel;
     panel.SetKikanInfo(99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 4, 1));
     panel.SetKESSAN(false);
@@ -136,14 +145,15 @@ TEST(KikanPanel16, KessanOffBlanksTheClosingCell) {
     EXPECT_EQ(panel.CellAt(7).text, QStringLiteral("決"));
 }
 
-TEST(KikanPanel16, CellColours) {
+TEST(KikanPanel16, CellColours)
+{
     using namespace controls;
     TxKikanPanel16 panel;
     panel.SetStno(4);
     panel.SetEdno(6);
     panel.SetKakuteiMode(true);
     panel.SetKakuteiMNo(3);
-    EXPECT_EQ(panel.CellColors(0), std::make_pair(TColorValue{0x4080FF}, clWhite));
+    EXPECT_EQ(panel.CellColors(0), std::make_pair(TColorValue {0x4080FF}, clWhite));
     EXPECT_EQ(panel.CellColors(3), std::make_pair(clBtnFace, clWindowText));
     EXPECT_EQ(panel.CellColors(5), std::make_pair(clNavy, clWhite));
     panel.setEnabled(false);
@@ -156,7 +166,8 @@ TEST(KikanPanel16, CellColours) {
     EXPECT_EQ(img.pixelColor(panel.CellRect(1).topLeft() + QPoint(1, 1)), QColor(0xFF, 0x80, 0x40));
 }
 
-TEST(KikanPanel16, CellGeometryFollowsWidth) {
+TEST(KikanPanel16, CellGeometryFollowsWidth)
+{
     TxKikanPanel16 panel;
     // 242 wide: w = 14, ten pixels left over go one each to the first cells.
     EXPECT_EQ(panel.CellRect(0), QRect(4, 3, 15, 16));
@@ -165,7 +176,7 @@ TEST(KikanPanel16, CellGeometryFollowsWidth) {
     panel.show();
     panel.resize(300, 30);
     QApplication::processEvents();
-    EXPECT_EQ(panel.width(), 16 * 18 + 8);  // snapped
+    EXPECT_EQ(panel.width(), 16 * 18 + 8); // snapped
     EXPECT_EQ(panel.CellRect(15), QRect(4 + 15 * 18, 3, 18, 24));
 }
 
@@ -173,7 +184,8 @@ TEST(KikanPanel16, CellGeometryFollowsWidth) {
 
 class KikanInteraction : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         before = form.add<QLineEdit>();
         panel = form.add<TxKikanPanel16>();
         after = form.add<QLineEdit>();
@@ -188,14 +200,15 @@ protected:
     QLineEdit* after = nullptr;
 };
 
-TEST_F(KikanInteraction, PressDragReleaseSelectsRange) {
+TEST_F(KikanInteraction, PressDragReleaseSelectsRange)
+{
     QSignalSpy ups(panel, &TxKikanPanelBase::OnMouseUp);
     QSignalSpy downs(panel, &TxKikanPanelBase::OnMouseDown);
     QTest::mousePress(panel, Qt::LeftButton, {}, centre(2));
     EXPECT_TRUE(panel->hasFocus());
     QTest::mouseMove(panel, centre(4));
     QTest::mouseMove(panel, centre(6));
-    EXPECT_EQ(panel->CellColors(5).first, controls::clNavy);  // painted while dragging
+    EXPECT_EQ(panel->CellColors(5).first, controls::clNavy); // painted while dragging
     QTest::mouseRelease(panel, Qt::LeftButton, {}, centre(6));
     EXPECT_EQ(panel->Stno(), 2);
     EXPECT_EQ(panel->Edno(), 6);
@@ -209,7 +222,8 @@ TEST_F(KikanInteraction, PressDragReleaseSelectsRange) {
     EXPECT_EQ(panel->Edno(), 9);
 }
 
-TEST_F(KikanInteraction, SingleCellModeIgnoresDrag) {
+TEST_F(KikanInteraction, SingleCellModeIgnoresDrag)
+{
     panel->SetKikanMove(false);
     QTest::mousePress(panel, Qt::LeftButton, {}, centre(3));
     QTest::mouseMove(panel, centre(8));
@@ -218,21 +232,23 @@ TEST_F(KikanInteraction, SingleCellModeIgnoresDrag) {
     EXPECT_EQ(panel->Edno(), 3);
 }
 
-TEST_F(KikanInteraction, RightButtonAndDisabledCellsChangeNothing) {
+TEST_F(KikanInteraction, RightButtonAndDisabledCellsChangeNothing)
+{
     QSignalSpy ups(panel, &TxKikanPanelBase::OnMouseUp);
     QTest::mouseClick(panel, Qt::RightButton, {}, centre(5));
     EXPECT_EQ(panel->Stno(), 0);
     EXPECT_EQ(panel->Edno(), 15);
     EXPECT_EQ(ups.count(), 0);
     panel->SetKikanInfo(99, d(2024, 4, 1), d(2024, 9, 30), d(2024, 6, 1));
-    QTest::mouseClick(panel, Qt::LeftButton, {}, centre(0));  // before the start of entries
-    QTest::mouseClick(panel, Qt::LeftButton, {}, centre(10));  // after the closing cell
+    QTest::mouseClick(panel, Qt::LeftButton, {}, centre(0)); // before the start of entries
+    QTest::mouseClick(panel, Qt::LeftButton, {}, centre(10)); // after the closing cell
     EXPECT_EQ(panel->Stno(), 2);
     EXPECT_EQ(panel->Edno(), 7);
     EXPECT_EQ(ups.count(), 0);
 }
 
-TEST_F(KikanInteraction, ArrowsMoveOneCellWithinSelectableRange) {
+TEST_F(KikanInteraction, ArrowsMoveOneCellWithinSelectableRange)
+{
     panel->SetKikanInfo(99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 8, 1));
     panel->setFocus(Qt::TabFocusReason);
     QTest::keyClick(panel, Qt::Key_Right);
@@ -241,27 +257,29 @@ TEST_F(KikanInteraction, ArrowsMoveOneCellWithinSelectableRange) {
     QTest::keyClick(panel, Qt::Key_Left);
     QTest::keyClick(panel, Qt::Key_Left);
     QTest::keyClick(panel, Qt::Key_Left);
-    EXPECT_EQ(panel->Stno(), 5);  // never below the first usable cell
+    EXPECT_EQ(panel->Stno(), 5); // never below the first usable cell
     EXPECT_EQ(panel->Edno(), 5);
     EXPECT_TRUE(panel->KBDMOUSE());
 }
 
 // Arrow with Shift held, without the Shift press and release QTest would add.
-void shiftArrow(QWidget* w, Qt::Key key) {
+void shiftArrow(QWidget* w, Qt::Key key)
+{
     QKeyEvent press(QEvent::KeyPress, key, Qt::ShiftModifier);
     QApplication::sendEvent(w, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::ShiftModifier);
     QApplication::sendEvent(w, &release);
 }
 
-TEST_F(KikanInteraction, ShiftExtendsAndReleaseOrders) {
+TEST_F(KikanInteraction, ShiftExtendsAndReleaseOrders)
+{
     panel->setFocus(Qt::TabFocusReason);
     QTest::keyClick(panel, Qt::Key_Right);
     QTest::keyClick(panel, Qt::Key_Right);
-    QTest::keyClick(panel, Qt::Key_Right);  // anchor at cell 3
+    QTest::keyClick(panel, Qt::Key_Right); // anchor at cell 3
     shiftArrow(panel, Qt::Key_Left);
     shiftArrow(panel, Qt::Key_Left);
-    EXPECT_EQ(panel->Stno(), 3);  // gesture order while Shift is held
+    EXPECT_EQ(panel->Stno(), 3); // gesture order while Shift is held
     EXPECT_EQ(panel->Edno(), 1);
     QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
     QApplication::sendEvent(panel, &shiftUp);
@@ -269,7 +287,8 @@ TEST_F(KikanInteraction, ShiftExtendsAndReleaseOrders) {
     EXPECT_EQ(panel->Edno(), 3);
 }
 
-TEST_F(KikanInteraction, ShiftInSingleCellModeMovesOneCell) {
+TEST_F(KikanInteraction, ShiftInSingleCellModeMovesOneCell)
+{
     panel->SetKikanMove(false);
     panel->setFocus(Qt::TabFocusReason);
     QTest::keyClick(panel, Qt::Key_Right);
@@ -278,13 +297,14 @@ TEST_F(KikanInteraction, ShiftInSingleCellModeMovesOneCell) {
     EXPECT_EQ(panel->Edno(), 2);
 }
 
-TEST_F(KikanInteraction, LeavingAfterArrowReportsOnce) {
+TEST_F(KikanInteraction, LeavingAfterArrowReportsOnce)
+{
     QSignalSpy ups(panel, &TxKikanPanelBase::OnMouseUp);
     panel->setFocus(Qt::TabFocusReason);
     after->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(ups.count(), 0);  // no arrow, nothing to report
+    EXPECT_EQ(ups.count(), 0); // no arrow, nothing to report
     panel->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(panel, Qt::Key_Left);  // moves nothing at cell 0, still a change
+    QTest::keyClick(panel, Qt::Key_Left); // moves nothing at cell 0, still a change
     QTest::keyClick(panel, Qt::Key_Tab);
     EXPECT_EQ(TestForm::focused(), after);
     ASSERT_EQ(ups.count(), 1);
@@ -292,12 +312,13 @@ TEST_F(KikanInteraction, LeavingAfterArrowReportsOnce) {
     EXPECT_FALSE(panel->KBDMOUSE());
 }
 
-TEST_F(KikanInteraction, EnterReportsAndMovesOnUpGoesBack) {
+TEST_F(KikanInteraction, EnterReportsAndMovesOnUpGoesBack)
+{
     QSignalSpy ups(panel, &TxKikanPanelBase::OnMouseUp);
     panel->setFocus(Qt::TabFocusReason);
     QTest::keyClick(panel, Qt::Key_Right);
     QTest::keyClick(panel, Qt::Key_Return);
-    EXPECT_EQ(ups.count(), 1);  // Enter cleared the pending change: leaving adds none
+    EXPECT_EQ(ups.count(), 1); // Enter cleared the pending change: leaving adds none
     EXPECT_EQ(TestForm::focused(), after);
     panel->setFocus(Qt::TabFocusReason);
     QTest::keyClick(panel, Qt::Key_Up);
@@ -307,7 +328,8 @@ TEST_F(KikanInteraction, EnterReportsAndMovesOnUpGoesBack) {
 
 // ------------------------------------------------------------- variants
 
-TEST(KikanPanel12, MonthsOnly) {
+TEST(KikanPanel12, MonthsOnly)
+{
     TxKikanPanel12 panel;
     EXPECT_EQ(panel.CellTexts(), QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12"));
     panel.SetKikanInfo(20, d(2024, 4, 21), d(2025, 4, 20), d(2024, 6, 21));
@@ -326,7 +348,7 @@ TEST(KikanPanel12, MonthsOnly) {
     EXPECT_EQ(panel.CellTexts(), QStringLiteral("4 5 6 7 8 9 _ _ _ _ _ _"));
     panel.SetStno(9);
     panel.SetEdno(1);
-    EXPECT_EQ(panel.Stno(), 1);  // clamped and ordered
+    EXPECT_EQ(panel.Stno(), 1); // clamped and ordered
     EXPECT_EQ(panel.Edno(), 5);
     // A first usable date before the fiscal start: the last cell.
     panel.SetKikanInfo(99, d(2024, 4, 1), d(2025, 3, 31), d(2023, 12, 1));
@@ -335,7 +357,8 @@ TEST(KikanPanel12, MonthsOnly) {
     EXPECT_TRUE(panel.CellAt(11).enabled);
 }
 
-TEST(KikanPanel4, QuartersAndHalves) {
+TEST(KikanPanel4, QuartersAndHalves)
+{
     TxKikanPanel4 panel;
     EXPECT_EQ(panel.CellTexts(), QStringLiteral("1 2 3 4"));
     panel.SetKikanInfo(99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 7, 1));
@@ -350,8 +373,8 @@ TEST(KikanPanel4, QuartersAndHalves) {
     panel.SetKikanInfo(99, d(2024, 4, 1), d(2025, 3, 31), d(2024, 11, 1));
     EXPECT_EQ(panel.Stno(), 1);
     EXPECT_EQ(panel.Edno(), 1);
-    panel.SetBtnCnt(3);  // ignored
+    panel.SetBtnCnt(3); // ignored
     EXPECT_EQ(panel.BtnCnt(), 2);
 }
 
-}  // namespace
+} // namespace

@@ -25,7 +25,8 @@ protected:
 
     // The checks of `act` run inside the timer; the test also checks that
     // they ran at all (a box that never became modal would skip them).
-    int show(TMessage2InfoRec& rec, std::function<void(TMessageBox2*)> act) {
+    int show(TMessage2InfoRec& rec, std::function<void(TMessageBox2*)> act)
+    {
         auto acted = std::make_shared<bool>(false);
         QTimer::singleShot(0, [act, acted] {
             auto* box = qobject_cast<TMessageBox2*>(QApplication::activeModalWidget());
@@ -34,14 +35,16 @@ protected:
             EXPECT_TRUE(QTest::qWaitForWindowActive(box));
             act(box);
             *acted = true;
-            if (box->isVisible()) box->done(-1);  // never leave a test waiting
+            if (box->isVisible())
+                box->done(-1); // never leave a test waiting
         });
         const int result = ShowMessage2(rec);
         EXPECT_TRUE(*acted) << "the box was never shown modally: its checks did not run";
         return result;
     }
 
-    static TMessage2InfoRec confirmation() {
+    static TMessage2InfoRec confirmation()
+    {
         TMessage2InfoRec rec;
         InitMessage2Info(msgkind::Confirmation, rec);
         rec.lines[0].text = "データを更新します。";
@@ -49,10 +52,12 @@ protected:
         return rec;
     }
 
-    static QStringList visibleButtonCaptions(TMessageBox2* box) {
+    static QStringList visibleButtonCaptions(TMessageBox2* box)
+    {
         QStringList out;
         for (int i = 0; i < 3; ++i) {
-            if (box->Button(i)->isVisibleTo(box)) out << box->Button(i)->CaptionA().Caption();
+            if (box->Button(i)->isVisibleTo(box))
+                out << box->Button(i)->CaptionA().Caption();
         }
         return out;
     }
@@ -61,7 +66,8 @@ private:
     core::MessageHandler previous_;
 };
 
-TEST_F(MessageBoxTest, ConfirmationShowsCaptionIconLinesAndButtons) {
+TEST_F(MessageBoxTest, ConfirmationShowsCaptionIconLinesAndButtons)
+{
     TMessage2InfoRec rec = confirmation();
     const int result = show(rec, [](TMessageBox2* box) {
         EXPECT_EQ(box->windowTitle(), QStringLiteral("確認"));
@@ -76,33 +82,36 @@ TEST_F(MessageBoxTest, ConfirmationShowsCaptionIconLinesAndButtons) {
     EXPECT_EQ(result, modal::Ok);
 }
 
-TEST_F(MessageBoxTest, CancelAndEscAnswerCancel) {
+TEST_F(MessageBoxTest, CancelAndEscAnswerCancel)
+{
     TMessage2InfoRec rec = confirmation();
     EXPECT_EQ(show(rec, [](TMessageBox2* box) { QTest::mouseClick(box->Button(1), Qt::LeftButton); }), modal::Cancel);
     EXPECT_EQ(show(rec, [](TMessageBox2* box) { QTest::keyClick(box->Button(0), Qt::Key_Escape); }), modal::Cancel);
     // Esc acts on its release: the press alone leaves the box open.
     EXPECT_EQ(show(rec,
-                   [](TMessageBox2* box) {
-                       QTest::keyPress(box->Button(0), Qt::Key_Escape);
-                       EXPECT_TRUE(box->isVisible());
-                       QTest::keyRelease(box->Button(0), Qt::Key_Escape);
-                   }),
-              modal::Cancel);
+                  [](TMessageBox2* box) {
+                      QTest::keyPress(box->Button(0), Qt::Key_Escape);
+                      EXPECT_TRUE(box->isVisible());
+                      QTest::keyRelease(box->Button(0), Qt::Key_Escape);
+                  }),
+        modal::Cancel);
     EXPECT_EQ(show(rec, [](TMessageBox2* box) { QTest::keyClick(box->Button(0), Qt::Key_Return); }), modal::Ok);
 }
 
-TEST_F(MessageBoxTest, FourButtonBitsShowTheFirstThree) {
+TEST_F(MessageBoxTest, FourButtonBitsShowTheFirstThree)
+{
     TMessage2InfoRec rec = confirmation();
     rec.buttons = msgbtn::Yes | msgbtn::No | msgbtn::OK | msgbtn::Cancel;
     const int result = show(rec, [](TMessageBox2* box) {
-        EXPECT_EQ(visibleButtonCaptions(box), QStringList({QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
-                                                           QStringLiteral("OK(&O)")}));
+        EXPECT_EQ(visibleButtonCaptions(box),
+            QStringList({QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("OK(&O)")}));
         QTest::mouseClick(box->Button(1), Qt::LeftButton);
     });
     EXPECT_EQ(result, modal::No);
 }
 
-TEST_F(MessageBoxTest, AgreeBoxHoldsBackFirstButton) {
+TEST_F(MessageBoxTest, AgreeBoxHoldsBackFirstButton)
+{
     TMessage2InfoRec rec = confirmation();
     rec.agreeMode = 1;
     rec.agreeCaption = "同意する";
@@ -121,7 +130,8 @@ TEST_F(MessageBoxTest, AgreeBoxHoldsBackFirstButton) {
     EXPECT_TRUE(rec.agreeChecked);
 }
 
-TEST_F(MessageBoxTest, BlankAgreeCaptionShowsNoAgreeBox) {
+TEST_F(MessageBoxTest, BlankAgreeCaptionShowsNoAgreeBox)
+{
     TMessage2InfoRec rec = confirmation();
     rec.agreeMode = 1;
     rec.agreeCaption = "   ";
@@ -133,7 +143,8 @@ TEST_F(MessageBoxTest, BlankAgreeCaptionShowsNoAgreeBox) {
     });
 }
 
-TEST_F(MessageBoxTest, LinkLineOpensThroughOpenerAndTurnsPurple) {
+TEST_F(MessageBoxTest, LinkLineOpensThroughOpenerAndTurnsPurple)
+{
     std::vector<std::string> opened;
     const auto previousOpener = controls::setUrlOpener([&](const std::string& a) {
         opened.push_back(a);
@@ -161,7 +172,8 @@ TEST_F(MessageBoxTest, LinkLineOpensThroughOpenerAndTurnsPurple) {
     EXPECT_EQ(opened, std::vector<std::string>({"https://example.invalid/help"}));
 }
 
-TEST_F(MessageBoxTest, CtrlCCopiesTheMessage) {
+TEST_F(MessageBoxTest, CtrlCCopiesTheMessage)
+{
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Warning, rec);
     rec.lines[0].text = "保存できません。";
@@ -172,11 +184,13 @@ TEST_F(MessageBoxTest, CtrlCCopiesTheMessage) {
     });
     const QString rule(27, QLatin1Char('-'));
     QString expected = rule + QStringLiteral("\r\n警告\r\n") + rule + QStringLiteral("\r\n保存できません。\r\n");
-    for (int i = 0; i < 9; ++i) expected += QStringLiteral("\r\n");
+    for (int i = 0; i < 9; ++i)
+        expected += QStringLiteral("\r\n");
     EXPECT_EQ(QApplication::clipboard()->text(), expected);
 }
 
-TEST_F(MessageBoxTest, CatalogueNumberReplacesCallerLines) {
+TEST_F(MessageBoxTest, CatalogueNumberReplacesCallerLines)
+{
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Error, rec);
     rec.id = 0x1011;
@@ -184,8 +198,10 @@ TEST_F(MessageBoxTest, CatalogueNumberReplacesCallerLines) {
     rec.lines[6].text = "残らない行";
     show(rec, [](TMessageBox2* box) {
         EXPECT_EQ(box->windowTitle(), QStringLiteral("情報"));
-        EXPECT_EQ(box->Label(0)->text(), QStringLiteral("このデータは「データの更新」処理を行うことが禁止されています。"));
-        EXPECT_EQ(box->Label(3)->text(), QStringLiteral("または、過去バージョンのプログラムを起動し選択してください。"));
+        EXPECT_EQ(
+            box->Label(0)->text(), QStringLiteral("このデータは「データの更新」処理を行うことが禁止されています。"));
+        EXPECT_EQ(
+            box->Label(3)->text(), QStringLiteral("または、過去バージョンのプログラムを起動し選択してください。"));
         EXPECT_TRUE(box->Label(6)->text().isEmpty());
         QTest::mouseClick(box->Button(0), Qt::LeftButton);
     });
@@ -193,23 +209,26 @@ TEST_F(MessageBoxTest, CatalogueNumberReplacesCallerLines) {
     show(rec, [](TMessageBox2* box) {
         EXPECT_EQ(box->windowTitle(), QStringLiteral("情報"));
         EXPECT_EQ(visibleButtonCaptions(box), QStringList({QStringLiteral("OK(&O)")}));
-        for (int i = 0; i < 10; ++i) EXPECT_TRUE(box->Label(i)->text().isEmpty());
+        for (int i = 0; i < 10; ++i)
+            EXPECT_TRUE(box->Label(i)->text().isEmpty());
         QTest::mouseClick(box->Button(0), Qt::LeftButton);
     });
 }
 
 // Layout without showing: heights and button places.
 struct HeightCase {
-    std::vector<int> filled;  // 1-based line numbers with text
+    std::vector<int> filled; // 1-based line numbers with text
     int textHeight;
 };
 
-class MessageBoxHeightTest : public ::testing::TestWithParam<HeightCase> {};
+class MessageBoxHeightTest : public ::testing::TestWithParam<HeightCase> { };
 
-TEST_P(MessageBoxHeightTest, TextAreaEndsOneLineBelowTheLastText) {
+TEST_P(MessageBoxHeightTest, TextAreaEndsOneLineBelowTheLastText)
+{
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Information, rec);
-    for (int n : GetParam().filled) rec.lines[static_cast<std::size_t>(n - 1)].text = "行";
+    for (int n : GetParam().filled)
+        rec.lines[static_cast<std::size_t>(n - 1)].text = "行";
     TMessageBox2 box;
     box.SetMessage(0, rec);
     EXPECT_EQ(box.ClientPanel()->height(), GetParam().textHeight);
@@ -222,17 +241,16 @@ TEST_P(MessageBoxHeightTest, TextAreaEndsOneLineBelowTheLastText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, MessageBoxHeightTest,
-                         ::testing::Values(HeightCase{{}, 72}, HeightCase{{1}, 72}, HeightCase{{1, 2}, 96},
-                                           HeightCase{{1, 3}, 120}, HeightCase{{1, 5}, 168},
-                                           HeightCase{{1, 2, 3, 4, 5, 6, 7, 8, 9}, 264},
-                                           HeightCase{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 265},
-                                           HeightCase{{10}, 265}));
+    ::testing::Values(HeightCase {{}, 72}, HeightCase {{1}, 72}, HeightCase {{1, 2}, 96}, HeightCase {{1, 3}, 120},
+        HeightCase {{1, 5}, 168}, HeightCase {{1, 2, 3, 4, 5, 6, 7, 8, 9}, 264},
+        HeightCase {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 265}, HeightCase {{10}, 265}));
 
-TEST(MessageBoxLayout, EachKindHasItsCaptionIconAndButtons) {
+TEST(MessageBoxLayout, EachKindHasItsCaptionIconAndButtons)
+{
     struct KindCase {
         std::uint8_t kind;
         const char* caption;
-        int icon;  // -1: none
+        int icon; // -1: none
         QStringList buttons;
     };
     const QString ok = QStringLiteral("OK(&O)");
@@ -254,13 +272,15 @@ TEST(MessageBoxLayout, EachKindHasItsCaptionIconAndButtons) {
         EXPECT_EQ(box.Image()->pixmap().isNull(), c.icon < 0);
         QStringList shown;
         for (int i = 0; i < 3; ++i) {
-            if (!box.Button(i)->isHidden()) shown << box.Button(i)->CaptionA().Caption();
+            if (!box.Button(i)->isHidden())
+                shown << box.Button(i)->CaptionA().Caption();
         }
         EXPECT_EQ(shown, c.buttons) << int(c.kind);
     }
 }
 
-TEST(MessageBoxLayout, WidthFollowsTheWidestLine) {
+TEST(MessageBoxLayout, WidthFollowsTheWidestLine)
+{
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Information, rec);
     rec.lines[0].text = "短い";
@@ -273,7 +293,8 @@ TEST(MessageBoxLayout, WidthFollowsTheWidestLine) {
     EXPECT_GT(box.width(), 530);
 }
 
-TEST(MessageBoxLayout, ButtonsAreCentred) {
+TEST(MessageBoxLayout, ButtonsAreCentred)
+{
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Information, rec);
     TMessageBox2 box;
@@ -292,7 +313,8 @@ TEST(MessageBoxLayout, ButtonsAreCentred) {
     EXPECT_EQ(box.Button(2)->ModalResult(), modal::Cancel);
 }
 
-TEST(MessageBoxLayout, AgreePanelAddsItsHeight) {
+TEST(MessageBoxLayout, AgreePanelAddsItsHeight)
+{
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Information, rec);
     rec.lines[0].text = "行";
@@ -304,14 +326,14 @@ TEST(MessageBoxLayout, AgreePanelAddsItsHeight) {
     EXPECT_EQ(box.height(), 72 + 32 + 38);
     EXPECT_TRUE(box.AgreeBox()->isChecked());
     EXPECT_EQ(box.AgreeBox()->text(), QStringLiteral("確認しました"));
-    EXPECT_TRUE(box.Button(0)->isEnabled());  // mode 2 holds nothing back
+    EXPECT_TRUE(box.Button(0)->isEnabled()); // mode 2 holds nothing back
 }
 
-TEST(MessageCatalogue, HoldsTheFifteenEntries) {
-    const std::pair<std::uint32_t, std::uint8_t> entries[] = {
-        {0x1010, 3},     {0x1011, 2},     {0x1012, 2},     {0x1020, 2},     {0x1030, 3},
-        {0x2014, 2},     {0x10001010, 2}, {0x10001011, 2}, {0x10001012, 2}, {0x10002010, 3},
-        {0x10002011, 3}, {0x10003010, 3}, {0x10003011, 3}, {0x10003012, 3}, {0x10004010, 2}};
+TEST(MessageCatalogue, HoldsTheFifteenEntries)
+{
+    const std::pair<std::uint32_t, std::uint8_t> entries[] = {{0x1010, 3}, {0x1011, 2}, {0x1012, 2}, {0x1020, 2},
+        {0x1030, 3}, {0x2014, 2}, {0x10001010, 2}, {0x10001011, 2}, {0x10001012, 2}, {0x10002010, 3}, {0x10002011, 3},
+        {0x10003010, 3}, {0x10003011, 3}, {0x10003012, 3}, {0x10004010, 2}};
     for (const auto& [number, kind] : entries) {
         TMessage2InfoRec rec;
         InitMessage2Info(msgkind::Information, rec);
@@ -325,11 +347,11 @@ TEST(MessageCatalogue, HoldsTheFifteenEntries) {
     EXPECT_EQ(rec.caption, "内訳書の削除");
     EXPECT_EQ(rec.buttons, msgbtn::OK | msgbtn::Cancel);
     EXPECT_EQ(rec.lines[1].text,
-              "注意）削除を行うと、内訳に記述してある金融機関名などの情報は科目情報を取り込んでも記述されません。");
+        "注意）削除を行うと、内訳に記述してある金融機関名などの情報は科目情報を取り込んでも記述されません。");
     EXPECT_EQ(rec.lines[1].colour, 255u);
     EXPECT_EQ(rec.lines[3].text, "入れてください。");
     EXPECT_EQ(rec.lines[0].colour, 0u);
     EXPECT_FALSE(controls::message2Catalogue(0x1013, rec));
 }
 
-}  // namespace
+} // namespace

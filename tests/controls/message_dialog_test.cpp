@@ -118,4 +118,4 @@ TEST(MessageDialog, OneCallFormCopiesTheRecord)
     EXPECT_EQ(agree, QStringLiteral("削除に同意する"));
 }
 
-}  // namespace
+} // namespace

@@ -14,9 +14,10 @@ struct KindCase {
     std::uint16_t buttons;
 };
 
-class InitMessage2InfoTest : public ::testing::TestWithParam<KindCase> {};
+class InitMessage2InfoTest : public ::testing::TestWithParam<KindCase> { };
 
-TEST_P(InitMessage2InfoTest, ResetsRecordForKind) {
+TEST_P(InitMessage2InfoTest, ResetsRecordForKind)
+{
     const KindCase& c = GetParam();
     TMessage2InfoRec rec;
     rec.id = 99;
@@ -40,12 +41,12 @@ TEST_P(InitMessage2InfoTest, ResetsRecordForKind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, InitMessage2InfoTest,
-                         ::testing::Values(KindCase{0, 0, "警告", msgbtn::OK}, KindCase{1, 1, "エラー", msgbtn::OK},
-                                           KindCase{2, 2, "情報", msgbtn::OK},
-                                           KindCase{3, 3, "確認", msgbtn::OK | msgbtn::Cancel},
-                                           KindCase{7, 4, "", msgbtn::OK}));
+    ::testing::Values(KindCase {0, 0, "警告", msgbtn::OK}, KindCase {1, 1, "エラー", msgbtn::OK},
+        KindCase {2, 2, "情報", msgbtn::OK}, KindCase {3, 3, "確認", msgbtn::OK | msgbtn::Cancel},
+        KindCase {7, 4, "", msgbtn::OK}));
 
-TEST(MessageService, ButtonBitsGiveModalResults) {
+TEST(MessageService, ButtonBitsGiveModalResults)
+{
     const int expected[] = {6, 7, 1, 2, 3, 4, 5, 8, 9, 10, 0};
     for (int bit = 0; bit < msgbtn::Count; ++bit) {
         EXPECT_EQ(core::messageButtonResult(bit), expected[bit]) << "bit " << bit;
@@ -53,7 +54,8 @@ TEST(MessageService, ButtonBitsGiveModalResults) {
     EXPECT_EQ(core::messageButtonResult(11), modal::None);
 }
 
-TEST(MessageService, DefaultResultIsFirstButton) {
+TEST(MessageService, DefaultResultIsFirstButton)
+{
     EXPECT_EQ(core::defaultMessageResult(msgbtn::OK | msgbtn::Cancel), modal::Ok);
     EXPECT_EQ(core::defaultMessageResult(msgbtn::Yes | msgbtn::No), modal::Yes);
     EXPECT_EQ(core::defaultMessageResult(msgbtn::Cancel), modal::Cancel);
@@ -61,7 +63,8 @@ TEST(MessageService, DefaultResultIsFirstButton) {
     EXPECT_EQ(core::defaultMessageResult(msgbtn::Help), modal::Ok);
 }
 
-TEST(MessageService, WithoutHandlerAnswersDefaultOnStderr) {
+TEST(MessageService, WithoutHandlerAnswersDefaultOnStderr)
+{
     const auto previous = core::setMessageHandler({});
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Confirmation, rec);
@@ -76,7 +79,8 @@ TEST(MessageService, WithoutHandlerAnswersDefaultOnStderr) {
     EXPECT_NE(err.find("続行しますか？"), std::string::npos);
 }
 
-TEST(MessageService, ScriptedHandlerRecordsAndAnswersInOrder) {
+TEST(MessageService, ScriptedHandlerRecordsAndAnswersInOrder)
+{
     ScriptedMessages messages({modal::No, modal::Cancel});
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Warning, rec);
@@ -92,14 +96,15 @@ TEST(MessageService, ScriptedHandlerRecordsAndAnswersInOrder) {
     EXPECT_EQ(messages.pending(), 0u);
 }
 
-TEST(MessageService, ScriptedHandlerWritesAgreeTickAndRestoresPrevious) {
+TEST(MessageService, ScriptedHandlerWritesAgreeTickAndRestoresPrevious)
+{
     int outerCalls = 0;
     const auto before = core::setMessageHandler([&](TMessage2InfoRec&) {
         ++outerCalls;
         return modal::Ignore;
     });
     {
-        ScriptedMessages messages(std::vector<ScriptedMessages::Answer>{{modal::Ok, 1}});
+        ScriptedMessages messages(std::vector<ScriptedMessages::Answer> {{modal::Ok, 1}});
         TMessage2InfoRec rec;
         InitMessage2Info(msgkind::Information, rec);
         rec.agreeMode = 1;
@@ -114,14 +119,16 @@ TEST(MessageService, ScriptedHandlerWritesAgreeTickAndRestoresPrevious) {
     core::setMessageHandler(before);
 }
 
-TEST(MessageService, TextFormHasRuleCaptionAndTenLines) {
+TEST(MessageService, TextFormHasRuleCaptionAndTenLines)
+{
     TMessage2InfoRec rec;
     InitMessage2Info(msgkind::Warning, rec);
     rec.lines[0].text = "行1";
     const std::string rule(27, '-');
     std::string expected = rule + "\r\n警告\r\n" + rule + "\r\n行1\r\n";
-    for (int i = 0; i < 9; ++i) expected += "\r\n";
+    for (int i = 0; i < 9; ++i)
+        expected += "\r\n";
     EXPECT_EQ(core::messageAsText(rec), expected);
 }
 
-}  // namespace
+} // namespace

@@ -11,24 +11,25 @@ struct FormatCase {
     const char* expected;
 };
 
-class FormatFloatTest : public ::testing::TestWithParam<FormatCase> {};
+class FormatFloatTest : public ::testing::TestWithParam<FormatCase> { };
 
-TEST_P(FormatFloatTest, Formats) {
+TEST_P(FormatFloatTest, Formats)
+{
     const auto& c = GetParam();
     EXPECT_EQ(controls::formatFloat(c.picture, c.value), c.expected) << c.picture << " " << c.value;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pictures, FormatFloatTest,
-    ::testing::Values(FormatCase{"#,##0", 0, "0"}, FormatCase{"#,##0", 5, "5"}, FormatCase{"#,##0", 5000, "5,000"},
-                      FormatCase{"#,##0", 1234567, "1,234,567"}, FormatCase{"#,##0", -1234567, "-1,234,567"},
-                      FormatCase{"#,##0", 123456, "123,456"}, FormatCase{"#,##0", 12345678901.0, "12,345,678,901"},
-                      FormatCase{"#,##0", 2.5, "3"}, FormatCase{"#,##0", -2.5, "-3"}, FormatCase{"#,##0", -0.4, "0"},
-                      FormatCase{"#,##0.00", 1234.5, "1,234.50"}, FormatCase{"0.##", 1.5, "1.5"},
-                      FormatCase{"0.##", 2, "2"}, FormatCase{"#", 0, ""}, FormatCase{"000", 7, "007"},
-                      FormatCase{"#,##0円", 1000, "1,000円"}, FormatCase{"#,##0;(#,##0)", -5, "-5"}));
+INSTANTIATE_TEST_SUITE_P(Pictures, FormatFloatTest,
+    ::testing::Values(FormatCase {"#,##0", 0, "0"}, FormatCase {"#,##0", 5, "5"}, FormatCase {"#,##0", 5000, "5,000"},
+        FormatCase {"#,##0", 1234567, "1,234,567"}, FormatCase {"#,##0", -1234567, "-1,234,567"},
+        FormatCase {"#,##0", 123456, "123,456"}, FormatCase {"#,##0", 12345678901.0, "12,345,678,901"},
+        FormatCase {"#,##0", 2.5, "3"}, FormatCase {"#,##0", -2.5, "-3"}, FormatCase {"#,##0", -0.4, "0"},
+        FormatCase {"#,##0.00", 1234.5, "1,234.50"}, FormatCase {"0.##", 1.5, "1.5"}, FormatCase {"0.##", 2, "2"},
+        FormatCase {"#", 0, ""}, FormatCase {"000", 7, "007"}, FormatCase {"#,##0円", 1000, "1,000円"},
+        FormatCase {"#,##0;(#,##0)", -5, "-5"}));
 
-TEST(NumberTextTest, SeparatorsAndParsing) {
+TEST(NumberTextTest, SeparatorsAndParsing)
+{
     EXPECT_EQ(controls::stripSeparators("-1,234,567"), "-1234567");
     EXPECT_EQ(controls::countSeparators("1,234,567"), 2);
     EXPECT_EQ(controls::parseNumber("-12.5"), -12.5);
@@ -45,10 +46,11 @@ TEST(NumberTextTest, SeparatorsAndParsing) {
     EXPECT_EQ(controls::currencyToPlain(0), "0");
 }
 
-TEST(KanaConvertTest, KatakanaAndHalfWidth) {
+TEST(KanaConvertTest, KatakanaAndHalfWidth)
+{
     EXPECT_EQ(controls::toKatakana(QStringLiteral("かぶしきがいしゃABC")), QStringLiteral("カブシキガイシャABC"));
     EXPECT_EQ(controls::toHalfWidth(QStringLiteral("カブシキガイシャ　ＡＢＣ１ー・ポ")),
-              QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬ ABC1ｰ･ﾎﾟ"));
+        QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬ ABC1ｰ･ﾎﾟ"));
     EXPECT_EQ(controls::toHalfWidth(QStringLiteral("漢字ヴ")), QStringLiteral("漢字ｳﾞ"));
     EXPECT_EQ(controls::toFullWidthKatakana(QStringLiteral("ｶﾞｲｼｬ")), QStringLiteral("ガイシャ"));
     // The reading limit counts code page 932 bytes and never splits a character.
@@ -57,4 +59,4 @@ TEST(KanaConvertTest, KatakanaAndHalfWidth) {
     EXPECT_EQ(controls::cutToSjisBytes(QStringLiteral("ｱｲｳ"), 2), QStringLiteral("ｱｲ"));
 }
 
-}  // namespace
+} // namespace

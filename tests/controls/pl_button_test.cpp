@@ -12,7 +12,8 @@
 
 namespace {
 
-TEST(TxPlButtonTest, DefaultsOfANewButton) {
+TEST(TxPlButtonTest, DefaultsOfANewButton)
+{
     TxPlButton b;
     EXPECT_EQ(b.size(), QSize(75, 26));
     EXPECT_EQ(b.focusPolicy(), Qt::StrongFocus);
@@ -25,7 +26,8 @@ TEST(TxPlButtonTest, DefaultsOfANewButton) {
 }
 
 // Runs a dialog holding the button and clicks the button once it shows.
-int runDialogAndClick(int modalResult, int* clicks) {
+int runDialogAndClick(int modalResult, int* clicks)
+{
     QDialog dialog;
     dialog.resize(200, 100);
     auto* button = new TxPlButton(&dialog);
@@ -36,14 +38,16 @@ int runDialogAndClick(int modalResult, int* clicks) {
     QTimer::singleShot(0, button, [button, &dialog, &clicked] {
         QTest::mouseClick(button, Qt::LeftButton);
         clicked = true;
-        if (dialog.isVisible()) dialog.done(99);  // the button left it open
+        if (dialog.isVisible())
+            dialog.done(99); // the button left it open
     });
     const int result = dialog.exec();
     EXPECT_TRUE(clicked) << "the click inside the running dialog never happened";
     return result;
 }
 
-TEST(TxPlButtonTest, ModalResultClosesItsDialog) {
+TEST(TxPlButtonTest, ModalResultClosesItsDialog)
+{
     int clicks = 0;
     EXPECT_EQ(runDialogAndClick(2, &clicks), 2);
     EXPECT_EQ(clicks, 1);
@@ -52,7 +56,8 @@ TEST(TxPlButtonTest, ModalResultClosesItsDialog) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST(TxPlButtonTest, EnterClicksAndCancelAnswersEsc) {
+TEST(TxPlButtonTest, EnterClicksAndCancelAnswersEsc)
+{
     QWidget form;
     form.resize(300, 100);
     auto* edit = new QLineEdit(&form);
@@ -82,7 +87,8 @@ TEST(TxPlButtonTest, EnterClicksAndCancelAnswersEsc) {
     EXPECT_EQ(spy.count(), 2);
 }
 
-TEST(TxPlButtonTest, GradationRowsFromBeginToEnd) {
+TEST(TxPlButtonTest, GradationRowsFromBeginToEnd)
+{
     TxPlButton b;
     b.SetButtonStyle(TxPlButtonStyle::bsFlatNoFrame);
     b.SetGradEndColor(0xB6B6B6);
@@ -101,7 +107,8 @@ TEST(TxPlButtonTest, GradationRowsFromBeginToEnd) {
     EXPECT_EQ(thin.grab().toImage().pixelColor(10, 0), QColor(255, 255, 255));
 }
 
-TEST(TxPlButtonTest, RaisedFrameAndRoundRegion) {
+TEST(TxPlButtonTest, RaisedFrameAndRoundRegion)
+{
     TxPlButton b;
     b.CaptionA().SetCaption(QString());
     const QImage img = b.grab().toImage();
@@ -115,7 +122,8 @@ TEST(TxPlButtonTest, RaisedFrameAndRoundRegion) {
     EXPECT_TRUE(b.mask().isEmpty());
 }
 
-TEST(TxPlButtonTest, EvenCaptionPositions) {
+TEST(TxPlButtonTest, EvenCaptionPositions)
+{
     // One character is centred in the span.
     EXPECT_EQ(controls::evenCharPositions({10}, 2, 72), std::vector<int>({32}));
     // Two characters sit at the ends of the span.
@@ -127,13 +135,15 @@ TEST(TxPlButtonTest, EvenCaptionPositions) {
     EXPECT_TRUE(controls::evenCharPositions({}, 0, 10).empty());
 }
 
-TEST(TxPlButtonTest, AcceleratorMarkIsNotShown) {
+TEST(TxPlButtonTest, AcceleratorMarkIsNotShown)
+{
     EXPECT_EQ(controls::stripMnemonic(QStringLiteral("OK(&O)")), QStringLiteral("OK(O)"));
     EXPECT_EQ(controls::stripMnemonic(QStringLiteral("A&&B")), QStringLiteral("A&B"));
     EXPECT_EQ(controls::stripMnemonic(QStringLiteral("末尾&")), QStringLiteral("末尾&"));
 }
 
-TEST(TxPlButtonTest, CaptionTopAndCentring) {
+TEST(TxPlButtonTest, CaptionTopAndCentring)
+{
     TxPlButton b;
     b.SetCaptionTop(6);
     EXPECT_FALSE(b.CaptionVertCenter());
@@ -144,7 +154,8 @@ TEST(TxPlButtonTest, CaptionTopAndCentring) {
     EXPECT_EQ(b.CaptionTop(), (26 - lineHeight) / 2 + 1);
 }
 
-TEST(TxPlButtonTest, OnlyBitmapsAndIconsAreKept) {
+TEST(TxPlButtonTest, OnlyBitmapsAndIconsAreKept)
+{
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QImage img(16, 16, QImage::Format_RGB32);
@@ -162,7 +173,8 @@ TEST(TxPlButtonTest, OnlyBitmapsAndIconsAreKept) {
     EXPECT_FALSE(b.Image().HasPicture());
 }
 
-TEST(TxPlButtonTest, ShowsItsNameUntilCaptioned) {
+TEST(TxPlButtonTest, ShowsItsNameUntilCaptioned)
+{
     QWidget form;
     auto* b = new TxPlButton(&form);
     b->setObjectName(QStringLiteral("btnOK"));
@@ -170,4 +182,4 @@ TEST(TxPlButtonTest, ShowsItsNameUntilCaptioned) {
     EXPECT_EQ(b->CaptionA().Caption(), QStringLiteral("btnOK"));
 }
 
-}  // namespace
+} // namespace

@@ -87,10 +87,8 @@ TEST(ProgressDialog, LayoutWithoutCancelButton)
         TxLabelPosition position;
         bool cancel;
         int animTop, labelLeft, labelTop;
-    } cases[] = {{TxLabelPosition::xlpRight, false, 30, 60, 42},
-                 {TxLabelPosition::xlpBottom, false, 30, 20, 70},
-                 {TxLabelPosition::xlpRight, true, 16, 60, 24},
-                 {TxLabelPosition::xlpBottom, true, 16, 20, 52}};
+    } cases[] = {{TxLabelPosition::xlpRight, false, 30, 60, 42}, {TxLabelPosition::xlpBottom, false, 30, 20, 70},
+        {TxLabelPosition::xlpRight, true, 16, 60, 24}, {TxLabelPosition::xlpBottom, true, 16, 20, 52}};
     for (const auto& c : cases) {
         TxAnimeProgressDialog progress;
         progress.SetLabelPosition(c.position);
@@ -144,4 +142,4 @@ TEST(ProgressDialog, HideWithoutShowAndAMissingAnimationFile)
     progress.Hide();
 }
 
-}  // namespace
+} // namespace

@@ -17,7 +17,8 @@
 
 namespace {
 
-TEST(ControlsScreenshot, WritesPictureWhenAsked) {
+TEST(ControlsScreenshot, WritesPictureWhenAsked)
+{
     const QString target = qEnvironmentVariable("CONTROLS_SCREENSHOT");
     if (target.isEmpty()) {
         GTEST_SKIP() << "set CONTROLS_SCREENSHOT to write the picture";
@@ -56,7 +57,7 @@ TEST(ControlsScreenshot, WritesPictureWhenAsked) {
     taxOut->move(190, 136);
     label("計算期間", 168);
     auto* panel = new TxKikanPanel16(&form);
-    panel->setGeometry(110, 168, 16 * 22 + 8, 24);  // wide enough for this font's "12"
+    panel->setGeometry(110, 168, 16 * 22 + 8, 24); // wide enough for this font's "12"
     panel->SetKikanInfo(99, EncodeDate(2024, 4, 1), EncodeDate(2025, 3, 31), EncodeDate(2024, 4, 1));
     panel->SetStno(0);
     panel->SetEdno(6);
@@ -91,8 +92,8 @@ TEST(ControlsScreenshot, WritesPictureWhenAsked) {
     const QImage top = form.grab().toImage();
     const QImage bottom = box.grab().toImage();
     const int gap = 28;
-    QImage out(std::max(top.width(), bottom.width()) + 16, top.height() + bottom.height() + 2 * gap + 8,
-               QImage::Format_RGB32);
+    QImage out(
+        std::max(top.width(), bottom.width()) + 16, top.height() + bottom.height() + 2 * gap + 8, QImage::Format_RGB32);
     out.fill(QColor(0x60, 0x70, 0x80));
     QPainter p(&out);
     p.setPen(Qt::white);
@@ -104,4 +105,4 @@ TEST(ControlsScreenshot, WritesPictureWhenAsked) {
     ASSERT_TRUE(out.save(target, "PNG"));
 }
 
-}  // namespace
+} // namespace

@@ -17,7 +17,8 @@ namespace {
 
 class TolvanFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         before = form.add<QLineEdit>();
         edit = form.add<TTolvanEdit>();
         after = form.add<QLineEdit>();
@@ -40,7 +41,8 @@ protected:
     QLineEdit* after = nullptr;
 };
 
-TEST_F(TolvanFixture, SeparatorsAppearWhileTypingWithCaretAfterDigit) {
+TEST_F(TolvanFixture, SeparatorsAppearWhileTypingWithCaretAfterDigit)
+{
     const char* expected[] = {"1", "12", "123", "1,234", "12,345", "123,456", "1,234,567"};
     for (int i = 0; i < 7; ++i) {
         QTest::keyClick(edit, static_cast<char>('1' + i));
@@ -54,31 +56,35 @@ TEST_F(TolvanFixture, SeparatorsAppearWhileTypingWithCaretAfterDigit) {
     EXPECT_EQ(edit->text(), QStringLiteral("1,234,567"));
 }
 
-TEST_F(TolvanFixture, CaretStaysOnItsDigitInTheMiddle) {
+TEST_F(TolvanFixture, CaretStaysOnItsDigitInTheMiddle)
+{
     type(QStringLiteral("123456"));
     ASSERT_EQ(edit->text(), QStringLiteral("123,456"));
-    edit->setCursorPosition(1);  // after "1"
+    edit->setCursorPosition(1); // after "1"
     type(QStringLiteral("9"));
     EXPECT_EQ(edit->text(), QStringLiteral("1,923,456"));
-    EXPECT_EQ(edit->cursorPosition(), 3);  // still right after the 9
+    EXPECT_EQ(edit->cursorPosition(), 3); // still right after the 9
     QTest::keyClick(edit, Qt::Key_Backspace);
     EXPECT_EQ(edit->text(), QStringLiteral("123,456"));
     EXPECT_EQ(edit->cursorPosition(), 1);
 }
 
-TEST_F(TolvanFixture, DeletingEverythingShowsZeroWithCaretAfterIt) {
+TEST_F(TolvanFixture, DeletingEverythingShowsZeroWithCaretAfterIt)
+{
     type(QStringLiteral("5"));
     QTest::keyClick(edit, Qt::Key_Backspace);
     EXPECT_EQ(edit->text(), QStringLiteral("0"));
     EXPECT_EQ(edit->cursorPosition(), 1);
 }
 
-TEST_F(TolvanFixture, MinusAtZeroIsTypedAndFormattedAway) {
+TEST_F(TolvanFixture, MinusAtZeroIsTypedAndFormattedAway)
+{
     type(QStringLiteral("-"));
     EXPECT_EQ(edit->text(), QStringLiteral("0"));
 }
 
-TEST_F(TolvanFixture, ZeroKeyTypesThreeZeros) {
+TEST_F(TolvanFixture, ZeroKeyTypesThreeZeros)
+{
     type(QStringLiteral("5."));
     EXPECT_EQ(edit->text(), QStringLiteral("5,000"));
     EXPECT_EQ(edit->cursorPosition(), 5);
@@ -86,12 +92,14 @@ TEST_F(TolvanFixture, ZeroKeyTypesThreeZeros) {
     EXPECT_EQ(edit->text(), QStringLiteral("5,000,000"));
 }
 
-TEST_F(TolvanFixture, FilterSwallowsLetters) {
+TEST_F(TolvanFixture, FilterSwallowsLetters)
+{
     type(QStringLiteral("1a2b+3"));
     EXPECT_EQ(edit->text(), QStringLiteral("123"));
 }
 
-TEST_F(TolvanFixture, SeparatorsDoNotCountAgainstMaxLength) {
+TEST_F(TolvanFixture, SeparatorsDoNotCountAgainstMaxLength)
+{
     type(QStringLiteral("1234567890"));
     ASSERT_EQ(edit->text(), QStringLiteral("1,234,567,890"));
     type(QStringLiteral("1"));
@@ -100,13 +108,15 @@ TEST_F(TolvanFixture, SeparatorsDoNotCountAgainstMaxLength) {
     EXPECT_EQ(edit->text(), QStringLiteral("12,345,678,901"));
 }
 
-TEST_F(TolvanFixture, ZeroKeyIsCutToTheFieldLength) {
+TEST_F(TolvanFixture, ZeroKeyIsCutToTheFieldLength)
+{
     type(QStringLiteral("123456789"));
     type(QStringLiteral("."));
     EXPECT_EQ(edit->text(), QStringLiteral("12,345,678,900"));
 }
 
-TEST_F(TolvanFixture, EnterMovesOnAndLeavingFormats) {
+TEST_F(TolvanFixture, EnterMovesOnAndLeavingFormats)
+{
     edit->SetComma(false);
     type(QStringLiteral("1234"));
     EXPECT_EQ(edit->text(), QStringLiteral("1234"));
@@ -119,7 +129,8 @@ TEST_F(TolvanFixture, EnterMovesOnAndLeavingFormats) {
     EXPECT_EQ(edit->selectedText(), QStringLiteral("1234"));
 }
 
-TEST(TolvanEditKeys, EnterWithoutItsKeyStyleStaysInTheEdit) {
+TEST(TolvanEditKeys, EnterWithoutItsKeyStyleStaysInTheEdit)
+{
     QDialog dialog;
     auto* edit = new TTolvanEdit(&dialog);
     edit->SetKeyStyles(ksUp); // no ksEnter, as on the login password
@@ -140,7 +151,8 @@ TEST(TolvanEditKeys, EnterWithoutItsKeyStyleStaysInTheEdit) {
     EXPECT_EQ(typed.at(0).at(0).value<QChar>(), QChar(u'\r'));
 }
 
-TEST_F(TolvanFixture, EmptyAmountOnLeavingByAllowBlank) {
+TEST_F(TolvanFixture, EmptyAmountOnLeavingByAllowBlank)
+{
     edit->clear();
     after->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(edit->text(), QStringLiteral("0"));
@@ -151,7 +163,8 @@ TEST_F(TolvanFixture, EmptyAmountOnLeavingByAllowBlank) {
     EXPECT_EQ(edit->text(), QString());
 }
 
-TEST_F(TolvanFixture, LeftInsideMovesCaretNotFocus) {
+TEST_F(TolvanFixture, LeftInsideMovesCaretNotFocus)
+{
     edit->SetKeyStyles(ksEnter | ksLeft);
     type(QStringLiteral("123"));
     QTest::keyClick(edit, Qt::Key_Left);
@@ -159,7 +172,8 @@ TEST_F(TolvanFixture, LeftInsideMovesCaretNotFocus) {
     EXPECT_EQ(edit->cursorPosition(), 2);
 }
 
-TEST_F(TolvanFixture, FullFieldMovesOnWithoutSendEnter) {
+TEST_F(TolvanFixture, FullFieldMovesOnWithoutSendEnter)
+{
     edit->SetComma(false);
     edit->SetOutputFormat(QString());
     edit->SetMaxLength(3);
@@ -171,7 +185,8 @@ TEST_F(TolvanFixture, FullFieldMovesOnWithoutSendEnter) {
     EXPECT_EQ(TestForm::focused(), after);
 }
 
-TEST_F(TolvanFixture, FullFieldWithSendEnterLeavesTheMoveToTheOwner) {
+TEST_F(TolvanFixture, FullFieldWithSendEnterLeavesTheMoveToTheOwner)
+{
     edit->SetComma(false);
     edit->SetOutputFormat(QString());
     edit->SetMaxLength(3);
@@ -184,7 +199,8 @@ TEST_F(TolvanFixture, FullFieldWithSendEnterLeavesTheMoveToTheOwner) {
     EXPECT_EQ(edit->AutoNextCtls_Result(), 0u);
 }
 
-TEST_F(TolvanFixture, TabAndDownHandedToOwnerWhenAsked) {
+TEST_F(TolvanFixture, TabAndDownHandedToOwnerWhenAsked)
+{
     edit->SetAutoNextCtls(acTabKey | acDownKey);
     QTest::keyClick(edit, Qt::Key_Tab);
     EXPECT_EQ(TestForm::focused(), edit);
@@ -196,23 +212,25 @@ TEST_F(TolvanFixture, TabAndDownHandedToOwnerWhenAsked) {
     EXPECT_EQ(edit->AutoNextCtls_Result(), acDownKey | acSendEnter);
 }
 
-TEST(TolvanEditStyles, DecimalPointRules) {
+TEST(TolvanEditStyles, DecimalPointRules)
+{
     TestForm form;
     auto* edit = form.add<TTolvanEdit>();
     edit->SetEditStyle(esFloat);
-    edit->SetZero3Key(zkDot);  // keeps its meaning as the decimal point here
+    edit->SetZero3Key(zkDot); // keeps its meaning as the decimal point here
     ASSERT_TRUE(form.show());
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral(".1.2.5-"));
     EXPECT_EQ(edit->text(), QStringLiteral("1.25"));
 }
 
-TEST(TolvanEditStyles, ZeroKeysOfOtherCharacters) {
+TEST(TolvanEditStyles, ZeroKeysOfOtherCharacters)
+{
     TestForm form;
     auto* edit = form.add<TTolvanEdit>();
     edit->SetEditStyle(esNumeric);
     edit->SetZero2Key(zkAsterisk);
-    edit->SetZero3Key(zkMinus);  // a plain numeric style: "-" types zeros
+    edit->SetZero3Key(zkMinus); // a plain numeric style: "-" types zeros
     ASSERT_TRUE(form.show());
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("1*2-"));
@@ -223,7 +241,8 @@ TEST(TolvanEditStyles, ZeroKeysOfOtherCharacters) {
     EXPECT_EQ(edit->text(), QStringLiteral("a*-"));
 }
 
-TEST(TolvanEditKana, CompositionStateAndReading) {
+TEST(TolvanEditKana, CompositionStateAndReading)
+{
     TestForm form;
     auto* edit = form.add<TTolvanEdit>();
     edit->SetKanaMode(kmHankaku);
@@ -253,4 +272,4 @@ TEST(TolvanEditKana, CompositionStateAndReading) {
     EXPECT_EQ(edit->Kana(), QStringLiteral("ハナ"));
 }
 
-}  // namespace
+} // namespace

@@ -77,10 +77,14 @@ TEST_F(AccRegTest, StoredTextsReadByTheGivenType)
         TRegValue value;
     };
     const Case cases[] = {
-        {"論理", "true", TRegValue::boolean(true)},  {"論理", "True", TRegValue::boolean(true)},
-        {"論理", "1", TRegValue::boolean(false)},    {"整数", "abc", TRegValue::integer(0)},
-        {"日付", "2025/13/01", TRegValue::date(0)},  {"金額", "12.5", TRegValue::currency(125000)},
-        {"実数", "x1", TRegValue::real(0)},          {"文字", "", TRegValue::text(" ")},
+        {"論理", "true", TRegValue::boolean(true)},
+        {"論理", "True", TRegValue::boolean(true)},
+        {"論理", "1", TRegValue::boolean(false)},
+        {"整数", "abc", TRegValue::integer(0)},
+        {"日付", "2025/13/01", TRegValue::date(0)},
+        {"金額", "12.5", TRegValue::currency(125000)},
+        {"実数", "x1", TRegValue::real(0)},
+        {"文字", "", TRegValue::text(" ")},
         {"画像", "whatever", TRegValue::text("Data Type Error")},
     };
     int n = 0;
@@ -213,7 +217,7 @@ TEST(RegConversions, DatesCurrencyAndFloats)
     EXPECT_EQ(SafeStrToCurr("-0.00005"), -1);
     EXPECT_EQ(SafeStrToCurr("1,000"), 0);
     EXPECT_EQ(SafeStrToCurr(" 42 "), 420000);
-    for (Currency c : {Currency{0}, Currency{1}, Currency{-1}, Currency{123456789012345}, Currency{-50000}})
+    for (Currency c : {Currency {0}, Currency {1}, Currency {-1}, Currency {123456789012345}, Currency {-50000}})
         EXPECT_EQ(SafeStrToCurr(RegCurrToStr(c)), c) << c;
     for (double v : {0.0, 1.0 / 3.0, -2.5e-8, 12345.678})
         EXPECT_EQ(TRegValue::text(RegFloatToStr(v)).asDouble(), v);

@@ -68,14 +68,15 @@ TEST(AppInfo, EmptyOemGivesTheDefaults)
 TEST(AppInfo, CompleteFileWithCaseFreeNames)
 {
     Fixture f;
-    f.write("[menu]\r\ndatacon=通信メニュー\r\n"
-            "[APPLICATION]\r\n"
-            "oem=Harbenworks\r\nSince=2010-2026\r\nVerMajorDiff=-1\r\nOptionBlind=1\r\nVerTest=T\r\n"
-            "webOrbiscaServer=web.example\r\n"
-            "[Varov]\r\nAppName=tnzaimu\r\nAppTitle=トルバン財務\r\nAppTitle_CL=顧問先版\r\nHomeDir=brimto/rozivoraduz\r\n"
-            "DataDefFile=tnaccdef.fdb\r\nDataFile=tnacc.fdb\r\nDataIniFile=tnacc.ini\r\nDataListCnt=300\r\n"
-            "[Company]\r\nName=株式会社テスト\r\nTEL=03-0000-0000\r\n"
-            "[Orbisca]\r\nAppTitle=経営オルビスカ\r\n");
+    f.write(
+        "[menu]\r\ndatacon=通信メニュー\r\n"
+        "[APPLICATION]\r\n"
+        "oem=Harbenworks\r\nSince=2010-2026\r\nVerMajorDiff=-1\r\nOptionBlind=1\r\nVerTest=T\r\n"
+        "webOrbiscaServer=web.example\r\n"
+        "[Varov]\r\nAppName=tnzaimu\r\nAppTitle=トルバン財務\r\nAppTitle_CL=顧問先版\r\nHomeDir=brimto/rozivoraduz\r\n"
+        "DataDefFile=tnaccdef.fdb\r\nDataFile=tnacc.fdb\r\nDataIniFile=tnacc.ini\r\nDataListCnt=300\r\n"
+        "[Company]\r\nName=株式会社テスト\r\nTEL=03-0000-0000\r\n"
+        "[Orbisca]\r\nAppTitle=経営オルビスカ\r\n");
     TAppInfoRec rec;
     ASSERT_EQ(LoadAppInfo(f.program(), rec), 1);
     EXPECT_EQ(rec.Application.OEM, kOemHarbenworks);

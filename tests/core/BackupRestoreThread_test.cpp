@@ -30,11 +30,11 @@ std::string setting(const std::string& db, const std::string& code)
 
 void useMyNumber(const std::string& db)
 {
-    for (const auto& [code, text] : {std::pair<std::string, std::string>{"＃USE", "1"},
-                                     {"＃KEY", core::EncodeProtectText("pass1234")},
-                                     {"＃VALUE", core::EncodeProtectText("v")}})
-        Root::exec(db, "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '" + code
-                           + "', '文字', '" + text + "') MATCHING (AGROUP, ACODE)");
+    for (const auto& [code, text] : {std::pair<std::string, std::string> {"＃USE", "1"},
+             {"＃KEY", core::EncodeProtectText("pass1234")}, {"＃VALUE", core::EncodeProtectText("v")}})
+        Root::exec(db,
+            "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '" + code + "', '文字', '"
+                + text + "') MATCHING (AGROUP, ACODE)");
 }
 
 class Worker : public ::testing::Test {
@@ -251,8 +251,9 @@ TEST_F(Worker, RestoreStopsWhenThePersonalNumberCheckCannotReadTheTarget)
     fs::copy_file(r.companyDb, other + "/tnacc.fdb");
     const std::string otherDb = other + "/tnacc.fdb";
     useMyNumber(otherDb);
-    Root::exec(otherDb, "INSERT INTO MYNUMBER_LOG (FHIZUKE, FSERIAL, FOPCODE, FSTATE, FCOMMENT) "
-                        "VALUES ('2025-01-02 03:04:05', 'S', 10, 4, 'kept')");
+    Root::exec(otherDb,
+        "INSERT INTO MYNUMBER_LOG (FHIZUKE, FSERIAL, FOPCODE, FSTATE, FCOMMENT) "
+        "VALUES ('2025-01-02 03:04:05', 'S', 10, 4, 'kept')");
     ASSERT_TRUE(r.dm->fnAccDatConnected({}, r.company, 0));
 
     ScriptedMessages messages;
@@ -280,8 +281,9 @@ TEST_F(Worker, RestoreKeepsTheAuditLogOfTheTarget)
     save.CheckMyNumber = false;
     save.Execute();
     ASSERT_TRUE(save.Success);
-    Root::exec(r.companyDb, "INSERT INTO MYNUMBER_LOG (FHIZUKE, FSERIAL, FOPCODE, FSTATE, FCOMMENT) "
-                            "VALUES ('2025-01-02 03:04:05', 'S', 10, 4, 'after the backup')");
+    Root::exec(r.companyDb,
+        "INSERT INTO MYNUMBER_LOG (FHIZUKE, FSERIAL, FOPCODE, FSTATE, FCOMMENT) "
+        "VALUES ('2025-01-02 03:04:05', 'S', 10, 4, 'after the backup')");
     TBackupRestoreThread t;
     t.Mode = 1;
     t.UseMyNumber = 1;
@@ -302,7 +304,7 @@ TEST_F(Worker, PathsNamingNoDatabaseFailBeforeAnyDatabaseWork)
         const char* method;
         const char* code;
     };
-    for (const Case c : {Case{0, "BackupDatabase", "101"}, Case{1, "RestoreDatabase", "201"}}) {
+    for (const Case c : {Case {0, "BackupDatabase", "101"}, Case {1, "RestoreDatabase", "201"}}) {
         TBackupRestoreThread t;
         t.Mode = c.mode;
         t.CheckMyNumber = false;
@@ -346,7 +348,7 @@ TEST_F(Worker, CopyAndRebuildReportOnlySuccess)
     ASSERT_TRUE(copy.Success);
     EXPECT_FALSE(copy.Failed);
     EXPECT_EQ(Root::scalar(copy.DestPath, "SELECT SHOUGOU FROM ACCDEF1"),
-              Root::scalar(r.companyDb, "SELECT SHOUGOU FROM ACCDEF1"));
+        Root::scalar(r.companyDb, "SELECT SHOUGOU FROM ACCDEF1"));
 
     ScriptedMessages messages;
     TBackupRestoreThread broken;
@@ -377,7 +379,7 @@ TEST_F(Worker, ResumeRunsOnTheEventLoopWhileTheCallerWaits)
         WaitMilliSec(50);
     ASSERT_TRUE(t.IsTerminated());
     EXPECT_TRUE(t.Success);
-    EXPECT_EQ(progress.lines, std::vector<std::string>{"データを保存しています…"}) << "reported to the shown window";
+    EXPECT_EQ(progress.lines, std::vector<std::string> {"データを保存しています…"}) << "reported to the shown window";
 }
 
 TEST(BackupInfoBlock, FormatEdgeCases)

@@ -149,7 +149,7 @@ TEST(BackupTrailer, SparseFileAbove2GiBUses64BitOffsets)
 {
     test_support::TempDir dir;
     const auto file = dir.file("big.fbk");
-    const std::int64_t size = (std::int64_t{1} << 31) + 4096 + 7;
+    const std::int64_t size = (std::int64_t {1} << 31) + 4096 + 7;
     {
         std::ofstream f(file, std::ios::binary);
     }

@@ -52,8 +52,8 @@ TEST_F(DataInfo, MissingSettingsFileIsCreatedFromTheDatabase)
     r.dm->fnAccDatDisConnected(r.company, 0, 0);
     EXPECT_EQ(rec.VERSION1_MAJOR, 13);
     EXPECT_EQ(rec.SITEN, 1);
-    EXPECT_EQ(std::to_string(rec.SITENCNT),
-              Root::scalar(r.companyDb, "SELECT COUNT(SCODE) FROM SISETUMST WHERE SCODE<>''"));
+    EXPECT_EQ(
+        std::to_string(rec.SITENCNT), Root::scalar(r.companyDb, "SELECT COUNT(SCODE) FROM SISETUMST WHERE SCODE<>''"));
     const auto text = iniText(r.company);
     EXPECT_NE(text.find("VERSION1=13.0.0\r\n"), std::string::npos);
     EXPECT_NE(text.find("VERSION2=13.0\r\n"), std::string::npos);
@@ -71,8 +71,9 @@ TEST_F(DataInfo, ACompanyNameTheSettingsFileCannotHoldIsRefusedAndLeavesNoInUseM
     TDataInfomationRec rec;
     ASSERT_EQ(di.ReadDataIni(r.company, rec), 1); // the settings file exists, free
     const std::string before = iniText(r.company);
-    Root::exec(r.companyDb, "UPDATE ACCDEF1 SET SHOUGOU='株式会社' || ASCII_CHAR(13) || ASCII_CHAR(10) || '改行' "
-                            "WHERE REC=1");
+    Root::exec(r.companyDb,
+        "UPDATE ACCDEF1 SET SHOUGOU='株式会社' || ASCII_CHAR(13) || ASCII_CHAR(10) || '改行' "
+        "WHERE REC=1");
 
     ScriptedMessages messages;
     EXPECT_FALSE(r.dm->fnAccDatConnected({}, r.company, 1));
@@ -329,12 +330,15 @@ TEST_F(UseRight, OperatorMissingOneBranchIsRefused)
 {
     TDataInfomation di;
     Root::exec(r.companyDb, "DELETE FROM OPLICENSE WHERE OPCODE=100000010");
-    Root::exec(r.companyDb, "INSERT INTO OPLICENSE (OPCODE, SCODE) SELECT 100000010, SCODE FROM SISETUMST WHERE SCODE<>''");
+    Root::exec(
+        r.companyDb, "INSERT INTO OPLICENSE (OPCODE, SCODE) SELECT 100000010, SCODE FROM SISETUMST WHERE SCODE<>''");
     {
         ScriptedMessages messages;
-        EXPECT_TRUE(di.IsDataSiyouKengen(r.company)) << (messages.count() ? core::messageAsText(messages.shown()[0]) : "");
+        EXPECT_TRUE(di.IsDataSiyouKengen(r.company))
+            << (messages.count() ? core::messageAsText(messages.shown()[0]) : "");
     }
-    Root::exec(r.companyDb, "INSERT INTO SISETUMST (SCODE, SNAME, XSTR, MB_JIGYOU, BUMEX) VALUES ('99', '新店', '', 1, 0)");
+    Root::exec(
+        r.companyDb, "INSERT INTO SISETUMST (SCODE, SNAME, XSTR, MB_JIGYOU, BUMEX) VALUES ('99', '新店', '', 1, 0)");
     ScriptedMessages messages;
     EXPECT_FALSE(di.IsDataSiyouKengen(r.company));
     ASSERT_EQ(messages.count(), 1u);
@@ -357,14 +361,17 @@ TEST_F(UseRight, DataPasswordIsAskedAndAWrongOneRefused)
     info.TextLength = kDataPasswordLength;
     info.PlainText = "abc123";
     ASSERT_TRUE(EasyEncode(info));
-    Root::exec(r.companyDb, "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES "
-                            "('基本設定', 'データパスワードV2', '文字', '" + info.EncodeText + "') MATCHING (AGROUP, ACODE)");
+    Root::exec(r.companyDb,
+        "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES "
+        "('基本設定', 'データパスワードV2', '文字', '"
+            + info.EncodeText + "') MATCHING (AGROUP, ACODE)");
     {
         ScriptedMessages messages;
         ScriptedInput input({{modal::Ok, "wrong"}, {modal::Cancel, ""}});
         EXPECT_FALSE(di.IsDataPasswordAuth(r.company));
         ASSERT_GE(messages.count(), 1u);
-        EXPECT_EQ(messages.shown().back().lines[0].text, "このデータに設定されている「パスワード」と一致しませんでした。");
+        EXPECT_EQ(
+            messages.shown().back().lines[0].text, "このデータに設定されている「パスワード」と一致しませんでした。");
     }
     ScriptedInput input({{modal::Ok, "abc123 "}});
     EXPECT_TRUE(di.IsDataPasswordAuth(r.company));

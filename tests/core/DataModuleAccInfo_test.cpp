@@ -26,8 +26,14 @@ namespace {
 
 namespace fb = platform::firebird;
 
-TDateTime ymd(int y, int m, int d) { return EncodeDate(y, m, d); }
-Currency yen(int v) { return static_cast<Currency>(v) * CurrencyScale; }
+TDateTime ymd(int y, int m, int d)
+{
+    return EncodeDate(y, m, d);
+}
+Currency yen(int v)
+{
+    return static_cast<Currency>(v) * CurrencyScale;
+}
 
 // Runs statements on the connected company database, committed at once.
 void execCompany(const std::string& sql)
@@ -66,26 +72,138 @@ void expectSameAccInf(const TACCINF& e, const TACCINF& a)
 {
 #define F(x) EXPECT_EQ(e.x, a.x) << #x
 #define D(x) EXPECT_NEAR(e.x, a.x, 1e-6) << #x
-    F(GROUPID); F(ENTTEXT); F(SERIAL); F(TANTOU); F(GYOUSHU); F(DATATYPE); F(DataTypeName); F(CODETYPE);
-    F(CodeTypeName); F(BumonCount); F(SCODE1); F(SCODE2); F(SKANA); F(SHOUGOU); F(POST); F(ADD1); F(ADD2); F(TEL);
-    F(AO_ADD1); F(AO_ADD2); F(AO_KANA); F(AO_SIMEI); F(AO_GYOUSHU); F(AO_YAGO); F(AO_KANYU); F(AO_TEL);
-    F(AO_SHOKUGYO1); F(AO_SHOKUGYO2); F(MAIL); D(zzKISHU); D(zKISHU); F(NENDO); D(KISHU); D(KIMATU); D(KAISI);
-    F(SIME); F(KAISINO); F(KaisiKikanIndex); F(LastKikanNo); F(KaisiMonthCount); F(YearMonthCount);
-    F(GENGOU_FLG); F(GENGOU_HOSEI); F(GENGOU_NAME); F(YAKUMEI); F(OLD_TAX_RATE1); F(OLD_TAX_RATE2);
-    F(OLD_TAX_RATE3); F(OLD_TAX_RATE4); F(OLD_TAX_RATE5); F(NEW_TAX_RATE1); F(NEW_TAX_RATE2); F(NEW_TAX_RATE3);
-    F(NEW_TAX_RATE4); F(NEW_TAX_RATE5); D(CHG_DAYS1); D(CHG_DAYS2); D(CHG_DAYS3); D(CHG_DAYS4); D(CHG_DAYS5);
-    D(KANSA_FIXDATE); D(KANSA_DATE); F(CALCU); F(TAXU_HASUU); F(TAXH_HASUU); F(TAXDEFUH); F(TAXKANNI);
-    F(TAXJIGYOU); F(GENKAPRINT); F(KANSA_LOCK); F(TEGATADICSW); F(KESSAN_KIKAN); F(CASHFLOW_KIKAN1);
-    F(CASHFLOW_KIKAN2); F(CASHFLOWSW); F(SDAI_HASUU1); F(SDAI_HASUU2); F(SDAI_HASUU3); F(CONVERT); F(SHOUHYOU);
-    F(SITEN); F(BUMON); F(DATALOCK); F(GENKA_USE); F(GENKA_HWORD); F(PlusName5880); F(PlusName5580);
-    F(PlusName5680); F(PlusName5780); F(PlusName5790); F(PASWORD); F(WEB_HOLDER); F(TusinPassword);
-    F(TusinHolder); F(SysKCode); F(SysUserCode); F(FUMEI_KCODE); F(FumeiUserCode); F(DataKind); F(KakoMeisai);
-    F(GassanKbn); F(GassanCount); F(KamokuDigits); F(HojoDigits); F(BumonDigits); F(IkkatuZeinuki);
-    F(DataPassword); F(PrintKikanUse); D(PrintKikanFrom); D(PrintKikanTo); F(TegataKCode); F(TegataUserCode);
-    F(KurikosiTax); F(KURIKOSI1); F(KURIKOSI2); F(GENKA_HWORD6); F(PlusName5688); F(DataVerMajor);
-    F(DataVerMinor1); F(DataVerMinor2); F(KobetuGenkaUse); F(KobetuGenkaName); F(KobetuGenkaDigits);
-    F(MyNumberUse); F(MyNumberKey); F(MyNumberValue); F(CloudKbn); F(CLOUD_LINE); D(CLOUD_TIME); F(TaxRateUse);
-    F(READ_ONLY); F(DataPasswordInvalid);
+    F(GROUPID);
+    F(ENTTEXT);
+    F(SERIAL);
+    F(TANTOU);
+    F(GYOUSHU);
+    F(DATATYPE);
+    F(DataTypeName);
+    F(CODETYPE);
+    F(CodeTypeName);
+    F(BumonCount);
+    F(SCODE1);
+    F(SCODE2);
+    F(SKANA);
+    F(SHOUGOU);
+    F(POST);
+    F(ADD1);
+    F(ADD2);
+    F(TEL);
+    F(AO_ADD1);
+    F(AO_ADD2);
+    F(AO_KANA);
+    F(AO_SIMEI);
+    F(AO_GYOUSHU);
+    F(AO_YAGO);
+    F(AO_KANYU);
+    F(AO_TEL);
+    F(AO_SHOKUGYO1);
+    F(AO_SHOKUGYO2);
+    F(MAIL);
+    D(zzKISHU);
+    D(zKISHU);
+    F(NENDO);
+    D(KISHU);
+    D(KIMATU);
+    D(KAISI);
+    F(SIME);
+    F(KAISINO);
+    F(KaisiKikanIndex);
+    F(LastKikanNo);
+    F(KaisiMonthCount);
+    F(YearMonthCount);
+    F(GENGOU_FLG);
+    F(GENGOU_HOSEI);
+    F(GENGOU_NAME);
+    F(YAKUMEI);
+    F(OLD_TAX_RATE1);
+    F(OLD_TAX_RATE2);
+    F(OLD_TAX_RATE3);
+    F(OLD_TAX_RATE4);
+    F(OLD_TAX_RATE5);
+    F(NEW_TAX_RATE1);
+    F(NEW_TAX_RATE2);
+    F(NEW_TAX_RATE3);
+    F(NEW_TAX_RATE4);
+    F(NEW_TAX_RATE5);
+    D(CHG_DAYS1);
+    D(CHG_DAYS2);
+    D(CHG_DAYS3);
+    D(CHG_DAYS4);
+    D(CHG_DAYS5);
+    D(KANSA_FIXDATE);
+    D(KANSA_DATE);
+    F(CALCU);
+    F(TAXU_HASUU);
+    F(TAXH_HASUU);
+    F(TAXDEFUH);
+    F(TAXKANNI);
+    F(TAXJIGYOU);
+    F(GENKAPRINT);
+    F(KANSA_LOCK);
+    F(TEGATADICSW);
+    F(KESSAN_KIKAN);
+    F(CASHFLOW_KIKAN1);
+    F(CASHFLOW_KIKAN2);
+    F(CASHFLOWSW);
+    F(SDAI_HASUU1);
+    F(SDAI_HASUU2);
+    F(SDAI_HASUU3);
+    F(CONVERT);
+    F(SHOUHYOU);
+    F(SITEN);
+    F(BUMON);
+    F(DATALOCK);
+    F(GENKA_USE);
+    F(GENKA_HWORD);
+    F(PlusName5880);
+    F(PlusName5580);
+    F(PlusName5680);
+    F(PlusName5780);
+    F(PlusName5790);
+    F(PASWORD);
+    F(WEB_HOLDER);
+    F(TusinPassword);
+    F(TusinHolder);
+    F(SysKCode);
+    F(SysUserCode);
+    F(FUMEI_KCODE);
+    F(FumeiUserCode);
+    F(DataKind);
+    F(KakoMeisai);
+    F(GassanKbn);
+    F(GassanCount);
+    F(KamokuDigits);
+    F(HojoDigits);
+    F(BumonDigits);
+    F(IkkatuZeinuki);
+    F(DataPassword);
+    F(PrintKikanUse);
+    D(PrintKikanFrom);
+    D(PrintKikanTo);
+    F(TegataKCode);
+    F(TegataUserCode);
+    F(KurikosiTax);
+    F(KURIKOSI1);
+    F(KURIKOSI2);
+    F(GENKA_HWORD6);
+    F(PlusName5688);
+    F(DataVerMajor);
+    F(DataVerMinor1);
+    F(DataVerMinor2);
+    F(KobetuGenkaUse);
+    F(KobetuGenkaName);
+    F(KobetuGenkaDigits);
+    F(MyNumberUse);
+    F(MyNumberKey);
+    F(MyNumberValue);
+    F(CloudKbn);
+    F(CLOUD_LINE);
+    D(CLOUD_TIME);
+    F(TaxRateUse);
+    F(READ_ONLY);
+    F(DataPasswordInvalid);
 #undef F
 #undef D
 }
@@ -320,7 +438,7 @@ protected:
     std::unique_ptr<core::TDM> dm;
 };
 
-class OpenCompany : public OpenCompanyBase {};
+class OpenCompany : public OpenCompanyBase { };
 
 TEST_F(OpenCompany, GeneralCompanyFillsTheRecordFromTheSample)
 {
@@ -359,12 +477,22 @@ TEST_F(OpenCompany, TaxRatesAnswerTheRateInForceAcrossTheChanges)
 {
     open(1);
     // rate number 0 asks for the standard rate in force on the date
-    struct Case { int asked; TDateTime date; int rateNo; };
+    struct Case {
+        int asked;
+        TDateTime date;
+        int rateNo;
+    };
     const Case cases[] = {
         {0, ymd(1989, 3, 31), 0}, // before consumption tax: nothing older in the table
-        {0, ymd(1989, 4, 1), 1},  {0, ymd(1997, 3, 31), 1}, {0, ymd(1997, 4, 1), 2},
-        {0, ymd(2014, 3, 31), 2}, {0, ymd(2014, 4, 1), 3},  {0, ymd(2019, 9, 30), 3},
-        {0, ymd(2019, 10, 1), 0}, {4, ymd(2010, 1, 1), 4},  {3, ymd(2020, 1, 1), 3},
+        {0, ymd(1989, 4, 1), 1},
+        {0, ymd(1997, 3, 31), 1},
+        {0, ymd(1997, 4, 1), 2},
+        {0, ymd(2014, 3, 31), 2},
+        {0, ymd(2014, 4, 1), 3},
+        {0, ymd(2019, 9, 30), 3},
+        {0, ymd(2019, 10, 1), 0},
+        {4, ymd(2010, 1, 1), 4},
+        {3, ymd(2020, 1, 1), 3},
     };
     for (const auto& c : cases)
         EXPECT_EQ(GetZeiRituNo(c.asked, c.date), c.rateNo) << FormatDateTime("yyyy/mm/dd", c.date);
@@ -376,11 +504,18 @@ TEST_F(OpenCompany, TaxRatesAnswerTheRateInForceAcrossTheChanges)
 TEST_F(OpenCompany, RoundingModesOfTheOpenCompanyHoldForNegativeAmounts)
 {
     open(2); // TAXU_HASUU 1 (round), TAXH_HASUU 2 (up); the general sample truncates (0)
-    struct Case { int mode; Currency amount; Currency rounded; };
+    struct Case {
+        int mode;
+        Currency amount;
+        Currency rounded;
+    };
     const Case cases[] = {
-        {AccInf.TAXU_HASUU, -12345000, -12350000}, {AccInf.TAXU_HASUU, -12344999, -12340000},
-        {AccInf.TAXH_HASUU, -12340001, -12350000}, {AccInf.TAXH_HASUU, 12340001, 12350000},
-        {0, -12349999, -12340000},                 {0, 12349999, 12340000},
+        {AccInf.TAXU_HASUU, -12345000, -12350000},
+        {AccInf.TAXU_HASUU, -12344999, -12340000},
+        {AccInf.TAXH_HASUU, -12340001, -12350000},
+        {AccInf.TAXH_HASUU, 12340001, 12350000},
+        {0, -12349999, -12340000},
+        {0, 12349999, 12340000},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HasuSyori(c.mode, c.amount), c.rounded) << "mode " << c.mode << " amount " << c.amount;
@@ -472,7 +607,7 @@ TEST_F(OpenCompanyChanged, MissingOptionalColumnsTakeEmptyValuesNotThePreviousDa
 {
     connect(1);
     for (const char* column : {"KESSAN_KIKAN", "CASHFLOW_KIKAN1", "CASHFLOW_KIKAN2", "SDAI_HASUU3", "GENKA_HWORD6",
-                               "WEB_HOLDER", "KURIKOSI1", "KURIKOSI2", "CLOUD_LINE", "CLOUD_TIME", "READ_ONLY"})
+             "WEB_HOLDER", "KURIKOSI1", "KURIKOSI2", "CLOUD_LINE", "CLOUD_TIME", "READ_ONLY"})
         execCompany(std::string("ALTER TABLE ACCDEF1 DROP ") + column);
     execCompany("UPDATE ACCDEF1 SET TAXDEFUH = 1");
     open(2);
@@ -522,7 +657,11 @@ TEST_F(OpenCompanyChanged, ReadOnlyMarkOfTheDataSet)
 
 TEST_F(OpenCompanyChanged, UnknownDataAndCodeTypesFailWithTheirValue)
 {
-    struct Case { int dataType; int codeType; const char* detail; };
+    struct Case {
+        int dataType;
+        int codeType;
+        const char* detail;
+    };
     const Case cases[] = {
         {4, 1, "このプログラムでは、該当のデータタイプを処理することが出来ません。(DataType=4)"},
         {1, 2, "このプログラムでは、該当のデータタイプを処理することが出来ません。(CodeType=2)"},
@@ -532,7 +671,7 @@ TEST_F(OpenCompanyChanged, UnknownDataAndCodeTypesFailWithTheirValue)
     connect(2);
     for (const auto& c : cases) {
         execCompany("UPDATE ACCDEF1 SET DATATYPE = " + std::to_string(c.dataType)
-                    + ", CODETYPE = " + std::to_string(c.codeType));
+            + ", CODETYPE = " + std::to_string(c.codeType));
         ScriptedMessages messages;
         EXPECT_FALSE(core::fnGetAccInfo());
         ASSERT_EQ(messages.count(), 1u);
@@ -652,8 +791,8 @@ TEST_F(OpenCompanyChanged, SystemAccountsByDataType)
     execCompany("INSERT INTO ACCDEF2 (KNAME, KCODE) VALUES ('事業主貸', '1121')");
     execCompany("INSERT INTO ACCDEF2 (KNAME, KCODE) VALUES ('元入金', '3111')");
     open(1);
-    EXPECT_EQ(AccInf.TegataKCode, (std::array<std::string, 3>{"1211", "", ""}));
-    EXPECT_EQ(AccInf.TegataUserCode, (std::array<std::string, 3>{"211", "", ""}));
+    EXPECT_EQ(AccInf.TegataKCode, (std::array<std::string, 3> {"1211", "", ""}));
+    EXPECT_EQ(AccInf.TegataUserCode, (std::array<std::string, 3> {"211", "", ""}));
     EXPECT_EQ(AccInf.SysKCode[5], ""); // owner's accounts only for individuals
     EXPECT_EQ(AccInf.SysKCode[8], ""); // 給料 is in ACCDEF2, but only medical data read it
 
@@ -663,7 +802,7 @@ TEST_F(OpenCompanyChanged, SystemAccountsByDataType)
     EXPECT_EQ(AccInf.DataTypeName, "個人");
     EXPECT_EQ(AccInf.CodeTypeName, "クリニック");
     EXPECT_EQ(AccInf.DataKind, 0);
-    EXPECT_EQ(AccInf.TegataKCode, (std::array<std::string, 3>{}));
+    EXPECT_EQ(AccInf.TegataKCode, (std::array<std::string, 3> {}));
     EXPECT_EQ(AccInf.SysKCode[5], "1121");
     EXPECT_EQ(AccInf.SysUserCode[5], "121");
     EXPECT_EQ(AccInf.SysKCode[6], "");
@@ -683,7 +822,12 @@ TEST_F(OpenCompanyChanged, MissingSettingsRowsAreCreatedWithTheirDefaults)
     tr.startTransaction();
     fb::Query q(&core::DM->IBDatabaseDAT, &tr);
     q.sql().add("SELECT AGROUP, ATYPE, ATEXT FROM ACCREG WHERE ACODE = :C");
-    struct Case { const char* code; const char* group; const char* type; const char* text; };
+    struct Case {
+        const char* code;
+        const char* group;
+        const char* type;
+        const char* text;
+    };
     const Case cases[] = {
         {"個別原価別名", "基本設定", "文字", "個別原価"},
         {"使用税率8%", "基本設定", "論理", "TRUE"},
@@ -726,7 +870,7 @@ TEST(OpenCompanyEmptyMaster, AnEmptyCompanyMasterFailsWithTheMissingRowMessage)
     EXPECT_FALSE(core::fnGetAccInfo());
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_NE(core::messageAsText(messages.shown()[0]).find("基本設定(ACCDEF1)のレコードが見つかりませんでした。"),
-              std::string::npos);
+        std::string::npos);
     EXPECT_FALSE(dm.IBTransactionDAT.inTransaction());
     core::SetOpenCompanyTables({});
     ResetProcessState();
@@ -755,12 +899,16 @@ TEST(OpenCompanyRules, DataAndCodeTypeNames)
 
 TEST(OpenCompanyRules, SplitDataPath)
 {
-    struct Case { const char* path; const char* first; const char* second; };
+    struct Case {
+        const char* path;
+        const char* first;
+        const char* second;
+    };
     const Case cases[] = {
         {"/c/Data/123/2", "123", "2"},
         {"/c/CB_DATA/7", "7", ""},
         {"/home/x/data/0001/", "0001", ""},
-        {"/home/x/my data/0001", "", ""},     // blanks go first: "mydata" is no data folder
+        {"/home/x/my data/0001", "", ""}, // blanks go first: "mydata" is no data folder
         {"/srv/DATA/ 12 /3", "12", "3"},
         {"/srv/nothing/here", "", ""},
         {"", "", ""},
@@ -788,10 +936,22 @@ TEST(OpenCompanyRules, NameValuesAndBranchColours)
 TEST(OpenCompanyRules, SwitchesOfTheEditionAndMode)
 {
     ResetProcessState();
-    struct Case { int dist; int app; int mode; int flag; bool enabled; };
+    struct Case {
+        int dist;
+        int app;
+        int mode;
+        int flag;
+        bool enabled;
+    };
     const Case cases[] = {
-        {0, 0, 0, 0, true}, {0, 0, 1, 1, true}, {0, 2, 0, 0, true}, {0, 2, 0, 1, false},
-        {1, 0, 0, 0, false}, {0, 0, 2, 0, false}, {0, 1, 0, 0, false}, {0, 3, 0, 0, false},
+        {0, 0, 0, 0, true},
+        {0, 0, 1, 1, true},
+        {0, 2, 0, 0, true},
+        {0, 2, 0, 1, false},
+        {1, 0, 0, 0, false},
+        {0, 0, 2, 0, false},
+        {0, 1, 0, 0, false},
+        {0, 3, 0, 0, false},
     };
     for (const auto& c : cases) {
         DistKind = static_cast<std::uint8_t>(c.dist);

@@ -86,9 +86,14 @@ TEST_F(MaintenanceTest, BackupToAnotherFileSystemIsCopiedAndLeavesNoTemporaryFil
     const std::string other = pattern;
     struct Cleanup {
         std::string folder;
-        ~Cleanup() { std::error_code ec; fs::remove_all(folder, ec); }
-    } cleanup{other};
-    struct stat a {}, b {};
+        ~Cleanup()
+        {
+            std::error_code ec;
+            fs::remove_all(folder, ec);
+        }
+    } cleanup {other};
+    struct stat a {
+    }, b {};
     ASSERT_EQ(::stat(other.c_str(), &a), 0);
     ASSERT_EQ(::stat(fx.dataDir.c_str(), &b), 0);
     if (a.st_dev == b.st_dev)
@@ -109,8 +114,8 @@ TEST_F(MaintenanceTest, BackupToAnotherFileSystemIsCopiedAndLeavesNoTemporaryFil
 TEST_F(MaintenanceTest, BackupThatCannotBePutInPlaceRemovesItsTemporaryFile)
 {
     ScriptedMessages messages;
-    EXPECT_FALSE(fx.dm->BackupFDB(fb::Protocol::Local, {}, fx.companyDb, fx.dir.file("no/such/folder/tnacc.fbk"),
-                                  false));
+    EXPECT_FALSE(
+        fx.dm->BackupFDB(fb::Protocol::Local, {}, fx.companyDb, fx.dir.file("no/such/folder/tnacc.fbk"), false));
     EXPECT_FALSE(fs::exists(fx.dataDir + "/tnacc.fb_")) << "a full-size temporary backup was left behind";
     ASSERT_GE(messages.count(), 1u);
     EXPECT_EQ(messages.firstLine(0), "データベースのバックアップに失敗しました。");
@@ -207,7 +212,7 @@ TEST_F(MaintenanceTest, RealGbakBacksUpAndRestoresALocalPath)
     EXPECT_EQ(count(restored, "SELECT COUNT(*) FROM OPINF"), 0);
     EXPECT_EQ(count(restored, "SELECT COUNT(*) FROM SIWAKE"), 4);
     EXPECT_THROW(fx.dm->BackupFDBGbak(fb::Protocol::Local, "", fx.dir.file("missing.fdb"), fx.dir.file("m.fbk"), true),
-                 EBackupToolError);
+        EBackupToolError);
 }
 
 TEST_F(MaintenanceTest, ServerFileOperationsGoThroughTheSystemProcedures)

@@ -80,7 +80,7 @@ TEST_F(ServerTest, GbakBacksUpOverTheServerAndAWrongPasswordFails)
     EXPECT_GT(fs::file_size(target), 0u);
     SysDef.DBPassword = "wrong";
     EXPECT_THROW(dm->BackupFDBGbak(fb::Protocol::TCP, SysDef.HostName, companyDb, local.file("bad.fbk"), true),
-                 EBackupToolError);
+        EBackupToolError);
 }
 
 TEST_F(ServerTest, LostConnectionEndsTheProgramOnce)

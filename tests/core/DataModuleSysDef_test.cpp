@@ -72,7 +72,10 @@ protected:
         tr.commit();
         return v;
     }
-    int count(int opCode) { return std::stoi(value("SELECT COUNT(*) FROM SYSREG WHERE OPCODE=" + std::to_string(opCode))); }
+    int count(int opCode)
+    {
+        return std::stoi(value("SELECT COUNT(*) FROM SYSREG WHERE OPCODE=" + std::to_string(opCode)));
+    }
 
     // Loads as a fresh process would for that operator.
     void login(int opCode)
@@ -108,7 +111,7 @@ TEST_F(SysDefTest, FirstLoginCreatesTheOperatorsRowAndSettings)
     EXPECT_EQ(SysDef.DicTekAuto, 1);
     // The new operator's dictionary flags are written, then read back as
     // such, in the order 摘要/取引先 辞書, 連想, 自動, 入力なし.
-    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8>{1, 1, 0, 0, 1, 1, 0, 0}));
+    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8> {1, 1, 0, 0, 1, 1, 0, 0}));
     EXPECT_EQ(SysDef.DicFlagsValid, 1);
     EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000010 AND SCODE='取引先＿自動開く区分'"), "1");
 
@@ -153,7 +156,7 @@ TEST_F(SysDefTest, FederationEditionDefaults)
     EXPECT_EQ(column("ACTIVECOLOR"), std::to_string(0x8000));
     EXPECT_EQ(column("DICSWITCH") + column("DICTEKAUTO") + column("DICTORAUTO"), "220");
     // 摘要 0, 1, 1, 0 and 取引先 1, 0, 0, 0, interleaved.
-    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8>{0, 1, 1, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8> {0, 1, 1, 0, 1, 0, 0, 0}));
     EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000020 AND SCODE='摘要＿連想開く区分'"), "1");
     EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000020 AND SCODE='取引先＿辞書開く区分'"), "1");
     EXPECT_EQ(SysDef.NextItemMove, 1);
@@ -186,40 +189,70 @@ TEST_F(SysDefTest, SaveAndLoadRoundTripEveryColumnAndKeepUnknownBits)
     login(op);
     // Bits another program keeps: bit 3 of RESERVE2, bit 12 of RESERVE4;
     // SHOUHYOU is not this program's to write.
-    exec("UPDATE SYSDEF SET RESERVE2=5, RESERVE4=" + std::to_string((1 << 11) | (1 << 4)) + ", SHOUHYOU=7 WHERE OPCODE="
-         + std::to_string(op));
+    exec("UPDATE SYSDEF SET RESERVE2=5, RESERVE4=" + std::to_string((1 << 11) | (1 << 4))
+        + ", SHOUHYOU=7 WHERE OPCODE=" + std::to_string(op));
     login(op);
     ASSERT_EQ(SysDef.Reserve2Bit1, 1);
     ASSERT_EQ(SysDef.Reserve4Bit5, 1);
 
     static const IntColumn ints[] = {
-        {"FONTSIZE", &TSystemDef::FontSize}, {"FONTSTYLE", &TSystemDef::FontStyle},
-        {"FONTCHARSET", &TSystemDef::FontCharSet}, {"FONTHEIGHT", &TSystemDef::FontHeight},
-        {"GRIDRESIZE", &TSystemDef::GridResize}, {"SHOWHINT", &TSystemDef::ShowHint},
-        {"GRIDMAXROW", &TSystemDef::GridMaxRow}, {"GRIDRSIZ", &TSystemDef::GridRsiz},
-        {"PANELCOLOR", &TSystemDef::PanelColor}, {"PANELBACKCOLOR", &TSystemDef::PanelBackColor},
-        {"MENUPRINTSW", &TSystemDef::MenuPrintSw}, {"COLHEADERCOLOR", &TSystemDef::ColHeaderColor},
-        {"FIXEDTOPCOLOR", &TSystemDef::FixedTopColor}, {"ROWHEADERCOLOR", &TSystemDef::RowHeaderColor},
-        {"FIXEDLEFTCOLOR", &TSystemDef::FixedLeftColor}, {"ACTIVECOLOR", &TSystemDef::ActiveColor},
-        {"CLIENTCOLOR", &TSystemDef::ClientColor}, {"CLIENTCOLOR1", &TSystemDef::ClientColor1},
-        {"CLIENTCOLOR2", &TSystemDef::ClientColor2}, {"CLIENTCOLOR3", &TSystemDef::ClientColor3},
-        {"TOTALCOLOR", &TSystemDef::TotalColor}, {"COLHEADERGRADCOLOR1", &TSystemDef::ColHeaderGradColor1},
-        {"COLHEADERGRADCOLOR2", &TSystemDef::ColHeaderGradColor2}, {"FORECOLOR", &TSystemDef::ForeColor},
-        {"BORDERCOLOR", &TSystemDef::BorderColor}, {"THRUBORDERCOLOR", &TSystemDef::ThruBorderColor},
-        {"PREVIEWZOOM", &TSystemDef::PreviewZOOM}, {"NETCOLOR1", &TSystemDef::NetColor1},
-        {"NETCOLOR2", &TSystemDef::NetColor2}, {"PLINECOLOR1", &TSystemDef::PLineColor1},
-        {"PLINECOLOR2", &TSystemDef::PLineColor2}, {"HOJWAIT", &TSystemDef::HojWait},
-        {"DICSWITCH", &TSystemDef::DicSwitch}, {"DICTEKAUTO", &TSystemDef::DicTekAuto},
-        {"DICTORAUTO", &TSystemDef::DicTorAuto}, {"DICUSEDNT", &TSystemDef::DicUsednt},
-        {"DICTYPE", &TSystemDef::DicType}, {"DICNUM1", &TSystemDef::DicNum1}, {"DICNUM2", &TSystemDef::DicNum2},
-        {"DICSORTTYPE", &TSystemDef::DicSortType}, {"TEK_AUTOUP", &TSystemDef::TEK_AUTOUP},
-        {"TOR_AUTOUP", &TSystemDef::TOR_AUTOUP}, {"USERPRINT", &TSystemDef::UserPrint},
-        {"SWKTOTAL", &TSystemDef::SwkTotal}, {"SWKLINE", &TSystemDef::SwkLine}, {"RESERVE1", &TSystemDef::Reserve1},
-        {"RESERVE3", &TSystemDef::Reserve3}, {"RESERVE5", &TSystemDef::Reserve5},
-        {"KINGAKUPLUS", &TSystemDef::KingakuPlus}, {"ZEROPRINT", &TSystemDef::ZeroPrint},
-        {"SANKAKUPLUS", &TSystemDef::SankakuPlus}, {"MFTOP", &TSystemDef::MFTop}, {"MFLEFT", &TSystemDef::MFLeft},
-        {"MFWIDTH", &TSystemDef::MFWidth}, {"MFHEIGHT", &TSystemDef::MFHeight},
-        {"SHOWDATASENTAKU", &TSystemDef::ShowDataSentaku}, {"LASTMENU", &TSystemDef::LastMenu},
+        {"FONTSIZE", &TSystemDef::FontSize},
+        {"FONTSTYLE", &TSystemDef::FontStyle},
+        {"FONTCHARSET", &TSystemDef::FontCharSet},
+        {"FONTHEIGHT", &TSystemDef::FontHeight},
+        {"GRIDRESIZE", &TSystemDef::GridResize},
+        {"SHOWHINT", &TSystemDef::ShowHint},
+        {"GRIDMAXROW", &TSystemDef::GridMaxRow},
+        {"GRIDRSIZ", &TSystemDef::GridRsiz},
+        {"PANELCOLOR", &TSystemDef::PanelColor},
+        {"PANELBACKCOLOR", &TSystemDef::PanelBackColor},
+        {"MENUPRINTSW", &TSystemDef::MenuPrintSw},
+        {"COLHEADERCOLOR", &TSystemDef::ColHeaderColor},
+        {"FIXEDTOPCOLOR", &TSystemDef::FixedTopColor},
+        {"ROWHEADERCOLOR", &TSystemDef::RowHeaderColor},
+        {"FIXEDLEFTCOLOR", &TSystemDef::FixedLeftColor},
+        {"ACTIVECOLOR", &TSystemDef::ActiveColor},
+        {"CLIENTCOLOR", &TSystemDef::ClientColor},
+        {"CLIENTCOLOR1", &TSystemDef::ClientColor1},
+        {"CLIENTCOLOR2", &TSystemDef::ClientColor2},
+        {"CLIENTCOLOR3", &TSystemDef::ClientColor3},
+        {"TOTALCOLOR", &TSystemDef::TotalColor},
+        {"COLHEADERGRADCOLOR1", &TSystemDef::ColHeaderGradColor1},
+        {"COLHEADERGRADCOLOR2", &TSystemDef::ColHeaderGradColor2},
+        {"FORECOLOR", &TSystemDef::ForeColor},
+        {"BORDERCOLOR", &TSystemDef::BorderColor},
+        {"THRUBORDERCOLOR", &TSystemDef::ThruBorderColor},
+        {"PREVIEWZOOM", &TSystemDef::PreviewZOOM},
+        {"NETCOLOR1", &TSystemDef::NetColor1},
+        {"NETCOLOR2", &TSystemDef::NetColor2},
+        {"PLINECOLOR1", &TSystemDef::PLineColor1},
+        {"PLINECOLOR2", &TSystemDef::PLineColor2},
+        {"HOJWAIT", &TSystemDef::HojWait},
+        {"DICSWITCH", &TSystemDef::DicSwitch},
+        {"DICTEKAUTO", &TSystemDef::DicTekAuto},
+        {"DICTORAUTO", &TSystemDef::DicTorAuto},
+        {"DICUSEDNT", &TSystemDef::DicUsednt},
+        {"DICTYPE", &TSystemDef::DicType},
+        {"DICNUM1", &TSystemDef::DicNum1},
+        {"DICNUM2", &TSystemDef::DicNum2},
+        {"DICSORTTYPE", &TSystemDef::DicSortType},
+        {"TEK_AUTOUP", &TSystemDef::TEK_AUTOUP},
+        {"TOR_AUTOUP", &TSystemDef::TOR_AUTOUP},
+        {"USERPRINT", &TSystemDef::UserPrint},
+        {"SWKTOTAL", &TSystemDef::SwkTotal},
+        {"SWKLINE", &TSystemDef::SwkLine},
+        {"RESERVE1", &TSystemDef::Reserve1},
+        {"RESERVE3", &TSystemDef::Reserve3},
+        {"RESERVE5", &TSystemDef::Reserve5},
+        {"KINGAKUPLUS", &TSystemDef::KingakuPlus},
+        {"ZEROPRINT", &TSystemDef::ZeroPrint},
+        {"SANKAKUPLUS", &TSystemDef::SankakuPlus},
+        {"MFTOP", &TSystemDef::MFTop},
+        {"MFLEFT", &TSystemDef::MFLeft},
+        {"MFWIDTH", &TSystemDef::MFWidth},
+        {"MFHEIGHT", &TSystemDef::MFHeight},
+        {"SHOWDATASENTAKU", &TSystemDef::ShowDataSentaku},
+        {"LASTMENU", &TSystemDef::LastMenu},
     };
     int n = 100;
     for (const auto& c : ints)
@@ -248,11 +281,11 @@ TEST_F(SysDefTest, SaveAndLoadRoundTripEveryColumnAndKeepUnknownBits)
     }
     EXPECT_EQ(value("SELECT SHOUHYOU FROM SYSDEF WHERE OPCODE=100000030"), "7");
     EXPECT_EQ(value("SELECT RESERVE2 FROM SYSDEF WHERE OPCODE=100000030"), std::to_string(4 | 2));
-    EXPECT_EQ(value("SELECT RESERVE4 FROM SYSDEF WHERE OPCODE=100000030"),
-              std::to_string((1 << 11) | (1 << 9) | (1 << 5)));
+    EXPECT_EQ(
+        value("SELECT RESERVE4 FROM SYSDEF WHERE OPCODE=100000030"), std::to_string((1 << 11) | (1 << 9) | (1 << 5)));
 
     const TSystemDef saved = SysDef;
-    SysDef = TSystemDef{};
+    SysDef = TSystemDef {};
     SysDef.GroupID = saved.GroupID;
     login(op);
     for (const auto& c : ints)
@@ -272,7 +305,7 @@ TEST_F(SysDefTest, SaveAndLoadRoundTripEveryColumnAndKeepUnknownBits)
     EXPECT_EQ(SysDef.PlTitle[1], "損益計算");
     EXPECT_EQ(SysDef.TegataSousai, 1);
     EXPECT_EQ(SysDef.ServerDataPlace, 2);
-    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8>{0, 0, 1, 1, 0, 0, 1, 1}));
+    EXPECT_EQ(SysDef.DicOpenFlags, (std::array<int, 8> {0, 0, 1, 1, 0, 0, 1, 1}));
     // Element 2 is the description's association flag, element 3 the partner's.
     EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000030 AND SCODE='摘要＿連想開く区分'"), "1");
     EXPECT_EQ(value("SELECT STEXT FROM SYSREG WHERE OPCODE=100000030 AND SCODE='取引先＿連想開く区分'"), "1");
@@ -365,14 +398,20 @@ TEST_F(SysDefTest, MenuControlByLevel)
 {
     exec("INSERT INTO JOBCONTROL2 (LEVELNO, PROC_ID, PROC_OPTION) VALUES (5, 'QzDataSenkaku', 'A,B')");
     exec("INSERT INTO JOBCONTROL2 (LEVELNO, PROC_ID, PROC_OPTION) VALUES (1005, 'WebMenuL', '')");
-    struct Case { int dataKind; int level; const char* proc; const char* option; bool allowed; };
+    struct Case {
+        int dataKind;
+        int level;
+        const char* proc;
+        const char* option;
+        bool allowed;
+    };
     const Case cases[] = {
-        {0, 3, "Anything", "", true},          // a level without rows is not restricted
+        {0, 3, "Anything", "", true}, // a level without rows is not restricted
         {0, 5, "QzDataSenkaku", "", true},
         {0, 5, "QzDataSenkaku", "B", true},
         {0, 5, "QzDataSenkaku", "C", false},
         {0, 5, "WebMenuL", "", false},
-        {1, 5, "WebMenuL", "", true},         // the medical layout has levels of its own
+        {1, 5, "WebMenuL", "", true}, // the medical layout has levels of its own
         {1, 5, "QzDataSenkaku", " ", false},
     };
     for (const auto& c : cases) {
@@ -386,10 +425,17 @@ TEST_F(SysDefTest, MenuControlByLevel)
 TEST_F(SysDefTest, DataListRecordOfAPath)
 {
     int rec = -1, child = -1;
-    struct Case { const char* path; int rec; int child; };
+    struct Case {
+        const char* path;
+        int rec;
+        int child;
+    };
     const Case cases[] = {
-        {"/srv/Data/123/2", 123, 2}, {"/srv/CB_DATA/7", 7, 0}, {"/srv/data/abc/1", 0, 1},
-        {"/srv/nodata/1", 0, 0},     {"  ", 0, 0},
+        {"/srv/Data/123/2", 123, 2},
+        {"/srv/CB_DATA/7", 7, 0},
+        {"/srv/data/abc/1", 0, 1},
+        {"/srv/nodata/1", 0, 0},
+        {"  ", 0, 0},
     };
     for (const auto& c : cases) {
         core::GetDataListRec(c.path, rec, child);
@@ -489,14 +535,14 @@ TEST_F(SysDefTest, GridFontOnlyFromAnInstalledFont)
     login(op);
     exec("UPDATE SYSDEF SET FONTNAME='IPAゴシック', FONTSIZE=11, FONTSTYLE=1, FONTCHARSET=128 WHERE OPCODE=100000070");
     core::SetFontInstalledProc([](const std::string& family) { return family == "IPAゴシック"; });
-    SysDef.GridFont = TFontSpec{"Form", 9, 0, 1};
+    SysDef.GridFont = TFontSpec {"Form", 9, 0, 1};
     login(op);
     EXPECT_EQ(SysDef.GridFont.Name, "IPAゴシック");
     EXPECT_EQ(SysDef.GridFont.Size, 11);
     EXPECT_EQ(SysDef.GridFont.Style, 1);
     EXPECT_EQ(SysDef.GridFont.CharSet, 128);
     core::SetFontInstalledProc([](const std::string&) { return false; });
-    SysDef.GridFont = TFontSpec{"Form", 9, 0, 1};
+    SysDef.GridFont = TFontSpec {"Form", 9, 0, 1};
     login(op);
     EXPECT_EQ(SysDef.GridFont.Name, "Form");
     EXPECT_EQ(SysDef.GridFont.Size, 9);

@@ -54,7 +54,7 @@ TEST_F(DataModuleTest, ConnectsSystemAndCompanyDatabasesAndReadsJapaneseExactly)
     ASSERT_TRUE(fx.dm->fnAccDefConnected({}, 1));
     EXPECT_EQ(fx.dm->IBDatabaseDEF.databaseName(), fx.systemDb);
     EXPECT_EQ(fx.dm->IBDatabaseDEF.params(),
-              (std::vector<std::string>{"user_name=SYSDBA", "password=", "lc_ctype=SJIS_0208"}));
+        (std::vector<std::string> {"user_name=SYSDBA", "password=", "lc_ctype=SJIS_0208"}));
     ASSERT_TRUE(fx.dm->fnAccDatConnected({}, {}, 0));
     EXPECT_EQ(fx.dm->IBDatabaseDAT.databaseName(), fx.companyDb);
     TOwnTransaction tr(fx.dm->IBTransactionDAT);
@@ -166,7 +166,7 @@ TEST_F(DataModuleTest, MissingFileSkipsTheDamageCheckAGarbageFileRunsIt)
     const std::string broken = fx.dir.makeDir("DATA/0008");
     fx.dir.write("DATA/0008/tnacc.fdb", std::string(20000, 'x'));
     EXPECT_FALSE(fx.dm->fnAccDatConnected({}, broken, 0));
-    EXPECT_EQ(calls, std::vector<std::string>{broken + "|1"});
+    EXPECT_EQ(calls, std::vector<std::string> {broken + "|1"});
 
     OnDataDamage = nullptr;
     EXPECT_EQ(fx.dm->CheckDataDamage({}, broken, 1, 1), 1) << "no handler: sound";
@@ -208,7 +208,8 @@ TEST_F(DataModuleTest, ExistenceTestsAndJournalCounts)
 
     // Cash book: three cash-to-cash transfers are stored as six rows.
     for (int i = 0; i < 6; ++i)
-        dm_fixture::exec(fx.companyDb, "INSERT INTO SIWAKE VALUES (" + std::to_string(10 + i) + ", 0, 1, '111', '111', '01')");
+        dm_fixture::exec(
+            fx.companyDb, "INSERT INTO SIWAKE VALUES (" + std::to_string(10 + i) + ", 0, 1, '111', '111', '01')");
     AppKind = 3;
     AccInf.SysKCode[0] = "111";
     EXPECT_EQ(fx.dm->GetYukouSiwakeCount(""), 1 + 3);

@@ -31,10 +31,9 @@ TEST_F(DateTextsTest, SlashKeywordsGregorian)
     eraDisplay(false);
     const TDateTime d = EncodeDate(2008, 4, 1);
     const FormatCase cases[] = {
-        {"yy/m/d", 2, " 8/ 4/ 1"},     {"yyyy/mm/dd", 2, "2008/04/01"}, {"y/m", 2, " 8/ 4"},
-        {"yyyy/m/d", 1, "2008/ 4/ 1"}, {"yyyy/m", 0, "2008/ 4"},        {"yy/mm/dd", 1, "08/04/01"},
-        {"yyyy/mm", 1, "2008/04"},     {"yy2/mm/dd", 1, "08/04/01"},    {"y", 1, "08"},
-        {"mm-dd", 1, "04-01"},   // not in the table: formatted with the keyword
+        {"yy/m/d", 2, " 8/ 4/ 1"}, {"yyyy/mm/dd", 2, "2008/04/01"}, {"y/m", 2, " 8/ 4"}, {"yyyy/m/d", 1, "2008/ 4/ 1"},
+        {"yyyy/m", 0, "2008/ 4"}, {"yy/mm/dd", 1, "08/04/01"}, {"yyyy/mm", 1, "2008/04"}, {"yy2/mm/dd", 1, "08/04/01"},
+        {"y", 1, "08"}, {"mm-dd", 1, "04-01"}, // not in the table: formatted with the keyword
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatWarekiDate(c.keyword, c.kind, d), c.expected) << c.keyword;
@@ -45,11 +44,20 @@ TEST_F(DateTextsTest, SlashKeywordsEra)
     eraDisplay(true);
     const TDateTime d = EncodeDate(2008, 4, 1);
     const FormatCase cases[] = {
-        {"yyyy/mm/dd", 2, "H 20/04/01"}, {"yyyy/mm/dd", 3, "H20/04/01"},   {"yyyy/mm/dd", 0, "20/04/01"},
-        {"yyyy/mm/dd", 1, "平成 20/04/01"}, {"yyyy/mm/dd", 9, "平成 20/04/01"},
-        {"yy/m/d", 2, "H 20/ 4/ 1"},     {"yy/m/d", 3, "H20/4/1"},        {"yy/m/d", 0, "20/ 4/ 1"},
-        {"yyyy/mm", 2, "H 20/04"},       {"yy", 2, "H 20"},               {"y", 2, "H 20"},
-        {"y/m", 2, "H 20/ 4"},           {"yy2/mm/dd", 2, "H20/04/01"},   {"mm-dd", 2, ""},
+        {"yyyy/mm/dd", 2, "H 20/04/01"},
+        {"yyyy/mm/dd", 3, "H20/04/01"},
+        {"yyyy/mm/dd", 0, "20/04/01"},
+        {"yyyy/mm/dd", 1, "平成 20/04/01"},
+        {"yyyy/mm/dd", 9, "平成 20/04/01"},
+        {"yy/m/d", 2, "H 20/ 4/ 1"},
+        {"yy/m/d", 3, "H20/4/1"},
+        {"yy/m/d", 0, "20/ 4/ 1"},
+        {"yyyy/mm", 2, "H 20/04"},
+        {"yy", 2, "H 20"},
+        {"y", 2, "H 20"},
+        {"y/m", 2, "H 20/ 4"},
+        {"yy2/mm/dd", 2, "H20/04/01"},
+        {"mm-dd", 2, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatWarekiDate(c.keyword, c.kind, d), c.expected) << c.keyword << " kind " << c.kind;
@@ -62,19 +70,26 @@ TEST_F(DateTextsTest, KanjiKeywords)
     const TDateTime d = EncodeDate(2008, 4, 1);
     eraDisplay(false);
     const FormatCase gregorian[] = {
-        {"yyyy年mm月dd日", 1, "2008年04月01日"}, {"yyyy年m月d日", 1, "2008年 4月 1日"},
-        {"yy年m月", 1, "08年 4月"},              {"yyyy年 m月 d日", 1, "2008年 4月 1日"},
-        {"yy年 m月 d日", 1, "08年 4月 1日"},     {"y年 m月", 1, "08年 4月"},
+        {"yyyy年mm月dd日", 1, "2008年04月01日"},
+        {"yyyy年m月d日", 1, "2008年 4月 1日"},
+        {"yy年m月", 1, "08年 4月"},
+        {"yyyy年 m月 d日", 1, "2008年 4月 1日"},
+        {"yy年 m月 d日", 1, "08年 4月 1日"},
+        {"y年 m月", 1, "08年 4月"},
         {"yyyy年", 1, "2008年"},
     };
     for (const auto& c : gregorian)
         EXPECT_EQ(FormatWarekiDateKanji(c.keyword, c.kind, d), c.expected) << c.keyword;
     eraDisplay(true);
     const FormatCase era[] = {
-        {"yyyy年mm月dd日", 1, "平成 20年04月01日"}, {"yyyy年mm月dd日", 2, "H 20年04月01日"},
-        {"yyyy年mm月dd日", 3, "平成 20年04月01日"}, {"yyyy年mm月dd日", 0, "20年04月01日"},
-        {"yy年m月d日", 1, "平成 20年 4月 1日"},    {"yyyy年 m月 d日", 1, "平成 20年 4月 1日"},
-        {"y", 1, "平成 20年"},                      {"yyyy年 mm月", 1, "平成 20年 04月"},
+        {"yyyy年mm月dd日", 1, "平成 20年04月01日"},
+        {"yyyy年mm月dd日", 2, "H 20年04月01日"},
+        {"yyyy年mm月dd日", 3, "平成 20年04月01日"},
+        {"yyyy年mm月dd日", 0, "20年04月01日"},
+        {"yy年m月d日", 1, "平成 20年 4月 1日"},
+        {"yyyy年 m月 d日", 1, "平成 20年 4月 1日"},
+        {"y", 1, "平成 20年"},
+        {"yyyy年 mm月", 1, "平成 20年 04月"},
         {"unknown", 1, ""},
     };
     for (const auto& c : era)
@@ -112,9 +127,14 @@ TEST(DateTextsVersion, Parsing)
         const char* text;
         int major, minor, release, build;
     } cases[] = {
-        {"", 0, 0, 0, 0},          {"13.1", 13, 1, 0, 0},     {"13.a.2", 13, 0, 2, 0},
-        {"13.0.0.5", 13, 0, 0, 5}, {"1.2.3.4.5", 1, 2, 3, 4}, {"13..2", 13, 0, 2, 0},
-        {"-1.2", -1, 2, 0, 0},     {"99999999999.1", 0, 1, 0, 0},
+        {"", 0, 0, 0, 0},
+        {"13.1", 13, 1, 0, 0},
+        {"13.a.2", 13, 0, 2, 0},
+        {"13.0.0.5", 13, 0, 0, 5},
+        {"1.2.3.4.5", 1, 2, 3, 4},
+        {"13..2", 13, 0, 2, 0},
+        {"-1.2", -1, 2, 0, 0},
+        {"99999999999.1", 0, 1, 0, 0},
     };
     for (const auto& c : cases) {
         TVersionRec rec;
@@ -135,11 +155,16 @@ TEST(DateTextsVersion, Comparison)
         const char* b;
         bool greater, greaterEqual;
     } cases[] = {
-        {"13.0.0", "12.9.9", true, true},     {"12.9.9", "13.0.0", false, false},
-        {"13.0.0", "13.0.0.5", false, true},  {"13.0.0.5", "13.0.0", false, true},
-        {"13.0.0", "13.0.0", false, true},    {"13.0.1", "13.0.0", true, true},
-        {"2.0.0", "1.256.0", false, true},    {"1.256.0", "2.0.0", false, true},
-        {"13", "12.255.255", true, true},     {"", "0.0.0", false, true},
+        {"13.0.0", "12.9.9", true, true},
+        {"12.9.9", "13.0.0", false, false},
+        {"13.0.0", "13.0.0.5", false, true},
+        {"13.0.0.5", "13.0.0", false, true},
+        {"13.0.0", "13.0.0", false, true},
+        {"13.0.1", "13.0.0", true, true},
+        {"2.0.0", "1.256.0", false, true},
+        {"1.256.0", "2.0.0", false, true},
+        {"13", "12.255.255", true, true},
+        {"", "0.0.0", false, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(VersionGreater(c.a, c.b), c.greater) << c.a << " > " << c.b;

@@ -36,7 +36,7 @@ TEST(DateTimeUtilEncode, DecodeIsTheInverseOverTheWholeRange)
         const TDateParts p = DecodeDate(d);
         ASSERT_EQ(EncodeDate(p.Year, p.Month, p.Day), d) << d;
     }
-    const TDateParts p = DecodeDate(-1.25);   // time fraction of negative days counts from the day
+    const TDateParts p = DecodeDate(-1.25); // time fraction of negative days counts from the day
     EXPECT_EQ(p.Year, 1899);
     EXPECT_EQ(p.Month, 12);
     EXPECT_EQ(p.Day, 29);

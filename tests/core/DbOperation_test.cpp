@@ -26,18 +26,18 @@ enum class Outcome { True, False, Raises };
 struct Case {
     const char* name;
     DbPolicy policy;
-    bool callerOpen;  // the caller has a transaction with its own row open
+    bool callerOpen; // the caller has a transaction with its own row open
     Body body;
     // Expectations.
     Outcome outcome;
-    bool opRowDurable;      // the operation's row, seen from another connection
-    bool callerRowDurable;  // the caller's row, seen from another connection
-    bool activeAfter;       // the transaction is still active afterwards
-    std::size_t shown;      // message boxes shown
+    bool opRowDurable; // the operation's row, seen from another connection
+    bool callerRowDurable; // the caller's row, seen from another connection
+    bool activeAfter; // the transaction is still active afterwards
+    std::size_t shown; // message boxes shown
 };
 
 DbPolicy policy(DbStart start, DbSuccess success, DbFailure failure, DbReport report,
-                std::optional<DbReport> inCallers = std::nullopt)
+    std::optional<DbReport> inCallers = std::nullopt)
 {
     DbPolicy p = DbPolicy("TDM.Test", "テストに失敗しました。").with(start).with(success).with(failure).with(report);
     return inCallers ? p.insideCallers(*inCallers) : p;
@@ -56,23 +56,40 @@ constexpr auto Quiet = DbReport::Quiet;
 
 const Case kCases[] = {
     // name, policy, callerOpen, body, outcome, opRow, callerRow, activeAfter, shown
-    {"idle, success commits", policy(Idle, Commit, Rollback, Box), false, Body::Succeeds, Outcome::True, true, false, false, 0},
-    {"idle, database error rolls back and shows", policy(Idle, Commit, Rollback, Box), false, Body::DatabaseError, Outcome::False, false, false, false, 1},
-    {"idle, other error rolls back and shows", policy(Idle, Commit, Rollback, Box), false, Body::OtherError, Outcome::False, false, false, false, 1},
-    {"idle, failure commits what it did", policy(Idle, Commit, KeepOnError, Box), false, Body::DatabaseError, Outcome::False, true, false, false, 1},
-    {"idle, raise shows nothing", policy(Idle, Commit, Rollback, Raise), false, Body::DatabaseError, Outcome::Raises, false, false, false, 0},
-    {"idle, box and raise", policy(Idle, Commit, Rollback, BoxRaise), false, Body::OtherError, Outcome::Raises, false, false, false, 1},
-    {"idle, quiet answers false", policy(Idle, Commit, Rollback, Quiet), false, Body::DatabaseError, Outcome::False, false, false, false, 0},
-    {"caller's, success leaves it open", policy(Idle, Commit, Rollback, Box), true, Body::Succeeds, Outcome::True, false, false, true, 0},
-    {"caller's, retaining commit makes both durable", policy(Idle, Retaining, Rollback, Box), true, Body::Succeeds, Outcome::True, true, true, true, 0},
-    {"caller's, failure leaves it to the caller", policy(Idle, Commit, Rollback, Box), true, Body::DatabaseError, Outcome::False, false, false, true, 1},
-    {"caller's, failure never commits it", policy(Idle, Commit, KeepOnError, Box), true, Body::DatabaseError, Outcome::False, false, false, true, 1},
-    {"caller's, raises inside the caller's", policy(Idle, Commit, Rollback, Box, Raise), true, Body::DatabaseError, Outcome::Raises, false, false, true, 0},
-    {"caller's, quiet inside the caller's", policy(Idle, Commit, Rollback, Box, Quiet), true, Body::OtherError, Outcome::False, false, false, true, 0},
-    {"own, inside-caller report does not apply", policy(Idle, Commit, Rollback, Box, Raise), false, Body::DatabaseError, Outcome::False, false, false, false, 1},
-    {"always, commits the caller's first", policy(Always, Commit, Rollback, Box), true, Body::Succeeds, Outcome::True, true, true, false, 0},
-    {"always, failure rolls back only its own", policy(Always, Commit, Rollback, Raise), true, Body::DatabaseError, Outcome::Raises, false, true, false, 0},
-    {"always, idle start", policy(Always, Commit, Rollback, Box), false, Body::Succeeds, Outcome::True, true, false, false, 0},
+    {"idle, success commits", policy(Idle, Commit, Rollback, Box), false, Body::Succeeds, Outcome::True, true, false,
+        false, 0},
+    {"idle, database error rolls back and shows", policy(Idle, Commit, Rollback, Box), false, Body::DatabaseError,
+        Outcome::False, false, false, false, 1},
+    {"idle, other error rolls back and shows", policy(Idle, Commit, Rollback, Box), false, Body::OtherError,
+        Outcome::False, false, false, false, 1},
+    {"idle, failure commits what it did", policy(Idle, Commit, KeepOnError, Box), false, Body::DatabaseError,
+        Outcome::False, true, false, false, 1},
+    {"idle, raise shows nothing", policy(Idle, Commit, Rollback, Raise), false, Body::DatabaseError, Outcome::Raises,
+        false, false, false, 0},
+    {"idle, box and raise", policy(Idle, Commit, Rollback, BoxRaise), false, Body::OtherError, Outcome::Raises, false,
+        false, false, 1},
+    {"idle, quiet answers false", policy(Idle, Commit, Rollback, Quiet), false, Body::DatabaseError, Outcome::False,
+        false, false, false, 0},
+    {"caller's, success leaves it open", policy(Idle, Commit, Rollback, Box), true, Body::Succeeds, Outcome::True,
+        false, false, true, 0},
+    {"caller's, retaining commit makes both durable", policy(Idle, Retaining, Rollback, Box), true, Body::Succeeds,
+        Outcome::True, true, true, true, 0},
+    {"caller's, failure leaves it to the caller", policy(Idle, Commit, Rollback, Box), true, Body::DatabaseError,
+        Outcome::False, false, false, true, 1},
+    {"caller's, failure never commits it", policy(Idle, Commit, KeepOnError, Box), true, Body::DatabaseError,
+        Outcome::False, false, false, true, 1},
+    {"caller's, raises inside the caller's", policy(Idle, Commit, Rollback, Box, Raise), true, Body::DatabaseError,
+        Outcome::Raises, false, false, true, 0},
+    {"caller's, quiet inside the caller's", policy(Idle, Commit, Rollback, Box, Quiet), true, Body::OtherError,
+        Outcome::False, false, false, true, 0},
+    {"own, inside-caller report does not apply", policy(Idle, Commit, Rollback, Box, Raise), false, Body::DatabaseError,
+        Outcome::False, false, false, false, 1},
+    {"always, commits the caller's first", policy(Always, Commit, Rollback, Box), true, Body::Succeeds, Outcome::True,
+        true, true, false, 0},
+    {"always, failure rolls back only its own", policy(Always, Commit, Rollback, Raise), true, Body::DatabaseError,
+        Outcome::Raises, false, true, false, 0},
+    {"always, idle start", policy(Always, Commit, Rollback, Box), false, Body::Succeeds, Outcome::True, true, false,
+        false, 0},
 };
 
 class DbOperationTest : public ::testing::TestWithParam<Case> {
@@ -126,9 +143,9 @@ protected:
     test_support::TempDir dir;
     std::string path_;
     fb::Database db_;
-    fb::Transaction tr_{&db_};
+    fb::Transaction tr_ {&db_};
     fb::Database other_;
-    fb::Transaction otherTr_{&other_};
+    fb::Transaction otherTr_ {&other_};
 };
 
 } // namespace
@@ -172,13 +189,13 @@ TEST_P(DbOperationTest, FollowsItsPolicy)
     EXPECT_EQ(durable("CALLER"), c.callerRowDurable);
 }
 
-INSTANTIATE_TEST_SUITE_P(Matrix, DbOperationTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name + "_" + std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Matrix, DbOperationTest, ::testing::ValuesIn(kCases), [](const ::testing::TestParamInfo<Case>& info) {
+        std::string name;
+        for (const char* p = info.param.name; *p; ++p)
+            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        return name + "_" + std::to_string(info.index);
+    });
 
 TEST(DbOperation, ReportCarriesContextAndMessage)
 {

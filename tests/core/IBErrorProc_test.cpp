@@ -74,15 +74,17 @@ TEST_F(IBErrorProcTest, DuplicateKeyShowsMessageWithDetailAndLogsTwoLines)
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);
     EXPECT_EQ(boxText(messages.shown()[0]),
-              "登録に失敗しました。\r\r[詳細情報]\rIBXエラーコード:335544349\rattempt to store duplicate value\r"
-              "（指定のコード（索引）は既に登録されています。『索引は重複値を格納できません』）");
+        "登録に失敗しました。\r\r[詳細情報]\rIBXエラーコード:335544349\rattempt to store duplicate value\r"
+        "（指定のコード（索引）は既に登録されています。『索引は重複値を格納できません』）");
 
     const std::string log = logText();
-    const std::regex line1(R"(^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2},PC1,10001,Serial=,AppVer=,DBName=127\.0\.0\.1:/data/0001/tnacc\.fdb,DataVer=\r\n)");
+    const std::regex line1(
+        R"(^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2},PC1,10001,Serial=,AppVer=,DBName=127\.0\.0\.1:/data/0001/tnacc\.fdb,DataVer=\r\n)");
     EXPECT_TRUE(std::regex_search(log, line1)) << log;
-    EXPECT_NE(log.find("\r\nError=TDM.fnTest [335544349] (-803) （指定のコード（索引）は既に登録されています。『索引は重複値を格納できません』）,"
+    EXPECT_NE(log.find("\r\nError=TDM.fnTest [335544349] (-803) "
+                       "（指定のコード（索引）は既に登録されています。『索引は重複値を格納できません』）,"
                        "attempt to store duplicate value\r\n"),
-              std::string::npos)
+        std::string::npos)
         << log;
     EXPECT_EQ(terminated, 0);
     EXPECT_EQ(ConnectionLost, 0);
@@ -112,7 +114,10 @@ TEST_F(IBErrorProcTest, LostConnectionShowsTheClosingBoxOnceAndEndsTheProgram)
 
     ASSERT_EQ(messages.count(), 1u);
     const std::string text = boxText(messages.shown()[0]);
-    EXPECT_EQ(text.rfind("何らかの原因でネットワークが物理的に切断されている か Firebirdサービス(RDBMS)との通信が切断されました。\r\r[OK]ボタンを押すと", 0), 0u)
+    EXPECT_EQ(text.rfind("何らかの原因でネットワークが物理的に切断されている か "
+                         "Firebirdサービス(RDBMS)との通信が切断されました。\r\r[OK]ボタンを押すと",
+                  0),
+        0u)
         << text;
     EXPECT_NE(text.find("\r※注意 共有サーバーのデータ利用時は自動保管されません。"), std::string::npos);
     EXPECT_EQ(terminated, 1);
@@ -153,12 +158,13 @@ TEST_F(IBErrorProcTest, ReportWritesBothSupportFilesAndShowsTheText)
     IBErrorReport(e, "合計名称読込", true);
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(boxText(messages.shown()[0]),
-              "試算表読込\rErrCode<335544321>  SQLCODE<-802>\rarithmetic exception\r\r"
-              "（算術式の例外，数値のオーバーフロー，文字列の切り捨てのいずれかが発生しました）");
+        "試算表読込\rErrCode<335544321>  SQLCODE<-802>\rarithmetic exception\r\r"
+        "（算術式の例外，数値のオーバーフロー，文字列の切り捨てのいずれかが発生しました）");
     const std::string latest = platform::codec::fromSjis(dir.read("parent/FB_ERROR.TXT"));
     EXPECT_EQ(latest.rfind("合計名称読込\r\nErrCode<335544321>  SQLCODE<-802>\r\n（算術式", 0), 0u) << latest;
-    EXPECT_NE(latest.find("\r\nPG_VERSION[]\r\nDB_VERSION[]\r\nSerial[]\r\nServer[127.0.0.1]\r\nDatabaseName[/data/0001/tnacc.fdb]\r\n"),
-              std::string::npos);
+    EXPECT_NE(latest.find("\r\nPG_VERSION[]\r\nDB_VERSION[]\r\nSerial[]\r\nServer[127.0.0.1]\r\nDatabaseName[/data/"
+                          "0001/tnacc.fdb]\r\n"),
+        std::string::npos);
     EXPECT_NE(latest.find("\r\nPC1\r\n10001\r\n"), std::string::npos);
     const std::string all = platform::codec::fromSjis(dir.read("parent/FB_ERROR.LOG"));
     EXPECT_NE(all.find("試算表読込"), std::string::npos);
@@ -190,7 +196,8 @@ TEST(GetIBErrorText, TableRowsAndSqlCodeConditions)
         {335544335, 0, "（データベースファイルが破損している可能性があります"},
         {335544344, -902, "（ファイルの入出力エラーが発生しました）"},
         {335544472, -902, "（ユーザー名とパスワードが定義されていません。）"},
-        {335544788, -901, "（操作を実行することができません。データベースのSYSDBAか所有者のどちらかでなければなりません。）"},
+        {335544788, -901,
+            "（操作を実行することができません。データベースのSYSDBAか所有者のどちらかでなければなりません。）"},
         {335544788, -902, " "},
         {336330817, -902, "（ディレクトリ名・データーベスに全角文字は使用できません。）"},
         {336330817, -901, " "},
@@ -207,9 +214,8 @@ TEST(GetIBErrorText, TableRowsAndSqlCodeConditions)
 TEST(GetIBErrorText, EveryCodeOfTheRangesHasATextInFullWidthParentheses)
 {
     const std::pair<long, long> ranges[] = {{335544321, 335544378}, {335544380, 335544384}, {335544388, 335544397},
-                                            {335544403, 335544416}, {335544418, 335544421}, {335544424, 335544439},
-                                            {335544441, 335544447}, {335544451, 335544467}, {335544469, 335544504},
-                                            {335544506, 335544701}};
+        {335544403, 335544416}, {335544418, 335544421}, {335544424, 335544439}, {335544441, 335544447},
+        {335544451, 335544467}, {335544469, 335544504}, {335544506, 335544701}};
     // Japanese: at least one character outside ASCII besides the
     // parentheses, never the engine's English message.
     const auto japanese = [](const std::string& t) {

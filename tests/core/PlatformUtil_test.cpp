@@ -43,11 +43,12 @@ struct ScriptedBrowser {
     std::vector<std::optional<std::string>> choices;
     std::vector<std::string> titles;
     TFolderDialogHooks previous;
-    explicit ScriptedBrowser(std::vector<std::optional<std::string>> c) : choices(std::move(c))
+    explicit ScriptedBrowser(std::vector<std::optional<std::string>> c)
+        : choices(std::move(c))
     {
         previous = SetFolderDialogHooks(
             {[this](const std::string& title, const std::string&, const std::string&) { return next(title); },
-             [this](const std::string& title, const std::string&) { return next(title); }});
+                [this](const std::string& title, const std::string&) { return next(title); }});
     }
     ~ScriptedBrowser() { SetFolderDialogHooks(previous); }
     std::optional<std::string> next(const std::string& title)
@@ -140,7 +141,7 @@ TEST(PlatformUtilDialogs, FolderDialogLoopsOnNoAndTakesDocumentsOnYes)
         EXPECT_TRUE(SelectFolderDialog("", path, false));
         EXPECT_EQ(path, "/srv/data");
         EXPECT_EQ(messages.count(), 1u);
-        EXPECT_EQ(browser.titles, (std::vector<std::string>{"フォルダを選択して下さい", "フォルダを選択して下さい"}));
+        EXPECT_EQ(browser.titles, (std::vector<std::string> {"フォルダを選択して下さい", "フォルダを選択して下さい"}));
     }
     {
         ScriptedBrowser browser({"/"});
@@ -148,7 +149,7 @@ TEST(PlatformUtilDialogs, FolderDialogLoopsOnNoAndTakesDocumentsOnYes)
         std::string path;
         EXPECT_TRUE(SelectFolderDialog("保存先", path, false));
         EXPECT_EQ(path, tree.documents());
-        EXPECT_EQ(browser.titles, std::vector<std::string>{"保存先"});
+        EXPECT_EQ(browser.titles, std::vector<std::string> {"保存先"});
     }
     {
         ScriptedBrowser browser({"/"});
@@ -169,7 +170,7 @@ TEST(PlatformUtilDialogs, FolderDialogLoopsOnNoAndTakesDocumentsOnYes)
 TEST(PlatformUtilDialogs, FolderPathOver255BytesIsRefused)
 {
     Tree tree(false);
-    const std::string ok = "/" + std::string(254, 'a');           // 255 bytes
+    const std::string ok = "/" + std::string(254, 'a'); // 255 bytes
     const std::string long256 = "/" + std::string(253, 'a') + "ア"; // 256 bytes in code page 932
     ASSERT_EQ(platform::codec::sjisWidth(long256), 256u);
     {
@@ -226,7 +227,7 @@ TEST(PlatformUtilShell, DeleteRefusesProtectedPathsWithTheMessage)
     test_support::TempDir dir;
     fs::create_directory_symlink("/usr", dir.file("usrLink"));
     for (const std::string& p : {std::string("/"), std::string("/usr"), std::string("/usr/"), std::string("/usr/."),
-                                 std::string("/etc/.."), std::string("/*"), std::string(""), dir.file("usrLink")}) {
+             std::string("/etc/.."), std::string("/*"), std::string(""), dir.file("usrLink")}) {
         ScriptedMessages messages;
         EXPECT_FALSE(ShellDeleteRename(p, 3, false, false)) << p;
         ASSERT_EQ(messages.count(), 1u) << p;
@@ -351,9 +352,8 @@ TEST(PlatformUtilFolders, ForceDirAndSubDirList)
     EXPECT_FALSE(ForceDir(""));
     EXPECT_FALSE(ForceDir(dir.file("a/b/file.txt/x")));
 
-    EXPECT_EQ(GetSubDirList(dir.file("a/b"), 1), (std::vector<std::string>{"a2", "c"}));
-    EXPECT_EQ(GetSubDirList(dir.file("a/b/"), 0),
-              (std::vector<std::string>{dir.file("a/b/a2"), dir.file("a/b/c")}));
+    EXPECT_EQ(GetSubDirList(dir.file("a/b"), 1), (std::vector<std::string> {"a2", "c"}));
+    EXPECT_EQ(GetSubDirList(dir.file("a/b/"), 0), (std::vector<std::string> {dir.file("a/b/a2"), dir.file("a/b/c")}));
     EXPECT_TRUE(GetSubDirList(dir.file("missing"), 1).empty());
     EXPECT_TRUE(GetSubDirList("  ", 1).empty());
 }
@@ -394,13 +394,13 @@ TEST(PlatformUtilFolders, FileSizesCopyAndShortPath)
 TEST(PlatformUtilIni, ValueAndSectionRoundTripInCodePage932)
 {
     test_support::TempDir dir;
-    const std::string file =
-        dir.write("tnacc.ini", platform::codec::toSjis("[DATASTS]\r\nSTATUS=1\r\n\r\n[DATAINFO]\r\nNAME=旧\r\nK=v\r\n"));
+    const std::string file = dir.write(
+        "tnacc.ini", platform::codec::toSjis("[DATASTS]\r\nSTATUS=1\r\n\r\n[DATAINFO]\r\nNAME=旧\r\nK=v\r\n"));
     WriteIniValue(file, "datainfo", "NAME", std::string("株式会社髙橋①"));
-    WriteIniValue(file, "DATASTS", "OPCODE", std::int64_t{12});
+    WriteIniValue(file, "DATASTS", "OPCODE", std::int64_t {12});
     WriteIniValue(file, "DATASTS", "STATUS", std::string(), true);
     EXPECT_EQ(fileText(file),
-              platform::codec::toSjis("[DATASTS]\r\nOPCODE=12\r\n\r\n[DATAINFO]\r\nNAME=株式会社髙橋①\r\nK=v\r\n"));
+        platform::codec::toSjis("[DATASTS]\r\nOPCODE=12\r\n\r\n[DATAINFO]\r\nNAME=株式会社髙橋①\r\nK=v\r\n"));
 
     EXPECT_EQ(ReadIniSection(file, "DataInfo"), "NAME=株式会社髙橋①\r\nK=v\r\n");
     EXPECT_EQ(ReadIniSection(file, ""), "");
@@ -408,8 +408,9 @@ TEST(PlatformUtilIni, ValueAndSectionRoundTripInCodePage932)
 
     WriteIniSection(file, "DATASTS", {"STATUS=2", "OPCODE=7"});
     WriteIniSection(file, "", {"X=1"});
-    EXPECT_EQ(fileText(file), platform::codec::toSjis(
-                                  "[DATASTS]\r\nSTATUS=2\r\nOPCODE=7\r\n\r\n[DATAINFO]\r\nNAME=株式会社髙橋①\r\nK=v\r\n"));
+    EXPECT_EQ(fileText(file),
+        platform::codec::toSjis(
+            "[DATASTS]\r\nSTATUS=2\r\nOPCODE=7\r\n\r\n[DATAINFO]\r\nNAME=株式会社髙橋①\r\nK=v\r\n"));
     EXPECT_THROW(WriteIniValue(dir.file("no/folder.ini"), "S", "K", std::string("v")), platform::IniError);
 }
 
@@ -425,9 +426,9 @@ TEST(PlatformUtilRegistry, ReadRegValueKinds)
     ReadRegValue(RegRoot::LocalMachine, "SOFTWARE\\BRIMTO\\ROZIVORADUZ", "Version", value);
     EXPECT_EQ(value, TRegVariant(std::string("13.0.0")));
     ReadRegValue(RegRoot::LocalMachine, kPolicies, "EnableLUA", value);
-    EXPECT_EQ(value, TRegVariant(std::int64_t{1}));
+    EXPECT_EQ(value, TRegVariant(std::int64_t {1}));
     ReadRegValue(RegRoot::LocalMachine, "SOFTWARE\\NONE", "Version", value);
-    EXPECT_EQ(value, TRegVariant(std::int64_t{0}));
+    EXPECT_EQ(value, TRegVariant(std::int64_t {0}));
     EXPECT_TRUE(IsUacEnabled());
     reg.writeInteger(RegRoot::LocalMachine, kPolicies, "EnableLUA", 0);
     EXPECT_FALSE(IsUacEnabled());

@@ -32,36 +32,68 @@ TEST(ProcessScope, EveryGlobalAndHookComesBack)
     const Piece pieces[] = {
         {"SysDef", [] { SysDef.OpCode = 987654; }, [] { return SysDef.OpCode == 987654; }},
         {"AccInf", [] { AccInf.SHOUGOU = "残り物"; }, [] { return AccInf.SHOUGOU == "残り物"; }},
-        {"mode bytes", [] { ConnectMode = 2; ConnectionLost = 1; }, [] { return ConnectMode == 2 || ConnectionLost == 1; }},
+        {"mode bytes",
+            [] {
+                ConnectMode = 2;
+                ConnectionLost = 1;
+            },
+            [] { return ConnectMode == 2 || ConnectionLost == 1; }},
         {"host hooks", [] { OnHostMenu = [](int, const std::string&) { return 1; }; }, [] { return bool(OnHostMenu); }},
         {"product names", [] { DataFile = "other.fdb"; }, [] { return DataFile == "other.fdb"; }},
-        {"application info", [] { AppInfo.Varov.AppTitle = "残り物"; }, [] { return AppInfo.Varov.AppTitle == "残り物"; }},
+        {"application info", [] { AppInfo.Varov.AppTitle = "残り物"; },
+            [] { return AppInfo.Varov.AppTitle == "残り物"; }},
         {"era table", [] { GengoTable.clear(); }, [] { return GengoTable.empty(); }},
         {"data module", [] { core::DM = reinterpret_cast<core::TDM*>(0x1); }, [] { return core::DM != nullptr; }},
         {"message box",
-         [&] { core::setMessageHandler([&](TMessage2InfoRec&) { ++shown; return 1; }); },
-         [&] {
-             TMessage2InfoRec rec;
-             InitMessage2Info(0, rec);
-             const int before = shown;
-             ShowMessage2(rec);
-             return shown != before;
-         }},
+            [&] {
+                core::setMessageHandler([&](TMessage2InfoRec&) {
+                    ++shown;
+                    return 1;
+                });
+            },
+            [&] {
+                TMessage2InfoRec rec;
+                InitMessage2Info(0, rec);
+                const int before = shown;
+                ShowMessage2(rec);
+                return shown != before;
+            }},
         {"input dialog", [] { core::setInputDlgHandler([](TInputDlgRequest&) { return 1; }); },
-         [] { return core::hasInputDlgHandler(); }},
-        {"folder dialogs", [] { SetFolderDialogHooks({[](auto&, auto&, auto&) { return std::optional<std::string>("/"); }, {}}); },
-         [] { auto previous = SetFolderDialogHooks({}); const bool set = bool(previous.browseFolder); SetFolderDialogHooks(previous); return set; }},
-        {"screen metrics", [] { SetScreenMetricsHooks({[] { return 144; }, {}}); },
-         [] { auto previous = SetScreenMetricsHooks({}); const bool set = bool(previous.dotsPerInch); SetScreenMetricsHooks(previous); return set; }},
+            [] { return core::hasInputDlgHandler(); }},
+        {"folder dialogs",
+            [] {
+                SetFolderDialogHooks({[](auto&, auto&, auto&) { return std::optional<std::string>("/"); }, {}});
+            },
+            [] {
+                auto previous = SetFolderDialogHooks({});
+                const bool set = bool(previous.browseFolder);
+                SetFolderDialogHooks(previous);
+                return set;
+            }},
+        {"screen metrics",
+            [] {
+                SetScreenMetricsHooks({[] { return 144; }, {}});
+            },
+            [] {
+                auto previous = SetScreenMetricsHooks({});
+                const bool set = bool(previous.dotsPerInch);
+                SetScreenMetricsHooks(previous);
+                return set;
+            }},
         {"font check", [] { core::SetFontInstalledProc([](const std::string&) { return true; }); },
-         [] { auto previous = core::SetFontInstalledProc({}); const bool set = bool(previous); core::SetFontInstalledProc(previous); return set; }},
+            [] {
+                auto previous = core::SetFontInstalledProc({});
+                const bool set = bool(previous);
+                core::SetFontInstalledProc(previous);
+                return set;
+            }},
         // The built-in end of the program is a plain function; a test's is a lambda.
         {"terminate", [] { core::SetTerminateProc([] {}); },
-         [] {
-             auto previous = core::SetTerminateProc({});
-             core::SetTerminateProc(previous);
-             return previous.target<void (*)()>() == nullptr;
-         }},
+            [] {
+                auto previous = core::SetTerminateProc({});
+                core::SetTerminateProc(previous);
+                return previous.target<void (*)()>() == nullptr;
+            }},
         {"tax rates", [] { ZeiRituTable.clear(); }, [] { return ZeiRituTable.empty(); }},
     };
     // Start from a known state: every piece unchanged.

@@ -80,9 +80,10 @@ protected:
 
 TEST_F(OperatorLists, UserListOfGroupWithCaptionAndQuotedItems)
 {
-    dataset_fixture::Root::exec(r.systemDb(), "INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL, PASWORD, DATAPAS, "
-                                              "JIMUSHO, OKINIIRI, KANSA, MYNUMBER_ADM, SHONIN) VALUES "
-                                              "(10000, 20, '承認 花子', 5, 'x', '', 0, 1, 0, 0, 1)");
+    dataset_fixture::Root::exec(r.systemDb(),
+        "INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL, PASWORD, DATAPAS, "
+        "JIMUSHO, OKINIIRI, KANSA, MYNUMBER_ADM, SHONIN) VALUES "
+        "(10000, 20, '承認 花子', 5, 'x', '', 0, 1, 0, 0, 1)");
     TUserList list;
     list.GroupCode = 10000;
     list.Caption = "全員";
@@ -133,12 +134,15 @@ TEST_F(OperatorLists, OldSchemaFallsBackButApproversOnlyListsNobody)
 
 TEST_F(OperatorLists, LoginUserListLeavesOutOwnRowsUnlessAsked)
 {
-    dataset_fixture::Root::exec(r.systemDb(), "INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL, PASWORD, DATAPAS, "
-                                              "JIMUSHO, OKINIIRI, KANSA) VALUES (10000, 30, '佐藤', 5, '', '', 0, 0, 0)");
-    dataset_fixture::Root::exec(r.systemDb(), "INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) "
-                                              "VALUES (100000010, 10000, 10, 'PC-A')");
-    dataset_fixture::Root::exec(r.systemDb(), "INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) "
-                                              "VALUES (100000030, 10000, 30, 'PC-B')");
+    dataset_fixture::Root::exec(r.systemDb(),
+        "INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL, PASWORD, DATAPAS, "
+        "JIMUSHO, OKINIIRI, KANSA) VALUES (10000, 30, '佐藤', 5, '', '', 0, 0, 0)");
+    dataset_fixture::Root::exec(r.systemDb(),
+        "INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) "
+        "VALUES (100000010, 10000, 10, 'PC-A')");
+    dataset_fixture::Root::exec(r.systemDb(),
+        "INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) "
+        "VALUES (100000030, 10000, 30, 'PC-B')");
     TLoginUserListOnDef list;
     list.Execute(10000, 100000010, false);
     ASSERT_EQ(list.Count, 1);

@@ -70,7 +70,7 @@ protected:
     static void make(const std::string& serverPath, const std::string& kind)
     {
         sample::createDatabaseFromScripts(FirebirdServer::instance().databaseName(serverPath), sample::defaultSqlDir(),
-                                          kind, FirebirdServer::user(), FirebirdServer::password(), false);
+            kind, FirebirdServer::user(), FirebirdServer::password(), false);
     }
     // A file on the server, owned by the account the server runs as.
     void put(const std::string& path, const std::string& bytes)
@@ -80,8 +80,8 @@ protected:
     }
 
     // A worker for the shared-server transfer of one database.
-    static TBackupRestoreThread& transfer(TBackupRestoreThread& t, int mode, const std::string& dataPath,
-                                          const std::string& backupFile)
+    static TBackupRestoreThread& transfer(
+        TBackupRestoreThread& t, int mode, const std::string& dataPath, const std::string& backupFile)
     {
         t.Mode = mode;
         t.Location = 1;
@@ -184,10 +184,11 @@ TEST_F(ServerFiles, TheWorkerMovesBackupsThroughTheFileManagerBlobs)
         t.startTransaction();
         fb::Query q(&db, &t);
         q.sql().add("SELECT (SELECT SHOUGOU FROM ACCDEF1 WHERE REC = 1) AS NAME,");
-        q.sql().add("  (SELECT COUNT(*) FROM SIWAKE) AS LINES, (SELECT SUM(KINGAKU) FROM SIWAKE) AS TOTAL FROM RDB$DATABASE");
+        q.sql().add(
+            "  (SELECT COUNT(*) FROM SIWAKE) AS LINES, (SELECT SUM(KINGAKU) FROM SIWAKE) AS TOTAL FROM RDB$DATABASE");
         q.open();
         const std::string f = q.fieldByName("NAME").asString() + "/" + q.fieldByName("LINES").asString() + "/"
-                              + q.fieldByName("TOTAL").asString();
+            + q.fieldByName("TOTAL").asString();
         q.close();
         t.commit();
         return f;
@@ -236,7 +237,8 @@ TEST_F(ServerFiles, AttachmentsAreSeenWithAPlainAccount)
     SysDef.DBPassword = FirebirdServer::plainPassword();
     ScriptedMessages messages;
     EXPECT_FALSE(dm->AccDatInConnection(1, "", folder, 0));
-    EXPECT_FALSE(dm->AccDatInConnection(1, "", server.makeDataFolder(tag + "-empty"), 0)) << "no database, nobody in it";
+    EXPECT_FALSE(dm->AccDatInConnection(1, "", server.makeDataFolder(tag + "-empty"), 0))
+        << "no database, nobody in it";
 
     // Another copy of the program (the same account) working in the data set.
     fb::Database other;
@@ -249,7 +251,8 @@ TEST_F(ServerFiles, AttachmentsAreSeenWithAPlainAccount)
     EXPECT_FALSE(dm->AccDatInConnection(1, "", folder, 0));
     EXPECT_EQ(messages.count(), 0u) << "a normal system never shows an error box here";
     for (std::size_t i = 0; i < messages.count(); ++i)
-        ADD_FAILURE() << messages.firstLine(i) << " / " << messages.shown()[i].lines[1].text << messages.shown()[i].lines[2].text << messages.shown()[i].lines[3].text;
+        ADD_FAILURE() << messages.firstLine(i) << " / " << messages.shown()[i].lines[1].text
+                      << messages.shown()[i].lines[2].text << messages.shown()[i].lines[3].text;
 }
 
 // The data password of one data set, asked in every connection kind: here
@@ -287,13 +290,14 @@ TEST_F(ServerFiles, DataPasswordIsAskedTheSameInEveryMode)
     const std::string localFolder = local.makeDir("0001");
     withPassword(localFolder + "/" + DataFile, FirebirdServer::user(), "");
     const std::string serverFolder = server.makeDataFolder(tag + "-pw");
-    withPassword(server.databaseName(serverFolder + "/" + DataFile), FirebirdServer::user(), FirebirdServer::password());
+    withPassword(
+        server.databaseName(serverFolder + "/" + DataFile), FirebirdServer::user(), FirebirdServer::password());
 
     struct Case {
         std::uint8_t mode;
         std::string folder;
     };
-    for (const Case& c : {Case{0, localFolder}, Case{1, serverFolder}, Case{2, serverFolder}}) {
+    for (const Case& c : {Case {0, localFolder}, Case {1, serverFolder}, Case {2, serverFolder}}) {
         SCOPED_TRACE(int(c.mode));
         ConnectMode = c.mode;
         TDataInfomation di;

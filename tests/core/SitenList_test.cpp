@@ -69,8 +69,8 @@ TEST_F(BranchList, AllOperatorsWithCaptionQuotedItemsAndDepartmentBranches)
     list.Selection = sitensel::Caption | sitensel::Groups | sitensel::BumonBranches;
     list.QuotedItems = true;
     list.Execute(-1);
-    const std::vector<std::string> expected = {
-        "\"法人全体\"\t\"\"\t\"\"", "\"(G1)\"\t\"G1\"\t\"西日本\"", "\"(G2)\"\t\"G2\"\t\"九州\"", "\"02\"\t\"\"\t\"大阪支店\""};
+    const std::vector<std::string> expected = {"\"法人全体\"\t\"\"\t\"\"", "\"(G1)\"\t\"G1\"\t\"西日本\"",
+        "\"(G2)\"\t\"G2\"\t\"九州\"", "\"02\"\t\"\"\t\"大阪支店\""};
     EXPECT_EQ(list.Items, expected);
     EXPECT_EQ(list.Rows[3].Kind, 3);
 }
@@ -159,10 +159,7 @@ class CodeSystems : public ::testing::Test {
 protected:
     void SetUp() override { saved_ = AppInfo; }
     void TearDown() override { AppInfo = saved_; }
-    std::string writeFile(const std::string& text)
-    {
-        return dir.write("code.txt", platform::codec::toSjis(text));
-    }
+    std::string writeFile(const std::string& text) { return dir.write("code.txt", platform::codec::toSjis(text)); }
     Root r;
     test_support::TempDir dir;
     TAppInfoRec saved_;
@@ -221,10 +218,12 @@ TEST_F(CodeSystems, MissingRowIsNotReportedAsStored)
 
 TEST_F(CodeSystems, KindRepairUsesTheHeaderLine)
 {
-    Root::exec(r.systemDb(), "INSERT INTO USERCODE (RECNO, NAME, DATATYPE, CODETYPE, INIDAT1) VALUES "
-                             "(2, 'm', 1, 1, '1,m,3,1,x,' || ASCII_CHAR(13) || ASCII_CHAR(10))");
-    Root::exec(r.systemDb(), "INSERT INTO USERCODE (RECNO, NAME, DATATYPE, CODETYPE, INIDAT1) VALUES "
-                             "(3, 'n', 1, 1, '1,n,1,4,x,')");
+    Root::exec(r.systemDb(),
+        "INSERT INTO USERCODE (RECNO, NAME, DATATYPE, CODETYPE, INIDAT1) VALUES "
+        "(2, 'm', 1, 1, '1,m,3,1,x,' || ASCII_CHAR(13) || ASCII_CHAR(10))");
+    Root::exec(r.systemDb(),
+        "INSERT INTO USERCODE (RECNO, NAME, DATATYPE, CODETYPE, INIDAT1) VALUES "
+        "(3, 'n', 1, 1, '1,n,1,4,x,')");
     TCodeTaikeiIO io;
     EXPECT_EQ(Root::scalar(r.systemDb(), "SELECT DATATYPE FROM USERCODE WHERE RECNO=2"), "3");
     EXPECT_EQ(Root::scalar(r.systemDb(), "SELECT CODETYPE FROM USERCODE WHERE RECNO=3"), "1");

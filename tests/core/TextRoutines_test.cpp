@@ -19,15 +19,31 @@ struct RoundCase {
 TEST(TextRoutinesRoundCurrency, ModesOnPositiveAndNegativeAmounts)
 {
     const RoundCase cases[] = {
-        {15000, 0, 10000},   {15000, 1, 20000},   {15000, 2, 20000},     // 1.5 yen
-        {-15000, 0, -10000}, {-15000, 1, -20000}, {-15000, 2, -20000},   // -1.5 yen
-        {10001, 0, 10000},   {10001, 1, 10000},   {10001, 2, 20000},     // 1.0001 yen
-        {-10001, 0, -10000}, {-10001, 1, -10000}, {-10001, 2, -20000},
-        {-4000, 1, 0},       {4999, 1, 0},        {5000, 1, 10000},      {-5000, 1, -10000},
-        {30000, 2, 30000},   {-30000, 2, -30000}, {0, 2, 0},             {0, 1, 0},
-        {15000, 7, 20000},   {-15000, -1, -20000},                       // any other mode: half away
+        {15000, 0, 10000},
+        {15000, 1, 20000},
+        {15000, 2, 20000}, // 1.5 yen
+        {-15000, 0, -10000},
+        {-15000, 1, -20000},
+        {-15000, 2, -20000}, // -1.5 yen
+        {10001, 0, 10000},
+        {10001, 1, 10000},
+        {10001, 2, 20000}, // 1.0001 yen
+        {-10001, 0, -10000},
+        {-10001, 1, -10000},
+        {-10001, 2, -20000},
+        {-4000, 1, 0},
+        {4999, 1, 0},
+        {5000, 1, 10000},
+        {-5000, 1, -10000},
+        {30000, 2, 30000},
+        {-30000, 2, -30000},
+        {0, 2, 0},
+        {0, 1, 0},
+        {15000, 7, 20000},
+        {-15000, -1, -20000}, // any other mode: half away
         {123456789012340000LL, 1, 123456789012340000LL},
-        {-9999, 0, 0},       {9999, 2, 10000},
+        {-9999, 0, 0},
+        {9999, 2, 10000},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RoundCurrency(c.mode, c.amount), c.expected) << "amount " << c.amount << " mode " << c.mode;
@@ -63,12 +79,11 @@ TEST(TextRoutinesSjisBytes, RepairMBCSBreakBlanksBrokenCharacters)
     const struct {
         std::string in, out;
     } cases[] = {
-        {"A\x82", "A "},                       // lead byte at the end
-        {"\x82 B", "  B"},                     // lead byte followed by a blank
-        {"\x82\xA0\x41", "\x82\xA0\x41"},      // a whole character stays
-        {"\x82\x3F", "  "},                    // 0x3F is no trail byte
-        {"", ""},
-        {"\xB1\xB2", "\xB1\xB2"},              // half-width kana are single bytes
+        {"A\x82", "A "}, // lead byte at the end
+        {"\x82 B", "  B"}, // lead byte followed by a blank
+        {"\x82\xA0\x41", "\x82\xA0\x41"}, // a whole character stays
+        {"\x82\x3F", "  "}, // 0x3F is no trail byte
+        {"", ""}, {"\xB1\xB2", "\xB1\xB2"}, // half-width kana are single bytes
     };
     for (const auto& c : cases) {
         const std::string got = RepairMBCSBreak(c.in);
@@ -114,7 +129,7 @@ TEST(TextRoutinesMapping, MapStringLocaleWidths)
     EXPECT_EQ(MapStringLocale(LCMAP_HIRAGANA, "アイウ"), "あいう");
     // Compare without regard to width and case, as callers do.
     EXPECT_EQ(ZenkakuAlphaUpper(MapStringLocale(LCMAP_FULLWIDTH, "abc")),
-              ZenkakuAlphaUpper(MapStringLocale(LCMAP_FULLWIDTH, "ＡＢＣ")));
+        ZenkakuAlphaUpper(MapStringLocale(LCMAP_FULLWIDTH, "ＡＢＣ")));
 }
 
 TEST(TextRoutinesMapping, MapStringLocaleResultMustFitTheBuffer)
@@ -143,10 +158,10 @@ TEST(TextRoutinesFixedWidth, FixLeftAndRight)
     } cases[] = {
         {"abc", 5, "abc  ", "  abc"},
         {"abcd", 2, "ab", "cd"},
-        {"aあ", 2, "a ", "あ"},     // the cut lead byte becomes a blank
-        {"あa", 2, "あ", " a"},     // the trail half left over becomes a blank
+        {"aあ", 2, "a ", "あ"}, // the cut lead byte becomes a blank
+        {"あa", 2, "あ", " a"}, // the trail half left over becomes a blank
         {"漢字", 3, "漢 ", " 字"},
-        {"ｱｲｳ", 2, "ｱｲ", "ｲｳ"},   // half-width kana are one byte each
+        {"ｱｲｳ", 2, "ｱｲ", "ｲｳ"}, // half-width kana are one byte each
         {"", 2, "  ", "  "},
         {"abc", 0, "", ""},
     };
@@ -173,24 +188,24 @@ TEST(TextRoutinesFixedWidth, ZeroPadAndCommas)
 
 TEST(TextRoutinesDelimited, SplitToArray)
 {
-    std::vector<std::string> table{"keep"};
+    std::vector<std::string> table {"keep"};
     EXPECT_EQ(SplitToArray("", ",", table), 0);
     EXPECT_EQ(SplitToArray("//a,b", ",", table), 0);
-    EXPECT_EQ(table, std::vector<std::string>{"keep"});
+    EXPECT_EQ(table, std::vector<std::string> {"keep"});
 
     EXPECT_EQ(SplitToArray("first,,second", ",", table), 2);
-    EXPECT_EQ(table, (std::vector<std::string>{"first", "", "second"}));
+    EXPECT_EQ(table, (std::vector<std::string> {"first", "", "second"}));
 
     EXPECT_EQ(SplitToArray("a,b//c,d", ",", table), 1);
     EXPECT_EQ(table[0], "a");
     EXPECT_EQ(table[1], "b");
-    EXPECT_EQ(table[2], "second");   // entries past the pieces keep their values
+    EXPECT_EQ(table[2], "second"); // entries past the pieces keep their values
 
     EXPECT_EQ(SplitToArray(",x,", ",", table), 2);
-    EXPECT_EQ(table, (std::vector<std::string>{"", "x", ""}));
+    EXPECT_EQ(table, (std::vector<std::string> {"", "x", ""}));
 
     EXPECT_EQ(SplitToArray("表::示::", "::", table), 2);
-    EXPECT_EQ(table, (std::vector<std::string>{"表", "示", ""}));
+    EXPECT_EQ(table, (std::vector<std::string> {"表", "示", ""}));
 }
 
 TEST(TextRoutinesDelimited, SplitToArrayGrowsInsteadOfWritingPastTheTable)
@@ -211,7 +226,7 @@ TEST(TextRoutinesDelimited, GetTokenStr)
     EXPECT_EQ(GetTokenStr("a,b,c", ",", 3), "c");
     EXPECT_EQ(GetTokenStr("a,b,c", ",", 0), "");
     EXPECT_EQ(GetTokenStr("a,b,c", ",", 4), "");
-    EXPECT_EQ(GetTokenStr("a\r\nb,c", ",", 2), "b");   // line breaks split too
+    EXPECT_EQ(GetTokenStr("a\r\nb,c", ",", 2), "b"); // line breaks split too
     EXPECT_EQ(GetTokenStr("a,,c", ",", 2), "");
     EXPECT_EQ(GetTokenStr("科目/補助", "/", 2), "補助");
 }
@@ -270,9 +285,9 @@ TEST(TextRoutinesFlags, SetAndGetBits)
     SetFlagBit(flags, 25);
     SetFlagBit(flags, -3);
     EXPECT_EQ(flags, 0);
-    EXPECT_EQ(GetFlagBit(1, 33), 1);          // n-1 taken modulo 32
+    EXPECT_EQ(GetFlagBit(1, 33), 1); // n-1 taken modulo 32
     EXPECT_EQ(GetFlagBit(INT_MIN, 32), 1);
-    EXPECT_EQ(GetFlagBit(INT_MIN, 0), 1);     // n = 0 reads bit 31
+    EXPECT_EQ(GetFlagBit(INT_MIN, 0), 1); // n = 0 reads bit 31
     EXPECT_EQ(GetFlagBit(2, 1), 0);
     EXPECT_EQ(BoolToInt(true), 1);
     EXPECT_FALSE(IntToBool(0));
@@ -291,9 +306,9 @@ TEST(TextRoutinesSort, QuickSortRecUsesCodePage932ByteOrder)
 {
     // 漾 is 0xE0 0x40 in code page 932, after ｱ (0xB1) and ﾟ (0xDF); in UTF-8
     // it sorts before them.
-    std::vector<TQSORT> t{{"ﾟ", 0}, {"漾", 1}, {"ｱ", 2}, {"あ", 3}, {"1000", 4}, {"0999", 5}, {"ア", 6}};
+    std::vector<TQSORT> t {{"ﾟ", 0}, {"漾", 1}, {"ｱ", 2}, {"あ", 3}, {"1000", 4}, {"0999", 5}, {"ア", 6}};
     QuickSortRec(t, 0, static_cast<int>(t.size()) - 1);
-    EXPECT_EQ(keysOf(t), (std::vector<std::string>{"0999", "1000", "あ", "ア", "ｱ", "ﾟ", "漾"}));
+    EXPECT_EQ(keysOf(t), (std::vector<std::string> {"0999", "1000", "あ", "ア", "ｱ", "ﾟ", "漾"}));
     // The row index travels with its key.
     for (const auto& e : t) {
         if (e.Key == "ｱ") {
@@ -307,28 +322,28 @@ TEST(TextRoutinesSort, QuickSortRecUsesCodePage932ByteOrder)
 
 TEST(TextRoutinesSort, QuickSortRecEqualKeysAndSubRanges)
 {
-    std::vector<TQSORT> same(50, TQSORT{"5100", 0});
+    std::vector<TQSORT> same(50, TQSORT {"5100", 0});
     for (int i = 0; i < 50; ++i)
         same[static_cast<std::size_t>(i)].Index = i;
     QuickSortRec(same, 0, 49);
     for (const auto& e : same)
         EXPECT_EQ(e.Key, "5100");
 
-    std::vector<TQSORT> t{{"z", 0}, {"c", 1}, {"b", 2}, {"a", 3}, {"0", 4}};
+    std::vector<TQSORT> t {{"z", 0}, {"c", 1}, {"b", 2}, {"a", 3}, {"0", 4}};
     QuickSortRec(t, 1, 3);
-    EXPECT_EQ(keysOf(t), (std::vector<std::string>{"z", "a", "b", "c", "0"}));
-    QuickSortRec(t, 3, 1);   // empty range: nothing moves
-    QuickSortRec(t, 0, 99);  // clamped to the table
-    EXPECT_EQ(keysOf(t), (std::vector<std::string>{"0", "a", "b", "c", "z"}));
+    EXPECT_EQ(keysOf(t), (std::vector<std::string> {"z", "a", "b", "c", "0"}));
+    QuickSortRec(t, 3, 1); // empty range: nothing moves
+    QuickSortRec(t, 0, 99); // clamped to the table
+    EXPECT_EQ(keysOf(t), (std::vector<std::string> {"0", "a", "b", "c", "z"}));
 }
 
 TEST(TextRoutinesMisc, ColorToGray)
 {
     EXPECT_EQ(ColorToGray(0xFFFFFF), 0xFFFFFF);
     EXPECT_EQ(ColorToGray(0), 0);
-    EXPECT_EQ(ColorToGray(0x0000FF), 0x555555);   // 255 / 3 = 85
-    EXPECT_EQ(ColorToGray(0x020101), 0x010101);   // 4 / 3 rounds to 1
-    EXPECT_EQ(ColorToGray(0x020201), 0x020202);   // 5 / 3 rounds to 2
+    EXPECT_EQ(ColorToGray(0x0000FF), 0x555555); // 255 / 3 = 85
+    EXPECT_EQ(ColorToGray(0x020101), 0x010101); // 4 / 3 rounds to 1
+    EXPECT_EQ(ColorToGray(0x020201), 0x020202); // 5 / 3 rounds to 2
 }
 
 TEST(TextRoutinesMisc, GetPCNameByConnectionMode)

@@ -22,8 +22,11 @@ TEST_F(TolvanWarekiLibTest, BuiltInTable)
         const char* letter;
         int y, m, d;
     } rows[] = {
-        {"令和", "R", 2019, 5, 1}, {"平成", "H", 1989, 1, 8}, {"昭和", "S", 1926, 12, 25},
-        {"大正", "T", 1912, 7, 30}, {"明治", "M", 1868, 9, 8},
+        {"令和", "R", 2019, 5, 1},
+        {"平成", "H", 1989, 1, 8},
+        {"昭和", "S", 1926, 12, 25},
+        {"大正", "T", 1912, 7, 30},
+        {"明治", "M", 1868, 9, 8},
     };
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(GengoTable[i].Name, rows[i].name);
@@ -41,12 +44,18 @@ TEST_F(TolvanWarekiLibTest, EraBoundaries)
         const char* letter;
         int year;
     } cases[] = {
-        {1899, 12, 31, "明治", "M", 32}, {1900, 1, 1, "明治", "M", 33},
-        {1912, 7, 29, "明治", "M", 45}, {1912, 7, 30, "大正", "T", 1},
-        {1926, 12, 24, "大正", "T", 15}, {1926, 12, 25, "昭和", "S", 1},
-        {1989, 1, 7, "昭和", "S", 64},  {1989, 1, 8, "平成", "H", 1},
-        {2008, 4, 1, "平成", "H", 20},  {2019, 4, 30, "平成", "H", 31},
-        {2019, 5, 1, "令和", "R", 1},   {2024, 2, 29, "令和", "R", 6},
+        {1899, 12, 31, "明治", "M", 32},
+        {1900, 1, 1, "明治", "M", 33},
+        {1912, 7, 29, "明治", "M", 45},
+        {1912, 7, 30, "大正", "T", 1},
+        {1926, 12, 24, "大正", "T", 15},
+        {1926, 12, 25, "昭和", "S", 1},
+        {1989, 1, 7, "昭和", "S", 64},
+        {1989, 1, 8, "平成", "H", 1},
+        {2008, 4, 1, "平成", "H", 20},
+        {2019, 4, 30, "平成", "H", 31},
+        {2019, 5, 1, "令和", "R", 1},
+        {2024, 2, 29, "令和", "R", 6},
     };
     for (const auto& c : cases) {
         const TWarekiRec w = DateToWareki(EncodeDate(c.y, c.m, c.d));
@@ -85,13 +94,13 @@ TEST_F(TolvanWarekiLibTest, EmptyOrPartialTables)
     EXPECT_EQ(w.Name, "");
     EXPECT_EQ(w.Year, 2020);
 
-    GengoTable = {TGengoRec{"", "", 0, 0}, TGengoRec{"令和", "R", EncodeDate(2019, 5, 1), 2019}};
+    GengoTable = {TGengoRec {"", "", 0, 0}, TGengoRec {"令和", "R", EncodeDate(2019, 5, 1), 2019}};
     w = DateToWareki(EncodeDate(2020, 1, 1));
     EXPECT_EQ(w.Name, "");
     EXPECT_EQ(w.Year, 2020);
 
     // No row starts on or before the date: the last row examined stays.
-    GengoTable = {TGengoRec{"令和", "R", EncodeDate(2019, 5, 1), 2019}};
+    GengoTable = {TGengoRec {"令和", "R", EncodeDate(2019, 5, 1), 2019}};
     w = DateToWareki(EncodeDate(2018, 1, 1));
     EXPECT_EQ(w.Name, "令和");
     EXPECT_EQ(w.Year, 0);

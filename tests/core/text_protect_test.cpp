@@ -10,7 +10,7 @@ using namespace platform::text_protect;
 namespace {
 
 struct Buffers {
-    std::array<char, kBufferSize> in{}, out{}, work{};
+    std::array<char, kBufferSize> in {}, out {}, work {};
     explicit Buffers(const std::string& s) { std::memcpy(in.data(), s.data(), s.size()); }
 };
 

@@ -15,12 +15,12 @@ TDateTime D(int y, int m, int d)
 
 TEST(uAccDateCmpPeriods, MonthIndexAndMonthNumber)
 {
-    const int toKikan[][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 5}, {5, 7}, {6, 9}, {8, 11},
-                              {9, 13}, {11, 15}, {12, -1}, {-1, -1}, {100, -1}};
+    const int toKikan[][2]
+        = {{0, 1}, {1, 2}, {2, 3}, {3, 5}, {5, 7}, {6, 9}, {8, 11}, {9, 13}, {11, 15}, {12, -1}, {-1, -1}, {100, -1}};
     for (const auto& c : toKikan)
         EXPECT_EQ(MonthIndexToKikan(c[0]), c[1]) << c[0];
-    const int toIndex[][2] = {{1, 0}, {3, 2}, {4, 4}, {6, 6}, {7, 8}, {9, 10},
-                              {10, 12}, {12, 14}, {0, 0}, {13, 0}, {-5, 0}};
+    const int toIndex[][2]
+        = {{1, 0}, {3, 2}, {4, 4}, {6, 6}, {7, 8}, {9, 10}, {10, 12}, {12, 14}, {0, 0}, {13, 0}, {-5, 0}};
     for (const auto& c : toIndex)
         EXPECT_EQ(MonthNoToKikanIndex(c[0]), c[1]) << c[0];
     // The two agree on every month and never name an adjustment period.
@@ -37,15 +37,20 @@ TEST(uAccDateCmpArithmetic, AddDayAndAddMonth)
         int n;
         TDateTime from, to;
     } cases[] = {
-        {1, D(2023, 1, 31), D(2023, 2, 28)},   {1, D(2024, 1, 31), D(2024, 2, 29)},
-        {-1, D(2023, 3, 31), D(2023, 2, 28)},  {0, D(2023, 12, 15), D(2023, 12, 15)},
-        {-12, D(2024, 2, 29), D(2023, 2, 28)}, {1, D(2023, 12, 31), D(2024, 1, 31)},
-        {-1, D(2024, 1, 15), D(2023, 12, 15)}, {3, D(2023, 5, 31), D(2023, 8, 31)},
-        {1, D(2023, 5, 31), D(2023, 6, 30)},   {24, D(2000, 2, 29), D(2002, 2, 28)},
+        {1, D(2023, 1, 31), D(2023, 2, 28)},
+        {1, D(2024, 1, 31), D(2024, 2, 29)},
+        {-1, D(2023, 3, 31), D(2023, 2, 28)},
+        {0, D(2023, 12, 15), D(2023, 12, 15)},
+        {-12, D(2024, 2, 29), D(2023, 2, 28)},
+        {1, D(2023, 12, 31), D(2024, 1, 31)},
+        {-1, D(2024, 1, 15), D(2023, 12, 15)},
+        {3, D(2023, 5, 31), D(2023, 8, 31)},
+        {1, D(2023, 5, 31), D(2023, 6, 30)},
+        {24, D(2000, 2, 29), D(2002, 2, 28)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(AddMonth(c.n, c.from), c.to) << c.n;
-    EXPECT_EQ(AddMonth(1, D(2023, 1, 31) + 0.75), D(2023, 2, 28));   // no time of day
+    EXPECT_EQ(AddMonth(1, D(2023, 1, 31) + 0.75), D(2023, 2, 28)); // no time of day
     EXPECT_THROW(AddMonth(1, D(9999, 12, 1)), EConvertError);
     EXPECT_THROW(AddMonth(-1, D(1, 1, 1)), EConvertError);
     EXPECT_EQ(GetDayOfDate(D(2024, 2, 29)), 29);
@@ -98,11 +103,11 @@ TEST(uAccDateCmpPeriods, GetKikanNoMonthEndClosing)
     expectYear(99, kishu, kimatu);
     EXPECT_EQ(GetKikanNo(99, 0, kishu, kimatu, D(2023, 6, 30)), 3);
     EXPECT_EQ(GetKikanNo(99, 1, kishu, kimatu, D(2023, 6, 30)), 4);
-    EXPECT_EQ(GetKikanNo(99, 1, kishu, kimatu, D(2023, 5, 31)), 2);    // not a quarter's last month
-    EXPECT_EQ(GetKikanNo(99, 0, kishu, kimatu, D(2024, 4, 15)), 15);   // after the fiscal end
+    EXPECT_EQ(GetKikanNo(99, 1, kishu, kimatu, D(2023, 5, 31)), 2); // not a quarter's last month
+    EXPECT_EQ(GetKikanNo(99, 0, kishu, kimatu, D(2024, 4, 15)), 15); // after the fiscal end
     EXPECT_EQ(GetKikanNo(99, 1, kishu, kimatu, kimatu), 16);
-    EXPECT_EQ(GetKikanNo(99, 1, kishu, kimatu, D(2024, 3, 15)), 16);   // twelfth month, other day
-    EXPECT_EQ(GetKikanNo(99, 0, kishu, kimatu, D(2023, 3, 31)), -1);   // before the fiscal start
+    EXPECT_EQ(GetKikanNo(99, 1, kishu, kimatu, D(2024, 3, 15)), 16); // twelfth month, other day
+    EXPECT_EQ(GetKikanNo(99, 0, kishu, kimatu, D(2023, 3, 31)), -1); // before the fiscal start
 }
 
 TEST(uAccDateCmpPeriods, GetKikanNoDay20Closing)
@@ -113,7 +118,7 @@ TEST(uAccDateCmpPeriods, GetKikanNoDay20Closing)
     EXPECT_EQ(GetKikanNo(20, 0, kishu, kimatu, D(2023, 3, 25)), 1);
     EXPECT_EQ(GetKikanNo(20, 0, kishu, kimatu, D(2023, 6, 20)), 3);
     EXPECT_EQ(GetKikanNo(20, 1, kishu, kimatu, D(2023, 6, 20)), 4);
-    EXPECT_EQ(GetKikanNo(20, 0, kishu, kimatu, D(2023, 6, 21)), 5);    // the day after closing
+    EXPECT_EQ(GetKikanNo(20, 0, kishu, kimatu, D(2023, 6, 21)), 5); // the day after closing
     EXPECT_EQ(GetKikanNo(20, 1, kishu, kimatu, kimatu), 16);
     EXPECT_EQ(GetKikanNo(20, 0, kishu, kimatu, D(2023, 3, 20)), -1);
 }
@@ -123,8 +128,8 @@ TEST(uAccDateCmpPeriods, DateToKikanBands)
     const int expected[13] = {1, 2, 3, 5, 6, 7, 8, 10, 11, 12, 14, 15, 16};
     for (int m = 0; m <= 12; ++m)
         EXPECT_EQ(DateToKikan(99, D(2023, 4, 1), AddMonth(m, D(2023, 4, 1))), expected[m]) << m;
-    EXPECT_EQ(DateToKikan(99, D(2023, 4, 1), D(2023, 10, 1)), 8);    // six months
-    EXPECT_EQ(DateToKikan(99, D(2023, 4, 1), D(2024, 4, 1)), 16);    // twelve months
+    EXPECT_EQ(DateToKikan(99, D(2023, 4, 1), D(2023, 10, 1)), 8); // six months
+    EXPECT_EQ(DateToKikan(99, D(2023, 4, 1), D(2024, 4, 1)), 16); // twelve months
     EXPECT_EQ(DateToKikan(99, D(2023, 4, 1), D(2024, 5, 1)), -1);
     EXPECT_EQ(DateToKikan(99, D(2023, 4, 1), D(2023, 3, 1)), -1);
     EXPECT_EQ(DateToKikan(20, D(2023, 3, 21), D(2023, 9, 21)), 8);

@@ -16,18 +16,18 @@ using dataset_fixture::Root;
 
 class MyNumber : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        useSettings(r.companyDb, "pass1234", "value-1");
-    }
+    void SetUp() override { useSettings(r.companyDb, "pass1234", "value-1"); }
     static void useSettings(const std::string& db, const std::string& key, const std::string& value)
     {
-        Root::exec(db, "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '＃USE', '整数', '1') "
-                       "MATCHING (AGROUP, ACODE)");
-        Root::exec(db, "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '＃KEY', '文字', '"
-                           + core::EncodeProtectText(key) + "') MATCHING (AGROUP, ACODE)");
-        Root::exec(db, "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '＃VALUE', '文字', '"
-                           + core::EncodeProtectText(value) + "') MATCHING (AGROUP, ACODE)");
+        Root::exec(db,
+            "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '＃USE', '整数', '1') "
+            "MATCHING (AGROUP, ACODE)");
+        Root::exec(db,
+            "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '＃KEY', '文字', '"
+                + core::EncodeProtectText(key) + "') MATCHING (AGROUP, ACODE)");
+        Root::exec(db,
+            "UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '＃VALUE', '文字', '"
+                + core::EncodeProtectText(value) + "') MATCHING (AGROUP, ACODE)");
     }
     static std::string setting(const std::string& db, const std::string& code)
     {
@@ -81,9 +81,10 @@ TEST_F(MyNumber, ClearLogsKind3AndWriteSettingRestoresAndRemovesTheEntry)
     EXPECT_EQ(io.ValueText, "value-1");
     EXPECT_EQ(setting(r.companyDb, "＃USE"), "0");
     EXPECT_EQ(setting(r.companyDb, "＃KEY"), "");
-    EXPECT_EQ(logCount(r.companyDb, "FSTATE=3 AND FPROCNAME='アプリケーション' AND "
-                                    "FCOMMENT='マイナンバー情報が削除されました。'"),
-              "1");
+    EXPECT_EQ(logCount(r.companyDb,
+                  "FSTATE=3 AND FPROCNAME='アプリケーション' AND "
+                  "FCOMMENT='マイナンバー情報が削除されました。'"),
+        "1");
     EXPECT_FALSE(r.dm->IBDatabaseDAT.connected());
 
     ASSERT_TRUE(io.WriteSetting("", r.companyDb));

@@ -55,8 +55,8 @@ TEST(z5StringList2Split, MultiByteCharactersAreNeverCut)
 {
     // 表 and ソ end in the byte 0x5C ("\") in code page 932; splitting at "\"
     // steps over them as whole characters.
-    EXPECT_EQ(split("表\\ソ\\能", 0, '\\'), (Pieces{"表", "ソ", "能"}));
-    EXPECT_EQ(split("/data/表示/co1", 1, '/'), (Pieces{"", "data", "表示", "co1"}));
+    EXPECT_EQ(split("表\\ソ\\能", 0, '\\'), (Pieces {"表", "ソ", "能"}));
+    EXPECT_EQ(split("/data/表示/co1", 1, '/'), (Pieces {"", "data", "表示", "co1"}));
 }
 
 TEST(z5StringList2Split, GetMojiOutOfRangeGivesEmpty)
@@ -87,13 +87,13 @@ TEST(z5StringList2List, TrimFlag)
 {
     TStringList2 list;
     list.SetCommaText2(" a , b ");
-    EXPECT_EQ(list.Strings, (Pieces{" a ", " b "}));
+    EXPECT_EQ(list.Strings, (Pieces {" a ", " b "}));
     list.Trim = true;
     list.SetCommaText2(" a , b ");
-    EXPECT_EQ(list.Strings, (Pieces{"a", "b"}));
+    EXPECT_EQ(list.Strings, (Pieces {"a", "b"}));
     list.Delimiter = ';';
     list.SetDelimitedText2("x;\"y;z\"");
-    EXPECT_EQ(list.Strings, (Pieces{"x", "y;z"}));
+    EXPECT_EQ(list.Strings, (Pieces {"x", "y;z"}));
     EXPECT_EQ(list.Count(), 2);
 }
 

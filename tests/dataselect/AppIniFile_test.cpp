@@ -38,10 +38,7 @@ protected:
     void TearDown() override { ResetProcessState(); }
 
     // Writes the file from UTF-8 lines (CR LF, code page 932).
-    void writeFile(const std::string& utf8)
-    {
-        dir.write("tnzaimu.ini", platform::codec::toSjis(utf8));
-    }
+    void writeFile(const std::string& utf8) { dir.write("tnzaimu.ini", platform::codec::toSjis(utf8)); }
 
     test_support::TempDir dir;
 };
@@ -88,9 +85,10 @@ TEST_F(AppIniFileTest, OtherModesWriteTheSectionOfTheConnectionKind)
     SysDef.DBUser = "TOLVAN";
     SysDef.DBPassword = "vulmok";
     ASSERT_TRUE(dataselect::WriteIniFile(0));
-    EXPECT_EQ(readBytes(SysDef.ServerIniFile), "[LOCAL]\r\nHOSTNAME=\r\nSYSDIR=/a\r\n"
-                                               "[SERVER]\r\nHOSTNAME=dataserver/3050\r\nGOGLOBAL=NO\r\nGROUP=NO\r\n"
-                                               "SYSDIR=/srv/data\r\nUSER=TOLVAN\r\nPASSWORD=vulmok\r\n");
+    EXPECT_EQ(readBytes(SysDef.ServerIniFile),
+        "[LOCAL]\r\nHOSTNAME=\r\nSYSDIR=/a\r\n"
+        "[SERVER]\r\nHOSTNAME=dataserver/3050\r\nGOGLOBAL=NO\r\nGROUP=NO\r\n"
+        "SYSDIR=/srv/data\r\nUSER=TOLVAN\r\nPASSWORD=vulmok\r\n");
 }
 
 TEST_F(AppIniFileTest, ReadsTable)
@@ -111,12 +109,12 @@ TEST_F(AppIniFileTest, ReadsTable)
         {"GOGLOBAL in lower case is false", "[LOCAL]\r\nGOGLOBAL=yes\r\n", 0, "", false, "", "TOLVAN", "vulmok", 0},
         {"GOGLOBAL YES exactly", "[local]\r\ngoglobal=YES\r\n", 0, "", true, "", "TOLVAN", "vulmok", 0},
         {"user upper, password lower, folder kept",
-         "[LOCAL]\r\nSYSDIR=/Home/Data\r\nUSER=tolvan\r\nPASSWORD=VulMok\r\n", 0, "", false, "/Home/Data", "TOLVAN",
-         "vulmok", 0},
+            "[LOCAL]\r\nSYSDIR=/Home/Data\r\nUSER=tolvan\r\nPASSWORD=VulMok\r\n", 0, "", false, "/Home/Data", "TOLVAN",
+            "vulmok", 0},
         {"kind 1 reads SERVER", "[LOCAL]\r\nHOSTNAME=x\r\n[SERVER]\r\nHOSTNAME=srv/3050\r\nSYSDIR=/d\r\n", 1,
-         "srv/3050", false, "/d", "TOLVAN", "vulmok", 0},
+            "srv/3050", false, "/d", "TOLVAN", "vulmok", 0},
         {"kind 2 reads SBC", "[SBC]\r\nHOSTNAME=ts\r\n[SERVER]\r\nHOSTNAME=srv\r\n", 2, "ts", false, "", "TOLVAN",
-         "vulmok", 0},
+            "vulmok", 0},
         {"another kind reads LOCAL", "[LOCAL]\r\nHOSTNAME=loc\r\n", 7, "loc", false, "", "TOLVAN", "vulmok", 0},
         {"CONNECT not a number", "[APPLICATION]\r\nCONNECT=abc\r\n", 0, "", false, "", "TOLVAN", "vulmok", 0},
         {"CONNECT 2", "[APPLICATION]\r\nCONNECT=2\r\n", 0, "", false, "", "TOLVAN", "vulmok", 2},
@@ -172,9 +170,9 @@ TEST_F(AppIniFileTest, LoadConnectSettingsByProgramKind)
         std::string sysDir;
         std::string user;
     };
-    for (const Case& c : {Case{0, 1, "/from/file", "U"}, Case{2, 1, "/from/file", "U"},
-                          Case{1, 1, "/opt/product/data", "TOLVAN"}, Case{3, 1, "/home/u/rozivoraduz/cb_data", "TOLVAN"},
-                          Case{4, 0, "unchanged", "unchanged"}}) {
+    for (const Case& c :
+        {Case {0, 1, "/from/file", "U"}, Case {2, 1, "/from/file", "U"}, Case {1, 1, "/opt/product/data", "TOLVAN"},
+            Case {3, 1, "/home/u/rozivoraduz/cb_data", "TOLVAN"}, Case {4, 0, "unchanged", "unchanged"}}) {
         SCOPED_TRACE(c.appKind);
         AppKind = static_cast<std::uint8_t>(c.appKind);
         SysDef.SysDir = "unchanged";

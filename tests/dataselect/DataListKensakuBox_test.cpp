@@ -16,7 +16,7 @@
 #include <QTimer>
 
 namespace {
-class SearchDialog : public DataSelectionList {};
+class SearchDialog : public DataSelectionList { };
 } // namespace
 
 TEST_F(SearchDialog, FieldsRoundTripAndAStalePersonShowsNone)

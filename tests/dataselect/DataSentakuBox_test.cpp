@@ -37,8 +37,7 @@ protected:
     }
 
     // Runs check on the screen once it shows modally.
-    template <typename Check>
-    void whenShown(Check check)
+    template <typename Check> void whenShown(Check check)
     {
         QTimer::singleShot(0, [check] {
             auto* box = qobject_cast<TDataSentakuBox*>(QApplication::activeModalWidget());
@@ -77,8 +76,8 @@ TEST_F(DataSelectionScreen, WizardStartListsTheKeptRowsAndChoosesAStatusOneRow)
     });
     const int result = ExecProc("QzDataSenkaku", 1, kWizardStart);
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(shown, (std::vector<int>{1, 2, 5, 6, 7, 8}));
-    EXPECT_EQ(blanks, (std::vector<std::string>{"F1:", "F2:", "F3:", "F4:", "F5:", "F6:", "F7:", "F8:"}));
+    EXPECT_EQ(shown, (std::vector<int> {1, 2, 5, 6, 7, 8}));
+    EXPECT_EQ(blanks, (std::vector<std::string> {"F1:", "F2:", "F3:", "F4:", "F5:", "F6:", "F7:", "F8:"}));
     EXPECT_FALSE(searchEnabled);
     std::string all;
     for (const auto& m : messages.shown())
@@ -164,20 +163,20 @@ TEST_F(DataSelectionScreen, InformationButtonRenamesTheRow)
     screen.btnDataInfoClick();
     EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=2"), "医療法人 改名");
     EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(folderOf(2))).readString("DATAINFO", "DATALISTNAME", ""),
-              "医療法人 改名");
+        "医療法人 改名");
     EXPECT_EQ(messages.count(), 0u) << core::messageAsText(messages.shown().at(0));
 }
 
 TEST_F(DataSelectionScreen, F8PrintsTheRowsAsShown)
 {
     std::vector<std::size_t> printed;
-    SetDataListPrinter([&](QWidget*, std::uint8_t kind, const TDataSentakuRecArray& rows,
-                           const TDataSentakuRecDispArray& disp) {
-        EXPECT_EQ(kind, 0);
-        printed.push_back(disp.size());
-        EXPECT_LE(disp.size(), rows.size());
-        return true;
-    });
+    SetDataListPrinter(
+        [&](QWidget*, std::uint8_t kind, const TDataSentakuRecArray& rows, const TDataSentakuRecDispArray& disp) {
+            EXPECT_EQ(kind, 0);
+            printed.push_back(disp.size());
+            EXPECT_LE(disp.size(), rows.size());
+            return true;
+        });
     ScriptedMessages messages;
     TDataSentakuBox screen;
     screen.SetParams({"SyoriType=0"});

@@ -172,12 +172,12 @@ TEST_F(SettingsBoxTest, ShowingReadsTheServerSectionAndPicksTheDrive)
         const char* sysDir;
         QString drive;
     };
-    for (const Case& c : {Case{"c:\\rozivoraduz\\data", "C:"}, Case{"Z:/x", "Z:"}, Case{"/srv/rozivoraduz/data", "/"},
-                          Case{"", "/"}, Case{"relative", "/"}}) {
+    for (const Case& c : {Case {"c:\\rozivoraduz\\data", "C:"}, Case {"Z:/x", "Z:"},
+             Case {"/srv/rozivoraduz/data", "/"}, Case {"", "/"}, Case {"relative", "/"}}) {
         SCOPED_TRACE(c.sysDir);
         platform::IniFile(SysDef.ServerIniFile)
-            .writeSection("SERVER", {"HOSTNAME=dataserver", std::string("SYSDIR=") + c.sysDir, "USER=tolvan",
-                                     "PASSWORD=VulMok"});
+            .writeSection(
+                "SERVER", {"HOSTNAME=dataserver", std::string("SYSDIR=") + c.sysDir, "USER=tolvan", "PASSWORD=VulMok"});
         TAppIniCreateBox box;
         ASSERT_TRUE(box.InitOK);
         ASSERT_TRUE(showActive(&box));
@@ -278,11 +278,11 @@ TEST(UpPasswordBoxTest, ChecksInOrder)
         {"wrong current", "abc1", "abc2", "x1", "x1", "現在のパスワードが入力されたパスワードと一致しません。", true},
         {"new fields differ", "abc1", "abc1", "x1", "x2", "入力されたパスワードは一致しません。", false},
         {"only full-width blanks", "abc1", "abc1", "　　", "x2",
-         "新しいパスワードが入力されていません。両方のボックスに入力して下さい。", false},
+            "新しいパスワードが入力されていません。両方のボックスに入力して下さい。", false},
         {"change accepted", "abc1", "abc1", "New2", "New2", nullptr, false},
         {"setting mode skips the current password", "", "ignored", "first1", "first1", nullptr, false},
         {"setting mode, second field empty", "", "", "first1", "",
-         "新しいパスワードが入力されていません。両方のボックスに入力して下さい。", false},
+            "新しいパスワードが入力されていません。両方のボックスに入力して下さい。", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

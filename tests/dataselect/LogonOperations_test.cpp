@@ -107,7 +107,7 @@ protected:
     int fullCode() const { return 10000 * 10000 + root().info().operatorCode; }
     TLogonInput input(const std::string& code, const std::string& password, bool cs = false) const
     {
-        return TLogonInput{"", code, password, cs};
+        return TLogonInput {"", code, password, cs};
     }
 
     test_support::TempDir dir;
@@ -150,7 +150,7 @@ TEST_F(LogonTest, LoginTable)
         {"password is compared as typed", "10", "TOLVAN", nullptr, 0, TLogonFocus::Code, kWrongCode},
         {"unknown operator", "11", "tolvan", nullptr, 0, TLogonFocus::Code, kWrongCode},
         {"logged on at another computer", "10", "tolvan", "PC-OTHER", 0, TLogonFocus::None,
-         "指定したユーザーは既にシステムへログインしているため、ログインできませんでした。"},
+            "指定したユーザーは既にシステムへログインしているため、ログインできませんでした。"},
         {"row left by a killed run on this computer", "10", "tolvan", "PC-TEST", 1, TLogonFocus::None, nullptr},
         {"success", "10", "tolvan", nullptr, 1, TLogonFocus::None, nullptr},
     };
@@ -160,7 +160,7 @@ TEST_F(LogonTest, LoginTable)
         sys.exec("DELETE FROM LOGONUSERLIST");
         if (c.existingPc != nullptr)
             sys.exec("INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME, LOGONTIME) VALUES ("
-                     + std::to_string(fullCode()) + ", 10000, 10, '" + c.existingPc + "', '2001-01-01 00:00:00')");
+                + std::to_string(fullCode()) + ", 10000, 10, '" + c.existingPc + "', '2001-01-01 00:00:00')");
         dm->IBDatabaseDEF.disconnect();
         SysDef.OpCode = 0;
         SysDef.OpName.clear();
@@ -256,7 +256,7 @@ TEST_F(LogonTest, ServerSettingsAreCheckedHostFirst)
 int unusedPort()
 {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
+    sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = 0;
@@ -269,9 +269,9 @@ int unusedPort()
 
 TEST_F(LogonTest, StoppedServerGivesTheClientServerCauses)
 {
-    platform::IniFile(ini).writeSection(
-        "SERVER", {"HOSTNAME=127.0.0.1/" + std::to_string(unusedPort()), "SYSDIR=/srv/rozivoraduz/data",
-                   "USER=TOLVAN", "PASSWORD=vulmok"});
+    platform::IniFile(ini).writeSection("SERVER",
+        {"HOSTNAME=127.0.0.1/" + std::to_string(unusedPort()), "SYSDIR=/srv/rozivoraduz/data", "USER=TOLVAN",
+            "PASSWORD=vulmok"});
     ScriptedMessages messages;
     TLogonOperations logon;
     EXPECT_EQ(logon.Login(input("10", "tolvan", true)).modalResult, 0);
@@ -280,9 +280,11 @@ TEST_F(LogonTest, StoppedServerGivesTheClientServerCauses)
     EXPECT_EQ(rec.caption, "情報");
     EXPECT_EQ(rec.lines[0].text, "ログイン処理に失敗しました。以下の理由が考えられます。");
     EXPECT_EQ(rec.lines[1].text, "１）サーバー上でFireBirdサービスが起動しているか確認して下さい。");
-    EXPECT_EQ(rec.lines[2].text, "２）ログイン画面の[サーバー設定]ボタンを押して正しい情報が設定されているか確認して下さい。");
-    EXPECT_EQ(rec.lines[3].text, "３）Windowsファイヤーウォール(市販のセキュリティソフト含む)が有効の場合は、"
-                                 "このアプリケーションがサーバーと通信できる状態か確認して下さい。");
+    EXPECT_EQ(rec.lines[2].text,
+        "２）ログイン画面の[サーバー設定]ボタンを押して正しい情報が設定されているか確認して下さい。");
+    EXPECT_EQ(rec.lines[3].text,
+        "３）Windowsファイヤーウォール(市販のセキュリティソフト含む)が有効の場合は、"
+        "このアプリケーションがサーバーと通信できる状態か確認して下さい。");
     EXPECT_EQ(ConnectMode, 0) << "the kind follows the button, not the mode byte";
 }
 
@@ -299,8 +301,9 @@ TEST_F(LogonTest, LoginOverTheDataServer)
     o.withFileManager = false;
     o.folderCreated = [&](const std::string& d) { server.grant(d); };
     const sample::SampleRootInfo info = sample::buildSampleRoot(folder + "/home", o);
-    platform::IniFile(ini).writeSection("SERVER", {"HOSTNAME=" + server.host(), "GOGLOBAL=NO", "GROUP=NO",
-                                                   "SYSDIR=" + info.sysDir, "USER=tolvan", "PASSWORD=VULMOK"});
+    platform::IniFile(ini).writeSection("SERVER",
+        {"HOSTNAME=" + server.host(), "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=" + info.sysDir, "USER=tolvan",
+            "PASSWORD=VULMOK"});
     ConnectMode = 1;
     ScriptedMessages messages;
     TLogonOperations logon;
@@ -364,7 +367,7 @@ TEST(LogonRefusal, CodeAboveOneIsShownWithTheCode)
     core::DM = &dm;
     ScriptedMessages messages;
     TLogonOperations logon;
-    const auto out = logon.Login(TLogonInput{"", "10", "tolvan", false});
+    const auto out = logon.Login(TLogonInput {"", "10", "tolvan", false});
     EXPECT_EQ(out.modalResult, 0);
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.firstLine(0), "ログインできませんでした。");
@@ -379,7 +382,7 @@ TEST(LogonRefusal, CodeAboveOneIsShownWithTheCode)
     SysDef.ProgramName = "ミルザ連動コンポーネント";
     SysDef.LogDir = root.info().logDir;
     messages.clear();
-    const auto failed = logon.Login(TLogonInput{"", "10", "tolvan", false});
+    const auto failed = logon.Login(TLogonInput {"", "10", "tolvan", false});
     EXPECT_EQ(failed.modalResult, 2);
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);

@@ -160,7 +160,8 @@ TEST_F(SharedDataScreen, F12ChoosesAnAreaAndRefusesAVanishedOrBusyFreeOne)
     box.Grid()->setCurrentCell(lineOf(box, data + "/sv0002"), TServerSentakuBox::cName);
     box.F12Click();
     EXPECT_EQ(box.result(), 0);
-    EXPECT_NE(shownText(messages).find("現在データが作成されている可能性があるため選択できません。"), std::string::npos);
+    EXPECT_NE(
+        shownText(messages).find("現在データが作成されている可能性があるため選択できません。"), std::string::npos);
 
     fs::remove_all(data + "/sv0003");
     box.Grid()->setCurrentCell(lineOf(box, data + "/sv0003"), TServerSentakuBox::cName);
@@ -228,11 +229,12 @@ TEST_F(SharedDataScreen, F4AddsALowerCaseAreaAndF8WithoutAPrinterSaysSo)
     box.F8Click();
     EXPECT_NE(shownText(messages).find("印刷が組み込まれていません"), std::string::npos);
     std::size_t printed = 0;
-    SetDataListPrinter([&](QWidget*, std::uint8_t kind, const TDataSentakuRecArray&, const TDataSentakuRecDispArray& d) {
-        EXPECT_EQ(kind, 1);
-        printed = d.size();
-        return true;
-    });
+    SetDataListPrinter(
+        [&](QWidget*, std::uint8_t kind, const TDataSentakuRecArray&, const TDataSentakuRecDispArray& d) {
+            EXPECT_EQ(kind, 1);
+            printed = d.size();
+            return true;
+        });
     box.F8Click();
     EXPECT_EQ(printed, 4u);
     SetDataListPrinter({});
@@ -256,4 +258,3 @@ TEST_F(SharedDataScreen, WritesPictureWhenAsked)
     QApplication::processEvents();
     ASSERT_TRUE(box.grab().save(folder + "/shared-data.png"));
 }
-

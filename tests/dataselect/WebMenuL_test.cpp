@@ -65,7 +65,7 @@ protected:
     void addRow(int code, const std::string& pc)
     {
         exec("INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) VALUES ("
-             + std::to_string(100000000 + code) + ", 10000, " + std::to_string(code) + ", '" + pc + "')");
+            + std::to_string(100000000 + code) + ", 10000, " + std::to_string(code) + ", '" + pc + "')");
     }
     // Runs check on the modal screen once it shows (inside its own loop).
     static void whenShown(std::function<void(TfmWebMenuL*)> check)
@@ -90,7 +90,7 @@ TEST_F(WebMenuLTest, OnlyTheOwnRowClosesAtOnceAndAnswersZero)
 
 TEST_F(WebMenuLTest, OtherOperatorsAreListedEscStaysF12Closes)
 {
-    addRow(1, "PC-A");  // the built-in operator
+    addRow(1, "PC-A"); // the built-in operator
     addRow(77, "PC-B"); // no OPERATOR row: listed without a name
     ScriptedMessages messages;
     bool checked = false;
@@ -99,9 +99,9 @@ TEST_F(WebMenuLTest, OtherOperatorsAreListedEscStaysF12Closes)
         ASSERT_EQ(grid->rowCount(), 2);
         EXPECT_EQ(grid->item(0, 0)->text(), "1");
         EXPECT_EQ(grid->item(1, 0)->text(), "2");
-        QStringList codes{grid->item(0, 1)->text(), grid->item(1, 1)->text()};
+        QStringList codes {grid->item(0, 1)->text(), grid->item(1, 1)->text()};
         codes.sort();
-        EXPECT_EQ(codes, (QStringList{"1", "77"}));
+        EXPECT_EQ(codes, (QStringList {"1", "77"}));
         const int unnamed = grid->item(0, 1)->text() == "77" ? 0 : 1;
         EXPECT_EQ(grid->item(unnamed, 2)->text(), "");
         EXPECT_EQ(grid->item(1 - unnamed, 2)->text(), "システムユーザー");
@@ -159,10 +159,11 @@ TEST_F(WebMenuLTest, FormStyleParameter)
         std::vector<std::string> params;
         TfmWebMenuL::TFormStyle style;
     };
-    for (const Case& c : {Case{{}, TfmWebMenuL::TFormStyle::MdiChild}, Case{{"FormStyle=0"}, TfmWebMenuL::TFormStyle::MdiChild},
-                          Case{{"FormStyle=1"}, TfmWebMenuL::TFormStyle::MdiForm},
-                          Case{{"FormStyle=2"}, TfmWebMenuL::TFormStyle::Normal},
-                          Case{{"FormStyle=5"}, TfmWebMenuL::TFormStyle::StayOnTop}}) {
+    for (const Case& c :
+        {Case {{}, TfmWebMenuL::TFormStyle::MdiChild}, Case {{"FormStyle=0"}, TfmWebMenuL::TFormStyle::MdiChild},
+            Case {{"FormStyle=1"}, TfmWebMenuL::TFormStyle::MdiForm},
+            Case {{"FormStyle=2"}, TfmWebMenuL::TFormStyle::Normal},
+            Case {{"FormStyle=5"}, TfmWebMenuL::TFormStyle::StayOnTop}}) {
         TfmWebMenuL screen;
         screen.SetParams(c.params);
         EXPECT_EQ(screen.FormStyle(), c.style);

@@ -45,8 +45,10 @@ protected:
         const std::string folder = folderOf(rec);
         std::filesystem::create_directories(folder);
         if (status >= 0) {
-            std::filesystem::copy_file(company.database, folder + "/tnacc.fdb", std::filesystem::copy_options::overwrite_existing);
-            std::filesystem::copy_file(company.iniFile, folder + "/tnacc.ini", std::filesystem::copy_options::overwrite_existing);
+            std::filesystem::copy_file(
+                company.database, folder + "/tnacc.fdb", std::filesystem::copy_options::overwrite_existing);
+            std::filesystem::copy_file(
+                company.iniFile, folder + "/tnacc.ini", std::filesystem::copy_options::overwrite_existing);
             ini(rec, "DATASTS", "STATUS", std::to_string(status));
             if (status == 2) {
                 ini(rec, "DATASTS", "OPCODE", std::to_string(SysDef.GroupID * 10000 + 4));
@@ -54,8 +56,8 @@ protected:
             }
         }
         sql({"UPDATE DATALIST SET ENTTEXT=:P0, SHOUGOU=:P0, PASNAME=:P1, DATATYPE=" + std::to_string(kind)
-             + ", CODETYPE=1, VER_MAJOR=" + std::to_string(major) + ", VER_MINOR1=" + std::to_string(minor)
-             + ", VER_MINOR2=0, NENDO=3, KISHU='2024-04-01', KIMATU='2025-03-31' WHERE REC=" + std::to_string(rec)},
+                + ", CODETYPE=1, VER_MAJOR=" + std::to_string(major) + ", VER_MINOR1=" + std::to_string(minor)
+                + ", VER_MINOR2=0, NENDO=3, KISHU='2024-04-01', KIMATU='2025-03-31' WHERE REC=" + std::to_string(rec)},
             {name, folder});
     }
 
@@ -84,4 +86,3 @@ protected:
         return r;
     }
 };
-

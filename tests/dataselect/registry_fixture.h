@@ -67,7 +67,11 @@ inline sample::SampleOptions rootOptions()
 
 class RegistryTest : public ::testing::Test {
 protected:
-    RegistryTest() : root(rootOptions()), home("MIRUZA_HOME", root.folder()) {}
+    RegistryTest()
+        : root(rootOptions())
+        , home("MIRUZA_HOME", root.folder())
+    {
+    }
 
     void SetUp() override
     {
@@ -115,7 +119,8 @@ protected:
     // One column of one row, as text; nullopt when there is no such row.
     std::optional<std::string> value(const std::string& table, const std::string& column, const std::string& where)
     {
-        const std::string v = scalarOf(root.info().systemDatabase, "SELECT " + column + " FROM " + table + " WHERE " + where);
+        const std::string v
+            = scalarOf(root.info().systemDatabase, "SELECT " + column + " FROM " + table + " WHERE " + where);
         if (v == "<none>")
             return std::nullopt;
         return v;
@@ -123,10 +128,10 @@ protected:
 
     // Names row rec of the data list.
     void name(int rec, const std::string& entText, int nendo, const std::string& kishu, const std::string& code = "",
-              int major = 13)
+        int major = 13)
     {
         sql({"UPDATE DATALIST SET ENTTEXT=:P0, SHOUGOU=:P0, NENDO=" + std::to_string(nendo) + ", KISHU='" + kishu
-             + "', DATACODE=:P1, VER_MAJOR=" + std::to_string(major) + " WHERE REC=" + std::to_string(rec)},
+                + "', DATACODE=:P1, VER_MAJOR=" + std::to_string(major) + " WHERE REC=" + std::to_string(rec)},
             {entText, code});
     }
 

@@ -8,9 +8,9 @@
 #include "core/DataInfomation.h"
 #include "support/scripted_messages.h"
 
+using core::EncodeRegDate;
 using registry_fixture::recs;
 using registry_fixture::fb::Transaction;
-using core::EncodeRegDate;
 
 namespace {
 
@@ -40,12 +40,12 @@ TEST_F(DataListRegistry, ExecuteOrdersRowsBySortKindWithEmptyAreasLast)
     const Case cases[] = {
         {1, false, {1, 2, 3, 4, 5}, false},
         {1, true, {120, 119, 118}, false},
-        {2, false, {8, 5, 3, 1, 2, 4}, true},          // name, term descending, number
+        {2, false, {8, 5, 3, 1, 2, 4}, true}, // name, term descending, number
         {2, true, {1, 3, 8, 5, 120, 119}, false},
-        {3, false, {3, 5, 1, 8, 2}, true},             // term, number
-        {4, false, {3, 5, 8, 1, 2}, true},             // period start
-        {6, false, {5, 1, 3, 8, 2}, true},             // version, number
-        {7, false, {8, 3, 5, 1, 2}, true},             // code, term descending, number
+        {3, false, {3, 5, 1, 8, 2}, true}, // term, number
+        {4, false, {3, 5, 8, 1, 2}, true}, // period start
+        {6, false, {5, 1, 3, 8, 2}, true}, // version, number
+        {7, false, {8, 3, 5, 1, 2}, true}, // code, term descending, number
         {7, true, {1, 5, 8, 3, 120}, false},
     };
     for (const auto& c : cases) {
@@ -66,13 +66,13 @@ TEST_F(DataListRegistry, ExecuteOrdersRowsBySortKindWithEmptyAreasLast)
     sql({"UPDATE DATALIST SET PASNAME='/z/last' WHERE REC=1", "UPDATE DATALIST SET PASNAME='/a/first' WHERE REC=8"});
     TDataSentakuListCtl byFolder;
     byFolder.Execute(0, 5, false, "");
-    EXPECT_EQ(recs(byFolder, 2), (std::vector<int>{8, 3}));
+    EXPECT_EQ(recs(byFolder, 2), (std::vector<int> {8, 3}));
     EXPECT_EQ(byFolder.Rows[3].Data.REC, 1);
     EXPECT_TRUE(byFolder.Rows[4].Data.ENTTEXT.empty());
 
     TDataSentakuListCtl custom;
     custom.Execute(0, 0, false, "ORDER BY NENDO DESC,REC DESC");
-    EXPECT_EQ(recs(custom, 3), (std::vector<int>{8, 1, 5}));
+    EXPECT_EQ(recs(custom, 3), (std::vector<int> {8, 1, 5}));
     TDataSentakuListCtl none;
     none.Execute(0, 8, false, "");
     EXPECT_EQ(none.RowCount, 120);
@@ -85,7 +85,7 @@ TEST_F(DataListRegistry, ExecuteFiltersAndServerListMode)
     TDataSentakuListCtl ctl;
     ctl.ListFilter = 1;
     ctl.Execute(1, 1, false, "");
-    EXPECT_EQ(recs(ctl, 10), (std::vector<int>{1, 5, 8})) << "named rows not taken by this computer";
+    EXPECT_EQ(recs(ctl, 10), (std::vector<int> {1, 5, 8})) << "named rows not taken by this computer";
     ctl.ConnectKind = 1; // the share filter means nothing with a data server
     ctl.Execute(1, 1, false, "");
     EXPECT_EQ(ctl.RowCount, 4);
@@ -95,7 +95,7 @@ TEST_F(DataListRegistry, ExecuteFiltersAndServerListMode)
     ctl.ListFilter = 0;
     ctl.NendoFilter = 9;
     ctl.Execute(0, 1, false, "");
-    EXPECT_EQ(recs(ctl, 5), (std::vector<int>{1, 8}));
+    EXPECT_EQ(recs(ctl, 5), (std::vector<int> {1, 8}));
 
     TDataSentakuListCtl server;
     server.ServerListMode = 1;
@@ -107,12 +107,12 @@ TEST_F(DataListRegistry, SharedRowsAndTheirChildrenWorkInLocalFolders)
 {
     const std::string sysDir = SysDef.SysDir;
     sql({"UPDATE DATALIST SET ENTTEXT='Shared', PASNAME='/srv/S/sv0003', NETDRIVE=1, GASSAN=1 WHERE REC=7",
-         "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, ENTTEXT, PASNAME, NETDRIVE, GASSAN) "
-         "VALUES (7, 2, 10000, 'Branch B', '/srv/S/sv0003/002', 1, 10)",
-         "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, ENTTEXT, PASNAME, NETDRIVE, GASSAN) "
-         "VALUES (7, 1, 10000, 'Branch A', '/srv/S/sv0003/001', 1, 10)",
-         // A shared row registered under its own working folder reads as local.
-         "UPDATE DATALIST SET ENTTEXT='Back home', PASNAME=:P0, NETDRIVE=1 WHERE REC=9"},
+            "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, ENTTEXT, PASNAME, NETDRIVE, GASSAN) "
+            "VALUES (7, 2, 10000, 'Branch B', '/srv/S/sv0003/002', 1, 10)",
+            "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, ENTTEXT, PASNAME, NETDRIVE, GASSAN) "
+            "VALUES (7, 1, 10000, 'Branch A', '/srv/S/sv0003/001', 1, 10)",
+            // A shared row registered under its own working folder reads as local.
+            "UPDATE DATALIST SET ENTTEXT='Back home', PASNAME=:P0, NETDRIVE=1 WHERE REC=9"},
         {sysDir + "/0009"});
     TDataSentakuListCtl ctl;
     ctl.Execute(0, 1, false, "");
@@ -293,9 +293,19 @@ TEST_F(DataListRegistry, LookUpsByPath)
 TEST(DataListStatusNames, EveryStatusHasItsName)
 {
     const std::pair<int, const char*> cases[] = {
-        {0, "－"},         {1, "－"},        {2, "使用中"},     {3, "データロック中"}, {4, "保存中"},
-        {5, "復元中"},     {6, "コピー中"},  {7, "貼り付け中"}, {8, "削除中"},         {9, "新規作成中"},
-        {10, "破損"},      {11, "状態不明"}, {-1, "状態不明"},
+        {0, "－"},
+        {1, "－"},
+        {2, "使用中"},
+        {3, "データロック中"},
+        {4, "保存中"},
+        {5, "復元中"},
+        {6, "コピー中"},
+        {7, "貼り付け中"},
+        {8, "削除中"},
+        {9, "新規作成中"},
+        {10, "破損"},
+        {11, "状態不明"},
+        {-1, "状態不明"},
     };
     for (const auto& [status, name] : cases)
         EXPECT_EQ(TDataSentakuListCtl::GetDataStatusName(status), name) << status;

@@ -39,9 +39,9 @@ void copyDataSet(const std::string& from, const std::string& to)
 
 bool hasTable(const std::string& database, const std::string& table)
 {
-    return registry_fixture::scalarOf(database, "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME='" + table
-                                                    + "'")
-           != "0";
+    return registry_fixture::scalarOf(
+               database, "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME='" + table + "'")
+        != "0";
 }
 
 TDataInfomationRec iniOf(const std::string& folder)
@@ -233,7 +233,8 @@ TEST_F(SharedDataSet, DamagedChildStopsTheTakeBeforeAnythingIsCopied)
     TDataSentakuRec rec = row(ctl);
     EXPECT_EQ(ctl.KyoyuDataLock(rec, 1), -1);
     ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0).substr(0, 30), std::string("共有サーバー上のデータが破損しているため").substr(0, 30));
+    EXPECT_EQ(
+        messages.firstLine(0).substr(0, 30), std::string("共有サーバー上のデータが破損しているため").substr(0, 30));
     EXPECT_FALSE(fs::exists(working + "/tnacc.fdb"));
     EXPECT_EQ(iniOf(area).SHARE_STATUS, 1);
 }
@@ -336,8 +337,7 @@ TEST(ShareRaceChild, TakesWhenTheGateOpens)
     const int gate = std::atoi(std::getenv("MIRUZA_RACE_GATE_FD"));
     ASSERT_EQ(::write(ready, "r", 1), 1);
     char c;
-    while (::read(gate, &c, 1) > 0) {
-    }
+    while (::read(gate, &c, 1) > 0) { }
     const int result = ctl.KyoyuDataLock(rec, 1);
     std::ofstream(std::getenv("MIRUZA_RACE_RESULT")) << result;
     dm.reset();
@@ -419,7 +419,8 @@ TEST_F(SharedDataSet, WizardsChoiceOfASharedRowTakesItFirstWhenAutomatic)
     SysDef.Reserve4Bit1 = 0;
     EXPECT_EQ(model.Choose(row), 0);
     ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0), "このデータは共有サーバーに保管されています。\r共有取得を実行してから選択して下さい。");
+    EXPECT_EQ(
+        messages.firstLine(0), "このデータは共有サーバーに保管されています。\r共有取得を実行してから選択して下さい。");
     EXPECT_FALSE(fs::exists(working + "/tnacc.fdb"));
 
     messages.clear();

@@ -22,14 +22,14 @@ protected:
     }
 
     void row(int rec, int group, const std::string& path, const std::string& name, const std::string& company,
-             int gassan, int netdrive = 0, int kyoyulock = 0)
+        int gassan, int netdrive = 0, int kyoyulock = 0)
     {
-        dm_fixture::exec(fx.systemDb, "INSERT INTO DATALIST (REC, GROUPID, PASNAME, ENTTEXT, SHOUGOU, NENDO, KISHU, "
-                                      "KIMATU, GASSAN, NETDRIVE, KYOYULOCK, CLOUD, VER_TEXT) VALUES ("
-                                          + std::to_string(rec) + ", " + std::to_string(group) + ", '" + path + "', '"
-                                          + name + "', '" + company + "', 11, '2023-04-01', '2024-03-31', "
-                                          + std::to_string(gassan) + ", " + std::to_string(netdrive) + ", "
-                                          + std::to_string(kyoyulock) + ", 1, '旧')");
+        dm_fixture::exec(fx.systemDb,
+            "INSERT INTO DATALIST (REC, GROUPID, PASNAME, ENTTEXT, SHOUGOU, NENDO, KISHU, "
+            "KIMATU, GASSAN, NETDRIVE, KYOYULOCK, CLOUD, VER_TEXT) VALUES ("
+                + std::to_string(rec) + ", " + std::to_string(group) + ", '" + path + "', '" + name + "', '" + company
+                + "', 11, '2023-04-01', '2024-03-31', " + std::to_string(gassan) + ", " + std::to_string(netdrive)
+                + ", " + std::to_string(kyoyulock) + ", 1, '旧')");
     }
 
     std::string column(int rec, int group, const std::string& col)
@@ -43,7 +43,7 @@ protected:
         t.startTransaction();
         fb::Query q(&db, &t);
         q.sql().add("SELECT " + col + " FROM DATALIST WHERE REC=" + std::to_string(rec)
-                    + " AND GROUPID=" + std::to_string(group));
+            + " AND GROUPID=" + std::to_string(group));
         q.open();
         const std::string v = q.eof() ? "<none>" : q.field(0).asString();
         q.close();
@@ -121,9 +121,11 @@ TEST_F(DataListTest, ConsolidatedRowComesWithItsChildren)
     const std::string folder = fx.dir.makeDir("DATA/0002");
     row(2, 10000, folder, "合算", "合算会社", 1);
     for (int i = 2; i >= 1; --i)
-        dm_fixture::exec(fx.systemDb, "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, PASNAME, ENTTEXT, GASSAN) VALUES "
-                                      "(2, " + std::to_string(i) + ", 10000, '" + folder + "/00" + std::to_string(i)
-                                          + "', '子" + std::to_string(i) + "', 10)");
+        dm_fixture::exec(fx.systemDb,
+            "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, PASNAME, ENTTEXT, GASSAN) VALUES "
+            "(2, "
+                + std::to_string(i) + ", 10000, '" + folder + "/00" + std::to_string(i) + "', '子" + std::to_string(i)
+                + "', 10)");
     TDataSentakuListCtl ctl;
     TDataSentakuRec rec;
     ASSERT_TRUE(ctl.GetDataListRecordByPath(folder, rec));
@@ -239,7 +241,6 @@ TEST_F(DataListTest, ClosingADataSetRewritesItsRowFromFreshFacts)
     EXPECT_EQ(column(1, 10000, "VER_TEXT"), "13.0");
     EXPECT_EQ(column(1, 10000, "ENTTEXT"), "高橋商事 第12期") << "the name is the list's own";
     EXPECT_EQ(column(1, 20000, "SHOUGOU"), "別会社");
-
 }
 
 TEST_F(DataListTest, UpdaterInstalledAtStartReachesTheDataModuleMadeLater)

@@ -32,8 +32,8 @@ protected:
         fs::create_directories(child);
         fs::copy_file(folderOf(rec) + "/tnacc.fdb", child + "/tnacc.fdb");
         sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=" + std::to_string(rec),
-             "INSERT INTO CHILD_DATALIST(REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) VALUES(" + std::to_string(rec)
-                 + ", 1, " + std::to_string(SysDef.GroupID) + ", '分散', :P0, 10)"},
+                "INSERT INTO CHILD_DATALIST(REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) VALUES("
+                    + std::to_string(rec) + ", 1, " + std::to_string(SysDef.GroupID) + ", '分散', :P0, 10)"},
             {child});
         list->LoadDataList();
     }
@@ -58,7 +58,7 @@ TEST_F(CopyPaste, CopyOntoAnEmptyRowGivesANamedCopyAndReleasesTheSource)
     EXPECT_EQ(status(10), "1");
     EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=10"), "医療法人 13～コピー");
     EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(folderOf(10))).readString("DATAINFO", "DATALISTNAME", ""),
-              "医療法人 13～コピー");
+        "医療法人 13～コピー");
     TDataInfomation info;
     TDataInfomationRec copied, source;
     ASSERT_EQ(info.ReadDataInfoRec(folderOf(10), copied), 1);
@@ -103,7 +103,8 @@ TEST_F(CopyPaste, NormalDataOntoAConsolidatedSetIsRefusedByThePattern)
     EXPECT_EQ(cp.Paste(row(3)), 0);
     ASSERT_EQ(messages.count(), 1u) << allText(messages);
     EXPECT_EQ(messages.shown()[0].caption, "警告");
-    EXPECT_EQ(messages.firstLine(0), "貼り付け先の合算データ区分が妥当ではありません。\rデータリストの空行を選んで処理を行って下さい。");
+    EXPECT_EQ(messages.firstLine(0),
+        "貼り付け先の合算データ区分が妥当ではありません。\rデータリストの空行を選んで処理を行って下さい。");
     TDataInfomation info;
     TDataInfomationRec target;
     ASSERT_EQ(info.ReadDataInfoRec(folderOf(3), target), 1);
@@ -183,7 +184,7 @@ TEST_F(CopyPaste, ComparisonListsTheDifferencesAndNeedsTheAgreeBox)
     EXPECT_EQ(m.lines[1].text, "会社名に違いがありました。");
     EXPECT_EQ(m.lines[2].text, "　【貼り付け元】：甲");
     EXPECT_EQ(m.lines[5].text, "　【貼り付け元】：1,000 件");
-    messages.push(ScriptedMessages::Answer{modal::Ok, 1});
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1});
     EXPECT_EQ(cp.CompareDataInfo("貼り付け", a, b), 1);
     EXPECT_EQ(cp.CompareDataInfo("貼り付け", a, a), 1);
     EXPECT_EQ(messages.count(), 2u);

@@ -4,7 +4,7 @@
 #include "support/scripted_messages.h"
 
 namespace {
-class SearchCondition : public registry_fixture::RegistryTest {};
+class SearchCondition : public registry_fixture::RegistryTest { };
 } // namespace
 
 TEST(SearchConditionMapping, StoredSortColumnsAndDataKinds)

@@ -30,7 +30,8 @@ protected:
         db.executeImmediate(
             "ALTER PROCEDURE DIRECTORYTEST (\"MODE\" VARCHAR(10), FILEPATH1 VARCHAR(254)) RETURNS (WBOOL INTEGER) AS "
             "BEGIN WBOOL = 0; "
-            "IF (\"MODE\" = 'DEXIST') THEN IF (EXISTS(SELECT 1 FROM SERVERDIRS WHERE FPATH = :FILEPATH1)) THEN WBOOL = 1; "
+            "IF (\"MODE\" = 'DEXIST') THEN IF (EXISTS(SELECT 1 FROM SERVERDIRS WHERE FPATH = :FILEPATH1)) THEN WBOOL = "
+            "1; "
             "IF (\"MODE\" = 'MKDIR') THEN BEGIN UPDATE OR INSERT INTO SERVERDIRS (FPATH) VALUES (:FILEPATH1); "
             "WBOOL = 1; END SUSPEND; END");
         db.disconnect();
@@ -88,7 +89,8 @@ TEST_F(DataPlaces, NamingDeletingAndMovingPlaces)
     messages.clear();
     EXPECT_FALSE(places.DeletePlace(3));
     ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.shown()[0].lines[1].text, "どうしても削除を行いたい場合は、配下の会計データをすべて削除してから処理して下さい。");
+    EXPECT_EQ(messages.shown()[0].lines[1].text,
+        "どうしても削除を行いたい場合は、配下の会計データをすべて削除してから処理して下さい。");
     sql({"DELETE FROM SERVERDIRS WHERE FPATH=:P0"}, {folder + "/0001"});
     ScriptedMessages confirm({modal::Ok});
     EXPECT_TRUE(places.DeletePlace(3));

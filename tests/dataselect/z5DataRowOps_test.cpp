@@ -36,7 +36,7 @@ protected:
 
 TEST_F(RowOps, DeleteNeedsTheAgreeTickAndEmptiesTheRow)
 {
-    ScriptedMessages messages({ScriptedMessages::Answer{modal::Ok, 0}});
+    ScriptedMessages messages({ScriptedMessages::Answer {modal::Ok, 0}});
     EXPECT_FALSE(ops->DeleteData(row(3), true));
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].caption, "データの削除");
@@ -44,7 +44,7 @@ TEST_F(RowOps, DeleteNeedsTheAgreeTickAndEmptiesTheRow)
     EXPECT_TRUE(fs::exists(folderOf(3) + "/tnacc.fdb"));
 
     messages.clear();
-    messages.push(ScriptedMessages::Answer{modal::Ok, 1});
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1});
     EXPECT_TRUE(ops->DeleteData(row(3), true)) << allText(messages);
     EXPECT_EQ(messages.count(), 1u) << allText(messages);
     EXPECT_FALSE(fs::exists(folderOf(3)));
@@ -88,8 +88,8 @@ TEST_F(RowOps, DistributedDataStopsAtNinetyNineChildren)
     std::vector<std::string> rows = {"UPDATE DATALIST SET GASSAN=1 WHERE REC=3"};
     for (int i = 1; i <= 99; ++i)
         rows.push_back("INSERT INTO CHILD_DATALIST(REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) VALUES(3, "
-                       + std::to_string(i) + ", " + std::to_string(SysDef.GroupID) + ", 'c', '" + folderOf(3) + "/"
-                       + std::to_string(100 + i) + "', 10)");
+            + std::to_string(i) + ", " + std::to_string(SysDef.GroupID) + ", 'c', '" + folderOf(3) + "/"
+            + std::to_string(100 + i) + "', 10)");
     sql(rows);
     list->LoadDataList();
     ScriptedMessages messages;
@@ -110,7 +110,7 @@ TEST_F(RowOps, FunctionKeysDeleteAndStartNewDataOnTheScreen)
     OnExecProc = [](const std::string& id, std::uint8_t modal, const std::string& params) {
         return ExecProc(id, modal, params);
     };
-    ScriptedMessages messages({ScriptedMessages::Answer{modal::Ok, 1}});
+    ScriptedMessages messages({ScriptedMessages::Answer {modal::Ok, 1}});
     TDataSentakuBox screen;
     showScreenForOperations(screen);
     screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(3)), 0);

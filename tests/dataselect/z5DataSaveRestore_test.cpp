@@ -46,7 +46,7 @@ protected:
         return r;
     }
 
-    test_support::TempFolder stick{"miruza-backup"};
+    test_support::TempFolder stick {"miruza-backup"};
     std::unique_ptr<TDataCopyPaste> checks;
     std::unique_ptr<TDataSaveRestore> ops;
 };
@@ -122,7 +122,8 @@ TEST_F(SaveRestore, RefusalsBeforeAnythingIsWritten)
     // No backup in the folder.
     EXPECT_EQ(ops->RestoreData(row(3), stick.path()), -1);
     ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0), "この場所には、バックアップファイル(" + stick.file("tnacc.fbk") + ")がありませんでした。");
+    EXPECT_EQ(messages.firstLine(0),
+        "この場所には、バックアップファイル(" + stick.file("tnacc.fbk") + ")がありませんでした。");
     // A busy row is neither saved nor restored.
     messages.clear();
     EXPECT_EQ(ops->SaveData(row(5), stick.path()), 0);

@@ -10,13 +10,12 @@
 
 namespace fs = std::filesystem;
 
-
 TEST_F(DataSelectionList, WizardStartListsKindsOneAndThreeOfVersionThirteen)
 {
     TDataSentakuModel model;
     startAsWizard(model);
     EXPECT_EQ(model.LoadDataList(), 120);
-    EXPECT_EQ(listed(model), (std::vector<int>{1, 2, 5, 6, 7, 8}));
+    EXPECT_EQ(listed(model), (std::vector<int> {1, 2, 5, 6, 7, 8}));
     EXPECT_EQ(model.ColumnText(1, 3), "医療法人 13");
     EXPECT_EQ(model.ColumnText(1, 4), "3 期");
     EXPECT_EQ(model.ColumnText(1, 12), "13.0.0");
@@ -41,7 +40,9 @@ TEST_F(DataSelectionList, ChoosingEachRowInTheWizardsType)
         const char* message; // first line of the one message, "" for none
     };
     const Case cases[] = {
-        {5, 0, "このデータは使用中のため処理が行えません。\r前回、異常終了した場合は情報ボタンを押してデータの状態を回復して下さい。"},
+        {5, 0,
+            "このデータは使用中のため処理が行えません。\r前回、異常終了した場合は情報ボタンを押してデータの状態を回復し"
+            "て下さい。"},
         {6, 0, ""},
         {7, 0, ""},
         {8, 0, "このフォルダには財務データがありません。\r"},

@@ -26,7 +26,8 @@ TEST(DataSentakuParams, WizardStartAndKeyRules)
     EXPECT_EQ(p.Condition.DataVer, "13");
 
     TDataSentakuParams later;
-    ParseDataSentakuParams("JyokenSet=\r\nDataVerMajor=13\r\nDataVer=12.0\r\nFormStyle=2\r\nManualFree=1", initial, later);
+    ParseDataSentakuParams(
+        "JyokenSet=\r\nDataVerMajor=13\r\nDataVer=12.0\r\nFormStyle=2\r\nManualFree=1", initial, later);
     EXPECT_EQ(later.Condition.VerMode, 1) << "DataVerMajor wins over DataVer whatever the line order";
     EXPECT_EQ(later.FormStyle, 2);
     EXPECT_TRUE(later.ManualFree);
@@ -73,17 +74,46 @@ TEST(DataSentakuFilter, EachTestOfTheCondition)
         {"kind 1 of -13", f([](auto& c) { c.DataType = -13; }), row(1, 1, 13, 0, "A", "X"), true},
         {"kind 3 of -13", f([](auto& c) { c.DataType = -13; }), row(3, 1, 13, 0, "A", "X"), true},
         {"kind 2 not -13", f([](auto& c) { c.DataType = -13; }), row(2, 1, 13, 0, "A", "X"), false},
-        {"kind and code kind", f([](auto& c) { c.DataType = 2; c.CodeType = 3; }), row(2, 3, 13, 0, "A", "X"), true},
-        {"other code kind", f([](auto& c) { c.DataType = 2; c.CodeType = 3; }), row(2, 1, 13, 0, "A", "X"), false},
+        {"kind and code kind", f([](auto& c) {
+             c.DataType = 2;
+             c.CodeType = 3;
+         }),
+            row(2, 3, 13, 0, "A", "X"), true},
+        {"other code kind", f([](auto& c) {
+             c.DataType = 2;
+             c.CodeType = 3;
+         }),
+            row(2, 1, 13, 0, "A", "X"), false},
         {"kind only", f([](auto& c) { c.DataType = 2; }), row(2, 4, 13, 0, "A", "X"), true},
-        {"major 13", f([](auto& c) { c.DataVer = "13"; c.VerMode = 1; }), row(1, 1, 13, 2, "A", "X"), true},
-        {"major 12", f([](auto& c) { c.DataVer = "13"; c.VerMode = 1; }), row(1, 1, 12, 9, "A", "X"), false},
-        {"13.0 or newer: 14.1", f([](auto& c) { c.DataVer = "13.0"; c.VerMode = 2; }), row(1, 1, 14, 1, "A", "X"), true},
-        {"13.0 or newer: 13.0", f([](auto& c) { c.DataVer = "13.0"; c.VerMode = 2; }), row(1, 1, 13, 0, "A", "X"), true},
-        {"13.0 or newer: 12.9", f([](auto& c) { c.DataVer = "13.0"; c.VerMode = 2; }), row(1, 1, 12, 9, "A", "X"), false},
+        {"major 13", f([](auto& c) {
+             c.DataVer = "13";
+             c.VerMode = 1;
+         }),
+            row(1, 1, 13, 2, "A", "X"), true},
+        {"major 12", f([](auto& c) {
+             c.DataVer = "13";
+             c.VerMode = 1;
+         }),
+            row(1, 1, 12, 9, "A", "X"), false},
+        {"13.0 or newer: 14.1", f([](auto& c) {
+             c.DataVer = "13.0";
+             c.VerMode = 2;
+         }),
+            row(1, 1, 14, 1, "A", "X"), true},
+        {"13.0 or newer: 13.0", f([](auto& c) {
+             c.DataVer = "13.0";
+             c.VerMode = 2;
+         }),
+            row(1, 1, 13, 0, "A", "X"), true},
+        {"13.0 or newer: 12.9", f([](auto& c) {
+             c.DataVer = "13.0";
+             c.VerMode = 2;
+         }),
+            row(1, 1, 12, 9, "A", "X"), false},
         {"exactly 12.0", f([](auto& c) { c.DataVer = "12.0"; }), row(1, 1, 12, 0, "A", "X"), true},
         {"exactly 12.0: 12.1", f([](auto& c) { c.DataVer = "12.0"; }), row(1, 1, 12, 1, "A", "X"), false},
-        {"name in full width", f([](auto& c) { c.ListName = "abc"; }), row(1, 1, 13, 0, "株式会社ＡＢＣ商事", "X"), true},
+        {"name in full width", f([](auto& c) { c.ListName = "abc"; }), row(1, 1, 13, 0, "株式会社ＡＢＣ商事", "X"),
+            true},
         {"name missing", f([](auto& c) { c.ListName = "xyz"; }), row(1, 1, 13, 0, "ABC", "X"), false},
         {"person in charge", f([](auto& c) { c.Tanto = 4; }), row(1, 1, 13, 0, "A", "X", 4), true},
         {"other person", f([](auto& c) { c.Tanto = 4; }), row(1, 1, 13, 0, "A", "X", 5), false},
@@ -256,7 +286,8 @@ TEST_F(FolderCheck, RefusalsOfTheChosenFolder)
         {"status 1 with data", 0, 3, 1, true, 0, 1, ""},
         {"no database", 0, 3, 1, false, 0, -1, "このフォルダには財務データがありません。\r"},
         {"in use", 0, 3, 2, true, 0, -1,
-         "このデータは使用中のため処理が行えません。\r前回、異常終了した場合は情報ボタンを押してデータの状態を回復して下さい。"},
+            "このデータは使用中のため処理が行えません。\r前回、異常終了した場合は情報ボタンを押してデータの状態を回復し"
+            "て下さい。"},
         {"data lock", 0, 0, 3, true, 0, -1, "このデータはデータロック中のため処理が行えません。"},
         {"no status", 0, 3, 0, true, 0, -1, ""},
         {"damaged", 0, 3, 10, true, 0, -1, ""},

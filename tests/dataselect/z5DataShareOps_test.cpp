@@ -119,7 +119,8 @@ TEST_F(ShareOps, ReleaseThatCannotStoreAsksBeforeDiscarding)
     TDataRowOps ops(*list);
     EXPECT_FALSE(ops.ReleaseShareAssignment(list->FindRowOfFolder(working)));
     ASSERT_GE(messages.count(), 2u) << allText(messages);
-    EXPECT_NE(allText(messages).find("このコンピュータで行った変更は破棄されます。"), std::string::npos) << allText(messages);
+    EXPECT_NE(allText(messages).find("このコンピュータで行った変更は破棄されます。"), std::string::npos)
+        << allText(messages);
     EXPECT_TRUE(fs::exists(working + "/tnacc.fdb")) << "the local work is kept";
     EXPECT_EQ(kyoyuLock(), "1");
 }
@@ -129,7 +130,8 @@ TEST_F(ShareOps, CloudButtonChecksVersionThenStartsTheSettingsByName)
     OnExecProc = [](const std::string& id, std::uint8_t modal, const std::string& params) {
         return ExecProc(id, modal, params);
     };
-    sql({"UPDATE DATALIST SET ENTTEXT='クラウド', NETDRIVE=0, PASNAME=:P0, VER_MAJOR=11, VER_MINOR1=0, VER_MINOR2=0 WHERE REC=1"},
+    sql({"UPDATE DATALIST SET ENTTEXT='クラウド', NETDRIVE=0, PASNAME=:P0, VER_MAJOR=11, VER_MINOR1=0, VER_MINOR2=0 "
+         "WHERE REC=1"},
         {company.folder});
     list->LoadDataList();
     list->CloudShareEnabled = true;
@@ -137,7 +139,8 @@ TEST_F(ShareOps, CloudButtonChecksVersionThenStartsTheSettingsByName)
     ScriptedMessages messages;
     EXPECT_EQ(share.btnCloudShareClick(list->FindRowOfFolder(company.folder)), -1);
     ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0), "データバージョンが \"Ver11.0.1\" に達していないため、クラウドシェアはご利用できません。");
+    EXPECT_EQ(messages.firstLine(0),
+        "データバージョンが \"Ver11.0.1\" に達していないため、クラウドシェアはご利用できません。");
 
     sql({"UPDATE DATALIST SET VER_MINOR2=1 WHERE REC=1"});
     list->LoadDataList();

@@ -40,10 +40,7 @@ protected:
         checks.reset();
         DataOperationsTest::TearDown();
     }
-    std::string localSysDir()
-    {
-        return platform::xdg_folders::appDataDir() + "/" + AppInfo.Varov.HomeDir + "/data";
-    }
+    std::string localSysDir() { return platform::xdg_folders::appDataDir() + "/" + AppInfo.Varov.HomeDir + "/data"; }
 
     std::unique_ptr<TDataCopyPaste> checks;
     std::unique_ptr<TDataSaveRestore> transfer;
@@ -97,8 +94,9 @@ TEST_F(TakeOut, AFailingLocalScreenLeavesTheServerConnectionAndTheLock)
     };
     ScriptedMessages messages;
     EXPECT_EQ(takeOut->TakeOutBringBack(r), 0);
-    EXPECT_EQ(localSeen, "QzDataSenkaku|SyoriType=5\rOnlySA_Syori=Backup\rOnlySA_BackupPath=" + SysDef.WorkDir + "|"
-                             + localSysDir() + "|0");
+    EXPECT_EQ(localSeen,
+        "QzDataSenkaku|SyoriType=5\rOnlySA_Syori=Backup\rOnlySA_BackupPath=" + SysDef.WorkDir + "|" + localSysDir()
+            + "|0");
     EXPECT_EQ(ConnectMode, 1);
     EXPECT_EQ(SysDef.SysDir, sysDir);
     EXPECT_EQ(SysDef.HostName, "127.0.0.1");

@@ -39,11 +39,20 @@ TEST(DbUpdateList, VersionTextsGiveThePendingTail)
         const char* first;
     };
     const Case cases[] = {
-        {1, "13.0.0", 0, ""},     {1, "13.0.1", 0, ""},     {1, "14.0.0", 0, ""},
-        {1, "12.0.9", 1, "13.0.0"}, {1, "8.0.0", 18, "8.0.2"}, {1, "8.0.1", 18, "8.0.2"},
-        {1, "3.0.2", 35, "3.0.3"}, {1, "13.0", 59, "0.1.1"},  {1, "13.0.0.1", 59, "0.1.1"},
-        {1, "abc", 59, "0.1.1"},  {1, "x.1.0", 59, "0.1.1"},  {0, "0.3.0", 18, "0.3.1"},
-        {0, "0.3.1", 17, "0.3.2"}, {0, "12.0.0", 0, ""},
+        {1, "13.0.0", 0, ""},
+        {1, "13.0.1", 0, ""},
+        {1, "14.0.0", 0, ""},
+        {1, "12.0.9", 1, "13.0.0"},
+        {1, "8.0.0", 18, "8.0.2"},
+        {1, "8.0.1", 18, "8.0.2"},
+        {1, "3.0.2", 35, "3.0.3"},
+        {1, "13.0", 59, "0.1.1"},
+        {1, "13.0.0.1", 59, "0.1.1"},
+        {1, "abc", 59, "0.1.1"},
+        {1, "x.1.0", 59, "0.1.1"},
+        {0, "0.3.0", 18, "0.3.1"},
+        {0, "0.3.1", 17, "0.3.2"},
+        {0, "12.0.0", 0, ""},
     };
     TDbUpdateList list;
     for (const auto& c : cases) {
@@ -93,5 +102,6 @@ TEST(DbUpdateList, VersionReadFromTheConnectedDatabase)
     EXPECT_FALSE(list.NeedsUpdate);
     EXPECT_EQ(list.FirstPending, -1);
     ASSERT_EQ(messages.count(), 1u);
-    EXPECT_NE(core::messageAsText(messages.shown()[0]).find("データベースバージョンの取得に失敗しました。"), std::string::npos);
+    EXPECT_NE(core::messageAsText(messages.shown()[0]).find("データベースバージョンの取得に失敗しました。"),
+        std::string::npos);
 }

@@ -46,7 +46,7 @@ private:
 
 struct RuntimeDir {
     test_support::TempDir dir;
-    test_support::ScopedEnv env{"XDG_RUNTIME_DIR", dir.path()};
+    test_support::ScopedEnv env {"XDG_RUNTIME_DIR", dir.path()};
 };
 
 } // namespace
@@ -60,7 +60,7 @@ TEST(CallerChannel, SocketNamedAfterTheHandle)
     test_support::ScopedEnv unset("XDG_RUNTIME_DIR", std::nullopt);
     const std::string privateDir = "/tmp/miruza-" + std::to_string(::geteuid());
     EXPECT_EQ(cc::socketPath(1234), privateDir + "/miruza-caller-1234.sock");
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::lstat(privateDir.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, ::geteuid());
     EXPECT_EQ(st.st_mode & 077, 0u);
@@ -90,6 +90,8 @@ TEST(CallerChannel, MissingListenerIsReportedNotFatal)
     EXPECT_FALSE(cc::sendEnable(77)); // no error text wanted
 
     // A stale socket file whose owner is gone.
-    { Receiver gone(cc::socketPath(78)); }
+    {
+        Receiver gone(cc::socketPath(78));
+    }
     EXPECT_FALSE(cc::sendDisable(78, &error));
 }

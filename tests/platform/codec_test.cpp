@@ -21,7 +21,10 @@ const RoundTrip kRoundTrips[] = {
     {"IBM taka", "\xFB\xFC", "髙"},
     {"trail byte 0x5C", "\x95\x5C", "表"},
     {"ascii backslash and tilde", "\x5C\x7E", "\\~"},
-    {"mixed", "A\x95\x5C" "1\x87\x40", "A表1①"},
+    {"mixed",
+        "A\x95\x5C"
+        "1\x87\x40",
+        "A表1①"},
 };
 
 } // namespace
@@ -53,19 +56,19 @@ TEST(Codec, RefusesWhatCodePage932CannotHold)
 
 TEST(Codec, RefusesMalformedShiftJis)
 {
-    EXPECT_THROW(fromSjis("\x81"), CodecError);      // lone lead byte
+    EXPECT_THROW(fromSjis("\x81"), CodecError); // lone lead byte
     EXPECT_THROW(fromSjis("A\x81"), CodecError);
     EXPECT_THROW(fromSjis("\xA0"), CodecError);
 }
 
 TEST(Codec, CutNeverSplitsACharacter)
 {
-    const std::string text = "表ｱA髙";            // widths 2,1,1,2
+    const std::string text = "表ｱA髙"; // widths 2,1,1,2
     EXPECT_EQ(cutToWidth(text, 0), "");
-    EXPECT_EQ(cutToWidth(text, 1), "");              // 表 would be split
+    EXPECT_EQ(cutToWidth(text, 1), ""); // 表 would be split
     EXPECT_EQ(cutToWidth(text, 2), "表");
     EXPECT_EQ(cutToWidth(text, 3), "表ｱ");
-    EXPECT_EQ(cutToWidth(text, 5), "表ｱA");          // 髙 would be split
+    EXPECT_EQ(cutToWidth(text, 5), "表ｱA"); // 髙 would be split
     EXPECT_EQ(cutToWidth(text, 6), text);
     EXPECT_EQ(cutToWidth(text, 99), text);
 }
@@ -73,7 +76,7 @@ TEST(Codec, CutNeverSplitsACharacter)
 TEST(Codec, PadFillsToExactWidth)
 {
     EXPECT_EQ(padToWidth("表", 5), "表   ");
-    EXPECT_EQ(padToWidth("表表表", 5), "表表 ");       // cut, then padded
+    EXPECT_EQ(padToWidth("表表表", 5), "表表 "); // cut, then padded
     EXPECT_EQ(padToWidth("12", 5, '0', true), "00012");
     EXPECT_EQ(sjisWidth(padToWidth("ｱ①", 4)), 4u);
 }
@@ -96,10 +99,10 @@ TEST(Codec, ComparesInShiftJisByteOrder)
     // 亜 (0x889F) sorts before 一 (0x88EA).
     EXPECT_GT(compareSjis("一", "亜"), 0);
     EXPECT_LT(std::string("一").compare("亜"), 0);
-    EXPECT_GT(compareSjis("ｱ", "あ"), 0);            // 0xB1 > 0x82A0
+    EXPECT_GT(compareSjis("ｱ", "あ"), 0); // 0xB1 > 0x82A0
     EXPECT_LT(compareSjis("A", "AB"), 0);
     EXPECT_EQ(compareSjis("表", "表"), 0);
-    EXPECT_LT(compareSjis("①", "髙"), 0);           // 0x8740 < 0xFBFC
+    EXPECT_LT(compareSjis("①", "髙"), 0); // 0x8740 < 0xFBFC
 }
 
 TEST(Codec, MalformedUtf8IsAnError)

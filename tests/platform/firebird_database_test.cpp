@@ -67,20 +67,20 @@ protected:
         return n;
     }
 
-    test_support::TempFolder folder_{"fb-db"};
+    test_support::TempFolder folder_ {"fb-db"};
     std::string path_;
     fb::Database db_;
-    fb::Transaction tr_{&db_};
+    fb::Transaction tr_ {&db_};
 };
 
 TEST_F(FirebirdDatabase, JapaneseTextsComeBackExactlyAfterReconnect)
 {
     const std::vector<std::string> texts = {
-        "株式会社テスト㈱",         // ㈱ is an NEC extension
-        "①第一営業部②",            // circled digits
-        "ｶﾌﾞｼｷｶﾞｲｼｬ ﾃﾞｰﾀ",         // half-width katakana incl. voiced marks
-        "髙橋商店",                  // IBM extension
-        "ＡＢ－～ｱ\\~",            // full-width minus/tilde, yen-sign byte, tilde
+        "株式会社テスト㈱", // ㈱ is an NEC extension
+        "①第一営業部②", // circled digits
+        "ｶﾌﾞｼｷｶﾞｲｼｬ ﾃﾞｰﾀ", // half-width katakana incl. voiced marks
+        "髙橋商店", // IBM extension
+        "ＡＢ－～ｱ\\~", // full-width minus/tilde, yen-sign byte, tilde
         "",
     };
     tr_.startTransaction();
@@ -146,12 +146,12 @@ TEST_F(FirebirdDatabase, TypedValuesRoundTrip)
     ins.paramByName("ID").setInteger(1);
     ins.paramByName("CODE").setString("AB");
     ins.paramByName("KINGAKU").setCurrency(-1234567891234); // -123,456,789.1234
-    ins.paramByName("RATE").setString("8.5");                // the engine converts text
-    ins.paramByName("BIG").setCurrency(15);                  // 0.0015
+    ins.paramByName("RATE").setString("8.5"); // the engine converts text
+    ins.paramByName("BIG").setCurrency(15); // 0.0015
     ins.paramByName("RATIO").setDouble(0.25);
     ins.paramByName("SMALLV").setInt64(-7);
     ins.paramByName("HIZUKE").setDate(2024y / February / 29);
-    ins.paramByName("STAMP").setTimestamp(local_days{2019y / May / 1} + 13h + 5min + 9s + 250ms);
+    ins.paramByName("STAMP").setTimestamp(local_days {2019y / May / 1} + 13h + 5min + 9s + 250ms);
     ins.execSQL();
     EXPECT_EQ(ins.rowsAffected(), 1);
     ins.paramByName("ID").setInteger(2);
@@ -174,7 +174,7 @@ TEST_F(FirebirdDatabase, TypedValuesRoundTrip)
     EXPECT_EQ(q.fieldByName("SMALLV").asCurrency(), -70000);
     EXPECT_EQ(q.fieldByName("HIZUKE").asDate(), 2024y / February / 29);
     EXPECT_EQ(q.fieldByName("HIZUKE").asString(), "2024/02/29");
-    EXPECT_EQ(q.fieldByName("STAMP").asTimestamp(), local_days{2019y / May / 1} + 13h + 5min + 9s + 250ms);
+    EXPECT_EQ(q.fieldByName("STAMP").asTimestamp(), local_days {2019y / May / 1} + 13h + 5min + 9s + 250ms);
     EXPECT_EQ(q.fieldByName("STAMP").asString(), "2019/05/01 13:05:09");
     EXPECT_EQ(q.fieldByName("STAMP").asDate(), 2019y / May / 1);
     EXPECT_FALSE(q.fieldByName("KINGAKU").isNull());
@@ -323,7 +323,7 @@ TEST_F(FirebirdDatabase, StoredProceduresSelectableAndExecutable)
     std::vector<std::string> labels;
     for (; !q.eof(); q.next())
         labels.push_back(q.fieldByName("LABEL").asString());
-    EXPECT_EQ(labels, (std::vector<std::string>{"二㈱", "三㈱"}));
+    EXPECT_EQ(labels, (std::vector<std::string> {"二㈱", "三㈱"}));
 
     fb::Query e(&db_);
     e.sql().add("EXECUTE PROCEDURE DOUBLE_IT(:X)");

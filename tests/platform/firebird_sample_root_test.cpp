@@ -48,8 +48,8 @@ protected:
         q.paramByName("PASWORD").setString(password);
         q.open();
         EXPECT_FALSE(q.eof());
-        Login r{q.fieldByName("NUM").asInteger(), q.fieldByName("LOGINCODE").asInteger(),
-                q.fieldByName("JOBLEVEL").asInteger()};
+        Login r {q.fieldByName("NUM").asInteger(), q.fieldByName("LOGINCODE").asInteger(),
+            q.fieldByName("JOBLEVEL").asInteger()};
         tr.commit();
         return r;
     }
@@ -73,7 +73,7 @@ TEST_F(SampleRootContent, LayoutFollowsTheDataRootRules)
     EXPECT_EQ(conn.readString("APPLICATION", "CONNECT", ""), "0");
     // It holds the database password: readable by its owner only.
     EXPECT_EQ(std::filesystem::status(info.connectionIni).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     platform::Registry reg(info.registryFile);
     const char* key = "SOFTWARE\\BRIMTO\\ROZIVORADUZ13";
@@ -95,7 +95,7 @@ TEST_F(SampleRootContent, OperatorLogsInOncePerComputer)
     EXPECT_EQ(ok.loginCode, 10);
     EXPECT_EQ(ok.jobLevel, 9);
     EXPECT_EQ(login(sys, "PC-B", 10, "tolvan").num, -3); // held by another computer
-    EXPECT_EQ(login(sys, "PC-A", 10, "tolvan").num, 1);  // the same computer again
+    EXPECT_EQ(login(sys, "PC-A", 10, "tolvan").num, 1); // the same computer again
 
     fb::Transaction tr(&sys);
     tr.startTransaction();
@@ -229,13 +229,13 @@ TEST(SampleScriptRunner, RunsTerminatorsAndReportsTheFailingLine)
     db.addParam("force_write=0");
     db.createDatabase();
     sample::runSqlText(db,
-                       "/* a; comment */\nCREATE TABLE T (A INTEGER, B VARCHAR(10));\n"
-                       "INSERT INTO T VALUES (1, 'a;b');\n"
-                       "SET TERM ^ ;\n"
-                       "CREATE PROCEDURE P RETURNS (N INTEGER) AS BEGIN N = 1; SUSPEND; END^\n"
-                       "SET TERM ; ^\n"
-                       "COMMIT;\n",
-                       "inline");
+        "/* a; comment */\nCREATE TABLE T (A INTEGER, B VARCHAR(10));\n"
+        "INSERT INTO T VALUES (1, 'a;b');\n"
+        "SET TERM ^ ;\n"
+        "CREATE PROCEDURE P RETURNS (N INTEGER) AS BEGIN N = 1; SUSPEND; END^\n"
+        "SET TERM ; ^\n"
+        "COMMIT;\n",
+        "inline");
     fb::Transaction tr(&db);
     tr.startTransaction();
     fb::Query q(&db, &tr);

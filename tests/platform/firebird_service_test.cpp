@@ -59,7 +59,6 @@ std::pair<int, std::string> summary(const std::string& path)
     return result;
 }
 
-
 void attachLocal(fb::Service& svc)
 {
     svc.setProtocol(fb::Protocol::Local);

@@ -78,10 +78,10 @@ TEST(IniFile, ReadsCodePage932LikeTheWindowsCalls)
     EXPECT_TRUE(ini.valueExists("VAROV", "datafile"));
     EXPECT_FALSE(ini.valueExists("Varov", "note"));
 
-    EXPECT_EQ(ini.readSections(), (std::vector<std::string>{"Application", "Varov", "Menu"}));
-    EXPECT_EQ(ini.readSection("application"),
-              (std::vector<std::string>{"OEM", "Title", "Quoted", "Count", "Hex", "Bad"}));
-    EXPECT_EQ(ini.readSectionValues("Menu"), (std::vector<std::string>{"DataCon=データ通信"}));
+    EXPECT_EQ(ini.readSections(), (std::vector<std::string> {"Application", "Varov", "Menu"}));
+    EXPECT_EQ(
+        ini.readSection("application"), (std::vector<std::string> {"OEM", "Title", "Quoted", "Count", "Hex", "Bad"}));
+    EXPECT_EQ(ini.readSectionValues("Menu"), (std::vector<std::string> {"DataCon=データ通信"}));
     EXPECT_TRUE(ini.readSection("none").empty());
 }
 
@@ -107,7 +107,7 @@ TEST(IniFile, MissingFileReadsDefaultsAndFirstWriteCreatesIt)
     ini.writeBool("DATAINFO", "FLAG", true);
     ini.writeString("DATAINFO", "NAME", "株式会社テスト");
     EXPECT_EQ(dir.read("new.ini"),
-              toSjis("[DATASTS]\r\nSTATUS=1\r\nOPCODE=12\r\n[DATAINFO]\r\nFLAG=1\r\nNAME=株式会社テスト\r\n"));
+        toSjis("[DATASTS]\r\nSTATUS=1\r\nOPCODE=12\r\n[DATAINFO]\r\nFLAG=1\r\nNAME=株式会社テスト\r\n"));
 }
 
 TEST(IniFile, WriteChangesOnlyItsLine)
@@ -142,16 +142,17 @@ TEST(IniFile, EraseSectionAndDeleteKeyKeepEverythingElse)
     ini.deleteKey("Application", "bad");
     ini.deleteKey("Application", "NotThere");
     ini.eraseSection("NotThere");
-    EXPECT_EQ(dir.read("a.ini"), toSjis("; 設定ファイル\r\n"
-                                        "[Application]\r\n"
-                                        "OEM = Harbenworks \r\n"
-                                        "Title=トルバン財務\r\n"
-                                        "Quoted=\"  空白あり  \"\r\n"
-                                        "Count=42\r\n"
-                                        "Hex=0x1F\r\n"
-                                        "\r\n"
-                                        "[Menu]\r\n"
-                                        "DataCon=データ通信\r\n"));
+    EXPECT_EQ(dir.read("a.ini"),
+        toSjis("; 設定ファイル\r\n"
+               "[Application]\r\n"
+               "OEM = Harbenworks \r\n"
+               "Title=トルバン財務\r\n"
+               "Quoted=\"  空白あり  \"\r\n"
+               "Count=42\r\n"
+               "Hex=0x1F\r\n"
+               "\r\n"
+               "[Menu]\r\n"
+               "DataCon=データ通信\r\n"));
     EXPECT_FALSE(ini.sectionExists("Varov"));
     EXPECT_EQ(ini.readString("Varov", "DataFile", "gone"), "gone");
 }
@@ -162,7 +163,7 @@ TEST(IniFile, WriteSectionReplacesTheSectionInPlace)
     IniFile ini(dir.write("c.ini", "[A]\r\nold=1\r\nold2=2\r\n\r\n[B]\r\nk=v\r\n"));
     ini.writeSection("a", {"x=漢字", "y = 2", "z="});
     EXPECT_EQ(dir.read("c.ini"), toSjis("[a]\r\nx=漢字\r\ny= 2\r\nz=\r\n\r\n[B]\r\nk=v\r\n"));
-    EXPECT_EQ(ini.readSectionValues("A"), (std::vector<std::string>{"x=漢字", "y=2", "z="}));
+    EXPECT_EQ(ini.readSectionValues("A"), (std::vector<std::string> {"x=漢字", "y=2", "z="}));
     ini.writeSection("New", {"k=1"});
     EXPECT_EQ(ini.readString("new", "K", ""), "1");
 }
@@ -172,7 +173,7 @@ TEST(IniFile, RefusesWhatCannotBeStoredAndLeavesTheFile)
     test_support::TempDir dir;
     const std::string original = "[S]\r\nk=1\r\n";
     IniFile ini(dir.write("d.ini", original));
-    EXPECT_THROW(ini.writeString("S", "k", "絵文字😀"), IniError);  // not in code page 932
+    EXPECT_THROW(ini.writeString("S", "k", "絵文字😀"), IniError); // not in code page 932
     EXPECT_THROW(ini.writeString("S", "k", "two\nlines"), IniError);
     EXPECT_THROW(ini.writeString("S", "a=b", "1"), IniError);
     EXPECT_THROW(ini.writeString("S]", "k", "1"), IniError);
@@ -198,7 +199,7 @@ TEST(IniFile, MalformedBytesElsewhereSpoilNeitherReadsNorWrites)
     const std::string path = dir.write("m.ini", other + toSjis("[Mine]\r\nName=トルバン\r\n"));
     IniFile ini(path);
     EXPECT_EQ(ini.readString("Mine", "Name", ""), "トルバン");
-    EXPECT_EQ(ini.readSections(), (std::vector<std::string>{"Other", "Mine"}));
+    EXPECT_EQ(ini.readSections(), (std::vector<std::string> {"Other", "Mine"}));
     EXPECT_THROW(ini.readString("Other", "odd", ""), IniError); // the value read must decode
     ini.writeString("Mine", "Name", "ミルザ");
     EXPECT_EQ(dir.read("m.ini"), other + toSjis("[Mine]\r\nName=ミルザ\r\n"));
@@ -219,7 +220,7 @@ TEST(IniFile, ReadOnlyFileIsRefusedNotReplaced)
     }
     EXPECT_EQ(dir.read("ro.ini"), original);
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0444));
-    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{"ro.ini"});
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string> {"ro.ini"});
 }
 
 TEST(IniFile, LongTargetNamesFitTheTemporaryName)
@@ -229,7 +230,7 @@ TEST(IniFile, LongTargetNamesFitTheTemporaryName)
     IniFile ini(dir.file(name));
     ini.writeString("S", "k", "1");
     EXPECT_EQ(ini.readString("S", "k", ""), "1");
-    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{name});
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string> {name});
 }
 
 TEST(IniFile, TwoProcessesWritingOneFileKeepEachOthersChanges)
@@ -279,7 +280,7 @@ TEST(IniFile, SaveKeepsPermissionsAndLeavesNoTemporaryFile)
     std::filesystem::permissions(path, std::filesystem::perms(0640));
     IniFile(path).writeString("S", "k", "2");
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
-    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{"g.ini"});
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string> {"g.ini"});
 }
 
 namespace {
@@ -293,7 +294,7 @@ int writeInLimitedChild(const std::string& path, bool signalDefault)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::signal(SIGXFSZ, signalDefault ? SIG_DFL : SIG_IGN);
-        rlimit limit{64, 64};
+        rlimit limit {64, 64};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         try {
             IniFile(path).writeString("S", "big", std::string(4096, 'x'));
@@ -318,7 +319,7 @@ TEST(IniFile, FailedWriteReportsAndLeavesTheOldFile)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as success";
     EXPECT_EQ(dir.read("h.ini"), original);
-    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{"h.ini"});
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string> {"h.ini"});
 }
 
 TEST(IniFile, CrashMidWriteLeavesTheOldFile)
@@ -333,7 +334,7 @@ TEST(IniFile, CrashMidWriteLeavesTheOldFile)
     // The dead writer's temporary file is removed by the next write.
     EXPECT_EQ(listDir(dir.path()).size(), 2u);
     IniFile(path).writeString("S", "k", "2");
-    EXPECT_EQ(listDir(dir.path()), std::vector<std::string>{"i.ini"});
+    EXPECT_EQ(listDir(dir.path()), std::vector<std::string> {"i.ini"});
 }
 
 TEST(IniFile, WriteIntoAMissingFolderFails)

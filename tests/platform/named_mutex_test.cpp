@@ -18,7 +18,7 @@ namespace {
 
 struct RuntimeDir {
     test_support::TempDir dir;
-    test_support::ScopedEnv env{"XDG_RUNTIME_DIR", dir.path()};
+    test_support::ScopedEnv env {"XDG_RUNTIME_DIR", dir.path()};
 };
 
 // A second process that takes the mutex, says so through a pipe and waits
@@ -62,7 +62,7 @@ TEST(NamedMutex, LockFileInTheRuntimeFolder)
     test_support::ScopedEnv unset("XDG_RUNTIME_DIR", std::nullopt);
     const std::string privateDir = "/tmp/miruza-" + std::to_string(::geteuid());
     EXPECT_EQ(NamedMutex::lockPath("X"), privateDir + "/X.lock");
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::lstat(privateDir.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_uid, ::geteuid());
@@ -76,13 +76,15 @@ TEST(NamedMutex, PlantedLinkIsRefusedAndNoModeIsWidened)
 
     // A link to an existing file: not opened, its mode untouched.
     const std::string victim = elsewhere.file("victim");
-    { std::ofstream(victim) << "secret"; }
+    {
+        std::ofstream(victim) << "secret";
+    }
     ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
     ASSERT_EQ(::symlink(victim.c_str(), NamedMutex::lockPath("LINKED").c_str()), 0);
     NamedMutex linked("LINKED");
     EXPECT_FALSE(linked.tryLock());
     EXPECT_FALSE(linked.lastError().empty());
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(victim.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     std::string error;
@@ -98,7 +100,9 @@ TEST(NamedMutex, PlantedLinkIsRefusedAndNoModeIsWidened)
 
     // An existing lock file keeps its mode; a new one is the owner's only.
     const std::string existing = NamedMutex::lockPath("KEPT");
-    { std::ofstream(existing) << ""; }
+    {
+        std::ofstream(existing) << "";
+    }
     ASSERT_EQ(::chmod(existing.c_str(), 0640), 0);
     NamedMutex kept("KEPT");
     ASSERT_TRUE(kept.tryLock()) << kept.lastError();
@@ -115,7 +119,7 @@ TEST(NamedMutex, UnsafePrivateFolderIsRefused)
     test_support::TempDir dir;
     // Created on demand, for the owner only.
     EXPECT_NO_THROW(platform::xdg_folders::ensurePrivateFolder(dir.file("made")));
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::lstat(dir.file("made").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0700u);
     // Writable by others, or a link in the folder's place.

@@ -71,11 +71,45 @@ TEST(Paths, GuardRefusesRootAndSystemFoldersInEveryForm)
     std::filesystem::create_directory_symlink("/", dir.file("toRoot"));
     std::filesystem::create_directory_symlink("/usr", dir.file("toUsr"));
     const std::string refused[] = {
-        "", "   ", "/", "//", "/.", "/./", "/..", "/*", "/tmp/..",
-        "/usr", "/usr/", "/usr/.", "/usr/bin/..", "/usr/lib/x86_64-linux-gnu", "/usr/*",
-        "/etc", "/etc/passwd", "/bin", "/sbin", "/lib", "/lib64", "/boot", "/dev", "/proc", "/sys",
-        "/home", "/home/", "/tmp", "/tmp/", "/tmp/*", "/var", "/var/lib", "/opt", "/root", "/run",
-        dir.file("toRoot"), dir.file("toRoot/."), dir.file("toUsr/share"), dir.file("../.."),
+        "",
+        "   ",
+        "/",
+        "//",
+        "/.",
+        "/./",
+        "/..",
+        "/*",
+        "/tmp/..",
+        "/usr",
+        "/usr/",
+        "/usr/.",
+        "/usr/bin/..",
+        "/usr/lib/x86_64-linux-gnu",
+        "/usr/*",
+        "/etc",
+        "/etc/passwd",
+        "/bin",
+        "/sbin",
+        "/lib",
+        "/lib64",
+        "/boot",
+        "/dev",
+        "/proc",
+        "/sys",
+        "/home",
+        "/home/",
+        "/tmp",
+        "/tmp/",
+        "/tmp/*",
+        "/var",
+        "/var/lib",
+        "/opt",
+        "/root",
+        "/run",
+        dir.file("toRoot"),
+        dir.file("toRoot/."),
+        dir.file("toUsr/share"),
+        dir.file("../.."),
     };
     for (const std::string& p : refused)
         EXPECT_TRUE(paths::isProtectedPath(p)) << '"' << p << '"';
@@ -85,8 +119,13 @@ TEST(Paths, GuardAcceptsOrdinaryFolders)
 {
     test_support::TempDir dir;
     const std::string accepted[] = {
-        dir.path(), dir.file("sub"), dir.file("sub/*"), dir.file("a/../b"), "/var/lib/firebird/data/x",
-        "/opt/product", "/home/someone/data",
+        dir.path(),
+        dir.file("sub"),
+        dir.file("sub/*"),
+        dir.file("a/../b"),
+        "/var/lib/firebird/data/x",
+        "/opt/product",
+        "/home/someone/data",
     };
     for (const std::string& p : accepted)
         EXPECT_FALSE(paths::isProtectedPath(p)) << '"' << p << '"';

@@ -6,8 +6,8 @@
 #include "platform/paths.h"
 #include "support/temp_dir.h"
 
-using platform::RegRoot;
 using platform::Registry;
+using platform::RegRoot;
 
 TEST(Registry, LivesInTheConfigurationFolder)
 {
@@ -47,32 +47,33 @@ TEST(Registry, StringAndIntegerValuesRoundTrip)
     again.deleteValue(RegRoot::LocalMachine, key, "Odd");
     EXPECT_FALSE(again.valueExists(RegRoot::LocalMachine, key, "Odd"));
     EXPECT_EQ(again.valueNames(RegRoot::LocalMachine, key),
-              (std::vector<std::string>{"Product", "Version", "Blanks", "Type", "Max"}));
+        (std::vector<std::string> {"Product", "Version", "Blanks", "Type", "Max"}));
 }
 
 TEST(Registry, SeededFileAndSubKeys)
 {
     test_support::TempDir dir;
     const std::string path = dir.write("registry.ini",
-        platform::codec::toSjis("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System]\r\n"
-                                "EnableLUA=dword:00000001\r\n"
-                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\BRIMTO\\ROZIVORADUZ]\r\n"
-                                "Version=13.0.0\r\n"
-                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\BRIMTO\\ORBISCA\\Sub]\r\n"
-                                "Type=dword:0000000a\r\n"
-                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\brimto\\rozivoraduz\\Extra]\r\n"
-                                "Name=手書き\r\n"));
+        platform::codec::toSjis(
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System]\r\n"
+            "EnableLUA=dword:00000001\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\BRIMTO\\ROZIVORADUZ]\r\n"
+            "Version=13.0.0\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\BRIMTO\\ORBISCA\\Sub]\r\n"
+            "Type=dword:0000000a\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\brimto\\rozivoraduz\\Extra]\r\n"
+            "Name=手書き\r\n"));
     Registry reg(path);
-    EXPECT_EQ(reg.readInteger(RegRoot::LocalMachine,
-                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "EnableLUA"),
-              1);
+    EXPECT_EQ(reg.readInteger(
+                  RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "EnableLUA"),
+        1);
     EXPECT_EQ(reg.readString(RegRoot::LocalMachine, "SOFTWARE\\BRIMTO\\ROZIVORADUZ", "Version"), "13.0.0");
     EXPECT_EQ(reg.readString(RegRoot::LocalMachine, "SOFTWARE\\BRIMTO\\ROZIVORADUZ\\Extra", "Name"), "手書き");
     EXPECT_EQ(reg.subKeys(RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO"),
-              (std::vector<std::string>{"ROZIVORADUZ", "ORBISCA"}));
-    EXPECT_TRUE(reg.keyExists(RegRoot::LocalMachine, "SOFTWARE\\BRIMTO"));      // only below it
+        (std::vector<std::string> {"ROZIVORADUZ", "ORBISCA"}));
+    EXPECT_TRUE(reg.keyExists(RegRoot::LocalMachine, "SOFTWARE\\BRIMTO")); // only below it
     EXPECT_TRUE(reg.keyExists(RegRoot::LocalMachine, "software\\brimto\\orbisca\\sub"));
-    EXPECT_FALSE(reg.keyExists(RegRoot::LocalMachine, "SOFTWARE\\BRIM"));       // a prefix is no key
+    EXPECT_FALSE(reg.keyExists(RegRoot::LocalMachine, "SOFTWARE\\BRIM")); // a prefix is no key
     EXPECT_FALSE(reg.keyExists(RegRoot::CurrentUser, "SOFTWARE\\BRIMTO"));
     EXPECT_TRUE(reg.subKeys(RegRoot::LocalMachine, "SOFTWARE\\NONE").empty());
 }

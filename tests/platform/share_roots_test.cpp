@@ -14,10 +14,10 @@ TEST(ShareRoots, TableReadsLettersAndFindsTheRootOfAPath)
 {
     test_support::TempDir dir;
     const std::string file = dir.write("share_roots.ini",
-                                       "[x]\r\nFOLDER=/mnt/server/\r\nREMOTE=1\r\n"
-                                       "[Y]\r\nFOLDER=/mnt/server/inner\r\nREMOTE=0\r\n"
-                                       "[XY]\r\nFOLDER=/ignored\r\n"
-                                       "[Z]\r\nREMOTE=1\r\n");
+        "[x]\r\nFOLDER=/mnt/server/\r\nREMOTE=1\r\n"
+        "[Y]\r\nFOLDER=/mnt/server/inner\r\nREMOTE=0\r\n"
+        "[XY]\r\nFOLDER=/ignored\r\n"
+        "[Z]\r\nREMOTE=1\r\n");
     const auto roots = share_roots::load(file);
     ASSERT_EQ(roots.size(), 2u);
     EXPECT_EQ(roots[0].letter, 'X');

@@ -13,8 +13,11 @@ TEST(XdgFolders, MiruzaHomeMovesTheWholeTreeAndCreatesIt)
     test_support::ScopedMiruzaHome home;
     ScopedEnv xdg("XDG_DATA_HOME", "/elsewhere");
     const std::pair<std::string, std::string> cases[] = {
-        {sf::appDataDir(), "data"},     {sf::documentsDir(), "documents"}, {sf::configDir(), "config"},
-        {sf::desktopDir(), "desktop"},  {sf::tempDir(), "tmp"},
+        {sf::appDataDir(), "data"},
+        {sf::documentsDir(), "documents"},
+        {sf::configDir(), "config"},
+        {sf::desktopDir(), "desktop"},
+        {sf::tempDir(), "tmp"},
     };
     for (const auto& [folder, sub] : cases) {
         EXPECT_EQ(folder, home.file(sub));

@@ -29,7 +29,7 @@ std::string goldenBytes(const std::string& name)
 
 std::tm fixedDay()
 {
-    std::tm t{};
+    std::tm t {};
     t.tm_year = 2026 - 1900;
     t.tm_mon = 11;
     t.tm_mday = 11;
@@ -126,19 +126,14 @@ TEST(Lumen808, AddTextFitsOnCharacterBoundaries)
         const char* written;
     };
     const Case cases[] = {
-        {"ab;c", "LEFT", 6, "ab:c  "},
-        {"日本語", "LEFT", 5, "日本"},        // three double-byte characters, width 5: 4 bytes
-        {"日", "LEFT", 2, "日"},              // 0x93 0xFA: the trail byte is no lead byte
-        {"日本", "LEFT", 3, "日"},
-        {"a日本", "LEFT", 4, "a日"},
-        {"ab", "right", 5, "   ab"},          // lower-case alignment upper-cased
-        {"abcdef", "RIGHT", 3, "def"},
-        {"a日本", "RIGHT", 3, " 本"},         // never starts with a trail byte
-        {"ab", "CENTER", 6, "ab"},
-        {"ab", "LEFT", 0, "ab"},
-        {"ab", "LEFT", 127, "ab"},            // no padding above 126
-        {"ab", "LEFT", 126, nullptr},         // padded to 126
-        {"ｱｲｳｴ", "LEFT", 3, "ｱｲｳ"},          // half-width kana are one byte
+        {"ab;c", "LEFT", 6, "ab:c  "}, {"日本語", "LEFT", 5, "日本"}, // three double-byte characters, width 5: 4 bytes
+        {"日", "LEFT", 2, "日"}, // 0x93 0xFA: the trail byte is no lead byte
+        {"日本", "LEFT", 3, "日"}, {"a日本", "LEFT", 4, "a日"},
+        {"ab", "right", 5, "   ab"}, // lower-case alignment upper-cased
+        {"abcdef", "RIGHT", 3, "def"}, {"a日本", "RIGHT", 3, " 本"}, // never starts with a trail byte
+        {"ab", "CENTER", 6, "ab"}, {"ab", "LEFT", 0, "ab"}, {"ab", "LEFT", 127, "ab"}, // no padding above 126
+        {"ab", "LEFT", 126, nullptr}, // padded to 126
+        {"ｱｲｳｴ", "LEFT", 3, "ｱｲｳ"}, // half-width kana are one byte
     };
     test_support::TempDir dir;
     for (const Case& c : cases) {
@@ -239,7 +234,7 @@ TEST(Lumen808, JobRecordAndTheRunAfterwards)
     EXPECT_EQ(job.DocName, "データリスト");
     EXPECT_EQ(job.EvenShift, 15);
     EXPECT_TRUE(job.PageBango.Switch);
-    EXPECT_FALSE(std::filesystem::exists(p.DataFile));             // DelFile
+    EXPECT_FALSE(std::filesystem::exists(p.DataFile)); // DelFile
     EXPECT_FALSE(std::filesystem::exists(dir.file("CHART.WMF")));
     EXPECT_EQ(p.PrinterNum, 3);
     EXPECT_EQ(p.Copie(), 4);
@@ -282,8 +277,8 @@ TEST(EngineLog, LineFormatAndUnwritableFolder)
     log.write("PRINT.メイン", "失敗");
     log.write("ImageOut.(CHART):no chart host");
     EXPECT_EQ(dir.read(kLogFileName),
-              platform::codec::toSjis("26/12/11 04:05:06  PRINT.メイン:失敗\r\n"
-                                      "26/12/11 04:05:06  ImageOut.(CHART):no chart host\r\n"));
+        platform::codec::toSjis("26/12/11 04:05:06  PRINT.メイン:失敗\r\n"
+                                "26/12/11 04:05:06  ImageOut.(CHART):no chart host\r\n"));
     const std::string file = dir.write("plainfile", "x");
     EngineLog broken(file + "/sub", fixedDay); // a folder below a file cannot exist
     testing::internal::CaptureStderr();

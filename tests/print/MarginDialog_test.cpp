@@ -25,13 +25,27 @@ TEST(NumericKeys, FilterTable)
         bool accepted;
     };
     const Case cases[] = {
-        {u"", u'5', 0, false, true},   {u"0", u'0', 0, false, false}, {u"", u'0', 0, false, false},
-        {u"1", u'0', 0, false, true},  {u"1", 8, 0, false, false},    {u"1", 8, 1, false, true},
-        {u"0", u'0', 2, false, false}, {u"0", u'0', 2, true, true},   {u"1", u'.', 2, false, true},
-        {u"1.", u'.', 2, false, false}, {u"", u'.', 2, false, false}, {u"", u'-', 3, false, true},
-        {u"-", u'-', 3, false, false}, {u"12", u'-', 3, true, true},  {u"-", u'0', 3, false, false},
-        {u"0", u'0', 3, false, false}, {u"-", u'5', 3, false, true},  {u"1", u'.', 3, false, false},
-        {u"1", u'.', 4, false, true},  {u"1.", u'0', 4, false, false}, {u"1", u'a', 4, false, false},
+        {u"", u'5', 0, false, true},
+        {u"0", u'0', 0, false, false},
+        {u"", u'0', 0, false, false},
+        {u"1", u'0', 0, false, true},
+        {u"1", 8, 0, false, false},
+        {u"1", 8, 1, false, true},
+        {u"0", u'0', 2, false, false},
+        {u"0", u'0', 2, true, true},
+        {u"1", u'.', 2, false, true},
+        {u"1.", u'.', 2, false, false},
+        {u"", u'.', 2, false, false},
+        {u"", u'-', 3, false, true},
+        {u"-", u'-', 3, false, false},
+        {u"12", u'-', 3, true, true},
+        {u"-", u'0', 3, false, false},
+        {u"0", u'0', 3, false, false},
+        {u"-", u'5', 3, false, true},
+        {u"1", u'.', 3, false, false},
+        {u"1", u'.', 4, false, true},
+        {u"1.", u'0', 4, false, false},
+        {u"1", u'a', 4, false, false},
         {u"1", u'5', 9, false, false},
     };
     for (const Case& c : cases) {
@@ -44,7 +58,7 @@ TEST(PrintTextRoutines, SplitAndNthField)
 {
     std::vector<std::string> pieces;
     EXPECT_EQ(SplitFields("A;B // c;d", ';', pieces), 1);
-    EXPECT_EQ(pieces, (std::vector<std::string>{"A", "B "}));
+    EXPECT_EQ(pieces, (std::vector<std::string> {"A", "B "}));
     EXPECT_EQ(SplitFields("", ';', pieces), 0);
     EXPECT_TRUE(pieces.empty());
     EXPECT_EQ(SplitFields(";x", ';', pieces), 1);

@@ -16,7 +16,8 @@ TEST(PageBook, PageTotalsAndFormCycle)
     EXPECT_EQ(countTotalPages(0, 7), 7);
     EXPECT_EQ(countTotalPages(3, 3), 3);
     const int forms[] = {1, 2, 1, 2};
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(formPageForSheet(k, 2), forms[k - 1]);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_EQ(formPageForSheet(k, 2), forms[k - 1]);
     // a form file ending with its page end has an empty last page, counted
     // and cycled alike
     const PageSplit form({"LINE;1;1;2;2;", "E;", "LINE;1;1;2;2;", "E;"});
@@ -26,25 +27,25 @@ TEST(PageBook, PageTotalsAndFormCycle)
 
 TEST(PageBook, PageNumbersTestTheRecordKind)
 {
-    const PageSplit data({"*LUMEN808*", "TEXT;1;1;a;", "E;", "ORIENTATION;1;", "E;", "TEXT;1;1;ONLINE;", "E;",
-                          "LINE;1;1;2;2;", "E;"});
+    const PageSplit data(
+        {"*LUMEN808*", "TEXT;1;1;a;", "E;", "ORIENTATION;1;", "E;", "TEXT;1;1;ONLINE;", "E;", "LINE;1;1;2;2;", "E;"});
     const PageNumbers on = pageNumberList(data, true);
-    EXPECT_EQ(on.numbers, (std::vector<int>{1, 0, 2, 0, 0})); // the trailing page end leaves an empty page
+    EXPECT_EQ(on.numbers, (std::vector<int> {1, 0, 2, 0, 0})); // the trailing page end leaves an empty page
     EXPECT_EQ(on.total, 2);
     const PageNumbers off = pageNumberList(data, false);
-    EXPECT_EQ(off.numbers, (std::vector<int>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(off.numbers, (std::vector<int> {0, 0, 0, 0, 0}));
     EXPECT_EQ(off.total, 0);
     // header lines count as lines of page 1
-    EXPECT_EQ(pageNumberList(PageSplit({"*LUMEN808*"}), true).numbers, std::vector<int>{1});
-    EXPECT_EQ(pageNumberList(PageSplit({"E;"}), true).numbers, (std::vector<int>{0, 0}));
+    EXPECT_EQ(pageNumberList(PageSplit({"*LUMEN808*"}), true).numbers, std::vector<int> {1});
+    EXPECT_EQ(pageNumberList(PageSplit({"E;"}), true).numbers, (std::vector<int> {0, 0}));
 }
 
 TEST(PageBook, OrientationPerPage)
 {
-    const PageSplit data({"ORIENTATION;1;", "ORIENTATION;0;", "E;", "ORIENTATION;1;", "E;", "*ORIENTATION;1;", "E;",
-                          "ORIENTATION;x;"});
-    EXPECT_EQ(orientationList(data, 0), (std::vector<int>{0, 1, 0, 0}));
-    EXPECT_EQ(orientationList(data, 1), (std::vector<int>{0, 1, 1, 1}));
+    const PageSplit data(
+        {"ORIENTATION;1;", "ORIENTATION;0;", "E;", "ORIENTATION;1;", "E;", "*ORIENTATION;1;", "E;", "ORIENTATION;x;"});
+    EXPECT_EQ(orientationList(data, 0), (std::vector<int> {0, 1, 0, 0}));
+    EXPECT_EQ(orientationList(data, 1), (std::vector<int> {0, 1, 1, 1}));
 }
 
 TEST(PageBook, PaperTableIsPerAnswer)

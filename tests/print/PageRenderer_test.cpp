@@ -18,8 +18,14 @@ using namespace print_test;
 
 namespace {
 
-bool dark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
-bool white(const QImage& img, int x, int y) { return img.pixel(x, y) == qRgb(255, 255, 255); }
+bool dark(const QImage& img, int x, int y)
+{
+    return qGray(img.pixel(x, y)) < 128;
+}
+bool white(const QImage& img, int x, int y)
+{
+    return img.pixel(x, y) == qRgb(255, 255, 255);
+}
 
 // Bounding box of the pixels that are not white inside an area.
 QRect inkBox(const QImage& img, QRect area)
@@ -27,7 +33,8 @@ QRect inkBox(const QImage& img, QRect area)
     QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
-            if (img.pixel(x, y) != qRgb(255, 255, 255)) box |= QRect(x, y, 1, 1);
+            if (img.pixel(x, y) != qRgb(255, 255, 255))
+                box |= QRect(x, y, 1, 1);
         }
     }
     return box;
@@ -35,7 +42,7 @@ QRect inkBox(const QImage& img, QRect area)
 
 struct Fixture : ::testing::Test {
     test_support::TempDir dir;
-    EngineLog log{dir.path()};
+    EngineLog log {dir.path()};
     std::string logText() { return std::filesystem::exists(log.filePath()) ? dir.read(kLogFileName) : ""; }
 };
 
@@ -45,9 +52,9 @@ using Render = Fixture;
 
 TEST_F(Render, LinesHaveTheirWidthAndEnds)
 {
-    const QImage img = renderImage({"LINE;50;100;300;100;10;0;黒;", "LINE;50;300;300;300;10;2;黒;",
-                                    "LINE;50;400;300;400;0;0;赤;"},
-                                   unitSettings(), log);
+    const QImage img
+        = renderImage({"LINE;50;100;300;100;10;0;黒;", "LINE;50;300;300;300;10;2;黒;", "LINE;50;400;300;400;0;0;赤;"},
+            unitSettings(), log);
     // solid, 1 mm wide: 95..104 dark, round ends reach past the end point
     EXPECT_TRUE(dark(img, 150, 96));
     EXPECT_TRUE(dark(img, 150, 103));
@@ -56,7 +63,8 @@ TEST_F(Render, LinesHaveTheirWidthAndEnds)
     EXPECT_TRUE(dark(img, 303, 100));
     // dotted and wide: gaps along the line, flat ends
     int inkCount = 0, gapCount = 0;
-    for (int x = 60; x < 290; ++x) (dark(img, x, 300) ? inkCount : gapCount)++;
+    for (int x = 60; x < 290; ++x)
+        (dark(img, x, 300) ? inkCount : gapCount)++;
     EXPECT_GT(inkCount, 20);
     EXPECT_GT(gapCount, 20);
     EXPECT_TRUE(white(img, 303, 300));
@@ -68,8 +76,8 @@ TEST_F(Render, LinesHaveTheirWidthAndEnds)
 
 TEST_F(Render, BoxesExcludeTheirRightAndBottomEdge)
 {
-    const QImage img = renderImage({"BOX;100;100;200;200;0;0;黒;赤;0;", "BOX;300;100;400;200;0;0;黒;赤;1;"},
-                                   unitSettings(), log);
+    const QImage img
+        = renderImage({"BOX;100;100;200;200;0;0;黒;赤;0;", "BOX;300;100;400;200;0;0;黒;赤;1;"}, unitSettings(), log);
     EXPECT_EQ(img.pixel(150, 150), qRgb(255, 0, 0));
     EXPECT_TRUE(dark(img, 100, 150));
     EXPECT_TRUE(dark(img, 199, 150));
@@ -82,15 +90,16 @@ TEST_F(Render, BoxesExcludeTheirRightAndBottomEdge)
 
 TEST_F(Render, HatchesRunTheirWay)
 {
-    const QImage img = renderImage({"BOX;100;100;300;300;0;5;黒;青;2;", "BOX;320;100;520;300;0;5;黒;青;4;",
-                                    "BOX;100;320;300;520;0;5;黒;青;5;"},
-                                   unitSettings(), log);
+    const QImage img = renderImage(
+        {"BOX;100;100;300;300;0;5;黒;青;2;", "BOX;320;100;520;300;0;5;黒;青;4;", "BOX;100;320;300;520;0;5;黒;青;5;"},
+        unitSettings(), log);
     const QRgb blue = qRgb(0, 0, 255);
     // horizontal: whole rows are blue or white
     int blueRows = 0;
     for (int y = 110; y < 290; ++y) {
         bool all = true, none = true;
-        for (int x = 110; x < 290; ++x) (img.pixel(x, y) == blue ? none : all) = false;
+        for (int x = 110; x < 290; ++x)
+            (img.pixel(x, y) == blue ? none : all) = false;
         EXPECT_TRUE(all || none) << y;
         blueRows += all;
     }
@@ -111,10 +120,10 @@ TEST_F(Render, HatchesRunTheirWay)
 
 TEST_F(Render, BackgroundFillLiesUnderTextWrittenBeforeIt)
 {
-    const QImage img = renderImage({"TEXT;100;100;■■;ＭＳ ゴシック;20;;黒;;", "FRECT;50;50;400;200;黄;1;",
-                                    "FRECT;50;300;400;400;黄;0;", "TEXT;100;320;■■;ＭＳ ゴシック;20;;黒;;",
-                                    "FRECT;80;310;400;400;灰;2;"},
-                                   unitSettings(), log);
+    const QImage img = renderImage(
+        {"TEXT;100;100;■■;ＭＳ ゴシック;20;;黒;;", "FRECT;50;50;400;200;黄;1;", "FRECT;50;300;400;400;黄;0;",
+            "TEXT;100;320;■■;ＭＳ ゴシック;20;;黒;;", "FRECT;80;310;400;400;灰;2;"},
+        unitSettings(), log);
     const QRect ink = inkBox(img, {50, 50, 351, 151});
     int black = 0, yellow = 0;
     for (int y = 50; y < 200; ++y)
@@ -130,7 +139,8 @@ TEST_F(Render, BackgroundFillLiesUnderTextWrittenBeforeIt)
     EXPECT_EQ(img.pixel(390, 390), qRgb(128, 128, 0));
     int blackUnder = 0;
     for (int y = 320; y < 390; ++y)
-        for (int x = 100; x < 250; ++x) blackUnder += img.pixel(x, y) == qRgb(0, 0, 0);
+        for (int x = 100; x < 250; ++x)
+            blackUnder += img.pixel(x, y) == qRgb(0, 0, 0);
     EXPECT_GT(blackUnder, 200);
 }
 
@@ -176,7 +186,7 @@ TEST_F(Render, MarginsCorrectionsAndRatios)
     s.job.LeftCorrect = 10;
     s.job.TopCorrect = 5;
     s.job.FormLeftMargin = 100;
-    const std::vector<std::string> page{"LINE;50;50;50;150;0;0;黒;"};
+    const std::vector<std::string> page {"LINE;50;50;50;150;0;0;黒;"};
     EXPECT_TRUE(dark(renderImage(page, s, log), 70, 120)); // preview: margins only
     s.printer = true;
     EXPECT_TRUE(dark(renderImage(page, s, log), 80, 120)); // paper: plus corrections
@@ -213,9 +223,9 @@ TEST_F(Render, FormNotPrintedIsGreyAndGreyScaleKeepsBlack)
 TEST_F(Render, AFailingRecordIsSkippedLoggedAndCounted)
 {
     LayerResult result;
-    const QImage img = renderImage({"CHART;c;10;10;100;100;0;", "IMAGE;1;1;9;9;" + dir.write("x.WMF", "x") + ";0;",
-                                    "LINE;50;100;300;100;0;0;黒;"},
-                                   unitSettings(), log, &result);
+    const QImage img = renderImage(
+        {"CHART;c;10;10;100;100;0;", "IMAGE;1;1;9;9;" + dir.write("x.WMF", "x") + ";0;", "LINE;50;100;300;100;0;0;黒;"},
+        unitSettings(), log, &result);
     EXPECT_EQ(result.failures, 2);
     EXPECT_TRUE(dark(img, 100, 100)) << "the rest of the page is drawn";
     EXPECT_NE(logText().find("ImageOut.(CHART):"), std::string::npos);
@@ -231,14 +241,15 @@ TEST_F(Render, ImagesAndSubForms)
     red.fill(Qt::red);
     const std::string bmp = dir.file("pic.bmp");
     ASSERT_TRUE(red.save(QString::fromStdString(bmp), "BMP"));
-    const std::string form = dir.write("sub.80F", platform::codec::toSjis("LINE;0;0;100;0;0;0;青;\r\nE;\r\nLINE;0;50;100;50;0;0;赤;\r\n"));
+    const std::string form
+        = dir.write("sub.80F", platform::codec::toSjis("LINE;0;0;100;0;0;0;青;\r\nE;\r\nLINE;0;50;100;50;0;0;赤;\r\n"));
     LayerResult result;
-    const QImage img =
-        renderImage({"IMAGE;100;100;200;200;" + bmp + ";0;", "FORM;" + form + ";FALSE;300;300;"}, unitSettings(), log, &result);
+    const QImage img = renderImage(
+        {"IMAGE;100;100;200;200;" + bmp + ";0;", "FORM;" + form + ";FALSE;300;300;"}, unitSettings(), log, &result);
     EXPECT_EQ(result.failures, 0) << logText();
     EXPECT_EQ(img.pixel(150, 150), qRgb(255, 0, 0));
     EXPECT_EQ(img.pixel(350, 300), qRgb(0, 0, 255)); // page 1 of the sub-form, at its origin
-    EXPECT_TRUE(white(img, 350, 350));               // its page 2 is not drawn
+    EXPECT_TRUE(white(img, 350, 350)); // its page 2 is not drawn
 }
 
 TEST_F(Render, TextPositionsInAPdf)
@@ -254,13 +265,14 @@ TEST_F(Render, TextPositionsInAPdf)
     s.pageNumber = 3;
     s.numberedTotal = 5;
     renderPdf(pdf,
-              {{"TEXT;100;200;Tokyo;ＭＳ 明朝;10;;黒;;", "text;300;400;ab", "TEXT;0;0;cd;", "TEXT;1500;600;RightEdge;;10;;黒;;RIGHT;",
-                "TEXT;100;800;one\ttwo;;10;;黒;;"}},
-              s, log);
+        {{"TEXT;100;200;Tokyo;ＭＳ 明朝;10;;黒;;", "text;300;400;ab", "TEXT;0;0;cd;",
+            "TEXT;1500;600;RightEdge;;10;;黒;;RIGHT;", "TEXT;100;800;one\ttwo;;10;;黒;;"}},
+        s, log);
     const auto words = pdfWords(pdf);
     const auto find = [&](const std::string& t) -> const Word* {
         for (const Word& w : words)
-            if (w.text == t) return &w;
+            if (w.text == t)
+                return &w;
         return nullptr;
     };
     const Word* tokyo = find("Tokyo");
@@ -287,20 +299,21 @@ TEST_F(Render, TextPositionsInAPdf)
 TEST_F(Render, ShapesAndSpacedTextByKind)
 {
     LayerResult result;
-    const QImage img = renderImage(
-        {"CIRCLE;100;100;200;200;0;0;黒;赤;0;", "RRECT;300;100;500;200;40;40;0;0;黒;青;0;",
-         "SLINE;500;300;400;2;0;0;黒;ＭＳ ゴシック;10;", "MARUMOJI;150;450;80;A;ＭＳ ゴシック;10;;緑;",
-         "MEMO;300;450;560;520;ああああああああああああ;0;ＭＳ ゴシック;10;;黒;",
-         "UTEXT;50;250;AB;ＭＳ ゴシック;10;;黒;;;200;"},
-        unitSettings(), log, &result);
+    const QImage img
+        = renderImage({"CIRCLE;100;100;200;200;0;0;黒;赤;0;", "RRECT;300;100;500;200;40;40;0;0;黒;青;0;",
+                          "SLINE;500;300;400;2;0;0;黒;ＭＳ ゴシック;10;", "MARUMOJI;150;450;80;A;ＭＳ ゴシック;10;;緑;",
+                          "MEMO;300;450;560;520;ああああああああああああ;0;ＭＳ ゴシック;10;;黒;",
+                          "UTEXT;50;250;AB;ＭＳ ゴシック;10;;黒;;;200;"},
+            unitSettings(), log, &result);
     EXPECT_EQ(result.failures, 0) << logText();
-    EXPECT_EQ(img.pixel(150, 150), qRgb(255, 0, 0));  // ellipse filled
-    EXPECT_TRUE(white(img, 103, 103));                 // outside the ellipse, inside its box
-    EXPECT_EQ(img.pixel(400, 150), qRgb(0, 0, 255));   // rounded rectangle filled
-    EXPECT_TRUE(white(img, 301, 101));                 // its corner is rounded off
+    EXPECT_EQ(img.pixel(150, 150), qRgb(255, 0, 0)); // ellipse filled
+    EXPECT_TRUE(white(img, 103, 103)); // outside the ellipse, inside its box
+    EXPECT_EQ(img.pixel(400, 150), qRgb(0, 0, 255)); // rounded rectangle filled
+    EXPECT_TRUE(white(img, 301, 101)); // its corner is rounded off
     // SLINE: two separators left of x at multiples of the width of "000"
     int lines = 0;
-    for (int x = 300; x < 500; ++x) lines += dark(img, x, 350) && !dark(img, x - 1, 350);
+    for (int x = 300; x < 500; ++x)
+        lines += dark(img, x, 350) && !dark(img, x - 1, 350);
     EXPECT_EQ(lines, 2);
     // MARUMOJI: a green ring of radius 40 around (150, 450)
     EXPECT_EQ(qGreen(img.pixel(190, 450)) > 100 && qRed(img.pixel(190, 450)) < 50, true);

@@ -24,7 +24,11 @@ namespace {
 // Prints jobs into a PDF and keeps the print-data file as it was.
 class PdfRunner : public JobRunner {
 public:
-    explicit PdfRunner(std::string pdf, EngineLog& log) : pdf_(std::move(pdf)), log_(log) {}
+    explicit PdfRunner(std::string pdf, EngineLog& log)
+        : pdf_(std::move(pdf))
+        , log_(log)
+    {
+    }
     int runPreview(TP808DEF& job) override
     {
         keep(job);
@@ -72,7 +76,7 @@ TDataSentakuRec row(int rec, const std::string& name, int nendo = 12)
 
 struct DataList : ::testing::Test {
     test_support::TempDir dir;
-    EngineLog log{dir.path()};
+    EngineLog log {dir.path()};
     TSystemDef saved = SysDef;
     DataList()
     {
@@ -94,7 +98,8 @@ struct DataList : ::testing::Test {
         int n = 0;
         for (std::string_view l : split.page(page)) {
             const Record r(l);
-            if (r.kind() == RecordKind::Line && r.number(2) == y) ++n;
+            if (r.kind() == RecordKind::Line && r.number(2) == y)
+                ++n;
         }
         return n;
     }
@@ -125,8 +130,10 @@ TEST_F(DataList, FiftySixRowsInPortraitMakeTwoPages)
     int rowsOnPage1 = 0, rowsOnPage2 = 0;
     const Word* pageNo = nullptr;
     for (const Word& w : words) {
-        if (w.text.rfind("会社", 0) == 0) (w.page == 1 ? rowsOnPage1 : rowsOnPage2)++;
-        if (w.page == 1 && w.text == "1" && w.yMax < 300 * kPtPerUnit) pageNo = &w; // "PAGE    1"
+        if (w.text.rfind("会社", 0) == 0)
+            (w.page == 1 ? rowsOnPage1 : rowsOnPage2)++;
+        if (w.page == 1 && w.text == "1" && w.yMax < 300 * kPtPerUnit)
+            pageNo = &w; // "PAGE    1"
     }
     EXPECT_EQ(rowsOnPage1, 55);
     EXPECT_EQ(rowsOnPage2, 1);
@@ -150,7 +157,8 @@ TEST_F(DataList, ColumnsByOrientationAndRow)
     const auto text = [&](const std::string& t) {
         for (const auto& l : runner.lines) {
             const Record r(l);
-            if (r.kind() == RecordKind::Text && r.field(3) == t) return std::string(l);
+            if (r.kind() == RecordKind::Text && r.field(3) == t)
+                return std::string(l);
         }
         return std::string();
     };
@@ -164,7 +172,8 @@ TEST_F(DataList, ColumnsByOrientationAndRow)
     EXPECT_EQ(text("PAGE    1"), "TEXT;2820;250;PAGE    1;ＭＳ 明朝;9;;黒;1;RIGHT;0;0;");
     // the row without a fiscal term prints empty term and period columns
     int emptyTerms = 0;
-    for (const auto& l : runner.lines) emptyTerms += l == "TEXT;1250;493;;ＭＳ 明朝;9;;黒;1;CENTER;0;0;";
+    for (const auto& l : runner.lines)
+        emptyTerms += l == "TEXT;1250;493;;ＭＳ 明朝;9;;黒;1;CENTER;0;0;";
     EXPECT_EQ(emptyTerms, 1);
     EXPECT_EQ(runner.last.Orientation, 1);
 }

@@ -47,13 +47,18 @@ TEST(PreviewFile, SaveAndLoadKeepTheSheet)
     ASSERT_TRUE(blue.save(QString::fromStdString(dir.file("b/pic.bmp")), "BMP")); // same name, other folder
     const std::string sub = dir.write("sub.80F", "LINE;0;0;100;0;0;0;12;\r\n");
     const std::string form = dir.write("form.80F", "BOX;10;10;600;600;0;0;0;;1;\r\n");
-    const std::string data = dir.write(
-        "job.TMP", platform::codec::toSjis("*LUMEN808*" + std::string(60, '*') + "\r\n*FORMFILE=" + form +
-                                           "\r\n*PAPERSIZE=9\r\n*ORIENTATION=0\r\n*TOPMARGIN=20\r\n*FORMLEFTMARGIN=5\r\n"
-                                           "*NETC1=$0000FF\r\n*FORMPRINT=TRUE\r\n*COPIES=3\r\n"
-                                           "IMAGE;100;100;200;200;" + dir.file("a/pic.bmp") + ";0;\r\n"
-                                           "IMAGE;300;100;400;200;" + dir.file("b/pic.bmp") + ";0;\r\n"
-                                           "FORM;" + sub + ";FALSE;50;400;\r\nTEXT;100;300;保存;\r\n"));
+    const std::string data = dir.write("job.TMP",
+        platform::codec::toSjis("*LUMEN808*" + std::string(60, '*') + "\r\n*FORMFILE=" + form
+            + "\r\n*PAPERSIZE=9\r\n*ORIENTATION=0\r\n*TOPMARGIN=20\r\n*FORMLEFTMARGIN=5\r\n"
+              "*NETC1=$0000FF\r\n*FORMPRINT=TRUE\r\n*COPIES=3\r\n"
+              "IMAGE;100;100;200;200;"
+            + dir.file("a/pic.bmp")
+            + ";0;\r\n"
+              "IMAGE;300;100;400;200;"
+            + dir.file("b/pic.bmp")
+            + ";0;\r\n"
+              "FORM;"
+            + sub + ";FALSE;50;400;\r\nTEXT;100;300;保存;\r\n"));
     TP808DEF job;
     job.DataFile = data;
     job.FormFile = form;

@@ -33,7 +33,8 @@ struct Preview : ::testing::Test {
     {
         std::string bytes = "*LUMEN808*" + std::string(60, '*') + "\r\n";
         for (int p = 1; p <= pages; ++p) {
-            if (p > 1) bytes += "E;\r\n";
+            if (p > 1)
+                bytes += "E;\r\n";
             bytes += platform::codec::toSjis("TEXT;200;200;ページ" + std::to_string(p) + ";ＭＳ 明朝;20;;黒;;\r\n");
             bytes += "LINE;200;400;1800;400;5;0;0;\r\nBOX;200;500;800;900;2;0;0;;4;\r\n";
         }
@@ -43,7 +44,8 @@ struct Preview : ::testing::Test {
     {
         PreviewServices s;
         s.askPage = [this]() -> std::optional<QString> {
-            if (answers.empty()) return std::nullopt;
+            if (answers.empty())
+                return std::nullopt;
             QString a = answers.front();
             answers.erase(answers.begin());
             return a;
@@ -58,7 +60,10 @@ struct Preview : ::testing::Test {
     }
 };
 
-QToolButton* button(QWidget& w, const char* name) { return w.findChild<QToolButton*>(name); }
+QToolButton* button(QWidget& w, const char* name)
+{
+    return w.findChild<QToolButton*>(name);
+}
 
 } // namespace
 
@@ -68,7 +73,8 @@ TEST_F(Preview, PagesAndJumps)
     TImageDispForm form(job, services());
     EXPECT_TRUE(form.loaded());
     EXPECT_EQ(form.pageLabel(), "1/5");
-    for (int i = 0; i < 4; ++i) button(form, "NextPage")->click();
+    for (int i = 0; i < 4; ++i)
+        button(form, "NextPage")->click();
     EXPECT_EQ(form.pageLabel(), "5/5");
     button(form, "NextPage")->click();
     EXPECT_EQ(form.pageLabel(), "5/5");
@@ -96,7 +102,8 @@ TEST_F(Preview, ZoomStaysWithinItsRange)
     button(form, "ZoomInButton")->click();
     EXPECT_EQ(form.zoom(), 20);
     EXPECT_EQ(form.zoomLabel(), "200%");
-    for (int i = 0; i < 20; ++i) button(form, "ZoomOutButton")->click();
+    for (int i = 0; i < 20; ++i)
+        button(form, "ZoomOutButton")->click();
     EXPECT_EQ(form.zoom(), 5);
     button(form, "SpeedButton3")->click();
     EXPECT_EQ(form.zoom(), 10);
@@ -150,7 +157,7 @@ TEST_F(Preview, PrintRestoresTheJobEvenWhenItFails)
     TImageDispForm form(job, services());
     button(form, "NextPage")->click();
     button(form, "PrintButton")->click();
-    ASSERT_EQ(printed, std::vector<int>{1}); // the print dialog is shown from the preview
+    ASSERT_EQ(printed, std::vector<int> {1}); // the print dialog is shown from the preview
     EXPECT_EQ(job.DataFile, dir.file("job.TMP"));
     EXPECT_FALSE(job.PrnDlg);
     EXPECT_EQ(form.currentPage(), 2);
@@ -182,7 +189,8 @@ TEST_F(Preview, PaintsTheRenderersPage)
     EXPECT_GT(ink, 100);
     // the printable area's outline is blue
     int blue = 0;
-    for (int x = 0; x < shown.width(); ++x) blue += shown.pixel(x, 0) == qRgb(0, 0, 255);
+    for (int x = 0; x < shown.width(); ++x)
+        blue += shown.pixel(x, 0) == qRgb(0, 0, 255);
     EXPECT_GT(blue, shown.width() / 4);
 }
 
@@ -202,7 +210,10 @@ namespace {
 // Shows the data list's job in the preview and saves a picture of the window.
 class ScreenshotRunner : public JobRunner {
 public:
-    explicit ScreenshotRunner(QString target) : target_(std::move(target)) {}
+    explicit ScreenshotRunner(QString target)
+        : target_(std::move(target))
+    {
+    }
     int runPreview(TP808DEF& job) override
     {
         TImageDispForm form(job, {});
@@ -228,7 +239,8 @@ private:
 TEST(PreviewScreenshot, WritesPictureWhenAsked)
 {
     const QString target = qEnvironmentVariable("PRINT_SCREENSHOT");
-    if (target.isEmpty()) GTEST_SKIP() << "set PRINT_SCREENSHOT to write the picture";
+    if (target.isEmpty())
+        GTEST_SKIP() << "set PRINT_SCREENSHOT to write the picture";
     test_support::TempDir dir;
     const TSystemDef saved = SysDef;
     SysDef.WorkDir = dir.path();

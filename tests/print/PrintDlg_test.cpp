@@ -82,7 +82,8 @@ protected:
         q.sql().add(sql);
         q.open();
         std::string v = q.eof() ? "<none>" : q.field(0).asString();
-        for (int i = 1; !q.eof() && i < columns; ++i) v += "," + q.field(i).asString();
+        for (int i = 1; !q.eof() && i < columns; ++i)
+            v += "," + q.field(i).asString();
         q.close();
         tr.commit();
         return v;
@@ -98,7 +99,8 @@ protected:
                     timer->stop();
                     timer->deleteLater();
                     slot = d;
-                    if (landscape) d->btnYousiYoko->setChecked(true);
+                    if (landscape)
+                        d->btnYousiYoko->setChecked(true);
                     d->findChild<TxPlButton*>(button)->Click();
                     return;
                 }
@@ -134,10 +136,10 @@ TEST_F(PrintDlg, OrientationIsKeptPerOperatorAndTheListPrints)
     ASSERT_NE(shown, nullptr);
     ASSERT_EQ(runner.prints.size(), 1u);
     EXPECT_EQ(runner.prints[0].Orientation, 1);
-    EXPECT_EQ(value("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,NETCOLOR2,SSTR FROM STYLECOLOR WHERE OPCODE=" +
-                    std::to_string(kOperator) + " AND STYLENAME='020-DATASENTAKULIST'",
-                    5),
-              "-1,-1,-1,-1,P010=1\r\n");
+    EXPECT_EQ(value("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,NETCOLOR2,SSTR FROM STYLECOLOR WHERE OPCODE="
+                      + std::to_string(kOperator) + " AND STYLENAME='020-DATASENTAKULIST'",
+                  5),
+        "-1,-1,-1,-1,P010=1\r\n");
 
     // the next time the dialog opens landscape; the preview button previews
     pressLater(shown, "btnPreview", false);
@@ -164,9 +166,10 @@ TEST_F(PrintDlg, OwnColoursAreStoredAndDefaultsFollowTheOperator)
     dlg.UseStyleColor = true;
     dlg.PrintRec = &rec;
     dlg.PutStyleColorRec();
-    EXPECT_EQ(value("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,LINECOLOR3 FROM STYLECOLOR WHERE STYLENAME='020-DATASENTAKULIST'",
-                    4),
-              "-1," + std::to_string(0x00123456) + ",-1,-1");
+    EXPECT_EQ(
+        value("SELECT LINECOLOR1,LINECOLOR2,NETCOLOR1,LINECOLOR3 FROM STYLECOLOR WHERE STYLENAME='020-DATASENTAKULIST'",
+            4),
+        "-1," + std::to_string(0x00123456) + ",-1,-1");
     TDefaultPrintRec back;
     TPrintDlgBox::InitDefaultPrintRec(back);
     back.StyleName = "DataSentakuList";
@@ -215,7 +218,7 @@ TEST_F(PrintDlg, ColourChoiceForAStyle)
     dlg.PrintRec = &rec;
     dlg.InitDialog(true);
     bool perStyle = false, linkShown = false;
-    std::array<TColorValue, 16> customAtOpen{};
+    std::array<TColorValue, 16> customAtOpen {};
     dlg.ColourBoxHook = [&](TPrnColorSetBox& box) {
         box.PickColour = [](TColorValue) -> std::optional<TColorValue> { return 0x00112233; };
         QTimer::singleShot(0, [&box, &perStyle, &linkShown, &customAtOpen] {
@@ -232,8 +235,8 @@ TEST_F(PrintDlg, ColourChoiceForAStyle)
     EXPECT_TRUE(linkShown);
     EXPECT_EQ(customAtOpen[0], 0xFFFFFFu); // first use: sixteen white
     EXPECT_EQ(rec.LineColor2, 0x00112233);
-    EXPECT_EQ(value("SELECT LINECOLOR2 FROM STYLECOLOR WHERE STYLENAME='020-DATASENTAKULIST'"),
-              std::to_string(0x00112233));
+    EXPECT_EQ(
+        value("SELECT LINECOLOR2 FROM STYLECOLOR WHERE STYLENAME='020-DATASENTAKULIST'"), std::to_string(0x00112233));
     EXPECT_EQ(SysDef.PLineColor2, 0); // the operator's defaults are untouched
     const std::string custom = value("SELECT SSTR FROM STYLECOLOR WHERE STYLENAME='Pallet_CustomColor'");
     EXPECT_EQ(custom.substr(0, 14), "ColorA=ABCDEF\r");

@@ -23,7 +23,8 @@ std::string run(const std::string& cmd)
     std::unique_ptr<FILE, int (*)(FILE*)> f(popen(cmd.c_str(), "r"), pclose);
     std::string out;
     char buf[4096];
-    while (f && fgets(buf, sizeof buf, f.get())) out += buf;
+    while (f && fgets(buf, sizeof buf, f.get()))
+        out += buf;
     return out;
 }
 
@@ -34,12 +35,14 @@ std::string pageText(const std::string& pdf, int page)
     std::string out;
     for (char c : t) {
         if (c == '\n' || c == '\f' || c == ' ') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
+            if (!out.empty() && out.back() != ' ')
+                out += ' ';
         } else {
             out += c;
         }
     }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
     return out;
 }
 
@@ -52,13 +55,14 @@ int pdfPages(const std::string& pdf)
 
 struct PrintLoop : ::testing::Test {
     test_support::TempDir dir;
-    EngineLog log{dir.path()};
+    EngineLog log {dir.path()};
     ScriptedUi ui;
 
     std::string file(const std::string& name, const std::vector<std::string>& lines, bool mark = true)
     {
         std::string bytes = mark ? "*LUMEN808*" + std::string(60, '*') + "\r\n" : "";
-        for (const auto& l : lines) bytes += platform::codec::toSjis(l) + "\r\n";
+        for (const auto& l : lines)
+            bytes += platform::codec::toSjis(l) + "\r\n";
         return dir.write(name, bytes);
     }
     TP808DEF job(const std::string& data, const std::string& form = "")
@@ -81,8 +85,8 @@ struct PrintLoop : ::testing::Test {
     }
 };
 
-const std::vector<std::string> kForm{"TEXT;100;100;F1;", "E;", "TEXT;100;100;F2;"};
-const std::vector<std::string> kData{"TEXT;100;300;D1;", "E;", "TEXT;100;300;D2;", "E;", "TEXT;100;300;D3;"};
+const std::vector<std::string> kForm {"TEXT;100;100;F1;", "E;", "TEXT;100;100;F2;"};
+const std::vector<std::string> kData {"TEXT;100;300;D1;", "E;", "TEXT;100;300;D2;", "E;", "TEXT;100;300;D3;"};
 
 } // namespace
 
@@ -104,7 +108,7 @@ TEST_F(PrintLoop, ARangePrintsItsPagesOnly)
 {
     TP808DEF j = job(file("d.TMP", kData), file("f.80F", kForm, false));
     j.PrnDlg = true;
-    ui.choice = PrintChoice{true, 2, 2, false, 1};
+    ui.choice = PrintChoice {true, 2, 2, false, 1};
     const std::string pdf = dir.file("out.pdf");
     EXPECT_EQ(toPdf(j, pdf).result, -1);
     EXPECT_EQ(ui.dialogs, 1);
@@ -119,19 +123,21 @@ TEST_F(PrintLoop, CancelledDialogPrintsNothing)
     ui.answerDialog = false;
     JournalDevice device;
     EXPECT_EQ(runPrintJob(j, device, ui, log).result, 0);
-    for (const auto& e : device.journal) EXPECT_EQ(e.rfind("begin", 0), std::string::npos);
+    for (const auto& e : device.journal)
+        EXPECT_EQ(e.rfind("begin", 0), std::string::npos);
 }
 
 TEST_F(PrintLoop, MessagesAndOrientationSplitDocuments)
 {
-    TP808DEF j = job(file("d.TMP", {"ORIENTATION;1;", "TEXT;1;1;a;", "E;", "TEXT;1;1;b;", "MESSAGE;用紙を替えてください;", "E;",
-                                    "TEXT;1;1;c;", "E;", "ORIENTATION;1;"}));
+    TP808DEF j = job(file("d.TMP",
+        {"ORIENTATION;1;", "TEXT;1;1;a;", "E;", "TEXT;1;1;b;", "MESSAGE;用紙を替えてください;", "E;", "TEXT;1;1;c;",
+            "E;", "ORIENTATION;1;"}));
     JournalDevice device;
     ui.journal = &device.journal;
     EXPECT_EQ(runPrintJob(j, device, ui, log).result, -1);
-    EXPECT_EQ(device.journal, (std::vector<std::string>{"copies 1", "begin o=1", "end", "begin o=0", "end",
-                                                        "message 用紙を替えてください", "begin o=0", "end", "begin o=1",
-                                                        "end"}));
+    EXPECT_EQ(device.journal,
+        (std::vector<std::string> {"copies 1", "begin o=1", "end", "begin o=0", "end", "message 用紙を替えてください",
+            "begin o=0", "end", "begin o=1", "end"}));
 }
 
 TEST_F(PrintLoop, CollationPrintsWholePasses)
@@ -142,12 +148,12 @@ TEST_F(PrintLoop, CollationPrintsWholePasses)
     JournalDevice device;
     EXPECT_EQ(runPrintJob(j, device, ui, log).result, -1);
     EXPECT_EQ(device.journal,
-              (std::vector<std::string>{"copies 1", "begin o=0", "page o=0", "end", "begin o=0", "page o=0", "end"}));
+        (std::vector<std::string> {"copies 1", "begin o=0", "page o=0", "end", "begin o=0", "page o=0", "end"}));
     TP808DEF k = job(file("e.TMP", {"TEXT;1;1;a;"}));
     k.Copie = 3;
     JournalDevice plain;
     runPrintJob(k, plain, ui, log);
-    EXPECT_EQ(plain.journal, (std::vector<std::string>{"copies 3", "begin o=0", "end"}));
+    EXPECT_EQ(plain.journal, (std::vector<std::string> {"copies 3", "begin o=0", "end"}));
 }
 
 TEST_F(PrintLoop, CancelAbortsAndAnswersNotPrinted)
@@ -156,7 +162,7 @@ TEST_F(PrintLoop, CancelAbortsAndAnswersNotPrinted)
     ui.cancelAfter = 1;
     JournalDevice device;
     EXPECT_EQ(runPrintJob(j, device, ui, log).result, 0);
-    EXPECT_EQ(device.journal, (std::vector<std::string>{"copies 1", "begin o=0", "abort"}));
+    EXPECT_EQ(device.journal, (std::vector<std::string> {"copies 1", "begin o=0", "abort"}));
 }
 
 TEST_F(PrintLoop, LandscapePageInThePdf)

@@ -13,7 +13,7 @@
 using namespace print;
 
 namespace {
-const std::vector<PaperEntry> kPapers{
+const std::vector<PaperEntry> kPapers {
     {"Letter", 1, 2159, 2794}, {"A4 wide", 77, 2100, 2961}, {"A4", 9, 2100, 2970}, {"B5", 13, 1820, 2570}};
 }
 
@@ -41,13 +41,14 @@ TEST(PrinterSettings, PaperLookup)
     QPrinter printer;
     TVDBPrint vdb(printer, false, kPapers, log);
     EXPECT_EQ(vdb.GetPaperNumber("A4", 0, 0, 0), 9);
-    EXPECT_EQ(vdb.GetPaperNumber("", 2970, 0, 2100), 77);    // 296.1 mm is within 1 mm of 297
-    EXPECT_EQ(vdb.GetPaperNumber("", 2950, 5, 2100), 5);     // 2 mm off: the default
-    EXPECT_EQ(vdb.GetPaperNumber("A0", 2570, 0, 1821), 13);  // unknown name, then the size
+    EXPECT_EQ(vdb.GetPaperNumber("", 2970, 0, 2100), 77); // 296.1 mm is within 1 mm of 297
+    EXPECT_EQ(vdb.GetPaperNumber("", 2950, 5, 2100), 5); // 2 mm off: the default
+    EXPECT_EQ(vdb.GetPaperNumber("A0", 2570, 0, 1821), 13); // unknown name, then the size
     EXPECT_EQ(vdb.GetPaperNumber("", 0, 8, 0), 8);
     // the installed paper list of a PDF printer knows the Windows numbers
     bool a4 = false;
-    for (const PaperEntry& p : papersOf(printer)) a4 |= p.code == 9 && p.width == 2100 && p.length == 2970;
+    for (const PaperEntry& p : papersOf(printer))
+        a4 |= p.code == 9 && p.width == 2100 && p.length == 2970;
     EXPECT_TRUE(a4);
     EXPECT_EQ(codeForPageSize(pageSizeForCode(12)), 12);
     EXPECT_EQ(pageSizeForCode(9).id(), QPageSize::A4);

@@ -80,8 +80,10 @@ public:
     std::optional<print::PrintChoice> askPrint(print::PrintDevice&, const print::TP808DEF& job, int maxPage) override
     {
         ++dialogs;
-        if (!answerDialog) return std::nullopt;
-        if (choice) return choice;
+        if (!answerDialog)
+            return std::nullopt;
+        if (choice)
+            return choice;
         print::PrintChoice c;
         c.to = maxPage;
         c.copies = job.Copie;
@@ -90,7 +92,8 @@ public:
     void showMessage(const std::string& t) override
     {
         messages.push_back(t);
-        if (journal) journal->push_back("message " + t);
+        if (journal)
+            journal->push_back("message " + t);
     }
     void showError(const std::string& t) override { errors.push_back(t); }
     bool pagePrinted(int page) override { return cancelAfter != 0 && page >= cancelAfter; }

@@ -31,22 +31,22 @@ inline std::vector<std::string_view> views(const std::vector<std::string>& lines
     return {lines.begin(), lines.end()};
 }
 
-inline QImage renderImage(const std::vector<std::string>& lines, const print::RenderSettings& s,
-                          print::EngineLog& log, print::LayerResult* result = nullptr, QSize size = {600, 600},
-                          print::Layer layer = print::Layer::Data)
+inline QImage renderImage(const std::vector<std::string>& lines, const print::RenderSettings& s, print::EngineLog& log,
+    print::LayerResult* result = nullptr, QSize size = {600, 600}, print::Layer layer = print::Layer::Data)
 {
     QImage img(size, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
     print::PageRenderer r(s, log);
     const auto res = r.render(layer, views(lines), false, p);
-    if (result) *result = res;
+    if (result)
+        *result = res;
     return img;
 }
 
 // Pages drawn into an A4 PDF at 600 dpi.
 inline void renderPdf(const std::string& path, const std::vector<std::vector<std::string>>& pages,
-                      print::RenderSettings s, print::EngineLog& log)
+    print::RenderSettings s, print::EngineLog& log)
 {
     QPdfWriter w(QString::fromStdString(path));
     w.setResolution(600);
@@ -56,7 +56,8 @@ inline void renderPdf(const std::string& path, const std::vector<std::vector<std
     s.ppi = 600;
     QPainter p(&w);
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0) w.newPage();
+        if (i > 0)
+            w.newPage();
         print::PageRenderer r(s, log);
         r.render(print::Layer::Data, views(pages[i]), false, p);
     }
@@ -75,16 +76,19 @@ inline std::vector<Word> pdfWords(const std::string& pdf)
     std::unique_ptr<FILE, int (*)(FILE*)> f(popen(cmd.c_str(), "r"), pclose);
     std::string out;
     char buf[4096];
-    while (f && fgets(buf, sizeof buf, f.get())) out += buf;
+    while (f && fgets(buf, sizeof buf, f.get()))
+        out += buf;
     std::vector<Word> words;
     int page = 0;
-    const std::regex wordRe(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    const std::regex wordRe(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
     std::size_t pos = 0;
     while (pos < out.size()) {
         const std::size_t nl = out.find('\n', pos);
         const std::string line = out.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
         pos = nl == std::string::npos ? out.size() : nl + 1;
-        if (line.find("<page ") != std::string::npos) ++page;
+        if (line.find("<page ") != std::string::npos)
+            ++page;
         std::smatch m;
         if (std::regex_search(line, m, wordRe)) {
             words.push_back({page, m[5], std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4])});

@@ -40,7 +40,7 @@ int freeLoopbackPort()
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     if (s < 0)
         return 0;
-    sockaddr_in a{};
+    sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = 0;
@@ -58,7 +58,7 @@ bool portAccepts(int port)
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     if (s < 0)
         return false;
-    sockaddr_in a{};
+    sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = htons(static_cast<uint16_t>(port));
@@ -204,30 +204,44 @@ void FirebirdServer::start()
     fs::copy_file(MIRUZA_UDR_LIBRARY, root / "udr" / "libmiruza_udr.so");
     writeText(root / "udr" / "miruza_udr.conf", "DataRoot = " + root.string() + "\n");
     writeText(root / "plugins.conf",
-              "Plugin = UDR {\n\tModule = $(dir_plugins)/udr_engine\n\tConfig = UDR_config\n}\n"
-              "Config = UDR_config {\n\tpath = " + (root / "udr").string() + "\n}\n");
+        "Plugin = UDR {\n\tModule = $(dir_plugins)/udr_engine\n\tConfig = UDR_config\n}\n"
+        "Config = UDR_config {\n\tpath = "
+            + (root / "udr").string() + "\n}\n");
     fs::copy_file(kSecurityTemplate, root / "security3.fdb");
     writeText(root / "firebird.conf",
-              "RemoteBindAddress = 127.0.0.1\n"
-              "RemoteServicePort = " + std::to_string(port_) + "\n"
-              "SecurityDatabase = " + (root / "security3.fdb").string() + "\n"
+        "RemoteBindAddress = 127.0.0.1\n"
+        "RemoteServicePort = "
+            + std::to_string(port_)
+            + "\n"
+              "SecurityDatabase = "
+            + (root / "security3.fdb").string()
+            + "\n"
               "ServerMode = Super\n"
               "UdfAccess = None\n");
     writeText(root / "databases.conf",
-              "security.db = " + (root / "security3.fdb").string() + "\n"
+        "security.db = " + (root / "security3.fdb").string()
+            + "\n"
               "{\n  RemoteAccess = false\n}\n");
 
     sysdbaPassword_ = randomPassword();
     runIsql(root_, (root / "security3.fdb").string(),
-            "CREATE OR ALTER USER SYSDBA PASSWORD '" + sysdbaPassword_ + "' USING PLUGIN Srp;\n"
-            "CREATE OR ALTER USER " + user() + " PASSWORD '" + password() + "' GRANT ADMIN ROLE USING PLUGIN Srp;\n"
-            "GRANT CREATE DATABASE TO USER " + user() + ";\n"
-            "CREATE OR ALTER USER " + plainUser() + " PASSWORD '" + plainPassword() + "' USING PLUGIN Srp;\n"
-            // The program's account administers its data server: the
-            // services (attached databases, backup of any file) need it.
-            "CREATE GLOBAL MAPPING " + user() + "_ADMIN USING PLUGIN Srp FROM USER " + user()
-                + " TO ROLE RDB$ADMIN;\n"
-            "COMMIT;\n");
+        "CREATE OR ALTER USER SYSDBA PASSWORD '" + sysdbaPassword_
+            + "' USING PLUGIN Srp;\n"
+              "CREATE OR ALTER USER "
+            + user() + " PASSWORD '" + password()
+            + "' GRANT ADMIN ROLE USING PLUGIN Srp;\n"
+              "GRANT CREATE DATABASE TO USER "
+            + user()
+            + ";\n"
+              "CREATE OR ALTER USER "
+            + plainUser() + " PASSWORD '" + plainPassword()
+            + "' USING PLUGIN Srp;\n"
+              // The program's account administers its data server: the
+              // services (attached databases, backup of any file) need it.
+              "CREATE GLOBAL MAPPING "
+            + user() + "_ADMIN USING PLUGIN Srp FROM USER " + user()
+            + " TO ROLE RDB$ADMIN;\n"
+              "COMMIT;\n");
     ::chmod(root_.c_str(), 0755);
     chownTree(root, static_cast<uid_t>(uid_), static_cast<gid_t>(gid_));
 

@@ -63,8 +63,8 @@ private:
 } // namespace test_support
 
 // Skips the current test when the private server is not available.
-#define REQUIRE_FIREBIRD_SERVER()                                                                   \
-    do {                                                                                            \
-        if (!::test_support::FirebirdServer::instance().available())                                \
-            GTEST_SKIP() << ::test_support::FirebirdServer::instance().skipReason();                \
+#define REQUIRE_FIREBIRD_SERVER()                                                                                      \
+    do {                                                                                                               \
+        if (!::test_support::FirebirdServer::instance().available())                                                   \
+            GTEST_SKIP() << ::test_support::FirebirdServer::instance().skipReason();                                   \
     } while (0)

@@ -10,7 +10,10 @@
 
 class RecordedProgress : public TActiveProgress {
 public:
-    RecordedProgress() : previous_(core::setActiveProgress(this)) {}
+    RecordedProgress()
+        : previous_(core::setActiveProgress(this))
+    {
+    }
     ~RecordedProgress() override { core::setActiveProgress(previous_); }
     RecordedProgress(const RecordedProgress&) = delete;
     RecordedProgress& operator=(const RecordedProgress&) = delete;

@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 bool isDefault(const sample::SampleOptions& o)
 {
     const sample::SampleOptions d;
-    return o.sqlDir.empty() && o.dbUser == d.dbUser && o.dbPassword == d.dbPassword && o.host.empty()
-        && o.withCompany && o.withMedical && o.withFileManager && !o.folderCreated;
+    return o.sqlDir.empty() && o.dbUser == d.dbUser && o.dbPassword == d.dbPassword && o.host.empty() && o.withCompany
+        && o.withMedical && o.withFileManager && !o.folderCreated;
 }
 
 std::string replaceAll(std::string s, const std::string& from, const std::string& to)
@@ -63,11 +63,10 @@ sample::SampleRootInfo readInfo(const std::string& path, const std::string& from
         throw std::runtime_error("sample template: cannot read " + path);
     sample::SampleRootInfo i;
     auto moved = [&](const std::string& v) { return v.rfind(from, 0) == 0 ? to + v.substr(from.size()) : v; };
-    const std::map<std::string, std::string*> texts = {
-        {"folder", &i.folder}, {"appDataDir", &i.appDataDir}, {"dataRoot", &i.dataRoot}, {"iniDir", &i.iniDir},
-        {"logDir", &i.logDir}, {"tempDir", &i.tempDir}, {"sysDir", &i.sysDir}, {"systemDatabase", &i.systemDatabase},
-        {"fileManDatabase", &i.fileManDatabase}, {"connectionIni", &i.connectionIni},
-        {"registryFile", &i.registryFile}, {"operatorName", &i.operatorName},
+    const std::map<std::string, std::string*> texts = {{"folder", &i.folder}, {"appDataDir", &i.appDataDir},
+        {"dataRoot", &i.dataRoot}, {"iniDir", &i.iniDir}, {"logDir", &i.logDir}, {"tempDir", &i.tempDir},
+        {"sysDir", &i.sysDir}, {"systemDatabase", &i.systemDatabase}, {"fileManDatabase", &i.fileManDatabase},
+        {"connectionIni", &i.connectionIni}, {"registryFile", &i.registryFile}, {"operatorName", &i.operatorName},
         {"operatorPassword", &i.operatorPassword}};
     std::string line;
     while (std::getline(in, line)) {
@@ -125,20 +124,23 @@ void movePathsInDatabase(const std::string& database, const std::string& from, c
         "        AND F.RDB$FIELD_TYPE IN (14, 37) AND F.RDB$COMPUTED_BLR IS NULL\n"
         "      INTO :T, :C\n"
         "  DO BEGIN\n"
-        "    EXECUTE STATEMENT 'UPDATE \"' || T || '\" SET " + column + " = REPLACE(" + column + ", " + inner(from)
-            + ", " + inner(to) + ") WHERE " + column + " CONTAINING " + inner(from) + "';\n"
-        "    WHEN ANY DO\n"
-        "    BEGIN\n"
-        "      N = 0;\n"
-        "      BEGIN\n"
-        "        EXECUTE STATEMENT 'SELECT COUNT(*) FROM \"' || T || '\" WHERE " + column + " CONTAINING "
-            + inner(from) + "' INTO :N;\n"
-        "        WHEN ANY DO N = 0;\n"
-        "      END\n"
-        "      IF (N > 0) THEN RDB$SET_CONTEXT('USER_TRANSACTION', 'PATH_LEFT', T || '.' || C);\n"
-        "    END\n"
-        "  END\n"
-        "END",
+        "    EXECUTE STATEMENT 'UPDATE \"' || T || '\" SET "
+            + column + " = REPLACE(" + column + ", " + inner(from) + ", " + inner(to) + ") WHERE " + column
+            + " CONTAINING " + inner(from)
+            + "';\n"
+              "    WHEN ANY DO\n"
+              "    BEGIN\n"
+              "      N = 0;\n"
+              "      BEGIN\n"
+              "        EXECUTE STATEMENT 'SELECT COUNT(*) FROM \"' || T || '\" WHERE "
+            + column + " CONTAINING " + inner(from)
+            + "' INTO :N;\n"
+              "        WHEN ANY DO N = 0;\n"
+              "      END\n"
+              "      IF (N > 0) THEN RDB$SET_CONTEXT('USER_TRANSACTION', 'PATH_LEFT', T || '.' || C);\n"
+              "    END\n"
+              "  END\n"
+              "END",
         &tr);
     platform::firebird::Query q(&db, &tr);
     q.sql().add("SELECT RDB$GET_CONTEXT('USER_TRANSACTION', 'PATH_LEFT') AS C FROM RDB$DATABASE");
@@ -192,7 +194,7 @@ std::string scriptsFingerprint()
     for (const auto& f : files) {
         std::ifstream in(f, std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        h = h * 1000003u ^ std::hash<std::string>{}(f + '\n' + bytes);
+        h = h * 1000003u ^ std::hash<std::string> {}(f + '\n' + bytes);
     }
     return std::to_string(h);
 }

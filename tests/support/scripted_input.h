@@ -25,7 +25,8 @@ public:
         std::string text;
     };
 
-    ScriptedInput(std::initializer_list<Answer> answers) : script_(answers.begin(), answers.end())
+    ScriptedInput(std::initializer_list<Answer> answers)
+        : script_(answers.begin(), answers.end())
     {
         previous_ = core::setInputDlgHandler([this](TInputDlgRequest& request) {
             shown_.push_back(request);

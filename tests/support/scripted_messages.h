@@ -23,18 +23,20 @@ public:
     // back into the record.
     struct Answer {
         int result = modal::Ok;
-        int agreeChecked = -1;  // -1 leaves the record's tick as it is
+        int agreeChecked = -1; // -1 leaves the record's tick as it is
     };
 
     ScriptedMessages() { install(); }
-    ScriptedMessages(std::initializer_list<int> results) {
+    ScriptedMessages(std::initializer_list<int> results)
+    {
         for (int r : results) {
-            script_.push_back(Answer{r, -1});
+            script_.push_back(Answer {r, -1});
         }
         install();
     }
     explicit ScriptedMessages(std::vector<Answer> answers)
-        : script_(answers.begin(), answers.end()) {
+        : script_(answers.begin(), answers.end())
+    {
         install();
     }
     ~ScriptedMessages() { core::setMessageHandler(std::move(previous_)); }
@@ -42,7 +44,7 @@ public:
     ScriptedMessages(const ScriptedMessages&) = delete;
     ScriptedMessages& operator=(const ScriptedMessages&) = delete;
 
-    void push(int result) { script_.push_back(Answer{result, -1}); }
+    void push(int result) { script_.push_back(Answer {result, -1}); }
     void push(Answer answer) { script_.push_back(answer); }
 
     // Every record shown so far, as it was handed to the service.
@@ -55,7 +57,8 @@ public:
     void clear() { shown_.clear(); }
 
 private:
-    void install() {
+    void install()
+    {
         previous_ = core::setMessageHandler([this](TMessage2InfoRec& rec) {
             shown_.push_back(rec);
             if (script_.empty()) {

@@ -64,7 +64,8 @@ std::string TempDir::makeDir(std::string_view relative) const
     return folder;
 }
 
-ScopedEnv::ScopedEnv(std::string name, std::optional<std::string> value) : name_(std::move(name))
+ScopedEnv::ScopedEnv(std::string name, std::optional<std::string> value)
+    : name_(std::move(name))
 {
     if (const char* old = std::getenv(name_.c_str()))
         previous_ = old;
@@ -82,6 +83,10 @@ ScopedEnv::~ScopedEnv()
         ::unsetenv(name_.c_str());
 }
 
-ScopedMiruzaHome::ScopedMiruzaHome() : dir_(), env_("MIRUZA_HOME", dir_.path()) {}
+ScopedMiruzaHome::ScopedMiruzaHome()
+    : dir_()
+    , env_("MIRUZA_HOME", dir_.path())
+{
+}
 
 } // namespace test_support

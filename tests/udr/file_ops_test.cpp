@@ -58,8 +58,7 @@ TEST_F(FileOps, FileOperationsOnRealFiles)
     EXPECT_FALSE(fs::exists(root + "/写し.fdb"));
     EXPECT_EQ(udr::FileOperation(config, "FDEL", sjis(root + "/写し.fdb"), ""), 0) << "nothing to delete";
 
-    EXPECT_THROW(udr::FileOperation(config, "FCOPY", sjis(root + "/none.fdb"), sjis(root + "/x.fdb")),
-                 udr::FileOpError)
+    EXPECT_THROW(udr::FileOperation(config, "FCOPY", sjis(root + "/none.fdb"), sjis(root + "/x.fdb")), udr::FileOpError)
         << "a copy of nothing is a failure, not a quiet no";
     EXPECT_THROW(udr::FileOperation(config, "FCOPY", src, sjis(root + "/no/such/folder/x.fdb")), udr::FileOpError);
     EXPECT_THROW(udr::FileOperation(config, "RENAME", src, ""), udr::FileOpError);
@@ -88,12 +87,12 @@ TEST_F(FileOps, PathsOutsideTheDataRootAreRefused)
 {
     fs::create_symlink(outside, root + "/link");
     const std::string cases[] = {
-        outside + "/secret.txt",         // plainly outside
+        outside + "/secret.txt", // plainly outside
         root + "/../outside/secret.txt", // climbing out
-        root + "/link/secret.txt",       // a link leading out
-        root + "x/file",                 // a sibling whose name starts like the root
-        "relative/path",                 // not absolute
-        "",                              // empty
+        root + "/link/secret.txt", // a link leading out
+        root + "x/file", // a sibling whose name starts like the root
+        "relative/path", // not absolute
+        "", // empty
     };
     for (const std::string& p : cases) {
         SCOPED_TRACE(p);
@@ -103,9 +102,9 @@ TEST_F(FileOps, PathsOutsideTheDataRootAreRefused)
         EXPECT_THROW(udr::ReadFile(config, sjis(p), [](const char*, std::size_t) {}), udr::FileOpError);
     }
     EXPECT_THROW(udr::FileOperation(config, "FCOPY", sjis(outside + "/secret.txt"), sjis(root + "/stolen.txt")),
-                 udr::FileOpError);
+        udr::FileOpError);
     EXPECT_THROW(udr::FileOperation(config, "FCOPY", sjis(root + "/データ.fdb"), sjis(outside + "/planted.fdb")),
-                 udr::FileOpError);
+        udr::FileOpError);
     EXPECT_TRUE(fs::exists(outside + "/secret.txt"));
     EXPECT_FALSE(fs::exists(root + "/stolen.txt"));
     EXPECT_FALSE(fs::exists(outside + "/planted.fdb"));
@@ -114,8 +113,9 @@ TEST_F(FileOps, PathsOutsideTheDataRootAreRefused)
 TEST_F(FileOps, BlobTransferWritesWholeFilesOnly)
 {
     std::string got;
-    EXPECT_EQ(udr::ReadFile(config, sjis(root + "/データ.fdb"), [&](const char* d, std::size_t n) { got.append(d, n); }),
-              200003);
+    EXPECT_EQ(
+        udr::ReadFile(config, sjis(root + "/データ.fdb"), [&](const char* d, std::size_t n) { got.append(d, n); }),
+        200003);
     EXPECT_EQ(got, readAll(root + "/データ.fdb"));
 
     std::size_t at = 0;
@@ -132,13 +132,13 @@ TEST_F(FileOps, BlobTransferWritesWholeFilesOnly)
     std::ofstream(root + "/受信.fbk") << "previous";
     int calls = 0;
     EXPECT_THROW(udr::WriteFile(config, sjis(root + "/受信.fbk"),
-                                [&](char* buf, std::size_t) -> std::size_t {
-                                    if (++calls > 2)
-                                        throw std::runtime_error("the blob could not be read");
-                                    buf[0] = 'z';
-                                    return 1;
-                                }),
-                 std::runtime_error);
+                     [&](char* buf, std::size_t) -> std::size_t {
+                         if (++calls > 2)
+                             throw std::runtime_error("the blob could not be read");
+                         buf[0] = 'z';
+                         return 1;
+                     }),
+        std::runtime_error);
     EXPECT_EQ(readAll(root + "/受信.fbk"), "previous");
     for (const auto& e : fs::directory_iterator(root))
         EXPECT_EQ(e.path().filename().string().rfind(".~", 0), std::string::npos);

@@ -17,12 +17,12 @@ namespace {
 class NoData : public TComDataExport {
 public:
     using TComDataExport::TComDataExport;
-    void WriteData(TXmlSaveDoc&) override {}
+    void WriteData(TXmlSaveDoc&) override { }
 };
 
 struct Fixture {
     test_support::TempDir dir;
-    platform::Registry registry{dir.file("registry.ini")};
+    platform::Registry registry {dir.file("registry.ini")};
     TExportSources sources;
 
     Fixture()
@@ -45,11 +45,11 @@ struct Fixture {
     }
 };
 
-const char* const kMiruzaIni =
-    "; shared with the other exporters\r\n"
-    "[HOJINZEI]\r\nDATA=/d/x\r\nKOMONSAKI=他社\r\nEXPORTFILE=/o/h.xml\r\n"
-    "\r\n[GAIKYOUSYO]\r\nDATA=/data/co1\r\nKOMONSAKI=前回の顧問先\r\nEXPORTFILE=/out/last.xml\r\n"
-    "[SYOUHIZEI]\r\nX = 1 \r\n";
+const char* const kMiruzaIni
+    = "; shared with the other exporters\r\n"
+      "[HOJINZEI]\r\nDATA=/d/x\r\nKOMONSAKI=他社\r\nEXPORTFILE=/o/h.xml\r\n"
+      "\r\n[GAIKYOUSYO]\r\nDATA=/data/co1\r\nKOMONSAKI=前回の顧問先\r\nEXPORTFILE=/out/last.xml\r\n"
+      "[SYOUHIZEI]\r\nX = 1 \r\n";
 
 } // namespace
 
@@ -106,8 +106,8 @@ TEST(ComDataExport, RegistryLookupTable)
 TEST(ComDataExport, RootDirValueGetsTheProductFolder)
 {
     Fixture fx;
-    fx.registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "RootDir",
-                            "/opt/brimto/");
+    fx.registry.writeString(
+        platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "RootDir", "/opt/brimto/");
     NoData e("x", 0, "", false, fx.sources);
     std::string r;
     e.ReadProductRegValue(13, 1, "RootDir", r);
@@ -211,7 +211,7 @@ TEST(ComDataExport, BasicNodeOfAnUnknownPrefixFailsWithCode256)
     }
     // BASIC and its client name were added before the failure.
     EXPECT_NE(platform::codec::fromSjis(doc.SaveToBytes()).find("<BASIC><KOMONSAKINAME>顧問先</KOMONSAKINAME></BASIC>"),
-              std::string::npos);
+        std::string::npos);
 }
 
 TEST(ComDataExport, BasicNodeRefusesControlCharactersAndABadFiscalYearBeforeAddingAnything)
@@ -223,13 +223,10 @@ TEST(ComDataExport, BasicNodeRefusesControlCharactersAndABadFiscalYearBeforeAddi
         const char* refusal; // part of the message, or nullptr when accepted
     };
     const Case cases[] = {
-        {"株式会社\r\n改行", 45017, 45382, "制御文字"},
-        {std::string("A\x01B"), 45017, 45382, "制御文字"},
-        {"タブ\t入り", 45017, 45382, "制御文字"},
-        {"顧問先", 0, 45382, "会計期間"},      // missing start: would be 18991230
-        {"顧問先", 45017, 0, "会計期間"},
-        {"顧問先", 45382, 45017, "会計期間"},  // reversed
-        {"顧問先", 45017, 45017, nullptr},     // a one-day year is still a year
+        {"株式会社\r\n改行", 45017, 45382, "制御文字"}, {std::string("A\x01B"), 45017, 45382, "制御文字"},
+        {"タブ\t入り", 45017, 45382, "制御文字"}, {"顧問先", 0, 45382, "会計期間"}, // missing start: would be 18991230
+        {"顧問先", 45017, 0, "会計期間"}, {"顧問先", 45382, 45017, "会計期間"}, // reversed
+        {"顧問先", 45017, 45017, nullptr}, // a one-day year is still a year
     };
     for (const auto& c : cases) {
         NoData e("x", 0, "", false, fx.sources);
@@ -258,10 +255,20 @@ TEST(ComDataExport, VersionCheckTable)
         const char* actual;
         bool ok;
     } cases[] = {
-        {"13.0.0", true}, {"12.9.99", false}, {"13", true},      {"13.0.0.1", false}, {"", false},
-        {"13.1", true},   {"14.0.0", true},   {"0.0.0", false},  {"x.y.z", false},    {"13.0.x", true},
+        {"13.0.0", true},
+        {"12.9.99", false},
+        {"13", true},
+        {"13.0.0.1", false},
+        {"", false},
+        {"13.1", true},
+        {"14.0.0", true},
+        {"0.0.0", false},
+        {"x.y.z", false},
+        {"13.0.x", true},
         // Numbers compare one by one: a minor of 100 does not spill into the major.
-        {"12.100.0", false}, {"13.100.0", true}, {"12.99.100", false},
+        {"12.100.0", false},
+        {"13.100.0", true},
+        {"12.99.100", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CheckVersion(c.actual, "13.0.0"), c.ok) << c.actual;

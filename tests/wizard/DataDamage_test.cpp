@@ -25,13 +25,14 @@ namespace fb = platform::firebird;
 void corruptDatabase(const std::string& path)
 {
     dm_fixture::exec(path, "CREATE TABLE FILLER (N INTEGER, T VARCHAR(200))");
-    dm_fixture::exec(path, "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 3000) DO BEGIN "
-                           "INSERT INTO FILLER VALUES (:I, LPAD('', 200, 'x')); I = I + 1; END END");
+    dm_fixture::exec(path,
+        "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 3000) DO BEGIN "
+        "INSERT INTO FILLER VALUES (:I, LPAD('', 200, 'x')); I = I + 1; END END");
     std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
     std::string header(64, '\0');
     f.read(header.data(), static_cast<std::streamsize>(header.size()));
     const std::uint64_t pageSize = static_cast<unsigned char>(header[16])
-                                   | (static_cast<std::uint64_t>(static_cast<unsigned char>(header[17])) << 8);
+        | (static_cast<std::uint64_t>(static_cast<unsigned char>(header[17])) << 8);
     const std::uint64_t pages = fs::file_size(path) / pageSize;
     std::vector<std::uint64_t> dataPages; // page type 5
     for (std::uint64_t page = 0; page < pages; ++page) {
@@ -75,9 +76,10 @@ protected:
     {
         childDir = fx.dir.makeDir("DATA/0001/0002");
         fs::copy_file(fx.companyDb, childDir + "/" + DataFile);
-        dm_fixture::exec(fx.systemDb, "INSERT INTO DATALIST (REC, GROUPID, PASNAME) VALUES (1, 10000, '" + fx.dataDir + "')");
+        dm_fixture::exec(
+            fx.systemDb, "INSERT INTO DATALIST (REC, GROUPID, PASNAME) VALUES (1, 10000, '" + fx.dataDir + "')");
         dm_fixture::exec(fx.systemDb,
-                         "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, PASNAME) VALUES (1, 2, 10000, '" + childDir + "')");
+            "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, PASNAME) VALUES (1, 2, 10000, '" + childDir + "')");
         for (const auto& dir : {fx.dataDir, childDir})
             platform::IniFile(TDataInfomation::IniPath(dir)).writeInteger("DATASTS", "STATUS", 1);
         ASSERT_TRUE(fx.dm->fnAccDefConnected({}, 1));
@@ -86,8 +88,7 @@ protected:
 
     int iniStatus(const std::string& dir)
     {
-        return static_cast<int>(
-            platform::IniFile(TDataInfomation::IniPath(dir)).readInteger("DATASTS", "STATUS", -1));
+        return static_cast<int>(platform::IniFile(TDataInfomation::IniPath(dir)).readInteger("DATASTS", "STATUS", -1));
     }
 
     dm_fixture::Fixture fx;

@@ -39,8 +39,8 @@ protected:
     {
         std::vector<std::string> out;
         for (int i = 0; i < d.ListView1->topLevelItemCount(); ++i)
-            out.push_back(d.ListView1->topLevelItem(i)->text(0).toStdString() +
-                          (d.ListView1->topLevelItem(i)->isSelected() ? "*" : ""));
+            out.push_back(d.ListView1->topLevelItem(i)->text(0).toStdString()
+                + (d.ListView1->topLevelItem(i)->isSelected() ? "*" : ""));
         return out;
     }
     test_support::TempDir work;
@@ -56,7 +56,7 @@ TEST_F(KamokuDialog, ListsTheAccountsOfTheConditionWithTheAssignedOnesSelected)
     EXPECT_EQ(d.windowTitle(), QString::fromUtf8("集計科目の設定"));
     EXPECT_EQ(d.Label1->text(), QString::fromUtf8("[売上高]欄に集計する科目を選択してください。"));
     // Ordered by GROUPM0 then user code; the user code is shown.
-    EXPECT_EQ(shownCodes(d), (std::vector<std::string>{"811*", "911", "931", "941*", "951", "961"}));
+    EXPECT_EQ(shownCodes(d), (std::vector<std::string> {"811*", "911", "931", "941*", "951", "961"}));
     EXPECT_EQ(d.Codes().front(), "4111=811");
     d.btnOK->click();
     EXPECT_EQ(d.result(), QDialog::Accepted);
@@ -94,9 +94,9 @@ TEST(TextUtils, CharacterCodesInCodePage932)
     EXPECT_EQ(FirstCharCode(""), 0u);
     EXPECT_EQ(LastCharCode(""), 0u);
     EXPECT_EQ(FirstCharCode("A売"), 0x41u);
-    EXPECT_EQ(LastCharCode("A売"), 0x9484u);   // 売 = 0x94 0x84
+    EXPECT_EQ(LastCharCode("A売"), 0x9484u); // 売 = 0x94 0x84
     EXPECT_EQ(FirstCharCode("売A"), 0x9484u);
-    EXPECT_EQ(LastCharCode("ｱ"), 0xB1u);       // half-width katakana: one byte
-    EXPECT_EQ(LastCharCode("表"), 0x955Cu);    // trail byte 0x5C is not a character of its own
+    EXPECT_EQ(LastCharCode("ｱ"), 0xB1u); // half-width katakana: one byte
+    EXPECT_EQ(LastCharCode("表"), 0x955Cu); // trail byte 0x5C is not a character of its own
     EXPECT_EQ(LastCharCode("表\\"), 0x5Cu);
 }

@@ -18,7 +18,7 @@ namespace {
 // Locks and caller sockets of each test live in their own runtime folder.
 struct RuntimeDir {
     test_support::TempDir dir;
-    test_support::ScopedEnv env{"XDG_RUNTIME_DIR", dir.path()};
+    test_support::ScopedEnv env {"XDG_RUNTIME_DIR", dir.path()};
 };
 
 } // namespace
@@ -37,18 +37,18 @@ TEST(CommandLine, ArgumentTable)
         {{}, TArgumentStatus::None, 0, 0, 0, "", 0},
         {{"1234,1025,7,out.xml"}, TArgumentStatus::Good, 1234, 1025, 7, "out.xml", 0},
         {{"1234,1025,7,/tmp/a b/out.xml"}, TArgumentStatus::Good, 1234, 1025, 7, "/tmp/a b/out.xml", 0},
-        {{"1234,1025,7,a,b.xml"}, TArgumentStatus::Good, 1234, 1025, 7, "a", 0},   // cut at the comma
-        {{"1234,1025,7"}, TArgumentStatus::Good, 1234, 1025, 7, "", 0},             // no file name
+        {{"1234,1025,7,a,b.xml"}, TArgumentStatus::Good, 1234, 1025, 7, "a", 0}, // cut at the comma
+        {{"1234,1025,7"}, TArgumentStatus::Good, 1234, 1025, 7, "", 0}, // no file name
         {{"1234,1025,-3,x"}, TArgumentStatus::Good, 1234, 1025, -3, "x", 0},
         {{"+12,1,2,x"}, TArgumentStatus::Good, 12, 1, 2, "x", 0},
-        {{"4294967295,1,2,x"}, TArgumentStatus::Good, 4294967295u, 1, 2, "x", 0},  // the channel's whole range
+        {{"4294967295,1,2,x"}, TArgumentStatus::Good, 4294967295u, 1, 2, "x", 0}, // the channel's whole range
         {{"2147483648,1,2,x"}, TArgumentStatus::Good, 2147483648u, 1, 2, "x", 0},
-        {{"-1,1,2,x"}, TArgumentStatus::Good, 4294967295u, 1, 2, "x", 0},          // signed form of the same
+        {{"-1,1,2,x"}, TArgumentStatus::Good, 4294967295u, 1, 2, "x", 0}, // signed form of the same
         {{"4294967296,1,2,x"}, TArgumentStatus::BadField, 0, 0, 0, "", 1},
-        {{"1,1,2147483648,x"}, TArgumentStatus::BadField, 1, 1, 0, "", 3},        // value stays 32-bit signed
-        {{std::string("1,2,3,/tmp/\x82\xA0\xFF.xml")}, TArgumentStatus::Good, 1, 2, 3,
-         "/tmp/\x82\xA0\xFF.xml", 0}, // not UTF-8: kept byte for byte
-        {{"1234,1025"}, TArgumentStatus::BadField, 1234, 1025, 0, "", 3},           // empty third field
+        {{"1,1,2147483648,x"}, TArgumentStatus::BadField, 1, 1, 0, "", 3}, // value stays 32-bit signed
+        {{std::string("1,2,3,/tmp/\x82\xA0\xFF.xml")}, TArgumentStatus::Good, 1, 2, 3, "/tmp/\x82\xA0\xFF.xml",
+            0}, // not UTF-8: kept byte for byte
+        {{"1234,1025"}, TArgumentStatus::BadField, 1234, 1025, 0, "", 3}, // empty third field
         {{"1234,abc,7,x"}, TArgumentStatus::BadField, 1234, 0, 0, "", 2},
         {{"0x10,1,2,x"}, TArgumentStatus::BadField, 0, 0, 0, "", 1},
         {{" 12,1,2,x"}, TArgumentStatus::BadField, 0, 0, 0, "", 1},
@@ -73,7 +73,7 @@ TEST(CommandLine, RawParametersKeepTheirBytes)
     std::string name = "miruza_rendo";
     std::string arg = "1,2,3,/tmp/\x93\xfa\x96\x7b.xml"; // code page 932 bytes in a file name
     char* argv[] = {name.data(), arg.data(), nullptr};
-    EXPECT_EQ(CommandLineParams(2, argv), std::vector<std::string>{arg});
+    EXPECT_EQ(CommandLineParams(2, argv), std::vector<std::string> {arg});
     EXPECT_EQ(ParseCommandLine(CommandLineParams(2, argv)).Contract.ExportFileName, "/tmp/\x93\xfa\x96\x7b.xml");
 }
 
@@ -95,9 +95,9 @@ TEST(StartRules, EachRunningProgramRefusesWithItsOwnMessageInOrder)
     }
     EXPECT_EQ(CheckRunningPrograms(), TStartRefusal::None);
     EXPECT_EQ(StartRefusalMessage(TStartRefusal::AccountingRunning),
-              "VELMORA財務が起動しています。同時に起動することは出来ません。");
+        "VELMORA財務が起動しています。同時に起動することは出来ません。");
     EXPECT_EQ(StartRefusalMessage(TStartRefusal::ToolRunning),
-              "VELMORA財務ツールが起動しています。同時に起動することは出来ません。");
+        "VELMORA財務ツールが起動しています。同時に起動することは出来ません。");
     EXPECT_EQ(StartRefusalMessage(TStartRefusal::AlreadyRunning), "アプリケーションは既に起動しています。");
 }
 
@@ -133,19 +133,19 @@ TEST(CallerContract, ResultIsPostedAfterTheCallerIsEnabled)
 {
     RuntimeDir rt;
     wizard_test::TestCaller caller(1234);
-    TCallerContract c{1234, 1025, 7, "out.xml"};
+    TCallerContract c {1234, 1025, 7, "out.xml"};
     EXPECT_TRUE(DisableCaller(c));
     EXPECT_TRUE(PostCallerResult(c, ResultMade));
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1025 7 0"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 1025 7 0"}));
 }
 
 TEST(CallerContract, StandAloneSendsNothingAndAMissingCallerIsReported)
 {
     RuntimeDir rt;
     wizard_test::TestCaller caller(0);
-    EXPECT_TRUE(PostCallerResult(TCallerContract{}, ResultCancelled));
+    EXPECT_TRUE(PostCallerResult(TCallerContract {}, ResultCancelled));
     EXPECT_TRUE(caller.received().empty());
-    EXPECT_FALSE(PostCallerResult(TCallerContract{4321, 1, 2, ""}, ResultFailed)); // nobody listens
+    EXPECT_FALSE(PostCallerResult(TCallerContract {4321, 1, 2, ""}, ResultFailed)); // nobody listens
 }
 
 TEST(CallerContract, RefusedStartAnswersAWellFormedCallerWithFailure)
@@ -154,8 +154,8 @@ TEST(CallerContract, RefusedStartAnswersAWellFormedCallerWithFailure)
     wizard_test::TestCaller caller(77);
     AnswerRefusedStart(ParseCommandLine({"77,2000,5,out.xml"}));
     AnswerRefusedStart(ParseCommandLine({"77,2000,5,a", "b"})); // two parameters: nothing was read
-    AnswerRefusedStart(ParseCommandLine({"77,x,5,out.xml"}));   // malformed: not answered
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"enable", "result 2000 5 2"}));
+    AnswerRefusedStart(ParseCommandLine({"77,x,5,out.xml"})); // malformed: not answered
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"enable", "result 2000 5 2"}));
 }
 
 TEST(Messages, BoxLinesAreTheCarriageReturnParts)
@@ -190,7 +190,7 @@ TEST(StartRules, SecondStartIsRefusedWhileTheFirstHoldsItsMutex)
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Information);
     EXPECT_EQ(messages.firstLine(0), "アプリケーションは既に起動しています。");
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"enable", "result 600 1 2"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"enable", "result 600 1 2"}));
 
     first.unlock(); // the first ends: the next start goes on
     platform::NamedMutex third(kMutexWizard);
@@ -216,8 +216,7 @@ TEST(StartRules, AnUnopenableLockFileIsReportedAsAnErrorNotAsASecondInstance)
     ScriptedMessages messages;
     wizard_test::TestCaller caller(6);
     // A link in the lock file's place is refused.
-    ASSERT_EQ(::symlink(rt.dir.file("elsewhere").c_str(),
-                        platform::NamedMutex::lockPath(kMutexWizard).c_str()), 0);
+    ASSERT_EQ(::symlink(rt.dir.file("elsewhere").c_str(), platform::NamedMutex::lockPath(kMutexWizard).c_str()), 0);
     platform::NamedMutex own(kMutexWizard);
     EXPECT_EQ(EnterProgram(ParseCommandLine({"6,700,3,f.xml"}), own), TStartRefusal::LockFailed);
     EXPECT_FALSE(own.isHeld());
@@ -225,5 +224,5 @@ TEST(StartRules, AnUnopenableLockFileIsReportedAsAnErrorNotAsASecondInstance)
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Error);
     EXPECT_NE(messages.firstLine(0), "アプリケーションは既に起動しています。");
     EXPECT_NE(messages.shown()[0].lines[2].text.find(kMutexWizard), std::string::npos); // the reason
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"enable", "result 700 3 2"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"enable", "result 700 3 2"}));
 }

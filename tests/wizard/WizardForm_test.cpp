@@ -24,19 +24,19 @@ namespace {
 
 struct FormFixture {
     test_support::TempDir dir;
-    test_support::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.makeDir("run")};
-    test_support::ScopedEnv home{"MIRUZA_HOME", dir.makeDir("home")};
-    platform::Registry registry{dir.file("registry.ini")};
+    test_support::ScopedEnv runtime {"XDG_RUNTIME_DIR", dir.makeDir("run")};
+    test_support::ScopedEnv home {"MIRUZA_HOME", dir.makeDir("home")};
+    platform::Registry registry {dir.file("registry.ini")};
     TExportSources sources;
     bool withFigures = true;
 
     explicit FormFixture(const std::string& version = "13.0.0")
     {
         if (!version.empty()) {
-            registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Product",
-                                 "トルバン財務");
-            registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Version",
-                                 version);
+            registry.writeString(
+                platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Product", "トルバン財務");
+            registry.writeString(
+                platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Version", version);
         }
         sources.AppDataDir = dir.file("appdata");
         sources.HomeDir = "home";
@@ -46,8 +46,8 @@ struct FormFixture {
         dir.write("bin/AppInfo.ini", wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini")));
         // The connection settings the data-server settings dialog leaves.
         dir.write("home/data/brimto/rozivoraduz/tnzaimu.ini",
-                  "[LOCAL]\r\nHOSTNAME=\r\nGOGLOBAL=NO\r\nGROUP=no\r\nSYSDIR=/srv/sys\r\nUSER=tolvan\r\n"
-                  "PASSWORD=VulMok\r\n");
+            "[LOCAL]\r\nHOSTNAME=\r\nGOGLOBAL=NO\r\nGROUP=no\r\nSYSDIR=/srv/sys\r\nUSER=tolvan\r\n"
+            "PASSWORD=VulMok\r\n");
     }
 
     TForm1::TStart start(const std::vector<std::string>& params)
@@ -73,7 +73,6 @@ struct FormFixture {
     }
 };
 
-
 } // namespace
 
 TEST(WizardForm, StandAlonePagesAndDataPageRefusesWithoutData)
@@ -84,14 +83,15 @@ TEST(WizardForm, StandAlonePagesAndDataPageRefusesWithoutData)
     ScriptedMessages messages;
     TForm1 form(fx.start({}));
     ASSERT_TRUE(form.InitWizard());
-    EXPECT_EQ(form.Wizard1->pageNames(), (QStringList{"page1", "page2", "page3", "page10", "page4", "page5"}));
-    EXPECT_EQ(form.windowTitle(),
-              QString::fromUtf8("内訳概況書のミルザ（平成16年度以降用） from トルバン財務（概況書）"));
+    EXPECT_EQ(form.Wizard1->pageNames(), (QStringList {"page1", "page2", "page3", "page10", "page4", "page5"}));
+    EXPECT_EQ(
+        form.windowTitle(), QString::fromUtf8("内訳概況書のミルザ（平成16年度以降用） from トルバン財務（概況書）"));
     EXPECT_EQ(form.ActivePageId(), TWizardPageId::Intro);
     EXPECT_EQ(form.page1->Memo1a->text(),
-              QString::fromUtf8("『トルバン財務』から『内訳概況書のミルザ（概況書）』へデータを連動させるための中間ファイルを作成します。"));
+        QString::fromUtf8("『トルバン財務』から『内訳概況書のミルザ（概況書）』へデータを連動させるための中間ファイルを"
+                          "作成します。"));
     EXPECT_EQ(form.page4->Label4a->text(),
-              QString::fromUtf8("連動先となる『内訳概況書のミルザ（概況書）』で使用する中間ファイルを指定します。"));
+        QString::fromUtf8("連動先となる『内訳概況書のミルザ（概況書）』で使用する中間ファイルを指定します。"));
     EXPECT_EQ(form.Page(TWizardPageId::MainItems), nullptr);
     EXPECT_EQ(form.Page(TWizardPageId::EquityNotes), nullptr);
     form.btnNext->click();
@@ -169,13 +169,13 @@ TEST(WizardForm, CallerGetsDisableThenCancelledOnWindowClose)
     {
         TForm1 form(fx.start({"1234,1025,7," + fx.dir.file("out.xml")}));
         ASSERT_TRUE(form.InitWizard());
-        EXPECT_EQ(form.Wizard1->pageNames(), (QStringList{"page1", "page2", "page3", "page10", "page5"}));
+        EXPECT_EQ(form.Wizard1->pageNames(), (QStringList {"page1", "page2", "page3", "page10", "page5"}));
         EXPECT_EQ(form.page4, nullptr);
-        EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable"}));
+        EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable"}));
         form.close(); // the title-bar button
         EXPECT_EQ(form.ResultCode, ResultCancelled);
     }
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1025 7 1"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 1025 7 1"}));
     EXPECT_EQ(messages.count(), 0u);
 }
 
@@ -183,7 +183,8 @@ TEST(WizardForm, ACallerWithoutAWindowKeepsTheFileNameItPassed)
 {
     FormFixture fx;
     // A remembered stand-alone file must not replace the caller's.
-    fx.dir.write("appdata/home/ini/Miruza.ini", platform::codec::toSjis("[GAIKYOUSYO]\r\nEXPORTFILE=/remembered.xml\r\n"));
+    fx.dir.write(
+        "appdata/home/ini/Miruza.ini", platform::codec::toSjis("[GAIKYOUSYO]\r\nEXPORTFILE=/remembered.xml\r\n"));
     ScriptedMessages messages;
     for (const std::string value : {"7", "0"}) {
         TForm1 form(fx.start({"0,1025," + value + "," + fx.dir.file("caller.xml")}));
@@ -193,7 +194,7 @@ TEST(WizardForm, ACallerWithoutAWindowKeepsTheFileNameItPassed)
     }
     // Nor is the caller's name remembered as the stand-alone one.
     EXPECT_EQ(platform::IniFile(fx.dir.file("appdata/home/ini/Miruza.ini")).readString("GAIKYOUSYO", "EXPORTFILE", ""),
-              "/remembered.xml");
+        "/remembered.xml");
     EXPECT_EQ(messages.count(), 0u);
 }
 
@@ -213,7 +214,7 @@ TEST(WizardForm, CancelButtonAsksAndYesEndsAsCancelled)
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(messages.firstLine(0), "[キャンセル]ボタンが押されました。");
     EXPECT_EQ(messages.shown()[0].lines[1].text, "連動データの作成ウィザードを終了してもよろしいですか？");
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 2000 0 1"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 2000 0 1"}));
 }
 
 TEST(WizardForm, OldOrMissingProductEndsWithTheVersionMessage)
@@ -229,11 +230,12 @@ TEST(WizardForm, OldOrMissingProductEndsWithTheVersionMessage)
         ASSERT_EQ(messages.count(), 1u) << version;
         const auto& rec = messages.shown()[0];
         EXPECT_EQ(rec.kind, msgkind::Error);
-        EXPECT_EQ(rec.lines[0].text, "このアプリケーションはインストールされている「トルバン財務」のバージョンに対応していません。");
+        EXPECT_EQ(rec.lines[0].text,
+            "このアプリケーションはインストールされている「トルバン財務」のバージョンに対応していません。");
         EXPECT_EQ(rec.lines[1].text, "バージョン:13.0.0以降をインストールしてください。");
         EXPECT_EQ(rec.lines[2].text, "");
         EXPECT_EQ(rec.lines[3].text, "アプリケーションを強制終了します。");
-        EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 400 0 2"}));
+        EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 400 0 2"}));
     }
 }
 
@@ -254,7 +256,7 @@ TEST(WizardForm, BadFieldShowsTheErrorThenTheGateFailsAndTheCallerGetsFailure)
     EXPECT_EQ(messages.firstLine(1), "アプリケーションの初期化に失敗しました。");
     EXPECT_EQ(messages.shown()[1].lines[1].text, "ミルザ連動コンポーネントを終了します。");
     EXPECT_EQ(messages.shown()[1].buttons, msgbtn::Yes);
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"enable", "result 1025 0 2"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"enable", "result 1025 0 2"}));
 }
 
 TEST(WizardForm, TwoParametersEndAtOnceWithoutAnswer)
@@ -282,7 +284,7 @@ TEST(WizardForm, MissingApplicationInformationEndsTheProgram)
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.firstLine(0), "アプリケーションの設定ファイル(AppInfo.ini)が見つかりませんでした。");
     EXPECT_EQ(messages.shown()[0].lines[1].text, "アプリケーションを強制終了します。");
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 9 0 2"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 9 0 2"}));
 }
 
 TEST(WizardForm, ShippedApplicationInformationNamesTheProduct)
@@ -301,7 +303,7 @@ TEST(WizardForm, ShippedApplicationInformationNamesTheProduct)
 TEST(WizardForm, OnlyTheExactEditionNameSetsTheDistribution)
 {
     const std::string shipped = wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini"));
-    for (const auto& [oem, dist] : std::vector<std::pair<std::string, int>>{
+    for (const auto& [oem, dist] : std::vector<std::pair<std::string, int>> {
              {"Harbenworks", 1}, {"harbenworks", 0}, {"HARBENWORKS", 0}, {"-", 0}}) {
         FormFixture fx;
         std::string text = shipped;
@@ -330,7 +332,7 @@ TEST(WizardForm, OutputFileDialogFillsThePage)
     // An existing file is offered again; a name of no file is not.
     form.page4->Edit4a->setText("not-there.xml");
     form.page4->BitBtn4a->click();
-    EXPECT_EQ(asked, (std::vector<std::string>{"中間ﾌｧｲﾙの指定", form.DocumentsDir, ""}));
+    EXPECT_EQ(asked, (std::vector<std::string> {"中間ﾌｧｲﾙの指定", form.DocumentsDir, ""}));
     EXPECT_EQ(form.page4->Edit4a->text().toStdString(), form.DocumentsDir + "/chosen.xml");
     fx.dir.write("existing.xml", "x");
     form.page4->Edit4a->setText(QString::fromStdString(fx.dir.file("existing.xml")));

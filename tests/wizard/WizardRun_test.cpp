@@ -72,8 +72,7 @@ protected:
         root = std::make_unique<test_support::SampleRoot>();
         home = std::make_unique<test_support::ScopedEnv>("MIRUZA_HOME", root->folder());
         runtime = std::make_unique<test_support::ScopedEnv>("XDG_RUNTIME_DIR", bin.makeDir("run"));
-        bin.write("bin/AppInfo.ini",
-                  wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini")));
+        bin.write("bin/AppInfo.ini", wizard_test::readBytes(wizard_test::sourceFile("src/wizard/app/AppInfo.ini")));
     }
     void TearDown() override
     {
@@ -94,15 +93,15 @@ protected:
         s.Framework = wizard::MakeFramework();
         if (!realSelection)
             s.Framework.ExecProc = [this](const std::string& id, std::uint8_t modal, const std::string& params) {
-            selections.push_back(id + "|" + std::to_string(modal) + "|" + params);
-            // A loop that keeps reopening the screen ends as cancelled.
-            const int answer = selections.size() > 8 ? 2 : selectionAnswers.empty() ? 1 : selectionAnswers.front();
-            if (!selectionAnswers.empty())
-                selectionAnswers.pop_front();
-            if (answer == 1)
-                SysDef.DataDir = chosenFolder.empty() ? company().folder : chosenFolder;
-            return answer;
-        };
+                selections.push_back(id + "|" + std::to_string(modal) + "|" + params);
+                // A loop that keeps reopening the screen ends as cancelled.
+                const int answer = selections.size() > 8 ? 2 : selectionAnswers.empty() ? 1 : selectionAnswers.front();
+                if (!selectionAnswers.empty())
+                    selectionAnswers.pop_front();
+                if (answer == 1)
+                    SysDef.DataDir = chosenFolder.empty() ? company().folder : chosenFolder;
+                return answer;
+            };
         return s;
     }
 
@@ -179,10 +178,7 @@ protected:
         return n;
     }
     int logonRows() const { return countOn(info().systemDatabase, "SELECT COUNT(*) FROM LOGONUSERLIST"); }
-    int dataStatus() const
-    {
-        return platform::IniFile(company().iniFile).readInteger("DATASTS", "STATUS", -1);
-    }
+    int dataStatus() const { return platform::IniFile(company().iniFile).readInteger("DATASTS", "STATUS", -1); }
 
     // Start-up as the program body runs it, then the first show.
     std::unique_ptr<TForm1> started(const std::vector<std::string>& params = {})
@@ -244,8 +240,8 @@ protected:
                 fs::copy_file(company().folder + "/" + name, folder + "/" + name);
         }
         platform::share_roots::save({{'X', shareRoot, true}});
-        execOn(info().systemDatabase, "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area +
-                                          "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
+        execOn(info().systemDatabase,
+            "UPDATE DATALIST SET ENTTEXT='SHARED', PASNAME='" + area + "', NETDRIVE=1, KYOYULOCK=0 WHERE REC=7");
         return area;
     }
 
@@ -325,7 +321,7 @@ TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
         snap(*form, "page2-data");
         next(*form);
         ASSERT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
-        ASSERT_EQ(selections, (std::vector<std::string>{"screen"}));
+        ASSERT_EQ(selections, (std::vector<std::string> {"screen"}));
         EXPECT_EQ(form->page2->DataInfoValue("会社名"), company().name);
         EXPECT_EQ(form->page2->DataInfoValue("会計年度"), "10期");
         EXPECT_EQ(dataStatus(), 2); // in use while the wizard holds it
@@ -347,11 +343,11 @@ TEST_F(WizardRun, EndToEndStandAloneWritesTheGoldenFile)
         ASSERT_EQ(form->ActivePageId(), TWizardPageId::Summary);
         snap(*form, "page6-summary");
         const auto lines = form->page5->Lines();
-        EXPECT_EQ(lines, (std::vector<std::string>{
-                             "【連動元情報】", " 会社名        : " + company().name, " 会計年度      : 10 期",
-                             " 会計期間      : 2024年 4月 1日 ～ 2025年 3月31日", "", "【計算条件】",
-                             " 計算対象期間  : 2024年4月 ～ 25年3月", " 消費税計算区分: 税込み", "",
-                             "【中間ファイル】", " " + out}));
+        EXPECT_EQ(lines,
+            (std::vector<std::string> {"【連動元情報】", " 会社名        : " + company().name, " 会計年度      : 10 期",
+                " 会計期間      : 2024年 4月 1日 ～ 2025年 3月31日", "", "【計算条件】",
+                " 計算対象期間  : 2024年4月 ～ 25年3月", " 消費税計算区分: 税込み", "", "【中間ファイル】",
+                " " + out}));
         next(*form); // 完了
         EXPECT_FALSE(form->isVisible());
         EXPECT_EQ(form->ResultCode, ResultMade);
@@ -386,7 +382,7 @@ TEST_F(WizardRun, CallerRunPostsMadeWithoutTheSuccessBox)
         EXPECT_EQ(form->ResultCode, ResultMade);
     }
     EXPECT_EQ(messages.count(), 0u);
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1025 9 0"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 1025 9 0"}));
     // The caller's value goes into FUNCTIONID; everything else is the
     // tax-excluded golden file.
     std::string expected = golden("sample_tax_excluded.xml");
@@ -412,15 +408,16 @@ TEST_F(WizardRun, CancelPostsCancelledAndHandsEverythingBack)
         EXPECT_EQ(logonRows(), 0);
         EXPECT_EQ(dataStatus(), 1);
     }
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 5 1 1"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 5 1 1"}));
     EXPECT_FALSE(fs::exists(bin.file("x.xml")));
 }
 
 TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
 {
     realSelection = true;
-    execOn(company().database, "ALTER PROCEDURE SP_KANENDO_ZANDAKA (F INTEGER, SCODE VARCHAR(6)) RETURNS "
-                               "(KCODE VARCHAR(6)) AS BEGIN EXCEPTION; END");
+    execOn(company().database,
+        "ALTER PROCEDURE SP_KANENDO_ZANDAKA (F INTEGER, SCODE VARCHAR(6)) RETURNS "
+        "(KCODE VARCHAR(6)) AS BEGIN EXCEPTION; END");
     ScriptedMessages messages;
     wizard_test::TestCaller caller(88);
     const std::string out = bin.file("never.xml");
@@ -453,7 +450,7 @@ TEST_F(WizardRun, FailedExportPostsFailureAndLeavesNoFile)
     EXPECT_EQ(messages.firstLine(messages.count() - 2), "科目の集計処理に失敗しました。");
     EXPECT_EQ(messages.firstLine(messages.count() - 1), "中間ファイルの作成に失敗しました。");
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 6 0 2"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 6 0 2"}));
     EXPECT_EQ(logonRows(), 0);
     core::setMessageHandler(previous);
     EXPECT_EQ(progressCaption, "連動データの作成中");
@@ -544,7 +541,7 @@ namespace {
 
 struct OutputCase {
     const char* what;
-    std::string name;    // "" empty; names with "DOCS" are under the documents folder
+    std::string name; // "" empty; names with "DOCS" are under the documents folder
     bool accepted;
     const char* warning; // first line of the warning when refused
 };
@@ -624,15 +621,16 @@ TEST_F(WizardRun, ClosingTwiceDoesTheWorkOnce)
     form->close();
     EXPECT_EQ(logonRows(), 0);
     EXPECT_EQ(dataStatus(), 1);
-    EXPECT_EQ(countOn(info().systemDatabase, "SELECT COUNT(*) FROM DATALIST WHERE SHOUGOU='RENAMED CO.' AND REC=" +
-                                                 std::to_string(company().rec)),
-              1);
+    EXPECT_EQ(countOn(info().systemDatabase,
+                  "SELECT COUNT(*) FROM DATALIST WHERE SHOUGOU='RENAMED CO.' AND REC=" + std::to_string(company().rec)),
+        1);
     EXPECT_FALSE(form->LoginDone);
     EXPECT_FALSE(form->DatConnected);
     // A second close request finds nothing to do: a logged-on row written
     // meanwhile stays, the data set is not marked again.
-    execOn(info().systemDatabase, "INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) "
-                                  "VALUES (99999, 10000, 9, 'other')");
+    execOn(info().systemDatabase,
+        "INSERT INTO LOGONUSERLIST (OPCODE, GROUPID, OPERATORCODE, PCNAME) "
+        "VALUES (99999, 10000, 9, 'other')");
     form->close();
     EXPECT_EQ(logonRows(), 1);
     EXPECT_EQ(dataStatus(), 1);
@@ -653,7 +651,7 @@ TEST_F(WizardRun, FailedLoginEndsTheProgramWithFailure)
         EXPECT_FALSE(form.isVisible());
         EXPECT_EQ(form.ResultCode, ResultFailed);
     }
-    EXPECT_EQ(caller.received(), (std::vector<std::string>{"disable", "enable", "result 1 2 2"}));
+    EXPECT_EQ(caller.received(), (std::vector<std::string> {"disable", "enable", "result 1 2 2"}));
 }
 
 TEST(WizardPeriodRule, LastMonthTakesTheYearsLastCellAndQuarterEndsTheirAdjustment)
@@ -662,15 +660,10 @@ TEST(WizardPeriodRule, LastMonthTakesTheYearsLastCellAndQuarterEndsTheirAdjustme
         int edno, lastNo, expected;
     } cases[] = {
         {14, 15, 15}, // last month of a twelve-month year: the closing period
-        {2, 15, 3},   // third month: its adjustment period
-        {6, 15, 7},
-        {10, 15, 11},
-        {0, 15, 0},
-        {3, 15, 3},   // an adjustment cell stays
-        {15, 15, 15},
-        {6, 7, 7},    // last month of a six-month year: the year's last cell
-        {5, 7, 5},
-        {1, 2, 2},    // two-month year
+        {2, 15, 3}, // third month: its adjustment period
+        {6, 15, 7}, {10, 15, 11}, {0, 15, 0}, {3, 15, 3}, // an adjustment cell stays
+        {15, 15, 15}, {6, 7, 7}, // last month of a six-month year: the year's last cell
+        {5, 7, 5}, {1, 2, 2}, // two-month year
     };
     for (const auto& c : cases)
         EXPECT_EQ(AdjustPanelEnd(c.edno, c.lastNo), c.expected) << c.edno << "/" << c.lastNo;
@@ -703,8 +696,8 @@ TEST_F(WizardRun, SharedDataSetIsTakenOnChoiceAndStoredBackOnClosing)
         chooseSampleCompany(*form);
         EXPECT_EQ(form->page2->DataInfoValue("会社名"), company().name);
         EXPECT_EQ(countOn(chosenFolder + "/tnacc.fdb",
-                          "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME='ON_THE_SERVER'"),
-                  1);
+                      "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME='ON_THE_SERVER'"),
+            1);
         EXPECT_EQ(kyoyuLock(), 1);
         EXPECT_EQ(shareStatus(area), 2);
         form->close();
@@ -750,7 +743,6 @@ TEST_F(WizardRun, CancellingALaterSelectionKeepsTheChosenDataSet)
     EXPECT_EQ(form->ActivePageId(), TWizardPageId::Conditions);
     EXPECT_EQ(messages.count(), 0u);
 }
-
 
 TEST_F(WizardRun, EndToEndMedicalCorporationWritesItsGoldenFile)
 {

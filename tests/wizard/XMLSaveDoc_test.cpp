@@ -24,15 +24,14 @@ constexpr Currency Yen = CurrencyScale;
 // a temporary data root.
 struct ExportFixture {
     test_support::TempDir dir;
-    platform::Registry registry{dir.file("registry.ini")};
+    platform::Registry registry {dir.file("registry.ini")};
     TExportSources sources;
 
     ExportFixture()
     {
-        registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Product",
-                             "トルバン財務　ｽﾀﾝﾀﾞｰﾄﾞ");
-        registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Version",
-                             "13.2.1");
+        registry.writeString(
+            platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Product", "トルバン財務　ｽﾀﾝﾀﾞｰﾄﾞ");
+        registry.writeString(platform::RegRoot::LocalMachine, "\\SOFTWARE\\BRIMTO\\ROZIVORADUZ13", "Version", "13.2.1");
         sources.AppDataDir = dir.file("appdata");
         sources.HomeDir = "brimto\\rozivoraduz";
         sources.AppRegKey = "\\SOFTWARE\\BRIMTO";
@@ -52,8 +51,8 @@ TGaikyosyoFigures goldenFigures()
 {
     TGaikyosyoFigures f;
     f.Main[0] = 1234567 * Yen;
-    f.Main[1] = 999999;   // 99.9999 yen: truncated to 99
-    f.Main[2] = -5000;    // -0.5 yen: truncates to 0, an empty element
+    f.Main[1] = 999999; // 99.9999 yen: truncated to 99
+    f.Main[2] = -5000; // -0.5 yen: truncates to 0, an empty element
     f.Main[3] = 300 * Yen;
     f.Main[7] = -800 * Yen;
     f.Main[10] = -999999; // -99.9999 yen: -99
@@ -75,7 +74,7 @@ std::string writeGolden(ExportFixture& fx, std::int32_t callerValue)
     FixedFigures exp("X", callerValue, "", callerValue != 0, fx.sources);
     exp.ClientName = "㈱A&B<商会>\"①～'髙";
     exp.FiscalStart = 45017; // 2023-04-01
-    exp.FiscalEnd = 45382;   // 2024-03-31
+    exp.FiscalEnd = 45382; // 2024-03-31
     exp.figures = goldenFigures();
     TXmlSaveDoc doc("1.0", "Shift_JIS", "");
     exp.SetSystemNode(doc);
@@ -191,10 +190,10 @@ TEST(XmlSaveDoc, AttributesAndNodesWithoutParent)
 {
     TXmlSaveDoc doc("1.0", "Shift_JIS", "");
     auto root = doc.CreateRoot("R", "");
-    doc.AddNode({}, "N", "a", "x&y");       // no parent: under the document element
+    doc.AddNode({}, "N", "a", "x&y"); // no parent: under the document element
     doc.AddTextNode(root, "T", "", "b", "1");
     EXPECT_EQ(doc.SaveToBytes(),
-              "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<R><N a=\"x&amp;amp;y\"/><T b=\"1\"/></R>\n");
+        "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<R><N a=\"x&amp;amp;y\"/><T b=\"1\"/></R>\n");
     EXPECT_THROW(doc.AddTextNode({}, "T", "x"), platform::xml::XmlError);
     EXPECT_THROW(doc.AddNode(root, "1bad"), platform::xml::XmlError);
     EXPECT_THROW(doc.CreateRoot("Again", ""), platform::xml::XmlError);

@@ -17,11 +17,12 @@ namespace wizard_test {
 
 class TestCaller {
 public:
-    explicit TestCaller(std::uint32_t handle) : path_(platform::caller_channel::socketPath(handle))
+    explicit TestCaller(std::uint32_t handle)
+        : path_(platform::caller_channel::socketPath(handle))
     {
         ::unlink(path_.c_str());
         fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        sockaddr_un a{};
+        sockaddr_un a {};
         a.sun_family = AF_UNIX;
         std::strncpy(a.sun_path, path_.c_str(), sizeof a.sun_path - 1);
         if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)

@@ -81,7 +81,7 @@ protected:
     void setCompany(const Master& m)
     {
         exec("UPDATE ACCDEF1 SET KISHU = '" + m.kishu + "', KIMATU = '" + m.kimatu + "', KAISI = '" + m.kaisi
-             + "', SIME = " + std::to_string(m.sime) + ", KAISINO = " + std::to_string(m.kaisino) + " WHERE REC = 1");
+            + "', SIME = " + std::to_string(m.sime) + ", KAISINO = " + std::to_string(m.kaisino) + " WHERE REC = 1");
     }
     void restoreCompany() { setCompany(original); }
 
@@ -133,7 +133,7 @@ protected:
     void settingsFixture() const
     {
         std::filesystem::copy_file(wizard_test::testDataFile("fixtures/overview/VzRendo.ini"), iniFile(),
-                                   std::filesystem::copy_options::overwrite_existing);
+            std::filesystem::copy_options::overwrite_existing);
     }
     void markedSettings() const
     {
@@ -248,33 +248,32 @@ TEST_F(SampleExport, MonthsLandInTheirColumns)
     //                 30,000 31,000; and 12,000 in each of p4, p8, p12, p16
     const MonthCase cases[] = {
         {"calendar year", "2024-01-01", "2024-12-31", "2024-01-01", 99, 1, 15, 15, 12,
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
-         {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000, 1'430'000, 1'485'000, 1'540'000,
-          1'595'000, 1'650'000, 1'705'000},
-         {20'000, 21'000, 34'000, 23'000, 24'000, 37'000, 26'000, 27'000, 40'000, 29'000, 30'000, 43'000}},
+            {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+            {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000, 1'430'000, 1'485'000, 1'540'000,
+                1'595'000, 1'650'000, 1'705'000},
+            {20'000, 21'000, 34'000, 23'000, 24'000, 37'000, 26'000, 27'000, 40'000, 29'000, 30'000, 43'000}},
         {"closing day 20", "2024-03-21", "2025-03-20", "2024-03-21", 20, 1, 15, 15, 12,
-         {4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 2, 3},
-         {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000, 1'430'000, 1'485'000, 1'540'000,
-          1'595'000, 1'650'000, 1'705'000},
-         {20'000, 21'000, 34'000, 23'000, 24'000, 37'000, 26'000, 27'000, 40'000, 29'000, 30'000, 43'000}},
+            {4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 2, 3},
+            {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000, 1'430'000, 1'485'000, 1'540'000,
+                1'595'000, 1'650'000, 1'705'000},
+            {20'000, 21'000, 34'000, 23'000, 24'000, 37'000, 26'000, 27'000, 40'000, 29'000, 30'000, 43'000}},
         // A company's first year, October to March, with entries from
         // November: six months, the closing cell 7 chosen; the closing
         // period goes into month 6 with period 7 and the adjustment 8.
         {"short first year", "2024-10-01", "2025-03-31", "2024-11-01", 99, 2, 7, 7, 6, {10, 11, 12, 1, 2, 3},
-         {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000},
-         {20'000, 21'000, 34'000, 23'000, 24'000, 49'000}},
+            {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000},
+            {20'000, 21'000, 34'000, 23'000, 24'000, 49'000}},
         // The same year taken up to its last month as cell 15: still six
         // months, never months the year does not have.
-        {"short year, end as cell 15", "2024-10-01", "2025-03-31", "2024-11-01", 99, 2, 15, 7, 6,
-         {10, 11, 12, 1, 2, 3},
-         {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000},
-         {20'000, 21'000, 34'000, 23'000, 24'000, 49'000}},
+        {"short year, end as cell 15", "2024-10-01", "2025-03-31", "2024-11-01", 99, 2, 15, 7, 6, {10, 11, 12, 1, 2, 3},
+            {1'100'000, 1'155'000, 1'210'000, 1'265'000, 1'320'000, 1'375'000},
+            {20'000, 21'000, 34'000, 23'000, 24'000, 49'000}},
     };
     markedSettings();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         setCompany({c.kishu, c.kimatu, c.kaisi, c.sime, c.kaisino});
-    ASSERT_TRUE(core::fnGetAccInfo());
+        ASSERT_TRUE(core::fnGetAccInfo());
         auto e = exporter(0, c.endIndex, c.lastIndex);
         const TGaikyosyoFigures f = MakeGaikyosyoFigures(*e, iniFile());
         ASSERT_EQ(f.MonthsUsed, c.monthsUsed);

@@ -44,8 +44,8 @@ protected:
     {
         auto m = std::make_unique<TGaikyousyoDataMake>(dir.file("VzRendo.ini"));
         m->Capacity = 500;
-        m->Rows.assign(500, TBALANCE{});
-        m->Sorts.assign(500, TQSORT{});
+        m->Rows.assign(500, TBALANCE {});
+        m->Sorts.assign(500, TQSORT {});
         InitBalanceArray(m->Rows, 499, m->Sorts, 499);
         m->EndIndex = 15;
         m->LastIndex = 15;
@@ -99,13 +99,12 @@ TEST(VarovDataLoad, PeriodChoiceGivesMonthCountAndBalancePeriod)
     const Case cases[] = {
         {15, 15, 12, 15}, // closing period of a twelve-month year
         {14, 15, 12, 14}, // last month, before the closing entries
-        {3, 15, 3, 3},    // first adjustment period: three months
-        {0, 15, 1, 0},
-        {7, 7, 6, 15},    // six-month year, its closing cell chosen
-        {6, 7, 6, 6},     // six-month year, its last month
-        {15, 7, 6, 15},   // a six-month year's end taken as cell 15: still six months
-        {5, 5, 4, 15},    // four-month year: cells 0..5, closing cell 5
-        {4, 5, 4, 4},     // its fourth month
+        {3, 15, 3, 3}, // first adjustment period: three months
+        {0, 15, 1, 0}, {7, 7, 6, 15}, // six-month year, its closing cell chosen
+        {6, 7, 6, 6}, // six-month year, its last month
+        {15, 7, 6, 15}, // a six-month year's end taken as cell 15: still six months
+        {5, 5, 4, 15}, // four-month year: cells 0..5, closing cell 5
+        {4, 5, 4, 4}, // its fourth month
     };
     for (const auto& c : cases) {
         const auto r = TVarovDataLoad::ResolvePeriod(c.end, c.last);
@@ -118,19 +117,19 @@ TEST(VarovDataLoad, PeriodChoiceGivesMonthCountAndBalancePeriod)
 TEST_F(Figures, MainItemAddsAndSubtractsByNatureAtTheEndPeriod)
 {
     auto m = make();
-    account(*m, "4111", 3).Balance[16] = 1'000'000 * Yen + 5000;   // 1,000,000.5 yen
-    account(*m, "4112", 2).Balance[16] = 50'000 * Yen;              // a deduction
-    account(*m, "4113", 0).Balance[16] = 7 * Yen;                   // no nature: ignored
-    account(*m, "4114", 1).Balance[16] = 3 * Yen;                   // not read: see the next row
-    account(*m, "4114", 4).Balance[16] = 999 * Yen;                 // its sort entry comes first
+    account(*m, "4111", 3).Balance[16] = 1'000'000 * Yen + 5000; // 1,000,000.5 yen
+    account(*m, "4112", 2).Balance[16] = 50'000 * Yen; // a deduction
+    account(*m, "4113", 0).Balance[16] = 7 * Yen; // no nature: ignored
+    account(*m, "4114", 1).Balance[16] = 3 * Yen; // not read: see the next row
+    account(*m, "4114", 4).Balance[16] = 999 * Yen; // its sort entry comes first
     assign(*m, "010", "4111");
     assign(*m, "010", "4112\t ");
     assign(*m, "010", "4113");
     assign(*m, "010", "4114");
-    assign(*m, "010", "9999");        // unknown account: nothing
-    assign(*m, "010", "4111\tA\tB");  // three pieces: skipped
+    assign(*m, "010", "9999"); // unknown account: nothing
+    assign(*m, "010", "4111\tA\tB"); // three pieces: skipped
     m->Aggregate(MainBlockId, 0);
-    EXPECT_EQ(mainAmount(*m, 0), 949'001 * Yen);   // 1,000,000.5 - 50,000 - 999
+    EXPECT_EQ(mainAmount(*m, 0), 949'001 * Yen); // 1,000,000.5 - 50,000 - 999
 
     // End cell 14 reads the balance after period 15.
     auto m2 = make();
@@ -184,21 +183,22 @@ TEST_F(Figures, SubAccountTakesItsOwnBalanceWithTheAccountsNature)
     auto& noSubs = account(*m, "1111", 1);
     noSubs.Balance[16] = 50 * Yen;
     assign(*m, "210", "1121\t02");
-    assign(*m, "210", "1121\t09");   // no such sub-account
-    assign(*m, "210", "1111\t01");   // account without sub-accounts
+    assign(*m, "210", "1121\t09"); // no such sub-account
+    assign(*m, "210", "1111\t01"); // account without sub-accounts
     m->Aggregate(MainBlockId, 24);
     EXPECT_EQ(mainAmount(*m, 24), -700 * Yen);
 }
 
 TEST_F(Figures, FixedTotalItemsReadTheirSummaryRows)
 {
-    AccInf.KIMATU = EncodeDate(2025, 3, 31);   // new form: positions 20, 21 exist
+    AccInf.KIMATU = EncodeDate(2025, 3, 31); // new form: positions 20, 21 exist
     auto m = make();
     Currency v = 1;
     for (const auto& f : FixedTotalRows)
-        m->Rows[static_cast<std::size_t>(SummaryRowTable[static_cast<std::size_t>(f.Constant)])].Balance[16] = (v++) * Yen;
+        m->Rows[static_cast<std::size_t>(SummaryRowTable[static_cast<std::size_t>(f.Constant)])].Balance[16]
+            = (v++) * Yen;
     account(*m, "5111", 1).Balance[16] = 1'000 * Yen;
-    assign(*m, "030", "5111");   // an assignment does not change a total item
+    assign(*m, "030", "5111"); // an assignment does not change a total item
     m->Aggregate(-1, 0);
     v = 1;
     for (const auto& f : FixedTotalRows)
@@ -210,10 +210,10 @@ TEST_F(Figures, FixedTotalItemsReadTheirSummaryRows)
 
 TEST_F(Figures, TotalLineTheLayoutLacksStaysEmpty)
 {
-    InitGroupTable(1);   // the medical layout has no cost-of-sales line
+    InitGroupTable(1); // the medical layout has no cost-of-sales line
     ASSERT_EQ(SummaryRowTable[69], 0);
     auto m = make();
-    m->Rows[0].Balance[16] = 777 * Yen;   // what was aimed at missing lines
+    m->Rows[0].Balance[16] = 777 * Yen; // what was aimed at missing lines
     m->Aggregate(MainBlockId, 2);
     EXPECT_EQ(mainAmount(*m, 2), 0);
 }
@@ -245,7 +245,8 @@ TEST_F(Figures, StatementFormFollowsTheFiscalYearEnd)
         auto m = make();
         EXPECT_EQ(m->NewForm, c.newForm);
         for (const auto& f : FixedTotalRows)
-            m->Rows[static_cast<std::size_t>(SummaryRowTable[static_cast<std::size_t>(f.Constant)])].Balance[16] = 5 * Yen;
+            m->Rows[static_cast<std::size_t>(SummaryRowTable[static_cast<std::size_t>(f.Constant)])].Balance[16]
+                = 5 * Yen;
         account(*m, "6211", 1).Balance[16] = 10 * Yen;
         account(*m, "7211", 1).Balance[16] = 20 * Yen;
         assign(*m, "100", "6211");
@@ -271,7 +272,8 @@ TEST_F(Figures, SixteenPeriodsFoldIntoTwelveMonths)
     assignMonth(*m, "010", "4111");
     assignMonth(*m, "010", "4119");
     m->Aggregate(MonthBlockId, 0);
-    const Currency expected[13] = {0, 1'000, 2'000, 7'000, 5'000, 6'000, 15'000, 9'000, 10'000, 23'000, 13'000, 14'000, 31'000};
+    const Currency expected[13]
+        = {0, 1'000, 2'000, 7'000, 5'000, 6'000, 15'000, 9'000, 10'000, 23'000, 13'000, 14'000, 31'000};
     const Currency deducted[13] = {0, 1, 2, 7, 5, 6, 15, 9, 10, 23, 13, 14, 31};
     const auto& item = m->MonthItems[1];
     for (int k = 1; k <= 12; ++k)
@@ -280,7 +282,7 @@ TEST_F(Figures, SixteenPeriodsFoldIntoTwelveMonths)
 
 TEST_F(Figures, ClosingPeriodGoesIntoTheYearsLastMonth)
 {
-    AccInf.YearMonthCount = 5;   // a six-month year
+    AccInf.YearMonthCount = 5; // a six-month year
     auto m = make();
     auto& r = account(*m, "5111", 1);
     r.Net[15] = 1 * Yen;
@@ -306,10 +308,10 @@ TEST_F(Figures, WithholdingTaxTakesCreditMovements)
     assignMonth(*m, "070", "2141\t01");
     assignMonth(*m, "060", "2141");
     m->Aggregate(-1, 0);
-    EXPECT_EQ(m->MonthItems[7].Amounts[1], 30 * Yen);   // GENSENTYOUSYUUZEIGAKU
+    EXPECT_EQ(m->MonthItems[7].Amounts[1], 30 * Yen); // GENSENTYOUSYUUZEIGAKU
     EXPECT_EQ(m->MonthItems[7].Amounts[3], 60 * Yen);
-    EXPECT_EQ(m->MonthItems[6].Amounts[1], 1 * Yen);    // JINKENHI: net movement
-    EXPECT_EQ(m->MonthItems[9].Amounts[1], 0);          // YOBI2 is never filled
+    EXPECT_EQ(m->MonthItems[6].Amounts[1], 1 * Yen); // JINKENHI: net movement
+    EXPECT_EQ(m->MonthItems[9].Amounts[1], 0); // YOBI2 is never filled
 }
 
 namespace {
@@ -318,16 +320,16 @@ namespace {
 class FailingEngine : public TTrialBalanceEngine {
 public:
     void LoadSisanhyou(TBalanceArray&, int, TQSortArray&, int, const std::string&, const std::string&, int, int, int,
-                       int, int, int, int) override
+        int, int, int, int) override
     {
         throw ETrialBalanceError("LoadSisanhyou", "procedure failed");
     }
     void LoadHikakuBalance(TBalanceArray&, int, TQSortArray&, int, const std::string&, const std::string&, int, int,
-                           int, int, int, int, int, int) override
+        int, int, int, int, int, int) override
     {
         throw ETrialBalanceError("LoadHikakuBalance", "procedure failed");
     }
-    void CalcBalance(TBalanceArray&, int, int, int, int, int, int) override {}
+    void CalcBalance(TBalanceArray&, int, int, int, int, int, int) override { }
 };
 
 } // namespace
@@ -345,7 +347,7 @@ TEST_F(Figures, FailedLoadEndsTheExportWithCode1AndWritesNoFile)
     exporter.EndPeriodIndex = 15;
     exporter.LastPeriodIndex = 15;
     exporter.FiscalStart = 45017; // 2023-04-01
-    exporter.FiscalEnd = 45382;   // 2024-03-31
+    exporter.FiscalEnd = 45382; // 2024-03-31
     const std::string ini = dir.file("VzRendo.ini");
     exporter.SetFiguresSource([ini](const TGaikyosyoDataExport& e) { return MakeGaikyosyoFigures(e, ini); });
 

@@ -69,20 +69,19 @@ TEST(SyuyouKamokuLayout, RowsBecomeCoordinatesAndItemsTakeTheFirst35Keys)
     TSyuyouKamoku individual;
     individual.LoadLayout(2);
     ASSERT_EQ(individual.Items.size(), 35u);
-    EXPECT_TRUE(std::all_of(individual.Items.begin(), individual.Items.end(),
-                            [](const TUG_G_IMAGEITEM& i) { return i.Key.empty(); }));
+    EXPECT_TRUE(std::all_of(
+        individual.Items.begin(), individual.Items.end(), [](const TUG_G_IMAGEITEM& i) { return i.Key.empty(); }));
 }
 
 TEST(TukibetuUriageLayout, CellsBindToTheKeysOfTheirForm)
 {
-    TTukibetuUriage t;   // old-form cells, new-form binding until LoadLayout
+    TTukibetuUriage t; // old-form cells, new-form binding until LoadLayout
     ASSERT_EQ(t.Items.size(), 11u);
     EXPECT_EQ(t.Items[9].Caption, "予備１");
     EXPECT_EQ(t.Items[9].Key, "GENSENTYOUSYUUZEIGAKU");
 
     const std::vector<std::string> oldKeys = {"TUKIBETU", "", "URIAGESYUUNYUUKINGAKU1", "URIAGESYUUNYUUKINGAKU2", "",
-                                              "SIIREKINGAKU1", "SIIREKINGAKU2", "GAICHUUHI", "JINKENHI", "YOBI1",
-                                              "YOBI2"};
+        "SIIREKINGAKU1", "SIIREKINGAKU2", "GAICHUUHI", "JINKENHI", "YOBI1", "YOBI2"};
     t.FormType = 0;
     t.LoadLayout(1);
     ASSERT_EQ(t.Lines.size(), 14u);
@@ -105,8 +104,11 @@ TEST(VzRendoIni, FormTypeReadsAsNewUnlessItIsZero)
 {
     test_support::TempDir dir;
     const std::pair<const char*, int> cases[] = {
-        {"", 1}, {"[UG_事業概況書の様式]\r\nSYURUI=0\r\n", 0}, {"[UG_事業概況書の様式]\r\nSYURUI=1\r\n", 1},
-        {"[UG_事業概況書の様式]\r\nSYURUI=x\r\n", 1}, {"[UG_事業概況書の様式]\r\nSYURUI=\r\n", 1},
+        {"", 1},
+        {"[UG_事業概況書の様式]\r\nSYURUI=0\r\n", 0},
+        {"[UG_事業概況書の様式]\r\nSYURUI=1\r\n", 1},
+        {"[UG_事業概況書の様式]\r\nSYURUI=x\r\n", 1},
+        {"[UG_事業概況書の様式]\r\nSYURUI=\r\n", 1},
     };
     for (const auto& [text, form] : cases) {
         writeIni(dir, text);
@@ -120,10 +122,11 @@ TEST(VzRendoIni, FormTypeReadsAsNewUnlessItIsZero)
 TEST(VzRendoIni, SettingsRoundTripWithCommasInTheFileAndLinesInMemory)
 {
     test_support::TempDir dir;
-    writeIni(dir, "[UG_データ移行]\r\nIKOUZUMI=1\r\n"
-                  "[UG_主要科目]\r\nURIAGE_SYUUNYUUDAKA=4111,4112\r\nURIKAKEKIN=1211\t01,1211\t02\r\n"
-                  "KAIKAKEKIN=2111\r\nSIHONNOBU=3111\r\n"
-                  "[UG_月別売上高等の状況]\r\nJINKENHI=6111,6411\r\nYOBI2=9\r\n");
+    writeIni(dir,
+        "[UG_データ移行]\r\nIKOUZUMI=1\r\n"
+        "[UG_主要科目]\r\nURIAGE_SYUUNYUUDAKA=4111,4112\r\nURIKAKEKIN=1211\t01,1211\t02\r\n"
+        "KAIKAKEKIN=2111\r\nSIHONNOBU=3111\r\n"
+        "[UG_月別売上高等の状況]\r\nJINKENHI=6111,6411\r\nYOBI2=9\r\n");
     platform::IniFile ini(dir.file("VzRendo.ini"));
 
     TSyuyouKamoku k;
@@ -147,7 +150,7 @@ TEST(VzRendoIni, SettingsRoundTripWithCommasInTheFileAndLinesInMemory)
     EXPECT_EQ(ini.readString("UG_データ移行", "IKOUZUMI", ""), "0");
     EXPECT_EQ(ini.readString("UG_主要科目", "URIAGE_SYUUNYUUDAKA", ""), "4111");
     EXPECT_EQ(ini.readString("UG_主要科目", "URIKAKEKIN", ""), "1211\t01,1211\t02");
-    EXPECT_TRUE(ini.valueExists("UG_主要科目", "KENGYOUURIAGE_SYUUNYUUDAKA"));   // empty lists are written
+    EXPECT_TRUE(ini.valueExists("UG_主要科目", "KENGYOUURIAGE_SYUUNYUUDAKA")); // empty lists are written
     // The last four keys have no layout cell: left as they are.
     EXPECT_EQ(ini.readString("UG_主要科目", "KAIKAKEKIN", ""), "2111");
     EXPECT_EQ(ini.readString("UG_主要科目", "SIHONNOBU", ""), "3111");
@@ -162,7 +165,7 @@ TEST(VzRendoIni, SettingsRoundTripWithCommasInTheFileAndLinesInMemory)
     individual.LoadLayout(2);
     individual.Migrated = 1;
     individual.WriteSettings(fresh);
-    EXPECT_EQ(fresh.readSections(), std::vector<std::string>{"UG_データ移行"});
+    EXPECT_EQ(fresh.readSections(), std::vector<std::string> {"UG_データ移行"});
 }
 
 namespace {
@@ -170,14 +173,14 @@ namespace {
 // An exporter over its own folder and registry stand-in.
 struct ExporterFixture {
     test_support::TempDir dir;
-    platform::Registry registry{dir.file("registry.ini")};
+    platform::Registry registry {dir.file("registry.ini")};
     TExportSources sources = [this] {
         TExportSources s;
         s.AppDataDir = dir.file("appdata");
         s.Registry = &registry;
         return s;
     }();
-    TGaikyosyoDataExport exporter{"", 0, "", true, sources};
+    TGaikyosyoDataExport exporter {"", 0, "", true, sources};
 };
 
 } // namespace
@@ -192,7 +195,7 @@ TEST(ExporterItems, InitItemsCreatesBothOnceAndFreeItemsEmptiesThem)
     TTukibetuUriage* month = &e.TukibetuUriage();
     EXPECT_EQ(month->FormType, 1);
     main->Migrated = 1; // what the wizard has read
-    e.InitItems();      // only when missing: what was read stays
+    e.InitItems(); // only when missing: what was read stays
     EXPECT_EQ(&e.SyuyouKamoku(), main);
     EXPECT_EQ(&e.TukibetuUriage(), month);
     EXPECT_EQ(e.SyuyouKamoku().Migrated, 1);
@@ -220,7 +223,7 @@ TEST(ExporterItems, WithoutAFiguresSourceTheExportFailsAsAFailedLoad)
 
 namespace {
 
-using Row = std::tuple<int, int, std::string, std::string, std::string>;   // FORMVER, ID, ITEMNO, KCODE, HCODE
+using Row = std::tuple<int, int, std::string, std::string, std::string>; // FORMVER, ID, ITEMNO, KCODE, HCODE
 
 class ItemTable : public test_support::SampleRootSuite {
 protected:
@@ -254,8 +257,8 @@ protected:
         q.open();
         while (!q.eof()) {
             out.emplace(q.fieldByName("FORMVER").asInteger(), q.fieldByName("ID").asInteger(),
-                        q.fieldByName("ITEMNO").asString(), q.fieldByName("KCODE").asString(),
-                        q.fieldByName("HCODE").asString());
+                q.fieldByName("ITEMNO").asString(), q.fieldByName("KCODE").asString(),
+                q.fieldByName("HCODE").asString());
             q.next();
         }
         q.close();
@@ -323,13 +326,13 @@ TEST_F(ItemTable, EntriesBecomeAccountAndSubAccountRows)
              "TIDAIYATIN_SOZEIKOUKA_HANKANHI=6211\r\nTIDAIYATIN_HANKANHI=\r\n"
              "[UG_月別売上高等の状況]\r\nGENSENTYOUSYUUZEIGAKU=2321\r\nTUKIBETU=4111\r\nYOBI2=4111\r\n");
     TGaikyousyoDataMake make(iniFile());
-    EXPECT_EQ(itemRows(1, 7, "230"), (std::set<Row>{{1, 7, "230", "1211", "01"}, {1, 7, "230", "1211", " "},
-                                                    {1, 7, "230", "1121", " "}}));
+    EXPECT_EQ(itemRows(1, 7, "230"),
+        (std::set<Row> {{1, 7, "230", "1211", "01"}, {1, 7, "230", "1211", " "}, {1, 7, "230", "1121", " "}}));
     // Two keys share 100 and two share 160: both keys' entries are kept,
     // also when the later key of the pair is empty.
-    EXPECT_EQ(itemRows(1, 7, "100"), (std::set<Row>{{1, 7, "100", "6211", " "}, {1, 7, "100", "6311", " "}}));
-    EXPECT_EQ(itemRows(1, 7, "160"), (std::set<Row>{{1, 7, "160", "6211", " "}}));
-    EXPECT_EQ(itemRows(1, 17, "070"), (std::set<Row>{{1, 17, "070", "2321", " "}}));
+    EXPECT_EQ(itemRows(1, 7, "100"), (std::set<Row> {{1, 7, "100", "6211", " "}, {1, 7, "100", "6311", " "}}));
+    EXPECT_EQ(itemRows(1, 7, "160"), (std::set<Row> {{1, 7, "160", "6211", " "}}));
+    EXPECT_EQ(itemRows(1, 17, "070"), (std::set<Row> {{1, 17, "070", "2321", " "}}));
     // The month label and the spare column have no item code.
     for (const auto& r : rows(1))
         EXPECT_TRUE(std::get<1>(r) == 7 || std::get<2>(r) == "070") << std::get<2>(r);
@@ -341,13 +344,13 @@ TEST_F(ItemTable, ItemWhoseRowsCannotBeSavedIsReportedAndTheOthersAreSaved)
     settings("[UG_主要科目]\r\nKOUSAIHI=6311,9999\r\nKAIKAKEKIN=2111\r\n");
     ScriptedMessages messages;
     TGaikyousyoDataMake make(iniFile());
-    EXPECT_EQ(make.FailedItems, std::vector<std::string>{"7-140"});
-    EXPECT_TRUE(itemRows(1, 7, "140").empty());   // rolled back as a whole
-    EXPECT_EQ(itemRows(1, 7, "320"), (std::set<Row>{{1, 7, "320", "2111", " "}}));
+    EXPECT_EQ(make.FailedItems, std::vector<std::string> {"7-140"});
+    EXPECT_TRUE(itemRows(1, 7, "140").empty()); // rolled back as a whole
+    EXPECT_EQ(itemRows(1, 7, "320"), (std::set<Row> {{1, 7, "320", "2111", " "}}));
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, msgkind::Warning);
     EXPECT_NE(messages.firstLine(0).find("7-140"), std::string::npos);
-    EXPECT_FALSE(messages.shown()[0].lines[1].text.empty());   // the database's reason
+    EXPECT_FALSE(messages.shown()[0].lines[1].text.empty()); // the database's reason
     EXPECT_EQ(mark(), 1);
 }
 
@@ -364,7 +367,7 @@ TEST_F(ItemTable, RowsTheAccountingProductMaintainsAreNeverReplaced)
     EXPECT_EQ(mark(), 0);
     exec("DELETE FROM GAIKYOSYO_ITEM WHERE FORMVER = 1");
     TGaikyousyoDataMake later(iniFile());
-    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row>{{1, 7, "140", "6311", " "}}));
+    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row> {{1, 7, "140", "6311", " "}}));
     EXPECT_EQ(mark(), 1);
 }
 
@@ -380,7 +383,7 @@ TEST_F(ItemTable, AFailedMigrationLeavesTheMarkOffAndIsTriedAgain)
     EXPECT_EQ(mark(), 0) << "the mark was written before the migration";
     ASSERT_TRUE(dm->fnAccDatConnected({}, {}, 0));
     TGaikyousyoDataMake retried(iniFile());
-    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row>{{1, 7, "140", "6311", " "}}));
+    EXPECT_EQ(itemRows(1, 7, "140"), (std::set<Row> {{1, 7, "140", "6311", " "}}));
     EXPECT_EQ(mark(), 1);
 }
 
@@ -401,9 +404,9 @@ TEST_F(ItemTable, LoadReadsFormVersion1OfBothBlocksOnly)
     make.LoadItemAccounts();
     EXPECT_EQ(make.MainAssignments.size(), 11u);
     EXPECT_EQ(make.MonthAssignments.size(), 6u);
-    EXPECT_EQ(make.MainAssignments.front(), (TAssignmentLine{"010", "4111\t "}));
+    EXPECT_EQ(make.MainAssignments.front(), (TAssignmentLine {"010", "4111\t "}));
     EXPECT_TRUE(std::is_sorted(make.MainAssignments.begin(), make.MainAssignments.end(),
-                               [](const auto& a, const auto& b) { return a.first < b.first; }));
+        [](const auto& a, const auto& b) { return a.first < b.first; }));
 }
 
 TEST_F(ItemTable, DatabaseErrorWhileLoadingIsShownAndPassedOn)
@@ -426,10 +429,10 @@ TEST_F(ItemTable, DefaultAccountsOfSalesAndCash)
 {
     settings("[UG_データ移行]\r\nIKOUZUMI=1\r\n");
     TGaikyousyoDataMake make(iniFile());
-    EXPECT_EQ(make.DefaultAccountList("010"), std::vector<std::string>{"4111"});
-    EXPECT_EQ(make.DefaultAccountList("210"), (std::vector<std::string>{"1111", "1121"}));
+    EXPECT_EQ(make.DefaultAccountList("010"), std::vector<std::string> {"4111"});
+    EXPECT_EQ(make.DefaultAccountList("210"), (std::vector<std::string> {"1111", "1121"}));
     exec("UPDATE KAMOKUMST SET USE = 0 WHERE KCODE = '1121'");
-    EXPECT_EQ(make.DefaultAccountList("210"), std::vector<std::string>{"1111"});
+    EXPECT_EQ(make.DefaultAccountList("210"), std::vector<std::string> {"1111"});
     exec("UPDATE KAMOKUMST SET USE = 1 WHERE KCODE = '1121'");
     EXPECT_TRUE(make.DefaultAccountList("230").empty());
 }

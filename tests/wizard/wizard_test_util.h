@@ -34,8 +34,8 @@ inline std::string testDataFile(const std::string& relative)
 inline std::string sourceFile(const std::string& relative)
 {
     std::string here = __FILE__;
-    here = here.substr(0, here.find_last_of('/'));  // tests/wizard
-    here = here.substr(0, here.find_last_of('/'));  // tests
+    here = here.substr(0, here.find_last_of('/')); // tests/wizard
+    here = here.substr(0, here.find_last_of('/')); // tests
     return here.substr(0, here.find_last_of('/')) + "/" + relative;
 }
 

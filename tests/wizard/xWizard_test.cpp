@@ -26,16 +26,16 @@ struct Harness {
             wizard->addPage(QString("page%1").arg(i + 1), new QWidget);
         // The clicks come from the Next and Back buttons the wizard took over.
         QObject::connect(wizard, &TxWizard::nextClicking, [this](bool finalState, bool* allowChange) {
-            events.push_back(std::string("clicking:") + (finalState ? "1" : "0") + ":next:" +
-                             wizard->activePage().toStdString());
+            events.push_back(
+                std::string("clicking:") + (finalState ? "1" : "0") + ":next:" + wizard->activePage().toStdString());
             *allowChange = allow;
         });
         QObject::connect(wizard, &TxWizard::nextClicked, [this](bool finalState) {
-            events.push_back(std::string("next:") + (finalState ? "1" : "0") + ":next:" +
-                             wizard->activePage().toStdString());
+            events.push_back(
+                std::string("next:") + (finalState ? "1" : "0") + ":next:" + wizard->activePage().toStdString());
         });
         QObject::connect(wizard, &TxWizard::backClicked,
-                         [this] { events.push_back("back:back:" + wizard->activePage().toStdString()); });
+            [this] { events.push_back("back:back:" + wizard->activePage().toStdString()); });
         wizard->setNextButton(next);
         wizard->setBackButton(back);
         form.show();
@@ -69,11 +69,15 @@ TEST(TxWizard, NextWalksToTheLastPageAndTheFinishKeepsThePage)
     EXPECT_EQ(h.next->text(), QString::fromUtf8("完了(&F)"));
     h.clickNext(); // the finish
     EXPECT_EQ(h.wizard->pageIndex(), 2);
-    EXPECT_EQ(h.events, (std::vector<std::string>{
-                            "clicking:0:next:page1", "next:0:next:page2",
-                            "clicking:0:next:page2", "next:0:next:page3",
-                            "clicking:0:next:page3", "next:1:next:page3",
-                        }));
+    EXPECT_EQ(h.events,
+        (std::vector<std::string> {
+            "clicking:0:next:page1",
+            "next:0:next:page2",
+            "clicking:0:next:page2",
+            "next:0:next:page3",
+            "clicking:0:next:page3",
+            "next:1:next:page3",
+        }));
 }
 
 TEST(TxWizard, AVetoStopsTheStepAndTheFinish)
@@ -88,7 +92,7 @@ TEST(TxWizard, AVetoStopsTheStepAndTheFinish)
     h.events.clear();
     h.allow = false;
     h.clickNext(); // veto on the last page: no finish
-    EXPECT_EQ(h.events, (std::vector<std::string>{"clicking:0:next:page3"}));
+    EXPECT_EQ(h.events, (std::vector<std::string> {"clicking:0:next:page3"}));
     EXPECT_EQ(h.wizard->pageIndex(), 2);
 }
 
@@ -98,12 +102,13 @@ TEST(TxWizard, SinglePageShowsTheFinishCaptionAndEveryAllowedClickFinishes)
     EXPECT_EQ(h.next->text(), QString::fromUtf8("完了(&F)"));
     h.clickNext();
     h.clickNext();
-    EXPECT_EQ(h.events, (std::vector<std::string>{"clicking:0:next:page1", "next:1:next:page1",
-                                                  "clicking:0:next:page1", "next:1:next:page1"}));
+    EXPECT_EQ(h.events,
+        (std::vector<std::string> {
+            "clicking:0:next:page1", "next:1:next:page1", "clicking:0:next:page1", "next:1:next:page1"}));
     h.events.clear();
     h.wizard->backClick();
     EXPECT_TRUE(h.back->isHidden());
-    EXPECT_EQ(h.events, (std::vector<std::string>{"back:back:page1"}));
+    EXPECT_EQ(h.events, (std::vector<std::string> {"back:back:page1"}));
 }
 
 TEST(TxWizard, BackToTheFirstPageHidesBackAndRestoresTheNextCaption)
@@ -119,7 +124,7 @@ TEST(TxWizard, BackToTheFirstPageHidesBackAndRestoresTheNextCaption)
     h.clickBack();
     EXPECT_EQ(h.wizard->pageIndex(), 0);
     EXPECT_TRUE(h.back->isHidden());
-    EXPECT_EQ(h.events, (std::vector<std::string>{"back:back:page2", "back:back:page1"}));
+    EXPECT_EQ(h.events, (std::vector<std::string> {"back:back:page2", "back:back:page1"}));
     // Back on the first page: no page change, the event still fires.
     h.wizard->backClick();
     EXPECT_EQ(h.wizard->pageIndex(), 0);
@@ -150,7 +155,7 @@ TEST(TxWizard, DeletingPagesMovesTheLastPage)
     Harness h(4);
     EXPECT_TRUE(h.wizard->deletePage("page4"));
     EXPECT_FALSE(h.wizard->deletePage("page4"));
-    EXPECT_EQ(h.wizard->pageNames(), (QStringList{"page1", "page2", "page3"}));
+    EXPECT_EQ(h.wizard->pageNames(), (QStringList {"page1", "page2", "page3"}));
     h.clickNext();
     h.clickNext();
     EXPECT_EQ(h.wizard->activePage(), "page3");

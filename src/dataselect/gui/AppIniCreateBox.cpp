@@ -38,7 +38,7 @@ QString qs(const std::string& s)
 
 QStringList TAppIniCreateBox::DriveItems()
 {
-    QStringList items{"/"};
+    QStringList items {"/"};
     for (char c = 'C'; c <= 'Z'; ++c)
         items << QString("%1:").arg(QChar(c));
     return items;
@@ -54,7 +54,8 @@ int TAppIniCreateBox::DriveIndexOf(const std::string& folder)
     return 0;
 }
 
-TAppIniCreateBox::TAppIniCreateBox(QWidget* parent) : QDialog(parent)
+TAppIniCreateBox::TAppIniCreateBox(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle("データサーバーの設定");
     setFixedSize(506, 233);
@@ -100,7 +101,7 @@ TAppIniCreateBox::TAppIniCreateBox(QWidget* parent) : QDialog(parent)
     txtPassWord = new TxEdit(group);
     txtPassWord->setEchoMode(QLineEdit::Password);
     for (QWidget* w : {static_cast<QWidget*>(lblUser), static_cast<QWidget*>(lblPass),
-                       static_cast<QWidget*>(txtUserName), static_cast<QWidget*>(txtPassWord)})
+             static_cast<QWidget*>(txtUserName), static_cast<QWidget*>(txtPassWord)})
         w->hide();
 
     btnOK = dataselect::gui::PlButton(this, "OK");
@@ -158,7 +159,7 @@ void TAppIniCreateBox::CMShowingChanged()
         if (StartMode == 1) {
             if (SysDef.DataRoot.empty())
                 throw std::runtime_error("アプリケーションの初期化に失敗しました。\r" + SysDef.ProgramName
-                                         + "を終了します。\rデータフォルダの取得に失敗しました。");
+                    + "を終了します。\rデータフォルダの取得に失敗しました。");
             if (!QFileInfo::exists(qs(SysDef.ServerIniFile)))
                 WriteIniFile(0);
         }
@@ -181,7 +182,7 @@ void TAppIniCreateBox::btnCompShowClick()
     std::string name;
     if (SelectComputerDialog("サーバーのコンピュータを選択して下さい。サーバーのコンピュータがリストに無い場合は、"
                              "[ｷｬﾝｾﾙ]を押してコンピュータ名を入力して下さい。",
-                             name))
+            name))
         txtHostName->setText(qs(name));
 }
 

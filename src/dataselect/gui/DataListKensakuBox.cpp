@@ -15,13 +15,13 @@ using dataselect::gui::ShowInformation;
 
 namespace {
 
-const char* const kDataKinds[] = {"選択なし", "法人", "個人(一般)", "個人(不動産)", "医療法人", "個人(クリニック)",
-                                  "個人(農業)"};
-
+const char* const kDataKinds[]
+    = {"選択なし", "法人", "個人(一般)", "個人(不動産)", "医療法人", "個人(クリニック)", "個人(農業)"};
 
 } // namespace
 
-TDataListKensakuBox::TDataListKensakuBox(QWidget* owner) : TBSDI(owner)
+TDataListKensakuBox::TDataListKensakuBox(QWidget* owner)
+    : TBSDI(owner)
 {
     RunLog = false;
     SizeMemory = false;
@@ -84,9 +84,15 @@ TDataListKensakuBox::~TDataListKensakuBox() = default;
 void TDataListKensakuBox::Prepare(bool flag)
 {
     prepared_ = flag;
-    controls::SetHint(cmbDataKbn, QStringLiteral("選択した区分に該当するデータを抽出して表示します。|選択した区分に該当するデータを抽出して表示します。"));
-    controls::SetHint(txtCode, QStringLiteral("入力したコードで始まるデータを抽出して表示します。|入力したコードで始まるデータを抽出して表示します。"));
-    controls::SetHint(txtListName, QStringLiteral("入力した文字を含むデータを抽出して表示します。|入力した文字を含むデータを抽出して表示します。"));
+    controls::SetHint(cmbDataKbn,
+        QStringLiteral(
+            "選択した区分に該当するデータを抽出して表示します。|選択した区分に該当するデータを抽出して表示します。"));
+    controls::SetHint(txtCode,
+        QStringLiteral(
+            "入力したコードで始まるデータを抽出して表示します。|入力したコードで始まるデータを抽出して表示します。"));
+    controls::SetHint(txtListName,
+        QStringLiteral(
+            "入力した文字を含むデータを抽出して表示します。|入力した文字を含むデータを抽出して表示します。"));
     cmbDataKbn->setCurrentIndex(DataKbnIndexOf(Rec.DataType, Rec.CodeType));
     txtCode->setText(qs(Rec.DataCode));
     txtListName->setText(qs(Rec.ListName));

@@ -12,7 +12,8 @@
 using dataselect::gui::qs;
 using dataselect::gui::ShowInformation;
 
-TDataPlaceBox::TDataPlaceBox(QWidget* owner) : TBSDI(owner)
+TDataPlaceBox::TDataPlaceBox(QWidget* owner)
+    : TBSDI(owner)
 {
     RunLog = false;
     SizeMemory = false;
@@ -29,8 +30,9 @@ TDataPlaceBox::TDataPlaceBox(QWidget* owner) : TBSDI(owner)
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setVisible(false);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { updateKeys(); });
-    controls::SetHint(grid_, QStringLiteral("データ管理フォルダの情報を管理します。|[F2]で新規作成、[F3]で名称変更、[F5]で削除します。"
-                                            "\n[上へ][下へ]でリストの並べ替えが行えます。"));
+    controls::SetHint(grid_,
+        QStringLiteral("データ管理フォルダの情報を管理します。|[F2]で新規作成、[F3]で名称変更、[F5]で削除します。"
+                       "\n[上へ][下へ]でリストの並べ替えが行えます。"));
 
     auto key = [this](const char* caption, int y, void (TDataPlaceBox::*handler)()) {
         auto* b = dataselect::gui::PlButton(this, QString::fromUtf8(caption));
@@ -127,11 +129,24 @@ void TDataPlaceBox::F7Click()
 void TDataPlaceBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
 {
     switch (key) {
-    case Qt::Key_F2: F2Click(); break;
-    case Qt::Key_F3: F3Click(); break;
-    case Qt::Key_F5: F5Click(); break;
-    case Qt::Key_F4: case Qt::Key_F6: case Qt::Key_F7: case Qt::Key_F8: case Qt::Key_F12: key = 0; return;
-    default: break;
+    case Qt::Key_F2:
+        F2Click();
+        break;
+    case Qt::Key_F3:
+        F3Click();
+        break;
+    case Qt::Key_F5:
+        F5Click();
+        break;
+    case Qt::Key_F4:
+    case Qt::Key_F6:
+    case Qt::Key_F7:
+    case Qt::Key_F8:
+    case Qt::Key_F12:
+        key = 0;
+        return;
+    default:
+        break;
     }
     TBSDI::FormKeyUp(key, shift);
 }

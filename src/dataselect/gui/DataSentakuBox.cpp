@@ -42,9 +42,9 @@ using dataselect::gui::ShowInformation;
 namespace {
 
 constexpr int kColumns = 20;
-const char* const kHeaders[kColumns] = {"No", "コード", "ｸﾗｳﾄﾞ", "データ名  ", "会計年度", "会計期間", "データフォルダ",
-                                        "バージョン", "", "", "鍵", "共有", "バージョン", "データ更新", "合算区分", "",
-                                        "", "データステータス", "ｸﾗｳﾄﾞ", "参照専用ﾞ"};
+const char* const kHeaders[kColumns]
+    = {"No", "コード", "ｸﾗｳﾄﾞ", "データ名  ", "会計年度", "会計期間", "データフォルダ", "バージョン", "", "", "鍵",
+        "共有", "バージョン", "データ更新", "合算区分", "", "", "データステータス", "ｸﾗｳﾄﾞ", "参照専用ﾞ"};
 const int kWidths[kColumns] = {40, 70, 0, 280, 80, 180, 200, 90, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 QColor fromTColor(int c)
@@ -57,15 +57,15 @@ const QColor kAlternateServer = fromTColor(16773345);
 const QColor kDamaged = fromTColor(255);
 const QColor kBlockedText = fromTColor(8421504);
 
-
-
 } // namespace
 
 TDataSentakuBox::TDataSentakuBox(QWidget* owner)
-    : TBSDI(owner), copyPaste_(std::make_unique<TDataCopyPaste>(model_)),
-      saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_)),
-      rowOps_(std::make_unique<TDataRowOps>(model_)), shareOps_(std::make_unique<TDataShareOps>(model_)),
-      takeOut_(std::make_unique<TDataTakeOut>(model_, *saveRestore_))
+    : TBSDI(owner)
+    , copyPaste_(std::make_unique<TDataCopyPaste>(model_))
+    , saveRestore_(std::make_unique<TDataSaveRestore>(model_, *copyPaste_))
+    , rowOps_(std::make_unique<TDataRowOps>(model_))
+    , shareOps_(std::make_unique<TDataShareOps>(model_))
+    , takeOut_(std::make_unique<TDataTakeOut>(model_, *saveRestore_))
 {
     takeOut_->AskDirection = [this](bool takenOut, bool& bringBack) {
         TWhichDataSetBox box(this);
@@ -77,15 +77,12 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
         bringBack = box.Mochikaeri;
         return true;
     };
-    saveRestore_->ChooseFolder = [this](bool restore, bool& fromDataFolder) {
-        return chooseBackupFolder(restore, fromDataFolder);
-    };
-    model_.SaveToFolder = [this](std::int32_t row, const std::string& folder) {
-        return saveRestore_->SaveData(row, folder);
-    };
-    model_.RestoreFromFolder = [this](std::int32_t row, const std::string& folder) {
-        return saveRestore_->RestoreData(row, folder);
-    };
+    saveRestore_->ChooseFolder
+        = [this](bool restore, bool& fromDataFolder) { return chooseBackupFolder(restore, fromDataFolder); };
+    model_.SaveToFolder
+        = [this](std::int32_t row, const std::string& folder) { return saveRestore_->SaveData(row, folder); };
+    model_.RestoreFromFolder
+        = [this](std::int32_t row, const std::string& folder) { return saveRestore_->RestoreData(row, folder); };
     shareOps_->ChooseSharedData = [this](std::string& folder, std::string& name, std::string& letter) {
         TServerSentakuBox list(this);
         list.SharedDrive = letter;
@@ -407,7 +404,8 @@ QString TDataSentakuBox::gridHint() const
     if (type == 2 || type == 4) {
         if (type == 4 || ConnectMode != 0)
             return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。");
-        return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+        return QStringLiteral(
+            "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n［F7］で作成済みのﾃﾞｰﾀを復元してください。");
     }
     if (ConnectMode == 1)
         return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n空白行は選択できません。");
@@ -436,8 +434,8 @@ void TDataSentakuBox::operationNotBuilt(int key)
     // An operation this program does not carry: say so rather than do
     // nothing.
     const std::string caption = keys_.Captions[static_cast<std::size_t>(key)];
-    ErrorMessageEx("「" + caption.substr(caption.find(':') + 1) + "」はこのプログラムでは利用できません。",
-                   "TDataSentakuBox");
+    ErrorMessageEx(
+        "「" + caption.substr(caption.find(':') + 1) + "」はこのプログラムでは利用できません。", "TDataSentakuBox");
 }
 
 void TDataSentakuBox::UpdateFunctionKeys()
@@ -456,10 +454,12 @@ void TDataSentakuBox::UpdateFunctionKeys()
     in.GridEnabled = grid_->isEnabled();
     in.CopyPending = copyPaste_ && copyPaste_->Pending();
     keys_ = ::UpdateFunctionKeys(in);
-    hintArea_->setPlainText(keys_.PasteHint ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
-                                            : gridHint());
+    hintArea_->setPlainText(keys_.PasteHint
+            ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
+            : gridHint());
     for (int k = 0; k < fkey::Count; ++k)
-        keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(qs(keys_.Captions[static_cast<std::size_t>(k)]));
+        keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(
+            qs(keys_.Captions[static_cast<std::size_t>(k)]));
     btnKyoyuDataDown_->setEnabled(keys_.KyoyuDownEnabled);
     btnKyoyuDataUp_->setEnabled(keys_.KyoyuUpEnabled);
     btnCloudShare_->setEnabled(keys_.CloudEnabled);
@@ -582,12 +582,20 @@ std::string TDataSentakuBox::chooseBackupFolder(bool restore, bool& fromDataFold
     box->FolderLabel = QStringLiteral("保存先の場所:");
     if (restore) {
         box->FileCaption = QStringLiteral("データの復元");
-        box->FileMessage = QStringLiteral("指定された保存先の場所にバックアップファイルがある場合は、商号、会計期間および仕訳数をチェックし、条件が満たされれば復元されます。");
-        box->FolderHint = QStringLiteral("ﾃﾞｰﾀが保存されている場所を選択します。変更する場合は［参照］を押してください。|ﾃﾞｰﾀが保存されている場所を選択します。\r\n前回保存又は復元を行った場所を初期値として表示しています。それ以前の場所もリストから選択できます。その他の場所を指定する場合は［参照］を押してください。\r\n［OK］を押すと処理を実行します。");
+        box->FileMessage = QStringLiteral("指定された保存先の場所にバックアップファイルがある場合は、商号、会計期間およ"
+                                          "び仕訳数をチェックし、条件が満たされれば復元されます。");
+        box->FolderHint
+            = QStringLiteral("ﾃﾞｰﾀが保存されている場所を選択します。変更する場合は［参照］を押してください。|"
+                             "ﾃﾞｰﾀが保存されている場所を選択します。\r\n前回保存又は復元を行った場所を初期値として表示"
+                             "しています。それ以前の場所もリストから選択できます。その他の場所を指定する場合は［参照］"
+                             "を押してください。\r\n［OK］を押すと処理を実行します。");
     } else {
         box->FileCaption = QStringLiteral("データの保存");
         box->FileMessage = QStringLiteral("選択中のデータを保存します。");
-        box->FolderHint = QStringLiteral("ﾃﾞｰﾀを保存する場所を選択します。変更する場合は［参照］を押してください。|ﾃﾞｰﾀを保存する場所を選択します。\r\n前回保存又は復元を行った場所を初期値として表示しています。それ以前の場所もリストから選択できます。その他の場所を指定する場合は［参照］を押してください。\r\n［OK］を押すと処理を実行します。");
+        box->FolderHint = QStringLiteral("ﾃﾞｰﾀを保存する場所を選択します。変更する場合は［参照］を押してください。|"
+                                         "ﾃﾞｰﾀを保存する場所を選択します。\r\n前回保存又は復元を行った場所を初期値とし"
+                                         "て表示しています。それ以前の場所もリストから選択できます。その他の場所を指定"
+                                         "する場合は［参照］を押してください。\r\n［OK］を押すと処理を実行します。");
     }
     box->InitDialog(true);
     if (choice != nullptr) {
@@ -684,7 +692,7 @@ void TDataSentakuBox::ESCClick()
 void TDataSentakuBox::btnSearchCancelClick()
 {
     model_.FilterActive = false;
-    model_.Filter = TDataKensakuRec{};
+    model_.Filter = TDataKensakuRec {};
     model_.LoadDataList();
     DisplayDataList();
     btnSearchCancel_->setEnabled(false);
@@ -746,7 +754,8 @@ void TDataSentakuBox::btnDataInfoClick()
             info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.UpdateLock), "UPDATE_LOCK");
             info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.ReadOnly), "READ_ONLY");
         } catch (const std::exception& e) {
-            ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDataSentakuBox.btnDataInfoClick\r") + e.what());
+            ErrorMessageEx(
+                "データ情報の更新に失敗しました。", std::string("TDataSentakuBox.btnDataInfoClick\r") + e.what());
         }
         rec.ENTTEXT = dialog.ListName;
         rec.DispName = rec.ENTTEXT;
@@ -867,8 +876,14 @@ TDataListPrinter& printerHook()
 }
 } // namespace
 
-void SetDataListPrinter(TDataListPrinter printer) { printerHook() = std::move(printer); }
-const TDataListPrinter& DataListPrinter() { return printerHook(); }
+void SetDataListPrinter(TDataListPrinter printer)
+{
+    printerHook() = std::move(printer);
+}
+const TDataListPrinter& DataListPrinter()
+{
+    return printerHook();
+}
 
 void TDataSentakuBox::CMShowingChanged(bool visible)
 {

@@ -32,8 +32,8 @@ class TDataTakeOut;
 // Prints the displayed rows of a data list (0 the data list, 1 the
 // shared-server list): the print library sits above this one, so the
 // program hands its entry point over at start. False when nothing printed.
-using TDataListPrinter = std::function<bool(QWidget* parent, std::uint8_t listKind, const TDataSentakuRecArray& rows,
-                                            const TDataSentakuRecDispArray& disp)>;
+using TDataListPrinter = std::function<bool(
+    QWidget* parent, std::uint8_t listKind, const TDataSentakuRecArray& rows, const TDataSentakuRecDispArray& disp)>;
 void SetDataListPrinter(TDataListPrinter printer);
 const TDataListPrinter& DataListPrinter();
 
@@ -134,7 +134,7 @@ private:
     QPushButton* btnSearch_ = nullptr;
     QPushButton* btnDataInfo_ = nullptr;
     QPushButton* btnListUpdate_ = nullptr;
-    std::array<TxPlButton*, fkey::Count> keyButtons_{};
+    std::array<TxPlButton*, fkey::Count> keyButtons_ {};
 };
 
 // Registers the screen under "QzDataSenkaku" (once).

@@ -36,8 +36,6 @@ namespace {
 
 constexpr const char* kNone = "設定なし";
 
-
-
 std::string withExtension(const std::string& file, const char* ext)
 {
     return fs::path(file).replace_extension(ext).string();
@@ -45,7 +43,8 @@ std::string withExtension(const std::string& file, const char* ext)
 
 } // namespace
 
-TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner) : TBSDI(owner)
+TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner)
+    : TBSDI(owner)
 {
     RunLog = false;
     SizeMemory = false;
@@ -76,7 +75,8 @@ TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner) : TBSDI(owner)
     cboxDataReadOnly = new TxCheckBox(QStringLiteral("禁止する"), g1);
     cboxDataReadOnly->move(120, 160);
 
-    const char* names[] = {"コード:", "データ区分:", "会社名:", "データリスト名:", "会計年度:", "会計期間:", "仕訳件数:"};
+    const char* names[]
+        = {"コード:", "データ区分:", "会社名:", "データリスト名:", "会計年度:", "会計期間:", "仕訳件数:"};
     QLabel** targets[] = {&lblCode, &lblDataKbn, &lblName, nullptr, &lblNendo, &lblKikan, &lblSiwakeKensu};
     for (int i = 0; i < 7; ++i) {
         label(g2, names[i], 12, 28 + i * 36);
@@ -141,7 +141,8 @@ void TDataSyosaiInfoBox::FillDetails()
     rebuildAllowed_ = false;
     if (!shougou.empty() && Row != nullptr) {
         if (Source == 0)
-            rebuildAllowed_ = (Row->KYOYULOCK == 0 && Row->NETDRIVE == 0) || (Row->KYOYULOCK == 1 && Row->NETDRIVE == 1);
+            rebuildAllowed_
+                = (Row->KYOYULOCK == 0 && Row->NETDRIVE == 0) || (Row->KYOYULOCK == 1 && Row->NETDRIVE == 1);
         else
             rebuildAllowed_ = info_.SHARE_STATUS == 1;
     }
@@ -155,8 +156,8 @@ void TDataSyosaiInfoBox::FillDetails()
 
     const bool normal = info_.STATUS == 1 || (ConnectMode != 0 && info_.STATUS == 2);
     statusClearAllowed_ = !normal
-                          && (IsAllDataKengen()
-                              || LoginCodeOf(info_.OPCODE, SysDef.GroupID) == LoginCodeOf(SysDef.OpCode, SysDef.GroupID));
+        && (IsAllDataKengen()
+            || LoginCodeOf(info_.OPCODE, SysDef.GroupID) == LoginCodeOf(SysDef.OpCode, SysDef.GroupID));
     if (statusClearAllowed_)
         Editable = false;
     cboxStatusClear->setChecked(false);
@@ -183,7 +184,7 @@ void TDataSyosaiInfoBox::FillDetails()
 
     cboxDataUpdateLock->setEnabled(true);
     const std::string version = std::to_string(info_.VERSION1_MAJOR) + "." + std::to_string(info_.VERSION1_MINOR) + "."
-                                + std::to_string(info_.VERSION1_REVISION);
+        + std::to_string(info_.VERSION1_REVISION);
     cboxDataReadOnly->setEnabled(VersionGreaterEqual(version, "12.0.0"));
     txtListName->setReadOnly(!Editable);
     if (!Editable) {
@@ -211,14 +212,16 @@ void TDataSyosaiInfoBox::F1Click(int key)
     if (key != 7 || FKeys[6]->CaptionA().Caption() == QStringLiteral("F7:"))
         return;
     if (ConnectMode != 0 && DM != nullptr && DM->AccDatInConnection(1, SysDef.HostName, DataFolder, 0)) {
-        ShowInformation("現在、他のユーザーがデータに接続中です。他のユーザーがデータに接続している間はデータの再構築は行えません。");
+        ShowInformation("現在、他のユーザーがデータに接続中です。他のユーザーがデータに接続している間はデータの再構築は"
+                        "行えません。");
         return;
     }
     TMessage2InfoRec m;
     InitMessage2Info(msgkind::Confirmation, m);
     m.buttons = msgbtn::OK | msgbtn::Cancel;
     m.lines[0].text = "データの再構築を行いますか？";
-    m.lines[1].text = "注意１）データサイズによりデータ再構築に時間がかかる場合があります。再構築中にコンピュータの電源は切らないで下さい。";
+    m.lines[1].text = "注意１）データサイズによりデータ再構築に時間がかかる場合があります。再構築中にコンピュータの電源"
+                      "は切らないで下さい。";
     if (info_.STATUS == 10)
         m.lines[2].text = "注意２）破損データの場合はデータ再構築が適正に行われない場合があります。";
     if (ShowMessage2(m) != modal::Ok)
@@ -235,17 +238,15 @@ void TDataSyosaiInfoBox::setDataLock(bool lock)
     if (ConnectMode == 0 || Row == nullptr || Row->DATALOCK >= 1 || DM == nullptr)
         return;
     core::RunDbOperation(DM->IBTransactionDEF,
-                         core::DbPolicy("TDataSyosaiInfoBox.setDataLock")
-                             .with(core::DbFailure::Commit)
-                             .with(core::DbReport::Raise),
-                         [&] {
-        platform::firebird::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-        q.sql().add("UPDATE DATALIST SET DATALOCK=:DATALOCK");
-        q.sql().add("WHERE REC=:REC");
-        q.paramByName("DATALOCK").setInteger(lock ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0);
-        q.paramByName("REC").setInteger(Row->REC);
-        q.execSQL();
-    });
+        core::DbPolicy("TDataSyosaiInfoBox.setDataLock").with(core::DbFailure::Commit).with(core::DbReport::Raise),
+        [&] {
+            platform::firebird::Query q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
+            q.sql().add("UPDATE DATALIST SET DATALOCK=:DATALOCK");
+            q.sql().add("WHERE REC=:REC");
+            q.paramByName("DATALOCK").setInteger(lock ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0);
+            q.paramByName("REC").setInteger(Row->REC);
+            q.execSQL();
+        });
 }
 
 bool TDataSyosaiInfoBox::RebuildData()
@@ -264,7 +265,7 @@ bool TDataSyosaiInfoBox::RebuildData()
         paths::join(ConnectMode == 0 ? temp : DataFolder, fs::path(DataBackupFile).filename().string()), ".fb_");
     std::error_code ec;
     for (const std::string& old : {paths::join(temp, DataBackupFile), paths::join(temp, DataFile),
-                                   paths::join(temp, fs::path(DataFile).replace_extension(".ini").string())})
+             paths::join(temp, fs::path(DataFile).replace_extension(".ini").string())})
         fs::remove(old, ec);
 
     bool result = false;

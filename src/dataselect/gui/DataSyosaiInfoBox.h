@@ -64,7 +64,7 @@ public:
     TTolvanEdit* txtListName = nullptr;
     TxPlButton* btnOK = nullptr;
     TxPlButton* btnCancel = nullptr;
-    std::array<TxPlButton*, 8> FKeys{}; // F1..F8
+    std::array<TxPlButton*, 8> FKeys {}; // F1..F8
 
 protected:
     void FormKeyUp(int& key, Qt::KeyboardModifiers shift) override;

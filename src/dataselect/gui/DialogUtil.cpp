@@ -36,8 +36,8 @@ bool HoldBackEscPress(QKeyEvent* e)
     return true;
 }
 
-bool HandleKeyUp(QDialog* dialog, QKeyEvent* e, int escResult, const TxPlButton* ok,
-                 const std::function<void()>& okClick)
+bool HandleKeyUp(
+    QDialog* dialog, QKeyEvent* e, int escResult, const TxPlButton* ok, const std::function<void()>& okClick)
 {
     switch (e->key()) {
     case Qt::Key_Escape:

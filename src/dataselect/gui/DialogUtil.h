@@ -27,7 +27,7 @@ bool HoldBackEscPress(QKeyEvent* e);
 
 // Key-up: Esc ends the dialog with escResult (nothing when escResult is
 // negative); F12 runs okClick while ok is enabled. True when consumed.
-bool HandleKeyUp(QDialog* dialog, QKeyEvent* e, int escResult, const TxPlButton* ok,
-                 const std::function<void()>& okClick);
+bool HandleKeyUp(
+    QDialog* dialog, QKeyEvent* e, int escResult, const TxPlButton* ok, const std::function<void()>& okClick);
 
 } // namespace dataselect::gui

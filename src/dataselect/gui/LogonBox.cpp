@@ -41,7 +41,8 @@ TxEdit* field(QWidget* parent, int maxLength, const QString& hint, bool masked)
 
 } // namespace
 
-TLogonBox::TLogonBox(QWidget* parent) : QDialog(parent)
+TLogonBox::TLogonBox(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle("ログイン");
     setFixedSize(kWidth, kHeight);
@@ -170,8 +171,7 @@ void TLogonBox::setUpConfirmation()
     Label2->setText("パスワードを入力して下さい。");
     Label3->clear();
     for (QWidget* w : {static_cast<QWidget*>(lblGroupID), static_cast<QWidget*>(txtGroupID),
-                       static_cast<QWidget*>(lblOpCode), static_cast<QWidget*>(txtOpCode),
-                       static_cast<QWidget*>(grpConnect)})
+             static_cast<QWidget*>(lblOpCode), static_cast<QWidget*>(txtOpCode), static_cast<QWidget*>(grpConnect)})
         w->hide();
     lblPassword->move(60, ScaleDPI(42, logicalDpiY(), 96));
     txtPassword->move(150, ScaleDPI(38, logicalDpiY(), 96));

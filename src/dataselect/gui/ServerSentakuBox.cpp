@@ -53,32 +53,46 @@ struct ColumnDef {
 };
 
 const ColumnDef kColumns[TServerSentakuBox::kColCount] = {
-    {"No", 40, Qt::AlignRight},        {"コード", 70, Qt::AlignLeft},       {"ｸﾗｳﾄﾞ", 40, Qt::AlignHCenter},
-    {"データ名", 280, Qt::AlignLeft},  {"会計年度", 80, Qt::AlignHCenter}, {"会計期間", 180, Qt::AlignHCenter},
-    {"データフォルダ", 200, Qt::AlignLeft}, {"バージョン", 90, Qt::AlignHCenter}, {"共有", 32, Qt::AlignHCenter},
-    {"共有値", 0, Qt::AlignRight},     {"バージョン", 0, Qt::AlignLeft},   {"データ更新", 0, Qt::AlignLeft},
-    {"", 0, Qt::AlignLeft},            {"", 0, Qt::AlignLeft},             {"", 0, Qt::AlignLeft},
-    {"データステータス", 0, Qt::AlignLeft}, {"ｸﾗｳﾄﾞ", 0, Qt::AlignLeft},   {"参照専用", 0, Qt::AlignLeft},
+    {"No", 40, Qt::AlignRight},
+    {"コード", 70, Qt::AlignLeft},
+    {"ｸﾗｳﾄﾞ", 40, Qt::AlignHCenter},
+    {"データ名", 280, Qt::AlignLeft},
+    {"会計年度", 80, Qt::AlignHCenter},
+    {"会計期間", 180, Qt::AlignHCenter},
+    {"データフォルダ", 200, Qt::AlignLeft},
+    {"バージョン", 90, Qt::AlignHCenter},
+    {"共有", 32, Qt::AlignHCenter},
+    {"共有値", 0, Qt::AlignRight},
+    {"バージョン", 0, Qt::AlignLeft},
+    {"データ更新", 0, Qt::AlignLeft},
+    {"", 0, Qt::AlignLeft},
+    {"", 0, Qt::AlignLeft},
+    {"", 0, Qt::AlignLeft},
+    {"データステータス", 0, Qt::AlignLeft},
+    {"ｸﾗｳﾄﾞ", 0, Qt::AlignLeft},
+    {"参照専用", 0, Qt::AlignLeft},
 };
 
-const char* const kDefaultCaptions[TServerSentakuBox::kKeyCount] = {
-    "ESC:ｷｬﾝｾﾙ", "F1:ヘルプ", "F2:コピー", "F3:", "F4:領域追加", "F5:ﾃﾞｰﾀ削除", "F6:", "F7:", "F8:印刷", "F12:選択"};
-const char* const kKeyNames[TServerSentakuBox::kKeyCount] = {"ESC:", "F1:", "F2:", "F3:", "F4:", "F5:",
-                                                             "F6:", "F7:", "F8:", "F12:"};
+const char* const kDefaultCaptions[TServerSentakuBox::kKeyCount]
+    = {"ESC:ｷｬﾝｾﾙ", "F1:ヘルプ", "F2:コピー", "F3:", "F4:領域追加", "F5:ﾃﾞｰﾀ削除", "F6:", "F7:", "F8:印刷", "F12:選択"};
+const char* const kKeyNames[TServerSentakuBox::kKeyCount]
+    = {"ESC:", "F1:", "F2:", "F3:", "F4:", "F5:", "F6:", "F7:", "F8:", "F12:"};
 
-const QString kGridHint = QStringLiteral(
-    "共有サーバー上のデータ領域の一覧です。|［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n"
-    "［F2］でｺﾋﾟｰ、［F4］で領域追加、［F5］でﾃﾞｰﾀ削除、［F8］で一覧を印刷します。");
-const QString kNoDriveHint = QStringLiteral(
-    "共有ドライブが見つかりません。|［共有割当］又はOSの機能から共有サーバーのフォルダをネットワークドライブに割り当てて下さい。");
+const QString kGridHint
+    = QStringLiteral("共有サーバー上のデータ領域の一覧です。|［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n"
+                     "［F2］でｺﾋﾟｰ、［F4］で領域追加、［F5］でﾃﾞｰﾀ削除、［F8］で一覧を印刷します。");
+const QString kNoDriveHint
+    = QStringLiteral("共有ドライブが見つかりません。|"
+                     "［共有割当］又はOSの機能から共有サーバーのフォルダをネットワークドライブに割り当てて下さい。");
 const QString kEmptyHint = QStringLiteral(
     "共有サーバー上にデータ領域がありません。|［F4］で領域を追加するか、［更新］でデータリストを再作成して下さい。");
-const QString kPasteHint = QStringLiteral(
-    "貼り付け先を選択して［F2］を押します。|ｺﾋﾟｰ処理を中断する場合は［ESC］を押します。");
+const QString kPasteHint
+    = QStringLiteral("貼り付け先を選択して［F2］を押します。|ｺﾋﾟｰ処理を中断する場合は［ESC］を押します。");
 
 } // namespace
 
-TServerSentakuBox::TServerSentakuBox(QWidget* owner) : TBSDI(owner)
+TServerSentakuBox::TServerSentakuBox(QWidget* owner)
+    : TBSDI(owner)
 {
     RunLog = false;
     SizeMemory = false;
@@ -96,8 +110,9 @@ TServerSentakuBox::TServerSentakuBox(QWidget* owner) : TBSDI(owner)
     cmbDrive_ = new QComboBox(this);
     cmbDrive_->setGeometry(106, 16, 260, 24);
     cmbDrive_->view()->setMinimumWidth(300);
-    controls::SetHint(cmbDrive_, qs("共有サーバーのドライブを選択します。|共有サーバーの\"" + shareDir()
-                                    + "\"フォルダがあるネットワークドライブが表示されます。"));
+    controls::SetHint(cmbDrive_,
+        qs("共有サーバーのドライブを選択します。|共有サーバーの\"" + shareDir()
+            + "\"フォルダがあるネットワークドライブが表示されます。"));
     connect(cmbDrive_, &QComboBox::currentIndexChanged, this, [this](int i) { cmbDriveChange(i); });
     auto button = [this](const char* caption, int x, int w) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
@@ -116,11 +131,26 @@ TServerSentakuBox::TServerSentakuBox(QWidget* owner) : TBSDI(owner)
     controls::SetHint(btnSearchCancel_, QStringLiteral("検索を解除して全てのデータを表示します。"));
     controls::SetHint(btnDataInfo_, QStringLiteral("選択中のデータの詳細情報を表示します。"));
     controls::SetHint(btnListUpdate_, QStringLiteral("共有サーバーのフォルダからデータリストを再作成します。"));
-    connect(btnMount_, &QPushButton::clicked, this, [this] { btnMountClick(); afterKey(); });
-    connect(btnSearch_, &QPushButton::clicked, this, [this] { btnSearchClick(false); afterKey(); });
-    connect(btnSearchCancel_, &QPushButton::clicked, this, [this] { btnSearchClick(true); afterKey(); });
-    connect(btnDataInfo_, &QPushButton::clicked, this, [this] { btnDataInfoClick(); afterKey(); });
-    connect(btnListUpdate_, &QPushButton::clicked, this, [this] { btnListUpdateClick(); afterKey(); });
+    connect(btnMount_, &QPushButton::clicked, this, [this] {
+        btnMountClick();
+        afterKey();
+    });
+    connect(btnSearch_, &QPushButton::clicked, this, [this] {
+        btnSearchClick(false);
+        afterKey();
+    });
+    connect(btnSearchCancel_, &QPushButton::clicked, this, [this] {
+        btnSearchClick(true);
+        afterKey();
+    });
+    connect(btnDataInfo_, &QPushButton::clicked, this, [this] {
+        btnDataInfoClick();
+        afterKey();
+    });
+    connect(btnListUpdate_, &QPushButton::clicked, this, [this] {
+        btnListUpdateClick();
+        afterKey();
+    });
     cboxDataListUpdate_ = new QCheckBox(QStringLiteral("データリストを自動更新する"), this);
     cboxDataListUpdate_->setGeometry(812, 16, 180, 24);
     cboxDataListUpdate_->setFocusPolicy(Qt::NoFocus);
@@ -196,14 +226,29 @@ void TServerSentakuBox::RunKey(int k)
     // here rather than left to end the screen.
     try {
         switch (k) {
-        case kESC: ESCClick(); return;
-        case kF1: ShowHtmlHelp("kyoyudata.html"); break;
-        case kF2: F2Click(); break;
-        case kF4: F4Click(); break;
-        case kF5: F5Click(); break;
-        case kF8: F8Click(); break;
-        case kF12: F12Click(); break;
-        default: break;
+        case kESC:
+            ESCClick();
+            return;
+        case kF1:
+            ShowHtmlHelp("kyoyudata.html");
+            break;
+        case kF2:
+            F2Click();
+            break;
+        case kF4:
+            F4Click();
+            break;
+        case kF5:
+            F5Click();
+            break;
+        case kF8:
+            F8Click();
+            break;
+        case kF12:
+            F12Click();
+            break;
+        default:
+            break;
         }
     } catch (const std::exception& e) {
         core::ErrorMessageEx(e.what(), "TServerSentakuBox");
@@ -283,7 +328,8 @@ void TServerSentakuBox::reload(bool rescan)
 
 void TServerSentakuBox::cmbDriveChange(int index)
 {
-    if (index < 0 || index >= static_cast<int>(drives_.size()) || drives_[static_cast<std::size_t>(index)].Letter == ctl_->Letter)
+    if (index < 0 || index >= static_cast<int>(drives_.size())
+        || drives_[static_cast<std::size_t>(index)].Letter == ctl_->Letter)
         return;
     ctl_->SelectDrive(drives_, drives_[static_cast<std::size_t>(index)].Letter);
     SharedDrive = std::string(1, ctl_->Letter);
@@ -297,7 +343,8 @@ void TServerSentakuBox::btnMountClick()
 {
     // Network drives are mounted by the system on this platform; there is no
     // connection dialog to call.
-    ShowInformation("ネットワークドライブの割り当てAPIの呼び出しに失敗しました。\rOSの機能からネットワークドライブの割り当てを行って下さい。");
+    ShowInformation("ネットワークドライブの割り当てAPIの呼び出しに失敗しました。\rOSの機能からネットワークドライブの割"
+                    "り当てを行って下さい。");
     raise();
 }
 
@@ -612,7 +659,8 @@ void TServerSentakuBox::F8Click()
         return;
     }
     if (!DataListPrinter()) {
-        core::ErrorMessageEx("このプログラムには共有データリストの印刷が組み込まれていません。", "TServerSentakuBox.F8Click");
+        core::ErrorMessageEx(
+            "このプログラムには共有データリストの印刷が組み込まれていません。", "TServerSentakuBox.F8Click");
         return;
     }
     TDataSentakuRecDispArray disp;
@@ -639,7 +687,8 @@ void TServerSentakuBox::F12Click()
     }
     std::error_code ec;
     if (!std::filesystem::is_directory(ChosenFolder, ec)) {
-        ShowInformation("共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。\r"
+        ShowInformation("共有サーバーが起動していない、接続が切断されている または "
+                        "共有サーバー上のデータ領域が削除された可能性があります。\r"
                         "共有サーバーが起動している場合は [更新]ボタンを押しデータリストの再作成を行って下さい。");
         return;
     }
@@ -651,7 +700,8 @@ void TServerSentakuBox::F12Click()
             InitMessage2Info(msgkind::Warning, m);
             m.caption = "選択データの状態";
             m.lines[0] = {"共有サーバー上のデータが破損しているため、共有データの取得を中止します。", 0x0000FF, {}};
-            m.lines[1] = {"データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。", 0x0000FF, {}};
+            m.lines[1]
+                = {"データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。", 0x0000FF, {}};
             m.lines[2].text = "【データフォルダ】";
             m.lines[3].text = "　" + child.PASNAME;
             m.lines[5].text = "【オペレータ】";
@@ -692,7 +742,7 @@ void TServerSentakuBox::IncSerchTimerTimer()
     auto matches = [&](int r) {
         const auto* item = grid_->item(r, cCode);
         return ctl_->Lines[static_cast<std::size_t>(r)].Child < 0 && item != nullptr
-               && item->text().toLower().startsWith(wanted);
+            && item->text().toLower().startsWith(wanted);
     };
     int found = -1;
     for (int r = from + 1; r < rows && found < 0; ++r)
@@ -726,8 +776,8 @@ bool TServerSentakuBox::eventFilter(QObject* watched, QEvent* e)
 
 void TServerSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
 {
-    static const int kQtKeys[kKeyCount] = {Qt::Key_Escape, Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4,
-                                           Qt::Key_F5,     Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F12};
+    static const int kQtKeys[kKeyCount] = {Qt::Key_Escape, Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5,
+        Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F12};
     if (shift == Qt::NoModifier) {
         for (int k = 0; k < kKeyCount; ++k) {
             if (key == kQtKeys[k]) {

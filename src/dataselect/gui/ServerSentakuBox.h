@@ -28,8 +28,25 @@ public:
     enum Key { kESC = 0, kF1, kF2, kF3, kF4, kF5, kF6, kF7, kF8, kF12, kKeyCount };
     // Grid columns (the hidden ones carry the row's values).
     enum Col {
-        cNo = 0, cCode, cCloud, cName, cNendo, cKikan, cFolder, cVersion, cShare, cShareValue, cVersion2,
-        cUpdateLock, cGassan, cTop, cChild, cDamaged, cCloudValue, cReadOnly, kColCount
+        cNo = 0,
+        cCode,
+        cCloud,
+        cName,
+        cNendo,
+        cKikan,
+        cFolder,
+        cVersion,
+        cShare,
+        cShareValue,
+        cVersion2,
+        cUpdateLock,
+        cGassan,
+        cTop,
+        cChild,
+        cDamaged,
+        cCloudValue,
+        cReadOnly,
+        kColCount
     };
 
     explicit TServerSentakuBox(QWidget* owner = nullptr);
@@ -110,5 +127,5 @@ private:
     QPlainTextEdit* hintArea_ = nullptr;
     QLineEdit* txtIncSerch_ = nullptr;
     QTimer* incTimer_ = nullptr;
-    std::array<TxPlButton*, kKeyCount> keys_{};
+    std::array<TxPlButton*, kKeyCount> keys_ {};
 };

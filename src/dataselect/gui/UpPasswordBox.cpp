@@ -44,7 +44,8 @@ QString TUpPasswordBox::FilterPasswordText(const QString& text)
     return out;
 }
 
-TUpPasswordBox::TUpPasswordBox(QWidget* parent) : QDialog(parent)
+TUpPasswordBox::TUpPasswordBox(QWidget* parent)
+    : QDialog(parent)
 {
     setFixedSize(403, 262);
     auto* top = new QWidget(this);

@@ -30,7 +30,8 @@ TxPlButton* functionButton(QWidget* parent, const QString& caption)
 
 } // namespace
 
-TfmWebMenuL::TfmWebMenuL(QWidget* owner) : TBSDI(owner)
+TfmWebMenuL::TfmWebMenuL(QWidget* owner)
+    : TBSDI(owner)
 {
     setWindowTitle(kCaption);
     setFixedSize(357, 361);
@@ -136,15 +137,15 @@ std::int32_t TfmWebMenuL::Execute(std::uint8_t modal)
     // A modal screen is freed by its starter once it is done.
     deleteLater();
     if (!SkipProcCheck && OnHostMenu && OnHostMenu(10, "") > 0) {
-        dataselect::gui::ShowYesBox(msgkind::Warning,
-                                    "メニュー以外の処理が開いています。\r全ての処理を閉じてから処理を実行してください。");
+        dataselect::gui::ShowYesBox(
+            msgkind::Warning, "メニュー以外の処理が開いています。\r全ての処理を閉じてから処理を実行してください。");
     } else if (InitOK) {
         SetFormPosition(0, 0, 0, 0, 3); // the centre of the screen
         SetMode(1);
         exec();
     } else {
-        dataselect::gui::ShowYesBox(msgkind::Error,
-                                    std::string(kCaption) + "画面の初期化に失敗しました。\r処理を終了します。");
+        dataselect::gui::ShowYesBox(
+            msgkind::Error, std::string(kCaption) + "画面の初期化に失敗しました。\r処理を終了します。");
     }
     return g_entryCount != 0 ? 1 : 0;
 }

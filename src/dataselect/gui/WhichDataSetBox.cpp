@@ -9,7 +9,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-TWhichDataSetBox::TWhichDataSetBox(QWidget* owner) : TBSDI(owner)
+TWhichDataSetBox::TWhichDataSetBox(QWidget* owner)
+    : TBSDI(owner)
 {
     RunLog = false;
     SizeMemory = false;
@@ -49,10 +50,14 @@ TWhichDataSetBox::TWhichDataSetBox(QWidget* owner) : TBSDI(owner)
 void TWhichDataSetBox::ShowChoice(std::uint8_t mode)
 {
     Mode = mode;
-    controls::SetHint(btnMochidashi, QStringLiteral(
-        "データの処理方法を選択します。|データを持ち出すため、「データ選択（サーバ）」画面で選択した場所にあるデータをコンピュータ内のデータエリアへコピーします。"));
-    controls::SetHint(btnMochikaeri, QStringLiteral(
-        "データの処理方法を選択します。|データを持ち帰ったため、「データ選択（サーバ）」画面で選択した場所へコンピュータ内のデータエリアよりコピーします。"));
+    controls::SetHint(btnMochidashi,
+        QStringLiteral("データの処理方法を選択します。|"
+                       "データを持ち出すため、「データ選択（サーバ）」画面で選択した場所にあるデータをコンピュータ内の"
+                       "データエリアへコピーします。"));
+    controls::SetHint(btnMochikaeri,
+        QStringLiteral("データの処理方法を選択します。|"
+                       "データを持ち帰ったため、「データ選択（サーバ）」画面で選択した場所へコンピュータ内のデータエリ"
+                       "アよりコピーします。"));
     controls::SetHint(btnOK, QStringLiteral("内容を登録して画面を閉じます。|内容を登録して画面を閉じます。"));
     controls::SetHint(btnCancel, QStringLiteral("画面を閉じます。|画面を閉じます。"));
     btnMochidashi->setEnabled(true);

@@ -16,7 +16,7 @@ public:
     explicit TWhichDataSetBox(QWidget* owner = nullptr);
 
     std::uint8_t Mode = 0;
-    bool Mochikaeri = false;   // in: preferred choice; out: true for bring back
+    bool Mochikaeri = false; // in: preferred choice; out: true for bring back
     std::int32_t Mochidashi = 0; // 1 when the data set is taken out now
 
     // Prepares the choice; the caller then shows the dialog modally (1 OK).

@@ -163,8 +163,8 @@ void Database::connect()
     // (the connection's own cache size is ignored there): a database larger
     // than the default cache has the header set to its size when it is
     // opened, which only its owner may do; anyone else opens it as it is.
-    const std::uint32_t suited = paramValue("num_buffers").empty() && paramValue("page_buffers").empty()
-        ? suitedCachePages(name_) : 0;
+    const std::uint32_t suited
+        = paramValue("num_buffers").empty() && paramValue("page_buffers").empty() ? suitedCachePages(name_) : 0;
     if (suited > kDefaultCachePages) {
         try {
             attach(suited);
@@ -226,9 +226,8 @@ void Database::disconnect()
         a->release();
         const intptr_t* errors = e.getStatus()->getErrors();
         const bool lost = errors && errors[0] == isc_arg_gds
-                          && (errors[1] == isc_network_error || errors[1] == isc_net_read_err
-                              || errors[1] == isc_net_write_err || errors[1] == isc_lost_db_connection
-                              || errors[1] == isc_att_shutdown);
+            && (errors[1] == isc_network_error || errors[1] == isc_net_read_err || errors[1] == isc_net_write_err
+                || errors[1] == isc_lost_db_connection || errors[1] == isc_att_shutdown);
         if (!lost)
             throwFromStatus(e.getStatus(), "Database.disconnect " + name_);
     }
@@ -266,7 +265,7 @@ void Database::executeImmediate(std::string_view sqlUtf8, Transaction* transacti
             transaction->startTransaction();
         guarded(ctx + ": " + std::string(sqlUtf8.substr(0, 200)), [&] {
             attachment_->execute(&st, transaction->handle(), static_cast<unsigned>(sql.size()), sql.c_str(),
-                                 static_cast<unsigned>(dialect_), nullptr, nullptr, nullptr, nullptr);
+                static_cast<unsigned>(dialect_), nullptr, nullptr, nullptr, nullptr);
         });
         return;
     }
@@ -277,7 +276,7 @@ void Database::executeImmediate(std::string_view sqlUtf8, Transaction* transacti
     own.startTransaction();
     guarded(ctx + ": " + std::string(sqlUtf8.substr(0, 200)), [&] {
         attachment_->execute(&st, own.handle(), static_cast<unsigned>(sql.size()), sql.c_str(),
-                             static_cast<unsigned>(dialect_), nullptr, nullptr, nullptr, nullptr);
+            static_cast<unsigned>(dialect_), nullptr, nullptr, nullptr, nullptr);
     });
     own.commit();
 }
@@ -349,7 +348,7 @@ void Transaction::forgetDatabase()
 
 std::vector<unsigned char> Transaction::buildTpb() const
 {
-    std::vector<unsigned char> tpb{isc_tpb_version3};
+    std::vector<unsigned char> tpb {isc_tpb_version3};
     for (const auto& word : params_) {
         std::string w, ignored;
         if (!splitParam(word, w, ignored))

@@ -18,7 +18,7 @@
 namespace Firebird {
 class IAttachment;
 class ITransaction;
-}
+} // namespace Firebird
 
 namespace platform::firebird {
 

@@ -12,9 +12,11 @@ namespace platform::firebird {
 class EIBError : public std::runtime_error {
 public:
     EIBError(long iscErrorCode, int sqlCode, std::string message, std::string context = {})
-        : std::runtime_error(context.empty() ? message : context + ": " + message),
-          iscErrorCode_(iscErrorCode), sqlCode_(sqlCode), message_(std::move(message)),
-          context_(std::move(context))
+        : std::runtime_error(context.empty() ? message : context + ": " + message)
+        , iscErrorCode_(iscErrorCode)
+        , sqlCode_(sqlCode)
+        , message_(std::move(message))
+        , context_(std::move(context))
     {
     }
 

@@ -17,9 +17,8 @@ std::string Field::context(const char* op) const
 namespace {
 Ctx fctx(const Field* f, const char* op)
 {
-    return Ctx{f, op, [](const void* owner, const char* o) {
-                   return "Field " + static_cast<const Field*>(owner)->name() + " " + o;
-               }};
+    return Ctx {f, op,
+        [](const void* owner, const char* o) { return "Field " + static_cast<const Field*>(owner)->name() + " " + o; }};
 }
 } // namespace
 
@@ -271,7 +270,7 @@ bool Field::asBoolean() const
 Date Field::asDate() const
 {
     if (isNull())
-        return Date{};
+        return Date {};
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     switch (type_) {
     case SQL_TYPE_DATE: {
@@ -292,7 +291,7 @@ Date Field::asDate() const
 Timestamp Field::asTimestamp() const
 {
     if (isNull())
-        return Timestamp{};
+        return Timestamp {};
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     ISC_DATE day = 0;
     ISC_TIME time = 0;
@@ -310,9 +309,9 @@ Timestamp Field::asTimestamp() const
     default:
         throwLayerError("not a timestamp", context("asTimestamp"));
     }
-    const std::chrono::sys_days sd = kIscEpoch + std::chrono::days{day};
-    return Timestamp{std::chrono::duration_cast<std::chrono::milliseconds>(sd.time_since_epoch())
-                     + std::chrono::milliseconds{time / 10}};
+    const std::chrono::sys_days sd = kIscEpoch + std::chrono::days {day};
+    return Timestamp {std::chrono::duration_cast<std::chrono::milliseconds>(sd.time_since_epoch())
+        + std::chrono::milliseconds {time / 10}};
 }
 
 void Field::saveToFile(const std::string& path) const

@@ -18,7 +18,10 @@ Firebird::IUtil* util();
 // A status wrapper per call site; throws FbException on error.
 class Status : public Firebird::ThrowStatusWrapper {
 public:
-    Status() : Firebird::ThrowStatusWrapper(master()->getStatus()) {}
+    Status()
+        : Firebird::ThrowStatusWrapper(master()->getStatus())
+    {
+    }
     ~Status() { dispose(); }
     Status(const Status&) = delete;
     Status& operator=(const Status&) = delete;
@@ -34,8 +37,7 @@ public:
 std::string engineTextToUtf8(std::string_view bytes);
 
 // Runs f and translates a client exception into EIBError.
-template <typename F>
-auto guarded(const std::string& context, F&& f) -> decltype(f())
+template <typename F> auto guarded(const std::string& context, F&& f) -> decltype(f())
 {
     try {
         return f();
@@ -55,8 +57,8 @@ public:
     void tag(unsigned char t) { bytes_.push_back(t); }
     void str1(unsigned char t, std::string_view s); // 1-byte length
     void str2(unsigned char t, std::string_view s); // 2-byte length (SPB)
-    void int1(unsigned char t, std::uint32_t v);    // 1-byte length + 4 bytes (DPB)
-    void int4(unsigned char t, std::uint32_t v);    // no length, 4 bytes (SPB)
+    void int1(unsigned char t, std::uint32_t v); // 1-byte length + 4 bytes (DPB)
+    void int4(unsigned char t, std::uint32_t v); // no length, 4 bytes (SPB)
     const std::vector<unsigned char>& bytes() const noexcept { return bytes_; }
 
 private:

@@ -64,7 +64,7 @@ void Param::setTimestamp(Timestamp value)
     kind_ = Kind::Timestamp;
     const auto day = std::chrono::floor<std::chrono::days>(value);
     const auto ms = (value - day).count();
-    int_ = (std::chrono::sys_days{day.time_since_epoch()} - kIscEpoch).count();
+    int_ = (std::chrono::sys_days {day.time_since_epoch()} - kIscEpoch).count();
     scale_ = static_cast<int>(ms * 10); // 1/10000 s
 }
 

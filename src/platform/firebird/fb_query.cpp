@@ -160,9 +160,9 @@ void Query::prepare()
     const std::string ctx = context("prepare");
     Status st;
     guarded(ctx, [&] {
-        statement_ = database_->attachment()->prepare(&st, t->handle(), static_cast<unsigned>(sjis.size()),
-                                                      sjis.c_str(), static_cast<unsigned>(database_->sqlDialect()),
-                                                      Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+        statement_
+            = database_->attachment()->prepare(&st, t->handle(), static_cast<unsigned>(sjis.size()), sjis.c_str(),
+                static_cast<unsigned>(database_->sqlDialect()), Firebird::IStatement::PREPARE_PREFETCH_METADATA);
         statementType_ = statement_->getType(&st);
         inMeta_ = statement_->getInputMetadata(&st);
         outMeta_ = statement_->getOutputMetadata(&st);
@@ -305,8 +305,8 @@ void Query::buildInputMessage()
     guarded(ctx, [&] {
         for (unsigned i = 0; i < count; ++i) {
             const Param& p = *byPos[i];
-            Slot s{inMeta_->getType(&st, i) & ~1u, inMeta_->getLength(&st, i), inMeta_->getCharSet(&st, i),
-                   inMeta_->getScale(&st, i), inMeta_->getSubType(&st, i)};
+            Slot s {inMeta_->getType(&st, i) & ~1u, inMeta_->getLength(&st, i), inMeta_->getCharSet(&st, i),
+                inMeta_->getScale(&st, i), inMeta_->getSubType(&st, i)};
             const bool blob = s.type == SQL_BLOB;
             switch (p.kind_) {
             case Param::Kind::Null:
@@ -315,20 +315,20 @@ void Query::buildInputMessage()
             case Param::Kind::Bytes:
                 if (!blob) {
                     const unsigned cs = isTextType(s.type) ? s.charset : 0;
-                    s = Slot{SQL_VARYING, std::max<unsigned>(1, static_cast<unsigned>(p.bytes_.size())), cs, 0, 0};
+                    s = Slot {SQL_VARYING, std::max<unsigned>(1, static_cast<unsigned>(p.bytes_.size())), cs, 0, 0};
                 }
                 break;
             case Param::Kind::Int:
-                s = Slot{SQL_INT64, 8, 0, p.scale_, 0};
+                s = Slot {SQL_INT64, 8, 0, p.scale_, 0};
                 break;
             case Param::Kind::Double:
-                s = Slot{SQL_DOUBLE, 8, 0, 0, 0};
+                s = Slot {SQL_DOUBLE, 8, 0, 0, 0};
                 break;
             case Param::Kind::Date:
-                s = Slot{SQL_TYPE_DATE, 4, 0, 0, 0};
+                s = Slot {SQL_TYPE_DATE, 4, 0, 0, 0};
                 break;
             case Param::Kind::Timestamp:
-                s = Slot{SQL_TIMESTAMP, 8, 0, 0, 0};
+                s = Slot {SQL_TIMESTAMP, 8, 0, 0, 0};
                 break;
             }
             if (p.kind_ != Param::Kind::Null && (p.kind_ == Param::Kind::Text || p.kind_ == Param::Kind::Bytes)
@@ -370,9 +370,9 @@ void Query::buildInputMessage()
             case Param::Kind::Text:
             case Param::Kind::Bytes:
                 if (slots[i].type == SQL_BLOB) {
-                    ISC_QUAD id{};
-                    Firebird::IBlob* blob = database_->attachment()->createBlob(&st, usedTransaction_->handle(),
-                                                                                &id, 0, nullptr);
+                    ISC_QUAD id {};
+                    Firebird::IBlob* blob
+                        = database_->attachment()->createBlob(&st, usedTransaction_->handle(), &id, 0, nullptr);
                     try {
                         for (std::size_t off = 0; off < p.bytes_.size(); off += kBlobChunk) {
                             const std::size_t len = std::min<std::size_t>(kBlobChunk, p.bytes_.size() - off);
@@ -402,7 +402,7 @@ void Query::buildInputMessage()
                 break;
             }
             case Param::Kind::Timestamp: {
-                ISC_TIMESTAMP ts{static_cast<ISC_DATE>(p.int_), static_cast<ISC_TIME>(p.scale_)};
+                ISC_TIMESTAMP ts {static_cast<ISC_DATE>(p.int_), static_cast<ISC_TIME>(p.scale_)};
                 std::memcpy(data, &ts, sizeof ts);
                 break;
             }
@@ -423,8 +423,8 @@ void Query::execute(bool wantCursor)
         buildInputMessage();
         Status st;
         guarded(ctx, [&] {
-            const bool select = statementType_ == isc_info_sql_stmt_select
-                                || statementType_ == isc_info_sql_stmt_select_for_upd;
+            const bool select
+                = statementType_ == isc_info_sql_stmt_select || statementType_ == isc_info_sql_stmt_select_for_upd;
             if (select) {
                 cursor_ = statement_->openCursor(&st, t->handle(), sendMeta_, inBuffer_.data(), outMeta_, 0);
                 active_ = true;
@@ -435,7 +435,7 @@ void Query::execute(bool wantCursor)
             } else {
                 const bool hasOut = outMeta_->getCount(&st) > 0;
                 statement_->execute(&st, t->handle(), sendMeta_, inBuffer_.data(), hasOut ? outMeta_ : nullptr,
-                                    hasOut ? outBuffer_.data() : nullptr);
+                    hasOut ? outBuffer_.data() : nullptr);
                 rowsAffected_ = static_cast<std::int64_t>(statement_->getAffectedRecords(&st));
                 if (wantCursor && hasOut) {
                     active_ = true; // EXECUTE PROCEDURE: its outputs form one row

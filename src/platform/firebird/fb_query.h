@@ -27,7 +27,7 @@ namespace Firebird {
 class IStatement;
 class IResultSet;
 class IMessageMetadata;
-}
+} // namespace Firebird
 
 namespace platform::firebird {
 
@@ -67,7 +67,7 @@ class Param {
 public:
     const std::string& name() const noexcept { return name_; }
 
-    void clear();   // NULL
+    void clear(); // NULL
     void setNull() { clear(); }
     bool isNull() const noexcept { return kind_ == Kind::Null; }
 
@@ -85,15 +85,19 @@ public:
     void loadFromFile(const std::string& path);
 
     // Convenience spellings.
-    Param& operator=(std::string_view utf8) { setString(utf8); return *this; }
+    Param& operator=(std::string_view utf8)
+    {
+        setString(utf8);
+        return *this;
+    }
 
 private:
     friend class Query;
     enum class Kind { Null, Text, Int, Double, Date, Timestamp, Bytes };
     Kind kind_ = Kind::Null;
     std::string name_;
-    std::string bytes_;     // Text: code page 932 bytes; Bytes: raw
-    std::int64_t int_ = 0;  // Int: value * 10^-scale_
+    std::string bytes_; // Text: code page 932 bytes; Bytes: raw
+    std::int64_t int_ = 0; // Int: value * 10^-scale_
     int scale_ = 0;
     double double_ = 0;
     std::vector<unsigned> positions_;
@@ -218,7 +222,7 @@ private:
     unsigned preparedRevision_ = ~0u;
     Firebird::IStatement* statement_ = nullptr;
     Firebird::IResultSet* cursor_ = nullptr;
-    Firebird::IMessageMetadata* inMeta_ = nullptr;   // as described
+    Firebird::IMessageMetadata* inMeta_ = nullptr; // as described
     Firebird::IMessageMetadata* sendMeta_ = nullptr; // as sent (coerced)
     Firebird::IMessageMetadata* outMeta_ = nullptr;
     std::vector<std::string> markerNames_;

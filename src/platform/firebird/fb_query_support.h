@@ -85,8 +85,8 @@ inline std::string formatScaled(std::int64_t value, int scale)
         return s;
     }
     const bool neg = value < 0;
-    const unsigned long long mag = neg ? 0ULL - static_cast<unsigned long long>(value)
-                                       : static_cast<unsigned long long>(value);
+    const unsigned long long mag
+        = neg ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
     std::string digits = std::to_string(mag);
     const std::size_t frac = static_cast<std::size_t>(-scale);
     if (digits.size() <= frac)
@@ -170,16 +170,16 @@ inline std::int64_t parseDecimal(std::string_view text, int scale, const Ctx& ct
     return neg ? -v : v;
 }
 
-inline const std::chrono::sys_days kIscEpoch = std::chrono::sys_days{std::chrono::year{1858} / 11 / 17};
+inline const std::chrono::sys_days kIscEpoch = std::chrono::sys_days {std::chrono::year {1858} / 11 / 17};
 
 inline Date decodeIscDate(ISC_DATE d)
 {
-    return Date{kIscEpoch + std::chrono::days{d}};
+    return Date {kIscEpoch + std::chrono::days {d}};
 }
 
 inline ISC_DATE encodeIscDate(Date d)
 {
-    return static_cast<ISC_DATE>((std::chrono::sys_days{d} - kIscEpoch).count());
+    return static_cast<ISC_DATE>((std::chrono::sys_days {d} - kIscEpoch).count());
 }
 
 inline std::string two(int v)
@@ -193,7 +193,7 @@ inline std::string formatDate(Date d)
 {
     char b[16];
     std::snprintf(b, sizeof b, "%04d/%02u/%02u", static_cast<int>(d.year()), static_cast<unsigned>(d.month()),
-                  static_cast<unsigned>(d.day()));
+        static_cast<unsigned>(d.day()));
     return b;
 }
 
@@ -202,7 +202,7 @@ inline std::string formatTime(unsigned t)
 {
     const unsigned secs = t / 10000;
     return two(static_cast<int>(secs / 3600)) + ":" + two(static_cast<int>(secs / 60 % 60)) + ":"
-           + two(static_cast<int>(secs % 60));
+        + two(static_cast<int>(secs % 60));
 }
 
 inline bool isTextType(unsigned t)
@@ -218,6 +218,5 @@ inline void writeFileReplacing(const std::string& path, std::string_view bytes, 
         throwLayerError(e.what(), ctx);
     }
 }
-
 
 } // namespace platform::firebird::querysupport

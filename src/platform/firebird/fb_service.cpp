@@ -81,8 +81,8 @@ void Service::attach()
     guarded(ctx, [&] {
         Firebird::IProvider* p = master()->getDispatcher();
         try {
-            service_ = p->attachServiceManager(&st, svc.c_str(), static_cast<unsigned>(spb.bytes().size()),
-                                               spb.bytes().data());
+            service_ = p->attachServiceManager(
+                &st, svc.c_str(), static_cast<unsigned>(spb.bytes().size()), spb.bytes().data());
         } catch (...) {
             p->release();
             throw;
@@ -309,9 +309,8 @@ DatabaseUsage Service::databaseUsage()
     const unsigned char items[] = {isc_info_svc_svr_db_info};
     std::vector<unsigned char> buf(32000); // the wire carries 16-bit lengths
     Status st;
-    guarded(ctx, [&] {
-        service_->query(&st, 0, nullptr, sizeof items, items, static_cast<unsigned>(buf.size()), buf.data());
-    });
+    guarded(ctx,
+        [&] { service_->query(&st, 0, nullptr, sizeof items, items, static_cast<unsigned>(buf.size()), buf.data()); });
     DatabaseUsage usage;
     const unsigned char* p = buf.data();
     const unsigned char* end = buf.data() + buf.size();

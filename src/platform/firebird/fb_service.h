@@ -21,7 +21,7 @@ namespace platform::firebird {
 enum class Protocol { TCP = 0, NamedPipe = 1, SPX = 2, Local = 3 };
 
 struct BackupOptions {
-    std::string database;                 // server-side path
+    std::string database; // server-side path
     std::vector<std::string> backupFiles; // server-side paths
     bool verbose = true;
     bool ignoreChecksums = false;
@@ -36,7 +36,7 @@ struct RestoreOptions {
     std::vector<std::string> databases;
     bool verbose = true;
     int pageBuffers = 0; // 0: the engine's default
-    int pageSize = 0;    // 0: as in the backup
+    int pageSize = 0; // 0: as in the backup
     bool replace = false; // true: replace an existing file; false: create only
     bool deactivateIndexes = false;
     bool noShadow = false;
@@ -45,9 +45,9 @@ struct RestoreOptions {
 
 struct ValidationOptions {
     std::string database;
-    bool full = true;            // records and pages
+    bool full = true; // records and pages
     bool ignoreChecksums = false;
-    bool readOnly = true;        // report only, mend nothing
+    bool readOnly = true; // report only, mend nothing
 };
 
 struct DatabaseUsage {

@@ -20,7 +20,10 @@ QString q(const std::string& s)
 // Swallows input events meant for one window (or for all).
 class InputEater : public QObject {
 public:
-    explicit InputEater(QWidget* target) : target_(target) {}
+    explicit InputEater(QWidget* target)
+        : target_(target)
+    {
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -62,7 +65,7 @@ std::optional<std::string> browseFolder(const std::string& title, const std::str
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     // The status line: the folder the user is on.
     QObject::connect(&dialog, &QFileDialog::currentChanged,
-                     [&dialog](const QString& path) { dialog.setLabelText(QFileDialog::LookIn, path); });
+        [&dialog](const QString& path) { dialog.setLabelText(QFileDialog::LookIn, path); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toStdString();

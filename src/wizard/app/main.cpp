@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     int exitCode = 0;
     {
-        TForm1 form(TForm1::TStart{commandLine, {}, {}, wizard::MakeFramework()});
+        TForm1 form(TForm1::TStart {commandLine, {}, {}, wizard::MakeFramework()});
         if (form.EndAtOnce())
             return 0;
         TBSDI::SetMainForm(&form);

@@ -16,7 +16,10 @@
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromUtf8(s.c_str()); }
+QString q(const std::string& s)
+{
+    return QString::fromUtf8(s.c_str());
+}
 
 void showError(const std::string& head, const std::string& text)
 {
@@ -29,8 +32,8 @@ void showError(const std::string& head, const std::string& text)
 
 } // namespace
 
-TKamokuSentakuDialog::TKamokuSentakuDialog(QWidget* owner, const std::string& selected, const std::string& condition,
-                                           const std::string& itemName)
+TKamokuSentakuDialog::TKamokuSentakuDialog(
+    QWidget* owner, const std::string& selected, const std::string& condition, const std::string& itemName)
     : QDialog(owner)
 {
     setWindowTitle(q("集計科目の設定"));

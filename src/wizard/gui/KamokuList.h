@@ -24,8 +24,8 @@ public:
     // an SQL condition on KAMOKUMST from the item layout; itemName: the
     // item's name in the heading. Reads the accounts of the company
     // database connected by the data module.
-    TKamokuSentakuDialog(QWidget* owner, const std::string& selected, const std::string& condition,
-                         const std::string& itemName);
+    TKamokuSentakuDialog(
+        QWidget* owner, const std::string& selected, const std::string& condition, const std::string& itemName);
 
     // The chosen account codes, each followed by "\r", after 確定.
     const std::string& Selected() const { return selected_; }

@@ -38,6 +38,8 @@ void InstallProgramServices()
     // The screens other code starts by process ID, before the main form.
     dataselect::RegisterDataSelectProcs();
     // F8 of the data lists prints through the print engine.
-    SetDataListPrinter([](QWidget* parent, std::uint8_t kind, const TDataSentakuRecArray& rows,
-                          const TDataSentakuRecDispArray& disp) { return PrintDisplayedList(parent, kind, rows, disp); });
+    SetDataListPrinter(
+        [](QWidget* parent, std::uint8_t kind, const TDataSentakuRecArray& rows, const TDataSentakuRecDispArray& disp) {
+            return PrintDisplayedList(parent, kind, rows, disp);
+        });
 }

@@ -42,7 +42,10 @@
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromUtf8(s.c_str()); }
+QString q(const std::string& s)
+{
+    return QString::fromUtf8(s.c_str());
+}
 
 std::string runningProgramPath()
 {
@@ -147,7 +150,9 @@ std::string ResolveOutputFile(const std::string& name, const std::string& docume
 // --- Creation -------------------------------------------------------------------
 
 TForm1::TForm1(TStart start, QWidget* parent)
-    : QWidget(parent), framework_(std::move(start.Framework)), factory_(std::move(start.ExportFactory))
+    : QWidget(parent)
+    , framework_(std::move(start.Framework))
+    , factory_(std::move(start.ExportFactory))
 {
     Wizard1 = new TxWizard(this);
     page1 = new TIntroPage;
@@ -158,11 +163,9 @@ TForm1::TForm1(TStart start, QWidget* parent)
     page5 = new TSummaryPage;
     // The layout order; the pages this program does not use are removed
     // while the form is created.
-    const std::vector<TWizardPage*> layout = {
-        page1, page2, page3, page10,
-        new TDormantPage(TWizardPageId::MainItems), new TDormantPage(TWizardPageId::MonthItems),
-        new TDormantPage(TWizardPageId::EquityChanges), new TDormantPage(TWizardPageId::EquityNotes),
-        page4, page5};
+    const std::vector<TWizardPage*> layout = {page1, page2, page3, page10, new TDormantPage(TWizardPageId::MainItems),
+        new TDormantPage(TWizardPageId::MonthItems), new TDormantPage(TWizardPageId::EquityChanges),
+        new TDormantPage(TWizardPageId::EquityNotes), page4, page5};
     for (TWizardPage* page : layout)
         Wizard1->addPage(page->objectName(), page);
 
@@ -234,10 +237,11 @@ void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& prog
     const std::string path = programPath.empty() ? runningProgramPath() : programPath;
     const int read = LoadAppInfo(path, AppInfo);
     if (read != 1) {
-        const char* what = read == 0    ? "が見つかりませんでした。"
-                           : read == -1 ? "の値を参照できませんでした。"
-                                        : "を参照できませんでした。";
-        ShowErrorBox(std::string("アプリケーションの設定ファイル(AppInfo.ini)") + what + "\rアプリケーションを強制終了します。");
+        const char* what = read == 0 ? "が見つかりませんでした。"
+            : read == -1             ? "の値を参照できませんでした。"
+                                     : "を参照できませんでした。";
+        ShowErrorBox(
+            std::string("アプリケーションの設定ファイル(AppInfo.ini)") + what + "\rアプリケーションを強制終了します。");
         creation_ = Creation::Ended;
         return;
     }
@@ -253,11 +257,10 @@ void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& prog
         if (factory_)
             export_ = factory_(Contract.CallerValue, Contract.ExportFileName, callerPresent);
         else {
-            auto exporter = std::make_unique<TGaikyosyoDataExport>("", Contract.CallerValue, Contract.ExportFileName,
-                                                                   callerPresent, DefaultExportSources());
+            auto exporter = std::make_unique<TGaikyosyoDataExport>(
+                "", Contract.CallerValue, Contract.ExportFileName, callerPresent, DefaultExportSources());
             // The figures come from the open company's trial balance.
-            exporter->SetFiguresSource(
-                [](const TGaikyosyoDataExport& e) { return MakeGaikyosyoFigures(e); });
+            exporter->SetFiguresSource([](const TGaikyosyoDataExport& e) { return MakeGaikyosyoFigures(e); });
             export_ = std::move(exporter);
         }
         export_->InitItems();
@@ -273,9 +276,9 @@ void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& prog
         return;
     }
     if (!CheckVersion(export_->InstalledProductVersion, export_->RequiredProductVersion)) {
-        ShowErrorBox("このアプリケーションはインストールされている「" + AppInfo.Varov.AppTitle + "」のバージョンに対応していません。\r" +
-                     "バージョン:" + export_->RequiredProductVersion + "以降をインストールしてください。\r\r" +
-                     "アプリケーションを強制終了します。");
+        ShowErrorBox("このアプリケーションはインストールされている「" + AppInfo.Varov.AppTitle
+            + "」のバージョンに対応していません。\r" + "バージョン:" + export_->RequiredProductVersion
+            + "以降をインストールしてください。\r\r" + "アプリケーションを強制終了します。");
         creation_ = Creation::Ended;
         return;
     }
@@ -289,18 +292,20 @@ void TForm1::FormCreate(const TCommandLine& commandLine, const std::string& prog
     const std::string product = export_->InstalledProductName;
     const std::string target = export_->TargetProgramName;
     if (!callerPresent)
-        page1->Memo1a->setText(q("『" + product + "』から『" + target + "』へデータを連動させるための中間ファイルを作成します。"));
+        page1->Memo1a->setText(
+            q("『" + product + "』から『" + target + "』へデータを連動させるための中間ファイルを作成します。"));
     else
         page1->Memo1a->setText(q("『" + product + "』から『" + target + "』へデータの連動を行います。"));
-    page1->Memo1b->setText(q("『" + product + "』が起動している場合は終了してください。\n\n\n\n\n\n作成を始めるには[次へ]をクリックしてください。"));
+    page1->Memo1b->setText(q("『" + product
+        + "』が起動している場合は終了してください。\n\n\n\n\n\n作成を始めるには[次へ]をクリックしてください。"));
     page2->Label2a->setText(q("連動元となる対象データを「データ選択を開く」ボタンを押して指定します。"));
     if (!callerPresent)
         page4->Label4a->setText(q("連動先となる『" + target + "』で使用する中間ファイルを指定します。"));
 
     // Pages of other export kinds and the dormant assignment pages; the
     // output-file page only when no calling program named the file.
-    for (TWizardPageId id : {TWizardPageId::MainItems, TWizardPageId::MonthItems, TWizardPageId::EquityNotes,
-                             TWizardPageId::EquityChanges})
+    for (TWizardPageId id :
+        {TWizardPageId::MainItems, TWizardPageId::MonthItems, TWizardPageId::EquityNotes, TWizardPageId::EquityChanges})
         Wizard1->deletePage(Page(id));
     if (callerPresent) {
         Wizard1->deletePage(page4);
@@ -412,8 +417,9 @@ void TForm1::InitSystemDef()
 
     const std::string common = ExcludeDelimiter(GetAppDataDir(true));
     if (common.empty()) {
-        InitMessage = format1("アプリケーションの初期化に失敗しました。\r%sを終了します。\rデータフォルダの取得に失敗しました。",
-                              ProgramName);
+        InitMessage = format1(
+            "アプリケーションの初期化に失敗しました。\r%sを終了します。\rデータフォルダの取得に失敗しました。",
+            ProgramName);
         throw std::runtime_error("no application-data folder");
     }
     SysDef.DataRoot = platform::paths::join(common, HomeDir);
@@ -434,7 +440,7 @@ void TForm1::InitSystemDef()
     SysDef.DBUser = "TOLVAN";
     SysDef.DBPassword = "vulmok";
     const QFont f = font();
-    SysDef.ScreenFont = TFontSpec{f.family().toStdString(), f.pointSize(), 0, 0};
+    SysDef.ScreenFont = TFontSpec {f.family().toStdString(), f.pointSize(), 0, 0};
     SysDef.GridFont = SysDef.ScreenFont;
     for (const std::string& dir : {SysDef.IniDir, SysDef.LogDir, SysDef.TempDir, SysDef.UserDir})
         if (!ForceDir(dir))
@@ -445,15 +451,13 @@ void TForm1::InitSystemDef()
 
 void TForm1::ReadConnectionSettings()
 {
-    const std::string notSetUp =
-        format1("アプリケーションの初期設定がおこなわれていないため\r%sを終了します。", ProgramName);
+    const std::string notSetUp
+        = format1("アプリケーションの初期設定がおこなわれていないため\r%sを終了します。", ProgramName);
     if (!std::filesystem::exists(SysDef.ServerIniFile) && !WriteFreshConnectionFile()) {
         InitMessage = notSetUp;
         throw std::runtime_error("no connection settings file " + SysDef.ServerIniFile);
     }
-    auto readLocal = [] {
-        return platform::IniFile(SysDef.ServerIniFile).readSectionValues("LOCAL");
-    };
+    auto readLocal = [] { return platform::IniFile(SysDef.ServerIniFile).readSectionValues("LOCAL"); };
     std::vector<std::string> local = readLocal();
     bool blank = true;
     for (const auto& l : local)
@@ -483,7 +487,8 @@ void TForm1::ReadConnectionSettings()
 bool TForm1::WriteFreshConnectionFile()
 {
     if (!framework_.WriteConnectionFile) {
-        std::fprintf(stderr, "miruza_rendo: no data-server settings dialog to write %s\n", SysDef.ServerIniFile.c_str());
+        std::fprintf(
+            stderr, "miruza_rendo: no data-server settings dialog to write %s\n", SysDef.ServerIniFile.c_str());
         return false;
     }
     try {
@@ -705,8 +710,10 @@ int TForm1::ReceiveSharedCopy(int autoStore)
     }
     const std::string database = platform::paths::join(SysDef.DataDir, DataFile);
     if (taken == 0 || (taken == 1 && !std::filesystem::exists(database))) {
-        showBox(msgkind::Information, {"共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。",
-                                       "共有データパス: " + st.SharePath});
+        showBox(msgkind::Information,
+            {"共有サーバーが起動していない、接続が切断されている または "
+             "共有サーバー上のデータ領域が削除された可能性があります。",
+                "共有データパス: " + st.SharePath});
         return 0;
     }
     if (taken != 1)
@@ -749,8 +756,9 @@ int TForm1::StoreSharedCopy()
             sound = sound && core::DM->CheckDataDamage(SysDef.HostName, ctl.MakeLocalPath(child), 1, 0) == 1;
         if (!sound) {
             core::SetProgressAnime(false);
-            showBox(msgkind::Information, {"合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。",
-                                           "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。"});
+            showBox(msgkind::Information,
+                {"合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。",
+                    "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。"});
             return 0;
         }
         return ctl.KyoyuDataUnlock(rec, 1);
@@ -771,7 +779,7 @@ int TForm1::CloudShareSync(bool send)
     // moves it is not part of this program yet: the exchange is skipped as
     // for a data set without an area, and the skip is logged.
     std::fprintf(stderr, "miruza_rendo: cloud-share %s of %s skipped (no communication screen)\n",
-                 send ? "send" : "receive", SysDef.DataDir.c_str());
+        send ? "send" : "receive", SysDef.DataDir.c_str());
     return 1;
 }
 
@@ -793,8 +801,8 @@ bool TForm1::SelectAndConnect(int syoriType, bool openSelection)
     SysDef.BaseFormShown = 0;
     bool infoOk = false;
     bool chosen = false;
-    static const std::vector<std::string> connectFailed = {"データの接続に失敗しました。",
-                                                           "データ選択画面を開き、別のデータを選択しますか？"};
+    static const std::vector<std::string> connectFailed
+        = {"データの接続に失敗しました。", "データ選択画面を開き、別のデータを選択しますか？"};
     for (;;) {
         // Put the current data set down before another choice.
         if (AppKind == 0 && DataChosen && !infoOk) {
@@ -805,11 +813,9 @@ bool TForm1::SelectAndConnect(int syoriType, bool openSelection)
         for (;;) {
             int answer = 1;
             if (openSelection) {
-                const std::string params = "SyoriType=" + std::to_string(syoriType) + "\rJyokenSet=1\rDataType=" +
-                                           std::to_string(-13) + "\rCodeType=" + std::to_string(0) +
-                                           "\rDataVerMajor=" +
-                                           export_->RequiredProductVersion.substr(
-                                               0, export_->RequiredProductVersion.find('.'));
+                const std::string params = "SyoriType=" + std::to_string(syoriType) + "\rJyokenSet=1\rDataType="
+                    + std::to_string(-13) + "\rCodeType=" + std::to_string(0) + "\rDataVerMajor="
+                    + export_->RequiredProductVersion.substr(0, export_->RequiredProductVersion.find('.'));
                 if (OnExecProc) {
                     answer = OnExecProc(kSelectionProcId, 1, params);
                 } else {
@@ -870,8 +876,8 @@ bool TForm1::SelectAndConnect(int syoriType, bool openSelection)
                 if (!cancelled && infoOk && !core::fnGetExistsOpeDefSisetu()) {
                     disconnectCompany(true);
                     infoOk = false;
-                    cancelled = !askReselect({"このデータを扱う権限がありません。",
-                                              "データ選択画面を開き、別のデータを選択しますか？"});
+                    cancelled = !askReselect(
+                        {"このデータを扱う権限がありません。", "データ選択画面を開き、別のデータを選択しますか？"});
                 }
                 if (!cancelled && infoOk) {
                     std::string version;
@@ -881,9 +887,8 @@ bool TForm1::SelectAndConnect(int syoriType, bool openSelection)
                         disconnectCompany(true);
                         infoOk = false;
                         cancelled = !askReselect({"このプログラムで処理できるデータバージョンに達していません。",
-                                                  "データバージョン:" + export_->RequiredProductVersion +
-                                                      "以降のデータを選択して下さい。",
-                                                  "データ選択画面を開き、別のデータを選択しますか？"});
+                            "データバージョン:" + export_->RequiredProductVersion + "以降のデータを選択して下さい。",
+                            "データ選択画面を開き、別のデータを選択しますか？"});
                     }
                 }
                 if (!cancelled)
@@ -906,9 +911,8 @@ void TForm1::btnDataSentakuClick()
 {
     if (SelectAndConnect(3, true)) {
         std::vector<std::pair<std::string, std::string>> rows;
-        rows.emplace_back("データ区分", AccInf.CodeTypeName.empty()
-                                            ? AccInf.DataTypeName
-                                            : AccInf.DataTypeName + "／" + AccInf.CodeTypeName);
+        rows.emplace_back("データ区分",
+            AccInf.CodeTypeName.empty() ? AccInf.DataTypeName : AccInf.DataTypeName + "／" + AccInf.CodeTypeName);
         if (AccInf.DATATYPE == 1)
             rows.emplace_back("会社名", AccInf.SHOUGOU);
         else if (AccInf.DATATYPE == 2)
@@ -929,7 +933,8 @@ void TForm1::btnDataSentakuClick()
 bool TForm1::CheckDataPage()
 {
     if (trimmed(SysDef.DataDir).empty() || !page2->HasDataInfo()) {
-        showBox(msgkind::Warning, {"会計データの選択が行われていません。", "「データ選択を開く」ボタンを押して選択して下さい。"});
+        showBox(msgkind::Warning,
+            {"会計データの選択が行われていません。", "「データ選択を開く」ボタンを押して選択して下さい。"});
         page2->btnDataSentaku->setFocus();
         return false;
     }
@@ -979,8 +984,7 @@ void TForm1::xKikanPanel3aMouseUp()
 void TForm1::BitBtn4aClick()
 {
     const std::string current = page4->Edit4a->text().toStdString();
-    const std::string initial =
-        !current.empty() && std::filesystem::is_regular_file(current) ? current : std::string();
+    const std::string initial = !current.empty() && std::filesystem::is_regular_file(current) ? current : std::string();
     std::optional<std::string> chosen;
     if (framework_.SaveDialog) {
         chosen = framework_.SaveDialog("中間ﾌｧｲﾙの指定", DocumentsDir, initial);
@@ -1012,8 +1016,9 @@ bool TForm1::CheckOutputPage()
     const std::string resolved = ResolveOutputFile(name, DocumentsDir);
     const std::string folder = IncludeDelimiter(std::filesystem::path(resolved).parent_path().string());
     if (GetWinMajorVersion() >= 6 && folder == IncludeDelimiter(SystemDrive)) {
-        showBox(msgkind::Warning, {"ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(" + SystemDrive + ")直下にﾌｧｲﾙは指定できません。",
-                                   "別のﾄﾞﾗｲﾌﾞまたはﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。"});
+        showBox(msgkind::Warning,
+            {"ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(" + SystemDrive + ")直下にﾌｧｲﾙは指定できません。",
+                "別のﾄﾞﾗｲﾌﾞまたはﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。"});
         btnNext->setText(Wizard1->NextButtonCap);
         return false;
     }
@@ -1029,8 +1034,8 @@ void TForm1::BuildSummary()
     lines.push_back(" 会社名        : " + AccInf.SHOUGOU);
     lines.push_back(AccInf.NENDO > 0 ? " 会計年度      : " + std::to_string(AccInf.NENDO) + " 期"
                                      : std::string(" 会計年度      : - 期"));
-    lines.push_back(" 会計期間      : " + FormatWarekiDateKanji("yyyy年m月d日", 1, AccInf.KISHU) + " ～ " +
-                    FormatWarekiDateKanji("yyyy年m月d日", 1, AccInf.KIMATU));
+    lines.push_back(" 会計期間      : " + FormatWarekiDateKanji("yyyy年m月d日", 1, AccInf.KISHU) + " ～ "
+        + FormatWarekiDateKanji("yyyy年m月d日", 1, AccInf.KIMATU));
     lines.push_back("");
     lines.push_back("【計算条件】");
 
@@ -1045,8 +1050,8 @@ void TForm1::BuildSummary()
     e.LastPeriodIndex = lastNo;
     e.TaxMode = core::GetCalcTaxMode(taxIncluded ? 0 : 1);
 
-    std::string period = " 計算対象期間  : " +
-                         FormatDateTime("yyyy年m月", PeriodIndexMonth(stno, AccInf.SIME, AccInf.KISHU));
+    std::string period
+        = " 計算対象期間  : " + FormatDateTime("yyyy年m月", PeriodIndexMonth(stno, AccInf.SIME, AccInf.KISHU));
     if (edno != stno) {
         const int endIndex = lastNo != 15 && edno == lastNo ? edno - 1 : edno;
         period += " ～ " + FormatDateTime("yy年m月", PeriodIndexMonth(endIndex, AccInf.SIME, AccInf.KISHU));

@@ -52,7 +52,7 @@ public:
 
     struct TStart {
         TCommandLine CommandLine;
-        std::string ProgramPath;      // AppInfo.ini is read beside it; "" = the running program
+        std::string ProgramPath; // AppInfo.ini is read beside it; "" = the running program
         TExportFactory ExportFactory; // empty: the exporter over DefaultExportSources()
         TFramework Framework;
     };
@@ -125,8 +125,8 @@ protected:
 private:
     enum class Creation {
         Complete,
-        Skipped,   // a bad field stopped the creation; the gate fails with its general message
-        Ended,     // a fatal message was shown; the program ends
+        Skipped, // a bad field stopped the creation; the gate fails with its general message
+        Ended, // a fatal message was shown; the program ends
         EndAtOnce, // more than one parameter
     };
 

@@ -16,8 +16,14 @@
 
 namespace {
 
-QString q(const char* s) { return QString::fromUtf8(s); }
-QString q(const std::string& s) { return QString::fromUtf8(s.c_str()); }
+QString q(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+QString q(const std::string& s)
+{
+    return QString::fromUtf8(s.c_str());
+}
 
 QLabel* wrappedLabel(QWidget* parent, const char* name)
 {
@@ -33,26 +39,39 @@ QLabel* wrappedLabel(QWidget* parent, const char* name)
 const char* WizardPageName(TWizardPageId id)
 {
     switch (id) {
-    case TWizardPageId::Intro: return "page1";
-    case TWizardPageId::DataChoice: return "page2";
-    case TWizardPageId::Conditions: return "page3";
-    case TWizardPageId::StatementForm: return "page10";
-    case TWizardPageId::MainItems: return "page6";
-    case TWizardPageId::MonthItems: return "page7";
-    case TWizardPageId::EquityChanges: return "page9";
-    case TWizardPageId::EquityNotes: return "page8";
-    case TWizardPageId::OutputFile: return "page4";
-    case TWizardPageId::Summary: return "page5";
+    case TWizardPageId::Intro:
+        return "page1";
+    case TWizardPageId::DataChoice:
+        return "page2";
+    case TWizardPageId::Conditions:
+        return "page3";
+    case TWizardPageId::StatementForm:
+        return "page10";
+    case TWizardPageId::MainItems:
+        return "page6";
+    case TWizardPageId::MonthItems:
+        return "page7";
+    case TWizardPageId::EquityChanges:
+        return "page9";
+    case TWizardPageId::EquityNotes:
+        return "page8";
+    case TWizardPageId::OutputFile:
+        return "page4";
+    case TWizardPageId::Summary:
+        return "page5";
     }
     return "";
 }
 
-TWizardPage::TWizardPage(TWizardPageId id, QWidget* parent) : QWidget(parent), id_(id)
+TWizardPage::TWizardPage(TWizardPageId id, QWidget* parent)
+    : QWidget(parent)
+    , id_(id)
 {
     setObjectName(QString::fromLatin1(WizardPageName(id)));
 }
 
-TIntroPage::TIntroPage(QWidget* parent) : TWizardPage(TWizardPageId::Intro, parent)
+TIntroPage::TIntroPage(QWidget* parent)
+    : TWizardPage(TWizardPageId::Intro, parent)
 {
     Memo1a = wrappedLabel(this, "Memo1a");
     Memo1b = wrappedLabel(this, "Memo1b");
@@ -66,7 +85,8 @@ TIntroPage::TIntroPage(QWidget* parent) : TWizardPage(TWizardPageId::Intro, pare
     box->addStretch();
 }
 
-TDataChoicePage::TDataChoicePage(QWidget* parent) : TWizardPage(TWizardPageId::DataChoice, parent)
+TDataChoicePage::TDataChoicePage(QWidget* parent)
+    : TWizardPage(TWizardPageId::DataChoice, parent)
 {
     Label2a = wrappedLabel(this, "Label2a");
     btnDataSentaku = new QPushButton(q("データ選択を開く"), this);
@@ -100,9 +120,15 @@ void TDataChoicePage::SetDataInfo(const std::vector<std::pair<std::string, std::
     }
 }
 
-void TDataChoicePage::ClearDataInfo() { listDataInfo->setRowCount(0); }
+void TDataChoicePage::ClearDataInfo()
+{
+    listDataInfo->setRowCount(0);
+}
 
-bool TDataChoicePage::HasDataInfo() const { return listDataInfo->rowCount() > 0; }
+bool TDataChoicePage::HasDataInfo() const
+{
+    return listDataInfo->rowCount() > 0;
+}
 
 std::string TDataChoicePage::DataInfoValue(const std::string& name) const
 {
@@ -112,7 +138,8 @@ std::string TDataChoicePage::DataInfoValue(const std::string& name) const
     return {};
 }
 
-TConditionsPage::TConditionsPage(QWidget* parent) : TWizardPage(TWizardPageId::Conditions, parent)
+TConditionsPage::TConditionsPage(QWidget* parent)
+    : TWizardPage(TWizardPageId::Conditions, parent)
 {
     auto* heading = wrappedLabel(this, "Label3a");
     heading->setText(q("計算対象期間と消費税の計算区分を指定します。"));
@@ -143,7 +170,8 @@ TConditionsPage::TConditionsPage(QWidget* parent) : TWizardPage(TWizardPageId::C
     connect(xKikanPanel3a, &TxKikanPanelBase::OnMouseUp, this, [this] { emit periodClicked(); });
 }
 
-TStatementFormPage::TStatementFormPage(QWidget* parent) : TWizardPage(TWizardPageId::StatementForm, parent)
+TStatementFormPage::TStatementFormPage(QWidget* parent)
+    : TWizardPage(TWizardPageId::StatementForm, parent)
 {
     Label10a = wrappedLabel(this, "Label10a");
     Label10b = wrappedLabel(this, "Label10b");
@@ -165,13 +193,15 @@ TStatementFormPage::TStatementFormPage(QWidget* parent) : TWizardPage(TWizardPag
     box->addStretch();
 }
 
-TDormantPage::TDormantPage(TWizardPageId id, QWidget* parent) : TWizardPage(id, parent)
+TDormantPage::TDormantPage(TWizardPageId id, QWidget* parent)
+    : TWizardPage(id, parent)
 {
     auto* box = new QVBoxLayout(this);
     box->addStretch();
 }
 
-TOutputFilePage::TOutputFilePage(QWidget* parent) : TWizardPage(TWizardPageId::OutputFile, parent)
+TOutputFilePage::TOutputFilePage(QWidget* parent)
+    : TWizardPage(TWizardPageId::OutputFile, parent)
 {
     Label4a = wrappedLabel(this, "Label4a");
     auto* caption = new QLabel(q("中間ファイル名"), this);
@@ -191,7 +221,8 @@ TOutputFilePage::TOutputFilePage(QWidget* parent) : TWizardPage(TWizardPageId::O
     connect(BitBtn4a, &QPushButton::clicked, this, &TOutputFilePage::browseRequested);
 }
 
-TSummaryPage::TSummaryPage(QWidget* parent) : TWizardPage(TWizardPageId::Summary, parent)
+TSummaryPage::TSummaryPage(QWidget* parent)
+    : TWizardPage(TWizardPageId::Summary, parent)
 {
     auto* heading = wrappedLabel(this, "Label5a");
     heading->setText(q("以下の内容で中間ファイルを作成します。[完了]をクリックしてください。"));

@@ -22,16 +22,16 @@ class TxKikanPanel16;
 // In the order of the form's layout; the form removes the pages this
 // program does not use while it is created.
 enum class TWizardPageId {
-    Intro,           // introduction
-    DataChoice,      // choice of the data set
-    Conditions,      // calculation period and tax mode
-    StatementForm,   // form of the business-overview statement
-    MainItems,       // item-to-account assignment of the main accounts (dormant)
-    MonthItems,      // item-to-account assignment of the monthly items (dormant)
-    EquityChanges,   // statement of changes in equity (dormant)
-    EquityNotes,     // notes of that statement (dormant)
-    OutputFile,      // output file (stand-alone only)
-    Summary,         // summary and finish
+    Intro, // introduction
+    DataChoice, // choice of the data set
+    Conditions, // calculation period and tax mode
+    StatementForm, // form of the business-overview statement
+    MainItems, // item-to-account assignment of the main accounts (dormant)
+    MonthItems, // item-to-account assignment of the monthly items (dormant)
+    EquityChanges, // statement of changes in equity (dormant)
+    EquityNotes, // notes of that statement (dormant)
+    OutputFile, // output file (stand-alone only)
+    Summary, // summary and finish
 };
 
 // The layout name of a page ("page1" ... "page10"), kept as the page
@@ -54,8 +54,8 @@ class TIntroPage : public TWizardPage {
     Q_OBJECT
 public:
     explicit TIntroPage(QWidget* parent = nullptr);
-    QLabel* Memo1a;   // what the wizard does
-    QLabel* Memo1b;   // what the user should do first
+    QLabel* Memo1a; // what the wizard does
+    QLabel* Memo1b; // what the user should do first
 };
 
 class TDataChoicePage : public TWizardPage {
@@ -71,7 +71,7 @@ public:
     // The value of a row ("" when absent).
     std::string DataInfoValue(const std::string& name) const;
 
-    QLabel* Label2a;             // heading
+    QLabel* Label2a; // heading
     QPushButton* btnDataSentaku; // 「データ選択を開く」
     QTableWidget* listDataInfo;
 
@@ -84,8 +84,8 @@ class TConditionsPage : public TWizardPage {
 public:
     explicit TConditionsPage(QWidget* parent = nullptr);
     TxKikanPanel16* xKikanPanel3a;
-    QRadioButton* RadioButton3a;   // 税込み
-    QRadioButton* RadioButton3b;   // 税抜き
+    QRadioButton* RadioButton3a; // 税込み
+    QRadioButton* RadioButton3b; // 税抜き
 
 signals:
     // After every click in the period panel.
@@ -96,8 +96,8 @@ class TStatementFormPage : public TWizardPage {
     Q_OBJECT
 public:
     explicit TStatementFormPage(QWidget* parent = nullptr);
-    QLabel* Label10a;      // heading
-    QLabel* Label10b;      // lower label
+    QLabel* Label10a; // heading
+    QLabel* Label10b; // lower label
     QGroupBox* GroupBox10; // the form choice (hidden for this kind)
     QRadioButton* rbtn10a; // old form
     QRadioButton* rbtn10b; // new form
@@ -115,8 +115,8 @@ class TOutputFilePage : public TWizardPage {
     Q_OBJECT
 public:
     explicit TOutputFilePage(QWidget* parent = nullptr);
-    QLabel* Label4a;       // heading
-    QLineEdit* Edit4a;     // output file name
+    QLabel* Label4a; // heading
+    QLineEdit* Edit4a; // output file name
     QPushButton* BitBtn4a; // the save dialog
 
 signals:

@@ -3,7 +3,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 
-TxWizard::TxWizard(QWidget* parent) : QStackedWidget(parent)
+TxWizard::TxWizard(QWidget* parent)
+    : QStackedWidget(parent)
 {
     if (NextButtonCap.isEmpty())
         NextButtonCap = QString::fromUtf8("次へ(&N) >");
@@ -52,8 +53,14 @@ void TxWizard::setLblInfo(QLabel* label)
     showCaptions();
 }
 
-void TxWizard::setHeaderCaption(const QStringList& lines) { header_ = lines; }
-void TxWizard::setInfoCaption(const QStringList& lines) { info_ = lines; }
+void TxWizard::setHeaderCaption(const QStringList& lines)
+{
+    header_ = lines;
+}
+void TxWizard::setInfoCaption(const QStringList& lines)
+{
+    info_ = lines;
+}
 
 int TxWizard::addPage(const QString& name, QWidget* page)
 {
@@ -100,7 +107,10 @@ int TxWizard::pageIndexOf(const QString& name) const
     return -1;
 }
 
-void TxWizard::setPageIndex(int index) { setCurrentIndex(index); }
+void TxWizard::setPageIndex(int index)
+{
+    setCurrentIndex(index);
+}
 
 void TxWizard::setActivePage(const QString& name)
 {
