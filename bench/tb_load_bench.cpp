@@ -11,6 +11,7 @@
 
 #include "accounting/uAccZanCmp1.h"
 #include "core/DataModule.h"
+#include "engine_load_bench.h"
 #include "core/uAccRecord.h"
 #include "large_company.h"
 #include "platform/firebird/firebird.h"
@@ -25,11 +26,6 @@
 namespace fb = platform::firebird;
 
 namespace {
-
-double seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 void loadAccInf(core::TDM& dm)
 {
@@ -75,63 +71,12 @@ long runProceduresAlone(core::TDM& dm)
 
 int main(int argc, char** argv)
 {
-    std::string database;
-    std::filesystem::path folder;
-    try {
-        if (argc > 1) {
-            database = argv[1];
-        } else {
-            folder = std::filesystem::temp_directory_path() / ("tb-load-bench-" + std::to_string(::getpid()));
-            std::filesystem::create_directories(folder);
-            database = (folder / "tnacc.fdb").string();
-        }
-        if (!std::filesystem::exists(database)) {
-            const auto t0 = std::chrono::steady_clock::now();
-            sample::makeLargeCompany(database);
-            std::printf("generated %s in %.1f s\n", database.c_str(), seconds(t0));
-        }
-
-        core::TDM dm;
-        core::DM = &dm;
-        dm.IBDatabaseDAT.setDatabaseName(database);
-        dm.IBDatabaseDAT.addParam("user_name=SYSDBA");
-        dm.IBDatabaseDAT.addParam("lc_ctype=SJIS_0208");
-        dm.IBDatabaseDAT.connect();
-        loadAccInf(dm);
-        InstallGeneralTrialBalanceEngine();
-
-        TBalanceArray rows(static_cast<std::size_t>(BalanceCapacity()));
-        TQSortArray sorts(rows.size());
-        const int last = int(rows.size()) - 1;
-        auto engineLoad = [&] { LoadHikakuBalance(rows, last, sorts, last, "", "", 0, 0, 0, 0, 0, 1, 2, 0); };
-
-        // One warm-up run of each, then the best of three.
-        engineLoad();
-        const long fetched = runProceduresAlone(dm);
-        double engine = 1e9, alone = 1e9;
-        for (int i = 0; i < 3; ++i) {
-            auto t = std::chrono::steady_clock::now();
-            engineLoad();
-            engine = std::min(engine, seconds(t));
-            t = std::chrono::steady_clock::now();
-            runProceduresAlone(dm);
-            alone = std::min(alone, seconds(t));
-        }
-        const double ratio = engine / alone;
-        std::printf("rows fetched by the procedures: %ld\n", fetched);
-        std::printf("engine comparison load: %.3f s\n", engine);
-        std::printf("procedures alone:       %.3f s\n", alone);
-        std::printf("ratio:                  %.3f (limit 1.2)\n", ratio);
-
-        dm.IBDatabaseDAT.disconnect();
-        core::DM = nullptr;
-        if (!folder.empty())
-            std::filesystem::remove_all(folder);
-        return ratio <= 1.2 ? 0 : 1;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tb_load_bench: %s\n", e.what());
-        if (!folder.empty())
-            std::filesystem::remove_all(folder);
-        return 2;
-    }
+    return bench::runEngineBench({"tb_load_bench", "engine comparison load",
+                                     [](const std::string& database) { sample::makeLargeCompany(database); },
+                                     [](core::TDM& dm) {
+                                         loadAccInf(dm);
+                                         InstallGeneralTrialBalanceEngine();
+                                     },
+                                     [](core::TDM& dm) { return runProceduresAlone(dm); }},
+        argc, argv);
 }
