@@ -25,6 +25,7 @@
 #include "support/temp_dir.h"
 #include "wizard/ug16.h"
 #include "wizard/ug16Figures.h"
+#include "export_fixture.h"
 #include "wizard_test_util.h"
 
 namespace {
@@ -88,46 +89,12 @@ protected:
     // The export object as the wizard leaves it before the finish.
     std::unique_ptr<TGaikyosyoDataExport> exporter(int taxMode, int endIndex, int lastIndex)
     {
-        const auto& info = root().info();
-        sources.AppDataDir = info.appDataDir;
-        sources.HomeDir = "brimto/rozivoraduz";
-        sources.AppRegKey = "\\SOFTWARE\\BRIMTO";
-        sources.VarovRegKey = "ROZIVORADUZ";
-        registry = std::make_unique<platform::Registry>(info.registryFile);
-        sources.Registry = registry.get();
-        auto e = std::make_unique<TGaikyosyoDataExport>("x", 0, work.file("out.xml"), true, sources);
-        e->ClientName = AccInf.SHOUGOU;
-        e->FiscalYear = AccInf.NENDO;
-        e->FiscalStart = AccInf.KISHU;
-        e->FiscalEnd = AccInf.KIMATU;
-        e->ClosingDay = AccInf.SIME;
-        e->DataType = AccInf.DATATYPE;
-        e->CodeType = AccInf.CODETYPE;
-        e->StartPeriodIndex = 0;
-        e->EndPeriodIndex = endIndex;
-        e->LastPeriodIndex = lastIndex;
-        e->TaxMode = taxMode;
-        const std::string ini = iniFile();
-        e->SetFiguresSource([ini](const TGaikyosyoDataExport& x) { return MakeGaikyosyoFigures(x, ini); });
-        return e;
+        return overview.make(root().info(), work.file("out.xml"), iniFile(), taxMode, endIndex, lastIndex);
     }
-    // The file the finish writes: SYSTEM, BASIC, DATA, then the save.
-    std::string exportFile(TGaikyosyoDataExport& e)
+    static std::string exportFile(TGaikyosyoDataExport& e) { return wizard_test::OverviewExport::exportFile(e); }
+    static void expectGolden(const std::string& bytes, const std::string& name)
     {
-        TXmlSaveDoc doc("1.0", "Shift_JIS", "");
-        e.SetSystemNode(doc);
-        e.SetBasicNode(doc);
-        e.WriteData(doc);
-        doc.SaveToFile(e.OutputFileName);
-        return wizard_test::readBytes(e.OutputFileName);
-    }
-    void expectGolden(const std::string& bytes, const std::string& name)
-    {
-        const std::string golden = wizard_test::testDataFile("fixtures/overview/" + name);
-        if (const char* update = std::getenv("UPDATE_GOLDEN"); update && *update) {
-            std::ofstream(golden, std::ios::binary) << bytes;
-        }
-        EXPECT_EQ(bytes, wizard_test::readBytes(golden)) << name;
+        wizard_test::OverviewExport::expectGolden(bytes, name);
     }
     std::string iniFile() const { return work.file("VzRendo.ini"); }
     void settingsFixture() const
@@ -141,8 +108,7 @@ protected:
     }
 
     test_support::TempDir work;
-    TExportSources sources;
-    std::unique_ptr<platform::Registry> registry;
+    wizard_test::OverviewExport overview;
     std::unique_ptr<core::TDM> dm;
     Master original;
 };

@@ -23,6 +23,7 @@
 #include "support/temp_dir.h"
 #include "wizard/ug16.h"
 #include "wizard/ug16Figures.h"
+#include "export_fixture.h"
 #include "wizard_test_util.h"
 
 namespace {
@@ -52,49 +53,16 @@ protected:
 
     std::unique_ptr<TGaikyosyoDataExport> exporter(int taxMode)
     {
-        const auto& info = root().info();
-        sources.AppDataDir = info.appDataDir;
-        sources.HomeDir = "brimto/rozivoraduz";
-        sources.AppRegKey = "\\SOFTWARE\\BRIMTO";
-        sources.VarovRegKey = "ROZIVORADUZ";
-        registry = std::make_unique<platform::Registry>(info.registryFile);
-        sources.Registry = registry.get();
-        auto e = std::make_unique<TGaikyosyoDataExport>("x", 0, work.file("out.xml"), true, sources);
-        e->ClientName = AccInf.SHOUGOU;
-        e->FiscalYear = AccInf.NENDO;
-        e->FiscalStart = AccInf.KISHU;
-        e->FiscalEnd = AccInf.KIMATU;
-        e->ClosingDay = AccInf.SIME;
-        e->DataType = AccInf.DATATYPE;
-        e->CodeType = AccInf.CODETYPE;
-        e->StartPeriodIndex = 0;
-        e->EndPeriodIndex = 15;
-        e->LastPeriodIndex = 15;
-        e->TaxMode = taxMode;
-        const std::string ini = work.file("VzRendo.ini");
-        e->SetFiguresSource([ini](const TGaikyosyoDataExport& x) { return MakeGaikyosyoFigures(x, ini); });
-        return e;
+        return overview.make(root().info(), work.file("out.xml"), work.file("VzRendo.ini"), taxMode);
     }
-    std::string exportFile(TGaikyosyoDataExport& e)
+    static std::string exportFile(TGaikyosyoDataExport& e) { return wizard_test::OverviewExport::exportFile(e); }
+    static void expectGolden(const std::string& bytes, const std::string& name)
     {
-        TXmlSaveDoc doc("1.0", "Shift_JIS", "");
-        e.SetSystemNode(doc);
-        e.SetBasicNode(doc);
-        e.WriteData(doc);
-        doc.SaveToFile(e.OutputFileName);
-        return wizard_test::readBytes(e.OutputFileName);
-    }
-    void expectGolden(const std::string& bytes, const std::string& name)
-    {
-        const std::string golden = wizard_test::testDataFile("fixtures/overview/" + name);
-        if (const char* update = std::getenv("UPDATE_GOLDEN"); update && *update)
-            std::ofstream(golden, std::ios::binary) << bytes;
-        EXPECT_EQ(bytes, wizard_test::readBytes(golden)) << name;
+        wizard_test::OverviewExport::expectGolden(bytes, name);
     }
 
     test_support::TempDir work;
-    TExportSources sources;
-    std::unique_ptr<platform::Registry> registry;
+    wizard_test::OverviewExport overview;
     std::unique_ptr<core::TDM> dm;
 };
 
