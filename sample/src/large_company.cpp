@@ -50,15 +50,6 @@ constexpr GroupChoice kGroups[] = {
 };
 constexpr int kGroupCount = int(sizeof kGroups / sizeof kGroups[0]);
 
-void run(fb::Database& db, const std::string& sql)
-{
-    fb::Transaction t;
-    t.setDefaultDatabase(&db);
-    t.startTransaction();
-    db.executeImmediate(sql, &t);
-    t.commit();
-}
-
 // Inserts `lines` journal lines into `table` (periods 1-16, most in the
 // months), numbering them from `firstRec`.
 std::string journalBlock(
@@ -123,11 +114,7 @@ void makeLargeCompany(const std::string& databaseName, const LargeCompanyOptions
     createDatabaseFromScripts(databaseName, defaultSqlDir(), "company", o.user, o.password, false);
 
     fb::Database db;
-    db.setDatabaseName(databaseName);
-    db.addParam("user_name=" + o.user);
-    if (!o.password.empty())
-        db.addParam("password=" + o.password);
-    db.addParam("lc_ctype=SJIS_0208");
+    configureConnection(db, databaseName, o.user, o.password);
     db.connect();
 
     const int withSubs = (o.subAccounts + 9) / 10;
@@ -169,19 +156,21 @@ void makeLargeCompany(const std::string& databaseName, const LargeCompanyOptions
           "    I = I + 1;\n"
           "  END\n"
           "END";
-    run(db, accounts);
+    executeCommitted(db, accounts);
     // The branch counts are set once after the fill, not line by line.
-    run(db, "ALTER TRIGGER SIWAKE_BRANCH_COUNT INACTIVE");
-    run(db, journalBlock("SIWAKE", o.journalLines, o.accounts, withSubs, o.seed, 1000000, 2024));
-    run(db, journalBlock("KAKOSIWAKE1", o.priorYearLines, o.accounts, withSubs, o.seed + 1, 1000000, 2023));
-    run(db, journalBlock("KAKOSIWAKE2", o.priorYearLines, o.accounts, withSubs, o.seed + 2, 1000000, 2022));
-    run(db,
+    executeCommitted(db, "ALTER TRIGGER SIWAKE_BRANCH_COUNT INACTIVE");
+    executeCommitted(db, journalBlock("SIWAKE", o.journalLines, o.accounts, withSubs, o.seed, 1000000, 2024));
+    executeCommitted(
+        db, journalBlock("KAKOSIWAKE1", o.priorYearLines, o.accounts, withSubs, o.seed + 1, 1000000, 2023));
+    executeCommitted(
+        db, journalBlock("KAKOSIWAKE2", o.priorYearLines, o.accounts, withSubs, o.seed + 2, 1000000, 2022));
+    executeCommitted(db,
         "UPDATE SISETUMST S SET SIWAKECOUNT = (SELECT COUNT(*) FROM SIWAKE J"
         " WHERE J.SCODE = S.SCODE AND J.DELFLG = 0 AND J.TAISHAKU = 1)");
-    run(db, "ALTER TRIGGER SIWAKE_BRANCH_COUNT ACTIVE");
+    executeCommitted(db, "ALTER TRIGGER SIWAKE_BRANCH_COUNT ACTIVE");
     // The optimizer chooses by the index statistics, which a fill leaves at
     // the values of the empty tables: recompute every index's.
-    run(db,
+    executeCommitted(db,
         "EXECUTE BLOCK AS\n"
         "DECLARE N VARCHAR(63);\n"
         "BEGIN\n"

@@ -48,15 +48,6 @@ constexpr MedicalGroup kMedicalGroups[] = {
 };
 constexpr int kMedicalGroupCount = int(sizeof kMedicalGroups / sizeof kMedicalGroups[0]);
 
-void execute(fb::Database& db, const std::string& sql)
-{
-    fb::Transaction t;
-    t.setDefaultDatabase(&db);
-    t.startTransaction();
-    db.executeImmediate(sql, &t);
-    t.commit();
-}
-
 std::string caseOf(const char* column)
 {
     std::string s = "CASE MOD(I, " + std::to_string(kMedicalGroupCount) + ")";
@@ -133,11 +124,7 @@ void makeLargeMedicalCompany(const std::string& databaseName, const LargeMedical
     createDatabaseFromScripts(databaseName, defaultSqlDir(), "medical", o.user, o.password, false);
 
     fb::Database db;
-    db.setDatabaseName(databaseName);
-    db.addParam("user_name=" + o.user);
-    if (!o.password.empty())
-        db.addParam("password=" + o.password);
-    db.addParam("lc_ctype=SJIS_0208");
+    configureConnection(db, databaseName, o.user, o.password);
     db.connect();
 
     const int withSubs = (o.subAccounts + 9) / 10;
@@ -176,10 +163,10 @@ void makeLargeMedicalCompany(const std::string& databaseName, const LargeMedical
           "    I = I + 1;\n"
           "  END\n"
           "END";
-    execute(db, accounts);
-    execute(db, medicalJournal("SIWAKE", o.journalLines, o.accounts, withSubs, o.seed, 2024));
-    execute(db, medicalJournal("KAKOSIWAKE1", o.priorYearLines, o.accounts, withSubs, o.seed + 1, 2023));
-    execute(db, medicalJournal("KAKOSIWAKE2", o.priorYearLines, o.accounts, withSubs, o.seed + 2, 2022));
+    executeCommitted(db, accounts);
+    executeCommitted(db, medicalJournal("SIWAKE", o.journalLines, o.accounts, withSubs, o.seed, 2024));
+    executeCommitted(db, medicalJournal("KAKOSIWAKE1", o.priorYearLines, o.accounts, withSubs, o.seed + 1, 2023));
+    executeCommitted(db, medicalJournal("KAKOSIWAKE2", o.priorYearLines, o.accounts, withSubs, o.seed + 2, 2022));
     db.disconnect();
 }
 

@@ -110,10 +110,7 @@ std::string dateText(const fb::Date& d)
 
 void configure(fb::Database& db, const std::string& name, const SampleOptions& o)
 {
-    db.setDatabaseName(name);
-    db.addParam("user_name=" + o.dbUser);
-    db.addParam("password=" + o.dbPassword);
-    db.addParam("lc_ctype=SJIS_0208");
+    configureConnection(db, name, o.dbUser, o.dbPassword);
 }
 
 std::string databaseName(const std::string& path, const SampleOptions& o)
@@ -449,14 +446,30 @@ void runSqlText(fb::Database& database, const std::string& sql, const std::strin
         tr.commit();
 }
 
+void configureConnection(
+    fb::Database& db, const std::string& name, const std::string& user, const std::string& password)
+{
+    db.setDatabaseName(name);
+    db.addParam("user_name=" + user);
+    if (!password.empty())
+        db.addParam("password=" + password);
+    db.addParam("lc_ctype=SJIS_0208");
+}
+
+void executeCommitted(fb::Database& db, const std::string& sql)
+{
+    fb::Transaction t;
+    t.setDefaultDatabase(&db);
+    t.startTransaction();
+    db.executeImmediate(sql, &t);
+    t.commit();
+}
+
 void createDatabaseFromScripts(const std::string& databaseName, const std::string& sqlDir, const std::string& kind,
     const std::string& user, const std::string& password, bool forcedWrites)
 {
     fb::Database db;
-    db.setDatabaseName(databaseName);
-    db.addParam("user_name=" + user);
-    db.addParam("password=" + password);
-    db.addParam("lc_ctype=SJIS_0208");
+    configureConnection(db, databaseName, user, password);
     if (!forcedWrites)
         db.addParam("force_write=0");
     db.createDatabase();

@@ -81,6 +81,14 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
 // connected database: each DDL statement is committed at once, other
 // statements run in one transaction committed at COMMIT and at the end.
 void runSqlScript(platform::firebird::Database& database, const std::string& scriptPath);
+
+// Sets a connection to a database the sample tools build: the account (no
+// password parameter when it is empty) and the SJIS_0208 character set.
+void configureConnection(platform::firebird::Database& database, const std::string& name, const std::string& user,
+    const std::string& password);
+
+// One statement in a transaction of its own, committed.
+void executeCommitted(platform::firebird::Database& database, const std::string& sql);
 // The same for script text already in UTF-8.
 void runSqlText(platform::firebird::Database& database, const std::string& sqlUtf8, const std::string& origin);
 
