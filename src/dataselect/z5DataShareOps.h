@@ -5,6 +5,7 @@
 // row, and the checks before the cloud-share settings, whose screen is
 // started through the process registry.
 
+#include "core/CloudShareSend.h"
 #include "dataselect/z5DataSentakuModel.h"
 
 #include <cstdint>
@@ -31,9 +32,18 @@ public:
     // shared data set chosen through ChooseSharedData.
     void btnKyoyuDataDownClick(std::int32_t gridRow);
     void btnKyoyuDataUpClick(std::int32_t gridRow);
-    // The cloud button: 0 when the settings were saved, otherwise the
-    // reason it stopped (-1 a refusal, or the settings screen's result).
+    // The cloud button: 0 when the settings were saved (and the data sent
+    // when they asked for it), otherwise the reason it stopped: -1 a
+    // refusal or a send that is not available, or the settings screen's
+    // result.
     std::int32_t btnCloudShareClick(std::int32_t gridRow);
+
+    // The cloud-share settings screen of the communication part for a data
+    // folder (the screen installs the registry's). Not set: the button
+    // fails with a message.
+    std::function<core::TCloudShareSettingsResult(const std::string& folder)> CloudShareSettings;
+    // Disables (false) and enables again the screen's panels around a send.
+    std::function<void(bool enabled)> EnablePanels;
 
     // The shared-server list: fills the chosen data's server folder, name
     // and drive letter; false when cancelled. Not set: the list cannot be
