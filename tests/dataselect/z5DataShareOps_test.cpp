@@ -6,6 +6,7 @@
 #include "dataselect/z5DataRowOps.h"
 #include "dataselect/z5DataShareOps.h"
 #include "dataselect/gui/DataSentakuBox.h"
+#include "dataselect/gui/ServerSentakuBox.h"
 
 #include "operations_fixture.h"
 
@@ -18,7 +19,9 @@
 #include "platform/share_roots.h"
 #include "support/scripted_messages.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 #include <QTableWidget>
 #include <QTest>
 
@@ -88,6 +91,62 @@ TEST_F(ShareOps, ButtonsTakeAndStoreOnTheScreen)
     QTest::mouseClick(screen.KyoyuUpButton(), Qt::LeftButton);
     EXPECT_EQ(kyoyuLock(), "0") << allText(messages);
     EXPECT_EQ(iniOf(area).SHARE_STATUS, 1);
+    screen.close();
+}
+
+// "共有取得" on an empty row: the shared-data list stands in for the
+// screen; the chosen data set is assigned to the row and taken, a cancelled
+// list leaves everything as it was.
+TEST_F(ShareOps, TakingIntoAnEmptyRowGoesThroughTheSharedList)
+{
+    const std::string second = shareRoot + "/rozivoraduz/sv0002";
+    fs::create_directories(second);
+    for (const char* name : {"tnacc.fdb", "tnacc.ini"})
+        fs::copy_file(company.folder + "/" + name, second + "/" + name);
+    platform::IniFile(TDataInfomation::IniPath(second)).writeString("DATAINFO", "DATALISTNAME", "大阪支社");
+    const std::string empty = SysDef.SysDir + "/0003";
+    ScriptedMessages messages;
+    TDataSentakuBox screen;
+    showScreenForOperations(screen);
+    SysDef.ZenkaiDrive = " X ";
+    auto pickIn = [&](auto pick) {
+        QTimer::singleShot(0, [&, pick] {
+            auto* box = dynamic_cast<TServerSentakuBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr) << "the shared-data list is shown";
+            EXPECT_EQ(box->SharedDrive, "X");
+            EXPECT_FALSE(screen.isVisible()) << "the list stands in for the screen";
+            pick(*box);
+        });
+        screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(empty), 0);
+        ASSERT_TRUE(screen.KyoyuDownButton()->isEnabled());
+        QTest::mouseClick(screen.KyoyuDownButton(), Qt::LeftButton);
+    };
+
+    pickIn([](TServerSentakuBox& box) { box.ESCClick(); });
+    EXPECT_TRUE(screen.isVisible());
+    EXPECT_EQ(value("DATALIST", "NETDRIVE", "REC=3"), "0");
+    EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=3").value_or(""), "");
+    EXPECT_FALSE(fs::exists(empty + "/tnacc.fdb"));
+    EXPECT_EQ(messages.count(), 0u) << allText(messages);
+
+    pickIn([&](TServerSentakuBox& box) {
+        for (int r = 0; r < box.Grid()->rowCount(); ++r)
+            if (box.Grid()->item(r, TServerSentakuBox::cFolder)->text().toStdString() == second)
+                box.Grid()->setCurrentCell(r, TServerSentakuBox::cName);
+        QTest::keyClick(box.Grid(), Qt::Key_Return);
+    });
+    EXPECT_TRUE(screen.isVisible());
+    EXPECT_EQ(value("DATALIST", "NETDRIVE", "REC=3"), "1") << allText(messages);
+    EXPECT_EQ(value("DATALIST", "PASNAME", "REC=3"), second);
+    EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=3"), "大阪支社");
+    EXPECT_EQ(value("DATALIST", "KYOYULOCK", "REC=3"), "1");
+    EXPECT_TRUE(fs::exists(empty + "/tnacc.fdb")) << "taken into the row's local folder";
+    EXPECT_EQ(iniOf(second).SHARE_STATUS, 2);
+    EXPECT_EQ(SysDef.ZenkaiDrive, "X");
+    const int r = screen.Model().FindRowOfFolder(empty);
+    ASSERT_GE(r, 0);
+    EXPECT_EQ(screen.Grid()->currentRow(), r);
+    EXPECT_EQ(screen.Grid()->item(r, 11)->text(), "1");
     screen.close();
 }
 
