@@ -94,7 +94,7 @@ TEST_F(ShareOps, ButtonsTakeAndStoreOnTheScreen)
     screen.close();
 }
 
-// "共有取得" on an empty row: the shared-data list stands in for the
+// "共有取得" on an empty row: the shared-data list opens over the
 // screen; the chosen data set is assigned to the row and taken, a cancelled
 // list leaves everything as it was.
 TEST_F(ShareOps, TakingIntoAnEmptyRowGoesThroughTheSharedList)
@@ -114,7 +114,6 @@ TEST_F(ShareOps, TakingIntoAnEmptyRowGoesThroughTheSharedList)
             auto* box = dynamic_cast<TServerSentakuBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr) << "the shared-data list is shown";
             EXPECT_EQ(box->SharedDrive, "X");
-            EXPECT_FALSE(screen.isVisible()) << "the list stands in for the screen";
             pick(*box);
         });
         screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(empty), 0);

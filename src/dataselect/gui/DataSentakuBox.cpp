@@ -89,10 +89,9 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
         TServerSentakuBox list(this);
         list.SharedDrive = letter;
         list.Prepare(true);
-        // The list stands in for this screen while it is open.
-        hide();
+        // The list opens over this screen: hiding a screen that runs
+        // modally would end its own modal run.
         const bool chosen = list.ShowModal() == 1;
-        show();
         raise();
         if (!chosen)
             return false;
