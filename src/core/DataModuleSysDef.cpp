@@ -507,6 +507,31 @@ bool fnPutSysDef()
     return true;
 }
 
+bool fnPutKyoyuAutoFlag()
+{
+    return opsupport::run(&TDM::IBTransactionDEF,
+        DbPolicy("TDM.fnPutKyoyuAutoFlag", "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。"),
+        [](TDM& d, TDbScope&) {
+            fb::Query& q = d.IBQSysDefPut;
+            q.close();
+            q.sql().clear();
+            q.sql().add("SELECT RESERVE4 FROM SYSDEF WHERE OPCODE=:OPCODE");
+            q.paramByName("OPCODE").setInteger(SysDef.OpCode);
+            q.open();
+            if (q.eof())
+                throw std::runtime_error("SYSDEF: the operator's row does not exist");
+            int stored = q.fieldByName("RESERVE4").asInteger();
+            q.close();
+            stored = SysDef.Reserve4Bit1 == 1 ? (stored | bit(1)) : (stored & ~bit(1));
+            q.sql().clear();
+            q.sql().add("UPDATE SYSDEF SET RESERVE4=:RESERVE4 WHERE OPCODE=:OPCODE");
+            q.paramByName("RESERVE4").setInteger(stored);
+            q.paramByName("OPCODE").setInteger(SysDef.OpCode);
+            q.execSQL();
+            SysDef.Reserve4 = SysDef.Reserve4Bit1 == 1 ? (SysDef.Reserve4 | bit(1)) : (SysDef.Reserve4 & ~bit(1));
+        });
+}
+
 // --- SYSREG -------------------------------------------------------------------
 
 TRegValue SysRegTextToValue(const std::string& type, const std::string& text)

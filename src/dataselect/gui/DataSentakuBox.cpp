@@ -15,6 +15,7 @@
 #include "controls/z5FileOperationDlg.h"
 #include "platform/xdg_folders.h"
 
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
 #include "core/DataModule.h"
@@ -27,12 +28,19 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <string_view>
 
 using namespace core;
 
@@ -56,6 +64,24 @@ const QColor kAlternate = fromTColor(14807295); // 0xE1F0FF
 const QColor kAlternateServer = fromTColor(16773345);
 const QColor kDamaged = fromTColor(255);
 const QColor kBlockedText = fromTColor(8421504);
+
+// The character a key adds to the incremental search, 0 for a key that
+// does not search: digits (main block and pad), Latin letters as capitals,
+// and the signs of the pad and of the punctuation keys.
+char incSearchChar(const QKeyEvent& k)
+{
+    if (k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    const int key = k.key();
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return static_cast<char>(key);
+    if (key == Qt::Key_yen)
+        return '\\';
+    static constexpr std::string_view signs = "*+,-./:;@[\\]^_`";
+    if (key > 0 && key < 0x80 && signs.find(static_cast<char>(key)) != std::string_view::npos)
+        return static_cast<char>(key);
+    return 0;
+}
 
 } // namespace
 
@@ -118,7 +144,24 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     InitOK = true;
 }
 
-TDataSentakuBox::~TDataSentakuBox() = default;
+TDataSentakuBox::~TDataSentakuBox()
+{
+    // A screen freed without closing still gives the operator's automatic
+    // share back.
+    restoreKyoyuAuto();
+}
+
+void TDataSentakuBox::restoreKyoyuAuto()
+{
+    if (!kyoyuAutoSuspended_)
+        return;
+    kyoyuAutoSuspended_ = false;
+    SysDef.Reserve4Bit1 = savedKyoyuAuto_;
+    // An operation of the screen may have stored the suspended switch:
+    // the operator's own setting goes back into the database.
+    if (DM != nullptr && DM->IBDatabaseDEF.connected())
+        fnPutKyoyuAutoFlag();
+}
 
 void TDataSentakuBox::buildControls()
 {
@@ -223,6 +266,21 @@ void TDataSentakuBox::buildControls()
     grid_->horizontalHeaderItem(markColumn)->setText(ConnectMode == 0 ? QStringLiteral("共有") : QStringLiteral("鍵"));
     grid_->setColumnWidth(3, 280 - 32);
     grid_->installEventFilter(this);
+    connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int column) {
+        if (column == 8)
+            LockColumnClick(row);
+    });
+
+    txtIncSerch_ = new QLineEdit(this);
+    txtIncSerch_->setReadOnly(true);
+    txtIncSerch_->setMaxLength(8);
+    txtIncSerch_->setFocusPolicy(Qt::NoFocus);
+    txtIncSerch_->setStyleSheet(QStringLiteral("QLineEdit { color: white; font-weight: bold; background: palette(highlight); }"));
+    txtIncSerch_->resize(90, 21);
+    txtIncSerch_->hide();
+    incSerchTimer_ = new QTimer(this);
+    incSerchTimer_->setInterval(0);
+    connect(incSerchTimer_, &QTimer::timeout, this, [this] { IncSerchTimerTimer(); });
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { SortByColumn(c); });
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { F12Click(); });
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { UpdateFunctionKeys(); });
@@ -324,9 +382,17 @@ void TDataSentakuBox::loadPlaces()
 void TDataSentakuBox::PrepareShow()
 {
     loadPlaces();
-    if (params_.SyoriType == 2 || params_.SyoriType == 5)
+    if (params_.SyoriType == 2 || params_.SyoriType == 5) {
         SysDef.DestinationText.clear();
-    if (params_.SyoriType >= 2)
+        HostMenuNotify = false;
+    }
+    if (params_.SyoriType == 2 && ConnectMode == 0 && !kyoyuAutoSuspended_) {
+        // Choosing a destination takes and stores nothing on its own.
+        savedKyoyuAuto_ = SysDef.Reserve4Bit1;
+        SysDef.Reserve4Bit1 = 0;
+        kyoyuAutoSuspended_ = true;
+    }
+    if (params_.SyoriType >= 2 && params_.SyoriType <= 4)
         btnCloudShare_->setVisible(false);
     if (kensaku_)
         kensaku_->SelectRecord(storedCondition_);
@@ -479,7 +545,8 @@ void TDataSentakuBox::positionOnCurrentData()
     if (row < 0)
         return;
     grid_->setCurrentCell(row, 0);
-    grid_->scrollToItem(grid_->item(row, 0), QAbstractItemView::PositionAtCenter);
+    // The current data as the seventh visible row where the list allows.
+    grid_->verticalScrollBar()->setValue(std::max(0, row - 6));
 }
 
 void TDataSentakuBox::F12Click()
@@ -684,8 +751,6 @@ void TDataSentakuBox::ESCClick()
         return;
     }
     escape_ = true;
-    if (!closeWithStartFolderCheck())
-        return;
     done(2);
 }
 
@@ -781,8 +846,73 @@ void TDataSentakuBox::btnListUpdateClick()
     m.lines[0].text = "データリストの更新を行います。\rよろしいですか？";
     if (ShowMessage2(m) != modal::Yes)
         return;
-    model_.DataListRefreshAll({});
+    // The current record (by number and folder) and the top row come back
+    // after the list was read again.
+    const int row = currentRow();
+    const std::int32_t rec = row >= 0 ? model_.Record(row).REC : -1;
+    const std::string folder = row >= 0 ? model_.ColumnText(row, 6) : std::string();
+    const int top = grid_->verticalScrollBar()->value();
+    {
+        TxAnimeProgressDialog progress(this);
+        progress.SetCaption(QStringLiteral("更新中"));
+        progress.SetInfoLabel(QStringLiteral("データリストの更新中…"));
+        progress.SetAviFile(qs(platform::paths::join(SysDef.ExeDir, "progress.avi")));
+        progress.SetCancelBtnShow(true);
+        progress.Show(this);
+        model_.DataListRefreshAll([] { QCoreApplication::processEvents(); });
+        progress.Hide();
+    }
     DisplayDataList();
+    for (int r = 0; r < grid_->rowCount(); ++r) {
+        if (model_.Record(r).REC == rec && model_.ColumnText(r, 6) == folder) {
+            grid_->setCurrentCell(r, 0);
+            break;
+        }
+    }
+    grid_->verticalScrollBar()->setValue(top);
+    raise();
+    activateWindow();
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::LockColumnClick(int row)
+{
+    if (ConnectMode == 0 || row < 0 || row >= grid_->rowCount())
+        return;
+    model_.ToggleDataLock(row);
+    drawRow(row);
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::addIncSearchChar(char c)
+{
+    incText_ += c;
+    if (incText_.size() <= 8) {
+        txtIncSerch_->move(grid_->x() + 4 + grid_->width() / 10, grid_->y() - 12);
+        txtIncSerch_->setText(qs(incText_));
+        txtIncSerch_->show();
+        txtIncSerch_->raise();
+    }
+    int interval = incSerchTimer_->interval();
+    if (interval < 2000)
+        interval += 500;
+    incSerchTimer_->start(std::min(interval, 1000));
+}
+
+void TDataSentakuBox::IncSerchTimerTimer()
+{
+    if (grid_->hasFocus()) {
+        const int row = model_.FindByCodePrefix(currentRow(), incText_);
+        if (row >= 0) {
+            grid_->setCurrentCell(row, 0);
+            grid_->scrollToItem(grid_->item(row, 0));
+        }
+    }
+    incSerchTimer_->stop();
+    incSerchTimer_->setInterval(0);
+    incText_.clear();
+    txtIncSerch_->clear();
+    txtIncSerch_->hide();
 }
 
 void TDataSentakuBox::SortByColumn(int column)
@@ -801,18 +931,44 @@ void TDataSentakuBox::SortByColumn(int column)
 
 void TDataSentakuBox::FormClose(TCloseAction& action)
 {
-    TBSDI::FormClose(action);
-    copyPaste_->Cancel();
-    if (kensaku_) {
-        storedCondition_.SortCol = model_.SortColumn;
-        storedCondition_.SortType = model_.Descending ? 1 : 0;
-        kensaku_->UpdateRecordSortField(storedCondition_);
-    }
-    if (params_.SyoriType == 5)
+    // Whether the screen may close: a chooser's cancel goes back to the
+    // start folder, or stays open in the host's start when that is gone.
+    if (closingResult_ != 1 && closingResult_ != 3 && !closeWithStartFolderCheck()) {
+        action = TCloseAction::caNone;
         return;
-    SysDef.ServerDataPlace = ConnectMode == 0 ? 0 : model_.DataPlace;
-    if (params_.SyoriType != 2 && DM != nullptr && DM->IBDatabaseDEF.connected())
-        fnPutSysDef();
+    }
+    if (params_.SyoriType == 2 && DM != nullptr && !DM->IBDatabaseDAT.connected() && !SysDef.DataDir.empty())
+        DM->fnAccDatConnected(SysDef.HostName, SysDef.DataDir, core::TInUseMark::None);
+
+    // The system definition is settled whatever else the close meets.
+    std::exception_ptr failure;
+    try {
+        TBSDI::FormClose(action);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        copyPaste_->Cancel();
+        if (kensaku_) {
+            storedCondition_.SortCol = model_.SortColumn;
+            storedCondition_.SortType = model_.Descending ? 1 : 0;
+            kensaku_->UpdateRecordSortField(storedCondition_);
+        }
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    if (params_.SyoriType != 5) {
+        SysDef.ServerDataPlace = ConnectMode == 0 ? 0 : model_.DataPlace;
+        if (params_.SyoriType == 2) {
+            HostMenuNotify = false;
+            restoreKyoyuAuto();
+        } else if (DM != nullptr && DM->IBDatabaseDEF.connected()) {
+            fnPutSysDef();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
@@ -895,8 +1051,15 @@ void TDataSentakuBox::CMShowingChanged(bool visible)
     }
 }
 
+void TDataSentakuBox::done(int r)
+{
+    closingResult_ = r;
+    TBSDI::done(r);
+}
+
 void TDataSentakuBox::closeEvent(QCloseEvent* e)
 {
+    closingResult_ = 2;
     // The host's start (type 1): the window's close box ends the program
     // after a confirmation (result 3); cancelled, the screen stays open.
     if (params_.SyoriType == 1 && isVisible()) {
@@ -929,6 +1092,12 @@ bool TDataSentakuBox::eventFilter(QObject* watched, QEvent* e)
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
             F12Click();
             return true;
+        }
+        if (grid_->rowCount() > 0) {
+            if (const char c = incSearchChar(*k)) {
+                addIncSearchChar(c);
+                return true;
+            }
         }
     }
     return TBSDI::eventFilter(watched, e);
