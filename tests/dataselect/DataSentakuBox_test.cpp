@@ -14,7 +14,15 @@
 #include "core/DataModuleSysDef.h"
 #include "support/scripted_messages.h"
 
+#include "controls/xAnimeProgressDialog.h"
+#include "core/DataModule.h"
+
+#include <functional>
+
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -208,4 +216,162 @@ TEST_F(DataSelectionScreen, CloseBoxOfTheHostsStartAsksBeforeEndingTheProgram)
     EXPECT_EQ(resultAfterCancel, 0);
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(messages.firstLine(0), "トルバン財務を終了します。よろしいですか？");
+}
+
+// Choosing a destination (type 2) stand-alone suspends automatic share
+// while the screen runs. However the screen closes, the operator's own
+// switch comes back and is what the database holds, even when an operation
+// of the screen stored the system definition meanwhile; the rest of the
+// system definition is not written back, and the company database is
+// connected again. The other types write the system definition back.
+TEST_F(DataSelectionScreen, DestinationChoiceSuspendsAutomaticShareUntilItCloses)
+{
+    const std::string opCode = "OPCODE=" + std::to_string(SysDef.OpCode);
+    enum class Close { Escape, CloseBox, Choose };
+    struct Case {
+        int type;
+        Close how;
+        int result;
+        int flagWhileShown;
+        bool restWritten;
+    };
+    const Case cases[] = {
+        {2, Close::Escape, 2, 0, false},
+        {2, Close::CloseBox, 2, 0, false},
+        {2, Close::Choose, 1, 0, false},
+        {0, Close::Escape, 2, 1, true},
+    };
+    for (const Case& c : cases) {
+        const std::string label = "type " + std::to_string(c.type) + " close " + std::to_string(static_cast<int>(c.how));
+        if (dm->IBDatabaseDAT.connected())
+            dm->fnAccDatDisConnected();
+        SysDef.DataDir = folderOf(1);
+        SysDef.PrinterName = "before";
+        SysDef.Reserve4Bit1 = 1;
+        ASSERT_TRUE(core::fnPutSysDef());
+        ScriptedMessages messages;
+        int flagWhileShown = -1;
+        bool boxChecked = true;
+        whenShown([&](TDataSentakuBox& box) {
+            flagWhileShown = SysDef.Reserve4Bit1;
+            boxChecked = box.findChild<QCheckBox*>()->isChecked();
+            // An operation of the screen stores the system definition (as
+            // the shared take does), then the screen's state changes.
+            ASSERT_TRUE(core::fnPutSysDef());
+            SysDef.PrinterName = "after";
+            switch (c.how) {
+            case Close::Escape:
+                QTest::keyClick(box.Grid(), Qt::Key_Escape);
+                break;
+            case Close::CloseBox:
+                box.close();
+                break;
+            case Close::Choose:
+                box.Grid()->setCurrentCell(box.Model().FindRowOfFolder(folderOf(20)), 0);
+                QTest::keyClick(box.Grid(), Qt::Key_Return);
+                break;
+            }
+        });
+        EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=" + std::to_string(c.type)), c.result)
+            << label << core::messageAsText(messages.shown().empty() ? TMessage2InfoRec {} : messages.shown().at(0));
+        EXPECT_EQ(flagWhileShown, c.flagWhileShown) << label;
+        EXPECT_EQ(boxChecked, c.flagWhileShown == 1) << label;
+        EXPECT_EQ(SysDef.Reserve4Bit1, 1) << label;
+        EXPECT_EQ(std::stoi(value("SYSDEF", "RESERVE4", opCode).value_or("0")) & 1, 1) << label;
+        EXPECT_EQ(value("SYSDEF", "PrinterName", opCode), c.restWritten ? "after" : "before") << label;
+        if (c.type == 2) {
+            EXPECT_TRUE(dm->IBDatabaseDAT.connected()) << label << ": the company database is connected again";
+            if (c.how == Close::Choose)
+                EXPECT_EQ(SysDef.DestinationText, "PATH1=" + folderOf(20) + "\rPATH2=" + folderOf(20)) << label;
+        }
+    }
+    if (dm->IBDatabaseDAT.connected())
+        dm->fnAccDatDisConnected();
+}
+
+TEST_F(DataSelectionScreen, TypingACodeGoesToTheRowAfterThePause)
+{
+    sql({"UPDATE DATALIST SET DATACODE='AB12' WHERE REC=2", "UPDATE DATALIST SET DATACODE='X9' WHERE REC=4"});
+    ScriptedMessages messages;
+    std::vector<int> intervals;
+    std::string shownText, typed;
+    bool editShown = false, editHiddenAfter = false;
+    int currentAfter = -1, expected = -2, currentAfterMiss = -1;
+    whenShown([&](TDataSentakuBox& box) {
+        QApplication::setActiveWindow(&box);
+        box.Grid()->setFocus();
+        EXPECT_TRUE(box.Grid()->hasFocus());
+        box.Grid()->setCurrentCell(0, 0);
+        QTest::keyClick(box.Grid(), Qt::Key_A);
+        intervals.push_back(box.IncSearchTimer()->interval());
+        QTest::keyClick(box.Grid(), Qt::Key_B, Qt::ShiftModifier); // the key counts, not the case
+        intervals.push_back(box.IncSearchTimer()->interval());
+        QTest::keyClick(box.Grid(), Qt::Key_F5); // no search key
+        QTest::keyClicks(box.Grid(), "1234567");
+        intervals.push_back(box.IncSearchTimer()->interval());
+        typed = box.IncSearchText();
+        shownText = box.IncSearchEdit()->text().toStdString();
+        editShown = box.IncSearchEdit()->isVisible();
+        box.IncSerchTimerTimer();
+        // "AB1234567" is nobody's code: the row stays.
+        currentAfterMiss = box.Grid()->currentRow();
+
+        QTest::keyClicks(box.Grid(), "ab");
+        box.IncSerchTimerTimer();
+        currentAfter = box.Grid()->currentRow();
+        expected = box.Model().FindRowOfFolder(folderOf(2));
+        editHiddenAfter = !box.IncSearchEdit()->isVisible() && box.IncSearchText().empty();
+        QTest::keyClick(box.Grid(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=0"), 2);
+    EXPECT_EQ(intervals, (std::vector<int> {500, 1000, 1000}));
+    EXPECT_EQ(typed, "AB1234567");
+    EXPECT_EQ(shownText, "AB123456") << "the edit shows the first eight characters";
+    EXPECT_TRUE(editShown);
+    EXPECT_EQ(currentAfterMiss, 0);
+    EXPECT_EQ(currentAfter, expected);
+    EXPECT_TRUE(editHiddenAfter);
+}
+
+TEST_F(DataSelectionScreen, ListRefreshRunsUnderTheProgressWindowAndStopsOnCancel)
+{
+    std::filesystem::create_directories(folderOf(30));
+    std::filesystem::copy_file(company.database, folderOf(30) + "/tnacc.fdb");
+    ScriptedMessages messages({modal::Yes});
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    const int current = screen.Model().FindRowOfFolder(folderOf(5));
+    screen.Grid()->setCurrentCell(current, 0);
+    std::string caption, label;
+    bool cancelShown = false;
+    // Each row done lets events run: once the window names the first row,
+    // press Cancel.
+    std::function<void()> watch = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* form = qobject_cast<TxProgressForm*>(w);
+            if (form == nullptr || !form->isVisible())
+                continue;
+            caption = form->windowTitle().toStdString();
+            label = form->Label->text().toStdString();
+            cancelShown = form->CancelButton != nullptr && form->CancelButton->isVisible();
+            if (label.find("行目") != std::string::npos) {
+                if (cancelShown)
+                    form->CancelButton->Click();
+                return;
+            }
+        }
+        QTimer::singleShot(0, watch);
+    };
+    QTimer::singleShot(0, watch);
+    screen.btnListUpdateClick();
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "データリストの更新を行います。\rよろしいですか？");
+    EXPECT_EQ(caption, "更新中");
+    EXPECT_EQ(label, "データリスト（1行目）の更新中…");
+    EXPECT_TRUE(cancelShown);
+    EXPECT_EQ(core::activeProgress(), nullptr) << "the window is gone";
+    EXPECT_EQ(screen.Model().Record(screen.Model().FindRowOfFolder(folderOf(30))).ENTTEXT, "")
+        << "the rows after the cancel were not refreshed";
+    EXPECT_EQ(screen.Grid()->currentRow(), current) << "the current record stays current";
 }
