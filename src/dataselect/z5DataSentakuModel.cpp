@@ -2,6 +2,7 @@
 #include "core/DbOperation.h"
 
 #include "core/DataInfomation.h"
+#include "dataselect/z5ServerSentaku.h"
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
@@ -393,6 +394,7 @@ void TDataSentakuModel::refreshTop(std::int32_t top)
                 registry_.SetDataListRecordFromInfo(ini, rec);
                 registry_.UpdateDataListRecord(rec, 0, true);
                 rebuildChildren(row, folder);
+                storeTakenRowOnServer(row);
             } else if (SysDef.DataDamaged != 0) {
                 rec.DATA_STATUS = 1;
             }
@@ -413,6 +415,25 @@ void TDataSentakuModel::refreshTop(std::int32_t top)
         row.Children.clear();
         row.ChildCount = 0;
         registry_.UpdateDataListRecord(rec, 0, true);
+    }
+}
+
+void TDataSentakuModel::storeTakenRowOnServer(const TDataSentakuRec& row)
+{
+    // A set taken from the shared server shows its refreshed name and locks
+    // in the shared list and the shared folder too. Only a row that still
+    // holds data goes there: an emptied local copy says nothing about the
+    // shared one, whose registration stays.
+    const TDataListRec& rec = row.Data;
+    if (rec.NETDRIVE != 1 || rec.KYOYULOCK != 1 || isAreaOrEmpty(rec.ENTTEXT))
+        return;
+    try {
+        TServerSentakuCtl server;
+        if (server.UpdateServerRow(rec))
+            for (const TDataListRec& child : row.Children)
+                server.UpdateServerRow(child);
+    } catch (const std::exception&) {
+        // The shared list is brought up to date again by the next store.
     }
 }
 

@@ -103,6 +103,7 @@ public:
 private:
     void refreshTop(std::int32_t top);
     void rebuildChildren(TDataSentakuRec& row, const std::string& folder);
+    void storeTakenRowOnServer(const TDataSentakuRec& row);
     void emptyRow(TDataListRec& rec);
     void clearChoice();
     // 1 present, 0 missing, -1 unknown (the check itself failed).
