@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -374,4 +375,50 @@ TEST_F(DataSelectionScreen, ListRefreshRunsUnderTheProgressWindowAndStopsOnCance
     EXPECT_EQ(screen.Model().Record(screen.Model().FindRowOfFolder(folderOf(30))).ENTTEXT, "")
         << "the rows after the cancel were not refreshed";
     EXPECT_EQ(screen.Grid()->currentRow(), current) << "the current record stays current";
+}
+
+// The help memo shows the list's long hint, which depends on the
+// connection kind, the processing type and the program kind.
+TEST_F(DataSelectionScreen, ListHintByConnectionKindProcessingTypeAndProgramKind)
+{
+    struct Case {
+        std::uint8_t connect;
+        int type;
+        std::uint8_t appKind;
+        const char* firstAddedLine; // the memo's second line, "" when it has one line
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {0, 0, 0, "空白行は選択できません。［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "共有ﾃﾞｰﾀを処理する場合は［共有取得］、取得した共有ﾃﾞｰﾀを他のｵﾍﾟﾚｰﾀが使えるようにする場合は［共有保管］をｸﾘｯｸします。"},
+        {0, 2, 0, "［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "共有ﾃﾞｰﾀを処理する場合は［共有取得］、取得した共有ﾃﾞｰﾀを他のｵﾍﾟﾚｰﾀが使えるようにする場合は［共有保管］をｸﾘｯｸします。"},
+        {0, 4, 0, "", ""},
+        {1, 3, 0, "空白行は選択できません。", "空白行は選択できません。"},
+        {1, 2, 0, "", ""},
+        {2, 1, 0, "空白行は選択できません。［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "選択ﾃﾞｰﾀを削除する場合は［F5］を、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。"},
+        {2, 2, 0, "［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "選択ﾃﾞｰﾀを削除する場合は［F5］を、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。"},
+        {0, 0, 2, "空白行は選択できません。［F3］で新規にﾃﾞｰﾀを作成してください。", "選択ﾃﾞｰﾀを削除する場合は［F5］を押します。"},
+    };
+    for (const Case& c : cases) {
+        ConnectMode = c.connect;
+        AppKind = c.appKind;
+        TDataSentakuBox screen;
+        screen.SetParams({"SyoriType=" + std::to_string(c.type)});
+        screen.UpdateFunctionKeys();
+        const QStringList lines = screen.findChild<QPlainTextEdit*>()->toPlainText().split(QLatin1Char('\n'));
+        const std::string label = std::to_string(c.connect) + "/" + std::to_string(c.type) + "/" + std::to_string(c.appKind);
+        ASSERT_FALSE(lines.isEmpty()) << label;
+        EXPECT_EQ(lines.front().toStdString(), c.type == 4 ? "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。"
+                                                           : "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。")
+            << label;
+        const QString rest = lines.size() > 1 ? lines.at(1) : QString();
+        EXPECT_EQ(rest.toStdString(), c.firstAddedLine) << label;
+        const QString last = lines.size() > 1 ? lines.back() : QString();
+        EXPECT_EQ(last.toStdString(), c.lastLine) << label;
+    }
+    ConnectMode = 0;
+    AppKind = 0;
 }

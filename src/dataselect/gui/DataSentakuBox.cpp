@@ -176,6 +176,7 @@ void TDataSentakuBox::buildControls()
     cmbDataMan_->setGeometry(92, 0, 250, 24);
     auto* btnDataMan = new QPushButton(QStringLiteral("設定"), pnlDataMan_);
     btnDataMan->setGeometry(348, 0, 60, 24);
+    btnDataMan_ = btnDataMan;
     pnlDataMan_->setVisible(ConnectMode != 0);
     connect(cmbDataMan_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
         model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
@@ -464,19 +465,69 @@ void TDataSentakuBox::DisplayDataList()
 
 QString TDataSentakuBox::gridHint() const
 {
-    // The long texts of the grid's hint resources by processing type and
-    // connection kind.
+    // Short and long text of the list's hint by connection kind and
+    // processing type.
+    static const QString choose = QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。");
+    static const QString noEmpty = QStringLiteral("\n空白行は選択できません。");
+    static const QString restore = QStringLiteral("\n［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+    static const QString shared = QStringLiteral(
+        "\n共有ﾃﾞｰﾀを処理する場合は［共有取得］、取得した共有ﾃﾞｰﾀを他のｵﾍﾟﾚｰﾀが使えるようにする場合は［共有保管］をｸﾘｯｸします。");
+    static const QString deleteSave
+        = QStringLiteral("\n選択ﾃﾞｰﾀを削除する場合は［F5］、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。");
+    static const QString deleteSaveServer
+        = QStringLiteral("\n選択ﾃﾞｰﾀを削除する場合は［F5］を、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。");
+    static const QString newOrRestore
+        = QStringLiteral("［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+    const QString head = choose + QLatin1Char('|') + choose;
     const std::uint8_t type = params_.SyoriType;
-    if (type == 2 || type == 4) {
-        if (type == 4 || ConnectMode != 0)
-            return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。");
-        return QStringLiteral(
-            "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+    if (AppKind == 2)
+        return head + noEmpty + QStringLiteral("［F3］で新規にﾃﾞｰﾀを作成してください。\n選択ﾃﾞｰﾀを削除する場合は［F5］を押します。");
+    if (type == 4)
+        return choose + QStringLiteral("|［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。\n");
+    if (type == 2) {
+        if (ConnectMode == 1)
+            return head + QStringLiteral("\n");
+        return head + restore + (ConnectMode == 0 ? deleteSave + shared : deleteSaveServer);
     }
     if (ConnectMode == 1)
-        return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n空白行は選択できません。");
-    return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n空白行は選択できません。"
-                          "［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+        return head + noEmpty;
+    if (ConnectMode == 2)
+        return head + noEmpty + newOrRestore + deleteSaveServer;
+    return head + noEmpty + newOrRestore + deleteSave + shared;
+}
+
+void TDataSentakuBox::LoadHints()
+{
+    using controls::SetHint;
+    SetHint(cboxKyoyuDataAuto_,
+        QStringLiteral("ﾁｪｯｸを入れると取得・保管ﾎﾞﾀﾝを使わずに共有ﾃﾞｰﾀを処理できます。空白行に共有ﾃﾞｰﾀを割り当てる場合やLAN"
+                       "から切り離してﾃﾞｰﾀ持ち出す場合はﾁｪｯｸを外してください。|"));
+    SetHint(btnKyoyuDataUp_,
+        QStringLiteral("選択した共有ﾃﾞｰﾀを他のPCで使用可能にします。保管を行うと［共有］欄にｱｲｺﾝが付きます。|"));
+    SetHint(btnKyoyuDataDown_,
+        QStringLiteral("空白行を選択してｸﾘｯｸすると［共有ﾃﾞｰﾀの選択］画面が開きます。共有ﾃﾞｰﾀ行を選択してｸﾘｯｸすると選択可能にな"
+                       "ります。（［共有］欄のｱｲｺﾝが外れます。）|"));
+    SetHint(btnSearchCancel_, QStringLiteral("検索状態を解除します。|"));
+    SetHint(btnSearch_,
+        QStringLiteral("［検索条件の設定］画面を開きます。一定条件に該当するﾃﾞｰﾀを抽出表示する場合に使用します。|"));
+    const QString details = QStringLiteral(
+        "「ﾃﾞｰﾀの詳細情報」画面を開きます。入力済み仕訳件数や部門・本支店の設定状況など、選択ﾃﾞｰﾀの基本情報を表示します。");
+    const QString rename = QStringLiteral("\nﾃﾞｰﾀ選択画面におけるﾃﾞｰﾀの表示名を変更することも可能です。");
+    SetHint(btnDataInfo_, details + QLatin1Char('|') + details + rename);
+    SetHint(btnListUpdate_,
+        (AppKind == 2 ? QStringLiteral("ﾃﾞｰﾀﾘｽﾄを更新します。［F5：ﾃﾞｰﾀ削除］などの機能を使わずに移行したﾃﾞｰﾀを再表示します。")
+                      : QStringLiteral("ﾃﾞｰﾀﾘｽﾄを更新します。［F5：ﾃﾞｰﾀ削除］や［F7：復元］などの機能を使わずに移行したﾃﾞｰﾀ"
+                                       "を再表示します。"))
+            + QStringLiteral("|ﾃﾞｰﾀﾘｽﾄを更新します。入力済み仕訳件数や部門・本支店の設定状況など、選択ﾃﾞｰﾀの基本情報を表示"
+                             "します。")
+            + rename);
+    SetHint(cmbDataMan_,
+        QStringLiteral("データの場所を選択します。|データの場所をドロップダウンリストより選択します。選択された場所のデータ"
+                       "リストが表示されます。"));
+    SetHint(btnDataMan_, QStringLiteral("データの場所を設定します。|データの場所を設定する画面が開きます。"));
+    // Type 5 keeps the list's hint as it was.
+    if (params_.SyoriType != 5 || controls::Hint(grid_).isEmpty())
+        SetHint(grid_, gridHint());
 }
 
 int TDataSentakuBox::currentRow() const
@@ -520,9 +571,12 @@ void TDataSentakuBox::UpdateFunctionKeys()
     in.GridEnabled = grid_->isEnabled();
     in.CopyPending = copyPaste_ && copyPaste_->Pending();
     keys_ = ::UpdateFunctionKeys(in);
-    hintArea_->setPlainText(keys_.PasteHint
-            ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
-            : gridHint());
+    LoadHints();
+    if (keys_.PasteHint)
+        controls::SetHint(grid_,
+            QStringLiteral("貼り付け先を選択して［F2］を押します。|貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断す"
+                           "る場合は［ESC］を押します。"));
+    hintArea_->setPlainText(controls::LongHint(controls::Hint(grid_)));
     for (int k = 0; k < fkey::Count; ++k)
         keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(
             qs(keys_.Captions[static_cast<std::size_t>(k)]));

@@ -116,6 +116,7 @@ private:
     void drawRow(int gridRow);
     int currentRow() const;
     QString gridHint() const;
+    void LoadHints();
     void positionOnCurrentData();
     bool closeWithStartFolderCheck();
     void addIncSearchChar(char c);
@@ -144,6 +145,7 @@ private:
     QPlainTextEdit* hintArea_ = nullptr;
     QWidget* pnlDataMan_ = nullptr;
     QComboBox* cmbDataMan_ = nullptr;
+    QPushButton* btnDataMan_ = nullptr;
     QCheckBox* cboxKyoyuDataAuto_ = nullptr;
     QPushButton* btnCloudShare_ = nullptr;
     QPushButton* btnKyoyuDataUp_ = nullptr;
