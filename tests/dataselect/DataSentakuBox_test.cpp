@@ -99,16 +99,24 @@ TEST_F(DataSelectionScreen, WizardStartListsTheKeptRowsAndChoosesAStatusOneRow)
 
 TEST_F(DataSelectionScreen, EscapeAfterTheStartFolderWasDeletedKeepsTheFolderAndCancels)
 {
-    SysDef.DataDir = folderOf(2);
-    ScriptedMessages messages;
-    whenShown([&](TDataSentakuBox& box) {
-        std::filesystem::remove(folderOf(2) + "/tnacc.fdb");
-        QTest::keyClick(box.Grid(), Qt::Key_Escape);
-    });
-    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, kWizardStart), 2);
-    ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0), "前回、選択したデータは削除されています。\r");
-    EXPECT_EQ(SysDef.DataDir, folderOf(2)) << "the system definition keeps its folder";
+    // The window's close box cancels as ESC does.
+    for (const bool closeBox : {false, true}) {
+        SysDef.DataDir = folderOf(2);
+        std::filesystem::copy_file(company.database, folderOf(2) + "/tnacc.fdb",
+            std::filesystem::copy_options::overwrite_existing);
+        ScriptedMessages messages;
+        whenShown([&](TDataSentakuBox& box) {
+            std::filesystem::remove(folderOf(2) + "/tnacc.fdb");
+            if (closeBox)
+                box.close();
+            else
+                QTest::keyClick(box.Grid(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(ExecProc("QzDataSenkaku", 1, kWizardStart), 2) << closeBox;
+        ASSERT_EQ(messages.count(), 1u) << closeBox;
+        EXPECT_EQ(messages.firstLine(0), "前回、選択したデータは削除されています。\r");
+        EXPECT_EQ(SysDef.DataDir, folderOf(2)) << "the system definition keeps its folder";
+    }
 }
 
 TEST_F(DataSelectionScreen, ProcessingTypeAboveFiveIsRefused)
