@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -429,4 +430,40 @@ TEST_F(DataSelectionScreen, ListHintByConnectionKindProcessingTypeAndProgramKind
     }
     ConnectMode = 0;
     AppKind = 0;
+}
+
+// Header clicks: "No" (the stored order of a new operator) turns the order
+// round; another column sorts ascending; only the sort column carries a
+// mark.
+TEST_F(DataSelectionScreen, HeaderClicksSortAndMarkTheColumn)
+{
+    ScriptedMessages messages;
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    auto header = [&](int c) { return screen.Grid()->horizontalHeaderItem(c)->text().toStdString(); };
+    auto firstRec = [&] { return screen.Model().Record(0).REC; };
+    struct Step {
+        int click; // -1: none
+        const char* no;
+        const char* code;
+        std::int32_t first;
+    };
+    const Step steps[] = {
+        {-1, "No▲", "コード", 1},
+        {0, "No▼", "コード", 120},
+        {0, "No▲", "コード", 1},
+        {2, "No▲", "コード", 1}, // not a sort column
+        {1, "No", "コード▲", -1},
+        {1, "No", "コード▼", -1},
+    };
+    for (const Step& s : steps) {
+        if (s.click >= 0)
+            screen.Grid()->horizontalHeader()->sectionClicked(s.click);
+        EXPECT_EQ(header(0), s.no) << s.click;
+        EXPECT_EQ(header(1), s.code) << s.click;
+        if (s.first >= 0)
+            EXPECT_EQ(firstRec(), s.first) << s.click;
+        EXPECT_EQ(screen.Grid()->currentRow(), 0);
+    }
 }

@@ -450,8 +450,8 @@ void TDataSentakuBox::DisplayDataList()
         QString header = QString::fromUtf8(kHeaders[c]);
         if (c == (ConnectMode == 0 ? 9 : 8))
             header = ConnectMode == 0 ? QStringLiteral("共有") : QStringLiteral("鍵");
-        const int sortColumn = model_.SortColumn < 0 ? 0 : model_.SortColumn;
-        if (c == sortColumn)
+        // The registry's own order (no sort column) has no mark.
+        if (model_.SortColumn >= 0 && c == model_.SortColumn)
             header += model_.Descending ? QStringLiteral("▼") : QStringLiteral("▲");
         grid_->horizontalHeaderItem(c)->setText(header);
     }
