@@ -467,3 +467,14 @@ TEST_F(DataSelectionScreen, HeaderClicksSortAndMarkTheColumn)
         EXPECT_EQ(screen.Grid()->currentRow(), 0);
     }
 }
+
+TEST_F(DataSelectionScreen, FormStyleBeyondNormalKeepsTheScreenOnTop)
+{
+    const std::pair<const char*, bool> cases[] = {{"", false}, {"FormStyle=0", false}, {"FormStyle=2", false},
+        {"FormStyle=3", true}, {"FormStyle=-1", true}};
+    for (const auto& [line, onTop] : cases) {
+        TDataSentakuBox box;
+        box.SetParams({"SyoriType=0", line});
+        EXPECT_EQ(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop) << line;
+    }
+}

@@ -340,6 +340,11 @@ void TDataSentakuBox::SetParams(const std::vector<std::string>& params)
     model_.OnlySAMode = params_.OnlySAMode;
     model_.OnlySABackupPath = params_.OnlySABackupPath;
     KeepOnClose = params_.ManualFree;
+    // Child, frame and normal windows are all this dialog; any other style
+    // keeps the screen above the others.
+    const bool onTop = params_.FormStyle < 0 || params_.FormStyle > 2;
+    if (onTop != windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
 }
 
 std::int32_t TDataSentakuBox::Execute(std::uint8_t modal)
