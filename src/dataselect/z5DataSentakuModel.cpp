@@ -125,11 +125,16 @@ std::string TDataSentakuModel::ColumnText(std::int32_t gridRow, int column) cons
     case 5:
         return unnamed ? std::string("～") : r.KikanText;
     case 6: {
+        // Every occurrence of the data root, in any case, becomes "~".
         std::string folder = r.PASNAME;
-        const std::string root = SysDef.DataRoot;
-        if (!root.empty())
-            for (auto pos = folder.find(root); pos != std::string::npos; pos = folder.find(root, pos + 1))
-                folder.replace(pos, root.size(), "~");
+        const std::string root = platform::text::upperAscii(SysDef.DataRoot);
+        if (root.empty())
+            return folder;
+        std::string upper = platform::text::upperAscii(folder);
+        for (auto pos = upper.find(root); pos != std::string::npos; pos = upper.find(root, pos + 1)) {
+            folder.replace(pos, root.size(), "~");
+            upper.replace(pos, root.size(), "~");
+        }
         return folder;
     }
     case 7:

@@ -16,6 +16,7 @@
 
 #include "controls/xAnimeProgressDialog.h"
 #include "core/DataModule.h"
+#include "platform/plain_text.h"
 
 #include <functional>
 
@@ -477,4 +478,23 @@ TEST_F(DataSelectionScreen, FormStyleBeyondNormalKeepsTheScreenOnTop)
         box.SetParams({"SyoriType=0", line});
         EXPECT_EQ(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop) << line;
     }
+}
+
+// Shown, the screen makes the current data (its folder compared without
+// case) the current row, seventh from the top where the list allows.
+TEST_F(DataSelectionScreen, ShowingPositionsOnTheCurrentDataAsTheSeventhRow)
+{
+    SysDef.DataDir = platform::text::upperAscii(folderOf(30));
+    ScriptedMessages messages;
+    int current = -1, top = -1, expected = -2;
+    whenShown([&](TDataSentakuBox& box) {
+        current = box.Grid()->currentRow();
+        top = box.Grid()->rowAt(0);
+        expected = box.Model().FindRowOfFolder(folderOf(30));
+        box.ESCClick();
+    });
+    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=0"), 2);
+    ASSERT_GE(expected, 6);
+    EXPECT_EQ(current, expected);
+    EXPECT_EQ(top, expected - 6);
 }

@@ -4,6 +4,7 @@
 
 #include "mixed_rows_fixture.h"
 
+#include "platform/plain_text.h"
 #include "support/recorded_progress.h"
 #include "support/scripted_messages.h"
 
@@ -183,4 +184,24 @@ TEST_F(DataSelectionList, RefreshNamesEachRowOnTheProgressWindowAndStopsOnCancel
     EXPECT_EQ(progress.lines.size(), model.Grid.size());
     EXPECT_EQ(progress.lines.back(), "データリスト（" + std::to_string(model.Grid.size()) + "行目）の更新中…");
     EXPECT_EQ(model.Record(model.FindRowOfFolder(folderOf(30))).SHOUGOU, company.name);
+}
+
+TEST_F(DataSelectionList, FolderColumnShortensTheDataRootInAnyCase)
+{
+    TDataSentakuModel model;
+    model.LoadDataList();
+    const std::int32_t row = model.FindRowOfFolder(folderOf(2));
+    const std::string dataRoot = root.info().dataRoot;
+    ASSERT_EQ(folderOf(2).rfind(dataRoot, 0), 0u);
+    const std::string tail = folderOf(2).substr(dataRoot.size());
+    const std::pair<std::string, std::string> cases[] = {
+        {dataRoot, "~" + tail},
+        {platform::text::upperAscii(dataRoot), "~" + tail},
+        {"", folderOf(2)},
+        {"/elsewhere", folderOf(2)},
+    };
+    for (const auto& [given, shown] : cases) {
+        SysDef.DataRoot = given;
+        EXPECT_EQ(model.ColumnText(row, 6), shown) << given;
+    }
 }

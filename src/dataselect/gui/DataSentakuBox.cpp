@@ -600,7 +600,12 @@ void TDataSentakuBox::UpdateFunctionKeys()
 
 void TDataSentakuBox::positionOnCurrentData()
 {
-    const int row = model_.FindRowOfFolder(SysDef.DataDir);
+    // The folder of the current data, compared without case.
+    const std::string wanted = platform::text::upperAscii(platform::paths::excludeDelimiter(SysDef.DataDir));
+    int row = -1;
+    for (int r = 0; r < static_cast<int>(model_.Grid.size()) && row < 0; ++r)
+        if (platform::text::upperAscii(model_.GetRowDataPath(r)) == wanted)
+            row = r;
     if (row < 0)
         return;
     grid_->setCurrentCell(row, 0);
