@@ -498,3 +498,38 @@ TEST_F(DataSelectionScreen, ShowingPositionsOnTheCurrentDataAsTheSeventhRow)
     EXPECT_EQ(current, expected);
     EXPECT_EQ(top, expected - 6);
 }
+
+// The current row shows by the colour of its text: the list colour
+// (stand-alone) or dark blue (server kinds), grey while its update is
+// blocked, the plain colour when damaged; the row left goes back.
+TEST_F(DataSelectionScreen, CurrentRowIsDrawnInTheCurrentRowColour)
+{
+    sql({"UPDATE DATALIST SET DATA_STATUS=1 WHERE REC=7"});
+    const QColor listColour(0xFF, 0x6B, 0x24);
+    const QColor serverColour(0x00, 0x40, 0x80);
+    const QColor grey(0x80, 0x80, 0x80);
+    struct Case {
+        std::uint8_t connect;
+        int rec;
+        QColor current;
+    };
+    const Case cases[] = {{0, 2, listColour}, {0, 9, grey}, {0, 7, QColor()}, {1, 2, serverColour}};
+    for (const Case& c : cases) {
+        ConnectMode = c.connect;
+        TDataSentakuBox screen;
+        screen.SetParams({"SyoriType=3"});
+        screen.Model().LoadDataList();
+        screen.DisplayDataList();
+        const QColor plain = screen.Grid()->palette().text().color();
+        const int row = screen.Model().FindRowOfFolder(folderOf(c.rec));
+        ASSERT_GT(row, 0);
+        screen.Grid()->setCurrentCell(row, 3);
+        const QColor expected = c.current.isValid() ? c.current : plain;
+        for (const int column : {0, 3, 6})
+            EXPECT_EQ(screen.Grid()->item(row, column)->foreground().color(), expected) << c.rec << "/" << column;
+        EXPECT_EQ(screen.Grid()->item(0, 3)->foreground().color(), plain) << "the row left goes back";
+        screen.Grid()->setCurrentCell(0, 3);
+        EXPECT_EQ(screen.Grid()->item(row, 3)->foreground().color(), c.rec == 9 ? grey : plain) << c.rec;
+    }
+    ConnectMode = 0;
+}

@@ -36,6 +36,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -64,6 +65,24 @@ const QColor kAlternate = fromTColor(14807295); // 0xE1F0FF
 const QColor kAlternateServer = fromTColor(16773345);
 const QColor kDamaged = fromTColor(255);
 const QColor kBlockedText = fromTColor(8421504);
+// The current row's text: the program's list colour stand-alone, dark
+// blue in the server kinds.
+const QColor kCurrentText = fromTColor(2386943); // 0x246BFF
+const QColor kCurrentTextServer = fromTColor(8404992); // 0x804000
+
+// The list marks its current row by the colour of its text, as the rows
+// are drawn (alternating, red, grey), not by a selection fill.
+class TRowColourDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_Selected;
+    }
+};
 
 // The character a key adds to the incremental search, 0 for a key that
 // does not search: digits (main block and pad), Latin letters as capitals,
@@ -284,7 +303,14 @@ void TDataSentakuBox::buildControls()
     connect(incSerchTimer_, &QTimer::timeout, this, [this] { IncSerchTimerTimer(); });
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { SortByColumn(c); });
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { F12Click(); });
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { UpdateFunctionKeys(); });
+    grid_->setItemDelegate(new TRowColourDelegate(grid_));
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+        if (row != previous) {
+            paintRowText(previous);
+            paintRowText(row);
+        }
+        UpdateFunctionKeys();
+    });
 
     hintArea_ = new QPlainTextEdit(this);
     hintArea_->setReadOnly(true);
@@ -422,6 +448,27 @@ void TDataSentakuBox::PrepareShow()
     AlwaysPlace = false;
 }
 
+QColor TDataSentakuBox::rowTextColour(int r)
+{
+    // Grey marks a blocked update; a damaged row keeps the plain colour
+    // even when current.
+    if (model_.IsUpdateBlocked(r))
+        return kBlockedText;
+    if (r == grid_->currentRow() && !model_.IsDamaged(r))
+        return ConnectMode == 0 ? kCurrentText : kCurrentTextServer;
+    return grid_->palette().text().color();
+}
+
+void TDataSentakuBox::paintRowText(int r)
+{
+    if (r < 0 || r >= grid_->rowCount() || r >= static_cast<int>(model_.Grid.size()))
+        return;
+    const QColor text = rowTextColour(r);
+    for (int c = 0; c < kColumns; ++c)
+        if (QTableWidgetItem* item = grid_->item(r, c))
+            item->setForeground(text);
+}
+
 void TDataSentakuBox::drawRow(int r)
 {
     const TDataListRec& rec = model_.Record(r);
@@ -429,7 +476,7 @@ void TDataSentakuBox::drawRow(int r)
     QColor back = r % 2 == 1 ? (server ? kAlternateServer : kAlternate) : grid_->palette().base().color();
     if (rec.DATA_STATUS == 1)
         back = kDamaged;
-    const QColor text = model_.IsUpdateBlocked(r) ? kBlockedText : grid_->palette().text().color();
+    const QColor text = rowTextColour(r);
     for (int c = 0; c < kColumns; ++c) {
         std::string s = model_.ColumnText(r, c);
         if (c == 2)
@@ -461,10 +508,10 @@ void TDataSentakuBox::DisplayDataList()
         grid_->horizontalHeaderItem(c)->setText(header);
     }
     grid_->setRowCount(static_cast<int>(model_.Grid.size()));
-    for (int r = 0; r < grid_->rowCount(); ++r)
-        drawRow(r);
     if (grid_->rowCount() > 0)
         grid_->setCurrentCell(0, 0);
+    for (int r = 0; r < grid_->rowCount(); ++r)
+        drawRow(r);
     UpdateFunctionKeys();
 }
 

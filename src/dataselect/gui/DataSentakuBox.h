@@ -10,6 +10,7 @@
 #include "dataselect/z5DataPlaceMan.h"
 #include "dataselect/z5DataSentakuModel.h"
 
+#include <QColor>
 #include <QPointer>
 
 #include <array>
@@ -114,6 +115,8 @@ private:
     std::string chooseBackupFolder(bool restore, bool& fromDataFolder);
     void afterRowOperation(int row);
     void drawRow(int gridRow);
+    QColor rowTextColour(int gridRow);
+    void paintRowText(int gridRow);
     int currentRow() const;
     QString gridHint() const;
     void LoadHints();
