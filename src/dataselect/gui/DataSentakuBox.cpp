@@ -204,10 +204,12 @@ void TDataSentakuBox::buildControls()
     });
     connect(btnDataMan, &QPushButton::clicked, this, [this] {
         TDataPlaceBox dialog(this);
-        const std::int32_t current = model_.DataPlace;
-        SysDef.ServerDataPlace = current;
+        model_.DataPlace = std::max(0, places_.GetPlaceRec(cmbDataMan_->currentIndex()));
+        SysDef.ServerDataPlace = model_.DataPlace;
         dialog.ShowPlaces(0);
-        dialog.ShowModal();
+        if (dialog.ShowModal() != 1)
+            return;
+        // A place removed in the dialog falls back to place 0.
         loadPlaces();
         model_.LoadDataList();
         DisplayDataList();
