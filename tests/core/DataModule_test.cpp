@@ -205,9 +205,9 @@ TEST_F(DataModuleTest, ExistenceTestsAndJournalCounts)
 
     // Cash book: three cash-to-cash transfers are stored as six rows.
     for (int i = 0; i < 6; ++i)
-        dm_fixture::exec(
-            fx.companyDb, "INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, KCODE, R_KCODE, SCODE) VALUES ("
-                + std::to_string(10 + i) + ", 0, 1, '111', '111', '01')");
+        dm_fixture::exec(fx.companyDb,
+            "INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, KCODE, R_KCODE, SCODE) VALUES (" + std::to_string(10 + i)
+                + ", 0, 1, '111', '111', '01')");
     AppKind = 3;
     AccInf.SysKCode[0] = "111";
     EXPECT_EQ(fx.dm->GetYukouSiwakeCount(""), 1 + 3);
