@@ -243,8 +243,9 @@ public:
         answer_ = s.answers.at(std::min(s.folders.size(), s.answers.size()) - 1);
         // Saving writes the area into the company database, as the real
         // screen does.
-        if (answer_.result == 0)
+        if (answer_.result == 0) {
             EXPECT_TRUE(TCloudShareIO().SetCloudLine("", dataFolder, answer_.area));
+        }
         return answer_.result;
     }
     std::int32_t CloudShareArea() const override { return answer_.area; }
@@ -341,11 +342,13 @@ TEST_F(CloudShareLoop, SettingsSavedAndSentMarkTheRowAndItsFolder)
         ASSERT_FALSE(script.folders.empty());
         EXPECT_EQ(script.folders.front(), company.folder);
         ASSERT_EQ(sent.size(), c.sends);
-        if (!sent.empty())
+        if (!sent.empty()) {
             EXPECT_EQ(sent.front(), company.folder + "||0");
+        }
         EXPECT_EQ(messages.count(), c.messages) << allText(messages);
-        if (c.messages > 0)
+        if (c.messages > 0) {
             EXPECT_EQ(messages.firstLine(0), "クラウドシェア送信処理でエラーが発生しました。設定画面を開きます。");
+        }
         EXPECT_EQ(value("DATALIST", "CLOUD", "REC=1"), c.cloud);
         EXPECT_EQ(iniOf(company.folder).CLOUD_SHARE, std::string(c.cloud) == "1" ? 1 : 0);
         EXPECT_EQ(list->Record(list->FindRowOfFolder(company.folder)).CLOUD, std::string(c.cloud) == "1" ? 1 : 0);
