@@ -149,6 +149,62 @@ TEST_F(ShareOps, TakingIntoAnEmptyRowGoesThroughTheSharedList)
     screen.close();
 }
 
+// The wizard runs the screen modally: the shared list over it must leave
+// the screen's own modal run going.
+TEST_F(ShareOps, TheSharedListLeavesAModalScreenRunning)
+{
+    const std::string empty = SysDef.SysDir + "/0003";
+    ScriptedMessages messages;
+    ASSERT_TRUE(core::fnGetSysDef());
+    auto* screen = new TDataSentakuBox;
+    screen->SetParams({"SyoriType=0"});
+    int step = 0;
+    bool listSeen = false;
+    bool screenStillModal = false;
+    // Two timers: one that is still in its slot is not run again from the
+    // list's nested loop.
+    QTimer onScreen, onList;
+    onScreen.setInterval(0);
+    onList.setInterval(0);
+    QObject::connect(&onList, &QTimer::timeout, [&] {
+        if (auto* list = dynamic_cast<TServerSentakuBox*>(QApplication::activeModalWidget())) {
+            onList.stop();
+            listSeen = true;
+            list->ESCClick();
+        }
+    });
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&onScreen, &QTimer::timeout, [&] {
+        if (step != 0 || QApplication::activeModalWidget() != screen || !screen->isVisible())
+            return;
+        onScreen.stop();
+        step = 1;
+        onList.start();
+        screen->Grid()->setCurrentCell(screen->Model().FindRowOfFolder(empty), 0);
+        screen->KyoyuDownButton()->click(); // runs the list's modal loop in here
+        screenStillModal = QApplication::activeModalWidget() == screen && screen->isVisible();
+        step = 2;
+        closer.start();
+    });
+    // Reached only while the screen's own modal run goes on.
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        closer.stop();
+        step = 3;
+        screen->ESCClick();
+    });
+    onScreen.start();
+    EXPECT_EQ(screen->Execute(1), 2);
+    onScreen.stop();
+    onList.stop();
+    closer.stop();
+    delete screen;
+    EXPECT_TRUE(listSeen);
+    EXPECT_TRUE(screenStillModal);
+    EXPECT_EQ(step, 3) << "the screen's run ended with the list";
+    EXPECT_EQ(value("DATALIST", "NETDRIVE", "REC=3"), "0");
+}
+
 TEST_F(ShareOps, ReleasingATakenRowStoresItBackFirst)
 {
     ScriptedMessages messages;
