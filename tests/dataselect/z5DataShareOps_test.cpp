@@ -509,3 +509,28 @@ TEST_F(CloudShareLoop, TheScreensButtonRunsTheLoop)
     EXPECT_TRUE(screen.Grid()->isEnabled()) << "the panels are enabled again after the send";
     screen.close();
 }
+
+TEST_F(CloudShareLoop, TheProcessingLevelGatesTheSettingsForTheAccountingProgramOnly)
+{
+    // The operator's level lists its processes, and the communication
+    // settings are not among them.
+    sql({"INSERT INTO JOBCONTROL2 (LEVELNO, PROC_ID, PROC_OPTION) VALUES (" + std::to_string(SysDef.JobLevel)
+        + ", 'QzOtherProc', '')"});
+    script.answers = {settingsAnswer(0, 3, true)};
+    sendAnswers({0});
+    {
+        ScriptedMessages messages;
+        EXPECT_EQ(click(company.folder), -1);
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_EQ(messages.firstLine(0), "ログインしたオペレータの処理レベルでは起動が認められていません。");
+        EXPECT_TRUE(script.folders.empty());
+    }
+    // Another program kind skips the level, password and right checks, and
+    // sends nothing itself.
+    AppKind = 2;
+    ScriptedMessages messages;
+    EXPECT_EQ(click(company.folder), 0) << allText(messages);
+    EXPECT_EQ(script.folders.size(), 1u);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(value("DATALIST", "CLOUD", "REC=1"), "1");
+}
