@@ -3,7 +3,6 @@
 #include "core/DbOperation.h"
 
 #include "controls/TolvanEdit.h"
-#include "controls/xAnimeProgressDialog.h"
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "dataselect/gui/DialogUtil.h"
@@ -319,11 +318,8 @@ void TDataSyosaiInfoBox::setDataLock(bool lock)
 
 bool TDataSyosaiInfoBox::RebuildData()
 {
-    TxAnimeProgressDialog progress(this);
-    progress.SetCaption(QStringLiteral("再構築中"));
-    progress.SetInfoLabel(QStringLiteral("再構築中、しばらくお待ちください…"));
-    progress.SetCancelBtnShow(false);
-    progress.Show(this);
+    dataselect::gui::TProgressScope progress(
+        this, QStringLiteral("再構築中"), QStringLiteral("再構築中、しばらくお待ちください…"), false);
 
     const std::string temp = SysDef.TempDir.empty() ? SysDef.WorkDir : SysDef.TempDir;
     const std::string source = paths::join(DataFolder, DataFile);
@@ -374,9 +370,6 @@ bool TDataSyosaiInfoBox::RebuildData()
         setDataLock(false);
     } catch (const std::exception&) {
     }
-    progress.Hide();
-    raise();
-    activateWindow();
     return result;
 }
 

@@ -560,12 +560,17 @@ void TServerSentakuBox::btnListUpdateClick()
     m.lines[static_cast<std::size_t>(next)].text = "よろしいですか？";
     if (ShowMessage2(m) != modal::Yes)
         return;
-    if (ctl_->FilterActive) {
-        ctl_->FilterActive = false;
-        btnSearchCancel_->setEnabled(false);
+    {
+        dataselect::gui::TProgressScope progress(
+            this, QStringLiteral("更新中"), QStringLiteral("データリストの更新中…"), true);
+        if (ctl_->FilterActive) {
+            ctl_->FilterActive = false;
+            btnSearchCancel_->setEnabled(false);
+        }
+        reload(true);
     }
-    reload(true);
-    raise();
+    // The keys were worked out while the progress window held the screen.
+    SetFunctionKeys();
 }
 
 void TServerSentakuBox::ESCClick()
@@ -584,9 +589,23 @@ void TServerSentakuBox::F2Click()
         return;
     const int line = currentLine();
     if (keyState_ == 1) {
+        // Receiving a cloud row's data can take a while: the screen takes no
+        // input meanwhile.
+        const TDataListRec* rec = ctl_->LineRecord(line);
+        const bool cloud = rec != nullptr && rec->CLOUD == 1 && ctl_->CloudEnabled();
+        if (cloud)
+            setEnabled(false);
         ctl_->BeginCopy(line);
+        if (cloud)
+            setEnabled(true);
     } else if (keyState_ == 2) {
-        if (ctl_->Paste(line)) {
+        bool pasted;
+        {
+            dataselect::gui::TProgressScope progress(
+                this, QStringLiteral("コピー中"), QStringLiteral("データのコピー中…"), false);
+            pasted = ctl_->Paste(line);
+        }
+        if (pasted) {
             const std::string folder = ctl_->LineRecord(line)->PASNAME;
             FillGrid();
             for (int r = 0; r < grid_->rowCount(); ++r)
