@@ -5,6 +5,7 @@
 #include "platform/ini_file.h"
 #include "platform/plain_text.h"
 #include "platform/registry.h"
+#include "platform/share_roots.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +47,8 @@ const char* const kProductKey = "SOFTWARE\\BRIMTO\\ROZIVORADUZ13";
 const char* const kProductTitle = "トルバン財務";
 const char* const kProductVersion = "13.0.0";
 const int kDataListCnt = 120;
+const char* const kShareDir = "rozivoraduz";
+const char kShareLetter = 'S';
 
 std::string upperWord(const std::string& s, std::size_t& pos)
 {
@@ -562,6 +565,21 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
     if (options.withMedical)
         addCompany(2, "0002", "medical", {});
     sys.disconnect();
+
+    // The shared server: one area holding a copy of the first company, so
+    // that the shared-data list has something to offer.
+    if (options.withShareRoot && options.withCompany && options.host.empty()) {
+        const SampleCompany& source = info.companies.front();
+        info.shareRoot = info.folder + "/share-server";
+        info.shareArea = info.shareRoot + "/" + kShareDir + "/sv0001";
+        fs::create_directories(info.shareArea);
+        for (const char* file : {kCompanyFile, kDataIniFile})
+            fs::copy_file(source.folder + "/" + file, info.shareArea + "/" + file);
+        platform::IniFile(info.shareArea + "/" + kDataIniFile)
+            .writeString("DATAINFO", "DATALISTNAME", source.name + "（共有）");
+        fs::create_directories(info.folder + "/config");
+        platform::share_roots::save({{kShareLetter, info.shareRoot, true}}, info.folder + "/config/share_roots.ini");
+    }
 
     // The connection settings file as a fresh write leaves it. It holds the
     // database password, so it is the owner's only (the writes below keep

@@ -5,6 +5,9 @@
 // system folder holding tnaccdef.fdb and tnfileman.fdb) and one data folder
 // per company below data/ (data/0001, ...). The registry stand-in
 // (<folder>/config/registry.ini) records the installed accounting product.
+// A shared server stands beside it: <folder>/share-server, listed as share
+// root S in <folder>/config/share_roots.ini, with one area
+// (rozivoraduz/sv0001) holding a copy of the first company.
 //
 // The databases are made from the SQL scripts in sample/sql (code page 932):
 //   sys_*.sql      system database, in name order
@@ -38,6 +41,11 @@ struct SampleOptions {
     // row 2), made from the company *_schema* scripts and medical_*.sql.
     bool withMedical = true;
     bool withFileManager = true;
+    // A shared server for the stand-alone kind: a share root (letter S,
+    // remote, listed in <folder>/config/share_roots.ini) holding one area
+    // with a copy of the first company. Only with the company and the
+    // embedded engine (a server's database files are the server's).
+    bool withShareRoot = true;
     // Synchronous writes of the databases made. Test fixtures turn them
     // off: a scratch root builds in a fraction of the time.
     bool forcedWrites = true;
@@ -66,6 +74,10 @@ struct SampleRootInfo {
     std::string connectionIni; // dataRoot/tnzaimu.ini
     std::string registryFile; // folder/config/registry.ini
     std::vector<SampleCompany> companies;
+    // The shared server's folder (the share root) and its one area; empty
+    // without the share root.
+    std::string shareRoot; // folder/share-server
+    std::string shareArea; // shareRoot/rozivoraduz/sv0001
     // The operator who can log in.
     int groupId = 10000;
     int operatorCode = 1; // code within the group
