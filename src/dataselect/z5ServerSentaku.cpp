@@ -452,6 +452,8 @@ bool TServerSentakuCtl::pasteInto(int line, TDataListRec& row, const std::string
     const int status = CheckDataStatus(target, false, true);
     if (status != 1 && status != 10)
         return false;
+    if (OnPasteStart)
+        OnPasteStart();
     bool agreed;
     if (status == 10) {
         TMessage2InfoRec rec;

@@ -59,6 +59,9 @@ public:
     // Copies every entry of one folder into another (created); replaceable so
     // that a failing copy can be tried.
     std::function<bool(const std::string& from, const std::string& to)> CopyFolder;
+    // Called once a paste's destination has been accepted, before the
+    // comparison and the copy: the screen shows its progress window.
+    std::function<void()> OnPasteStart;
 
     // Reads the cached list (rescan: rebuilt from the folders first, each
     // area and child refilled from its data ini and stored), then filters.

@@ -311,6 +311,16 @@ TEST_F(SharedDataScreen, ListUpdateAndPasteRunUnderTheirProgressWindows)
     EXPECT_EQ(watch.shown[1].line, "データのコピー中…");
     EXPECT_FALSE(watch.shown[1].cancel);
     EXPECT_TRUE(fs::exists(data + "/sv0002/tnacc.fdb"));
+
+    // A destination that cannot take the paste is refused before any window.
+    TDataInfomation().WriteStatus(data + "/sv0003", 3);
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0001"), TServerSentakuBox::cName);
+    box.F2Click();
+    ASSERT_TRUE(box.Ctl().CopyPending);
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0003"), TServerSentakuBox::cName);
+    box.F2Click();
+    EXPECT_FALSE(box.Ctl().CopyPending);
+    EXPECT_EQ(watch.shown.size(), 2u);
 }
 
 TEST_F(SharedDataScreen, CloudRowsAreCopiedThroughTheCommunicationHookAndRefusedAsTargets)

@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <optional>
 
 using dataselect::gui::qs;
 using dataselect::gui::ShowInformation;
@@ -601,9 +602,12 @@ void TServerSentakuBox::F2Click()
     } else if (keyState_ == 2) {
         bool pasted;
         {
-            dataselect::gui::TProgressScope progress(
-                this, QStringLiteral("コピー中"), QStringLiteral("データのコピー中…"), false);
+            std::optional<dataselect::gui::TProgressScope> progress;
+            ctl_->OnPasteStart = [this, &progress] {
+                progress.emplace(this, QStringLiteral("コピー中"), QStringLiteral("データのコピー中…"), false);
+            };
             pasted = ctl_->Paste(line);
+            ctl_->OnPasteStart = nullptr;
         }
         if (pasted) {
             const std::string folder = ctl_->LineRecord(line)->PASNAME;
