@@ -4,7 +4,6 @@
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "dataselect/gui/DialogUtil.h"
-#include "core/IBErrorProc.h"
 #include "core/uAccRecord.h"
 
 #include <QLabel>
@@ -142,12 +141,7 @@ void TDataListKensakuBox::FormClose(TCloseAction& action)
 void TDataListKensakuBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (!visible)
+    if (!ReadyWhenShown(visible))
         return;
-    if (!InitOK) {
-        core::ErrorMessageEx(windowTitle().toStdString() + "画面の初期化に失敗しました。\r処理を終了します。", "");
-        close();
-        return;
-    }
     txtCode->setFocus();
 }

@@ -3,7 +3,6 @@
 
 #include "controls/xPlButton.h"
 #include "core/AppInfo.h"
-#include "core/IBErrorProc.h"
 #include "core/uAccRecord.h"
 #include "dataselect/gui/DialogUtil.h"
 
@@ -117,13 +116,8 @@ bool TDataPlaceBox::eventFilter(QObject* watched, QEvent* e)
 void TDataPlaceBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (!visible)
+    if (!ReadyWhenShown(visible))
         return;
-    if (!InitOK) {
-        core::ErrorMessageEx(windowTitle().toStdString() + "画面の初期化に失敗しました。\r処理を終了します。", "");
-        close();
-        return;
-    }
     grid_->setFocus();
     paintRow(grid_->currentRow(), true);
     updateKeys();

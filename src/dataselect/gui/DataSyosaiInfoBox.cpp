@@ -411,6 +411,6 @@ void TDataSyosaiInfoBox::FormClose(TCloseAction& action)
 void TDataSyosaiInfoBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (visible)
+    if (ReadyWhenShown(visible))
         (Editable ? static_cast<QWidget*>(txtListName) : btnCancel)->setFocus();
 }
