@@ -46,6 +46,9 @@ struct SampleOptions {
     // with a copy of the first company. Only with the company and the
     // embedded engine (a server's database files are the server's).
     bool withShareRoot = true;
+    // Registers that area in the data list as well (registerShareArea). The
+    // sample run does; the tests' default root keeps its data list as it is.
+    bool registerShareArea = false;
     // Synchronous writes of the databases made. Test fixtures turn them
     // off: a scratch root builds in a fraction of the time.
     bool forcedWrites = true;
@@ -88,6 +91,15 @@ struct SampleRootInfo {
 // Creates the whole root; throws std::runtime_error (or EIBError) with the
 // step that failed. An existing root in the folder is refused.
 SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& options = {});
+
+// The data-list row of the shared data set that registerShareArea writes.
+inline constexpr int kShareAreaRec = 20;
+
+// Registers the root's shared area in the data list (row kShareAreaRec) as
+// a shared data set not taken yet, so that the data-selection screen lists
+// it and 「共有取得」 takes it. Returns the row; throws when the root has no
+// shared area.
+int registerShareArea(const SampleRootInfo& info, const SampleOptions& options = {});
 
 // Runs an isql-style script (code page 932 file, SET TERM, COMMIT) on a
 // connected database: each DDL statement is committed at once, other

@@ -21,7 +21,8 @@ bool isDefault(const sample::SampleOptions& o)
 {
     const sample::SampleOptions d;
     return o.sqlDir.empty() && o.dbUser == d.dbUser && o.dbPassword == d.dbPassword && o.host.empty() && o.withCompany
-        && o.withMedical && o.withFileManager && o.withShareRoot && !o.folderCreated;
+        && o.withMedical && o.withFileManager && o.withShareRoot && !o.registerShareArea
+        && !o.folderCreated;
 }
 
 std::string replaceAll(std::string s, const std::string& from, const std::string& to)
