@@ -5,7 +5,6 @@
 #include "core/DataModuleAccInfo.h"
 #include "core/MessageService.h"
 #include "core/PlatformUtil.h"
-#include "core/ProgressService.h"
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
 #include "dataselect/z5CloudShareComm.h"
@@ -113,10 +112,6 @@ void TServerSentakuCtl::LoadList(bool rescan)
             SaveRow(row);
         };
         for (auto& top : Rows) {
-            // Cancel on the progress window leaves the rest of the list as
-            // the folder scan found it, refreshed on the next update.
-            if (core::ProgressCancelled())
-                break;
             refill(top.Data);
             for (std::size_t i = 0; i < top.Children.size(); ++i) {
                 auto& child = top.Children[i];

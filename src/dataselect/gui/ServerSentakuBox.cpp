@@ -562,8 +562,10 @@ void TServerSentakuBox::btnListUpdateClick()
     if (ShowMessage2(m) != modal::Yes)
         return;
     {
+        // No Cancel: the update empties the cached list before it reads the
+        // areas again, so stopping half-way would leave areas out of it.
         dataselect::gui::TProgressScope progress(
-            this, QStringLiteral("更新中"), QStringLiteral("データリストの更新中…"), true);
+            this, QStringLiteral("更新中"), QStringLiteral("データリストの更新中…"), false);
         if (ctl_->FilterActive) {
             ctl_->FilterActive = false;
             btnSearchCancel_->setEnabled(false);
