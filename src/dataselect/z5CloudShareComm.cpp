@@ -15,7 +15,7 @@ TCloudShareComm& installed()
 void reportMissing(const char* operation)
 {
     core::ErrorMessageEx("クラウドシェアの通信機能が組み込まれていないため、クラウドシェアデータの"
-                         + std::string(operation) + "は行えません。",
+            + std::string(operation) + "は行えません。",
         "TCloudShareComm");
 }
 

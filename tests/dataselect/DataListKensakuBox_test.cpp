@@ -24,9 +24,8 @@ TEST_F(SearchDialog, EveryControlHasItsHint)
 {
     TDataListKensakuBox box;
     box.Prepare(true);
-    for (QWidget* w : std::initializer_list<QWidget*> {
-             box.txtCode, box.cmbDataKbn, box.txtListName, box.cmbTanto, box.cmbDataVer, box.cboxYukou, box.btnOK,
-             box.btnCancel}) {
+    for (QWidget* w : std::initializer_list<QWidget*> {box.txtCode, box.cmbDataKbn, box.txtListName, box.cmbTanto,
+             box.cmbDataVer, box.cboxYukou, box.btnOK, box.btnCancel}) {
         const QString hint = controls::Hint(w);
         EXPECT_EQ(hint.count(QLatin1Char('|')), 1) << w->metaObject()->className() << " " << hint.toStdString();
     }

@@ -354,20 +354,21 @@ TEST_F(SharedDataScreen, CloudRowsAreCopiedThroughTheCommunicationHookAndRefused
     // With it, the newest copy is received into the local folder, the area
     // released, and that copy is what reaches the destination.
     std::vector<std::string> calls;
-    const TCloudShareComm before = SetCloudShareComm({[&](const std::string& folder) {
-                                                          calls.push_back("receive " + folder);
-                                                          fs::create_directories(folder);
-                                                          for (const char* f : {"tnacc.fdb", "tnacc.ini"})
-                                                              fs::copy_file(company.folder + "/" + f, folder + "/" + f,
-                                                                  fs::copy_options::overwrite_existing);
-                                                          platform::IniFile(TDataInfomation::IniPath(folder))
-                                                              .writeString("DATAINFO", "SHOUGOU", "クラウドの最新");
-                                                          return 0;
-                                                      },
-        [&](const std::string& folder) {
-            calls.push_back("unlock " + folder);
-            return 0;
-        }});
+    const TCloudShareComm before = SetCloudShareComm(
+        {[&](const std::string& folder) {
+             calls.push_back("receive " + folder);
+             fs::create_directories(folder);
+             for (const char* f : {"tnacc.fdb", "tnacc.ini"})
+                 fs::copy_file(company.folder + "/" + f, folder + "/" + f, fs::copy_options::overwrite_existing);
+             platform::IniFile ini(TDataInfomation::IniPath(folder));
+             ini.writeString("DATAINFO", "SHOUGOU", "クラウドの最新");
+             ini.writeInteger("DATAINFO", "CLOUD_SHARE", 1);
+             return 0;
+         },
+            [&](const std::string& folder) {
+                calls.push_back("unlock " + folder);
+                return 0;
+            }});
     box.F2Click();
     EXPECT_TRUE(box.Ctl().CopyPending);
     EXPECT_EQ(calls, (std::vector<std::string> {"receive " + local, "unlock " + local}));

@@ -103,7 +103,8 @@ void TDataListKensakuBox::Prepare(bool flag)
     controls::SetHint(cboxYukou,
         QStringLiteral("この検索条件を毎回有効にします。|チェックを付けると、データリストを表示する度にこの検索条件で"
                        "データを抽出して表示します。"));
-    controls::SetHint(btnOK, QStringLiteral("検索を実行して画面を閉じます。|設定した検索条件でデータを抽出して表示します。"));
+    controls::SetHint(
+        btnOK, QStringLiteral("検索を実行して画面を閉じます。|設定した検索条件でデータを抽出して表示します。"));
     controls::SetHint(btnCancel, QStringLiteral("画面を閉じます。|検索を行わずに画面を閉じます。"));
     cmbDataKbn->setCurrentIndex(DataKbnIndexOf(Rec.DataType, Rec.CodeType));
     txtCode->setText(qs(Rec.DataCode));

@@ -95,8 +95,8 @@ void TDataPlaceBox::paintRow(int row, bool focused)
         if (item == nullptr)
             continue;
         if (focused)
-            item->setBackground(QColor(SysDef.ActiveColor & 0xFF, (SysDef.ActiveColor >> 8) & 0xFF,
-                (SysDef.ActiveColor >> 16) & 0xFF));
+            item->setBackground(
+                QColor(SysDef.ActiveColor & 0xFF, (SysDef.ActiveColor >> 8) & 0xFF, (SysDef.ActiveColor >> 16) & 0xFF));
         else
             item->setData(Qt::BackgroundRole, QVariant());
     }

@@ -253,17 +253,20 @@ void TDataSyosaiInfoBox::setHints()
         QStringLiteral("データの状態を回復します。|チェックを付けて[OK]ボタンを押すと、データの状態を正常に戻します。"
                        "他のユーザーがデータを使用していないことを確認してから行って下さい。"));
     controls::SetHint(cboxDataUpdateLock,
-        QStringLiteral("データの更新を禁止します。|チェックを付けると、このデータの内容を変更する処理が行えなくなります。"));
+        QStringLiteral(
+            "データの更新を禁止します。|チェックを付けると、このデータの内容を変更する処理が行えなくなります。"));
     controls::SetHint(cboxDataReadOnly,
-        QStringLiteral("仕訳の入力を禁止します。|チェックを付けると、このデータへの仕訳の入力・修正・削除が行えなくなります。"));
+        QStringLiteral(
+            "仕訳の入力を禁止します。|チェックを付けると、このデータへの仕訳の入力・修正・削除が行えなくなります。"));
     controls::SetHint(txtListName,
-        Editable ? QStringLiteral("データリスト名を入力します。|データ選択画面のデータリストに表示する名称を入力します。")
-                 : QStringLiteral("データリスト名です。|データ選択画面のデータリストに表示される名称です。"));
+        Editable
+            ? QStringLiteral("データリスト名を入力します。|データ選択画面のデータリストに表示する名称を入力します。")
+            : QStringLiteral("データリスト名です。|データ選択画面のデータリストに表示される名称です。"));
     controls::SetHint(btnOK, QStringLiteral("内容を登録して画面を閉じます。|内容を登録して画面を閉じます。"));
     controls::SetHint(btnCancel, QStringLiteral("画面を閉じます。|画面を閉じます。"));
     const std::string where = "[" + AppInfo.Varov.AppTitle + "のデータ]";
-    controls::SetHint(txtDataPath,
-        qs(DataFolder + "|データの場所です。\n\n" + where + "は、\"" + SysDef.DataRoot + "\"です。"));
+    controls::SetHint(
+        txtDataPath, qs(DataFolder + "|データの場所です。\n\n" + where + "は、\"" + SysDef.DataRoot + "\"です。"));
 }
 
 void TDataSyosaiInfoBox::setFunctionKeys()
