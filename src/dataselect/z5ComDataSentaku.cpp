@@ -143,6 +143,61 @@ void TDataSentakuListCtl::InitDataListRecord(TDataListRec& rec, const std::strin
     rec.LocalPath = MakeLocalPath(rec);
 }
 
+void TDataSentakuListCtl::addListWhere(fb::Query& q, const std::string& where, const std::string& tail) const
+{
+    q.sql().add(where);
+    if (dataPlace_ > 0)
+        q.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+    if (!tail.empty())
+        q.sql().add(tail);
+    // Bound once the text is complete: a later line would clear it.
+    if (dataPlace_ > 0)
+        q.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+}
+
+bool TDataSentakuListCtl::readGroupNumber(
+    const char* context, const char* message, const char* aggregate, const std::string* path, std::int32_t& value)
+{
+    value = 0;
+    // A read: what it started is committed also after a failure.
+    return core::RunDbOperation(dm().IBTransactionDEF,
+        core::DbPolicy(context, message).with(core::DbFailure::Commit), [&](core::TDbScope& op) {
+            op.fresh(second_);
+            second_.sql().add(std::string("SELECT ") + aggregate + " FROM " + tableName_);
+            addListWhere(second_, path ? "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)" : "WHERE (GROUPID=:GROUPID)");
+            second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            if (path)
+                second_.paramByName("PASNAME").setString(*path);
+            second_.open();
+            value = second_.eof() ? 0 : second_.field(0).asInteger();
+            second_.close();
+        });
+}
+
+std::int32_t TDataSentakuListCtl::recOfPath(const char* context, const std::string& path, bool inPlace)
+{
+    std::int32_t found = 0;
+    if (DM == nullptr)
+        return found;
+    core::RunDbOperation(DM->IBTransactionDEF,
+        core::DbPolicy(context).with(core::DbFailure::Commit).with(core::DbReport::Quiet), [&](core::TDbScope& op) {
+            op.fresh(second_);
+            second_.sql().add("SELECT REC FROM " + tableName_);
+            if (inPlace) {
+                addListWhere(second_, "WHERE (PASNAME=:PASNAME)", "ORDER BY REC");
+            } else {
+                second_.sql().add("WHERE (PASNAME=:PASNAME)");
+                second_.sql().add("ORDER BY REC");
+            }
+            second_.paramByName("PASNAME").setString(path);
+            second_.open();
+            if (!second_.eof())
+                found = second_.fieldByName("REC").asInteger();
+            second_.close();
+        });
+    return found;
+}
+
 std::string TDataSentakuListCtl::columnList(bool child, bool topLevelRowNo) const
 {
     std::string cols = "SELECT REC,";
@@ -326,10 +381,8 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
                                           : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
             } else {
                 main_.sql().add("FROM " + tableName_);
-                main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
-                                          : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-                if (dataPlace_ > 0)
-                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                addListWhere(main_, mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
+                                              : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
             }
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             if (mode == 0) {
@@ -339,8 +392,6 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
             } else {
                 main_.paramByName("PASNAME").setString(rec.PASNAME);
             }
-            if (!child && dataPlace_ > 0)
-                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
             main_.open();
             while (!main_.eof()) {
                 const std::int32_t workNo = rec.WorkNo;
@@ -390,28 +441,7 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
 
 std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
 {
-    std::int32_t found = 0;
-    if (DM == nullptr)
-        return found;
-    core::RunDbOperation(DM->IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.FindRecByPasName")
-            .with(core::DbFailure::Commit)
-            .with(core::DbReport::Quiet),
-        [&](core::TDbScope& op) {
-            op.fresh(second_);
-            second_.sql().add("SELECT REC FROM " + tableName_);
-            second_.sql().add("WHERE (PASNAME=:PASNAME)");
-            if (dataPlace_ > 0) {
-                second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-            }
-            second_.paramByName("PASNAME").setString(path);
-            second_.open();
-            if (!second_.eof())
-                found = second_.fieldByName("REC").asInteger();
-            second_.close();
-        });
-    return found;
+    return recOfPath("TDataSentakuListCtl.FindRecByPasName", path, true);
 }
 
 bool TDataSentakuListCtl::ConvLocalPathToSharePath(
@@ -513,11 +543,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
                 main_.close();
                 main_.sql().clear();
                 main_.sql().add("SELECT PASNAME FROM " + tableName_);
-                main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
-                if (dataPlace_ > 0) {
-                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                    main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                }
+                addListWhere(main_, "WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
                 main_.paramByName("REC").setInteger(rec.REC);
                 main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
                 main_.open();
@@ -537,14 +563,10 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
             addUpdateOfRow(main_, tableName_);
             // The row is one operator group's: other groups' rows of the same
             // number stay untouched.
-            main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
-            if (dataPlace_ > 0)
-                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            addListWhere(main_, "WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
             bindRowValues(main_, rec);
             main_.paramByName("REC").setInteger(rec.REC);
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            if (dataPlace_ > 0)
-                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
             main_.execSQL();
 
             if (isBlank(rec.SHOUGOU) && rec.KISHU == 0 && rec.KIMATU == 0) {
@@ -861,11 +883,7 @@ bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErro
             op.fresh(main_);
             main_.sql().add("DELETE FROM " + tableName_);
             // Only an added row goes; the fixed areas are emptied, never deleted.
-            main_.sql().add("WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
-            if (dataPlace_ > 0) {
-                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-            }
+            addListWhere(main_, "WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
             main_.paramByName("PASNAME").setString(rec.PASNAME);
             main_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
@@ -920,23 +938,8 @@ std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
     if (ServerListMode == 1)
         return 0;
     std::int32_t highest = 0;
-    // A read: what it started is committed also after a failure.
-    if (!core::RunDbOperation(dm().IBTransactionDEF,
-            core::DbPolicy("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。")
-                .with(core::DbFailure::Commit),
-            [&](core::TDbScope& op) {
-                op.fresh(second_);
-                second_.sql().add("SELECT MAX(REC) AS RECMAX FROM " + tableName_);
-                second_.sql().add("WHERE (GROUPID=:GROUPID)");
-                if (dataPlace_ > 0) {
-                    second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                    second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                }
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.open();
-                highest = second_.eof() ? 0 : second_.field(0).asInteger();
-                second_.close();
-            }))
+    if (!readGroupNumber("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。",
+            "MAX(REC) AS RECMAX", nullptr, highest))
         return 0;
     return highest + step;
 }
@@ -945,26 +948,10 @@ bool TDataSentakuListCtl::IsDataPathToroku(const std::string& path)
 {
     if (ServerListMode == 1)
         return true;
-    bool found = false;
-    if (!core::RunDbOperation(dm().IBTransactionDEF,
-            core::DbPolicy("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。")
-                .with(core::DbFailure::Commit),
-            [&](core::TDbScope& op) {
-                op.fresh(second_);
-                second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM " + tableName_);
-                second_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-                if (dataPlace_ > 0) {
-                    second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                    second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                }
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.paramByName("PASNAME").setString(path);
-                second_.open();
-                found = !second_.eof() && second_.field(0).asInteger() > 0;
-                second_.close();
-            }))
-        return false;
-    return found;
+    std::int32_t count = 0;
+    return readGroupNumber("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。",
+               "COUNT(REC) AS RECCNT", &path, count)
+        && count > 0;
 }
 
 void TDataSentakuListCtl::RenumberAddedRows()
@@ -982,12 +969,7 @@ void TDataSentakuListCtl::RenumberAddedRows()
             second_.close();
             second_.sql().clear();
             second_.sql().add("SELECT REC FROM " + tableName_);
-            second_.sql().add("WHERE (REC>:REC) AND (GROUPID=:GROUPID)");
-            if (dataPlace_ > 0) {
-                second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-            }
-            second_.sql().add("ORDER BY REC");
+            addListWhere(second_, "WHERE (REC>:REC) AND (GROUPID=:GROUPID)", "ORDER BY REC");
             second_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
             second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             second_.open();
@@ -1002,11 +984,7 @@ void TDataSentakuListCtl::RenumberAddedRows()
                     main_.close();
                     main_.sql().clear();
                     main_.sql().add("UPDATE " + tableName_ + " SET REC=:NEWREC");
-                    main_.sql().add("WHERE (REC=:OLDREC) AND (GROUPID=:GROUPID)");
-                    if (dataPlace_ > 0) {
-                        main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                        main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                    }
+                    addListWhere(main_, "WHERE (REC=:OLDREC) AND (GROUPID=:GROUPID)");
                     main_.paramByName("NEWREC").setInteger(next);
                     main_.paramByName("OLDREC").setInteger(old);
                     main_.paramByName("GROUPID").setInteger(SysDef.GroupID);

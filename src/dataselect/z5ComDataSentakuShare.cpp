@@ -517,24 +517,7 @@ void TDataSentakuListCtl::SharePathToLocalPath(const std::string& serverPath, st
     InitDataListRecord(rec, serverPath);
     const std::string lookedUp
         = kind == 10 ? paths::excludeDelimiter(paths::folderOf(paths::excludeDelimiter(serverPath))) : serverPath;
-    std::int32_t found = 0;
-    if (DM == nullptr)
-        return;
-    core::RunDbOperation(DM->IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.SharePathToLocalPath")
-            .with(core::DbFailure::Commit)
-            .with(core::DbReport::Quiet),
-        [&](core::TDbScope& op) {
-            op.fresh(second_);
-            second_.sql().add("SELECT REC FROM " + tableName_);
-            second_.sql().add("WHERE (PASNAME=:PASNAME)");
-            second_.sql().add("ORDER BY REC");
-            second_.paramByName("PASNAME").setString(lookedUp);
-            second_.open();
-            if (!second_.eof())
-                found = second_.fieldByName("REC").asInteger();
-            second_.close();
-        });
+    const std::int32_t found = recOfPath("TDataSentakuListCtl.SharePathToLocalPath", lookedUp, false);
     if (found == 0)
         return;
     rec.REC = found;
