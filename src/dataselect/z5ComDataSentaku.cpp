@@ -92,6 +92,17 @@ core::DbReport reportOr(bool reportErrors)
 
 using namespace datalist_detail;
 
+namespace {
+
+// A shared row registered under its own working folder is local.
+void asLocalRow(TDataListRec& rec)
+{
+    if (rec.PASNAME == rec.LocalPath)
+        rec.NETDRIVE = 0;
+}
+
+} // namespace
+
 std::int32_t LoginCodeOf(std::int32_t opCode, std::int32_t groupId)
 {
     const std::int64_t modulus = groupId != 0 ? static_cast<std::int64_t>(groupId) * 10000 : 10000;
@@ -674,14 +685,30 @@ void TDataSentakuListCtl::readListRows(const std::string& where, std::int32_t sh
     if (!order.empty())
         main_.sql().add(order);
     bindCommonConditions(main_);
+    collectRows(false, asLocalRow);
+}
+
+void TDataSentakuListCtl::collectRows(bool child, const std::function<void(TDataListRec&)>& adjust)
+{
     main_.open();
     while (!main_.eof()) {
-        TDataSentakuRec row;
-        readRow(main_, row.Data, false);
-        // A shared row registered under its own working folder is local.
-        if (row.Data.PASNAME == row.Data.LocalPath)
-            row.Data.NETDRIVE = 0;
-        Rows.push_back(std::move(row));
+        TDataListRec rec;
+        readRow(main_, rec, child);
+        adjust(rec);
+        if (child) {
+            for (auto& row : Rows) {
+                if (row.Data.REC == rec.REC) {
+                    row.Children.push_back(rec);
+                    ++row.ChildCount;
+                    break;
+                }
+            }
+            ChildRows.push_back(std::move(rec));
+        } else {
+            TDataSentakuRec row;
+            row.Data = std::move(rec);
+            Rows.push_back(std::move(row));
+        }
         main_.next();
     }
     main_.close();
@@ -745,23 +772,7 @@ void TDataSentakuListCtl::Execute(
                 main_.sql().add("WHERE (GROUPID=:GROUPID)");
                 main_.sql().add("ORDER BY REC,PASNAME");
                 main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.open();
-                while (!main_.eof()) {
-                    TDataListRec child;
-                    readRow(main_, child, true);
-                    if (child.PASNAME == child.LocalPath)
-                        child.NETDRIVE = 0;
-                    for (auto& row : Rows) {
-                        if (row.Data.REC == child.REC) {
-                            row.Children.push_back(child);
-                            ++row.ChildCount;
-                            break;
-                        }
-                    }
-                    ChildRows.push_back(std::move(child));
-                    main_.next();
-                }
-                main_.close();
+                collectRows(true, asLocalRow);
                 ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
             }))
         ClearDataList();

@@ -188,7 +188,10 @@ private:
     void bindCommonConditions(platform::firebird::Query& q) const;
     void readListRows(const std::string& where, std::int32_t shareFilter, const std::string& order);
     std::string serverColumnList(bool child) const;
-    void readServerRows(const std::string& where, const std::string& order, const std::string& letter);
+    void readServerRows(bool child, const std::string& where, const std::string& order, const std::string& letter);
+    // Reads the rows of main_'s prepared select, each adjusted: top-level
+    // rows into Rows, children into ChildRows and their parent row.
+    void collectRows(bool child, const std::function<void(TDataListRec&)>& adjust);
     void addServerWrite(bool child, bool insert, std::int32_t updateNames);
     void bindServerValues(const TDataListRec& rec, bool child, bool withNames);
     std::int32_t serverRowOfPath(const std::string& table, const std::string& path);

@@ -125,27 +125,22 @@ void TDataSentakuListCtl::GetLocalPathSubFolders(const TDataListRec& rec, std::v
     GetServerSubFolders(rec.LocalPath, list);
 }
 
-void TDataSentakuListCtl::readServerRows(const std::string& where, const std::string& order, const std::string& letter)
+void TDataSentakuListCtl::readServerRows(
+    bool child, const std::string& where, const std::string& order, const std::string& letter)
 {
     main_.close();
     main_.sql().clear();
-    main_.sql().add(serverColumnList(false));
-    main_.sql().add("FROM SERVERDATALIST");
+    main_.sql().add(serverColumnList(child));
+    main_.sql().add(child ? "FROM CHILD_SERVERDATALIST" : "FROM SERVERDATALIST");
     main_.sql().add(where);
     main_.sql().add(order);
     main_.paramByName("DRIVELETTER").setString(letter);
     main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-    main_.open();
-    while (!main_.eof()) {
-        TDataSentakuRec row;
-        readRow(main_, row.Data, false);
-        row.Data.NETDRIVE = 1;
-        row.Data.KYOYULOCK = 0;
-        row.Data.LocalPath = MakeLocalPath(row.Data);
-        Rows.push_back(std::move(row));
-        main_.next();
-    }
-    main_.close();
+    collectRows(child, [this](TDataListRec& rec) {
+        rec.NETDRIVE = 1;
+        rec.KYOYULOCK = 0;
+        rec.LocalPath = MakeLocalPath(rec);
+    });
 }
 
 std::string TDataSentakuListCtl::serverColumnList(bool child) const
@@ -230,38 +225,14 @@ void TDataSentakuListCtl::ServerExecute(
                         {true, "ORDER BY DATACODE,REC", "ORDER BY DATACODE DESC,REC DESC"},
                     };
                     const Order& o = sortKind < std::size(kOrders) ? kOrders[sortKind] : kOrders[0];
-                    readServerRows(
-                        o.namedOnly ? base + " " + named : base, descending ? o.descending : o.ascending, letter);
+                    readServerRows(false, o.namedOnly ? base + " " + named : base,
+                        descending ? o.descending : o.ascending, letter);
                     if (o.namedOnly)
-                        readServerRows(base + " AND (ENTTEXT='' OR ENTTEXT='" + kFreeAreaName + "' OR ENTTEXT='"
-                                + kNewAreaName + "')",
+                        readServerRows(false,
+                            base + " AND (ENTTEXT='' OR ENTTEXT='" + kFreeAreaName + "' OR ENTTEXT='" + kNewAreaName
+                                + "')",
                             "ORDER BY PASNAME", letter);
-                    main_.close();
-                    main_.sql().clear();
-                    main_.sql().add(serverColumnList(true));
-                    main_.sql().add("FROM CHILD_SERVERDATALIST");
-                    main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                    main_.sql().add("ORDER BY REC,PASNAME");
-                    main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                    main_.paramByName("DRIVELETTER").setString(letter);
-                    main_.open();
-                    while (!main_.eof()) {
-                        TDataListRec child;
-                        readRow(main_, child, true);
-                        child.NETDRIVE = 1;
-                        child.KYOYULOCK = 0;
-                        child.LocalPath = MakeLocalPath(child);
-                        for (auto& row : Rows) {
-                            if (row.Data.REC == child.REC) {
-                                row.Children.push_back(child);
-                                ++row.ChildCount;
-                                break;
-                            }
-                        }
-                        ChildRows.push_back(std::move(child));
-                        main_.next();
-                    }
-                    main_.close();
+                    readServerRows(true, base, "ORDER BY REC,PASNAME", letter);
                 }
                 RowCount = static_cast<std::int32_t>(Rows.size());
                 ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
