@@ -88,6 +88,16 @@ core::DbReport reportOr(bool reportErrors)
     return reportErrors ? core::DbReport::ErrorBox : core::DbReport::Raise;
 }
 
+core::DbPolicy writePolicy(const char* context, const char* message, bool reportErrors)
+{
+    return core::DbPolicy(context, message).with(core::DbSuccess::CommitRetaining).with(reportOr(reportErrors));
+}
+
+core::DbPolicy readPolicy(const char* context, const char* message, bool reportErrors)
+{
+    return core::DbPolicy(context, message).with(core::DbFailure::Commit).with(reportOr(reportErrors));
+}
+
 } // namespace datalist_detail
 
 using namespace datalist_detail;
@@ -171,18 +181,17 @@ bool TDataSentakuListCtl::readGroupNumber(
 {
     value = 0;
     // A read: what it started is committed also after a failure.
-    return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy(context, message).with(core::DbFailure::Commit), [&](core::TDbScope& op) {
-            op.fresh(second_);
-            second_.sql().add(std::string("SELECT ") + aggregate + " FROM " + tableName_);
-            addListWhere(second_, path ? "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)" : "WHERE (GROUPID=:GROUPID)");
-            second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            if (path)
-                second_.paramByName("PASNAME").setString(*path);
-            second_.open();
-            value = second_.eof() ? 0 : second_.field(0).asInteger();
-            second_.close();
-        });
+    return core::RunDbOperation(dm().IBTransactionDEF, readPolicy(context, message, true), [&](core::TDbScope& op) {
+        op.fresh(second_);
+        second_.sql().add(std::string("SELECT ") + aggregate + " FROM " + tableName_);
+        addListWhere(second_, path ? "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)" : "WHERE (GROUPID=:GROUPID)");
+        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        if (path)
+            second_.paramByName("PASNAME").setString(*path);
+        second_.open();
+        value = second_.eof() ? 0 : second_.field(0).asInteger();
+        second_.close();
+    });
 }
 
 std::int32_t TDataSentakuListCtl::recOfPath(const char* context, const std::string& path, bool inPlace)
@@ -319,10 +328,8 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
         return true;
     return core::RunDbOperation(
         dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.GetLocalPathToData"), [&](core::TDbScope& op) {
-            op.closeOnFailure(main_);
+            op.fresh(main_);
             const bool child = rec.GASSAN == 10;
-            main_.close();
-            main_.sql().clear();
             main_.sql().add(child ? "SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST"
                                   : "SELECT COUNT(REC) AS RECCNT FROM DATALIST");
             main_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
@@ -377,14 +384,10 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
     }
     // A read commits what it started, also after an error.
     core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。")
-            .with(core::DbFailure::Commit)
-            .with(reportOr(reportErrors)),
+        readPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
-            op.closeOnFailure(main_);
+            op.fresh(main_);
             const bool child = rec.GASSAN == 10;
-            main_.close();
-            main_.sql().clear();
             main_.sql().add(columnList(child, true));
             if (child) {
                 main_.sql().add("FROM CHILD_DATALIST");
@@ -392,8 +395,9 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
                                           : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
             } else {
                 main_.sql().add("FROM " + tableName_);
-                addListWhere(main_, mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
-                                              : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
+                addListWhere(main_,
+                    mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
+                              : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
             }
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             if (mode == 0) {
@@ -427,9 +431,8 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
     if (rec.Data.GASSAN != 1 && rec.Data.GASSAN != 2)
         return;
     core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。")
-            .with(core::DbFailure::Commit)
-            .with(reportOr(reportErrors)),
+        readPolicy(
+            "TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.fresh(main_);
             main_.sql().add(columnList(true, false));
@@ -543,9 +546,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
         return UpdateDataListChildRecord(rec, updateNames, reportErrors);
     // Inside a caller's transaction the update is made durable at once.
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             if (ConnectKind == 1 || ConnectKind == 2) {
@@ -863,9 +864,7 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec& rec, bool reportErr
     if (ConnectKind == 0)
         return true;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             rec.REC = GetDataFolderName(1);
@@ -887,9 +886,7 @@ bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErro
     if (ConnectKind == 0 && rec.GASSAN == 10)
         return DeleteDataListChildRecord(rec, reportErrors);
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.fresh(main_);
             main_.sql().add("DELETE FROM " + tableName_);
@@ -910,14 +907,11 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool repor
     if (isBlank(rec.PASNAME))
         return false;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.DeleteDataListChildRecord", "(子)データリストの削除に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy(
+            "TDataSentakuListCtl.DeleteDataListChildRecord", "(子)データリストの削除に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
-            op.closeOnFailure(second_);
+            op.fresh(second_);
             const bool child = rec.GASSAN == 10;
-            second_.close();
-            second_.sql().clear();
             second_.sql().add("DELETE FROM CHILD_DATALIST");
             second_.sql().add(
                 child ? "WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID" : "WHERE REC=:REC AND GROUPID=:GROUPID");
@@ -969,10 +963,7 @@ void TDataSentakuListCtl::RenumberAddedRows()
 {
     if (ConnectKind != 1 && ConnectKind != 2)
         return;
-    core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.RenumberAddedRows")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(core::DbReport::Raise),
+    core::RunDbOperation(dm().IBTransactionDEF, writePolicy("TDataSentakuListCtl.RenumberAddedRows", "", false),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             op.closeOnFailure(second_);

@@ -178,8 +178,8 @@ private:
         platform::firebird::Query& q, const std::string& where, const std::string& tail = std::string()) const;
     // One aggregate of REC over the group's rows of this list (those of
     // path when given), read on second_; false after a reported failure.
-    bool readGroupNumber(const char* context, const char* message, const char* aggregate, const std::string* path,
-        std::int32_t& value);
+    bool readGroupNumber(
+        const char* context, const char* message, const char* aggregate, const std::string* path, std::int32_t& value);
     // The lowest REC of a path (in this place's list when inPlace); 0 when
     // there is none or the read failed (quietly).
     std::int32_t recOfPath(const char* context, const std::string& path, bool inPlace);

@@ -29,5 +29,11 @@ core::TDM& dm();
 // The report of a failed operation: shown when the caller asked for
 // reports, raised to the caller otherwise.
 core::DbReport reportOr(bool reportErrors);
+// A write: inside a caller's transaction it is made durable at once;
+// reported as reportOr says.
+core::DbPolicy writePolicy(const char* context, const char* message, bool reportErrors);
+// A read: what it started is committed also after a failure; reported as
+// reportOr says.
+core::DbPolicy readPolicy(const char* context, const char* message, bool reportErrors);
 
 } // namespace datalist_detail

@@ -330,9 +330,8 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
     if (rec.GASSAN == 10)
         return UpdateServerDataListChildRecord(rec, updateNames, reportErrors);
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.UpdateServerDataListRecord", "共有データリストの更新に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy(
+            "TDataSentakuListCtl.UpdateServerDataListRecord", "共有データリストの更新に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             const std::string letter = ShareDriveLetter(rec.PASNAME);
@@ -384,10 +383,8 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
     if (rec.NETDRIVE == 0)
         return true;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy(
-            "TDataSentakuListCtl.UpdateServerDataListChildRecord", "共有(子)データリストの更新に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.UpdateServerDataListChildRecord", "共有(子)データリストの更新に失敗しました。",
+            reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             const std::int32_t existing = serverRowOfPath("CHILD_SERVERDATALIST", rec.PASNAME);
@@ -432,10 +429,8 @@ bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool
     if (isBlank(rec.PASNAME))
         return false;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy(
-            "TDataSentakuListCtl.DeleteServerDataListChildRecord", "共有(子)データリストの削除に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.DeleteServerDataListChildRecord", "共有(子)データリストの削除に失敗しました。",
+            reportErrors),
         [&](core::TDbScope& op) {
             op.fresh(main_);
             main_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
