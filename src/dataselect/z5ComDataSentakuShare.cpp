@@ -87,9 +87,21 @@ std::vector<std::string> holderLines(const std::string& pasname, const TDataInfo
     return lines;
 }
 
-std::string areaLockOwner()
+// Takes the area's lock file for this operator.
+platform::ExclusiveFile::Result lockArea(platform::ExclusiveFile& lock, const std::string& area)
 {
-    return std::to_string(SysDef.OpCode) + " " + SysDef.OpName;
+    return lock.acquire(paths::join(area, kAreaLockName), std::to_string(SysDef.OpCode) + " " + SysDef.OpName);
+}
+
+// The share mark of a data set and its children, cleared in the registry.
+void clearShareMarks(TDataSentakuListCtl& registry, TDataSentakuRec& rec)
+{
+    rec.Data.KYOYULOCK = 0;
+    registry.UpdateDataListRecord(rec.Data, 0, true);
+    for (auto& child : rec.Children) {
+        child.KYOYULOCK = 0;
+        registry.UpdateDataListRecord(child, 0, true);
+    }
 }
 
 } // namespace
@@ -506,7 +518,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
     // Read-and-mark of the area happens under its lock file, so a peer
     // taking the same area at the same moment finds it busy.
     platform::ExclusiveFile areaLock;
-    const auto lockResult = areaLock.acquire(paths::join(data.PASNAME, kAreaLockName), areaLockOwner());
+    const auto lockResult = lockArea(areaLock, data.PASNAME);
     TDataInfomationRec server;
     const bool read = lockResult != platform::ExclusiveFile::Result::Failed
         && (info.ReadDataIni(data.PASNAME, server) == 1 || isAreaName(data.ENTTEXT));
@@ -613,12 +625,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
             for (const auto& folder : taken)
                 info.SetShareLock(folder, 1);
             info.SetShareLock(data.PASNAME, 1);
-            data.KYOYULOCK = 0;
-            UpdateDataListRecord(data, 0, true);
-            for (auto& child : rec.Children) {
-                child.KYOYULOCK = 0;
-                UpdateDataListRecord(child, 0, true);
-            }
+            clearShareMarks(*this, rec);
             if (quiet == 0)
                 showStateMessage(kNoServer, {"【共有データパス】", data.PASNAME});
             return 0;
@@ -635,8 +642,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
     TDataInfomation info;
     info.Mode = ConnectKind;
     platform::ExclusiveFile areaLock;
-    if (areaLock.acquire(paths::join(data.PASNAME, kAreaLockName), areaLockOwner())
-        != platform::ExclusiveFile::Result::Taken)
+    if (lockArea(areaLock, data.PASNAME) != platform::ExclusiveFile::Result::Taken)
         return 0;
 
     // Children first, each copied beside its server folder under a side
@@ -716,11 +722,6 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
         // a working copy that went missing must not delete the server's.
     }
 
-    data.KYOYULOCK = 0;
-    UpdateDataListRecord(data, 0, true);
-    for (auto& child : rec.Children) {
-        child.KYOYULOCK = 0;
-        UpdateDataListRecord(child, 0, true);
-    }
+    clearShareMarks(*this, rec);
     return 1;
 }
