@@ -10,6 +10,7 @@
 #include "dataselect/AppIniFile.h"
 #include "platform/plain_text.h"
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -102,6 +103,46 @@ std::string endingText(const char* head)
     return std::string(head) + "\r" + SysDef.ProgramName + "を終了します。";
 }
 
+// Runs body on a statement of the system connection; failures reach the
+// caller.
+void runOnSystem(core::TDM& d, const std::function<void(fb::Query&)>& body)
+{
+    core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
+        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+        body(q);
+    });
+}
+
+// Opens the operator's OPERATOR row with the columns given.
+void openOperator(fb::Query& q, const char* columns, int opCode)
+{
+    q.sql().add(std::string("SELECT ") + columns + " FROM OPERATOR");
+    q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
+    q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+    q.paramByName("OPCODE").setInteger(opCode);
+    q.open();
+}
+
+// A password operation on a fresh connection of its own, closed again
+// afterwards; a failure is logged under context and answered with
+// failureText.
+bool runPasswordOperation(const char* context, const char* failureText, const std::function<void(fb::Query&)>& body)
+{
+    core::TDM& d = dm();
+    try {
+        if (!reconnect(d))
+            return false;
+        runOnSystem(d, body);
+        d.IBDatabaseDEF.disconnect();
+        return true;
+    } catch (const core::EIBError& e) {
+        core::IBErrorProc(e, context, "", false);
+    } catch (const std::exception&) {
+    }
+    warn(failureText);
+    return false;
+}
+
 } // namespace
 
 int TLogonOperations::GetConnectKind(bool csChecked) const
@@ -138,10 +179,9 @@ bool TLogonOperations::RunLogonProcedure(int code, const std::string& password, 
 {
     core::TDM& d = dm();
     try {
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
+        runOnSystem(d, [&](fb::Query& q) {
             SysDef.OpCode = 0;
             const bool sharedTerminal = ConnectMode == 2;
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
             q.sql().add(std::string("SELECT NUM,LOGINCODE,JOBLEVEL FROM ")
                 + (sharedTerminal ? "TE_LOGONUSERTEST" : "LOGONUSERTEST")
                 + "(:PCNAME,:GROUPID,:OPCODE,:APPVERSION,:PASWORD)");
@@ -255,14 +295,8 @@ void TLogonOperations::ReadOperatorName(int loginCode)
     SysDef.OpName.clear();
     SysDef.IsAdmin = 0;
     try {
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT OPNAME,JIMUSHO,OKINIIRI FROM OPERATOR");
-            q.sql().add("WHERE GROUPID=:GROUPID");
-            q.sql().add("AND OPCODE=:OPCODE");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(loginCode);
-            q.open();
+        runOnSystem(d, [&](fb::Query& q) {
+            openOperator(q, "OPNAME,JIMUSHO,OKINIIRI", loginCode);
             for (; !q.eof(); q.next()) {
                 SysDef.OpName = q.fieldByName("OPNAME").asString();
                 SysDef.IsAdmin = q.fieldByName("JIMUSHO").asInteger() == 1 ? 1 : 0;
@@ -280,13 +314,8 @@ void TLogonOperations::ReadOperatorRights(int loginCode)
     SysDef.IsMyNumberAdmin = 0;
     SysDef.IsApprover = 0;
     try {
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT MYNUMBER_ADM,SHONIN FROM OPERATOR");
-            q.sql().add("WHERE (GROUPID=:GROUPID) AND (OPCODE=:OPCODE)");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(loginCode);
-            q.open();
+        runOnSystem(d, [&](fb::Query& q) {
+            openOperator(q, "MYNUMBER_ADM,SHONIN", loginCode);
             if (!q.eof()) {
                 SysDef.IsMyNumberAdmin = q.fieldByName("MYNUMBER_ADM").asInteger() == 1 ? 1 : 0;
                 SysDef.IsApprover = q.fieldByName("SHONIN").asInteger() == 1 ? 1 : 0;
@@ -305,29 +334,14 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
         return true;
     if (opCode == 0)
         return false;
-    core::TDM& d = dm();
-    try {
-        if (!reconnect(d))
-            return false;
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT PASWORD FROM OPERATOR");
-            q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            if (!q.eof())
-                password = q.fieldByName("PASWORD").asString();
-            q.close();
-        });
-        d.IBDatabaseDEF.disconnect();
-        return !password.empty();
-    } catch (const core::EIBError& e) {
-        core::IBErrorProc(e, "TLogonBox.GetEntryPassword", "", false);
-    } catch (const std::exception&) {
-    }
-    warn("パスワードの確認処理に失敗しました。");
-    return false;
+    return runPasswordOperation("TLogonBox.GetEntryPassword", "パスワードの確認処理に失敗しました。",
+               [&](fb::Query& q) {
+                   openOperator(q, "PASWORD", opCode);
+                   if (!q.eof())
+                       password = q.fieldByName("PASWORD").asString();
+                   q.close();
+               })
+        && !password.empty();
 }
 
 bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
@@ -344,47 +358,29 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
             return false;
         }
     }
-    core::TDM& d = dm();
-    try {
-        if (!reconnect(d))
-            return false;
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");
+    return runPasswordOperation("TLogonBox.UpdatePassword", "パスワードの更新処理に失敗しました。", [&](fb::Query& q) {
+        openOperator(q, "COUNT(GROUPID) AS RECCNT", opCode);
+        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
+        q.close();
+        q.sql().clear();
+        if (exists) {
+            q.sql().add("UPDATE OPERATOR SET PASWORD=:PASWORD");
             q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-            q.close();
-            q.sql().clear();
-            if (exists) {
-                q.sql().add("UPDATE OPERATOR SET PASWORD=:PASWORD");
-                q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-            } else {
-                q.sql().add(
-                    "INSERT INTO OPERATOR(GROUPID,OPCODE,OPNAME,JOBLEVEL,PASWORD,DATAPAS,JIMUSHO,OKINIIRI,KANSA)");
-                q.sql().add("VALUES(:GROUPID,:OPCODE,:OPNAME,:JOBLEVEL,:PASWORD,:DATAPAS,:JIMUSHO,:OKINIIRI,:KANSA)");
-                q.paramByName("OPNAME").setString("システムユーザー");
-                q.paramByName("JOBLEVEL").setInteger(9);
-                q.paramByName("DATAPAS").setString("");
-                q.paramByName("JIMUSHO").setInteger(0);
-                q.paramByName("OKINIIRI").setInteger(0);
-                q.paramByName("KANSA").setInteger(0);
-            }
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(opCode);
-            q.paramByName("PASWORD").setString(password);
-            q.execSQL();
-        });
-        d.IBDatabaseDEF.disconnect();
-        return true;
-    } catch (const core::EIBError& e) {
-        core::IBErrorProc(e, "TLogonBox.UpdatePassword", "", false);
-    } catch (const std::exception&) {
-    }
-    warn("パスワードの更新処理に失敗しました。");
-    return false;
+        } else {
+            q.sql().add("INSERT INTO OPERATOR(GROUPID,OPCODE,OPNAME,JOBLEVEL,PASWORD,DATAPAS,JIMUSHO,OKINIIRI,KANSA)");
+            q.sql().add("VALUES(:GROUPID,:OPCODE,:OPNAME,:JOBLEVEL,:PASWORD,:DATAPAS,:JIMUSHO,:OKINIIRI,:KANSA)");
+            q.paramByName("OPNAME").setString("システムユーザー");
+            q.paramByName("JOBLEVEL").setInteger(9);
+            q.paramByName("DATAPAS").setString("");
+            q.paramByName("JIMUSHO").setInteger(0);
+            q.paramByName("OKINIIRI").setInteger(0);
+            q.paramByName("KANSA").setInteger(0);
+        }
+        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        q.paramByName("OPCODE").setInteger(opCode);
+        q.paramByName("PASWORD").setString(password);
+        q.execSQL();
+    });
 }
 
 TLogonOutcome TLogonOperations::ConfirmLogin(int fixedCode, const std::string& password)
