@@ -103,6 +103,25 @@ std::string endingText(const char* head)
     return std::string(head) + "\r" + SysDef.ProgramName + "を終了します。";
 }
 
+// The login procedure's answer: 0 and 1 let the operator in. A refusal is
+// explained and leaves the dialog open; a wrong code or password (-1) also
+// puts the focus on its field.
+bool answerAccepted(int num, const char* wrongText, TLogonFocus wrongFocus, TLogonOutcome& out)
+{
+    if (num == 0 || num == 1)
+        return true;
+    if (num == -3) {
+        warn(kAlreadyLoggedOn);
+    } else if (num == -1) {
+        warn(wrongText);
+        out.focus = wrongFocus;
+    } else {
+        // The procedure refused for a reason of its own: say so with its code.
+        warn(TLogonOperations::RefusalText(num));
+    }
+    return false;
+}
+
 // Runs body on a statement of the system connection; failures reach the
 // caller.
 void runOnSystem(core::TDM& d, const std::function<void(fb::Query&)>& body)
@@ -256,20 +275,8 @@ TLogonOutcome TLogonOperations::Login(const TLogonInput& input)
         out.modalResult = 2;
         return out;
     }
-    if (num == -3) {
-        warn(kAlreadyLoggedOn);
+    if (!answerAccepted(num, kWrongCode, TLogonFocus::Code, out))
         return out;
-    }
-    if (num == -1) {
-        warn(kWrongCode);
-        out.focus = TLogonFocus::Code;
-        return out;
-    }
-    if (num != 0 && num != 1) {
-        // The procedure refused for a reason of its own: say so with its code.
-        warn(RefusalText(num));
-        return out;
-    }
     out.modalResult = 1;
     SysDef.OpCode = SysDef.GroupID * 10000 + loginCode;
     ReadOperatorName(loginCode);
@@ -401,19 +408,8 @@ TLogonOutcome TLogonOperations::ConfirmLogin(int fixedCode, const std::string& p
         out.modalResult = 2;
         return out;
     }
-    if (num == -3) {
-        warn(kAlreadyLoggedOn);
+    if (!answerAccepted(num, "パスワードが違います。\r正しいパスワードを入力して下さい。", TLogonFocus::Password, out))
         return out;
-    }
-    if (num == -1) {
-        warn("パスワードが違います。\r正しいパスワードを入力して下さい。");
-        out.focus = TLogonFocus::Password;
-        return out;
-    }
-    if (num != 0 && num != 1) {
-        warn(RefusalText(num));
-        return out;
-    }
     SysDef.OpCode = SysDef.GroupID * 10000 + 9999;
     ReadOperatorName(loginCode);
     if (AppKind == 2)
