@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -86,6 +87,97 @@ TDM& dm()
 core::DbReport reportOr(bool reportErrors)
 {
     return reportErrors ? core::DbReport::ErrorBox : core::DbReport::Raise;
+}
+
+namespace {
+
+const RowColumn kRowColumns[] = {
+    {"ENTTEXT", RowColumn::Name, &TDataListRec::ENTTEXT},
+    {"SHOUGOU", RowColumn::Name, &TDataListRec::SHOUGOU},
+    {"PASNAME", RowColumn::Shared, &TDataListRec::PASNAME},
+    {"NETDRIVE", RowColumn::RegistryOwn, &TDataListRec::NETDRIVE, "1"},
+    {"DATATYPE", RowColumn::Shared, &TDataListRec::DATATYPE},
+    {"CODETYPE", RowColumn::Shared, &TDataListRec::CODETYPE},
+    {"NENDO", RowColumn::Shared, &TDataListRec::NENDO},
+    {"KISHU", RowColumn::Shared, &TDataListRec::KISHU},
+    {"KIMATU", RowColumn::Shared, &TDataListRec::KIMATU},
+    {"DATALOCK", RowColumn::Shared, &TDataListRec::DATALOCK},
+    {"KYOYULOCK", RowColumn::RegistryOwn, &TDataListRec::KYOYULOCK, "0"},
+    {"TANTOU", RowColumn::Shared, &TDataListRec::TANTOU},
+    {"VER_MAJOR", RowColumn::Shared, &TDataListRec::VER_MAJOR},
+    {"VER_MINOR1", RowColumn::Shared, &TDataListRec::VER_MINOR1},
+    {"VER_MINOR2", RowColumn::Shared, &TDataListRec::VER_MINOR2},
+    {"VER_TEXT", RowColumn::Shared, &TDataListRec::VER_TEXT},
+    {"UPDATE_LOCK", RowColumn::Shared, &TDataListRec::UPDATE_LOCK},
+    {"GASSAN", RowColumn::Shared, &TDataListRec::GASSAN},
+    {"DATACODE", RowColumn::Shared, &TDataListRec::DATACODE},
+    {"DATA_STATUS", RowColumn::Shared, &TDataListRec::DATA_STATUS},
+    {"YOBI1", RowColumn::Shared, &TDataListRec::YOBI1},
+    {"YOBI2", RowColumn::Shared, &TDataListRec::YOBI2},
+    {"YOBI3", RowColumn::Shared, &TDataListRec::YOBI3},
+    {"CLOUD", RowColumn::Cloud, &TDataListRec::CLOUD},
+    {"READ_ONLY", RowColumn::ReadOnly, &TDataListRec::READ_ONLY},
+};
+
+template <class T> using MemberType = std::remove_cvref_t<decltype(std::declval<TDataListRec&>().*std::declval<T>())>;
+
+void readColumn(fb::Query& q, TDataListRec& rec, const RowColumn& column)
+{
+    fb::Field& f = q.fieldByName(column.name);
+    std::visit(
+        [&](auto member) {
+            using T = MemberType<decltype(member)>;
+            if constexpr (std::is_same_v<T, std::string>)
+                rec.*member = f.asString();
+            else if constexpr (std::is_same_v<T, TDateTime>)
+                rec.*member = fromDate(f.asDate());
+            else
+                rec.*member = static_cast<T>(f.asInteger());
+        },
+        column.member);
+}
+
+} // namespace
+
+std::string insertStatement(const std::string& table, const std::vector<std::string>& keys, const RowColumns& columns)
+{
+    std::string names;
+    std::string values;
+    auto add = [&](const std::string& name) {
+        names += (names.empty() ? "" : ",") + name;
+        values += (values.empty() ? ":" : ",:") + name;
+    };
+    for (const auto& key : keys)
+        add(key);
+    for (const RowColumn* c : columns)
+        add(c->name);
+    return "INSERT INTO " + table + "(" + names + ") VALUES(" + values + ")";
+}
+
+std::string updateStatement(const std::string& table, const RowColumns& columns)
+{
+    std::string set;
+    for (const RowColumn* c : columns)
+        set += std::string(set.empty() ? "" : ",") + c->name + "=:" + c->name;
+    return "UPDATE " + table + " SET " + set;
+}
+
+void bindColumns(fb::Query& q, const TDataListRec& rec, const RowColumns& columns)
+{
+    for (const RowColumn* c : columns) {
+        fb::Param& p = q.paramByName(c->name);
+        std::visit(
+            [&](auto member) {
+                using T = MemberType<decltype(member)>;
+                if constexpr (std::is_same_v<T, std::string>)
+                    p.setString(rec.*member);
+                else if constexpr (std::is_same_v<T, TDateTime>)
+                    setDateParam(p, rec.*member);
+                else
+                    p.setInteger(rec.*member);
+            },
+            c->member);
+    }
 }
 
 core::DbPolicy writePolicy(const char* context, const char* message, bool reportErrors)
@@ -218,17 +310,34 @@ std::int32_t TDataSentakuListCtl::recOfPath(const char* context, const std::stri
     return found;
 }
 
-std::string TDataSentakuListCtl::columnList(bool child, bool topLevelRowNo) const
+std::vector<const RowColumn*> TDataSentakuListCtl::storedColumns(bool names, bool registryOwn) const
 {
-    std::string cols = "SELECT REC,";
+    std::vector<const RowColumn*> columns;
+    for (const RowColumn& c : kRowColumns) {
+        if ((c.group == RowColumn::Name && !names) || (c.group == RowColumn::RegistryOwn && !registryOwn)
+            || (c.group == RowColumn::Cloud && !hasCloud_) || (c.group == RowColumn::ReadOnly && !hasReadOnly_))
+            continue;
+        columns.push_back(&c);
+    }
+    return columns;
+}
+
+std::string TDataSentakuListCtl::columnList(bool child, bool topLevelRowNo, bool server) const
+{
+    std::string cols = "SELECT REC";
     if (child)
-        cols += "ROWNO,";
+        cols += ",ROWNO";
     else if (topLevelRowNo)
-        cols += "0 AS ROWNO,";
-    cols += "ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
-            "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
-    cols += hasCloud_ ? ",CLOUD" : ",0 AS CLOUD";
-    cols += hasReadOnly_ ? ",READ_ONLY" : ",0 AS READ_ONLY";
+        cols += ",0 AS ROWNO";
+    for (const RowColumn& c : kRowColumns) {
+        cols += ",";
+        if (server && c.serverValue)
+            cols += std::string(c.serverValue) + " AS " + c.name;
+        else if ((c.group == RowColumn::Cloud && !hasCloud_) || (c.group == RowColumn::ReadOnly && !hasReadOnly_))
+            cols += std::string("0 AS ") + c.name;
+        else
+            cols += c.name;
+    }
     return cols;
 }
 
@@ -237,84 +346,21 @@ void TDataSentakuListCtl::readRow(fb::Query& q, TDataListRec& rec, bool child) c
     rec.REC = q.fieldByName("REC").asInteger();
     rec.ROWNO = child || q.fieldIndex("ROWNO") >= 0 ? q.fieldByName("ROWNO").asInteger() : 0;
     rec.GROUPID = SysDef.GroupID;
-    rec.ENTTEXT = q.fieldByName("ENTTEXT").asString();
-    rec.SHOUGOU = q.fieldByName("SHOUGOU").asString();
-    rec.PASNAME = q.fieldByName("PASNAME").asString();
-    rec.NETDRIVE = q.fieldByName("NETDRIVE").asInteger();
-    rec.DATATYPE = q.fieldByName("DATATYPE").asInteger();
-    rec.CODETYPE = q.fieldByName("CODETYPE").asInteger();
-    rec.NENDO = q.fieldByName("NENDO").asInteger();
-    rec.KISHU = fromDate(q.fieldByName("KISHU").asDate());
-    rec.KIMATU = fromDate(q.fieldByName("KIMATU").asDate());
+    for (const RowColumn& c : kRowColumns)
+        readColumn(q, rec, c);
     rec.KikanText = kikanText(rec.KISHU, rec.KIMATU);
-    rec.DATALOCK = q.fieldByName("DATALOCK").asInteger();
-    rec.KYOYULOCK = q.fieldByName("KYOYULOCK").asInteger();
-    rec.TANTOU = q.fieldByName("TANTOU").asInteger();
-    rec.VER_MAJOR = q.fieldByName("VER_MAJOR").asInteger();
-    rec.VER_MINOR1 = q.fieldByName("VER_MINOR1").asInteger();
-    rec.VER_MINOR2 = q.fieldByName("VER_MINOR2").asInteger();
-    rec.VER_TEXT = q.fieldByName("VER_TEXT").asString();
-    rec.UPDATE_LOCK = q.fieldByName("UPDATE_LOCK").asInteger();
-    rec.GASSAN = static_cast<std::uint8_t>(q.fieldByName("GASSAN").asInteger());
-    rec.DATACODE = q.fieldByName("DATACODE").asString();
-    rec.DATA_STATUS = static_cast<std::uint8_t>(q.fieldByName("DATA_STATUS").asInteger());
-    rec.YOBI1 = q.fieldByName("YOBI1").asString();
-    rec.YOBI2 = q.fieldByName("YOBI2").asString();
-    rec.YOBI3 = q.fieldByName("YOBI3").asString();
-    rec.CLOUD = static_cast<std::uint8_t>(q.fieldByName("CLOUD").asInteger());
-    rec.READ_ONLY = q.fieldByName("READ_ONLY").asInteger();
     rec.DispName = rec.ENTTEXT;
     rec.LocalPath = MakeLocalPath(rec);
 }
 
 void TDataSentakuListCtl::addUpdateOfRow(fb::Query& q, const std::string& table) const
 {
-    q.sql().add("UPDATE " + table + " SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,");
-    q.sql().add("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,");
-    q.sql().add("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,");
-    q.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
-    q.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,"
-                "YOBI2=:YOBI2,YOBI3=:YOBI3");
-    if (hasCloud_)
-        q.sql().add(",CLOUD=:CLOUD");
-    if (hasReadOnly_)
-        q.sql().add(",READ_ONLY=:READ_ONLY");
+    q.sql().add(updateStatement(table, storedColumns(true, true)));
 }
 
 void TDataSentakuListCtl::bindRowValues(fb::Query& q, const TDataListRec& rec) const
 {
-    q.paramByName("ENTTEXT").setString(rec.ENTTEXT);
-    q.paramByName("SHOUGOU").setString(rec.SHOUGOU);
-    q.paramByName("NETDRIVE").setInteger(rec.NETDRIVE);
-    q.paramByName("KYOYULOCK").setInteger(rec.KYOYULOCK);
-    bindCommonValues(q, rec);
-}
-
-void TDataSentakuListCtl::bindCommonValues(fb::Query& q, const TDataListRec& rec) const
-{
-    q.paramByName("PASNAME").setString(rec.PASNAME);
-    q.paramByName("DATATYPE").setInteger(rec.DATATYPE);
-    q.paramByName("CODETYPE").setInteger(rec.CODETYPE);
-    q.paramByName("NENDO").setInteger(rec.NENDO);
-    setDateParam(q.paramByName("KISHU"), rec.KISHU);
-    setDateParam(q.paramByName("KIMATU"), rec.KIMATU);
-    q.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-    q.paramByName("TANTOU").setInteger(rec.TANTOU);
-    q.paramByName("VER_MAJOR").setInteger(rec.VER_MAJOR);
-    q.paramByName("VER_MINOR1").setInteger(rec.VER_MINOR1);
-    q.paramByName("VER_MINOR2").setInteger(rec.VER_MINOR2);
-    q.paramByName("VER_TEXT").setString(rec.VER_TEXT);
-    q.paramByName("UPDATE_LOCK").setInteger(rec.UPDATE_LOCK);
-    q.paramByName("GASSAN").setInteger(rec.GASSAN);
-    q.paramByName("DATACODE").setString(rec.DATACODE);
-    q.paramByName("DATA_STATUS").setInteger(rec.DATA_STATUS);
-    q.paramByName("YOBI1").setString(rec.YOBI1);
-    q.paramByName("YOBI2").setString(rec.YOBI2);
-    q.paramByName("YOBI3").setString(rec.YOBI3);
-    if (hasCloud_)
-        q.paramByName("CLOUD").setInteger(rec.CLOUD);
-    if (hasReadOnly_)
-        q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
+    bindColumns(q, rec, storedColumns(true, true));
 }
 
 bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListRec& rec)
@@ -614,24 +660,12 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
             const int count = main_.eof() ? 0 : main_.field(0).asInteger();
             main_.close();
             main_.sql().clear();
-            const std::string extra = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
             if (count > 0) {
                 addUpdateOfRow(main_, "CHILD_DATALIST");
                 main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
             } else {
                 main_.sql().add(
-                    "INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,"
-                    "CODETYPE,NENDO,");
-                main_.sql().add(
-                    "KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,"
-                    "GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3"
-                    + extra + ")");
-                main_.sql().add(
-                    "VALUES(:REC,:ROWNO,:GROUPID,:ENTTEXT,:SHOUGOU,:PASNAME,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,");
-                main_.sql().add(
-                    ":KISHU,:KIMATU,:DATALOCK,:KYOYULOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,"
-                    ":UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
-                    + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+                    insertStatement("CHILD_DATALIST", {"REC", "ROWNO", "GROUPID"}, storedColumns(true, true)));
             }
             bindRowValues(main_, rec);
             main_.paramByName("REC").setInteger(rec.REC);
@@ -835,19 +869,10 @@ std::int32_t TDataSentakuListCtl::GetRecOfPath(const std::string& path)
 void TDataSentakuListCtl::bindInsertOfRow(
     fb::Query& q, const TDataListRec& rec, const std::string& table, bool withPlace) const
 {
-    const std::string place = withPlace ? "DATAPLACEREC," : "";
-    const std::string placeValue = withPlace ? ":DATAPLACEREC," : "";
-    q.sql().add("INSERT INTO " + table + "(" + place
-        + "REC,GROUPID,PASNAME,ENTTEXT,SHOUGOU,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,"
-          "TANTOU,");
-    q.sql().add("VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3,UPDATE_LOCK"
-        + std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "") + ")");
-    q.sql().add("VALUES(" + placeValue
-        + ":REC,:GROUPID,:PASNAME,:ENTTEXT,:SHOUGOU,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,:KISHU,:KIMATU,"
-          ":DATALOCK,:KYOYULOCK,:TANTOU,");
-    q.sql().add(":VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3,"
-                ":UPDATE_LOCK"
-        + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+    std::vector<std::string> keys = {"REC", "GROUPID"};
+    if (withPlace)
+        keys.insert(keys.begin(), "DATAPLACEREC");
+    q.sql().add(insertStatement(table, keys, storedColumns(true, true)));
     bindRowValues(q, rec);
     q.paramByName("REC").setInteger(rec.REC);
     q.paramByName("GROUPID").setInteger(SysDef.GroupID);

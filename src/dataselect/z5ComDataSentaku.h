@@ -14,6 +14,9 @@
 #include <vector>
 
 struct TDataInfomationRec;
+namespace datalist_detail {
+struct RowColumn;
+}
 
 struct TDataListRec {
     std::int32_t REC = 0;
@@ -171,7 +174,12 @@ public:
     std::string MakeLocalPath(const TDataListRec& rec) const;
 
 private:
-    std::string columnList(bool child, bool topLevelRowNo) const;
+    // The stored columns of a row this database has: the shared ones, with
+    // the names and the registry's own columns when asked.
+    std::vector<const datalist_detail::RowColumn*> storedColumns(bool names, bool registryOwn) const;
+    // "SELECT REC,ROWNO,..." of every column, those this database lacks as
+    // 0; a server list answers its fixed values for the registry's own.
+    std::string columnList(bool child, bool topLevelRowNo, bool server = false) const;
     // Adds where, the place condition of a data place's list and tail to
     // q's text, and binds the place.
     void addListWhere(
@@ -187,7 +195,6 @@ private:
     std::string commonConditions(std::int32_t shareFilter) const;
     void bindCommonConditions(platform::firebird::Query& q) const;
     void readListRows(const std::string& where, std::int32_t shareFilter, const std::string& order);
-    std::string serverColumnList(bool child) const;
     void readServerRows(bool child, const std::string& where, const std::string& order, const std::string& letter);
     // Reads the rows of main_'s prepared select, each adjusted: top-level
     // rows into Rows, children into ChildRows and their parent row.
@@ -199,8 +206,6 @@ private:
     // "UPDATE table SET" every column bindRowValues binds (without WHERE).
     void addUpdateOfRow(platform::firebird::Query& q, const std::string& table) const;
     void bindRowValues(platform::firebird::Query& q, const TDataListRec& rec) const;
-    // The columns the data lists and the shared-server lists share.
-    void bindCommonValues(platform::firebird::Query& q, const TDataListRec& rec) const;
     // "INSERT INTO table(...) VALUES(...)" of a row, bound.
     void bindInsertOfRow(
         platform::firebird::Query& q, const TDataListRec& rec, const std::string& table, bool withPlace) const;

@@ -142,7 +142,7 @@ void TDataSentakuListCtl::readServerRows(
 {
     main_.close();
     main_.sql().clear();
-    main_.sql().add(serverColumnList(child));
+    main_.sql().add(columnList(child, true, true));
     main_.sql().add(child ? "FROM CHILD_SERVERDATALIST" : "FROM SERVERDATALIST");
     main_.sql().add(where);
     main_.sql().add(order);
@@ -153,16 +153,6 @@ void TDataSentakuListCtl::readServerRows(
         rec.KYOYULOCK = 0;
         rec.LocalPath = MakeLocalPath(rec);
     });
-}
-
-std::string TDataSentakuListCtl::serverColumnList(bool child) const
-{
-    std::string cols = child ? "SELECT REC,ROWNO," : "SELECT REC,0 AS ROWNO,";
-    cols += "ENTTEXT,SHOUGOU,PASNAME,1 AS NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,0 AS KYOYULOCK,TANTOU,"
-            "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
-    cols += hasCloud_ ? ",CLOUD" : ",0 AS CLOUD";
-    cols += hasReadOnly_ ? ",READ_ONLY" : ",0 AS READ_ONLY";
-    return cols;
 }
 
 void TDataSentakuListCtl::ServerExecute(
@@ -255,34 +245,14 @@ void TDataSentakuListCtl::ServerExecute(
 void TDataSentakuListCtl::addServerWrite(bool child, bool insert, std::int32_t updateNames)
 {
     const std::string table = child ? "CHILD_SERVERDATALIST" : "SERVERDATALIST";
-    const std::string optional = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
     if (insert) {
-        main_.sql().add("INSERT INTO " + table + "(GROUPID,DRIVELETTER,REC," + (child ? "ROWNO," : "")
-            + "ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,");
-        main_.sql().add(
-            "NENDO,KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,"
-            "DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3"
-            + optional + ")");
-        main_.sql().add("VALUES(:GROUPID,:DRIVELETTER,:REC," + std::string(child ? ":ROWNO," : "")
-            + ":ENTTEXT,:SHOUGOU,:PASNAME,:DATATYPE,:CODETYPE,");
-        main_.sql().add(
-            ":NENDO,:KISHU,:KIMATU,:DATALOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:UPDATE_LOCK,"
-            ":GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
-            + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+        std::vector<std::string> keys = {"GROUPID", "DRIVELETTER", "REC"};
+        if (child)
+            keys.push_back("ROWNO");
+        main_.sql().add(insertStatement(table, keys, storedColumns(true, false)));
         return;
     }
-    main_.sql().add("UPDATE " + table);
-    main_.sql().add("SET PASNAME=:PASNAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,");
-    main_.sql().add("NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,DATALOCK=:DATALOCK,TANTOU=:TANTOU,");
-    main_.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
-    main_.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,"
-                    "YOBI2=:YOBI2,YOBI3=:YOBI3");
-    if (updateNames == 1)
-        main_.sql().add(",ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU");
-    if (hasCloud_)
-        main_.sql().add(",CLOUD=:CLOUD");
-    if (hasReadOnly_)
-        main_.sql().add(",READ_ONLY=:READ_ONLY");
+    main_.sql().add(updateStatement(table, storedColumns(updateNames == 1, false)));
     main_.sql().add(child ? "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC) AND (ROWNO=:ROWNO)"
                           : "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)");
 }
@@ -294,11 +264,7 @@ void TDataSentakuListCtl::bindServerValues(const TDataListRec& rec, bool child, 
     main_.paramByName("REC").setInteger(rec.REC);
     if (child)
         main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-    if (withNames) {
-        main_.paramByName("ENTTEXT").setString(rec.ENTTEXT);
-        main_.paramByName("SHOUGOU").setString(rec.SHOUGOU);
-    }
-    bindCommonValues(main_, rec);
+    bindColumns(main_, rec, storedColumns(withNames, false));
 }
 
 // The number of the single row of a path; several rows of one path are all
