@@ -948,16 +948,10 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool repor
             if (rec.NETDRIVE == 1) {
                 second_.sql().clear();
                 second_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
-                if (child) {
-                    second_.sql().add("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME=:PASNAME");
-                    second_.paramByName("PASNAME").setString(rec.PASNAME);
-                } else {
-                    second_.sql().add(
-                        "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME STARTING WITH :PASNAME");
-                    second_.paramByName("PASNAME").setString(platform::paths::includeDelimiter(rec.PASNAME));
-                }
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+                addServerWhere(second_, ShareDriveLetter(rec.PASNAME),
+                    child ? " AND (PASNAME=:PASNAME)" : " AND (PASNAME STARTING WITH :PASNAME)");
+                second_.paramByName("PASNAME").setString(
+                    child ? rec.PASNAME : platform::paths::includeDelimiter(rec.PASNAME));
                 second_.execSQL();
             }
         });

@@ -202,6 +202,9 @@ private:
     void addServerWrite(bool child, bool insert, std::int32_t updateNames);
     void bindServerValues(const TDataListRec& rec, bool child, bool withNames);
     std::int32_t serverRowOfPath(const std::string& table, const std::string& path);
+    // The registry rows (table DATALIST or CHILD_DATALIST) of a shared
+    // path take its lock.
+    void writeRegistryLock(const char* table, const TDataListRec& rec);
     void readRow(platform::firebird::Query& q, TDataListRec& rec, bool child) const;
     // "UPDATE table SET" every column bindRowValues binds (without WHERE).
     void addUpdateOfRow(platform::firebird::Query& q, const std::string& table) const;

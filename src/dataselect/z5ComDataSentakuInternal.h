@@ -62,4 +62,9 @@ std::string insertStatement(const std::string& table, const std::vector<std::str
 std::string updateStatement(const std::string& table, const RowColumns& columns);
 void bindColumns(fb::Query& q, const TDataListRec& rec, const RowColumns& columns);
 
+// Adds the shared-server lists' "WHERE (GROUPID=:GROUPID) AND
+// (DRIVELETTER=:DRIVELETTER)" with the further conditions, and binds the
+// operator group and the drive letter.
+void addServerWhere(fb::Query& q, const std::string& letter, const std::string& more = std::string());
+
 } // namespace datalist_detail

@@ -115,6 +115,13 @@ std::string ShareDriveLetter(const std::string& path)
 
 // --- The shared-server list ---------------------------------------------------
 
+void datalist_detail::addServerWhere(fb::Query& q, const std::string& letter, const std::string& more)
+{
+    q.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)" + more);
+    q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+    q.paramByName("DRIVELETTER").setString(letter);
+}
+
 void TDataSentakuListCtl::GetServerSubFolders(const std::string& folder, std::vector<std::string>& list)
 {
     list.clear();
@@ -173,9 +180,7 @@ void TDataSentakuListCtl::ServerExecute(
                         main_.close();
                         main_.sql().clear();
                         main_.sql().add(std::string("DELETE FROM ") + table);
-                        main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                        main_.paramByName("DRIVELETTER").setString(letter);
+                        addServerWhere(main_, letter);
                         main_.execSQL();
                     }
                     auto areaRecord = [this](const std::string& path) {
@@ -271,17 +276,14 @@ void TDataSentakuListCtl::bindServerValues(const TDataListRec& rec, bool child, 
 // removed (0).
 std::int32_t TDataSentakuListCtl::serverRowOfPath(const std::string& table, const std::string& path)
 {
-    const std::string where = "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)";
-    auto bind = [&] {
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(path));
+    auto where = [&] {
+        addServerWhere(main_, ShareDriveLetter(path), " AND (PASNAME=:PASNAME)");
         main_.paramByName("PASNAME").setString(path);
     };
     main_.close();
     main_.sql().clear();
     main_.sql().add("SELECT REC FROM " + table);
-    main_.sql().add(where);
-    bind();
+    where();
     main_.open();
     std::vector<std::int32_t> found;
     while (!main_.eof()) {
@@ -294,11 +296,21 @@ std::int32_t TDataSentakuListCtl::serverRowOfPath(const std::string& table, cons
     if (found.size() > 1) {
         main_.sql().clear();
         main_.sql().add("DELETE FROM " + table);
-        main_.sql().add(where);
-        bind();
+        where();
         main_.execSQL();
     }
     return 0;
+}
+
+void TDataSentakuListCtl::writeRegistryLock(const char* table, const TDataListRec& rec)
+{
+    main_.close();
+    main_.sql().clear();
+    main_.sql().add(std::string("UPDATE ") + table + " SET DATALOCK=:DATALOCK");
+    main_.sql().add("WHERE PASNAME=:PASNAME");
+    main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
+    main_.paramByName("PASNAME").setString(rec.PASNAME);
+    main_.execSQL();
 }
 
 bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int32_t updateNames, bool reportErrors)
@@ -323,9 +335,7 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
                     bindServerValues(rec, false, updateNames == 1);
                 } else {
                     main_.sql().add("SELECT MAX(REC) AS RECMAX FROM SERVERDATALIST");
-                    main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                    main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                    main_.paramByName("DRIVELETTER").setString(letter);
+                    addServerWhere(main_, letter);
                     main_.open();
                     rec.REC = (main_.eof() ? 0 : main_.field(0).asInteger()) + 1;
                     main_.close();
@@ -339,20 +349,11 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
                 main_.close();
                 main_.sql().clear();
                 main_.sql().add("DELETE FROM SERVERDATALIST");
-                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)");
-                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.paramByName("DRIVELETTER").setString(letter);
+                addServerWhere(main_, letter, " AND (REC=:REC)");
                 main_.paramByName("REC").setInteger(rec.REC);
                 main_.execSQL();
             }
-            main_.close();
-            main_.sql().clear();
-            main_.sql().add("UPDATE DATALIST");
-            main_.sql().add("SET DATALOCK=:DATALOCK");
-            main_.sql().add("WHERE PASNAME=:PASNAME");
-            main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-            main_.paramByName("PASNAME").setString(rec.PASNAME);
-            main_.execSQL();
+            writeRegistryLock("DATALIST", rec);
         });
 }
 
@@ -375,9 +376,7 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
                 main_.execSQL();
             } else {
                 main_.sql().add("SELECT REC FROM SERVERDATALIST");
-                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
-                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+                addServerWhere(main_, ShareDriveLetter(rec.PASNAME), " AND (PASNAME=:PASNAME)");
                 main_.paramByName("PASNAME").setString(paths::folderOf(paths::excludeDelimiter(rec.PASNAME)));
                 main_.open();
                 rec.REC = main_.eof() ? 0 : main_.fieldByName("REC").asInteger();
@@ -389,14 +388,7 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
                     main_.execSQL();
                 }
             }
-            main_.close();
-            main_.sql().clear();
-            main_.sql().add("UPDATE CHILD_DATALIST");
-            main_.sql().add("SET DATALOCK=:DATALOCK");
-            main_.sql().add("WHERE PASNAME=:PASNAME");
-            main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-            main_.paramByName("PASNAME").setString(rec.PASNAME);
-            main_.execSQL();
+            writeRegistryLock("CHILD_DATALIST", rec);
         });
 }
 
@@ -412,11 +404,8 @@ bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool
         [&](core::TDbScope& op) {
             op.fresh(main_);
             main_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
-            main_.sql().add(rec.GASSAN == 10
-                    ? "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC AND ROWNO=:ROWNO"
-                    : "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC");
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+            addServerWhere(main_, ShareDriveLetter(rec.PASNAME),
+                rec.GASSAN == 10 ? " AND (REC=:REC) AND (ROWNO=:ROWNO)" : " AND (REC=:REC)");
             main_.paramByName("REC").setInteger(rec.REC);
             if (rec.GASSAN == 10)
                 main_.paramByName("ROWNO").setInteger(rec.ROWNO);
@@ -436,10 +425,7 @@ void TDataSentakuListCtl::GetNextServerFolderName(const std::string& serverFolde
             [&](core::TDbScope& op) {
                 op.fresh(second_);
                 second_.sql().add("SELECT MAX(PASNAME) AS MAXPATH FROM SERVERDATALIST");
-                second_.sql().add(
-                    "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME LIKE :PASNAME)");
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(serverFolder));
+                addServerWhere(second_, ShareDriveLetter(serverFolder), " AND (PASNAME LIKE :PASNAME)");
                 second_.paramByName("PASNAME").setString(paths::join(serverFolder, "sv%"));
                 second_.open();
                 const std::string highest = second_.eof() ? std::string() : second_.field(0).asString();
