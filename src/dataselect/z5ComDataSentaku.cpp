@@ -650,27 +650,29 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         core::DbPolicy("TDataSentakuListCtl.UpdateDataListChildRecord", "(子)データリストの更新に失敗しました。")
             .with(reportOr(reportErrors)),
         [&](core::TDbScope& op) {
+            const char* key = "WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID";
+            auto bindKey = [&] {
+                main_.paramByName("REC").setInteger(rec.REC);
+                main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            };
             op.fresh(main_);
             main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
-            main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
-            main_.paramByName("REC").setInteger(rec.REC);
-            main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.sql().add(key);
+            bindKey();
             main_.open();
             const int count = main_.eof() ? 0 : main_.field(0).asInteger();
             main_.close();
             main_.sql().clear();
             if (count > 0) {
                 addUpdateOfRow(main_, "CHILD_DATALIST");
-                main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
+                main_.sql().add(key);
             } else {
                 main_.sql().add(
                     insertStatement("CHILD_DATALIST", {"REC", "ROWNO", "GROUPID"}, storedColumns(true, true)));
             }
             bindRowValues(main_, rec);
-            main_.paramByName("REC").setInteger(rec.REC);
-            main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            bindKey();
             main_.execSQL();
             if (rec.NETDRIVE == 1)
                 UpdateServerDataListChildRecord(rec, 1, false);
