@@ -815,11 +815,14 @@ void TDataSentakuListCtl::Execute(
         ClearDataList();
 }
 
-void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& info, TDataListRec& rec) const
+namespace {
+
+// The facts of a data set its data-list row repeats: company, term, kind,
+// person in charge, version and cloud sharing.
+void copyDataSetFacts(const TDataInfomationRec& info, TDataListRec& rec)
 {
     rec.GROUPID = SysDef.GroupID;
     rec.DATACODE = info.CODE;
-    rec.ENTTEXT = info.DATALISTNAME;
     rec.SHOUGOU = info.SHOUGOU;
     rec.NENDO = info.NENDO;
     // The file holds "yyyy/mm/dd" whatever the locale; anything else is no date.
@@ -833,8 +836,16 @@ void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& in
     rec.VER_MINOR1 = info.VERSION1_MINOR;
     rec.VER_MINOR2 = info.VERSION1_REVISION;
     rec.VER_TEXT = info.VERSION2;
-    rec.UPDATE_LOCK = info.UPDATE_LOCK;
     rec.CLOUD = info.CLOUD_SHARE;
+}
+
+} // namespace
+
+void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& info, TDataListRec& rec) const
+{
+    copyDataSetFacts(info, rec);
+    rec.ENTTEXT = info.DATALISTNAME;
+    rec.UPDATE_LOCK = info.UPDATE_LOCK;
     rec.READ_ONLY = info.READ_ONLY;
     rec.DATALOCK = 0;
     if (rec.ROWNO > 0)
@@ -1053,21 +1064,9 @@ void InstallDataListUpdater()
         ctl.InitDataListRecord(rec, folder);
         rec.GASSAN = info.GASSANKBN;
         ctl.GetDataListRecord(1, rec, true);
-        rec.GROUPID = SysDef.GroupID;
-        rec.DATACODE = info.CODE;
-        rec.SHOUGOU = info.SHOUGOU;
-        rec.NENDO = info.NENDO;
-        rec.KISHU = SafeStrToDate(info.KISHU);
-        rec.KIMATU = SafeStrToDate(info.KIMATU);
-        rec.DATATYPE = info.DATAKBN;
-        rec.CODETYPE = info.CODEKBN;
-        rec.TANTOU = info.TANTO;
-        rec.VER_MAJOR = info.VERSION1_MAJOR;
-        rec.VER_MINOR1 = info.VERSION1_MINOR;
-        rec.VER_MINOR2 = info.VERSION1_REVISION;
-        rec.VER_TEXT = info.VERSION2;
+        // The list's own name stays.
+        copyDataSetFacts(info, rec);
         rec.GASSAN = info.GASSANKBN;
-        rec.CLOUD = info.CLOUD_SHARE;
         ctl.UpdateDataListRecord(rec, 0, true);
     };
     // Data modules made later (the program makes its own after start) and
