@@ -490,10 +490,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
         server.SHOUGOU = fallbackName;
     if (server.DATALISTNAME.empty())
         server.DATALISTNAME = fallbackName;
-    data.ENTTEXT = server.DATALISTNAME;
-    data.DispName = data.ENTTEXT;
-    data.UPDATE_LOCK = server.UPDATE_LOCK;
-    data.READ_ONLY = server.READ_ONLY;
+    // The name, update lock and read-only flag come with the server's facts.
     data.GASSAN = server.GASSANKBN;
     SetDataListRecordFromInfo(server, data);
     data.KYOYULOCK = 0;
