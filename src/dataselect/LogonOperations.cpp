@@ -87,6 +87,19 @@ std::string driveOf(const std::string& folder)
     return {};
 }
 
+// Reads the connection settings (read answers 1 when it has them); false
+// after the warning that they could not be read.
+bool settingsRead(const std::function<int()>& read)
+{
+    try {
+        if (read() == 1)
+            return true;
+    } catch (const std::exception&) {
+    }
+    warn(kIniReadFailed);
+    return false;
+}
+
 // The password operations work on a fresh connection of their own.
 bool reconnect(core::TDM& d)
 {
@@ -236,12 +249,8 @@ TLogonOutcome TLogonOperations::Login(const TLogonInput& input)
 {
     TLogonOutcome out;
     const int kind = GetConnectKind(input.csChecked);
-    try {
-        ReadIniFile(kind);
-    } catch (const std::exception&) {
-        warn(kIniReadFailed);
+    if (!settingsRead([&] { return ReadIniFile(kind); }))
         return out;
-    }
     if (GroupMode) {
         int group = platform::text::toIntOr(input.groupText, 0);
         if (group > 99999)
@@ -357,14 +366,8 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
         return true;
     if (opCode == 0)
         return false;
-    if (AppKind == 0) {
-        try {
-            ReadIniFile(ConnectMode);
-        } catch (const std::exception&) {
-            warn(kIniReadFailed);
-            return false;
-        }
-    }
+    if (AppKind == 0 && !settingsRead([] { return ReadIniFile(ConnectMode); }))
+        return false;
     return runPasswordOperation("TLogonBox.UpdatePassword", "パスワードの更新処理に失敗しました。", [&](fb::Query& q) {
         openOperator(q, "COUNT(GROUPID) AS RECCNT", opCode);
         const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
@@ -393,13 +396,8 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
 TLogonOutcome TLogonOperations::ConfirmLogin(int fixedCode, const std::string& password)
 {
     TLogonOutcome out;
-    try {
-        if (LoadConnectSettings(0) != 1)
-            throw std::runtime_error("program kind");
-    } catch (const std::exception&) {
-        warn(kIniReadFailed);
+    if (!settingsRead([] { return LoadConnectSettings(0); }))
         return out;
-    }
     if (!ConnectSystemDatabase(0))
         return out;
     int num = 0, loginCode = 0, jobLevel = 0;
