@@ -196,6 +196,15 @@ using namespace datalist_detail;
 
 namespace {
 
+// The row number a stand-alone data folder is named after; 0 for none.
+std::int32_t folderNumberOf(const std::string& path)
+{
+    std::string number;
+    std::string child;
+    core::SplitDataPath(path, number, child);
+    return toNumber(number);
+}
+
 // A shared row registered under its own working folder is local.
 void asLocalRow(TDataListRec& rec)
 {
@@ -563,14 +572,7 @@ bool TDataSentakuListCtl::GetDataListRecordByPath(const std::string& path, TData
     InitDataListRecord(rec.Data, "");
     rec.Data.LocalPath = path;
     ConvLocalPathToSharePath(path, rec.Data.PASNAME, rec.Data.NETDRIVE, rec.Data.KYOYULOCK);
-    if (ConnectKind == 0) {
-        std::string number;
-        std::string child;
-        core::SplitDataPath(path, number, child);
-        rec.Data.REC = toNumber(number);
-    } else {
-        rec.Data.REC = FindRecByPasName(path);
-    }
+    rec.Data.REC = ConnectKind == 0 ? folderNumberOf(path) : 0;
     if (rec.Data.REC == 0)
         rec.Data.REC = FindRecByPasName(path);
     if (rec.Data.REC <= 0) {
@@ -867,12 +869,8 @@ std::int32_t TDataSentakuListCtl::GetRecOfPath(const std::string& path)
 {
     if (isBlank(path))
         return 0;
-    if (ConnectKind == 0) {
-        std::string number;
-        std::string child;
-        core::SplitDataPath(path, number, child);
-        return toNumber(number);
-    }
+    if (ConnectKind == 0)
+        return folderNumberOf(path);
     TDataListRec rec;
     InitDataListRecord(rec, path);
     GetDataListRecord(1, rec, true);
