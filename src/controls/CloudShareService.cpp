@@ -5,23 +5,23 @@
 #include <QPointer>
 #include <QWidget>
 
-core::TCloudShareSettingsResult ExecuteCloudShareSettings(const std::string& dataFolder)
+std::int32_t ExecuteCloudShareSettings(const std::string& dataFolder, std::int32_t& area, bool& sendNow)
 {
-    core::TCloudShareSettingsResult r;
+    area = 0;
+    sendNow = false;
     // A form that frees itself when closed is not freed twice.
     QPointer<QWidget> form = CreateProcForm("QzTusinSettei");
     auto* settings = dynamic_cast<ICloudShareSettings*>(form.data());
     if (settings == nullptr) {
         delete form.data();
         ShowProcNotAvailable();
-        r.result = 1;
-        return r;
+        return 1;
     }
-    r.result = settings->ExecuteCloudShare(dataFolder);
+    const std::int32_t result = settings->ExecuteCloudShare(dataFolder);
     if (form != nullptr) {
-        r.area = settings->CloudShareArea();
-        r.sendNow = settings->CloudShareSendRequested();
+        area = settings->CloudShareArea();
+        sendNow = settings->CloudShareSendRequested();
         delete form.data();
     }
-    return r;
+    return result;
 }

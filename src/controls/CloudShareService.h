@@ -3,8 +3,6 @@
 // data-management screens use it: the form registered under the process
 // name "QzTusinSettei", asked directly for one data set's area.
 
-#include "core/CloudShareSend.h"
-
 #include <cstdint>
 #include <string>
 
@@ -21,7 +19,8 @@ public:
     virtual bool CloudShareSendRequested() const = 0;
 };
 
-// Creates the registered settings form, runs it for dataFolder and frees it.
-// When the screen is not registered (or is no cloud-share settings screen)
-// the registry's message shows and the result is 1 (failed).
-core::TCloudShareSettingsResult ExecuteCloudShareSettings(const std::string& dataFolder);
+// Creates the registered settings form, runs it for dataFolder and frees
+// it: its result, with the chosen area and the send request. When the
+// screen is not registered (or is no cloud-share settings screen) the
+// registry's message shows and the result is 1 (failed).
+std::int32_t ExecuteCloudShareSettings(const std::string& dataFolder, std::int32_t& area, bool& sendNow);

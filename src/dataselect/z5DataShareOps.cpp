@@ -7,6 +7,7 @@
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
 #include "core/ProgressService.h"
+#include "dataselect/z5CloudShareComm.h"
 #include "dataselect/z5DataCopyPaste.h"
 #include "platform/plain_text.h"
 
@@ -249,21 +250,20 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
             return -1;
     }
     // The settings screen may be opened again after a failed send.
-    core::TCloudShareSettingsResult settings;
+    std::int32_t area = 0;
     for (;;) {
-        if (CloudShareSettings) {
-            settings = CloudShareSettings(folder);
-        } else {
+        bool sendNow = false;
+        std::int32_t result = 1;
+        if (CloudShareSettings)
+            result = CloudShareSettings(folder, area, sendNow);
+        else
             ErrorMessageEx("通信設定を起動できませんでした。", "TDataSentakuBox.btnCloudShareClick\rQzTusinSettei");
-            settings = {};
-            settings.result = 1;
-        }
-        if (settings.result != 0) {
+        if (result != 0) {
             model_.DataListRefresh(gridRow);
             CurrentAfter = model_.FindRowOfFolder(folder);
-            return settings.result;
+            return result;
         }
-        if (settings.area <= 0 || AppKind != 0 || !settings.sendNow)
+        if (area <= 0 || AppKind != 0 || !sendNow)
             break;
         if (EnablePanels)
             EnablePanels(false);
@@ -284,7 +284,7 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
     if (row < 0)
         row = gridRow;
     TDataListRec& marked = model_.Record(row);
-    marked.CLOUD = settings.area > 0 ? 1 : 0;
+    marked.CLOUD = area > 0 ? 1 : 0;
     try {
         TDataInfomation info;
         info.Mode = ConnectMode;

@@ -5,7 +5,6 @@
 // row, and the checks before the cloud-share settings, whose screen is
 // started through the process registry.
 
-#include "core/CloudShareSend.h"
 #include "dataselect/z5DataSentakuModel.h"
 
 #include <cstdint>
@@ -39,9 +38,10 @@ public:
     std::int32_t btnCloudShareClick(std::int32_t gridRow);
 
     // The cloud-share settings screen of the communication part for a data
-    // folder (the screen installs the registry's). Not set: the button
-    // fails with a message.
-    std::function<core::TCloudShareSettingsResult(const std::string& folder)> CloudShareSettings;
+    // folder: 0 saved, 9 cancelled, 1 failed, with the chosen area (above 0:
+    // cloud share in use) and whether to send now (the screen installs the
+    // registry's). Not set: the button fails with a message.
+    std::function<std::int32_t(const std::string& folder, std::int32_t& area, bool& sendNow)> CloudShareSettings;
     // Disables (false) and enables again the screen's panels around a send.
     std::function<void(bool enabled)> EnablePanels;
 

@@ -2,6 +2,7 @@
 // buttons, releasing a taken row (stored back first), and the cloud
 // button's checks, on a share root listed under letter X.
 
+#include "dataselect/z5CloudShareComm.h"
 #include "dataselect/z5ComCloudShare.h"
 #include "dataselect/z5DataRowOps.h"
 #include "dataselect/z5DataShareOps.h"
@@ -280,8 +281,13 @@ namespace {
 // The communication part's settings screen as the cloud button meets it:
 // answers as scripted (the last answer repeats) and records the folders it
 // was opened for.
+struct SettingsAnswer {
+    std::int32_t result = 9;
+    std::int32_t area = 0;
+    bool sendNow = false;
+};
 struct CloudSettingsScript {
-    std::vector<core::TCloudShareSettingsResult> answers;
+    std::vector<SettingsAnswer> answers;
     std::vector<std::string> folders;
 };
 CloudSettingsScript* g_settingsScript = nullptr;
@@ -308,16 +314,12 @@ public:
     bool CloudShareSendRequested() const override { return answer_.sendNow; }
 
 private:
-    core::TCloudShareSettingsResult answer_;
+    SettingsAnswer answer_;
 };
 
-core::TCloudShareSettingsResult settingsAnswer(std::int32_t result, std::int32_t area, bool sendNow)
+SettingsAnswer settingsAnswer(std::int32_t result, std::int32_t area, bool sendNow)
 {
-    core::TCloudShareSettingsResult r;
-    r.result = result;
-    r.area = area;
-    r.sendNow = sendNow;
-    return r;
+    return SettingsAnswer {result, area, sendNow};
 }
 
 class CloudShareLoop : public ShareOps {
@@ -337,6 +339,7 @@ protected:
     }
     void TearDown() override
     {
+        SetCloudShareComm(before);
         share.reset();
         g_settingsScript = nullptr;
         ShareOps::TearDown();
@@ -344,14 +347,16 @@ protected:
     // Installs a send answering results in turn (the last repeats).
     void sendAnswers(std::vector<std::int32_t> results)
     {
-        core::OnCloudShareSend = [this, results](const std::string& folder, const std::string& text,
-                                     std::uint8_t automatic) {
+        TCloudShareComm comm;
+        comm.Send = [this, results](const std::string& folder, const std::string& text, std::uint8_t automatic) {
             sent.push_back(folder + "|" + text + "|" + std::to_string(automatic));
             return results.at(std::min(sent.size(), results.size()) - 1);
         };
+        SetCloudShareComm(comm);
     }
     std::int32_t click(const std::string& folder) { return share->btnCloudShareClick(list->FindRowOfFolder(folder)); }
 
+    const TCloudShareComm before = SetCloudShareComm({});
     CloudSettingsScript script;
     std::vector<std::string> sent;
     std::unique_ptr<TDataShareOps> share;
@@ -363,7 +368,7 @@ TEST_F(CloudShareLoop, SettingsSavedAndSentMarkTheRowAndItsFolder)
 {
     struct Case {
         const char* name;
-        std::vector<core::TCloudShareSettingsResult> answers;
+        std::vector<SettingsAnswer> answers;
         std::vector<std::int32_t> sendResults;
         std::int32_t result;
         std::size_t settingsRuns;
@@ -414,11 +419,12 @@ TEST_F(CloudShareLoop, SettingsSavedAndSentMarkTheRowAndItsFolder)
 TEST_F(CloudShareLoop, WithoutTheCommunicationPartTheSendFailsVisiblyOnce)
 {
     script.answers = {settingsAnswer(0, 3, true)};
-    core::OnCloudShareSend = nullptr;
+    SetCloudShareComm({});
     ScriptedMessages messages;
     EXPECT_EQ(click(company.folder), -1);
     ASSERT_EQ(messages.count(), 1u) << "no retry loop on a send that cannot run";
-    EXPECT_EQ(messages.firstLine(0).rfind("クラウドシェアの送信はこのプログラムでは利用できません。", 0), 0u)
+    EXPECT_EQ(messages.firstLine(0),
+        "クラウドシェアの通信機能が組み込まれていないため、クラウドシェアデータの送信は行えません。")
         << allText(messages);
     EXPECT_EQ(script.folders.size(), 1u);
 }
