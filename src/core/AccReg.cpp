@@ -104,6 +104,21 @@ bool rowExists(fb::Query& q, const std::string& table, const std::string& groupC
     return count != 0;
 }
 
+// Readies q to write the row (group, key) of table: the update statement
+// when the row is there, the insert statement otherwise, with both keys
+// bound. True when the row is new.
+bool prepareRowWrite(fb::Query& q, const std::string& table, const std::string& groupColumn,
+    const std::string& keyColumn, const std::string& group, const std::string& key,
+    std::initializer_list<const char*> update, std::initializer_list<const char*> insert)
+{
+    const bool exists = rowExists(q, table, groupColumn, keyColumn, group, key);
+    for (const char* line : exists ? update : insert)
+        q.sql().add(line);
+    q.paramByName(groupColumn).setString(group);
+    q.paramByName(keyColumn).setString(key);
+    return !exists;
+}
+
 std::string readFileBytes(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
@@ -529,16 +544,11 @@ void funcPutAccReg(const std::string& group, const std::string& code, const std:
 {
     inCompanyTransaction("funcPutAccReg", [&] {
         auto q = CreateAccQuery("ACCDAT", false);
-        if (rowExists(*q, "ACCREG", "AGROUP", "ACODE", group, code)) {
-            q->sql().add("UPDATE ACCREG SET ATEXT=:ATEXT");
-            q->sql().add("WHERE AGROUP=:AGROUP AND ACODE=:ACODE");
-        } else {
-            q->sql().add("INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT)");
-            q->sql().add("VALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)");
+        const bool isNew = prepareRowWrite(*q, "ACCREG", "AGROUP", "ACODE", group, code,
+            {"UPDATE ACCREG SET ATEXT=:ATEXT", "WHERE AGROUP=:AGROUP AND ACODE=:ACODE"},
+            {"INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT)", "VALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)"});
+        if (isNew)
             q->paramByName("ATYPE").setString(type);
-        }
-        q->paramByName("AGROUP").setString(group);
-        q->paramByName("ACODE").setString(code);
         bool hasText = false;
         const std::string text = RegValueToText(type, value, hasText);
         if (hasText)
@@ -606,15 +616,9 @@ void funcPutAccRegBlob(
     }
     inCompanyTransaction("funcPutAccRegBlob", [&] {
         auto q = CreateAccQuery("ACCDAT", false);
-        if (rowExists(*q, "ACCREG_BLOB_BINARY", "FGROUP", "FKEY", group, key)) {
-            q->sql().add("UPDATE ACCREG_BLOB_BINARY SET FTYPE=:FTYPE,FVALUE=:FVALUE");
-            q->sql().add("WHERE FGROUP=:FGROUP AND FKEY=:FKEY");
-        } else {
-            q->sql().add("INSERT INTO ACCREG_BLOB_BINARY(FGROUP,FKEY,FTYPE,FVALUE)");
-            q->sql().add("VALUES(:FGROUP,:FKEY,:FTYPE,:FVALUE)");
-        }
-        q->paramByName("FGROUP").setString(group);
-        q->paramByName("FKEY").setString(key);
+        prepareRowWrite(*q, "ACCREG_BLOB_BINARY", "FGROUP", "FKEY", group, key,
+            {"UPDATE ACCREG_BLOB_BINARY SET FTYPE=:FTYPE,FVALUE=:FVALUE", "WHERE FGROUP=:FGROUP AND FKEY=:FKEY"},
+            {"INSERT INTO ACCREG_BLOB_BINARY(FGROUP,FKEY,FTYPE,FVALUE)", "VALUES(:FGROUP,:FKEY,:FTYPE,:FVALUE)"});
         q->paramByName("FTYPE").setString(contentType);
         if (hasValue)
             q->paramByName("FVALUE").setBytes(bytes);
