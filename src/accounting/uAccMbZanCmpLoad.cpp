@@ -20,23 +20,6 @@ namespace fb = platform::firebird;
 
 namespace mbzancmp {
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(' ') == std::string::npos;
-}
-
-std::string twoDigits(int n)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%2.2d", n);
-    return b;
-}
-
-bool debitNature(int taishaku)
-{
-    return taishaku == 1 || taishaku == 4;
-}
-
 void replaceAll(std::string& text, const std::string& from, const std::string& to)
 {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -212,9 +195,7 @@ void TMbLoad::setArguments(const std::string& branch, const std::string& departm
 
 void TMbLoad::setSql(const std::string& sql)
 {
-    q.close();
-    q.sql().clear();
-    q.sql().add(sql);
+    balanceread::setStatement(q, sql);
 }
 
 void TMbLoad::bind(const std::string& department)
@@ -341,11 +322,8 @@ int TMbLoad::readBalanceRows()
     fb::Field* fHname = layout == 0 ? &q.fieldByName("HNAME") : nullptr;
     fb::Field* fMst = layout != 0 ? &q.fieldByName("MSTREC") : nullptr;
     fb::Field* fSub = layout != 0 ? &q.fieldByName("SUBREC") : nullptr;
-    std::vector<fb::Field*> kar(17), kas(17);
-    for (int p = 1; p <= 16; ++p) {
-        kar[std::size_t(p)] = &q.fieldByName("KAR" + twoDigits(p));
-        kas[std::size_t(p)] = &q.fieldByName("KAS" + twoDigits(p));
-    }
+    const std::vector<fb::Field*> kar = balanceread::numberedFields(q, "KAR", 16);
+    const std::vector<fb::Field*> kas = balanceread::numberedFields(q, "KAS", 16);
     // Adds the current record's opening and movements to an entry.
     auto addRecord = [&](auto& e, int taishaku) {
         AddAmount(e.KAISIZAN, fOpen.asCurrency());

@@ -3,6 +3,7 @@
 // sub-accounts, the total-line names and the sort keys.
 
 #include "accounting/uAccZanCmp1.h"
+#include "accounting/uAccBalanceRead.h"
 #include "accounting/uAccZanCmp1Internal.h"
 
 #include "core/AccReg.h"
@@ -19,12 +20,8 @@ namespace zancmp1 {
 
 namespace {
 
-std::string twoDigits(int n)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%2.2d", n);
-    return b;
-}
+using balanceread::isBlank;
+using balanceread::twoDigits;
 
 // Appended piece by piece: GCC 12 reports a false -Wrestrict for
 // literal + string + literal.
@@ -36,19 +33,14 @@ std::string enclose(const char* open, const std::string& text, const char* close
     return s;
 }
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(' ') == std::string::npos;
-}
-
 void computeNetBalance(TPeriodValues& net, TPeriodValues& balance, const TPeriodValues& debit,
     const TPeriodValues& credit, int taishaku, Currency opening)
 {
     net[0] = opening;
     balance[0] = opening;
-    const bool debitNature = taishaku == 1 || taishaku == 4;
+    const bool debitNatured = balanceread::debitNature(taishaku);
     for (int n = 1; n <= 16; ++n) {
-        net[n] = debitNature ? CurrencySub(debit[n], credit[n]) : CurrencySub(credit[n], debit[n]);
+        net[n] = debitNatured ? CurrencySub(debit[n], credit[n]) : CurrencySub(credit[n], debit[n]);
         balance[n] = CurrencyAdd(balance[n - 1], net[n]);
     }
 }
@@ -128,9 +120,7 @@ void TLoadContext::hide(int i, bool clearName)
 
 void TLoadContext::runSelect(const std::string& sql)
 {
-    q.close();
-    q.sql().clear();
-    q.sql().add(sql);
+    balanceread::setStatement(q, sql);
 }
 
 void TLoadContext::LoadTotalNames(bool departmentScope)
@@ -253,11 +243,8 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
     fb::Field* fSub = layout != 0 ? &q.fieldByName("SUBREC") : nullptr;
     fb::Field* fHcode = q.fieldIndex("HCODE") >= 0 ? &q.fieldByName("HCODE") : nullptr;
     fb::Field* fHname = q.fieldIndex("HNAME") >= 0 ? &q.fieldByName("HNAME") : nullptr;
-    std::vector<fb::Field*> kar(17, nullptr), kas(17, nullptr);
-    for (int n = 1; n <= 16; ++n) {
-        kar[std::size_t(n)] = &q.fieldByName("KAR" + twoDigits(n));
-        kas[std::size_t(n)] = &q.fieldByName("KAS" + twoDigits(n));
-    }
+    const std::vector<fb::Field*> kar = balanceread::numberedFields(q, "KAR", 16);
+    const std::vector<fb::Field*> kas = balanceread::numberedFields(q, "KAS", 16);
     auto optional = [this](const std::string& name) -> fb::Field* {
         return q.fieldIndex(name) >= 0 ? &q.fieldByName(name) : nullptr;
     };

@@ -1,0 +1,55 @@
+#include "accounting/uAccBalanceRead.h"
+
+#include <cstdio>
+
+namespace fb = platform::firebird;
+
+namespace balanceread {
+
+bool isBlank(const std::string& s)
+{
+    return s.find_first_not_of(' ') == std::string::npos;
+}
+
+std::string twoDigits(int n)
+{
+    char b[16];
+    std::snprintf(b, sizeof b, "%2.2d", n);
+    return b;
+}
+
+bool debitNature(int taishaku)
+{
+    return taishaku == 1 || taishaku == 4;
+}
+
+void setStatement(fb::Query& q, const std::string& sql)
+{
+    q.close();
+    q.sql().clear();
+    q.sql().add(sql);
+}
+
+std::vector<fb::Field*> numberedFields(fb::Query& q, const std::string& prefix, int last)
+{
+    std::vector<fb::Field*> fields(std::size_t(last) + 1, nullptr);
+    for (int n = 1; n <= last; ++n)
+        fields[std::size_t(n)] = &q.fieldByName(prefix + twoDigits(n));
+    return fields;
+}
+
+std::optional<PeriodSpan> pastYearSpan(int nendo, int startPeriod)
+{
+    switch (nendo) {
+    case 0:
+        return PeriodSpan {1, startPeriod - 1};
+    case 1:
+        return PeriodSpan {-15, 16};
+    case 2:
+        return PeriodSpan {-31, 16};
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace balanceread

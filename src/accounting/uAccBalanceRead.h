@@ -1,0 +1,38 @@
+#pragma once
+// What both trial-balance engines read their statements with: the numbered
+// columns (KAR01..KAR16, ZAN01.., YOSAN01..), blank codes, the nature of an
+// account and the periods a past-year balance row covers.
+
+#include "platform/firebird/firebird.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace balanceread {
+
+// All blanks (or empty).
+bool isBlank(const std::string& s);
+// n as at least two digits ("01").
+std::string twoDigits(int n);
+// Debit-natured accounts (1, 4) move by debit - credit, the others by credit - debit.
+bool debitNature(int taishaku);
+
+// Replaces the statement text of q (closed first).
+void setStatement(platform::firebird::Query& q, const std::string& sql);
+
+// The fields prefix01..prefix<last> of q's open statement at indexes
+// 1..last; index 0 stays null.
+std::vector<platform::firebird::Field*> numberedFields(
+    platform::firebird::Query& q, const std::string& prefix, int last);
+
+// The periods a past-year balance row adds into, by its NENDO: 0 the months
+// before the data start (periods 1..startPeriod-1), 1 the previous year
+// (-15..0), 2 the year before (-31..-16). nullopt for any other NENDO.
+struct PeriodSpan {
+    int first;
+    int count;
+};
+std::optional<PeriodSpan> pastYearSpan(int nendo, int startPeriod);
+
+} // namespace balanceread
