@@ -265,25 +265,29 @@ void PageRenderer::drawLayer(
         st.E = roundEven(s_.scaleY * (T + tc + ft));
     };
     recompute();
+    // A record that fails is logged and counted; the page goes on.
+    const auto drawLogged = [&](const Record& r, auto&& draw) {
+        try {
+            draw();
+        } catch (const std::exception& e) {
+            log_.write(std::string("ImageOut.(") + r.kindText() + ")", e.what());
+            ++result.failures;
+        }
+    };
 
     // Background fills first, so that they lie under everything else.
     for (std::string_view line : lines) {
         const Record r(line);
         if (r.kind() != RecordKind::FRect || r.number(6) != 1)
             continue;
-        try {
-            drawRecord(st, r, p, result);
-        } catch (const std::exception& e) {
-            log_.write(std::string("ImageOut.(") + r.kindText() + ")", e.what());
-            ++result.failures;
-        }
+        drawLogged(r, [&] { drawRecord(st, r, p, result); });
     }
     recompute();
     for (std::string_view line : lines) {
         const Record r(line);
         if (r.kind() == RecordKind::FRect && r.number(6) == 1)
             continue;
-        try {
+        drawLogged(r, [&] {
             if (r.kind() == RecordKind::LeftMargin || r.kind() == RecordKind::TopMargin) {
                 const int n = r.number(1);
                 if (n != 0) {
@@ -293,13 +297,10 @@ void PageRenderer::drawLayer(
                         st.top = st.entryTop + n;
                     recompute();
                 }
-                continue;
+                return;
             }
             drawRecord(st, r, p, result);
-        } catch (const std::exception& e) {
-            log_.write(std::string("ImageOut.(") + r.kindText() + ")", e.what());
-            ++result.failures;
-        }
+        });
     }
 }
 
