@@ -31,31 +31,25 @@ void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec)
     rec.agreeMode = 0;
     rec.agreeCaption.clear();
     rec.agreeChecked = false;
+    rec.kind = kind;
+    rec.buttons = msgbtn::OK;
     switch (kind) {
     case msgkind::Warning:
-        rec.kind = kind;
         rec.caption = "警告";
-        rec.buttons = msgbtn::OK;
         break;
     case msgkind::Error:
-        rec.kind = kind;
         rec.caption = "エラー";
-        rec.buttons = msgbtn::OK;
         break;
     case msgkind::Information:
-        rec.kind = kind;
         rec.caption = "情報";
-        rec.buttons = msgbtn::OK;
         break;
     case msgkind::Confirmation:
-        rec.kind = kind;
         rec.caption = "確認";
         rec.buttons = msgbtn::OK | msgbtn::Cancel;
         break;
     default:
         rec.kind = msgkind::Plain;
         rec.caption.clear();
-        rec.buttons = msgbtn::OK;
         break;
     }
 }
