@@ -3,6 +3,7 @@
 // columns (KAR01..KAR16, ZAN01.., YOSAN01..), blank codes, the nature of an
 // account and the periods a past-year balance row covers.
 
+#include "accounting/uAccSisanhyou.h"
 #include "platform/firebird/firebird.h"
 
 #include <optional>
@@ -34,5 +35,35 @@ struct PeriodSpan {
     int count;
 };
 std::optional<PeriodSpan> pastYearSpan(int nendo, int startPeriod);
+
+// Reads the sub-account records that follow account row r's record (q
+// stands on the first of them) into r.HojoList: count announced, one more
+// when the first has a blank code and the list is still empty. Each entry
+// gets its code (blank: empty) and name, and add(entry) adds its amounts.
+// A record of another account ends the list early: it is the next account's.
+template <class Add>
+void readSubAccounts(platform::firebird::Query& q, TBALANCE& r, int count, platform::firebird::Field& fKcode,
+    platform::firebird::Field& fHcode, platform::firebird::Field& fHname, Add&& add)
+{
+    if (r.HojoList.empty()) {
+        if (!q.eof() && isBlank(fHcode.asString()))
+            ++count;
+        r.HojoList.assign(std::size_t(count), THOJOUTIWAKE {});
+    }
+    for (std::size_t j = 0; j < r.HojoList.size(); ++j) {
+        if (q.eof() || fKcode.asString() != r.Kamoku.KCODE) {
+            r.HojoList.resize(j);
+            break;
+        }
+        THOJOUTIWAKE& h = r.HojoList[j];
+        h.HCODE = fHcode.asString();
+        if (isBlank(h.HCODE))
+            h.HCODE.clear();
+        h.HNAME = fHname.asString();
+        add(h);
+        q.next();
+    }
+    r.HojCount = int(r.HojoList.size());
+}
 
 } // namespace balanceread

@@ -374,27 +374,9 @@ int TMbLoad::readBalanceRows()
             s.Key = k.GROUPM2 + twoDigits(r.SUBREC);
         q.next();
 
-        if (layout == 0 && c >= 1) {
-            if (r.HojoList.empty()) {
-                if (!q.eof() && isBlank(fHcode->asString()))
-                    ++c;
-                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE {});
-            }
-            for (std::size_t j = 0; j < r.HojoList.size(); ++j) {
-                if (q.eof() || fKcode.asString() != k.KCODE) {
-                    // Fewer sub-account records than announced: the record
-                    // belongs to the next account.
-                    r.HojoList.resize(j);
-                    break;
-                }
-                THOJOUTIWAKE& h = r.HojoList[j];
-                h.HCODE = isBlank(fHcode->asString()) ? std::string() : fHcode->asString();
-                h.HNAME = fHname->asString();
-                addRecord(h, k.TAISHAKU);
-                q.next();
-            }
-            r.HojCount = int(r.HojoList.size());
-        }
+        if (layout == 0 && c >= 1)
+            balanceread::readSubAccounts(
+                q, r, c, fKcode, *fHcode, *fHname, [&](THOJOUTIWAKE& h) { addRecord(h, k.TAISHAKU); });
     }
     q.close();
     return i;

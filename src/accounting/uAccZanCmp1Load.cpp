@@ -322,29 +322,9 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
         }
         q.next();
 
-        if (layout == 0 && c >= 1 && fHcode && fHname) {
-            if (r.HojoList.empty()) {
-                if (!q.eof() && isBlank(fHcode->asString()))
-                    c = c + 1;
-                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE {});
-            }
-            for (std::size_t j = 0; j < r.HojoList.size(); ++j) {
-                if (q.eof() || fKcode.asString() != r.Kamoku.KCODE) {
-                    // Fewer sub-account records than announced: keep the
-                    // entries read, the record belongs to the next account.
-                    r.HojoList.resize(j);
-                    break;
-                }
-                THOJOUTIWAKE& h = r.HojoList[j];
-                h.HCODE = fHcode->asString();
-                if (isBlank(h.HCODE))
-                    h.HCODE.clear();
-                h.HNAME = fHname->asString();
-                addCurrentYear(h, fOpen, kar, kas, r.Kamoku.TAISHAKU);
-                q.next();
-            }
-            r.HojCount = int(r.HojoList.size());
-        }
+        if (layout == 0 && c >= 1 && fHcode && fHname)
+            balanceread::readSubAccounts(q, r, c, fKcode, *fHcode, *fHname,
+                [&](THOJOUTIWAKE& h) { addCurrentYear(h, fOpen, kar, kas, r.Kamoku.TAISHAKU); });
     }
     q.close();
 
