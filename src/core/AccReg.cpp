@@ -200,45 +200,27 @@ TRegValue readTyped(const char* op, const std::string& select, const std::string
 
 TRegValue TRegValue::text(std::string v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Text;
-    r.text_ = std::move(v);
-    return r;
+    return TRegValue(Kind::Text, std::move(v), 0, 0);
 }
 TRegValue TRegValue::boolean(bool v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Boolean;
-    r.int_ = v ? 1 : 0;
-    return r;
+    return TRegValue(Kind::Boolean, {}, v ? 1 : 0, 0);
 }
 TRegValue TRegValue::integer(std::int32_t v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Integer;
-    r.int_ = v;
-    return r;
+    return TRegValue(Kind::Integer, {}, v, 0);
 }
 TRegValue TRegValue::currency(Currency v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Currency;
-    r.int_ = v;
-    return r;
+    return TRegValue(Kind::Currency, {}, v, 0);
 }
 TRegValue TRegValue::real(double v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Double;
-    r.real_ = v;
-    return r;
+    return TRegValue(Kind::Double, {}, 0, v);
 }
 TRegValue TRegValue::date(TDateTime v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Date;
-    r.real_ = v;
-    return r;
+    return TRegValue(Kind::Date, {}, 0, v);
 }
 
 std::string TRegValue::asString() const
