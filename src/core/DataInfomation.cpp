@@ -53,17 +53,6 @@ std::string versionText(int major, int minor, int revision)
     return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
 }
 
-void showInformation(std::initializer_list<std::string> lines)
-{
-    TMessage2InfoRec m;
-    InitMessage2Info(msgkind::Information, m);
-    m.buttons = msgbtn::OK;
-    std::size_t i = 0;
-    for (const auto& l : lines)
-        m.lines[i++].text = l;
-    ShowMessage2(m);
-}
-
 std::string dataFilePath(const std::string& folder)
 {
     return platform::paths::join(folder, DataFile);
@@ -673,8 +662,9 @@ int TDataInfomation::PutShareData(const std::string& sharedFolder, const std::st
         WriteStatus(sharedFolder, 7);
     } catch (const std::exception&) {
         if (!quiet)
-            showInformation({"共有サーバー上のデータ領域が削除された可能性があります。\r現在の領域設定情報でデータ領域"
-                             "を作成します。"});
+            ShowMessageLines(msgkind::Information,
+                {"共有サーバー上のデータ領域が削除された可能性があります。\r現在の領域設定情報でデータ領域"
+                 "を作成します。"});
     }
     const bool copied = CopyDataSetFiles(localFolder, sharedFolder);
     try {
@@ -702,11 +692,7 @@ int TDataInfomation::GetShareData(const std::string& sharedFolder, const std::st
         return 0;
     if (!ForceDir(localFolder)) {
         if (!quiet) {
-            TMessage2InfoRec m;
-            InitMessage2Info(msgkind::Warning, m);
-            m.buttons = msgbtn::Yes;
-            m.lines[0].text = "\"" + localFolder + "\"の作成に失敗しました。";
-            ShowMessage2(m);
+            ShowMessageLines(msgkind::Warning, {"\"" + localFolder + "\"の作成に失敗しました。"}, msgbtn::Yes);
         }
         return 0;
     }
@@ -774,9 +760,10 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
     if (!opened)
         return false;
     if (!allowed && !failed)
-        showInformation({"このデータを扱う権限がありません、他のデータを選択して下さい。",
-            "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]"
-            "にチェックを入れて下さい。"});
+        ShowMessageLines(msgkind::Information,
+            {"このデータを扱う権限がありません、他のデータを選択して下さい。",
+                "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]"
+                "にチェックを入れて下さい。"});
     return allowed;
 }
 
@@ -794,8 +781,9 @@ bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
                     if (fnGetAccInfo()) {
                         passed = CheckDataPassword();
                         if (!passed)
-                            showInformation({"このデータに設定されている「パスワード」と一致しませんでした。",
-                                "他のデータを選択して下さい。"});
+                            ShowMessageLines(msgkind::Information,
+                                {"このデータに設定されている「パスワード」と一致しませんでした。",
+                                    "他のデータを選択して下さい。"});
                     }
                 }))
             passed = false;

@@ -54,6 +54,17 @@ void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec)
     }
 }
 
+int ShowMessageLines(std::uint8_t kind, const std::vector<std::string>& lines, std::optional<std::uint16_t> buttons)
+{
+    TMessage2InfoRec rec;
+    InitMessage2Info(kind, rec);
+    if (buttons)
+        rec.buttons = *buttons;
+    for (std::size_t i = 0; i < lines.size() && i < rec.lines.size(); ++i)
+        rec.lines[i].text = lines[i];
+    return ShowMessage2(rec);
+}
+
 int ShowMessage2(TMessage2InfoRec& rec)
 {
     core::MessageHandler handler;

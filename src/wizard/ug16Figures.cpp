@@ -299,12 +299,9 @@ bool TGaikyousyoDataMake::MigrateSettings()
         std::string items;
         for (const auto& f : FailedItems)
             items += (items.empty() ? "" : ", ") + f;
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Warning, rec);
-        rec.lines[0].text = "概況書の集計科目を移行できなかった項目があります。(" + items + ")";
-        rec.lines[1].text = firstError;
-        rec.lines[2].text = "「決算処理」＞「法人事業概況書（資料）」で設定を確認してください。";
-        ShowMessage2(rec);
+        ShowMessageLines(msgkind::Warning,
+            {"概況書の集計科目を移行できなかった項目があります。(" + items + ")", firstError,
+                "「決算処理」＞「法人事業概況書（資料）」で設定を確認してください。"});
     }
     return true;
 }
