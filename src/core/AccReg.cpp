@@ -29,7 +29,8 @@ constexpr sys_days kDayZero = TDateTimeDayZero;
 
 using platform::text::trimBlanks;
 
-bool parseInt(const std::string& textIn, long long& out)
+// The whole of textIn (blanks around it and a leading '+' allowed) as a number.
+template <class T> bool parseWhole(const std::string& textIn, T& out)
 {
     const std::string text = trimBlanks(textIn);
     if (text.empty())
@@ -42,17 +43,14 @@ bool parseInt(const std::string& textIn, long long& out)
     return r.ec == std::errc() && r.ptr == e;
 }
 
-bool parseDouble(const std::string& textIn, double& out)
+bool parseInt(const std::string& text, long long& out)
 {
-    const std::string text = trimBlanks(textIn);
-    if (text.empty())
-        return false;
-    const char* b = text.data();
-    const char* e = b + text.size();
-    if (*b == '+')
-        ++b;
-    const auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e && std::isfinite(out);
+    return parseWhole(text, out);
+}
+
+bool parseDouble(const std::string& text, double& out)
+{
+    return parseWhole(text, out) && std::isfinite(out);
 }
 
 // "y/m/d" with 1-4 digit fields; false when not a valid date.
