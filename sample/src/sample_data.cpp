@@ -118,15 +118,6 @@ std::string databaseName(const std::string& path, const SampleOptions& o)
     return o.host.empty() ? path : o.host + ":" + path;
 }
 
-void runKind(fb::Database& db, const std::string& sqlDir, const std::string& kind)
-{
-    const auto files = scriptFiles(sqlDir, kind);
-    if (files.empty())
-        throw std::runtime_error("sample: no " + kind + "_*.sql scripts in " + sqlDir);
-    for (const auto& f : files)
-        runSqlScript(db, f);
-}
-
 // Facts of a company database that the data list and its ini file repeat.
 struct CompanyFacts {
     std::string entText, code, shougou, kana;
@@ -468,13 +459,23 @@ void executeCommitted(fb::Database& db, const std::string& sql)
 void createDatabaseFromScripts(const std::string& databaseName, const std::string& sqlDir, const std::string& kind,
     const std::string& user, const std::string& password, bool forcedWrites)
 {
+    const auto files = scriptFiles(sqlDir, kind);
+    if (files.empty())
+        throw std::runtime_error("sample: no " + kind + "_*.sql scripts in " + sqlDir);
+    createDatabaseFromScriptFiles(databaseName, files, user, password, forcedWrites);
+}
+
+void createDatabaseFromScriptFiles(const std::string& databaseName, const std::vector<std::string>& scriptPaths,
+    const std::string& user, const std::string& password, bool forcedWrites)
+{
     fb::Database db;
     configureConnection(db, databaseName, user, password);
     if (!forcedWrites)
         db.addParam("force_write=0");
     db.createDatabase();
     try {
-        runKind(db, sqlDir, kind);
+        for (const auto& f : scriptPaths)
+            runSqlScript(db, f);
     } catch (...) {
         // A half-built database is of no use: remove it.
         try {

@@ -99,6 +99,9 @@ std::vector<std::string> scriptFiles(const std::string& sqlDir, const std::strin
 // Creates a database file and runs the scripts of one kind on it.
 void createDatabaseFromScripts(const std::string& databaseName, const std::string& sqlDir, const std::string& kind,
     const std::string& user, const std::string& password, bool forcedWrites = true);
+// The same for script files named one by one, run in the order given.
+void createDatabaseFromScriptFiles(const std::string& databaseName, const std::vector<std::string>& scriptPaths,
+    const std::string& user, const std::string& password, bool forcedWrites = true);
 
 std::string defaultSqlDir();
 

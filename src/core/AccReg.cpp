@@ -1,8 +1,8 @@
 #include "core/AccReg.h"
 
 #include "core/DataModule.h"
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
-#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 

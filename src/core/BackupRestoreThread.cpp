@@ -9,8 +9,8 @@
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
 #include "core/z5ComMyNumber.h"
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
-#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 

@@ -17,6 +17,7 @@
 
 #include "core/MessageService.h"
 #include "core/TextRoutines.h"
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -177,7 +178,7 @@ void moveToTrash(const fs::path& entry, std::error_code& ec)
         platform::writeFileAtomically((trash / "info" / (name + ".trashinfo")).string(),
             "[Trash Info]\nPath=" + paths::canonical(entry.string()) + "\nDeletionDate=" + when + "\n",
             "ShellDeleteRename");
-    } catch (const platform::IniError&) {
+    } catch (const platform::FileWriteError&) {
         ec = std::make_error_code(std::errc::io_error);
         return;
     }

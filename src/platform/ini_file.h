@@ -106,13 +106,4 @@ private:
     mutable FileStamp cacheStamp_;
 };
 
-// Writes bytes to path through a temporary file in the same folder, fsync
-// and rename; the target keeps its permissions. Throws IniError with the
-// given context on any failure, leaving the old file untouched and no
-// temporary file behind; a read-only target is refused. Temporary names are
-// short (a hash of the target's name) and a writer holds a lock on its
-// temporary file, so temporaries of the same target left by a killed writer
-// are removed by the next write.
-void writeFileAtomically(const std::string& path, std::string_view bytes, std::string_view context);
-
 } // namespace platform

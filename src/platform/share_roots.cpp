@@ -1,5 +1,6 @@
 #include "platform/share_roots.h"
 
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"

@@ -6,8 +6,8 @@
 
 #include <mutex>
 
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
-#include "platform/ini_file.h"
 
 namespace platform::xml {
 
@@ -178,7 +178,7 @@ void Document::saveToFile(const std::string& path) const
     const std::string bytes = serialize();
     try {
         writeFileAtomically(path, bytes, context("SaveToFile"));
-    } catch (const IniError& e) {
+    } catch (const FileWriteError& e) {
         throw XmlError(e.what());
     }
 }

@@ -3,8 +3,8 @@
 #include "print/EngineLog.h"
 #include "print/PrintEngine.h"
 
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
-#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 

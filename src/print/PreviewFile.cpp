@@ -2,8 +2,8 @@
 
 #include "print/MarginDialog.h"
 
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
-#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 

@@ -1,5 +1,6 @@
 #include "udr/file_ops.h"
 
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
 
 #include <dlfcn.h>
@@ -63,58 +64,15 @@ bool isFolder(const fs::path& p)
     return fs::is_directory(p, ec);
 }
 
-// Writes what `source` hands out (0 bytes: the end) to a temporary file in
-// the target's folder, flushes it and renames it over the target, so the
-// target is either the old file or the whole new one. The temporary file
-// never outlives a failure.
-std::int64_t writeAtomically(const fs::path& target, const ChunkSource& source)
+// Writes what `source` hands out to the target through the program's atomic
+// writer: the target is either the old file or the whole new one.
+std::int64_t writeAtomically(const fs::path& target, const ChunkSource& source, const char* operation)
 {
-    const fs::path tmp
-        = target.parent_path() / (".~" + std::to_string(::getpid()) + "-" + target.filename().string().substr(0, 64));
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0640);
-    if (fd < 0)
-        fail("cannot create", tmp, std::error_code(errno, std::generic_category()));
-    auto abandon = [&](const char* what, int err) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        fail(what, tmp, std::error_code(err, std::generic_category()));
-    };
-    std::int64_t total = 0;
-    std::string buffer(1 << 16, '\0');
     try {
-        for (;;) {
-            const std::size_t got = source(buffer.data(), buffer.size());
-            if (got == 0)
-                break;
-            std::size_t done = 0;
-            while (done < got) {
-                const ssize_t n = ::write(fd, buffer.data() + done, got - done);
-                if (n < 0)
-                    abandon("cannot write", errno);
-                done += std::size_t(n);
-            }
-            total += std::int64_t(got);
-        }
-    } catch (const FileOpError&) {
-        throw;
-    } catch (...) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        throw;
+        return platform::writeFileAtomically(target.string(), source, operation);
+    } catch (const platform::FileWriteError& e) {
+        throw FileOpError(e.what());
     }
-    if (::fsync(fd) != 0)
-        abandon("cannot flush", errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        fail("cannot close", tmp, std::error_code(err, std::generic_category()));
-    }
-    if (::rename(tmp.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        fail("cannot replace", target, std::error_code(err, std::generic_category()));
-    }
-    return total;
 }
 
 // Reads a file in pieces; `sink` sees each.
@@ -228,12 +186,15 @@ int FileOperation(const Config& config, std::string_view mode, std::string_view 
     if (in < 0)
         fail("cannot open the source", p1, std::error_code(errno, std::generic_category()));
     try {
-        writeAtomically(p2, [&](char* buf, std::size_t cap) -> std::size_t {
-            const ssize_t n = ::read(in, buf, cap);
-            if (n < 0)
-                fail("cannot read the source", p1, std::error_code(errno, std::generic_category()));
-            return std::size_t(n);
-        });
+        writeAtomically(
+            p2,
+            [&](char* buf, std::size_t cap) -> std::size_t {
+                const ssize_t n = ::read(in, buf, cap);
+                if (n < 0)
+                    fail("cannot read the source", p1, std::error_code(errno, std::generic_category()));
+                return std::size_t(n);
+            },
+            "FCOPY");
     } catch (...) {
         ::close(in);
         throw;
@@ -291,7 +252,7 @@ std::int64_t WriteFile(const Config& config, std::string_view path, const ChunkS
         fail("the target folder does not exist", p.parent_path());
     if (isFolder(p))
         fail("a folder stands at the file's place", p);
-    return writeAtomically(p, source);
+    return writeAtomically(p, source, "BLOBTOFILE");
 }
 
 } // namespace udr

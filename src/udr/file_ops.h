@@ -10,6 +10,8 @@
 // a plain "no" (0) is only ever the answer to a question (does it exist,
 // was there anything to delete).
 
+#include "platform/atomic_file.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -50,7 +52,7 @@ std::string ShortName(const Config& config, std::string_view path);
 // Pieces of a file going out (sink) or coming in (source: fills at most
 // `capacity` bytes and answers how many, 0 at the end).
 using ChunkSink = std::function<void(const char* data, std::size_t size)>;
-using ChunkSource = std::function<std::size_t(char* buffer, std::size_t capacity)>;
+using ChunkSource = platform::ChunkSource;
 
 // Hands a file's bytes to `sink` piece by piece; answers the bytes read.
 std::int64_t ReadFile(const Config& config, std::string_view path, const ChunkSink& sink);

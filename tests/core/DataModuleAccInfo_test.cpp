@@ -853,15 +853,8 @@ TEST(OpenCompanyEmptyMaster, AnEmptyCompanyMasterFailsWithTheMissingRowMessage)
     InstallOpenCompanyTables();
     test_support::TempDir dir;
     const std::string folder = dir.makeDir("DATA/0009");
-    {
-        fb::Database db;
-        db.setDatabaseName(folder + "/" + DataFile);
-        db.addParam("user_name=SYSDBA");
-        db.addParam("lc_ctype=SJIS_0208");
-        db.createDatabase();
-        db.executeImmediate("CREATE TABLE ACCDEF1 (REC INTEGER NOT NULL PRIMARY KEY, DATATYPE INTEGER)");
-        db.disconnect();
-    }
+    // The schema without its rows: ACCDEF1 is empty.
+    test_support::databaseFromScripts(folder + "/" + DataFile, {"company_010_schema.sql"});
     SysDef.DBUser = "SYSDBA";
     core::TDM dm;
     core::DM = &dm;

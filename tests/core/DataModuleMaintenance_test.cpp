@@ -215,34 +215,47 @@ TEST_F(MaintenanceTest, RealGbakBacksUpAndRestoresALocalPath)
         EBackupToolError);
 }
 
+// The system database's file procedures here are the project's plug-in in
+// the embedded engine: they act on real files below its data root.
 TEST_F(MaintenanceTest, ServerFileOperationsGoThroughTheSystemProcedures)
 {
-    dm_fixture::exec(fx.systemDb, "INSERT INTO SERVERFILES VALUES ('/srv/a.fdb', 0)");
-    EXPECT_FALSE(fx.dm->ServerFileOperation("Rename", "/srv/a.fdb"));
+    const std::string srv = fx.dir.makeDir("srv");
+    const std::string a = fx.dir.write("srv/a.fdb", "A");
+    const std::string b = srv + "/b.fdb", c = srv + "/c.fdb";
+    EXPECT_FALSE(fx.dm->ServerFileOperation("Rename", a));
     EXPECT_FALSE(fx.dm->IBDatabaseDEF.connected()) << "an unknown operation never touches the database";
-    EXPECT_FALSE(fx.dm->ServerFileOperation("FCOPY", "/srv/a.fdb", " "));
+    EXPECT_FALSE(fx.dm->ServerFileOperation("FCOPY", a, " "));
 
-    EXPECT_TRUE(fx.dm->ServerFileOperation("fexist", "/srv/a.fdb"));
+    EXPECT_TRUE(fx.dm->ServerFileOperation("fexist", a));
     EXPECT_FALSE(fx.dm->IBDatabaseDEF.connected()) << "connected for the call only";
-    EXPECT_FALSE(fx.dm->FExist("/srv/b.fdb", 1));
-    EXPECT_TRUE(fx.dm->FCopy("/srv/a.fdb", "/srv/b.fdb", 2));
-    EXPECT_TRUE(fx.dm->FExist("/srv/b.fdb", 1));
+    EXPECT_FALSE(fx.dm->FExist(b, 1));
+    EXPECT_TRUE(fx.dm->FCopy(a, b, 2));
+    EXPECT_TRUE(fx.dm->FExist(b, 1));
+    EXPECT_EQ(readFile(b), "A");
 
-    EXPECT_FALSE(fx.dm->FMove("/srv/a.fdb", "/readonly/c.fdb", 1));
-    EXPECT_TRUE(fx.dm->FExist("/srv/a.fdb", 1)) << "a failed copy leaves the source";
-    EXPECT_TRUE(fx.dm->FMove("/srv/a.fdb", "/srv/c.fdb", 1));
-    EXPECT_FALSE(fx.dm->FExist("/srv/a.fdb", 1));
-    EXPECT_TRUE(fx.dm->FExist("/srv/c.fdb", 1));
+    {
+        ScriptedMessages messages;
+        EXPECT_FALSE(fx.dm->FMove(a, srv + "/no-folder/c.fdb", 1));
+        EXPECT_EQ(messages.count(), 1u) << "a failed copy is reported";
+    }
+    EXPECT_TRUE(fx.dm->FExist(a, 1)) << "a failed copy leaves the source";
+    EXPECT_TRUE(fx.dm->FMove(a, c, 1));
+    EXPECT_FALSE(fx.dm->FExist(a, 1));
+    EXPECT_TRUE(fx.dm->FExist(c, 1));
 
-    EXPECT_FALSE(fx.dm->DExist("/srv/dir", 1));
-    EXPECT_TRUE(fx.dm->MkDir("/srv/dir", 1));
-    EXPECT_TRUE(fx.dm->DExist("/srv/dir", 1));
-    EXPECT_TRUE(fx.dm->RmDir("/srv/dir", 1));
-    EXPECT_EQ(fx.dm->ServerLongToShortFileName("/srv/長い名前.fdb"), "~/srv/長い名前.fdb");
+    EXPECT_FALSE(fx.dm->DExist(srv + "/dir", 1));
+    EXPECT_TRUE(fx.dm->MkDir(srv + "/dir", 1));
+    EXPECT_TRUE(fx.dm->DExist(srv + "/dir", 1));
+    EXPECT_TRUE(fx.dm->RmDir(srv + "/dir", 1));
+    EXPECT_FALSE(fs::exists(srv + "/dir"));
+    // There are no short names: the name itself when it exists.
+    const std::string longName = fx.dir.write("srv/長い名前.fdb", "L");
+    EXPECT_EQ(fx.dm->ServerLongToShortFileName(longName), longName);
+    EXPECT_EQ(fx.dm->ServerLongToShortFileName(srv + "/無い名前.fdb"), "");
     EXPECT_EQ(fx.dm->GetShortFileName("/a/b", 0), "/a/b");
-    EXPECT_EQ(fx.dm->GetShortFileName("/a/b", 1), "~/a/b");
-    EXPECT_EQ(fx.dm->GetShortFileName("/a/b", 3), "");
-    EXPECT_FALSE(fx.dm->FExist("/srv/c.fdb", 3));
+    EXPECT_EQ(fx.dm->GetShortFileName(c, 1), c);
+    EXPECT_EQ(fx.dm->GetShortFileName(c, 3), "");
+    EXPECT_FALSE(fx.dm->FExist(c, 3));
 }
 
 TEST_F(MaintenanceTest, LocalFileOperations)

@@ -114,11 +114,8 @@ TEST_F(DataModuleTest, ClosingWithUnreadableFactsKeepsTheStoredFacts)
 {
     // A data set whose facts cannot be read (no version table).
     const std::string folder = fx.dir.makeDir("DATA/0002");
-    std::vector<std::string> ddl;
-    for (const auto& s : dm_fixture::companyDdl())
-        if (s.find("ACCVERSION") == std::string::npos)
-            ddl.push_back(s);
-    dm_fixture::createDatabase(folder + "/" + DataFile, ddl);
+    dm_fixture::createCompanyDatabase(folder + "/" + DataFile);
+    dm_fixture::exec(folder + "/" + DataFile, "DROP TABLE ACCVERSION");
     platform::IniFile file(TDataInfomation::IniPath(folder));
     file.writeSection("DATASTS", {"STATUS=1", "SHARE_STATUS=1"});
     file.writeSection("DATAINFO", {"SHOUGOU=前の会社", "VERSION1=13.0.0", "SIWAKE=120"});
@@ -141,7 +138,7 @@ TEST_F(DataModuleTest, ClosingWithUnreadableFactsKeepsTheStoredFacts)
 TEST_F(DataModuleTest, OpeningAnotherDataSetReleasesTheFirstMark)
 {
     const std::string second = fx.dir.makeDir("DATA/0002");
-    dm_fixture::createDatabase(second + "/" + DataFile, dm_fixture::companyDdl());
+    dm_fixture::createCompanyDatabase(second + "/" + DataFile);
     ASSERT_TRUE(fx.dm->fnAccDatConnected({}, fx.dataDir, 1));
     ASSERT_TRUE(fx.dm->fnAccDatConnected({}, second, 1));
     EXPECT_EQ(ini(fx.dataDir, "DATASTS", "STATUS"), "1");
@@ -178,7 +175,7 @@ TEST_F(DataModuleTest, FileManagerDatabaseIsOptionalAndDropRemovesTheCompanyFile
 {
     EXPECT_FALSE(fx.dm->fnFileManConnected());
     const std::string copy = fx.dir.makeDir("DATA/0005");
-    dm_fixture::createDatabase(copy + "/" + DataFile, {});
+    test_support::databaseFromScripts(copy + "/" + DataFile, dm_fixture::companyScripts());
     EXPECT_TRUE(fx.dm->AccDatDropDatabase({}, copy));
     EXPECT_FALSE(fs::exists(copy + "/" + DataFile));
     ScriptedMessages messages;
@@ -208,8 +205,9 @@ TEST_F(DataModuleTest, ExistenceTestsAndJournalCounts)
 
     // Cash book: three cash-to-cash transfers are stored as six rows.
     for (int i = 0; i < 6; ++i)
-        dm_fixture::exec(
-            fx.companyDb, "INSERT INTO SIWAKE VALUES (" + std::to_string(10 + i) + ", 0, 1, '111', '111', '01')");
+        dm_fixture::exec(fx.companyDb,
+            "INSERT INTO SIWAKE (REC, DELFLG, TAISHAKU, KCODE, R_KCODE, SCODE) VALUES (" + std::to_string(10 + i)
+                + ", 0, 1, '111', '111', '01')");
     AppKind = 3;
     AccInf.SysKCode[0] = "111";
     EXPECT_EQ(fx.dm->GetYukouSiwakeCount(""), 1 + 3);
@@ -219,8 +217,10 @@ TEST_F(DataModuleTest, ExistenceTestsAndJournalCounts)
 
 TEST_F(DataModuleTest, CountErrorsAreReportedAndRaised)
 {
+    // A data set without its journal table.
     const std::string folder = fx.dir.makeDir("DATA/0004");
-    dm_fixture::createDatabase(folder + "/" + DataFile, {"CREATE TABLE ACCDEF1 (REC INTEGER)"});
+    dm_fixture::createCompanyDatabase(folder + "/" + DataFile);
+    dm_fixture::exec(folder + "/" + DataFile, "DROP TABLE SIWAKE");
     ASSERT_TRUE(fx.dm->fnAccDatConnected({}, folder, 0));
     ScriptedMessages messages;
     EXPECT_THROW(fx.dm->GetUpDelSiwakeCount(""), platform::firebird::EIBError);

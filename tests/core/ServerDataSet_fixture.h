@@ -15,7 +15,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace dm_fixture {
 
@@ -43,22 +42,10 @@ protected:
             test_support::FirebirdServer::instance().databaseName(SysDef.SysDir + "/" + DataDefFile),
             sample::defaultSqlDir(), "sys", test_support::FirebirdServer::user(),
             test_support::FirebirdServer::password(), false);
-        create(companyDb, companyDdl());
+        createCompanyDatabase(test_support::FirebirdServer::instance().databaseName(companyDb),
+            test_support::FirebirdServer::user(), test_support::FirebirdServer::password());
         dm = std::make_unique<core::TDM>();
         core::DM = dm.get();
-    }
-
-    static void create(const std::string& path, const std::vector<std::string>& ddl)
-    {
-        fb::Database db;
-        db.setDatabaseName(test_support::FirebirdServer::instance().databaseName(path));
-        db.addParam("user_name=" + test_support::FirebirdServer::user());
-        db.addParam("password=" + test_support::FirebirdServer::password());
-        db.addParam("lc_ctype=SJIS_0208");
-        db.createDatabase();
-        for (const auto& s : ddl)
-            db.executeImmediate(s);
-        db.disconnect();
     }
 
     // A second attachment, as another user of the server would have.

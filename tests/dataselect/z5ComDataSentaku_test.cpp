@@ -17,7 +17,9 @@ protected:
     void SetUp() override
     {
         row(1, 10000, fx.dataDir, "高橋商事 第12期", "株式会社高橋商事", 0);
-        row(1, 20000, fx.dataDir, "他グループ", "別会社", 0);
+        // Another group's row for the same folder (REC is unique across
+        // groups): never read or written for this operator.
+        row(9, 20000, fx.dataDir, "他グループ", "別会社", 0);
         ASSERT_TRUE(fx.dm->fnAccDefConnected({}, 1));
     }
 
@@ -155,7 +157,12 @@ TEST_F(DataListTest, UpdateWritesOnlyTheOperatorsGroupRow)
     ASSERT_TRUE(ctl.UpdateDataListRecord(rec, 0, true));
     EXPECT_EQ(column(1, 10000, "SHOUGOU"), "株式会社高橋商事（新）");
     EXPECT_EQ(column(1, 10000, "NENDO"), "12");
-    EXPECT_EQ(column(1, 20000, "SHOUGOU"), "別会社") << "another group's row of the same number";
+    EXPECT_EQ(column(9, 20000, "SHOUGOU"), "別会社");
+    // Asked for another group's row by its number: left alone.
+    TDataListRec other = rec;
+    other.REC = 9;
+    ctl.UpdateDataListRecord(other, 0, true);
+    EXPECT_EQ(column(9, 20000, "SHOUGOU"), "別会社") << "another group's row is never written";
 
     TDataListRec blank;
     ctl.InitDataListRecord(blank, " ");
@@ -240,7 +247,7 @@ TEST_F(DataListTest, ClosingADataSetRewritesItsRowFromFreshFacts)
     EXPECT_EQ(column(1, 10000, "VER_MAJOR"), "13");
     EXPECT_EQ(column(1, 10000, "VER_TEXT"), "13.0");
     EXPECT_EQ(column(1, 10000, "ENTTEXT"), "高橋商事 第12期") << "the name is the list's own";
-    EXPECT_EQ(column(1, 20000, "SHOUGOU"), "別会社");
+    EXPECT_EQ(column(9, 20000, "SHOUGOU"), "別会社");
 }
 
 TEST_F(DataListTest, UpdaterInstalledAtStartReachesTheDataModuleMadeLater)

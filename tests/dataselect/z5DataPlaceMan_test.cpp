@@ -1,5 +1,6 @@
-// Data places on a sample system database in the client/server kind, with
-// the data server's folder procedure answering from a table of folders.
+// Data places on a sample system database in the client/server kind: the
+// system database's folder procedure (the project's plug-in in the embedded
+// engine) makes and tests the real folders of the sample root.
 
 #include "dataselect/z5DataPlaceMan.h"
 #include "dataselect/gui/DataPlaceBox.h"
@@ -15,6 +16,8 @@
 #include <QTest>
 #include <QTableWidget>
 
+#include <filesystem>
+
 namespace {
 
 class DataPlaces : public registry_fixture::RegistryTest {
@@ -23,18 +26,6 @@ protected:
     {
         RegistryTest::SetUp();
         ConnectMode = 1;
-        // A stand-in for the data server's folder procedure.
-        registry_fixture::fb::Database db;
-        registry_fixture::connectTo(db, root.info().systemDatabase);
-        db.executeImmediate("CREATE TABLE SERVERDIRS (FPATH VARCHAR(254) NOT NULL PRIMARY KEY)");
-        db.executeImmediate(
-            "ALTER PROCEDURE DIRECTORYTEST (\"MODE\" VARCHAR(10), FILEPATH1 VARCHAR(254)) RETURNS (WBOOL INTEGER) AS "
-            "BEGIN WBOOL = 0; "
-            "IF (\"MODE\" = 'DEXIST') THEN IF (EXISTS(SELECT 1 FROM SERVERDIRS WHERE FPATH = :FILEPATH1)) THEN WBOOL = "
-            "1; "
-            "IF (\"MODE\" = 'MKDIR') THEN BEGIN UPDATE OR INSERT INTO SERVERDIRS (FPATH) VALUES (:FILEPATH1); "
-            "WBOOL = 1; END SUSPEND; END");
-        db.disconnect();
     }
     void TearDown() override
     {
@@ -79,24 +70,24 @@ TEST_F(DataPlaces, NamingDeletingAndMovingPlaces)
         ASSERT_TRUE(places.NewPlace(3));
     }
     const std::string folder = SysDef.SysDir + "03";
-    EXPECT_EQ(value("SERVERDIRS", "COUNT(*)", "FPATH='" + folder + "'"), "1") << "the folder is made on the server";
+    EXPECT_TRUE(std::filesystem::is_directory(folder)) << "the folder is made on the server";
     EXPECT_EQ(value("DATAPLACEMAN", "NAME", "REC=3"), "第三の場所");
     EXPECT_EQ(value("DATALIST_EX", "COUNT(*)", "DATAPLACEREC=3"), "120");
     EXPECT_EQ(value("DATALIST_EX", "PASNAME", "DATAPLACEREC=3 AND REC=1"), folder + "/0001");
 
     // A place whose data folder exists is not deleted.
-    sql({"INSERT INTO SERVERDIRS (FPATH) VALUES (:P0)"}, {folder + "/0001"});
+    std::filesystem::create_directory(folder + "/0001");
     messages.clear();
     EXPECT_FALSE(places.DeletePlace(3));
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.shown()[0].lines[1].text,
         "どうしても削除を行いたい場合は、配下の会計データをすべて削除してから処理して下さい。");
-    sql({"DELETE FROM SERVERDIRS WHERE FPATH=:P0"}, {folder + "/0001"});
+    std::filesystem::remove(folder + "/0001");
     ScriptedMessages confirm({modal::Ok});
     EXPECT_TRUE(places.DeletePlace(3));
     EXPECT_EQ(value("DATAPLACEMAN", "NAME", "REC=3"), "");
     EXPECT_EQ(value("DATALIST_EX", "COUNT(*)", "DATAPLACEREC=3"), "0");
-    EXPECT_EQ(value("SERVERDIRS", "COUNT(*)", "FPATH='" + folder + "'"), "1") << "the folder stays";
+    EXPECT_TRUE(std::filesystem::is_directory(folder)) << "the folder stays";
 
     // Moving the second place up swaps the order numbers.
     EXPECT_EQ(places.MovePlace(1, -1), 0);

@@ -94,7 +94,9 @@ TEST(DbUpdateList, VersionReadFromTheConnectedDatabase)
     EXPECT_EQ(list.PendingSteps().size(), 59u) << "an empty version table is version 0.0.0";
 
     // A version that cannot be read blocks every step instead of offering
-    // the whole chain on a database of unknown version.
+    // the whole chain on a database of unknown version (here a system
+    // database without its version table).
+    dm_fixture::exec(fx.systemDb, "DROP TABLE VERSION");
     ASSERT_TRUE(fx.dm->fnAccDefConnected({}, 1));
     ScriptedMessages messages;
     list.InitUpdateList(0, "");

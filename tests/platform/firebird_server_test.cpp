@@ -39,21 +39,22 @@ protected:
 
 TEST_F(FirebirdThroughServer, CreateWriteReadJapaneseTextsOverTcp)
 {
+    test_support::databaseFromScripts(FirebirdServer::instance().databaseName(path_), {"company_010_schema.sql"},
+        FirebirdServer::user(), FirebirdServer::password());
     fb::Database db;
     configure(db);
-    db.createDatabase();
-    db.executeImmediate("CREATE TABLE KAISHA (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(60))");
+    db.connect();
     fb::Transaction tr(&db);
     tr.addParam("read_committed");
     tr.addParam("rec_version");
     tr.addParam("nowait");
     tr.startTransaction();
     fb::Query ins(&db, &tr);
-    ins.sql().add("INSERT INTO KAISHA (ID, NAME) VALUES (:ID, :NAME)");
+    ins.sql().add("INSERT INTO SISETUMST (SCODE, SNAME) VALUES (:SCODE, :SNAME)");
     const std::vector<std::string> names = {"㈱髙橋①商事", "ｶﾌﾞｼｷｶﾞｲｼｬ"};
     for (std::size_t i = 0; i < names.size(); ++i) {
-        ins.paramByName("ID").setInteger(static_cast<int>(i));
-        ins.paramByName("NAME").setString(names[i]);
+        ins.paramByName("SCODE").setString("0" + std::to_string(i));
+        ins.paramByName("SNAME").setString(names[i]);
         ins.execSQL();
     }
     tr.commit();
@@ -62,12 +63,12 @@ TEST_F(FirebirdThroughServer, CreateWriteReadJapaneseTextsOverTcp)
     db.connect();
     tr.startTransaction();
     fb::Query q(&db, &tr);
-    q.sql().add("SELECT NAME, MON$REMOTE_PROTOCOL AS PROTO FROM KAISHA");
-    q.sql().add("CROSS JOIN MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION ORDER BY ID");
+    q.sql().add("SELECT SNAME, MON$REMOTE_PROTOCOL AS PROTO FROM SISETUMST");
+    q.sql().add("CROSS JOIN MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION ORDER BY SCODE");
     q.open();
     for (const auto& n : names) {
         ASSERT_FALSE(q.eof());
-        EXPECT_EQ(q.fieldByName("NAME").asString(), n);
+        EXPECT_EQ(q.fieldByName("SNAME").asString(), n);
         EXPECT_EQ(q.fieldByName("PROTO").asString(), "TCPv4");
         q.next();
     }

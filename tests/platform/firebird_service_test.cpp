@@ -20,23 +20,23 @@ void addUser(fb::Database& db)
     db.addParam("lc_ctype=SJIS_0208");
 }
 
-// A database with one table of `rows` rows holding Japanese text.
+// A company database (the schema of the sample scripts) with `rows`
+// journal lines holding Japanese text.
 void makeDatabase(const std::string& path, int rows)
 {
+    test_support::databaseFromScripts(path, {"company_010_schema.sql"}, "TOLVAN", "vulmok");
     fb::Database db;
     db.setDatabaseName(path);
     addUser(db);
-    db.createDatabase();
-    db.executeImmediate("CREATE TABLE SIWAKE (REC INTEGER NOT NULL PRIMARY KEY, TEKIYO VARCHAR(80), "
-                        "KINGAKU NUMERIC(18,4))");
+    db.connect();
     fb::Transaction tr(&db);
     tr.addParam("write");
     tr.startTransaction();
     fb::Query q(&db, &tr);
-    q.sql().add("INSERT INTO SIWAKE (REC, TEKIYO, KINGAKU) VALUES (:REC, :TEKIYO, :KINGAKU)");
+    q.sql().add("INSERT INTO SIWAKE (REC, TEKTEXT, KINGAKU) VALUES (:REC, :TEKTEXT, :KINGAKU)");
     for (int i = 1; i <= rows; ++i) {
         q.paramByName("REC").setInteger(i);
-        q.paramByName("TEKIYO").setString("売上 ㈱髙橋商店 ①" + std::to_string(i));
+        q.paramByName("TEKTEXT").setString("売上 ㈱髙橋商店 ①" + std::to_string(i));
         q.paramByName("KINGAKU").setCurrency(i * 10000LL);
         q.execSQL();
     }
@@ -52,7 +52,7 @@ std::pair<int, std::string> summary(const std::string& path)
     fb::Transaction tr(&db);
     tr.startTransaction();
     fb::Query q(&db, &tr);
-    q.sql().add("SELECT COUNT(*) AS N, MAX(TEKIYO) AS T FROM SIWAKE");
+    q.sql().add("SELECT COUNT(*) AS N, MAX(TEKTEXT) AS T FROM SIWAKE");
     q.open();
     auto result = std::make_pair(q.fieldByName("N").asInteger(), q.fieldByName("T").asString());
     tr.commit();

@@ -241,6 +241,15 @@ void companyDatabaseFromScripts(const std::string& path)
         fs::copy_file(t + "/company.fdb", path);
 }
 
+void databaseFromScripts(const std::string& databaseName, const std::vector<std::string>& scripts,
+    const std::string& user, const std::string& password)
+{
+    std::vector<std::string> paths;
+    for (const auto& s : scripts)
+        paths.push_back(sample::defaultSqlDir() + "/" + s);
+    sample::createDatabaseFromScriptFiles(databaseName, paths, user, password, false);
+}
+
 TempFolder::TempFolder(const std::string& prefix)
 {
     const char* base = std::getenv("TMPDIR");

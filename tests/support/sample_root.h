@@ -20,6 +20,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -68,6 +69,13 @@ void buildSampleTemplate(const std::string& folder);
 // A company database made from the "company" scripts (SYSDBA, no forced
 // writes) at path: the template's copy when there is one.
 void companyDatabaseFromScripts(const std::string& path);
+
+// A database made from a selection of the sample/sql scripts, named by file
+// ("company_010_schema.sql") and run in the order given, for a test that
+// needs less than a whole kind. No forced writes; databaseName may name a
+// server ("127.0.0.1/<port>:<path>").
+void databaseFromScripts(const std::string& databaseName, const std::vector<std::string>& scripts,
+    const std::string& user = "SYSDBA", const std::string& password = "");
 
 // Base for test suites that share one sample root.
 class SampleRootSuite : public ::testing::Test {

@@ -19,15 +19,15 @@ namespace {
 namespace fs = std::filesystem;
 namespace fb = platform::firebird;
 
-// Fills a table of its own into the database, then overwrites some of the
-// data pages written last (that table's), so the file still opens but the
-// validation meets pages of an unknown type.
+// Adds journal lines to the database, then overwrites some of the data
+// pages written last (theirs), so the file still opens but the validation
+// meets pages of an unknown type.
 void corruptDatabase(const std::string& path)
 {
-    dm_fixture::exec(path, "CREATE TABLE FILLER (N INTEGER, T VARCHAR(200))");
     dm_fixture::exec(path,
         "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 3000) DO BEGIN "
-        "INSERT INTO FILLER VALUES (:I, LPAD('', 200, 'x')); I = I + 1; END END");
+        "INSERT INTO SIWAKE (REC, TEKTEXT, COMMENT) VALUES (:I + 1000, LPAD('', 50, 'x'), LPAD('', 50, 'x')); "
+        "I = I + 1; END END");
     std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
     std::string header(64, '\0');
     f.read(header.data(), static_cast<std::streamsize>(header.size()));

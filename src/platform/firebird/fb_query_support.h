@@ -3,9 +3,9 @@
 // Param, Field, Query): text conversion with lazy context, scaled decimals,
 // engine dates and times. Private to src/platform/firebird.
 
+#include "platform/atomic_file.h"
 #include "platform/codec.h"
 #include "platform/firebird/fb_internal.h"
-#include "platform/ini_file.h"
 
 #include <ibase.h>
 
