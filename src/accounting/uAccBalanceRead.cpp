@@ -30,6 +30,22 @@ void setStatement(fb::Query& q, const std::string& sql)
     q.sql().add(sql);
 }
 
+void bindNamed(fb::Query& q, std::initializer_list<NamedArg> args)
+{
+    for (std::size_t i = 0; i < q.paramCount(); ++i) {
+        fb::Param& p = q.param(i);
+        for (const NamedArg& a : args) {
+            if (p.name() != a.name)
+                continue;
+            if (const auto* n = std::get_if<std::int32_t>(&a.value))
+                p.setInteger(*n);
+            else
+                p.setString(std::get<std::string>(a.value));
+            break;
+        }
+    }
+}
+
 std::vector<fb::Field*> numberedFields(fb::Query& q, const std::string& prefix, int last)
 {
     std::vector<fb::Field*> fields(std::size_t(last) + 1, nullptr);

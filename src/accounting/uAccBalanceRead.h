@@ -6,8 +6,12 @@
 #include "accounting/uAccSisanhyou.h"
 #include "platform/firebird/firebird.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 namespace balanceread {
@@ -21,6 +25,15 @@ bool debitNature(int taishaku);
 
 // Replaces the statement text of q (closed first).
 void setStatement(platform::firebird::Query& q, const std::string& sql);
+
+// A statement argument by parameter name: an integer or a text.
+struct NamedArg {
+    std::string_view name;
+    std::variant<std::int32_t, std::string> value;
+};
+// Binds every parameter of q's statement that one of args names (the first
+// that does); the others stay as they are.
+void bindNamed(platform::firebird::Query& q, std::initializer_list<NamedArg> args);
 
 // The fields prefix01..prefix<last> of q's open statement at indexes
 // 1..last; index 0 stays null.

@@ -200,19 +200,15 @@ void TMbLoad::setSql(const std::string& sql)
 
 void TMbLoad::bind(const std::string& department)
 {
-    for (std::size_t i = 0; i < q.paramCount(); ++i) {
-        fb::Param& p = q.param(i);
-        if (p.name() == "TAX")
-            p.setInteger(taxMode);
-        else if (p.name() == "SCODE" || p.name() == "GCODE")
-            p.setString(branchCode);
-        else if (p.name() == "BCODE")
-            p.setString(department);
-        else if (p.name() == "JIGYOU")
-            p.setInteger(extra);
-        else if (p.name() == "HAIBUN")
-            p.setInteger(allocation);
-    }
+    balanceread::bindNamed(q,
+        {
+            {"TAX", taxMode},
+            {"SCODE", branchCode},
+            {"GCODE", branchCode},
+            {"BCODE", department},
+            {"JIGYOU", extra},
+            {"HAIBUN", allocation},
+        });
 }
 
 void TMbLoad::initTotalRows(bool departmentFlag, int k, int d)

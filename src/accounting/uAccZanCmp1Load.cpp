@@ -485,19 +485,15 @@ int zancmp1::TLoadContext::loadCurrentYear(
 
     int last = FirstAccountRow - 1;
     auto bindCommon = [&] {
-        for (std::size_t i = 0; i < q.paramCount(); ++i) {
-            fb::Param& p = q.param(i);
-            if (p.name() == "TAX")
-                p.setInteger(taxMode);
-            else if (p.name() == "SCODE" || p.name() == "SITENGROUP")
-                p.setString(branchCode);
-            else if (p.name() == "BCODE")
-                p.setString(departmentCode);
-            else if (p.name() == "HAIBUN")
-                p.setInteger(allocation);
-            else if (p.name() == "ZENTAX")
-                p.setInteger(priorTax >= 1 ? 1 : -1);
-        }
+        balanceread::bindNamed(q,
+            {
+                {"TAX", taxMode},
+                {"SCODE", branchCode},
+                {"SITENGROUP", branchCode},
+                {"BCODE", departmentCode},
+                {"HAIBUN", allocation},
+                {"ZENTAX", priorTax >= 1 ? 1 : -1},
+            });
     };
     auto run = [&](const std::string& sql, bool closingLayout, bool comparisonLoad,
                    const std::string* department = nullptr) {
