@@ -46,6 +46,21 @@ void bindNamed(fb::Query& q, std::initializer_list<NamedArg> args)
     }
 }
 
+TAccountColumns::TAccountColumns(fb::Query& q, bool standardLayout)
+    : user(q.fieldByName("USERCODE"))
+    , kcode(q.fieldByName("KCODE"))
+    , kname(q.fieldByName("KNAME"))
+    , bspl(q.fieldByName("BSPL"))
+    , taishaku(q.fieldByName("TAISHAKU"))
+    , opening(q.fieldByName("KAISIZAN"))
+    , hojcnt(standardLayout ? &q.fieldByName("HOJCNT") : nullptr)
+    , mstrec(standardLayout ? nullptr : &q.fieldByName("MSTREC"))
+    , subrec(standardLayout ? nullptr : &q.fieldByName("SUBREC"))
+    , kar(numberedFields(q, "KAR", 16))
+    , kas(numberedFields(q, "KAS", 16))
+{
+}
+
 std::vector<fb::Field*> numberedFields(fb::Query& q, const std::string& prefix, int last)
 {
     std::vector<fb::Field*> fields(std::size_t(last) + 1, nullptr);

@@ -40,6 +40,46 @@ void bindNamed(platform::firebird::Query& q, std::initializer_list<NamedArg> arg
 std::vector<platform::firebird::Field*> numberedFields(
     platform::firebird::Query& q, const std::string& prefix, int last);
 
+// The columns every current-year statement returns, looked up once before
+// its records are read: the account, its opening KAISIZAN and movements
+// KAR01..KAR16 / KAS01..KAS16, and by layout the sub-account count HOJCNT
+// (standard layout) or the record numbers MSTREC and SUBREC (the others).
+struct TAccountColumns {
+    TAccountColumns(platform::firebird::Query& q, bool standardLayout);
+
+    platform::firebird::Field& user;
+    platform::firebird::Field& kcode;
+    platform::firebird::Field& kname;
+    platform::firebird::Field& bspl;
+    platform::firebird::Field& taishaku;
+    platform::firebird::Field& opening;
+    platform::firebird::Field* hojcnt; // standard layout
+    platform::firebird::Field* mstrec; // other layouts
+    platform::firebird::Field* subrec;
+    std::vector<platform::firebird::Field*> kar;
+    std::vector<platform::firebird::Field*> kas;
+
+    // The account of the current record into k (its code read already).
+    void readAccount(TKMKREC& k, const std::string& code) const
+    {
+        k.USERCODE = user.asString();
+        k.KCODE = code;
+        k.KNAME = kname.asString();
+        k.BSPL = bspl.asString();
+        k.TAISHAKU = taishaku.asInteger();
+    }
+    // The standard layout's announced sub-account count; the other layouts
+    // read the record numbers into r instead and answer 0.
+    int readCountOrRecordNumbers(TBALANCE& r) const
+    {
+        if (hojcnt)
+            return hojcnt->asInteger();
+        r.MSTREC = mstrec->asInteger();
+        r.SUBREC = subrec->asInteger();
+        return 0;
+    }
+};
+
 // The periods a past-year balance row adds into, by its NENDO: 0 the months
 // before the data start (periods 1..startPeriod-1), 1 the previous year
 // (-15..0), 2 the year before (-31..-16). nullopt for any other NENDO.

@@ -307,27 +307,17 @@ int TMbLoad::readBalanceRows()
     }
     fb::Field* fClass1 = class1 ? &q.fieldByName(class1) : nullptr;
     fb::Field* fClass2 = class2 ? &q.fieldByName(class2) : nullptr;
-    fb::Field& fUser = q.fieldByName("USERCODE");
-    fb::Field& fKcode = q.fieldByName("KCODE");
-    fb::Field& fKname = q.fieldByName("KNAME");
-    fb::Field& fBspl = q.fieldByName("BSPL");
-    fb::Field& fTai = q.fieldByName("TAISHAKU");
-    fb::Field& fOpen = q.fieldByName("KAISIZAN");
-    fb::Field* fHojcnt = layout == 0 ? &q.fieldByName("HOJCNT") : nullptr;
+    const balanceread::TAccountColumns cols(q, layout == 0);
     fb::Field* fHcode = layout == 0 ? &q.fieldByName("HCODE") : nullptr;
     fb::Field* fHname = layout == 0 ? &q.fieldByName("HNAME") : nullptr;
-    fb::Field* fMst = layout != 0 ? &q.fieldByName("MSTREC") : nullptr;
-    fb::Field* fSub = layout != 0 ? &q.fieldByName("SUBREC") : nullptr;
-    const std::vector<fb::Field*> kar = balanceread::numberedFields(q, "KAR", 16);
-    const std::vector<fb::Field*> kas = balanceread::numberedFields(q, "KAS", 16);
     // Adds the current record's opening and movements to an entry.
     auto addRecord = [&](auto& e, int taishaku) {
-        AddAmount(e.KAISIZAN, fOpen.asCurrency());
+        AddAmount(e.KAISIZAN, cols.opening.asCurrency());
         e.CompareOpening = e.KAISIZAN;
         e.YearOpenings[0] = e.KAISIZAN;
         for (int p = 1; p <= 16; ++p) {
-            AddAmount(e.Debit[p], kar[std::size_t(p)]->asCurrency());
-            AddAmount(e.Credit[p], kas[std::size_t(p)]->asCurrency());
+            AddAmount(e.Debit[p], cols.kar[std::size_t(p)]->asCurrency());
+            AddAmount(e.Credit[p], cols.kas[std::size_t(p)]->asCurrency());
         }
         deriveNetBalance(e, taishaku);
     };
@@ -339,27 +329,17 @@ int TMbLoad::readBalanceRows()
         if (i >= lastRow)
             throw ETrialBalanceError("MbReadBalanceRows",
                 "the statement returns more accounts than the rows " + std::to_string(MbFirstAccountRow) + ".."
-                    + std::to_string(lastRow - 1) + " hold (account " + fKcode.asString() + ")");
+                    + std::to_string(lastRow - 1) + " hold (account " + cols.kcode.asString() + ")");
         TBALANCE& r = row(i);
         TKMKREC& k = r.Kamoku;
         if (fClass1) {
             k.GROUPM1 = k.GROUPM3 = fClass1->asString();
             k.GROUPM2 = k.GROUPM4 = fClass2->asString();
         }
-        k.USERCODE = fUser.asString();
-        k.KCODE = fKcode.asString();
-        k.KNAME = fKname.asString();
-        k.BSPL = fBspl.asString();
-        k.TAISHAKU = fTai.asInteger();
+        cols.readAccount(k, cols.kcode.asString());
         if (k.GROUPM1 == "3110" && k.KNAME == "資本金" && !capital.name().empty())
             k.KNAME = capital.name();
-        int c = 0;
-        if (layout == 0) {
-            c = fHojcnt->asInteger();
-        } else {
-            r.MSTREC = fMst->asInteger();
-            r.SUBREC = fSub->asInteger();
-        }
+        const int c = cols.readCountOrRecordNumbers(r);
         addRecord(r, k.TAISHAKU);
 
         TQSORT& s = sorts[std::size_t(i)];
@@ -372,7 +352,7 @@ int TMbLoad::readBalanceRows()
 
         if (layout == 0 && c >= 1)
             balanceread::readSubAccounts(
-                q, r, c, fKcode, *fHcode, *fHname, [&](THOJOUTIWAKE& h) { addRecord(h, k.TAISHAKU); });
+                q, r, c, cols.kcode, *fHcode, *fHname, [&](THOJOUTIWAKE& h) { addRecord(h, k.TAISHAKU); });
     }
     q.close();
     return i;

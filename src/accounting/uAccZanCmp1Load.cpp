@@ -232,19 +232,10 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
     closing = closingLayout;
     fb::Field& fG1 = q.fieldByName("GROUPM1");
     fb::Field& fG2 = q.fieldByName("GROUPM2");
-    fb::Field& fUser = q.fieldByName("USERCODE");
-    fb::Field& fKcode = q.fieldByName("KCODE");
-    fb::Field& fKname = q.fieldByName("KNAME");
-    fb::Field& fBspl = q.fieldByName("BSPL");
-    fb::Field& fTai = q.fieldByName("TAISHAKU");
-    fb::Field& fOpen = q.fieldByName("KAISIZAN");
-    fb::Field* fHojcnt = layout == 0 ? &q.fieldByName("HOJCNT") : nullptr;
-    fb::Field* fMst = layout != 0 ? &q.fieldByName("MSTREC") : nullptr;
-    fb::Field* fSub = layout != 0 ? &q.fieldByName("SUBREC") : nullptr;
+    const balanceread::TAccountColumns cols(q, layout == 0);
+    fb::Field& fKcode = cols.kcode;
     fb::Field* fHcode = q.fieldIndex("HCODE") >= 0 ? &q.fieldByName("HCODE") : nullptr;
     fb::Field* fHname = q.fieldIndex("HNAME") >= 0 ? &q.fieldByName("HNAME") : nullptr;
-    const std::vector<fb::Field*> kar = balanceread::numberedFields(q, "KAR", 16);
-    const std::vector<fb::Field*> kas = balanceread::numberedFields(q, "KAS", 16);
     auto optional = [this](const std::string& name) -> fb::Field* {
         return q.fieldIndex(name) >= 0 ? &q.fieldByName(name) : nullptr;
     };
@@ -269,22 +260,14 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
         TBALANCE& r = row(o);
         r.Kamoku.GROUPM1 = fG1.asString();
         r.Kamoku.GROUPM2 = fG2.asString();
-        r.Kamoku.USERCODE = fUser.asString();
-        r.Kamoku.KCODE = kcode;
-        r.Kamoku.KNAME = fKname.asString();
-        r.Kamoku.BSPL = fBspl.asString();
-        r.Kamoku.TAISHAKU = fTai.asInteger();
-        int c = 0;
-        if (layout == 0) {
-            c = fHojcnt->asInteger();
-        } else {
-            r.MSTREC = fMst->asInteger();
-            r.SUBREC = fSub->asInteger();
+        cols.readAccount(r.Kamoku, kcode);
+        const int c = cols.readCountOrRecordNumbers(r);
+        if (layout != 0) {
             for (std::size_t t = 0; t < 3; ++t)
                 if (!AccInf.TegataKCode[t].empty() && kcode == AccInf.TegataKCode[t])
                     tegataRows[t] = o;
         }
-        addCurrentYear(r, fOpen, kar, kas, r.Kamoku.TAISHAKU);
+        addCurrentYear(r, cols.opening, cols.kar, cols.kas, r.Kamoku.TAISHAKU);
 
         if (closingLayout) {
             if (scope == 30 && fKishu1) {
@@ -324,7 +307,7 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
 
         if (layout == 0 && c >= 1 && fHcode && fHname)
             balanceread::readSubAccounts(q, r, c, fKcode, *fHcode, *fHname,
-                [&](THOJOUTIWAKE& h) { addCurrentYear(h, fOpen, kar, kas, r.Kamoku.TAISHAKU); });
+                [&](THOJOUTIWAKE& h) { addCurrentYear(h, cols.opening, cols.kar, cols.kas, r.Kamoku.TAISHAKU); });
     }
     q.close();
 
