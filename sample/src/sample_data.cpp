@@ -5,6 +5,7 @@
 #include "platform/ini_file.h"
 #include "platform/plain_text.h"
 #include "platform/registry.h"
+#include "platform/share_roots.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +47,9 @@ const char* const kProductKey = "SOFTWARE\\BRIMTO\\ROZIVORADUZ13";
 const char* const kProductTitle = "トルバン財務";
 const char* const kProductVersion = "13.0.0";
 const int kDataListCnt = 120;
+const char* const kShareDir = "rozivoraduz";
+const char kShareLetter = 'S';
+const char* const kSharedSuffix = "（共有）";
 
 std::string upperWord(const std::string& s, std::size_t& pos)
 {
@@ -256,13 +260,15 @@ void registerDataPlaces(fb::Database& sys, const std::string& sysDir)
     tr.commit();
 }
 
-void registerCompany(fb::Database& sys, const SampleCompany& c, const CompanyFacts& f)
+// netDrive 1 registers a data set kept on the shared server (its folder the
+// server area), not taken yet.
+void registerCompany(fb::Database& sys, const SampleCompany& c, const CompanyFacts& f, int netDrive = 0)
 {
     fb::Transaction tr(&sys);
     writeParams(tr);
     tr.startTransaction();
     fb::Query q(&sys, &tr);
-    q.sql().add("UPDATE DATALIST SET ENTTEXT=:ENTTEXT, SHOUGOU=:SHOUGOU, PASNAME=:PASNAME, NETDRIVE=0,");
+    q.sql().add("UPDATE DATALIST SET ENTTEXT=:ENTTEXT, SHOUGOU=:SHOUGOU, PASNAME=:PASNAME, NETDRIVE=:NETDRIVE,");
     q.sql().add("DATATYPE=:DATATYPE, CODETYPE=:CODETYPE, NENDO=:NENDO, KISHU=:KISHU, KIMATU=:KIMATU,");
     q.sql().add("DATALOCK=0, TANTOU=:TANTOU, VER_MAJOR=:VER_MAJOR, VER_MINOR1=:VER_MINOR1,");
     q.sql().add("VER_MINOR2=:VER_MINOR2, VER_TEXT=:VER_TEXT, UPDATE_LOCK=:UPDATE_LOCK, GASSAN=0,");
@@ -271,6 +277,7 @@ void registerCompany(fb::Database& sys, const SampleCompany& c, const CompanyFac
     q.paramByName("ENTTEXT").setString(f.entText);
     q.paramByName("SHOUGOU").setString(f.shougou);
     q.paramByName("PASNAME").setString(c.folder);
+    q.paramByName("NETDRIVE").setInteger(netDrive);
     q.paramByName("DATATYPE").setInteger(f.dataType);
     q.paramByName("CODETYPE").setInteger(f.codeType);
     q.paramByName("NENDO").setInteger(f.nendo);
@@ -292,6 +299,28 @@ void registerCompany(fb::Database& sys, const SampleCompany& c, const CompanyFac
 }
 
 } // namespace
+
+int registerShareArea(const SampleRootInfo& info, const SampleOptions& options)
+{
+    if (info.shareArea.empty() || info.companies.empty())
+        throw std::runtime_error("sample: the root has no shared area to register");
+    const SampleCompany& source = info.companies.front();
+    fb::Database company;
+    configure(company, databaseName(info.shareArea + "/" + kCompanyFile, options), options);
+    company.connect();
+    CompanyFacts facts = readFacts(company);
+    company.disconnect();
+    facts.entText = source.name + kSharedSuffix;
+    SampleCompany shared = source;
+    shared.rec = kShareAreaRec;
+    shared.folder = info.shareArea;
+    fb::Database sys;
+    configure(sys, databaseName(info.systemDatabase, options), options);
+    sys.connect();
+    registerCompany(sys, shared, facts, 1);
+    sys.disconnect();
+    return shared.rec;
+}
 
 std::string defaultSqlDir()
 {
@@ -562,7 +591,23 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
                 {"UPDATE HOJOMST SET HNAME=:V1 WHERE KCODE='1121' AND HCODE='02'", {"ミルザ信用金庫①"}}});
     if (options.withMedical)
         addCompany(2, "0002", "medical", {});
+
+    // The shared server: one area holding a copy of the first company.
+    if (options.withShareRoot && options.withCompany && options.host.empty()) {
+        const SampleCompany& source = info.companies.front();
+        info.shareRoot = info.folder + "/share-server";
+        info.shareArea = info.shareRoot + "/" + kShareDir + "/sv0001";
+        fs::create_directories(info.shareArea);
+        for (const char* file : {kCompanyFile, kDataIniFile})
+            fs::copy_file(source.folder + "/" + file, info.shareArea + "/" + file);
+        platform::IniFile(info.shareArea + "/" + kDataIniFile)
+            .writeString("DATAINFO", "DATALISTNAME", source.name + kSharedSuffix);
+        fs::create_directories(info.folder + "/config");
+        platform::share_roots::save({{kShareLetter, info.shareRoot, true}}, info.folder + "/config/share_roots.ini");
+    }
     sys.disconnect();
+    if (options.registerShareArea && !info.shareArea.empty())
+        registerShareArea(info, options);
 
     // The connection settings file as a fresh write leaves it. It holds the
     // database password, so it is the owner's only (the writes below keep

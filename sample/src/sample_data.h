@@ -5,6 +5,9 @@
 // system folder holding tnaccdef.fdb and tnfileman.fdb) and one data folder
 // per company below data/ (data/0001, ...). The registry stand-in
 // (<folder>/config/registry.ini) records the installed accounting product.
+// A shared server stands beside it: <folder>/share-server, listed as share
+// root S in <folder>/config/share_roots.ini, with one area
+// (rozivoraduz/sv0001) holding a copy of the first company.
 //
 // The databases are made from the SQL scripts in sample/sql (code page 932):
 //   sys_*.sql      system database, in name order
@@ -38,6 +41,14 @@ struct SampleOptions {
     // row 2), made from the company *_schema* scripts and medical_*.sql.
     bool withMedical = true;
     bool withFileManager = true;
+    // A shared server for the stand-alone kind: a share root (letter S,
+    // remote, listed in <folder>/config/share_roots.ini) holding one area
+    // with a copy of the first company. Only with the company and the
+    // embedded engine (a server's database files are the server's).
+    bool withShareRoot = true;
+    // Registers that area in the data list as well (registerShareArea). The
+    // sample run does; the tests' default root keeps its data list as it is.
+    bool registerShareArea = false;
     // Synchronous writes of the databases made. Test fixtures turn them
     // off: a scratch root builds in a fraction of the time.
     bool forcedWrites = true;
@@ -66,6 +77,10 @@ struct SampleRootInfo {
     std::string connectionIni; // dataRoot/tnzaimu.ini
     std::string registryFile; // folder/config/registry.ini
     std::vector<SampleCompany> companies;
+    // The shared server's folder (the share root) and its one area; empty
+    // without the share root.
+    std::string shareRoot; // folder/share-server
+    std::string shareArea; // shareRoot/rozivoraduz/sv0001
     // The operator who can log in.
     int groupId = 10000;
     int operatorCode = 1; // code within the group
@@ -76,6 +91,15 @@ struct SampleRootInfo {
 // Creates the whole root; throws std::runtime_error (or EIBError) with the
 // step that failed. An existing root in the folder is refused.
 SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& options = {});
+
+// The data-list row of the shared data set that registerShareArea writes.
+inline constexpr int kShareAreaRec = 20;
+
+// Registers the root's shared area in the data list (row kShareAreaRec) as
+// a shared data set not taken yet, so that the data-selection screen lists
+// it and 「共有取得」 takes it. Returns the row; throws when the root has no
+// shared area.
+int registerShareArea(const SampleRootInfo& info, const SampleOptions& options = {});
 
 // Runs an isql-style script (code page 932 file, SET TERM, COMMIT) on a
 // connected database: each DDL statement is committed at once, other

@@ -460,6 +460,24 @@ bool fnGetSysDef()
         });
 }
 
+// The switch words as the operator's SYSDEF row holds them; false (and
+// the words untouched) when there is no row.
+static bool readStoredSwitchWords(fb::Query& q, int& reserve2, int& reserve4)
+{
+    q.close();
+    q.sql().clear();
+    q.sql().add("SELECT RESERVE2,RESERVE4 FROM SYSDEF WHERE OPCODE=:OPCODE");
+    q.paramByName("OPCODE").setInteger(SysDef.OpCode);
+    q.open();
+    const bool found = !q.eof();
+    if (found) {
+        reserve2 = q.fieldByName("RESERVE2").asInteger();
+        reserve4 = q.fieldByName("RESERVE4").asInteger();
+    }
+    q.close();
+    return found;
+}
+
 bool fnPutSysDef()
 {
     const bool written = opsupport::run(&TDM::IBTransactionDEF,
@@ -468,18 +486,9 @@ bool fnPutSysDef()
             fb::Query& q = d.IBQSysDefPut;
             // Read-modify-write of the switch words: bits this program does
             // not know belong to other programs sharing the row.
-            q.close();
-            q.sql().clear();
-            q.sql().add("SELECT RESERVE2,RESERVE4 FROM SYSDEF WHERE OPCODE=:OPCODE");
-            q.paramByName("OPCODE").setInteger(SysDef.OpCode);
-            q.open();
             int stored2 = SysDef.Reserve2;
             int stored4 = SysDef.Reserve4;
-            if (!q.eof()) {
-                stored2 = q.fieldByName("RESERVE2").asInteger();
-                stored4 = q.fieldByName("RESERVE4").asInteger();
-            }
-            q.close();
+            readStoredSwitchWords(q, stored2, stored4);
             joinSwitchWords(SysDef, stored2, stored4);
 
             q.sql().clear();
@@ -505,6 +514,26 @@ bool fnPutSysDef()
         return false;
     writeOperatorSettings();
     return true;
+}
+
+bool fnPutKyoyuAutoFlag()
+{
+    return opsupport::run(&TDM::IBTransactionDEF,
+        DbPolicy("TDM.fnPutKyoyuAutoFlag", "システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。"),
+        [](TDM& d, TDbScope&) {
+            fb::Query& q = d.IBQSysDefPut;
+            int stored2 = 0;
+            int stored = 0;
+            if (!readStoredSwitchWords(q, stored2, stored))
+                throw std::runtime_error("SYSDEF: the operator's row does not exist");
+            stored = SysDef.Reserve4Bit1 == 1 ? (stored | bit(1)) : (stored & ~bit(1));
+            q.sql().clear();
+            q.sql().add("UPDATE SYSDEF SET RESERVE4=:RESERVE4 WHERE OPCODE=:OPCODE");
+            q.paramByName("RESERVE4").setInteger(stored);
+            q.paramByName("OPCODE").setInteger(SysDef.OpCode);
+            q.execSQL();
+            SysDef.Reserve4 = SysDef.Reserve4Bit1 == 1 ? (SysDef.Reserve4 | bit(1)) : (SysDef.Reserve4 & ~bit(1));
+        });
 }
 
 // --- SYSREG -------------------------------------------------------------------

@@ -35,6 +35,10 @@ bool fnGetSysDef();
 // program does not know) and the operator settings. False after a reported
 // failure.
 bool fnPutSysDef();
+// Writes only the automatic-share switch (SysDef.Reserve4Bit1) into the
+// operator's SYSDEF row, for a screen that leaves the rest of the row as
+// it is. False after a reported failure.
+bool fnPutKyoyuAutoFlag();
 
 // SYSREG. A read of a missing row creates it with the default. The value
 // follows the type name: "文字" text (an empty stored text reads as " "),

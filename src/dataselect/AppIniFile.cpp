@@ -85,7 +85,8 @@ bool WriteIniFile(int mode)
 int ReadIniFile(int kind)
 {
     const platform::IniFile ini = settingsFile();
-    const std::string section = kind == 1 ? "SERVER" : kind == 2 ? "SBC" : "LOCAL";
+    // Any other kind reads the stand-alone section.
+    const std::string section = ConnectSection(kind == 1 || kind == 2 ? kind : 0);
     SysDef.HostName = ini.readString(section, "HOSTNAME", "");
     SysDef.UseGoGlobal = ini.readString(section, "GOGLOBAL", "NO") == "YES" ? 1 : 0;
     SysDef.SysDir = ini.readString(section, "SYSDIR", "");

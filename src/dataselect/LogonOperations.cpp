@@ -10,6 +10,7 @@
 #include "dataselect/AppIniFile.h"
 #include "platform/plain_text.h"
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -86,6 +87,19 @@ std::string driveOf(const std::string& folder)
     return {};
 }
 
+// Reads the connection settings (read answers 1 when it has them); false
+// after the warning that they could not be read.
+bool settingsRead(const std::function<int()>& read)
+{
+    try {
+        if (read() == 1)
+            return true;
+    } catch (const std::exception&) {
+    }
+    warn(kIniReadFailed);
+    return false;
+}
+
 // The password operations work on a fresh connection of their own.
 bool reconnect(core::TDM& d)
 {
@@ -100,6 +114,65 @@ bool reconnect(core::TDM& d)
 std::string endingText(const char* head)
 {
     return std::string(head) + "\r" + SysDef.ProgramName + "を終了します。";
+}
+
+// The login procedure's answer: 0 and 1 let the operator in. A refusal is
+// explained and leaves the dialog open; a wrong code or password (-1) also
+// puts the focus on its field.
+bool answerAccepted(int num, const char* wrongText, TLogonFocus wrongFocus, TLogonOutcome& out)
+{
+    if (num == 0 || num == 1)
+        return true;
+    if (num == -3) {
+        warn(kAlreadyLoggedOn);
+    } else if (num == -1) {
+        warn(wrongText);
+        out.focus = wrongFocus;
+    } else {
+        // The procedure refused for a reason of its own: say so with its code.
+        warn(TLogonOperations::RefusalText(num));
+    }
+    return false;
+}
+
+// Runs body on a statement of the system connection; failures reach the
+// caller.
+void runOnSystem(core::TDM& d, const std::function<void(fb::Query&)>& body)
+{
+    core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
+        fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
+        body(q);
+    });
+}
+
+// Opens the operator's OPERATOR row with the columns given.
+void openOperator(fb::Query& q, const char* columns, int opCode)
+{
+    q.sql().add(std::string("SELECT ") + columns + " FROM OPERATOR");
+    q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
+    q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+    q.paramByName("OPCODE").setInteger(opCode);
+    q.open();
+}
+
+// A password operation on a fresh connection of its own, closed again
+// afterwards; a failure is logged under context and answered with
+// failureText.
+bool runPasswordOperation(const char* context, const char* failureText, const std::function<void(fb::Query&)>& body)
+{
+    core::TDM& d = dm();
+    try {
+        if (!reconnect(d))
+            return false;
+        runOnSystem(d, body);
+        d.IBDatabaseDEF.disconnect();
+        return true;
+    } catch (const core::EIBError& e) {
+        core::IBErrorProc(e, context, "", false);
+    } catch (const std::exception&) {
+    }
+    warn(failureText);
+    return false;
 }
 
 } // namespace
@@ -138,10 +211,9 @@ bool TLogonOperations::RunLogonProcedure(int code, const std::string& password, 
 {
     core::TDM& d = dm();
     try {
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
+        runOnSystem(d, [&](fb::Query& q) {
             SysDef.OpCode = 0;
             const bool sharedTerminal = ConnectMode == 2;
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
             q.sql().add(std::string("SELECT NUM,LOGINCODE,JOBLEVEL FROM ")
                 + (sharedTerminal ? "TE_LOGONUSERTEST" : "LOGONUSERTEST")
                 + "(:PCNAME,:GROUPID,:OPCODE,:APPVERSION,:PASWORD)");
@@ -177,12 +249,8 @@ TLogonOutcome TLogonOperations::Login(const TLogonInput& input)
 {
     TLogonOutcome out;
     const int kind = GetConnectKind(input.csChecked);
-    try {
-        ReadIniFile(kind);
-    } catch (const std::exception&) {
-        warn(kIniReadFailed);
+    if (!settingsRead([&] { return ReadIniFile(kind); }))
         return out;
-    }
     if (GroupMode) {
         int group = platform::text::toIntOr(input.groupText, 0);
         if (group > 99999)
@@ -216,20 +284,8 @@ TLogonOutcome TLogonOperations::Login(const TLogonInput& input)
         out.modalResult = 2;
         return out;
     }
-    if (num == -3) {
-        warn(kAlreadyLoggedOn);
+    if (!answerAccepted(num, kWrongCode, TLogonFocus::Code, out))
         return out;
-    }
-    if (num == -1) {
-        warn(kWrongCode);
-        out.focus = TLogonFocus::Code;
-        return out;
-    }
-    if (num != 0 && num != 1) {
-        // The procedure refused for a reason of its own: say so with its code.
-        warn(RefusalText(num));
-        return out;
-    }
     out.modalResult = 1;
     SysDef.OpCode = SysDef.GroupID * 10000 + loginCode;
     ReadOperatorName(loginCode);
@@ -255,14 +311,8 @@ void TLogonOperations::ReadOperatorName(int loginCode)
     SysDef.OpName.clear();
     SysDef.IsAdmin = 0;
     try {
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT OPNAME,JIMUSHO,OKINIIRI FROM OPERATOR");
-            q.sql().add("WHERE GROUPID=:GROUPID");
-            q.sql().add("AND OPCODE=:OPCODE");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(loginCode);
-            q.open();
+        runOnSystem(d, [&](fb::Query& q) {
+            openOperator(q, "OPNAME,JIMUSHO,OKINIIRI", loginCode);
             for (; !q.eof(); q.next()) {
                 SysDef.OpName = q.fieldByName("OPNAME").asString();
                 SysDef.IsAdmin = q.fieldByName("JIMUSHO").asInteger() == 1 ? 1 : 0;
@@ -280,13 +330,8 @@ void TLogonOperations::ReadOperatorRights(int loginCode)
     SysDef.IsMyNumberAdmin = 0;
     SysDef.IsApprover = 0;
     try {
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT MYNUMBER_ADM,SHONIN FROM OPERATOR");
-            q.sql().add("WHERE (GROUPID=:GROUPID) AND (OPCODE=:OPCODE)");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(loginCode);
-            q.open();
+        runOnSystem(d, [&](fb::Query& q) {
+            openOperator(q, "MYNUMBER_ADM,SHONIN", loginCode);
             if (!q.eof()) {
                 SysDef.IsMyNumberAdmin = q.fieldByName("MYNUMBER_ADM").asInteger() == 1 ? 1 : 0;
                 SysDef.IsApprover = q.fieldByName("SHONIN").asInteger() == 1 ? 1 : 0;
@@ -305,29 +350,14 @@ bool TLogonOperations::GetEntryPassword(int opCode, std::string& password)
         return true;
     if (opCode == 0)
         return false;
-    core::TDM& d = dm();
-    try {
-        if (!reconnect(d))
-            return false;
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT PASWORD FROM OPERATOR");
-            q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            if (!q.eof())
-                password = q.fieldByName("PASWORD").asString();
-            q.close();
-        });
-        d.IBDatabaseDEF.disconnect();
-        return !password.empty();
-    } catch (const core::EIBError& e) {
-        core::IBErrorProc(e, "TLogonBox.GetEntryPassword", "", false);
-    } catch (const std::exception&) {
-    }
-    warn("パスワードの確認処理に失敗しました。");
-    return false;
+    return runPasswordOperation("TLogonBox.GetEntryPassword", "パスワードの確認処理に失敗しました。",
+               [&](fb::Query& q) {
+                   openOperator(q, "PASWORD", opCode);
+                   if (!q.eof())
+                       password = q.fieldByName("PASWORD").asString();
+                   q.close();
+               })
+        && !password.empty();
 }
 
 bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
@@ -336,67 +366,38 @@ bool TLogonOperations::UpdatePassword(int opCode, const std::string& password)
         return true;
     if (opCode == 0)
         return false;
-    if (AppKind == 0) {
-        try {
-            ReadIniFile(ConnectMode);
-        } catch (const std::exception&) {
-            warn(kIniReadFailed);
-            return false;
-        }
-    }
-    core::TDM& d = dm();
-    try {
-        if (!reconnect(d))
-            return false;
-        core::RunDbOperation(d.IBTransactionDEF, core::DbPolicy("TLogonOperations").with(core::DbReport::Raise), [&] {
-            fb::Query q(&d.IBDatabaseDEF, &d.IBTransactionDEF);
-            q.sql().add("SELECT COUNT(GROUPID) AS RECCNT FROM OPERATOR");
+    if (AppKind == 0 && !settingsRead([] { return ReadIniFile(ConnectMode); }))
+        return false;
+    return runPasswordOperation("TLogonBox.UpdatePassword", "パスワードの更新処理に失敗しました。", [&](fb::Query& q) {
+        openOperator(q, "COUNT(GROUPID) AS RECCNT", opCode);
+        const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
+        q.close();
+        q.sql().clear();
+        if (exists) {
+            q.sql().add("UPDATE OPERATOR SET PASWORD=:PASWORD");
             q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(opCode);
-            q.open();
-            const bool exists = !q.eof() && q.fieldByName("RECCNT").asInteger() > 0;
-            q.close();
-            q.sql().clear();
-            if (exists) {
-                q.sql().add("UPDATE OPERATOR SET PASWORD=:PASWORD");
-                q.sql().add("WHERE GROUPID=:GROUPID AND OPCODE=:OPCODE");
-            } else {
-                q.sql().add(
-                    "INSERT INTO OPERATOR(GROUPID,OPCODE,OPNAME,JOBLEVEL,PASWORD,DATAPAS,JIMUSHO,OKINIIRI,KANSA)");
-                q.sql().add("VALUES(:GROUPID,:OPCODE,:OPNAME,:JOBLEVEL,:PASWORD,:DATAPAS,:JIMUSHO,:OKINIIRI,:KANSA)");
-                q.paramByName("OPNAME").setString("システムユーザー");
-                q.paramByName("JOBLEVEL").setInteger(9);
-                q.paramByName("DATAPAS").setString("");
-                q.paramByName("JIMUSHO").setInteger(0);
-                q.paramByName("OKINIIRI").setInteger(0);
-                q.paramByName("KANSA").setInteger(0);
-            }
-            q.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            q.paramByName("OPCODE").setInteger(opCode);
-            q.paramByName("PASWORD").setString(password);
-            q.execSQL();
-        });
-        d.IBDatabaseDEF.disconnect();
-        return true;
-    } catch (const core::EIBError& e) {
-        core::IBErrorProc(e, "TLogonBox.UpdatePassword", "", false);
-    } catch (const std::exception&) {
-    }
-    warn("パスワードの更新処理に失敗しました。");
-    return false;
+        } else {
+            q.sql().add("INSERT INTO OPERATOR(GROUPID,OPCODE,OPNAME,JOBLEVEL,PASWORD,DATAPAS,JIMUSHO,OKINIIRI,KANSA)");
+            q.sql().add("VALUES(:GROUPID,:OPCODE,:OPNAME,:JOBLEVEL,:PASWORD,:DATAPAS,:JIMUSHO,:OKINIIRI,:KANSA)");
+            q.paramByName("OPNAME").setString("システムユーザー");
+            q.paramByName("JOBLEVEL").setInteger(9);
+            q.paramByName("DATAPAS").setString("");
+            q.paramByName("JIMUSHO").setInteger(0);
+            q.paramByName("OKINIIRI").setInteger(0);
+            q.paramByName("KANSA").setInteger(0);
+        }
+        q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        q.paramByName("OPCODE").setInteger(opCode);
+        q.paramByName("PASWORD").setString(password);
+        q.execSQL();
+    });
 }
 
 TLogonOutcome TLogonOperations::ConfirmLogin(int fixedCode, const std::string& password)
 {
     TLogonOutcome out;
-    try {
-        if (LoadConnectSettings(0) != 1)
-            throw std::runtime_error("program kind");
-    } catch (const std::exception&) {
-        warn(kIniReadFailed);
+    if (!settingsRead([] { return LoadConnectSettings(0); }))
         return out;
-    }
     if (!ConnectSystemDatabase(0))
         return out;
     int num = 0, loginCode = 0, jobLevel = 0;
@@ -405,19 +406,8 @@ TLogonOutcome TLogonOperations::ConfirmLogin(int fixedCode, const std::string& p
         out.modalResult = 2;
         return out;
     }
-    if (num == -3) {
-        warn(kAlreadyLoggedOn);
+    if (!answerAccepted(num, "パスワードが違います。\r正しいパスワードを入力して下さい。", TLogonFocus::Password, out))
         return out;
-    }
-    if (num == -1) {
-        warn("パスワードが違います。\r正しいパスワードを入力して下さい。");
-        out.focus = TLogonFocus::Password;
-        return out;
-    }
-    if (num != 0 && num != 1) {
-        warn(RefusalText(num));
-        return out;
-    }
     SysDef.OpCode = SysDef.GroupID * 10000 + 9999;
     ReadOperatorName(loginCode);
     if (AppKind == 2)

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -88,9 +89,130 @@ core::DbReport reportOr(bool reportErrors)
     return reportErrors ? core::DbReport::ErrorBox : core::DbReport::Raise;
 }
 
+namespace {
+
+const RowColumn kRowColumns[] = {
+    {"ENTTEXT", RowColumn::Name, &TDataListRec::ENTTEXT},
+    {"SHOUGOU", RowColumn::Name, &TDataListRec::SHOUGOU},
+    {"PASNAME", RowColumn::Shared, &TDataListRec::PASNAME},
+    {"NETDRIVE", RowColumn::RegistryOwn, &TDataListRec::NETDRIVE, "1"},
+    {"DATATYPE", RowColumn::Shared, &TDataListRec::DATATYPE},
+    {"CODETYPE", RowColumn::Shared, &TDataListRec::CODETYPE},
+    {"NENDO", RowColumn::Shared, &TDataListRec::NENDO},
+    {"KISHU", RowColumn::Shared, &TDataListRec::KISHU},
+    {"KIMATU", RowColumn::Shared, &TDataListRec::KIMATU},
+    {"DATALOCK", RowColumn::Shared, &TDataListRec::DATALOCK},
+    {"KYOYULOCK", RowColumn::RegistryOwn, &TDataListRec::KYOYULOCK, "0"},
+    {"TANTOU", RowColumn::Shared, &TDataListRec::TANTOU},
+    {"VER_MAJOR", RowColumn::Shared, &TDataListRec::VER_MAJOR},
+    {"VER_MINOR1", RowColumn::Shared, &TDataListRec::VER_MINOR1},
+    {"VER_MINOR2", RowColumn::Shared, &TDataListRec::VER_MINOR2},
+    {"VER_TEXT", RowColumn::Shared, &TDataListRec::VER_TEXT},
+    {"UPDATE_LOCK", RowColumn::Shared, &TDataListRec::UPDATE_LOCK},
+    {"GASSAN", RowColumn::Shared, &TDataListRec::GASSAN},
+    {"DATACODE", RowColumn::Shared, &TDataListRec::DATACODE},
+    {"DATA_STATUS", RowColumn::Shared, &TDataListRec::DATA_STATUS},
+    {"YOBI1", RowColumn::Shared, &TDataListRec::YOBI1},
+    {"YOBI2", RowColumn::Shared, &TDataListRec::YOBI2},
+    {"YOBI3", RowColumn::Shared, &TDataListRec::YOBI3},
+    {"CLOUD", RowColumn::Cloud, &TDataListRec::CLOUD},
+    {"READ_ONLY", RowColumn::ReadOnly, &TDataListRec::READ_ONLY},
+};
+
+template <class T> using MemberType = std::remove_cvref_t<decltype(std::declval<TDataListRec&>().*std::declval<T>())>;
+
+void readColumn(fb::Query& q, TDataListRec& rec, const RowColumn& column)
+{
+    fb::Field& f = q.fieldByName(column.name);
+    std::visit(
+        [&](auto member) {
+            using T = MemberType<decltype(member)>;
+            if constexpr (std::is_same_v<T, std::string>)
+                rec.*member = f.asString();
+            else if constexpr (std::is_same_v<T, TDateTime>)
+                rec.*member = fromDate(f.asDate());
+            else
+                rec.*member = static_cast<T>(f.asInteger());
+        },
+        column.member);
+}
+
+} // namespace
+
+std::string insertStatement(const std::string& table, const std::vector<std::string>& keys, const RowColumns& columns)
+{
+    std::string names;
+    std::string values;
+    auto add = [&](const std::string& name) {
+        names += (names.empty() ? "" : ",") + name;
+        values += (values.empty() ? ":" : ",:") + name;
+    };
+    for (const auto& key : keys)
+        add(key);
+    for (const RowColumn* c : columns)
+        add(c->name);
+    return "INSERT INTO " + table + "(" + names + ") VALUES(" + values + ")";
+}
+
+std::string updateStatement(const std::string& table, const RowColumns& columns)
+{
+    std::string set;
+    for (const RowColumn* c : columns)
+        set += std::string(set.empty() ? "" : ",") + c->name + "=:" + c->name;
+    return "UPDATE " + table + " SET " + set;
+}
+
+void bindColumns(fb::Query& q, const TDataListRec& rec, const RowColumns& columns)
+{
+    for (const RowColumn* c : columns) {
+        fb::Param& p = q.paramByName(c->name);
+        std::visit(
+            [&](auto member) {
+                using T = MemberType<decltype(member)>;
+                if constexpr (std::is_same_v<T, std::string>)
+                    p.setString(rec.*member);
+                else if constexpr (std::is_same_v<T, TDateTime>)
+                    setDateParam(p, rec.*member);
+                else
+                    p.setInteger(rec.*member);
+            },
+            c->member);
+    }
+}
+
+core::DbPolicy writePolicy(const char* context, const char* message, bool reportErrors)
+{
+    return core::DbPolicy(context, message).with(core::DbSuccess::CommitRetaining).with(reportOr(reportErrors));
+}
+
+core::DbPolicy readPolicy(const char* context, const char* message, bool reportErrors)
+{
+    return core::DbPolicy(context, message).with(core::DbFailure::Commit).with(reportOr(reportErrors));
+}
+
 } // namespace datalist_detail
 
 using namespace datalist_detail;
+
+namespace {
+
+// The row number a stand-alone data folder is named after; 0 for none.
+std::int32_t folderNumberOf(const std::string& path)
+{
+    std::string number;
+    std::string child;
+    core::SplitDataPath(path, number, child);
+    return toNumber(number);
+}
+
+// A shared row registered under its own working folder is local.
+void asLocalRow(TDataListRec& rec)
+{
+    if (rec.PASNAME == rec.LocalPath)
+        rec.NETDRIVE = 0;
+}
+
+} // namespace
 
 std::int32_t LoginCodeOf(std::int32_t opCode, std::int32_t groupId)
 {
@@ -143,17 +265,88 @@ void TDataSentakuListCtl::InitDataListRecord(TDataListRec& rec, const std::strin
     rec.LocalPath = MakeLocalPath(rec);
 }
 
-std::string TDataSentakuListCtl::columnList(bool child, bool topLevelRowNo) const
+void TDataSentakuListCtl::addListWhere(fb::Query& q, const std::string& where, const std::string& tail) const
 {
-    std::string cols = "SELECT REC,";
+    q.sql().add(where);
+    if (dataPlace_ > 0)
+        q.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+    if (!tail.empty())
+        q.sql().add(tail);
+    // Bound once the text is complete: a later line would clear it.
+    if (dataPlace_ > 0)
+        q.paramByName("DATAPLACEREC").setInteger(dataPlace_);
+}
+
+bool TDataSentakuListCtl::readGroupNumber(
+    const char* context, const char* message, const char* aggregate, const std::string* path, std::int32_t& value)
+{
+    value = 0;
+    // A read: what it started is committed also after a failure.
+    return core::RunDbOperation(dm().IBTransactionDEF, readPolicy(context, message, true), [&](core::TDbScope& op) {
+        op.fresh(second_);
+        second_.sql().add(std::string("SELECT ") + aggregate + " FROM " + tableName_);
+        addListWhere(second_, path ? "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)" : "WHERE (GROUPID=:GROUPID)");
+        second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+        if (path)
+            second_.paramByName("PASNAME").setString(*path);
+        second_.open();
+        value = second_.eof() ? 0 : second_.field(0).asInteger();
+        second_.close();
+    });
+}
+
+std::int32_t TDataSentakuListCtl::recOfPath(const char* context, const std::string& path, bool inPlace)
+{
+    std::int32_t found = 0;
+    if (DM == nullptr)
+        return found;
+    core::RunDbOperation(DM->IBTransactionDEF,
+        core::DbPolicy(context).with(core::DbFailure::Commit).with(core::DbReport::Quiet), [&](core::TDbScope& op) {
+            op.fresh(second_);
+            second_.sql().add("SELECT REC FROM " + tableName_);
+            if (inPlace) {
+                addListWhere(second_, "WHERE (PASNAME=:PASNAME)", "ORDER BY REC");
+            } else {
+                second_.sql().add("WHERE (PASNAME=:PASNAME)");
+                second_.sql().add("ORDER BY REC");
+            }
+            second_.paramByName("PASNAME").setString(path);
+            second_.open();
+            if (!second_.eof())
+                found = second_.fieldByName("REC").asInteger();
+            second_.close();
+        });
+    return found;
+}
+
+std::vector<const RowColumn*> TDataSentakuListCtl::storedColumns(bool names, bool registryOwn) const
+{
+    std::vector<const RowColumn*> columns;
+    for (const RowColumn& c : kRowColumns) {
+        if ((c.group == RowColumn::Name && !names) || (c.group == RowColumn::RegistryOwn && !registryOwn)
+            || (c.group == RowColumn::Cloud && !hasCloud_) || (c.group == RowColumn::ReadOnly && !hasReadOnly_))
+            continue;
+        columns.push_back(&c);
+    }
+    return columns;
+}
+
+std::string TDataSentakuListCtl::columnList(bool child, bool topLevelRowNo, bool server) const
+{
+    std::string cols = "SELECT REC";
     if (child)
-        cols += "ROWNO,";
+        cols += ",ROWNO";
     else if (topLevelRowNo)
-        cols += "0 AS ROWNO,";
-    cols += "ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
-            "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
-    cols += hasCloud_ ? ",CLOUD" : ",0 AS CLOUD";
-    cols += hasReadOnly_ ? ",READ_ONLY" : ",0 AS READ_ONLY";
+        cols += ",0 AS ROWNO";
+    for (const RowColumn& c : kRowColumns) {
+        cols += ",";
+        if (server && c.serverValue)
+            cols += std::string(c.serverValue) + " AS " + c.name;
+        else if ((c.group == RowColumn::Cloud && !hasCloud_) || (c.group == RowColumn::ReadOnly && !hasReadOnly_))
+            cols += std::string("0 AS ") + c.name;
+        else
+            cols += c.name;
+    }
     return cols;
 }
 
@@ -162,84 +355,21 @@ void TDataSentakuListCtl::readRow(fb::Query& q, TDataListRec& rec, bool child) c
     rec.REC = q.fieldByName("REC").asInteger();
     rec.ROWNO = child || q.fieldIndex("ROWNO") >= 0 ? q.fieldByName("ROWNO").asInteger() : 0;
     rec.GROUPID = SysDef.GroupID;
-    rec.ENTTEXT = q.fieldByName("ENTTEXT").asString();
-    rec.SHOUGOU = q.fieldByName("SHOUGOU").asString();
-    rec.PASNAME = q.fieldByName("PASNAME").asString();
-    rec.NETDRIVE = q.fieldByName("NETDRIVE").asInteger();
-    rec.DATATYPE = q.fieldByName("DATATYPE").asInteger();
-    rec.CODETYPE = q.fieldByName("CODETYPE").asInteger();
-    rec.NENDO = q.fieldByName("NENDO").asInteger();
-    rec.KISHU = fromDate(q.fieldByName("KISHU").asDate());
-    rec.KIMATU = fromDate(q.fieldByName("KIMATU").asDate());
+    for (const RowColumn& c : kRowColumns)
+        readColumn(q, rec, c);
     rec.KikanText = kikanText(rec.KISHU, rec.KIMATU);
-    rec.DATALOCK = q.fieldByName("DATALOCK").asInteger();
-    rec.KYOYULOCK = q.fieldByName("KYOYULOCK").asInteger();
-    rec.TANTOU = q.fieldByName("TANTOU").asInteger();
-    rec.VER_MAJOR = q.fieldByName("VER_MAJOR").asInteger();
-    rec.VER_MINOR1 = q.fieldByName("VER_MINOR1").asInteger();
-    rec.VER_MINOR2 = q.fieldByName("VER_MINOR2").asInteger();
-    rec.VER_TEXT = q.fieldByName("VER_TEXT").asString();
-    rec.UPDATE_LOCK = q.fieldByName("UPDATE_LOCK").asInteger();
-    rec.GASSAN = static_cast<std::uint8_t>(q.fieldByName("GASSAN").asInteger());
-    rec.DATACODE = q.fieldByName("DATACODE").asString();
-    rec.DATA_STATUS = static_cast<std::uint8_t>(q.fieldByName("DATA_STATUS").asInteger());
-    rec.YOBI1 = q.fieldByName("YOBI1").asString();
-    rec.YOBI2 = q.fieldByName("YOBI2").asString();
-    rec.YOBI3 = q.fieldByName("YOBI3").asString();
-    rec.CLOUD = static_cast<std::uint8_t>(q.fieldByName("CLOUD").asInteger());
-    rec.READ_ONLY = q.fieldByName("READ_ONLY").asInteger();
     rec.DispName = rec.ENTTEXT;
     rec.LocalPath = MakeLocalPath(rec);
 }
 
 void TDataSentakuListCtl::addUpdateOfRow(fb::Query& q, const std::string& table) const
 {
-    q.sql().add("UPDATE " + table + " SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,");
-    q.sql().add("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,");
-    q.sql().add("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,");
-    q.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
-    q.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,"
-                "YOBI2=:YOBI2,YOBI3=:YOBI3");
-    if (hasCloud_)
-        q.sql().add(",CLOUD=:CLOUD");
-    if (hasReadOnly_)
-        q.sql().add(",READ_ONLY=:READ_ONLY");
+    q.sql().add(updateStatement(table, storedColumns(true, true)));
 }
 
 void TDataSentakuListCtl::bindRowValues(fb::Query& q, const TDataListRec& rec) const
 {
-    q.paramByName("ENTTEXT").setString(rec.ENTTEXT);
-    q.paramByName("SHOUGOU").setString(rec.SHOUGOU);
-    q.paramByName("NETDRIVE").setInteger(rec.NETDRIVE);
-    q.paramByName("KYOYULOCK").setInteger(rec.KYOYULOCK);
-    bindCommonValues(q, rec);
-}
-
-void TDataSentakuListCtl::bindCommonValues(fb::Query& q, const TDataListRec& rec) const
-{
-    q.paramByName("PASNAME").setString(rec.PASNAME);
-    q.paramByName("DATATYPE").setInteger(rec.DATATYPE);
-    q.paramByName("CODETYPE").setInteger(rec.CODETYPE);
-    q.paramByName("NENDO").setInteger(rec.NENDO);
-    setDateParam(q.paramByName("KISHU"), rec.KISHU);
-    setDateParam(q.paramByName("KIMATU"), rec.KIMATU);
-    q.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-    q.paramByName("TANTOU").setInteger(rec.TANTOU);
-    q.paramByName("VER_MAJOR").setInteger(rec.VER_MAJOR);
-    q.paramByName("VER_MINOR1").setInteger(rec.VER_MINOR1);
-    q.paramByName("VER_MINOR2").setInteger(rec.VER_MINOR2);
-    q.paramByName("VER_TEXT").setString(rec.VER_TEXT);
-    q.paramByName("UPDATE_LOCK").setInteger(rec.UPDATE_LOCK);
-    q.paramByName("GASSAN").setInteger(rec.GASSAN);
-    q.paramByName("DATACODE").setString(rec.DATACODE);
-    q.paramByName("DATA_STATUS").setInteger(rec.DATA_STATUS);
-    q.paramByName("YOBI1").setString(rec.YOBI1);
-    q.paramByName("YOBI2").setString(rec.YOBI2);
-    q.paramByName("YOBI3").setString(rec.YOBI3);
-    if (hasCloud_)
-        q.paramByName("CLOUD").setInteger(rec.CLOUD);
-    if (hasReadOnly_)
-        q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
+    bindColumns(q, rec, storedColumns(true, true));
 }
 
 bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListRec& rec)
@@ -253,10 +383,8 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
         return true;
     return core::RunDbOperation(
         dm().IBTransactionDEF, core::DbPolicy("TDataSentakuListCtl.GetLocalPathToData"), [&](core::TDbScope& op) {
-            op.closeOnFailure(main_);
+            op.fresh(main_);
             const bool child = rec.GASSAN == 10;
-            main_.close();
-            main_.sql().clear();
             main_.sql().add(child ? "SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST"
                                   : "SELECT COUNT(REC) AS RECCNT FROM DATALIST");
             main_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
@@ -311,14 +439,10 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
     }
     // A read commits what it started, also after an error.
     core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。")
-            .with(core::DbFailure::Commit)
-            .with(reportOr(reportErrors)),
+        readPolicy("TDataSentakuListCtl.GetDataListRecord", "データリストの取得に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
-            op.closeOnFailure(main_);
+            op.fresh(main_);
             const bool child = rec.GASSAN == 10;
-            main_.close();
-            main_.sql().clear();
             main_.sql().add(columnList(child, true));
             if (child) {
                 main_.sql().add("FROM CHILD_DATALIST");
@@ -326,10 +450,9 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
                                           : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
             } else {
                 main_.sql().add("FROM " + tableName_);
-                main_.sql().add(mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
-                                          : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-                if (dataPlace_ > 0)
-                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+                addListWhere(main_,
+                    mode == 0 ? "WHERE (REC=:REC) AND (GROUPID=:GROUPID)"
+                              : "WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
             }
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             if (mode == 0) {
@@ -339,8 +462,6 @@ void TDataSentakuListCtl::GetDataListRecord(std::uint8_t mode, TDataListRec& rec
             } else {
                 main_.paramByName("PASNAME").setString(rec.PASNAME);
             }
-            if (!child && dataPlace_ > 0)
-                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
             main_.open();
             while (!main_.eof()) {
                 const std::int32_t workNo = rec.WorkNo;
@@ -365,9 +486,8 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
     if (rec.Data.GASSAN != 1 && rec.Data.GASSAN != 2)
         return;
     core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。")
-            .with(core::DbFailure::Commit)
-            .with(reportOr(reportErrors)),
+        readPolicy(
+            "TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.fresh(main_);
             main_.sql().add(columnList(true, false));
@@ -390,28 +510,7 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec& rec, bool repo
 
 std::int32_t TDataSentakuListCtl::FindRecByPasName(const std::string& path)
 {
-    std::int32_t found = 0;
-    if (DM == nullptr)
-        return found;
-    core::RunDbOperation(DM->IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.FindRecByPasName")
-            .with(core::DbFailure::Commit)
-            .with(core::DbReport::Quiet),
-        [&](core::TDbScope& op) {
-            op.fresh(second_);
-            second_.sql().add("SELECT REC FROM " + tableName_);
-            second_.sql().add("WHERE (PASNAME=:PASNAME)");
-            if (dataPlace_ > 0) {
-                second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-            }
-            second_.paramByName("PASNAME").setString(path);
-            second_.open();
-            if (!second_.eof())
-                found = second_.fieldByName("REC").asInteger();
-            second_.close();
-        });
-    return found;
+    return recOfPath("TDataSentakuListCtl.FindRecByPasName", path, true);
 }
 
 bool TDataSentakuListCtl::ConvLocalPathToSharePath(
@@ -473,14 +572,7 @@ bool TDataSentakuListCtl::GetDataListRecordByPath(const std::string& path, TData
     InitDataListRecord(rec.Data, "");
     rec.Data.LocalPath = path;
     ConvLocalPathToSharePath(path, rec.Data.PASNAME, rec.Data.NETDRIVE, rec.Data.KYOYULOCK);
-    if (ConnectKind == 0) {
-        std::string number;
-        std::string child;
-        core::SplitDataPath(path, number, child);
-        rec.Data.REC = toNumber(number);
-    } else {
-        rec.Data.REC = FindRecByPasName(path);
-    }
+    rec.Data.REC = ConnectKind == 0 ? folderNumberOf(path) : 0;
     if (rec.Data.REC == 0)
         rec.Data.REC = FindRecByPasName(path);
     if (rec.Data.REC <= 0) {
@@ -502,9 +594,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
         return UpdateDataListChildRecord(rec, updateNames, reportErrors);
     // Inside a caller's transaction the update is made durable at once.
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.UpdateDataListRecord", "データリストの更新に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             if (ConnectKind == 1 || ConnectKind == 2) {
@@ -513,11 +603,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
                 main_.close();
                 main_.sql().clear();
                 main_.sql().add("SELECT PASNAME FROM " + tableName_);
-                main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
-                if (dataPlace_ > 0) {
-                    main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                    main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                }
+                addListWhere(main_, "WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
                 main_.paramByName("REC").setInteger(rec.REC);
                 main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
                 main_.open();
@@ -537,14 +623,10 @@ bool TDataSentakuListCtl::UpdateDataListRecord(TDataListRec rec, std::int32_t up
             addUpdateOfRow(main_, tableName_);
             // The row is one operator group's: other groups' rows of the same
             // number stay untouched.
-            main_.sql().add("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
-            if (dataPlace_ > 0)
-                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
+            addListWhere(main_, "WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
             bindRowValues(main_, rec);
             main_.paramByName("REC").setInteger(rec.REC);
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            if (dataPlace_ > 0)
-                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
             main_.execSQL();
 
             if (isBlank(rec.SHOUGOU) && rec.KISHU == 0 && rec.KIMATU == 0) {
@@ -570,39 +652,29 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(TDataListRec rec, std::int32
         core::DbPolicy("TDataSentakuListCtl.UpdateDataListChildRecord", "(子)データリストの更新に失敗しました。")
             .with(reportOr(reportErrors)),
         [&](core::TDbScope& op) {
+            const char* key = "WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID";
+            auto bindKey = [&] {
+                main_.paramByName("REC").setInteger(rec.REC);
+                main_.paramByName("ROWNO").setInteger(rec.ROWNO);
+                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            };
             op.fresh(main_);
             main_.sql().add("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST");
-            main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
-            main_.paramByName("REC").setInteger(rec.REC);
-            main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            main_.sql().add(key);
+            bindKey();
             main_.open();
             const int count = main_.eof() ? 0 : main_.field(0).asInteger();
             main_.close();
             main_.sql().clear();
-            const std::string extra = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
             if (count > 0) {
                 addUpdateOfRow(main_, "CHILD_DATALIST");
-                main_.sql().add("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
+                main_.sql().add(key);
             } else {
                 main_.sql().add(
-                    "INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,"
-                    "CODETYPE,NENDO,");
-                main_.sql().add(
-                    "KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,"
-                    "GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3"
-                    + extra + ")");
-                main_.sql().add(
-                    "VALUES(:REC,:ROWNO,:GROUPID,:ENTTEXT,:SHOUGOU,:PASNAME,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,");
-                main_.sql().add(
-                    ":KISHU,:KIMATU,:DATALOCK,:KYOYULOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,"
-                    ":UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
-                    + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+                    insertStatement("CHILD_DATALIST", {"REC", "ROWNO", "GROUPID"}, storedColumns(true, true)));
             }
             bindRowValues(main_, rec);
-            main_.paramByName("REC").setInteger(rec.REC);
-            main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
+            bindKey();
             main_.execSQL();
             if (rec.NETDRIVE == 1)
                 UpdateServerDataListChildRecord(rec, 1, false);
@@ -652,14 +724,30 @@ void TDataSentakuListCtl::readListRows(const std::string& where, std::int32_t sh
     if (!order.empty())
         main_.sql().add(order);
     bindCommonConditions(main_);
+    collectRows(false, asLocalRow);
+}
+
+void TDataSentakuListCtl::collectRows(bool child, const std::function<void(TDataListRec&)>& adjust)
+{
     main_.open();
     while (!main_.eof()) {
-        TDataSentakuRec row;
-        readRow(main_, row.Data, false);
-        // A shared row registered under its own working folder is local.
-        if (row.Data.PASNAME == row.Data.LocalPath)
-            row.Data.NETDRIVE = 0;
-        Rows.push_back(std::move(row));
+        TDataListRec rec;
+        readRow(main_, rec, child);
+        adjust(rec);
+        if (child) {
+            for (auto& row : Rows) {
+                if (row.Data.REC == rec.REC) {
+                    row.Children.push_back(rec);
+                    ++row.ChildCount;
+                    break;
+                }
+            }
+            ChildRows.push_back(std::move(rec));
+        } else {
+            TDataSentakuRec row;
+            row.Data = std::move(rec);
+            Rows.push_back(std::move(row));
+        }
         main_.next();
     }
     main_.close();
@@ -723,33 +811,20 @@ void TDataSentakuListCtl::Execute(
                 main_.sql().add("WHERE (GROUPID=:GROUPID)");
                 main_.sql().add("ORDER BY REC,PASNAME");
                 main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.open();
-                while (!main_.eof()) {
-                    TDataListRec child;
-                    readRow(main_, child, true);
-                    if (child.PASNAME == child.LocalPath)
-                        child.NETDRIVE = 0;
-                    for (auto& row : Rows) {
-                        if (row.Data.REC == child.REC) {
-                            row.Children.push_back(child);
-                            ++row.ChildCount;
-                            break;
-                        }
-                    }
-                    ChildRows.push_back(std::move(child));
-                    main_.next();
-                }
-                main_.close();
+                collectRows(true, asLocalRow);
                 ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
             }))
         ClearDataList();
 }
 
-void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& info, TDataListRec& rec) const
+namespace {
+
+// The facts of a data set its data-list row repeats: company, term, kind,
+// person in charge, version and cloud sharing.
+void copyDataSetFacts(const TDataInfomationRec& info, TDataListRec& rec)
 {
     rec.GROUPID = SysDef.GroupID;
     rec.DATACODE = info.CODE;
-    rec.ENTTEXT = info.DATALISTNAME;
     rec.SHOUGOU = info.SHOUGOU;
     rec.NENDO = info.NENDO;
     // The file holds "yyyy/mm/dd" whatever the locale; anything else is no date.
@@ -763,8 +838,16 @@ void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& in
     rec.VER_MINOR1 = info.VERSION1_MINOR;
     rec.VER_MINOR2 = info.VERSION1_REVISION;
     rec.VER_TEXT = info.VERSION2;
-    rec.UPDATE_LOCK = info.UPDATE_LOCK;
     rec.CLOUD = info.CLOUD_SHARE;
+}
+
+} // namespace
+
+void TDataSentakuListCtl::SetDataListRecordFromInfo(const TDataInfomationRec& info, TDataListRec& rec) const
+{
+    copyDataSetFacts(info, rec);
+    rec.ENTTEXT = info.DATALISTNAME;
+    rec.UPDATE_LOCK = info.UPDATE_LOCK;
     rec.READ_ONLY = info.READ_ONLY;
     rec.DATALOCK = 0;
     if (rec.ROWNO > 0)
@@ -786,12 +869,8 @@ std::int32_t TDataSentakuListCtl::GetRecOfPath(const std::string& path)
 {
     if (isBlank(path))
         return 0;
-    if (ConnectKind == 0) {
-        std::string number;
-        std::string child;
-        core::SplitDataPath(path, number, child);
-        return toNumber(number);
-    }
+    if (ConnectKind == 0)
+        return folderNumberOf(path);
     TDataListRec rec;
     InitDataListRecord(rec, path);
     GetDataListRecord(1, rec, true);
@@ -801,19 +880,10 @@ std::int32_t TDataSentakuListCtl::GetRecOfPath(const std::string& path)
 void TDataSentakuListCtl::bindInsertOfRow(
     fb::Query& q, const TDataListRec& rec, const std::string& table, bool withPlace) const
 {
-    const std::string place = withPlace ? "DATAPLACEREC," : "";
-    const std::string placeValue = withPlace ? ":DATAPLACEREC," : "";
-    q.sql().add("INSERT INTO " + table + "(" + place
-        + "REC,GROUPID,PASNAME,ENTTEXT,SHOUGOU,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,"
-          "TANTOU,");
-    q.sql().add("VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3,UPDATE_LOCK"
-        + std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "") + ")");
-    q.sql().add("VALUES(" + placeValue
-        + ":REC,:GROUPID,:PASNAME,:ENTTEXT,:SHOUGOU,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,:KISHU,:KIMATU,"
-          ":DATALOCK,:KYOYULOCK,:TANTOU,");
-    q.sql().add(":VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3,"
-                ":UPDATE_LOCK"
-        + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+    std::vector<std::string> keys = {"REC", "GROUPID"};
+    if (withPlace)
+        keys.insert(keys.begin(), "DATAPLACEREC");
+    q.sql().add(insertStatement(table, keys, storedColumns(true, true)));
     bindRowValues(q, rec);
     q.paramByName("REC").setInteger(rec.REC);
     q.paramByName("GROUPID").setInteger(SysDef.GroupID);
@@ -830,9 +900,7 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec& rec, bool reportErr
     if (ConnectKind == 0)
         return true;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.InsertDataListRecord", "データリストの追加に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             rec.REC = GetDataFolderName(1);
@@ -854,18 +922,12 @@ bool TDataSentakuListCtl::DeleteDataListRecord(TDataListRec rec, bool reportErro
     if (ConnectKind == 0 && rec.GASSAN == 10)
         return DeleteDataListChildRecord(rec, reportErrors);
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.DeleteDataListRecord", "データリストの削除に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.fresh(main_);
             main_.sql().add("DELETE FROM " + tableName_);
             // Only an added row goes; the fixed areas are emptied, never deleted.
-            main_.sql().add("WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
-            if (dataPlace_ > 0) {
-                main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-            }
+            addListWhere(main_, "WHERE (PASNAME=:PASNAME) AND (REC>:REC) AND (GROUPID=:GROUPID)");
             main_.paramByName("PASNAME").setString(rec.PASNAME);
             main_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
             main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
@@ -881,14 +943,11 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool repor
     if (isBlank(rec.PASNAME))
         return false;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.DeleteDataListChildRecord", "(子)データリストの削除に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy(
+            "TDataSentakuListCtl.DeleteDataListChildRecord", "(子)データリストの削除に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
-            op.closeOnFailure(second_);
+            op.fresh(second_);
             const bool child = rec.GASSAN == 10;
-            second_.close();
-            second_.sql().clear();
             second_.sql().add("DELETE FROM CHILD_DATALIST");
             second_.sql().add(
                 child ? "WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID" : "WHERE REC=:REC AND GROUPID=:GROUPID");
@@ -900,16 +959,10 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(TDataListRec rec, bool repor
             if (rec.NETDRIVE == 1) {
                 second_.sql().clear();
                 second_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
-                if (child) {
-                    second_.sql().add("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME=:PASNAME");
-                    second_.paramByName("PASNAME").setString(rec.PASNAME);
-                } else {
-                    second_.sql().add(
-                        "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND PASNAME STARTING WITH :PASNAME");
-                    second_.paramByName("PASNAME").setString(platform::paths::includeDelimiter(rec.PASNAME));
-                }
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+                addServerWhere(second_, ShareDriveLetter(rec.PASNAME),
+                    child ? " AND (PASNAME=:PASNAME)" : " AND (PASNAME STARTING WITH :PASNAME)");
+                second_.paramByName("PASNAME").setString(
+                    child ? rec.PASNAME : platform::paths::includeDelimiter(rec.PASNAME));
                 second_.execSQL();
             }
         });
@@ -920,23 +973,8 @@ std::int32_t TDataSentakuListCtl::GetDataFolderName(std::int32_t step)
     if (ServerListMode == 1)
         return 0;
     std::int32_t highest = 0;
-    // A read: what it started is committed also after a failure.
-    if (!core::RunDbOperation(dm().IBTransactionDEF,
-            core::DbPolicy("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。")
-                .with(core::DbFailure::Commit),
-            [&](core::TDbScope& op) {
-                op.fresh(second_);
-                second_.sql().add("SELECT MAX(REC) AS RECMAX FROM " + tableName_);
-                second_.sql().add("WHERE (GROUPID=:GROUPID)");
-                if (dataPlace_ > 0) {
-                    second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                    second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                }
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.open();
-                highest = second_.eof() ? 0 : second_.field(0).asInteger();
-                second_.close();
-            }))
+    if (!readGroupNumber("TDataSentakuListCtl.GetDataFolderName", "最大のレコー番号の取得に失敗しました。",
+            "MAX(REC) AS RECMAX", nullptr, highest))
         return 0;
     return highest + step;
 }
@@ -945,36 +983,17 @@ bool TDataSentakuListCtl::IsDataPathToroku(const std::string& path)
 {
     if (ServerListMode == 1)
         return true;
-    bool found = false;
-    if (!core::RunDbOperation(dm().IBTransactionDEF,
-            core::DbPolicy("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。")
-                .with(core::DbFailure::Commit),
-            [&](core::TDbScope& op) {
-                op.fresh(second_);
-                second_.sql().add("SELECT COUNT(REC) AS RECCNT FROM " + tableName_);
-                second_.sql().add("WHERE (GROUPID=:GROUPID) AND (PASNAME=:PASNAME)");
-                if (dataPlace_ > 0) {
-                    second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                    second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                }
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.paramByName("PASNAME").setString(path);
-                second_.open();
-                found = !second_.eof() && second_.field(0).asInteger() > 0;
-                second_.close();
-            }))
-        return false;
-    return found;
+    std::int32_t count = 0;
+    return readGroupNumber("TDataSentakuListCtl.IsDataPathToroku", "データリストの登録チェックに失敗しました。",
+               "COUNT(REC) AS RECCNT", &path, count)
+        && count > 0;
 }
 
 void TDataSentakuListCtl::RenumberAddedRows()
 {
     if (ConnectKind != 1 && ConnectKind != 2)
         return;
-    core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.RenumberAddedRows")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(core::DbReport::Raise),
+    core::RunDbOperation(dm().IBTransactionDEF, writePolicy("TDataSentakuListCtl.RenumberAddedRows", "", false),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             op.closeOnFailure(second_);
@@ -982,12 +1001,7 @@ void TDataSentakuListCtl::RenumberAddedRows()
             second_.close();
             second_.sql().clear();
             second_.sql().add("SELECT REC FROM " + tableName_);
-            second_.sql().add("WHERE (REC>:REC) AND (GROUPID=:GROUPID)");
-            if (dataPlace_ > 0) {
-                second_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                second_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-            }
-            second_.sql().add("ORDER BY REC");
+            addListWhere(second_, "WHERE (REC>:REC) AND (GROUPID=:GROUPID)", "ORDER BY REC");
             second_.paramByName("REC").setInteger(AppInfo.Varov.DataListCnt);
             second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
             second_.open();
@@ -1002,11 +1016,7 @@ void TDataSentakuListCtl::RenumberAddedRows()
                     main_.close();
                     main_.sql().clear();
                     main_.sql().add("UPDATE " + tableName_ + " SET REC=:NEWREC");
-                    main_.sql().add("WHERE (REC=:OLDREC) AND (GROUPID=:GROUPID)");
-                    if (dataPlace_ > 0) {
-                        main_.sql().add("AND (DATAPLACEREC=:DATAPLACEREC)");
-                        main_.paramByName("DATAPLACEREC").setInteger(dataPlace_);
-                    }
+                    addListWhere(main_, "WHERE (REC=:OLDREC) AND (GROUPID=:GROUPID)");
                     main_.paramByName("NEWREC").setInteger(next);
                     main_.paramByName("OLDREC").setInteger(old);
                     main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
@@ -1052,21 +1062,9 @@ void InstallDataListUpdater()
         ctl.InitDataListRecord(rec, folder);
         rec.GASSAN = info.GASSANKBN;
         ctl.GetDataListRecord(1, rec, true);
-        rec.GROUPID = SysDef.GroupID;
-        rec.DATACODE = info.CODE;
-        rec.SHOUGOU = info.SHOUGOU;
-        rec.NENDO = info.NENDO;
-        rec.KISHU = SafeStrToDate(info.KISHU);
-        rec.KIMATU = SafeStrToDate(info.KIMATU);
-        rec.DATATYPE = info.DATAKBN;
-        rec.CODETYPE = info.CODEKBN;
-        rec.TANTOU = info.TANTO;
-        rec.VER_MAJOR = info.VERSION1_MAJOR;
-        rec.VER_MINOR1 = info.VERSION1_MINOR;
-        rec.VER_MINOR2 = info.VERSION1_REVISION;
-        rec.VER_TEXT = info.VERSION2;
+        // The list's own name stays.
+        copyDataSetFacts(info, rec);
         rec.GASSAN = info.GASSANKBN;
-        rec.CLOUD = info.CLOUD_SHARE;
         ctl.UpdateDataListRecord(rec, 0, true);
     };
     // Data modules made later (the program makes its own after start) and

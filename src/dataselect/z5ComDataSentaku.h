@@ -14,6 +14,9 @@
 #include <vector>
 
 struct TDataInfomationRec;
+namespace datalist_detail {
+struct RowColumn;
+}
 
 struct TDataListRec {
     std::int32_t REC = 0;
@@ -171,22 +174,41 @@ public:
     std::string MakeLocalPath(const TDataListRec& rec) const;
 
 private:
-    std::string columnList(bool child, bool topLevelRowNo) const;
+    // The stored columns of a row this database has: the shared ones, with
+    // the names and the registry's own columns when asked.
+    std::vector<const datalist_detail::RowColumn*> storedColumns(bool names, bool registryOwn) const;
+    // "SELECT REC,ROWNO,..." of every column, those this database lacks as
+    // 0; a server list answers its fixed values for the registry's own.
+    std::string columnList(bool child, bool topLevelRowNo, bool server = false) const;
+    // Adds where, the place condition of a data place's list and tail to
+    // q's text, and binds the place.
+    void addListWhere(
+        platform::firebird::Query& q, const std::string& where, const std::string& tail = std::string()) const;
+    // One aggregate of REC over the group's rows of this list (those of
+    // path when given), read on second_; false after a reported failure.
+    bool readGroupNumber(
+        const char* context, const char* message, const char* aggregate, const std::string* path, std::int32_t& value);
+    // The lowest REC of a path (in this place's list when inPlace); 0 when
+    // there is none or the read failed (quietly).
+    std::int32_t recOfPath(const char* context, const std::string& path, bool inPlace);
     // " AND ..." conditions Execute adds to every read of the list.
     std::string commonConditions(std::int32_t shareFilter) const;
     void bindCommonConditions(platform::firebird::Query& q) const;
     void readListRows(const std::string& where, std::int32_t shareFilter, const std::string& order);
-    std::string serverColumnList(bool child) const;
-    void readServerRows(const std::string& where, const std::string& order, const std::string& letter);
+    void readServerRows(bool child, const std::string& where, const std::string& order, const std::string& letter);
+    // Reads the rows of main_'s prepared select, each adjusted: top-level
+    // rows into Rows, children into ChildRows and their parent row.
+    void collectRows(bool child, const std::function<void(TDataListRec&)>& adjust);
     void addServerWrite(bool child, bool insert, std::int32_t updateNames);
     void bindServerValues(const TDataListRec& rec, bool child, bool withNames);
     std::int32_t serverRowOfPath(const std::string& table, const std::string& path);
+    // The registry rows (table DATALIST or CHILD_DATALIST) of a shared
+    // path take its lock.
+    void writeRegistryLock(const char* table, const TDataListRec& rec);
     void readRow(platform::firebird::Query& q, TDataListRec& rec, bool child) const;
     // "UPDATE table SET" every column bindRowValues binds (without WHERE).
     void addUpdateOfRow(platform::firebird::Query& q, const std::string& table) const;
     void bindRowValues(platform::firebird::Query& q, const TDataListRec& rec) const;
-    // The columns the data lists and the shared-server lists share.
-    void bindCommonValues(platform::firebird::Query& q, const TDataListRec& rec) const;
     // "INSERT INTO table(...) VALUES(...)" of a row, bound.
     void bindInsertOfRow(
         platform::firebird::Query& q, const TDataListRec& rec, const std::string& table, bool withPlace) const;

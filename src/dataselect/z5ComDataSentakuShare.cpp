@@ -87,9 +87,21 @@ std::vector<std::string> holderLines(const std::string& pasname, const TDataInfo
     return lines;
 }
 
-std::string areaLockOwner()
+// Takes the area's lock file for this operator.
+platform::ExclusiveFile::Result lockArea(platform::ExclusiveFile& lock, const std::string& area)
 {
-    return std::to_string(SysDef.OpCode) + " " + SysDef.OpName;
+    return lock.acquire(paths::join(area, kAreaLockName), std::to_string(SysDef.OpCode) + " " + SysDef.OpName);
+}
+
+// The share mark of a data set and its children, cleared in the registry.
+void clearShareMarks(TDataSentakuListCtl& registry, TDataSentakuRec& rec)
+{
+    rec.Data.KYOYULOCK = 0;
+    registry.UpdateDataListRecord(rec.Data, 0, true);
+    for (auto& child : rec.Children) {
+        child.KYOYULOCK = 0;
+        registry.UpdateDataListRecord(child, 0, true);
+    }
 }
 
 } // namespace
@@ -102,6 +114,13 @@ std::string ShareDriveLetter(const std::string& path)
 }
 
 // --- The shared-server list ---------------------------------------------------
+
+void datalist_detail::addServerWhere(fb::Query& q, const std::string& letter, const std::string& more)
+{
+    q.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)" + more);
+    q.paramByName("GROUPID").setInteger(SysDef.GroupID);
+    q.paramByName("DRIVELETTER").setString(letter);
+}
 
 void TDataSentakuListCtl::GetServerSubFolders(const std::string& folder, std::vector<std::string>& list)
 {
@@ -125,37 +144,22 @@ void TDataSentakuListCtl::GetLocalPathSubFolders(const TDataListRec& rec, std::v
     GetServerSubFolders(rec.LocalPath, list);
 }
 
-void TDataSentakuListCtl::readServerRows(const std::string& where, const std::string& order, const std::string& letter)
+void TDataSentakuListCtl::readServerRows(
+    bool child, const std::string& where, const std::string& order, const std::string& letter)
 {
     main_.close();
     main_.sql().clear();
-    main_.sql().add(serverColumnList(false));
-    main_.sql().add("FROM SERVERDATALIST");
+    main_.sql().add(columnList(child, true, true));
+    main_.sql().add(child ? "FROM CHILD_SERVERDATALIST" : "FROM SERVERDATALIST");
     main_.sql().add(where);
     main_.sql().add(order);
     main_.paramByName("DRIVELETTER").setString(letter);
     main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-    main_.open();
-    while (!main_.eof()) {
-        TDataSentakuRec row;
-        readRow(main_, row.Data, false);
-        row.Data.NETDRIVE = 1;
-        row.Data.KYOYULOCK = 0;
-        row.Data.LocalPath = MakeLocalPath(row.Data);
-        Rows.push_back(std::move(row));
-        main_.next();
-    }
-    main_.close();
-}
-
-std::string TDataSentakuListCtl::serverColumnList(bool child) const
-{
-    std::string cols = child ? "SELECT REC,ROWNO," : "SELECT REC,0 AS ROWNO,";
-    cols += "ENTTEXT,SHOUGOU,PASNAME,1 AS NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,0 AS KYOYULOCK,TANTOU,"
-            "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
-    cols += hasCloud_ ? ",CLOUD" : ",0 AS CLOUD";
-    cols += hasReadOnly_ ? ",READ_ONLY" : ",0 AS READ_ONLY";
-    return cols;
+    collectRows(child, [this](TDataListRec& rec) {
+        rec.NETDRIVE = 1;
+        rec.KYOYULOCK = 0;
+        rec.LocalPath = MakeLocalPath(rec);
+    });
 }
 
 void TDataSentakuListCtl::ServerExecute(
@@ -176,9 +180,7 @@ void TDataSentakuListCtl::ServerExecute(
                         main_.close();
                         main_.sql().clear();
                         main_.sql().add(std::string("DELETE FROM ") + table);
-                        main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                        main_.paramByName("DRIVELETTER").setString(letter);
+                        addServerWhere(main_, letter);
                         main_.execSQL();
                     }
                     auto areaRecord = [this](const std::string& path) {
@@ -230,38 +232,14 @@ void TDataSentakuListCtl::ServerExecute(
                         {true, "ORDER BY DATACODE,REC", "ORDER BY DATACODE DESC,REC DESC"},
                     };
                     const Order& o = sortKind < std::size(kOrders) ? kOrders[sortKind] : kOrders[0];
-                    readServerRows(
-                        o.namedOnly ? base + " " + named : base, descending ? o.descending : o.ascending, letter);
+                    readServerRows(false, o.namedOnly ? base + " " + named : base,
+                        descending ? o.descending : o.ascending, letter);
                     if (o.namedOnly)
-                        readServerRows(base + " AND (ENTTEXT='' OR ENTTEXT='" + kFreeAreaName + "' OR ENTTEXT='"
-                                + kNewAreaName + "')",
+                        readServerRows(false,
+                            base + " AND (ENTTEXT='' OR ENTTEXT='" + kFreeAreaName + "' OR ENTTEXT='" + kNewAreaName
+                                + "')",
                             "ORDER BY PASNAME", letter);
-                    main_.close();
-                    main_.sql().clear();
-                    main_.sql().add(serverColumnList(true));
-                    main_.sql().add("FROM CHILD_SERVERDATALIST");
-                    main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                    main_.sql().add("ORDER BY REC,PASNAME");
-                    main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                    main_.paramByName("DRIVELETTER").setString(letter);
-                    main_.open();
-                    while (!main_.eof()) {
-                        TDataListRec child;
-                        readRow(main_, child, true);
-                        child.NETDRIVE = 1;
-                        child.KYOYULOCK = 0;
-                        child.LocalPath = MakeLocalPath(child);
-                        for (auto& row : Rows) {
-                            if (row.Data.REC == child.REC) {
-                                row.Children.push_back(child);
-                                ++row.ChildCount;
-                                break;
-                            }
-                        }
-                        ChildRows.push_back(std::move(child));
-                        main_.next();
-                    }
-                    main_.close();
+                    readServerRows(true, base, "ORDER BY REC,PASNAME", letter);
                 }
                 RowCount = static_cast<std::int32_t>(Rows.size());
                 ChildRowCount = static_cast<std::int32_t>(ChildRows.size());
@@ -272,34 +250,14 @@ void TDataSentakuListCtl::ServerExecute(
 void TDataSentakuListCtl::addServerWrite(bool child, bool insert, std::int32_t updateNames)
 {
     const std::string table = child ? "CHILD_SERVERDATALIST" : "SERVERDATALIST";
-    const std::string optional = std::string(hasCloud_ ? ",CLOUD" : "") + (hasReadOnly_ ? ",READ_ONLY" : "");
     if (insert) {
-        main_.sql().add("INSERT INTO " + table + "(GROUPID,DRIVELETTER,REC," + (child ? "ROWNO," : "")
-            + "ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,");
-        main_.sql().add(
-            "NENDO,KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,"
-            "DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3"
-            + optional + ")");
-        main_.sql().add("VALUES(:GROUPID,:DRIVELETTER,:REC," + std::string(child ? ":ROWNO," : "")
-            + ":ENTTEXT,:SHOUGOU,:PASNAME,:DATATYPE,:CODETYPE,");
-        main_.sql().add(
-            ":NENDO,:KISHU,:KIMATU,:DATALOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:UPDATE_LOCK,"
-            ":GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3"
-            + std::string(hasCloud_ ? ",:CLOUD" : "") + (hasReadOnly_ ? ",:READ_ONLY" : "") + ")");
+        std::vector<std::string> keys = {"GROUPID", "DRIVELETTER", "REC"};
+        if (child)
+            keys.push_back("ROWNO");
+        main_.sql().add(insertStatement(table, keys, storedColumns(true, false)));
         return;
     }
-    main_.sql().add("UPDATE " + table);
-    main_.sql().add("SET PASNAME=:PASNAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,");
-    main_.sql().add("NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,DATALOCK=:DATALOCK,TANTOU=:TANTOU,");
-    main_.sql().add("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,");
-    main_.sql().add("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,"
-                    "YOBI2=:YOBI2,YOBI3=:YOBI3");
-    if (updateNames == 1)
-        main_.sql().add(",ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU");
-    if (hasCloud_)
-        main_.sql().add(",CLOUD=:CLOUD");
-    if (hasReadOnly_)
-        main_.sql().add(",READ_ONLY=:READ_ONLY");
+    main_.sql().add(updateStatement(table, storedColumns(updateNames == 1, false)));
     main_.sql().add(child ? "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC) AND (ROWNO=:ROWNO)"
                           : "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)");
 }
@@ -311,28 +269,21 @@ void TDataSentakuListCtl::bindServerValues(const TDataListRec& rec, bool child, 
     main_.paramByName("REC").setInteger(rec.REC);
     if (child)
         main_.paramByName("ROWNO").setInteger(rec.ROWNO);
-    if (withNames) {
-        main_.paramByName("ENTTEXT").setString(rec.ENTTEXT);
-        main_.paramByName("SHOUGOU").setString(rec.SHOUGOU);
-    }
-    bindCommonValues(main_, rec);
+    bindColumns(main_, rec, storedColumns(withNames, false));
 }
 
 // The number of the single row of a path; several rows of one path are all
 // removed (0).
 std::int32_t TDataSentakuListCtl::serverRowOfPath(const std::string& table, const std::string& path)
 {
-    const std::string where = "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)";
-    auto bind = [&] {
-        main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-        main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(path));
+    auto where = [&] {
+        addServerWhere(main_, ShareDriveLetter(path), " AND (PASNAME=:PASNAME)");
         main_.paramByName("PASNAME").setString(path);
     };
     main_.close();
     main_.sql().clear();
     main_.sql().add("SELECT REC FROM " + table);
-    main_.sql().add(where);
-    bind();
+    where();
     main_.open();
     std::vector<std::int32_t> found;
     while (!main_.eof()) {
@@ -345,11 +296,21 @@ std::int32_t TDataSentakuListCtl::serverRowOfPath(const std::string& table, cons
     if (found.size() > 1) {
         main_.sql().clear();
         main_.sql().add("DELETE FROM " + table);
-        main_.sql().add(where);
-        bind();
+        where();
         main_.execSQL();
     }
     return 0;
+}
+
+void TDataSentakuListCtl::writeRegistryLock(const char* table, const TDataListRec& rec)
+{
+    main_.close();
+    main_.sql().clear();
+    main_.sql().add(std::string("UPDATE ") + table + " SET DATALOCK=:DATALOCK");
+    main_.sql().add("WHERE PASNAME=:PASNAME");
+    main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
+    main_.paramByName("PASNAME").setString(rec.PASNAME);
+    main_.execSQL();
 }
 
 bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int32_t updateNames, bool reportErrors)
@@ -359,9 +320,8 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
     if (rec.GASSAN == 10)
         return UpdateServerDataListChildRecord(rec, updateNames, reportErrors);
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.UpdateServerDataListRecord", "共有データリストの更新に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy(
+            "TDataSentakuListCtl.UpdateServerDataListRecord", "共有データリストの更新に失敗しました。", reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             const std::string letter = ShareDriveLetter(rec.PASNAME);
@@ -375,9 +335,7 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
                     bindServerValues(rec, false, updateNames == 1);
                 } else {
                     main_.sql().add("SELECT MAX(REC) AS RECMAX FROM SERVERDATALIST");
-                    main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)");
-                    main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                    main_.paramByName("DRIVELETTER").setString(letter);
+                    addServerWhere(main_, letter);
                     main_.open();
                     rec.REC = (main_.eof() ? 0 : main_.field(0).asInteger()) + 1;
                     main_.close();
@@ -391,20 +349,11 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(TDataListRec rec, std::int3
                 main_.close();
                 main_.sql().clear();
                 main_.sql().add("DELETE FROM SERVERDATALIST");
-                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)");
-                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.paramByName("DRIVELETTER").setString(letter);
+                addServerWhere(main_, letter, " AND (REC=:REC)");
                 main_.paramByName("REC").setInteger(rec.REC);
                 main_.execSQL();
             }
-            main_.close();
-            main_.sql().clear();
-            main_.sql().add("UPDATE DATALIST");
-            main_.sql().add("SET DATALOCK=:DATALOCK");
-            main_.sql().add("WHERE PASNAME=:PASNAME");
-            main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-            main_.paramByName("PASNAME").setString(rec.PASNAME);
-            main_.execSQL();
+            writeRegistryLock("DATALIST", rec);
         });
 }
 
@@ -413,10 +362,8 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
     if (rec.NETDRIVE == 0)
         return true;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy(
-            "TDataSentakuListCtl.UpdateServerDataListChildRecord", "共有(子)データリストの更新に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.UpdateServerDataListChildRecord", "共有(子)データリストの更新に失敗しました。",
+            reportErrors),
         [&](core::TDbScope& op) {
             op.closeOnFailure(main_);
             const std::int32_t existing = serverRowOfPath("CHILD_SERVERDATALIST", rec.PASNAME);
@@ -429,9 +376,7 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
                 main_.execSQL();
             } else {
                 main_.sql().add("SELECT REC FROM SERVERDATALIST");
-                main_.sql().add("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
-                main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+                addServerWhere(main_, ShareDriveLetter(rec.PASNAME), " AND (PASNAME=:PASNAME)");
                 main_.paramByName("PASNAME").setString(paths::folderOf(paths::excludeDelimiter(rec.PASNAME)));
                 main_.open();
                 rec.REC = main_.eof() ? 0 : main_.fieldByName("REC").asInteger();
@@ -443,14 +388,7 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(TDataListRec rec, std:
                     main_.execSQL();
                 }
             }
-            main_.close();
-            main_.sql().clear();
-            main_.sql().add("UPDATE CHILD_DATALIST");
-            main_.sql().add("SET DATALOCK=:DATALOCK");
-            main_.sql().add("WHERE PASNAME=:PASNAME");
-            main_.paramByName("DATALOCK").setInteger(rec.DATALOCK);
-            main_.paramByName("PASNAME").setString(rec.PASNAME);
-            main_.execSQL();
+            writeRegistryLock("CHILD_DATALIST", rec);
         });
 }
 
@@ -461,18 +399,13 @@ bool TDataSentakuListCtl::DeleteServerDataListChildRecord(TDataListRec rec, bool
     if (isBlank(rec.PASNAME))
         return false;
     return core::RunDbOperation(dm().IBTransactionDEF,
-        core::DbPolicy(
-            "TDataSentakuListCtl.DeleteServerDataListChildRecord", "共有(子)データリストの削除に失敗しました。")
-            .with(core::DbSuccess::CommitRetaining)
-            .with(reportOr(reportErrors)),
+        writePolicy("TDataSentakuListCtl.DeleteServerDataListChildRecord", "共有(子)データリストの削除に失敗しました。",
+            reportErrors),
         [&](core::TDbScope& op) {
             op.fresh(main_);
             main_.sql().add("DELETE FROM CHILD_SERVERDATALIST");
-            main_.sql().add(rec.GASSAN == 10
-                    ? "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC AND ROWNO=:ROWNO"
-                    : "WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC");
-            main_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-            main_.paramByName("DRIVELETTER").setString(ShareDriveLetter(rec.PASNAME));
+            addServerWhere(main_, ShareDriveLetter(rec.PASNAME),
+                rec.GASSAN == 10 ? " AND (REC=:REC) AND (ROWNO=:ROWNO)" : " AND (REC=:REC)");
             main_.paramByName("REC").setInteger(rec.REC);
             if (rec.GASSAN == 10)
                 main_.paramByName("ROWNO").setInteger(rec.ROWNO);
@@ -492,10 +425,7 @@ void TDataSentakuListCtl::GetNextServerFolderName(const std::string& serverFolde
             [&](core::TDbScope& op) {
                 op.fresh(second_);
                 second_.sql().add("SELECT MAX(PASNAME) AS MAXPATH FROM SERVERDATALIST");
-                second_.sql().add(
-                    "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME LIKE :PASNAME)");
-                second_.paramByName("GROUPID").setInteger(SysDef.GroupID);
-                second_.paramByName("DRIVELETTER").setString(ShareDriveLetter(serverFolder));
+                addServerWhere(second_, ShareDriveLetter(serverFolder), " AND (PASNAME LIKE :PASNAME)");
                 second_.paramByName("PASNAME").setString(paths::join(serverFolder, "sv%"));
                 second_.open();
                 const std::string highest = second_.eof() ? std::string() : second_.field(0).asString();
@@ -517,24 +447,7 @@ void TDataSentakuListCtl::SharePathToLocalPath(const std::string& serverPath, st
     InitDataListRecord(rec, serverPath);
     const std::string lookedUp
         = kind == 10 ? paths::excludeDelimiter(paths::folderOf(paths::excludeDelimiter(serverPath))) : serverPath;
-    std::int32_t found = 0;
-    if (DM == nullptr)
-        return;
-    core::RunDbOperation(DM->IBTransactionDEF,
-        core::DbPolicy("TDataSentakuListCtl.SharePathToLocalPath")
-            .with(core::DbFailure::Commit)
-            .with(core::DbReport::Quiet),
-        [&](core::TDbScope& op) {
-            op.fresh(second_);
-            second_.sql().add("SELECT REC FROM " + tableName_);
-            second_.sql().add("WHERE (PASNAME=:PASNAME)");
-            second_.sql().add("ORDER BY REC");
-            second_.paramByName("PASNAME").setString(lookedUp);
-            second_.open();
-            if (!second_.eof())
-                found = second_.fieldByName("REC").asInteger();
-            second_.close();
-        });
+    const std::int32_t found = recOfPath("TDataSentakuListCtl.SharePathToLocalPath", lookedUp, false);
     if (found == 0)
         return;
     rec.REC = found;
@@ -557,7 +470,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
     // Read-and-mark of the area happens under its lock file, so a peer
     // taking the same area at the same moment finds it busy.
     platform::ExclusiveFile areaLock;
-    const auto lockResult = areaLock.acquire(paths::join(data.PASNAME, kAreaLockName), areaLockOwner());
+    const auto lockResult = lockArea(areaLock, data.PASNAME);
     TDataInfomationRec server;
     const bool read = lockResult != platform::ExclusiveFile::Result::Failed
         && (info.ReadDataIni(data.PASNAME, server) == 1 || isAreaName(data.ENTTEXT));
@@ -577,10 +490,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
         server.SHOUGOU = fallbackName;
     if (server.DATALISTNAME.empty())
         server.DATALISTNAME = fallbackName;
-    data.ENTTEXT = server.DATALISTNAME;
-    data.DispName = data.ENTTEXT;
-    data.UPDATE_LOCK = server.UPDATE_LOCK;
-    data.READ_ONLY = server.READ_ONLY;
+    // The name, update lock and read-only flag come with the server's facts.
     data.GASSAN = server.GASSANKBN;
     SetDataListRecordFromInfo(server, data);
     data.KYOYULOCK = 0;
@@ -664,12 +574,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
             for (const auto& folder : taken)
                 info.SetShareLock(folder, 1);
             info.SetShareLock(data.PASNAME, 1);
-            data.KYOYULOCK = 0;
-            UpdateDataListRecord(data, 0, true);
-            for (auto& child : rec.Children) {
-                child.KYOYULOCK = 0;
-                UpdateDataListRecord(child, 0, true);
-            }
+            clearShareMarks(*this, rec);
             if (quiet == 0)
                 showStateMessage(kNoServer, {"【共有データパス】", data.PASNAME});
             return 0;
@@ -686,8 +591,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
     TDataInfomation info;
     info.Mode = ConnectKind;
     platform::ExclusiveFile areaLock;
-    if (areaLock.acquire(paths::join(data.PASNAME, kAreaLockName), areaLockOwner())
-        != platform::ExclusiveFile::Result::Taken)
+    if (lockArea(areaLock, data.PASNAME) != platform::ExclusiveFile::Result::Taken)
         return 0;
 
     // Children first, each copied beside its server folder under a side
@@ -767,11 +671,6 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
         // a working copy that went missing must not delete the server's.
     }
 
-    data.KYOYULOCK = 0;
-    UpdateDataListRecord(data, 0, true);
-    for (auto& child : rec.Children) {
-        child.KYOYULOCK = 0;
-        UpdateDataListRecord(child, 0, true);
-    }
+    clearShareMarks(*this, rec);
     return 1;
 }

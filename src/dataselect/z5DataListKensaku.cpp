@@ -43,20 +43,28 @@ void bindAll(fb::Query& q, const TDataKensakuRec& rec)
     q.paramByName("LISTTYPE").setInteger(rec.ListType);
 }
 
-void addInsert(fb::Query& q)
+// Stores the condition as a new row.
+void insertRow(fb::Query& q, const TDataKensakuRec& rec)
 {
+    q.close();
+    q.sql().clear();
     q.sql().add("INSERT INTO KENSAKUJYOKEN(OPCODE,LISTTYPE,JYOKENUSE,DATATYPE,CODETYPE,DATACODE,DATANAME,TANTO,DATAVER,"
                 "SEIHINNAME,SORTCOL,SORTTYPE)");
     q.sql().add(
         "VALUES(:OPCODE,:LISTTYPE,:JYOKENUSE,:DATATYPE,:CODETYPE,:DATACODE,:DATANAME,:TANTO,:DATAVER,:SEIHINNAME,"
         ":SORTCOL,:SORTTYPE)");
+    bindAll(q, rec);
+    q.execSQL();
 }
 
-// Runs work in the transaction; reports and rolls back only what it started.
+// Runs work on a statement in the transaction; reports and rolls back only
+// what it started.
 template <typename Work> bool run(fb::Transaction& t, const char* context, const char* message, Work work)
 {
-    return core::RunDbOperation(
-        t, core::DbPolicy(context, message).insideCallers(core::DbReport::Quiet), [&] { work(); });
+    return core::RunDbOperation(t, core::DbPolicy(context, message).insideCallers(core::DbReport::Quiet), [&] {
+        fb::Query q(&systemDatabase(), &t);
+        work(q);
+    });
 }
 
 } // namespace
@@ -113,65 +121,56 @@ void TDataKensakuIO::InitCondition(TDataKensakuRec& rec) const
 bool TDataKensakuIO::SelectRecord(TDataKensakuRec& rec)
 {
     InitCondition(rec);
-    return run(transaction_, "TDataListKensakuBox.SelectRecord", "検索条件レコードの参照に失敗しました。", [&] {
-        fb::Query q(&systemDatabase(), &transaction_);
-        q.sql().add(
-            "SELECT JYOKENUSE,DATATYPE,CODETYPE,DATACODE,DATANAME,TANTO,DATAVER,SEIHINNAME,SORTCOL,SORTTYPE FROM "
-            "KENSAKUJYOKEN");
-        q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
-        q.paramByName("OPCODE").setInteger(rec.OpCode);
-        q.paramByName("LISTTYPE").setInteger(rec.ListType);
-        bool found = false;
-        for (q.open(); !q.eof(); q.next()) {
-            found = true;
-            rec.JyokenUse = q.fieldByName("JYOKENUSE").asInteger();
-            rec.DataType = q.fieldByName("DATATYPE").asInteger();
-            rec.CodeType = q.fieldByName("CODETYPE").asInteger();
-            rec.DataCode = q.fieldByName("DATACODE").asString();
-            rec.ListName = q.fieldByName("DATANAME").asString();
-            rec.Tanto = q.fieldByName("TANTO").asInteger();
-            rec.DataVer = q.fieldByName("DATAVER").asString();
-            rec.SeihinName = q.fieldByName("SEIHINNAME").asString();
-            rec.SortCol = SortColFromStored(q.fieldByName("SORTCOL").asInteger());
-            rec.SortType = q.fieldByName("SORTTYPE").asInteger();
-        }
-        q.close();
-        if (!found) {
-            q.sql().clear();
-            addInsert(q);
-            bindAll(q, rec);
-            q.execSQL();
-        }
-    });
+    return run(
+        transaction_, "TDataListKensakuBox.SelectRecord", "検索条件レコードの参照に失敗しました。", [&](fb::Query& q) {
+            q.sql().add(
+                "SELECT JYOKENUSE,DATATYPE,CODETYPE,DATACODE,DATANAME,TANTO,DATAVER,SEIHINNAME,SORTCOL,SORTTYPE FROM "
+                "KENSAKUJYOKEN");
+            q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
+            q.paramByName("OPCODE").setInteger(rec.OpCode);
+            q.paramByName("LISTTYPE").setInteger(rec.ListType);
+            bool found = false;
+            for (q.open(); !q.eof(); q.next()) {
+                found = true;
+                rec.JyokenUse = q.fieldByName("JYOKENUSE").asInteger();
+                rec.DataType = q.fieldByName("DATATYPE").asInteger();
+                rec.CodeType = q.fieldByName("CODETYPE").asInteger();
+                rec.DataCode = q.fieldByName("DATACODE").asString();
+                rec.ListName = q.fieldByName("DATANAME").asString();
+                rec.Tanto = q.fieldByName("TANTO").asInteger();
+                rec.DataVer = q.fieldByName("DATAVER").asString();
+                rec.SeihinName = q.fieldByName("SEIHINNAME").asString();
+                rec.SortCol = SortColFromStored(q.fieldByName("SORTCOL").asInteger());
+                rec.SortType = q.fieldByName("SORTTYPE").asInteger();
+            }
+            q.close();
+            if (!found)
+                insertRow(q, rec);
+        });
 }
 
 bool TDataKensakuIO::UpdateRecord(const TDataKensakuRec& rec)
 {
-    return run(transaction_, "TDataListKensakuBox.UpdateRecord", "検索条件レコードの更新に失敗しました。", [&] {
-        fb::Query q(&systemDatabase(), &transaction_);
-        q.sql().add("UPDATE KENSAKUJYOKEN");
-        q.sql().add(
-            "SET JYOKENUSE=:JYOKENUSE,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,DATACODE=:DATACODE,DATANAME=:DATANAME,"
-            "TANTO=:TANTO,");
-        q.sql().add("DATAVER=:DATAVER,SEIHINNAME=:SEIHINNAME,SORTCOL=:SORTCOL,SORTTYPE=:SORTTYPE");
-        q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
-        bindAll(q, rec);
-        q.execSQL();
-        // A condition whose row is gone is stored, not lost.
-        if (q.rowsAffected() == 0) {
-            q.sql().clear();
-            addInsert(q);
+    return run(
+        transaction_, "TDataListKensakuBox.UpdateRecord", "検索条件レコードの更新に失敗しました。", [&](fb::Query& q) {
+            q.sql().add("UPDATE KENSAKUJYOKEN");
+            q.sql().add(
+                "SET JYOKENUSE=:JYOKENUSE,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,DATACODE=:DATACODE,DATANAME=:DATANAME,"
+                "TANTO=:TANTO,");
+            q.sql().add("DATAVER=:DATAVER,SEIHINNAME=:SEIHINNAME,SORTCOL=:SORTCOL,SORTTYPE=:SORTTYPE");
+            q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");
             bindAll(q, rec);
             q.execSQL();
-        }
-    });
+            // A condition whose row is gone is stored, not lost.
+            if (q.rowsAffected() == 0)
+                insertRow(q, rec);
+        });
 }
 
 bool TDataKensakuIO::UpdateRecordSortField(const TDataKensakuRec& rec)
 {
-    return run(
-        transaction_, "TDataListKensakuBox.UpdateRecordSortField", "検索条件レコードの更新に失敗しました。", [&] {
-            fb::Query q(&systemDatabase(), &transaction_);
+    return run(transaction_, "TDataListKensakuBox.UpdateRecordSortField", "検索条件レコードの更新に失敗しました。",
+        [&](fb::Query& q) {
             q.sql().add("UPDATE KENSAKUJYOKEN");
             q.sql().add("SET SORTCOL=:SORTCOL,SORTTYPE=:SORTTYPE");
             q.sql().add("WHERE (OPCODE=:OPCODE)AND(LISTTYPE=:LISTTYPE)");

@@ -242,10 +242,7 @@ bool TDataPlaceMan::NewPlace(std::int32_t row)
         box(msgkind::Information, {"データサーバーへフォルダの作成に失敗しました。"});
         return false;
     }
-    e.NAME = name;
-    e.State = 1;
-    SaveDataPlaces();
-    return true;
+    return storeEntry(e, name, 1);
 }
 
 bool TDataPlaceMan::RenamePlace(std::int32_t row)
@@ -257,10 +254,7 @@ bool TDataPlaceMan::RenamePlace(std::int32_t row)
     if (!askName("名称の変更", "データ管理フォルダの名称を入力して下さい。",
             "データ管理フォルダの管理名称を変更します。", name))
         return false;
-    e.NAME = name;
-    e.State = 2;
-    SaveDataPlaces();
-    return true;
+    return storeEntry(e, name, 2);
 }
 
 bool TDataPlaceMan::DeletePlace(std::int32_t row)
@@ -279,8 +273,13 @@ bool TDataPlaceMan::DeletePlace(std::int32_t row)
         &answer);
     if (answer != modal::Ok)
         return false;
-    e.NAME.clear();
-    e.State = 9;
+    return storeEntry(e, {}, 9);
+}
+
+bool TDataPlaceMan::storeEntry(TDataPlaceRec& entry, const std::string& name, std::int32_t state)
+{
+    entry.NAME = name;
+    entry.State = state;
     SaveDataPlaces();
     return true;
 }

@@ -51,4 +51,8 @@ public:
         bool UpEnabled = false, DownEnabled = false;
     };
     Keys UpdatePlaceKeys(std::int32_t row) const;
+
+private:
+    // Gives the entry its name and state and saves at once.
+    bool storeEntry(TDataPlaceRec& entry, const std::string& name, std::int32_t state);
 };

@@ -2,13 +2,16 @@
 #include "core/DbOperation.h"
 
 #include "core/DataInfomation.h"
+#include "dataselect/z5ServerSentaku.h"
 #include "core/DataModule.h"
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
 #include "core/PlatformUtil.h"
+#include "core/ProgressService.h"
 #include "dbupdate/DbUpdateList.h"
 #include "platform/firebird/firebird.h"
 #include "platform/paths.h"
+#include "platform/plain_text.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -122,11 +125,16 @@ std::string TDataSentakuModel::ColumnText(std::int32_t gridRow, int column) cons
     case 5:
         return unnamed ? std::string("～") : r.KikanText;
     case 6: {
+        // Every occurrence of the data root, in any case, becomes "~".
         std::string folder = r.PASNAME;
-        const std::string root = SysDef.DataRoot;
-        if (!root.empty())
-            for (auto pos = folder.find(root); pos != std::string::npos; pos = folder.find(root, pos + 1))
-                folder.replace(pos, root.size(), "~");
+        const std::string root = platform::text::upperAscii(SysDef.DataRoot);
+        if (root.empty())
+            return folder;
+        std::string upper = platform::text::upperAscii(folder);
+        for (auto pos = upper.find(root); pos != std::string::npos; pos = upper.find(root, pos + 1)) {
+            folder.replace(pos, root.size(), "~");
+            upper.replace(pos, root.size(), "~");
+        }
         return folder;
     }
     case 7:
@@ -236,9 +244,10 @@ void TDataSentakuModel::DataListRefresh(std::int32_t gridRow)
     BuildGrid();
 }
 
-void TDataSentakuModel::DataListRefreshAll(const std::function<bool(std::int32_t)>& progress)
+void TDataSentakuModel::DataListRefreshAll(const std::function<void()>& afterRow)
 {
     if (ConnectKind != 0) {
+        ReportProgress("データリストの更新中…");
         try {
             registry_.RenumberAddedRows();
         } catch (const std::exception& e) {
@@ -250,12 +259,97 @@ void TDataSentakuModel::DataListRefreshAll(const std::function<bool(std::int32_t
         }
         LoadDataList();
     }
-    for (std::int32_t top : std::vector<std::int32_t>(Disp)) {
-        if (progress && !progress(top + 1))
+    // A child is brought up to date with its parent, so each top-level row
+    // is refreshed once, numbered by its grid row as the list shows it.
+    const std::vector<GridRow> shown = Grid;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i].Child >= 0)
+            continue;
+        if (ProgressCancelled())
             break;
-        refreshTop(top);
+        char label[96];
+        std::snprintf(label, sizeof label, "データリスト（%d行目）の更新中…", static_cast<int>(i + 1));
+        ReportProgress(label);
+        refreshTop(shown[i].Top);
+        if (afterRow)
+            afterRow();
     }
     BuildGrid();
+}
+
+std::int32_t TDataSentakuModel::FindByCodePrefix(std::int32_t current, const std::string& text) const
+{
+    if (text.empty() || Grid.empty())
+        return -1;
+    // The typed text is Latin letters, digits and signs; bytes of other
+    // characters in a code never equal them, so a byte prefix suffices.
+    const std::string wanted = platform::text::upperAscii(text);
+    auto matches = [&](std::size_t row) {
+        const std::string code = platform::text::upperAscii(Record(static_cast<std::int32_t>(row)).DATACODE);
+        return code.compare(0, wanted.size(), wanted) == 0;
+    };
+    const std::size_t n = Grid.size();
+    const std::size_t start = current < 0 ? 0 : static_cast<std::size_t>(current) + 1;
+    for (std::size_t row = start; row < n; ++row)
+        if (matches(row))
+            return static_cast<std::int32_t>(row);
+    const std::size_t last = current < 0 ? 0 : std::min(static_cast<std::size_t>(current) + 1, n);
+    for (std::size_t row = 0; row < last; ++row)
+        if (matches(row))
+            return static_cast<std::int32_t>(row);
+    return -1;
+}
+
+bool TDataSentakuModel::ToggleDataLock(std::int32_t gridRow)
+{
+    if (ConnectKind == 0 || gridRow < 0 || static_cast<std::size_t>(gridRow) >= Grid.size())
+        return false;
+    TDataListRec& rec = Record(gridRow);
+    const std::string folder = GetRowDataPath(gridRow);
+    TDataFolderCheck check = FolderCheck();
+    const std::int32_t status = check.CheckFolderStatus(folder, true, false);
+    if (status < 1 || status > 3) {
+        // Status 0 of a missing database was reported by the check.
+        if (status == 0 && databaseState(folder) != 1)
+            return false;
+        TMessage2InfoRec m;
+        InitMessage2Info(msgkind::Warning, m);
+        m.caption = "選択データの状態";
+        m.lines[0].text = "このデータは" + TDataSentakuListCtl::GetDataStatusName(status) + "のため処理が行えません。";
+        m.lines[0].colour = 255;
+        ShowMessage2(m);
+        return false;
+    }
+    TDataInfomation info;
+    info.Mode = ConnectKind;
+    const std::int32_t me = LoginCodeOf(SysDef.OpCode, SysDef.GroupID);
+    if (rec.DATALOCK != 0) {
+        if (status == 3) {
+            TDataInfomationRec state;
+            info.ReadDataIni(folder, state);
+            const std::int32_t holder = LoginCodeOf(state.OPCODE, SysDef.GroupID);
+            if (holder != me) {
+                TMessage2InfoRec m;
+                InitMessage2Info(msgkind::Warning, m);
+                m.caption = "ロックデータの状態";
+                m.lines[0].text = "このデータは違うオペレータによりロックされているため解除は行えません。";
+                m.lines[0].colour = 255;
+                const std::string detail[] = {"【データフォルダ】", "　" + folder, "", "【オペレータ】",
+                    "　" + std::to_string(holder), "", "【オペレータ名】", "　" + state.OPERATOR};
+                for (std::size_t i = 0; i < std::size(detail) && i + 1 < m.lines.size(); ++i)
+                    m.lines[i + 1].text = detail[i];
+                ShowMessage2(m);
+                return false;
+            }
+            info.WriteStatus(folder, 1);
+            rec.DATALOCK = 0;
+        }
+        // Status 1 or 2: the lock stays as the list has it.
+    } else {
+        info.WriteStatus(folder, 3);
+        rec.DATALOCK = me;
+    }
+    return registry_.UpdateDataListRecord(rec, 0, true);
 }
 
 void TDataSentakuModel::refreshTop(std::int32_t top)
@@ -305,6 +399,7 @@ void TDataSentakuModel::refreshTop(std::int32_t top)
                 registry_.SetDataListRecordFromInfo(ini, rec);
                 registry_.UpdateDataListRecord(rec, 0, true);
                 rebuildChildren(row, folder);
+                storeTakenRowOnServer(row);
             } else if (SysDef.DataDamaged != 0) {
                 rec.DATA_STATUS = 1;
             }
@@ -325,6 +420,25 @@ void TDataSentakuModel::refreshTop(std::int32_t top)
         row.Children.clear();
         row.ChildCount = 0;
         registry_.UpdateDataListRecord(rec, 0, true);
+    }
+}
+
+void TDataSentakuModel::storeTakenRowOnServer(const TDataSentakuRec& row)
+{
+    // A set taken from the shared server shows its refreshed name and locks
+    // in the shared list and the shared folder too. Only a row that still
+    // holds data goes there: an emptied local copy says nothing about the
+    // shared one, whose registration stays.
+    const TDataListRec& rec = row.Data;
+    if (rec.NETDRIVE != 1 || rec.KYOYULOCK != 1 || isAreaOrEmpty(rec.ENTTEXT))
+        return;
+    try {
+        TServerSentakuCtl server;
+        if (server.UpdateServerRow(rec))
+            for (const TDataListRec& child : row.Children)
+                server.UpdateServerRow(child);
+    } catch (const std::exception&) {
+        // The shared list is brought up to date again by the next store.
     }
 }
 

@@ -64,8 +64,21 @@ public:
     // Brings a row up to date with its data folder (a child through its
     // parent) and rebuilds the grid.
     void DataListRefresh(std::int32_t gridRow);
-    // Every row; progress(row) returning false stops.
-    void DataListRefreshAll(const std::function<bool(std::int32_t)>& progress);
+    // Every row, under the shown progress window: each row's number (from
+    // 1) on its information line; Cancel stops before the next row.
+    // afterRow runs after each row (the screen lets waiting events run).
+    void DataListRefreshAll(const std::function<void()>& afterRow);
+
+    // Incremental search: the first grid row after `current`, then from the
+    // first row up to `current`, whose code begins with text (Latin letters
+    // without case). -1 when none matches.
+    std::int32_t FindByCodePrefix(std::int32_t current, const std::string& text) const;
+
+    // The lock column of the server kinds: takes this operator's data lock
+    // on a free row, releases the operator's own lock, refuses (with a
+    // message) another operator's lock and a data set that may not be
+    // locked. True when the row was written back.
+    bool ToggleDataLock(std::int32_t gridRow);
 
     // F12 on a grid row: 1 chosen (SysDef holds the folder), 0 refused.
     std::int32_t Choose(std::int32_t gridRow);
@@ -90,6 +103,7 @@ public:
 private:
     void refreshTop(std::int32_t top);
     void rebuildChildren(TDataSentakuRec& row, const std::string& folder);
+    void storeTakenRowOnServer(const TDataSentakuRec& row);
     void emptyRow(TDataListRec& rec);
     void clearChoice();
     // 1 present, 0 missing, -1 unknown (the check itself failed).

@@ -28,17 +28,11 @@ constexpr const char* kKindKey = "合算データ区分";
 constexpr const char* kCountKey = "合算データ数";
 constexpr const char* kInteger = "整数";
 
-std::string threeDigits(int n)
+// n with at least `digits` digits, zero-padded ("007").
+std::string padded(int n, int digits)
 {
     char b[16];
-    std::snprintf(b, sizeof b, "%.3d", n);
-    return b;
-}
-
-std::string twoDigits(int n)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%.2d", n);
+    std::snprintf(b, sizeof b, "%.*d", digits, n);
     return b;
 }
 
@@ -145,7 +139,7 @@ void TGassanDataCtl::LoadGassanData(TGassanDataRec& data)
             data.Count = static_cast<std::int32_t>(PlannedChildren.size());
         } else {
             for (int i = 1; i <= data.Count; ++i)
-                PlannedChildren.push_back({rec_, i, {}, paths::join(folder_, threeDigits(i))});
+                PlannedChildren.push_back({rec_, i, {}, paths::join(folder_, padded(i, 3))});
         }
         for (const auto& name : GetSubDirList(folder_, 1)) {
             const int n = folderNumber(name);
@@ -155,10 +149,10 @@ void TGassanDataCtl::LoadGassanData(TGassanDataRec& data)
             c.REC = rec_;
             c.ROWNO = static_cast<std::int32_t>(ChildFolders.size() + 1);
             if (data.SitenMode != 0) {
-                c.Code = twoDigits(n);
+                c.Code = padded(n, 2);
                 c.Path = paths::join(folder_, c.Code);
             } else {
-                c.Path = paths::join(folder_, threeDigits(n));
+                c.Path = paths::join(folder_, padded(n, 3));
             }
             ChildFolders.push_back(std::move(c));
         }
@@ -213,7 +207,7 @@ void TGassanDataCtl::GetNextChildFolderName(const std::string& folder, std::int3
     const int next = highest + step;
     if (next >= 1000)
         throw std::runtime_error("作成できるフォルダ名は[999]までです。");
-    name = threeDigits(next);
+    name = padded(next, 3);
 }
 
 void TGassanDataCtl::AccDataSyokika()
@@ -228,15 +222,13 @@ void TGassanDataCtl::AccDataSyokika()
             Progress("分散データ[" + NewCode + "]の作成中です(" + step + ")…");
     };
     fb::Query q(&d.IBDatabaseDAT, &d.IBTransactionDAT);
-    auto run = [&](const std::string& sql) {
-        q.close();
-        q.sql().clear();
-        q.sql().add(sql);
-        q.execSQL();
-    };
     // Shown and raised: the caller abandons the new data set.
     RunDbOperation(
         d.IBTransactionDAT, DbPolicy(kContext, kMessage).with(DbReport::ErrorBoxAndRaise), [&](TDbScope& op) {
+            auto run = [&](const std::string& sql) {
+                op.fresh(q).sql().add(sql);
+                q.execSQL();
+            };
             op.closeOnFailure(q);
             label("監査情報クリア");
             q.sql().add("UPDATE ACCDEF1");
@@ -255,7 +247,7 @@ void TGassanDataCtl::AccDataSyokika()
             run(kakozan + "TRIGGER_SWITCH=1");
             std::string sz = "UPDATE KAMOKU_SZ SET KAISIZAN=0,";
             for (int i = 1; i <= 16; ++i)
-                sz += "HAIBUN" + twoDigits(i) + "=0,";
+                sz += "HAIBUN" + padded(i, 2) + "=0,";
             run(sz + "KAKOZAN=0,KISHU_KOMI=0,KISHU_NUKI=0");
             run("UPDATE KAMOKU_MS SET "
                 "KAR_NUK=0,KAR_TAX=0,KAS_NUK=0,KAS_TAX=0,BYOSAN=0,BYOSOKU=0,RYOSAN=0,KAR_IKKATSU=0,"
@@ -270,7 +262,7 @@ void TGassanDataCtl::AccDataSyokika()
             d.IBDatabaseDAT.executeImmediate("SET GENERATOR SIWAKE_REC_GEN TO 0", &d.IBTransactionDAT);
             for (int i = 0; i < 100; ++i)
                 d.IBDatabaseDAT.executeImmediate(
-                    "SET GENERATOR SIWAKE" + twoDigits(i) + "_GEN TO 0", &d.IBTransactionDAT);
+                    "SET GENERATOR SIWAKE" + padded(i, 2) + "_GEN TO 0", &d.IBTransactionDAT);
             d.IBDatabaseDAT.executeImmediate("SET GENERATOR KSSISAN_GEN TO 0", &d.IBTransactionDAT);
 
             funcPutAccReg(kGroup, kKindKey, kInteger, TRegValue::integer(10));
@@ -278,25 +270,19 @@ void TGassanDataCtl::AccDataSyokika()
 
             if (medical_) {
                 label("施設調整");
-                q.close();
-                q.sql().clear();
-                q.sql().add("DELETE FROM SISETUMST");
+                op.fresh(q).sql().add("DELETE FROM SISETUMST");
                 q.sql().add("WHERE (SCODE NOT IN (:BLANK, :CODE))");
                 q.paramByName("BLANK").setString(" ");
                 q.paramByName("CODE").setString(NewCode);
                 q.execSQL();
                 if (NewCode == "00") {
                     std::vector<std::array<std::string, 3>> lone;
-                    q.close();
-                    q.sql().clear();
-                    q.sql().add("SELECT ' ' AS SCODE,KCODE,HCODE,BCODE FROM KAMOKU_SZ");
+                    op.fresh(q).sql().add("SELECT ' ' AS SCODE,KCODE,HCODE,BCODE FROM KAMOKU_SZ");
                     q.sql().add("GROUP BY KCODE,HCODE,BCODE");
                     q.sql().add("HAVING COUNT(SCODE)=1");
                     for (q.open(); !q.eof(); q.next())
                         lone.push_back({q.field(1).asString(), q.field(2).asString(), q.field(3).asString()});
-                    q.close();
-                    q.sql().clear();
-                    q.sql().add("DELETE FROM KAMOKU_SZ");
+                    op.fresh(q).sql().add("DELETE FROM KAMOKU_SZ");
                     q.sql().add("WHERE SCODE=:SCODE AND KCODE=:KCODE AND HCODE=:HCODE AND BCODE=:BCODE");
                     for (const auto& k : lone) {
                         q.paramByName("SCODE").setString(" ");

@@ -1,10 +1,14 @@
 #include "dataselect/z5ServerSentaku.h"
 
 #include "core/AppInfo.h"
+#include "core/DataModule.h"
+#include "core/DataModuleAccInfo.h"
 #include "core/MessageService.h"
 #include "core/PlatformUtil.h"
 #include "core/TextRoutines.h"
 #include "core/uAccRecord.h"
+#include "dataselect/z5CloudShareComm.h"
+#include "dataselect/z5ComCloudShare.h"
 #include "dataselect/z5DataSentakuRules.h"
 #include "platform/codec.h"
 #include "platform/paths.h"
@@ -326,12 +330,33 @@ bool TServerSentakuCtl::CompareData(const std::string& word, const std::string& 
     return ShowMessage2(rec) == modal::Ok;
 }
 
+bool TServerSentakuCtl::CloudEnabled() const
+{
+    return core::IsCloudShareEnabled(0);
+}
+
 bool TServerSentakuCtl::BeginCopy(int line)
 {
     CopyPending = false;
+    CopyCloudFolder.clear();
     TDataListRec* row = LineRecord(line);
     if (row == nullptr || row->GASSAN == 10)
         return false;
+    if (CloudEnabled() && row->CLOUD == 1) {
+        // The server holds only a stale copy of a cloud data set: the newest
+        // one is received into the row's local work folder and pasted from
+        // there.
+        List.SharePathToLocalPath(row->PASNAME, 0, row->LocalPath);
+        std::int32_t result = 1;
+        if (!row->LocalPath.empty()) {
+            result = CloudShareReceiveCopy(row->LocalPath);
+            if (result == 0)
+                result = CloudShareUnlock(row->LocalPath);
+        }
+        if (result >= 1 && result <= 9)
+            return false;
+        CopyCloudFolder = ExcludeDelimiter(row->LocalPath);
+    }
     const std::string source = ExcludeDelimiter(row->PASNAME);
     if (CheckDataStatus(source, true, true) != 1)
         return false;
@@ -350,6 +375,7 @@ void TServerSentakuCtl::CancelCopy()
         WriteStatus(CopySource, 1);
     CopyPending = false;
     CopySource.clear();
+    CopyCloudFolder.clear();
 }
 
 bool TServerSentakuCtl::pasteFiles(
@@ -399,21 +425,30 @@ bool TServerSentakuCtl::Paste(int line)
     } catch (...) {
         WriteStatus(source, 1);
         CopySource.clear();
+        CopyCloudFolder.clear();
         throw;
     }
     WriteStatus(source, 1);
     CopySource.clear();
+    CopyCloudFolder.clear();
     if (pasted)
         FilterRows();
     return pasted;
 }
 
-bool TServerSentakuCtl::pasteInto(int line, TDataListRec& row, const std::string& source)
+bool TServerSentakuCtl::pasteInto(int line, TDataListRec& row, const std::string& serverSource)
 {
     const std::string target = ExcludeDelimiter(row.PASNAME);
+    if (CloudEnabled() && row.CLOUD == 1) {
+        showLines(msgkind::Information, msgbtn::OK, "クラウドシェアデータのため貼り付け処理は行えません。");
+        return false;
+    }
+    std::string source = serverSource;
     const int status = CheckDataStatus(target, false, true);
     if (status != 1 && status != 10)
         return false;
+    if (OnPasteStart)
+        OnPasteStart();
     bool agreed;
     if (status == 10) {
         TMessage2InfoRec rec;
@@ -433,6 +468,19 @@ bool TServerSentakuCtl::pasteInto(int line, TDataListRec& row, const std::string
     TDataSentakuRec& top = Rows.at(static_cast<std::size_t>(l.Top));
     if (hadData)
         WriteStatus(target, 7);
+    if (CloudEnabled() && CopyRow.CLOUD == 1) {
+        // The data pasted are the copy received from the cloud, without the
+        // cloud-share setting of the area it came from.
+        WriteStatus(serverSource, 1);
+        source = CopyCloudFolder;
+        TCloudShareIO().ClearSetting(SysDef.HostName, source);
+        if (core::DM != nullptr) {
+            if (core::DM->IBDatabaseDAT.connected())
+                core::DM->fnAccDatDisConnected();
+            if (core::DM->fnAccDatConnected(SysDef.HostName, source, core::TInUseMark::None))
+                core::DM->fnAccDatDisConnected(source);
+        }
+    }
     bool copied = false;
     if (row.GASSAN == 10) {
         copied = FileCopy(paths::join(source, kDbFile), paths::join(target, kDbFile));
@@ -514,6 +562,10 @@ bool TServerSentakuCtl::DeleteArea(int line, bool reportFailure)
     TDataListRec* row = LineRecord(line);
     if (row == nullptr || row->GASSAN == 10)
         return false;
+    if (CloudEnabled() && row->CLOUD == 1) {
+        showLines(msgkind::Information, msgbtn::OK, "クラウドシェアデータのため削除処理は行えません。");
+        return false;
+    }
     const std::string folder = row->PASNAME;
     const int status = CheckDataStatus(folder, false, true);
     if (status != 1 && status != 10)

@@ -53,9 +53,15 @@ public:
     std::string CopySource;
     TDataListRec CopyRow; // the source row, its list name the copy name
     std::int32_t CopyTop = -1;
+    // A cloud source: the local work folder its copy was received into,
+    // which the paste then copies from.
+    std::string CopyCloudFolder;
     // Copies every entry of one folder into another (created); replaceable so
     // that a failing copy can be tried.
     std::function<bool(const std::string& from, const std::string& to)> CopyFolder;
+    // Called once a paste's destination has been accepted, before the
+    // comparison and the copy: the screen shows its progress window.
+    std::function<void()> OnPasteStart;
 
     // Reads the cached list (rescan: rebuilt from the folders first, each
     // area and child refilled from its data ini and stored), then filters.
@@ -84,9 +90,12 @@ public:
         const std::string& word, const TDataInfomationRec& source, const TDataInfomationRec& target);
     // Asks when the two folders' data differ; true to go on.
     bool CompareData(const std::string& word, const std::string& source, const std::string& target);
-    // Marks the line's area as the copy source (status 6). False when it
-    // cannot be copied now.
+    // Marks the line's area as the copy source (status 6). A cloud row's
+    // data are first received into its local work folder through the
+    // communication screen. False when it cannot be copied now.
     bool BeginCopy(int line);
+    // Cloud share is offered (cloud rows have their own copy and refusals).
+    bool CloudEnabled() const;
     // Ends a pending copy without pasting: the source back to status 1.
     void CancelCopy();
     // Pastes the pending source over the line's area. The files go through

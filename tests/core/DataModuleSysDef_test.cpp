@@ -335,6 +335,31 @@ TEST_F(SysDefTest, SavingWithoutTheOperatorsRowIsAFailure)
     EXPECT_EQ(value("SELECT COUNT(*) FROM SYSDEF WHERE OPCODE=100000098"), "0");
 }
 
+// The automatic-share switch alone: its bit follows SysDef, every other bit
+// of the word and every other column stays as stored.
+TEST_F(SysDefTest, AutomaticShareSwitchIsWrittenAlone)
+{
+    constexpr int op = 100000060;
+    login(op);
+    const std::string where = " FROM SYSDEF WHERE OPCODE=" + std::to_string(op);
+    exec("UPDATE SYSDEF SET RESERVE4=" + std::to_string((1 << 11) | (1 << 1) | 1) + ", MFTOP=11 WHERE OPCODE="
+        + std::to_string(op));
+    SysDef.MFTop = 999;
+    for (const int flag : {0, 1}) {
+        SysDef.Reserve4Bit1 = flag;
+        EXPECT_TRUE(core::fnPutKyoyuAutoFlag());
+        EXPECT_EQ(value("SELECT RESERVE4" + where), std::to_string((1 << 11) | (1 << 1) | flag));
+        EXPECT_EQ(SysDef.Reserve4 & 1, flag);
+    }
+    EXPECT_EQ(value("SELECT MFTOP" + where), "11");
+
+    SysDef.OpCode = 100000098;
+    ScriptedMessages messages;
+    EXPECT_FALSE(core::fnPutKyoyuAutoFlag()) << "no row of the operator";
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "システム情報の書き込みに失敗しました。");
+}
+
 TEST(SysRegText, ConversionByTypeName)
 {
     using core::SysRegTextToValue;

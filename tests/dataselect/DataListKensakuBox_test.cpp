@@ -7,6 +7,7 @@
 #include "mixed_rows_fixture.h"
 
 #include "controls/xEdit.h"
+#include "controls/xPlButton.h"
 #include "core/DataModuleSysDef.h"
 #include "support/scripted_messages.h"
 
@@ -18,6 +19,20 @@
 namespace {
 class SearchDialog : public DataSelectionList { };
 } // namespace
+
+TEST_F(SearchDialog, EveryControlHasItsHint)
+{
+    TDataListKensakuBox box;
+    box.Prepare(true);
+    for (QWidget* w : std::initializer_list<QWidget*> {box.txtCode, box.cmbDataKbn, box.txtListName, box.cmbTanto,
+             box.cmbDataVer, box.cboxYukou, box.btnOK, box.btnCancel}) {
+        const QString hint = controls::Hint(w);
+        EXPECT_EQ(hint.count(QLatin1Char('|')), 1) << w->metaObject()->className() << " " << hint.toStdString();
+    }
+    EXPECT_EQ(controls::Hint(box.cmbDataKbn).section(QLatin1Char('|'), 0, 0).toStdString(),
+        "選択した区分に該当するデータを抽出して表示します。");
+    EXPECT_EQ(box.txtCode->ImeMode(), imDisable);
+}
 
 TEST_F(SearchDialog, FieldsRoundTripAndAStalePersonShowsNone)
 {

@@ -14,7 +14,18 @@
 #include "core/DataModuleSysDef.h"
 #include "support/scripted_messages.h"
 
+#include "controls/xAnimeProgressDialog.h"
+#include "core/DataModule.h"
+#include "platform/plain_text.h"
+
+#include <functional>
+
 #include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -90,16 +101,24 @@ TEST_F(DataSelectionScreen, WizardStartListsTheKeptRowsAndChoosesAStatusOneRow)
 
 TEST_F(DataSelectionScreen, EscapeAfterTheStartFolderWasDeletedKeepsTheFolderAndCancels)
 {
-    SysDef.DataDir = folderOf(2);
-    ScriptedMessages messages;
-    whenShown([&](TDataSentakuBox& box) {
-        std::filesystem::remove(folderOf(2) + "/tnacc.fdb");
-        QTest::keyClick(box.Grid(), Qt::Key_Escape);
-    });
-    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, kWizardStart), 2);
-    ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.firstLine(0), "前回、選択したデータは削除されています。\r");
-    EXPECT_EQ(SysDef.DataDir, folderOf(2)) << "the system definition keeps its folder";
+    // The window's close box cancels as ESC does.
+    for (const bool closeBox : {false, true}) {
+        SysDef.DataDir = folderOf(2);
+        std::filesystem::copy_file(company.database, folderOf(2) + "/tnacc.fdb",
+            std::filesystem::copy_options::overwrite_existing);
+        ScriptedMessages messages;
+        whenShown([&](TDataSentakuBox& box) {
+            std::filesystem::remove(folderOf(2) + "/tnacc.fdb");
+            if (closeBox)
+                box.close();
+            else
+                QTest::keyClick(box.Grid(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(ExecProc("QzDataSenkaku", 1, kWizardStart), 2) << closeBox;
+        ASSERT_EQ(messages.count(), 1u) << closeBox;
+        EXPECT_EQ(messages.firstLine(0), "前回、選択したデータは削除されています。\r");
+        EXPECT_EQ(SysDef.DataDir, folderOf(2)) << "the system definition keeps its folder";
+    }
 }
 
 TEST_F(DataSelectionScreen, ProcessingTypeAboveFiveIsRefused)
@@ -208,4 +227,309 @@ TEST_F(DataSelectionScreen, CloseBoxOfTheHostsStartAsksBeforeEndingTheProgram)
     EXPECT_EQ(resultAfterCancel, 0);
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(messages.firstLine(0), "トルバン財務を終了します。よろしいですか？");
+}
+
+// Choosing a destination (type 2) stand-alone suspends automatic share
+// while the screen runs. However the screen closes, the operator's own
+// switch comes back and is what the database holds, even when an operation
+// of the screen stored the system definition meanwhile; the rest of the
+// system definition is not written back, and the company database is
+// connected again. The other types write the system definition back.
+TEST_F(DataSelectionScreen, DestinationChoiceSuspendsAutomaticShareUntilItCloses)
+{
+    const std::string opCode = "OPCODE=" + std::to_string(SysDef.OpCode);
+    enum class Close { Escape, CloseBox, Choose };
+    struct Case {
+        int type;
+        Close how;
+        int result;
+        int flagWhileShown;
+        bool restWritten;
+    };
+    const Case cases[] = {
+        {2, Close::Escape, 2, 0, false},
+        {2, Close::CloseBox, 2, 0, false},
+        {2, Close::Choose, 1, 0, false},
+        {0, Close::Escape, 2, 1, true},
+    };
+    for (const Case& c : cases) {
+        const std::string label = "type " + std::to_string(c.type) + " close " + std::to_string(static_cast<int>(c.how));
+        if (dm->IBDatabaseDAT.connected())
+            dm->fnAccDatDisConnected();
+        SysDef.DataDir = folderOf(1);
+        SysDef.PrinterName = "before";
+        SysDef.Reserve4Bit1 = 1;
+        ASSERT_TRUE(core::fnPutSysDef());
+        ScriptedMessages messages;
+        int flagWhileShown = -1;
+        bool boxChecked = true;
+        whenShown([&](TDataSentakuBox& box) {
+            flagWhileShown = SysDef.Reserve4Bit1;
+            boxChecked = box.findChild<QCheckBox*>()->isChecked();
+            // An operation of the screen stores the system definition (as
+            // the shared take does), then the screen's state changes.
+            ASSERT_TRUE(core::fnPutSysDef());
+            SysDef.PrinterName = "after";
+            switch (c.how) {
+            case Close::Escape:
+                QTest::keyClick(box.Grid(), Qt::Key_Escape);
+                break;
+            case Close::CloseBox:
+                box.close();
+                break;
+            case Close::Choose:
+                box.Grid()->setCurrentCell(box.Model().FindRowOfFolder(folderOf(20)), 0);
+                QTest::keyClick(box.Grid(), Qt::Key_Return);
+                break;
+            }
+        });
+        EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=" + std::to_string(c.type)), c.result)
+            << label << core::messageAsText(messages.shown().empty() ? TMessage2InfoRec {} : messages.shown().at(0));
+        EXPECT_EQ(flagWhileShown, c.flagWhileShown) << label;
+        EXPECT_EQ(boxChecked, c.flagWhileShown == 1) << label;
+        EXPECT_EQ(SysDef.Reserve4Bit1, 1) << label;
+        EXPECT_EQ(std::stoi(value("SYSDEF", "RESERVE4", opCode).value_or("0")) & 1, 1) << label;
+        EXPECT_EQ(value("SYSDEF", "PrinterName", opCode), c.restWritten ? "after" : "before") << label;
+        if (c.type == 2) {
+            EXPECT_TRUE(dm->IBDatabaseDAT.connected()) << label << ": the company database is connected again";
+            if (c.how == Close::Choose)
+                EXPECT_EQ(SysDef.DestinationText, "PATH1=" + folderOf(20) + "\rPATH2=" + folderOf(20)) << label;
+        }
+    }
+    if (dm->IBDatabaseDAT.connected())
+        dm->fnAccDatDisConnected();
+}
+
+TEST_F(DataSelectionScreen, TypingACodeGoesToTheRowAfterThePause)
+{
+    sql({"UPDATE DATALIST SET DATACODE='AB12' WHERE REC=2", "UPDATE DATALIST SET DATACODE='X9' WHERE REC=4"});
+    ScriptedMessages messages;
+    std::vector<int> intervals;
+    std::string shownText, typed;
+    bool editShown = false, editHiddenAfter = false;
+    int currentAfter = -1, expected = -2, currentAfterMiss = -1;
+    whenShown([&](TDataSentakuBox& box) {
+        QApplication::setActiveWindow(&box);
+        box.Grid()->setFocus();
+        EXPECT_TRUE(box.Grid()->hasFocus());
+        box.Grid()->setCurrentCell(0, 0);
+        QTest::keyClick(box.Grid(), Qt::Key_A);
+        intervals.push_back(box.IncSearchTimer()->interval());
+        QTest::keyClick(box.Grid(), Qt::Key_B, Qt::ShiftModifier); // the key counts, not the case
+        intervals.push_back(box.IncSearchTimer()->interval());
+        QTest::keyClick(box.Grid(), Qt::Key_F5); // no search key
+        QTest::keyClicks(box.Grid(), "1234567");
+        intervals.push_back(box.IncSearchTimer()->interval());
+        typed = box.IncSearchText();
+        shownText = box.IncSearchEdit()->text().toStdString();
+        editShown = box.IncSearchEdit()->isVisible();
+        box.IncSerchTimerTimer();
+        // "AB1234567" is nobody's code: the row stays.
+        currentAfterMiss = box.Grid()->currentRow();
+
+        QTest::keyClicks(box.Grid(), "ab");
+        box.IncSerchTimerTimer();
+        currentAfter = box.Grid()->currentRow();
+        expected = box.Model().FindRowOfFolder(folderOf(2));
+        editHiddenAfter = !box.IncSearchEdit()->isVisible() && box.IncSearchText().empty();
+        QTest::keyClick(box.Grid(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=0"), 2);
+    EXPECT_EQ(intervals, (std::vector<int> {500, 1000, 1000}));
+    EXPECT_EQ(typed, "AB1234567");
+    EXPECT_EQ(shownText, "AB123456") << "the edit shows the first eight characters";
+    EXPECT_TRUE(editShown);
+    EXPECT_EQ(currentAfterMiss, 0);
+    EXPECT_EQ(currentAfter, expected);
+    EXPECT_TRUE(editHiddenAfter);
+}
+
+TEST_F(DataSelectionScreen, ListRefreshRunsUnderTheProgressWindowAndStopsOnCancel)
+{
+    std::filesystem::create_directories(folderOf(30));
+    std::filesystem::copy_file(company.database, folderOf(30) + "/tnacc.fdb");
+    ScriptedMessages messages({modal::Yes});
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    const int current = screen.Model().FindRowOfFolder(folderOf(5));
+    screen.Grid()->setCurrentCell(current, 0);
+    std::string caption, label;
+    bool cancelShown = false;
+    // Each row done lets events run: once the window names the first row,
+    // press Cancel.
+    std::function<void()> watch = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* form = qobject_cast<TxProgressForm*>(w);
+            if (form == nullptr || !form->isVisible())
+                continue;
+            caption = form->windowTitle().toStdString();
+            label = form->Label->text().toStdString();
+            cancelShown = form->CancelButton != nullptr && form->CancelButton->isVisible();
+            if (label.find("行目") != std::string::npos) {
+                if (cancelShown)
+                    form->CancelButton->Click();
+                return;
+            }
+        }
+        QTimer::singleShot(0, watch);
+    };
+    QTimer::singleShot(0, watch);
+    screen.btnListUpdateClick();
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "データリストの更新を行います。\rよろしいですか？");
+    EXPECT_EQ(caption, "更新中");
+    EXPECT_EQ(label, "データリスト（1行目）の更新中…");
+    EXPECT_TRUE(cancelShown);
+    EXPECT_EQ(core::activeProgress(), nullptr) << "the window is gone";
+    EXPECT_EQ(screen.Model().Record(screen.Model().FindRowOfFolder(folderOf(30))).ENTTEXT, "")
+        << "the rows after the cancel were not refreshed";
+    EXPECT_EQ(screen.Grid()->currentRow(), current) << "the current record stays current";
+}
+
+// The help memo shows the list's long hint, which depends on the
+// connection kind, the processing type and the program kind.
+TEST_F(DataSelectionScreen, ListHintByConnectionKindProcessingTypeAndProgramKind)
+{
+    struct Case {
+        std::uint8_t connect;
+        int type;
+        std::uint8_t appKind;
+        const char* firstAddedLine; // the memo's second line, "" when it has one line
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {0, 0, 0, "空白行は選択できません。［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "共有ﾃﾞｰﾀを処理する場合は［共有取得］、取得した共有ﾃﾞｰﾀを他のｵﾍﾟﾚｰﾀが使えるようにする場合は［共有保管］をｸﾘｯｸします。"},
+        {0, 2, 0, "［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "共有ﾃﾞｰﾀを処理する場合は［共有取得］、取得した共有ﾃﾞｰﾀを他のｵﾍﾟﾚｰﾀが使えるようにする場合は［共有保管］をｸﾘｯｸします。"},
+        {0, 4, 0, "", ""},
+        {1, 3, 0, "空白行は選択できません。", "空白行は選択できません。"},
+        {1, 2, 0, "", ""},
+        {2, 1, 0, "空白行は選択できません。［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "選択ﾃﾞｰﾀを削除する場合は［F5］を、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。"},
+        {2, 2, 0, "［F7］で作成済みのﾃﾞｰﾀを復元してください。",
+            "選択ﾃﾞｰﾀを削除する場合は［F5］を、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。"},
+        {0, 0, 2, "空白行は選択できません。［F3］で新規にﾃﾞｰﾀを作成してください。", "選択ﾃﾞｰﾀを削除する場合は［F5］を押します。"},
+    };
+    for (const Case& c : cases) {
+        ConnectMode = c.connect;
+        AppKind = c.appKind;
+        TDataSentakuBox screen;
+        screen.SetParams({"SyoriType=" + std::to_string(c.type)});
+        screen.UpdateFunctionKeys();
+        const QStringList lines = screen.findChild<QPlainTextEdit*>()->toPlainText().split(QLatin1Char('\n'));
+        const std::string label = std::to_string(c.connect) + "/" + std::to_string(c.type) + "/" + std::to_string(c.appKind);
+        ASSERT_FALSE(lines.isEmpty()) << label;
+        EXPECT_EQ(lines.front().toStdString(), c.type == 4 ? "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。"
+                                                           : "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。")
+            << label;
+        const QString rest = lines.size() > 1 ? lines.at(1) : QString();
+        EXPECT_EQ(rest.toStdString(), c.firstAddedLine) << label;
+        const QString last = lines.size() > 1 ? lines.back() : QString();
+        EXPECT_EQ(last.toStdString(), c.lastLine) << label;
+    }
+    ConnectMode = 0;
+    AppKind = 0;
+}
+
+// Header clicks: "No" (the stored order of a new operator) turns the order
+// round; another column sorts ascending; only the sort column carries a
+// mark.
+TEST_F(DataSelectionScreen, HeaderClicksSortAndMarkTheColumn)
+{
+    ScriptedMessages messages;
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    auto header = [&](int c) { return screen.Grid()->horizontalHeaderItem(c)->text().toStdString(); };
+    auto firstRec = [&] { return screen.Model().Record(0).REC; };
+    struct Step {
+        int click; // -1: none
+        const char* no;
+        const char* code;
+        std::int32_t first;
+    };
+    const Step steps[] = {
+        {-1, "No▲", "コード", 1},
+        {0, "No▼", "コード", 120},
+        {0, "No▲", "コード", 1},
+        {2, "No▲", "コード", 1}, // not a sort column
+        {1, "No", "コード▲", -1},
+        {1, "No", "コード▼", -1},
+    };
+    for (const Step& s : steps) {
+        if (s.click >= 0)
+            screen.Grid()->horizontalHeader()->sectionClicked(s.click);
+        EXPECT_EQ(header(0), s.no) << s.click;
+        EXPECT_EQ(header(1), s.code) << s.click;
+        if (s.first >= 0)
+            EXPECT_EQ(firstRec(), s.first) << s.click;
+        EXPECT_EQ(screen.Grid()->currentRow(), 0);
+    }
+}
+
+TEST_F(DataSelectionScreen, FormStyleBeyondNormalKeepsTheScreenOnTop)
+{
+    const std::pair<const char*, bool> cases[] = {{"", false}, {"FormStyle=0", false}, {"FormStyle=2", false},
+        {"FormStyle=3", true}, {"FormStyle=-1", true}};
+    for (const auto& [line, onTop] : cases) {
+        TDataSentakuBox box;
+        box.SetParams({"SyoriType=0", line});
+        EXPECT_EQ(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop) << line;
+    }
+}
+
+// Shown, the screen makes the current data (its folder compared without
+// case) the current row, seventh from the top where the list allows.
+TEST_F(DataSelectionScreen, ShowingPositionsOnTheCurrentDataAsTheSeventhRow)
+{
+    SysDef.DataDir = platform::text::upperAscii(folderOf(30));
+    ScriptedMessages messages;
+    int current = -1, top = -1, expected = -2;
+    whenShown([&](TDataSentakuBox& box) {
+        current = box.Grid()->currentRow();
+        top = box.Grid()->rowAt(0);
+        expected = box.Model().FindRowOfFolder(folderOf(30));
+        box.ESCClick();
+    });
+    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=0"), 2);
+    ASSERT_GE(expected, 6);
+    EXPECT_EQ(current, expected);
+    EXPECT_EQ(top, expected - 6);
+}
+
+// The current row shows by the colour of its text: the list colour
+// (stand-alone) or dark blue (server kinds), grey while its update is
+// blocked, the plain colour when damaged; the row left goes back.
+TEST_F(DataSelectionScreen, CurrentRowIsDrawnInTheCurrentRowColour)
+{
+    sql({"UPDATE DATALIST SET DATA_STATUS=1 WHERE REC=7"});
+    const QColor listColour(0xFF, 0x6B, 0x24);
+    const QColor serverColour(0x00, 0x40, 0x80);
+    const QColor grey(0x80, 0x80, 0x80);
+    struct Case {
+        std::uint8_t connect;
+        int rec;
+        QColor current;
+    };
+    const Case cases[] = {{0, 2, listColour}, {0, 9, grey}, {0, 7, QColor()}, {1, 2, serverColour}};
+    for (const Case& c : cases) {
+        ConnectMode = c.connect;
+        TDataSentakuBox screen;
+        screen.SetParams({"SyoriType=3"});
+        screen.Model().LoadDataList();
+        screen.DisplayDataList();
+        const QColor plain = screen.Grid()->palette().text().color();
+        const int row = screen.Model().FindRowOfFolder(folderOf(c.rec));
+        ASSERT_GT(row, 0);
+        screen.Grid()->setCurrentCell(row, 3);
+        const QColor expected = c.current.isValid() ? c.current : plain;
+        for (const int column : {0, 3, 6})
+            EXPECT_EQ(screen.Grid()->item(row, column)->foreground().color(), expected) << c.rec << "/" << column;
+        EXPECT_EQ(screen.Grid()->item(0, 3)->foreground().color(), plain) << "the row left goes back";
+        screen.Grid()->setCurrentCell(0, 3);
+        EXPECT_EQ(screen.Grid()->item(row, 3)->foreground().color(), c.rec == 9 ? grey : plain) << c.rec;
+    }
+    ConnectMode = 0;
 }

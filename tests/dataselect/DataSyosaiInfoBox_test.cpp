@@ -14,6 +14,7 @@
 #include "support/scripted_messages.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 
 #include <filesystem>
 #include <fstream>
@@ -136,4 +137,74 @@ TEST_F(DetailsDialog, EmptyListNameOffersTheCompanyName)
     EXPECT_EQ(box.result(), 1);
     EXPECT_EQ(box.ListName, company.name);
     EXPECT_EQ(box.UpdateLock, 1);
+}
+
+TEST_F(DetailsDialog, ShowsKanaPersonDepartmentsAndBranchesAndHidesThemWhenLocked)
+{
+    {
+        platform::IniFile ini(TDataInfomation::IniPath(company.folder));
+        ini.writeString("DATAINFO", "KANA", "ｻﾝﾌﾟﾙｼｮｳｼﾞ");
+        ini.writeInteger("DATAINFO", "TANTO", 10003);
+        ini.writeInteger("DATAINFO", "SITEN", 1);
+        ini.writeInteger("DATAINFO", "SITENCNT", 4);
+        ini.writeInteger("DATAINFO", "BUMONCNT", 7);
+    }
+    struct Case {
+        int bumon;
+        const char* shown;
+    };
+    const Case cases[] = {{0, "設定なし"}, {1, "損益のみに7部門設定"}, {2, "全科目に7部門設定"}, {3, "設定なし"}};
+    ScriptedMessages messages;
+    TDataSyosaiInfoBox box;
+    for (const auto& c : cases) {
+        platform::IniFile(TDataInfomation::IniPath(company.folder)).writeInteger("DATAINFO", "BUMON", c.bumon);
+        prepare(box);
+        EXPECT_EQ(box.lblBumonKanri->text().toStdString(), c.shown) << c.bumon;
+    }
+    EXPECT_EQ(box.lblKana->text().toStdString(), "ｻﾝﾌﾟﾙｼｮｳｼﾞ");
+    EXPECT_EQ(box.lblTanto->text().toStdString(), "10003");
+    EXPECT_EQ(box.lblSitenKanri->text().toStdString(), "4支店設定");
+
+    platform::IniFile(TDataInfomation::IniPath(company.folder)).writeInteger("DATAINFO", "SITEN", 0);
+    platform::IniFile(TDataInfomation::IniPath(company.folder)).writeInteger("DATAINFO", "TANTO", 0);
+    prepare(box);
+    EXPECT_EQ(box.lblSitenKanri->text().toStdString(), "設定なし");
+    EXPECT_EQ(box.lblTanto->text().toStdString(), "設定なし");
+
+    status(3, SysDef.OpCode);
+    prepare(box);
+    for (QLabel* dashed : {box.lblKana, box.lblBumonKanri, box.lblSitenKanri})
+        EXPECT_EQ(dashed->text().toStdString(), "-");
+    EXPECT_EQ(box.lblSiwakeKensu->text().toStdString(), "-件");
+}
+
+TEST_F(DetailsDialog, HintsAndTheUnrestrictedSelectionMessage)
+{
+    ScriptedMessages messages;
+    SysDef.DataRoot = root.info().dataRoot;
+    AppInfo.Varov.AppTitle = "トルバン財務";
+    TDataSyosaiInfoBox box;
+    SysDef.AllDataRight = 0;
+    prepare(box);
+    EXPECT_FALSE(box.lblDataSeigenMessage->isVisibleTo(&box));
+    EXPECT_FALSE(box.Image1->isVisibleTo(&box));
+    EXPECT_EQ(controls::Hint(box.txtDataPath).toStdString(),
+        company.folder + "|データの場所です。\n\n[トルバン財務のデータ]は、\"" + SysDef.DataRoot + "\"です。");
+    EXPECT_EQ(box.txtDataPath->toPlainText().toStdString().rfind("[トルバン財務のデータ]", 0), 0u)
+        << "the data root is shown by its name";
+    for (QWidget* w : std::initializer_list<QWidget*> {box.cboxStatusClear, box.cboxDataUpdateLock,
+             box.cboxDataReadOnly, box.txtListName, box.btnOK, box.btnCancel})
+        EXPECT_TRUE(controls::Hint(w).contains(QLatin1Char('|'))) << w->metaObject()->className();
+    EXPECT_EQ(controls::Hint(box.btnOK).toStdString(), "内容を登録して画面を閉じます。|内容を登録して画面を閉じます。");
+    const QString editableHint = controls::Hint(box.txtListName);
+
+    SysDef.AllDataRight = 1;
+    box.Editable = false;
+    prepare(box);
+    EXPECT_TRUE(box.lblDataSeigenMessage->isVisibleTo(&box));
+    EXPECT_EQ(box.lblDataSeigenMessage->text().toStdString(), "現在、オペレータ毎のデータ選択は制限されていません。");
+    EXPECT_TRUE(box.txtListName->isReadOnly());
+    EXPECT_FALSE(box.cboxDataUpdateLock->isEnabled());
+    EXPECT_NE(controls::Hint(box.txtListName), editableHint) << "a read-only name has its own hint";
+    SysDef.AllDataRight = 0;
 }

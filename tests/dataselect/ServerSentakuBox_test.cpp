@@ -8,7 +8,9 @@
 #include "area_helpers.h"
 #include "registry_fixture.h"
 
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xPlButton.h"
+#include "dataselect/z5CloudShareComm.h"
 #include "core/DataInfomation.h"
 #include "core/DataModuleSysDef.h"
 #include "platform/ini_file.h"
@@ -18,6 +20,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTest>
 
@@ -257,4 +260,140 @@ TEST_F(SharedDataScreen, WritesPictureWhenAsked)
     box.Grid()->setCurrentCell(lineOf(box, data + "/sv0001"), TServerSentakuBox::cName);
     QApplication::processEvents();
     ASSERT_TRUE(box.grab().save(folder + "/shared-data.png"));
+}
+
+namespace {
+
+// Records every progress window shown while it lives: caption, line and
+// whether it offers Cancel.
+class ProgressWatch : public QObject {
+public:
+    ProgressWatch() { qApp->installEventFilter(this); }
+    ~ProgressWatch() override { qApp->removeEventFilter(this); }
+    struct Shown {
+        std::string caption, line;
+        bool cancel;
+    };
+    std::vector<Shown> shown;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show)
+            if (auto* form = qobject_cast<TxProgressForm*>(watched))
+                shown.push_back({form->windowTitle().toStdString(), form->Label->text().toStdString(),
+                    form->CancelButton != nullptr});
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(SharedDataScreen, ListUpdateAndPasteRunUnderTheirProgressWindows)
+{
+    ScriptedMessages messages({modal::Yes});
+    ProgressWatch watch;
+    TServerSentakuBox box;
+    box.Prepare(true);
+    ASSERT_TRUE(watch.shown.empty()) << "the first load needs no question and no window";
+    box.btnListUpdateClick();
+    ASSERT_EQ(watch.shown.size(), 1u);
+    EXPECT_EQ(watch.shown[0].caption, "更新中");
+    EXPECT_EQ(watch.shown[0].line, "データリストの更新中…");
+    EXPECT_FALSE(watch.shown[0].cancel) << "an update stopped half-way would leave areas out of the list";
+
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0001"), TServerSentakuBox::cName);
+    box.F2Click();
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0002"), TServerSentakuBox::cName);
+    box.F2Click();
+    ASSERT_EQ(watch.shown.size(), 2u);
+    EXPECT_EQ(watch.shown[1].caption, "コピー中");
+    EXPECT_EQ(watch.shown[1].line, "データのコピー中…");
+    EXPECT_FALSE(watch.shown[1].cancel);
+    EXPECT_TRUE(fs::exists(data + "/sv0002/tnacc.fdb"));
+
+    // A destination that cannot take the paste is refused before any window.
+    TDataInfomation().WriteStatus(data + "/sv0003", 3);
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0001"), TServerSentakuBox::cName);
+    box.F2Click();
+    ASSERT_TRUE(box.Ctl().CopyPending);
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0003"), TServerSentakuBox::cName);
+    box.F2Click();
+    EXPECT_FALSE(box.Ctl().CopyPending);
+    EXPECT_EQ(watch.shown.size(), 2u);
+}
+
+TEST_F(SharedDataScreen, CloudRowsAreCopiedThroughTheCommunicationHookAndRefusedAsTargets)
+{
+    // sv0001 is a cloud data set, registered in the local list as shared row 7.
+    platform::IniFile(TDataInfomation::IniPath(data + "/sv0001")).writeInteger("DATAINFO", "CLOUD_SHARE", 1);
+    sql({"UPDATE DATALIST SET ENTTEXT='クラウドの会社', PASNAME=:P0, NETDRIVE=1, KYOYULOCK=0 WHERE REC=7"},
+        {data + "/sv0001"});
+    const std::string local = SysDef.SysDir + "/0007";
+    auto statusOf = [](const std::string& folder) {
+        TDataInfomationRec rec;
+        TDataInfomation().ReadDataIni(folder, rec);
+        return rec.STATUS;
+    };
+
+    ScriptedMessages messages({modal::Ok, modal::Ok, modal::Ok, modal::Ok});
+    TServerSentakuBox box;
+    box.Prepare(true);
+    const int cloud = lineOf(box, data + "/sv0001");
+    ASSERT_GE(cloud, 0);
+    ASSERT_EQ(box.Ctl().LineRecord(cloud)->CLOUD, 1);
+
+    // Without the communication subsystem the copy stops and says why.
+    box.Grid()->setCurrentCell(cloud, TServerSentakuBox::cName);
+    box.F2Click();
+    EXPECT_FALSE(box.Ctl().CopyPending);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_NE(messages.firstLine(0).find("クラウドシェアの通信機能が組み込まれていない"), std::string::npos);
+    EXPECT_EQ(statusOf(data + "/sv0001"), 1);
+
+    // With it, the newest copy is received into the local folder, the area
+    // released, and that copy is what reaches the destination.
+    std::vector<std::string> calls;
+    const TCloudShareComm before = SetCloudShareComm(
+        {[&](const std::string& folder) {
+             calls.push_back("receive " + folder);
+             fs::create_directories(folder);
+             for (const char* f : {"tnacc.fdb", "tnacc.ini"})
+                 fs::copy_file(company.folder + "/" + f, folder + "/" + f, fs::copy_options::overwrite_existing);
+             platform::IniFile ini(TDataInfomation::IniPath(folder));
+             ini.writeString("DATAINFO", "SHOUGOU", "クラウドの最新");
+             ini.writeInteger("DATAINFO", "CLOUD_SHARE", 1);
+             return 0;
+         },
+            [&](const std::string& folder) {
+                calls.push_back("unlock " + folder);
+                return 0;
+            }});
+    box.F2Click();
+    EXPECT_TRUE(box.Ctl().CopyPending);
+    EXPECT_EQ(calls, (std::vector<std::string> {"receive " + local, "unlock " + local}));
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0002"), TServerSentakuBox::cName);
+    box.F2Click();
+    TDataInfomationRec pasted;
+    TDataInfomation().ReadDataIni(data + "/sv0002", pasted);
+    EXPECT_EQ(pasted.SHOUGOU, "クラウドの最新");
+    EXPECT_EQ(pasted.CLOUD_SHARE, 0) << "the copy is no cloud data set of its own";
+    EXPECT_EQ(statusOf(data + "/sv0001"), 1);
+    EXPECT_EQ(messages.count(), 1u) << core::messageAsText(messages.shown().back());
+
+    // A cloud row takes no paste and no deletion.
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0003"), TServerSentakuBox::cName);
+    box.F2Click();
+    ASSERT_TRUE(box.Ctl().CopyPending);
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0001"), TServerSentakuBox::cName);
+    box.F2Click();
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(1), "クラウドシェアデータのため貼り付け処理は行えません。");
+    EXPECT_EQ(statusOf(data + "/sv0003"), 1);
+    box.Grid()->setCurrentCell(lineOf(box, data + "/sv0001"), TServerSentakuBox::cName);
+    box.F5Click();
+    ASSERT_EQ(messages.count(), 3u);
+    EXPECT_EQ(messages.firstLine(2), "クラウドシェアデータのため削除処理は行えません。");
+    EXPECT_TRUE(fs::exists(data + "/sv0001/tnacc.fdb"));
+    SetCloudShareComm(before);
 }

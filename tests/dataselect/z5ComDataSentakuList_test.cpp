@@ -188,6 +188,37 @@ TEST_F(DataListRegistry, DeletingKeepsFixedAreasAndRenumberingClosesGaps)
     EXPECT_FALSE(ctl.InsertDataListRecord(blank, true)) << "full-width blanks are no path";
 }
 
+TEST_F(DataListRegistry, AddedRowsOfADataPlaceAreRenumberedInThatPlaceOnly)
+{
+    // Place 3 holds its own 120 fixed rows; the standard list gets one added row.
+    sql({"INSERT INTO DATALIST_EX (DATAPLACEREC, REC, GROUPID, PASNAME) "
+         "SELECT 3, REC, GROUPID, PASNAME || '-p3' FROM DATALIST",
+        "INSERT INTO DATALIST (REC, GROUPID, PASNAME) VALUES (121, 10000, '/data/standard')"});
+    TDataSentakuListCtl ctl;
+    ctl.ConnectKind = 1;
+    ctl.SetDataPlace(3);
+    for (const char* path : {"/p3/extra1", "/p3/extra2", "/p3/extra3"}) {
+        TDataListRec added;
+        ctl.InitDataListRecord(added, path);
+        ASSERT_TRUE(ctl.InsertDataListRecord(added, true));
+    }
+    EXPECT_EQ(value("DATALIST_EX", "PASNAME", "DATAPLACEREC=3 AND REC=123"), "/p3/extra3");
+    EXPECT_TRUE(ctl.IsDataPathToroku("/p3/extra2"));
+    EXPECT_FALSE(ctl.IsDataPathToroku("/data/standard"));
+    EXPECT_EQ(ctl.FindRecByPasName("/p3/extra2"), 122);
+
+    TDataListRec first;
+    first.REC = 121;
+    ctl.GetDataListRecord(0, first, true);
+    ASSERT_EQ(first.PASNAME, "/p3/extra1");
+    EXPECT_TRUE(ctl.DeleteDataListRecord(first, true));
+    ctl.RenumberAddedRows();
+    EXPECT_EQ(value("DATALIST_EX", "PASNAME", "DATAPLACEREC=3 AND REC=121"), "/p3/extra2");
+    EXPECT_EQ(value("DATALIST_EX", "PASNAME", "DATAPLACEREC=3 AND REC=122"), "/p3/extra3");
+    EXPECT_FALSE(value("DATALIST_EX", "REC", "DATAPLACEREC=3 AND REC=123"));
+    EXPECT_EQ(value("DATALIST", "PASNAME", "REC=121"), "/data/standard") << "the standard list is another place's";
+}
+
 TEST_F(DataListRegistry, WritesInsideTheCallersTransactionCommitRetaining)
 {
     Transaction& t = dm->IBTransactionDEF;

@@ -432,3 +432,38 @@ TEST_F(SharedDataSet, WizardsChoiceOfASharedRowTakesItFirstWhenAutomatic)
     EXPECT_EQ(iniOf(area).SHARE_STATUS, 2);
     EXPECT_EQ(kyoyuLock(), "1");
 }
+
+// A refreshed row taken from the shared server carries its name and locks
+// into the shared list and the shared folder's ini; an emptied local copy
+// leaves the shared registration alone.
+TEST_F(SharedDataSet, RefreshOfATakenRowStoresItsNameOnTheServer)
+{
+    ScriptedMessages messages;
+    TDataSentakuModel model;
+    {
+        TDataSentakuListCtl ctl;
+        TDataSentakuRec rec = row(ctl);
+        ASSERT_EQ(ctl.KyoyuDataLock(rec, 1), 1) << messageText(messages);
+    }
+    TDataInfomation di;
+    TDataInfomationRec facts;
+    ASSERT_EQ(di.ReadDataInfoRec(working, facts), 1);
+    facts.DATALISTNAME = "手元で改名";
+    facts.UPDATE_LOCK = 1;
+    ASSERT_TRUE(di.UpdateDataInfomation(SysDef.HostName, working, facts));
+
+    model.LoadDataList();
+    const std::int32_t r = model.FindRowOfFolder(working);
+    ASSERT_GE(r, 0);
+    model.DataListRefresh(r);
+    EXPECT_EQ(model.Record(r).ENTTEXT, "手元で改名");
+    EXPECT_EQ(value("SERVERDATALIST", "ENTTEXT", "PASNAME='" + area + "'"), "手元で改名");
+    EXPECT_EQ(iniOf(area).DATALISTNAME, "手元で改名");
+    EXPECT_EQ(iniOf(area).UPDATE_LOCK, 1);
+
+    fs::remove(working + "/tnacc.fdb");
+    model.DataListRefresh(r);
+    EXPECT_EQ(model.Record(r).ENTTEXT, kFreeAreaName);
+    EXPECT_EQ(value("SERVERDATALIST", "ENTTEXT", "PASNAME='" + area + "'"), "手元で改名");
+    EXPECT_EQ(messages.count(), 0u) << messageText(messages);
+}

@@ -138,3 +138,69 @@ TEST_F(OperationsOnServer, PasteCopiesTheDatabaseThroughTheServer)
     EXPECT_EQ(copied.TOTALSIWAKE, source.TOTALSIWAKE);
     EXPECT_EQ(copied.DATALISTNAME, MakeCopyName(list->Record(list->FindRowOfFolder(company)).ENTTEXT));
 }
+
+// The lock column of the server kinds: a free data set takes this
+// operator's lock, the holder releases it, another operator's lock stays
+// and is explained, and a folder without data is reported as such.
+TEST_F(OperationsOnServer, LockColumnTakesAndReleasesOnlyTheOperatorsOwnLock)
+{
+    // The operator code as the login makes it (group × 10000 + login code)
+    // of the sample operator 10; operator 1 is the built-in one.
+    SysDef.OpCode = SysDef.GroupID * 10000 + 10;
+    const std::int32_t me = LoginCodeOf(SysDef.OpCode, SysDef.GroupID);
+    ASSERT_EQ(me, 10);
+    const std::int32_t other = 1;
+    const std::int32_t row = list->FindRowOfFolder(company);
+    ASSERT_GE(row, 0);
+    auto storedLock = [&] {
+        TDataListRec r;
+        r.REC = list->Record(row).REC;
+        list->Registry().GetDataListRecord(0, r, true);
+        return r.DATALOCK;
+    };
+    struct Step {
+        const char* what;
+        std::int32_t before; // DATALOCK stored before the click (-1: as left)
+        bool written;
+        std::int32_t after;
+        const char* caption; // of the one message, "" for none
+    };
+    const Step steps[] = {
+        {"a free row is locked", 0, true, me, ""},
+        {"the holder releases it", -1, true, 0, ""},
+        {"another operator's lock stays", other, false, other, "ロックデータの状態"},
+    };
+    for (const Step& s : steps) {
+        ScriptedMessages messages;
+        if (s.before >= 0) {
+            TDataListRec r = list->Record(row);
+            r.DATALOCK = s.before;
+            ASSERT_TRUE(list->Registry().UpdateDataListRecord(r, 0, true));
+            list->Record(row).DATALOCK = s.before;
+        }
+        EXPECT_EQ(list->ToggleDataLock(row), s.written) << s.what;
+        EXPECT_EQ(list->Record(row).DATALOCK, s.after) << s.what;
+        EXPECT_EQ(storedLock(), s.after) << s.what;
+        if (*s.caption) {
+            ASSERT_EQ(messages.count(), 1u) << s.what;
+            EXPECT_EQ(messages.shown().at(0).caption, s.caption);
+            EXPECT_EQ(messages.firstLine(0), "このデータは違うオペレータによりロックされているため解除は行えません。");
+            const auto& lines = messages.shown().at(0).lines;
+            EXPECT_EQ(lines[2].text, "　" + company);
+            EXPECT_EQ(lines[4].text, "【オペレータ】");
+            EXPECT_EQ(lines[5].text, "　1");
+            EXPECT_EQ(lines[7].text, "【オペレータ名】");
+            EXPECT_EQ(lines[8].text, "　システムユーザー");
+        } else {
+            EXPECT_EQ(messages.count(), 0u) << s.what << allText(messages);
+        }
+    }
+
+    ScriptedMessages messages;
+    const std::int32_t empty = list->FindRowOfFolder(SysDef.SysDir + "/0010");
+    ASSERT_GE(empty, 0);
+    EXPECT_FALSE(list->ToggleDataLock(empty));
+    ASSERT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(messages.firstLine(0), "このフォルダには財務データがありません。\r");
+    EXPECT_EQ(list->Record(empty).DATALOCK, 0);
+}

@@ -7,11 +7,13 @@
 #include "dataselect/gui/DataSentakuBox.h"
 
 #include "controls/xPlButton.h"
+#include "core/AppInfo.h"
 
 #include "registry_fixture.h"
 #include "support/scripted_input.h"
 #include "support/scripted_messages.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QTest>
 #include <QTableWidget>
@@ -114,6 +116,42 @@ TEST_F(DataPlaces, DialogKeysFollowTheCurrentPlace)
     box.F2Click();
     EXPECT_EQ(box.Grid()->item(5, 1)->text().toStdString(), "支店の場所");
     EXPECT_EQ(box.F5->CaptionA().Caption().toStdString(), "F5:削除");
+}
+
+TEST_F(DataPlaces, HintsNameTheUndeletableRowAndEnterDoesNothing)
+{
+    struct Case {
+        std::uint8_t dist;
+        const char* serverDir;
+        const char* folder;
+    };
+    const Case cases[] = {{0, "/other/data", "ﾄﾞﾗｲﾌﾞ:\\ROZIVORADUZ\\DATA"},
+        {1, "/federa/data", "ﾄﾞﾗｲﾌﾞ:\\FEDERA\\DATA"}, {2, "\\kaikei\\Data", "ﾄﾞﾗｲﾌﾞ:\\KAIKEI\\DATA"}};
+    const std::string serverDir = AppInfo.Varov.ServerDir;
+    for (const auto& c : cases) {
+        DistKind = c.dist;
+        AppInfo.Varov.ServerDir = c.serverDir;
+        EXPECT_EQ(PlacesGridHint(),
+            std::string("データ管理フォルダの情報を管理します。|[F2]で新規作成、[F3]で名称変更、[F5]で削除します。"
+                        "（例外：\"")
+                + c.folder + "\"行の削除は禁止）\n[上へ][下へ]でリストの並べ替えが行えます。")
+            << int(c.dist);
+    }
+    DistKind = 0;
+    AppInfo.Varov.ServerDir = serverDir;
+
+    TDataPlaceBox box;
+    box.ShowPlaces(0);
+    EXPECT_EQ(controls::Hint(box.btnOK).toStdString(), "内容を登録して画面を閉じます。|内容を登録して画面を閉じます。");
+    EXPECT_EQ(controls::Hint(box.btnCancel).toStdString(), "画面を閉じます。|画面を閉じます。");
+    EXPECT_FALSE(box.btnCancel->isVisibleTo(&box));
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    EXPECT_EQ(QApplication::focusWidget(), box.Grid()) << "the list has the focus when shown";
+    box.Grid()->setCurrentCell(3, 0);
+    QTest::keyClick(box.Grid(), Qt::Key_Return);
+    EXPECT_TRUE(box.isVisible()) << "Enter neither closes nor acts";
+    EXPECT_EQ(box.Grid()->currentRow(), 3);
 }
 
 TEST_F(DataPlaces, ScreenListsTheChosenPlace)

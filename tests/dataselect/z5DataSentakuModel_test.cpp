@@ -4,6 +4,8 @@
 
 #include "mixed_rows_fixture.h"
 
+#include "platform/plain_text.h"
+#include "support/recorded_progress.h"
 #include "support/scripted_messages.h"
 
 #include <filesystem>
@@ -123,4 +125,83 @@ TEST_F(DataSelectionList, RefreshFillsRowsFromTheirFoldersAndKeepsEmptiedRowsSto
     EXPECT_EQ(model.Record(row30).ENTTEXT, "");
     EXPECT_EQ(value("DATALIST", "SHOUGOU", "REC=30"), "");
     EXPECT_EQ(value("DATALIST", "PASNAME", "REC=30"), folderOf(30));
+}
+
+TEST_F(DataSelectionList, IncrementalSearchFindsTheNextCodeWithTheTypedBeginning)
+{
+    sql({"UPDATE DATALIST SET DATACODE='0001' WHERE REC=1", "UPDATE DATALIST SET DATACODE='AB12' WHERE REC=2",
+            "UPDATE DATALIST SET DATACODE='ab34' WHERE REC=3", "UPDATE DATALIST SET DATACODE='X-1' WHERE REC=4",
+            "UPDATE DATALIST SET DATACODE='AB99' WHERE REC=6"});
+    TDataSentakuModel model;
+    model.LoadDataList();
+    // The column holds ASCII codes; a code read from elsewhere may not.
+    model.Record(model.FindRowOfFolder(folderOf(5))).DATACODE = "法人01";
+    auto rowOf = [&](int rec) { return rec == 0 ? -1 : model.FindRowOfFolder(folderOf(rec)); };
+    struct Case {
+        int currentRec; // 0: no current row
+        const char* text;
+        int foundRec; // 0: nothing found
+    };
+    const Case cases[] = {
+        {1, "AB", 2}, // the next row after the current one
+        {2, "AB", 3}, // letters without case
+        {3, "ab", 6},
+        {6, "AB", 2}, // from the first row again
+        {4, "X-1", 4}, // the current row itself comes last
+        {1, "法人", 5}, // a code with Japanese text
+        {0, "AB", 2},
+        {1, "AB12345", 0}, // longer than the code
+        {1, "ZZ", 0},
+        {1, "", 0},
+    };
+    for (const Case& c : cases) {
+        const std::int32_t found = model.FindByCodePrefix(rowOf(c.currentRec), c.text);
+        EXPECT_EQ(found, c.foundRec == 0 ? -1 : rowOf(c.foundRec)) << c.currentRec << " " << c.text;
+    }
+}
+
+TEST_F(DataSelectionList, RefreshNamesEachRowOnTheProgressWindowAndStopsOnCancel)
+{
+    ScriptedMessages messages;
+    fs::create_directories(folderOf(30));
+    fs::copy_file(company.database, folderOf(30) + "/tnacc.fdb");
+    TDataSentakuModel model;
+    model.LoadDataList();
+    RecordedProgress progress;
+    int rows = 0;
+    model.DataListRefreshAll([&] {
+        if (++rows == 3)
+            progress.cancelled = true;
+    });
+    EXPECT_EQ(progress.lines,
+        (std::vector<std::string> {
+            "データリスト（1行目）の更新中…", "データリスト（2行目）の更新中…", "データリスト（3行目）の更新中…"}));
+    EXPECT_EQ(model.Record(model.FindRowOfFolder(folderOf(30))).ENTTEXT, "") << "rows after the cancel stay as read";
+
+    progress.cancelled = false;
+    progress.lines.clear();
+    model.DataListRefreshAll({});
+    EXPECT_EQ(progress.lines.size(), model.Grid.size());
+    EXPECT_EQ(progress.lines.back(), "データリスト（" + std::to_string(model.Grid.size()) + "行目）の更新中…");
+    EXPECT_EQ(model.Record(model.FindRowOfFolder(folderOf(30))).SHOUGOU, company.name);
+}
+
+TEST_F(DataSelectionList, FolderColumnShortensTheDataRootInAnyCase)
+{
+    TDataSentakuModel model;
+    model.LoadDataList();
+    const std::int32_t row = model.FindRowOfFolder(folderOf(2));
+    const std::string dataRoot = root.info().dataRoot;
+    ASSERT_EQ(folderOf(2).rfind(dataRoot, 0), 0u);
+    const std::string tail = folderOf(2).substr(dataRoot.size());
+    const std::pair<std::string, std::string> cases[] = {
+        {dataRoot, "~" + tail},
+        {platform::text::upperAscii(dataRoot), "~" + tail},
+        {"", folderOf(2)},
+        {"/elsewhere", folderOf(2)},
+    };
+    for (const auto& [given, shown] : cases) {
+        SysDef.DataRoot = given;
+        EXPECT_EQ(model.ColumnText(row, 6), shown) << given;
+    }
 }

@@ -3,6 +3,7 @@
 
 #include "platform/firebird/firebird.h"
 #include "platform/ini_file.h"
+#include "platform/share_roots.h"
 #include "platform/registry.h"
 #include "support/sample_root.h"
 
@@ -79,6 +80,22 @@ TEST_F(SampleRootContent, LayoutFollowsTheDataRootRules)
     const char* key = "SOFTWARE\\BRIMTO\\ROZIVORADUZ13";
     EXPECT_EQ(reg.readString(platform::RegRoot::LocalMachine, key, "Version").value_or(""), "13.0.0");
     EXPECT_EQ(reg.readString(platform::RegRoot::LocalMachine, key, "Product").value_or(""), "トルバン財務");
+
+    // The shared server beside it: share root S (remote) with one area
+    // holding a copy of the first company.
+    EXPECT_EQ(info.shareRoot, info.folder + "/share-server");
+    EXPECT_EQ(info.shareArea, info.shareRoot + "/rozivoraduz/sv0001");
+    const auto roots = platform::share_roots::load(info.folder + "/config/share_roots.ini");
+    ASSERT_EQ(roots.size(), 1u);
+    EXPECT_EQ(roots[0].letter, 'S');
+    EXPECT_EQ(roots[0].folder, info.shareRoot);
+    EXPECT_TRUE(roots[0].remote);
+    EXPECT_EQ(std::filesystem::file_size(info.shareArea + "/tnacc.fdb"),
+        std::filesystem::file_size(info.companies[0].database));
+    platform::IniFile area(info.shareArea + "/tnacc.ini");
+    EXPECT_EQ(area.readString("DATAINFO", "CODE", ""), info.companies[0].code);
+    EXPECT_EQ(area.readString("DATAINFO", "DATALISTNAME", ""), info.companies[0].name + "（共有）");
+    EXPECT_EQ(area.readString("DATASTS", "SHARE_STATUS", ""), "1");
 }
 
 TEST_F(SampleRootContent, OperatorLogsInOncePerComputer)

@@ -21,7 +21,7 @@ bool isDefault(const sample::SampleOptions& o)
 {
     const sample::SampleOptions d;
     return o.sqlDir.empty() && o.dbUser == d.dbUser && o.dbPassword == d.dbPassword && o.host.empty() && o.withCompany
-        && o.withMedical && o.withFileManager && !o.folderCreated;
+        && o.withMedical && o.withFileManager && o.withShareRoot && !o.registerShareArea && !o.folderCreated;
 }
 
 std::string replaceAll(std::string s, const std::string& from, const std::string& to)
@@ -47,7 +47,8 @@ void writeInfo(const sample::SampleRootInfo& i, const std::string& path)
         << "\nsystemDatabase=" << i.systemDatabase << "\nfileManDatabase=" << i.fileManDatabase
         << "\nconnectionIni=" << i.connectionIni << "\nregistryFile=" << i.registryFile << "\ngroupId=" << i.groupId
         << "\noperatorCode=" << i.operatorCode << "\noperatorName=" << i.operatorName
-        << "\noperatorPassword=" << i.operatorPassword << "\n";
+        << "\noperatorPassword=" << i.operatorPassword << "\nshareRoot=" << i.shareRoot << "\nshareArea=" << i.shareArea
+        << "\n";
     for (const auto& c : i.companies)
         out << "company=" << c.rec << "\t" << c.folder << "\t" << c.database << "\t" << c.iniFile << "\t" << c.code
             << "\t" << c.name << "\n";
@@ -67,7 +68,7 @@ sample::SampleRootInfo readInfo(const std::string& path, const std::string& from
         {"dataRoot", &i.dataRoot}, {"iniDir", &i.iniDir}, {"logDir", &i.logDir}, {"tempDir", &i.tempDir},
         {"sysDir", &i.sysDir}, {"systemDatabase", &i.systemDatabase}, {"fileManDatabase", &i.fileManDatabase},
         {"connectionIni", &i.connectionIni}, {"registryFile", &i.registryFile}, {"operatorName", &i.operatorName},
-        {"operatorPassword", &i.operatorPassword}};
+        {"operatorPassword", &i.operatorPassword}, {"shareRoot", &i.shareRoot}, {"shareArea", &i.shareArea}};
     std::string line;
     while (std::getline(in, line)) {
         const std::size_t eq = line.find('=');

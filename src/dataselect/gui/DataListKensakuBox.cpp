@@ -4,7 +4,6 @@
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "dataselect/gui/DialogUtil.h"
-#include "core/IBErrorProc.h"
 #include "core/uAccRecord.h"
 
 #include <QLabel>
@@ -35,6 +34,7 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget* owner)
     txtCode = new TxEdit(this);
     txtCode->setGeometry(150, 16, 120, 24);
     txtCode->setMaxLength(8);
+    txtCode->SetImeMode(imDisable);
     label("データ区分:", 48);
     cmbDataKbn = new TxComboBox(this);
     cmbDataKbn->setGeometry(150, 48, 200, 24);
@@ -45,6 +45,7 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget* owner)
     txtListName = new TxEdit(this);
     txtListName->setGeometry(150, 80, 340, 24);
     txtListName->setMaxLength(40);
+    txtListName->SetImeMode(imHira);
     label("担当者:", 112);
     cmbTanto = new TxComboBox(this);
     cmbTanto->setGeometry(150, 112, 240, 24);
@@ -93,6 +94,18 @@ void TDataListKensakuBox::Prepare(bool flag)
     controls::SetHint(txtListName,
         QStringLiteral(
             "入力した文字を含むデータを抽出して表示します。|入力した文字を含むデータを抽出して表示します。"));
+    controls::SetHint(cmbTanto,
+        QStringLiteral("選択した担当者のデータを抽出して表示します。|選択した担当者が担当者コードに設定されている"
+                       "データを抽出して表示します。"));
+    controls::SetHint(cmbDataVer,
+        QStringLiteral("選択したバージョンのデータを抽出して表示します。|選択した製品のバージョンで作成・更新された"
+                       "データを抽出して表示します。"));
+    controls::SetHint(cboxYukou,
+        QStringLiteral("この検索条件を毎回有効にします。|チェックを付けると、データリストを表示する度にこの検索条件で"
+                       "データを抽出して表示します。"));
+    controls::SetHint(
+        btnOK, QStringLiteral("検索を実行して画面を閉じます。|設定した検索条件でデータを抽出して表示します。"));
+    controls::SetHint(btnCancel, QStringLiteral("画面を閉じます。|検索を行わずに画面を閉じます。"));
     cmbDataKbn->setCurrentIndex(DataKbnIndexOf(Rec.DataType, Rec.CodeType));
     txtCode->setText(qs(Rec.DataCode));
     txtListName->setText(qs(Rec.ListName));
@@ -129,12 +142,7 @@ void TDataListKensakuBox::FormClose(TCloseAction& action)
 void TDataListKensakuBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (!visible)
+    if (!ReadyWhenShown(visible))
         return;
-    if (!InitOK) {
-        core::ErrorMessageEx(windowTitle().toStdString() + "画面の初期化に失敗しました。\r処理を終了します。", "");
-        close();
-        return;
-    }
     txtCode->setFocus();
 }

@@ -2,10 +2,12 @@
 #include "dataselect/gui/ScreenText.h"
 
 #include "controls/xPlButton.h"
+#include "core/AppInfo.h"
 #include "core/uAccRecord.h"
 #include "dataselect/gui/DialogUtil.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 
@@ -30,9 +32,12 @@ TDataPlaceBox::TDataPlaceBox(QWidget* owner)
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setVisible(false);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { updateKeys(); });
-    controls::SetHint(grid_,
-        QStringLiteral("データ管理フォルダの情報を管理します。|[F2]で新規作成、[F3]で名称変更、[F5]で削除します。"
-                       "\n[上へ][下へ]でリストの並べ替えが行えます。"));
+    controls::SetHint(grid_, qs(PlacesGridHint()));
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+        paintRow(previous, false);
+        paintRow(row, true);
+    });
+    grid_->installEventFilter(this);
 
     auto key = [this](const char* caption, int y, void (TDataPlaceBox::*handler)()) {
         auto* b = dataselect::gui::PlButton(this, QString::fromUtf8(caption));
@@ -55,8 +60,67 @@ TDataPlaceBox::TDataPlaceBox(QWidget* owner)
     btnOK = dataselect::gui::PlButton(this, QStringLiteral("閉じる"), 1);
     btnOK->setGeometry(580, 380, 90, 40);
     connect(btnOK, &TxPlButton::OnClick, this, [this] { done(1); });
+    controls::SetHint(btnOK, QStringLiteral("内容を登録して画面を閉じます。|内容を登録して画面を閉じます。"));
+    btnCancel = dataselect::gui::PlButton(this, QStringLiteral("キャンセル"), 2);
+    btnCancel->setGeometry(580, 330, 90, 40);
+    btnCancel->hide();
+    controls::SetHint(btnCancel, QStringLiteral("画面を閉じます。|画面を閉じます。"));
+    F1 = dataselect::gui::PlButton(this, QStringLiteral("F1:ヘルプ"));
+    F1->setGeometry(567, 160, 100, 32);
+    F1->hide();
     DefaultButton = btnOK;
     InitOK = true;
+}
+
+std::string PlacesGridHint()
+{
+    std::string folder = "ﾄﾞﾗｲﾌﾞ:\\ROZIVORADUZ\\DATA";
+    if (DistKind == 1 || DistKind == 2) {
+        // The edition keeps its data under its own folder name.
+        const QString edition = qs(AppInfo.Varov.ServerDir).replace(QLatin1Char('/'), QLatin1Char('\\')).toUpper();
+        folder = QString::fromUtf8(folder.c_str())
+                     .replace(QStringLiteral("\\ROZIVORADUZ\\DATA"), edition, Qt::CaseInsensitive)
+                     .toStdString();
+    }
+    return "データ管理フォルダの情報を管理します。|[F2]で新規作成、[F3]で名称変更、[F5]で削除します。（例外：\""
+        + folder + "\"行の削除は禁止）\n[上へ][下へ]でリストの並べ替えが行えます。";
+}
+
+void TDataPlaceBox::paintRow(int row, bool focused)
+{
+    if (row < 0 || row >= grid_->rowCount())
+        return;
+    for (int c = 0; c < grid_->columnCount(); ++c) {
+        QTableWidgetItem* item = grid_->item(row, c);
+        if (item == nullptr)
+            continue;
+        if (focused)
+            item->setBackground(
+                QColor(SysDef.ActiveColor & 0xFF, (SysDef.ActiveColor >> 8) & 0xFF, (SysDef.ActiveColor >> 16) & 0xFF));
+        else
+            item->setData(Qt::BackgroundRole, QVariant());
+    }
+}
+
+bool TDataPlaceBox::eventFilter(QObject* watched, QEvent* e)
+{
+    // Enter on the list is a double click, which does nothing here.
+    if (watched == grid_ && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return TBSDI::eventFilter(watched, e);
+}
+
+void TDataPlaceBox::CMShowingChanged(bool visible)
+{
+    TBSDI::CMShowingChanged(visible);
+    if (!ReadyWhenShown(visible))
+        return;
+    grid_->setFocus();
+    paintRow(grid_->currentRow(), true);
+    updateKeys();
 }
 
 void TDataPlaceBox::ShowPlaces(std::uint8_t mode)

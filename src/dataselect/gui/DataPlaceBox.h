@@ -9,6 +9,10 @@ class QPlainTextEdit;
 class QTableWidget;
 class TxPlButton;
 
+// The list's hint: which row cannot be deleted, with the edition's data
+// folder named.
+std::string PlacesGridHint();
+
 class TDataPlaceBox : public TBSDI {
     Q_OBJECT
 public:
@@ -30,14 +34,19 @@ public:
     TxPlButton* F6 = nullptr;
     TxPlButton* F7 = nullptr;
     TxPlButton* btnOK = nullptr;
+    TxPlButton* btnCancel = nullptr; // hidden
+    TxPlButton* F1 = nullptr; // hidden
 
 protected:
     void FormKeyUp(int& key, Qt::KeyboardModifiers shift) override;
     void FormClose(TCloseAction& action) override;
+    void CMShowingChanged(bool visible) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void fillGrid(int current);
     void updateKeys();
+    void paintRow(int row, bool focused);
     int row() const;
 
     TDataPlaceMan places_;

@@ -15,6 +15,7 @@
 #include "controls/z5FileOperationDlg.h"
 #include "platform/xdg_folders.h"
 
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
 #include "core/DataModule.h"
@@ -27,12 +28,20 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <string_view>
 
 using namespace core;
 
@@ -56,6 +65,42 @@ const QColor kAlternate = fromTColor(14807295); // 0xE1F0FF
 const QColor kAlternateServer = fromTColor(16773345);
 const QColor kDamaged = fromTColor(255);
 const QColor kBlockedText = fromTColor(8421504);
+// The current row's text: the program's list colour stand-alone, dark
+// blue in the server kinds.
+const QColor kCurrentText = fromTColor(2386943); // 0x246BFF
+const QColor kCurrentTextServer = fromTColor(8404992); // 0x804000
+
+// The list marks its current row by the colour of its text, as the rows
+// are drawn (alternating, red, grey), not by a selection fill.
+class TRowColourDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_Selected;
+    }
+};
+
+// The character a key adds to the incremental search, 0 for a key that
+// does not search: digits (main block and pad), Latin letters as capitals,
+// and the signs of the pad and of the punctuation keys.
+char incSearchChar(const QKeyEvent& k)
+{
+    if (k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    const int key = k.key();
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return static_cast<char>(key);
+    if (key == Qt::Key_yen)
+        return '\\';
+    static constexpr std::string_view signs = "*+,-./:;@[\\]^_`";
+    if (key > 0 && key < 0x80 && signs.find(static_cast<char>(key)) != std::string_view::npos)
+        return static_cast<char>(key);
+    return 0;
+}
 
 } // namespace
 
@@ -118,7 +163,24 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     InitOK = true;
 }
 
-TDataSentakuBox::~TDataSentakuBox() = default;
+TDataSentakuBox::~TDataSentakuBox()
+{
+    // A screen freed without closing still gives the operator's automatic
+    // share back.
+    restoreKyoyuAuto();
+}
+
+void TDataSentakuBox::restoreKyoyuAuto()
+{
+    if (!kyoyuAutoSuspended_)
+        return;
+    kyoyuAutoSuspended_ = false;
+    SysDef.Reserve4Bit1 = savedKyoyuAuto_;
+    // An operation of the screen may have stored the suspended switch:
+    // the operator's own setting goes back into the database.
+    if (DM != nullptr && DM->IBDatabaseDEF.connected())
+        fnPutKyoyuAutoFlag();
+}
 
 void TDataSentakuBox::buildControls()
 {
@@ -133,6 +195,7 @@ void TDataSentakuBox::buildControls()
     cmbDataMan_->setGeometry(92, 0, 250, 24);
     auto* btnDataMan = new QPushButton(QStringLiteral("設定"), pnlDataMan_);
     btnDataMan->setGeometry(348, 0, 60, 24);
+    btnDataMan_ = btnDataMan;
     pnlDataMan_->setVisible(ConnectMode != 0);
     connect(cmbDataMan_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
         model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
@@ -141,10 +204,12 @@ void TDataSentakuBox::buildControls()
     });
     connect(btnDataMan, &QPushButton::clicked, this, [this] {
         TDataPlaceBox dialog(this);
-        const std::int32_t current = model_.DataPlace;
-        SysDef.ServerDataPlace = current;
+        model_.DataPlace = std::max(0, places_.GetPlaceRec(cmbDataMan_->currentIndex()));
+        SysDef.ServerDataPlace = model_.DataPlace;
         dialog.ShowPlaces(0);
-        dialog.ShowModal();
+        if (dialog.ShowModal() != 1)
+            return;
+        // A place removed in the dialog falls back to place 0.
         loadPlaces();
         model_.LoadDataList();
         DisplayDataList();
@@ -223,9 +288,31 @@ void TDataSentakuBox::buildControls()
     grid_->horizontalHeaderItem(markColumn)->setText(ConnectMode == 0 ? QStringLiteral("共有") : QStringLiteral("鍵"));
     grid_->setColumnWidth(3, 280 - 32);
     grid_->installEventFilter(this);
+    connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int column) {
+        if (column == 8)
+            LockColumnClick(row);
+    });
+
+    txtIncSerch_ = new QLineEdit(this);
+    txtIncSerch_->setReadOnly(true);
+    txtIncSerch_->setMaxLength(8);
+    txtIncSerch_->setFocusPolicy(Qt::NoFocus);
+    txtIncSerch_->setStyleSheet(QStringLiteral("QLineEdit { color: white; font-weight: bold; background: palette(highlight); }"));
+    txtIncSerch_->resize(90, 21);
+    txtIncSerch_->hide();
+    incSerchTimer_ = new QTimer(this);
+    incSerchTimer_->setInterval(0);
+    connect(incSerchTimer_, &QTimer::timeout, this, [this] { IncSerchTimerTimer(); });
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { SortByColumn(c); });
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { F12Click(); });
-    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { UpdateFunctionKeys(); });
+    grid_->setItemDelegate(new TRowColourDelegate(grid_));
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+        if (row != previous) {
+            paintRowText(previous);
+            paintRowText(row);
+        }
+        UpdateFunctionKeys();
+    });
 
     hintArea_ = new QPlainTextEdit(this);
     hintArea_->setReadOnly(true);
@@ -281,6 +368,11 @@ void TDataSentakuBox::SetParams(const std::vector<std::string>& params)
     model_.OnlySAMode = params_.OnlySAMode;
     model_.OnlySABackupPath = params_.OnlySABackupPath;
     KeepOnClose = params_.ManualFree;
+    // Child, frame and normal windows are all this dialog; any other style
+    // keeps the screen above the others.
+    const bool onTop = params_.FormStyle < 0 || params_.FormStyle > 2;
+    if (onTop != windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
 }
 
 std::int32_t TDataSentakuBox::Execute(std::uint8_t modal)
@@ -324,9 +416,17 @@ void TDataSentakuBox::loadPlaces()
 void TDataSentakuBox::PrepareShow()
 {
     loadPlaces();
-    if (params_.SyoriType == 2 || params_.SyoriType == 5)
+    if (params_.SyoriType == 2 || params_.SyoriType == 5) {
         SysDef.DestinationText.clear();
-    if (params_.SyoriType >= 2)
+        HostMenuNotify = false;
+    }
+    if (params_.SyoriType == 2 && ConnectMode == 0 && !kyoyuAutoSuspended_) {
+        // Choosing a destination takes and stores nothing on its own.
+        savedKyoyuAuto_ = SysDef.Reserve4Bit1;
+        SysDef.Reserve4Bit1 = 0;
+        kyoyuAutoSuspended_ = true;
+    }
+    if (params_.SyoriType >= 2 && params_.SyoriType <= 4)
         btnCloudShare_->setVisible(false);
     if (kensaku_)
         kensaku_->SelectRecord(storedCondition_);
@@ -350,6 +450,27 @@ void TDataSentakuBox::PrepareShow()
     AlwaysPlace = false;
 }
 
+QColor TDataSentakuBox::rowTextColour(int r)
+{
+    // Grey marks a blocked update; a damaged row keeps the plain colour
+    // even when current.
+    if (model_.IsUpdateBlocked(r))
+        return kBlockedText;
+    if (r == grid_->currentRow() && !model_.IsDamaged(r))
+        return ConnectMode == 0 ? kCurrentText : kCurrentTextServer;
+    return grid_->palette().text().color();
+}
+
+void TDataSentakuBox::paintRowText(int r)
+{
+    if (r < 0 || r >= grid_->rowCount() || r >= static_cast<int>(model_.Grid.size()))
+        return;
+    const QColor text = rowTextColour(r);
+    for (int c = 0; c < kColumns; ++c)
+        if (QTableWidgetItem* item = grid_->item(r, c))
+            item->setForeground(text);
+}
+
 void TDataSentakuBox::drawRow(int r)
 {
     const TDataListRec& rec = model_.Record(r);
@@ -357,7 +478,7 @@ void TDataSentakuBox::drawRow(int r)
     QColor back = r % 2 == 1 ? (server ? kAlternateServer : kAlternate) : grid_->palette().base().color();
     if (rec.DATA_STATUS == 1)
         back = kDamaged;
-    const QColor text = model_.IsUpdateBlocked(r) ? kBlockedText : grid_->palette().text().color();
+    const QColor text = rowTextColour(r);
     for (int c = 0; c < kColumns; ++c) {
         std::string s = model_.ColumnText(r, c);
         if (c == 2)
@@ -383,34 +504,84 @@ void TDataSentakuBox::DisplayDataList()
         QString header = QString::fromUtf8(kHeaders[c]);
         if (c == (ConnectMode == 0 ? 9 : 8))
             header = ConnectMode == 0 ? QStringLiteral("共有") : QStringLiteral("鍵");
-        const int sortColumn = model_.SortColumn < 0 ? 0 : model_.SortColumn;
-        if (c == sortColumn)
+        // The registry's own order (no sort column) has no mark.
+        if (model_.SortColumn >= 0 && c == model_.SortColumn)
             header += model_.Descending ? QStringLiteral("▼") : QStringLiteral("▲");
         grid_->horizontalHeaderItem(c)->setText(header);
     }
     grid_->setRowCount(static_cast<int>(model_.Grid.size()));
-    for (int r = 0; r < grid_->rowCount(); ++r)
-        drawRow(r);
     if (grid_->rowCount() > 0)
         grid_->setCurrentCell(0, 0);
+    for (int r = 0; r < grid_->rowCount(); ++r)
+        drawRow(r);
     UpdateFunctionKeys();
 }
 
 QString TDataSentakuBox::gridHint() const
 {
-    // The long texts of the grid's hint resources by processing type and
-    // connection kind.
+    // Short and long text of the list's hint by connection kind and
+    // processing type.
+    static const QString choose = QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。");
+    static const QString noEmpty = QStringLiteral("\n空白行は選択できません。");
+    static const QString restore = QStringLiteral("\n［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+    static const QString shared = QStringLiteral(
+        "\n共有ﾃﾞｰﾀを処理する場合は［共有取得］、取得した共有ﾃﾞｰﾀを他のｵﾍﾟﾚｰﾀが使えるようにする場合は［共有保管］をｸﾘｯｸします。");
+    static const QString deleteSave
+        = QStringLiteral("\n選択ﾃﾞｰﾀを削除する場合は［F5］、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。");
+    static const QString deleteSaveServer
+        = QStringLiteral("\n選択ﾃﾞｰﾀを削除する場合は［F5］を、ﾌﾗｯｼｭﾒﾓﾘなどのﾒﾃﾞｨｱに保存する場合は［F6］を押します。");
+    static const QString newOrRestore
+        = QStringLiteral("［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+    const QString head = choose + QLatin1Char('|') + choose;
     const std::uint8_t type = params_.SyoriType;
-    if (type == 2 || type == 4) {
-        if (type == 4 || ConnectMode != 0)
-            return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。");
-        return QStringLiteral(
-            "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+    if (AppKind == 2)
+        return head + noEmpty + QStringLiteral("［F3］で新規にﾃﾞｰﾀを作成してください。\n選択ﾃﾞｰﾀを削除する場合は［F5］を押します。");
+    if (type == 4)
+        return choose + QStringLiteral("|［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で空いている行を選択します。\n");
+    if (type == 2) {
+        if (ConnectMode == 1)
+            return head + QStringLiteral("\n");
+        return head + restore + (ConnectMode == 0 ? deleteSave + shared : deleteSaveServer);
     }
     if (ConnectMode == 1)
-        return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n空白行は選択できません。");
-    return QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\n空白行は選択できません。"
-                          "［F3］で新規にﾃﾞｰﾀを作成するか、又は［F7］で作成済みのﾃﾞｰﾀを復元してください。");
+        return head + noEmpty;
+    if (ConnectMode == 2)
+        return head + noEmpty + newOrRestore + deleteSaveServer;
+    return head + noEmpty + newOrRestore + deleteSave + shared;
+}
+
+void TDataSentakuBox::LoadHints()
+{
+    using controls::SetHint;
+    SetHint(cboxKyoyuDataAuto_,
+        QStringLiteral("ﾁｪｯｸを入れると取得・保管ﾎﾞﾀﾝを使わずに共有ﾃﾞｰﾀを処理できます。空白行に共有ﾃﾞｰﾀを割り当てる場合やLAN"
+                       "から切り離してﾃﾞｰﾀ持ち出す場合はﾁｪｯｸを外してください。|"));
+    SetHint(btnKyoyuDataUp_,
+        QStringLiteral("選択した共有ﾃﾞｰﾀを他のPCで使用可能にします。保管を行うと［共有］欄にｱｲｺﾝが付きます。|"));
+    SetHint(btnKyoyuDataDown_,
+        QStringLiteral("空白行を選択してｸﾘｯｸすると［共有ﾃﾞｰﾀの選択］画面が開きます。共有ﾃﾞｰﾀ行を選択してｸﾘｯｸすると選択可能にな"
+                       "ります。（［共有］欄のｱｲｺﾝが外れます。）|"));
+    SetHint(btnSearchCancel_, QStringLiteral("検索状態を解除します。|"));
+    SetHint(btnSearch_,
+        QStringLiteral("［検索条件の設定］画面を開きます。一定条件に該当するﾃﾞｰﾀを抽出表示する場合に使用します。|"));
+    const QString details = QStringLiteral(
+        "「ﾃﾞｰﾀの詳細情報」画面を開きます。入力済み仕訳件数や部門・本支店の設定状況など、選択ﾃﾞｰﾀの基本情報を表示します。");
+    const QString rename = QStringLiteral("\nﾃﾞｰﾀ選択画面におけるﾃﾞｰﾀの表示名を変更することも可能です。");
+    SetHint(btnDataInfo_, details + QLatin1Char('|') + details + rename);
+    SetHint(btnListUpdate_,
+        (AppKind == 2 ? QStringLiteral("ﾃﾞｰﾀﾘｽﾄを更新します。［F5：ﾃﾞｰﾀ削除］などの機能を使わずに移行したﾃﾞｰﾀを再表示します。")
+                      : QStringLiteral("ﾃﾞｰﾀﾘｽﾄを更新します。［F5：ﾃﾞｰﾀ削除］や［F7：復元］などの機能を使わずに移行したﾃﾞｰﾀ"
+                                       "を再表示します。"))
+            + QStringLiteral("|ﾃﾞｰﾀﾘｽﾄを更新します。入力済み仕訳件数や部門・本支店の設定状況など、選択ﾃﾞｰﾀの基本情報を表示"
+                             "します。")
+            + rename);
+    SetHint(cmbDataMan_,
+        QStringLiteral("データの場所を選択します。|データの場所をドロップダウンリストより選択します。選択された場所のデータ"
+                       "リストが表示されます。"));
+    SetHint(btnDataMan_, QStringLiteral("データの場所を設定します。|データの場所を設定する画面が開きます。"));
+    // Type 5 keeps the list's hint as it was.
+    if (params_.SyoriType != 5 || controls::Hint(grid_).isEmpty())
+        SetHint(grid_, gridHint());
 }
 
 int TDataSentakuBox::currentRow() const
@@ -454,9 +625,12 @@ void TDataSentakuBox::UpdateFunctionKeys()
     in.GridEnabled = grid_->isEnabled();
     in.CopyPending = copyPaste_ && copyPaste_->Pending();
     keys_ = ::UpdateFunctionKeys(in);
-    hintArea_->setPlainText(keys_.PasteHint
-            ? QStringLiteral("貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断する場合は［ESC］を押します。")
-            : gridHint());
+    LoadHints();
+    if (keys_.PasteHint)
+        controls::SetHint(grid_,
+            QStringLiteral("貼り付け先を選択して［F2］を押します。|貼り付け先を選択して［F2］を押します。\nｺﾋﾟｰ処理を中断す"
+                           "る場合は［ESC］を押します。"));
+    hintArea_->setPlainText(controls::LongHint(controls::Hint(grid_)));
     for (int k = 0; k < fkey::Count; ++k)
         keyButtons_[static_cast<std::size_t>(k)]->CaptionA().SetCaption(
             qs(keys_.Captions[static_cast<std::size_t>(k)]));
@@ -475,11 +649,17 @@ void TDataSentakuBox::UpdateFunctionKeys()
 
 void TDataSentakuBox::positionOnCurrentData()
 {
-    const int row = model_.FindRowOfFolder(SysDef.DataDir);
+    // The folder of the current data, compared without case.
+    const std::string wanted = platform::text::upperAscii(platform::paths::excludeDelimiter(SysDef.DataDir));
+    int row = -1;
+    for (int r = 0; r < static_cast<int>(model_.Grid.size()) && row < 0; ++r)
+        if (platform::text::upperAscii(model_.GetRowDataPath(r)) == wanted)
+            row = r;
     if (row < 0)
         return;
     grid_->setCurrentCell(row, 0);
-    grid_->scrollToItem(grid_->item(row, 0), QAbstractItemView::PositionAtCenter);
+    // The current data as the seventh visible row where the list allows.
+    grid_->verticalScrollBar()->setValue(std::max(0, row - 6));
 }
 
 void TDataSentakuBox::F12Click()
@@ -684,8 +864,6 @@ void TDataSentakuBox::ESCClick()
         return;
     }
     escape_ = true;
-    if (!closeWithStartFolderCheck())
-        return;
     done(2);
 }
 
@@ -781,8 +959,73 @@ void TDataSentakuBox::btnListUpdateClick()
     m.lines[0].text = "データリストの更新を行います。\rよろしいですか？";
     if (ShowMessage2(m) != modal::Yes)
         return;
-    model_.DataListRefreshAll({});
+    // The current record (by number and folder) and the top row come back
+    // after the list was read again.
+    const int row = currentRow();
+    const std::int32_t rec = row >= 0 ? model_.Record(row).REC : -1;
+    const std::string folder = row >= 0 ? model_.ColumnText(row, 6) : std::string();
+    const int top = grid_->verticalScrollBar()->value();
+    {
+        TxAnimeProgressDialog progress(this);
+        progress.SetCaption(QStringLiteral("更新中"));
+        progress.SetInfoLabel(QStringLiteral("データリストの更新中…"));
+        progress.SetAviFile(qs(platform::paths::join(SysDef.ExeDir, "progress.avi")));
+        progress.SetCancelBtnShow(true);
+        progress.Show(this);
+        model_.DataListRefreshAll([] { QCoreApplication::processEvents(); });
+        progress.Hide();
+    }
     DisplayDataList();
+    for (int r = 0; r < grid_->rowCount(); ++r) {
+        if (model_.Record(r).REC == rec && model_.ColumnText(r, 6) == folder) {
+            grid_->setCurrentCell(r, 0);
+            break;
+        }
+    }
+    grid_->verticalScrollBar()->setValue(top);
+    raise();
+    activateWindow();
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::LockColumnClick(int row)
+{
+    if (ConnectMode == 0 || row < 0 || row >= grid_->rowCount())
+        return;
+    model_.ToggleDataLock(row);
+    drawRow(row);
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::addIncSearchChar(char c)
+{
+    incText_ += c;
+    if (incText_.size() <= 8) {
+        txtIncSerch_->move(grid_->x() + 4 + grid_->width() / 10, grid_->y() - 12);
+        txtIncSerch_->setText(qs(incText_));
+        txtIncSerch_->show();
+        txtIncSerch_->raise();
+    }
+    int interval = incSerchTimer_->interval();
+    if (interval < 2000)
+        interval += 500;
+    incSerchTimer_->start(std::min(interval, 1000));
+}
+
+void TDataSentakuBox::IncSerchTimerTimer()
+{
+    if (grid_->hasFocus()) {
+        const int row = model_.FindByCodePrefix(currentRow(), incText_);
+        if (row >= 0) {
+            grid_->setCurrentCell(row, 0);
+            grid_->scrollToItem(grid_->item(row, 0));
+        }
+    }
+    incSerchTimer_->stop();
+    incSerchTimer_->setInterval(0);
+    incText_.clear();
+    txtIncSerch_->clear();
+    txtIncSerch_->hide();
 }
 
 void TDataSentakuBox::SortByColumn(int column)
@@ -801,18 +1044,44 @@ void TDataSentakuBox::SortByColumn(int column)
 
 void TDataSentakuBox::FormClose(TCloseAction& action)
 {
-    TBSDI::FormClose(action);
-    copyPaste_->Cancel();
-    if (kensaku_) {
-        storedCondition_.SortCol = model_.SortColumn;
-        storedCondition_.SortType = model_.Descending ? 1 : 0;
-        kensaku_->UpdateRecordSortField(storedCondition_);
-    }
-    if (params_.SyoriType == 5)
+    // Whether the screen may close: a chooser's cancel goes back to the
+    // start folder, or stays open in the host's start when that is gone.
+    if (closingResult_ != 1 && closingResult_ != 3 && !closeWithStartFolderCheck()) {
+        action = TCloseAction::caNone;
         return;
-    SysDef.ServerDataPlace = ConnectMode == 0 ? 0 : model_.DataPlace;
-    if (params_.SyoriType != 2 && DM != nullptr && DM->IBDatabaseDEF.connected())
-        fnPutSysDef();
+    }
+    if (params_.SyoriType == 2 && DM != nullptr && !DM->IBDatabaseDAT.connected() && !SysDef.DataDir.empty())
+        DM->fnAccDatConnected(SysDef.HostName, SysDef.DataDir, core::TInUseMark::None);
+
+    // The system definition is settled whatever else the close meets.
+    std::exception_ptr failure;
+    try {
+        TBSDI::FormClose(action);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        copyPaste_->Cancel();
+        if (kensaku_) {
+            storedCondition_.SortCol = model_.SortColumn;
+            storedCondition_.SortType = model_.Descending ? 1 : 0;
+            kensaku_->UpdateRecordSortField(storedCondition_);
+        }
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    if (params_.SyoriType != 5) {
+        SysDef.ServerDataPlace = ConnectMode == 0 ? 0 : model_.DataPlace;
+        if (params_.SyoriType == 2) {
+            HostMenuNotify = false;
+            restoreKyoyuAuto();
+        } else if (DM != nullptr && DM->IBDatabaseDEF.connected()) {
+            fnPutSysDef();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TDataSentakuBox::FormKeyUp(int& key, Qt::KeyboardModifiers shift)
@@ -895,8 +1164,15 @@ void TDataSentakuBox::CMShowingChanged(bool visible)
     }
 }
 
+void TDataSentakuBox::done(int r)
+{
+    closingResult_ = r;
+    TBSDI::done(r);
+}
+
 void TDataSentakuBox::closeEvent(QCloseEvent* e)
 {
+    closingResult_ = 2;
     // The host's start (type 1): the window's close box ends the program
     // after a confirmation (result 3); cancelled, the screen stays open.
     if (params_.SyoriType == 1 && isVisible()) {
@@ -929,6 +1205,12 @@ bool TDataSentakuBox::eventFilter(QObject* watched, QEvent* e)
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
             F12Click();
             return true;
+        }
+        if (grid_->rowCount() > 0) {
+            if (const char c = incSearchChar(*k)) {
+                addIncSearchChar(c);
+                return true;
+            }
         }
     }
     return TBSDI::eventFilter(watched, e);

@@ -10,6 +10,7 @@
 #include "dataselect/z5DataPlaceMan.h"
 #include "dataselect/z5DataSentakuModel.h"
 
+#include <QColor>
 #include <QPointer>
 
 #include <array>
@@ -18,6 +19,8 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QTimer;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
@@ -71,6 +74,11 @@ public:
     void btnListUpdateClick();
     // Header click: sort by a column (0, 1, 3..7).
     void SortByColumn(int column);
+    // Lock column (server kinds): takes or releases the row's data lock.
+    void LockColumnClick(int row);
+    // The pause after typing in the list: goes to the row whose code
+    // begins with the typed text, then forgets the text.
+    void IncSerchTimerTimer();
 
     TDataSentakuModel& Model() { return model_; }
     TDataCopyPaste& CopyPaste() { return *copyPaste_; }
@@ -86,6 +94,9 @@ public:
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
     QPushButton* SearchButton() const { return btnSearch_; }
     QPushButton* SearchCancelButton() const { return btnSearchCancel_; }
+    QLineEdit* IncSearchEdit() const { return txtIncSerch_; }
+    QTimer* IncSearchTimer() const { return incSerchTimer_; }
+    const std::string& IncSearchText() const { return incText_; }
     std::uint8_t SyoriType() const { return params_.SyoriType; }
 
 protected:
@@ -95,6 +106,7 @@ protected:
     void CMFocusChanged(QWidget* now) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void done(int r) override;
 
 private:
     void buildControls();
@@ -103,10 +115,15 @@ private:
     std::string chooseBackupFolder(bool restore, bool& fromDataFolder);
     void afterRowOperation(int row);
     void drawRow(int gridRow);
+    QColor rowTextColour(int gridRow);
+    void paintRowText(int gridRow);
     int currentRow() const;
     QString gridHint() const;
+    void LoadHints();
     void positionOnCurrentData();
     bool closeWithStartFolderCheck();
+    void addIncSearchChar(char c);
+    void restoreKyoyuAuto();
 
     TDataSentakuParams params_;
     TDataSentakuModel model_;
@@ -121,11 +138,17 @@ private:
     TFunctionKeyState keys_;
     std::string startFolder_;
     bool escape_ = false;
+    int closingResult_ = 2; // the result the screen is closing with
+    // Processing type 2 stand-alone suspends automatic share while it runs.
+    bool kyoyuAutoSuspended_ = false;
+    int savedKyoyuAuto_ = 0;
+    std::string incText_; // incremental search
 
     QTableWidget* grid_ = nullptr;
     QPlainTextEdit* hintArea_ = nullptr;
     QWidget* pnlDataMan_ = nullptr;
     QComboBox* cmbDataMan_ = nullptr;
+    QPushButton* btnDataMan_ = nullptr;
     QCheckBox* cboxKyoyuDataAuto_ = nullptr;
     QPushButton* btnCloudShare_ = nullptr;
     QPushButton* btnKyoyuDataUp_ = nullptr;
@@ -134,6 +157,8 @@ private:
     QPushButton* btnSearch_ = nullptr;
     QPushButton* btnDataInfo_ = nullptr;
     QPushButton* btnListUpdate_ = nullptr;
+    QLineEdit* txtIncSerch_ = nullptr;
+    QTimer* incSerchTimer_ = nullptr;
     std::array<TxPlButton*, fkey::Count> keyButtons_ {};
 };
 

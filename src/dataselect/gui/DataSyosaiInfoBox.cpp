@@ -3,7 +3,6 @@
 #include "core/DbOperation.h"
 
 #include "controls/TolvanEdit.h"
-#include "controls/xAnimeProgressDialog.h"
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "dataselect/gui/DialogUtil.h"
@@ -22,6 +21,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStyle>
 
 #include <filesystem>
 
@@ -57,6 +57,7 @@ TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner)
     auto label = [](QWidget* parent, const char* text, int x, int y) {
         auto* l = new QLabel(QString::fromUtf8(text), parent);
         l->move(x, y);
+        l->adjustSize();
         return l;
     };
     label(g1, "データフォルダ:", 12, 28);
@@ -68,28 +69,42 @@ TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner)
     cboxStatusClear = new TxCheckBox(QStringLiteral("データの状態を回復する"), g1);
     cboxStatusClear->move(220, 92);
     cboxStatusClear->setStyleSheet(QStringLiteral("color: red"));
-    label(g1, "データの更新:", 12, 130);
+    lblDataUpdateLock_ = label(g1, "データの更新:", 12, 130);
     cboxDataUpdateLock = new TxCheckBox(QStringLiteral("禁止する"), g1);
     cboxDataUpdateLock->move(120, 126);
-    label(g1, "仕訳の入力:", 12, 164);
+    lblDataReadOnly_ = label(g1, "仕訳の入力:", 12, 164);
     cboxDataReadOnly = new TxCheckBox(QStringLiteral("禁止する"), g1);
     cboxDataReadOnly->move(120, 160);
+    Image1 = new QLabel(g1);
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(24, 24));
+    Image1->setGeometry(12, 250, 24, 24);
+    lblDataSeigenMessage = label(g1, "現在、オペレータ毎のデータ選択は制限されていません。", 42, 254);
+    lblDataSeigenMessage->setStyleSheet(QStringLiteral("color: blue; font-weight: bold"));
 
-    const char* names[]
-        = {"コード:", "データ区分:", "会社名:", "データリスト名:", "会計年度:", "会計期間:", "仕訳件数:"};
-    QLabel** targets[] = {&lblCode, &lblDataKbn, &lblName, nullptr, &lblNendo, &lblKikan, &lblSiwakeKensu};
-    for (int i = 0; i < 7; ++i) {
-        label(g2, names[i], 12, 28 + i * 36);
-        if (targets[i])
-            *targets[i] = label(g2, "", 130, 28 + i * 36);
+    struct Line {
+        const char* caption;
+        QLabel** target; // null: the list-name field
+    };
+    const Line lines[] = {{"コード:", &lblCode}, {"データ区分:", &lblDataKbn}, {"会社名:", &lblName},
+        {"フリガナ:", &lblKana}, {"データリスト名:", nullptr}, {"会計年度:", &lblNendo}, {"会計期間:", &lblKikan},
+        {"担当者コード:", &lblTanto}, {"部門管理:", &lblBumonKanri}, {"本支店管理:", &lblSitenKanri},
+        {"仕訳件数:", &lblSiwakeKensu}};
+    constexpr int kTop = 24;
+    constexpr int kStep = 25;
+    int y = kTop;
+    for (const auto& line : lines) {
+        label(g2, line.caption, 12, y);
+        if (line.target != nullptr) {
+            *line.target = label(g2, "", 130, y);
+            (*line.target)->setMinimumWidth(320);
+        } else {
+            txtListName = new TTolvanEdit(g2);
+            txtListName->setGeometry(130, y - 3, 320, 22);
+            txtListName->setMaxLength(40);
+            txtListName->SetImeMode(imHira);
+        }
+        y += kStep;
     }
-    lblCode->setMinimumWidth(320);
-    lblName->setMinimumWidth(320);
-    lblKikan->setMinimumWidth(320);
-    lblDataKbn->setMinimumWidth(200);
-    txtListName = new TTolvanEdit(g2);
-    txtListName->setGeometry(130, 28 + 3 * 36 - 4, 320, 24);
-    txtListName->setMaxLength(40);
 
     hintArea_ = new QPlainTextEdit(this);
     hintArea_->setReadOnly(true);
@@ -164,6 +179,9 @@ void TDataSyosaiInfoBox::FillDetails()
     cboxStatusClear->setVisible(statusClearAllowed_);
     cboxDataUpdateLock->setChecked(UpdateLock == 1);
     cboxDataReadOnly->setChecked(ReadOnly == 1);
+    const bool unrestricted = SysDef.AllDataRight == 1;
+    lblDataSeigenMessage->setVisible(unrestricted);
+    Image1->setVisible(unrestricted);
 
     auto orNone = [](const std::string& s) { return qs(s.empty() ? std::string(kNone) : s); };
     lblCode->setText(orNone(info_.CODE));
@@ -175,28 +193,80 @@ void TDataSyosaiInfoBox::FillDetails()
             kind = DataKindNames[static_cast<std::size_t>(index)];
     lblDataKbn->setText(qs(kind));
     lblName->setText(orNone(info_.SHOUGOU));
+    lblKana->setText(orNone(info_.KANA));
     txtListName->setText(qs(ListName.empty() ? info_.SHOUGOU : ListName));
     lblNendo->setText(info_.NENDO > 0 ? QStringLiteral("%1期").arg(info_.NENDO) : qs(kNone));
     const TDateTime from = SafeStrToDate(info_.KISHU);
     const TDateTime to = SafeStrToDate(info_.KIMATU);
     lblKikan->setText(from != 0 && to != 0 ? qs(KikanToStr(from, to)) : qs(kNone));
-    lblSiwakeKensu->setText(info_.STATUS == 3 ? QStringLiteral("-件") : QStringLiteral("%1件").arg(info_.SIWAKE));
+    lblTanto->setText(info_.TANTO != 0 ? QString::number(info_.TANTO) : qs(kNone));
+    if (info_.BUMON == 1)
+        lblBumonKanri->setText(QStringLiteral("損益のみに%1部門設定").arg(info_.BUMONCNT));
+    else if (info_.BUMON == 2)
+        lblBumonKanri->setText(QStringLiteral("全科目に%1部門設定").arg(info_.BUMONCNT));
+    else
+        lblBumonKanri->setText(qs(kNone));
+    lblSitenKanri->setText(info_.SITEN == 1 ? QStringLiteral("%1支店設定").arg(info_.SITENCNT) : qs(kNone));
+    lblSiwakeKensu->setText(QStringLiteral("%1件").arg(info_.SIWAKE));
+    if (info_.STATUS == 3) {
+        // A locked data set's ini does not describe it reliably.
+        lblKana->setText(QStringLiteral("-"));
+        lblBumonKanri->setText(QStringLiteral("-"));
+        lblSitenKanri->setText(QStringLiteral("-"));
+        lblSiwakeKensu->setText(QStringLiteral("-件"));
+    }
 
     cboxDataUpdateLock->setEnabled(true);
+    lblDataUpdateLock_->setEnabled(true);
     const std::string version = std::to_string(info_.VERSION1_MAJOR) + "." + std::to_string(info_.VERSION1_MINOR) + "."
         + std::to_string(info_.VERSION1_REVISION);
-    cboxDataReadOnly->setEnabled(VersionGreaterEqual(version, "12.0.0"));
-    txtListName->setReadOnly(!Editable);
+    const bool journalLock = VersionGreaterEqual(version, "12.0.0");
+    cboxDataReadOnly->setEnabled(journalLock);
+    lblDataReadOnly_->setEnabled(journalLock);
+    txtListName->setReadOnly(false);
+    txtListName->setFrame(true);
+    txtListName->setFocusPolicy(Qt::StrongFocus);
+    txtListName->setStyleSheet(QString());
     if (!Editable) {
-        cboxDataUpdateLock->setEnabled(false);
-        cboxDataReadOnly->setEnabled(false);
+        for (QWidget* w : std::initializer_list<QWidget*> {
+                 cboxDataUpdateLock, lblDataUpdateLock_, cboxDataReadOnly, lblDataReadOnly_})
+            w->setEnabled(false);
+        txtListName->setReadOnly(true);
+        txtListName->setFrame(false);
+        txtListName->setFocusPolicy(Qt::NoFocus);
+        txtListName->setStyleSheet(QStringLiteral("background: transparent"));
     }
-    if (AppKind == 2 || AppKind == 3)
+    if (AppKind == 2 || AppKind == 3) {
         cboxDataReadOnly->setEnabled(false);
+        lblDataReadOnly_->setEnabled(false);
+    }
     btnOK->setVisible((Editable || statusClearAllowed_) && info_.STATUS != 0 && info_.STATUS != 10);
     if (info_.STATUS == 10)
         cboxStatusClear->setVisible(false);
+    setHints();
     setFunctionKeys();
+}
+
+void TDataSyosaiInfoBox::setHints()
+{
+    controls::SetHint(cboxStatusClear,
+        QStringLiteral("データの状態を回復します。|チェックを付けて[OK]ボタンを押すと、データの状態を正常に戻します。"
+                       "他のユーザーがデータを使用していないことを確認してから行って下さい。"));
+    controls::SetHint(cboxDataUpdateLock,
+        QStringLiteral(
+            "データの更新を禁止します。|チェックを付けると、このデータの内容を変更する処理が行えなくなります。"));
+    controls::SetHint(cboxDataReadOnly,
+        QStringLiteral(
+            "仕訳の入力を禁止します。|チェックを付けると、このデータへの仕訳の入力・修正・削除が行えなくなります。"));
+    controls::SetHint(txtListName,
+        Editable
+            ? QStringLiteral("データリスト名を入力します。|データ選択画面のデータリストに表示する名称を入力します。")
+            : QStringLiteral("データリスト名です。|データ選択画面のデータリストに表示される名称です。"));
+    controls::SetHint(btnOK, QStringLiteral("内容を登録して画面を閉じます。|内容を登録して画面を閉じます。"));
+    controls::SetHint(btnCancel, QStringLiteral("画面を閉じます。|画面を閉じます。"));
+    const std::string where = "[" + AppInfo.Varov.AppTitle + "のデータ]";
+    controls::SetHint(
+        txtDataPath, qs(DataFolder + "|データの場所です。\n\n" + where + "は、\"" + SysDef.DataRoot + "\"です。"));
 }
 
 void TDataSyosaiInfoBox::setFunctionKeys()
@@ -251,11 +321,8 @@ void TDataSyosaiInfoBox::setDataLock(bool lock)
 
 bool TDataSyosaiInfoBox::RebuildData()
 {
-    TxAnimeProgressDialog progress(this);
-    progress.SetCaption(QStringLiteral("再構築中"));
-    progress.SetInfoLabel(QStringLiteral("再構築中、しばらくお待ちください…"));
-    progress.SetCancelBtnShow(false);
-    progress.Show(this);
+    dataselect::gui::TProgressScope progress(
+        this, QStringLiteral("再構築中"), QStringLiteral("再構築中、しばらくお待ちください…"), false);
 
     const std::string temp = SysDef.TempDir.empty() ? SysDef.WorkDir : SysDef.TempDir;
     const std::string source = paths::join(DataFolder, DataFile);
@@ -306,9 +373,6 @@ bool TDataSyosaiInfoBox::RebuildData()
         setDataLock(false);
     } catch (const std::exception&) {
     }
-    progress.Hide();
-    raise();
-    activateWindow();
     return result;
 }
 
@@ -350,6 +414,6 @@ void TDataSyosaiInfoBox::FormClose(TCloseAction& action)
 void TDataSyosaiInfoBox::CMShowingChanged(bool visible)
 {
     TBSDI::CMShowingChanged(visible);
-    if (visible)
+    if (ReadyWhenShown(visible))
         (Editable ? static_cast<QWidget*>(txtListName) : btnCancel)->setFocus();
 }

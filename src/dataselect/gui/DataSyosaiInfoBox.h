@@ -54,9 +54,15 @@ public:
     QLabel* lblCode = nullptr;
     QLabel* lblDataKbn = nullptr;
     QLabel* lblName = nullptr;
+    QLabel* lblKana = nullptr;
     QLabel* lblNendo = nullptr;
     QLabel* lblKikan = nullptr;
+    QLabel* lblTanto = nullptr;
+    QLabel* lblBumonKanri = nullptr;
+    QLabel* lblSitenKanri = nullptr;
     QLabel* lblSiwakeKensu = nullptr;
+    QLabel* lblDataSeigenMessage = nullptr;
+    QLabel* Image1 = nullptr;
     QPlainTextEdit* txtDataPath = nullptr;
     TxCheckBox* cboxStatusClear = nullptr;
     TxCheckBox* cboxDataUpdateLock = nullptr;
@@ -72,6 +78,7 @@ protected:
     void CMShowingChanged(bool visible) override;
 
 private:
+    void setHints();
     void setFunctionKeys();
     void setDataLock(bool lock);
 
@@ -80,4 +87,6 @@ private:
     bool statusClearAllowed_ = false;
     bool rebuildAllowed_ = false;
     QPlainTextEdit* hintArea_ = nullptr;
+    QLabel* lblDataUpdateLock_ = nullptr;
+    QLabel* lblDataReadOnly_ = nullptr;
 };

@@ -1,7 +1,10 @@
 #include "dataselect/gui/DialogUtil.h"
 
+#include "controls/xAnimeProgressDialog.h"
 #include "controls/xPlButton.h"
 #include "core/MessageService.h"
+#include "core/uAccRecord.h"
+#include "platform/paths.h"
 #include "platform/plain_text.h"
 
 #include <QDialog>
@@ -15,6 +18,26 @@ TxPlButton* PlButton(QWidget* parent, const QString& caption, int modalResult)
     b->CaptionA().SetCaption(caption);
     b->SetModalResult(modalResult);
     return b;
+}
+
+TProgressScope::TProgressScope(QWidget* screen, const QString& caption, const QString& line, bool cancelButton)
+    : screen_(screen)
+    , dialog_(std::make_unique<TxAnimeProgressDialog>())
+{
+    dialog_->SetCaption(caption);
+    dialog_->SetInfoLabel(line);
+    dialog_->SetAviFile(QString::fromStdString(platform::paths::join(SysDef.ExeDir, "progress.avi")));
+    dialog_->SetCancelBtnShow(cancelButton);
+    dialog_->Show(screen);
+}
+
+TProgressScope::~TProgressScope()
+{
+    dialog_->Hide();
+    if (screen_ != nullptr) {
+        screen_->raise();
+        screen_->activateWindow();
+    }
 }
 
 void ShowYesBox(std::uint8_t kind, const std::string& text)

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QDialog;
+class TxAnimeProgressDialog;
 class QKeyEvent;
 class QWidget;
 class TxPlButton;
@@ -29,5 +31,21 @@ bool HoldBackEscPress(QKeyEvent* e);
 // negative); F12 runs okClick while ok is enabled. True when consumed.
 bool HandleKeyUp(
     QDialog* dialog, QKeyEvent* e, int escResult, const TxPlButton* ok, const std::function<void()>& okClick);
+
+// The animated progress window (the program folder's "progress.avi") over
+// a screen while a long step runs on the main thread; while it is shown the
+// step's reports and its Cancel reach it through core's progress service.
+// When the scope ends the window hides and the screen comes to the front.
+class TProgressScope {
+public:
+    TProgressScope(QWidget* screen, const QString& caption, const QString& line, bool cancelButton);
+    ~TProgressScope();
+    TProgressScope(const TProgressScope&) = delete;
+    TProgressScope& operator=(const TProgressScope&) = delete;
+
+private:
+    QWidget* screen_;
+    std::unique_ptr<TxAnimeProgressDialog> dialog_;
+};
 
 } // namespace dataselect::gui

@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <optional>
 
 using dataselect::gui::qs;
 using dataselect::gui::ShowInformation;
@@ -560,12 +561,19 @@ void TServerSentakuBox::btnListUpdateClick()
     m.lines[static_cast<std::size_t>(next)].text = "よろしいですか？";
     if (ShowMessage2(m) != modal::Yes)
         return;
-    if (ctl_->FilterActive) {
-        ctl_->FilterActive = false;
-        btnSearchCancel_->setEnabled(false);
+    {
+        // No Cancel: the update empties the cached list before it reads the
+        // areas again, so stopping half-way would leave areas out of it.
+        dataselect::gui::TProgressScope progress(
+            this, QStringLiteral("更新中"), QStringLiteral("データリストの更新中…"), false);
+        if (ctl_->FilterActive) {
+            ctl_->FilterActive = false;
+            btnSearchCancel_->setEnabled(false);
+        }
+        reload(true);
     }
-    reload(true);
-    raise();
+    // The keys were worked out while the progress window held the screen.
+    SetFunctionKeys();
 }
 
 void TServerSentakuBox::ESCClick()
@@ -584,9 +592,26 @@ void TServerSentakuBox::F2Click()
         return;
     const int line = currentLine();
     if (keyState_ == 1) {
+        // Receiving a cloud row's data can take a while: the screen takes no
+        // input meanwhile.
+        const TDataListRec* rec = ctl_->LineRecord(line);
+        const bool cloud = rec != nullptr && rec->CLOUD == 1 && ctl_->CloudEnabled();
+        if (cloud)
+            setEnabled(false);
         ctl_->BeginCopy(line);
+        if (cloud)
+            setEnabled(true);
     } else if (keyState_ == 2) {
-        if (ctl_->Paste(line)) {
+        bool pasted;
+        {
+            std::optional<dataselect::gui::TProgressScope> progress;
+            ctl_->OnPasteStart = [this, &progress] {
+                progress.emplace(this, QStringLiteral("コピー中"), QStringLiteral("データのコピー中…"), false);
+            };
+            pasted = ctl_->Paste(line);
+            ctl_->OnPasteStart = nullptr;
+        }
+        if (pasted) {
             const std::string folder = ctl_->LineRecord(line)->PASNAME;
             FillGrid();
             for (int r = 0; r < grid_->rowCount(); ++r)

@@ -139,6 +139,7 @@ std::vector<unsigned char> Database::buildDpb(bool create, int pageSize, std::ui
 void Database::afterAttach()
 {
     charsetId_ = charsetIdOf(paramValue("lc_ctype"));
+    keepEngineLoaded();
 }
 
 void Database::connect()

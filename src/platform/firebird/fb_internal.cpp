@@ -6,6 +6,11 @@
 #include <ibase.h>
 
 #include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include <dlfcn.h>
+#include <link.h>
 
 namespace platform::firebird::detail {
 
@@ -13,6 +18,26 @@ Firebird::IMaster* master()
 {
     static Firebird::IMaster* m = Firebird::fb_get_master_interface();
     return m;
+}
+
+void keepEngineLoaded() noexcept
+{
+    // The embedded engine's service worker may still be returning from its
+    // job when the client library unloads the engine at process exit; code
+    // unmapped under a running thread crashes the process after every test
+    // has passed. Marking the loaded engine modules as never unloaded leaves
+    // that thread valid code until the process ends.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        dl_iterate_phdr(
+            [](dl_phdr_info* info, std::size_t, void*) -> int {
+                const char* name = info->dlpi_name;
+                if (name != nullptr && std::strstr(name, "/plugins/libEngine") != nullptr)
+                    dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+                return 0;
+            },
+            nullptr);
+    });
 }
 
 Firebird::IUtil* util()

@@ -13,6 +13,9 @@
 namespace platform::firebird::detail {
 
 Firebird::IMaster* master();
+// Keeps the embedded engine mapped until the process ends (call after an
+// attachment has loaded it).
+void keepEngineLoaded() noexcept;
 Firebird::IUtil* util();
 
 // A status wrapper per call site; throws FbException on error.

@@ -121,6 +121,7 @@ void Service::attach()
         }
         p->release();
     });
+    keepEngineLoaded();
     running_ = false;
     pending_.clear();
 }
@@ -168,8 +169,16 @@ void Service::start(const std::vector<unsigned char>& spb, const char* op)
     if (running_)
         throwLayerError("another action is still running", ctx);
     Status st;
-    guarded(ctx, [&] { service_->start(&st, static_cast<unsigned>(spb.size()), spb.data()); });
+    // Counted as running before the start answers: a job refused at its
+    // start may still have a worker winding down that detach must wait for.
     running_ = true;
+    try {
+        guarded(ctx, [&] { service_->start(&st, static_cast<unsigned>(spb.size()), spb.data()); });
+    } catch (...) {
+        waitForJobEnd(service_);
+        running_ = false;
+        throw;
+    }
 }
 
 void Service::startBackup(const BackupOptions& o)
@@ -272,6 +281,10 @@ bool Service::nextLine(std::string& line)
         if (gotLine)
             return true;
         if (finished) {
+            // The last line can reach us before the job's worker has ended
+            // (a restored database is brought online after its last line):
+            // the caller may use the job's result only once it has.
+            waitForJobEnd(service_);
             running_ = false;
             return false;
         }
