@@ -1,6 +1,7 @@
 #include "dataselect/z5CloudShareComm.h"
 
 #include "core/IBErrorProc.h"
+#include "core/ProcessState.h"
 
 #include <utility>
 
@@ -11,6 +12,9 @@ TCloudShareComm& installed()
     static TCloudShareComm comm;
     return comm;
 }
+
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(installed());
 
 void reportMissing(const char* operation)
 {

@@ -3,6 +3,7 @@
 #include "print/EngineLog.h"
 #include "print/PrintEngine.h"
 
+#include "core/ProcessState.h"
 #include "platform/atomic_file.h"
 #include "platform/codec.h"
 #include "platform/paths.h"
@@ -25,6 +26,8 @@ namespace {
 using platform::text::upperAscii;
 
 JobRunner* gDefaultRunner = nullptr;
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(gDefaultRunner);
 
 std::string replaceAll(std::string s, char from, char to)
 {

@@ -1,5 +1,6 @@
 #include "print/PageBook.h"
 
+#include "core/ProcessState.h"
 #include "platform/paths.h"
 
 #include <QApplication>
@@ -145,6 +146,9 @@ ErrorBox& errorBox()
     static ErrorBox box;
     return box;
 }
+
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(errorBox());
 } // namespace
 
 void setEngineErrorBox(ErrorBox box)

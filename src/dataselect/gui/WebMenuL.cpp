@@ -4,6 +4,7 @@
 #include "dataselect/gui/DataSentakuBox.h"
 #include "dataselect/gui/DialogUtil.h"
 #include "core/MessageService.h"
+#include "core/ProcessState.h"
 #include "core/uAccRecord.h"
 #include "platform/plain_text.h"
 
@@ -16,7 +17,10 @@
 
 namespace {
 
+// The entries the last screen found, kept after it closes (EntryCount).
 int g_entryCount = 0;
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(g_entryCount);
 
 constexpr const char* kCaption = "ログインユーザー";
 
