@@ -265,6 +265,22 @@ void TSiwakeWrite::SetTransaction(fb::Transaction* transaction)
         query_->setTransaction(transaction);
 }
 
+core::DbPolicy TSiwakeWrite::policy(const char* context, core::DbFailure onError)
+{
+    if (transaction_ == nullptr)
+        throw std::logic_error("TSiwakeWrite: no transaction set");
+    const bool own = std::exchange(AutoCommit, false);
+    return core::DbPolicy(context)
+        .with(own ? core::DbStart::WhenIdle : core::DbStart::Never)
+        .with(onError)
+        .with(core::DbReport::DbErrorsAndRaise);
+}
+
+void TSiwakeWrite::run(const core::DbPolicy& p, const std::function<void(core::TDbScope&)>& body)
+{
+    core::RunDbOperation(*transaction_, p, body);
+}
+
 fb::Query& TSiwakeWrite::query()
 {
     if (!query_) {
@@ -283,11 +299,8 @@ void TSiwakeWrite::SetSCode(const std::string& scode)
 
 bool TSiwakeWrite::GetKamokuArray(const std::string& scode)
 {
-    AutoTransaction tx(*this, AutoTransaction::OnError::Commit);
-    fb::Query& q = query();
-    try {
-        q.close();
-        q.sql().clear();
+    run(policy("TSiwakeWrite.GetKamokuArray", core::DbFailure::Commit), [&](core::TDbScope& scope) {
+        fb::Query& q = scope.fresh(query());
         q.sql().add("SELECT COUNT(SZ.SCODE) AS RECCNT FROM KAMOKU_SZ SZ");
         addKamokuJoins(q.sql());
         q.sql().add("WHERE SZ.SCODE=:SCODE");
@@ -323,13 +336,8 @@ bool TSiwakeWrite::GetKamokuArray(const std::string& scode)
             kamoku_.resize(row); // rows that vanished between count and read
         }
         q.close();
-        tx.commit();
-        return true;
-    } catch (const core::EIBError& e) {
-        q.close();
-        core::IBErrorProc(e, "TSiwakeWrite.GetKamokuArray", "");
-        throw;
-    }
+    });
+    return true;
 }
 
 void TSiwakeWrite::loadCurrentRow(TKamokuLookupRow& row)
@@ -348,11 +356,9 @@ bool TSiwakeWrite::LookupKamoku(
         return false;
     current_ = TKamokuLookupRow {};
     const std::string h = hcode.empty() ? " " : hcode;
-    AutoTransaction tx(*this, AutoTransaction::OnError::Commit);
-    fb::Query& q = query();
-    try {
-        q.close();
-        q.sql().clear();
+    bool found = false;
+    run(policy("TSiwakeWrite.LookupKamoku", core::DbFailure::Commit), [&](core::TDbScope& scope) {
+        fb::Query& q = scope.fresh(query());
         addKamokuSelect(q.sql());
         if (!bcode.empty())
             q.sql().add("WHERE SZ.SCODE=:SCODE AND KM.USERCODE=:USERCODE AND SZ.HCODE=:HCODE AND SZ.BCODE=:BCODE");
@@ -368,19 +374,14 @@ bool TSiwakeWrite::LookupKamoku(
         current_.BCODE = bcode;
         current_.USERCODE = userCode;
         current_.HCODE = h;
-        const bool found = !q.eof();
+        found = !q.eof();
         if (found) {
             loadCurrentRow(current_);
             current_.BCODE = q.fieldByName("BCODE").asString();
         }
         q.close();
-        tx.commit();
-        return found;
-    } catch (const core::EIBError& e) {
-        q.close();
-        core::IBErrorProc(e, "TSiwakeWrite.LookupKamoku", "");
-        throw;
-    }
+    });
+    return found;
 }
 
 void TSiwakeWrite::InitSiwakeRec(TSWKREC& e, int kessan, TDateTime date) const
@@ -459,61 +460,42 @@ int TSiwakeWrite::putOnce(TSWKREC& e)
 
 int TSiwakeWrite::PutSiwake(TSWKREC& e)
 {
-    AutoTransaction tx(*this, AutoTransaction::OnError::Rollback);
-    for (int attempt = 0;; ++attempt) {
-        try {
-            const int result = putOnce(e);
-            tx.commit();
-            return result;
-        } catch (const core::EIBError& err) {
-            query().close();
-            core::IBErrorProc(err, "TSiwakeWrite.PutSiwake", "");
-            // A conflict is waited out only in a transaction of our own and
-            // only a few times; in the caller's transaction it is the
-            // caller's to resolve.
-            if (!isLockConflict(err.iscErrorCode()) || !tx.owns() || attempt >= kLockRetries)
-                throw;
-            tx.restart();
-            WaitMilliSec(lockPauseMs(attempt));
-        } catch (...) {
-            query().close();
-            throw;
-        }
-    }
+    // A conflict is waited out only in a transaction of our own and only a
+    // few times; in the caller's transaction it is the caller's to resolve.
+    const core::DbRetry conflicts {kLockRetries,
+        [](const std::exception& err) {
+            const auto* ib = dynamic_cast<const core::EIBError*>(&err);
+            return ib != nullptr && isLockConflict(ib->iscErrorCode());
+        },
+        [](int attempt) { WaitMilliSec(lockPauseMs(attempt)); }};
+    int result = 0;
+    run(policy("TSiwakeWrite.PutSiwake", core::DbFailure::Rollback).retrying(conflicts), [&](core::TDbScope& scope) {
+        scope.closeOnFailure(query());
+        result = putOnce(e);
+    });
+    return result;
 }
 
 int TSiwakeWrite::DeleteSiwake(std::int32_t swkrec)
 {
-    AutoTransaction tx(*this, AutoTransaction::OnError::Rollback);
-    fb::Query& q = query();
-    try {
-        q.close();
-        q.sql().clear();
+    int res = 0;
+    run(policy("TSiwakeWrite.DeleteSiwake", core::DbFailure::Rollback), [&](core::TDbScope& scope) {
+        fb::Query& q = scope.fresh(query());
         q.sql().add("SELECT RESULT+1 AS RES FROM SP_SIWAKE_DEL(:SWKREC,:OPCODE)");
         q.paramByName("SWKREC").setInteger(swkrec);
         q.paramByName("OPCODE").setInteger(SysDef.OpCode);
         q.open();
-        const int res = q.eof() ? 0 : q.fieldByName("RES").asInteger();
+        res = q.eof() ? 0 : q.fieldByName("RES").asInteger();
         q.close();
-        tx.commit();
-        return res;
-    } catch (const core::EIBError& e) {
-        q.close();
-        core::IBErrorProc(e, "TSiwakeWrite.DeleteSiwake", "");
-        throw;
-    } catch (...) {
-        q.close();
-        throw;
-    }
+    });
+    return res;
 }
 
 bool TSiwakeWrite::RestoreSiwake(std::int32_t swkrec)
 {
-    AutoTransaction tx(*this, AutoTransaction::OnError::Rollback);
-    fb::Query& q = query();
-    try {
-        q.close();
-        q.sql().clear();
+    bool restored = false;
+    run(policy("TSiwakeWrite.RestoreSiwake", core::DbFailure::Rollback), [&](core::TDbScope& scope) {
+        fb::Query& q = scope.fresh(query());
         q.sql().add("SELECT HIZUKE,SDAYNUM FROM SIWAKE");
         q.sql().add("WHERE (SWKREC=:SWKREC) AND (TAISHAKU=1)");
         q.sql().add("ORDER BY REC");
@@ -541,28 +523,17 @@ bool TSiwakeWrite::RestoreSiwake(std::int32_t swkrec)
         q.paramByName("SDAYNUM").setInteger(n == 0 ? 0 : n + 1);
         q.paramByName("SWKREC").setInteger(swkrec);
         q.execSQL();
-        const bool restored = q.rowsAffected() > 0;
+        restored = q.rowsAffected() > 0;
         q.close();
-        tx.commit();
-        return restored;
-    } catch (const core::EIBError& e) {
-        q.close();
-        core::IBErrorProc(e, "TSiwakeWrite.RestoreSiwake", "");
-        throw;
-    } catch (...) {
-        q.close();
-        throw;
-    }
+    });
+    return restored;
 }
 
 void TSiwakeWrite::GetSiwake(TSWKREC& e, std::int32_t rec, bool throughView)
 {
     InitSiwakeRec(e, 0, std::floor(nowDateTime()));
-    AutoTransaction tx(*this, AutoTransaction::OnError::Commit);
-    fb::Query& q = query();
-    try {
-        q.close();
-        q.sql().clear();
+    run(policy("TSiwakeWrite.GetSiwake", core::DbFailure::Commit), [&](core::TDbScope& scope) {
+        fb::Query& q = scope.fresh(query());
         if (KakoSource == 1) {
             q.sql().add("SELECT * FROM KAKOSIWAKE1_VIEW WHERE REC=:REC");
         } else if (KakoSource == 2) {
@@ -594,13 +565,5 @@ void TSiwakeWrite::GetSiwake(TSWKREC& e, std::int32_t rec, bool throughView)
             e.PcName = pc;
         }
         q.close();
-        tx.commit();
-    } catch (const core::EIBError& err) {
-        q.close();
-        core::IBErrorProc(err, "TSiwakeWrite.GetSiwake", "");
-        throw;
-    } catch (...) {
-        q.close();
-        throw;
-    }
+    });
 }

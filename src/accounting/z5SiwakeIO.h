@@ -15,6 +15,7 @@
 #include "accounting/z5SiwakeRec.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,6 +25,12 @@ namespace platform::firebird {
 class Query;
 class Transaction;
 } // namespace platform::firebird
+
+namespace core {
+struct DbPolicy;
+class TDbScope;
+enum class DbFailure : std::uint8_t;
+} // namespace core
 
 // One account row a branch may use: account, sub-account and department
 // parts, and on the first row of each account whether it has sub-accounts
@@ -111,8 +118,12 @@ public:
     static constexpr int kLockRetries = 8;
 
 private:
-    class AutoTransaction;
     struct StoredNames;
+    // The policy of one operation (see the top of this file): AutoCommit
+    // spent, database errors logged under context and raised.
+    core::DbPolicy policy(const char* context, core::DbFailure onError);
+    // Runs body in the writer's transaction under p.
+    void run(const core::DbPolicy& p, const std::function<void(core::TDbScope&)>& body);
     platform::firebird::Query& query();
     void loadCurrentRow(TKamokuLookupRow& row);
     void loadCostCodes();

@@ -180,14 +180,15 @@ bool TSiwakeWrite::TestSiwake(TSWKREC& e, int& code, std::string& message)
 {
     code = 0;
     message.clear();
-    AutoTransaction tx(*this, AutoTransaction::OnError::Commit);
     auto refuse = [&](int c, const TWording& w) {
         code = c;
         message = MessageSet == 1 ? w.import : w.screen;
         return false;
     };
-    try {
-        const bool passed = [&] {
+    bool passed = false;
+    run(policy("TSiwakeWrite.TestSiwake", core::DbFailure::Commit), [&](core::TDbScope& scope) {
+        scope.closeOnFailure(query());
+        passed = [&] {
             // 1. The codes and names the entry was stored with.
             StoredNames stored;
             if (e.REC != 0) {
@@ -300,14 +301,6 @@ bool TSiwakeWrite::TestSiwake(TSWKREC& e, int& code, std::string& message)
             return true;
         }();
         query().close();
-        tx.commit();
-        return passed;
-    } catch (const core::EIBError& err) {
-        query().close();
-        core::IBErrorProc(err, "TSiwakeWrite.TestSiwake", "");
-        throw;
-    } catch (...) {
-        query().close();
-        throw;
-    }
+    });
+    return passed;
 }

@@ -12,6 +12,8 @@ namespace fb = platform::firebird;
 TOwnTransaction::TOwnTransaction(fb::Transaction& t, DbStart start)
     : t_(t)
 {
+    if (start == DbStart::Never)
+        return;
     if (t_.inTransaction()) {
         if (start == DbStart::WhenIdle)
             return;
@@ -86,49 +88,77 @@ void finishAfterFailure(TOwnTransaction& own, const std::vector<fb::Query*>& clo
         own.rollback();
 }
 
+// Reports a caught failure as report says; true when it is to be raised.
+bool reportFailure(DbReport report, const std::exception& e, const DbPolicy& policy)
+{
+    switch (report) {
+    case DbReport::ErrorBox:
+        ReportDbFailure(e, policy.context, policy.message);
+        return false;
+    case DbReport::ErrorBoxAndRaise:
+        ReportDbFailure(e, policy.context, policy.message);
+        return true;
+    case DbReport::DbErrorsAndRaise:
+        if (const auto* ib = dynamic_cast<const fb::EIBError*>(&e))
+            IBErrorProc(*ib, policy.context, policy.message, false);
+        return true;
+    case DbReport::Quiet:
+        return false;
+    case DbReport::Raise:
+        break;
+    }
+    return true;
+}
+
 } // namespace
 
 bool FailDbOperation(const DbPolicy& policy, const std::exception& e)
 {
-    if (policy.report == DbReport::ErrorBox || policy.report == DbReport::ErrorBoxAndRaise)
-        ReportDbFailure(e, policy.context, policy.message);
-    if (policy.report == DbReport::ErrorBox || policy.report == DbReport::Quiet)
+    if (!reportFailure(policy.report, e, policy))
         return false;
     std::rethrow_exception(std::current_exception());
 }
 
 bool RunDbOperation(fb::Transaction& t, const DbPolicy& policy, const std::function<void(TDbScope&)>& body)
 {
-    const bool callers = t.inTransaction() && policy.start == DbStart::WhenIdle;
-    const DbReport report = callers && policy.reportInCallers ? *policy.reportInCallers : policy.report;
-    std::optional<TOwnTransaction> own;
-    std::vector<fb::Query*> closing;
-    try {
-        own.emplace(t, policy.start);
-        TDbScope scope(*own);
+    for (int attempt = 0;; ++attempt) {
+        const bool callers = t.inTransaction() && policy.start != DbStart::Always;
+        const DbReport report = callers && policy.reportInCallers ? *policy.reportInCallers : policy.report;
+        std::optional<TOwnTransaction> own;
+        std::vector<fb::Query*> closing;
         try {
-            body(scope);
+            own.emplace(t, policy.start);
+            TDbScope scope(*own);
+            try {
+                body(scope);
+            } catch (...) {
+                closing = scope.closing_;
+                throw;
+            }
+            if (own->started())
+                own->commit();
+            else if (policy.success == DbSuccess::CommitRetaining && t.inTransaction())
+                t.commitRetaining();
+            return true;
+        } catch (const std::exception& e) {
+            const bool startedHere = own && own->started();
+            if (own)
+                finishAfterFailure(*own, closing, policy.failure);
+            const bool raise = reportFailure(report, e, policy);
+            const DbRetry& retry = policy.retry;
+            if (startedHere && attempt < retry.times && retry.when && retry.when(e)) {
+                if (retry.pause)
+                    retry.pause(attempt);
+                continue;
+            }
+            if (!raise)
+                return false;
+            throw;
         } catch (...) {
-            closing = scope.closing_;
+            if (own)
+                finishAfterFailure(*own, closing, policy.failure);
             throw;
         }
-        if (own->started())
-            own->commit();
-        else if (policy.success == DbSuccess::CommitRetaining && t.inTransaction())
-            t.commitRetaining();
-        return true;
-    } catch (const std::exception& e) {
-        if (own)
-            finishAfterFailure(*own, closing, policy.failure);
-        if (report == DbReport::ErrorBox || report == DbReport::ErrorBoxAndRaise)
-            ReportDbFailure(e, policy.context, policy.message);
-        if (report == DbReport::ErrorBox || report == DbReport::Quiet)
-            return false;
-        throw;
-    } catch (...) {
-        if (own)
-            finishAfterFailure(*own, closing, policy.failure);
-        throw;
     }
 }
 

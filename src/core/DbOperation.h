@@ -13,6 +13,7 @@
 // when the policy asks for one).
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@ namespace core {
 enum class DbStart : std::uint8_t {
     WhenIdle, // only when none is active; an active one is the caller's
     Always, // commits whatever is open and starts a fresh one, owned here
+    Never, // runs in the caller's transaction as it stands, never started or ended here
 };
 
 // What success does to the transaction.
@@ -49,6 +51,18 @@ enum class DbReport : std::uint8_t {
     Raise, // not shown, raised to the caller
     ErrorBoxAndRaise, // shown, then raised
     Quiet, // neither shown nor raised: answered as false
+    DbErrorsAndRaise, // database errors through IBErrorProc (an empty message only logs them), then
+                      // raised; other failures raised unshown, for the caller to report
+};
+
+// A failure the operation waits out: it is reported as the policy says,
+// rolled back, and the body runs again in a fresh transaction. Only a
+// transaction started here is retried; in the caller's the failure is the
+// caller's to resolve.
+struct DbRetry {
+    int times = 0; // further attempts after the first
+    std::function<bool(const std::exception&)> when; // the failures retried
+    std::function<void(int attempt)> pause; // before the next attempt (attempt counts from 0)
 };
 
 // The policy of one operation, stated where it runs:
@@ -63,6 +77,7 @@ struct DbPolicy {
     DbPolicy with(DbSuccess value) const { return changed(&DbPolicy::success, value); }
     DbPolicy with(DbFailure value) const { return changed(&DbPolicy::failure, value); }
     DbPolicy with(DbReport value) const { return changed(&DbPolicy::report, value); }
+    DbPolicy retrying(DbRetry value) const { return changed(&DbPolicy::retry, std::move(value)); }
     // The report inside a transaction the caller had open, when it differs
     // (the caller's own handler decides about its transaction).
     DbPolicy insideCallers(DbReport value) const
@@ -77,6 +92,7 @@ struct DbPolicy {
     DbFailure failure = DbFailure::Rollback;
     DbReport report = DbReport::ErrorBox;
     std::optional<DbReport> reportInCallers;
+    DbRetry retry;
 
 private:
     // A copy with one member changed.

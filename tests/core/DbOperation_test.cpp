@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 using namespace core;
 namespace fb = platform::firebird;
@@ -43,8 +46,18 @@ DbPolicy policy(DbStart start, DbSuccess success, DbFailure failure, DbReport re
     return inCallers ? p.insideCallers(*inCallers) : p;
 }
 
+// A test name from a case's description.
+std::string caseName(const char* text, std::size_t index)
+{
+    std::string name;
+    for (const char* p = text; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name + "_" + std::to_string(index);
+}
+
 constexpr auto Idle = DbStart::WhenIdle;
 constexpr auto Always = DbStart::Always;
+constexpr auto Never = DbStart::Never;
 constexpr auto Commit = DbSuccess::Commit;
 constexpr auto Retaining = DbSuccess::CommitRetaining;
 constexpr auto Rollback = DbFailure::Rollback;
@@ -53,6 +66,7 @@ constexpr auto Box = DbReport::ErrorBox;
 constexpr auto Raise = DbReport::Raise;
 constexpr auto BoxRaise = DbReport::ErrorBoxAndRaise;
 constexpr auto Quiet = DbReport::Quiet;
+constexpr auto DbErrRaise = DbReport::DbErrorsAndRaise;
 
 const Case kCases[] = {
     // name, policy, callerOpen, body, outcome, opRow, callerRow, activeAfter, shown
@@ -90,9 +104,19 @@ const Case kCases[] = {
         Outcome::Raises, false, true, false, 0},
     {"always, idle start", policy(Always, Commit, Rollback, Box), false, Body::Succeeds, Outcome::True, true, false,
         false, 0},
+    {"never, runs in the caller's and leaves it open", policy(Never, Commit, Rollback, Box), true, Body::Succeeds,
+        Outcome::True, false, false, true, 0},
+    {"never, failure leaves the caller's open", policy(Never, Commit, Rollback, Raise), true, Body::DatabaseError,
+        Outcome::Raises, false, false, true, 0},
+    {"never, retaining commit still applies", policy(Never, Retaining, Rollback, Box), true, Body::Succeeds,
+        Outcome::True, true, true, true, 0},
+    {"database errors shown and raised", policy(Idle, Commit, Rollback, DbErrRaise), false, Body::DatabaseError,
+        Outcome::Raises, false, false, false, 1},
+    {"other errors raised unshown", policy(Idle, Commit, Rollback, DbErrRaise), false, Body::OtherError,
+        Outcome::Raises, false, false, false, 0},
 };
 
-class DbOperationTest : public ::testing::TestWithParam<Case> {
+class DbOperationDatabase : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -127,18 +151,20 @@ protected:
         q.execSQL();
     }
 
-    bool durable(const char* code)
+    // The rows with code another connection sees.
+    int committed(const char* code)
     {
         otherTr_.startTransaction();
         fb::Query q(&other_, &otherTr_);
         q.sql().add("SELECT COUNT(*) FROM SYSREG WHERE OPCODE=-1 AND SCODE=:SCODE");
         q.paramByName("SCODE").setString(code);
         q.open();
-        const bool found = q.field(0).asInteger() > 0;
+        const int count = q.field(0).asInteger();
         q.close();
         otherTr_.commit();
-        return found;
+        return count;
     }
+    bool durable(const char* code) { return committed(code) > 0; }
 
     test_support::TempDir dir;
     std::string path_;
@@ -147,6 +173,8 @@ protected:
     fb::Database other_;
     fb::Transaction otherTr_ {&other_};
 };
+
+class DbOperationTest : public DbOperationDatabase, public ::testing::WithParamInterface<Case> { };
 
 } // namespace
 
@@ -190,12 +218,7 @@ TEST_P(DbOperationTest, FollowsItsPolicy)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Matrix, DbOperationTest, ::testing::ValuesIn(kCases), [](const ::testing::TestParamInfo<Case>& info) {
-        std::string name;
-        for (const char* p = info.param.name; *p; ++p)
-            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-        return name + "_" + std::to_string(info.index);
-    });
+    Matrix, DbOperationTest, ::testing::ValuesIn(kCases), [](const auto& info) { return caseName(info.param.name, info.index); });
 
 TEST(DbOperation, ReportCarriesContextAndMessage)
 {
@@ -212,3 +235,65 @@ TEST(DbOperation, ReportCarriesContextAndMessage)
     EXPECT_EQ(messages.firstLine(0), "開始できません。");
     ResetProcessState();
 }
+
+namespace {
+
+// A retried operation: which failures come back, how often, and where.
+struct RetryCase {
+    const char* name;
+    bool callerOpen;
+    int conflicts; // attempts that fail with a retried failure before one succeeds
+    bool otherFailure; // the first attempt fails with a failure not retried
+    int times;
+    // Expectations.
+    Outcome outcome;
+    int attempts;
+    std::vector<int> pauses;
+    int opRows; // operation rows committed
+};
+
+const RetryCase kRetryCases[] = {
+    {"own transaction, conflicts waited out", false, 2, false, 3, Outcome::True, 3, {0, 1}, 1},
+    {"own transaction, retries run out", false, 99, false, 2, Outcome::Raises, 3, {0, 1}, 0},
+    {"caller's transaction, never retried", true, 1, false, 3, Outcome::Raises, 1, {}, 0},
+    {"a failure not retried ends at once", false, 0, true, 3, Outcome::Raises, 1, {}, 0},
+};
+
+class DbRetryTest : public DbOperationDatabase, public ::testing::WithParamInterface<RetryCase> { };
+
+} // namespace
+
+TEST_P(DbRetryTest, RetriesOnlyWhatItStarted)
+{
+    const RetryCase& c = GetParam();
+    if (c.callerOpen)
+        tr_.startTransaction();
+    std::vector<int> pauses;
+    const DbRetry retry {c.times, [](const std::exception& e) { return std::string(e.what()) == "conflict"; },
+        [&](int attempt) { pauses.push_back(attempt); }};
+    int attempts = 0;
+    Outcome outcome = Outcome::Raises;
+    try {
+        const bool ok = RunDbOperation(tr_, policy(Idle, Commit, Rollback, Raise).retrying(retry), [&] {
+            ++attempts;
+            insert("OPERATION");
+            if (c.otherFailure)
+                throw std::runtime_error("not retried");
+            if (attempts <= c.conflicts)
+                throw std::runtime_error("conflict");
+        });
+        outcome = ok ? Outcome::True : Outcome::False;
+    } catch (const std::exception&) {
+        outcome = Outcome::Raises;
+    }
+    EXPECT_EQ(outcome, c.outcome);
+    EXPECT_EQ(attempts, c.attempts);
+    EXPECT_EQ(pauses, c.pauses);
+    EXPECT_EQ(tr_.inTransaction(), c.callerOpen);
+    if (tr_.inTransaction())
+        tr_.rollback();
+    EXPECT_EQ(committed("OPERATION"), c.opRows) << "a failed attempt leaves nothing behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DbRetryTest, ::testing::ValuesIn(kRetryCases), [](const auto& info) { return caseName(info.param.name, info.index); });
