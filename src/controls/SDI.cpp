@@ -220,12 +220,7 @@ TBSDI::~TBSDI()
 {
     QApplication::instance()->removeEventFilter(this);
     FormDestroy();
-    if (IBTransactionDAT.inTransaction()) {
-        try {
-            IBTransactionDAT.rollback();
-        } catch (...) {
-        }
-    }
+    // Work still open in IBTransactionDAT is rolled back as the member goes.
 }
 
 void TBSDI::SetMainForm(QWidget* form)
