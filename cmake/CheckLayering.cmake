@@ -5,7 +5,10 @@
 #     lower one, screen code from logic, the Firebird layer from screens);
 #   - Qt Widgets, Gui, PrintSupport or Charts headers appear outside screen
 #     code (the headers found in SCREEN_HEADER_DIRS);
-#   - the Firebird client's own headers appear outside src/platform/firebird.
+#   - the Firebird client's own headers appear outside src/platform/firebird
+#     (and the server plug-in src/udr, which is built on them);
+#   - a file lies in a folder that has no rules here (a new folder is given
+#     its place in the layers before it builds).
 
 cmake_policy(SET CMP0057 NEW) # IN_LIST
 
@@ -23,7 +26,7 @@ set(modules
   platform/firebird platform/gui platform
   core accounting controls
   dataselect/gui dataselect dbupdate comm print
-  wizard/app wizard/gui wizard)
+  wizard/app wizard/gui wizard udr)
 
 # What each module may include (besides itself).
 set(logic_base core platform platform/firebird)
@@ -42,6 +45,11 @@ set(allowed_print dataselect dbupdate controls accounting core platform platform
 set(allowed_wizard accounting ${logic_base})
 set(allowed_wizard/gui wizard controls dataselect dataselect/gui dbupdate comm print accounting core platform platform/gui)
 set(allowed_wizard/app wizard/gui ${allowed_wizard/gui})
+# The server plug-in shares only the platform's codec, paths and file writer.
+set(allowed_udr platform)
+
+# Modules built on the Firebird client's own headers.
+set(firebird_client_modules platform/firebird udr)
 
 # Files of screen modules allowed to use the Firebird layer: the base form
 # TBSDI owns the company transaction and stored procedures of its screens.
@@ -63,10 +71,12 @@ function(module_of path out)
 endfunction()
 
 set(violations "")
+set(unplaced "")
 file(GLOB_RECURSE files RELATIVE "${SOURCE_ROOT}/src" "${SOURCE_ROOT}/src/*.h" "${SOURCE_ROOT}/src/*.cpp")
 foreach(file IN LISTS files)
   module_of("${file}" from)
   if(from STREQUAL "")
+    list(APPEND unplaced "src/${file}")
     continue()
   endif()
   file(STRINGS "${SOURCE_ROOT}/src/${file}" lines REGEX "^[ \t]*#[ \t]*include")
@@ -85,7 +95,7 @@ foreach(file IN LISTS files)
       endif()
     elseif(line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
       set(target "${CMAKE_MATCH_1}")
-      if(target MATCHES "^(firebird/|ibase\\.h$|iberror\\.h$)" AND NOT from STREQUAL "platform/firebird")
+      if(target MATCHES "^(firebird/|ibase\\.h$|iberror\\.h$)" AND NOT from IN_LIST firebird_client_modules)
         list(APPEND violations "src/${file}: the Firebird client header <${target}> belongs to src/platform/firebird")
       endif()
       if(NOT from IN_LIST screen_modules)
@@ -102,10 +112,19 @@ foreach(file IN LISTS files)
   endforeach()
 endforeach()
 
+set(report "")
 if(violations)
   list(LENGTH violations count)
   string(REPLACE ";" "\n  " text "${violations}")
-  message(FATAL_ERROR "${count} include(s) break the layering:\n  ${text}")
+  string(APPEND report "${count} include(s) break the layering:\n  ${text}\n")
+endif()
+if(unplaced)
+  list(LENGTH unplaced count)
+  string(REPLACE ";" "\n  " text "${unplaced}")
+  string(APPEND report "${count} file(s) lie in folders without layering rules (give the folder its module above):\n  ${text}\n")
+endif()
+if(report)
+  message(FATAL_ERROR "${report}")
 endif()
 list(LENGTH files count)
 message(STATUS "layering: ${count} files checked, no include breaks the rules")
