@@ -24,6 +24,7 @@
 #include "core/DataModuleSysDef.h"
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
+#include "core/ProcessState.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 
@@ -1152,6 +1153,8 @@ TDataListPrinter& printerHook()
     static TDataListPrinter printer;
     return printer;
 }
+// Saved and restored with the rest of the process state (core/ProcessState.h).
+const bool kProcessStateKept = core::KeepProcessState(printerHook());
 } // namespace
 
 void SetDataListPrinter(TDataListPrinter printer)
