@@ -170,7 +170,10 @@ TEST_F(DataPlaces, ScreenListsTheChosenPlace)
     ASSERT_NE(places, nullptr);
     ASSERT_EQ(places->count(), 2);
     EXPECT_EQ(places->itemText(1).toStdString(), "第三の場所");
-    emit places->activated(1);
+    // Dropped down, the second place picked, closed up.
+    places->showPopup();
+    places->setCurrentIndex(1);
+    places->hidePopup();
     EXPECT_EQ(screen.Model().DataPlace, 3);
     ASSERT_EQ(screen.Grid()->rowCount(), 120);
     EXPECT_EQ(screen.Grid()->item(1, 3)->text().toStdString(), "場所3の会社");
