@@ -590,6 +590,7 @@ TEST_F(DataSelectionScreen, OpenPlaceListRestsTheListAndTheSearchButtons)
             QApplication::sendEvent(screen.DataPlaceCombo(), &left);
         } else {
             screen.DataPlaceCombo()->hidePopup();
+            QCoreApplication::processEvents();
         }
         EXPECT_TRUE(screen.Grid()->isEnabled()) << c.label;
         EXPECT_TRUE(screen.SearchButton()->isEnabled()) << c.label;

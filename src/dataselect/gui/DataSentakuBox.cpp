@@ -220,7 +220,9 @@ void TDataSentakuBox::buildControls()
     places->setMaxVisibleItems(10);
     places->view()->setMinimumWidth(200);
     places->OnDropDown = [this] { cmbDataManChange(); };
-    places->OnCloseUp = [this] { cmbDataManExit(); };
+    // The list closes before the picked item becomes current: the place is
+    // taken once that has happened.
+    places->OnCloseUp = [this] { QTimer::singleShot(0, this, [this] { cmbDataManExit(); }); };
     cmbDataMan_ = places;
     cmbDataMan_->installEventFilter(this);
     // A place chosen by keys without the list open counts as a change too;
