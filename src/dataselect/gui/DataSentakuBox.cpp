@@ -16,6 +16,7 @@
 #include "platform/xdg_folders.h"
 
 #include "controls/xAnimeProgressDialog.h"
+#include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
 #include "core/DataModule.h"
@@ -106,9 +107,9 @@ char incSearchChar(const QKeyEvent& k)
 
 // The data-place list tells the screen when it drops down and closes up:
 // while it is open the list below belongs to the old place.
-class TPlaceCombo : public QComboBox {
+class TPlaceCombo : public TxComboBox {
 public:
-    using QComboBox::QComboBox;
+    using TxComboBox::TxComboBox;
     std::function<void()> OnDropDown;
     std::function<void()> OnCloseUp;
 
@@ -116,11 +117,11 @@ public:
     {
         if (OnDropDown)
             OnDropDown();
-        QComboBox::showPopup();
+        TxComboBox::showPopup();
     }
     void hidePopup() override
     {
-        QComboBox::hidePopup();
+        TxComboBox::hidePopup();
         if (OnCloseUp)
             OnCloseUp();
     }
@@ -218,7 +219,8 @@ void TDataSentakuBox::buildControls()
     auto* places = new TPlaceCombo(pnlDataMan_);
     places->setGeometry(92, 0, 250, 24);
     places->setMaxVisibleItems(10);
-    places->view()->setMinimumWidth(200);
+    places->SetDropDownWidth(200);
+    places->SetKeyStyles(ksEnter); // the arrow keys choose the place
     places->OnDropDown = [this] { cmbDataManChange(); };
     // The list closes before the picked item becomes current: the place is
     // taken once that has happened.
