@@ -1013,8 +1013,8 @@ void TDataSentakuBox::btnDataInfoClick()
     // A shared data set another computer may hold is only looked at.
     dialog.Editable = !(rec.NETDRIVE == 1 && rec.KYOYULOCK != 1);
     dialog.Prepare(true);
-    const bool ok = dialog.ShowModal() == 1;
-    if (ok) {
+    if (dialog.ShowModal() == 1) {
+        bool changed = false;
         // Only a data set nobody else is working on takes the changes.
         TDataFolderCheck check = model_.FolderCheck();
         const std::int32_t status = check.CheckFolderStatus(folder, true, false);
@@ -1033,6 +1033,7 @@ void TDataSentakuBox::btnDataInfoClick()
                 rec.DispName = rec.ENTTEXT;
                 rec.UPDATE_LOCK = dialog.UpdateLock;
                 rec.READ_ONLY = dialog.ReadOnly;
+                changed = true;
                 try {
                     info.WriteIniValue(folder, "DATAINFO", true, dialog.ListName, "DATALISTNAME");
                     info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.UpdateLock), "UPDATE_LOCK");
@@ -1052,8 +1053,10 @@ void TDataSentakuBox::btnDataInfoClick()
             }
             copyPaste_->Cancel();
             rec.DATALOCK = 0;
+            changed = true;
         }
-        model_.StoreRow(row);
+        if (changed)
+            model_.StoreRow(row);
     }
     if (dialog.Rebuilt) {
         rec.DATA_STATUS = 0;

@@ -102,7 +102,6 @@ public:
     // operator set on this screen; the button then shows pressed.
     bool SearchMarked() const { return searchMarked_; }
     QComboBox* DataPlaceCombo() const { return cmbDataMan_; }
-    QPushButton* DataInfoButton() const { return btnDataInfo_; }
     QLineEdit* IncSearchEdit() const { return txtIncSerch_; }
     QTimer* IncSearchTimer() const { return incSerchTimer_; }
     const std::string& IncSearchText() const { return incText_; }
