@@ -4,6 +4,7 @@
 // column.
 
 #include "accounting/uAccMbZanCmp.h"
+#include "accounting/uAccBalanceRead.h"
 #include "accounting/uAccMbZanCmpInternal.h"
 #include "accounting/uAccZanCmp1.h"
 #include "accounting/uAccZanCmp1Internal.h"
@@ -19,7 +20,6 @@ namespace fb = platform::firebird;
 namespace {
 
 using mbzancmp::isBlank;
-using mbzancmp::twoDigits;
 
 struct TStatements {
     std::string pastYears;
@@ -150,29 +150,14 @@ public:
         keyFields(fK, fH, fG, fS);
         fb::Field& fNendo = f("NENDO");
         fb::Field& fKishu = f("KISHU");
-        std::vector<fb::Field*> zan(17);
-        for (int p = 1; p <= 16; ++p)
-            zan[std::size_t(p)] = &f("ZAN" + twoDigits(p));
+        const std::vector<fb::Field*> zan = balanceread::numberedFields(l_.q, "ZAN", 16);
         const int p0 = MonthIndexToKikan(AccInf.KAISINO - 1);
         for (; !l_.q.eof(); l_.q.next()) {
             const int nendo = fNendo.asInteger();
-            int first = 0, count = 0;
-            switch (nendo) {
-            case 0:
-                first = 1;
-                count = p0 - 1;
-                break;
-            case 1:
-                first = -15;
-                count = 16;
-                break;
-            case 2:
-                first = -31;
-                count = 16;
-                break;
-            default:
+            const auto span = balanceread::pastYearSpan(nendo, p0);
+            if (!span)
                 continue;
-            }
+            const auto [first, count] = *span;
             const auto [r, h] = findTarget(fK, fH, fG, fS);
             TBALANCE& row = l_.row(r);
             const Currency kishu = fKishu.asCurrency();
@@ -208,19 +193,13 @@ public:
         fb::Field *fK, *fH, *fG, *fS;
         keyFields(fK, fH, fG, fS);
         const bool standard = l_.layout == 0;
-        std::vector<fb::Field*> y1(16), y2(16), y3(16), act(17), flg(17);
-        for (int m = 1; m <= 15; ++m) {
-            y1[std::size_t(m)] = &f("YOSAN" + twoDigits(m));
-            if (standard) {
-                y2[std::size_t(m)] = &f("YOSAN2" + twoDigits(m));
-                y3[std::size_t(m)] = &f("YOSAN3" + twoDigits(m));
-            }
-        }
-        if (standard)
-            for (int p = 1; p <= 16; ++p) {
-                act[std::size_t(p)] = &f("JISSEKI" + twoDigits(p));
-                flg[std::size_t(p)] = &f("JKUBUN" + twoDigits(p));
-            }
+        using balanceread::numberedFields;
+        const std::vector<fb::Field*> none16(16), none17(17);
+        const std::vector<fb::Field*> y1 = numberedFields(l_.q, "YOSAN", 15);
+        const std::vector<fb::Field*> y2 = standard ? numberedFields(l_.q, "YOSAN2", 15) : none16;
+        const std::vector<fb::Field*> y3 = standard ? numberedFields(l_.q, "YOSAN3", 15) : none16;
+        const std::vector<fb::Field*> act = standard ? numberedFields(l_.q, "JISSEKI", 16) : none17;
+        const std::vector<fb::Field*> flg = standard ? numberedFields(l_.q, "JKUBUN", 16) : none17;
         for (; !l_.q.eof(); l_.q.next()) {
             const auto [r, h] = findTarget(fK, fH, fG, fS);
             auto apply = [&](auto& t, bool isRow) {

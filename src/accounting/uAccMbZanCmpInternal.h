@@ -2,6 +2,7 @@
 // Shared pieces of one load of the medical engine: the arrays, the company
 // statement in the snapshot transaction and the load's arguments.
 
+#include "accounting/uAccBalanceRead.h"
 #include "accounting/uAccMbZanCmp.h"
 #include "platform/firebird/firebird.h"
 
@@ -44,11 +45,10 @@ struct TMbLoad {
     int readBalanceRows();
 };
 
-bool isBlank(const std::string& s);
+using balanceread::debitNature;
+using balanceread::isBlank;
+using balanceread::twoDigits;
 // Every occurrence of from in text replaced by to.
 void replaceAll(std::string& text, const std::string& from, const std::string& to);
-std::string twoDigits(int n);
-// Debit-natured accounts (1, 4) move by debit - credit, the others by credit - debit.
-bool debitNature(int taishaku);
 
 } // namespace mbzancmp

@@ -20,23 +20,6 @@ namespace fb = platform::firebird;
 
 namespace mbzancmp {
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(' ') == std::string::npos;
-}
-
-std::string twoDigits(int n)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%2.2d", n);
-    return b;
-}
-
-bool debitNature(int taishaku)
-{
-    return taishaku == 1 || taishaku == 4;
-}
-
 void replaceAll(std::string& text, const std::string& from, const std::string& to)
 {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -212,26 +195,20 @@ void TMbLoad::setArguments(const std::string& branch, const std::string& departm
 
 void TMbLoad::setSql(const std::string& sql)
 {
-    q.close();
-    q.sql().clear();
-    q.sql().add(sql);
+    balanceread::setStatement(q, sql);
 }
 
 void TMbLoad::bind(const std::string& department)
 {
-    for (std::size_t i = 0; i < q.paramCount(); ++i) {
-        fb::Param& p = q.param(i);
-        if (p.name() == "TAX")
-            p.setInteger(taxMode);
-        else if (p.name() == "SCODE" || p.name() == "GCODE")
-            p.setString(branchCode);
-        else if (p.name() == "BCODE")
-            p.setString(department);
-        else if (p.name() == "JIGYOU")
-            p.setInteger(extra);
-        else if (p.name() == "HAIBUN")
-            p.setInteger(allocation);
-    }
+    balanceread::bindNamed(q,
+        {
+            {"TAX", taxMode},
+            {"SCODE", branchCode},
+            {"GCODE", branchCode},
+            {"BCODE", department},
+            {"JIGYOU", extra},
+            {"HAIBUN", allocation},
+        });
 }
 
 void TMbLoad::initTotalRows(bool departmentFlag, int k, int d)
@@ -330,30 +307,17 @@ int TMbLoad::readBalanceRows()
     }
     fb::Field* fClass1 = class1 ? &q.fieldByName(class1) : nullptr;
     fb::Field* fClass2 = class2 ? &q.fieldByName(class2) : nullptr;
-    fb::Field& fUser = q.fieldByName("USERCODE");
-    fb::Field& fKcode = q.fieldByName("KCODE");
-    fb::Field& fKname = q.fieldByName("KNAME");
-    fb::Field& fBspl = q.fieldByName("BSPL");
-    fb::Field& fTai = q.fieldByName("TAISHAKU");
-    fb::Field& fOpen = q.fieldByName("KAISIZAN");
-    fb::Field* fHojcnt = layout == 0 ? &q.fieldByName("HOJCNT") : nullptr;
+    const balanceread::TAccountColumns cols(q, layout == 0);
     fb::Field* fHcode = layout == 0 ? &q.fieldByName("HCODE") : nullptr;
     fb::Field* fHname = layout == 0 ? &q.fieldByName("HNAME") : nullptr;
-    fb::Field* fMst = layout != 0 ? &q.fieldByName("MSTREC") : nullptr;
-    fb::Field* fSub = layout != 0 ? &q.fieldByName("SUBREC") : nullptr;
-    std::vector<fb::Field*> kar(17), kas(17);
-    for (int p = 1; p <= 16; ++p) {
-        kar[std::size_t(p)] = &q.fieldByName("KAR" + twoDigits(p));
-        kas[std::size_t(p)] = &q.fieldByName("KAS" + twoDigits(p));
-    }
     // Adds the current record's opening and movements to an entry.
     auto addRecord = [&](auto& e, int taishaku) {
-        AddAmount(e.KAISIZAN, fOpen.asCurrency());
+        AddAmount(e.KAISIZAN, cols.opening.asCurrency());
         e.CompareOpening = e.KAISIZAN;
         e.YearOpenings[0] = e.KAISIZAN;
         for (int p = 1; p <= 16; ++p) {
-            AddAmount(e.Debit[p], kar[std::size_t(p)]->asCurrency());
-            AddAmount(e.Credit[p], kas[std::size_t(p)]->asCurrency());
+            AddAmount(e.Debit[p], cols.kar[std::size_t(p)]->asCurrency());
+            AddAmount(e.Credit[p], cols.kas[std::size_t(p)]->asCurrency());
         }
         deriveNetBalance(e, taishaku);
     };
@@ -365,27 +329,17 @@ int TMbLoad::readBalanceRows()
         if (i >= lastRow)
             throw ETrialBalanceError("MbReadBalanceRows",
                 "the statement returns more accounts than the rows " + std::to_string(MbFirstAccountRow) + ".."
-                    + std::to_string(lastRow - 1) + " hold (account " + fKcode.asString() + ")");
+                    + std::to_string(lastRow - 1) + " hold (account " + cols.kcode.asString() + ")");
         TBALANCE& r = row(i);
         TKMKREC& k = r.Kamoku;
         if (fClass1) {
             k.GROUPM1 = k.GROUPM3 = fClass1->asString();
             k.GROUPM2 = k.GROUPM4 = fClass2->asString();
         }
-        k.USERCODE = fUser.asString();
-        k.KCODE = fKcode.asString();
-        k.KNAME = fKname.asString();
-        k.BSPL = fBspl.asString();
-        k.TAISHAKU = fTai.asInteger();
+        cols.readAccount(k, cols.kcode.asString());
         if (k.GROUPM1 == "3110" && k.KNAME == "資本金" && !capital.name().empty())
             k.KNAME = capital.name();
-        int c = 0;
-        if (layout == 0) {
-            c = fHojcnt->asInteger();
-        } else {
-            r.MSTREC = fMst->asInteger();
-            r.SUBREC = fSub->asInteger();
-        }
+        const int c = cols.readCountOrRecordNumbers(r);
         addRecord(r, k.TAISHAKU);
 
         TQSORT& s = sorts[std::size_t(i)];
@@ -396,27 +350,9 @@ int TMbLoad::readBalanceRows()
             s.Key = k.GROUPM2 + twoDigits(r.SUBREC);
         q.next();
 
-        if (layout == 0 && c >= 1) {
-            if (r.HojoList.empty()) {
-                if (!q.eof() && isBlank(fHcode->asString()))
-                    ++c;
-                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE {});
-            }
-            for (std::size_t j = 0; j < r.HojoList.size(); ++j) {
-                if (q.eof() || fKcode.asString() != k.KCODE) {
-                    // Fewer sub-account records than announced: the record
-                    // belongs to the next account.
-                    r.HojoList.resize(j);
-                    break;
-                }
-                THOJOUTIWAKE& h = r.HojoList[j];
-                h.HCODE = isBlank(fHcode->asString()) ? std::string() : fHcode->asString();
-                h.HNAME = fHname->asString();
-                addRecord(h, k.TAISHAKU);
-                q.next();
-            }
-            r.HojCount = int(r.HojoList.size());
-        }
+        if (layout == 0 && c >= 1)
+            balanceread::readSubAccounts(
+                q, r, c, cols.kcode, *fHcode, *fHname, [&](THOJOUTIWAKE& h) { addRecord(h, k.TAISHAKU); });
     }
     q.close();
     return i;

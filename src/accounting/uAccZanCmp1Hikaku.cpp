@@ -3,6 +3,7 @@
 // actuals, then the summary lines of every period.
 
 #include "accounting/uAccZanCmp1.h"
+#include "accounting/uAccBalanceRead.h"
 #include "accounting/uAccZanCmp1Internal.h"
 
 #include "core/uAccDateCmp.h"
@@ -15,16 +16,9 @@ namespace fb = platform::firebird;
 
 namespace {
 
-std::string twoDigits(int n)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%2.2d", n);
-    return b;
-}
-
 std::string trimmedCode(const std::string& s)
 {
-    return s.find_first_not_of(' ') == std::string::npos ? std::string() : s;
+    return balanceread::isBlank(s) ? std::string() : s;
 }
 
 class THikakuLoader {
@@ -59,9 +53,7 @@ public:
         zandakaSeen = true;
         fb::Field& fNendo = f("NENDO");
         fb::Field& fKishu = f("KISHU");
-        std::vector<fb::Field*> zan(17, nullptr);
-        for (int i = 1; i <= 16; ++i)
-            zan[std::size_t(i)] = &f("ZAN" + twoDigits(i));
+        const std::vector<fb::Field*> zan = balanceread::numberedFields(c_.q, "ZAN", 16);
         const int startPeriod = MonthIndexToKikan(AccInf.KAISINO - 1);
         for (; !c_.q.eof(); c_.q.next()) {
             const auto [r, h] = findTarget();
@@ -69,23 +61,10 @@ public:
                 continue;
             const int nendo = fNendo.asInteger();
             const Currency kishu = fKishu.asCurrency();
-            int first = 0, count = 0;
-            switch (nendo) {
-            case 0:
-                first = 1;
-                count = startPeriod - 1;
-                break;
-            case 1:
-                first = -15;
-                count = 16;
-                break;
-            case 2:
-                first = -31;
-                count = 16;
-                break;
-            default:
+            const auto span = balanceread::pastYearSpan(nendo, startPeriod);
+            if (!span)
                 continue;
-            }
+            const auto [first, count] = *span;
             std::array<Currency, 17> z {};
             for (int i = 1; i <= 16; ++i)
                 z[std::size_t(i)] = zan[std::size_t(i)]->asCurrency();
@@ -113,19 +92,14 @@ public:
 
     void LoadYosanRows()
     {
-        std::vector<fb::Field*> y1(16), y2(16), y3(16), act(17), flg(17);
+        using balanceread::numberedFields;
         const bool standard = c_.layout == 0;
-        for (int j = 1; j <= 15; ++j) {
-            y1[std::size_t(j)] = &f("YOSAN" + twoDigits(j));
-            if (standard) {
-                y2[std::size_t(j)] = &f("YOSAN2" + twoDigits(j));
-                y3[std::size_t(j)] = &f("YOSAN3" + twoDigits(j));
-            }
-        }
-        for (int j = 1; j <= 16; ++j) {
-            act[std::size_t(j)] = &f("JISSEKI" + twoDigits(j));
-            flg[std::size_t(j)] = &f("JKUBUN" + twoDigits(j));
-        }
+        const std::vector<fb::Field*> y1 = numberedFields(c_.q, "YOSAN", 15);
+        const std::vector<fb::Field*> none16(16);
+        const std::vector<fb::Field*> y2 = standard ? numberedFields(c_.q, "YOSAN2", 15) : none16;
+        const std::vector<fb::Field*> y3 = standard ? numberedFields(c_.q, "YOSAN3", 15) : none16;
+        const std::vector<fb::Field*> act = numberedFields(c_.q, "JISSEKI", 16);
+        const std::vector<fb::Field*> flg = numberedFields(c_.q, "JKUBUN", 16);
         for (; !c_.q.eof(); c_.q.next()) {
             const auto [r, h] = findTarget();
             if (r == 0)

@@ -3,6 +3,7 @@
 // sub-accounts, the total-line names and the sort keys.
 
 #include "accounting/uAccZanCmp1.h"
+#include "accounting/uAccBalanceRead.h"
 #include "accounting/uAccZanCmp1Internal.h"
 
 #include "core/AccReg.h"
@@ -19,12 +20,8 @@ namespace zancmp1 {
 
 namespace {
 
-std::string twoDigits(int n)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%2.2d", n);
-    return b;
-}
+using balanceread::isBlank;
+using balanceread::twoDigits;
 
 // Appended piece by piece: GCC 12 reports a false -Wrestrict for
 // literal + string + literal.
@@ -36,19 +33,14 @@ std::string enclose(const char* open, const std::string& text, const char* close
     return s;
 }
 
-bool isBlank(const std::string& s)
-{
-    return s.find_first_not_of(' ') == std::string::npos;
-}
-
 void computeNetBalance(TPeriodValues& net, TPeriodValues& balance, const TPeriodValues& debit,
     const TPeriodValues& credit, int taishaku, Currency opening)
 {
     net[0] = opening;
     balance[0] = opening;
-    const bool debitNature = taishaku == 1 || taishaku == 4;
+    const bool debitNatured = balanceread::debitNature(taishaku);
     for (int n = 1; n <= 16; ++n) {
-        net[n] = debitNature ? CurrencySub(debit[n], credit[n]) : CurrencySub(credit[n], debit[n]);
+        net[n] = debitNatured ? CurrencySub(debit[n], credit[n]) : CurrencySub(credit[n], debit[n]);
         balance[n] = CurrencyAdd(balance[n - 1], net[n]);
     }
 }
@@ -128,9 +120,7 @@ void TLoadContext::hide(int i, bool clearName)
 
 void TLoadContext::runSelect(const std::string& sql)
 {
-    q.close();
-    q.sql().clear();
-    q.sql().add(sql);
+    balanceread::setStatement(q, sql);
 }
 
 void TLoadContext::LoadTotalNames(bool departmentScope)
@@ -242,22 +232,10 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
     closing = closingLayout;
     fb::Field& fG1 = q.fieldByName("GROUPM1");
     fb::Field& fG2 = q.fieldByName("GROUPM2");
-    fb::Field& fUser = q.fieldByName("USERCODE");
-    fb::Field& fKcode = q.fieldByName("KCODE");
-    fb::Field& fKname = q.fieldByName("KNAME");
-    fb::Field& fBspl = q.fieldByName("BSPL");
-    fb::Field& fTai = q.fieldByName("TAISHAKU");
-    fb::Field& fOpen = q.fieldByName("KAISIZAN");
-    fb::Field* fHojcnt = layout == 0 ? &q.fieldByName("HOJCNT") : nullptr;
-    fb::Field* fMst = layout != 0 ? &q.fieldByName("MSTREC") : nullptr;
-    fb::Field* fSub = layout != 0 ? &q.fieldByName("SUBREC") : nullptr;
+    const balanceread::TAccountColumns cols(q, layout == 0);
+    fb::Field& fKcode = cols.kcode;
     fb::Field* fHcode = q.fieldIndex("HCODE") >= 0 ? &q.fieldByName("HCODE") : nullptr;
     fb::Field* fHname = q.fieldIndex("HNAME") >= 0 ? &q.fieldByName("HNAME") : nullptr;
-    std::vector<fb::Field*> kar(17, nullptr), kas(17, nullptr);
-    for (int n = 1; n <= 16; ++n) {
-        kar[std::size_t(n)] = &q.fieldByName("KAR" + twoDigits(n));
-        kas[std::size_t(n)] = &q.fieldByName("KAS" + twoDigits(n));
-    }
     auto optional = [this](const std::string& name) -> fb::Field* {
         return q.fieldIndex(name) >= 0 ? &q.fieldByName(name) : nullptr;
     };
@@ -282,22 +260,14 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
         TBALANCE& r = row(o);
         r.Kamoku.GROUPM1 = fG1.asString();
         r.Kamoku.GROUPM2 = fG2.asString();
-        r.Kamoku.USERCODE = fUser.asString();
-        r.Kamoku.KCODE = kcode;
-        r.Kamoku.KNAME = fKname.asString();
-        r.Kamoku.BSPL = fBspl.asString();
-        r.Kamoku.TAISHAKU = fTai.asInteger();
-        int c = 0;
-        if (layout == 0) {
-            c = fHojcnt->asInteger();
-        } else {
-            r.MSTREC = fMst->asInteger();
-            r.SUBREC = fSub->asInteger();
+        cols.readAccount(r.Kamoku, kcode);
+        const int c = cols.readCountOrRecordNumbers(r);
+        if (layout != 0) {
             for (std::size_t t = 0; t < 3; ++t)
                 if (!AccInf.TegataKCode[t].empty() && kcode == AccInf.TegataKCode[t])
                     tegataRows[t] = o;
         }
-        addCurrentYear(r, fOpen, kar, kas, r.Kamoku.TAISHAKU);
+        addCurrentYear(r, cols.opening, cols.kar, cols.kas, r.Kamoku.TAISHAKU);
 
         if (closingLayout) {
             if (scope == 30 && fKishu1) {
@@ -335,29 +305,9 @@ int TLoadContext::ReadBalanceRows(bool closingLayout, bool comparisonLoad)
         }
         q.next();
 
-        if (layout == 0 && c >= 1 && fHcode && fHname) {
-            if (r.HojoList.empty()) {
-                if (!q.eof() && isBlank(fHcode->asString()))
-                    c = c + 1;
-                r.HojoList.assign(std::size_t(c), THOJOUTIWAKE {});
-            }
-            for (std::size_t j = 0; j < r.HojoList.size(); ++j) {
-                if (q.eof() || fKcode.asString() != r.Kamoku.KCODE) {
-                    // Fewer sub-account records than announced: keep the
-                    // entries read, the record belongs to the next account.
-                    r.HojoList.resize(j);
-                    break;
-                }
-                THOJOUTIWAKE& h = r.HojoList[j];
-                h.HCODE = fHcode->asString();
-                if (isBlank(h.HCODE))
-                    h.HCODE.clear();
-                h.HNAME = fHname->asString();
-                addCurrentYear(h, fOpen, kar, kas, r.Kamoku.TAISHAKU);
-                q.next();
-            }
-            r.HojCount = int(r.HojoList.size());
-        }
+        if (layout == 0 && c >= 1 && fHcode && fHname)
+            balanceread::readSubAccounts(q, r, c, fKcode, *fHcode, *fHname,
+                [&](THOJOUTIWAKE& h) { addCurrentYear(h, cols.opening, cols.kar, cols.kas, r.Kamoku.TAISHAKU); });
     }
     q.close();
 
@@ -518,19 +468,15 @@ int zancmp1::TLoadContext::loadCurrentYear(
 
     int last = FirstAccountRow - 1;
     auto bindCommon = [&] {
-        for (std::size_t i = 0; i < q.paramCount(); ++i) {
-            fb::Param& p = q.param(i);
-            if (p.name() == "TAX")
-                p.setInteger(taxMode);
-            else if (p.name() == "SCODE" || p.name() == "SITENGROUP")
-                p.setString(branchCode);
-            else if (p.name() == "BCODE")
-                p.setString(departmentCode);
-            else if (p.name() == "HAIBUN")
-                p.setInteger(allocation);
-            else if (p.name() == "ZENTAX")
-                p.setInteger(priorTax >= 1 ? 1 : -1);
-        }
+        balanceread::bindNamed(q,
+            {
+                {"TAX", taxMode},
+                {"SCODE", branchCode},
+                {"SITENGROUP", branchCode},
+                {"BCODE", departmentCode},
+                {"HAIBUN", allocation},
+                {"ZENTAX", priorTax >= 1 ? 1 : -1},
+            });
     };
     auto run = [&](const std::string& sql, bool closingLayout, bool comparisonLoad,
                    const std::string* department = nullptr) {

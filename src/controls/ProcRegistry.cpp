@@ -113,13 +113,18 @@ std::int32_t ExecProc(const std::string& id, std::int32_t modal, const std::stri
     auto* screen = dynamic_cast<IProcScreen*>(form);
     if (screen == nullptr) {
         delete form;
-        core::ShowStandardMessage(kNoInterface, 1);
+        ShowProcNotAvailable();
         return -1;
     }
     std::vector<std::string> params = platform::text::splitLines(paramText);
     params.push_back(std::string("FormStyle=") + (isModal ? "2" : "0"));
     screen->SetParams(params);
     return screen->Execute(isModal ? 1 : 0);
+}
+
+void ShowProcNotAvailable()
+{
+    core::ShowStandardMessage(kNoInterface, 1);
 }
 
 void SetDefaultProcCursor()

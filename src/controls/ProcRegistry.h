@@ -51,6 +51,10 @@ QWidget* CreateProcForm(const std::string& id);
 // after the error box for an unknown id or a form without IProcScreen.
 std::int32_t ExecProc(const std::string& id, std::int32_t modal, const std::string& paramText);
 
+// The registry's error box for a screen that cannot be started (unknown id,
+// or a form without the interface its caller needs).
+void ShowProcNotAvailable();
+
 // What a started screen's Execute does first: the default cursor in place of
 // the busy one (restored by ExecProc when the start ends). From then on the
 // screen may start further screens.

@@ -98,10 +98,7 @@ QString LongHint(const QString& hint)
 
 void ShowInformation(const std::string& line)
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Information, rec);
-    rec.lines[0].text = line;
-    ShowMessage2(rec);
+    ShowMessageLines(msgkind::Information, {line});
 }
 
 TGridColors GridColors(int mode)
@@ -507,12 +504,8 @@ bool TBSDI::CloseWhenInitFailed()
 {
     if (InitOK)
         return false;
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Error, rec);
-    rec.buttons = msgbtn::Yes;
-    rec.lines[0].text = windowTitle().toStdString() + "画面の初期化に失敗しました。";
-    rec.lines[1].text = "処理を終了します。";
-    ShowMessage2(rec);
+    ShowMessageLines(msgkind::Error,
+        {windowTitle().toStdString() + "画面の初期化に失敗しました。", "処理を終了します。"}, msgbtn::Yes);
     QMetaObject::invokeMethod(
         this, [this] { close(); }, Qt::QueuedConnection);
     return true;

@@ -179,23 +179,21 @@ void TTolvanExDateEdit::SetUseWarekiTable(bool on)
 
 void TTolvanExDateEdit::SetMinDate(TDateTime value)
 {
-    if (value == 0)
-        value = kUnsetDate;
-    if (value == s_.minDate)
-        return;
-    s_.minDate = value;
-    rebuildEraBox();
-    if (!empty_)
-        SetDateTime(value_);
+    setDateBound(s_.minDate, value);
 }
 
 void TTolvanExDateEdit::SetMaxDate(TDateTime value)
 {
+    setDateBound(s_.maxDate, value);
+}
+
+void TTolvanExDateEdit::setDateBound(TDateTime& bound, TDateTime value)
+{
     if (value == 0)
         value = kUnsetDate;
-    if (value == s_.maxDate)
+    if (value == bound)
         return;
-    s_.maxDate = value;
+    bound = value;
     rebuildEraBox();
     if (!empty_)
         SetDateTime(value_);

@@ -114,6 +114,8 @@ protected:
 private:
     void relayout();
     void rebuildEraBox();
+    // Sets the earliest or latest date (0: none) and keeps the value inside.
+    void setDateBound(TDateTime& bound, TDateTime value);
     void showValue();
     void recolour();
     void report(const exdate::TCheckResult& r);

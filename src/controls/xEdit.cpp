@@ -103,13 +103,12 @@ void TxEdit::SetImeMode(TImeMode mode)
 void TxEdit::keyPressEvent(QKeyEvent* e)
 {
     const int key = e->key();
-    if (isEnterKey(key) && (keyStyles_ & ksEnter) != 0) {
+    if (enterLeaves(key)) {
         e->accept();
         focusNextPrevChild(true);
         return;
     }
-    if (const TKeyStyles style = styleOfArrow(key);
-        style != 0 && !hasModifier(e->modifiers()) && (keyStyles_ & style) != 0) {
+    if (arrowLeaves(e)) {
         const bool wholeSelected = text().isEmpty() || (hasSelectedText() && selectedText().size() == text().size());
         bool leave = true;
         if (key == Qt::Key_Left) {
@@ -280,18 +279,10 @@ void TxComboBox::keyPressEvent(QKeyEvent* e)
         onTextEdited(typed_);
         return;
     }
-    if (!popupShown_) {
-        if (isEnterKey(key) && (keyStyles_ & ksEnter) != 0) {
-            e->accept();
-            focusNextPrevChild(true);
-            return;
-        }
-        if (const TKeyStyles style = styleOfArrow(key);
-            style != 0 && !hasModifier(e->modifiers()) && (keyStyles_ & style) != 0) {
-            e->accept();
-            focusNextPrevChild(arrowGoesForward(key));
-            return;
-        }
+    if (!popupShown_ && (enterLeaves(key) || arrowLeaves(e))) {
+        e->accept();
+        focusNextPrevChild(isEnterKey(key) || arrowGoesForward(key));
+        return;
     }
     QComboBox::keyPressEvent(e);
 }
@@ -386,29 +377,11 @@ template <class MoveFocus> bool leaveButtonByKey(TKeyStyles styles, QKeyEvent* e
 
 } // namespace
 
-TxCheckBox::TxCheckBox(QWidget* parent)
-    : QCheckBox(parent)
-{
-}
-TxCheckBox::TxCheckBox(const QString& text, QWidget* parent)
-    : QCheckBox(text, parent)
-{
-}
-
 void TxCheckBox::keyPressEvent(QKeyEvent* e)
 {
     if (!leaveButtonByKey(keyStyles_, e, [this](bool next) { focusNextPrevChild(next); })) {
         QCheckBox::keyPressEvent(e);
     }
-}
-
-TxRadioButton::TxRadioButton(QWidget* parent)
-    : QRadioButton(parent)
-{
-}
-TxRadioButton::TxRadioButton(const QString& text, QWidget* parent)
-    : QRadioButton(text, parent)
-{
 }
 
 void TxRadioButton::keyPressEvent(QKeyEvent* e)
@@ -425,13 +398,22 @@ TxMaskEdit::TxMaskEdit(QWidget* parent)
 {
 }
 
+namespace {
+
+// The blank character of a "mask;save literals;blank" mask split at ';'.
+QChar maskBlank(const QStringList& parts)
+{
+    return parts.size() >= 3 && !parts.at(2).isEmpty() ? parts.at(2).at(0) : QLatin1Char('_');
+}
+
+} // namespace
+
 void TxMaskEdit::SetEditMask(const QString& mask)
 {
     editMask_ = mask;
     const QStringList parts = mask.split(QLatin1Char(';'));
     saveLiterals_ = parts.size() < 2 || parts.at(1).trimmed() != QLatin1String("0");
-    const QChar blank = parts.size() >= 3 && !parts.at(2).isEmpty() ? parts.at(2).at(0) : QLatin1Char('_');
-    setInputMask(mask.isEmpty() ? QString() : controls::toQtInputMask(parts.at(0), blank));
+    setInputMask(mask.isEmpty() ? QString() : controls::toQtInputMask(parts.at(0), maskBlank(parts)));
 }
 
 QString TxMaskEdit::EditText() const
@@ -440,10 +422,10 @@ QString TxMaskEdit::EditText() const
         return text();
     }
     // Walk the mask and keep the characters of the input positions only.
-    const QString mask = editMask_.split(QLatin1Char(';')).at(0);
-    const QString shown = displayText();
     const QStringList parts = editMask_.split(QLatin1Char(';'));
-    const QChar blank = parts.size() >= 3 && !parts.at(2).isEmpty() ? parts.at(2).at(0) : QLatin1Char('_');
+    const QString mask = parts.at(0);
+    const QString shown = displayText();
+    const QChar blank = maskBlank(parts);
     QString out;
     qsizetype pos = 0;
     for (qsizetype i = 0; i < mask.size() && pos < shown.size(); ++i) {
@@ -469,15 +451,14 @@ QString TxMaskEdit::EditText() const
 void TxMaskEdit::keyPressEvent(QKeyEvent* e)
 {
     const int key = e->key();
-    if (isEnterKey(key) && (keyStyles_ & ksEnter) != 0) {
+    if (enterLeaves(key)) {
         e->accept();
         focusNextPrevChild(true);
         return;
     }
-    const TKeyStyles style = styleOfArrow(key);
     // The edit moves its caret first; then the focus leaves.
     QLineEdit::keyPressEvent(e);
-    if (style != 0 && !hasModifier(e->modifiers()) && (keyStyles_ & style) != 0) {
+    if (arrowLeaves(e)) {
         e->accept();
         focusNextPrevChild(arrowGoesForward(key));
     }

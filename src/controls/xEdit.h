@@ -107,8 +107,7 @@ private:
 class TxCheckBox : public QCheckBox, public TKeyStyled {
     Q_OBJECT
 public:
-    explicit TxCheckBox(QWidget* parent = nullptr);
-    explicit TxCheckBox(const QString& text, QWidget* parent = nullptr);
+    using QCheckBox::QCheckBox;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -117,8 +116,7 @@ protected:
 class TxRadioButton : public QRadioButton, public TKeyStyled {
     Q_OBJECT
 public:
-    explicit TxRadioButton(QWidget* parent = nullptr);
-    explicit TxRadioButton(const QString& text, QWidget* parent = nullptr);
+    using QRadioButton::QRadioButton;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

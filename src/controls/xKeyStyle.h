@@ -2,6 +2,7 @@
 // Key styles shared by the keyboard-navigating controls, and the focus move
 // every control uses to leave itself.
 
+#include <QKeyEvent>
 #include <QWidget>
 
 // Which of Enter and the four arrows move the focus (set bits).
@@ -18,22 +19,6 @@ inline constexpr TKeyStyles AllKeyStyles = ksEnter | ksLeft | ksUp | ksRight | k
 // Input-method modes a screen may ask of an edit; imDisable turns the input
 // method off for the control, the others only hint at it.
 enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata };
-
-// The key styles of a keyboard-navigating control; the control's key
-// handling reads keyStyles_.
-class TKeyStyled {
-public:
-    TKeyStyles KeyStyles() const { return keyStyles_; }
-    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
-
-protected:
-    explicit TKeyStyled(TKeyStyles initial = ksEnter | ksUp)
-        : keyStyles_(initial)
-    {
-    }
-
-    TKeyStyles keyStyles_;
-};
 
 namespace controls {
 
@@ -73,3 +58,28 @@ inline bool arrowGoesForward(int key)
 }
 
 } // namespace controls
+
+// The key styles of a keyboard-navigating control; the control's key
+// handling reads keyStyles_.
+class TKeyStyled {
+public:
+    TKeyStyles KeyStyles() const { return keyStyles_; }
+    void SetKeyStyles(TKeyStyles styles) { keyStyles_ = styles & AllKeyStyles; }
+
+protected:
+    explicit TKeyStyled(TKeyStyles initial = ksEnter | ksUp)
+        : keyStyles_(initial)
+    {
+    }
+
+    // Enter pressed and ksEnter set: the focus goes on.
+    bool enterLeaves(int key) const { return controls::isEnterKey(key) && (keyStyles_ & ksEnter) != 0; }
+    // An arrow without modifiers whose style is set: the focus moves that way.
+    bool arrowLeaves(const QKeyEvent* e) const
+    {
+        const TKeyStyles style = controls::styleOfArrow(e->key());
+        return style != 0 && !controls::hasModifier(e->modifiers()) && (keyStyles_ & style) != 0;
+    }
+
+    TKeyStyles keyStyles_;
+};

@@ -156,47 +156,39 @@ void TxKikanPanelBase::paintRange(int lo, int hi)
     repaint();
 }
 
-void TxKikanPanelBase::SetBackColor(TColorValue c)
+void TxKikanPanelBase::SetKikanMove(bool on)
 {
-    if (c != backColor_) {
-        backColor_ = c;
+    if (on != kikanMove_) {
+        kikanMove_ = on;
+        if (!on)
+            edno_ = stno_;
         UpdateCells();
     }
+}
+
+void TxKikanPanelBase::SetBackColor(TColorValue c)
+{
+    setCellProperty(backColor_, c);
 }
 void TxKikanPanelBase::SetFontColor(TColorValue c)
 {
-    if (c != fontColor_) {
-        fontColor_ = c;
-        UpdateCells();
-    }
+    setCellProperty(fontColor_, c);
 }
 void TxKikanPanelBase::SetKakuteiMode(bool on)
 {
-    if (on != kakuteiMode_) {
-        kakuteiMode_ = on;
-        UpdateCells();
-    }
+    setCellProperty(kakuteiMode_, on);
 }
 void TxKikanPanelBase::SetKakuteiMNo(int n)
 {
-    if (n != kakuteiMNo_) {
-        kakuteiMNo_ = n;
-        UpdateCells();
-    }
+    setCellProperty(kakuteiMNo_, n);
 }
 void TxKikanPanelBase::SetKakuteiBackColor(TColorValue c)
 {
-    if (c != kakuteiBack_) {
-        kakuteiBack_ = c;
-        UpdateCells();
-    }
+    setCellProperty(kakuteiBack_, c);
 }
 void TxKikanPanelBase::SetKakuteiFontColor(TColorValue c)
 {
-    if (c != kakuteiFont_) {
-        kakuteiFont_ = c;
-        UpdateCells();
-    }
+    setCellProperty(kakuteiFont_, c);
 }
 
 void TxKikanPanelBase::paintEvent(QPaintEvent*)
@@ -447,16 +439,6 @@ void TxKikanPanel16::SetEdno(int value)
     }
 }
 
-void TxKikanPanel16::SetKikanMove(bool on)
-{
-    if (on != kikanMove_) {
-        kikanMove_ = on;
-        if (!on)
-            edno_ = stno_;
-        UpdateCells();
-    }
-}
-
 void TxKikanPanel16::SetKESSAN(bool on)
 {
     if (on == kessan_)
@@ -477,10 +459,7 @@ void TxKikanPanel16::SetKESSAN(bool on)
 
 void TxKikanPanel16::SetDisabelColor(TColorValue c)
 {
-    if (c != disabelColor_) {
-        disabelColor_ = c;
-        UpdateCells();
-    }
+    setCellProperty(disabelColor_, c);
 }
 
 int TxKikanPanel16::StMonthNo() const
@@ -544,16 +523,6 @@ void TxKikanPanel12::SetEdno(int value)
 {
     edno_ = value;
     clampAndOrder();
-}
-
-void TxKikanPanel12::SetKikanMove(bool on)
-{
-    if (on != kikanMove_) {
-        kikanMove_ = on;
-        if (!on)
-            edno_ = stno_;
-        UpdateCells();
-    }
 }
 
 int TxKikanPanel12::StMonNo() const
@@ -627,16 +596,6 @@ void TxKikanPanel4::SetEdno(int value)
 {
     if (value != edno_) {
         edno_ = std::clamp(value, 0, btnCnt_ - 1);
-        UpdateCells();
-    }
-}
-
-void TxKikanPanel4::SetKikanMove(bool on)
-{
-    if (on != kikanMove_) {
-        kikanMove_ = on;
-        if (!on)
-            edno_ = stno_;
         UpdateCells();
     }
 }

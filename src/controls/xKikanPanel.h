@@ -40,6 +40,8 @@ public:
     int Edno() const { return edno_; }
     int LastNo() const { return lastNo_; }
     bool KikanMove() const { return kikanMove_; }
+    // Off: the range shrinks to its start cell.
+    void SetKikanMove(bool on);
     bool KBDMOUSE() const { return kbdMouse_; }
     void SetKBDMOUSE(bool on) { kbdMouse_ = on; }
     TColorValue BackColor() const { return backColor_; }
@@ -100,6 +102,14 @@ protected:
     void paintRange(int lo, int hi);
     int cellAt(QPoint pos) const;
     std::pair<TColorValue, TColorValue> colorsFor(int i, int lo, int hi) const;
+    // Sets a property the cells are painted from; repaints them when it changed.
+    template <class T> void setCellProperty(T& property, T value)
+    {
+        if (value != property) {
+            property = value;
+            UpdateCells();
+        }
+    }
 
     std::vector<Cell> cells_;
     QString cellPrefix_ = QStringLiteral("No");
@@ -138,7 +148,6 @@ public:
 
     void SetStno(int value);
     void SetEdno(int value);
-    void SetKikanMove(bool on);
     bool KESSAN() const { return kessan_; }
     void SetKESSAN(bool on);
     TColorValue DisabelColor() const { return disabelColor_; }
@@ -159,7 +168,6 @@ public:
     virtual void SetKikanInfo(int closingDay, TDateTime start, TDateTime end, TDateTime firstUsable);
     void SetStno(int value);
     void SetEdno(int value);
-    void SetKikanMove(bool on);
     int StMonNo() const;
     int EdMonNo() const;
 
@@ -179,7 +187,6 @@ public:
     void SetBtnCnt(int count);
     void SetStno(int value);
     void SetEdno(int value);
-    void SetKikanMove(bool on);
 
 protected:
     int layoutCount() const override { return btnCnt_; }

@@ -231,11 +231,7 @@ void TFileOperationBox::btnOKClick()
 
 void TFileOperationBox::btnHistDeleteClick()
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Confirmation, rec);
-    rec.buttons = msgbtn::OK | msgbtn::Cancel;
-    rec.lines[0].text = "履歴を削除します。よろしいですか？";
-    if (ShowMessage2(rec) != modal::Ok)
+    if (ShowMessageLines(msgkind::Confirmation, {"履歴を削除します。よろしいですか？"}) != modal::Ok)
         return;
     const QString selected = SelectedFolder();
     cmbFileSelect->clear();

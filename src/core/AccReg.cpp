@@ -29,7 +29,8 @@ constexpr sys_days kDayZero = TDateTimeDayZero;
 
 using platform::text::trimBlanks;
 
-bool parseInt(const std::string& textIn, long long& out)
+// The whole of textIn (blanks around it and a leading '+' allowed) as a number.
+template <class T> bool parseWhole(const std::string& textIn, T& out)
 {
     const std::string text = trimBlanks(textIn);
     if (text.empty())
@@ -42,17 +43,14 @@ bool parseInt(const std::string& textIn, long long& out)
     return r.ec == std::errc() && r.ptr == e;
 }
 
-bool parseDouble(const std::string& textIn, double& out)
+bool parseInt(const std::string& text, long long& out)
 {
-    const std::string text = trimBlanks(textIn);
-    if (text.empty())
-        return false;
-    const char* b = text.data();
-    const char* e = b + text.size();
-    if (*b == '+')
-        ++b;
-    const auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e && std::isfinite(out);
+    return parseWhole(text, out);
+}
+
+bool parseDouble(const std::string& text, double& out)
+{
+    return parseWhole(text, out) && std::isfinite(out);
 }
 
 // "y/m/d" with 1-4 digit fields; false when not a valid date.
@@ -102,6 +100,21 @@ bool rowExists(fb::Query& q, const std::string& table, const std::string& groupC
     q.close();
     q.sql().clear();
     return count != 0;
+}
+
+// Readies q to write the row (group, key) of table: the update statement
+// when the row is there, the insert statement otherwise, with both keys
+// bound. True when the row is new.
+bool prepareRowWrite(fb::Query& q, const std::string& table, const std::string& groupColumn,
+    const std::string& keyColumn, const std::string& group, const std::string& key,
+    std::initializer_list<const char*> update, std::initializer_list<const char*> insert)
+{
+    const bool exists = rowExists(q, table, groupColumn, keyColumn, group, key);
+    for (const char* line : exists ? update : insert)
+        q.sql().add(line);
+    q.paramByName(groupColumn).setString(group);
+    q.paramByName(keyColumn).setString(key);
+    return !exists;
 }
 
 std::string readFileBytes(const std::string& path)
@@ -185,45 +198,27 @@ TRegValue readTyped(const char* op, const std::string& select, const std::string
 
 TRegValue TRegValue::text(std::string v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Text;
-    r.text_ = std::move(v);
-    return r;
+    return TRegValue(Kind::Text, std::move(v), 0, 0);
 }
 TRegValue TRegValue::boolean(bool v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Boolean;
-    r.int_ = v ? 1 : 0;
-    return r;
+    return TRegValue(Kind::Boolean, {}, v ? 1 : 0, 0);
 }
 TRegValue TRegValue::integer(std::int32_t v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Integer;
-    r.int_ = v;
-    return r;
+    return TRegValue(Kind::Integer, {}, v, 0);
 }
 TRegValue TRegValue::currency(Currency v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Currency;
-    r.int_ = v;
-    return r;
+    return TRegValue(Kind::Currency, {}, v, 0);
 }
 TRegValue TRegValue::real(double v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Double;
-    r.real_ = v;
-    return r;
+    return TRegValue(Kind::Double, {}, 0, v);
 }
 TRegValue TRegValue::date(TDateTime v)
 {
-    TRegValue r;
-    r.kind_ = Kind::Date;
-    r.real_ = v;
-    return r;
+    return TRegValue(Kind::Date, {}, 0, v);
 }
 
 std::string TRegValue::asString() const
@@ -529,16 +524,11 @@ void funcPutAccReg(const std::string& group, const std::string& code, const std:
 {
     inCompanyTransaction("funcPutAccReg", [&] {
         auto q = CreateAccQuery("ACCDAT", false);
-        if (rowExists(*q, "ACCREG", "AGROUP", "ACODE", group, code)) {
-            q->sql().add("UPDATE ACCREG SET ATEXT=:ATEXT");
-            q->sql().add("WHERE AGROUP=:AGROUP AND ACODE=:ACODE");
-        } else {
-            q->sql().add("INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT)");
-            q->sql().add("VALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)");
+        const bool isNew = prepareRowWrite(*q, "ACCREG", "AGROUP", "ACODE", group, code,
+            {"UPDATE ACCREG SET ATEXT=:ATEXT", "WHERE AGROUP=:AGROUP AND ACODE=:ACODE"},
+            {"INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT)", "VALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)"});
+        if (isNew)
             q->paramByName("ATYPE").setString(type);
-        }
-        q->paramByName("AGROUP").setString(group);
-        q->paramByName("ACODE").setString(code);
         bool hasText = false;
         const std::string text = RegValueToText(type, value, hasText);
         if (hasText)
@@ -606,15 +596,9 @@ void funcPutAccRegBlob(
     }
     inCompanyTransaction("funcPutAccRegBlob", [&] {
         auto q = CreateAccQuery("ACCDAT", false);
-        if (rowExists(*q, "ACCREG_BLOB_BINARY", "FGROUP", "FKEY", group, key)) {
-            q->sql().add("UPDATE ACCREG_BLOB_BINARY SET FTYPE=:FTYPE,FVALUE=:FVALUE");
-            q->sql().add("WHERE FGROUP=:FGROUP AND FKEY=:FKEY");
-        } else {
-            q->sql().add("INSERT INTO ACCREG_BLOB_BINARY(FGROUP,FKEY,FTYPE,FVALUE)");
-            q->sql().add("VALUES(:FGROUP,:FKEY,:FTYPE,:FVALUE)");
-        }
-        q->paramByName("FGROUP").setString(group);
-        q->paramByName("FKEY").setString(key);
+        prepareRowWrite(*q, "ACCREG_BLOB_BINARY", "FGROUP", "FKEY", group, key,
+            {"UPDATE ACCREG_BLOB_BINARY SET FTYPE=:FTYPE,FVALUE=:FVALUE", "WHERE FGROUP=:FGROUP AND FKEY=:FKEY"},
+            {"INSERT INTO ACCREG_BLOB_BINARY(FGROUP,FKEY,FTYPE,FVALUE)", "VALUES(:FGROUP,:FKEY,:FTYPE,:FVALUE)"});
         q->paramByName("FTYPE").setString(contentType);
         if (hasValue)
             q->paramByName("FVALUE").setBytes(bytes);

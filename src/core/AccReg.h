@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace core {
 
@@ -40,6 +41,14 @@ public:
     bool operator==(const TRegValue&) const = default;
 
 private:
+    TRegValue(Kind kind, std::string text, std::int64_t integer, double real)
+        : kind_(kind)
+        , text_(std::move(text))
+        , int_(integer)
+        , real_(real)
+    {
+    }
+
     Kind kind_ = Kind::Empty;
     std::string text_;
     std::int64_t int_ = 0; // Boolean, Integer, Currency

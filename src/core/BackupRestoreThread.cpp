@@ -214,11 +214,9 @@ void TBackupRestoreThread::myNumberStepBackup()
         return;
     }
     if (SysDef.IsMyNumberAdmin != 0) {
-        TMessage2InfoRec m;
-        InitMessage2Info(msgkind::Confirmation, m);
-        m.buttons = msgbtn::Yes | msgbtn::No;
-        m.lines[0].text = "保存データにマイナンバー情報を含めますか？";
-        if (ShowMessage2(m) == modal::Yes) {
+        if (ShowMessageLines(
+                msgkind::Confirmation, {"保存データにマイナンバー情報を含めますか？"}, msgbtn::Yes | msgbtn::No)
+            == modal::Yes) {
             MyNumberAnswer = 6;
             TMyNumberIO io;
             io.ReadSetting(HostName, DataPath, "", ScreenName);
@@ -229,11 +227,7 @@ void TBackupRestoreThread::myNumberStepBackup()
             ExcludeMyNumber = true;
         }
     } else {
-        TMessage2InfoRec m;
-        InitMessage2Info(msgkind::Information, m);
-        m.buttons = msgbtn::OK;
-        m.lines[0].text = "保存データにマイナンバー情報は含まれません。";
-        ShowMessage2(m);
+        ShowMessageLines(msgkind::Information, {"保存データにマイナンバー情報は含まれません。"});
         ExcludeMyNumber = true;
     }
 }

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 using namespace core;
@@ -52,20 +53,38 @@ std::string versionText(int major, int minor, int revision)
     return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
 }
 
-void showInformation(std::initializer_list<std::string> lines)
-{
-    TMessage2InfoRec m;
-    InitMessage2Info(msgkind::Information, m);
-    m.buttons = msgbtn::OK;
-    std::size_t i = 0;
-    for (const auto& l : lines)
-        m.lines[i++].text = l;
-    ShowMessage2(m);
-}
-
 std::string dataFilePath(const std::string& folder)
 {
     return platform::paths::join(folder, DataFile);
+}
+
+// The answer of a guard over folder's data file when there is nothing to
+// look into: a database that is not there has nothing to guard, one whose
+// presence nobody could tell (the server could not be asked) is refused.
+// nullopt when the file is there and the guard must look inside.
+std::optional<bool> answerWithoutDataFile(TDM& dm, const std::string& folder, std::uint8_t mode)
+{
+    switch (dm.FileCheck(dataFilePath(folder), mode)) {
+    case TFileCheck::Missing:
+        return true;
+    case TFileCheck::Unknown:
+        return false;
+    case TFileCheck::Present:
+        break;
+    }
+    return std::nullopt;
+}
+
+// Runs body on folder's database, opened without an in-use mark and closed
+// again leaving the data file and the data list as they were. False, with
+// body not run, when the database would not open.
+template <class Body> bool withDataFile(TDM& dm, const std::string& host, const std::string& folder, Body&& body)
+{
+    if (!dm.fnAccDatConnected(host, folder, core::TInUseMark::None))
+        return false;
+    body();
+    dm.fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
+    return true;
 }
 
 // The stem of the company database file ("tnacc"): every file of a data
@@ -265,16 +284,15 @@ int TDataInfomation::ReadDataInfoRec(const std::string& folder, TDataInfomationR
     ClearDataInfoRec(rec);
     if (folder.empty() || DM == nullptr || !DM->FExist(dataFilePath(folder), Mode))
         return 0;
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
-        return 0;
     int result = 0;
-    try {
-        result = GetDataInfoRec(rec);
-    } catch (const std::exception& e) {
-        ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
-        result = 0;
-    }
-    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
+    withDataFile(*DM, SysDef.HostName, folder, [&] {
+        try {
+            result = GetDataInfoRec(rec);
+        } catch (const std::exception& e) {
+            ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
+            result = 0;
+        }
+    });
     return result;
 }
 
@@ -422,17 +440,18 @@ int TDataInfomation::readServer(const std::string& host, const std::string& fold
     }
     if (locked)
         return 0;
-    if (!DM->fnAccDatConnected(host, folder, core::TInUseMark::None)) {
+    int got = 0;
+    const bool opened = withDataFile(*DM, host, folder, [&] {
+        try {
+            got = GetDataInfoRec(rec);
+        } catch (const std::exception&) {
+            got = 0;
+        }
+    });
+    if (!opened) {
         rec.STATUS = 0;
         return 1;
     }
-    int got = 0;
-    try {
-        got = GetDataInfoRec(rec);
-    } catch (const std::exception&) {
-        got = 0;
-    }
-    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     if (got != 1)
         ClearDataInfoRec(rec);
     rec.STATUS = DM->AccDatInConnection(1, host, folder, 0) ? 2 : 1;
@@ -555,15 +574,16 @@ void TDataInfomation::UpdateIniFile(const std::string& folder, const std::string
         TDataInfomationRec rec;
         ClearDataInfoRec(rec);
         if (section == "DATAINFO") {
-            if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
-                return;
             int got = 0;
-            try {
-                got = GetDataInfoRec(rec);
-            } catch (const std::exception& e) {
-                ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
-            }
-            DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
+            const bool opened = withDataFile(*DM, SysDef.HostName, folder, [&] {
+                try {
+                    got = GetDataInfoRec(rec);
+                } catch (const std::exception& e) {
+                    ErrorMessageEx("基本情報の取得に失敗しました。\r(iniファイル)", e.what());
+                }
+            });
+            if (!opened)
+                return;
             // Facts that could not be read never overwrite the stored ones.
             if (got != 1)
                 return;
@@ -580,10 +600,8 @@ bool TDataInfomation::UpdateDataInfomation(
 {
     if (folder.empty() || DM == nullptr)
         return false;
-    if (!DM->fnAccDatConnected(host, folder, core::TInUseMark::None))
-        return false;
     bool ok = false;
-    {
+    withDataFile(*DM, host, folder, [&] {
         fb::Query q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
         // Nothing of a failed update is kept.
         ok = RunDbOperation(DM->IBTransactionDAT,
@@ -619,8 +637,7 @@ bool TDataInfomation::UpdateDataInfomation(
                     q.paramByName("READ_ONLY").setInteger(rec.READ_ONLY);
                 q.execSQL();
             });
-    }
-    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
+    });
     return ok;
 }
 
@@ -645,8 +662,9 @@ int TDataInfomation::PutShareData(const std::string& sharedFolder, const std::st
         WriteStatus(sharedFolder, 7);
     } catch (const std::exception&) {
         if (!quiet)
-            showInformation({"共有サーバー上のデータ領域が削除された可能性があります。\r現在の領域設定情報でデータ領域"
-                             "を作成します。"});
+            ShowMessageLines(msgkind::Information,
+                {"共有サーバー上のデータ領域が削除された可能性があります。\r現在の領域設定情報でデータ領域"
+                 "を作成します。"});
     }
     const bool copied = CopyDataSetFiles(localFolder, sharedFolder);
     try {
@@ -674,11 +692,7 @@ int TDataInfomation::GetShareData(const std::string& sharedFolder, const std::st
         return 0;
     if (!ForceDir(localFolder)) {
         if (!quiet) {
-            TMessage2InfoRec m;
-            InitMessage2Info(msgkind::Warning, m);
-            m.buttons = msgbtn::Yes;
-            m.lines[0].text = "\"" + localFolder + "\"の作成に失敗しました。";
-            ShowMessage2(m);
+            ShowMessageLines(msgkind::Warning, {"\"" + localFolder + "\"の作成に失敗しました。"}, msgbtn::Yes);
         }
         return 0;
     }
@@ -721,40 +735,35 @@ bool TDataInfomation::IsDataSiyouKengen(const std::string& folder)
     static const char* kContext = "TDataInfomation.IsDataSiyouKengen";
     if (DM == nullptr)
         return true;
-    // A database that is not there has nothing to guard; one whose presence
-    // nobody could tell (the server could not be asked) is refused.
-    switch (DM->FileCheck(dataFilePath(folder), Mode)) {
-    case TFileCheck::Missing:
-        return true;
-    case TFileCheck::Unknown:
-        return false;
-    case TFileCheck::Present:
-        break;
-    }
+    if (const auto answer = answerWithoutDataFile(*DM, folder, Mode))
+        return *answer;
     if (IsAllDataKengen())
         return true;
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
-        return false;
     bool allowed = false;
-    const bool failed = !RunDbOperation(DM->IBTransactionDAT,
-        DbPolicy(kContext, "データ使用権限の問い合わせに失敗しました。").insideCallers(DbReport::Quiet), [&] {
-            if (fnGetExistsOpeDefSisetu() && fnGetAccInfo()) {
-                TSitenList mine;
-                mine.Selection = sitensel::Branches;
-                mine.Execute(SysDef.OpCode);
-                TSitenList all;
-                all.Selection = sitensel::Branches;
-                all.Execute(-1);
-                allowed = mine.Count == all.Count;
-            }
-        });
-    if (failed)
-        allowed = false;
-    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
+    bool failed = false;
+    const bool opened = withDataFile(*DM, SysDef.HostName, folder, [&] {
+        failed = !RunDbOperation(DM->IBTransactionDAT,
+            DbPolicy(kContext, "データ使用権限の問い合わせに失敗しました。").insideCallers(DbReport::Quiet), [&] {
+                if (fnGetExistsOpeDefSisetu() && fnGetAccInfo()) {
+                    TSitenList mine;
+                    mine.Selection = sitensel::Branches;
+                    mine.Execute(SysDef.OpCode);
+                    TSitenList all;
+                    all.Selection = sitensel::Branches;
+                    all.Execute(-1);
+                    allowed = mine.Count == all.Count;
+                }
+            });
+        if (failed)
+            allowed = false;
+    });
+    if (!opened)
+        return false;
     if (!allowed && !failed)
-        showInformation({"このデータを扱う権限がありません、他のデータを選択して下さい。",
-            "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]"
-            "にチェックを入れて下さい。"});
+        ShowMessageLines(msgkind::Information,
+            {"このデータを扱う権限がありません、他のデータを選択して下さい。",
+                "権限を付与するには管理者でログインし、「オペレータ登録」より[選択中のデータを処理します]"
+                "にチェックを入れて下さい。"});
     return allowed;
 }
 
@@ -763,27 +772,21 @@ bool TDataInfomation::IsDataPasswordAuth(const std::string& folder)
     static const char* kContext = "TDataInfomation.IsDataPasswordAuth";
     if (DM == nullptr)
         return true;
-    switch (DM->FileCheck(dataFilePath(folder), Mode)) {
-    case TFileCheck::Missing:
-        return true;
-    case TFileCheck::Unknown:
-        return false;
-    case TFileCheck::Present:
-        break;
-    }
-    if (!DM->fnAccDatConnected(SysDef.HostName, folder, core::TInUseMark::None))
-        return false;
+    if (const auto answer = answerWithoutDataFile(*DM, folder, Mode))
+        return *answer;
     bool passed = false;
-    if (!RunDbOperation(DM->IBTransactionDAT,
-            DbPolicy(kContext, "データのパスワード認証に失敗しました。").insideCallers(DbReport::Quiet), [&] {
-                if (fnGetAccInfo()) {
-                    passed = CheckDataPassword();
-                    if (!passed)
-                        showInformation({"このデータに設定されている「パスワード」と一致しませんでした。",
-                            "他のデータを選択して下さい。"});
-                }
-            }))
-        passed = false;
-    DM->fnAccDatDisConnected(folder, core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
+    withDataFile(*DM, SysDef.HostName, folder, [&] {
+        if (!RunDbOperation(DM->IBTransactionDAT,
+                DbPolicy(kContext, "データのパスワード認証に失敗しました。").insideCallers(DbReport::Quiet), [&] {
+                    if (fnGetAccInfo()) {
+                        passed = CheckDataPassword();
+                        if (!passed)
+                            ShowMessageLines(msgkind::Information,
+                                {"このデータに設定されている「パスワード」と一致しませんでした。",
+                                    "他のデータを選択して下さい。"});
+                    }
+                }))
+            passed = false;
+    });
     return passed;
 }

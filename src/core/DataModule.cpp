@@ -51,6 +51,19 @@ bool readFacts(TDataInfomation& di, TDataInfomationRec& rec, const char* context
     return false;
 }
 
+// Writes folder's settings file back to free (status 1); a failure is
+// reported as one of opening a data set.
+void writeFreeStatus(std::uint8_t mode, const std::string& folder)
+{
+    try {
+        TDataInfomation di;
+        di.Mode = mode;
+        di.WriteStatus(folder, 1);
+    } catch (const std::exception& e) {
+        ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDM.fnAccDatConnected\r") + e.what());
+    }
+}
+
 } // namespace
 
 bool UsesServerForm(const std::string& host)
@@ -161,13 +174,7 @@ void TDM::releaseInUseMark()
     markedFolder_.clear();
     if (ConnectMode != 0)
         return;
-    try {
-        TDataInfomation di;
-        di.Mode = ConnectMode;
-        di.WriteStatus(folder, 1);
-    } catch (const std::exception& e) {
-        ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDM.fnAccDatConnected\r") + e.what());
-    }
+    writeFreeStatus(ConnectMode, folder);
 }
 
 bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folderIn, std::uint8_t mark)
@@ -214,13 +221,7 @@ bool TDM::fnAccDatConnected(const std::string& hostIn, const std::string& folder
     }
     if (marking) {
         // The data set is not open: its in-use mark must not stay behind.
-        try {
-            TDataInfomation di;
-            di.Mode = ConnectMode;
-            di.WriteStatus(folder, 1);
-        } catch (const std::exception& e) {
-            ErrorMessageEx("データ情報の更新に失敗しました。", std::string("TDM.fnAccDatConnected\r") + e.what());
-        }
+        writeFreeStatus(ConnectMode, folder);
         if (markedFolder_ == folder)
             markedFolder_.clear();
     }

@@ -754,11 +754,9 @@ bool CheckDataPassword()
     if (AppKind == 1 || AppKind == 3)
         return true;
     if (AccInf.DataPasswordInvalid != 0) {
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Error, rec);
-        rec.lines[0].text = "データパスワードの設定を読み取れませんでした。";
-        rec.lines[1].text = "設定が損傷している可能性があるため、このデータは開けません。";
-        ShowMessage2(rec);
+        ShowMessageLines(msgkind::Error,
+            {"データパスワードの設定を読み取れませんでした。",
+                "設定が損傷している可能性があるため、このデータは開けません。"});
         return false;
     }
     if (AccInf.DataPassword.empty())

@@ -56,18 +56,66 @@ std::string readWholeFile(const std::string& path)
     return ss.str();
 }
 
-void addServiceParams(fb::Service& s)
-{
-    s.addParam("user_name=" + SysDef.DBUser);
-    s.addParam("password=" + SysDef.DBPassword);
-}
-
-void setServiceServer(fb::Service& s, fb::Protocol protocol, const std::string& host)
+// Attaches the service manager of host (this machine for a local protocol)
+// as the configured database user.
+void attachService(fb::Service& s, fb::Protocol protocol, const std::string& host)
 {
     s.setProtocol(protocol);
     s.setServerName({});
     if (protocol != fb::Protocol::Local)
         s.setServerName(host);
+    s.addParam("user_name=" + SysDef.DBUser);
+    s.addParam("password=" + SysDef.DBPassword);
+    s.attach();
+}
+
+// Reads the started job's output to its end, keeping the screen alive, and
+// detaches.
+void followJob(fb::Service& s)
+{
+    std::string line;
+    while (s.nextLine(line))
+        processMessages();
+    s.detach();
+}
+
+// Detaches after a failure; a second failure adds nothing to report.
+void detachQuietly(fb::Service& s)
+{
+    try {
+        s.detach();
+    } catch (...) {
+    }
+}
+
+// body's answer; a failure inside it is shown to the user under context and
+// message (a database error through IBErrorProc) and answers false.
+template <class Body> bool succeedsOrReports(const char* context, const char* message, Body&& body)
+{
+    try {
+        return body();
+    } catch (const EIBError& e) {
+        IBErrorProc(e, context, message, true);
+    } catch (const std::exception& e) {
+        ErrorMessageEx(message, e.what());
+    }
+    return false;
+}
+
+// The gbak log of this run, an earlier run's removed.
+std::string freshGbakLog()
+{
+    std::string log = platform::paths::join(SysDef.WorkDir, "gbak.log");
+    std::error_code ec;
+    fs::remove(log, ec);
+    return log;
+}
+
+// What gbak said about a failure: its log, else its output.
+std::string gbakFailureText(const std::string& log, const TGbakResult& r)
+{
+    std::string text = readWholeFile(log);
+    return text.empty() ? r.output : text;
 }
 
 // gbak as a child process: the password goes through the environment, never
@@ -84,6 +132,19 @@ TGbakResult runGbakProcess(const std::vector<std::string>& argv, const std::stri
     result.exitCode = r.status == platform::ProcessResult::Status::Finished ? r.exitCode : -1;
     result.output = r.standardOutput + r.standardError;
     return result;
+}
+
+// After a restore of the company database file: opened again (no in-use
+// mark) with its operator records cleared; false when it would not open.
+// Other databases need nothing.
+bool reopenRestoredData(TDM& dm, const std::string& host, const std::string& databaseFile)
+{
+    if (databaseFile.find(DataFile) == std::string::npos)
+        return true;
+    if (!dm.fnAccDatConnected(host, platform::paths::folderOf(databaseFile), core::TInUseMark::None))
+        return false;
+    dm.ClearOpinf();
+    return true;
 }
 
 std::string gbakTool()
@@ -265,10 +326,8 @@ bool TDM::BackupFDB(fb::Protocol protocol, const std::string& host, const std::s
         target = platform::paths::join(platform::paths::folderOf(databaseFile), tempName);
     }
     fb::Service service;
-    try {
-        setServiceServer(service, protocol, host);
-        addServiceParams(service);
-        service.attach();
+    const bool done = succeedsOrReports("TDM.BackupFDB", "データベースのバックアップに失敗しました。", [&] {
+        attachService(service, protocol, host);
         fb::BackupOptions options;
         options.database = databaseFile;
         options.backupFiles = {target};
@@ -277,10 +336,7 @@ bool TDM::BackupFDB(fb::Protocol protocol, const std::string& host, const std::s
         options.noGarbageCollection = true;
         options.nonTransportable = true;
         service.startBackup(options);
-        std::string line;
-        while (service.nextLine(line))
-            processMessages();
-        service.detach();
+        followJob(service);
 
         if (!direct && target != backupFile) {
             bool moved = false;
@@ -298,15 +354,10 @@ bool TDM::BackupFDB(fb::Protocol protocol, const std::string& host, const std::s
                 throw std::runtime_error("データベースバックアップファイルのMoveに失敗しました。");
         }
         return true;
-    } catch (const EIBError& e) {
-        IBErrorProc(e, "TDM.BackupFDB", "データベースのバックアップに失敗しました。", true);
-    } catch (const std::exception& e) {
-        ErrorMessageEx("データベースのバックアップに失敗しました。", e.what());
-    }
-    try {
-        service.detach();
-    } catch (...) {
-    }
+    });
+    if (done)
+        return true;
+    detachQuietly(service);
     if (target != backupFile && ConnectMode == 0) {
         // A full-size temporary backup must not stay in the data folder.
         std::error_code ignored;
@@ -319,12 +370,9 @@ bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std
     const std::string& backupFile, bool activateIndexes)
 {
     std::string host = hostIn;
-    bool result = false;
     fb::Service service;
-    try {
-        setServiceServer(service, protocol, host);
-        addServiceParams(service);
-        service.attach();
+    const bool result = succeedsOrReports("TDM.RestoreFDB", "データベースのリストアに失敗しました。", [&] {
+        attachService(service, protocol, host);
         fb::RestoreOptions options;
         options.backupFiles = {backupFile};
         options.databases = {databaseFile};
@@ -334,31 +382,12 @@ bool TDM::RestoreFDB(fb::Protocol protocol, const std::string& hostIn, const std
         options.replace = true;
         options.deactivateIndexes = !activateIndexes;
         service.startRestore(options);
-        std::string line;
-        while (service.nextLine(line))
-            processMessages();
-        service.detach();
-
-        result = true;
-        if (databaseFile.find(DataFile) != std::string::npos) {
-            if (ConnectMode != 0 && protocol == fb::Protocol::Local && host.empty())
-                host = kLocalHost;
-            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), core::TInUseMark::None))
-                result = false;
-            else
-                ClearOpinf();
-        }
-    } catch (const EIBError& e) {
-        IBErrorProc(e, "TDM.RestoreFDB", "データベースのリストアに失敗しました。", true);
-        result = false;
-    } catch (const std::exception& e) {
-        ErrorMessageEx("データベースのリストアに失敗しました。", e.what());
-        result = false;
-    }
-    try {
-        service.detach();
-    } catch (...) {
-    }
+        followJob(service);
+        if (ConnectMode != 0 && protocol == fb::Protocol::Local && host.empty())
+            host = kLocalHost;
+        return reopenRestoredData(*this, host, databaseFile);
+    });
+    detachQuietly(service);
     fnAccDatDisConnected(databaseFile.empty() ? std::string() : platform::paths::folderOf(databaseFile),
         TDataFileUpdate::Keep, TDataListUpdate::Keep);
     return result;
@@ -371,9 +400,7 @@ bool TDM::BackupFDBGbak(
         return BackupFDB(fb::Protocol::Local, host, databaseFile, backupFile, direct);
     if (!gbakRunner_)
         gbakRunner_ = runGbakProcess;
-    const std::string log = platform::paths::join(SysDef.WorkDir, "gbak.log");
-    std::error_code ec;
-    fs::remove(log, ec);
+    const std::string log = freshGbakLog();
     const std::string source = host.empty() ? databaseFile : host + ":" + databaseFile;
     const TGbakResult r = gbakRunner_({gbakTool(), "-b", "-g", "-user", SysDef.DBUser, "-y", log, source, backupFile},
         SysDef.DBUser, SysDef.DBPassword);
@@ -381,10 +408,7 @@ bool TDM::BackupFDBGbak(
         throw EBackupToolError("バックアップツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。");
     // Judged by the tool's exit code and by the file it must have made.
     if (r.exitCode != 0 || (host.empty() && !fs::is_regular_file(backupFile))) {
-        std::string text = readWholeFile(log);
-        if (text.empty())
-            text = r.output;
-        throw EBackupToolError("バックアップ中にエラーが発生しました。\r" + text);
+        throw EBackupToolError("バックアップ中にエラーが発生しました。\r" + gbakFailureText(log, r));
     }
     return true;
 }
@@ -396,14 +420,11 @@ bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::strin
         return RestoreFDB(fb::Protocol::Local, host, databaseFile, backupFile, activateIndexes);
     if (!gbakRunner_)
         gbakRunner_ = runGbakProcess;
-    const std::string log = platform::paths::join(SysDef.WorkDir, "gbak.log");
-    std::error_code ec;
-    fs::remove(log, ec);
+    const std::string log = freshGbakLog();
     const std::string target = host.empty() ? databaseFile : host + ":" + databaseFile;
     if (!fs::is_regular_file(backupFile))
         return false;
-    bool result = false;
-    try {
+    const bool result = succeedsOrReports("TDM.RestoreFDB", "データベースのリストアに失敗しました。", [&] {
         std::vector<std::string> argv = {gbakTool(), "-rep", "-bu", "4096", "-p", "16384"};
         if (!activateIndexes)
             argv.push_back("-i");
@@ -412,26 +433,10 @@ bool TDM::RestoreFDBGbak(fb::Protocol, const std::string& host, const std::strin
         const TGbakResult r = gbakRunner_(argv, SysDef.DBUser, SysDef.DBPassword);
         if (!r.started)
             throw EBackupToolError("リストアツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。");
-        if (r.exitCode != 0) {
-            std::string text = readWholeFile(log);
-            if (text.empty())
-                text = r.output;
-            throw EBackupToolError("リストア中にエラーが発生しました。\r" + text);
-        }
-        result = true;
-        if (databaseFile.find(DataFile) != std::string::npos) {
-            if (!fnAccDatConnected(host, platform::paths::folderOf(databaseFile), core::TInUseMark::None))
-                result = false;
-            else
-                ClearOpinf();
-        }
-    } catch (const EIBError& e) {
-        IBErrorProc(e, "TDM.RestoreFDB", "データベースのリストアに失敗しました。", true);
-        result = false;
-    } catch (const std::exception& e) {
-        ErrorMessageEx("データベースのリストアに失敗しました。", e.what());
-        result = false;
-    }
+        if (r.exitCode != 0)
+            throw EBackupToolError("リストア中にエラーが発生しました。\r" + gbakFailureText(log, r));
+        return reopenRestoredData(*this, host, databaseFile);
+    });
     fnAccDatDisConnected(
         platform::paths::folderOf(databaseFile), core::TDataFileUpdate::Keep, core::TDataListUpdate::Keep);
     return result;
@@ -446,9 +451,7 @@ bool TDM::ValidateFDB(fb::Protocol protocol, const std::string& host, const std:
     try {
         if (wasConnected)
             IBDatabaseDAT.disconnect();
-        setServiceServer(service, protocol, host);
-        addServiceParams(service);
-        service.attach();
+        attachService(service, protocol, host);
         fb::ValidationOptions options;
         options.database = databaseFile;
         options.full = true;
@@ -471,10 +474,7 @@ bool TDM::ValidateFDB(fb::Protocol protocol, const std::string& host, const std:
     } catch (const std::exception&) {
         result = false;
     }
-    try {
-        service.detach();
-    } catch (...) {
-    }
+    detachQuietly(service);
     // The open data set stays usable whatever the validation met.
     if (wasConnected && !IBDatabaseDAT.connected()) {
         try {

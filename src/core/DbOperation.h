@@ -59,37 +59,15 @@ struct DbPolicy {
         , message(std::move(message))
     {
     }
-    DbPolicy with(DbStart value) const
-    {
-        auto p = *this;
-        p.start = value;
-        return p;
-    }
-    DbPolicy with(DbSuccess value) const
-    {
-        auto p = *this;
-        p.success = value;
-        return p;
-    }
-    DbPolicy with(DbFailure value) const
-    {
-        auto p = *this;
-        p.failure = value;
-        return p;
-    }
-    DbPolicy with(DbReport value) const
-    {
-        auto p = *this;
-        p.report = value;
-        return p;
-    }
+    DbPolicy with(DbStart value) const { return changed(&DbPolicy::start, value); }
+    DbPolicy with(DbSuccess value) const { return changed(&DbPolicy::success, value); }
+    DbPolicy with(DbFailure value) const { return changed(&DbPolicy::failure, value); }
+    DbPolicy with(DbReport value) const { return changed(&DbPolicy::report, value); }
     // The report inside a transaction the caller had open, when it differs
     // (the caller's own handler decides about its transaction).
     DbPolicy insideCallers(DbReport value) const
     {
-        auto p = *this;
-        p.reportInCallers = value;
-        return p;
+        return changed(&DbPolicy::reportInCallers, std::optional<DbReport>(value));
     }
 
     std::string context; // "TDM.<operation>": the report's context
@@ -99,6 +77,15 @@ struct DbPolicy {
     DbFailure failure = DbFailure::Rollback;
     DbReport report = DbReport::ErrorBox;
     std::optional<DbReport> reportInCallers;
+
+private:
+    // A copy with one member changed.
+    template <class T> DbPolicy changed(T DbPolicy::*member, T value) const
+    {
+        auto p = *this;
+        p.*member = std::move(value);
+        return p;
+    }
 };
 
 // The start-when-idle, finish-only-what-was-started scope the runner is built

@@ -31,33 +31,38 @@ void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec)
     rec.agreeMode = 0;
     rec.agreeCaption.clear();
     rec.agreeChecked = false;
+    rec.kind = kind;
+    rec.buttons = msgbtn::OK;
     switch (kind) {
     case msgkind::Warning:
-        rec.kind = kind;
         rec.caption = "警告";
-        rec.buttons = msgbtn::OK;
         break;
     case msgkind::Error:
-        rec.kind = kind;
         rec.caption = "エラー";
-        rec.buttons = msgbtn::OK;
         break;
     case msgkind::Information:
-        rec.kind = kind;
         rec.caption = "情報";
-        rec.buttons = msgbtn::OK;
         break;
     case msgkind::Confirmation:
-        rec.kind = kind;
         rec.caption = "確認";
         rec.buttons = msgbtn::OK | msgbtn::Cancel;
         break;
     default:
         rec.kind = msgkind::Plain;
         rec.caption.clear();
-        rec.buttons = msgbtn::OK;
         break;
     }
+}
+
+int ShowMessageLines(std::uint8_t kind, const std::vector<std::string>& lines, std::optional<std::uint16_t> buttons)
+{
+    TMessage2InfoRec rec;
+    InitMessage2Info(kind, rec);
+    if (buttons)
+        rec.buttons = *buttons;
+    for (std::size_t i = 0; i < lines.size() && i < rec.lines.size(); ++i)
+        rec.lines[i].text = lines[i];
+    return ShowMessage2(rec);
 }
 
 int ShowMessage2(TMessage2InfoRec& rec)

@@ -14,7 +14,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 // One text line of the box.
 struct TMessage2CaptionRec {
@@ -83,6 +85,12 @@ void InitMessage2Info(std::uint8_t kind, TMessage2InfoRec& rec);
 // result of the button pressed (1 OK, 2 Cancel, 6 Yes, 7 No, ...). The
 // handler writes the agree tick back into rec.
 int ShowMessage2(TMessage2InfoRec& rec);
+
+// A message of kind with these lines (the first ten; lines[0] is line 1)
+// and the kind's buttons, or the buttons given, shown through ShowMessage2;
+// the modal result.
+int ShowMessageLines(
+    std::uint8_t kind, const std::vector<std::string>& lines, std::optional<std::uint16_t> buttons = std::nullopt);
 
 namespace core {
 

@@ -104,11 +104,7 @@ bool TCodeTaikeiIO::LoadFromFile(const std::string& fileName, std::int32_t recNo
     }
     std::string message;
     if (!CheckSeihinKubun(Rec.SeihinKubun, message)) {
-        TMessage2InfoRec m;
-        InitMessage2Info(msgkind::Information, m);
-        m.buttons = msgbtn::OK;
-        m.lines[0].text = message;
-        ShowMessage2(m);
+        ShowMessageLines(msgkind::Information, {message});
         return false;
     }
     return UpDateRecored(Rec);

@@ -43,3 +43,12 @@ std::int32_t CloudShareUnlock(const std::string& folder)
     }
     return installed().Unlock(folder);
 }
+
+std::int32_t CloudShareSend(const std::string& folder, const std::string& text, std::uint8_t automatic)
+{
+    if (!installed().Send) {
+        reportMissing("送信");
+        return kCloudShareSendMissing;
+    }
+    return installed().Send(folder, text, automatic);
+}

@@ -279,6 +279,8 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
     TDataSentakuRec& top = model_.Rows.at(static_cast<std::size_t>(g.Top));
     TDataListRec rec = model_.Record(gridRow);
     const std::string folder = model_.GetRowDataPath(gridRow);
+    // Kept apart: reloading the list replaces the record top refers to.
+    const std::string parentFolder = top.Data.PASNAME;
     const bool damaged = rec.DATA_STATUS == 1;
     if (damaged) {
         CloseCompanyOn(folder);
@@ -351,9 +353,14 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
             ctl.SetGassanSetting(top.Data.GASSAN, left < 0 ? 0 : left);
         }
     } else {
-        if (!damaged && DM != nullptr)
-            DM->AccDatDropDatabase(SysDef.HostName, folder);
-        removed = DM != nullptr && DM->RmDir(folder, ConnectMode);
+        // A database the server would not drop is open somewhere or out of
+        // reach: removing its folder under it would lose that work.
+        bool dropped = damaged;
+        if (!damaged && DM != nullptr) {
+            CloseCompanyOn(folder);
+            dropped = DM->AccDatDropDatabase(SysDef.HostName, folder);
+        }
+        removed = dropped && DM != nullptr && DM->RmDir(folder, ConnectMode);
     }
     if (!isChild && IsConsolidatedKind(rec.GASSAN))
         DeleteChildRows(gridRow, true);
@@ -367,11 +374,14 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
         model_.DataListRefresh(gridRow);
         return false;
     }
+    // The refresh finds the folder gone and empties the row in the list,
+    // in every kind; the reload below only reads the list again. (A child
+    // has left its record already.)
+    if (!isChild)
+        model_.DataListRefresh(gridRow);
     if (isChild || ConnectMode != 0) {
         model_.LoadDataList();
-        CurrentAfter = model_.FindRowOfFolder(isChild ? top.Data.PASNAME : folder);
-    } else {
-        model_.DataListRefresh(gridRow);
+        CurrentAfter = model_.FindRowOfFolder(isChild ? parentFolder : folder);
     }
     return true;
 }

@@ -244,21 +244,27 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
     std::error_code ec;
     const std::string work = paths::join(SysDef.WorkDir, LocalBackupFile);
     const std::string checkFolder = paths::join(SysDef.WorkDir, "check");
-    fs::remove(work, ec);
+    // A backup that already is the work file (the transfer backup of a
+    // take-out) is used where it lies and kept: removing the "work copy"
+    // would delete the only backup.
+    const bool inPlace = fs::equivalent(backup, work, ec);
+    if (!inPlace)
+        fs::remove(work, ec);
     fs::remove_all(checkFolder, ec);
     std::int32_t result = -1;
     bool restored = false;
     bool compared = false;
     TBackupRestoreThread facts(true);
     auto finish = [&] {
-        fs::remove(work, ec);
+        if (!inPlace)
+            fs::remove(work, ec);
         fs::remove_all(checkFolder, ec);
         SetRowDataLock(model_, gridRow, false);
         if (fs::exists(target))
             WriteDataStatus(target, 1, kRestoreContext);
         return result;
     };
-    if (!ForceDir(SysDef.WorkDir) || !FileCopy(backup, work)) {
+    if (!ForceDir(SysDef.WorkDir) || (!inPlace && !FileCopy(backup, work))) {
         ShowLines(msgkind::Warning, {"ワーク領域にファイルをコピー出来なかったため、復元処理は失敗しました。"});
         return finish();
     }

@@ -7,7 +7,9 @@
 #include "core/IBErrorProc.h"
 #include "core/MessageService.h"
 #include "core/ProgressService.h"
+#include "dataselect/z5CloudShareComm.h"
 #include "dataselect/z5DataCopyPaste.h"
+#include "platform/plain_text.h"
 
 #include <cstdio>
 
@@ -161,7 +163,8 @@ void TDataShareOps::btnKyoyuDataDownClick(std::int32_t gridRow)
             "共有データの選択画面はこのプログラムでは利用できません。", "TDataSentakuBox.btnKyoyuDataDownClick");
         return;
     }
-    std::string folder, name, letter;
+    std::string folder, name;
+    std::string letter = platform::text::trimBlanks(SysDef.ZenkaiDrive);
     if (!ChooseSharedData(folder, name, letter))
         return;
     ReportProgress("共有データから受信中…");
@@ -246,17 +249,57 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
         if (!info.IsDataPasswordAuth(folder) || !info.IsDataSiyouKengen(folder))
             return -1;
     }
-    // The settings screen belongs to the communication part; it is started
-    // by its process name, and the registry answers when it is not there.
-    std::int32_t result = -1;
-    if (OnExecProc)
-        result = OnExecProc("QzTusinSettei", 1, "SyoriType=1\rDataPath=" + folder);
-    else
-        ErrorMessageEx("通信設定を起動できませんでした。", "TDataSentakuBox.btnCloudShareClick\rQzTusinSettei");
-    model_.DataListRefresh(gridRow);
+    // The settings screen may be opened again after a failed send.
+    std::int32_t area = 0;
+    for (;;) {
+        bool sendNow = false;
+        std::int32_t result = 1;
+        if (CloudShareSettings)
+            result = CloudShareSettings(folder, area, sendNow);
+        else
+            ErrorMessageEx("通信設定を起動できませんでした。", "TDataSentakuBox.btnCloudShareClick\rQzTusinSettei");
+        if (result != 0) {
+            model_.DataListRefresh(gridRow);
+            CurrentAfter = model_.FindRowOfFolder(folder);
+            return result;
+        }
+        if (area <= 0 || AppKind != 0 || !sendNow)
+            break;
+        if (EnablePanels)
+            EnablePanels(false);
+        const std::int32_t sent = CloudShareSend(folder, "", 0);
+        if (EnablePanels)
+            EnablePanels(true);
+        if (sent == 0)
+            break;
+        if (sent < 1 || sent > 9) {
+            // Nothing reached the cloud area: the row is not marked.
+            model_.DataListRefresh(gridRow);
+            CurrentAfter = model_.FindRowOfFolder(folder);
+            return -1;
+        }
+        ShowLines(msgkind::Warning, {"クラウドシェア送信処理でエラーが発生しました。設定画面を開きます。"});
+    }
+    std::int32_t row = model_.FindRowOfFolder(folder);
+    if (row < 0)
+        row = gridRow;
+    TDataListRec& marked = model_.Record(row);
+    marked.CLOUD = area > 0 ? 1 : 0;
+    try {
+        TDataInfomation info;
+        info.Mode = ConnectMode;
+        info.WriteIniValue(folder, "DATAINFO", true, marked.CLOUD == 1 ? "1" : "0", "CLOUD_SHARE");
+    } catch (const std::exception& e) {
+        ErrorMessageEx("クラウドシェアの設定に失敗しました。",
+            std::string("TDataSentakuBox.btnCloudShareClick\r") + folder + "\r" + e.what());
+    }
+    model_.Registry().UpdateDataListRecord(marked, 0, true);
+    model_.DataListRefresh(row);
+    row = model_.FindRowOfFolder(folder);
+    StoreAfterChange(row >= 0 ? row : gridRow);
+    row = model_.FindRowOfFolder(folder);
+    if (row >= 0)
+        model_.DataListRefresh(row);
     CurrentAfter = model_.FindRowOfFolder(folder);
-    if (result != 0)
-        return result;
-    StoreAfterChange(CurrentAfter >= 0 ? CurrentAfter : gridRow);
     return 0;
 }

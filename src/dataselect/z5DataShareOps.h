@@ -31,9 +31,19 @@ public:
     // shared data set chosen through ChooseSharedData.
     void btnKyoyuDataDownClick(std::int32_t gridRow);
     void btnKyoyuDataUpClick(std::int32_t gridRow);
-    // The cloud button: 0 when the settings were saved, otherwise the
-    // reason it stopped (-1 a refusal, or the settings screen's result).
+    // The cloud button: 0 when the settings were saved (and the data sent
+    // when they asked for it), otherwise the reason it stopped: -1 a
+    // refusal or a send that is not available, or the settings screen's
+    // result.
     std::int32_t btnCloudShareClick(std::int32_t gridRow);
+
+    // The cloud-share settings screen of the communication part for a data
+    // folder: 0 saved, 9 cancelled, 1 failed, with the chosen area (above 0:
+    // cloud share in use) and whether to send now (the screen installs the
+    // registry's). Not set: the button fails with a message.
+    std::function<std::int32_t(const std::string& folder, std::int32_t& area, bool& sendNow)> CloudShareSettings;
+    // Disables (false) and enables again the screen's panels around a send.
+    std::function<void(bool enabled)> EnablePanels;
 
     // The shared-server list: fills the chosen data's server folder, name
     // and drive letter; false when cancelled. Not set: the list cannot be

@@ -144,15 +144,15 @@ std::int32_t TDataTakeOut::TakeOutBringBack(std::int32_t gridRow)
     const std::int32_t result = throughLocalScreen("Backup", reconnected);
     if (result != 1 || !reconnected)
         return 0;
-    // The row is unlocked only once the data is back on the server: a
-    // refused or failed restore leaves the data marked as out.
+    // The restore refuses a row locked in the data list (its folder reads
+    // as taken out), so the lock goes first; the restore holds the row
+    // locked itself while it runs. A refused or failed restore marks the
+    // data as out again: the newer data is still on this computer.
     const bool locked = model_.Record(gridRow).DATALOCK != 0;
     if (locked)
-        model_.Record(gridRow).DATALOCK = 0; // the restore's own lock checks must not refuse our row
-    const std::int32_t restored = transfer_.RestoreData(gridRow, SysDef.WorkDir);
-    if (restored == 1)
         SetLockMark(gridRow, false);
-    else if (locked)
+    const std::int32_t restored = transfer_.RestoreData(gridRow, SysDef.WorkDir);
+    if (restored != 1 && locked)
         SetLockMark(gridRow, true);
     return restored == 1 ? 1 : 0;
 }

@@ -164,28 +164,32 @@ std::int32_t P_Check1(const char* input, const char* code, char* output, char* w
     return 1;
 }
 
-bool encodeBytes(std::string_view plain, std::string& encoded)
+namespace {
+
+// Runs text through P_Check1 with op; false for text the buffer cannot take
+// (a NUL, too long) and when the routine refuses it.
+bool checkThrough(std::string_view text, const char* op, std::string& result)
 {
-    if (plain.find('\0') != std::string_view::npos || plain.size() >= kBufferSize)
+    if (text.find('\0') != std::string_view::npos || text.size() >= kBufferSize)
         return false;
     std::array<char, kBufferSize> in {}, out {}, work {};
-    std::memcpy(in.data(), plain.data(), plain.size());
-    if (P_Check1(in.data(), kEncodeCode, out.data(), work.data()) != 1)
+    std::memcpy(in.data(), text.data(), text.size());
+    if (P_Check1(in.data(), op, out.data(), work.data()) != 1)
         return false;
-    encoded.assign(out.data());
+    result.assign(out.data());
     return true;
+}
+
+} // namespace
+
+bool encodeBytes(std::string_view plain, std::string& encoded)
+{
+    return checkThrough(plain, kEncodeCode, encoded);
 }
 
 bool decodeBytes(std::string_view encoded, std::string& plain)
 {
-    if (encoded.find('\0') != std::string_view::npos || encoded.size() >= kBufferSize)
-        return false;
-    std::array<char, kBufferSize> in {}, out {}, work {};
-    std::memcpy(in.data(), encoded.data(), encoded.size());
-    if (P_Check1(in.data(), kDecodeCode, out.data(), work.data()) != 1)
-        return false;
-    plain.assign(out.data());
-    return true;
+    return checkThrough(encoded, kDecodeCode, plain);
 }
 
 } // namespace platform::text_protect

@@ -265,25 +265,29 @@ void PageRenderer::drawLayer(
         st.E = roundEven(s_.scaleY * (T + tc + ft));
     };
     recompute();
+    // A record that fails is logged and counted; the page goes on.
+    const auto drawLogged = [&](const Record& r, auto&& draw) {
+        try {
+            draw();
+        } catch (const std::exception& e) {
+            log_.write(std::string("ImageOut.(") + r.kindText() + ")", e.what());
+            ++result.failures;
+        }
+    };
 
     // Background fills first, so that they lie under everything else.
     for (std::string_view line : lines) {
         const Record r(line);
         if (r.kind() != RecordKind::FRect || r.number(6) != 1)
             continue;
-        try {
-            drawRecord(st, r, p, result);
-        } catch (const std::exception& e) {
-            log_.write(std::string("ImageOut.(") + r.kindText() + ")", e.what());
-            ++result.failures;
-        }
+        drawLogged(r, [&] { drawRecord(st, r, p, result); });
     }
     recompute();
     for (std::string_view line : lines) {
         const Record r(line);
         if (r.kind() == RecordKind::FRect && r.number(6) == 1)
             continue;
-        try {
+        drawLogged(r, [&] {
             if (r.kind() == RecordKind::LeftMargin || r.kind() == RecordKind::TopMargin) {
                 const int n = r.number(1);
                 if (n != 0) {
@@ -293,13 +297,10 @@ void PageRenderer::drawLayer(
                         st.top = st.entryTop + n;
                     recompute();
                 }
-                continue;
+                return;
             }
             drawRecord(st, r, p, result);
-        } catch (const std::exception& e) {
-            log_.write(std::string("ImageOut.(") + r.kindText() + ")", e.what());
-            ++result.failures;
-        }
+        });
     }
 }
 
@@ -310,6 +311,10 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
     const auto X = [&](int x) { return hs(roundEven(x * s_.scaleX) + st.F + st.originX); };
     const auto Y = [&](int y) { return vs(roundEven(y * s_.scaleY) + st.E + st.originY); };
     const auto colour = [&](std::size_t n) { return toQColor(resolveColour(r.field(n), st.layer)); };
+    // The pen of fields n (width), n + 1 (style) and n + 2 (colour).
+    const auto penOf = [&](std::size_t n) {
+        return makePen(roundEven(r.number(n) * s_.scaleX), penStyleFromNumber(r.number(n + 1)), colour(n + 2));
+    };
     const auto brushColour = [&](std::size_t n) {
         return toQColor(applyGreyScale(colourFromField(r.field(n), s_.job.Colours), s_.job.GrayScale));
     };
@@ -331,6 +336,12 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         if (bs != BrushStyle::Solid)
             paint(QBrush(Qt::white));
         paint(QBrush(c, qtBrushStyle(bs)));
+        p.restore();
+    };
+    const auto strokeLine = [&](auto from, auto to) {
+        p.save();
+        p.setPen(st.pen);
+        p.drawLine(from, to);
         p.restore();
     };
     const auto outline = [&](QRect rect, bool ellipse, int rx = 0, int ry = 0) {
@@ -374,16 +385,13 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
     case RecordKind::BP: {
         st.originX = roundEven(r.number(1) * s_.scaleX);
         st.originY = roundEven(r.number(2) * s_.scaleY);
-        st.pen = makePen(roundEven(r.number(3) * s_.scaleX), penStyleFromNumber(r.number(4)), colour(5));
+        st.pen = penOf(3);
         st.penPos = QPointF(hs(st.F + st.originX), vs(st.E + st.originY));
         return;
     }
     case RecordKind::LineB: {
         const QPointF to(X(r.number(1)), Y(r.number(2)));
-        p.save();
-        p.setPen(st.pen);
-        p.drawLine(st.penPos, to);
-        p.restore();
+        strokeLine(st.penPos, to);
         st.penPos = to;
         return;
     }
@@ -399,10 +407,7 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
             fillShape(rect, colour(8), brushStyleFromNumber(r.number(9)), false);
             outline(rect, false);
         } else {
-            p.save();
-            p.setPen(st.pen);
-            p.drawLine(QPoint(x1, y1), QPoint(x2, y2));
-            p.restore();
+            strokeLine(QPoint(x1, y1), QPoint(x2, y2));
         }
         st.penPos = QPointF(x2, y2);
         return;
@@ -411,7 +416,7 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         const int count = r.number(4);
         if (count < 1)
             return;
-        st.pen = makePen(roundEven(r.number(5) * s_.scaleX), penStyleFromNumber(r.number(6)), colour(7));
+        st.pen = penOf(5);
         QFont f(qtFontFamily(resolveFontName(r.field(8))));
         f.setPixelSize(std::max(1, mulDiv(r.number(9, 10), s_.ppi, 72)));
         const double D = QFontMetricsF(f, p.device()).horizontalAdvance(QStringLiteral("000"));
@@ -425,7 +430,7 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         return;
     }
     case RecordKind::RRect: {
-        st.pen = makePen(roundEven(r.number(7) * s_.scaleX), penStyleFromNumber(r.number(8)), colour(9));
+        st.pen = penOf(7);
         const auto px = [&](int x) { return hs(roundEven(x * s_.scaleX) + st.F); };
         const auto py = [&](int y) { return vs(roundEven(y * s_.scaleY) + st.E); };
         const QRect rect = gdiRect(px(r.number(1)), py(r.number(2)), px(r.number(3)), py(r.number(4)));
@@ -442,7 +447,7 @@ void PageRenderer::drawRecord(State& st, const Record& r, QPainter& p, LayerResu
         return;
     }
     case RecordKind::Circle: {
-        st.pen = makePen(roundEven(r.number(5) * s_.scaleX), penStyleFromNumber(r.number(6)), colour(7));
+        st.pen = penOf(5);
         const QRect rect = gdiRect(X(r.number(1)), Y(r.number(2)), X(r.number(3)), Y(r.number(4)));
         fillShape(rect, brushColour(8), brushStyleFromNumber(r.number(9)), true);
         outline(rect, true);

@@ -124,7 +124,7 @@ struct NamedColour {
     std::string_view name;
     Colour colour;
 };
-// The sixteen named colours; codes 0-15 use the order of kCodeColours.
+// The sixteen named colours, in the order of their codes 0-15.
 constexpr std::array<NamedColour, 16> kNamed {{
     {"黒", rgb(0, 0, 0)},
     {"栗", rgb(128, 0, 0)},
@@ -142,24 +142,6 @@ constexpr std::array<NamedColour, 16> kNamed {{
     {"空", rgb(0, 255, 255)},
     {"白", rgb(255, 255, 255)},
     {"黄", rgb(255, 255, 0)},
-}};
-constexpr std::array<Colour, 16> kCodeColours {{
-    rgb(0, 0, 0),
-    rgb(128, 0, 0),
-    rgb(0, 128, 0),
-    rgb(128, 128, 0),
-    rgb(0, 0, 128),
-    rgb(128, 0, 128),
-    rgb(0, 128, 128),
-    rgb(128, 128, 128),
-    rgb(192, 192, 192),
-    rgb(255, 0, 0),
-    rgb(0, 255, 0),
-    rgb(0, 0, 255),
-    rgb(255, 0, 255),
-    rgb(0, 255, 255),
-    rgb(255, 255, 255),
-    rgb(255, 255, 0),
 }};
 // Classic Windows scheme: desktop, active caption, inactive caption, menu,
 // window, window frame, menu text, window text, caption text, active border,
@@ -226,7 +208,7 @@ Colour colourFromField(std::string_view field, const JobColours& job)
     }
     const int code = toIntOr(std::string(field), 0);
     if (code >= 0 && code <= 15)
-        return kCodeColours[static_cast<std::size_t>(code)];
+        return kNamed[static_cast<std::size_t>(code)].colour;
     if (code >= 16 && code <= 35)
         return systemColour(code - 15);
     switch (code) {

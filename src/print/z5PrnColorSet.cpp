@@ -189,12 +189,9 @@ bool TPrnColorSetBox::eventFilter(QObject* watched, QEvent* e)
 
 void TPrnColorSetBox::lblKankyoColorClick()
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Confirmation, rec);
-    rec.buttons = msgbtn::Yes | msgbtn::No;
-    rec.lines[0].text = "帳票の色を環境設定の色に戻します。";
-    rec.lines[1].text = "よろしいですか？";
-    if (ShowMessage2(rec) != modal::Yes)
+    if (ShowMessageLines(
+            msgkind::Confirmation, {"帳票の色を環境設定の色に戻します。", "よろしいですか？"}, msgbtn::Yes | msgbtn::No)
+        != modal::Yes)
         return;
     QPalette pal = lblKankyoColor->palette();
     pal.setColor(QPalette::WindowText, toQColor(0x800080));

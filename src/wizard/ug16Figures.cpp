@@ -71,6 +71,17 @@ bool splitAssignment(const std::string& value, std::string& account, std::string
     return false;
 }
 
+// visit(account, sub) for each well-formed assignment of item code.
+template <class Visit>
+void forEachAssignment(const std::vector<TAssignmentLine>& assignments, const std::string& code, Visit&& visit)
+{
+    for (const auto& [name, value] : assignments) {
+        std::string account, sub;
+        if (name == code && splitAssignment(value, account, sub))
+            visit(account, sub);
+    }
+}
+
 fb::Query& accQuery()
 {
     if (core::DM == nullptr)
@@ -183,22 +194,17 @@ bool TGaikyousyoDataMake::SaveItemAccounts(
                 q.sql().clear();
                 q.sql().add("INSERT INTO GAIKYOSYO_ITEM(FORMVER,ID,ITEMNO,KCODE,HCODE)");
                 q.sql().add("VALUES(:FORMVER,:ID,:ITEMNO,:KCODE,:HCODE)");
-                for (const auto& [name, value] : lines) {
-                    if (name != itemCode)
-                        continue;
-                    std::string account, sub;
-                    if (!splitAssignment(value, account, sub))
-                        continue;
-                    account = trimmed(account);
+                forEachAssignment(lines, itemCode, [&](const std::string& accountText, const std::string& sub) {
+                    const std::string account = trimmed(accountText);
                     if (account.empty())
-                        continue;
+                        return;
                     q.paramByName("FORMVER").setInteger(FormVer);
                     q.paramByName("ID").setInteger(blockId);
                     q.paramByName("ITEMNO").setString(itemCode);
                     q.paramByName("KCODE").setString(account);
                     q.paramByName("HCODE").setString(sub);
                     q.execSQL();
-                }
+                });
             });
     } catch (const std::exception& e) {
         LastSaveError = e.what();
@@ -299,12 +305,9 @@ bool TGaikyousyoDataMake::MigrateSettings()
         std::string items;
         for (const auto& f : FailedItems)
             items += (items.empty() ? "" : ", ") + f;
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Warning, rec);
-        rec.lines[0].text = "概況書の集計科目を移行できなかった項目があります。(" + items + ")";
-        rec.lines[1].text = firstError;
-        rec.lines[2].text = "「決算処理」＞「法人事業概況書（資料）」で設定を確認してください。";
-        ShowMessage2(rec);
+        ShowMessageLines(msgkind::Warning,
+            {"概況書の集計科目を移行できなかった項目があります。(" + items + ")", firstError,
+                "「決算処理」＞「法人事業概況書（資料）」で設定を確認してください。"});
     }
     return true;
 }
@@ -405,23 +408,18 @@ template <class Visit>
 void TGaikyousyoDataMake::forEachAssigned(
     const std::vector<TAssignmentLine>& assignments, const std::string& code, Visit visit) const
 {
-    for (const auto& [name, value] : assignments) {
-        if (name != code)
-            continue;
-        std::string account, sub;
-        if (!splitAssignment(value, account, sub))
-            continue;
+    forEachAssignment(assignments, code, [&](const std::string& account, const std::string& sub) {
         const TBALANCE* row = findAccountRow(account);
         if (row == nullptr)
-            continue;
+            return;
         const int sign = TaishakuAddSign(row->Kamoku.TAISHAKU);
         if (sign == 0)
-            continue;
+            return;
         if (sub == " ")
             visit(sign, *row, nullptr);
         else if (const auto* h = findSubAccount(*row, sub))
             visit(sign, *row, h);
-    }
+    });
 }
 
 void TGaikyousyoDataMake::sumMain(int index)

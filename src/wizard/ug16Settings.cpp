@@ -259,17 +259,39 @@ std::string textField(const std::vector<std::string>& f, std::size_t i)
     return i < f.size() ? f[i] : std::string();
 }
 
+// Where a layout row's coordinates go: a main-block row that is not on the
+// "LEFT" side moves right of it, and main-block y values count rows.
+struct Placement {
+    int off = 0;
+    int yScale = 1;
+
+    Placement(const std::vector<std::string>& f, bool mainBlock, int rowHeight)
+        : off((mainBlock && trimBlanks(textField(f, 1)) != "LEFT") ? kMainSideOffset : 0)
+        , yScale(mainBlock ? rowHeight : 1)
+    {
+    }
+    std::int32_t x(const std::vector<std::string>& f, std::size_t i) const { return intField(f, i) + off; }
+    std::int32_t y(const std::vector<std::string>& f, std::size_t i) const { return intField(f, i) * yScale; }
+};
+
+// The kind (field 0) and the box (fields 2 to 5) every layout row opens with.
+template <class Row>
+Placement readKindAndBox(Row& row, const std::vector<std::string>& f, bool mainBlock, int rowHeight)
+{
+    const Placement at(f, mainBlock, rowHeight);
+    row.Kind = trimBlanks(textField(f, 0));
+    row.X1 = at.x(f, 2);
+    row.X2 = at.x(f, 3);
+    row.Y1 = at.y(f, 4);
+    row.Y2 = at.y(f, 5);
+    return at;
+}
+
 TUG_G_IMAGELINE parseLine(const std::string& text, bool mainBlock, int rowHeight)
 {
     const auto f = splitFields(text);
     TUG_G_IMAGELINE line;
-    line.Kind = trimBlanks(textField(f, 0));
-    const int off = (mainBlock && trimBlanks(textField(f, 1)) != "LEFT") ? kMainSideOffset : 0;
-    const int yScale = mainBlock ? rowHeight : 1;
-    line.X1 = intField(f, 2) + off;
-    line.X2 = intField(f, 3) + off;
-    line.Y1 = intField(f, 4) * yScale;
-    line.Y2 = intField(f, 5) * yScale;
+    readKindAndBox(line, f, mainBlock, rowHeight);
     line.Width = intField(f, 6);
     line.Style = intField(f, 7);
     line.Spare = 0;
@@ -280,19 +302,13 @@ TUG_G_IMAGEITEM parseCell(const std::string& text, bool mainBlock, int rowHeight
 {
     const auto f = splitFields(text);
     TUG_G_IMAGEITEM item;
-    item.Kind = trimBlanks(textField(f, 0));
-    const int off = (mainBlock && trimBlanks(textField(f, 1)) != "LEFT") ? kMainSideOffset : 0;
-    const int yScale = mainBlock ? rowHeight : 1;
-    item.X1 = intField(f, 2) + off;
-    item.X2 = intField(f, 3) + off;
-    item.Y1 = intField(f, 4) * yScale;
-    item.Y2 = intField(f, 5) * yScale;
+    const Placement at = readKindAndBox(item, f, mainBlock, rowHeight);
     item.Caption = textField(f, 6);
     if (withValueBox) {
-        item.VX1 = intField(f, 7) + off;
-        item.VX2 = intField(f, 8) + off;
-        item.VY1 = intField(f, 9) * yScale;
-        item.VY2 = intField(f, 10) * yScale;
+        item.VX1 = at.x(f, 7);
+        item.VX2 = at.x(f, 8);
+        item.VY1 = at.y(f, 9);
+        item.VY2 = at.y(f, 10);
     }
     item.Filter = textField(f, 11);
     item.ItemKind = intField(f, 12);

@@ -11,6 +11,8 @@
 #include "dataselect/z5DataRowOps.h"
 #include "dataselect/z5DataShareOps.h"
 #include "dataselect/z5DataTakeOut.h"
+#include "controls/CloudShareService.h"
+#include "core/DataModuleAccInfo.h"
 #include "dataselect/gui/WhichDataSetBox.h"
 #include "controls/z5FileOperationDlg.h"
 #include "platform/xdg_folders.h"
@@ -157,7 +159,11 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
         TServerSentakuBox list(this);
         list.SharedDrive = letter;
         list.Prepare(true);
-        if (list.ShowModal() != 1)
+        // The list opens over this screen: hiding a screen that runs
+        // modally would end its own modal run.
+        const bool chosen = list.ShowModal() == 1;
+        raise();
+        if (!chosen)
             return false;
         folder = list.ChosenFolder;
         name = list.ChosenName;
@@ -177,9 +183,12 @@ TDataSentakuBox::TDataSentakuBox(QWidget* owner)
     ReloadAccInfo = false;
     model_.ConnectKind = ConnectMode;
     model_.DataPlace = SysDef.ServerDataPlace;
-    // Cloud share is offered with the communication subsystem, which this
-    // program does not have yet.
-    model_.CloudShareEnabled = false;
+    model_.CloudShareEnabled = IsCloudShareEnabled(0);
+    shareOps_->CloudShareSettings = ExecuteCloudShareSettings;
+    shareOps_->EnablePanels = [this](bool enabled) {
+        grid_->setEnabled(enabled);
+        pnlDataMan_->setEnabled(enabled);
+    };
     if (DM != nullptr && DM->IBDatabaseDEF.connected()) {
         kensaku_ = std::make_unique<TDataKensakuIO>();
         kensaku_->ListType = 0;

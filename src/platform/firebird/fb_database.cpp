@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 namespace platform::firebird {
 
@@ -354,28 +357,22 @@ std::vector<unsigned char> Transaction::buildTpb() const
         std::string w, ignored;
         if (!splitParam(word, w, ignored))
             continue;
-        unsigned char tag = 0;
-        if (w == "read_committed")
-            tag = isc_tpb_read_committed;
-        else if (w == "rec_version")
-            tag = isc_tpb_rec_version;
-        else if (w == "no_rec_version")
-            tag = isc_tpb_no_rec_version;
-        else if (w == "nowait")
-            tag = isc_tpb_nowait;
-        else if (w == "wait")
-            tag = isc_tpb_wait;
-        else if (w == "concurrency")
-            tag = isc_tpb_concurrency;
-        else if (w == "consistency")
-            tag = isc_tpb_consistency;
-        else if (w == "read")
-            tag = isc_tpb_read;
-        else if (w == "write")
-            tag = isc_tpb_write;
-        else
+        static constexpr std::pair<std::string_view, unsigned char> kTags[] = {
+            {"read_committed", isc_tpb_read_committed},
+            {"rec_version", isc_tpb_rec_version},
+            {"no_rec_version", isc_tpb_no_rec_version},
+            {"nowait", isc_tpb_nowait},
+            {"wait", isc_tpb_wait},
+            {"concurrency", isc_tpb_concurrency},
+            {"consistency", isc_tpb_consistency},
+            {"read", isc_tpb_read},
+            {"write", isc_tpb_write},
+        };
+        const auto* known
+            = std::find_if(std::begin(kTags), std::end(kTags), [&](const auto& entry) { return entry.first == w; });
+        if (known == std::end(kTags))
             throwLayerError("unknown transaction parameter \"" + w + "\"", "Transaction.startTransaction");
-        tpb.push_back(tag);
+        tpb.push_back(known->second);
     }
     return tpb;
 }

@@ -15,6 +15,14 @@ std::string Field::context(const char* op) const
 }
 
 namespace {
+// The value of type T stored at p (the buffer does not align it).
+template <class T> T rawAt(const unsigned char* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
 Ctx fctx(const Field* f, const char* op)
 {
     return Ctx {f, op,
@@ -36,8 +44,7 @@ std::string Field::asString() const
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     switch (type_) {
     case SQL_VARYING: {
-        std::uint16_t len;
-        std::memcpy(&len, p, 2);
+        const auto len = rawAt<std::uint16_t>(p);
         const char* s = reinterpret_cast<const char*>(p + 2);
         if (charset_ == kCharsetOctets)
             return std::string(s, len);
@@ -52,21 +59,12 @@ std::string Field::asString() const
             --len;
         return sjisToUtf8(s, len, fctx(this, "asString"));
     }
-    case SQL_SHORT: {
-        std::int16_t v;
-        std::memcpy(&v, p, 2);
-        return formatScaled(v, scale_);
-    }
-    case SQL_LONG: {
-        std::int32_t v;
-        std::memcpy(&v, p, 4);
-        return formatScaled(v, scale_);
-    }
-    case SQL_INT64: {
-        std::int64_t v;
-        std::memcpy(&v, p, 8);
-        return formatScaled(v, scale_);
-    }
+    case SQL_SHORT:
+        return formatScaled(rawAt<std::int16_t>(p), scale_);
+    case SQL_LONG:
+        return formatScaled(rawAt<std::int32_t>(p), scale_);
+    case SQL_INT64:
+        return formatScaled(rawAt<std::int64_t>(p), scale_);
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT: {
@@ -76,14 +74,10 @@ std::string Field::asString() const
     }
     case SQL_TYPE_DATE:
         return formatDate(asDate());
-    case SQL_TYPE_TIME: {
-        ISC_TIME t;
-        std::memcpy(&t, p, 4);
-        return formatTime(t);
-    }
+    case SQL_TYPE_TIME:
+        return formatTime(rawAt<ISC_TIME>(p));
     case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP ts;
-        std::memcpy(&ts, p, sizeof ts);
+        const auto ts = rawAt<ISC_TIMESTAMP>(p);
         std::string s = formatDate(decodeIscDate(ts.timestamp_date));
         if (ts.timestamp_time != 0)
             s += " " + formatTime(ts.timestamp_time);
@@ -108,11 +102,8 @@ std::string Field::asBytes() const
         return {};
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     switch (type_) {
-    case SQL_VARYING: {
-        std::uint16_t len;
-        std::memcpy(&len, p, 2);
-        return std::string(reinterpret_cast<const char*>(p + 2), len);
-    }
+    case SQL_VARYING:
+        return std::string(reinterpret_cast<const char*>(p + 2), rawAt<std::uint16_t>(p));
     case SQL_TEXT:
         return std::string(reinterpret_cast<const char*>(p), length_);
     case SQL_BLOB:
@@ -128,21 +119,12 @@ std::int64_t Field::asInt64() const
         return 0;
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     switch (type_) {
-    case SQL_SHORT: {
-        std::int16_t v;
-        std::memcpy(&v, p, 2);
-        return rescale(v, scale_, 0, fctx(this, "asInt64"));
-    }
-    case SQL_LONG: {
-        std::int32_t v;
-        std::memcpy(&v, p, 4);
-        return rescale(v, scale_, 0, fctx(this, "asInt64"));
-    }
-    case SQL_INT64: {
-        std::int64_t v;
-        std::memcpy(&v, p, 8);
-        return rescale(v, scale_, 0, fctx(this, "asInt64"));
-    }
+    case SQL_SHORT:
+        return rescale(rawAt<std::int16_t>(p), scale_, 0, fctx(this, "asInt64"));
+    case SQL_LONG:
+        return rescale(rawAt<std::int32_t>(p), scale_, 0, fctx(this, "asInt64"));
+    case SQL_INT64:
+        return rescale(rawAt<std::int64_t>(p), scale_, 0, fctx(this, "asInt64"));
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT: {
@@ -176,21 +158,12 @@ std::int64_t Field::asCurrency() const
         return 0;
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     switch (type_) {
-    case SQL_SHORT: {
-        std::int16_t v;
-        std::memcpy(&v, p, 2);
-        return rescale(v, scale_, -4, fctx(this, "asCurrency"));
-    }
-    case SQL_LONG: {
-        std::int32_t v;
-        std::memcpy(&v, p, 4);
-        return rescale(v, scale_, -4, fctx(this, "asCurrency"));
-    }
-    case SQL_INT64: {
-        std::int64_t v;
-        std::memcpy(&v, p, 8);
-        return rescale(v, scale_, -4, fctx(this, "asCurrency"));
-    }
+    case SQL_SHORT:
+        return rescale(rawAt<std::int16_t>(p), scale_, -4, fctx(this, "asCurrency"));
+    case SQL_LONG:
+        return rescale(rawAt<std::int32_t>(p), scale_, -4, fctx(this, "asCurrency"));
+    case SQL_INT64:
+        return rescale(rawAt<std::int64_t>(p), scale_, -4, fctx(this, "asCurrency"));
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT: {
@@ -214,32 +187,17 @@ double Field::asDouble() const
         return 0;
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     switch (type_) {
-    case SQL_SHORT: {
-        std::int16_t v;
-        std::memcpy(&v, p, 2);
-        return v * std::pow(10.0, scale_);
-    }
-    case SQL_LONG: {
-        std::int32_t v;
-        std::memcpy(&v, p, 4);
-        return v * std::pow(10.0, scale_);
-    }
-    case SQL_INT64: {
-        std::int64_t v;
-        std::memcpy(&v, p, 8);
-        return static_cast<double>(v) * std::pow(10.0, scale_);
-    }
-    case SQL_FLOAT: {
-        float f;
-        std::memcpy(&f, p, 4);
-        return f;
-    }
+    case SQL_SHORT:
+        return rawAt<std::int16_t>(p) * std::pow(10.0, scale_);
+    case SQL_LONG:
+        return rawAt<std::int32_t>(p) * std::pow(10.0, scale_);
+    case SQL_INT64:
+        return static_cast<double>(rawAt<std::int64_t>(p)) * std::pow(10.0, scale_);
+    case SQL_FLOAT:
+        return rawAt<float>(p);
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: {
-        double d;
-        std::memcpy(&d, p, 8);
-        return d;
-    }
+    case SQL_D_FLOAT:
+        return rawAt<double>(p);
     case SQL_TEXT:
     case SQL_VARYING:
     case SQL_BLOB: {
@@ -273,16 +231,10 @@ Date Field::asDate() const
         return Date {};
     const unsigned char* p = query_->outBuffer_.data() + offset_;
     switch (type_) {
-    case SQL_TYPE_DATE: {
-        ISC_DATE d;
-        std::memcpy(&d, p, 4);
-        return decodeIscDate(d);
-    }
-    case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP ts;
-        std::memcpy(&ts, p, sizeof ts);
-        return decodeIscDate(ts.timestamp_date);
-    }
+    case SQL_TYPE_DATE:
+        return decodeIscDate(rawAt<ISC_DATE>(p));
+    case SQL_TIMESTAMP:
+        return decodeIscDate(rawAt<ISC_TIMESTAMP>(p).timestamp_date);
     default:
         throwLayerError("not a date", context("asDate"));
     }
@@ -297,11 +249,10 @@ Timestamp Field::asTimestamp() const
     ISC_TIME time = 0;
     switch (type_) {
     case SQL_TYPE_DATE:
-        std::memcpy(&day, p, 4);
+        day = rawAt<ISC_DATE>(p);
         break;
     case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP ts;
-        std::memcpy(&ts, p, sizeof ts);
+        const auto ts = rawAt<ISC_TIMESTAMP>(p);
         day = ts.timestamp_date;
         time = ts.timestamp_time;
         break;

@@ -23,6 +23,30 @@ std::uint32_t readLe(const unsigned char* p, int n)
     return v;
 }
 
+// A string item of a service answer: two length bytes and the text, which
+// must lie before end. Leaves p after the text.
+std::string readText2(const unsigned char*& p, const unsigned char* end, const std::string& ctx)
+{
+    if (p + 2 > end)
+        throwLayerError("malformed service answer", ctx);
+    const unsigned len = readLe(p, 2);
+    p += 2;
+    if (p + len > end)
+        throwLayerError("malformed service answer", ctx);
+    std::string text = engineTextToUtf8(std::string_view(reinterpret_cast<const char*>(p), len));
+    p += len;
+    return text;
+}
+
+// The option bits whose switch is on.
+std::uint32_t optionBits(std::uint32_t bits, std::initializer_list<std::pair<bool, std::uint32_t>> options)
+{
+    for (const auto& [on, bit] : options)
+        if (on)
+            bits |= bit;
+    return bits;
+}
+
 // Paths are file-system names: they go to the server as the UTF-8 bytes the
 // Linux file system holds, like the database names of attachments.
 std::string serverPath(const std::string& utf8, const std::string& ctx)
@@ -48,6 +72,14 @@ Service::~Service()
 std::string Service::context(std::string_view op) const
 {
     return "Service." + std::string(op) + (protocol_ == Protocol::Local ? std::string() : " " + server_);
+}
+
+std::string Service::attachedContext(std::string_view op) const
+{
+    std::string ctx = context(op);
+    if (!active())
+        throwLayerError("service not attached", ctx);
+    return ctx;
 }
 
 std::string Service::serviceName() const
@@ -133,9 +165,7 @@ void Service::waitForJobEnd(Firebird::IService* s) noexcept
 
 void Service::start(const std::vector<unsigned char>& spb, const char* op)
 {
-    const std::string ctx = context(op);
-    if (!active())
-        throwLayerError("service not attached", ctx);
+    const std::string ctx = attachedContext(op);
     if (running_)
         throwLayerError("another action is still running", ctx);
     Status st;
@@ -163,18 +193,15 @@ void Service::startBackup(const BackupOptions& o)
         spb.str2(isc_spb_bkp_file, serverPath(f, ctx));
     if (o.verbose)
         spb.tag(isc_spb_verbose);
-    std::uint32_t opts = 0;
-    if (o.ignoreChecksums)
-        opts |= isc_spb_bkp_ignore_checksums;
-    if (o.ignoreLimbo)
-        opts |= isc_spb_bkp_ignore_limbo;
-    if (o.noGarbageCollection)
-        opts |= isc_spb_bkp_no_garbage_collect;
-    if (o.nonTransportable)
-        opts |= isc_spb_bkp_non_transportable;
-    if (o.metadataOnly)
-        opts |= isc_spb_bkp_metadata_only;
-    spb.int4(isc_spb_options, opts);
+    spb.int4(isc_spb_options,
+        optionBits(0,
+            {
+                {o.ignoreChecksums, isc_spb_bkp_ignore_checksums},
+                {o.ignoreLimbo, isc_spb_bkp_ignore_limbo},
+                {o.noGarbageCollection, isc_spb_bkp_no_garbage_collect},
+                {o.nonTransportable, isc_spb_bkp_non_transportable},
+                {o.metadataOnly, isc_spb_bkp_metadata_only},
+            }));
     start(spb.bytes(), "startBackup");
 }
 
@@ -195,14 +222,13 @@ void Service::startRestore(const RestoreOptions& o)
         spb.int4(isc_spb_res_buffers, static_cast<std::uint32_t>(o.pageBuffers));
     if (o.pageSize > 0)
         spb.int4(isc_spb_res_page_size, static_cast<std::uint32_t>(o.pageSize));
-    std::uint32_t opts = o.replace ? isc_spb_res_replace : isc_spb_res_create;
-    if (o.deactivateIndexes)
-        opts |= isc_spb_res_deactivate_idx;
-    if (o.noShadow)
-        opts |= isc_spb_res_no_shadow;
-    if (o.oneRelationAtATime)
-        opts |= isc_spb_res_one_at_a_time;
-    spb.int4(isc_spb_options, opts);
+    spb.int4(isc_spb_options,
+        optionBits(o.replace ? isc_spb_res_replace : isc_spb_res_create,
+            {
+                {o.deactivateIndexes, isc_spb_res_deactivate_idx},
+                {o.noShadow, isc_spb_res_no_shadow},
+                {o.oneRelationAtATime, isc_spb_res_one_at_a_time},
+            }));
     start(spb.bytes(), "startRestore");
 }
 
@@ -212,14 +238,13 @@ void Service::startValidation(const ValidationOptions& o)
     Pb spb;
     spb.tag(isc_action_svc_repair);
     spb.str2(isc_spb_dbname, serverPath(o.database, ctx));
-    std::uint32_t opts = isc_spb_rpr_validate_db;
-    if (o.full)
-        opts |= isc_spb_rpr_full;
-    if (o.ignoreChecksums)
-        opts |= isc_spb_rpr_ignore_checksum;
-    if (o.readOnly)
-        opts |= isc_spb_rpr_check_db;
-    spb.int4(isc_spb_options, opts);
+    spb.int4(isc_spb_options,
+        optionBits(isc_spb_rpr_validate_db,
+            {
+                {o.full, isc_spb_rpr_full},
+                {o.ignoreChecksums, isc_spb_rpr_ignore_checksum},
+                {o.readOnly, isc_spb_rpr_check_db},
+            }));
     start(spb.bytes(), "startValidation");
 }
 
@@ -239,19 +264,14 @@ bool Service::nextLine(std::string& line)
         while (p < end && *p != isc_info_end) {
             const unsigned char item = *p++;
             if (item == isc_info_svc_line) {
-                if (p + 2 > end)
-                    throwLayerError("malformed service answer", ctx);
-                const unsigned len = readLe(p, 2);
-                p += 2;
-                if (p + len > end)
-                    throwLayerError("malformed service answer", ctx);
-                if (len == 0) {
+                // An empty line is the end of the job's output.
+                std::string text = readText2(p, end, ctx);
+                if (text.empty()) {
                     finished = true;
                 } else {
-                    line = engineTextToUtf8(std::string_view(reinterpret_cast<const char*>(p), len));
+                    line = std::move(text);
                     gotLine = true;
                 }
-                p += len;
             } else if (item == isc_info_truncated || item == isc_info_data_not_ready || item == isc_info_svc_timeout) {
                 // Nothing complete yet: ask again.
             } else {
@@ -300,25 +320,19 @@ std::string queryText(Firebird::IService* service, unsigned char item, const std
 
 std::string Service::serverVersion()
 {
-    const std::string ctx = context("serverVersion");
-    if (!active())
-        throwLayerError("service not attached", ctx);
+    const std::string ctx = attachedContext("serverVersion");
     return queryText(service_, isc_info_svc_server_version, ctx);
 }
 
 std::string Service::implementation()
 {
-    const std::string ctx = context("implementation");
-    if (!active())
-        throwLayerError("service not attached", ctx);
+    const std::string ctx = attachedContext("implementation");
     return queryText(service_, isc_info_svc_implementation, ctx);
 }
 
 DatabaseUsage Service::databaseUsage()
 {
-    const std::string ctx = context("databaseUsage");
-    if (!active())
-        throwLayerError("service not attached", ctx);
+    const std::string ctx = attachedContext("databaseUsage");
     const unsigned char items[] = {isc_info_svc_svr_db_info};
     std::vector<unsigned char> buf(32000); // the wire carries 16-bit lengths
     Status st;
@@ -341,14 +355,7 @@ DatabaseUsage Service::databaseUsage()
             if (tag == isc_spb_num_att)
                 usage.attachments = static_cast<int>(v);
         } else if (tag == isc_spb_dbname) {
-            if (p + 2 > end)
-                throwLayerError("malformed service answer", ctx);
-            const unsigned len = readLe(p, 2);
-            p += 2;
-            if (p + len > end)
-                throwLayerError("malformed service answer", ctx);
-            usage.databases.push_back(engineTextToUtf8(std::string_view(reinterpret_cast<const char*>(p), len)));
-            p += len;
+            usage.databases.push_back(readText2(p, end, ctx));
         } else if (tag == isc_info_truncated) {
             throwLayerError("service answer truncated", ctx);
         } else {

@@ -95,6 +95,8 @@ private:
     static void waitForJobEnd(Firebird::IService* s) noexcept;
     void start(const std::vector<unsigned char>& spb, const char* op);
     std::string context(std::string_view op) const;
+    // The context of op; throws when no service is attached.
+    std::string attachedContext(std::string_view op) const;
     std::string serviceName() const;
 
     Protocol protocol_ = Protocol::Local;

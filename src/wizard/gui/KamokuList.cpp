@@ -23,11 +23,7 @@ QString q(const std::string& s)
 
 void showError(const std::string& head, const std::string& text)
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Error, rec);
-    rec.lines[0].text = head;
-    rec.lines[1].text = text;
-    ShowMessage2(rec);
+    ShowMessageLines(msgkind::Error, {head, text});
 }
 
 } // namespace
@@ -90,12 +86,9 @@ void TKamokuSentakuDialog::btnOKClick()
             out += item->data(0, Qt::UserRole).toString().toStdString() + "\r";
     }
     if (out.empty()) {
-        TMessage2InfoRec rec;
-        InitMessage2Info(msgkind::Confirmation, rec);
-        rec.buttons = msgbtn::Yes | msgbtn::No;
-        rec.lines[0].text = "科目が選択されていません。";
-        rec.lines[1].text = "画面を閉じてもよろしいですか？";
-        if (ShowMessage2(rec) != modal::Yes)
+        if (ShowMessageLines(msgkind::Confirmation, {"科目が選択されていません。", "画面を閉じてもよろしいですか？"},
+                msgbtn::Yes | msgbtn::No)
+            != modal::Yes)
             return;
     }
     selected_ = out;

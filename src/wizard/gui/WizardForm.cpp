@@ -71,15 +71,6 @@ std::string trimmed(const std::string& s)
     return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
 }
 
-void showBox(std::uint8_t kind, const std::vector<std::string>& lines)
-{
-    TMessage2InfoRec rec;
-    InitMessage2Info(kind, rec);
-    for (std::size_t i = 0; i < lines.size() && i < rec.lines.size(); ++i)
-        rec.lines[i].text = lines[i];
-    ShowMessage2(rec);
-}
-
 // The animated progress window over the form while a long step runs,
 // with the busy cursor; no Cancel button. The animation is the program
 // folder's "progress.avi" (dropped when the file is missing).
@@ -571,12 +562,10 @@ void TForm1::closeWith(std::int32_t resultCode)
 
 void TForm1::btnCancelClick()
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Information, rec);
-    rec.buttons = msgbtn::Yes | msgbtn::No;
-    rec.lines[0].text = "[キャンセル]ボタンが押されました。";
-    rec.lines[1].text = "連動データの作成ウィザードを終了してもよろしいですか？";
-    if (ShowMessage2(rec) == modal::Yes)
+    if (ShowMessageLines(msgkind::Information,
+            {"[キャンセル]ボタンが押されました。", "連動データの作成ウィザードを終了してもよろしいですか？"},
+            msgbtn::Yes | msgbtn::No)
+        == modal::Yes)
         closeWith(ResultCancelled);
 }
 
@@ -675,7 +664,7 @@ bool shareStateOf(TDataSentakuListCtl& ctl, TShareState& st, const char* failTex
     ctl.ConnectKind = ConnectMode;
     if (ctl.ConvLocalPathToSharePath(SysDef.DataDir, st.SharePath, st.NetDrive, st.ShareLock))
         return true;
-    showBox(msgkind::Information, {failText});
+    ShowMessageLines(msgkind::Information, {failText});
     return false;
 }
 
@@ -692,7 +681,7 @@ int TForm1::ReceiveSharedCopy(int autoStore)
     if (!(st.NetDrive == 1 && st.ShareLock == 0))
         return 1;
     if (autoStore == 0) {
-        showBox(msgkind::Information, {"このデータは共有取得が行われていません。データ選択画面を開きます。"});
+        ShowMessageLines(msgkind::Information, {"このデータは共有取得が行われていません。データ選択画面を開きます。"});
         return 0;
     }
     int taken = 0;
@@ -704,13 +693,13 @@ int TForm1::ReceiveSharedCopy(int autoStore)
             taken = ctl.KyoyuDataLock(rec, 1);
         } catch (const std::exception& e) {
             core::SetProgressAnime(false);
-            showBox(msgkind::Warning, {e.what()});
+            ShowMessageLines(msgkind::Warning, {e.what()});
             return 0;
         }
     }
     const std::string database = platform::paths::join(SysDef.DataDir, DataFile);
     if (taken == 0 || (taken == 1 && !std::filesystem::exists(database))) {
-        showBox(msgkind::Information,
+        ShowMessageLines(msgkind::Information,
             {"共有サーバーが起動していない、接続が切断されている または "
              "共有サーバー上のデータ領域が削除された可能性があります。",
                 "共有データパス: " + st.SharePath});
@@ -726,7 +715,8 @@ int TForm1::ReceiveSharedCopy(int autoStore)
     if (dm->IBDatabaseDAT.connected())
         dm->fnAccDatDisConnected(SysDef.DataDir, 0, 0);
     if (!connected) {
-        showBox(msgkind::Information, {"このデータは破損している可能性があり、基本情報が取得できませんでした。"});
+        ShowMessageLines(
+            msgkind::Information, {"このデータは破損している可能性があり、基本情報が取得できませんでした。"});
         return 0;
     }
     return 1;
@@ -756,7 +746,7 @@ int TForm1::StoreSharedCopy()
             sound = sound && core::DM->CheckDataDamage(SysDef.HostName, ctl.MakeLocalPath(child), 1, 0) == 1;
         if (!sound) {
             core::SetProgressAnime(false);
-            showBox(msgkind::Information,
+            ShowMessageLines(msgkind::Information,
                 {"合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。",
                     "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。"});
             return 0;
@@ -764,7 +754,7 @@ int TForm1::StoreSharedCopy()
         return ctl.KyoyuDataUnlock(rec, 1);
     } catch (const std::exception& e) {
         core::SetProgressAnime(false);
-        showBox(msgkind::Warning, {e.what()});
+        ShowMessageLines(msgkind::Warning, {e.what()});
         return 0;
     }
 }
@@ -787,11 +777,7 @@ int TForm1::CloudShareSync(bool send)
 
 bool TForm1::askReselect(const std::vector<std::string>& lines)
 {
-    TMessage2InfoRec rec;
-    InitMessage2Info(msgkind::Confirmation, rec);
-    for (std::size_t i = 0; i < lines.size() && i < rec.lines.size(); ++i)
-        rec.lines[i].text = lines[i];
-    return ShowMessage2(rec) == modal::Ok;
+    return ShowMessageLines(msgkind::Confirmation, lines) == modal::Ok;
 }
 
 bool TForm1::SelectAndConnect(int syoriType, bool openSelection)
@@ -933,7 +919,7 @@ void TForm1::btnDataSentakuClick()
 bool TForm1::CheckDataPage()
 {
     if (trimmed(SysDef.DataDir).empty() || !page2->HasDataInfo()) {
-        showBox(msgkind::Warning,
+        ShowMessageLines(msgkind::Warning,
             {"会計データの選択が行われていません。", "「データ選択を開く」ボタンを押して選択して下さい。"});
         page2->btnDataSentaku->setFocus();
         return false;
@@ -1009,14 +995,15 @@ bool TForm1::CheckOutputPage()
     const auto slash = name.find_last_of('/');
     const std::string filePart = slash == std::string::npos ? name : name.substr(slash + 1);
     if (trimmed(filePart).empty()) {
-        showBox(msgkind::Warning, {"中間ﾌｧｲﾙが指定されていません。", "指定してから[次へ]をｸﾘｯｸしてください。"});
+        ShowMessageLines(
+            msgkind::Warning, {"中間ﾌｧｲﾙが指定されていません。", "指定してから[次へ]をｸﾘｯｸしてください。"});
         btnNext->setText(Wizard1->NextButtonCap);
         return false;
     }
     const std::string resolved = ResolveOutputFile(name, DocumentsDir);
     const std::string folder = IncludeDelimiter(std::filesystem::path(resolved).parent_path().string());
     if (GetWinMajorVersion() >= 6 && folder == IncludeDelimiter(SystemDrive)) {
-        showBox(msgkind::Warning,
+        ShowMessageLines(msgkind::Warning,
             {"ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(" + SystemDrive + ")直下にﾌｧｲﾙは指定できません。",
                 "別のﾄﾞﾗｲﾌﾞまたはﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。"});
         btnNext->setText(Wizard1->NextButtonCap);
