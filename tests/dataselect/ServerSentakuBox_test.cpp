@@ -368,7 +368,8 @@ TEST_F(SharedDataScreen, CloudRowsAreCopiedThroughTheCommunicationHookAndRefused
             [&](const std::string& folder) {
                 calls.push_back("unlock " + folder);
                 return 0;
-            }});
+            },
+            {}}); // the paste sends nothing
     box.F2Click();
     EXPECT_TRUE(box.Ctl().CopyPending);
     EXPECT_EQ(calls, (std::vector<std::string> {"receive " + local, "unlock " + local}));
