@@ -123,6 +123,28 @@ TEST_F(DetailsDialog, WorkerFailingHalfWayLeavesADatabaseThatOpensWithItsData)
     EXPECT_FALSE(box.Rebuilt);
 }
 
+TEST_F(DetailsDialog, WorkCopyThatCannotGoBackIsKeptAndNamed)
+{
+    ScriptedMessages messages({modal::Ok});
+    TDataSyosaiInfoBox box;
+    prepare(box);
+    const std::string work = company.folder + "/tnacc.fd_";
+    // The worker leaves something in the database's place that no copy can
+    // overwrite: the copy taken before is then the only good one.
+    box.RunWorker = [&](TBackupRestoreThread& worker) {
+        fs::remove(worker.DataPath);
+        fs::create_directory(worker.DataPath);
+        worker.Failed = true;
+        worker.Success = false;
+    };
+    EXPECT_FALSE(box.RebuildData());
+    ASSERT_TRUE(fs::is_regular_file(work)) << "the only good copy is not deleted";
+    EXPECT_GT(fs::file_size(work), 0u);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "データ再構築の処理に失敗しました。");
+    EXPECT_NE(core::messageAsText(messages.shown()[0]).find(work), std::string::npos);
+}
+
 TEST_F(DetailsDialog, EmptyListNameOffersTheCompanyName)
 {
     ScriptedMessages messages({modal::Ok});
