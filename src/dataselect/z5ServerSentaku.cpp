@@ -395,7 +395,9 @@ bool TServerSentakuCtl::pasteFiles(
     // The whole set is copied beside the destination first and moved in only
     // when every file arrived: a failed copy must not leave the destination
     // with some of the source's files and its own data ini.
-    const std::string side = ExcludeDelimiter(target) + ".~paste";
+    // Hidden, so no area scan (here or on another computer) lists it.
+    const std::string side = paths::join(
+        paths::folderOf(ExcludeDelimiter(target)), "." + paths::fileNameOf(ExcludeDelimiter(target)) + ".~paste");
     std::error_code ec;
     fs::remove_all(side, ec);
     bool ok = CopyFolder(source, side);

@@ -285,8 +285,8 @@ TEST_F(DataListRegistry, ServerKindNeverOverwritesARowNowOfAnotherFolderAndEmpti
 
     // Stand-alone: an area written back empty loses its children.
     sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=3",
-        "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) "
-        "VALUES (3, 1, 10000, 'Child', :P0, 10)"},
+            "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) "
+            "VALUES (3, 1, 10000, 'Child', :P0, 10)"},
         {stored + "/001"});
     TDataSentakuListCtl standAlone;
     TDataListRec emptied;

@@ -205,11 +205,21 @@ TEST_F(DataListTest, EveryOperationReportsItsOwnFailure)
     struct Case {
         const char* operation;
         std::function<bool()> run; // the operation's own result
-        const char* message;       // the last message shown; empty: none
+        const char* message; // the last message shown; empty: none
     };
     const Case cases[] = {
-        {"Execute", [&] { ctl.Execute(0, 1, false, ""); return ctl.RowCount == 0; }, "データリストの取得に失敗しました。"},
-        {"GetDataListRecord", [&] { TDataListRec r = rec; ctl.GetDataListRecord(0, r, true); return r.REC == 1; },
+        {"Execute",
+            [&] {
+                ctl.Execute(0, 1, false, "");
+                return ctl.RowCount == 0;
+            },
+            "データリストの取得に失敗しました。"},
+        {"GetDataListRecord",
+            [&] {
+                TDataListRec r = rec;
+                ctl.GetDataListRecord(0, r, true);
+                return r.REC == 1;
+            },
             "データリストの取得に失敗しました。"},
         {"GetDataListChildRecord",
             [&] {

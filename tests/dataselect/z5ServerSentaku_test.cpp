@@ -112,7 +112,8 @@ TEST_F(ServerAreas, CopyOntoAFreeAreaGivesIdenticalFilesAndTheCopyName)
     EXPECT_EQ(iniOf(dst).STATUS, 1);
     EXPECT_EQ(iniOf(src).STATUS, 1);
     EXPECT_EQ(iniOf(src).DATALISTNAME, name);
-    EXPECT_FALSE(fs::exists(dst + ".~paste"));
+    for (const auto& e : fs::directory_iterator(data))
+        EXPECT_EQ(e.path().filename().string().find("~paste"), std::string::npos) << "no side folder stays";
     EXPECT_EQ(value("SERVERDATALIST", "ENTTEXT", "PASNAME='" + dst + "'"), TServerSentakuCtl::CopyName(name));
 }
 
@@ -269,8 +270,7 @@ TEST_F(ServerAreas, AnAreaTakenOrBeingTakenElsewhereIsNeitherPastedOntoNorDelete
         std::function<void()> arrange;
     };
     const Case cases[] = {
-        {"a take in progress on another computer",
-            [&] { std::ofstream(lockFile) << "otherpc 4242 100000009 鈴木\n"; }},
+        {"a take in progress on another computer", [&] { std::ofstream(lockFile) << "otherpc 4242 100000009 鈴木\n"; }},
         {"taken by an operator",
             [&] {
                 platform::IniFile ini(TDataInfomation::IniPath(dst));
@@ -318,9 +318,17 @@ TEST_F(ServerAreas, PasteHoldsTheDestinationsLockAndLeavesTheSourcesHolderBehind
             != std::string::npos;
         return copy(from, to);
     };
+    std::vector<std::string> areasWhileCopying;
+    ctl->CopyFolder = [&, previous = ctl->CopyFolder](const std::string& from, const std::string& to) {
+        const bool ok = previous(from, to);
+        TDataSentakuListCtl list;
+        list.GetServerSubFolders(data, areasWhileCopying);
+        return ok;
+    };
     ASSERT_TRUE(ctl->BeginCopy(lineOf(src))) << shownText(messages);
     ASSERT_TRUE(ctl->Paste(lineOf(dst))) << shownText(messages);
     EXPECT_TRUE(lockedWhileCopying);
+    EXPECT_EQ(areasWhileCopying, (std::vector<std::string> {"sv0001", "sv0002"})) << "the side folder is no area";
     EXPECT_EQ(slurp(src + "/tnacc.fdb"), slurp(dst + "/tnacc.fdb"));
     EXPECT_FALSE(fs::exists(dst + "/" + kSharedAreaLockName)) << "neither ours nor the source's holder's lock stays";
     EXPECT_TRUE(fs::exists(src + "/" + kSharedAreaLockName)) << "the source's holder keeps its lock";

@@ -374,7 +374,8 @@ bool TDataSyosaiInfoBox::RebuildData()
     }
     if (keepWork)
         core::ErrorMessageEx("データ再構築の処理に失敗しました。",
-            "TDataSyosaiInfoBox.RebuildData\r再構築前のデータを戻せませんでした。次のファイルに残しています。\r" + work);
+            "TDataSyosaiInfoBox.RebuildData\r再構築前のデータを戻せませんでした。次のファイルに残しています。\r"
+                + work);
     else
         DM->FDel(work, ConnectMode);
     DM->FDel(backup, ConnectMode);
