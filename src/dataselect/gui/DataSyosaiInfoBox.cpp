@@ -66,6 +66,7 @@ TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner)
     txtDataPath->setGeometry(120, 24, 300, 56);
     label(g1, "データの状態:", 12, 96);
     lblStatus = label(g1, "", 120, 96);
+    lblStatus->setMinimumWidth(96); // up to the recovery box
     cboxStatusClear = new TxCheckBox(QStringLiteral("データの状態を回復する"), g1);
     cboxStatusClear->move(220, 92);
     cboxStatusClear->setStyleSheet(QStringLiteral("color: red"));
