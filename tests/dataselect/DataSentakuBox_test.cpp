@@ -296,8 +296,9 @@ TEST_F(DataSelectionScreen, DestinationChoiceSuspendsAutomaticShareUntilItCloses
         EXPECT_EQ(value("SYSDEF", "PrinterName", opCode), c.restWritten ? "after" : "before") << label;
         if (c.type == 2) {
             EXPECT_TRUE(dm->IBDatabaseDAT.connected()) << label << ": the company database is connected again";
-            if (c.how == Close::Choose)
+            if (c.how == Close::Choose) {
                 EXPECT_EQ(SysDef.DestinationText, "PATH1=" + folderOf(20) + "\rPATH2=" + folderOf(20)) << label;
+            }
         }
     }
     if (dm->IBDatabaseDAT.connected())
@@ -467,8 +468,9 @@ TEST_F(DataSelectionScreen, HeaderClicksSortAndMarkTheColumn)
             screen.Grid()->horizontalHeader()->sectionClicked(s.click);
         EXPECT_EQ(header(0), s.no) << s.click;
         EXPECT_EQ(header(1), s.code) << s.click;
-        if (s.first >= 0)
+        if (s.first >= 0) {
             EXPECT_EQ(firstRec(), s.first) << s.click;
+        }
         EXPECT_EQ(screen.Grid()->currentRow(), 0);
     }
 }
