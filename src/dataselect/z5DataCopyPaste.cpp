@@ -359,24 +359,45 @@ bool TDataCopyPaste::pasteFiles(const std::string& target, std::uint8_t targetKi
 
 bool TDataCopyPaste::pasteOnServer(std::int32_t gridRow, const std::string& target)
 {
+    if (DM == nullptr)
+        return false;
     SetRowDataLock(model_, gridRow, true);
     ReportProgress("データをコピー中…");
-    if (DM != nullptr && !SysDef.ServerTempPath.empty())
+    if (!SysDef.ServerTempPath.empty())
         DM->MkDir(SysDef.ServerTempPath, ConnectMode);
     std::error_code ec;
     fs::remove(paths::join(SysDef.WorkDir, "tnacc.fbk"), ec);
-    TBackupRestoreThread worker(true);
-    worker.Mode = 2;
-    worker.ScreenName = "データ選択";
-    worker.HostName = SysDef.HostName;
-    worker.DataPath = paths::join(sourceFolder_, DataFile);
-    worker.DestPath = paths::join(target, DataFile);
-    worker.BackupFile = paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
-    worker.Resume();
-    while (!worker.IsTerminated())
-        WaitMilliSec(500);
+    // The copy is restored into a side folder on the server and moved over
+    // the target only when whole: a restore that fails half-way must not
+    // take the target's database with it.
+    const std::string side = paths::excludeDelimiter(target) + ".copying";
+    auto removeSide = [&] {
+        if (DM->DExist(side, ConnectMode))
+            DM->RmDir(side, ConnectMode);
+    };
+    removeSide();
+    bool copied = false;
+    if ((DM->DExist(target, ConnectMode) || DM->MkDir(target, ConnectMode)) && DM->MkDir(side, ConnectMode)) {
+        TBackupRestoreThread worker(true);
+        worker.Mode = 2;
+        worker.ScreenName = "データ選択";
+        worker.HostName = SysDef.HostName;
+        worker.DataPath = paths::join(sourceFolder_, DataFile);
+        worker.DestPath = paths::join(side, DataFile);
+        worker.BackupFile = paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
+        if (PrepareWorker)
+            PrepareWorker(worker);
+        worker.Resume();
+        while (!worker.IsTerminated())
+            WaitMilliSec(500);
+        if (worker.Success) {
+            CloseCompanyOn(target);
+            copied = DM->FMove(worker.DestPath, paths::join(target, DataFile), ConnectMode);
+        }
+    }
+    removeSide();
     SetRowDataLock(model_, gridRow, false);
-    return worker.Success;
+    return copied;
 }
 
 void TDataCopyPaste::deleteChildRows(std::int32_t top)

@@ -66,6 +66,55 @@ TEST_F(OperationsOnServer, PasteCopiesTheDatabaseThroughTheServer)
     EXPECT_EQ(copied.DATALISTNAME, MakeCopyName(list->Record(list->FindRowOfFolder(company)).ENTTEXT));
 }
 
+// A server copy whose restore fails leaves the target's database as it was
+// (the copy goes to a side folder first) and its lock cleared; a whole
+// copy then replaces it.
+TEST_F(OperationsOnServer, AFailedServerPasteLeavesTheTargetDatabase)
+{
+    ScriptedMessages messages;
+    SysDef.ServerTempPath = test_support::FirebirdServer::instance().makeDataFolder("ops-svtemp-failed");
+    const std::string target = SysDef.SysDir + "/0010";
+    {
+        TDataCopyPaste first(*list);
+        ASSERT_TRUE(first.Copy(list->FindRowOfFolder(company))) << allText(messages);
+        ASSERT_EQ(first.Paste(list->FindRowOfFolder(target)), 1) << allText(messages);
+    }
+    TDataInfomation di;
+    di.Mode = 1;
+    TDataInfomationRec facts;
+    ASSERT_EQ(di.ReadDataInfoRec(target, facts), 1);
+    facts.DATALISTNAME = "貼付先の変更";
+    ASSERT_TRUE(di.UpdateDataInfomation(SysDef.HostName, target, facts));
+
+    messages.clear();
+    TDataCopyPaste cp(*list);
+    bool injected = false;
+    cp.PrepareWorker = [&](TBackupRestoreThread& w) {
+        // The backup is made; the restore cannot be written.
+        w.DestPath = target + ".copying/missing/tnacc.fdb";
+        injected = true;
+    };
+    ASSERT_TRUE(cp.Copy(list->FindRowOfFolder(company))) << allText(messages);
+    const std::int32_t row = list->FindRowOfFolder(target);
+    EXPECT_EQ(cp.Paste(row), 0);
+    EXPECT_TRUE(injected);
+    EXPECT_NE(allText(messages).find("データのコピーに失敗しました。"), std::string::npos) << allText(messages);
+    ASSERT_EQ(di.ReadDataInfoRec(target, facts), 1) << "the target still opens";
+    EXPECT_EQ(facts.DATALISTNAME, "貼付先の変更");
+    ASSERT_EQ(di.ReadDataInfoRec(company, facts), 1) << "the source still opens";
+    EXPECT_FALSE(fs::exists(target + ".copying"));
+    EXPECT_EQ(list->Record(row).DATALOCK, 0);
+    EXPECT_FALSE(cp.Pending());
+
+    messages.clear();
+    TDataCopyPaste whole(*list);
+    ASSERT_TRUE(whole.Copy(list->FindRowOfFolder(company))) << allText(messages);
+    ASSERT_EQ(whole.Paste(row), 1) << allText(messages);
+    ASSERT_EQ(di.ReadDataInfoRec(target, facts), 1);
+    EXPECT_EQ(facts.DATALISTNAME, MakeCopyName(list->Record(list->FindRowOfFolder(company)).ENTTEXT));
+    EXPECT_FALSE(fs::exists(target + ".copying"));
+}
+
 // The lock column of the server kinds: a free data set takes this
 // operator's lock, the holder releases it, another operator's lock stays
 // and is explained, and a folder without data is reported as such.
