@@ -82,6 +82,10 @@ TEST_F(DataSelectionList, ChoosingEachRowInTheWizardsType)
 
 TEST_F(DataSelectionList, EmptyRowsAndBlockedRows)
 {
+    // Forbidding the update marks only data older than the newest step.
+    sql({"UPDATE DATALIST SET UPDATE_LOCK=1 WHERE REC IN (2, 4)"});
+    ini(2, "DATASTS", "UPDATE_LOCK", "1");
+    ini(4, "DATASTS", "UPDATE_LOCK", "1");
     TDataSentakuModel model;
     model.SyoriType = 3;
     model.LoadDataList();
@@ -96,6 +100,8 @@ TEST_F(DataSelectionList, EmptyRowsAndBlockedRows)
     const std::int32_t blocked = model.FindRowOfFolder(folderOf(9));
     EXPECT_TRUE(model.IsUpdateBlocked(blocked));
     EXPECT_FALSE(model.IsUpdateBlocked(model.FindRowOfFolder(folderOf(1))));
+    EXPECT_FALSE(model.IsUpdateBlocked(model.FindRowOfFolder(folderOf(2)))) << "13.0.0 needs no step";
+    EXPECT_TRUE(model.IsUpdateBlocked(model.FindRowOfFolder(folderOf(4)))) << "12.9.0 needs 13.0.0";
     messages.clear();
     EXPECT_EQ(model.Choose(blocked), 1);
     EXPECT_EQ(messages.count(), 0u);
