@@ -95,6 +95,27 @@ TEST_F(ShareOps, ButtonsTakeAndStoreOnTheScreen)
     screen.close();
 }
 
+// "共有取得" on a local row that has data: refused, the shared list is not
+// offered.
+TEST_F(ShareOps, TakingIntoALocalRowWithDataIsRefused)
+{
+    ScriptedMessages messages;
+    TDataShareOps ops(*list);
+    bool listed = false;
+    ops.ChooseSharedData = [&](std::string&, std::string&, std::string&) {
+        listed = true;
+        return false;
+    };
+    const std::int32_t local = list->FindRowOfFolder(company.folder);
+    ASSERT_GE(local, 0);
+    ASSERT_FALSE(list->Record(local).ENTTEXT.empty());
+    ops.btnKyoyuDataDownClick(local);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "選択したフォルダには既にデータが登録されています。\r");
+    EXPECT_FALSE(listed);
+    EXPECT_EQ(list->Record(local).NETDRIVE, 0);
+}
+
 // "共有取得" on an empty row: the shared-data list opens over the
 // screen; the chosen data set is assigned to the row and taken, a cancelled
 // list leaves everything as it was.
