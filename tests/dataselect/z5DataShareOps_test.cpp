@@ -227,6 +227,33 @@ TEST_F(ShareOps, TheSharedListLeavesAModalScreenRunning)
     EXPECT_EQ(value("DATALIST", "NETDRIVE", "REC=3"), "0");
 }
 
+// A taken consolidated set with a damaged member is not stored: silently
+// under automatic share, with the explanation from the button.
+TEST_F(ShareOps, ADamagedMemberStopsTheStoreSilentlyWhenAutomatic)
+{
+    ScriptedMessages messages;
+    TDataShareOps share(*list);
+    ASSERT_EQ(share.KyoyuDataGet(row(), true), 1) << allText(messages);
+    platform::IniFile(TDataInfomation::IniPath(working)).writeString("DATAINFO", "TANTO", "77");
+    TDataSentakuRec& top = list->Rows.at(static_cast<std::size_t>(list->Grid.at(row()).Top));
+    top.Data.GASSAN = 1;
+    TDataListRec child = top.Data;
+    child.GASSAN = 10;
+    child.PASNAME = area + "/001";
+    child.LocalPath = working + "/001";
+    child.DATA_STATUS = 1;
+    top.Children.push_back(child);
+
+    EXPECT_EQ(share.KyoyuDataStore(row(), true), 0);
+    EXPECT_EQ(messages.count(), 0u) << allText(messages);
+    EXPECT_EQ(share.KyoyuDataStore(row(), false), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "合算・分散データに破損したデータが存在するため、共有データの保管を中止します。");
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 2) << "still taken";
+    EXPECT_NE(iniOf(area).TANTO, 77) << "nothing reached the shared copy";
+    EXPECT_EQ(kyoyuLock(), "1");
+}
+
 TEST_F(ShareOps, ReleasingATakenRowStoresItBackFirst)
 {
     ScriptedMessages messages;
