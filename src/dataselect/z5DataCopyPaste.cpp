@@ -7,6 +7,7 @@
 #include "core/PlatformUtil.h"
 #include "core/ProgressService.h"
 #include "core/TextRoutines.h"
+#include "dataselect/z5CloudShareComm.h"
 #include "dataselect/z5ComCloudShare.h"
 #include "dataselect/z5DataShareOps.h"
 #include "dataselect/z5GassanSyori.h"
@@ -66,6 +67,37 @@ void SetRowDataLock(TDataSentakuModel& model, std::int32_t gridRow, bool on)
     TDataListRec& row = model.Record(gridRow);
     row.DATALOCK = on ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0;
     model.Registry().UpdateDataListRecord(row, 0, true);
+}
+
+bool RefreshCloudData(TDataSentakuModel& model, std::int32_t gridRow)
+{
+    if (!model.CloudShareEnabled || model.Record(gridRow).CLOUD != 1)
+        return true;
+    const std::string folder = model.GetRowDataPath(gridRow);
+    if (ConnectMode != 0) {
+        std::int32_t check = -1;
+        try {
+            check = model.FolderCheck().CheckDataFolder(folder);
+        } catch (const std::exception&) {
+            check = -1;
+        }
+        if (check != 1) {
+            model.DataListRefresh(gridRow);
+            return false;
+        }
+    }
+    SetRowDataLock(model, gridRow, true);
+    // The communication part answers 0 when done and 1 to 9 (after saying
+    // why) when not; without it the call says so and answers "not done".
+    std::int32_t result = CloudShareReceiveCopy(folder);
+    if (result == 0 && AppKind == 0)
+        CloudShareUnlock(folder);
+    SetRowDataLock(model, gridRow, false);
+    if (result >= 1 && result <= 9) {
+        model.DataListRefresh(gridRow);
+        return false;
+    }
+    return true;
 }
 
 void CloseCompanyOn(const std::string& folder)
@@ -164,12 +196,8 @@ bool TDataCopyPaste::Copy(std::int32_t gridRow)
     const TDataListRec& rec = model_.Record(gridRow);
     const std::string folder = model_.GetRowDataPath(gridRow);
     const std::int32_t top = model_.Grid[static_cast<std::size_t>(gridRow)].Top;
-    if (model_.CloudShareEnabled && rec.CLOUD == 1) {
-        // The cloud transfer belongs to the communication part, which this
-        // program does not hold: the newest data cannot be fetched.
-        ErrorMessageEx("クラウドシェアデータの受信はこのプログラムでは利用できません。", kContext);
+    if (!RefreshCloudData(model_, gridRow))
         return false;
-    }
     if (DM != nullptr && DM->CheckDataDamage(SysDef.HostName, folder, 0, 0) == 0) {
         model_.Record(gridRow).DATA_STATUS = 1;
         return false;

@@ -93,6 +93,12 @@ inline bool IsConsolidatedKind(std::uint8_t kind)
 {
     return kind == 1 || kind == 2;
 }
+// Brings a cloud-share data set up to date before it is copied or saved:
+// the newest data is received from its cloud area (and, in the accounting
+// program, the area's in-use mark released) under this operator's data
+// lock. True when the operation may go on (also for data that is not cloud
+// data); false when the receive failed, with the row refreshed.
+bool RefreshCloudData(TDataSentakuModel& model, std::int32_t gridRow);
 // Closes the data module's company connection when it is open on folder.
 void CloseCompanyOn(const std::string& folder);
 // Shows a message of the standard box; the button pressed.

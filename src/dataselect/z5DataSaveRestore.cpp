@@ -103,11 +103,9 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
         // The shared copy is brought here and put back before it is saved.
         if (rec.NETDRIVE == 1 && rec.KYOYULOCK == 0 && !TDataShareOps(model_).AutoShareRoundTrip(gridRow))
             return 0;
-        if (model_.CloudShareEnabled && rec.CLOUD == 1) {
-            ErrorMessageEx("クラウドシェアデータの受信はこのプログラムでは利用できません。", kSaveContext);
-            return 0;
-        }
     }
+    if (!RefreshCloudData(model_, gridRow))
+        return 0;
     const std::string folder = model_.GetRowDataPath(gridRow);
     if (DM != nullptr && DM->CheckDataDamage(SysDef.HostName, folder, 0, 0) == 0) {
         model_.Record(gridRow).DATA_STATUS = 1;

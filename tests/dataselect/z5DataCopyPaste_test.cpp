@@ -8,6 +8,7 @@
 #include "operations_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
+#include "dataselect/z5CloudShareComm.h"
 #include "dataselect/z5GassanSyori.h"
 #include "support/scripted_messages.h"
 
@@ -236,4 +237,57 @@ TEST_F(CopyPaste, FunctionKeyTwoCopiesAndPastesOnTheScreen)
     EXPECT_EQ(status(2), "1");
     EXPECT_TRUE(screen.isVisible());
     screen.close();
+}
+
+// Cloud-share data is received from its area before it is copied; without
+// the communication part the copy stops with its message, and a receive
+// that fails stops it too.
+TEST_F(CopyPaste, CloudDataIsReceivedBeforeItIsCopied)
+{
+    AppKind = 0;
+    list->CloudShareEnabled = true;
+    list->Record(row(2)).CLOUD = 1;
+    ScriptedMessages messages;
+    const TCloudShareComm before = SetCloudShareComm({});
+    {
+        TDataCopyPaste cp(*list);
+        EXPECT_FALSE(cp.Copy(row(2)));
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_NE(allText(messages).find("受信は行えません"), std::string::npos) << allText(messages);
+        EXPECT_EQ(status(2), "1");
+    }
+    std::vector<std::string> calls;
+    std::int32_t answer = 3;
+    TCloudShareComm comm;
+    comm.ReceiveCopy = [&](const std::string& folder) {
+        calls.push_back("receive " + folder);
+        return answer;
+    };
+    comm.Unlock = [&](const std::string& folder) {
+        calls.push_back("unlock " + folder);
+        return 0;
+    };
+    SetCloudShareComm(comm);
+    messages.clear();
+    // A refused copy refreshes the row from its folder: the mark is set
+    // again for each try.
+    list->Record(row(2)).CLOUD = 1;
+    {
+        TDataCopyPaste cp(*list);
+        EXPECT_FALSE(cp.Copy(row(2))) << "a receive that failed";
+        EXPECT_EQ(calls, (std::vector<std::string> {"receive " + folderOf(2)}));
+        EXPECT_EQ(status(2), "1");
+    }
+    calls.clear();
+    answer = 0;
+    list->Record(row(2)).CLOUD = 1;
+    {
+        TDataCopyPaste cp(*list);
+        EXPECT_TRUE(cp.Copy(row(2))) << allText(messages);
+        EXPECT_EQ(calls, (std::vector<std::string> {"receive " + folderOf(2), "unlock " + folderOf(2)}));
+        EXPECT_EQ(status(2), "6");
+        cp.Cancel();
+    }
+    EXPECT_EQ(messages.count(), 0u) << allText(messages);
+    SetCloudShareComm(before);
 }

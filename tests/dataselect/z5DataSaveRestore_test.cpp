@@ -9,6 +9,7 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "core/BackupRestoreThread.h"
+#include "dataselect/z5CloudShareComm.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 
@@ -114,6 +115,33 @@ TEST_F(SaveRestore, AFailedRestoreLeavesTheTargetUsable)
     EXPECT_EQ(status(3), "1");
     EXPECT_FALSE(fs::exists(RestoreSideFolder(folderOf(3))));
     EXPECT_TRUE(fs::exists(stick.file("tnacc.fbk"))) << "the backup itself is untouched";
+}
+
+// Cloud-share data is saved only after its newest data was received.
+TEST_F(SaveRestore, CloudDataIsReceivedBeforeItIsSaved)
+{
+    list->CloudShareEnabled = true;
+    list->Record(row(2)).CLOUD = 1;
+    ScriptedMessages messages;
+    const TCloudShareComm before = SetCloudShareComm({});
+    EXPECT_EQ(ops->SaveData(row(2), stick.path()), 0);
+    EXPECT_NE(allText(messages).find("受信は行えません"), std::string::npos) << allText(messages);
+    EXPECT_FALSE(fs::exists(stick.file("tnacc.fbk")));
+
+    TCloudShareComm comm;
+    int received = 0;
+    comm.ReceiveCopy = [&](const std::string&) {
+        ++received;
+        return 0;
+    };
+    comm.Unlock = [](const std::string&) { return 0; };
+    SetCloudShareComm(comm);
+    messages.clear();
+    list->Record(row(2)).CLOUD = 1;
+    EXPECT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(received, 1);
+    EXPECT_TRUE(fs::exists(stick.file("tnacc.fbk")));
+    SetCloudShareComm(before);
 }
 
 TEST_F(SaveRestore, RefusalsBeforeAnythingIsWritten)
