@@ -115,6 +115,14 @@ TEST_F(SaveRestore, AFailedRestoreLeavesTheTargetUsable)
     EXPECT_EQ(status(3), "1");
     EXPECT_FALSE(fs::exists(RestoreSideFolder(folderOf(3))));
     EXPECT_TRUE(fs::exists(stick.file("tnacc.fbk"))) << "the backup itself is untouched";
+
+    // The same backup still restores whole.
+    messages.clear();
+    ops->PrepareWorker = nullptr;
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1}); // agree to the differences, if any
+    ASSERT_EQ(ops->RestoreData(row(3), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(facts(folderOf(3)).SHOUGOU, facts(folderOf(2)).SHOUGOU);
+    EXPECT_EQ(facts(folderOf(3)).TOTALSIWAKE, facts(folderOf(2)).TOTALSIWAKE);
 }
 
 // Cloud-share data is saved only after its newest data was received.
