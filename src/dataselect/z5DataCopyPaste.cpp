@@ -213,7 +213,7 @@ bool TDataCopyPaste::Copy(std::int32_t gridRow)
             }
     }
     TDataFolderCheck check = model_.FolderCheck();
-    const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
+    const std::int32_t status = check.CheckFolderStatus(folder, true, true);
     bool accepted = status == 1;
     if (ConnectMode != 0 && status == 2)
         accepted = ShowLines(msgkind::Confirmation, {"このデータは他のオペレータが使用中です。コピーしますか？"})
@@ -259,7 +259,7 @@ std::int32_t TDataCopyPaste::Paste(std::int32_t gridRow)
         return 0;
     }
     TDataFolderCheck check = model_.FolderCheck();
-    const std::int32_t status = check.CheckFolderStatus(folder, false, ConnectMode == 0);
+    const std::int32_t status = check.CheckFolderStatus(folder, false, true);
     if (status != 1 && status != 10) {
         if (ConnectMode != 0 && status == 2)
             ShowLines(msgkind::Warning, {"このデータは他のオペレータが使用中のため貼り付けは行えません。"});

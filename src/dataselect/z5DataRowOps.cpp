@@ -315,7 +315,7 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
             return false;
         }
         TDataFolderCheck check = model_.FolderCheck();
-        const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
+        const std::int32_t status = check.CheckFolderStatus(folder, true, true);
         if (status != 1) {
             if (ConnectMode != 0 && status == 2)
                 ShowLines(msgkind::Warning, {"このデータは他のオペレータが使用中のため削除は行えません。"});

@@ -112,7 +112,7 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
         return 0;
     }
     TDataFolderCheck check = model_.FolderCheck();
-    const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
+    const std::int32_t status = check.CheckFolderStatus(folder, true, true);
     bool accepted = status == 1;
     if (ConnectMode != 0 && status == 2)
         accepted

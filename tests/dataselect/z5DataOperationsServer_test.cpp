@@ -5,7 +5,10 @@
 
 #include "server_operations_fixture.h"
 
+#include "dataselect/z5DataRowOps.h"
+
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 
@@ -113,6 +116,60 @@ TEST_F(OperationsOnServer, AFailedServerPasteLeavesTheTargetDatabase)
     ASSERT_EQ(di.ReadDataInfoRec(target, facts), 1);
     EXPECT_EQ(facts.DATALISTNAME, MakeCopyName(list->Record(list->FindRowOfFolder(company)).ENTTEXT));
     EXPECT_FALSE(fs::exists(target + ".copying"));
+}
+
+// A data set another operator has locked is refused by copy, paste, save
+// and delete with the status box that says so and who holds it.
+TEST_F(OperationsOnServer, ALockedDataSetIsRefusedWithItsStatus)
+{
+    const std::int32_t row = list->FindRowOfFolder(company);
+    ASSERT_GE(row, 0);
+    TDataListRec r = list->Record(row);
+    r.DATALOCK = 1; // the built-in operator
+    ASSERT_TRUE(list->Registry().UpdateDataListRecord(r, 0, true));
+    list->Record(row).DATALOCK = 1;
+    SysDef.DataDir.clear();
+    TDataRowOps rowOps(*list);
+    const std::string target = SysDef.SysDir + "/0010";
+    struct Case {
+        const char* what;
+        std::function<bool()> run; // true when the operation went on
+    };
+    const Case cases[] = {
+        {"copy", [&] { return TDataCopyPaste(*list).Copy(row); }},
+        {"save", [&] { return ops->SaveData(row, stick) != 0; }},
+        {"delete", [&] { return rowOps.DeleteData(row, true); }},
+    };
+    for (const Case& c : cases) {
+        ScriptedMessages messages;
+        EXPECT_FALSE(c.run()) << c.what;
+        ASSERT_EQ(messages.count(), 1u) << c.what << allText(messages);
+        EXPECT_EQ(messages.shown()[0].caption, "選択データの状態") << c.what;
+        EXPECT_EQ(messages.firstLine(0), "このデータはデータロック中のため処理が行えません。") << c.what;
+    }
+    // Pasting onto a locked data set.
+    list->Record(row).DATALOCK = 0;
+    r.DATALOCK = 0;
+    ASSERT_TRUE(list->Registry().UpdateDataListRecord(r, 0, true));
+    SysDef.ServerTempPath = test_support::FirebirdServer::instance().makeDataFolder("ops-svtemp-locked");
+    const std::int32_t copy = list->FindRowOfFolder(target);
+    ASSERT_GE(copy, 0);
+    {
+        ScriptedMessages messages;
+        TDataCopyPaste first(*list);
+        ASSERT_TRUE(first.Copy(row)) << allText(messages);
+        ASSERT_EQ(first.Paste(copy), 1) << allText(messages);
+    }
+    TDataListRec t = list->Record(copy);
+    t.DATALOCK = 1;
+    ASSERT_TRUE(list->Registry().UpdateDataListRecord(t, 0, true));
+    list->Record(copy).DATALOCK = 1;
+    ScriptedMessages messages;
+    TDataCopyPaste cp(*list);
+    ASSERT_TRUE(cp.Copy(row)) << allText(messages);
+    EXPECT_EQ(cp.Paste(copy), 0);
+    ASSERT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(messages.firstLine(0), "このデータはデータロック中のため処理が行えません。");
 }
 
 // The lock column of the server kinds: a free data set takes this
