@@ -111,6 +111,52 @@ TEST_F(DataSelectionList, EmptyRowsAndBlockedRows)
     EXPECT_EQ(messages.firstLine(0), "このデータは「データの更新」処理を行うことが禁止されています。");
 }
 
+// Choosing a destination (types 2 and 4): not the current data, not a
+// place that holds data; an empty place gives both paths. Moving shared
+// current data to a local place in type 2 asks first.
+TEST_F(DataSelectionList, ChoosingADestination)
+{
+    struct Case {
+        std::uint8_t type;
+        int rec;
+        bool sharedCurrent;
+        int answer; // to the question, 0 none asked
+        int result;
+        const char* message; // first line of the one message, "" none
+    };
+    const std::string moving = "更新前データは共有データ領域で管理されています。";
+    const Case cases[] = {
+        {2, 2, false, 0, 0, "このデータは現在選択中のデータです。\r他の場所を選んで下さい。"},
+        {4, 3, false, 0, 0, "選択したパスには既にデータが存在します。\r他の場所を選んで下さい。"},
+        {2, 20, false, 0, 1, ""},
+        {2, 20, true, modal::Cancel, 0, moving.c_str()},
+        {2, 20, true, modal::Ok, 1, moving.c_str()},
+        {4, 20, true, 0, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + "/" + std::to_string(c.rec) + (c.sharedCurrent ? " shared" : ""));
+        TDataSentakuModel model;
+        model.SyoriType = c.type;
+        model.LoadDataList();
+        SysDef.DataDir = folderOf(2);
+        SysDef.DataListPath = c.sharedCurrent ? std::string("/srv/share/sv0001") : folderOf(2);
+        SysDef.DestinationText = "before";
+        ScriptedMessages messages;
+        if (c.answer != 0)
+            messages.push(c.answer);
+        EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(c.rec))), c.result);
+        if (*c.message) {
+            ASSERT_EQ(messages.count(), 1u);
+            EXPECT_EQ(messages.firstLine(0), c.message);
+        } else {
+            EXPECT_EQ(messages.count(), 0u);
+        }
+        EXPECT_EQ(SysDef.DestinationText,
+            c.result == 1 ? "PATH1=" + folderOf(c.rec) + "\rPATH2=" + folderOf(c.rec) : std::string("before"));
+        EXPECT_EQ(SysDef.DataDir, folderOf(2)) << "a destination is not the chosen data";
+    }
+}
+
 TEST_F(DataSelectionList, RefreshFillsRowsFromTheirFoldersAndKeepsEmptiedRowsStorable)
 {
     ScriptedMessages messages;
