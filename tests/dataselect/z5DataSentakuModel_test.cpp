@@ -157,6 +157,50 @@ TEST_F(DataSelectionList, ChoosingADestination)
     }
 }
 
+// The take-out's local screen (type 5): a save needs data, cloud-share
+// data is not chosen, and a transfer that fails chooses nothing.
+TEST_F(DataSelectionList, TakeOutScreenRefusals)
+{
+    TDataSentakuModel model;
+    model.SyoriType = 5;
+    model.LoadDataList();
+    int transfers = 0;
+    int answer = 1;
+    auto transfer = [&](std::int32_t, const std::string&) {
+        ++transfers;
+        return answer;
+    };
+    model.SaveToFolder = transfer;
+    model.RestoreFromFolder = transfer;
+    const std::string before = SysDef.DataDir;
+    ScriptedMessages messages;
+
+    model.OnlySAMode = 0;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(20))), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "この場所にはデータがありません。他の場所を選んで下さい。");
+
+    messages.clear();
+    model.CloudShareEnabled = true;
+    model.Record(model.FindRowOfFolder(folderOf(2))).CLOUD = 1;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(2))), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "クラウドシェアデータのため選択できません。他の場所を選んで下さい。");
+    EXPECT_EQ(transfers, 0);
+
+    messages.clear();
+    answer = -1;
+    model.OnlySAMode = 1;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(3))), 0);
+    EXPECT_EQ(transfers, 1);
+    EXPECT_EQ(SysDef.DataDir, before);
+    EXPECT_TRUE(model.ChosenFolder.empty());
+    answer = 1;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(3))), 1);
+    EXPECT_EQ(SysDef.DataDir, folderOf(3));
+    EXPECT_EQ(messages.count(), 0u);
+}
+
 TEST_F(DataSelectionList, RefreshFillsRowsFromTheirFoldersAndKeepsEmptiedRowsStorable)
 {
     ScriptedMessages messages;
