@@ -9,7 +9,6 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "dataselect/z5CloudShareComm.h"
-#include "dataselect/z5GassanSyori.h"
 #include "support/scripted_messages.h"
 
 #include <filesystem>
@@ -21,24 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CopyPaste : public DataOperationsTest {
-protected:
-    // Makes row rec a consolidated data set with one distributed child.
-    void makeConsolidated(int rec)
-    {
-        TGassanDataCtl ctl;
-        ctl.SetDataFolder(folderOf(rec));
-        ctl.SetGassanSetting(1, 1);
-        const std::string child = folderOf(rec) + "/001";
-        fs::create_directories(child);
-        fs::copy_file(folderOf(rec) + "/tnacc.fdb", child + "/tnacc.fdb");
-        sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=" + std::to_string(rec),
-                "INSERT INTO CHILD_DATALIST(REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) VALUES("
-                    + std::to_string(rec) + ", 1, " + std::to_string(SysDef.GroupID) + ", '分散', :P0, 10)"},
-            {child});
-        list->LoadDataList();
-    }
-};
+class CopyPaste : public DataOperationsTest { };
 
 } // namespace
 

@@ -152,6 +152,42 @@ TEST_F(SaveRestore, CloudDataIsReceivedBeforeItIsSaved)
     SetCloudShareComm(before);
 }
 
+// Another company's backup over a consolidated set: the comparison warns
+// that the children go, and they go only with a restore that succeeded.
+TEST_F(SaveRestore, ChildrenOfAConsolidatedTargetGoOnlyWithASuccessfulRestore)
+{
+    makeConsolidated(2);
+    makeConsolidated(3);
+    registry_fixture::execOn(folderOf(3) + "/tnacc.fdb", "UPDATE ACCDEF1 SET SHOUGOU='OTHER CO' WHERE REC=1");
+    sql({"UPDATE DATALIST SET SHOUGOU='OTHER CO' WHERE REC=3"});
+    list->LoadDataList();
+    ScriptedMessages messages;
+    ASSERT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
+
+    messages.clear();
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1});
+    ops->PrepareWorker = [](TBackupRestoreThread& w) {
+        if (w.Mode == 1)
+            std::ofstream(w.BackupFile, std::ios::binary | std::ios::trunc) << "not a backup";
+    };
+    EXPECT_EQ(ops->RestoreData(row(3), stick.path()), -1);
+    ASSERT_GE(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].caption, "データ照合チェックの結果");
+    EXPECT_NE(allText(messages).find("注）復元を続行した場合は配下の分散データは削除されます。"), std::string::npos)
+        << allText(messages);
+    EXPECT_EQ(value("CHILD_DATALIST", "COUNT(*)", "REC=3"), "1");
+    EXPECT_TRUE(fs::exists(folderOf(3) + "/001/tnacc.fdb"));
+    EXPECT_EQ(facts(folderOf(3)).SHOUGOU, "OTHER CO");
+
+    messages.clear();
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1});
+    ops->PrepareWorker = nullptr;
+    ASSERT_EQ(ops->RestoreData(row(3), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(facts(folderOf(3)).SHOUGOU, facts(folderOf(2)).SHOUGOU);
+    EXPECT_EQ(value("CHILD_DATALIST", "COUNT(*)", "REC=3"), "0");
+    EXPECT_FALSE(fs::exists(folderOf(3) + "/001"));
+}
+
 TEST_F(SaveRestore, RefusalsBeforeAnythingIsWritten)
 {
     ScriptedMessages messages;
