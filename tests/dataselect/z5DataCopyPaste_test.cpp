@@ -273,3 +273,26 @@ TEST_F(CopyPaste, CloudDataIsReceivedBeforeItIsCopied)
     EXPECT_EQ(messages.count(), 0u) << allText(messages);
     SetCloudShareComm(before);
 }
+
+// A damaged target (status 10) is pasted over without the comparison, after
+// a question: Cancel leaves it, OK replaces it and frees it.
+TEST_F(CopyPaste, ADamagedTargetIsPastedOverAfterTheQuestion)
+{
+    ScriptedMessages messages;
+    messages.push(modal::Cancel);
+    TDataCopyPaste cp(*list);
+    ASSERT_TRUE(cp.Copy(row(2))) << allText(messages);
+    EXPECT_EQ(cp.Paste(row(7)), 0);
+    ASSERT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(messages.firstLine(0), "このデータは破損データのため、データ間の照合チェックは行わずに貼り付けを行います。");
+    EXPECT_EQ(status(7), "10");
+    EXPECT_EQ(status(2), "1");
+
+    messages.clear();
+    messages.push(modal::Ok);
+    ASSERT_TRUE(cp.Copy(row(2))) << allText(messages);
+    ASSERT_EQ(cp.Paste(row(7)), 1) << allText(messages);
+    EXPECT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(status(7), "1");
+    EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=7"), "医療法人 13～コピー");
+}

@@ -188,6 +188,26 @@ TEST_F(SaveRestore, ChildrenOfAConsolidatedTargetGoOnlyWithASuccessfulRestore)
     EXPECT_FALSE(fs::exists(folderOf(3) + "/001"));
 }
 
+// A row marked damaged is restored without the comparison, after a question.
+TEST_F(SaveRestore, ADamagedRowIsRestoredAfterTheQuestion)
+{
+    ScriptedMessages messages;
+    ASSERT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
+    list->Record(row(3)).DATA_STATUS = 1;
+    messages.clear();
+    messages.push(modal::Cancel);
+    EXPECT_EQ(ops->RestoreData(row(3), stick.path()), -1);
+    ASSERT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(messages.firstLine(0), "このデータは破損データのため、データ間の照合チェックは行わずに復元を行います。");
+
+    messages.clear();
+    messages.push(modal::Ok);
+    ASSERT_EQ(ops->RestoreData(row(3), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(list->Record(row(3)).DATA_STATUS, 0);
+    EXPECT_EQ(status(3), "1");
+}
+
 TEST_F(SaveRestore, RefusalsBeforeAnythingIsWritten)
 {
     ScriptedMessages messages;
