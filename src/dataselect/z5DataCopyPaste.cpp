@@ -69,23 +69,29 @@ void SetRowDataLock(TDataSentakuModel& model, std::int32_t gridRow, bool on)
     model.Registry().UpdateDataListRecord(row, 0, true);
 }
 
+bool ServerFolderHoldsData(TDataSentakuModel& model, std::int32_t gridRow)
+{
+    if (ConnectMode == 0)
+        return true;
+    std::int32_t check = -1;
+    try {
+        check = model.FolderCheck().CheckDataFolder(model.GetRowDataPath(gridRow));
+    } catch (const std::exception&) {
+        check = -1;
+    }
+    if (check == 1)
+        return true;
+    model.DataListRefresh(gridRow);
+    return false;
+}
+
 bool RefreshCloudData(TDataSentakuModel& model, std::int32_t gridRow)
 {
     if (!model.CloudShareEnabled || model.Record(gridRow).CLOUD != 1)
         return true;
+    if (!ServerFolderHoldsData(model, gridRow))
+        return false;
     const std::string folder = model.GetRowDataPath(gridRow);
-    if (ConnectMode != 0) {
-        std::int32_t check = -1;
-        try {
-            check = model.FolderCheck().CheckDataFolder(folder);
-        } catch (const std::exception&) {
-            check = -1;
-        }
-        if (check != 1) {
-            model.DataListRefresh(gridRow);
-            return false;
-        }
-    }
     SetRowDataLock(model, gridRow, true);
     // The communication part answers 0 when done and 1 to 9 (after saying
     // why) when not; without it the call says so and answers "not done".

@@ -93,6 +93,9 @@ inline bool IsConsolidatedKind(std::uint8_t kind)
 {
     return kind == 1 || kind == 2;
 }
+// Server kinds: true when the folder check finds the row's data on the data
+// server; otherwise the row is refreshed. Always true stand-alone.
+bool ServerFolderHoldsData(TDataSentakuModel& model, std::int32_t gridRow);
 // Brings a cloud-share data set up to date before it is copied or saved:
 // the newest data is received from its cloud area (and, in the accounting
 // program, the area's in-use mark released) under this operator's data
