@@ -600,8 +600,17 @@ SampleRootInfo buildSampleRoot(const std::string& folder, const SampleOptions& o
         fs::create_directories(info.shareArea);
         for (const char* file : {kCompanyFile, kDataIniFile})
             fs::copy_file(source.folder + "/" + file, info.shareArea + "/" + file);
-        platform::IniFile(info.shareArea + "/" + kDataIniFile)
-            .writeString("DATAINFO", "DATALISTNAME", source.name + kSharedSuffix);
+        // The list name is the data's own (its settings row): a take
+        // refreshes the ini and the list from it.
+        const std::string sharedName = source.name + kSharedSuffix;
+        {
+            fb::Database copy;
+            configure(copy, databaseName(info.shareArea + "/" + kCompanyFile, options), options);
+            copy.connect();
+            writeExtendedTexts(copy, {{"UPDATE ACCDEF1 SET ENTTEXT=:V1 WHERE REC=1", {sharedName}}});
+            copy.disconnect();
+        }
+        platform::IniFile(info.shareArea + "/" + kDataIniFile).writeString("DATAINFO", "DATALISTNAME", sharedName);
         fs::create_directories(info.folder + "/config");
         platform::share_roots::save({{kShareLetter, info.shareRoot, true}}, info.folder + "/config/share_roots.ini");
     }

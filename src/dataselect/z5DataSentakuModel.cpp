@@ -191,6 +191,17 @@ bool TDataSentakuModel::IsUpdateBlocked(std::int32_t gridRow)
     return cached == 1;
 }
 
+bool TDataSentakuModel::StoreRow(std::int32_t gridRow)
+{
+    const GridRow& g = Grid.at(static_cast<std::size_t>(gridRow));
+    const TDataListRec& rec = Record(gridRow);
+    const bool stored = rec.GASSAN == 10 ? registry_.UpdateDataListChildRecord(rec, 1, true)
+                                         : registry_.UpdateDataListRecord(rec, 1, true);
+    blocked_.at(static_cast<std::size_t>(g.Top)) = -1;
+    storeTakenRowOnServer(Rows.at(static_cast<std::size_t>(g.Top)));
+    return stored;
+}
+
 std::int32_t TDataSentakuModel::FindRowOfFolder(const std::string& folder) const
 {
     const std::string wanted = paths::excludeDelimiter(folder);

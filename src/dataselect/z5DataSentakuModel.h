@@ -61,6 +61,11 @@ public:
     // The grid row of the data folder, -1 when none.
     std::int32_t FindRowOfFolder(const std::string& folder) const;
 
+    // Writes a row whose name or locks changed on this screen: the
+    // registry, its blocked-update mark asked again, and the shared list
+    // for a shared data set this computer has taken.
+    bool StoreRow(std::int32_t gridRow);
+
     // Brings a row up to date with its data folder (a child through its
     // parent) and rebuilds the grid.
     void DataListRefresh(std::int32_t gridRow);

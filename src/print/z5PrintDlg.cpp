@@ -354,10 +354,19 @@ bool PrintDisplayedList(QWidget* parent, std::uint8_t listKind, const TDataSenta
     TPrintDlgBox::InitDefaultPrintRec(list.PrintRec);
     list.PrintRec.StyleName = "DataSentakuList";
     TDataSentakuPrintDlg dlg(parent);
-    dlg.PrintCaption = "データリストの印刷";
+    // The data list (0) and the shared-server list (1) name themselves.
+    const bool shared = listKind == 1;
+    dlg.PrintCaption = shared ? "共有データリストの印刷" : "データリストの印刷";
+    dlg.PrintMessage = shared ? "共有データリストを印刷します。" : "データリストを印刷します。";
     dlg.PrintRec = &list.PrintRec;
     dlg.PreviewVisible = true;
     dlg.InitDialog(true);
+    if (!shared) {
+        const QString hint = QStringLiteral(
+            "［OK］を押すとﾃﾞｰﾀ選択ﾘｽﾄの印刷を実行します。印刷ｲﾒｰｼﾞを確認する場合は［ﾌﾟﾚﾋﾞｭｰ］を押します。");
+        controls::SetHint(&dlg, hint + QLatin1Char('|') + hint);
+        dlg.HintArea->setPlainText(hint);
+    }
     if (dlg.ShowModal() != QDialog::Accepted || dlg.PressedButton == 0)
         return false;
     list.ListKind = listKind;

@@ -17,10 +17,14 @@
 #include "controls/xAnimeProgressDialog.h"
 #include "core/DataModule.h"
 #include "platform/plain_text.h"
+#include "platform/share_roots.h"
 
 #include <functional>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -532,4 +536,246 @@ TEST_F(DataSelectionScreen, CurrentRowIsDrawnInTheCurrentRowColour)
         EXPECT_EQ(screen.Grid()->item(row, 3)->foreground().color(), c.rec == 9 ? grey : plain) << c.rec;
     }
     ConnectMode = 0;
+}
+
+// While the data-place list is open (or changed by keys and not yet left)
+// the list belongs to the old place: the grid, the search buttons and the
+// keys that act on rows rest. Closing it up, or leaving it, shows the
+// chosen place's list and gives everything back; the search-cancel button
+// only when a filter is in use.
+TEST_F(DataSelectionScreen, OpenPlaceListRestsTheListAndTheSearchButtons)
+{
+    struct Case {
+        const char* label;
+        std::vector<std::string> params;
+        bool byKeys; // changed by keys, then left, instead of dropped down
+        bool cancelAfter;
+    };
+    const Case cases[] = {
+        {"no filter, dropped", {"SyoriType=0"}, false, false},
+        {"caller's filter, dropped", {"SyoriType=0", "JyokenSet=1", "DataType=1", "CodeType=0"}, false, true},
+        {"caller's filter, by keys", {"SyoriType=0", "JyokenSet=1", "DataType=1", "CodeType=0"}, true, true},
+    };
+    ScriptedMessages messages;
+    ConnectMode = 1;
+    for (const Case& c : cases) {
+        TDataSentakuBox screen;
+        screen.SetParams(c.params);
+        screen.PrepareShow();
+        ASSERT_GT(screen.DataPlaceCombo()->count(), 0) << c.label;
+        ASSERT_GT(screen.Grid()->rowCount(), 0) << c.label;
+        screen.Grid()->setCurrentCell(0, 0);
+        screen.UpdateFunctionKeys();
+        ASSERT_TRUE(screen.SearchButton()->isEnabled()) << c.label;
+        ASSERT_FALSE(screen.Keys().IsBlank(fkey::F12)) << c.label;
+
+        if (c.byKeys) {
+            screen.cmbDataManChange();
+        } else {
+            screen.DataPlaceCombo()->showPopup();
+        }
+        EXPECT_FALSE(screen.Grid()->isEnabled()) << c.label;
+        EXPECT_FALSE(screen.SearchButton()->isEnabled()) << c.label;
+        EXPECT_FALSE(screen.SearchCancelButton()->isEnabled()) << c.label;
+        EXPECT_TRUE(screen.Keys().IsBlank(fkey::F12)) << c.label;
+        EXPECT_TRUE(screen.Keys().IsBlank(fkey::F8)) << c.label;
+        // Nothing reached through the rested list acts meanwhile.
+        screen.btnDataInfoClick();
+        ASSERT_EQ(messages.count(), 1u) << c.label;
+        EXPECT_EQ(messages.firstLine(0), "データリストが応答状態ではないので処理は行えません。") << c.label;
+        messages.clear();
+
+        if (c.byKeys) {
+            QFocusEvent left(QEvent::FocusOut, Qt::TabFocusReason);
+            QApplication::sendEvent(screen.DataPlaceCombo(), &left);
+        } else {
+            screen.DataPlaceCombo()->hidePopup();
+            QCoreApplication::processEvents();
+        }
+        EXPECT_TRUE(screen.Grid()->isEnabled()) << c.label;
+        EXPECT_TRUE(screen.SearchButton()->isEnabled()) << c.label;
+        EXPECT_EQ(screen.SearchCancelButton()->isEnabled(), c.cancelAfter) << c.label;
+        EXPECT_GT(screen.Grid()->rowCount(), 0) << c.label;
+        EXPECT_FALSE(screen.Keys().IsBlank(fkey::F12)) << c.label;
+        // A second close-up without a change reads nothing again.
+        EXPECT_EQ(messages.count(), 0u) << c.label;
+    }
+    ConnectMode = 0;
+}
+
+// The search button is marked (shown pressed) while the list is narrowed
+// by the caller's condition or by a search of this screen; the operator's
+// own standing condition does not mark it, cancelling unmarks it, and a
+// click alone never changes the mark.
+TEST_F(DataSelectionScreen, SearchButtonMarkFollowsTheSearchOfThisScreen)
+{
+    ScriptedMessages messages;
+    sql({"UPDATE OR INSERT INTO KENSAKUJYOKEN (OPCODE, LISTTYPE, JYOKENUSE, DATATYPE, CODETYPE, DATACODE, DATANAME, "
+         "TANTO, DATAVER, SEIHINNAME, SORTCOL, SORTTYPE) VALUES ("
+            + std::to_string(SysDef.OpCode) + ", 0, 1, 1, 0, '', '', 0, '', '', 0, 0) MATCHING (OPCODE, LISTTYPE)"});
+    for (const bool callers : {false, true}) {
+        TDataSentakuBox screen;
+        screen.SetParams(callers ? std::vector<std::string> {"SyoriType=0", "JyokenSet=1", "DataType=3", "CodeType=0"}
+                                 : std::vector<std::string> {"SyoriType=0"});
+        screen.PrepareShow();
+        EXPECT_TRUE(screen.Model().FilterActive) << callers;
+        EXPECT_TRUE(screen.SearchCancelButton()->isEnabled()) << callers;
+        EXPECT_EQ(screen.SearchMarked(), callers);
+        EXPECT_EQ(screen.SearchButton()->isChecked(), callers);
+
+        // The dialog cancelled: the click did not latch the button.
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<TDataListKensakuBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->reject();
+        });
+        screen.SearchButton()->click();
+        EXPECT_EQ(screen.SearchButton()->isChecked(), callers);
+
+        screen.SearchCancelButton()->click();
+        EXPECT_FALSE(screen.SearchMarked()) << callers;
+        EXPECT_FALSE(screen.SearchButton()->isChecked()) << callers;
+        EXPECT_FALSE(screen.SearchCancelButton()->isEnabled()) << callers;
+
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<TDataListKensakuBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->cmbDataKbn->setCurrentIndex(4); // 医療法人
+            dialog->btnOKClick();
+        });
+        screen.SearchButton()->click();
+        EXPECT_TRUE(screen.SearchMarked()) << callers;
+        EXPECT_TRUE(screen.SearchButton()->isChecked()) << callers;
+        EXPECT_TRUE(screen.SearchCancelButton()->isEnabled()) << callers;
+        EXPECT_EQ(listed(screen.Model()), (std::vector<int> {2})) << callers;
+    }
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+// The start's busy cursor ends once the screen is the user's, so what the
+// screen starts itself (the take-out's local list) is not refused as a
+// second start.
+TEST_F(DataSelectionScreen, StartingGivesTheDefaultCursorBack)
+{
+    ScriptedMessages messages;
+    bool busy = true;
+    whenShown([&](TDataSentakuBox& box) {
+        // The busy cursor is what marks a start under way.
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        busy = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+        box.ESCClick();
+    });
+    EXPECT_EQ(ExecProc("QzDataSenkaku", 1, "SyoriType=0"), 2);
+    EXPECT_FALSE(busy);
+}
+
+// F8 prints what the list shows; a list narrowed to nothing prints
+// nothing and says why.
+TEST_F(DataSelectionScreen, F8WithNothingShownSaysSoAndPrintsNothing)
+{
+    int printed = 0;
+    SetDataListPrinter([&](QWidget*, std::uint8_t, const TDataSentakuRecArray&, const TDataSentakuRecDispArray&) {
+        ++printed;
+        return true;
+    });
+    ScriptedMessages messages;
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0", "JyokenSet=1", "DataVer=99.9"});
+    screen.PrepareShow();
+    screen.UpdateFunctionKeys();
+    ASSERT_EQ(screen.Grid()->rowCount(), 0);
+    screen.F8Click();
+    SetDataListPrinter(nullptr);
+    EXPECT_EQ(printed, 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "データリストが絞り込みにより表示されていません。\r");
+}
+
+// The details dialog: a shared data set not taken by this computer is only
+// looked at; a data set someone took while the dialog was open keeps its
+// name; clearing the status frees the row's lock.
+TEST_F(DataSelectionScreen, DetailsWriteOnlyWhatTheDataSetAllows)
+{
+    ScriptedMessages messages;
+    // Row 3 becomes a shared data set whose working folder is its own
+    // folder; this computer has not taken it.
+    const std::string shareRoot = root.folder() + "/server";
+    std::filesystem::create_directories(shareRoot + "/x/sv0001");
+    platform::share_roots::save({{'X', shareRoot, true}});
+    sql({"UPDATE DATALIST SET PASNAME=:P0, NETDRIVE=1, KYOYULOCK=0 WHERE REC=3"}, {shareRoot + "/x/sv0001"});
+    {
+        TDataSentakuBox screen;
+        screen.SetParams({"SyoriType=0"});
+        screen.PrepareShow();
+        const int shared = screen.Model().FindRowOfFolder(folderOf(3));
+        ASSERT_GE(shared, 0);
+        EXPECT_EQ(screen.Model().Record(shared).NETDRIVE, 1);
+        EXPECT_EQ(screen.Model().Record(shared).KYOYULOCK, 0);
+        screen.Grid()->setCurrentCell(shared, 0);
+        bool editable = true;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TDataSyosaiInfoBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            editable = dialog->Editable;
+            dialog->reject();
+        });
+        screen.btnDataInfoClick();
+        EXPECT_FALSE(editable) << "a shared row not taken is read-only";
+    }
+    {
+        TDataSentakuBox screen;
+        screen.SetParams({"SyoriType=0"});
+        screen.PrepareShow();
+        screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(2)), 0);
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TDataSyosaiInfoBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            ASSERT_TRUE(dialog->Editable);
+            // Another operator starts on the data set meanwhile.
+            ini(2, "DATASTS", "STATUS", "2");
+            dialog->txtListName->setText(QStringLiteral("医療法人 改名"));
+            dialog->btnOKClick();
+        });
+        screen.btnDataInfoClick();
+        EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=2"), "医療法人 13");
+        EXPECT_NE(platform::IniFile(TDataInfomation::IniPath(folderOf(2))).readString("DATAINFO", "DATALISTNAME", ""),
+            "医療法人 改名");
+        EXPECT_EQ(screen.Model().Record(screen.Model().FindRowOfFolder(folderOf(2))).ENTTEXT, "医療法人 13");
+    }
+    EXPECT_EQ(messages.count(), 0u) << core::messageAsText(messages.shown().at(0));
+}
+
+// Clearing the status of a data set left in use frees it on disk and in
+// the list: status 1, no lock, and a copy waiting to be pasted is given up.
+TEST_F(DataSelectionScreen, DetailsStatusClearFreesTheRowAndItsLock)
+{
+    ScriptedMessages messages;
+    sql({"UPDATE DATALIST SET DATALOCK=" + std::to_string(SysDef.GroupID * 10000 + 4) + " WHERE REC=5"});
+    TDataSentakuBox screen;
+    screen.SetParams({"SyoriType=0"});
+    screen.PrepareShow();
+    screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(2)), 0);
+    screen.UpdateFunctionKeys();
+    screen.F2Click();
+    ASSERT_TRUE(screen.Keys().PasteHint);
+    screen.Grid()->setCurrentCell(screen.Model().FindRowOfFolder(folderOf(5)), 0);
+    bool offered = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TDataSyosaiInfoBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        offered = dialog->cboxStatusClear->isVisible();
+        dialog->cboxStatusClear->setChecked(true);
+        dialog->btnOKClick();
+    });
+    screen.btnDataInfoClick();
+    ASSERT_TRUE(offered);
+    EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(folderOf(5))).readString("DATASTS", "STATUS", ""), "1");
+    EXPECT_EQ(value("DATALIST", "DATALOCK", "REC=5"), "0");
+    const int row = screen.Model().FindRowOfFolder(folderOf(5));
+    EXPECT_EQ(screen.Grid()->currentRow(), row);
+    EXPECT_EQ(screen.Model().Record(row).DATALOCK, 0);
+    EXPECT_FALSE(screen.Keys().PasteHint) << "the pending copy was given up";
+    EXPECT_EQ(platform::IniFile(TDataInfomation::IniPath(folderOf(2))).readString("DATASTS", "STATUS", ""), "1")
+        << "the copy source is free again";
+    EXPECT_EQ(messages.count(), 0u) << core::messageAsText(messages.shown().at(0));
 }

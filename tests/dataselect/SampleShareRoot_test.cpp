@@ -56,6 +56,9 @@ TEST_F(SampleShareRoot, TheWizardsScreenListsTheSharedDataSetAndTheShareTakeTake
     TDataInfomationRec server;
     TDataInfomation().ReadDataIni(area, server);
     EXPECT_EQ(server.SHARE_STATUS, 2);
+    // The name is the data's own: the take's refresh keeps it.
+    EXPECT_EQ(value("DATALIST", "ENTTEXT", where), root.info().companies[0].name + "（共有）");
+    EXPECT_EQ(server.DATALISTNAME, root.info().companies[0].name + "（共有）");
     ASSERT_EQ(messages.count(), 1u) << core::messageAsText(messages.shown().back());
     EXPECT_EQ(messages.firstLine(0), "共有データの取得を行います。よろしいですか？");
 }

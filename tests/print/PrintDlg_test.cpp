@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 namespace {
@@ -253,4 +254,40 @@ TEST_F(PrintDlg, ColourChoiceForAStyle)
     box.lblKankyoColorClick();
     EXPECT_EQ(box.PanelColor(0), 0x000000FFu);
     EXPECT_EQ(box.LineColor1, 0x00445566u);
+}
+
+// The dialog names the list it prints: the data list or the shared-server
+// list.
+TEST_F(PrintDlg, DialogNamesTheListItPrints)
+{
+    struct Case {
+        std::uint8_t kind;
+        const char* caption;
+        const char* message;
+        bool ownHint;
+    };
+    const Case cases[] = {
+        {0, "データリストの印刷", "データリストを印刷します。", true},
+        {1, "共有データリストの印刷", "共有データリストを印刷します。", false},
+    };
+    for (const Case& c : cases) {
+        RecordingRunner runner;
+        QString caption, message, memo;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* d = qobject_cast<TDataSentakuPrintDlg*>(w); d && d->isVisible()) {
+                    caption = d->windowTitle();
+                    message = d->lblMain->text();
+                    memo = d->HintArea->toPlainText();
+                    d->btnCancel->Click();
+                    return;
+                }
+            }
+        });
+        EXPECT_FALSE(PrintDisplayedList(nullptr, c.kind, rows(1), {0}, &runner));
+        EXPECT_EQ(caption.toStdString(), c.caption);
+        EXPECT_EQ(message.toStdString(), c.message);
+        EXPECT_EQ(memo.startsWith(QStringLiteral("［OK］を押すとﾃﾞｰﾀ選択ﾘｽﾄの印刷を実行します。")), c.ownHint)
+            << memo.toStdString();
+    }
 }

@@ -18,6 +18,7 @@
 #include "platform/xdg_folders.h"
 
 #include "controls/xAnimeProgressDialog.h"
+#include "controls/xEdit.h"
 #include "controls/xPlButton.h"
 #include "controls/z5HtmlHelp.h"
 #include "core/DataModule.h"
@@ -29,6 +30,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -103,6 +106,28 @@ char incSearchChar(const QKeyEvent& k)
         return static_cast<char>(key);
     return 0;
 }
+
+// The data-place list tells the screen when it drops down and closes up:
+// while it is open the list below belongs to the old place.
+class TPlaceCombo : public TxComboBox {
+public:
+    using TxComboBox::TxComboBox;
+    std::function<void()> OnDropDown;
+    std::function<void()> OnCloseUp;
+
+    void showPopup() override
+    {
+        if (OnDropDown)
+            OnDropDown();
+        TxComboBox::showPopup();
+    }
+    void hidePopup() override
+    {
+        TxComboBox::hidePopup();
+        if (OnCloseUp)
+            OnCloseUp();
+    }
+};
 
 } // namespace
 
@@ -200,17 +225,27 @@ void TDataSentakuBox::buildControls()
     pnlDataMan_->setGeometry(8, 11, 460, 26);
     auto* label = new QLabel(QStringLiteral("データの場所:"), pnlDataMan_);
     label->setGeometry(0, 4, 90, 20);
-    cmbDataMan_ = new QComboBox(pnlDataMan_);
-    cmbDataMan_->setGeometry(92, 0, 250, 24);
+    auto* places = new TPlaceCombo(pnlDataMan_);
+    places->setGeometry(92, 0, 250, 24);
+    places->setMaxVisibleItems(10);
+    places->SetDropDownWidth(200);
+    places->SetKeyStyles(ksEnter); // the arrow keys choose the place
+    places->OnDropDown = [this] { cmbDataManChange(); };
+    // The list closes before the picked item becomes current: the place is
+    // taken once that has happened.
+    places->OnCloseUp = [this] { QTimer::singleShot(0, this, [this] { cmbDataManExit(); }); };
+    cmbDataMan_ = places;
+    cmbDataMan_->installEventFilter(this);
+    // A place chosen by keys without the list open counts as a change too;
+    // it is taken when the list loses the focus.
+    connect(cmbDataMan_, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+        if (!cmbDataMan_->view()->isVisible())
+            cmbDataManChange();
+    });
     auto* btnDataMan = new QPushButton(QStringLiteral("設定"), pnlDataMan_);
     btnDataMan->setGeometry(348, 0, 60, 24);
     btnDataMan_ = btnDataMan;
     pnlDataMan_->setVisible(ConnectMode != 0);
-    connect(cmbDataMan_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
-        model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
-        model_.LoadDataList();
-        DisplayDataList();
-    });
     connect(btnDataMan, &QPushButton::clicked, this, [this] {
         TDataPlaceBox dialog(this);
         model_.DataPlace = std::max(0, places_.GetPlaceRec(cmbDataMan_->currentIndex()));
@@ -220,8 +255,7 @@ void TDataSentakuBox::buildControls()
             return;
         // A place removed in the dialog falls back to place 0.
         loadPlaces();
-        model_.LoadDataList();
-        DisplayDataList();
+        showPlaceList();
     });
 
     cboxKyoyuDataAuto_ = new QCheckBox(QStringLiteral("共有データの取得と保管を自動化する"), this);
@@ -248,6 +282,8 @@ void TDataSentakuBox::buildControls()
     btnKyoyuDataUp_->setEnabled(false);
     btnKyoyuDataDown_->setEnabled(false);
     btnSearchCancel_->setEnabled(false);
+    // Pressed while the list is narrowed by a search (see markSearch).
+    btnSearch_->setCheckable(true);
     btnCloudShare_->setVisible(model_.CloudShareEnabled && ConnectMode == 0);
     btnKyoyuDataUp_->setVisible(ConnectMode == 0);
     btnKyoyuDataDown_->setVisible(ConnectMode == 0);
@@ -386,6 +422,9 @@ void TDataSentakuBox::SetParams(const std::vector<std::string>& params)
 
 std::int32_t TDataSentakuBox::Execute(std::uint8_t modal)
 {
+    // The start's busy cursor ends here: the screen is the user's now, and
+    // what it starts itself (the take-out's local list) is a new start.
+    SetDefaultProcCursor();
     if (modal != 1) {
         PrepareShow();
         show();
@@ -422,6 +461,34 @@ void TDataSentakuBox::loadPlaces()
     model_.DataPlace = std::max(0, places_.GetPlaceRec(index));
 }
 
+void TDataSentakuBox::cmbDataManChange()
+{
+    // Until the new place is taken, nothing may act on the old place's list.
+    placeChanging_ = true;
+    grid_->setEnabled(false);
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::cmbDataManExit()
+{
+    if (!placeChanging_)
+        return;
+    placeChanging_ = false;
+    model_.DataPlace = std::max(0, places_.GetPlaceRec(cmbDataMan_->currentIndex()));
+    grid_->setEnabled(true);
+    showPlaceList();
+}
+
+void TDataSentakuBox::showPlaceList()
+{
+    // A place without data shows an empty list, not the rows of the place
+    // shown before.
+    model_.LoadDataList();
+    DisplayDataList();
+    grid_->setFocus();
+    UpdateFunctionKeys();
+}
+
 void TDataSentakuBox::PrepareShow()
 {
     loadPlaces();
@@ -450,6 +517,9 @@ void TDataSentakuBox::PrepareShow()
     model_.SortColumn = storedCondition_.SortCol;
     model_.Descending = storedCondition_.SortType != 0;
     btnSearchCancel_->setEnabled(model_.FilterActive && params_.SyoriType != 3);
+    // The operator's own standing condition is no search of this screen:
+    // only the caller's condition marks the button.
+    markSearch(params_.JyokenSet);
     if (model_.LoadDataList() > 0)
         DisplayDataList();
     const QSignalBlocker block(cboxKyoyuDataAuto_);
@@ -601,6 +671,12 @@ int TDataSentakuBox::currentRow() const
 
 void TDataSentakuBox::F8Click()
 {
+    if (keys_.IsBlank(fkey::F8))
+        return;
+    if (grid_->rowCount() == 0) {
+        ShowInformation("データリストが絞り込みにより表示されていません。\r");
+        return;
+    }
     // The rows as the screen shows them, through the print engine the
     // program handed over.
     if (DataListPrinter())
@@ -646,9 +722,11 @@ void TDataSentakuBox::UpdateFunctionKeys()
     btnKyoyuDataDown_->setEnabled(keys_.KyoyuDownEnabled);
     btnKyoyuDataUp_->setEnabled(keys_.KyoyuUpEnabled);
     btnCloudShare_->setEnabled(keys_.CloudEnabled);
-    btnSearch_->setEnabled(keys_.SearchEnabled);
-    if (!keys_.SearchEnabled)
-        btnSearchCancel_->setEnabled(false);
+    // The search buttons rest while the data-place list is open; the
+    // cancel button only has something to cancel while a filter is in use.
+    const bool search = keys_.SearchEnabled && !placeChanging_;
+    btnSearch_->setEnabled(search);
+    btnSearchCancel_->setEnabled(search && model_.FilterActive);
     if (keys_.SharedControlsHidden) {
         btnKyoyuDataDown_->setVisible(false);
         btnKyoyuDataUp_->setVisible(false);
@@ -883,10 +961,20 @@ void TDataSentakuBox::btnSearchCancelClick()
     model_.LoadDataList();
     DisplayDataList();
     btnSearchCancel_->setEnabled(false);
+    markSearch(false);
+    UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::markSearch(bool marked)
+{
+    searchMarked_ = marked;
+    btnSearch_->setChecked(marked);
 }
 
 void TDataSentakuBox::btnSearchClick()
 {
+    // A click latches the button by itself: the mark is the screen's.
+    markSearch(searchMarked_);
     TDataListKensakuBox dialog(this);
     dialog.ListType = 0;
     dialog.Rec = storedCondition_;
@@ -901,6 +989,8 @@ void TDataSentakuBox::btnSearchClick()
     model_.LoadDataList();
     DisplayDataList();
     btnSearchCancel_->setEnabled(true);
+    markSearch(true);
+    UpdateFunctionKeys();
 }
 
 void TDataSentakuBox::btnDataInfoClick()
@@ -914,6 +1004,14 @@ void TDataSentakuBox::btnDataInfoClick()
         return;
     TDataListRec& rec = model_.Record(row);
     const std::string folder = model_.GetRowDataPath(row);
+    // A data set with a fiscal year is looked at for damage first; the
+    // details still open for a damaged one.
+    if ((rec.KISHU != 0 || rec.KIMATU != 0) && rec.DATA_STATUS != 1 && DM != nullptr
+        && DM->CheckDataDamage(SysDef.HostName, folder, 1, 0) == 0) {
+        rec.DATA_STATUS = 1;
+        drawRow(row);
+        UpdateFunctionKeys();
+    }
     TDataSyosaiInfoBox dialog(this);
     dialog.Source = 0;
     dialog.Row = &rec;
@@ -921,39 +1019,66 @@ void TDataSentakuBox::btnDataInfoClick()
     dialog.ListName = rec.ENTTEXT;
     dialog.UpdateLock = rec.UPDATE_LOCK;
     dialog.ReadOnly = rec.READ_ONLY;
-    dialog.Editable = rec.DATALOCK == 0 || rec.DATALOCK == LoginCodeOf(SysDef.OpCode, SysDef.GroupID);
+    // A shared data set another computer may hold is only looked at.
+    dialog.Editable = !(rec.NETDRIVE == 1 && rec.KYOYULOCK != 1);
     dialog.Prepare(true);
-    const int result = dialog.ShowModal();
-    if (result == 1) {
-        TDataInfomation info;
-        info.Mode = ConnectMode;
-        // The name and locks live in the data set's own database; its
-        // settings file mirrors them.
-        TDataInfomationRec settings = dialog.Info();
-        settings.DATALISTNAME = dialog.ListName;
-        settings.UPDATE_LOCK = dialog.UpdateLock;
-        settings.READ_ONLY = dialog.ReadOnly;
-        info.UpdateDataInfomation(SysDef.HostName, folder, settings);
-        try {
-            if (dialog.StatusClear)
-                info.WriteStatus(folder, 1);
-            info.WriteIniValue(folder, "DATAINFO", true, dialog.ListName, "DATALISTNAME");
-            info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.UpdateLock), "UPDATE_LOCK");
-            info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.ReadOnly), "READ_ONLY");
-        } catch (const std::exception& e) {
-            ErrorMessageEx(
-                "データ情報の更新に失敗しました。", std::string("TDataSentakuBox.btnDataInfoClick\r") + e.what());
+    if (dialog.ShowModal() == 1) {
+        bool changed = false;
+        // Only a data set nobody else is working on takes the changes.
+        TDataFolderCheck check = model_.FolderCheck();
+        const std::int32_t status = check.CheckFolderStatus(folder, true, false);
+        const bool accepted = status == 1 || (ConnectMode != 0 && status == 2);
+        if (accepted && dialog.Editable) {
+            TDataInfomation info;
+            info.Mode = ConnectMode;
+            TDataInfomationRec settings;
+            settings.DATALISTNAME = dialog.ListName;
+            settings.UPDATE_LOCK = dialog.UpdateLock;
+            settings.READ_ONLY = dialog.ReadOnly;
+            // The data set's own database holds the name and locks; its
+            // settings file and the list follow only once that is done.
+            if (info.UpdateDataInfomation(SysDef.HostName, folder, settings)) {
+                rec.ENTTEXT = dialog.ListName;
+                rec.DispName = rec.ENTTEXT;
+                rec.UPDATE_LOCK = dialog.UpdateLock;
+                rec.READ_ONLY = dialog.ReadOnly;
+                changed = true;
+                try {
+                    info.WriteIniValue(folder, "DATAINFO", true, dialog.ListName, "DATALISTNAME");
+                    info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.UpdateLock), "UPDATE_LOCK");
+                    info.WriteIniValue(folder, "DATASTS", true, std::to_string(dialog.ReadOnly), "READ_ONLY");
+                } catch (const std::exception& e) {
+                    ErrorMessageEx("データ情報の更新に失敗しました。",
+                        std::string("TDataSentakuBox.btnDataInfoClick\r") + e.what());
+                }
+            }
         }
-        rec.ENTTEXT = dialog.ListName;
-        rec.DispName = rec.ENTTEXT;
-        rec.UPDATE_LOCK = dialog.UpdateLock;
-        rec.READ_ONLY = dialog.ReadOnly;
-        model_.Registry().UpdateDataListRecord(rec, 1, true);
+        if (dialog.StatusClear) {
+            try {
+                TDataInfomation().WriteStatus(folder, 1);
+            } catch (const std::exception& e) {
+                ErrorMessageEx(
+                    "データ情報の更新に失敗しました。", std::string("TDataSentakuBox.btnDataInfoClick\r") + e.what());
+            }
+            copyPaste_->Cancel();
+            rec.DATALOCK = 0;
+            changed = true;
+        }
+        if (changed)
+            model_.StoreRow(row);
     }
-    if (result == 1 || dialog.Rebuilt)
+    if (dialog.Rebuilt) {
+        rec.DATA_STATUS = 0;
         model_.DataListRefresh(row);
+    }
     DisplayDataList();
-    grid_->setCurrentCell(std::min(row, grid_->rowCount() - 1), 0);
+    // The same data set stays current, wherever the refresh left its row.
+    int current = model_.FindRowOfFolder(folder);
+    if (current < 0)
+        current = std::min(row, grid_->rowCount() - 1);
+    if (current >= 0)
+        grid_->setCurrentCell(current, 0);
+    UpdateFunctionKeys();
 }
 
 void TDataSentakuBox::btnListUpdateClick()
@@ -1209,6 +1334,9 @@ void TDataSentakuBox::CMFocusChanged(QWidget* now)
 
 bool TDataSentakuBox::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == cmbDataMan_ && e->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent*>(e)->reason() != Qt::PopupFocusReason)
+        cmbDataManExit();
     if (watched == grid_ && e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {

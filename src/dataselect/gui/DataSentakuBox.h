@@ -68,6 +68,10 @@ public:
     void F3Click();
     void F4Click();
     void F5Click();
+    // The data-place list dropped down or changed: the list and the search
+    // buttons rest; closed up or left: the chosen place's list is shown.
+    void cmbDataManChange();
+    void cmbDataManExit();
     void btnSearchCancelClick();
     void btnSearchClick();
     void btnDataInfoClick();
@@ -94,6 +98,10 @@ public:
     TxPlButton* KeyButton(int key) const { return keyButtons_[static_cast<std::size_t>(key)]; }
     QPushButton* SearchButton() const { return btnSearch_; }
     QPushButton* SearchCancelButton() const { return btnSearchCancel_; }
+    // Marked: the list is narrowed by a condition the caller gave or the
+    // operator set on this screen; the button then shows pressed.
+    bool SearchMarked() const { return searchMarked_; }
+    QComboBox* DataPlaceCombo() const { return cmbDataMan_; }
     QLineEdit* IncSearchEdit() const { return txtIncSerch_; }
     QTimer* IncSearchTimer() const { return incSerchTimer_; }
     const std::string& IncSearchText() const { return incText_; }
@@ -124,6 +132,8 @@ private:
     bool closeWithStartFolderCheck();
     void addIncSearchChar(char c);
     void restoreKyoyuAuto();
+    void showPlaceList();
+    void markSearch(bool marked);
 
     TDataSentakuParams params_;
     TDataSentakuModel model_;
@@ -143,6 +153,8 @@ private:
     bool kyoyuAutoSuspended_ = false;
     int savedKyoyuAuto_ = 0;
     std::string incText_; // incremental search
+    bool placeChanging_ = false; // the data-place list is open or changed
+    bool searchMarked_ = false;
 
     QTableWidget* grid_ = nullptr;
     QPlainTextEdit* hintArea_ = nullptr;
