@@ -426,7 +426,11 @@ bool TDataCopyPaste::pasteOnServer(std::int32_t gridRow, const std::string& targ
             WaitMilliSec(500);
         if (worker.Success) {
             CloseCompanyOn(target);
-            copied = DM->FMove(worker.DestPath, paths::join(target, DataFile), ConnectMode);
+            // A database someone has open is not written over under them.
+            if (DM->AccDatInConnection(1, SysDef.HostName, target, 0))
+                ShowLines(msgkind::Warning, {"このデータは他のオペレータが使用中のため貼り付けは行えません。"});
+            else
+                copied = DM->FMove(worker.DestPath, paths::join(target, DataFile), ConnectMode);
         }
     }
     removeSide();

@@ -6,6 +6,7 @@
 #include "server_operations_fixture.h"
 
 #include "dataselect/z5DataRowOps.h"
+#include "platform/firebird/firebird.h"
 
 #include <filesystem>
 #include <functional>
@@ -108,6 +109,27 @@ TEST_F(OperationsOnServer, AFailedServerPasteLeavesTheTargetDatabase)
     EXPECT_FALSE(fs::exists(target + ".copying"));
     EXPECT_EQ(list->Record(row).DATALOCK, 0);
     EXPECT_FALSE(cp.Pending());
+
+    // A target someone opens while the copy runs is not written over.
+    {
+        platform::firebird::Database other;
+        other.setDatabaseName(test_support::FirebirdServer::instance().databaseName(target + "/tnacc.fdb"));
+        other.addParam("user_name=" + test_support::FirebirdServer::user());
+        other.addParam("password=" + test_support::FirebirdServer::password());
+        other.addParam("lc_ctype=SJIS_0208");
+        messages.clear();
+        TDataCopyPaste busy(*list);
+        busy.PrepareWorker = [&](TBackupRestoreThread&) { other.connect(); };
+        ASSERT_TRUE(busy.Copy(list->FindRowOfFolder(company))) << allText(messages);
+        EXPECT_EQ(busy.Paste(row), 0);
+        EXPECT_NE(allText(messages).find("このデータは他のオペレータが使用中のため貼り付けは行えません。"),
+            std::string::npos)
+            << allText(messages);
+        other.disconnect();
+        ASSERT_EQ(di.ReadDataInfoRec(target, facts), 1);
+        EXPECT_EQ(facts.DATALISTNAME, "貼付先の変更");
+        EXPECT_FALSE(fs::exists(target + ".copying"));
+    }
 
     messages.clear();
     TDataCopyPaste whole(*list);
