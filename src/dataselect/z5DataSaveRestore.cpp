@@ -354,10 +354,17 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
         if (runWorker(worker, 300)) {
             CloseCompanyOn(side);
             CloseCompanyOn(target);
-            restored = DM != nullptr && DM->FMove(worker.DataPath, worker.ReplacedPath, ConnectMode);
-            if (!restored)
-                ErrorMessageEx("復元したデータベースを置き換えられませんでした。",
-                    std::string(kRestoreContext) + "\r" + worker.ReplacedPath);
+            // Someone may have opened the data while the restore ran: it is
+            // not written over under them.
+            if (DM != nullptr && DM->AccDatInConnection(1, SysDef.HostName, target, 0)) {
+                ShowLines(msgkind::Warning,
+                    {"このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。"});
+            } else {
+                restored = DM != nullptr && DM->FMove(worker.DataPath, worker.ReplacedPath, ConnectMode);
+                if (!restored)
+                    ErrorMessageEx("復元したデータベースを置き換えられませんでした。",
+                        std::string(kRestoreContext) + "\r" + worker.ReplacedPath);
+            }
         } else {
             workerFailed(worker);
         }

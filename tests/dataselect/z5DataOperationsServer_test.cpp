@@ -42,6 +42,28 @@ TEST_F(OperationsOnServer, ABrokenRestoreLeavesTheServerDatabaseAndAWholeOneRepl
     ASSERT_EQ(di.ReadDataInfoRec(company, facts), 1) << "the server database still opens";
     EXPECT_EQ(facts.DATALISTNAME, "保存後の変更");
 
+    // Opened by someone while the restore runs: not written over.
+    {
+        platform::firebird::Database other;
+        other.setDatabaseName(test_support::FirebirdServer::instance().databaseName(company + "/tnacc.fdb"));
+        other.addParam("user_name=" + test_support::FirebirdServer::user());
+        other.addParam("password=" + test_support::FirebirdServer::password());
+        other.addParam("lc_ctype=SJIS_0208");
+        messages.clear();
+        ops->PrepareWorker = [&](TBackupRestoreThread& w) {
+            if (w.Mode == 1)
+                other.connect();
+        };
+        EXPECT_EQ(ops->RestoreData(row, stick), -1);
+        EXPECT_NE(allText(messages).find("このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。"),
+            std::string::npos)
+            << allText(messages);
+        other.disconnect();
+        EXPECT_FALSE(fs::exists(RestoreSideFolder(company)));
+        ASSERT_EQ(di.ReadDataInfoRec(company, facts), 1);
+        EXPECT_EQ(facts.DATALISTNAME, "保存後の変更");
+    }
+
     messages.clear();
     ops->PrepareWorker = nullptr;
     EXPECT_EQ(ops->RestoreData(row, stick), 1) << allText(messages);
