@@ -9,6 +9,7 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "dataselect/z5CloudShareComm.h"
+#include "dataselect/z5ComCloudShare.h"
 #include "support/scripted_messages.h"
 
 #include <filesystem>
@@ -26,6 +27,8 @@ class CopyPaste : public DataOperationsTest { };
 
 TEST_F(CopyPaste, CopyOntoAnEmptyRowGivesANamedCopyAndReleasesTheSource)
 {
+    // The source uses a cloud area; the copy is no cloud data set of its own.
+    registry_fixture::execOn(folderOf(2) + "/tnacc.fdb", "UPDATE ACCDEF1 SET CLOUD_LINE=5");
     ScriptedMessages messages;
     TDataCopyPaste cp(*list);
     ASSERT_TRUE(cp.Copy(row(2))) << allText(messages);
@@ -50,6 +53,8 @@ TEST_F(CopyPaste, CopyOntoAnEmptyRowGivesANamedCopyAndReleasesTheSource)
     EXPECT_EQ(copied.TOTALSIWAKE, source.TOTALSIWAKE);
     EXPECT_EQ(copied.SHOUGOU, source.SHOUGOU);
     EXPECT_FALSE(fs::exists(folderOf(10) + ".copying"));
+    EXPECT_EQ(TCloudShareIO().GetCloudLine("", folderOf(10)), 0);
+    EXPECT_EQ(TCloudShareIO().GetCloudLine("", folderOf(2)), 5);
 }
 
 TEST_F(CopyPaste, RefusalsReleaseTheSource)
