@@ -10,6 +10,7 @@
 #include "accounting/OpenCompanyTables.h"
 #include "core/BackupRestoreThread.h"
 #include "dataselect/z5CloudShareComm.h"
+#include "dataselect/z5ComCloudShare.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 
@@ -56,6 +57,7 @@ protected:
 
 TEST_F(SaveRestore, SavedBackupCarriesTheInformationBlockAndRestoresOntoAnEmptyRow)
 {
+    registry_fixture::execOn(folderOf(2) + "/tnacc.fdb", "UPDATE ACCDEF1 SET CLOUD_LINE=5");
     ScriptedMessages messages;
     ASSERT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
     const std::string backup = stick.file("tnacc.fbk");
@@ -79,6 +81,7 @@ TEST_F(SaveRestore, SavedBackupCarriesTheInformationBlockAndRestoresOntoAnEmptyR
     EXPECT_FALSE(fs::exists(RestoreSideFolder(folderOf(10))));
     EXPECT_EQ(value("DATALIST", "SHOUGOU", "REC=10"), source.SHOUGOU);
     EXPECT_TRUE(fs::exists(backup)) << "the backup stays where it was";
+    EXPECT_EQ(TCloudShareIO().GetCloudLine("", folderOf(10)), 0) << "the restored data uses no cloud area";
 }
 
 TEST_F(SaveRestore, AFailedBackupKeepsThePreviousOneAndTheSource)
