@@ -6,6 +6,7 @@
 // connection and default transaction.
 
 #include "core/uAccRecord.h"
+#include "platform/exclusive_file.h"
 #include "platform/firebird/fb_query.h"
 
 #include <cstdint>
@@ -77,6 +78,15 @@ std::int32_t LoginCodeOf(std::int32_t opCode, std::int32_t groupId);
 // The drive letter the shared-server tables file a server path under: the
 // letter of the share root holding it, else the path's first character.
 std::string ShareDriveLetter(const std::string& path);
+
+// The lock file of a shared area: created exclusively by whoever reads and
+// changes the area's share state or replaces its files, so two computers
+// never work on one area at once. It belongs to its holder and is never
+// copied with the area's files.
+inline constexpr const char* kSharedAreaLockName = "share.lck";
+platform::ExclusiveFile::Result LockSharedArea(platform::ExclusiveFile& lock, const std::string& area);
+// "共有データは現在使用されています。" with the holder the area's data ini names.
+void ShowSharedAreaInUse(const std::string& area);
 
 class TDataSentakuListCtl {
 public:

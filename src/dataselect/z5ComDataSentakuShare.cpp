@@ -35,10 +35,6 @@ constexpr const char* kChildFailed
     = "分散データを共有サーバーへ戻せなかったため、共有データの解放を中止しました。\r"
       "データは取得したままです。共有サーバーの接続を確認してから、もう一度実行して下さい。";
 
-// The lock file of an area: created exclusively around every read-and-mark
-// of the area's share state, so two computers never both take it.
-constexpr const char* kAreaLockName = "share.lck";
-
 bool holdsDataSet(const std::string& folder)
 {
     std::error_code ec;
@@ -87,12 +83,6 @@ std::vector<std::string> holderLines(const std::string& pasname, const TDataInfo
     return lines;
 }
 
-// Takes the area's lock file for this operator.
-platform::ExclusiveFile::Result lockArea(platform::ExclusiveFile& lock, const std::string& area)
-{
-    return lock.acquire(paths::join(area, kAreaLockName), std::to_string(SysDef.OpCode) + " " + SysDef.OpName);
-}
-
 // The share mark of a data set and its children, cleared in the registry.
 void clearShareMarks(TDataSentakuListCtl& registry, TDataSentakuRec& rec)
 {
@@ -105,6 +95,19 @@ void clearShareMarks(TDataSentakuListCtl& registry, TDataSentakuRec& rec)
 }
 
 } // namespace
+
+platform::ExclusiveFile::Result LockSharedArea(platform::ExclusiveFile& lock, const std::string& area)
+{
+    return lock.acquire(paths::join(area, kSharedAreaLockName), std::to_string(SysDef.OpCode) + " " + SysDef.OpName);
+}
+
+void ShowSharedAreaInUse(const std::string& area)
+{
+    TDataInfomation info;
+    TDataInfomationRec rec;
+    info.ReadDataIni(area, rec);
+    showStateMessage(kInUse, holderLines(area, rec));
+}
 
 std::string ShareDriveLetter(const std::string& path)
 {
@@ -470,7 +473,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataLock(TDataSentakuRec& rec, std::int32
     // Read-and-mark of the area happens under its lock file, so a peer
     // taking the same area at the same moment finds it busy.
     platform::ExclusiveFile areaLock;
-    const auto lockResult = lockArea(areaLock, data.PASNAME);
+    const auto lockResult = LockSharedArea(areaLock, data.PASNAME);
     TDataInfomationRec server;
     const bool read = lockResult != platform::ExclusiveFile::Result::Failed
         && (info.ReadDataIni(data.PASNAME, server) == 1 || isAreaName(data.ENTTEXT));
@@ -591,7 +594,7 @@ std::int32_t TDataSentakuListCtl::KyoyuDataUnlock(TDataSentakuRec& rec, std::int
     TDataInfomation info;
     info.Mode = ConnectKind;
     platform::ExclusiveFile areaLock;
-    if (lockArea(areaLock, data.PASNAME) != platform::ExclusiveFile::Result::Taken)
+    if (LockSharedArea(areaLock, data.PASNAME) != platform::ExclusiveFile::Result::Taken)
         return 0;
 
     // Children first, each copied beside its server folder under a side

@@ -179,5 +179,8 @@ bool TDataKensakuIO::UpdateRecordSortField(const TDataKensakuRec& rec)
             q.paramByName("OPCODE").setInteger(rec.OpCode);
             q.paramByName("LISTTYPE").setInteger(rec.ListType);
             q.execSQL();
+            // A sort order whose row is gone is stored with the condition.
+            if (q.rowsAffected() == 0)
+                insertRow(q, rec);
         });
 }

@@ -378,16 +378,32 @@ void TServerSentakuCtl::CancelCopy()
     CopyCloudFolder.clear();
 }
 
+bool TServerSentakuCtl::lockForChange(platform::ExclusiveFile& lock, const std::string& area)
+{
+    // Taken or being taken on some computer: its holder's work would be
+    // overwritten, or its copy made from half-replaced files.
+    if (LockSharedArea(lock, area) == platform::ExclusiveFile::Result::Busy || GetShareStatus(area) == 2) {
+        ShowSharedAreaInUse(area);
+        return false;
+    }
+    return true;
+}
+
 bool TServerSentakuCtl::pasteFiles(
     const std::string& source, const std::string& target, const std::function<void()>& beforeSwap)
 {
     // The whole set is copied beside the destination first and moved in only
     // when every file arrived: a failed copy must not leave the destination
     // with some of the source's files and its own data ini.
-    const std::string side = ExcludeDelimiter(target) + ".~paste";
+    // Hidden, so no area scan (here or on another computer) lists it.
+    const std::string side = paths::join(
+        paths::folderOf(ExcludeDelimiter(target)), "." + paths::fileNameOf(ExcludeDelimiter(target)) + ".~paste");
     std::error_code ec;
     fs::remove_all(side, ec);
     bool ok = CopyFolder(source, side);
+    // A lock file that came along is the source's holder's, not the
+    // destination's.
+    fs::remove(paths::join(side, kSharedAreaLockName), ec);
     if (ok) {
         beforeSwap();
         std::vector<fs::path> entries;
@@ -461,6 +477,9 @@ bool TServerSentakuCtl::pasteInto(int line, TDataListRec& row, const std::string
         agreed = CompareData("貼り付け", source, target);
     }
     if (!agreed)
+        return false;
+    platform::ExclusiveFile areaLock;
+    if (!lockForChange(areaLock, target))
         return false;
     const bool hadData = hasDatabase(target);
     const auto before = static_cast<std::uint8_t>(hadData ? info_.Rec.STATUS : 1);
@@ -585,7 +604,13 @@ bool TServerSentakuCtl::DeleteArea(int line, bool reportFailure)
     rec.agreeCaption = "データの削除に同意します";
     if (ShowMessage2(rec) != modal::Ok)
         return false;
-    const bool deleted = ShellDeleteRename(folder, 3, false, true);
+    bool deleted = false;
+    {
+        platform::ExclusiveFile areaLock;
+        if (!lockForChange(areaLock, folder))
+            return false;
+        deleted = ShellDeleteRename(folder, 3, false, true);
+    }
     RefreshList();
     if (!deleted && reportFailure)
         showLines(msgkind::Error, msgbtn::Yes, "データの削除に失敗しました。\r削除処理を中止しました。");

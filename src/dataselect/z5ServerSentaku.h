@@ -111,6 +111,9 @@ public:
     void CopyChildren(TDataSentakuRec& target);
 
 private:
+    // Holds the area's lock file for a change of its files; false (and the
+    // in-use message) when another holder has it or the area is taken.
+    bool lockForChange(platform::ExclusiveFile& lock, const std::string& area);
     bool pasteFiles(const std::string& source, const std::string& target, const std::function<void()>& beforeSwap);
     bool pasteInto(int line, TDataListRec& row, const std::string& source);
 

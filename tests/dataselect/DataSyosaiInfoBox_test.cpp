@@ -90,6 +90,39 @@ TEST_F(DetailsDialog, ShowsTheFactsAndWhoMayClearAStatus)
     EXPECT_FALSE(box.btnOK->isVisibleTo(&box));
 }
 
+TEST_F(DetailsDialog, AllDataRightClearsAnotherOperatorsStatusAndTheVersionGatesTheJournalLock)
+{
+    ScriptedMessages messages;
+    TDataSyosaiInfoBox box;
+    struct Case {
+        int status;
+        std::uint8_t allDataRight;
+        bool allowed;
+    };
+    const Case cases[] = {{2, 1, true}, {2, 0, false}, {8, 1, true}, {8, 0, false}, {1, 1, false}};
+    for (const auto& c : cases) {
+        SysDef.AllDataRight = c.allDataRight;
+        status(c.status, SysDef.OpCode + 4);
+        prepare(box);
+        EXPECT_EQ(box.StatusClearAllowed(), c.allowed) << c.status << " right " << int(c.allDataRight);
+    }
+    SysDef.AllDataRight = 0;
+
+    struct Version {
+        const char* text;
+        bool journalLock;
+    };
+    for (const Version v : {Version {"11.9.9", false}, Version {"12.0.0", true}}) {
+        status(1, SysDef.OpCode);
+        platform::IniFile(TDataInfomation::IniPath(company.folder)).writeString("DATAINFO", "VERSION1", v.text);
+        box.Editable = true; // as the caller sets it before every show
+        prepare(box);
+        EXPECT_EQ(box.cboxDataReadOnly->isEnabled(), v.journalLock) << v.text;
+        EXPECT_TRUE(box.cboxDataUpdateLock->isEnabled()) << v.text;
+    }
+    EXPECT_EQ(messages.count(), 0u);
+}
+
 TEST_F(DetailsDialog, RebuildKeepsEveryRowAndSetsStatusOne)
 {
     const std::string journals = count("SIWAKE");
@@ -121,6 +154,28 @@ TEST_F(DetailsDialog, WorkerFailingHalfWayLeavesADatabaseThatOpensWithItsData)
     EXPECT_EQ(count("SIWAKE"), journals);
     EXPECT_FALSE(fs::exists(company.folder + "/tnacc.fd_"));
     EXPECT_FALSE(box.Rebuilt);
+}
+
+TEST_F(DetailsDialog, WorkCopyThatCannotGoBackIsKeptAndNamed)
+{
+    ScriptedMessages messages({modal::Ok});
+    TDataSyosaiInfoBox box;
+    prepare(box);
+    const std::string work = company.folder + "/tnacc.fd_";
+    // The worker leaves something in the database's place that no copy can
+    // overwrite: the copy taken before is then the only good one.
+    box.RunWorker = [&](TBackupRestoreThread& worker) {
+        fs::remove(worker.DataPath);
+        fs::create_directory(worker.DataPath);
+        worker.Failed = true;
+        worker.Success = false;
+    };
+    EXPECT_FALSE(box.RebuildData());
+    ASSERT_TRUE(fs::is_regular_file(work)) << "the only good copy is not deleted";
+    EXPECT_GT(fs::file_size(work), 0u);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "データ再構築の処理に失敗しました。");
+    EXPECT_NE(core::messageAsText(messages.shown()[0]).find(work), std::string::npos);
 }
 
 TEST_F(DetailsDialog, EmptyListNameOffersTheCompanyName)

@@ -250,6 +250,53 @@ TEST_F(DataListRegistry, WritesInsideTheCallersTransactionCommitRetaining)
     EXPECT_FALSE(t.inTransaction());
 }
 
+TEST_F(DataListRegistry, ServerKindNeverOverwritesARowNowOfAnotherFolderAndEmptiedAreasLoseChildren)
+{
+    TDataSentakuListCtl ctl;
+    ctl.ConnectKind = 1;
+    TDataListRec rec;
+    rec.REC = 3;
+    ctl.GetDataListRecord(0, rec, true);
+    const std::string stored = rec.PASNAME;
+    const std::string name = value("DATALIST", "ENTTEXT", "REC=3").value_or("<none>");
+    ASSERT_FALSE(stored.empty());
+
+    struct Case {
+        const char* what;
+        std::int32_t recNo;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"the number is another folder's now", 3, "/data/moved-away"},
+        {"the number is not registered", 999, stored},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TDataListRec stale = rec;
+        stale.REC = c.recNo;
+        stale.PASNAME = c.path;
+        stale.ENTTEXT = "Overwritten";
+        EXPECT_TRUE(ctl.UpdateDataListRecord(stale, 0, true)) << "reported as done";
+        EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=3"), name);
+        EXPECT_EQ(value("DATALIST", "PASNAME", "REC=3"), stored);
+        EXPECT_FALSE(value("DATALIST", "REC", "REC=999"));
+    }
+    EXPECT_FALSE(dm->IBTransactionDEF.inTransaction());
+
+    // Stand-alone: an area written back empty loses its children.
+    sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=3",
+            "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) "
+            "VALUES (3, 1, 10000, 'Child', :P0, 10)"},
+        {stored + "/001"});
+    TDataSentakuListCtl standAlone;
+    TDataListRec emptied;
+    standAlone.InitDataListRecord(emptied, stored);
+    emptied.REC = 3;
+    ASSERT_TRUE(standAlone.UpdateDataListRecord(emptied, 0, true));
+    EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=3"), "");
+    EXPECT_EQ(value("CHILD_DATALIST", "COUNT(*)", "REC=3"), "0");
+}
+
 TEST(DataListLoginCode, OperatorCodeReducesByGroupAndGroupZeroByTenThousand)
 {
     struct Case {

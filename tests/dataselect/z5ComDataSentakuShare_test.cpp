@@ -294,6 +294,76 @@ TEST_F(SharedDataSet, PathMappingAndServerList)
     EXPECT_EQ(value("SERVERDATALIST", "REC", "PASNAME='" + area + "'"), "3");
 }
 
+TEST_F(SharedDataSet, ServerListOrdersNamedAreasBySortKindAndFreeAreasLast)
+{
+    const std::string folder = shareRoot + "/rozivoraduz";
+    auto insert = [&](const std::string& letter, int rec, const std::string& name, int nendo, const std::string& kishu,
+                      int major, const std::string& code) {
+        sql({"INSERT INTO SERVERDATALIST (GROUPID, DRIVELETTER, REC, ENTTEXT, PASNAME, NENDO, KISHU, VER_MAJOR, "
+             "DATACODE) VALUES (10000, '"
+                + letter + "', " + std::to_string(rec) + ", :P0, :P1, " + std::to_string(nendo) + ", '" + kishu + "', "
+                + std::to_string(major) + ", :P2)"},
+            {name, folder + "/sv000" + std::to_string(rec), code});
+    };
+    insert("X", 1, "beta", 3, "2020-04-01", 12, "C2");
+    insert("X", 2, kFreeAreaName, 0, "1899-12-30", 0, "");
+    insert("X", 3, "alpha", 5, "2019-01-01", 11, "C3");
+    insert("X", 4, "", 0, "1899-12-30", 0, "");
+    insert("X", 5, "gamma", 1, "2021-01-01", 13, "C1");
+    insert("X", 6, kNewAreaName, 0, "1899-12-30", 0, "");
+    insert("Y", 7, "zeta", 9, "2018-01-01", 10, "C0"); // another share
+    sql({"INSERT INTO CHILD_SERVERDATALIST (GROUPID, DRIVELETTER, REC, ROWNO, ENTTEXT, PASNAME) "
+         "VALUES (10000, 'X', 5, 2, 'b', :P0)",
+            "INSERT INTO CHILD_SERVERDATALIST (GROUPID, DRIVELETTER, REC, ROWNO, ENTTEXT, PASNAME) "
+            "VALUES (10000, 'X', 5, 1, 'a', :P1)"},
+        {folder + "/sv0005/002", folder + "/sv0005/001"});
+
+    struct Case {
+        std::uint8_t kind;
+        bool descending;
+        std::vector<int> order; // area numbers as listed
+    };
+    const Case cases[] = {
+        {1, false, {1, 2, 3, 4, 5, 6}},
+        {1, true, {1, 2, 3, 4, 5, 6}}, // no descending folder order but for kind 5
+        {2, false, {3, 1, 5, 2, 4, 6}},
+        {2, true, {5, 1, 3, 2, 4, 6}}, // free areas stay in folder order
+        {3, false, {5, 1, 3, 2, 4, 6}},
+        {3, true, {3, 1, 5, 2, 4, 6}},
+        {4, false, {3, 1, 5, 2, 4, 6}},
+        {5, false, {1, 2, 3, 4, 5, 6}},
+        {5, true, {6, 5, 4, 3, 2, 1}},
+        {6, false, {3, 1, 5, 2, 4, 6}},
+        {7, false, {5, 1, 3, 2, 4, 6}},
+        {7, true, {3, 1, 5, 2, 4, 6}},
+        {8, false, {1, 2, 3, 4, 5, 6}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("sort kind " + std::to_string(c.kind) + (c.descending ? " descending" : ""));
+        TDataSentakuListCtl server;
+        server.ServerListMode = 1;
+        server.ServerExecute(0, folder, c.kind, c.descending, "");
+        std::vector<int> order;
+        for (const auto& row : server.Rows)
+            order.push_back(std::stoi(row.Data.PASNAME.substr(row.Data.PASNAME.size() - 1)));
+        EXPECT_EQ(order, c.order);
+        for (const auto& row : server.Rows) {
+            EXPECT_EQ(row.Data.NETDRIVE, 1);
+            EXPECT_EQ(row.Data.KYOYULOCK, 0);
+            EXPECT_EQ(row.ChildCount, row.Data.REC == 5 ? 2 : 0);
+        }
+        EXPECT_EQ(server.ChildRowCount, 2);
+    }
+    TDataSentakuListCtl server;
+    server.ServerListMode = 1;
+    server.ServerExecute(0, folder, 5, false, "");
+    ASSERT_EQ(server.Rows.size(), 6u);
+    ASSERT_EQ(server.Rows[4].Children.size(), 2u);
+    EXPECT_EQ(server.Rows[4].Children[0].PASNAME, folder + "/sv0005/001") << "children in folder order";
+    EXPECT_EQ(server.Rows[4].Children[1].ROWNO, 2);
+    EXPECT_FALSE(dm->IBTransactionDEF.inTransaction()) << "the read commits what it started";
+}
+
 // Two processes, each with its own system database (two computers), take
 // the same free area at once: exactly one of them holds it afterwards.
 TEST(ShareRaceChild, TakesWhenTheGateOpens)

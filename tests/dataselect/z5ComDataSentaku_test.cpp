@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace core;
 namespace fb = platform::firebird;
 
@@ -184,6 +186,125 @@ TEST_F(DataListTest, WriteFailureIsReportedOrRaisedByTheReportFlag)
     EXPECT_EQ(messages.firstLine(0), "データリストの更新に失敗しました。");
     EXPECT_FALSE(fx.dm->IBTransactionDEF.inTransaction());
     EXPECT_EQ(column(1, 10000, "ENTTEXT"), "高橋商事 第12期");
+}
+
+TEST_F(DataListTest, EveryOperationReportsItsOwnFailure)
+{
+    TDataSentakuListCtl ctl;
+    TDataListRec rec;
+    ctl.InitDataListRecord(rec, fx.dataDir);
+    ctl.GetDataListRecord(1, rec, true);
+    ASSERT_EQ(rec.REC, 1);
+    TDataListRec child = rec;
+    child.ROWNO = 1;
+    child.GASSAN = 10;
+    TDataListRec shared = rec;
+    shared.NETDRIVE = 1;
+    fx.dm->IBDatabaseDEF.disconnect(); // every statement now fails
+
+    struct Case {
+        const char* operation;
+        std::function<bool()> run; // the operation's own result
+        const char* message; // the last message shown; empty: none
+    };
+    const Case cases[] = {
+        {"Execute",
+            [&] {
+                ctl.Execute(0, 1, false, "");
+                return ctl.RowCount == 0;
+            },
+            "データリストの取得に失敗しました。"},
+        {"GetDataListRecord",
+            [&] {
+                TDataListRec r = rec;
+                ctl.GetDataListRecord(0, r, true);
+                return r.REC == 1;
+            },
+            "データリストの取得に失敗しました。"},
+        {"GetDataListChildRecord",
+            [&] {
+                TDataSentakuRec r;
+                r.Data = rec;
+                r.Data.GASSAN = 1;
+                ctl.GetDataListChildRecord(r, true);
+                return r.ChildCount == 0;
+            },
+            "(子)データリストの取得に失敗しました。"},
+        {"UpdateDataListRecord", [&] { return !ctl.UpdateDataListRecord(rec, 0, true); },
+            "データリストの更新に失敗しました。"},
+        {"UpdateDataListChildRecord", [&] { return !ctl.UpdateDataListChildRecord(child, 0, true); },
+            "(子)データリストの更新に失敗しました。"},
+        {"DeleteDataListRecord", [&] { return !ctl.DeleteDataListRecord(rec, true); },
+            "データリストの削除に失敗しました。"},
+        {"DeleteDataListChildRecord", [&] { return !ctl.DeleteDataListChildRecord(child, true); },
+            "(子)データリストの削除に失敗しました。"},
+        {"GetDataFolderName", [&] { return ctl.GetDataFolderName(1) == 0; }, "最大のレコー番号の取得に失敗しました。"},
+        {"IsDataPathToroku", [&] { return !ctl.IsDataPathToroku(fx.dataDir); },
+            "データリストの登録チェックに失敗しました。"},
+        {"FindRecByPasName", [&] { return ctl.FindRecByPasName(fx.dataDir) == 0; }, ""},
+        {"InsertDataListRecord",
+            [&] {
+                ctl.ConnectKind = 1;
+                TDataListRec r = rec;
+                const bool ok = ctl.InsertDataListRecord(r, true);
+                ctl.ConnectKind = 0;
+                return !ok;
+            },
+            "データリストの追加に失敗しました。"},
+        {"ServerExecute",
+            [&] {
+                TDataSentakuListCtl server;
+                server.ServerListMode = 1;
+                server.ServerExecute(0, fx.dataDir, 5, false, "");
+                return server.RowCount == 0;
+            },
+            "共有データリストの取得に失敗しました。"},
+        {"UpdateServerDataListRecord", [&] { return !ctl.UpdateServerDataListRecord(shared, 1, true); },
+            "共有データリストの更新に失敗しました。"},
+        {"UpdateServerDataListChildRecord",
+            [&] {
+                TDataListRec c = shared;
+                c.GASSAN = 10;
+                c.ROWNO = 1;
+                return !ctl.UpdateServerDataListChildRecord(c, 1, true);
+            },
+            "共有(子)データリストの更新に失敗しました。"},
+        {"DeleteServerDataListChildRecord", [&] { return !ctl.DeleteServerDataListChildRecord(shared, true); },
+            "共有(子)データリストの削除に失敗しました。"},
+        {"GetNextServerFolderName",
+            [&] {
+                std::string name;
+                ctl.GetNextServerFolderName(fx.dataDir, 1, name);
+                return name == "sv0001";
+            },
+            ""},
+        {"SharePathToLocalPath",
+            [&] {
+                std::string local = "x";
+                ctl.SharePathToLocalPath(fx.dataDir, 0, local);
+                return local.empty();
+            },
+            ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.operation);
+        ScriptedMessages messages;
+        EXPECT_TRUE(c.run());
+        if (*c.message == '\0') {
+            EXPECT_EQ(messages.count(), 0u);
+        } else {
+            ASSERT_GE(messages.count(), 1u);
+            EXPECT_EQ(messages.firstLine(messages.count() - 1), c.message);
+        }
+    }
+
+    // Without report the writers pass the failure on instead.
+    ScriptedMessages messages;
+    EXPECT_ANY_THROW(ctl.UpdateDataListRecord(rec, 0, false));
+    EXPECT_ANY_THROW(ctl.UpdateDataListChildRecord(child, 0, false));
+    EXPECT_ANY_THROW(ctl.DeleteDataListRecord(rec, false));
+    EXPECT_ANY_THROW(ctl.DeleteDataListChildRecord(child, false));
+    EXPECT_EQ(messages.count(), 0u);
 }
 
 TEST_F(DataListTest, WorkingFolderOfASharedDataSetResolvesToItsServerPath)

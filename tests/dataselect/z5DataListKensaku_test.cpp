@@ -55,6 +55,11 @@ TEST_F(SearchCondition, FirstSelectCreatesTheRowAndUpdatesStoreIt)
     sql({"DELETE FROM KENSAKUJYOKEN"});
     ASSERT_TRUE(io.UpdateRecord(rec));
     EXPECT_EQ(value("KENSAKUJYOKEN", "DATATYPE", "OPCODE=" + std::to_string(SysDef.OpCode)), "3");
+    // So is a sort order.
+    sql({"DELETE FROM KENSAKUJYOKEN"});
+    ASSERT_TRUE(io.UpdateRecordSortField(again));
+    EXPECT_EQ(value("KENSAKUJYOKEN", "SORTCOL", "OPCODE=" + std::to_string(SysDef.OpCode)), "3");
+    EXPECT_EQ(value("KENSAKUJYOKEN", "DATANAME", "OPCODE=" + std::to_string(SysDef.OpCode)), "医療");
     EXPECT_EQ(messages.count(), 0u);
 }
 

@@ -20,6 +20,7 @@
 #include <QTableWidget>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -99,6 +100,40 @@ TEST_F(DataPlaces, NamingDeletingAndMovingPlaces)
     EXPECT_EQ(places.FindPlaceIndex(0), 1);
     EXPECT_EQ(places.GetPlacePathByRec(0), SysDef.SysDir);
     EXPECT_EQ(places.GetPlaceRec(200), -1);
+}
+
+TEST_F(DataPlaces, NewPlaceUsesAnExistingFolderAndStopsWhenNoneCanBeMade)
+{
+    ScriptedMessages messages;
+    TDataPlaceMan places;
+    ASSERT_TRUE(places.LoadDataPlaces(false));
+
+    // A folder already on the server: said so, and the place is named.
+    const std::string existing = SysDef.SysDir + "04";
+    std::filesystem::create_directory(existing);
+    {
+        ScriptedInput input({{modal::Ok, "既存の場所"}});
+        ASSERT_TRUE(places.NewPlace(4));
+    }
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "既にデータサーバーにフォルダが作成されています。");
+    EXPECT_EQ(value("DATAPLACEMAN", "NAME", "REC=4"), "既存の場所");
+    EXPECT_EQ(value("DATALIST_EX", "COUNT(*)", "DATAPLACEREC=4"), "120");
+
+    // A file in the folder's place: no folder, no name, no data-list rows.
+    const std::string blocked = SysDef.SysDir + "05";
+    std::ofstream(blocked) << "not a folder";
+    messages.clear();
+    {
+        ScriptedInput input({{modal::Ok, "作れない場所"}});
+        EXPECT_FALSE(places.NewPlace(5));
+    }
+    // The server's own report of the failed operation comes first.
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.firstLine(1), "データサーバーへフォルダの作成に失敗しました。");
+    EXPECT_EQ(value("DATAPLACEMAN", "NAME", "REC=5"), "");
+    EXPECT_EQ(value("DATALIST_EX", "COUNT(*)", "DATAPLACEREC=5"), "0");
+    EXPECT_EQ(places.UpdatePlaceKeys(5).F2, "F2:新規作成");
 }
 
 TEST_F(DataPlaces, DialogKeysFollowTheCurrentPlace)

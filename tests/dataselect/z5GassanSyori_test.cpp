@@ -66,6 +66,30 @@ TEST_F(Distributed, NewDistributedDataSetIsAClearedCopyRegisteredAsAChild)
     EXPECT_EQ(messages.count(), 0u);
 }
 
+TEST_F(Distributed, AnOpenConsolidatedDatabaseIsDetachedForTheCopy)
+{
+    ScriptedMessages messages;
+    const std::string parentDb = company.database;
+    const std::string journals = scalarOf(parentDb, "SELECT COUNT(*) FROM SIWAKE");
+    sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=1"});
+    registry_fixture::execOn(parentDb, "UPDATE ACCDEF1 SET SITEN=0");
+    TGassanDataCtl ctl;
+    ctl.SetDataFolder(company.folder);
+    ctl.SetRec(company.rec);
+    ctl.SetGassanSetting(1, 0);
+    ctl.SetActive(true);
+    // The consolidated data set is open here when its distributed copy is
+    // made: the copy is still a whole, cleared database.
+    ASSERT_TRUE(dm->fnAccDatConnected({}, company.folder, 0));
+    ASSERT_TRUE(ctl.CreateDistributedData("")) << (messages.count() ? core::messageAsText(messages.shown()[0]) : "");
+    const std::string childDb = company.folder + "/001/tnacc.fdb";
+    EXPECT_EQ(scalarOf(childDb, "SELECT COUNT(*) FROM SIWAKE"), "0");
+    EXPECT_EQ(scalarOf(childDb, "SELECT ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE='合算データ区分'"), "10");
+    EXPECT_EQ(scalarOf(parentDb, "SELECT COUNT(*) FROM SIWAKE"), journals) << "the consolidated data is untouched";
+    EXPECT_EQ(value("CHILD_DATALIST", "PASNAME", "REC=1 AND ROWNO=1"), company.folder + "/001");
+    EXPECT_EQ(messages.count(), 0u);
+}
+
 TEST_F(Distributed, FailuresLeaveNoNewFolder)
 {
     ScriptedMessages messages;

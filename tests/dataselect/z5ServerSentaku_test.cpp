@@ -13,6 +13,7 @@
 #include "support/scripted_messages.h"
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -111,7 +112,8 @@ TEST_F(ServerAreas, CopyOntoAFreeAreaGivesIdenticalFilesAndTheCopyName)
     EXPECT_EQ(iniOf(dst).STATUS, 1);
     EXPECT_EQ(iniOf(src).STATUS, 1);
     EXPECT_EQ(iniOf(src).DATALISTNAME, name);
-    EXPECT_FALSE(fs::exists(dst + ".~paste"));
+    for (const auto& e : fs::directory_iterator(data))
+        EXPECT_EQ(e.path().filename().string().find("~paste"), std::string::npos) << "no side folder stays";
     EXPECT_EQ(value("SERVERDATALIST", "ENTTEXT", "PASNAME='" + dst + "'"), TServerSentakuCtl::CopyName(name));
 }
 
@@ -257,6 +259,79 @@ TEST_F(ServerAreas, ABusyAreaIsNeitherCopiedNorDeleted)
     ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.shown().front().caption, "選択データの状態");
     EXPECT_NE(shownText(messages).find("貼り付け中"), std::string::npos);
+}
+
+TEST_F(ServerAreas, AnAreaTakenOrBeingTakenElsewhereIsNeitherPastedOntoNorDeleted)
+{
+    const std::string src = data + "/sv0001", dst = data + "/sv0002";
+    const std::string lockFile = dst + "/" + kSharedAreaLockName;
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        {"a take in progress on another computer", [&] { std::ofstream(lockFile) << "otherpc 4242 100000009 鈴木\n"; }},
+        {"taken by an operator",
+            [&] {
+                platform::IniFile ini(TDataInfomation::IniPath(dst));
+                ini.writeInteger("DATASTS", "SHARE_STATUS", 2);
+                ini.writeInteger("DATASTS", "SHARE_OPCODE", SysDef.GroupID * 10000 + 5);
+                ini.writeString("DATASTS", "SHARE_OPERATOR", "佐藤");
+            }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dst);
+        fs::create_directories(dst);
+        c.arrange();
+        ScriptedMessages messages;
+        ctl->RefreshList();
+        ASSERT_TRUE(ctl->BeginCopy(lineOf(src))) << shownText(messages);
+        messages.clear();
+        EXPECT_FALSE(ctl->Paste(lineOf(dst)));
+        ASSERT_EQ(messages.count(), 1u) << shownText(messages);
+        EXPECT_EQ(messages.firstLine(0), "共有データは現在使用されています。");
+        EXPECT_FALSE(fs::exists(dst + "/tnacc.fdb")) << "nothing pasted";
+        EXPECT_EQ(iniOf(src).STATUS, 1);
+
+        messages.clear();
+        messages.push({modal::Ok, 1}); // agreed to the deletion
+        EXPECT_FALSE(ctl->DeleteArea(lineOf(dst), true));
+        EXPECT_TRUE(fs::is_directory(dst)) << "nothing deleted";
+        EXPECT_EQ(messages.shown().back().lines[0].text, "共有データは現在使用されています。");
+    }
+    fs::remove(lockFile);
+    fs::remove(TDataInfomation::IniPath(dst));
+}
+
+TEST_F(ServerAreas, PasteHoldsTheDestinationsLockAndLeavesTheSourcesHolderBehind)
+{
+    const std::string src = data + "/sv0001", dst = data + "/sv0002";
+    // The source is being taken on another computer while it is copied.
+    std::ofstream(src + "/" + kSharedAreaLockName) << "otherpc 4242 100000009 鈴木\n";
+    ScriptedMessages messages;
+    ctl->RefreshList();
+    bool lockedWhileCopying = false;
+    const auto copy = TServerSentakuCtl().CopyFolder;
+    ctl->CopyFolder = [&](const std::string& from, const std::string& to) {
+        lockedWhileCopying = platform::ExclusiveFile::holderOf(dst + "/" + kSharedAreaLockName).find(SysDef.OpName)
+            != std::string::npos;
+        return copy(from, to);
+    };
+    std::vector<std::string> areasWhileCopying;
+    ctl->CopyFolder = [&, previous = ctl->CopyFolder](const std::string& from, const std::string& to) {
+        const bool ok = previous(from, to);
+        TDataSentakuListCtl list;
+        list.GetServerSubFolders(data, areasWhileCopying);
+        return ok;
+    };
+    ASSERT_TRUE(ctl->BeginCopy(lineOf(src))) << shownText(messages);
+    ASSERT_TRUE(ctl->Paste(lineOf(dst))) << shownText(messages);
+    EXPECT_TRUE(lockedWhileCopying);
+    EXPECT_EQ(areasWhileCopying, (std::vector<std::string> {"sv0001", "sv0002"})) << "the side folder is no area";
+    EXPECT_EQ(slurp(src + "/tnacc.fdb"), slurp(dst + "/tnacc.fdb"));
+    EXPECT_FALSE(fs::exists(dst + "/" + kSharedAreaLockName)) << "neither ours nor the source's holder's lock stays";
+    EXPECT_TRUE(fs::exists(src + "/" + kSharedAreaLockName)) << "the source's holder keeps its lock";
 }
 
 TEST_F(ServerAreas, AConsolidatedDestinationKeepsItsChildrenUntilTheCopyHasArrived)

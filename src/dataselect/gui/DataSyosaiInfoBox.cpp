@@ -66,6 +66,7 @@ TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner)
     txtDataPath->setGeometry(120, 24, 300, 56);
     label(g1, "データの状態:", 12, 96);
     lblStatus = label(g1, "", 120, 96);
+    lblStatus->setMinimumWidth(96); // up to the recovery box
     cboxStatusClear = new TxCheckBox(QStringLiteral("データの状態を回復する"), g1);
     cboxStatusClear->move(220, 92);
     cboxStatusClear->setStyleSheet(QStringLiteral("color: red"));
@@ -337,6 +338,13 @@ bool TDataSyosaiInfoBox::RebuildData()
 
     bool result = false;
     bool workMade = false;
+    // The copy taken before goes back over a database the rebuild may have
+    // left half restored; when that fails too the copy is kept, not deleted.
+    bool keepWork = false;
+    auto restoreSource = [&] {
+        if (!DM->FCopy(work, source, ConnectMode))
+            keepWork = true;
+    };
     try {
         setDataLock(true);
         if (!DM->FCopy(source, work, ConnectMode)) {
@@ -356,18 +364,21 @@ bool TDataSyosaiInfoBox::RebuildData()
             if (result) {
                 reader_.WriteStatus(DataFolder, 1);
             } else if (!fromServerList) {
-                // A rebuild that failed part-way may have left the database
-                // half restored: the copy taken before goes back over it.
-                DM->FCopy(work, source, ConnectMode);
+                restoreSource();
             }
         }
     } catch (const std::exception&) {
         ShowInformation("データ再構築の処理に失敗しました。");
         if (workMade && !fromServerList)
-            DM->FCopy(work, source, ConnectMode);
+            restoreSource();
         result = false;
     }
-    DM->FDel(work, ConnectMode);
+    if (keepWork)
+        core::ErrorMessageEx("データ再構築の処理に失敗しました。",
+            "TDataSyosaiInfoBox.RebuildData\r再構築前のデータを戻せませんでした。次のファイルに残しています。\r"
+                + work);
+    else
+        DM->FDel(work, ConnectMode);
     DM->FDel(backup, ConnectMode);
     try {
         setDataLock(false);

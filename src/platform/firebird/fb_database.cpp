@@ -140,6 +140,7 @@ void Database::afterAttach()
 {
     charsetId_ = charsetIdOf(paramValue("lc_ctype"));
     keepEngineLoaded();
+    endProcessWhenEngineStopsOnSignal();
 }
 
 void Database::connect()

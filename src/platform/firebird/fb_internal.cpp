@@ -6,11 +6,13 @@
 #include <ibase.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include <dlfcn.h>
 #include <link.h>
+#include <signal.h>
 
 namespace platform::firebird::detail {
 
@@ -37,6 +39,35 @@ void keepEngineLoaded() noexcept
                 return 0;
             },
             nullptr);
+    });
+}
+
+namespace {
+
+// Called by the client library around its shutdown. On SIGTERM or SIGINT
+// the embedded engine stops itself and closes every connection of the
+// process; a program carrying on after that would fail each later
+// statement with "connection shutdown". Once the engine has finished
+// stopping, the process ends as after any interrupted run.
+int onEngineShutdown(const int reason, const int mask, void*)
+{
+    if (reason == fb_shutrsn_signal && mask == fb_shut_finish) {
+        std::fflush(nullptr);
+        std::_Exit(128 + SIGTERM);
+    }
+    return 0;
+}
+
+} // namespace
+
+void endProcessWhenEngineStopsOnSignal() noexcept
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ISC_STATUS_ARRAY status = {};
+        if (fb_shutdown_callback(status, onEngineShutdown, fb_shut_finish, nullptr) != 0)
+            std::fprintf(stderr, "firebird: the shutdown callback was refused; a stopped engine leaves the "
+                                 "process running without its connections\n");
     });
 }
 

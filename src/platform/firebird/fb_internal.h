@@ -16,6 +16,9 @@ Firebird::IMaster* master();
 // Keeps the embedded engine mapped until the process ends (call after an
 // attachment has loaded it).
 void keepEngineLoaded() noexcept;
+// Ends the process once the embedded engine has stopped on SIGTERM/SIGINT
+// (it closes every connection then); call after an attachment.
+void endProcessWhenEngineStopsOnSignal() noexcept;
 Firebird::IUtil* util();
 
 // A status wrapper per call site; throws FbException on error.

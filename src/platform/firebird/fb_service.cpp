@@ -122,6 +122,7 @@ void Service::attach()
         p->release();
     });
     keepEngineLoaded();
+    endProcessWhenEngineStopsOnSignal();
     running_ = false;
     pending_.clear();
 }
