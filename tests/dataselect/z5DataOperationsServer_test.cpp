@@ -15,6 +15,20 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Another program's connection to the company database of a folder on the
+// server, made ready; connect() opens it.
+void anotherUser(platform::firebird::Database& db, const std::string& folder)
+{
+    db.setDatabaseName(test_support::FirebirdServer::instance().databaseName(folder + "/tnacc.fdb"));
+    db.addParam("user_name=" + test_support::FirebirdServer::user());
+    db.addParam("password=" + test_support::FirebirdServer::password());
+    db.addParam("lc_ctype=SJIS_0208");
+}
+
+} // namespace
+
 TEST_F(OperationsOnServer, ABrokenRestoreLeavesTheServerDatabaseAndAWholeOneReplacesIt)
 {
     ScriptedMessages messages;
@@ -45,10 +59,7 @@ TEST_F(OperationsOnServer, ABrokenRestoreLeavesTheServerDatabaseAndAWholeOneRepl
     // Opened by someone while the restore runs: not written over.
     {
         platform::firebird::Database other;
-        other.setDatabaseName(test_support::FirebirdServer::instance().databaseName(company + "/tnacc.fdb"));
-        other.addParam("user_name=" + test_support::FirebirdServer::user());
-        other.addParam("password=" + test_support::FirebirdServer::password());
-        other.addParam("lc_ctype=SJIS_0208");
+        anotherUser(other, company);
         messages.clear();
         ops->PrepareWorker = [&](TBackupRestoreThread& w) {
             if (w.Mode == 1)
@@ -135,10 +146,7 @@ TEST_F(OperationsOnServer, AFailedServerPasteLeavesTheTargetDatabase)
     // A target someone opens while the copy runs is not written over.
     {
         platform::firebird::Database other;
-        other.setDatabaseName(test_support::FirebirdServer::instance().databaseName(target + "/tnacc.fdb"));
-        other.addParam("user_name=" + test_support::FirebirdServer::user());
-        other.addParam("password=" + test_support::FirebirdServer::password());
-        other.addParam("lc_ctype=SJIS_0208");
+        anotherUser(other, target);
         messages.clear();
         TDataCopyPaste busy(*list);
         busy.PrepareWorker = [&](TBackupRestoreThread&) { other.connect(); };
