@@ -7,6 +7,7 @@
 #include "core/PlatformUtil.h"
 #include "core/ProgressService.h"
 #include "core/TextRoutines.h"
+#include "dataselect/z5CloudShareComm.h"
 #include "dataselect/z5ComCloudShare.h"
 #include "dataselect/z5DataShareOps.h"
 #include "dataselect/z5GassanSyori.h"
@@ -66,6 +67,43 @@ void SetRowDataLock(TDataSentakuModel& model, std::int32_t gridRow, bool on)
     TDataListRec& row = model.Record(gridRow);
     row.DATALOCK = on ? LoginCodeOf(SysDef.OpCode, SysDef.GroupID) : 0;
     model.Registry().UpdateDataListRecord(row, 0, true);
+}
+
+bool ServerFolderHoldsData(TDataSentakuModel& model, std::int32_t gridRow)
+{
+    if (ConnectMode == 0)
+        return true;
+    std::int32_t check = -1;
+    try {
+        check = model.FolderCheck().CheckDataFolder(model.GetRowDataPath(gridRow));
+    } catch (const std::exception&) {
+        check = -1;
+    }
+    if (check == 1)
+        return true;
+    model.DataListRefresh(gridRow);
+    return false;
+}
+
+bool RefreshCloudData(TDataSentakuModel& model, std::int32_t gridRow)
+{
+    if (!model.CloudShareEnabled || model.Record(gridRow).CLOUD != 1)
+        return true;
+    if (!ServerFolderHoldsData(model, gridRow))
+        return false;
+    const std::string folder = model.GetRowDataPath(gridRow);
+    SetRowDataLock(model, gridRow, true);
+    // The communication part answers 0 when done and 1 to 9 (after saying
+    // why) when not; without it the call says so and answers "not done".
+    std::int32_t result = CloudShareReceiveCopy(folder);
+    if (result == 0 && AppKind == 0)
+        CloudShareUnlock(folder);
+    SetRowDataLock(model, gridRow, false);
+    if (result >= 1 && result <= 9) {
+        model.DataListRefresh(gridRow);
+        return false;
+    }
+    return true;
 }
 
 void CloseCompanyOn(const std::string& folder)
@@ -164,12 +202,8 @@ bool TDataCopyPaste::Copy(std::int32_t gridRow)
     const TDataListRec& rec = model_.Record(gridRow);
     const std::string folder = model_.GetRowDataPath(gridRow);
     const std::int32_t top = model_.Grid[static_cast<std::size_t>(gridRow)].Top;
-    if (model_.CloudShareEnabled && rec.CLOUD == 1) {
-        // The cloud transfer belongs to the communication part, which this
-        // program does not hold: the newest data cannot be fetched.
-        ErrorMessageEx("クラウドシェアデータの受信はこのプログラムでは利用できません。", kContext);
+    if (!RefreshCloudData(model_, gridRow))
         return false;
-    }
     if (DM != nullptr && DM->CheckDataDamage(SysDef.HostName, folder, 0, 0) == 0) {
         model_.Record(gridRow).DATA_STATUS = 1;
         return false;
@@ -185,7 +219,7 @@ bool TDataCopyPaste::Copy(std::int32_t gridRow)
             }
     }
     TDataFolderCheck check = model_.FolderCheck();
-    const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
+    const std::int32_t status = check.CheckFolderStatus(folder, true, true);
     bool accepted = status == 1;
     if (ConnectMode != 0 && status == 2)
         accepted = ShowLines(msgkind::Confirmation, {"このデータは他のオペレータが使用中です。コピーしますか？"})
@@ -231,7 +265,7 @@ std::int32_t TDataCopyPaste::Paste(std::int32_t gridRow)
         return 0;
     }
     TDataFolderCheck check = model_.FolderCheck();
-    const std::int32_t status = check.CheckFolderStatus(folder, false, ConnectMode == 0);
+    const std::int32_t status = check.CheckFolderStatus(folder, false, true);
     if (status != 1 && status != 10) {
         if (ConnectMode != 0 && status == 2)
             ShowLines(msgkind::Warning, {"このデータは他のオペレータが使用中のため貼り付けは行えません。"});
@@ -359,24 +393,49 @@ bool TDataCopyPaste::pasteFiles(const std::string& target, std::uint8_t targetKi
 
 bool TDataCopyPaste::pasteOnServer(std::int32_t gridRow, const std::string& target)
 {
+    if (DM == nullptr)
+        return false;
     SetRowDataLock(model_, gridRow, true);
     ReportProgress("データをコピー中…");
-    if (DM != nullptr && !SysDef.ServerTempPath.empty())
+    if (!SysDef.ServerTempPath.empty())
         DM->MkDir(SysDef.ServerTempPath, ConnectMode);
     std::error_code ec;
     fs::remove(paths::join(SysDef.WorkDir, "tnacc.fbk"), ec);
-    TBackupRestoreThread worker(true);
-    worker.Mode = 2;
-    worker.ScreenName = "データ選択";
-    worker.HostName = SysDef.HostName;
-    worker.DataPath = paths::join(sourceFolder_, DataFile);
-    worker.DestPath = paths::join(target, DataFile);
-    worker.BackupFile = paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
-    worker.Resume();
-    while (!worker.IsTerminated())
-        WaitMilliSec(500);
+    // The copy is restored into a side folder on the server and moved over
+    // the target only when whole: a restore that fails half-way must not
+    // take the target's database with it.
+    const std::string side = paths::excludeDelimiter(target) + ".copying";
+    auto removeSide = [&] {
+        if (DM->DExist(side, ConnectMode))
+            DM->RmDir(side, ConnectMode);
+    };
+    removeSide();
+    bool copied = false;
+    if ((DM->DExist(target, ConnectMode) || DM->MkDir(target, ConnectMode)) && DM->MkDir(side, ConnectMode)) {
+        TBackupRestoreThread worker(true);
+        worker.Mode = 2;
+        worker.ScreenName = "データ選択";
+        worker.HostName = SysDef.HostName;
+        worker.DataPath = paths::join(sourceFolder_, DataFile);
+        worker.DestPath = paths::join(side, DataFile);
+        worker.BackupFile = paths::join(SysDef.ServerTempPath, "tnacc." + std::to_string(SysDef.OpCode));
+        if (PrepareWorker)
+            PrepareWorker(worker);
+        worker.Resume();
+        while (!worker.IsTerminated())
+            WaitMilliSec(500);
+        if (worker.Success) {
+            CloseCompanyOn(target);
+            // A database someone has open is not written over under them.
+            if (DM->AccDatInConnection(1, SysDef.HostName, target, 0))
+                ShowLines(msgkind::Warning, {"このデータは他のオペレータが使用中のため貼り付けは行えません。"});
+            else
+                copied = DM->FMove(worker.DestPath, paths::join(target, DataFile), ConnectMode);
+        }
+    }
+    removeSide();
     SetRowDataLock(model_, gridRow, false);
-    return worker.Success;
+    return copied;
 }
 
 void TDataCopyPaste::deleteChildRows(std::int32_t top)

@@ -5,7 +5,8 @@
 // A paste writes the target only after the whole copy has succeeded: the
 // files go to a staging folder that replaces the target's in one rename,
 // so a failed copy leaves the target (and a consolidated target's
-// children) as they were.
+// children) as they were. On the data server the copy is restored beside
+// the target and moved over it only when whole.
 
 #include "core/DataInfomation.h"
 #include "dataselect/z5DataSentakuModel.h"
@@ -13,6 +14,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+
+class TBackupRestoreThread;
 
 class TDataCopyPaste {
 public:
@@ -47,6 +50,9 @@ public:
     // Copies the source folder's files into a staging folder; replaceable so
     // a failing copy can be tried. False on failure.
     std::function<bool(const std::string& from, const std::string& to)> CopyFolder;
+    // Called with the server copy's worker just before it starts, so a
+    // failing copy can be tried.
+    std::function<void(TBackupRestoreThread&)> PrepareWorker;
 
     const std::string& SourceFolder() const noexcept { return sourceFolder_; }
     const std::string& CopyName() const noexcept { return copyName_; }
@@ -87,6 +93,15 @@ inline bool IsConsolidatedKind(std::uint8_t kind)
 {
     return kind == 1 || kind == 2;
 }
+// Server kinds: true when the folder check finds the row's data on the data
+// server; otherwise the row is refreshed. Always true stand-alone.
+bool ServerFolderHoldsData(TDataSentakuModel& model, std::int32_t gridRow);
+// Brings a cloud-share data set up to date before it is copied or saved:
+// the newest data is received from its cloud area (and, in the accounting
+// program, the area's in-use mark released) under this operator's data
+// lock. True when the operation may go on (also for data that is not cloud
+// data); false when the receive failed, with the row refreshed.
+bool RefreshCloudData(TDataSentakuModel& model, std::int32_t gridRow);
 // Closes the data module's company connection when it is open on folder.
 void CloseCompanyOn(const std::string& folder);
 // Shows a message of the standard box; the button pressed.

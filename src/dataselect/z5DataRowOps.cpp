@@ -10,6 +10,7 @@
 #include "dataselect/z5DataCopyPaste.h"
 #include "dataselect/z5DataShareOps.h"
 #include "dataselect/z5GassanSyori.h"
+#include "platform/codec.h"
 #include "platform/paths.h"
 #include "platform/plain_text.h"
 
@@ -161,7 +162,9 @@ bool TDataRowOps::AddArea(std::int32_t gridRow)
         name.pop_back();
     if (name.empty())
         return false;
-    if (name.size() > 8 || name.find_first_of("\\/:*?\"<>|") != std::string::npos) {
+    // The input box counts characters; a pasted name is checked whole.
+    if (platform::codec::charCount(name) > 8 || !platform::codec::isRepresentable(name)
+        || name.find_first_of("\\/:*?\"<>|") != std::string::npos) {
         ShowLines(msgkind::Warning, {"フォルダ名に使用できない文字が含まれています。"});
         return false;
     }
@@ -315,7 +318,7 @@ bool TDataRowOps::DeleteData(std::int32_t gridRow, bool report)
             return false;
         }
         TDataFolderCheck check = model_.FolderCheck();
-        const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
+        const std::int32_t status = check.CheckFolderStatus(folder, true, true);
         if (status != 1) {
             if (ConnectMode != 0 && status == 2)
                 ShowLines(msgkind::Warning, {"このデータは他のオペレータが使用中のため削除は行えません。"});

@@ -103,18 +103,16 @@ std::int32_t TDataSaveRestore::SaveData(std::int32_t gridRow, const std::string&
         // The shared copy is brought here and put back before it is saved.
         if (rec.NETDRIVE == 1 && rec.KYOYULOCK == 0 && !TDataShareOps(model_).AutoShareRoundTrip(gridRow))
             return 0;
-        if (model_.CloudShareEnabled && rec.CLOUD == 1) {
-            ErrorMessageEx("クラウドシェアデータの受信はこのプログラムでは利用できません。", kSaveContext);
-            return 0;
-        }
     }
+    if (!RefreshCloudData(model_, gridRow))
+        return 0;
     const std::string folder = model_.GetRowDataPath(gridRow);
     if (DM != nullptr && DM->CheckDataDamage(SysDef.HostName, folder, 0, 0) == 0) {
         model_.Record(gridRow).DATA_STATUS = 1;
         return 0;
     }
     TDataFolderCheck check = model_.FolderCheck();
-    const std::int32_t status = check.CheckFolderStatus(folder, true, ConnectMode == 0);
+    const std::int32_t status = check.CheckFolderStatus(folder, true, true);
     bool accepted = status == 1;
     if (ConnectMode != 0 && status == 2)
         accepted
@@ -356,10 +354,17 @@ std::int32_t TDataSaveRestore::RestoreData(std::int32_t gridRow, const std::stri
         if (runWorker(worker, 300)) {
             CloseCompanyOn(side);
             CloseCompanyOn(target);
-            restored = DM != nullptr && DM->FMove(worker.DataPath, worker.ReplacedPath, ConnectMode);
-            if (!restored)
-                ErrorMessageEx("復元したデータベースを置き換えられませんでした。",
-                    std::string(kRestoreContext) + "\r" + worker.ReplacedPath);
+            // Someone may have opened the data while the restore ran: it is
+            // not written over under them.
+            if (DM != nullptr && DM->AccDatInConnection(1, SysDef.HostName, target, 0)) {
+                ShowLines(msgkind::Warning,
+                    {"このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。"});
+            } else {
+                restored = DM != nullptr && DM->FMove(worker.DataPath, worker.ReplacedPath, ConnectMode);
+                if (!restored)
+                    ErrorMessageEx("復元したデータベースを置き換えられませんでした。",
+                        std::string(kRestoreContext) + "\r" + worker.ReplacedPath);
+            }
         } else {
             workerFailed(worker);
         }

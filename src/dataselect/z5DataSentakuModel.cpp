@@ -631,6 +631,8 @@ std::int32_t TDataSentakuModel::Choose(std::int32_t gridRow)
                 notBuilt("データの持ち出し・持ち帰り");
                 return refuse();
             }
+            if (AutoShareTransfer(gridRow, "download") < 1)
+                return refuse();
             if (RestoreFromFolder(gridRow, OnlySABackupPath) != 1)
                 return refuse();
             writeChoice();
@@ -674,7 +676,13 @@ std::int32_t TDataSentakuModel::Choose(std::int32_t gridRow)
             notBuilt("データの持ち出し・持ち帰り");
             return refuse();
         }
+        // A shared row is worked on taken; what was saved goes back to the
+        // shared server.
+        if (AutoShareTransfer(gridRow, "download") < 1)
+            return refuse();
         if (transfer(gridRow, OnlySABackupPath) != 1)
+            return refuse();
+        if (OnlySAMode == 0 && AutoShareTransfer(gridRow, "upload") < 1)
             return refuse();
         writeChoice();
         return 1;

@@ -195,19 +195,9 @@ std::int32_t TDataShareOps::btnCloudShareClick(std::int32_t gridRow)
     CurrentAfter = gridRow;
     if (!model_.CloudShareEnabled || gridRow < 0 || static_cast<std::size_t>(gridRow) >= model_.Grid.size())
         return -1;
+    if (!ServerFolderHoldsData(model_, gridRow))
+        return -1;
     const std::string folder = model_.GetRowDataPath(gridRow);
-    if (ConnectMode != 0) {
-        std::int32_t r = -1;
-        try {
-            r = model_.FolderCheck().CheckDataFolder(folder);
-        } catch (const std::exception&) {
-            r = -1;
-        }
-        if (r != 1) {
-            model_.DataListRefresh(gridRow);
-            return -1;
-        }
-    }
     TDataListRec& rec = model_.Record(gridRow);
     char version[48];
     std::snprintf(version, sizeof version, "%d.%d.%d", rec.VER_MAJOR, rec.VER_MINOR1, rec.VER_MINOR2);

@@ -7,12 +7,14 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "core/DataModuleSysDef.h"
+#include "dataselect/z5GassanSyori.h"
 #include "dataselect/gui/DataSentakuBox.h"
 #include "support/scripted_messages.h"
 
 #include <QTableWidget>
 #include <QTest>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -69,6 +71,22 @@ protected:
     std::string status(int rec)
     {
         return platform::IniFile(TDataInfomation::IniPath(folderOf(rec))).readString("DATASTS", "STATUS", "1");
+    }
+
+    // Makes row rec a consolidated data set with one distributed child.
+    void makeConsolidated(int rec)
+    {
+        TGassanDataCtl ctl;
+        ctl.SetDataFolder(folderOf(rec));
+        ctl.SetGassanSetting(1, 1);
+        const std::string child = folderOf(rec) + "/001";
+        std::filesystem::create_directories(child);
+        std::filesystem::copy_file(folderOf(rec) + "/tnacc.fdb", child + "/tnacc.fdb");
+        sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=" + std::to_string(rec),
+                "INSERT INTO CHILD_DATALIST(REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) VALUES("
+                    + std::to_string(rec) + ", 1, " + std::to_string(SysDef.GroupID) + ", '分散', :P0, 10)"},
+            {child});
+        list->LoadDataList();
     }
 
     std::unique_ptr<TDataSentakuModel> list;

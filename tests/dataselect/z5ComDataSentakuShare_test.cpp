@@ -503,6 +503,44 @@ TEST_F(SharedDataSet, WizardsChoiceOfASharedRowTakesItFirstWhenAutomatic)
     EXPECT_EQ(kyoyuLock(), "1");
 }
 
+// The take-out's local screen (type 5) with automatic share: a shared row
+// is taken before its data is restored or saved, and a saved one is stored
+// back afterwards.
+TEST_F(SharedDataSet, TakeOutScreenTakesASharedRowBeforeItsTransfer)
+{
+    ScriptedMessages messages;
+    SysDef.Reserve4Bit1 = 1;
+    TDataSentakuModel model;
+    model.SyoriType = 5;
+    model.OnlySABackupPath = root.folder();
+    model.LoadDataList();
+    const std::int32_t row = model.FindRowOfFolder(working);
+    ASSERT_GE(row, 0);
+    std::string seen;
+    auto transfer = [&](std::int32_t r, const std::string&) {
+        seen = kyoyuLock() + "/" + std::to_string(model.Record(r).KYOYULOCK) + "/"
+            + (fs::exists(working + "/tnacc.fdb") ? "data" : "none");
+        return 1;
+    };
+    model.RestoreFromFolder = transfer;
+    model.SaveToFolder = transfer;
+
+    // Restore into the not-taken row: its working folder is empty until taken.
+    model.OnlySAMode = 1;
+    EXPECT_EQ(model.Choose(row), 1) << messageText(messages);
+    EXPECT_EQ(seen, "1/1/data");
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 2);
+
+    // Save of the taken row: stored back after the save.
+    seen.clear();
+    model.OnlySAMode = 0;
+    EXPECT_EQ(model.Choose(row), 1) << messageText(messages);
+    EXPECT_EQ(seen, "1/1/data");
+    EXPECT_EQ(kyoyuLock(), "0");
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 1);
+    EXPECT_EQ(messages.count(), 0u) << messageText(messages);
+}
+
 // A refreshed row taken from the shared server carries its name and locks
 // into the shared list and the shared folder's ini; an emptied local copy
 // leaves the shared registration alone.

@@ -8,7 +8,8 @@
 #include "operations_fixture.h"
 
 #include "accounting/OpenCompanyTables.h"
-#include "dataselect/z5GassanSyori.h"
+#include "dataselect/z5CloudShareComm.h"
+#include "dataselect/z5ComCloudShare.h"
 #include "support/scripted_messages.h"
 
 #include <filesystem>
@@ -20,29 +21,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CopyPaste : public DataOperationsTest {
-protected:
-    // Makes row rec a consolidated data set with one distributed child.
-    void makeConsolidated(int rec)
-    {
-        TGassanDataCtl ctl;
-        ctl.SetDataFolder(folderOf(rec));
-        ctl.SetGassanSetting(1, 1);
-        const std::string child = folderOf(rec) + "/001";
-        fs::create_directories(child);
-        fs::copy_file(folderOf(rec) + "/tnacc.fdb", child + "/tnacc.fdb");
-        sql({"UPDATE DATALIST SET GASSAN=1 WHERE REC=" + std::to_string(rec),
-                "INSERT INTO CHILD_DATALIST(REC, ROWNO, GROUPID, ENTTEXT, PASNAME, GASSAN) VALUES("
-                    + std::to_string(rec) + ", 1, " + std::to_string(SysDef.GroupID) + ", '分散', :P0, 10)"},
-            {child});
-        list->LoadDataList();
-    }
-};
+class CopyPaste : public DataOperationsTest { };
 
 } // namespace
 
 TEST_F(CopyPaste, CopyOntoAnEmptyRowGivesANamedCopyAndReleasesTheSource)
 {
+    // The source uses a cloud area; the copy is no cloud data set of its own.
+    registry_fixture::execOn(folderOf(2) + "/tnacc.fdb", "UPDATE ACCDEF1 SET CLOUD_LINE=5");
     ScriptedMessages messages;
     TDataCopyPaste cp(*list);
     ASSERT_TRUE(cp.Copy(row(2))) << allText(messages);
@@ -67,6 +53,8 @@ TEST_F(CopyPaste, CopyOntoAnEmptyRowGivesANamedCopyAndReleasesTheSource)
     EXPECT_EQ(copied.TOTALSIWAKE, source.TOTALSIWAKE);
     EXPECT_EQ(copied.SHOUGOU, source.SHOUGOU);
     EXPECT_FALSE(fs::exists(folderOf(10) + ".copying"));
+    EXPECT_EQ(TCloudShareIO().GetCloudLine("", folderOf(10)), 0);
+    EXPECT_EQ(TCloudShareIO().GetCloudLine("", folderOf(2)), 5);
 }
 
 TEST_F(CopyPaste, RefusalsReleaseTheSource)
@@ -236,4 +224,80 @@ TEST_F(CopyPaste, FunctionKeyTwoCopiesAndPastesOnTheScreen)
     EXPECT_EQ(status(2), "1");
     EXPECT_TRUE(screen.isVisible());
     screen.close();
+}
+
+// Cloud-share data is received from its area before it is copied; without
+// the communication part the copy stops with its message, and a receive
+// that fails stops it too.
+TEST_F(CopyPaste, CloudDataIsReceivedBeforeItIsCopied)
+{
+    AppKind = 0;
+    list->CloudShareEnabled = true;
+    list->Record(row(2)).CLOUD = 1;
+    ScriptedMessages messages;
+    const TCloudShareComm before = SetCloudShareComm({});
+    {
+        TDataCopyPaste cp(*list);
+        EXPECT_FALSE(cp.Copy(row(2)));
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_NE(allText(messages).find("受信は行えません"), std::string::npos) << allText(messages);
+        EXPECT_EQ(status(2), "1");
+    }
+    std::vector<std::string> calls;
+    std::int32_t answer = 3;
+    TCloudShareComm comm;
+    comm.ReceiveCopy = [&](const std::string& folder) {
+        calls.push_back("receive " + folder);
+        return answer;
+    };
+    comm.Unlock = [&](const std::string& folder) {
+        calls.push_back("unlock " + folder);
+        return 0;
+    };
+    SetCloudShareComm(comm);
+    messages.clear();
+    // A refused copy refreshes the row from its folder: the mark is set
+    // again for each try.
+    list->Record(row(2)).CLOUD = 1;
+    {
+        TDataCopyPaste cp(*list);
+        EXPECT_FALSE(cp.Copy(row(2))) << "a receive that failed";
+        EXPECT_EQ(calls, (std::vector<std::string> {"receive " + folderOf(2)}));
+        EXPECT_EQ(status(2), "1");
+    }
+    calls.clear();
+    answer = 0;
+    list->Record(row(2)).CLOUD = 1;
+    {
+        TDataCopyPaste cp(*list);
+        EXPECT_TRUE(cp.Copy(row(2))) << allText(messages);
+        EXPECT_EQ(calls, (std::vector<std::string> {"receive " + folderOf(2), "unlock " + folderOf(2)}));
+        EXPECT_EQ(status(2), "6");
+        cp.Cancel();
+    }
+    EXPECT_EQ(messages.count(), 0u) << allText(messages);
+    SetCloudShareComm(before);
+}
+
+// A damaged target (status 10) is pasted over without the comparison, after
+// a question: Cancel leaves it, OK replaces it and frees it.
+TEST_F(CopyPaste, ADamagedTargetIsPastedOverAfterTheQuestion)
+{
+    ScriptedMessages messages;
+    messages.push(modal::Cancel);
+    TDataCopyPaste cp(*list);
+    ASSERT_TRUE(cp.Copy(row(2))) << allText(messages);
+    EXPECT_EQ(cp.Paste(row(7)), 0);
+    ASSERT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(messages.firstLine(0), "このデータは破損データのため、データ間の照合チェックは行わずに貼り付けを行います。");
+    EXPECT_EQ(status(7), "10");
+    EXPECT_EQ(status(2), "1");
+
+    messages.clear();
+    messages.push(modal::Ok);
+    ASSERT_TRUE(cp.Copy(row(2))) << allText(messages);
+    ASSERT_EQ(cp.Paste(row(7)), 1) << allText(messages);
+    EXPECT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(status(7), "1");
+    EXPECT_EQ(value("DATALIST", "ENTTEXT", "REC=7"), "医療法人 13～コピー");
 }

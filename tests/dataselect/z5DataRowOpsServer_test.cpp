@@ -93,6 +93,17 @@ TEST_F(RowOpsOnServer, AddAreaPutsAnEmptyRowIntoTheServersListAndRefusesKnownFol
         EXPECT_EQ(messages.firstLine(0), c.first);
         EXPECT_EQ(list->Rows.size(), before + 1);
     }
+    // Eight characters are a name, whatever their bytes; nine are not.
+    messages.clear();
+    typed = "経理部の会計データ";
+    EXPECT_FALSE(rowOps->AddArea(0));
+    ASSERT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(messages.firstLine(0), "フォルダ名に使用できない文字が含まれています。");
+    messages.clear();
+    typed = "経理部会計データ";
+    EXPECT_TRUE(rowOps->AddArea(0)) << allText(messages);
+    EXPECT_GE(list->FindRowOfFolder(SysDef.SysDir + "/経理部会計データ"), 0);
+    EXPECT_EQ(messages.count(), 0u) << allText(messages);
     // Cancelled or blank: nothing.
     messages.clear();
     typed = "   ";

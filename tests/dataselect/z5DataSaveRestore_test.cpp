@@ -9,6 +9,8 @@
 
 #include "accounting/OpenCompanyTables.h"
 #include "core/BackupRestoreThread.h"
+#include "dataselect/z5CloudShareComm.h"
+#include "dataselect/z5ComCloudShare.h"
 #include "support/scripted_messages.h"
 #include "support/temp_dir.h"
 
@@ -55,6 +57,7 @@ protected:
 
 TEST_F(SaveRestore, SavedBackupCarriesTheInformationBlockAndRestoresOntoAnEmptyRow)
 {
+    registry_fixture::execOn(folderOf(2) + "/tnacc.fdb", "UPDATE ACCDEF1 SET CLOUD_LINE=5");
     ScriptedMessages messages;
     ASSERT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
     const std::string backup = stick.file("tnacc.fbk");
@@ -78,6 +81,7 @@ TEST_F(SaveRestore, SavedBackupCarriesTheInformationBlockAndRestoresOntoAnEmptyR
     EXPECT_FALSE(fs::exists(RestoreSideFolder(folderOf(10))));
     EXPECT_EQ(value("DATALIST", "SHOUGOU", "REC=10"), source.SHOUGOU);
     EXPECT_TRUE(fs::exists(backup)) << "the backup stays where it was";
+    EXPECT_EQ(TCloudShareIO().GetCloudLine("", folderOf(10)), 0) << "the restored data uses no cloud area";
 }
 
 TEST_F(SaveRestore, AFailedBackupKeepsThePreviousOneAndTheSource)
@@ -114,6 +118,97 @@ TEST_F(SaveRestore, AFailedRestoreLeavesTheTargetUsable)
     EXPECT_EQ(status(3), "1");
     EXPECT_FALSE(fs::exists(RestoreSideFolder(folderOf(3))));
     EXPECT_TRUE(fs::exists(stick.file("tnacc.fbk"))) << "the backup itself is untouched";
+
+    // The same backup still restores whole.
+    messages.clear();
+    ops->PrepareWorker = nullptr;
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1}); // agree to the differences, if any
+    ASSERT_EQ(ops->RestoreData(row(3), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(facts(folderOf(3)).SHOUGOU, facts(folderOf(2)).SHOUGOU);
+    EXPECT_EQ(facts(folderOf(3)).TOTALSIWAKE, facts(folderOf(2)).TOTALSIWAKE);
+}
+
+// Cloud-share data is saved only after its newest data was received.
+TEST_F(SaveRestore, CloudDataIsReceivedBeforeItIsSaved)
+{
+    list->CloudShareEnabled = true;
+    list->Record(row(2)).CLOUD = 1;
+    ScriptedMessages messages;
+    const TCloudShareComm before = SetCloudShareComm({});
+    EXPECT_EQ(ops->SaveData(row(2), stick.path()), 0);
+    EXPECT_NE(allText(messages).find("受信は行えません"), std::string::npos) << allText(messages);
+    EXPECT_FALSE(fs::exists(stick.file("tnacc.fbk")));
+
+    TCloudShareComm comm;
+    int received = 0;
+    comm.ReceiveCopy = [&](const std::string&) {
+        ++received;
+        return 0;
+    };
+    comm.Unlock = [](const std::string&) { return 0; };
+    SetCloudShareComm(comm);
+    messages.clear();
+    list->Record(row(2)).CLOUD = 1;
+    EXPECT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(received, 1);
+    EXPECT_TRUE(fs::exists(stick.file("tnacc.fbk")));
+    SetCloudShareComm(before);
+}
+
+// Another company's backup over a consolidated set: the comparison warns
+// that the children go, and they go only with a restore that succeeded.
+TEST_F(SaveRestore, ChildrenOfAConsolidatedTargetGoOnlyWithASuccessfulRestore)
+{
+    makeConsolidated(2);
+    makeConsolidated(3);
+    registry_fixture::execOn(folderOf(3) + "/tnacc.fdb", "UPDATE ACCDEF1 SET SHOUGOU='OTHER CO' WHERE REC=1");
+    sql({"UPDATE DATALIST SET SHOUGOU='OTHER CO' WHERE REC=3"});
+    list->LoadDataList();
+    ScriptedMessages messages;
+    ASSERT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
+
+    messages.clear();
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1});
+    ops->PrepareWorker = [](TBackupRestoreThread& w) {
+        if (w.Mode == 1)
+            std::ofstream(w.BackupFile, std::ios::binary | std::ios::trunc) << "not a backup";
+    };
+    EXPECT_EQ(ops->RestoreData(row(3), stick.path()), -1);
+    ASSERT_GE(messages.count(), 1u);
+    EXPECT_EQ(messages.shown()[0].caption, "データ照合チェックの結果");
+    EXPECT_NE(allText(messages).find("注）復元を続行した場合は配下の分散データは削除されます。"), std::string::npos)
+        << allText(messages);
+    EXPECT_EQ(value("CHILD_DATALIST", "COUNT(*)", "REC=3"), "1");
+    EXPECT_TRUE(fs::exists(folderOf(3) + "/001/tnacc.fdb"));
+    EXPECT_EQ(facts(folderOf(3)).SHOUGOU, "OTHER CO");
+
+    messages.clear();
+    messages.push(ScriptedMessages::Answer {modal::Ok, 1});
+    ops->PrepareWorker = nullptr;
+    ASSERT_EQ(ops->RestoreData(row(3), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(facts(folderOf(3)).SHOUGOU, facts(folderOf(2)).SHOUGOU);
+    EXPECT_EQ(value("CHILD_DATALIST", "COUNT(*)", "REC=3"), "0");
+    EXPECT_FALSE(fs::exists(folderOf(3) + "/001"));
+}
+
+// A row marked damaged is restored without the comparison, after a question.
+TEST_F(SaveRestore, ADamagedRowIsRestoredAfterTheQuestion)
+{
+    ScriptedMessages messages;
+    ASSERT_EQ(ops->SaveData(row(2), stick.path()), 1) << allText(messages);
+    list->Record(row(3)).DATA_STATUS = 1;
+    messages.clear();
+    messages.push(modal::Cancel);
+    EXPECT_EQ(ops->RestoreData(row(3), stick.path()), -1);
+    ASSERT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(messages.firstLine(0), "このデータは破損データのため、データ間の照合チェックは行わずに復元を行います。");
+
+    messages.clear();
+    messages.push(modal::Ok);
+    ASSERT_EQ(ops->RestoreData(row(3), stick.path()), 1) << allText(messages);
+    EXPECT_EQ(messages.count(), 1u) << allText(messages);
+    EXPECT_EQ(list->Record(row(3)).DATA_STATUS, 0);
+    EXPECT_EQ(status(3), "1");
 }
 
 TEST_F(SaveRestore, RefusalsBeforeAnythingIsWritten)

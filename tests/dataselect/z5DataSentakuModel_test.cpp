@@ -82,6 +82,10 @@ TEST_F(DataSelectionList, ChoosingEachRowInTheWizardsType)
 
 TEST_F(DataSelectionList, EmptyRowsAndBlockedRows)
 {
+    // Forbidding the update marks only data older than the newest step.
+    sql({"UPDATE DATALIST SET UPDATE_LOCK=1 WHERE REC IN (2, 4)"});
+    ini(2, "DATASTS", "UPDATE_LOCK", "1");
+    ini(4, "DATASTS", "UPDATE_LOCK", "1");
     TDataSentakuModel model;
     model.SyoriType = 3;
     model.LoadDataList();
@@ -96,6 +100,8 @@ TEST_F(DataSelectionList, EmptyRowsAndBlockedRows)
     const std::int32_t blocked = model.FindRowOfFolder(folderOf(9));
     EXPECT_TRUE(model.IsUpdateBlocked(blocked));
     EXPECT_FALSE(model.IsUpdateBlocked(model.FindRowOfFolder(folderOf(1))));
+    EXPECT_FALSE(model.IsUpdateBlocked(model.FindRowOfFolder(folderOf(2)))) << "13.0.0 needs no step";
+    EXPECT_TRUE(model.IsUpdateBlocked(model.FindRowOfFolder(folderOf(4)))) << "12.9.0 needs 13.0.0";
     messages.clear();
     EXPECT_EQ(model.Choose(blocked), 1);
     EXPECT_EQ(messages.count(), 0u);
@@ -103,6 +109,96 @@ TEST_F(DataSelectionList, EmptyRowsAndBlockedRows)
     EXPECT_EQ(model.Choose(blocked), 0);
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_EQ(messages.firstLine(0), "このデータは「データの更新」処理を行うことが禁止されています。");
+}
+
+// Choosing a destination (types 2 and 4): not the current data, not a
+// place that holds data; an empty place gives both paths. Moving shared
+// current data to a local place in type 2 asks first.
+TEST_F(DataSelectionList, ChoosingADestination)
+{
+    struct Case {
+        std::uint8_t type;
+        int rec;
+        bool sharedCurrent;
+        int answer; // to the question, 0 none asked
+        int result;
+        const char* message; // first line of the one message, "" none
+    };
+    const std::string moving = "更新前データは共有データ領域で管理されています。";
+    const Case cases[] = {
+        {2, 2, false, 0, 0, "このデータは現在選択中のデータです。\r他の場所を選んで下さい。"},
+        {4, 3, false, 0, 0, "選択したパスには既にデータが存在します。\r他の場所を選んで下さい。"},
+        {2, 20, false, 0, 1, ""},
+        {2, 20, true, modal::Cancel, 0, moving.c_str()},
+        {2, 20, true, modal::Ok, 1, moving.c_str()},
+        {4, 20, true, 0, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + "/" + std::to_string(c.rec) + (c.sharedCurrent ? " shared" : ""));
+        TDataSentakuModel model;
+        model.SyoriType = c.type;
+        model.LoadDataList();
+        SysDef.DataDir = folderOf(2);
+        SysDef.DataListPath = c.sharedCurrent ? std::string("/srv/share/sv0001") : folderOf(2);
+        SysDef.DestinationText = "before";
+        ScriptedMessages messages;
+        if (c.answer != 0)
+            messages.push(c.answer);
+        EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(c.rec))), c.result);
+        if (*c.message) {
+            ASSERT_EQ(messages.count(), 1u);
+            EXPECT_EQ(messages.firstLine(0), c.message);
+        } else {
+            EXPECT_EQ(messages.count(), 0u);
+        }
+        EXPECT_EQ(SysDef.DestinationText,
+            c.result == 1 ? "PATH1=" + folderOf(c.rec) + "\rPATH2=" + folderOf(c.rec) : std::string("before"));
+        EXPECT_EQ(SysDef.DataDir, folderOf(2)) << "a destination is not the chosen data";
+    }
+}
+
+// The take-out's local screen (type 5): a save needs data, cloud-share
+// data is not chosen, and a transfer that fails chooses nothing.
+TEST_F(DataSelectionList, TakeOutScreenRefusals)
+{
+    TDataSentakuModel model;
+    model.SyoriType = 5;
+    model.LoadDataList();
+    int transfers = 0;
+    int answer = 1;
+    auto transfer = [&](std::int32_t, const std::string&) {
+        ++transfers;
+        return answer;
+    };
+    model.SaveToFolder = transfer;
+    model.RestoreFromFolder = transfer;
+    const std::string before = SysDef.DataDir;
+    ScriptedMessages messages;
+
+    model.OnlySAMode = 0;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(20))), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "この場所にはデータがありません。他の場所を選んで下さい。");
+
+    messages.clear();
+    model.CloudShareEnabled = true;
+    model.Record(model.FindRowOfFolder(folderOf(2))).CLOUD = 1;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(2))), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "クラウドシェアデータのため選択できません。他の場所を選んで下さい。");
+    EXPECT_EQ(transfers, 0);
+
+    messages.clear();
+    answer = -1;
+    model.OnlySAMode = 1;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(3))), 0);
+    EXPECT_EQ(transfers, 1);
+    EXPECT_EQ(SysDef.DataDir, before);
+    EXPECT_TRUE(model.ChosenFolder.empty());
+    answer = 1;
+    EXPECT_EQ(model.Choose(model.FindRowOfFolder(folderOf(3))), 1);
+    EXPECT_EQ(SysDef.DataDir, folderOf(3));
+    EXPECT_EQ(messages.count(), 0u);
 }
 
 TEST_F(DataSelectionList, RefreshFillsRowsFromTheirFoldersAndKeepsEmptiedRowsStorable)

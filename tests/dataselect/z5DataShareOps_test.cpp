@@ -95,6 +95,27 @@ TEST_F(ShareOps, ButtonsTakeAndStoreOnTheScreen)
     screen.close();
 }
 
+// "共有取得" on a local row that has data: refused, the shared list is not
+// offered.
+TEST_F(ShareOps, TakingIntoALocalRowWithDataIsRefused)
+{
+    ScriptedMessages messages;
+    TDataShareOps ops(*list);
+    bool listed = false;
+    ops.ChooseSharedData = [&](std::string&, std::string&, std::string&) {
+        listed = true;
+        return false;
+    };
+    const std::int32_t local = list->FindRowOfFolder(company.folder);
+    ASSERT_GE(local, 0);
+    ASSERT_FALSE(list->Record(local).ENTTEXT.empty());
+    ops.btnKyoyuDataDownClick(local);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "選択したフォルダには既にデータが登録されています。\r");
+    EXPECT_FALSE(listed);
+    EXPECT_EQ(list->Record(local).NETDRIVE, 0);
+}
+
 // "共有取得" on an empty row: the shared-data list opens over the
 // screen; the chosen data set is assigned to the row and taken, a cancelled
 // list leaves everything as it was.
@@ -204,6 +225,33 @@ TEST_F(ShareOps, TheSharedListLeavesAModalScreenRunning)
     EXPECT_TRUE(screenStillModal);
     EXPECT_EQ(step, 3) << "the screen's run ended with the list";
     EXPECT_EQ(value("DATALIST", "NETDRIVE", "REC=3"), "0");
+}
+
+// A taken consolidated set with a damaged member is not stored: silently
+// under automatic share, with the explanation from the button.
+TEST_F(ShareOps, ADamagedMemberStopsTheStoreSilentlyWhenAutomatic)
+{
+    ScriptedMessages messages;
+    TDataShareOps share(*list);
+    ASSERT_EQ(share.KyoyuDataGet(row(), true), 1) << allText(messages);
+    platform::IniFile(TDataInfomation::IniPath(working)).writeString("DATAINFO", "TANTO", "77");
+    TDataSentakuRec& top = list->Rows.at(static_cast<std::size_t>(list->Grid.at(row()).Top));
+    top.Data.GASSAN = 1;
+    TDataListRec child = top.Data;
+    child.GASSAN = 10;
+    child.PASNAME = area + "/001";
+    child.LocalPath = working + "/001";
+    child.DATA_STATUS = 1;
+    top.Children.push_back(child);
+
+    EXPECT_EQ(share.KyoyuDataStore(row(), true), 0);
+    EXPECT_EQ(messages.count(), 0u) << allText(messages);
+    EXPECT_EQ(share.KyoyuDataStore(row(), false), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "合算・分散データに破損したデータが存在するため、共有データの保管を中止します。");
+    EXPECT_EQ(iniOf(area).SHARE_STATUS, 2) << "still taken";
+    EXPECT_NE(iniOf(area).TANTO, 77) << "nothing reached the shared copy";
+    EXPECT_EQ(kyoyuLock(), "1");
 }
 
 TEST_F(ShareOps, ReleasingATakenRowStoresItBackFirst)

@@ -110,3 +110,34 @@ TEST_F(TakeOut, AFailingLocalScreenLeavesTheServerConnectionAndTheLock)
     EXPECT_EQ(messages.count(), 0u);
     EXPECT_EQ(value("DATALIST", "DATALOCK", "REC=2").value_or(""), lock);
 }
+
+// Cloud-share data is not taken out: the message, no choice, no backup.
+TEST_F(TakeOut, CloudShareDataIsRefusedBeforeAnythingIsSaved)
+{
+    ConnectMode = 1;
+    SysDef.HostName = "127.0.0.1";
+    list->CloudShareEnabled = true;
+    const std::int32_t r = list->FindRowOfFolder(folderOf(2));
+    list->Record(r).CLOUD = 1;
+    bool asked = false;
+    takeOut->AskDirection = [&](bool, bool&) {
+        asked = true;
+        return true;
+    };
+    ScriptedMessages messages;
+    EXPECT_EQ(takeOut->TakeOutBringBack(r), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.firstLine(0), "クラウドシェアデータのため持ち出し処理は行えません。");
+    EXPECT_FALSE(asked);
+    EXPECT_FALSE(fs::exists(SysDef.WorkDir + "/tnacc.fbk"));
+    EXPECT_EQ(value("DATALIST", "DATALOCK", "REC=2").value_or(""), "0");
+
+    // The same row without cloud share goes on to the choice.
+    list->CloudShareEnabled = false;
+    takeOut->AskDirection = [&](bool, bool&) {
+        asked = true;
+        return false;
+    };
+    EXPECT_EQ(takeOut->TakeOutBringBack(r), 0);
+    EXPECT_TRUE(asked);
+}

@@ -27,6 +27,13 @@ namespace {
 const char* const kDatabaseVar = "MIRUZA_TERMINATION_DB";
 const char* const kMarkVar = "MIRUZA_TERMINATION_MARK";
 
+void connectAsOwner(fb::Database& db, const std::string& path)
+{
+    db.setDatabaseName(path);
+    db.addParam("user_name=SYSDBA");
+    db.connect();
+}
+
 } // namespace
 
 TEST(EngineTerminationChild, RaisesTheSignalWithAnOpenConnection)
@@ -36,9 +43,7 @@ TEST(EngineTerminationChild, RaisesTheSignalWithAnOpenConnection)
     if (database == nullptr || mark == nullptr)
         GTEST_SKIP() << "runs only as a child of EngineTermination.TheProcessEndsWhenTheEngineStopsOnASignal";
     fb::Database db;
-    db.setDatabaseName(database);
-    db.addParam("user_name=SYSDBA");
-    db.connect();
+    connectAsOwner(db, database);
     fb::Transaction tr(&db);
     tr.startTransaction();
     std::raise(SIGTERM);
@@ -78,9 +83,7 @@ TEST(EngineTermination, TheProcessEndsWhenTheEngineStopsOnASignal)
 
     // The database the child had open is whole.
     fb::Database db;
-    db.setDatabaseName(database);
-    db.addParam("user_name=SYSDBA");
-    db.connect();
+    connectAsOwner(db, database);
     fb::Transaction tr(&db);
     tr.startTransaction();
     fb::Query q(&db, &tr);
