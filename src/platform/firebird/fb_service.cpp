@@ -15,6 +15,13 @@ using namespace detail;
 
 namespace {
 
+// How long a job that failed or was left may take to wind down before the
+// service is let go, and how long a job whose output has ended may take to
+// finish its last step (a restore brings its database online after its
+// last line; on a loaded computer that can take seconds).
+constexpr std::chrono::milliseconds kWindingDown {5000};
+constexpr std::chrono::milliseconds kFinishing {120000};
+
 std::uint32_t readLe(const unsigned char* p, int n)
 {
     std::uint32_t v = 0;
@@ -137,7 +144,7 @@ void Service::detach()
     // in the engine; detaching under it lets the engine unload code its
     // worker is still running (a crash at the end of the process).
     if (running_)
-        waitForJobEnd(s);
+        waitForJobEnd(s, kWindingDown);
     running_ = false;
     Status st;
     try {
@@ -147,10 +154,11 @@ void Service::detach()
     }
 }
 
-void Service::waitForJobEnd(Firebird::IService* s) noexcept
+void Service::waitForJobEnd(Firebird::IService* s, std::chrono::milliseconds limit) noexcept
 {
     const unsigned char items[] = {isc_info_svc_running};
-    for (int attempt = 0; attempt < 500; ++attempt) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
         unsigned char buf[16] = {};
         Status st;
         try {
@@ -176,7 +184,7 @@ void Service::start(const std::vector<unsigned char>& spb, const char* op)
     try {
         guarded(ctx, [&] { service_->start(&st, static_cast<unsigned>(spb.size()), spb.data()); });
     } catch (...) {
-        waitForJobEnd(service_);
+        waitForJobEnd(service_, kWindingDown);
         running_ = false;
         throw;
     }
@@ -285,7 +293,7 @@ bool Service::nextLine(std::string& line)
             // The last line can reach us before the job's worker has ended
             // (a restored database is brought online after its last line):
             // the caller may use the job's result only once it has.
-            waitForJobEnd(service_);
+            waitForJobEnd(service_, kFinishing);
             running_ = false;
             return false;
         }

@@ -8,6 +8,7 @@
 
 #include "platform/firebird/fb_error.h"
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,7 +93,7 @@ public:
     DatabaseUsage databaseUsage();
 
 private:
-    static void waitForJobEnd(Firebird::IService* s) noexcept;
+    static void waitForJobEnd(Firebird::IService* s, std::chrono::milliseconds limit) noexcept;
     void start(const std::vector<unsigned char>& spb, const char* op);
     std::string context(std::string_view op) const;
     // The context of op; throws when no service is attached.
