@@ -5,6 +5,7 @@
 #include "dataselect/gui/DataSentakuBox.h"
 
 #include "mixed_rows_fixture.h"
+#include "search_dialog_answer.h"
 
 #include "controls/xEdit.h"
 #include "controls/xPlButton.h"
@@ -69,12 +70,7 @@ TEST_F(SearchDialog, ScreenSearchFiltersStoresAndCancelShowsAllAgain)
     screen.SetParams({"SyoriType=0"});
     screen.PrepareShow();
     EXPECT_EQ(screen.Grid()->rowCount(), 120);
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<TDataListKensakuBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->cmbDataKbn->setCurrentIndex(4); // 医療法人
-        dialog->btnOKClick();
-    });
+    AnswerNextSearchWithDataKind(4); // 医療法人
     screen.SearchButton()->click();
     EXPECT_EQ(screen.Grid()->rowCount(), 1);
     EXPECT_TRUE(screen.SearchCancelButton()->isEnabled());

@@ -7,6 +7,7 @@
 #include "dataselect/gui/DataSyosaiInfoBox.h"
 
 #include "mixed_rows_fixture.h"
+#include "search_dialog_answer.h"
 
 #include "controls/ProcRegistry.h"
 #include "controls/TolvanEdit.h"
@@ -639,12 +640,7 @@ TEST_F(DataSelectionScreen, SearchButtonMarkFollowsTheSearchOfThisScreen)
         EXPECT_FALSE(screen.SearchButton()->isChecked()) << callers;
         EXPECT_FALSE(screen.SearchCancelButton()->isEnabled()) << callers;
 
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<TDataListKensakuBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            dialog->cmbDataKbn->setCurrentIndex(4); // 医療法人
-            dialog->btnOKClick();
-        });
+        AnswerNextSearchWithDataKind(4); // 医療法人
         screen.SearchButton()->click();
         EXPECT_TRUE(screen.SearchMarked()) << callers;
         EXPECT_TRUE(screen.SearchButton()->isChecked()) << callers;
