@@ -30,6 +30,7 @@
 #include "core/PlatformUtil.h"
 #include "core/TextRoutines.h"
 #include "core/uAccDateCmp.h"
+#include "dataselect/gui/DialogUtil.h"
 #include "dataselect/z5ComDataSentaku.h"
 #include "platform/gui/window_util.h"
 #include "platform/ini_file.h"
@@ -77,24 +78,19 @@ std::string trimmed(const std::string& s)
 class TBusy {
 public:
     TBusy(QWidget* form, const char* caption, const char* line)
+        : progress_(form, QString::fromUtf8(caption), QString::fromUtf8(line), false)
     {
-        dialog_.SetCaption(QString::fromUtf8(caption));
-        dialog_.SetInfoLabel(QString::fromUtf8(line));
-        dialog_.SetAviFile(QString::fromStdString(platform::paths::join(SysDef.ExeDir, "progress.avi")));
-        dialog_.SetCancelBtnShow(false);
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        dialog_.Show(form);
     }
-    ~TBusy()
-    {
-        dialog_.Hide();
-        QGuiApplication::restoreOverrideCursor();
-    }
-    TBusy(const TBusy&) = delete;
-    TBusy& operator=(const TBusy&) = delete;
 
 private:
-    TxAnimeProgressDialog dialog_;
+    struct WaitCursor {
+        WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+        WaitCursor(const WaitCursor&) = delete;
+        WaitCursor& operator=(const WaitCursor&) = delete;
+    };
+    WaitCursor cursor_; // set before the window shows, restored after it hides
+    dataselect::gui::TProgressScope progress_;
 };
 
 constexpr const char* kSelectionProcId = "QzDataSenkaku";
