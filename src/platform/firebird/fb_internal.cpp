@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
+#include <chrono>
 
 #include <dlfcn.h>
 #include <link.h>
@@ -49,12 +51,25 @@ namespace {
 // process; a program carrying on after that would fail each later
 // statement with "connection shutdown". Once the engine has finished
 // stopping, the process ends as after any interrupted run.
+[[noreturn]] void endProcess()
+{
+    std::fflush(nullptr);
+    std::_Exit(128 + SIGTERM);
+}
+
 int onEngineShutdown(const int reason, const int mask, void*)
 {
-    if (reason == fb_shutrsn_signal && mask == fb_shut_finish) {
-        std::fflush(nullptr);
-        std::_Exit(128 + SIGTERM);
-    }
+    if (reason != fb_shutrsn_signal)
+        return 0;
+    if (mask == fb_shut_finish)
+        endProcess();
+    // The engine gives up stopping when its connections do not close in
+    // time (a loaded computer) and never reaches its finish: the process
+    // ends then all the same.
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::seconds(15));
+        endProcess();
+    }).detach();
     return 0;
 }
 
@@ -65,7 +80,7 @@ void endProcessWhenEngineStopsOnSignal() noexcept
     static std::once_flag once;
     std::call_once(once, [] {
         ISC_STATUS_ARRAY status = {};
-        if (fb_shutdown_callback(status, onEngineShutdown, fb_shut_finish, nullptr) != 0)
+        if (fb_shutdown_callback(status, onEngineShutdown, fb_shut_confirmation | fb_shut_finish, nullptr) != 0)
             std::fprintf(stderr, "firebird: the shutdown callback was refused; a stopped engine leaves the "
                                  "process running without its connections\n");
     });
